@@ -1,0 +1,147 @@
+// Console front end: lists the mice, measures the chosen record on a hidden
+// window and rewrites one English status line until Ctrl+C or the time limit.
+#include "app/console.h"
+
+#include <string.h>
+
+#include "devices/mouse_registry.h"
+#include "devices/raw_registration.h"
+#include "engine/reception.h"
+
+std::atomic<int32_t> g_console_run{1};
+FILE* g_console_out;
+
+static const wchar_t kHiddenClass[] = L"QuorvinConsoleHidden";
+static const UINT_PTR kStatusTimer = 1;
+static const UINT kStatusPeriodMs = 500;
+static const UINT_PTR kTimeLimitTimer = 2;
+
+static FILE* console_stream(void) { return g_console_out ? g_console_out : stdout; }
+
+int format_status_line(char* buf, size_t cap, const StatsReadings* r) {
+    return snprintf(buf, cap,
+                    "\rAvg=%8.1f Hz  MinInst=%8.1f Hz  MaxInst=%8.1f Hz  CurMin=%8.1f Hz  "
+                    "Count=%llu  Time=%.1fs",
+                    r->average_hz, r->lowest_instant_hz, r->highest_instant_hz,
+                    r->last_second_lowest_hz, (unsigned long long)r->report_count,
+                    r->elapsed_s);
+}
+
+void format_device_line(char* buf, size_t cap, int slot) {
+    char name[128];
+    memset(name, 0, sizeof name);
+    if (!WideCharToMultiByte(CP_UTF8, 0, g_ri_devs[slot].name, -1, name, sizeof name, NULL, NULL))
+        name[0] = 0;
+    name[sizeof name - 1] = 0;
+    snprintf(buf, cap, "Device: %s\n", name);
+}
+
+static void print_status_line(void) {
+    StatsReadings r;
+    stats_read(display_stats(), &r);  // the lock is released before printing
+    char line[256];
+    format_status_line(line, sizeof line, &r);
+    FILE* out = console_stream();
+    fputs(line, out);
+    fflush(out);
+}
+
+LRESULT CALLBACK console_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    switch (msg) {
+    case WM_INPUT:
+        on_wm_input((HRAWINPUT)lparam);
+        return 0;
+    case WM_TIMER:
+        if (wparam == kTimeLimitTimer) {
+            // The time limit acts like Ctrl+C at this moment: this line is the last.
+            KillTimer(hwnd, kTimeLimitTimer);
+            g_console_run.store(0, std::memory_order_relaxed);
+        }
+        print_status_line();
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+BOOL WINAPI console_ctrl(DWORD) {
+    g_console_run.store(0, std::memory_order_relaxed);
+    return TRUE;
+}
+
+static int console_choose_slot(int device_index) {
+    return (device_index < 0 || device_index >= g_nri) ? 0 : device_index;
+}
+
+static HWND create_hidden_window(void) {
+    HINSTANCE instance = GetModuleHandleW(NULL);
+    WNDCLASSW wc;
+    memset(&wc, 0, sizeof wc);
+    wc.lpfnWndProc = console_wndproc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kHiddenClass;
+    RegisterClassW(&wc);  // a failure shows in the creation below
+    return CreateWindowExW(0, kHiddenClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, instance, NULL);
+}
+
+static void arm_time_limit(HWND hwnd, double run_seconds) {
+    if (!(run_seconds > 0))
+        return;
+    double ms = run_seconds * 1000.0;
+    if (ms > (double)USER_TIMER_MAXIMUM)
+        ms = (double)USER_TIMER_MAXIMUM;
+    if (ms < 1)
+        ms = 1;
+    SetTimer(hwnd, kTimeLimitTimer, (UINT)ms, NULL);
+}
+
+int run_console(int device_index, double run_seconds) {
+    FILE* out = console_stream();
+    enumerate_mice();
+    if (g_nri == 0) {
+        fputs("No mouse found via Raw Input.\n", out);
+        fflush(out);
+        return 1;
+    }
+    int slot = console_choose_slot(device_index);
+    g_display_dev = slot;
+
+    char line[192];
+    format_device_line(line, sizeof line, slot);
+    fputs(line, out);
+    fputs("Move the mouse to measure. Ctrl+C to quit.\n\n", out);
+    fflush(out);
+
+    HWND hwnd = create_hidden_window();
+    if (!hwnd) {
+        fputs("Failed to create hidden window.\n", out);
+        fflush(out);
+        return 1;
+    }
+    if (!raw_registration_start(hwnd)) {
+        fprintf(out, "RegisterRawInputDevices failed (err %lu).\n", (unsigned long)GetLastError());
+        fflush(out);
+        return 1;
+    }
+    SetConsoleCtrlHandler(console_ctrl, TRUE);
+    stats_reset_all();
+    stats_set_measuring(true);
+    SetTimer(hwnd, kStatusTimer, kStatusPeriodMs, NULL);
+    arm_time_limit(hwnd, run_seconds);
+
+    MSG msg;
+    while (g_console_run.load(std::memory_order_relaxed)) {
+        // A fetch error (-1) ends the loop too: retrying it would spin forever.
+        if (GetMessageW(&msg, NULL, 0, 0) <= 0)
+            break;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    fputs("\n", out);
+    fflush(out);
+    raw_registration_end();
+    stats_set_measuring(false);
+    return 0;
+}

@@ -1,0 +1,25 @@
+// Console measurement mode: a hidden message-only window receives the reports,
+// and a status line is rewritten on standard output twice a second.
+#pragma once
+
+#include <atomic>
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <windows.h>
+
+#include "engine/stats.h"
+
+extern std::atomic<int32_t> g_console_run;
+// Where console mode prints; null means standard output. Tests point it at a file.
+extern FILE* g_console_out;
+
+// run_seconds > 0 ends the measurement by itself after that long, as Ctrl+C would.
+int run_console(int device_index, double run_seconds);
+LRESULT CALLBACK console_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+BOOL WINAPI console_ctrl(DWORD event_type);
+
+// "\rAvg=... Time=...s" without a line break; returns what snprintf returns.
+int format_status_line(char* buf, size_t cap, const StatsReadings* r);
+// "Device: <name>\n" with the slot's display name in UTF-8.
+void format_device_line(char* buf, size_t cap, int slot);

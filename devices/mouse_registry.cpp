@@ -1,0 +1,93 @@
+// Rebuilds the mouse registry from the Raw Input device list and names each
+// mouse after the VID_/PID_ identifiers in its device path.
+#include "devices/mouse_registry.h"
+
+#include <string.h>
+#include <wchar.h>
+
+#include "devices/rawinput.h"
+#include "engine/heap.h"
+#include "engine/reception.h"
+
+RiDevice g_ri_devs[REGISTRY_SLOTS];
+int g_nri;
+
+// Copies at most four units following the first occurrence of key into out
+// (8 zero-filled units); out stays empty when key is absent.
+static void copy_identifier(const wchar_t* device_name, const wchar_t* key, wchar_t out[8]) {
+    wmemset(out, 0, 8);
+    const wchar_t* at = wcsstr(device_name, key);
+    if (!at)
+        return;
+    at += wcslen(key);
+    for (int i = 0; i < 4 && at[i]; i++)
+        out[i] = at[i];
+}
+
+static void name_mouse(RiDevice* slot, const wchar_t* device_name) {
+    wchar_t vid[8], pid[8];
+    copy_identifier(device_name, L"VID_", vid);
+    copy_identifier(device_name, L"PID_", pid);
+    if (vid[0] && pid[0])
+        swprintf(slot->name, REGISTRY_NAME_UNITS, L"鼠标 VID_%ls PID_%ls", vid, pid);
+    else
+        wcscpy(slot->name, L"HID 鼠标");
+}
+
+// Reads the device name into a fresh heap block; null when it can't be had.
+static wchar_t* read_device_name(HANDLE device) {
+    UINT units = 0;
+    rawinput_get_device_info(device, RIDI_DEVICENAME, NULL, &units);
+    if (units == 0)
+        return NULL;
+    wchar_t* name = (wchar_t*)heap_alloc((size_t)units * sizeof(wchar_t));
+    if (!name)
+        return NULL;
+    UINT got = rawinput_get_device_info(device, RIDI_DEVICENAME, name, &units);
+    if (got == 0 || got == (UINT)-1) {
+        heap_free(name);
+        return NULL;
+    }
+    name[units - 1] = 0;  // the platform terminates it; don't rely on that
+    return name;
+}
+
+static void add_mouse(HANDLE device) {
+    wchar_t* device_name = read_device_name(device);
+    if (!device_name)
+        return;
+    RiDevice* slot = &g_ri_devs[g_nri++];
+    slot->handle = device;
+    name_mouse(slot, device_name);
+    heap_free(device_name);
+}
+
+void enumerate_mice(void) {
+    memset(g_dev_last_active, 0, sizeof g_dev_last_active);
+    g_nri = 0;
+
+    UINT count = 0;
+    if (rawinput_get_device_list(NULL, &count, sizeof(RAWINPUTDEVICELIST)) != 0 || count == 0)
+        return;
+    RAWINPUTDEVICELIST* list =
+        (RAWINPUTDEVICELIST*)heap_alloc((size_t)count * sizeof(RAWINPUTDEVICELIST));
+    if (!list)
+        return;
+    UINT listed = rawinput_get_device_list(list, &count, sizeof(RAWINPUTDEVICELIST));
+    if (listed == (UINT)-1) {
+        heap_free(list);
+        return;
+    }
+
+    g_ri_devs[0].handle = NULL;
+    wcscpy(g_ri_devs[0].name, L"全部鼠标");
+    g_nri = 1;
+    for (UINT i = 0; i < count && g_nri < REGISTRY_SLOTS; i++) {
+        if (list[i].dwType == RIM_TYPEMOUSE)
+            add_mouse(list[i].hDevice);
+    }
+    heap_free(list);
+
+    if (g_nri > 1)
+        swprintf(g_ri_devs[0].name, REGISTRY_NAME_UNITS, L"全部鼠标 (%d 只)", g_nri - 1);
+}

@@ -1,0 +1,8 @@
+// The real heap: the C library's allocator.
+#include <stdlib.h>
+
+#include "engine/heap.h"
+
+void* heap_alloc(size_t bytes) { return malloc(bytes); }
+void* heap_realloc(void* block, size_t bytes) { return realloc(block, bytes); }
+void heap_free(void* block) { free(block); }

@@ -1,0 +1,154 @@
+// Interval statistics: classifies the gap before every report as accepted
+// (100..50000 us), coalesced or discarded, and keeps count, sum, extremes,
+// histogram and the one-second window of accepted intervals per record.
+#include "engine/stats.h"
+
+DeviceStats g_dev_stats[STATS_RECORDS];
+const double g_bucket_us[STATS_BUCKETS] = {125, 250, 500, 1000, 2000, 4000, 8000, 1e9};
+double g_qpc_freq;
+
+static const double kUsPerSecond = 1000000.0;
+static const double kMsPerSecond = 1000.0;
+static const double kLongestAcceptedUs = 50000.0;
+static const double kShortestAcceptedUs = 100.0;
+// Widens every bucket upward in rate by 15 %, so a 1001 Hz mouse stays in the
+// 1000 Hz bucket instead of lighting the next faster one.
+static const double kBucketTolerance = 1.15;
+static const double kWindowMs = 1000.0;
+
+void stats_init_locks(void) {
+    for (int i = 0; i < STATS_RECORDS; i++)
+        stats_lock_init(&g_dev_stats[i].lock);
+}
+
+void stats_delete_locks(void) {
+    for (int i = 0; i < STATS_RECORDS; i++)
+        stats_lock_delete(&g_dev_stats[i].lock);
+}
+
+int stats_bucket_of(double iv) {
+    if (iv < g_bucket_us[0])
+        return 0;
+    for (int i = 1; i < STATS_BUCKETS; i++) {
+        if (iv <= g_bucket_us[i] / kBucketTolerance)
+            return i;
+    }
+    return STATS_BUCKETS - 1;
+}
+
+static double ticks_to(int64_t ticks, double units_per_second) {
+    return (double)ticks / g_qpc_freq * units_per_second;
+}
+
+static void update_window(DeviceStats* rec, int64_t t, double iv) {
+    if (rec->window_count == 0) {
+        rec->window_start_ts = t;
+        rec->window_count = 1;
+        rec->window_max_us = iv;
+        return;
+    }
+    rec->window_count++;
+    if (iv > rec->window_max_us)
+        rec->window_max_us = iv;
+    if (ticks_to(t - rec->window_start_ts, kMsPerSecond) >= kWindowMs) {
+        // The interval just added goes with the closed window.
+        rec->window_count = 0;
+        rec->window_max_us = 0;
+    }
+}
+
+static void add_arrival(DeviceStats* rec, int64_t t) {
+    if (rec->first_ts == 0) {
+        rec->first_ts = t;
+        rec->last_ts = t;
+        return;
+    }
+    double iv = ticks_to(t - rec->last_ts, kUsPerSecond);
+    // Every report is the reference for the next interval and advances the
+    // elapsed time, whatever becomes of its own interval.
+    rec->last_ts = t;
+    rec->elapsed_ms = ticks_to(t - rec->first_ts, kMsPerSecond);
+
+    if (!(iv <= kLongestAcceptedUs))  // a pause, or NaN from a zero frequency
+        return;
+    if (!(iv >= kShortestAcceptedUs)) {
+        rec->coalesced_count++;
+        return;
+    }
+    rec->interval_count++;
+    rec->interval_sum_us += iv;
+    if (iv > rec->max_interval_us)
+        rec->max_interval_us = iv;
+    if (rec->min_interval_us == 0 || rec->min_interval_us > iv)
+        rec->min_interval_us = iv;
+    rec->bucket_count[stats_bucket_of(iv)]++;
+    update_window(rec, t, iv);
+}
+
+void record_arrival(DeviceStats* rec, int64_t t) {
+    stats_lock_enter(&rec->lock);
+    add_arrival(rec, t);
+    stats_lock_leave(&rec->lock);
+}
+
+static void clear_statistics(DeviceStats* rec) {
+    rec->interval_count = 0;
+    rec->interval_sum_us = 0;
+    rec->max_interval_us = 0;
+    rec->min_interval_us = 0;
+    for (int b = 0; b < STATS_BUCKETS; b++)
+        rec->bucket_count[b] = 0;
+    rec->first_ts = 0;
+    rec->last_ts = 0;
+    rec->elapsed_ms = 0;
+    rec->window_start_ts = 0;
+    rec->window_count = 0;
+    rec->window_max_us = 0;
+    rec->coalesced_count = 0;
+}
+
+void stats_reset_all(void) {
+    for (int i = 0; i < STATS_RECORDS; i++) {
+        stats_lock_enter(&g_dev_stats[i].lock);
+        clear_statistics(&g_dev_stats[i]);
+        stats_lock_leave(&g_dev_stats[i].lock);
+    }
+}
+
+void stats_take_snapshot(DeviceStats* rec, StatsSnapshot* out) {
+    stats_lock_enter(&rec->lock);
+    out->interval_count = rec->interval_count;
+    out->interval_sum_us = rec->interval_sum_us;
+    out->max_interval_us = rec->max_interval_us;
+    out->min_interval_us = rec->min_interval_us;
+    for (int b = 0; b < STATS_BUCKETS; b++)
+        out->bucket_count[b] = rec->bucket_count[b];
+    out->elapsed_ms = rec->elapsed_ms;
+    out->window_max_us = rec->window_max_us;
+    out->coalesced_count = rec->coalesced_count;
+    stats_lock_leave(&rec->lock);
+}
+
+static double rate_of(double interval_us) {
+    return interval_us == 0 ? 0 : kUsPerSecond / interval_us;
+}
+
+void stats_derive_readings(const StatsSnapshot* s, StatsReadings* out) {
+    out->average_hz = s->interval_count == 0
+                          ? 0
+                          : kUsPerSecond / (s->interval_sum_us / (double)s->interval_count);
+    out->lowest_instant_hz = rate_of(s->max_interval_us);
+    out->highest_instant_hz = rate_of(s->min_interval_us);
+    out->last_second_lowest_hz = rate_of(s->window_max_us);
+    out->report_count = s->interval_count;
+    out->elapsed_s = s->elapsed_ms / kMsPerSecond;
+    out->coalesced_count = s->coalesced_count;
+    for (int b = 0; b < STATS_BUCKETS; b++)
+        out->bucket_count[b] = s->bucket_count[b];
+}
+
+void stats_read(DeviceStats* rec, StatsReadings* out) {
+    StatsSnapshot snap;
+    stats_take_snapshot(rec, &snap);
+    stats_derive_readings(&snap, out);
+}

@@ -1,0 +1,232 @@
+// Console mode: command-line choice, the exact status and device lines, and
+// whole runs of run_console on a real hidden window with the fake Raw Input.
+#include <gtest/gtest.h>
+#include <string>
+
+#include "app/console.h"
+#include "app/startup.h"
+#include "devices/mouse_registry.h"
+#include "engine/reception.h"
+#include "tests/fakes/fake_heap.h"
+#include "tests/fakes/fake_rawinput.h"
+
+namespace {
+
+HANDLE mouse_handle(int n) { return (HANDLE)(INT_PTR)(0x3000 + n); }
+
+LaunchRequest launch(std::initializer_list<const wchar_t*> args) {
+    std::vector<wchar_t*> argv;
+    argv.push_back(const_cast<wchar_t*>(L"quorvin.exe"));
+    for (const wchar_t* a : args)
+        argv.push_back(const_cast<wchar_t*>(a));
+    LaunchRequest req;
+    parse_launch((int)argv.size(), argv.data(), &req);
+    return req;
+}
+
+TEST(LaunchTest, SwitchesAreExactAndOnlyFirst) {
+    EXPECT_EQ(launch({}).mode, LAUNCH_WINDOW);
+    EXPECT_EQ(launch({L"-C"}).mode, LAUNCH_WINDOW);
+    EXPECT_EQ(launch({L"--Console"}).mode, LAUNCH_WINDOW);
+    EXPECT_EQ(launch({L"x", L"-c"}).mode, LAUNCH_WINDOW);
+    EXPECT_EQ(launch({L"--console"}).mode, LAUNCH_CONSOLE);
+    LaunchRequest req = launch({L"-c"});
+    EXPECT_EQ(req.mode, LAUNCH_CONSOLE);
+    EXPECT_EQ(req.device_index, -1);
+    EXPECT_EQ(req.run_seconds, 0);
+    LaunchRequest unsplit;
+    parse_launch(0, NULL, &unsplit);
+    EXPECT_EQ(unsplit.mode, LAUNCH_WINDOW);
+}
+
+TEST(LaunchTest, DeviceIndexReadsLikeWtoi) {
+    EXPECT_EQ(launch({L"-c", L"2"}).device_index, 2);
+    EXPECT_EQ(launch({L"-c", L"  -3"}).device_index, -3);
+    EXPECT_EQ(launch({L"-c", L"mouse"}).device_index, 0);
+    EXPECT_EQ(launch({L"-c", L"7x"}).device_index, 7);
+}
+
+TEST(LaunchTest, RunSecondsOnlyWhenPositive) {
+    EXPECT_EQ(launch({L"-c", L"0", L"10"}).run_seconds, 10);
+    EXPECT_EQ(launch({L"-c", L"0", L"2.5"}).run_seconds, 2.5);
+    EXPECT_EQ(launch({L"-c", L"0", L"0"}).run_seconds, 0);
+    EXPECT_EQ(launch({L"-c", L"0", L"-4"}).run_seconds, 0);
+    EXPECT_EQ(launch({L"-c", L"0", L"soon"}).run_seconds, 0);
+    EXPECT_EQ(launch({L"-c", L"0", L"nan"}).run_seconds, 0);
+    EXPECT_EQ(launch({L"-c", L"0", L"3", L"extra"}).run_seconds, 3);
+}
+
+std::string status_line(const StatsReadings& r) {
+    char buf[256];
+    format_status_line(buf, sizeof buf, &r);
+    return buf;
+}
+
+TEST(StatusLineTest, ZerosAndTheLargestRate) {
+    StatsReadings r = {};
+    EXPECT_EQ(status_line(r),
+              "\rAvg=     0.0 Hz  MinInst=     0.0 Hz  MaxInst=     0.0 Hz  CurMin=     0.0 Hz  "
+              "Count=0  Time=0.0s");
+
+    // 101 reports exactly 100 us apart.
+    StatsSnapshot s = {};
+    s.interval_count = 100;
+    s.interval_sum_us = 10000;
+    s.max_interval_us = 100;
+    s.min_interval_us = 100;
+    s.window_max_us = 100;
+    s.elapsed_ms = 10;
+    stats_derive_readings(&s, &r);
+    EXPECT_EQ(status_line(r),
+              "\rAvg= 10000.0 Hz  MinInst= 10000.0 Hz  MaxInst= 10000.0 Hz  CurMin= 10000.0 Hz  "
+              "Count=100  Time=0.0s");
+
+    s.interval_count = 18446744073709551615ull;
+    s.elapsed_ms = 12345;
+    stats_derive_readings(&s, &r);
+    EXPECT_NE(status_line(r).find("Count=18446744073709551615  Time=12.3s"), std::string::npos);
+}
+
+class RunConsoleTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { stats_init_locks(); }
+    static void TearDownTestSuite() { stats_delete_locks(); }
+    void SetUp() override {
+        fake_rawinput_reset();
+        fake_heap_reset();
+        g_console_run = 1;
+        g_display_dev = -1;
+        out = tmpfile();
+        ASSERT_NE(out, nullptr);
+        g_console_out = out;
+    }
+    void TearDown() override {
+        g_console_out = NULL;
+        fclose(out);
+        dispose_hidden_windows();
+    }
+    std::string output() {
+        fflush(out);
+        rewind(out);
+        std::string text;
+        char buf[512];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, out)) > 0)
+            text.append(buf, n);
+        return text;
+    }
+    // The hidden window lives to the end of the process by design; a test
+    // process runs many consoles, so it removes them and their quit messages.
+    static void dispose_hidden_windows() {
+        HWND h;
+        while ((h = FindWindowExW(HWND_MESSAGE, NULL, L"QuorvinConsoleHidden", NULL)) != NULL) {
+            KillTimer(h, 1);
+            DestroyWindow(h);
+        }
+        MSG m;
+        while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
+        }
+    }
+    static void two_mice() {
+        fake_rawinput_add_device(mouse_handle(1), RIM_TYPEMOUSE, L"\\\\?\\HID#VID_845E&PID_0001#1");
+        fake_rawinput_add_device(mouse_handle(2), RIM_TYPEMOUSE, L"\\\\?\\HID#VID_046D&PID_C08B#2");
+    }
+    FILE* out;
+};
+
+TEST_F(RunConsoleTest, EmptyRegistryEndsWithOne) {
+    EXPECT_EQ(run_console(-1, 0), 1);
+    EXPECT_EQ(output(), "No mouse found via Raw Input.\n");
+    EXPECT_EQ(g_fake_ri.register_calls, 0);
+}
+
+TEST_F(RunConsoleTest, IndexChoosesTheSlotAndNamesIt) {
+    two_mice();
+    EXPECT_EQ(run_console(1, 0.05), 0);
+    EXPECT_EQ(g_display_dev, 1);
+    EXPECT_EQ(output().rfind("Device: 鼠标 VID_845E PID_0001\n"
+                             "Move the mouse to measure. Ctrl+C to quit.\n\n", 0),
+              0u);
+    for (int index : {-1, 0, -5, 3, 99}) {
+        g_console_run = 1;
+        run_console(index, 0.05);
+        EXPECT_EQ(g_display_dev, 0) << index;
+    }
+    EXPECT_NE(output().find("Device: 全部鼠标 (2 只)\n"), std::string::npos);
+}
+
+TEST_F(RunConsoleTest, TimedRunEndsLikeCtrlC) {
+    two_mice();
+    EXPECT_EQ(run_console(0, 0.2), 0);
+    std::string text = output();
+    const std::string last_line =
+        "\rAvg=     0.0 Hz  MinInst=     0.0 Hz  MaxInst=     0.0 Hz  CurMin=     0.0 Hz  "
+        "Count=0  Time=0.0s\n";
+    ASSERT_GE(text.size(), last_line.size());
+    EXPECT_EQ(text.substr(text.size() - last_line.size()), last_line);
+    EXPECT_FALSE(stats_measuring());
+    EXPECT_EQ(g_console_run, 0);
+
+    ASSERT_EQ(g_fake_ri.register_calls, 2);
+    const FakeRegistration& start = g_fake_ri.registrations[0];
+    EXPECT_EQ(start.count, 2u);
+    EXPECT_EQ(start.entry_size, 16u);
+    EXPECT_EQ(start.entries[0].usUsagePage, 0x01);
+    EXPECT_EQ(start.entries[0].usUsage, 0x02);
+    EXPECT_EQ(start.entries[0].dwFlags, 0x2100u);
+    EXPECT_NE(start.entries[0].hwndTarget, nullptr);
+    EXPECT_EQ(start.entries[1].usUsage, 0x06);
+    EXPECT_EQ(start.entries[1].dwFlags, 0x2000u);
+    EXPECT_EQ(start.entries[1].hwndTarget, start.entries[0].hwndTarget);
+    const FakeRegistration& end = g_fake_ri.registrations[1];
+    EXPECT_EQ(end.entries[0].usUsage, 0x02);
+    EXPECT_EQ(end.entries[0].dwFlags, 0x0001u);
+    EXPECT_EQ(end.entries[0].hwndTarget, nullptr);
+    EXPECT_EQ(end.entries[1].usUsage, 0x06);
+    EXPECT_EQ(end.entries[1].dwFlags, 0x0001u);
+    EXPECT_EQ(end.entries[1].hwndTarget, nullptr);
+}
+
+TEST_F(RunConsoleTest, RefusedRegistrationReportsTheErrorCode) {
+    two_mice();
+    g_fake_ri.register_result = FALSE;
+    g_fake_ri.register_error = 5;
+    EXPECT_EQ(run_console(0, 0), 1);
+    std::string text = output();
+    EXPECT_NE(text.find("\n\nRegisterRawInputDevices failed (err 5).\n"), std::string::npos);
+    EXPECT_FALSE(stats_measuring());
+}
+
+LRESULT CALLBACK refuse_creation(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (msg == WM_NCCREATE)
+        return FALSE;
+    return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+TEST_F(RunConsoleTest, HiddenWindowFailureEndsWithOne) {
+    two_mice();
+    // Claim the class first with a procedure that refuses creation.
+    UnregisterClassW(L"QuorvinConsoleHidden", GetModuleHandleW(NULL));
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = refuse_creation;
+    wc.hInstance = GetModuleHandleW(NULL);
+    wc.lpszClassName = L"QuorvinConsoleHidden";
+    ASSERT_TRUE(RegisterClassW(&wc));
+    int result = run_console(0, 0);
+    UnregisterClassW(L"QuorvinConsoleHidden", GetModuleHandleW(NULL));
+    EXPECT_EQ(result, 1);
+    std::string text = output();
+    EXPECT_NE(text.find("\n\nFailed to create hidden window.\n"), std::string::npos);
+    EXPECT_EQ(g_fake_ri.register_calls, 0);
+}
+
+TEST(ConsoleCtrlTest, EveryEventClearsTheFlagAndIsHandled) {
+    g_console_run = 1;
+    EXPECT_TRUE(console_ctrl(CTRL_C_EVENT));
+    EXPECT_EQ(g_console_run, 0);
+    EXPECT_TRUE(console_ctrl(CTRL_C_EVENT));
+    EXPECT_EQ(g_console_run, 0);
+    g_console_run = 1;
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+// Counting heap for tests, on top of the C library's allocator.
+#include "tests/fakes/fake_heap.h"
+
+#include <stdlib.h>
+
+#include "engine/heap.h"
+
+FakeHeap g_fake_heap;
+
+void fake_heap_reset(void) { g_fake_heap = FakeHeap{}; }
+
+static bool refuse_next(void) {
+    int n = ++g_fake_heap.allocations;
+    return g_fake_heap.fail_all || n == g_fake_heap.fail_allocation;
+}
+
+void* heap_alloc(size_t bytes) {
+    if (refuse_next())
+        return NULL;
+    void* p = malloc(bytes);
+    if (p)
+        g_fake_heap.live_blocks++;
+    return p;
+}
+
+void* heap_realloc(void* block, size_t bytes) {
+    if (refuse_next())
+        return NULL;
+    void* p = realloc(block, bytes);
+    if (p && !block)
+        g_fake_heap.live_blocks++;
+    return p;
+}
+
+void heap_free(void* block) {
+    if (block)
+        g_fake_heap.live_blocks--;
+    free(block);
+}

@@ -1,0 +1,14 @@
+// Counting heap for tests: knows how many blocks are live and can refuse
+// allocations on demand.
+#pragma once
+
+struct FakeHeap {
+    int live_blocks;
+    int allocations;
+    int fail_allocation;  // refuse the allocation with this 1-based number; 0: never
+    bool fail_all;
+};
+
+extern FakeHeap g_fake_heap;
+
+void fake_heap_reset(void);

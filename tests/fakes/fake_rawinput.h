@@ -1,0 +1,53 @@
+// Scripted stand-in for the Raw Input layer: device lists, names, reports
+// and registration results are whatever a test puts here.
+#pragma once
+
+#include <windows.h>
+
+enum {
+    FAKE_MAX_DEVICES = 96,
+    FAKE_MAX_REPORTS = 16,
+};
+
+struct FakeDevice {
+    HANDLE handle;
+    DWORD type;
+    const wchar_t* name;
+    bool name_length_zero;  // the length query answers 0
+    bool name_read_fails;   // the read answers -1
+};
+
+struct FakeReport {
+    DWORD type;
+    HANDLE device;
+    UINT size;               // bytes the size query announces
+    bool read_returns_less;  // the read answers size - 1
+};
+
+struct FakeRegistration {
+    UINT count;
+    UINT entry_size;
+    RAWINPUTDEVICE entries[2];
+};
+
+struct FakeRawInput {
+    FakeDevice devices[FAKE_MAX_DEVICES];
+    UINT device_count;
+    bool list_count_fails;  // the count query answers -1
+    bool list_read_fails;   // the list read answers -1
+
+    FakeReport reports[FAKE_MAX_REPORTS];
+    int data_calls;
+
+    BOOL register_result;
+    DWORD register_error;  // last-error code set when registration fails
+    int register_calls;
+    FakeRegistration registrations[8];
+};
+
+extern FakeRawInput g_fake_ri;
+
+void fake_rawinput_reset(void);
+void fake_rawinput_add_device(HANDLE handle, DWORD type, const wchar_t* name);
+// Report i is addressed by the handle this returns.
+HRAWINPUT fake_report_handle(int index);

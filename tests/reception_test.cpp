@@ -1,0 +1,193 @@
+// Report reception and display selection against the scripted Raw Input layer,
+// counter and heap.
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include "engine/heap.h"
+#include "engine/reception.h"
+#include "tests/fakes/fake_counter.h"
+#include "tests/fakes/fake_heap.h"
+#include "tests/fakes/fake_rawinput.h"
+
+namespace {
+
+HANDLE mouse_handle(int n) { return (HANDLE)(INT_PTR)(0x1000 + n); }
+
+const UINT kMouseReportSize = sizeof(RAWINPUTHEADER) + sizeof(RAWMOUSE);
+
+class ReceptionTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { stats_init_locks(); }
+    static void TearDownTestSuite() { stats_delete_locks(); }
+    void SetUp() override {
+        fake_rawinput_reset();
+        g_qpc_freq = 10000000.0;
+        g_fake_counter_now = 1000000;
+        heap_free(g_ri_buf);
+        g_ri_buf = NULL;
+        g_ri_cap = 0;
+        fake_heap_reset();
+        memset(g_dev_last_active, 0, sizeof g_dev_last_active);
+        g_display_dev = -1;
+        set_registry(4);
+        stats_reset_all();
+        stats_set_measuring(true);
+    }
+    void TearDown() override { stats_set_measuring(false); }
+    // Slot 0 plus mice 1..n-1, mouse i having handle mouse_handle(i).
+    static void set_registry(int n) {
+        g_nri = n;
+        for (int i = 1; i < n; i++)
+            g_ri_devs[i].handle = mouse_handle(i);
+    }
+    static void script_report(int index, DWORD type, HANDLE device, UINT size) {
+        FakeReport* r = &g_fake_ri.reports[index];
+        r->type = type;
+        r->device = device;
+        r->size = size;
+    }
+    static void deliver(int index, int64_t at) {
+        g_fake_counter_now = at;
+        on_wm_input(fake_report_handle(index));
+    }
+};
+
+TEST_F(ReceptionTest, MeasuringOffReadsNothing) {
+    stats_set_measuring(false);
+    script_report(0, RIM_TYPEMOUSE, mouse_handle(3), kMouseReportSize);
+    deliver(0, 5000);
+    EXPECT_EQ(g_fake_ri.data_calls, 0);
+    EXPECT_EQ(g_ri_buf, nullptr);
+    EXPECT_EQ(g_dev_last_active[3], 0);
+    EXPECT_EQ(g_dev_stats[0].first_ts, 0);
+}
+
+TEST_F(ReceptionTest, KeyboardReportChangesNothing) {
+    script_report(0, RIM_TYPEKEYBOARD, mouse_handle(3), kMouseReportSize);
+    deliver(0, 5000);
+    EXPECT_EQ(g_dev_stats[0].first_ts, 0);
+    EXPECT_EQ(g_dev_stats[3].first_ts, 0);
+    EXPECT_EQ(g_dev_last_active[3], 0);
+}
+
+TEST_F(ReceptionTest, KnownMouseUpdatesAggregateThenItsSlotWithOneStamp) {
+    script_report(0, RIM_TYPEMOUSE, mouse_handle(3), kMouseReportSize);
+    deliver(0, 5000);
+    deliver(0, 15000);
+    EXPECT_EQ(g_dev_last_active[3], 15000);
+    EXPECT_EQ(g_dev_stats[0].last_ts, 15000);
+    EXPECT_EQ(g_dev_stats[3].last_ts, 15000);
+    EXPECT_EQ(g_dev_stats[0].interval_count, 1u);
+    EXPECT_EQ(g_dev_stats[3].interval_count, 1u);
+    EXPECT_EQ(g_dev_stats[1].first_ts, 0);
+    EXPECT_EQ(g_dev_stats[2].first_ts, 0);
+}
+
+TEST_F(ReceptionTest, UnknownOrNullDeviceCountsInTheAggregateOnly) {
+    script_report(0, RIM_TYPEMOUSE, mouse_handle(9), kMouseReportSize);
+    script_report(1, RIM_TYPEMOUSE, NULL, kMouseReportSize);
+    deliver(0, 5000);
+    deliver(1, 15000);
+    EXPECT_EQ(g_dev_stats[0].interval_count, 1u);
+    for (int i = 1; i < REGISTRY_SLOTS; i++) {
+        EXPECT_EQ(g_dev_last_active[i], 0) << i;
+        EXPECT_EQ(g_dev_stats[i].first_ts, 0) << i;
+    }
+}
+
+TEST_F(ReceptionTest, WithoutMiceInTheRegistryOnlyTheAggregateCounts) {
+    for (int n : {0, 1}) {
+        stats_reset_all();
+        set_registry(n);
+        g_ri_devs[1].handle = mouse_handle(1);  // stale entry beyond g_nri
+        script_report(0, RIM_TYPEMOUSE, mouse_handle(1), kMouseReportSize);
+        deliver(0, 5000);
+        EXPECT_EQ(g_dev_stats[0].first_ts, 5000);
+        EXPECT_EQ(g_dev_stats[1].first_ts, 0);
+        EXPECT_EQ(g_dev_last_active[1], 0);
+    }
+}
+
+TEST_F(ReceptionTest, BufferGrowsToExactlyTheReportSizeAndNeverShrinks) {
+    script_report(0, RIM_TYPEMOUSE, mouse_handle(1), 48);
+    script_report(1, RIM_TYPEMOUSE, mouse_handle(1), 64);
+    script_report(2, RIM_TYPEMOUSE, mouse_handle(1), 40);
+    deliver(0, 5000);
+    EXPECT_EQ(g_ri_cap, 48u);
+    deliver(1, 15000);
+    EXPECT_EQ(g_ri_cap, 64u);
+    void* block = g_ri_buf;
+    const int allocations = g_fake_heap.allocations;
+    deliver(2, 25000);
+    EXPECT_EQ(g_ri_cap, 64u);
+    EXPECT_EQ(g_ri_buf, block);
+    EXPECT_EQ(g_fake_heap.allocations, allocations);
+    EXPECT_EQ(g_fake_heap.live_blocks, 1);
+    EXPECT_EQ(g_dev_stats[1].interval_count, 2u);
+}
+
+TEST_F(ReceptionTest, FailedGrowthLosesOnlyThatReport) {
+    script_report(0, RIM_TYPEMOUSE, mouse_handle(1), 48);
+    script_report(1, RIM_TYPEMOUSE, mouse_handle(1), 96);
+    deliver(0, 5000);
+    void* block = g_ri_buf;
+    g_fake_heap.fail_all = true;
+    deliver(1, 15000);
+    EXPECT_EQ(g_ri_buf, block);
+    EXPECT_EQ(g_ri_cap, 48u);
+    EXPECT_EQ(g_dev_stats[0].last_ts, 5000);
+    g_fake_heap.fail_all = false;
+    deliver(1, 25000);
+    EXPECT_EQ(g_ri_cap, 96u);
+    EXPECT_EQ(g_dev_stats[0].last_ts, 25000);
+    EXPECT_EQ(g_fake_heap.live_blocks, 1);  // the old block went when the new one came
+}
+
+TEST_F(ReceptionTest, UnreadableReportsAreDropped) {
+    script_report(0, RIM_TYPEMOUSE, mouse_handle(1), 0);  // size query gives 0
+    script_report(1, RIM_TYPEMOUSE, mouse_handle(1), kMouseReportSize);
+    g_fake_ri.reports[1].read_returns_less = true;
+    script_report(2, RIM_TYPEMOUSE, mouse_handle(1), 8);  // shorter than a header
+    deliver(0, 5000);
+    deliver(1, 6000);
+    deliver(2, 7000);
+    deliver(7, 8000);  // a handle the layer does not know
+    EXPECT_EQ(g_dev_stats[0].first_ts, 0);
+    EXPECT_EQ(g_dev_last_active[1], 0);
+}
+
+TEST_F(ReceptionTest, FixedSelectionsAndFallbackToAutomatic) {
+    set_registry(3);
+    g_display_dev = 0;
+    g_dev_last_active[1] = g_fake_counter_now;
+    EXPECT_EQ(display_stats(), &g_dev_stats[0]);
+    g_display_dev = 2;
+    EXPECT_EQ(display_stats(), &g_dev_stats[2]);
+    g_display_dev = 3;  // not below g_nri: automatic, which finds mouse 1
+    EXPECT_EQ(display_stats(), &g_dev_stats[1]);
+    g_display_dev = -1;
+    set_registry(1);
+    EXPECT_EQ(display_stats(), &g_dev_stats[0]);
+}
+
+TEST_F(ReceptionTest, AutomaticSelectionUsesAStrictTruncatedWindow) {
+    g_qpc_freq = 3579545.0;  // 1.5 s = 5369317.5 ticks, truncated to 5369317
+    const int64_t window = 5369317;
+    g_fake_counter_now = 100000000;
+    g_dev_last_active[2] = g_fake_counter_now - window;
+    EXPECT_EQ(display_stats(), &g_dev_stats[0]);
+    g_dev_last_active[2] = g_fake_counter_now - window + 1;
+    EXPECT_EQ(display_stats(), &g_dev_stats[2]);
+}
+
+TEST_F(ReceptionTest, AutomaticSelectionPrefersNewestThenLowerSlot) {
+    g_fake_counter_now = 100000000;
+    g_dev_last_active[1] = 99000000;
+    g_dev_last_active[2] = 99500000;
+    g_dev_last_active[3] = 99500000;
+    EXPECT_EQ(display_stats(), &g_dev_stats[2]);
+    g_dev_last_active[3] = 99500001;
+    EXPECT_EQ(display_stats(), &g_dev_stats[3]);
+}
+
+}  // namespace

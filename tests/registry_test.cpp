@@ -1,0 +1,113 @@
+// The mouse registry built from scripted device lists: slots, names, limits,
+// failures, and that every temporary block is released.
+#include <gtest/gtest.h>
+#include <wchar.h>
+
+#include "devices/mouse_registry.h"
+#include "engine/reception.h"
+#include "tests/fakes/fake_heap.h"
+#include "tests/fakes/fake_rawinput.h"
+
+namespace {
+
+HANDLE handle_of(int n) { return (HANDLE)(INT_PTR)(0x2000 + n); }
+
+const wchar_t kWineMouse[] = L"\\\\?\\HID#VID_845E&PID_0001#1&2d595ca7&0&0000#{378de44c}";
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake_rawinput_reset();
+        fake_heap_reset();
+        for (int i = 0; i < REGISTRY_SLOTS; i++)
+            g_dev_last_active[i] = 77;
+    }
+    void TearDown() override { EXPECT_EQ(g_fake_heap.live_blocks, 0); }
+};
+
+TEST_F(RegistryTest, OnlyKeyboardsGiveSlotZeroWithoutCount) {
+    fake_rawinput_add_device(handle_of(1), RIM_TYPEKEYBOARD, L"\\\\?\\HID#VID_1234&PID_5678");
+    fake_rawinput_add_device(handle_of(2), RIM_TYPEHID, L"\\\\?\\HID#VID_1234&PID_9999");
+    enumerate_mice();
+    EXPECT_EQ(g_nri, 1);
+    EXPECT_STREQ(g_ri_devs[0].name, L"全部鼠标");
+    EXPECT_EQ(g_ri_devs[0].handle, nullptr);
+    for (int i = 0; i < REGISTRY_SLOTS; i++)
+        EXPECT_EQ(g_dev_last_active[i], 0);
+}
+
+TEST_F(RegistryTest, TwoMiceInListOrderWithCountAndNames) {
+    fake_rawinput_add_device(handle_of(1), RIM_TYPEMOUSE, kWineMouse);
+    fake_rawinput_add_device(handle_of(2), RIM_TYPEKEYBOARD, L"kbd");
+    fake_rawinput_add_device(handle_of(3), RIM_TYPEMOUSE, L"\\\\?\\HID#VID_046D&PID_C08B&MI_00");
+    enumerate_mice();
+    ASSERT_EQ(g_nri, 3);
+    EXPECT_STREQ(g_ri_devs[0].name, L"全部鼠标 (2 只)");
+    EXPECT_STREQ(g_ri_devs[1].name, L"鼠标 VID_845E PID_0001");
+    EXPECT_EQ(g_ri_devs[1].handle, handle_of(1));
+    EXPECT_STREQ(g_ri_devs[2].name, L"鼠标 VID_046D PID_C08B");
+    EXPECT_EQ(g_ri_devs[2].handle, handle_of(3));
+}
+
+TEST_F(RegistryTest, SeventyMiceFillSixtyThreeSlots) {
+    for (int i = 0; i < 70; i++)
+        fake_rawinput_add_device(handle_of(i), RIM_TYPEMOUSE, kWineMouse);
+    enumerate_mice();
+    EXPECT_EQ(g_nri, 64);
+    EXPECT_STREQ(g_ri_devs[0].name, L"全部鼠标 (63 只)");
+    EXPECT_EQ(g_ri_devs[63].handle, handle_of(62));
+}
+
+TEST_F(RegistryTest, NamesWithoutBothUpperCaseIdentifiersAreGeneric) {
+    fake_rawinput_add_device(handle_of(1), RIM_TYPEMOUSE, L"\\\\?\\HID#VID_1234&MI_00");
+    fake_rawinput_add_device(handle_of(2), RIM_TYPEMOUSE, L"\\\\?\\HID#vid_1234&pid_5678");
+    fake_rawinput_add_device(handle_of(3), RIM_TYPEMOUSE, L"\\\\?\\ACPI#PNP0F13");
+    fake_rawinput_add_device(handle_of(4), RIM_TYPEMOUSE, L"VID_ABCDEF&PID_12");
+    fake_rawinput_add_device(handle_of(5), RIM_TYPEMOUSE, L"VID_1&PID_");
+    enumerate_mice();
+    ASSERT_EQ(g_nri, 6);
+    EXPECT_STREQ(g_ri_devs[1].name, L"HID 鼠标");
+    EXPECT_STREQ(g_ri_devs[2].name, L"HID 鼠标");
+    EXPECT_STREQ(g_ri_devs[3].name, L"HID 鼠标");
+    EXPECT_STREQ(g_ri_devs[4].name, L"鼠标 VID_ABCD PID_12");  // name ends two units after PID_
+    EXPECT_STREQ(g_ri_devs[5].name, L"HID 鼠标");             // empty product identifier
+}
+
+TEST_F(RegistryTest, MiceWhoseNameCannotBeHadTakeNoSlot) {
+    fake_rawinput_add_device(handle_of(1), RIM_TYPEMOUSE, kWineMouse);
+    g_fake_ri.devices[0].name_read_fails = true;
+    fake_rawinput_add_device(handle_of(2), RIM_TYPEMOUSE, kWineMouse);
+    g_fake_ri.devices[1].name_length_zero = true;
+    fake_rawinput_add_device(handle_of(3), RIM_TYPEMOUSE, kWineMouse);
+    fake_rawinput_add_device(handle_of(4), RIM_TYPEMOUSE, kWineMouse);
+    // Allocations: the list, then one name per mouse asked for: refuse mouse 3's.
+    g_fake_heap.fail_allocation = 3;
+    enumerate_mice();
+    ASSERT_EQ(g_nri, 2);
+    EXPECT_EQ(g_ri_devs[1].handle, handle_of(4));
+    EXPECT_STREQ(g_ri_devs[0].name, L"全部鼠标 (1 只)");
+}
+
+TEST_F(RegistryTest, ListFailuresLeaveTheRegistryEmpty) {
+    fake_rawinput_add_device(handle_of(1), RIM_TYPEMOUSE, kWineMouse);
+    g_fake_ri.list_count_fails = true;
+    enumerate_mice();
+    EXPECT_EQ(g_nri, 0);
+
+    g_fake_ri.list_count_fails = false;
+    g_fake_ri.list_read_fails = true;
+    enumerate_mice();
+    EXPECT_EQ(g_nri, 0);
+
+    g_fake_ri.list_read_fails = false;
+    g_fake_heap.fail_all = true;
+    enumerate_mice();
+    EXPECT_EQ(g_nri, 0);
+
+    g_fake_heap.fail_all = false;
+    fake_rawinput_reset();  // no device at all
+    enumerate_mice();
+    EXPECT_EQ(g_nri, 0);
+}
+
+}  // namespace

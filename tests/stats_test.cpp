@@ -1,0 +1,181 @@
+// Interval statistics: classification, histogram bounds, the one-second window
+// and reset, checked on a 10 MHz counter (10 ticks per microsecond).
+#include <gtest/gtest.h>
+#include <math.h>
+
+#include "engine/stats.h"
+
+namespace {
+
+const int64_t kTicksPerUs = 10;
+
+class StatsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { stats_init_locks(); }
+    static void TearDownTestSuite() { stats_delete_locks(); }
+    void SetUp() override {
+        g_qpc_freq = 10000000.0;
+        stats_reset_all();
+        rec = &g_dev_stats[1];
+    }
+    // One report every interval_us after the previous one.
+    void feed(int64_t interval_us, int times = 1) {
+        for (int i = 0; i < times; i++) {
+            now += interval_us * kTicksPerUs;
+            record_arrival(rec, now);
+        }
+    }
+    StatsReadings readings() {
+        StatsReadings r;
+        stats_read(rec, &r);
+        return r;
+    }
+    DeviceStats* rec;
+    int64_t now = 5000000;
+};
+
+TEST_F(StatsTest, WorkedExampleGivesTheDocumentedReadings) {
+    const int64_t stamps[] = {5000000, 5010000, 5010500, 5020500, 5620500, 5640500};
+    for (int64_t t : stamps)
+        record_arrival(rec, t);
+
+    EXPECT_EQ(rec->interval_count, 3u);
+    EXPECT_DOUBLE_EQ(rec->interval_sum_us, 4000);
+    EXPECT_EQ(rec->bucket_count[4], 2u);
+    EXPECT_EQ(rec->bucket_count[5], 1u);
+    EXPECT_EQ(rec->window_count, 3u);
+    StatsReadings r = readings();
+    EXPECT_DOUBLE_EQ(r.average_hz, 750);
+    EXPECT_DOUBLE_EQ(r.lowest_instant_hz, 500);
+    EXPECT_DOUBLE_EQ(r.highest_instant_hz, 1000);
+    EXPECT_DOUBLE_EQ(r.last_second_lowest_hz, 500);
+    EXPECT_EQ(r.report_count, 3u);
+    EXPECT_EQ(r.coalesced_count, 1u);
+    EXPECT_NEAR(r.elapsed_s, 0.06405, 1e-12);
+}
+
+TEST_F(StatsTest, FirstReportOnlyPrimesTheRecord) {
+    record_arrival(rec, now);
+    EXPECT_EQ(rec->first_ts, now);
+    EXPECT_EQ(rec->last_ts, now);
+    StatsReadings r = readings();
+    EXPECT_EQ(r.average_hz, 0);
+    EXPECT_EQ(r.lowest_instant_hz, 0);
+    EXPECT_EQ(r.highest_instant_hz, 0);
+    EXPECT_EQ(r.last_second_lowest_hz, 0);
+    EXPECT_EQ(r.report_count, 0u);
+    EXPECT_EQ(r.elapsed_s, 0);
+}
+
+TEST_F(StatsTest, AcceptanceBoundsAreInclusiveAndLateReportsStillAdvanceTime) {
+    record_arrival(rec, now);
+    feed(50000);  // exactly the longest accepted interval
+    EXPECT_EQ(rec->interval_count, 1u);
+    EXPECT_EQ(rec->bucket_count[7], 1u);
+
+    now += 50000 * kTicksPerUs + 1;  // a tick longer: a pause
+    record_arrival(rec, now);
+    EXPECT_EQ(rec->interval_count, 1u);
+    EXPECT_EQ(rec->last_ts, now);
+    EXPECT_NEAR(rec->elapsed_ms, 100.0001, 1e-9);
+
+    feed(100);  // exactly the shortest accepted interval, measured from the pause's end
+    EXPECT_EQ(rec->interval_count, 2u);
+    EXPECT_EQ(rec->bucket_count[0], 1u);
+    EXPECT_DOUBLE_EQ(readings().highest_instant_hz, 10000);
+
+    now += 100 * kTicksPerUs - 1;  // a tick shorter: coalesced
+    record_arrival(rec, now);
+    record_arrival(rec, now);  // same counter value: interval 0
+    EXPECT_EQ(rec->coalesced_count, 2u);
+    EXPECT_EQ(rec->interval_count, 2u);
+}
+
+TEST_F(StatsTest, BucketBoundsFollowTheToleranceRule) {
+    EXPECT_EQ(stats_bucket_of(100), 0);
+    EXPECT_EQ(stats_bucket_of(nextafter(125.0, 0.0)), 0);
+    EXPECT_EQ(stats_bucket_of(125), 1);
+    EXPECT_EQ(stats_bucket_of(250 / 1.15), 1);
+    EXPECT_EQ(stats_bucket_of(nextafter(250 / 1.15, 1e9)), 2);
+    const double bound3 = 1000 / 1.15;
+    EXPECT_EQ(stats_bucket_of(bound3), 3);
+    EXPECT_EQ(stats_bucket_of(nextafter(bound3, 1e9)), 4);
+    EXPECT_EQ(stats_bucket_of(1000), 4);
+    EXPECT_EQ(stats_bucket_of(2000), 5);
+    EXPECT_EQ(stats_bucket_of(4000), 6);
+    EXPECT_EQ(stats_bucket_of(8000), 7);
+    EXPECT_EQ(stats_bucket_of(50000), 7);
+}
+
+TEST_F(StatsTest, OneSecondWindowClosesOnTheReportThatReachesItsAge) {
+    record_arrival(rec, now);
+    feed(1000);  // opens the window at this report
+    const int64_t opened = now;
+    feed(1000, 998);  // 999 intervals, age 998 ms
+    EXPECT_EQ(rec->window_count, 999u);
+    feed(1000);  // age reaches 999 ms
+    EXPECT_EQ(rec->window_count, 1000u);
+    feed(1000);  // age 1000 ms: closed, with this interval
+    EXPECT_EQ(now - opened, 1000 * 1000 * kTicksPerUs);
+    EXPECT_EQ(rec->window_count, 0u);
+    EXPECT_EQ(readings().last_second_lowest_hz, 0);
+    feed(2000);  // the next accepted interval opens a fresh window
+    EXPECT_EQ(rec->window_count, 1u);
+    EXPECT_EQ(rec->window_start_ts, now);
+    EXPECT_DOUBLE_EQ(readings().last_second_lowest_hz, 500);
+}
+
+TEST_F(StatsTest, StaleWindowSurvivesAPauseUntilTheSecondReportAfterIt) {
+    record_arrival(rec, now);
+    feed(4000, 3);  // window open, max 4000 us
+    EXPECT_DOUBLE_EQ(readings().last_second_lowest_hz, 250);
+    feed(2000000);  // a two-second pause: discarded
+    EXPECT_DOUBLE_EQ(readings().last_second_lowest_hz, 250);
+    feed(1000);  // added to the stale window, which it closes
+    EXPECT_EQ(rec->window_count, 0u);
+    EXPECT_EQ(readings().last_second_lowest_hz, 0);
+    feed(1000);  // opens a fresh one
+    EXPECT_DOUBLE_EQ(readings().last_second_lowest_hz, 1000);
+}
+
+TEST_F(StatsTest, OnlyCoalescedAndDiscardedIntervalsShowNoRates) {
+    record_arrival(rec, now);
+    feed(50);
+    feed(60000);
+    feed(10);
+    StatsReadings r = readings();
+    EXPECT_EQ(r.average_hz, 0);
+    EXPECT_EQ(r.lowest_instant_hz, 0);
+    EXPECT_EQ(r.highest_instant_hz, 0);
+    EXPECT_EQ(r.last_second_lowest_hz, 0);
+    EXPECT_EQ(r.report_count, 0u);
+    EXPECT_EQ(r.coalesced_count, 2u);
+    EXPECT_NEAR(r.elapsed_s, 0.06006, 1e-12);
+}
+
+TEST_F(StatsTest, ResetWhileMeasuringKeepsTheSwitchAndStartsAfresh) {
+    stats_set_measuring(true);
+    record_arrival(rec, now);
+    feed(1000, 5);
+    stats_reset_all();
+    EXPECT_TRUE(stats_measuring());
+    EXPECT_EQ(rec->first_ts, 0);
+    EXPECT_EQ(rec->interval_count, 0u);
+
+    feed(1000);  // first report after the reset: no interval spans it
+    EXPECT_EQ(rec->first_ts, now);
+    EXPECT_EQ(rec->interval_count, 0u);
+    feed(1000);
+    EXPECT_EQ(rec->interval_count, 1u);
+    stats_set_measuring(false);
+}
+
+TEST_F(StatsTest, ZeroFrequencyDiscardsInsteadOfCountingNaN) {
+    g_qpc_freq = 0;
+    record_arrival(rec, now);
+    feed(1000);
+    EXPECT_EQ(rec->interval_count, 0u);
+    EXPECT_EQ(rec->coalesced_count, 0u);
+}
+
+}  // namespace
