@@ -1,0 +1,82 @@
+#!/bin/bash
+# End-to-end test of console mode: the real quorvin.exe runs in Wine's virtual
+# desktop on a private Xvfb while the native jig moves the pointer at a known
+# rate; the last status line must report that rate.
+# Usage: e2e_console.sh QUORVIN_EXE JIG WINEPREFIX ARTIFACT_DIR
+set -u
+exe=$1
+jig=$2
+prefix=$3
+artifacts=$4
+here=$(cd "$(dirname "$0")" && pwd)
+mkdir -p "$artifacts"
+"$here/../../scripts/wine-prefix.sh" "$prefix" || { echo "cannot create Wine prefix"; exit 1; }
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+
+xvfb_pid=
+jig_pid=
+cleanup() {
+    [ -n "$jig_pid" ] && kill "$jig_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+
+display_file=$artifacts/console-display
+rm -f "$display_file"
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$display_file" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
+[ -s "$display_file" ] || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=:$(cat "$display_file")
+
+failures=0
+fail() {
+    echo "FAIL [$case_name]: $*"
+    failures=$((failures + 1))
+}
+
+# Float comparison in awk: check "EXPR" VALUES... (exits 0 when true).
+holds() { awk "BEGIN { exit !($1) }"; }
+
+run_case() {
+    case_name=$1
+    local rate=$2 index=$3 seconds=$4 expect_device=$5
+    local out=$artifacts/console-$case_name.txt
+    "$jig" "$rate" $((seconds + 10)) >/dev/null &
+    jig_pid=$!
+    timeout 90 wine explorer /desktop="qe2e$case_name,1024x768" "$exe" -c "$index" "$seconds" \
+        >"$out" 2>/dev/null
+    local rc=$?
+    kill "$jig_pid" 2>/dev/null
+    wait "$jig_pid" 2>/dev/null
+    jig_pid=
+
+    [ "$rc" -eq 0 ] || fail "exit code $rc"
+    grep -q "^Device: $expect_device" "$out" || fail "no 'Device: $expect_device' line"
+    local last
+    last=$(tr '\r' '\n' <"$out" | grep '^Avg=' | tail -n 1)
+    [ -n "$last" ] || { fail "no status line"; return; }
+    # Avg=  500.0 Hz  MinInst=  238.6 Hz  MaxInst= 1761.2 Hz  CurMin= 329.3 Hz  Count=1999  Time=4.0s
+    local avg min max count
+    avg=$(sed -E 's/.*Avg= *([0-9.]+).*/\1/' <<<"$last")
+    min=$(sed -E 's/.*MinInst= *([0-9.]+).*/\1/' <<<"$last")
+    max=$(sed -E 's/.*MaxInst= *([0-9.]+).*/\1/' <<<"$last")
+    count=$(sed -E 's/.*Count=([0-9]+).*/\1/' <<<"$last")
+    echo "[$case_name] rate $rate Hz for $seconds s: $last"
+    holds "$avg >= $rate * 0.95 && $avg <= $rate * 1.05" || fail "Avg $avg not within 5 % of $rate"
+    holds "$count >= $rate * $seconds * 0.9 && $count <= $rate * $seconds * 1.1" ||
+        fail "Count $count not within 10 % of $((rate * seconds))"
+    holds "$min <= $avg && $avg <= $max" || fail "MinInst $min / MaxInst $max do not bracket Avg $avg"
+    # The run ends like Ctrl+C: the last status line is closed by a line break.
+    tail -c 2 "$out" | od -An -c | grep -q '\\n' || fail "last status line not closed by a line break"
+}
+
+run_case all-250 250 0 4 "全部鼠标"
+run_case all-500 500 0 4 "全部鼠标"
+run_case mouse1-500 500 1 3 "鼠标 VID_845E PID_0001"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed; outputs in $artifacts"
+    exit 1
+fi
+echo "console end-to-end: all checks passed"

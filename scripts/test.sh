@@ -1,0 +1,20 @@
+#!/bin/bash
+# Installs what is missing, builds everything and runs every test: the portable
+# code natively under AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# Windows programs under Wine (unit tests with fakes, end-to-end under Xvfb).
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${QUORVIN_BUILD:-$root/build}
+native=${QUORVIN_NATIVE_BUILD:-$root/build-native}
+"$root/scripts/install-deps.sh" || exit 1
+
+status=0
+echo "== native build (sanitizers) =="
+cmake -S "$root" -B "$native" -G Ninja -DQUORVIN_SANITIZE=ON >/dev/null &&
+    cmake --build "$native" &&
+    ctest --test-dir "$native" --output-on-failure || status=1
+
+echo "== Windows build, tests under Wine =="
+"$root/scripts/build.sh" || exit 1
+ctest --test-dir "$build" -j2 --output-on-failure || status=1
+exit $status
