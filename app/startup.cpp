@@ -7,6 +7,8 @@
 #include <wchar.h>
 
 #include "app/console.h"
+#include "app/pcap_mode.h"
+#include "app/text_out.h"
 #include "engine/counter.h"
 #include "engine/heap.h"
 #include "engine/reception.h"
@@ -29,33 +31,21 @@ void parse_launch(int argc, wchar_t** argv, LaunchRequest* out) {
     out->mode = LAUNCH_WINDOW;
     out->device_index = -1;
     out->run_seconds = 0;
-    if (!argv || argc < 2 || !is_console_switch(argv[1]))
+    out->pcap_path = NULL;
+    if (!argv || argc < 2)
+        return;
+    if (wcscmp(argv[1], L"--pcap") == 0) {
+        out->mode = LAUNCH_PCAP;
+        out->pcap_path = argc > 2 ? argv[2] : NULL;
+        return;
+    }
+    if (!is_console_switch(argv[1]))
         return;
     out->mode = LAUNCH_CONSOLE;
     if (argc > 2)
         out->device_index = _wtoi(argv[2]);
     if (argc > 3)
         out->run_seconds = parse_run_seconds(argv[3]);
-}
-
-static bool stdout_is_usable(void) {
-    HANDLE h = GetStdHandle(STD_OUTPUT_HANDLE);
-    return h && h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_UNKNOWN;
-}
-
-// A program started with its output in a file or pipe keeps writing there; only
-// without a usable standard output does it get a console of its own.
-static void prepare_console_output(void) {
-    if (stdout_is_usable()) {
-        SetConsoleOutputCP(CP_UTF8);
-        return;
-    }
-    if (!AllocConsole())
-        return;
-    freopen("CONOUT$", "w", stdout);
-    freopen("CONIN$", "r", stdin);
-    SetConsoleOutputCP(CP_UTF8);
-    SetConsoleTitleW(L"Quorvin v9 - 控制台");
 }
 
 static int run_window(void) {
@@ -65,6 +55,14 @@ static int run_window(void) {
 }
 
 static int run_front_end(const LaunchRequest* req) {
+    if (req->mode == LAUNCH_PCAP) {
+        prepare_console_output();
+        if (!req->pcap_path) {
+            print_wide_utf8(stdout, L"Error: --pcap needs the name of a capture file.\n");
+            return 1;
+        }
+        return run_pcap(req->pcap_path, stdout);
+    }
     if (req->mode == LAUNCH_CONSOLE) {
         prepare_console_output();
         return run_console(req->device_index, req->run_seconds);

@@ -7,12 +7,14 @@
 enum LaunchMode {
     LAUNCH_WINDOW,
     LAUNCH_CONSOLE,
+    LAUNCH_PCAP,  // --pcap FILE: analyse a saved capture
 };
 
 struct LaunchRequest {
     LaunchMode mode;
     int device_index;    // console: -1 when not given
     double run_seconds;  // console: 0 = until Ctrl+C
+    const wchar_t* pcap_path;  // --pcap: the file, null when missing
 };
 
 // argv as split by CommandLineToArgvW; argv null (the split failed) means the window.

@@ -1,0 +1,7 @@
+// quorvin.exe --pcap FILE: analysis of a saved USBPcap capture.
+#pragma once
+
+#include <stdio.h>
+
+// Prints the report (or one error line) to out; returns the exit code.
+int run_pcap(const wchar_t* path, FILE* out);

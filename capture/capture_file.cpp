@@ -1,0 +1,484 @@
+// Offline capture analysis: a chunked reader for pcap and pcapng that keeps at
+// most one record plus one chunk in memory, whatever the file claims.
+#include "capture/capture_file.h"
+
+#include <stdarg.h>
+#include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
+
+#include "engine/heap.h"
+
+static const size_t kChunkBytes = 1 << 20;
+static const uint64_t kLargestRecord = 256ull << 20;
+static const uint32_t kLinkTypeUsbPcap = 249;
+
+enum {
+    PCAPNG_SECTION_HEADER = 0x0A0D0D0A,
+    PCAPNG_INTERFACE_DESCRIPTION = 1,
+    PCAPNG_ENHANCED_PACKET = 6,
+    PCAPNG_OPTION_END = 0,
+    PCAPNG_OPTION_TSRESOL = 9,
+};
+
+// --- Chunked input ------------------------------------------------------------
+
+struct Input {
+    const CaptureSource* src;
+    GrowBuf buf;
+    uint64_t off;       // parse position inside buf
+    uint64_t base;      // file offset of buf.data[0]
+    bool eof;
+    bool error;
+};
+
+static uint64_t available(const Input* in) { return in->buf.len - in->off; }
+static const uint8_t* cursor(const Input* in) { return in->buf.data + in->off; }
+static uint64_t file_position(const Input* in) { return in->base + in->off; }
+
+// Moves the unparsed bytes to the front and reads one more chunk behind them.
+static bool read_more(Input* in) {
+    if (in->eof || in->error)
+        return false;
+    if (in->off) {
+        uint64_t rest = available(in);
+        memmove(in->buf.data, in->buf.data + in->off, (size_t)rest);
+        in->base += in->off;
+        in->buf.len = rest;
+        in->off = 0;
+    }
+    if (in->buf.cap - in->buf.len < kChunkBytes) {
+        uint64_t cap = in->buf.cap ? in->buf.cap : kChunkBytes;
+        while (cap - in->buf.len < kChunkBytes)
+            cap *= 2;
+        uint8_t* grown = (uint8_t*)heap_realloc(in->buf.data, (size_t)cap);
+        if (!grown) {
+            in->error = true;
+            return false;
+        }
+        in->buf.data = grown;
+        in->buf.cap = cap;
+    }
+    size_t got = in->src->read(in->src->ctx, in->buf.data + in->buf.len, kChunkBytes);
+    if (got == (size_t)-1) {
+        in->error = true;
+        return false;
+    }
+    if (got == 0) {
+        in->eof = true;
+        return false;
+    }
+    in->buf.len += got;
+    return true;
+}
+
+// True when n bytes are available at the parse position.
+static bool need(Input* in, uint64_t n) {
+    while (available(in) < n) {
+        if (!read_more(in))
+            return false;
+    }
+    return true;
+}
+
+// Bytes from the parse position to the end of the file, read to the end if
+// the size is unknown.
+static uint64_t bytes_to_end(Input* in) {
+    if (in->src->size != UINT64_MAX && in->src->size >= file_position(in))
+        return in->src->size - file_position(in);
+    uint64_t n = available(in);
+    in->off = in->buf.len;
+    while (read_more(in)) {
+        n += available(in);
+        in->off = in->buf.len;
+    }
+    return n;
+}
+
+// A length that no read can satisfy ends the walk rather than buffering the rest.
+static bool impossible_length(const Input* in, uint64_t length) {
+    if (length > kLargestRecord)
+        return true;
+    return in->src->size != UINT64_MAX && length > in->src->size - file_position(in);
+}
+
+static void stop_walk(Input* in, CaptureFileAnalysis* a) { a->ignored_tail_bytes = bytes_to_end(in); }
+
+// --- Byte order -----------------------------------------------------------------
+
+static uint16_t rd16(const uint8_t* p, bool big) {
+    return big ? (uint16_t)((p[0] << 8) | p[1]) : usbpcap_u16(p);
+}
+
+static uint32_t rd32(const uint8_t* p, bool big) {
+    if (!big)
+        return usbpcap_u32(p);
+    return ((uint32_t)p[0] << 24) | ((uint32_t)p[1] << 16) | ((uint32_t)p[2] << 8) | p[3];
+}
+
+// --- Per-endpoint tally ---------------------------------------------------------
+
+static EndpointTally* endpoint_slot(CaptureFileAnalysis* a, uint16_t bus, uint16_t device,
+                                    uint8_t endpoint) {
+    for (int i = 0; i < a->endpoint_count; i++) {
+        EndpointTally* e = &a->endpoints[i];
+        if (e->bus == bus && e->device == device && e->endpoint == endpoint)
+            return e;
+    }
+    if (a->endpoint_count == ENDPOINT_SLOTS)
+        return NULL;
+    EndpointTally* e = &a->endpoints[a->endpoint_count++];
+    memset(e, 0, sizeof *e);
+    e->bus = bus;
+    e->device = device;
+    e->endpoint = endpoint;
+    e->prev_ts_us = -1;
+    e->binterval = -1;
+    return e;
+}
+
+static void endpoint_report(EndpointTally* e, int64_t ts_us) {
+    e->reports++;
+    if (e->prev_ts_us != -1) {
+        double d = (double)(ts_us - e->prev_ts_us);
+        if (d > 100 && d < 50000) {
+            e->valid_gaps++;
+            e->gap_sum_us += d;
+            if (d > e->max_gap_us)
+                e->max_gap_us = d;
+        }
+    }
+    e->prev_ts_us = ts_us;
+}
+
+// Endpoint descriptors inside a configuration descriptor that a device returned.
+static void note_configuration(CaptureFileAnalysis* a, uint16_t bus, uint16_t device,
+                               const uint8_t* payload, uint64_t len) {
+    if (len < 9 || payload[1] != 2)
+        return;
+    for (uint64_t off = 0; off + 2 <= len && payload[off] > 1; off += payload[off]) {
+        if (payload[off + 1] != 5 || off + 7 > len)
+            continue;
+        EndpointTally* e = endpoint_slot(a, bus, device, payload[off + 2]);
+        if (e)
+            e->binterval = payload[off + 6];
+    }
+}
+
+enum {
+    USBPCAP_FULL_HEADER = 27,
+    USBPCAP_TRANSFER_INTERRUPT = 1,
+};
+
+static void tally_endpoints(CaptureFileAnalysis* a, int64_t ts_us, const uint8_t* p,
+                            uint32_t incl_len) {
+    if (incl_len < USBPCAP_FULL_HEADER)
+        return;
+    uint16_t h = usbpcap_u16(p);
+    if (h < USBPCAP_FULL_HEADER || h > 256 || h > incl_len)
+        return;
+    uint16_t function = usbpcap_u16(p + 14);
+    bool from_device = p[16] & 1;
+    uint16_t bus = usbpcap_u16(p + 17);
+    uint16_t device = usbpcap_u16(p + 19);
+    uint8_t endpoint = p[21];
+    uint8_t transfer = p[22];
+    uint32_t data_length = usbpcap_u32(p + 23);
+    if (transfer == USBPCAP_TRANSFER_INTERRUPT && (endpoint & 0x80) && from_device &&
+        data_length > 0) {
+        EndpointTally* e = endpoint_slot(a, bus, device, endpoint);
+        if (e)
+            endpoint_report(e, ts_us);
+    } else if ((function == 8 || function == 11) && from_device) {
+        note_configuration(a, bus, device, p + h, incl_len - h);
+    }
+}
+
+static void handle_packet(CaptureFileAnalysis* a, int64_t ts_us, const uint8_t* p, uint32_t len) {
+    if (a->usbpcap_records == 0 || ts_us < a->first_ts_us)
+        a->first_ts_us = ts_us;
+    if (a->usbpcap_records == 0 || ts_us > a->last_ts_us)
+        a->last_ts_us = ts_us;
+    a->usbpcap_records++;
+    tally_packet(&a->tally, ts_us, p, len);
+    tally_endpoints(a, ts_us, p, len);
+}
+
+// --- Classic pcap ---------------------------------------------------------------
+
+static void walk_pcap(Input* in, CaptureFileAnalysis* a, bool big, bool nanoseconds) {
+    if (!need(in, 24)) {
+        a->ignored_tail_bytes = available(in);  // a cut-off global header
+        return;
+    }
+    uint32_t link_type = rd32(cursor(in) + 20, big) & 0xFFFF;
+    in->off += 24;
+    if (link_type != kLinkTypeUsbPcap) {
+        a->status = CAPTURE_FILE_NO_USBPCAP;
+        return;
+    }
+    for (;;) {
+        if (!need(in, 16))
+            break;
+        const uint8_t* h = cursor(in);
+        uint32_t incl_len = rd32(h + 8, big);
+        uint64_t size = 16 + (uint64_t)incl_len;
+        if (impossible_length(in, size)) {
+            stop_walk(in, a);
+            return;
+        }
+        if (!need(in, size))
+            break;
+        h = cursor(in);
+        uint32_t fraction = rd32(h + 4, big);
+        int64_t ts_us = (int64_t)rd32(h, big) * 1000000 +
+                        (int64_t)(nanoseconds ? fraction / 1000 : fraction);
+        handle_packet(a, ts_us, h + 16, incl_len);
+        in->off += size;
+    }
+    a->ignored_tail_bytes = available(in);
+}
+
+// --- pcapng -----------------------------------------------------------------------
+
+struct PcapngInterface {
+    uint16_t link_type;
+    uint8_t tsresol;  // if_tsresol: 10^-n, or 2^-n with bit 7 set
+};
+
+struct PcapngSection {
+    bool big;
+    PcapngInterface interfaces[PCAPNG_INTERFACES];
+    uint32_t interface_count;  // may exceed the table; extra interfaces are skipped
+    bool usbpcap_seen;
+};
+
+static int64_t pcapng_to_us(uint64_t ts, uint8_t tsresol) {
+    unsigned n = tsresol & 0x7F;
+    if (tsresol & 0x80)
+        return (int64_t)(((unsigned __int128)ts * 1000000u) >> n);
+    uint64_t scale = 1;
+    if (n >= 6) {
+        if (n - 6 > 19)
+            return 0;
+        for (unsigned i = 6; i < n; i++)
+            scale *= 10;
+        return (int64_t)(ts / scale);
+    }
+    for (unsigned i = n; i < 6; i++)
+        scale *= 10;
+    return (int64_t)(ts * scale);
+}
+
+static void pcapng_interface(PcapngSection* s, const uint8_t* block, uint32_t length) {
+    PcapngInterface itf = {rd16(block + 8, s->big), 6};
+    uint32_t off = 16;
+    while (off + 4 <= length - 4) {
+        uint16_t code = rd16(block + off, s->big);
+        uint16_t option_len = rd16(block + off + 2, s->big);
+        if (code == PCAPNG_OPTION_END || off + 4 + option_len > length - 4)
+            break;
+        if (code == PCAPNG_OPTION_TSRESOL && option_len >= 1)
+            itf.tsresol = block[off + 4];
+        off += 4 + ((option_len + 3u) & ~3u);
+    }
+    if (itf.link_type == kLinkTypeUsbPcap)
+        s->usbpcap_seen = true;
+    if (s->interface_count < PCAPNG_INTERFACES)
+        s->interfaces[s->interface_count] = itf;
+    s->interface_count++;
+}
+
+static void pcapng_packet(PcapngSection* s, CaptureFileAnalysis* a, const uint8_t* block,
+                          uint32_t length) {
+    if (length < 32)
+        return;
+    uint32_t interface_id = rd32(block + 8, s->big);
+    uint64_t ts = ((uint64_t)rd32(block + 12, s->big) << 32) | rd32(block + 16, s->big);
+    uint32_t captured = rd32(block + 20, s->big);
+    if (interface_id >= s->interface_count || interface_id >= PCAPNG_INTERFACES ||
+        (uint64_t)captured > length - 32)
+        return;
+    const PcapngInterface* itf = &s->interfaces[interface_id];
+    if (itf->link_type != kLinkTypeUsbPcap)
+        return;
+    handle_packet(a, pcapng_to_us(ts, itf->tsresol), block + 28, captured);
+}
+
+static void walk_pcapng(Input* in, CaptureFileAnalysis* a) {
+    PcapngSection section;
+    bool usbpcap_seen = false;
+    memset(&section, 0, sizeof section);
+    for (;;) {
+        if (!need(in, 12))
+            break;
+        const uint8_t* b = cursor(in);
+        if (usbpcap_u32(b) == PCAPNG_SECTION_HEADER) {
+            uint32_t bom = usbpcap_u32(b + 8);
+            if (bom != 0x1A2B3C4D && bom != 0x4D3C2B1A) {
+                stop_walk(in, a);
+                break;
+            }
+            usbpcap_seen = usbpcap_seen || section.usbpcap_seen;
+            memset(&section, 0, sizeof section);
+            section.big = bom == 0x4D3C2B1A;
+        }
+        uint32_t type = rd32(b, section.big);
+        uint32_t length = rd32(b + 4, section.big);
+        if (length < 12 || length % 4 != 0 || impossible_length(in, length)) {
+            stop_walk(in, a);
+            break;
+        }
+        if (!need(in, length))
+            break;
+        b = cursor(in);
+        if (type == PCAPNG_INTERFACE_DESCRIPTION && length >= 20)
+            pcapng_interface(&section, b, length);
+        else if (type == PCAPNG_ENHANCED_PACKET)
+            pcapng_packet(&section, a, b, length);
+        in->off += length;
+    }
+    if (a->ignored_tail_bytes == 0)
+        a->ignored_tail_bytes = available(in);
+    if (!(usbpcap_seen || section.usbpcap_seen))
+        a->status = CAPTURE_FILE_NO_USBPCAP;
+}
+
+// --- Analysis -------------------------------------------------------------------
+
+void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a) {
+    memset(a, 0, sizeof *a);
+    capture_tally_init(&a->tally);
+    Input in;
+    memset(&in, 0, sizeof in);
+    in.src = src;
+
+    need(&in, 4);
+    a->first_count = (int)(available(&in) < 4 ? available(&in) : 4);
+    if (a->first_count)
+        memcpy(a->first_bytes, cursor(&in), (size_t)a->first_count);
+    if (in.error) {
+        a->status = CAPTURE_FILE_READ_ERROR;
+    } else if (a->first_count == 0) {
+        a->status = CAPTURE_FILE_EMPTY_FILE;
+    } else if (a->first_count < 4) {
+        a->status = CAPTURE_FILE_NOT_PCAP;
+    } else {
+        uint32_t magic = usbpcap_u32(cursor(&in));
+        if (magic == 0xA1B2C3D4 || magic == 0xD4C3B2A1)
+            walk_pcap(&in, a, magic == 0xD4C3B2A1, false);
+        else if (magic == 0xA1B23C4D || magic == 0x4D3CB2A1)
+            walk_pcap(&in, a, magic == 0x4D3CB2A1, true);
+        else if (magic == PCAPNG_SECTION_HEADER)
+            walk_pcapng(&in, a);
+        else
+            a->status = CAPTURE_FILE_NOT_PCAP;
+        if (a->status == CAPTURE_FILE_OK && in.error)
+            a->status = CAPTURE_FILE_READ_ERROR;
+        if (a->status == CAPTURE_FILE_OK && a->usbpcap_records == 0)
+            a->status = CAPTURE_FILE_NO_PACKETS;
+    }
+    gb_free(&in.buf);
+}
+
+// --- Text -----------------------------------------------------------------------
+
+static void text_append(wchar_t* out, size_t cap, size_t* used, const wchar_t* fmt, ...) {
+    if (*used + 1 >= cap)
+        return;
+    va_list args;
+    va_start(args, fmt);
+    int n = vswprintf(out + *used, cap - *used, fmt, args);
+    va_end(args);
+    if (n > 0)
+        *used += (size_t)n;
+    else
+        out[*used] = 0;
+}
+
+static int by_reports_descending(const void* x, const void* y) {
+    const EndpointTally* a = *(const EndpointTally* const*)x;
+    const EndpointTally* b = *(const EndpointTally* const*)y;
+    if (a->reports != b->reports)
+        return a->reports < b->reports ? 1 : -1;
+    return a < b ? -1 : (a > b);  // stable: first seen first
+}
+
+static void append_endpoints(const CaptureFileAnalysis* a, wchar_t* out, size_t cap,
+                             size_t* used) {
+    const EndpointTally* order[ENDPOINT_SLOTS];
+    int n = 0;
+    for (int i = 0; i < a->endpoint_count; i++) {
+        if (a->endpoints[i].reports > 0)
+            order[n++] = &a->endpoints[i];
+    }
+    qsort(order, (size_t)n, sizeof order[0], by_reports_descending);
+    text_append(out, cap, used, L"\nInterrupt-IN endpoints (bus.device.endpoint):\n");
+    if (n == 0)
+        text_append(out, cap, used, L"  (none)\n");
+    for (int i = 0; i < n && i < ENDPOINT_REPORT_LINES; i++) {
+        const EndpointTally* e = order[i];
+        double avg = e->valid_gaps ? 1000000.0 / (e->gap_sum_us / (double)e->valid_gaps) : 0;
+        double lowest = e->max_gap_us > 0 ? 1000000.0 / e->max_gap_us : 0;
+        text_append(out, cap, used, L"  %u.%u.0x%02X  reports=%llu  avg=%7.1f Hz  lowest=%7.1f Hz",
+                    (unsigned)e->bus, (unsigned)e->device, (unsigned)e->endpoint,
+                    (unsigned long long)e->reports, avg, lowest);
+        if (e->binterval >= 0)
+            text_append(out, cap, used, L"  bInterval=%d\n", e->binterval);
+        else
+            text_append(out, cap, used, L"  bInterval not seen\n");
+    }
+}
+
+size_t format_capture_file_report(const CaptureFileAnalysis* a, const wchar_t* file_name,
+                                  wchar_t* out, size_t cap) {
+    size_t used = 0;
+    out[0] = 0;
+    text_append(out, cap, &used, L"File: %ls\n", file_name);
+    wchar_t window[32];
+    swprintf(window, 32, L"%.1f秒", (double)(a->last_ts_us - a->first_ts_us) / 1e6);
+    wchar_t report[CAPTURE_REPORT_UNITS];
+    format_capture_report_window(&a->tally, window, report);
+    text_append(out, cap, &used, L"%ls", report);
+    append_endpoints(a, out, cap, &used);
+    if (a->ignored_tail_bytes)
+        text_append(out, cap, &used,
+                    L"\nIgnored %llu bytes at the end of the file (incomplete last record).\n",
+                    (unsigned long long)a->ignored_tail_bytes);
+    return used;
+}
+
+void format_capture_file_error(const CaptureFileAnalysis* a, const wchar_t* file_name,
+                               wchar_t* out, size_t cap) {
+    switch (a->status) {
+    case CAPTURE_FILE_READ_ERROR:
+        swprintf(out, cap, L"Error: cannot read %ls.\n", file_name);
+        break;
+    case CAPTURE_FILE_EMPTY_FILE:
+        swprintf(out, cap, L"Error: %ls is empty.\n", file_name);
+        break;
+    case CAPTURE_FILE_NOT_PCAP: {
+        wchar_t hex[16] = L"";
+        size_t used = 0;
+        for (int i = 0; i < a->first_count; i++)
+            used += (size_t)swprintf(hex + used, 16 - used, i ? L" %02X" : L"%02X",
+                                     (unsigned)a->first_bytes[i]);
+        swprintf(out, cap, L"Error: %ls is not a pcap or pcapng file (it starts with %ls).\n",
+                 file_name, hex);
+        break;
+    }
+    case CAPTURE_FILE_NO_USBPCAP:
+        swprintf(out, cap, L"Error: %ls has no USBPcap interface (link type 249).\n", file_name);
+        break;
+    case CAPTURE_FILE_NO_PACKETS:
+        if (a->ignored_tail_bytes)
+            swprintf(out, cap, L"Error: %ls holds no complete USBPcap packet (%llu bytes ignored).\n",
+                     file_name, (unsigned long long)a->ignored_tail_bytes);
+        else
+            swprintf(out, cap, L"Error: %ls holds no USBPcap packets.\n", file_name);
+        break;
+    case CAPTURE_FILE_OK:
+        out[0] = 0;
+        break;
+    }
+}

@@ -1,0 +1,231 @@
+// Capture stream analysis: the growable stream buffer, the pcap global header
+// check, the record walk with its tally, and the Chinese result report.
+#include "capture/capture_stream.h"
+
+#include <math.h>
+#include <stdarg.h>
+#include <string.h>
+#include <wchar.h>
+
+#include "engine/heap.h"
+
+static const uint64_t kFirstCapacity = 65536;
+static const uint64_t kRecordHeaderBytes = 16;
+static const uint64_t kGlobalHeaderBytes = 24;
+
+enum {
+    URB_FUNCTION_CONTROL_TRANSFER = 8,
+    URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER = 9,
+    URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE = 11,
+    USBPCAP_MIN_HEADER = 12,
+    USBPCAP_MAX_HEADER = 256,
+    USBPCAP_FUNCTION_OFFSET = 14,
+    USBPCAP_INFO_OFFSET = 16,
+    USB_DESCRIPTOR_ENDPOINT = 5,
+    USB_TRANSFER_INTERRUPT = 3,
+};
+
+void gb_append(GrowBuf* b, const void* src, uint64_t count) {
+    uint64_t needed = b->len + count;
+    if (needed < b->len)
+        return;  // the count itself is absurd
+    if (b->cap < needed) {
+        uint64_t cap = b->cap ? b->cap * 2 : kFirstCapacity;
+        while (cap < needed)
+            cap *= 2;
+        if (cap != (size_t)cap)
+            return;
+        uint8_t* grown = (uint8_t*)heap_realloc(b->data, (size_t)cap);
+        if (!grown)
+            return;  // the chunk is dropped; the capture goes on
+        b->data = grown;
+        b->cap = cap;
+    }
+    if (count)
+        memcpy(b->data + b->len, src, (size_t)count);
+    b->len = needed;
+}
+
+void gb_free(GrowBuf* b) {
+    heap_free(b->data);
+    b->data = NULL;
+    b->len = 0;
+    b->cap = 0;
+}
+
+// Drops the first n bytes, moving the rest to the front.
+static void gb_consume(GrowBuf* b, uint64_t n) {
+    if (n >= b->len) {
+        b->len = 0;
+        return;
+    }
+    memmove(b->data, b->data + n, (size_t)(b->len - n));
+    b->len -= n;
+}
+
+HeaderCheck check_global_header(GrowBuf* b) {
+    HeaderCheck c = {HEADER_PENDING, 0};
+    if (b->len < kGlobalHeaderBytes)
+        return c;
+    uint32_t magic = usbpcap_u32(b->data);
+    if (magic != 0xA1B2C3D4u && magic != 0xD4C3B2A1u) {
+        c.result = HEADER_REJECTED;
+        c.magic = magic;
+        return c;
+    }
+    gb_consume(b, kGlobalHeaderBytes);
+    c.result = HEADER_ACCEPTED;
+    return c;
+}
+
+void capture_tally_init(CaptureTally* t) {
+    memset(t, 0, sizeof *t);
+    t->prev_in_ts_us = -1;
+    t->min_binterval = -1;
+}
+
+static void tally_in_record(CaptureTally* t, int64_t ts_us) {
+    if (t->prev_in_ts_us != -1) {
+        double d = (double)(ts_us - t->prev_in_ts_us);
+        if (d > 100 && d < 50000) {
+            t->valid_in_intervals++;
+            t->interval_sum_us += d;
+            if (d > t->max_interval_us)
+                t->max_interval_us = d;
+        }
+    }
+    t->prev_in_ts_us = ts_us;  // also after a gap outside the window, or a negative one
+}
+
+static void tally_bulk_or_interrupt(CaptureTally* t, int64_t ts_us, const uint8_t* packet,
+                                    uint16_t header_len) {
+    t->bulk_int_packets++;
+    if (header_len > USBPCAP_INFO_OFFSET) {
+        t->dir_byte_seen = true;
+        if (!(packet[USBPCAP_INFO_OFFSET] & 1))
+            return;  // host to device
+    }
+    tally_in_record(t, ts_us);
+}
+
+static void walk_descriptors(CaptureTally* t, const uint8_t* payload, uint64_t len) {
+    if (len <= 1)
+        return;
+    uint64_t off = 0;
+    for (;;) {
+        uint8_t length = payload[off];
+        if (length <= 1)
+            return;
+        if (payload[off + 1] == USB_DESCRIPTOR_ENDPOINT && off + 7 <= len &&
+            (payload[off + 3] & 3) == USB_TRANSFER_INTERRUPT) {
+            int v = payload[off + 6];
+            if (t->min_binterval == -1 || v < t->min_binterval)
+                t->min_binterval = v;
+        }
+        off += length;
+        if (off + 2 > len)
+            return;
+    }
+}
+
+void tally_packet(CaptureTally* t, int64_t ts_us, const uint8_t* packet, uint32_t incl_len) {
+    t->total_packets++;
+    if (incl_len < 2)
+        return;
+    uint16_t h = usbpcap_u16(packet);
+    if (h < USBPCAP_MIN_HEADER || h > USBPCAP_MAX_HEADER || h > incl_len)
+        return;
+    if (h < USBPCAP_FUNCTION_OFFSET + 2)
+        return;  // no function code in so short a header
+    uint16_t function = usbpcap_u16(packet + USBPCAP_FUNCTION_OFFSET);
+    if (function == URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER) {
+        tally_bulk_or_interrupt(t, ts_us, packet, h);
+    } else if (function == URB_FUNCTION_CONTROL_TRANSFER ||
+               function == URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE) {
+        t->control_packets++;
+        walk_descriptors(t, packet + h, incl_len - h);
+    }
+}
+
+void tally_records(GrowBuf* b, CaptureTally* t) {
+    // Walk by offset and move the unconsumed tail once, not once per record.
+    uint64_t off = 0;
+    while (b->len - off >= kRecordHeaderBytes) {
+        const uint8_t* rec = b->data + off;
+        uint32_t incl_len = usbpcap_u32(rec + 8);
+        uint64_t size = kRecordHeaderBytes + (uint64_t)incl_len;
+        if (b->len - off < size)
+            break;
+        int64_t ts_us = (int64_t)usbpcap_u32(rec) * 1000000 + (int64_t)usbpcap_u32(rec + 4);
+        tally_packet(t, ts_us, rec + kRecordHeaderBytes, incl_len);
+        off += size;
+    }
+    if (off)
+        gb_consume(b, off);
+}
+
+void capture_figures(const CaptureTally* t, CaptureFigures* out) {
+    out->average_hz = t->valid_in_intervals == 0
+                          ? 0
+                          : 1000000.0 / (t->interval_sum_us / (double)t->valid_in_intervals);
+    out->lowest_hz = t->max_interval_us == 0 ? 0 : 1000000.0 / t->max_interval_us;
+    // High-speed rule: 2^(bInterval-1) microframes of 125 us. Formed in floating
+    // point so that values above 31 stay small and positive instead of wrapping.
+    out->theoretical_hz =
+        t->min_binterval >= 1 ? 1000000.0 / (125.0 * ldexp(1.0, t->min_binterval - 1)) : 0;
+}
+
+// Appends formatted text at *used, never past the buffer.
+static void report_append(wchar_t* out, size_t* used, const wchar_t* fmt, ...) {
+    if (*used >= CAPTURE_REPORT_UNITS - 1)
+        return;
+    va_list args;
+    va_start(args, fmt);
+    int n = vswprintf(out + *used, CAPTURE_REPORT_UNITS - *used, fmt, args);
+    va_end(args);
+    if (n > 0)
+        *used += (size_t)n;
+    else
+        out[*used] = 0;
+}
+
+void format_capture_report_window(const CaptureTally* t, const wchar_t* window,
+                                  wchar_t out[CAPTURE_REPORT_UNITS]) {
+    CaptureFigures f;
+    capture_figures(t, &f);
+    size_t used = 0;
+    out[0] = 0;
+    report_append(out, &used,
+                  L"USBPcap 诊断结果 (USB 主机控制器层, %ls)\n\n数据摘要:\n"
+                  L"  总包数      : %llu\n  批量/中断   : %llu\n  控制传输     : %llu\n"
+                  L"  中断IN有效  : %llu\n\n回报率统计 (仅中断IN, 100μs~50ms):\n"
+                  L"  平均交付率   : %7.1f Hz\n  最低瞬时     : %7.1f Hz\n",
+                  window, (unsigned long long)t->total_packets,
+                  (unsigned long long)t->bulk_int_packets, (unsigned long long)t->control_packets,
+                  (unsigned long long)t->valid_in_intervals, f.average_hz, f.lowest_hz);
+    if (t->min_binterval == -1) {
+        report_append(out, &used,
+                      L"\n\n未在控制传输中解析到中断端点 bInterval\n  (需设备重新枚举才能捕获描述符)\n");
+    } else {
+        report_append(out, &used, L"\n\n探测到中断端点 bInterval = %d\n  → 该端点理论上限约 %.0f Hz\n",
+                      (int)t->min_binterval, f.theoretical_hz);
+        if (t->min_binterval >= 1) {
+            double r = f.theoretical_hz;
+            if (r > 100 && r < 2500)
+                report_append(out, &used,
+                              L"  ⚠ 若你设了 8K 但上限≤2000Hz，说明接收器 USB 端被限频到 2K。\n");
+            else if (r > 7000)
+                report_append(out, &used, L"  √ 端点上限支持 8K，如果实际仍然低，查配置/驱动。\n");
+        }
+    }
+    if (!t->dir_byte_seen)
+        report_append(out, &used, L"\n提示: 未读到方向 info 字节，如果数值异常可能方向判断有误。\n");
+    if (t->valid_in_intervals == 0)
+        report_append(out, &used,
+                      L"\n⚠ 未捕获到有效的中断IN传输。\n"
+                      L"可能原因: 测量期间内没有移动鼠标，或 USBPcap 未捕获到鼠标数据。\n");
+}
+
+void format_capture_report(const CaptureTally* t, wchar_t out[CAPTURE_REPORT_UNITS]) {
+    format_capture_report_window(t, L"3秒", out);
+}

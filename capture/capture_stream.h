@@ -1,0 +1,70 @@
+// Capture stream analysis: accumulates the bytes read from the USBPcap driver,
+// checks the pcap global header, walks the records into a tally of transfers,
+// interrupt-IN spacing and the smallest interrupt bInterval, and composes the
+// result report. Needs no Windows API.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+struct GrowBuf {
+    uint8_t* data;  // unconsumed bytes always start here
+    uint64_t len;
+    uint64_t cap;
+};
+
+void gb_append(GrowBuf* b, const void* src, uint64_t count);
+void gb_free(GrowBuf* b);
+
+enum HeaderCheckResult {
+    HEADER_PENDING,
+    HEADER_ACCEPTED,
+    HEADER_REJECTED,
+};
+
+struct HeaderCheck {
+    HeaderCheckResult result;
+    uint32_t magic;  // the value found at offset 0 when rejected
+};
+
+HeaderCheck check_global_header(GrowBuf* b);
+
+struct CaptureTally {
+    uint64_t total_packets;
+    uint64_t bulk_int_packets;
+    uint64_t control_packets;
+    uint64_t valid_in_intervals;
+    double interval_sum_us;
+    double max_interval_us;
+    int64_t prev_in_ts_us;  // -1: no IN record yet
+    int32_t min_binterval;  // -1: none found
+    bool dir_byte_seen;
+};
+
+void capture_tally_init(CaptureTally* t);
+// Walks and consumes every complete record in b; an incomplete tail stays.
+void tally_records(GrowBuf* b, CaptureTally* t);
+// One record's packet data (USBPcap header and payload) stamped at ts_us.
+void tally_packet(CaptureTally* t, int64_t ts_us, const uint8_t* packet, uint32_t incl_len);
+
+struct CaptureFigures {
+    double average_hz;
+    double lowest_hz;
+    double theoretical_hz;  // meaningful when min_binterval >= 0
+};
+
+void capture_figures(const CaptureTally* t, CaptureFigures* out);
+
+enum { CAPTURE_REPORT_UNITS = 900 };
+
+// The live report, for a three-second window.
+void format_capture_report(const CaptureTally* t, wchar_t out[CAPTURE_REPORT_UNITS]);
+// The same report with another window text in its first line (e.g. L"12.5秒").
+void format_capture_report_window(const CaptureTally* t, const wchar_t* window,
+                                  wchar_t out[CAPTURE_REPORT_UNITS]);
+
+// Reading the USBPcap packet header (little-endian, packed).
+inline uint16_t usbpcap_u16(const uint8_t* p) { return (uint16_t)(p[0] | (p[1] << 8)); }
+inline uint32_t usbpcap_u32(const uint8_t* p) {
+    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
+}

@@ -1,0 +1,298 @@
+// Offline capture analysis: synthetic pcap and pcapng files in every layout,
+// the error cases, truncation, bounded reads, and the real captures in
+// ../shared/captures when that folder is present.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "capture/capture_file.h"
+#include "tests/support/capture_builder.h"
+
+namespace {
+
+// A file in memory, handed out at most `chunk` bytes per read.
+struct MemoryFile {
+    const Bytes* bytes;
+    size_t at;
+    size_t chunk;
+    size_t largest_read;
+};
+
+size_t read_memory(void* ctx, uint8_t* buf, size_t n) {
+    MemoryFile* f = (MemoryFile*)ctx;
+    size_t left = f->bytes->size() - f->at;
+    size_t k = std::min(std::min(n, left), f->chunk);
+    if (k)
+        memcpy(buf, f->bytes->data() + f->at, k);
+    f->at += k;
+    return k;
+}
+
+std::unique_ptr<CaptureFileAnalysis> analyse(const Bytes& file, size_t chunk = 1 << 20,
+                                             bool size_known = true) {
+    MemoryFile f = {&file, 0, chunk, 0};
+    CaptureSource src = {read_memory, &f, size_known ? file.size() : UINT64_MAX};
+    std::unique_ptr<CaptureFileAnalysis> a(new CaptureFileAnalysis);
+    analyse_capture(&src, a.get());
+    return a;
+}
+
+std::wstring report_of(const CaptureFileAnalysis& a) {
+    static wchar_t out[8192];
+    format_capture_file_report(&a, L"x.pcap", out, 8192);
+    return out;
+}
+
+std::wstring error_of(const CaptureFileAnalysis& a) {
+    wchar_t out[512];
+    format_capture_file_error(&a, L"x.pcap", out, 512);
+    return out;
+}
+
+Bytes mouse_report(uint16_t device = 2, uint8_t endpoint = 0x81) {
+    UsbPacket p;
+    p.device = device;
+    p.endpoint = endpoint;
+    p.payload = {0, 1, 0xFF, 0};
+    return usb_packet(p);
+}
+
+Bytes configuration_from(uint16_t device, uint8_t endpoint, uint8_t binterval) {
+    UsbPacket p;
+    p.header_len = 28;
+    p.function = 8;
+    p.transfer = 2;
+    p.device = device;
+    p.endpoint = 0x80;
+    p.payload = config_descriptor({{endpoint, 3, binterval}});
+    return usb_packet(p);
+}
+
+// Classic pcap: a configuration, then 1 kHz mouse reports on 1.2.0x81.
+Bytes classic_pcap(uint32_t magic, bool big, bool nanoseconds) {
+    Bytes f = pcap_global_header(magic, 249, big);
+    append(f, pcap_record(100, 0, configuration_from(2, 0x81, 1), big));
+    for (uint32_t i = 1; i <= 50; i++)
+        append(f, pcap_record(100, (nanoseconds ? 1000000 : 1000) * i, mouse_report(), big));
+    return f;
+}
+
+TEST(CaptureFileTest, ClassicPcapInEveryByteOrderAndResolution) {
+    const struct {
+        uint32_t magic;
+        bool big, ns;
+    } variants[] = {{0xA1B2C3D4, false, false},
+                    {0xA1B2C3D4, true, false},
+                    {0xA1B23C4D, false, true},
+                    {0xA1B23C4D, true, true}};
+    for (const auto& v : variants) {
+        auto a = analyse(classic_pcap(v.magic, v.big, v.ns), 333);
+        ASSERT_EQ(a->status, CAPTURE_FILE_OK);
+        EXPECT_EQ(a->tally.total_packets, 51u);
+        EXPECT_EQ(a->tally.valid_in_intervals, 49u);
+        EXPECT_EQ(a->tally.min_binterval, 1);
+        EXPECT_EQ(a->last_ts_us - a->first_ts_us, 50000);
+        std::wstring text = report_of(*a);
+        EXPECT_EQ(text.rfind(L"File: x.pcap\nUSBPcap 诊断结果 (USB 主机控制器层, 0.1秒)\n", 0), 0u)
+            << v.magic;
+        EXPECT_NE(text.find(L"  平均交付率   :  1000.0 Hz\n"), std::wstring::npos);
+        EXPECT_NE(text.find(L"\nInterrupt-IN endpoints (bus.device.endpoint):\n"
+                            L"  1.2.0x81  reports=50  avg= 1000.0 Hz  lowest= 1000.0 Hz"
+                            L"  bInterval=1\n"),
+                  std::wstring::npos)
+            << text.c_str();
+    }
+}
+
+TEST(CaptureFileTest, PcapngWithTwoInterfacesAndTimestampResolutions) {
+    for (bool big : {false, true}) {
+        Bytes f = pcapng_section(big);
+        append(f, pcapng_interface(1, -1, big));   // Ethernet: skipped
+        append(f, pcapng_interface(249, 9, big));  // USBPcap, nanoseconds
+        for (uint64_t i = 0; i < 10; i++) {
+            append(f, pcapng_packet(0, i, mouse_report(), big));
+            append(f, pcapng_packet(1, 5000000000ull + i * 250000, mouse_report(), big));
+        }
+        // A second section restarts the interface list: microseconds, 2^-10 s.
+        append(f, pcapng_section(big));
+        append(f, pcapng_interface(249, 0x80 | 10, big));
+        append(f, pcapng_packet(0, 5 * 1024 + 1, mouse_report(3), big));
+        append(f, pcapng_packet(0, 5 * 1024 + 2, mouse_report(3), big));
+        auto a = analyse(f, 61);
+        ASSERT_EQ(a->status, CAPTURE_FILE_OK);
+        EXPECT_EQ(a->usbpcap_records, 12u);
+        // Nine 250 us gaps; the second section starts earlier (5000976 us, not
+        // counted) and steps 1/1024 s (977 us after truncation).
+        EXPECT_EQ(a->tally.valid_in_intervals, 10u);
+        EXPECT_EQ(a->tally.interval_sum_us, 9 * 250.0 + 977);
+        EXPECT_EQ(a->first_ts_us, 5000000);
+        EXPECT_EQ(a->last_ts_us, 5002250);
+        EXPECT_EQ(a->endpoint_count, 2);
+        EXPECT_EQ(a->endpoints[1].reports, 2u);
+        EXPECT_EQ(a->endpoints[1].valid_gaps, 1u);
+    }
+}
+
+TEST(CaptureFileTest, EndpointsAreSortedByReportsAndCappedAtSixteen) {
+    Bytes f = pcap_global_header();
+    uint32_t t = 0;
+    for (uint16_t dev = 1; dev <= 20; dev++) {
+        for (int i = 0; i < dev; i++)
+            append(f, pcap_record(1, t += 1000, mouse_report(dev, 0x81)));
+    }
+    append(f, pcap_record(1, t += 1000, configuration_from(20, 0x81, 4)));
+    auto a = analyse(f);
+    ASSERT_EQ(a->status, CAPTURE_FILE_OK);
+    std::wstring text = report_of(*a);
+    size_t first = text.find(L"  1.20.0x81  reports=20");
+    size_t second = text.find(L"  1.19.0x81  reports=19");
+    ASSERT_NE(first, std::wstring::npos);
+    EXPECT_LT(first, second);
+    EXPECT_NE(text.find(L"reports=20  avg= 1000.0 Hz  lowest= 1000.0 Hz  bInterval=4\n"),
+              std::wstring::npos);
+    EXPECT_NE(text.find(L"reports=19  avg= 1000.0 Hz  lowest= 1000.0 Hz  bInterval not seen\n"),
+              std::wstring::npos);
+    EXPECT_NE(text.find(L"  1.5.0x81  reports=5"), std::wstring::npos);
+    EXPECT_EQ(text.find(L"  1.4.0x81  reports=4"), std::wstring::npos);
+}
+
+TEST(CaptureFileTest, ErrorsNameTheProblem) {
+    EXPECT_EQ(error_of(*analyse(Bytes{})), L"Error: x.pcap is empty.\n");
+    Bytes html = {'<', 'h', 't', 'm', 'l', '>'};
+    EXPECT_EQ(error_of(*analyse(html)),
+              L"Error: x.pcap is not a pcap or pcapng file (it starts with 3C 68 74 6D).\n");
+    EXPECT_EQ(error_of(*analyse(Bytes{0x0A, 0x0D})),
+              L"Error: x.pcap is not a pcap or pcapng file (it starts with 0A 0D).\n");
+
+    Bytes ethernet = pcap_global_header(0xA1B2C3D4, 1);
+    EXPECT_EQ(analyse(ethernet)->status, CAPTURE_FILE_NO_USBPCAP);
+    Bytes ng = pcapng_section();
+    append(ng, pcapng_interface(1));
+    append(ng, pcapng_packet(0, 1, mouse_report()));
+    EXPECT_EQ(error_of(*analyse(ng)),
+              L"Error: x.pcap has no USBPcap interface (link type 249).\n");
+
+    EXPECT_EQ(error_of(*analyse(pcap_global_header())),
+              L"Error: x.pcap holds no USBPcap packets.\n");
+    Bytes ng_empty = pcapng_section();
+    append(ng_empty, pcapng_interface(249));
+    EXPECT_EQ(analyse(ng_empty)->status, CAPTURE_FILE_NO_PACKETS);
+    Bytes cut_header = pcap_global_header();
+    cut_header.resize(20);
+    EXPECT_EQ(error_of(*analyse(cut_header)),
+              L"Error: x.pcap holds no complete USBPcap packet (20 bytes ignored).\n");
+}
+
+TEST(CaptureFileTest, TruncatedOrImpossibleLastRecordIsReportedAsIgnored) {
+    Bytes f = classic_pcap(0xA1B2C3D4, false, false);
+    Bytes cut = f;
+    cut.resize(f.size() - 5);
+    auto a = analyse(cut, 100);
+    ASSERT_EQ(a->status, CAPTURE_FILE_OK);
+    EXPECT_EQ(a->tally.total_packets, 50u);
+    EXPECT_EQ(a->ignored_tail_bytes, 16 + mouse_report().size() - 5);
+    EXPECT_NE(report_of(*a).find(L"\nIgnored 42 bytes at the end of the file (incomplete last record).\n"),
+              std::wstring::npos);
+
+    // A record claiming 3 GB ends the walk at once, with or without a known size.
+    Bytes huge = f;
+    append(huge, pcap_record(101, 0, mouse_report()));
+    size_t bogus_at = huge.size();
+    append(huge, pcap_record(101, 5, mouse_report()));
+    put32(huge, bogus_at + 8, 3000000000u);
+    for (bool size_known : {true, false}) {
+        auto b = analyse(huge, 4096, size_known);
+        ASSERT_EQ(b->status, CAPTURE_FILE_OK);
+        EXPECT_EQ(b->tally.total_packets, 52u);
+        EXPECT_EQ(b->ignored_tail_bytes, huge.size() - bogus_at);
+    }
+
+    // pcapng: a block longer than the rest of the file.
+    Bytes ng = pcapng_section();
+    append(ng, pcapng_interface(249));
+    append(ng, pcapng_packet(0, 1, mouse_report()));
+    size_t block_at = ng.size();
+    append(ng, pcapng_packet(0, 2, mouse_report()));
+    put32(ng, block_at + 4, 4096);
+    auto c = analyse(ng);
+    ASSERT_EQ(c->status, CAPTURE_FILE_OK);
+    EXPECT_EQ(c->usbpcap_records, 1u);
+    EXPECT_EQ(c->ignored_tail_bytes, ng.size() - block_at);
+}
+
+TEST(CaptureFileTest, ReadErrorIsNotAResult) {
+    Bytes f = classic_pcap(0xA1B2C3D4, false, false);
+    struct Failing {
+        static size_t read(void* ctx, uint8_t* buf, size_t n) {
+            MemoryFile* m = (MemoryFile*)ctx;
+            if (m->at > 100)
+                return (size_t)-1;
+            return read_memory(ctx, buf, n);
+        }
+    };
+    MemoryFile m = {&f, 0, 64, 0};
+    CaptureSource src = {Failing::read, &m, f.size()};
+    std::unique_ptr<CaptureFileAnalysis> a(new CaptureFileAnalysis);
+    analyse_capture(&src, a.get());
+    EXPECT_EQ(a->status, CAPTURE_FILE_READ_ERROR);
+    EXPECT_EQ(error_of(*a), L"Error: cannot read x.pcap.\n");
+}
+
+// --- The real captures --------------------------------------------------------
+
+std::string captures_dir() {
+#ifdef QUORVIN_CAPTURES_DIR
+    return QUORVIN_CAPTURES_DIR;
+#else
+    return "";
+#endif
+}
+
+bool read_file(const std::string& path, Bytes* out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+TEST(SharedCapturesTest, CountsMatchTheRecordedFacts) {
+    // file, packets, function-9 records, smallest interrupt bInterval (the
+    // Bluetooth adapter in the nullcon capture has an interrupt endpoint with 1;
+    // the tour sample describes isochronous and bulk endpoints only)
+    const struct {
+        const char* name;
+        uint64_t packets, func9;
+        int min_binterval;
+    } facts[] = {
+        {"googlectf2016-for2-logitech-m90-mouse.pcapng", 8504, 8412, 10},
+        {"nullcon2022-paranoia-lenovo-mouse-enum.pcapng", 3496, 3470, 1},
+        {"uactf2022-hp-mouse-binterval1-125hz.pcapng", 1716, 1704, 1},
+        {"usbpcap-tour-sample-2013-isoch.pcap", 555, 271, -1},
+        {"hackit2017-usbducker-apple-kbd-binterval255.pcap", 835, 598, 10},
+        {"ddc2022-logitech-unifying-enum.pcap", 2104, 2086, 2},
+    };
+    int found = 0;
+    for (const auto& fact : facts) {
+        Bytes file;
+        if (!read_file(captures_dir() + "/" + fact.name, &file))
+            continue;
+        found++;
+        auto a = analyse(file, 16384);
+        ASSERT_EQ(a->status, CAPTURE_FILE_OK) << fact.name;
+        EXPECT_EQ(a->tally.total_packets, fact.packets) << fact.name;
+        EXPECT_EQ(a->tally.bulk_int_packets, fact.func9) << fact.name;
+        EXPECT_EQ(a->tally.min_binterval, fact.min_binterval) << fact.name;
+        EXPECT_EQ(a->ignored_tail_bytes, 0u) << fact.name;
+        EXPECT_TRUE(a->tally.dir_byte_seen) << fact.name;
+    }
+    if (found == 0)
+        GTEST_SKIP() << "no shared captures at " << captures_dir();
+}
+
+}  // namespace

@@ -1,0 +1,285 @@
+// Capture stream analysis: header check, record walk over arbitrary chunk
+// splits, the tally's rules and the exact report text.
+#include <gtest/gtest.h>
+#include <wchar.h>
+
+#include <string>
+
+#include "capture/capture_stream.h"
+#include "tests/fakes/fake_heap.h"
+#include "tests/support/capture_builder.h"
+
+namespace {
+
+const std::wstring kReportHead =
+    L"USBPcap 诊断结果 (USB 主机控制器层, 3秒)\n\n数据摘要:\n"
+    L"  总包数      : %TOTAL%\n  批量/中断   : %BULK%\n  控制传输     : %CTRL%\n"
+    L"  中断IN有效  : %VALID%\n\n回报率统计 (仅中断IN, 100μs~50ms):\n";
+const std::wstring kNoBinterval =
+    L"\n\n未在控制传输中解析到中断端点 bInterval\n  (需设备重新枚举才能捕获描述符)\n";
+const std::wstring kDirectionHint = L"\n提示: 未读到方向 info 字节，如果数值异常可能方向判断有误。\n";
+const std::wstring kNoValidIn =
+    L"\n⚠ 未捕获到有效的中断IN传输。\n可能原因: 测量期间内没有移动鼠标，或 USBPcap 未捕获到鼠标数据。\n";
+const std::wstring kLimitedRemark = L"  ⚠ 若你设了 8K 但上限≤2000Hz，说明接收器 USB 端被限频到 2K。\n";
+const std::wstring kEightKRemark = L"  √ 端点上限支持 8K，如果实际仍然低，查配置/驱动。\n";
+
+std::wstring report(const CaptureTally& t) {
+    wchar_t out[CAPTURE_REPORT_UNITS];
+    format_capture_report(&t, out);
+    return out;
+}
+
+bool contains(const std::wstring& text, const std::wstring& piece) {
+    return text.find(piece) != std::wstring::npos;
+}
+
+class CaptureStreamTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake_heap_reset();
+        capture_tally_init(&tally);
+    }
+    void TearDown() override {
+        gb_free(&buf);
+        EXPECT_EQ(g_fake_heap.live_blocks, 0);
+    }
+    // Feeds bytes in chunks of the given size, walking after every chunk as the
+    // live diagnostic does once the header has been accepted.
+    void feed_stream(const Bytes& bytes, size_t chunk) {
+        bool header_done = false;
+        for (size_t at = 0; at < bytes.size(); at += chunk) {
+            size_t n = std::min(chunk, bytes.size() - at);
+            gb_append(&buf, bytes.data() + at, n);
+            if (!header_done) {
+                HeaderCheck c = check_global_header(&buf);
+                ASSERT_NE(c.result, HEADER_REJECTED);
+                header_done = c.result == HEADER_ACCEPTED;
+            }
+            if (header_done)
+                tally_records(&buf, &tally);
+        }
+    }
+    void feed_records(const Bytes& records) {
+        gb_append(&buf, records.data(), records.size());
+        tally_records(&buf, &tally);
+    }
+    Bytes in_record(uint32_t sec, uint32_t usec, uint8_t info = 1) {
+        UsbPacket p;
+        p.info = info;
+        p.payload = {0, 1, 0, 0};
+        return pcap_record(sec, usec, usb_packet(p));
+    }
+    GrowBuf buf = {};
+    CaptureTally tally;
+};
+
+TEST_F(CaptureStreamTest, HeaderOnlyStreamGivesTheEmptyReport) {
+    feed_stream(pcap_global_header(), 24);
+    EXPECT_EQ(buf.len, 0u);
+    std::wstring expected = kReportHead;
+    for (const wchar_t* key : {L"%TOTAL%", L"%BULK%", L"%CTRL%", L"%VALID%"})
+        expected.replace(expected.find(key), wcslen(key), L"0");
+    expected += L"  平均交付率   :     0.0 Hz\n  最低瞬时     :     0.0 Hz\n";
+    expected += kNoBinterval + kDirectionHint + kNoValidIn;
+    EXPECT_EQ(report(tally), expected);
+}
+
+TEST_F(CaptureStreamTest, HeaderPendsRejectsAndAcceptsTheSwappedMagic) {
+    Bytes header = pcap_global_header();
+    gb_append(&buf, header.data(), 10);
+    EXPECT_EQ(check_global_header(&buf).result, HEADER_PENDING);
+    gb_append(&buf, header.data() + 10, 13);
+    EXPECT_EQ(check_global_header(&buf).result, HEADER_PENDING);
+    gb_append(&buf, header.data() + 23, 1);
+    EXPECT_EQ(check_global_header(&buf).result, HEADER_ACCEPTED);
+    EXPECT_EQ(buf.len, 0u);
+
+    buf.len = 0;
+    Bytes other = pcap_global_header(0x0A0D0D0A);
+    gb_append(&buf, other.data(), other.size());
+    HeaderCheck c = check_global_header(&buf);
+    EXPECT_EQ(c.result, HEADER_REJECTED);
+    EXPECT_EQ(c.magic, 0x0A0D0D0Au);
+    EXPECT_EQ(buf.len, 24u);
+
+    // The swapped magic passes, and records behind it are still read little-endian.
+    buf.len = 0;
+    Bytes stream = pcap_global_header(0xD4C3B2A1);
+    append(stream, in_record(1, 0));
+    append(stream, in_record(1, 125));
+    gb_append(&buf, stream.data(), stream.size());
+    EXPECT_EQ(check_global_header(&buf).result, HEADER_ACCEPTED);
+    tally_records(&buf, &tally);
+    EXPECT_EQ(tally.valid_in_intervals, 1u);
+    EXPECT_EQ(tally.interval_sum_us, 125);
+}
+
+TEST_F(CaptureStreamTest, RecordsSplitAnywhereAreCountedOnceAfterTheyComplete) {
+    Bytes stream = pcap_global_header();
+    for (uint32_t i = 0; i < 20; i++)
+        append(stream, in_record(10, 1000 * i));
+    for (size_t chunk : {1u, 7u, 16u, 43u, 16384u}) {
+        capture_tally_init(&tally);
+        buf.len = 0;
+        feed_stream(stream, chunk);
+        EXPECT_EQ(tally.total_packets, 20u) << chunk;
+        EXPECT_EQ(tally.valid_in_intervals, 19u) << chunk;
+        EXPECT_EQ(buf.len, 0u) << chunk;
+    }
+    // A record whose last byte is missing stays in the buffer uncounted.
+    capture_tally_init(&tally);
+    buf.len = 0;
+    Bytes one = in_record(1, 1);
+    gb_append(&buf, one.data(), one.size() - 1);
+    tally_records(&buf, &tally);
+    EXPECT_EQ(tally.total_packets, 0u);
+    EXPECT_EQ(buf.len, one.size() - 1);
+}
+
+TEST_F(CaptureStreamTest, GapWindowIsExclusiveAndEveryInRecordBecomesThePrevious) {
+    Bytes records;
+    append(records, in_record(5, 0));
+    append(records, in_record(5, 125));     // counted: 125
+    append(records, in_record(5, 225));     // exactly 100: not counted
+    append(records, in_record(5, 50225));   // exactly 50000: not counted
+    append(records, in_record(5, 50600));   // counted: 375
+    append(records, in_record(5, 50500));   // backwards: not counted
+    append(records, in_record(5, 50600));   // 100 after the backwards one: not counted
+    feed_records(records);
+    EXPECT_EQ(tally.valid_in_intervals, 2u);
+    EXPECT_EQ(tally.max_interval_us, 375);
+    EXPECT_EQ(tally.prev_in_ts_us, 5050600);
+    CaptureFigures f;
+    capture_figures(&tally, &f);
+    std::wstring text = report(tally);
+    EXPECT_TRUE(contains(text, L"  平均交付率   :  4000.0 Hz\n  最低瞬时     :  2666.7 Hz\n")) << text;
+    EXPECT_FALSE(contains(text, kNoValidIn));
+}
+
+TEST_F(CaptureStreamTest, DirectionFlagPresentClearOrMissing) {
+    feed_records(in_record(1, 0, 0));  // clear: host to device
+    EXPECT_EQ(tally.bulk_int_packets, 1u);
+    EXPECT_TRUE(tally.dir_byte_seen);
+    EXPECT_EQ(tally.prev_in_ts_us, -1);
+
+    capture_tally_init(&tally);
+    UsbPacket no_info;
+    no_info.header_len = 16;  // function code, but no info byte
+    no_info.info = 0;
+    feed_records(pcap_record(2, 0, usb_packet(no_info)));
+    EXPECT_EQ(tally.bulk_int_packets, 1u);
+    EXPECT_FALSE(tally.dir_byte_seen);
+    EXPECT_EQ(tally.prev_in_ts_us, 2000000);
+    EXPECT_TRUE(contains(report(tally), kDirectionHint));
+}
+
+TEST_F(CaptureStreamTest, UnusableHeadersCountOnlyInTheTotal) {
+    std::vector<UsbPacket> packets(5);
+    packets[0].header_len = 11;
+    packets[1].header_len = 257;
+    packets[2].header_len = 200;  // above incl_len
+    packets[3].header_len = 12;   // usable, but too short to hold a function code
+    packets[4].function = 0x0A;   // isochronous: another function
+    Bytes records;
+    for (UsbPacket& p : packets) {
+        p.header_bytes = p.header_len > 27 ? 27 : 0;
+        append(records, pcap_record(1, 0, usb_packet(p)));
+    }
+    append(records, pcap_record(1, 0, Bytes{27}));  // too short to hold headerLen
+    feed_records(records);
+    EXPECT_EQ(tally.total_packets, 6u);
+    EXPECT_EQ(tally.bulk_int_packets, 0u);
+    EXPECT_EQ(tally.control_packets, 0u);
+    EXPECT_EQ(tally.prev_in_ts_us, -1);
+}
+
+Bytes control_record(const Bytes& payload, uint16_t function = 8) {
+    UsbPacket p;
+    p.header_len = 28;
+    p.function = function;
+    p.transfer = 2;
+    p.endpoint = 0x80;
+    p.payload = payload;
+    return pcap_record(1, 0, usb_packet(p));
+}
+
+TEST_F(CaptureStreamTest, DescriptorWalkFindsTheSmallestInterruptInterval) {
+    feed_records(control_record(config_descriptor({{0x81, 3, 4}, {0x82, 3, 1}, {0x02, 2, 0}})));
+    EXPECT_EQ(tally.control_packets, 1u);
+    EXPECT_EQ(tally.min_binterval, 1);
+    std::wstring text = report(tally);
+    EXPECT_TRUE(contains(text, L"\n\n探测到中断端点 bInterval = 1\n  → 该端点理论上限约 8000 Hz\n" +
+                                   kEightKRemark));
+
+    // Bulk endpoints, truncated descriptors and descriptors behind bLength 0 don't count.
+    capture_tally_init(&tally);
+    feed_records(control_record(config_descriptor({{0x02, 2, 0}}), 11));
+    Bytes cut = {7, 5, 0x81, 3, 8, 0};  // endpoint descriptor missing its bInterval byte
+    feed_records(control_record(cut));
+    Bytes stop = {9, 2, 0, 0, 0, 0, 0, 0, 0, 0, 5};
+    append(stop, Bytes{7, 5, 0x81, 3, 8, 0, 1});
+    feed_records(control_record(stop));
+    EXPECT_EQ(tally.control_packets, 3u);
+    EXPECT_EQ(tally.min_binterval, -1);
+    EXPECT_TRUE(contains(report(tally), kNoBinterval));
+}
+
+TEST_F(CaptureStreamTest, RemarkFollowsTheTheoreticalRate) {
+    struct Row {
+        int binterval;
+        const wchar_t* rate;
+        const std::wstring* remark;
+    };
+    const Row rows[] = {
+        {0, L"0", nullptr},           {1, L"8000", &kEightKRemark}, {2, L"4000", nullptr},
+        {3, L"2000", &kLimitedRemark}, {4, L"1000", &kLimitedRemark}, {7, L"125", &kLimitedRemark},
+        {31, L"0", nullptr},          {32, L"0", nullptr},           {255, L"0", nullptr},
+    };
+    for (const Row& row : rows) {
+        capture_tally_init(&tally);
+        tally.min_binterval = row.binterval;
+        std::wstring text = report(tally);
+        std::wstring rate_line = L"\n\n探测到中断端点 bInterval = " + std::to_wstring(row.binterval) +
+                                 L"\n  → 该端点理论上限约 " + row.rate + L" Hz\n";
+        EXPECT_TRUE(contains(text, rate_line)) << row.binterval;
+        EXPECT_EQ(contains(text, kEightKRemark), row.remark == &kEightKRemark) << row.binterval;
+        EXPECT_EQ(contains(text, kLimitedRemark), row.remark == &kLimitedRemark) << row.binterval;
+        CaptureFigures f;
+        capture_figures(&tally, &f);
+        EXPECT_GE(f.theoretical_hz, 0) << row.binterval;
+    }
+    capture_tally_init(&tally);
+    tally.min_binterval = 8;
+    CaptureFigures f;
+    capture_figures(&tally, &f);
+    EXPECT_EQ(f.theoretical_hz, 62.5);
+    EXPECT_FALSE(contains(report(tally), kLimitedRemark));
+}
+
+TEST_F(CaptureStreamTest, GrowthDoublesFromSixtyFourKibAndAFailedGrowthDropsTheChunk) {
+    Bytes chunk(16384, 0xAB);
+    gb_append(&buf, chunk.data(), chunk.size());
+    EXPECT_EQ(buf.cap, 65536u);
+    for (int i = 0; i < 3; i++)
+        gb_append(&buf, chunk.data(), chunk.size());
+    EXPECT_EQ(buf.cap, 65536u);
+    g_fake_heap.fail_all = true;
+    gb_append(&buf, chunk.data(), chunk.size());
+    EXPECT_EQ(buf.len, 65536u);
+    EXPECT_EQ(buf.cap, 65536u);
+    g_fake_heap.fail_all = false;
+    gb_append(&buf, chunk.data(), chunk.size());
+    EXPECT_EQ(buf.len, 65536u + 16384u);
+    EXPECT_EQ(buf.cap, 131072u);
+}
+
+TEST_F(CaptureStreamTest, LargeSecondsDoNotOverflowTheTimestamp) {
+    Bytes records;
+    append(records, in_record(0xFFFFFFFF, 999000));
+    append(records, in_record(0xFFFFFFFF, 999500));
+    feed_records(records);
+    EXPECT_EQ(tally.prev_in_ts_us, (int64_t)0xFFFFFFFF * 1000000 + 999500);
+    EXPECT_EQ(tally.valid_in_intervals, 1u);
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+// Builders of synthetic captures; layouts follow the published pcap, pcapng
+// and USBPcap packet header formats.
+#include "tests/support/capture_builder.h"
+
+void put16(Bytes& b, size_t at, uint16_t v, bool big) {
+    if (b.size() < at + 2)
+        b.resize(at + 2);
+    b[at + (big ? 1 : 0)] = (uint8_t)v;
+    b[at + (big ? 0 : 1)] = (uint8_t)(v >> 8);
+}
+
+void put32(Bytes& b, size_t at, uint32_t v, bool big) {
+    if (b.size() < at + 4)
+        b.resize(at + 4);
+    for (int i = 0; i < 4; i++)
+        b[at + (big ? 3 - i : i)] = (uint8_t)(v >> (8 * i));
+}
+
+void append(Bytes& to, const Bytes& from) { to.insert(to.end(), from.begin(), from.end()); }
+
+Bytes usb_packet(const UsbPacket& p) {
+    size_t n = p.header_bytes ? p.header_bytes : p.header_len;
+    Bytes b(27, 0);
+    put16(b, 0, p.header_len);
+    put32(b, 2, 0x12345678);  // irpId, low half
+    put16(b, 14, p.function);
+    b[16] = p.info;
+    put16(b, 17, p.bus);
+    put16(b, 19, p.device);
+    b[21] = p.endpoint;
+    b[22] = p.transfer;
+    put32(b, 23, (uint32_t)p.payload.size());
+    b.resize(n, 0);
+    append(b, p.payload);
+    return b;
+}
+
+Bytes pcap_global_header(uint32_t magic, uint32_t link_type, bool big) {
+    Bytes b;
+    put32(b, 0, magic, big);
+    put16(b, 4, 2, big);
+    put16(b, 6, 4, big);
+    put32(b, 16, 65535, big);
+    put32(b, 20, link_type, big);
+    return b;
+}
+
+Bytes pcap_record(uint32_t sec, uint32_t frac, const Bytes& packet, bool big) {
+    Bytes b;
+    put32(b, 0, sec, big);
+    put32(b, 4, frac, big);
+    put32(b, 8, (uint32_t)packet.size(), big);
+    put32(b, 12, (uint32_t)packet.size(), big);
+    append(b, packet);
+    return b;
+}
+
+Bytes config_descriptor(const std::vector<EndpointDesc>& endpoints) {
+    Bytes b = {9, 2, 0, 0, 1, 1, 0, 0xA0, 50};        // configuration
+    append(b, Bytes{9, 4, 0, 0, (uint8_t)endpoints.size(), 3, 1, 2, 0});  // interface
+    for (const EndpointDesc& e : endpoints)
+        append(b, Bytes{7, 5, e.address, e.attributes, 8, 0, e.binterval});
+    put16(b, 2, (uint16_t)b.size());
+    return b;
+}
+
+static Bytes pcapng_block(uint32_t type, const Bytes& body, bool big) {
+    Bytes b;
+    size_t padded = (body.size() + 3) & ~(size_t)3;
+    uint32_t length = (uint32_t)(12 + padded);
+    put32(b, 0, type, big);
+    put32(b, 4, length, big);
+    append(b, body);
+    b.resize(8 + padded, 0);
+    put32(b, 8 + padded, length, big);
+    return b;
+}
+
+Bytes pcapng_section(bool big) {
+    Bytes body;
+    put32(body, 0, 0x1A2B3C4D, big);
+    put16(body, 4, 1, big);
+    put16(body, 6, 0, big);
+    put32(body, 8, 0xFFFFFFFF, big);  // section length unknown
+    put32(body, 12, 0xFFFFFFFF, big);
+    return pcapng_block(0x0A0D0D0A, body, big);
+}
+
+Bytes pcapng_interface(uint16_t link_type, int tsresol, bool big) {
+    Bytes body;
+    put16(body, 0, link_type, big);
+    put32(body, 4, 65535, big);
+    if (tsresol >= 0) {
+        put16(body, 8, 9, big);
+        put16(body, 10, 1, big);
+        body.push_back((uint8_t)tsresol);
+        body.resize(16, 0);
+        put16(body, 16, 0, big);  // end of options
+        put16(body, 18, 0, big);
+    }
+    return pcapng_block(1, body, big);
+}
+
+Bytes pcapng_packet(uint32_t interface_id, uint64_t ts, const Bytes& packet, bool big) {
+    Bytes body;
+    put32(body, 0, interface_id, big);
+    put32(body, 4, (uint32_t)(ts >> 32), big);
+    put32(body, 8, (uint32_t)ts, big);
+    put32(body, 12, (uint32_t)packet.size(), big);
+    put32(body, 16, (uint32_t)packet.size(), big);
+    append(body, packet);
+    return pcapng_block(6, body, big);
+}

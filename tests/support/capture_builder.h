@@ -1,0 +1,42 @@
+// Builders of synthetic USBPcap packets, pcap streams and capture files for
+// the capture tests, the fuzzer's seed corpus and the benchmark.
+#pragma once
+
+#include <stdint.h>
+#include <string>
+#include <vector>
+
+typedef std::vector<uint8_t> Bytes;
+
+struct UsbPacket {
+    uint16_t header_len = 27;  // value written into headerLen
+    size_t header_bytes = 0;   // bytes of header actually laid out; 0: header_len
+    uint16_t function = 9;
+    uint8_t info = 1;          // bit 0: from the device
+    uint16_t bus = 1;
+    uint16_t device = 2;
+    uint8_t endpoint = 0x81;
+    uint8_t transfer = 1;      // 1 interrupt, 2 control, 3 bulk
+    Bytes payload;
+};
+
+void put16(Bytes& b, size_t at, uint16_t v, bool big = false);
+void put32(Bytes& b, size_t at, uint32_t v, bool big = false);
+void append(Bytes& to, const Bytes& from);
+
+Bytes usb_packet(const UsbPacket& p);
+Bytes pcap_global_header(uint32_t magic = 0xA1B2C3D4, uint32_t link_type = 249, bool big = false);
+Bytes pcap_record(uint32_t sec, uint32_t frac, const Bytes& packet, bool big = false);
+
+// A configuration descriptor holding one endpoint descriptor per (address, attributes, bInterval).
+struct EndpointDesc {
+    uint8_t address;
+    uint8_t attributes;
+    uint8_t binterval;
+};
+Bytes config_descriptor(const std::vector<EndpointDesc>& endpoints);
+
+// pcapng pieces, in the section's byte order.
+Bytes pcapng_section(bool big = false);
+Bytes pcapng_interface(uint16_t link_type, int tsresol = -1, bool big = false);
+Bytes pcapng_packet(uint32_t interface_id, uint64_t ts, const Bytes& packet, bool big = false);
