@@ -1,0 +1,54 @@
+#!/bin/bash
+# End-to-end test of quorvin.exe --pcap under Wine: every real capture in the
+# shared folder (when present) gives a report and exit code 0 with its packet
+# count; bad input gives one error line and exit code 1.
+# Usage: e2e_pcap.sh QUORVIN_EXE WINEPREFIX CAPTURES_DIR ARTIFACT_DIR
+set -u
+exe=$1
+prefix=$2
+captures=$3
+artifacts=$4
+here=$(cd "$(dirname "$0")" && pwd)
+mkdir -p "$artifacts"
+"$here/../../scripts/wine-prefix.sh" "$prefix" || { echo "cannot create Wine prefix"; exit 1; }
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# name total-packets
+facts="ddc2022-logitech-unifying-enum.pcap 2104
+googlectf2016-for2-logitech-m90-mouse.pcapng 8504
+hackit2017-usbducker-apple-kbd-binterval255.pcap 835
+nullcon2022-paranoia-lenovo-mouse-enum.pcapng 3496
+uactf2022-hp-mouse-binterval1-125hz.pcapng 1716
+usbpcap-tour-sample-2013-isoch.pcap 555"
+if [ -d "$captures" ]; then
+    while read -r name packets; do
+        out=$artifacts/pcap-$name.txt
+        wine "$exe" --pcap "$captures/$name" >"$out" 2>/dev/null
+        rc=$?
+        [ "$rc" -eq 0 ] || fail "$name: exit code $rc"
+        grep -q "总包数      : $packets" "$out" || fail "$name: total packets not $packets"
+        grep -q "^Interrupt-IN endpoints" "$out" || fail "$name: no endpoint section"
+    done <<<"$facts"
+else
+    echo "no shared captures at $captures: skipping the real files"
+fi
+
+printf 'not a capture' >"$artifacts/bogus.pcap"
+wine "$exe" --pcap "$artifacts/bogus.pcap" >"$artifacts/pcap-bogus.txt" 2>/dev/null
+rc=$?
+[ "$rc" -eq 1 ] || fail "bogus file: exit code $rc"
+grep -q 'is not a pcap or pcapng file (it starts with 6E 6F 74 20)' "$artifacts/pcap-bogus.txt" ||
+    fail "bogus file: no clear error"
+wine "$exe" --pcap "$artifacts/does-not-exist.pcap" >"$artifacts/pcap-missing.txt" 2>/dev/null
+rc=$?
+[ "$rc" -eq 1 ] || fail "missing file: exit code $rc"
+grep -q '^Error: cannot open' "$artifacts/pcap-missing.txt" || fail "missing file: no clear error"
+
+[ "$failures" -eq 0 ] || exit 1
+echo "pcap end-to-end: all checks passed"
