@@ -36,7 +36,7 @@ int run_pcap(const wchar_t* path, FILE* out) {
         print_wide_utf8(out, text);
         return 1;
     }
-    CaptureSource src = {read_file, f, file_size(f)};
+    CaptureSource src = {read_file, f, file_size(f), 0};
     CaptureFileAnalysis* a = (CaptureFileAnalysis*)malloc(sizeof *a);
     if (!a) {
         fclose(f);

@@ -9,7 +9,7 @@
 
 #include "engine/heap.h"
 
-static const size_t kChunkBytes = 1 << 20;
+static const size_t kDefaultChunkBytes = 1 << 20;
 static const uint64_t kLargestRecord = 256ull << 20;
 static const uint32_t kLinkTypeUsbPcap = 249;
 
@@ -25,6 +25,7 @@ enum {
 
 struct Input {
     const CaptureSource* src;
+    size_t chunk_bytes;
     GrowBuf buf;
     uint64_t off;       // parse position inside buf
     uint64_t base;      // file offset of buf.data[0]
@@ -47,9 +48,10 @@ static bool read_more(Input* in) {
         in->buf.len = rest;
         in->off = 0;
     }
-    if (in->buf.cap - in->buf.len < kChunkBytes) {
-        uint64_t cap = in->buf.cap ? in->buf.cap : kChunkBytes;
-        while (cap - in->buf.len < kChunkBytes)
+    const size_t chunk = in->chunk_bytes;
+    if (in->buf.cap - in->buf.len < chunk) {
+        uint64_t cap = in->buf.cap ? in->buf.cap : chunk;
+        while (cap - in->buf.len < chunk)
             cap *= 2;
         uint8_t* grown = (uint8_t*)heap_realloc(in->buf.data, (size_t)cap);
         if (!grown) {
@@ -59,7 +61,7 @@ static bool read_more(Input* in) {
         in->buf.data = grown;
         in->buf.cap = cap;
     }
-    size_t got = in->src->read(in->src->ctx, in->buf.data + in->buf.len, kChunkBytes);
+    size_t got = in->src->read(in->src->ctx, in->buf.data + in->buf.len, chunk);
     if (got == (size_t)-1) {
         in->error = true;
         return false;
@@ -118,15 +120,24 @@ static uint32_t rd32(const uint8_t* p, bool big) {
 
 // --- Per-endpoint tally ---------------------------------------------------------
 
+static bool is_endpoint(const EndpointTally* e, uint16_t bus, uint16_t device, uint8_t endpoint) {
+    return e->bus == bus && e->device == device && e->endpoint == endpoint;
+}
+
 static EndpointTally* endpoint_slot(CaptureFileAnalysis* a, uint16_t bus, uint16_t device,
                                     uint8_t endpoint) {
+    // Reports come in runs from one endpoint: try the last one found first.
+    if (a->endpoint_count && is_endpoint(&a->endpoints[a->last_endpoint], bus, device, endpoint))
+        return &a->endpoints[a->last_endpoint];
     for (int i = 0; i < a->endpoint_count; i++) {
-        EndpointTally* e = &a->endpoints[i];
-        if (e->bus == bus && e->device == device && e->endpoint == endpoint)
-            return e;
+        if (is_endpoint(&a->endpoints[i], bus, device, endpoint)) {
+            a->last_endpoint = i;
+            return &a->endpoints[i];
+        }
     }
     if (a->endpoint_count == ENDPOINT_SLOTS)
         return NULL;
+    a->last_endpoint = a->endpoint_count;
     EndpointTally* e = &a->endpoints[a->endpoint_count++];
     memset(e, 0, sizeof *e);
     e->bus = bus;
@@ -253,21 +264,26 @@ struct PcapngSection {
     bool usbpcap_seen;
 };
 
+// Microseconds, kept below 2^62 (146,000 years) so that differences between
+// any two stamps stay representable.
 static int64_t pcapng_to_us(uint64_t ts, uint8_t tsresol) {
+    const unsigned __int128 limit = (unsigned __int128)1 << 62;
     unsigned n = tsresol & 0x7F;
-    if (tsresol & 0x80)
-        return (int64_t)(((unsigned __int128)ts * 1000000u) >> n);
-    uint64_t scale = 1;
-    if (n >= 6) {
-        if (n - 6 > 19)
-            return 0;
-        for (unsigned i = 6; i < n; i++)
+    unsigned __int128 us;
+    if (tsresol & 0x80) {
+        us = ((unsigned __int128)ts * 1000000u) >> n;
+    } else if (n >= 6) {
+        uint64_t scale = 1;
+        for (unsigned i = 6; i < n && scale <= UINT64_MAX / 10; i++)
             scale *= 10;
-        return (int64_t)(ts / scale);
+        us = n - 6 > 19 ? 0 : ts / scale;
+    } else {
+        unsigned __int128 scale = 1;
+        for (unsigned i = n; i < 6; i++)
+            scale *= 10;
+        us = (unsigned __int128)ts * scale;
     }
-    for (unsigned i = n; i < 6; i++)
-        scale *= 10;
-    return (int64_t)(ts * scale);
+    return (int64_t)(us < limit ? us : limit);
 }
 
 static void pcapng_interface(PcapngSection* s, const uint8_t* block, uint32_t length) {
@@ -352,6 +368,7 @@ void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a) {
     Input in;
     memset(&in, 0, sizeof in);
     in.src = src;
+    in.chunk_bytes = src->chunk_bytes ? src->chunk_bytes : kDefaultChunkBytes;
 
     need(&in, 4);
     a->first_count = (int)(available(&in) < 4 ? available(&in) : 4);

@@ -47,6 +47,7 @@ struct CaptureFileAnalysis {
     uint64_t ignored_tail_bytes;  // an incomplete or impossible last record or block
     EndpointTally endpoints[ENDPOINT_SLOTS];
     int endpoint_count;
+    int last_endpoint;  // where the previous lookup ended
 };
 
 // Reads up to n bytes into buf; 0 at the end; (size_t)-1 on a read error.
@@ -55,7 +56,8 @@ typedef size_t (*CaptureReadFn)(void* ctx, uint8_t* buf, size_t n);
 struct CaptureSource {
     CaptureReadFn read;
     void* ctx;
-    uint64_t size;  // bytes in the file, or UINT64_MAX when unknown
+    uint64_t size;        // bytes in the file, or UINT64_MAX when unknown
+    size_t chunk_bytes;   // bytes asked for per read; 0: 1 MiB
 };
 
 // a is large (the endpoint table): callers keep it static or on the heap.

@@ -36,7 +36,8 @@ size_t read_memory(void* ctx, uint8_t* buf, size_t n) {
 std::unique_ptr<CaptureFileAnalysis> analyse(const Bytes& file, size_t chunk = 1 << 20,
                                              bool size_known = true) {
     MemoryFile f = {&file, 0, chunk, 0};
-    CaptureSource src = {read_memory, &f, size_known ? file.size() : UINT64_MAX};
+    // Small reads exercise the buffer's compaction and growth.
+    CaptureSource src = {read_memory, &f, size_known ? file.size() : UINT64_MAX, 256};
     std::unique_ptr<CaptureFileAnalysis> a(new CaptureFileAnalysis);
     analyse_capture(&src, a.get());
     return a;
@@ -236,7 +237,7 @@ TEST(CaptureFileTest, ReadErrorIsNotAResult) {
         }
     };
     MemoryFile m = {&f, 0, 64, 0};
-    CaptureSource src = {Failing::read, &m, f.size()};
+    CaptureSource src = {Failing::read, &m, f.size(), 0};
     std::unique_ptr<CaptureFileAnalysis> a(new CaptureFileAnalysis);
     analyse_capture(&src, a.get());
     EXPECT_EQ(a->status, CAPTURE_FILE_READ_ERROR);

@@ -1,0 +1,418 @@
+// The capture diagnostic. Each step that succeeds adds a line to a progress
+// log that prefixes every later failure message. The driver keeps one capture
+// stream per root hub, so every hub is opened, set up and read with one
+// overlapped read outstanding; the per-hub tallies are merged into one report.
+#include "capture/usbpcap_diag.h"
+
+#include <stdarg.h>
+#include <string.h>
+#include <wchar.h>
+
+#include "capture/capture_stream.h"
+#include "capture/diag_clock.h"
+#include "capture/usbpcap_driver.h"
+#include "engine/heap.h"
+#include "gui/message_box.h"
+
+enum {
+    LOG_UNITS = 768,
+    PATH_UNITS = 512,
+    CAPTURE_WINDOW_MS = 3000,
+    EMPTY_READ_PAUSE_MS = 5,
+    DRIVER_BUFFER_BYTES = 1 << 20,
+};
+
+#define DOWNLOAD_SUFFIX                                                 \
+    L"\n\n下载地址: https://github.com/desowin/usbpcap/releases\n" \
+    L"(选择 USBPcapSetup-1.5.4.0.exe 安装，安装完重启电脑)"
+
+static const wchar_t kCaption[] = L"USBPcap 诊断";
+static const wchar_t kStep1Caption[] = L"USBPcap 诊断 — 步骤1 失败";
+static const wchar_t kStep2Caption[] = L"USBPcap 诊断 — 步骤2 失败";
+static const wchar_t kStep3Caption[] = L"USBPcap 诊断 — 步骤3 失败";
+static const wchar_t kStep4Caption[] = L"USBPcap 诊断 — 步骤4 失败";
+static const wchar_t kReadCaption[] = L"USBPcap 诊断 — 读取失败";
+static const wchar_t kMismatchCaption[] = L"USBPcap 诊断 — 版本不匹配";
+static const wchar_t kResultCaption[] = L"USBPcap 诊断 — 结果";
+
+static const wchar_t kStep1Text[] =
+    L"[步骤1/4] RegOpenKeyEx 失败 (err=%lu)\n\n可能原因:\n"
+    L"1) USBPcap 驱动未安装 — 请到以下地址下载并安装%ls\n2) 安装后未重启电脑\n"
+    L"3) 驱动被杀毒软件阻挡(检查 Windows 安全软件)\n4) 系统不兼容(USBPcap 暂不支持 ARM64 版本)";
+static const wchar_t kStep2NoneText[] =
+    L"%ls[步骤2/4] 枚举 USBPcap 实例失败 (err=259 ERROR_NO_MORE_ITEMS)\n\n"
+    L"这表示 USBPcap 驱动已安装，但没有附加到任何 USB 主机控制器。\n\n解决方案(按顺序尝试):\n"
+    L"1) 重启电脑 (最常解决)\n2) 以管理员身份运行本程序 (右键 → 以管理员身份运行)\n"
+    L"3) 打开设备管理器 → 系统设备 → 双击 USBPcap → 禁用后启用\n4) 卸载后重新安装最新版%ls\n"
+    L"5) 检查是否 ARM64 系统(USBPcap 可能不支持)";
+static const wchar_t kStep2Text[] =
+    L"%ls[步骤2/4] QueryDosDevice 失败 (err=%lu)\n\n可能原因:\n"
+    L"1) USBPcap 服务未启动 (检查 服务列表里的 USBPcap Filter Driver)\n2) 需要管理员权限运行\n"
+    L"3) 建议: 重启电脑后再试%ls";
+static const wchar_t kStep3Text[] =
+    L"%ls[步骤3/4] 获取设备路径失败 (err=%lu)\n\n这通常不应该发生，如果持续出现请重新安装 USBPcap。%ls";
+static const wchar_t kStep4Text[] =
+    L"%ls[步骤4/4] %ls 打开 USBPcap 设备失败 (err=%lu)\n\n路径: %ls\n\n可能原因:\n"
+    L"1) **未以管理员身份运行** (右键 exe → 以管理员身份运行) ← 最常见!\n2) USBPcap 服务未启动%ls";
+static const wchar_t kNoHeaderText[] =
+    L"%ls无法读取 USBPcap 全局头。\n\n设备已打开但无数据返回 — 可能 USBPcap 服务正在启动中，等 2~3 秒再试。";
+static const wchar_t kMismatchText[] =
+    L"%lsUSBPcap 全局头 magic 不匹配 (0x%08X)\n\n这通常意味着 USBPcap 版本不兼容。\n"
+    L"当前测试版本: USBPcap 1.5.x\n如果您使用的是更新/更旧版本，请到以下地址下载最新版%ls";
+
+// --- Progress log and messages ------------------------------------------------
+
+static void log_append(wchar_t* log, const wchar_t* line) {
+    size_t used = wcslen(log);
+    size_t room = LOG_UNITS - 1 - used;
+    size_t n = wcslen(line);
+    if (n > room)
+        n = room;
+    wmemcpy(log + used, line, n);
+    log[used + n] = 0;
+}
+
+// Formats the failure text, cut to the log's 768 units, and shows it.
+static int show_failure(HWND parent, const wchar_t* caption, const wchar_t* fmt, ...) {
+    static wchar_t full[4096];
+    wchar_t text[LOG_UNITS];
+    va_list args;
+    va_start(args, fmt);
+    int n = vswprintf(full, 4096, fmt, args);
+    va_end(args);
+    if (n < 0)
+        full[4095] = 0;
+    wcsncpy(text, full, LOG_UNITS - 1);
+    text[LOG_UNITS - 1] = 0;
+    message_box(parent, text, caption, MB_ICONWARNING);
+    return 1;
+}
+
+// --- Hubs -------------------------------------------------------------------------
+
+enum HubFailure {
+    HUB_NO_FAILURE,
+    HUB_NO_HEADER,  // read failed, returned nothing, or no header in time
+    HUB_MISMATCH,
+};
+
+struct Hub {
+    wchar_t path[PATH_UNITS];
+    HANDLE handle;
+    bool live;
+    bool header_done;
+    bool read_ready;  // read initialised (its event exists)
+    GrowBuf stream;
+    CaptureTally tally;
+    UsbPcapRead read;
+};
+
+struct Diag {
+    HWND parent;
+    wchar_t log[LOG_UNITS];
+    Hub* hubs;
+    int hub_count;
+    HubFailure first_failure;
+    uint32_t first_magic;
+};
+
+static void hub_release(Hub* h) {
+    if (h->handle != INVALID_HANDLE_VALUE) {
+        usbpcap_read_cancel(h->handle, &h->read);
+        usbpcap_close_hub(h->handle);
+        h->handle = INVALID_HANDLE_VALUE;
+    }
+    if (h->read_ready)
+        usbpcap_read_release(&h->read);
+    h->read_ready = false;
+    gb_free(&h->stream);
+    h->live = false;
+}
+
+static void release_all(Diag* d) {
+    if (!d->hubs)
+        return;
+    for (int i = 0; i < d->hub_count; i++)
+        hub_release(&d->hubs[i]);
+    heap_free(d->hubs);
+    d->hubs = NULL;
+}
+
+static void drop_hub(Diag* d, Hub* h, HubFailure why, uint32_t magic) {
+    if (d->first_failure == HUB_NO_FAILURE) {
+        d->first_failure = why;
+        d->first_magic = magic;
+    }
+    hub_release(h);
+}
+
+// Opens one control device and starts its capture of every device on the hub.
+static bool open_hub(Hub* h, const wchar_t** failed_call, DWORD* error) {
+    *failed_call = L"CreateFile";
+    h->handle = usbpcap_open_hub(h->path, error);
+    if (h->handle == INVALID_HANDLE_VALUE)
+        return false;
+    *failed_call = L"DeviceIoControl";
+    UINT32 buffer_bytes = DRIVER_BUFFER_BYTES;
+    if (!usbpcap_control(h->handle, IOCTL_USBPCAP_SETUP_BUFFER, &buffer_bytes, 4, error))
+        return false;
+    // UINT32 addresses[4], then BOOLEAN filterAll: bit 0 of the first word asks
+    // for newly connected devices too, and filterAll = 1 takes every device.
+    uint8_t filter[17];
+    memset(filter, 0, sizeof filter);
+    filter[0] = 1;
+    filter[16] = 1;
+    if (!usbpcap_control(h->handle, IOCTL_USBPCAP_START_FILTERING, filter, sizeof filter, error))
+        return false;
+    *failed_call = L"CreateEvent";
+    h->read_ready = usbpcap_read_init(&h->read);
+    if (!h->read_ready) {
+        *error = GetLastError();
+        return false;
+    }
+    return true;
+}
+
+static int open_hubs(Diag* d) {
+    const wchar_t* first_call = NULL;
+    DWORD first_error = 0;
+    const wchar_t* first_path = L"";
+    int opened = 0;
+    for (int i = 0; i < d->hub_count; i++) {
+        Hub* h = &d->hubs[i];
+        const wchar_t* call;
+        DWORD error = 0;
+        if (open_hub(h, &call, &error)) {
+            h->live = true;
+            opened++;
+            continue;
+        }
+        if (!first_call) {
+            first_call = call;
+            first_error = error;
+            first_path = h->path;
+        }
+        hub_release(h);
+    }
+    if (opened)
+        return 0;
+    wchar_t path[PATH_UNITS];
+    wcscpy(path, first_path);
+    release_all(d);
+    return show_failure(d->parent, kStep4Caption, kStep4Text, d->log, first_call, first_error,
+                        path, DOWNLOAD_SUFFIX);
+}
+
+// --- Reading ----------------------------------------------------------------------
+
+static int wait_for_reads(Diag* d, uint32_t timeout_ms) {
+    UsbPcapRead* reads[USBPCAP_MAX_HUBS];
+    for (int i = 0; i < d->hub_count; i++)
+        reads[i] = d->hubs[i].live ? &d->hubs[i].read : NULL;
+    return usbpcap_wait(reads, d->hub_count, timeout_ms);
+}
+
+static bool start_read(Hub* h) {
+    if (h->read.pending)
+        return true;
+    DWORD error;
+    return usbpcap_read_start(h->handle, &h->read, &error);
+}
+
+// The bytes a completed read brought; 0 for a failed or empty read.
+static DWORD finish_read(Hub* h) {
+    DWORD bytes = 0, error = 0;
+    if (!usbpcap_read_finish(h->handle, &h->read, &bytes, &error))
+        return 0;
+    return bytes;
+}
+
+static void header_arrived(Diag* d, Hub* h, DWORD bytes) {
+    gb_append(&h->stream, h->read.chunk, bytes);
+    HeaderCheck c = check_global_header(&h->stream);
+    if (c.result == HEADER_REJECTED) {
+        drop_hub(d, h, HUB_MISMATCH, c.magic);
+    } else if (c.result == HEADER_ACCEPTED) {
+        h->header_done = true;
+        capture_tally_init(&h->tally);
+    }
+}
+
+static bool header_pending(const Diag* d) {
+    for (int i = 0; i < d->hub_count; i++) {
+        if (d->hubs[i].live && !d->hubs[i].header_done)
+            return true;
+    }
+    return false;
+}
+
+// Bounded like the capture window: a hub without its header after three
+// seconds is dropped, so no read can hold the diagnostic open.
+static void read_headers(Diag* d) {
+    uint32_t start = diag_ticks();
+    for (int i = 0; i < d->hub_count; i++) {
+        Hub* h = &d->hubs[i];
+        if (h->live && !start_read(h))
+            drop_hub(d, h, HUB_NO_HEADER, 0);
+    }
+    while (header_pending(d)) {
+        uint32_t elapsed = diag_ticks() - start;
+        if (elapsed >= CAPTURE_WINDOW_MS)
+            break;
+        int i = wait_for_reads(d, CAPTURE_WINDOW_MS - elapsed);
+        if (i < 0)
+            continue;
+        Hub* h = &d->hubs[i];
+        DWORD bytes = finish_read(h);
+        if (bytes == 0) {
+            if (!h->header_done)  // no retry before the header; after it, the window retries
+                drop_hub(d, h, HUB_NO_HEADER, 0);
+            continue;
+        }
+        if (h->header_done) {
+            gb_append(&h->stream, h->read.chunk, bytes);  // data behind another hub's header wait
+        } else {
+            header_arrived(d, h, bytes);
+        }
+        if (h->live && !start_read(h) && !h->header_done)
+            drop_hub(d, h, HUB_NO_HEADER, 0);
+    }
+    for (int i = 0; i < d->hub_count; i++) {
+        Hub* h = &d->hubs[i];
+        if (h->live && !h->header_done)
+            drop_hub(d, h, HUB_NO_HEADER, 0);
+    }
+}
+
+static bool any_live(const Diag* d) {
+    for (int i = 0; i < d->hub_count; i++) {
+        if (d->hubs[i].live)
+            return true;
+    }
+    return false;
+}
+
+static bool any_pending(const Diag* d) {
+    for (int i = 0; i < d->hub_count; i++) {
+        if (d->hubs[i].live && d->hubs[i].read.pending)
+            return true;
+    }
+    return false;
+}
+
+static void capture_window(Diag* d) {
+    uint32_t start = diag_ticks();
+    for (;;) {
+        uint32_t elapsed = diag_ticks() - start;  // unsigned: survives the wrap-around
+        if (elapsed > CAPTURE_WINDOW_MS - 1)
+            break;
+        for (int i = 0; i < d->hub_count; i++) {
+            if (d->hubs[i].live)
+                start_read(&d->hubs[i]);  // a read error here is never reported
+        }
+        if (!any_pending(d)) {
+            diag_sleep(EMPTY_READ_PAUSE_MS);
+            continue;
+        }
+        int i = wait_for_reads(d, CAPTURE_WINDOW_MS - elapsed);
+        if (i < 0)
+            continue;
+        Hub* h = &d->hubs[i];
+        DWORD bytes = finish_read(h);
+        if (bytes == 0) {
+            diag_sleep(EMPTY_READ_PAUSE_MS);
+            continue;
+        }
+        gb_append(&h->stream, h->read.chunk, bytes);
+        tally_records(&h->stream, &h->tally);
+    }
+}
+
+static void merge_tally(CaptureTally* into, const CaptureTally* t) {
+    into->total_packets += t->total_packets;
+    into->bulk_int_packets += t->bulk_int_packets;
+    into->control_packets += t->control_packets;
+    into->valid_in_intervals += t->valid_in_intervals;
+    into->interval_sum_us += t->interval_sum_us;
+    if (t->max_interval_us > into->max_interval_us)
+        into->max_interval_us = t->max_interval_us;
+    if (t->min_binterval != -1 &&
+        (into->min_binterval == -1 || t->min_binterval < into->min_binterval))
+        into->min_binterval = t->min_binterval;
+    into->dir_byte_seen = into->dir_byte_seen || t->dir_byte_seen;
+}
+
+// --- The four steps ---------------------------------------------------------------
+
+static int find_hubs(Diag* d) {
+    DWORD error = usbpcap_driver_installed();
+    if (error != 0)
+        return show_failure(d->parent, kStep1Caption, kStep1Text, error, DOWNLOAD_SUFFIX);
+    log_append(d->log, L"[√] 步骤1: 找到 USBPcap 设备类\n");
+
+    int numbers[USBPCAP_MAX_HUBS];
+    int count = usbpcap_list_hubs(numbers, USBPCAP_MAX_HUBS, &error);
+    if (count < 0)
+        return show_failure(d->parent, kStep2Caption, kStep2Text, d->log, error, DOWNLOAD_SUFFIX);
+    if (count == 0)
+        return show_failure(d->parent, kStep2Caption, kStep2NoneText, d->log, DOWNLOAD_SUFFIX);
+    log_append(d->log, L"[√] 步骤2: 枚举到 USBPcap 实例\n");
+
+    d->hubs = (Hub*)heap_alloc(sizeof(Hub) * (size_t)count);
+    if (!d->hubs) {
+        message_box(d->parent, L"内存分配失败。", kCaption, MB_OK);
+        return 1;
+    }
+    memset(d->hubs, 0, sizeof(Hub) * (size_t)count);
+    d->hub_count = count;
+    for (int i = 0; i < count; i++) {
+        Hub* h = &d->hubs[i];
+        h->handle = INVALID_HANDLE_VALUE;
+        if (swprintf(h->path, PATH_UNITS, L"\\\\.\\USBPcap%d", numbers[i]) < 0) {
+            release_all(d);
+            return show_failure(d->parent, kStep3Caption, kStep3Text, d->log,
+                                (unsigned long)ERROR_BUFFER_OVERFLOW, DOWNLOAD_SUFFIX);
+        }
+    }
+    log_append(d->log, L"[√] 步骤3: 获取设备路径\n");
+    return 0;
+}
+
+static int show_header_failure(Diag* d) {
+    HubFailure why = d->first_failure;
+    uint32_t magic = d->first_magic;
+    release_all(d);
+    if (why == HUB_MISMATCH)
+        return show_failure(d->parent, kMismatchCaption, kMismatchText, d->log, magic,
+                            DOWNLOAD_SUFFIX);
+    return show_failure(d->parent, kReadCaption, kNoHeaderText, d->log);
+}
+
+int RunUsbPcapDiag(HWND parent) {
+    static Diag d;
+    memset(&d, 0, sizeof d);
+    d.parent = parent;
+
+    if (find_hubs(&d) != 0)
+        return 1;
+    if (open_hubs(&d) != 0)
+        return 1;
+    log_append(d.log, L"[√] 步骤4: 打开 USBPcap 设备\n\n");
+
+    read_headers(&d);
+    if (!any_live(&d))
+        return show_header_failure(&d);
+    capture_window(&d);
+
+    CaptureTally total;
+    capture_tally_init(&total);
+    for (int i = 0; i < d.hub_count; i++) {
+        if (d.hubs[i].live)
+            merge_tally(&total, &d.hubs[i].tally);
+    }
+    release_all(&d);
+    static wchar_t report[CAPTURE_REPORT_UNITS];
+    format_capture_report(&total, report);
+    message_box(parent, report, kResultCaption, MB_ICONINFORMATION);
+    return 0;
+}

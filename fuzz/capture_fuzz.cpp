@@ -1,0 +1,76 @@
+// libFuzzer target for the capture code: arbitrary bytes, split into arbitrary
+// chunks, go through the live stream path (header check, record walk, report)
+// and through the offline file reader.
+#include <stddef.h>
+#include <stdint.h>
+#include <string.h>
+
+#include "capture/capture_file.h"
+#include "capture/capture_stream.h"
+
+struct FuzzFile {
+    const uint8_t* data;
+    size_t size;
+    size_t at;
+    size_t chunk;
+};
+
+static size_t read_fuzz(void* ctx, uint8_t* buf, size_t n) {
+    FuzzFile* f = (FuzzFile*)ctx;
+    size_t k = f->size - f->at;
+    if (k > n)
+        k = n;
+    if (k > f->chunk)
+        k = f->chunk;
+    if (k)
+        memcpy(buf, f->data + f->at, k);
+    f->at += k;
+    return k;
+}
+
+static void fuzz_stream(const uint8_t* data, size_t size, size_t chunk) {
+    GrowBuf buf = {};
+    CaptureTally tally;
+    capture_tally_init(&tally);
+    bool accepted = false;
+    for (size_t at = 0; at < size; at += chunk) {
+        size_t n = size - at < chunk ? size - at : chunk;
+        gb_append(&buf, data + at, n);
+        if (!accepted) {
+            HeaderCheck c = check_global_header(&buf);
+            if (c.result == HEADER_REJECTED)
+                break;
+            accepted = c.result == HEADER_ACCEPTED;
+        }
+        if (accepted)
+            tally_records(&buf, &tally);
+    }
+    wchar_t report[CAPTURE_REPORT_UNITS];
+    format_capture_report(&tally, report);
+    gb_free(&buf);
+}
+
+static void fuzz_file(const uint8_t* data, size_t size, size_t chunk, bool size_known) {
+    static CaptureFileAnalysis analysis;
+    static wchar_t text[8192];
+    FuzzFile f = {data, size, 0, chunk};
+    CaptureSource src = {read_fuzz, &f, size_known ? size : UINT64_MAX, 64 + chunk};
+    analyse_capture(&src, &analysis);
+    if (analysis.status == CAPTURE_FILE_OK)
+        format_capture_file_report(&analysis, L"fuzz", text, 8192);
+    else
+        format_capture_file_error(&analysis, L"fuzz", text, 8192);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 1)
+        return 0;
+    // The first byte picks the chunk size, so splits are explored too.
+    size_t chunk = 1 + data[0] * 7u;
+    bool size_known = data[0] & 1;
+    data++;
+    size--;
+    fuzz_stream(data, size, chunk);
+    fuzz_file(data, size, chunk, size_known);
+    return 0;
+}

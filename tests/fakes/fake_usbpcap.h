@@ -1,0 +1,63 @@
+// Scripted USBPcap driver, clock and message boxes for the diagnostic's tests.
+#pragma once
+
+#include <stdint.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+enum FakeReadKind {
+    FAKE_READ_DATA,
+    FAKE_READ_FAIL,
+    FAKE_READ_ZERO,
+};
+
+struct FakeDelivery {
+    uint32_t at_ms;  // completes this long after the diagnostic started
+    FakeReadKind kind;
+    std::vector<uint8_t> bytes;
+};
+
+struct FakeControl {
+    DWORD code;
+    std::vector<uint8_t> input;
+};
+
+struct FakeHub {
+    int number;
+    DWORD open_error;        // non-zero: CreateFile fails with it
+    DWORD control_error;     // non-zero: every control request fails with it
+    DWORD start_error;       // non-zero: starting a read fails with it
+    std::vector<FakeDelivery> script;  // reads complete in this order; then never
+    size_t next;
+    bool open;
+    bool reading;
+    size_t current;          // script entry of the pending read
+    std::vector<FakeControl> controls;
+    int cancels;
+};
+
+struct FakeBox {
+    HWND owner;
+    std::wstring text;
+    std::wstring caption;
+    UINT type;
+};
+
+struct FakeUsbPcap {
+    DWORD installed_error;
+    DWORD list_error;  // non-zero: the look-up of control devices fails
+    std::vector<FakeHub> hubs;
+    uint32_t start_ticks;
+    uint64_t elapsed_ms;
+    int sleeps;
+    int live_handles;
+    int live_events;
+    std::vector<FakeBox> boxes;
+};
+
+extern FakeUsbPcap g_fake_usbpcap;
+
+void fake_usbpcap_reset(uint32_t start_ticks = 1000);
+FakeHub& fake_usbpcap_add_hub(int number);
