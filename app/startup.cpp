@@ -12,6 +12,7 @@
 #include "engine/counter.h"
 #include "engine/heap.h"
 #include "engine/reception.h"
+#include "gui/main_window.h"
 
 static bool is_console_switch(const wchar_t* arg) {
     return wcscmp(arg, L"--console") == 0 || wcscmp(arg, L"-c") == 0;
@@ -48,12 +49,6 @@ void parse_launch(int argc, wchar_t** argv, LaunchRequest* out) {
         out->run_seconds = parse_run_seconds(argv[3]);
 }
 
-static int run_window(void) {
-    MessageBoxW(NULL, L"Window mode is not built yet; start with --console.", L"Quorvin v9",
-                MB_OK);
-    return 1;
-}
-
 static int run_front_end(const LaunchRequest* req) {
     if (req->mode == LAUNCH_PCAP) {
         prepare_console_output();
@@ -67,7 +62,7 @@ static int run_front_end(const LaunchRequest* req) {
         prepare_console_output();
         return run_console(req->device_index, req->run_seconds);
     }
-    return run_window();
+    return run_main_window();
 }
 
 int quorvin_main(const wchar_t* command_line) {

@@ -1,0 +1,252 @@
+// The main window procedure: each message is handed to a small function.
+// Measuring is started and stopped by adding and removing the Raw Input
+// registrations; hot-plug notices trigger one rescan 350 ms after the last.
+#include "gui/main_window.h"
+
+#include "capture/usbpcap_diag.h"
+#include "devices/mouse_registry.h"
+#include "devices/raw_registration.h"
+#include "engine/reception.h"
+#include "gui/message_box.h"
+#include "gui/panel.h"
+
+HWND g_hWnd;
+HWND g_hCombo;
+HWND g_hStart;
+int g_rescan_pending;
+
+static const UINT kRepaintMs = 100;
+static const UINT kRescanQuietMs = 350;
+static const DWORD kButtonStyle = WS_CHILD | WS_VISIBLE;                       // 0x50000000
+static const DWORD kChooserStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST;  // 0x50200003
+static const WPARAM kChooserSelectionChanged = MAKEWPARAM(ID_DEVICE_CHOOSER, CBN_SELCHANGE);
+
+const wchar_t g_help_text[] =
+    L"Quorvin v9  —  使用说明\n"
+    L"\n"
+    L"1. 测量原理\n"
+    L"   通过 Windows Raw Input 接收每个鼠标 HID 报告，收到瞬间用高精度计时器(QPC)打时间戳。\n"
+    L"   相邻两次时间戳之差 = 一次报告间隔；瞬时 Hz = 1,000,000 ÷ 间隔(微秒)。\n"
+    L"   适配所有 HID 鼠标(USB / 蓝牙 / 2.4G / 星闪等无线方案均可)。\n"
+    L"\n"
+    L"2. 读数含义\n"
+    L"   • 平均回报率：纸面表现，大致等于你设置的值。\n"
+    L"   • 最低瞬时：最长间隔决定是否卡顿(最重要)。\n"
+    L"   • 最高瞬时：设备上限能力(已过滤系统合并投递的虚假极值，封顶 10000Hz)。\n"
+    L"   • 近1秒最低：最近 1 秒内的最差情况。\n"
+    L"   • 报告数 / 时长：均为 64 位计数，正常使用不会溢出。\n"
+    L"\n"
+    L"3. 直方图与分档\n"
+    L"   柱色：青/绿(>8K / 8K / 4K / 2K)=精英/电竞级；金(1K)=竞技标准(大众主流水平)。\n"
+    L"   橙(500)=尚可；红(≤125)=明显卡顿。注：1K 和 2K 均为“好”，不必追求最左边。\n"
+    L"   分档容差：每档上限在频率上向上放宽 15%(如 1000Hz 档实际上延到 1150Hz)，\n"
+    L"   使仅略超名义值的样本(如 1001/1002Hz)归入更低一档，避免点亮整柱、更符合直觉。\n"
+    L"   说明：鼠标回报率的响应时间受电磁干扰、USB 调度、CPU 抢占等多种环境因素影响，\n"
+    L"   实测数值并不一定完全准确；加入这 15% 向上浮动，正是为了让直方图更贴近人的直觉。\n"
+    L"\n"
+    L"4. 关于 8K 卡 2K\n"
+    L"   高速 USB：bInterval=1 → 125µs → 8000Hz；bInterval=3 → 500µs → 2000Hz。\n"
+    L"   设 8K 却只到 2K，说明接收器到电脑的 USB 端点被限频。\n"
+    L"   解决：用厂商软件(如 Logitech G HUB/Razer Synapse)把 8K 配置推给接收器 + 换后置主板 USB 口。\n"
+    L"\n"
+    L"5. 使用要点\n"
+    L"   • 测量时请移动鼠标(电竞鼠会持续发心跳包)。\n"
+    L"   • 拔插鼠标后程序会自动重新识别。\n"
+    L"   • 支持所有 HID 鼠标，无需装驱动/管理员。\n"
+    L"   • USBPcap 诊断(可选，需驱动+管理员)：https://github.com/desowin/usbpcap/releases\n";
+
+static void invalidate(HWND hwnd) { InvalidateRect(hwnd, NULL, FALSE); }
+
+static void fill_chooser(void) {
+    for (int i = 0; i < g_nri; i++)
+        SendMessageW(g_hCombo, CB_ADDSTRING, 0, (LPARAM)g_ri_devs[i].name);
+}
+
+static int chooser_selection(void) {
+    LRESULT sel = SendMessageW(g_hCombo, CB_GETCURSEL, 0, 0);
+    return sel < 0 ? 0 : (int)sel;
+}
+
+static HWND create_button(HWND parent, const wchar_t* caption, int x, int width, int id) {
+    return CreateWindowExW(0, L"BUTTON", caption, kButtonStyle, x, 8, width, 26, parent,
+                           (HMENU)(INT_PTR)id, NULL, NULL);
+}
+
+static LRESULT on_create(HWND hwnd) {
+    g_hCombo = CreateWindowExW(0, L"COMBOBOX", NULL, kChooserStyle, 12, 10, 330, 200, hwnd,
+                               (HMENU)(INT_PTR)ID_DEVICE_CHOOSER, NULL, NULL);
+    fill_chooser();
+    if (g_nri != 0)
+        SendMessageW(g_hCombo, CB_SETCURSEL, 0, 0);  // no notification: display stays automatic
+    g_hStart = create_button(hwnd, L"开始测量", 350, 110, ID_START_STOP);
+    create_button(hwnd, L"清除数据", 468, 100, ID_CLEAR_DATA);
+    create_button(hwnd, L"USBPcap 诊断", 576, 95, ID_CAPTURE_DIAG);
+    create_button(hwnd, L"关于", 679, 90, ID_ABOUT);
+    gui_create_bar_brushes();
+    if (g_nri == 0)
+        message_box(hwnd, L"未找到鼠标设备(Raw Input)。", L"提示", MB_OK);
+    SetTimer(hwnd, TIMER_REPAINT, kRepaintMs, NULL);
+    return 0;
+}
+
+static LRESULT start_measuring(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    int sel = chooser_selection();
+    if (sel >= g_nri)
+        return DefWindowProcW(hwnd, msg, wparam, lparam);
+    g_display_dev = sel;
+    if (!raw_registration_start(hwnd)) {
+        message_box(hwnd, L"注册 Raw Input 失败。", L"错误", MB_OK);
+        return DefWindowProcW(hwnd, msg, wparam, lparam);
+    }
+    stats_reset_all();
+    stats_set_measuring(true);
+    SetWindowTextW(g_hStart, L"停止测量");
+    invalidate(hwnd);
+    return 0;
+}
+
+static LRESULT stop_measuring(HWND hwnd) {
+    raw_registration_end();
+    stats_set_measuring(false);  // the figures stay on display
+    SetWindowTextW(g_hStart, L"开始测量");
+    invalidate(hwnd);
+    return 0;
+}
+
+static LRESULT on_command(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    if ((wparam & 0xFFFFFFFF) == kChooserSelectionChanged) {
+        g_display_dev = chooser_selection();
+        invalidate(hwnd);
+        return 0;
+    }
+    switch (LOWORD(wparam)) {
+    case ID_START_STOP:
+        return stats_measuring() ? stop_measuring(hwnd) : start_measuring(hwnd, msg, wparam, lparam);
+    case ID_CLEAR_DATA:
+        stats_reset_all();
+        invalidate(hwnd);
+        return 0;
+    case ID_CAPTURE_DIAG:
+        RunUsbPcapDiag(hwnd);
+        return 0;
+    case ID_ABOUT:
+        message_box(hwnd, g_help_text, L"关于 — Quorvin v9", MB_ICONINFORMATION);
+        return 0;
+    }
+    return 0;
+}
+
+// Refills the chooser after a rescan that changed the number of entries; the
+// selection keeps its position while that is still valid.
+static void refill_chooser(void) {
+    LRESULT cur = SendMessageW(g_hCombo, CB_GETCURSEL, 0, 0);
+    SendMessageW(g_hCombo, CB_RESETCONTENT, 0, 0);
+    fill_chooser();
+    int sel = cur < 0 || cur >= g_nri ? 0 : (int)cur;
+    SendMessageW(g_hCombo, CB_SETCURSEL, (WPARAM)sel, 0);
+    if (g_display_dev >= 0)
+        g_display_dev = sel;
+}
+
+static LRESULT rescan(HWND hwnd) {
+    KillTimer(hwnd, TIMER_RESCAN);
+    if (!g_rescan_pending)
+        return 0;
+    g_rescan_pending = 0;
+    int before = g_nri;
+    enumerate_mice();
+    if (g_nri != before && g_hCombo)
+        refill_chooser();
+    invalidate(hwnd);
+    return 0;
+}
+
+static LRESULT on_device_change(HWND hwnd) {
+    g_rescan_pending = 1;
+    SetTimer(hwnd, TIMER_RESCAN, kRescanQuietMs, NULL);  // re-arming restarts the wait
+    return 0;
+}
+
+static LRESULT on_paint(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const int width = client.right, height = client.bottom;
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    gui_draw(memory, width, height);
+    BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+static LRESULT on_destroy(void) {
+    if (stats_measuring())
+        raw_registration_end();  // the switch itself stays on
+    PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    switch (msg) {
+    case WM_CREATE:
+        return on_create(hwnd);
+    case WM_DESTROY:
+        return on_destroy();
+    case WM_SIZE:
+        return 0;  // the next repaint tick lays the panel out for the new size
+    case WM_PAINT:
+        return on_paint(hwnd);
+    case WM_ERASEBKGND:
+        return 1;  // every paint covers every pixel
+    case WM_INPUT_DEVICE_CHANGE:
+        return on_device_change(hwnd);
+    case WM_INPUT:
+        on_wm_input((HRAWINPUT)lparam);
+        return 0;
+    case WM_COMMAND:
+        return on_command(hwnd, msg, wparam, lparam);
+    case WM_TIMER:
+        if (wparam == TIMER_RESCAN)
+            return rescan(hwnd);
+        invalidate(hwnd);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+int run_main_window(void) {
+    enumerate_mice();  // the chooser is filled while the window is being created
+    HINSTANCE instance = GetModuleHandleW(NULL);
+    WNDCLASSW wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.lpfnWndProc = gui_wndproc;
+    wc.hInstance = instance;
+    wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+    wc.lpszClassName = L"Quorvin";
+    if (!RegisterClassW(&wc)) {
+        message_box(NULL, L"窗口类注册失败。", L"错误", MB_OK);
+        return 1;
+    }
+    g_hWnd = CreateWindowExW(0, L"Quorvin", L"Quorvin v9 (Raw Input)",
+                             WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                             780, 520, NULL, NULL, instance, NULL);
+    if (!g_hWnd) {
+        message_box(NULL, L"窗口创建失败。", L"错误", MB_OK);
+        return 1;
+    }
+    ShowWindow(g_hWnd, SW_SHOW);
+    UpdateWindow(g_hWnd);
+    MSG msg;
+    // A fetch error (-1) ends the loop too, rather than spinning on it.
+    while (GetMessageW(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}

@@ -1,0 +1,27 @@
+// The main window: device chooser, start/stop, clear data, capture diagnostic
+// and about, above the statistics panel repainted ten times a second.
+#pragma once
+
+#include <windows.h>
+
+enum {
+    ID_DEVICE_CHOOSER = 1,
+    ID_START_STOP = 2,
+    ID_CAPTURE_DIAG = 3,
+    ID_CLEAR_DATA = 4,
+    ID_ABOUT = 5,
+    TIMER_REPAINT = 1,
+    TIMER_RESCAN = 2,
+};
+
+extern HWND g_hWnd;
+extern HWND g_hCombo;
+extern HWND g_hStart;
+extern int g_rescan_pending;
+
+extern const wchar_t g_help_text[];
+
+LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+
+// Builds the registry, creates the window and runs its message loop; the exit code.
+int run_main_window(void);

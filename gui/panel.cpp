@@ -1,0 +1,115 @@
+// Paints the statistics panel for the record the display selection picks.
+// The record is copied under its lock; everything is drawn after releasing it.
+#include "gui/panel.h"
+
+#include <wchar.h>
+
+#include "engine/counter.h"
+#include "engine/reception.h"
+#include "gui/panel_layout.h"
+
+const wchar_t* const g_bucket_label[STATS_BUCKETS] = {
+    L"∞(>8K)", L"4K-8K", L"2K-4K", L"1K-2K", L"500-1K", L"250-500", L"125-250", L"≤125Hz",
+};
+const COLORREF g_bar_color[STATS_BUCKETS] = {
+    0xdcdc50, 0x78e63c, 0x64c846, 0x8cc832, 0x3cc3eb, 0x3291f0, 0x465feb, 0x3737d7,
+};
+HBRUSH g_barBrush[STATS_BUCKETS];
+
+void gui_create_bar_brushes(void) {
+    for (int i = 0; i < STATS_BUCKETS; i++)
+        g_barBrush[i] = CreateSolidBrush(g_bar_color[i]);
+}
+
+static void draw_text(HDC dc, int x, int y, COLORREF color, const wchar_t* text) {
+    SetTextColor(dc, color);
+    TextOutW(dc, x, y, text, (int)wcslen(text));
+}
+
+static void draw_status(HDC dc, int x, const StatsSnapshot* snap) {
+    wchar_t text[64];
+    COLORREF color = PANEL_MEASURING_COLOR;
+    if (!stats_measuring()) {
+        color = PANEL_STOPPED_COLOR;
+        wcscpy(text, L"○ 已停止");
+    } else if (snap->interval_count == 0) {
+        wcscpy(text, L"● 测量中 — 请移动鼠标");
+    } else {
+        wcscpy(text, L"● 测量中");
+    }
+    draw_text(dc, x, 46, color, text);
+}
+
+// Names the mouse last heard from within 1.5 s, whatever record is displayed.
+static void draw_active_device(HDC dc, int x) {
+    wchar_t text[256];
+    int slot = g_nri > 1 ? most_recent_active_slot(counter_read()) : 0;
+    if (slot > 0)
+        swprintf(text, 256, L"正在活动的设备: %ls  [统计锁定该设备]", g_ri_devs[slot].name);
+    else
+        wcscpy(text, L"正在活动的设备: (动一下鼠标即可识别)");
+    draw_text(dc, x, 70, PANEL_DEVICE_COLOR, text);
+}
+
+static void draw_readings(HDC dc, int x, const StatsReadings* r) {
+    wchar_t line[160];
+    wchar_t highest[80];
+    swprintf(line, 160, L"平均回报率 : %8.1f Hz", r->average_hz);
+    draw_text(dc, x, 102, PANEL_READING_COLOR, line);
+    swprintf(line, 160, L"最低瞬时   : %8.1f Hz   (最长间隔决定卡顿)", r->lowest_instant_hz);
+    draw_text(dc, x, 128, PANEL_READING_COLOR, line);
+    swprintf(highest, 80, L"%8.1f Hz", r->highest_instant_hz);
+    swprintf(line, 160, L"最高瞬时   : %ls", highest);
+    draw_text(dc, x, 154, PANEL_READING_COLOR, line);
+    swprintf(line, 160, L"近1秒最低  : %8.1f Hz", r->last_second_lowest_hz);
+    draw_text(dc, x, 180, PANEL_READING_COLOR, line);
+    swprintf(line, 160, L"报告数     : %llu    时长: %.1f s", (unsigned long long)r->report_count,
+             r->elapsed_s);
+    draw_text(dc, x, 206, PANEL_READING_COLOR, line);
+}
+
+static void draw_histogram(HDC dc, int width, int shift, const uint64_t counts[STATS_BUCKETS]) {
+    uint64_t most = 1;
+    for (int i = 0; i < STATS_BUCKETS; i++) {
+        if (counts[i] > most)
+            most = counts[i];
+    }
+    HistogramGeometry g = histogram_geometry(width);
+    const int baseline = PANEL_BAR_BASELINE + shift;
+    int left = g.x0;
+    for (int i = 0; i < STATS_BUCKETS; i++, left += g.pitch) {
+        RECT bar = {left, baseline - histogram_bar_length(counts[i], most), left + g.bar_width,
+                    baseline};
+        FillRect(dc, &bar, g_barBrush[i]);
+        draw_text(dc, left, baseline + 4, PANEL_TITLE_COLOR, g_bucket_label[i]);
+    }
+}
+
+void gui_draw(HDC dc, int width, int height) {
+    RECT all = {0, 0, width, height};
+    FillRect(dc, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkColor(dc, 0);
+    SetBkMode(dc, OPAQUE);
+
+    const int x = panel_column_x(width);
+    StatsSnapshot snap;
+    stats_take_snapshot(display_stats(), &snap);
+    StatsReadings r;
+    stats_derive_readings(&snap, &r);
+
+    draw_status(dc, x, &snap);
+    draw_active_device(dc, x);
+    draw_readings(dc, x, &r);
+    int shift = 0;
+    if (r.coalesced_count != 0) {
+        wchar_t line[160];
+        swprintf(line, 160, L"系统合并投递(已剔除): %llu", (unsigned long long)r.coalesced_count);
+        draw_text(dc, x, 230, PANEL_COALESCED_COLOR, line);
+        shift = PANEL_COALESCED_SHIFT;
+    }
+    draw_text(dc, x, 236 + shift, PANEL_TITLE_COLOR, L"间隔分布直方图");
+    draw_text(dc, x, 258 + shift, PANEL_LEGEND_COLOR,
+              L"绿/金=流畅  橙=尚可  红=明显卡顿  |  1K=竞技标准  2K=职业选手  >4K=精英");
+    draw_histogram(dc, width, shift, r.bucket_count);
+}
