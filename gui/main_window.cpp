@@ -220,8 +220,7 @@ LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
     return DefWindowProcW(hwnd, msg, wparam, lparam);
 }
 
-int run_main_window(void) {
-    enumerate_mice();  // the chooser is filled while the window is being created
+HWND create_main_window(void) {
     HINSTANCE instance = GetModuleHandleW(NULL);
     WNDCLASSW wc;
     ZeroMemory(&wc, sizeof wc);
@@ -231,15 +230,20 @@ int run_main_window(void) {
     wc.lpszClassName = L"Quorvin";
     if (!RegisterClassW(&wc)) {
         message_box(NULL, L"窗口类注册失败。", L"错误", MB_OK);
-        return 1;
+        return NULL;
     }
     g_hWnd = CreateWindowExW(0, L"Quorvin", L"Quorvin v9 (Raw Input)",
                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                              780, 520, NULL, NULL, instance, NULL);
-    if (!g_hWnd) {
+    if (!g_hWnd)
         message_box(NULL, L"窗口创建失败。", L"错误", MB_OK);
+    return g_hWnd;
+}
+
+int run_main_window(void) {
+    enumerate_mice();  // the chooser is filled while the window is being created
+    if (!create_main_window())
         return 1;
-    }
     ShowWindow(g_hWnd, SW_SHOW);
     UpdateWindow(g_hWnd);
     MSG msg;

@@ -23,5 +23,8 @@ extern const wchar_t g_help_text[];
 
 LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 
+// Registers the class "Quorvin" and creates the main window (g_hWnd); null,
+// after telling the user, when either fails.
+HWND create_main_window(void);
 // Builds the registry, creates the window and runs its message loop; the exit code.
 int run_main_window(void);

@@ -9,4 +9,8 @@ export WINEPREFIX=$prefix
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 "$(dirname "$0")/wine-prefix.sh" "$prefix"
+# Windows need an X display; without one, the program gets a private Xvfb.
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" wine "$@"
+fi
 exec wine "$@"

@@ -8,6 +8,7 @@
 #include "capture/capture_stream.h"
 #include "capture/usbpcap_diag.h"
 #include "tests/fakes/fake_heap.h"
+#include "tests/fakes/fake_message_box.h"
 #include "tests/fakes/fake_usbpcap.h"
 #include "tests/support/capture_builder.h"
 
@@ -47,6 +48,7 @@ protected:
     void SetUp() override {
         fake_usbpcap_reset();
         fake_heap_reset();
+        g_fake_boxes.clear();
     }
     void TearDown() override {
         EXPECT_EQ(g_fake_usbpcap.live_handles, 0);
@@ -56,9 +58,9 @@ protected:
             EXPECT_FALSE(h.reading) << "a read was left outstanding";
     }
     const FakeBox& only_box() {
-        EXPECT_EQ(g_fake_usbpcap.boxes.size(), 1u);
+        EXPECT_EQ(g_fake_boxes.size(), 1u);
         static FakeBox none;
-        return g_fake_usbpcap.boxes.empty() ? none : g_fake_usbpcap.boxes.back();
+        return g_fake_boxes.empty() ? none : g_fake_boxes.back();
     }
     std::wstring expected_report(const Bytes& records) {
         GrowBuf b = {};
@@ -100,6 +102,7 @@ TEST_F(UsbPcapDiagTest, NoControlDeviceOrFailedLookUp) {
                   kSuffix + L"\n5) 检查是否 ARM64 系统(USBPcap 可能不支持)");
 
     fake_usbpcap_reset();
+    g_fake_boxes.clear();
     g_fake_usbpcap.list_error = 5;
     EXPECT_EQ(RunUsbPcapDiag(kOwner), 1);
     EXPECT_EQ(only_box().text,
@@ -122,6 +125,7 @@ TEST_F(UsbPcapDiagTest, NoHubOpensShowsTheFirstFailureAndItsPath) {
                   kSuffix);
 
     fake_usbpcap_reset();
+    g_fake_boxes.clear();
     fake_usbpcap_add_hub(2).control_error = 31;
     EXPECT_EQ(RunUsbPcapDiag(kOwner), 1);
     EXPECT_NE(only_box().text.find(L"[步骤4/4] DeviceIoControl 打开 USBPcap 设备失败 (err=31)\n\n"
@@ -167,6 +171,7 @@ TEST_F(UsbPcapDiagTest, EmptyOrFailedHeaderReadsShowTheReadFailure) {
     EXPECT_EQ(only_box().text, expected);
 
     fake_usbpcap_reset();
+    g_fake_boxes.clear();
     FakeHub& hub = fake_usbpcap_add_hub(1);
     Bytes header = pcap_global_header();
     hub.script.push_back(data_at(3, Bytes(header.begin(), header.begin() + 10)));
@@ -176,6 +181,7 @@ TEST_F(UsbPcapDiagTest, EmptyOrFailedHeaderReadsShowTheReadFailure) {
 
     // A header that never comes is given up after three seconds.
     fake_usbpcap_reset();
+    g_fake_boxes.clear();
     fake_usbpcap_add_hub(1);
     EXPECT_EQ(RunUsbPcapDiag(kOwner), 1);
     EXPECT_EQ(only_box().text, expected);
@@ -197,6 +203,7 @@ TEST_F(UsbPcapDiagTest, WrongMagicIsShownInUpperCaseHex) {
 TEST_F(UsbPcapDiagTest, SilentHubEndsAfterThreeSecondsEvenAcrossTheTickWrap) {
     for (uint32_t start : {1000u, 0xFFFFF000u}) {
         fake_usbpcap_reset(start);
+        g_fake_boxes.clear();
         fake_usbpcap_add_hub(1).script.push_back(data_at(20, pcap_global_header()));
         EXPECT_EQ(RunUsbPcapDiag(kOwner), 0);
         EXPECT_EQ(g_fake_usbpcap.elapsed_ms, 20u + 3000u) << start;

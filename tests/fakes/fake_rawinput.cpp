@@ -61,6 +61,7 @@ UINT rawinput_get_device_list(RAWINPUTDEVICELIST* list, UINT* count, UINT entry_
     if (entry_size != sizeof(RAWINPUTDEVICELIST))
         return (UINT)-1;
     if (!list) {
+        g_fake_ri.list_calls++;
         if (g_fake_ri.list_count_fails)
             return (UINT)-1;
         *count = g_fake_ri.device_count;

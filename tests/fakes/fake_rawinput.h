@@ -35,6 +35,7 @@ struct FakeRawInput {
     UINT device_count;
     bool list_count_fails;  // the count query answers -1
     bool list_read_fails;   // the list read answers -1
+    int list_calls;         // count queries, one per registry build
 
     FakeReport reports[FAKE_MAX_REPORTS];
     int data_calls;

@@ -6,7 +6,6 @@
 
 #include "capture/diag_clock.h"
 #include "capture/usbpcap_driver.h"
-#include "gui/message_box.h"
 
 FakeUsbPcap g_fake_usbpcap;
 
@@ -29,11 +28,6 @@ uint32_t diag_ticks(void) {
 void diag_sleep(uint32_t ms) {
     g_fake_usbpcap.sleeps++;
     g_fake_usbpcap.elapsed_ms += ms;
-}
-
-int message_box(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
-    g_fake_usbpcap.boxes.push_back(FakeBox{owner, text, caption, type});
-    return IDOK;
 }
 
 static FakeHub* hub_of(HANDLE h) {

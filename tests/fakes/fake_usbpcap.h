@@ -1,4 +1,4 @@
-// Scripted USBPcap driver, clock and message boxes for the diagnostic's tests.
+// Scripted USBPcap driver and clock for the diagnostic's tests.
 #pragma once
 
 #include <stdint.h>
@@ -38,13 +38,6 @@ struct FakeHub {
     int cancels;
 };
 
-struct FakeBox {
-    HWND owner;
-    std::wstring text;
-    std::wstring caption;
-    UINT type;
-};
-
 struct FakeUsbPcap {
     DWORD installed_error;
     DWORD list_error;  // non-zero: the look-up of control devices fails
@@ -54,7 +47,6 @@ struct FakeUsbPcap {
     int sleeps;
     int live_handles;
     int live_events;
-    std::vector<FakeBox> boxes;
 };
 
 extern FakeUsbPcap g_fake_usbpcap;

@@ -1,0 +1,142 @@
+#!/bin/bash
+# End-to-end test of the window: the real quorvin.exe under Wine on a private
+# Xvfb, driven with xdotool and the native motion jig, checked from screenshots
+# (kept in the artifact folder): measuring status, the 2000 us bucket as the
+# tallest bar at its computed place, clearing, the about box, the capture
+# diagnostic's failure box (no driver under Wine), and exit code 0 on close.
+# Usage: e2e_window.sh QUORVIN_EXE JIG WINEPREFIX ARTIFACT_DIR
+set -u
+exe=$1
+jig=$2
+prefix=$3
+artifacts=$4
+here=$(cd "$(dirname "$0")" && pwd)
+mkdir -p "$artifacts"
+"$here/../../scripts/wine-prefix.sh" "$prefix" || { echo "cannot create Wine prefix"; exit 1; }
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LANG=C.UTF-8
+
+xvfb_pid=
+app_pid=
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+
+display_file=$artifacts/window-display
+rm -f "$display_file"
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$display_file" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
+[ -s "$display_file" ] || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=:$(cat "$display_file")
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# Waits up to 20 s for a window whose title matches; prints its id.
+find_window() {
+    for _ in $(seq 200); do
+        local id
+        id=$(xdotool search --name "$1" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# Clicks at client coordinates of the main window.
+click() { xdotool mousemove $((client_x + $1)) $((client_y + $2)) click 1; }
+
+shot() { import -window root "$artifacts/window-$1.png"; }
+
+# Pixel colour at client coordinates of a screenshot, as "R,G,B".
+pixel() {
+    convert "$artifacts/window-$1.png" -crop "1x1+$((client_x + $2))+$((client_y + $3))" \
+        -depth 8 txt:- | sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/p' | head -n 1
+}
+
+# True when the given client band of a screenshot contains the colour "R,G,B".
+band_has() {
+    local name=$1 top=$2 bottom=$3 rgb=$4
+    convert "$artifacts/window-$name.png" \
+        -crop "$client_w"x$((bottom - top))+"$client_x"+$((client_y + top)) \
+        -depth 8 -unique-colors txt:- | grep -q "($rgb)"
+}
+
+close_box() {
+    xdotool windowfocus "$1" 2>/dev/null
+    sleep 0.2
+    xdotool key Return
+    sleep 0.5
+}
+
+wine "$exe" >"$artifacts/window-stdout.txt" 2>&1 &
+app_pid=$!
+main=$(find_window '^Quorvin v9 \(Raw Input\)$') || { echo "FAIL: no main window"; exit 1; }
+[ "$(xdotool getwindowname "$main")" = "Quorvin v9 (Raw Input)" ] || fail "window title"
+eval "$(xdotool getwindowgeometry --shell "$main")"
+client_x=$X client_y=$Y client_w=$WIDTH
+sleep 0.5
+shot opened
+band_has opened 46 62 "150,150,150" || fail "stopped status not grey"
+
+# Start, then move the pointer at 500 Hz: 2000 us intervals fall in bucket 5.
+click 405 21
+sleep 0.3
+"$jig" 500 3 >/dev/null
+sleep 0.5
+shot measuring
+band_has measuring 46 62 "80,220,120" || fail "measuring status not green"
+
+# Histogram geometry of the panel for this client width.
+w=$client_w
+if [ "$w" -le 465 ]; then bar=50; total=442
+elif [ "$w" -le 953 ]; then bar=$(((w - 66) >> 3)); total=$((((w - 66) & ~7) + 42))
+else bar=110; total=922; fi
+pitch=$((bar + 6))
+x0=$(((w - total) / 2))
+baseline=417
+band_has measuring 230 246 "190,165,120" && baseline=441  # the coalesced line is shown
+bar_x() { echo $((x0 + $1 * pitch + bar / 2)); }
+orange="240,145,50"
+[ "$(pixel measuring "$(bar_x 5)" $((baseline - 1)))" = "$orange" ] || fail "bucket 5 bar missing"
+[ "$(pixel measuring "$(bar_x 5)" $((baseline - 130)))" = "$orange" ] || fail "bucket 5 is not the tallest (130 px)"
+[ "$(pixel measuring "$(bar_x 5)" $((baseline - 131)))" = "0,0,0" ] || fail "bucket 5 taller than 130 px"
+for i in 0 1 2 3 4 6 7; do
+    [ "$(pixel measuring "$(bar_x $i)" $((baseline - 130)))" = "0,0,0" ] || fail "bucket $i as tall as bucket 5"
+done
+
+click 518 21  # 清除数据
+sleep 0.5
+shot cleared
+for i in 0 1 2 3 4 5 6 7; do
+    [ "$(pixel cleared "$(bar_x $i)" 416)" = "0,0,0" ] || fail "bar $i still shown after clearing"
+done
+
+click 724 21  # 关于
+about=$(find_window '^关于 — Quorvin v9$') || fail "no about box"
+sleep 0.3
+shot about
+[ -n "$about" ] && close_box "$about"
+
+click 623 21  # USBPcap 诊断
+diag=$(find_window '^USBPcap 诊断 — 步骤[12] 失败$') || fail "no diagnostic failure box"
+sleep 0.3
+shot diagnostic
+[ -n "$diag" ] && close_box "$diag"
+
+xdotool windowfocus "$main" 2>/dev/null
+sleep 0.2
+xdotool key alt+F4
+for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+wait "$app_pid"
+rc=$?
+app_pid=
+[ "$rc" -eq 0 ] || fail "exit code $rc after closing"
+
+[ "$failures" -eq 0 ] || { echo "$failures check(s) failed; screenshots in $artifacts"; exit 1; }
+echo "window end-to-end: all checks passed"

@@ -1,0 +1,254 @@
+// The main window with the scripted Raw Input layer and recorded message
+// boxes: start and stop, selection, clearing, hot-plug rescans, the about box
+// and closing while measuring.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "devices/mouse_registry.h"
+#include "engine/reception.h"
+#include "gui/main_window.h"
+#include "tests/fakes/fake_counter.h"
+#include "tests/fakes/fake_message_box.h"
+#include "tests/fakes/fake_rawinput.h"
+#include "tests/fakes/fake_usbpcap.h"
+
+namespace {
+
+HANDLE mouse(int n) { return (HANDLE)(INT_PTR)(0x5000 + n); }
+
+const wchar_t* const kNames[] = {
+    L"\\\\?\\HID#VID_0001&PID_0001#a", L"\\\\?\\HID#VID_0002&PID_0002#b",
+    L"\\\\?\\HID#VID_0003&PID_0003#c", L"\\\\?\\HID#VID_0004&PID_0004#d",
+};
+
+void set_mice(int n) {
+    g_fake_ri.device_count = 0;
+    for (int i = 0; i < n; i++)
+        fake_rawinput_add_device(mouse(i + 1), RIM_TYPEMOUSE, kNames[i]);
+}
+
+// Dispatches messages for about ms of real time.
+void pump(int ms) {
+    DWORD until = GetTickCount() + (DWORD)ms;
+    while ((int)(until - GetTickCount()) > 0) {
+        MSG m;
+        while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageW(&m);
+        }
+        Sleep(5);
+    }
+}
+
+std::wstring caption_of(HWND h) {
+    wchar_t text[64];
+    GetWindowTextW(h, text, 64);
+    return text;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { stats_init_locks(); }
+    static void TearDownTestSuite() { stats_delete_locks(); }
+    void SetUp() override {
+        fake_rawinput_reset();
+        fake_usbpcap_reset();
+        g_fake_boxes.clear();
+        g_qpc_freq = 10000000.0;
+        g_display_dev = -1;
+        g_rescan_pending = 0;
+        stats_set_measuring(false);
+        stats_reset_all();
+        UnregisterClassW(L"Quorvin", GetModuleHandleW(NULL));
+    }
+    void TearDown() override {
+        if (IsWindow(g_hWnd))
+            DestroyWindow(g_hWnd);
+        MSG m;
+        while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
+        }
+        stats_set_measuring(false);
+    }
+    void open(int mice) {
+        set_mice(mice);
+        enumerate_mice();
+        ASSERT_NE(create_main_window(), nullptr);
+    }
+    void command(int id, int code = BN_CLICKED) {
+        SendMessageW(g_hWnd, WM_COMMAND, MAKEWPARAM(id, code), 0);
+    }
+    void select(int index) {
+        SendMessageW(g_hCombo, CB_SETCURSEL, (WPARAM)index, 0);
+        command(ID_DEVICE_CHOOSER, CBN_SELCHANGE);
+    }
+    int chooser_count() { return (int)SendMessageW(g_hCombo, CB_GETCOUNT, 0, 0); }
+    int chooser_selection() { return (int)SendMessageW(g_hCombo, CB_GETCURSEL, 0, 0); }
+};
+
+TEST_F(MainWindowTest, OpensStoppedWithAllMiceSelected) {
+    open(2);
+    EXPECT_EQ(chooser_count(), 3);
+    EXPECT_EQ(chooser_selection(), 0);
+    EXPECT_EQ(caption_of(g_hStart), L"开始测量");
+    EXPECT_EQ(g_display_dev, -1);
+    EXPECT_FALSE(stats_measuring());
+    EXPECT_EQ(g_fake_ri.register_calls, 0);
+    EXPECT_TRUE(g_fake_boxes.empty());
+    EXPECT_EQ(caption_of(g_hWnd), L"Quorvin v9 (Raw Input)");
+}
+
+TEST_F(MainWindowTest, StartResetsRegistersAndSwitchesTheCaption) {
+    open(2);
+    g_dev_stats[2].interval_count = 9;
+    command(ID_START_STOP);
+    EXPECT_TRUE(stats_measuring());
+    EXPECT_EQ(caption_of(g_hStart), L"停止测量");
+    EXPECT_EQ(g_display_dev, 0);
+    EXPECT_EQ(g_dev_stats[2].interval_count, 0u);
+    ASSERT_EQ(g_fake_ri.register_calls, 1);
+    EXPECT_EQ(g_fake_ri.registrations[0].entries[0].hwndTarget, g_hWnd);
+    EXPECT_EQ(g_fake_ri.registrations[0].entries[0].dwFlags, 0x2100u);
+    EXPECT_EQ(g_fake_ri.registrations[0].entries[1].dwFlags, 0x2000u);
+}
+
+TEST_F(MainWindowTest, RefusedRegistrationChangesNoState) {
+    open(2);
+    select(1);
+    g_dev_stats[0].interval_count = 5;
+    g_fake_ri.register_result = FALSE;
+    command(ID_START_STOP);
+    ASSERT_EQ(g_fake_boxes.size(), 1u);
+    EXPECT_EQ(g_fake_boxes[0].text, L"注册 Raw Input 失败。");
+    EXPECT_EQ(g_fake_boxes[0].caption, L"错误");
+    EXPECT_EQ(g_fake_boxes[0].owner, g_hWnd);
+    EXPECT_FALSE(stats_measuring());
+    EXPECT_EQ(caption_of(g_hStart), L"开始测量");
+    EXPECT_EQ(g_dev_stats[0].interval_count, 5u);
+    EXPECT_EQ(g_display_dev, 1);
+}
+
+TEST_F(MainWindowTest, SelectionStopAndClear) {
+    open(3);
+    command(ID_START_STOP);
+    g_dev_stats[0].interval_count = 40;
+    g_dev_stats[2].interval_count = 20;
+    select(2);  // while measuring: switches the record, resets nothing
+    EXPECT_EQ(g_display_dev, 2);
+    EXPECT_EQ(display_stats(), &g_dev_stats[2]);
+    EXPECT_EQ(g_dev_stats[2].interval_count, 20u);
+
+    command(ID_START_STOP);  // stop keeps the figures
+    EXPECT_FALSE(stats_measuring());
+    EXPECT_EQ(caption_of(g_hStart), L"开始测量");
+    EXPECT_EQ(g_dev_stats[2].interval_count, 20u);
+    ASSERT_EQ(g_fake_ri.register_calls, 2);
+    EXPECT_EQ(g_fake_ri.registrations[1].entries[0].dwFlags, (DWORD)RIDEV_REMOVE);
+
+    g_dev_last_active[2] = 77;
+    command(ID_CLEAR_DATA);
+    EXPECT_EQ(g_dev_stats[0].interval_count, 0u);
+    EXPECT_EQ(g_dev_stats[2].interval_count, 0u);
+    EXPECT_EQ(g_dev_last_active[2], 77);
+    EXPECT_EQ(g_display_dev, 2);
+}
+
+TEST_F(MainWindowTest, BurstOfDeviceChangesGivesOneRescanAfterTheQuietPeriod) {
+    open(2);
+    const int builds = g_fake_ri.list_calls;
+    for (int i = 0; i < 5; i++) {
+        SendMessageW(g_hWnd, WM_INPUT_DEVICE_CHANGE, GIDC_ARRIVAL, 0);
+        pump(100);
+    }
+    pump(150);  // 250 ms after the last notice
+    EXPECT_EQ(g_fake_ri.list_calls, builds);
+    EXPECT_EQ(g_rescan_pending, 1);
+    pump(400);
+    EXPECT_EQ(g_fake_ri.list_calls, builds + 1);
+    EXPECT_EQ(g_rescan_pending, 0);
+    pump(400);
+    EXPECT_EQ(g_fake_ri.list_calls, builds + 1);
+}
+
+TEST_F(MainWindowTest, RescanRefillsTheChooserKeepingAValidIndex) {
+    open(2);
+    select(2);
+    set_mice(3);  // a mouse arrives
+    SendMessageW(g_hWnd, WM_INPUT_DEVICE_CHANGE, GIDC_ARRIVAL, 0);
+    pump(500);
+    EXPECT_EQ(chooser_count(), 4);
+    EXPECT_EQ(chooser_selection(), 2);
+    EXPECT_EQ(g_display_dev, 2);
+
+    set_mice(1);  // two leave: index 2 is gone
+    SendMessageW(g_hWnd, WM_INPUT_DEVICE_CHANGE, GIDC_REMOVAL, 0);
+    pump(500);
+    EXPECT_EQ(chooser_count(), 2);
+    EXPECT_EQ(chooser_selection(), 0);
+    EXPECT_EQ(g_display_dev, 0);
+
+    // Same number of entries: no refill. Automatic selection stays automatic.
+    g_display_dev = -1;
+    SendMessageW(g_hCombo, CB_SETCURSEL, 1, 0);
+    SendMessageW(g_hWnd, WM_INPUT_DEVICE_CHANGE, GIDC_ARRIVAL, 0);
+    pump(500);
+    EXPECT_EQ(chooser_selection(), 1);
+    set_mice(2);
+    SendMessageW(g_hWnd, WM_INPUT_DEVICE_CHANGE, GIDC_ARRIVAL, 0);
+    pump(500);
+    EXPECT_EQ(chooser_count(), 3);
+    EXPECT_EQ(g_display_dev, -1);
+}
+
+TEST_F(MainWindowTest, EmptyRegistryShowsTheNoticeAndStartDoesNothing) {
+    g_fake_ri.list_count_fails = true;
+    open(0);
+    ASSERT_EQ(g_fake_boxes.size(), 1u);
+    EXPECT_EQ(g_fake_boxes[0].text, L"未找到鼠标设备(Raw Input)。");
+    EXPECT_EQ(g_fake_boxes[0].caption, L"提示");
+    EXPECT_EQ(g_fake_boxes[0].type, (UINT)MB_OK);
+    command(ID_START_STOP);
+    EXPECT_EQ(g_fake_ri.register_calls, 0);
+    EXPECT_FALSE(stats_measuring());
+    EXPECT_EQ(caption_of(g_hStart), L"开始测量");
+    EXPECT_EQ(g_fake_boxes.size(), 1u);
+}
+
+TEST_F(MainWindowTest, AboutAndDiagnosticBoxesAreOwnedByTheWindow) {
+    open(1);
+    command(ID_ABOUT);
+    ASSERT_EQ(g_fake_boxes.size(), 1u);
+    const FakeBox& about = g_fake_boxes[0];
+    EXPECT_EQ(about.caption, L"关于 — Quorvin v9");
+    EXPECT_EQ(about.type, (UINT)MB_ICONINFORMATION);
+    EXPECT_EQ(about.owner, g_hWnd);
+    int lines = 0;
+    for (wchar_t c : about.text)
+        lines += c == L'\n';
+    EXPECT_EQ(lines, 32);
+    EXPECT_EQ(about.text.back(), L'\n');
+    EXPECT_EQ(about.text.rfind(L"Quorvin v9  —  使用说明\n\n1. 测量原理\n", 0), 0u);
+    EXPECT_NE(about.text.find(L"   • USBPcap 诊断(可选，需驱动+管理员)：https://github.com/desowin/usbpcap/releases\n"),
+              std::wstring::npos);
+
+    g_fake_usbpcap.installed_error = 2;
+    command(ID_CAPTURE_DIAG);
+    ASSERT_EQ(g_fake_boxes.size(), 2u);
+    EXPECT_EQ(g_fake_boxes[1].caption, L"USBPcap 诊断 — 步骤1 失败");
+    EXPECT_EQ(g_fake_boxes[1].owner, g_hWnd);
+    EXPECT_FALSE(stats_measuring());
+}
+
+TEST_F(MainWindowTest, ClosingWhileMeasuringRemovesTheRegistrationsThenQuits) {
+    open(1);
+    command(ID_START_STOP);
+    DestroyWindow(g_hWnd);
+    ASSERT_EQ(g_fake_ri.register_calls, 2);
+    EXPECT_EQ(g_fake_ri.registrations[1].entries[0].dwFlags, (DWORD)RIDEV_REMOVE);
+    EXPECT_EQ(g_fake_ri.registrations[1].entries[1].dwFlags, (DWORD)RIDEV_REMOVE);
+    MSG m;
+    EXPECT_TRUE(PeekMessageW(&m, NULL, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_TRUE(stats_measuring());  // the switch itself stays on
+}
+
+}  // namespace

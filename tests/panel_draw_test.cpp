@@ -1,0 +1,134 @@
+// gui_draw rendered into a memory bitmap: bar heights and colours at their
+// computed places, the coalesced line's shift, and the status colour.
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include "engine/reception.h"
+#include "gui/panel.h"
+#include "gui/panel_layout.h"
+#include "tests/fakes/fake_counter.h"
+
+namespace {
+
+class PanelDrawTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        stats_init_locks();
+        gui_create_bar_brushes();
+    }
+    static void TearDownTestSuite() { stats_delete_locks(); }
+    void SetUp() override {
+        g_qpc_freq = 10000000.0;
+        stats_reset_all();
+        stats_set_measuring(false);
+        g_nri = 1;
+        g_display_dev = 0;
+    }
+    void TearDown() override {
+        if (dc) {
+            DeleteDC(dc);
+            DeleteObject(bitmap);
+        }
+        stats_set_measuring(false);
+    }
+    void render(int width, int height = 520) {
+        w = width;
+        h = height;
+        dc = CreateCompatibleDC(NULL);
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = -height;  // top-down rows
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, (void**)&pixels, NULL, 0);
+        ASSERT_NE(bitmap, nullptr);
+        SelectObject(dc, bitmap);
+        gui_draw(dc, width, height);
+        GdiFlush();
+    }
+    COLORREF pixel(int x, int y) const {
+        uint32_t v = pixels[y * w + x];  // 0x00RRGGBB in a DIB
+        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+    }
+    bool band_has(int top, int bottom, COLORREF color) const {
+        for (int y = top; y < bottom; y++)
+            for (int x = 0; x < w; x++)
+                if (pixel(x, y) == color)
+                    return true;
+        return false;
+    }
+    // Every bar's filled height and colour at its computed column.
+    void expect_bars(const uint64_t counts[8], int baseline) {
+        uint64_t most = 1;
+        for (int i = 0; i < 8; i++)
+            most = counts[i] > most ? counts[i] : most;
+        HistogramGeometry g = histogram_geometry(w);
+        for (int i = 0; i < 8; i++) {
+            int x = g.x0 + i * g.pitch + g.bar_width / 2;
+            int length = histogram_bar_length(counts[i], most);
+            for (int y = baseline - length; y < baseline; y++)
+                ASSERT_EQ(pixel(x, y), g_bar_color[i]) << "bar " << i << " y " << y;
+            EXPECT_EQ(pixel(x, baseline - length - 1), 0u) << "above bar " << i;
+            EXPECT_EQ(pixel(g.x0 + i * g.pitch - 1 < 0 ? 0 : g.x0 + i * g.pitch - 1, baseline - 1),
+                      i == 0 ? pixel(0, baseline - 1) : 0u)
+                << "gap before bar " << i;
+        }
+    }
+    HDC dc = NULL;
+    HBITMAP bitmap = NULL;
+    uint32_t* pixels = nullptr;
+    int w = 0, h = 0;
+};
+
+TEST_F(PanelDrawTest, BarsStandAtTheirComputedPlacesWithTheirColours) {
+    uint64_t counts[8] = {0, 3, 0, 100, 16900, 2000, 129, 1};
+    memcpy(g_dev_stats[0].bucket_count, counts, sizeof counts);
+    g_dev_stats[0].interval_count = 19133;
+    for (int width : {780, 465, 1000}) {
+        render(width);
+        expect_bars(counts, PANEL_BAR_BASELINE);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
+        dc = NULL;
+    }
+}
+
+TEST_F(PanelDrawTest, EmptyHistogramFillsNoBar) {
+    uint64_t counts[8] = {};
+    render(780);
+    expect_bars(counts, PANEL_BAR_BASELINE);
+    EXPECT_FALSE(band_has(PANEL_BAR_BASELINE - 130, PANEL_BAR_BASELINE, g_bar_color[0]));
+}
+
+TEST_F(PanelDrawTest, CoalescedLineMovesTheHistogramDown) {
+    uint64_t counts[8] = {0, 0, 0, 0, 0, 50, 0, 0};
+    memcpy(g_dev_stats[0].bucket_count, counts, sizeof counts);
+    g_dev_stats[0].coalesced_count = 7;
+    render(780);
+    expect_bars(counts, PANEL_BAR_BASELINE + 24);
+    EXPECT_TRUE(band_has(230, 246, PANEL_COALESCED_COLOR));
+
+    g_dev_stats[0].coalesced_count = 0;
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    render(780);
+    expect_bars(counts, PANEL_BAR_BASELINE);
+    EXPECT_FALSE(band_has(0, h, PANEL_COALESCED_COLOR));
+}
+
+TEST_F(PanelDrawTest, StatusColourFollowsTheMeasuringSwitch) {
+    render(780);
+    EXPECT_TRUE(band_has(46, 62, PANEL_STOPPED_COLOR));
+    EXPECT_FALSE(band_has(46, 62, PANEL_MEASURING_COLOR));
+    EXPECT_TRUE(band_has(102, 222, PANEL_READING_COLOR));
+
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    stats_set_measuring(true);
+    render(780);
+    EXPECT_TRUE(band_has(46, 62, PANEL_MEASURING_COLOR));
+    EXPECT_FALSE(band_has(46, 62, PANEL_STOPPED_COLOR));
+}
+
+}  // namespace
