@@ -11,6 +11,11 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 "$(dirname "$0")/wine-prefix.sh" "$prefix"
 # Windows need an X display; without one, the program gets a private Xvfb.
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" wine "$@"
+    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" wine "$@"
+else
+    wine "$@"
 fi
-exec wine "$@"
+status=$?
+# The prefix's desktop process is bound to this display: end it with the run.
+wineserver -k 2>/dev/null
+exit $status

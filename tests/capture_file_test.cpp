@@ -139,6 +139,21 @@ TEST(CaptureFileTest, PcapngWithTwoInterfacesAndTimestampResolutions) {
     }
 }
 
+TEST(CaptureFileTest, ExtremePcapngTimestampsStayComparable) {
+    // Found by fuzzing: stamps near 2^64 units once overflowed the gap arithmetic.
+    Bytes f = pcapng_section();
+    append(f, pcapng_interface(249, 0));  // whole seconds
+    append(f, pcapng_packet(0, 0xFFFFFFFFFFFFFFF0ull, mouse_report()));
+    append(f, pcapng_packet(0, 1, mouse_report()));
+    append(f, pcapng_interface(249, 0x80 | 1));  // half seconds
+    append(f, pcapng_packet(1, 0xFFFFFFFFFFFFFFFFull, mouse_report()));
+    auto a = analyse(f);
+    ASSERT_EQ(a->status, CAPTURE_FILE_OK);
+    EXPECT_EQ(a->last_ts_us, (int64_t)1 << 62);
+    EXPECT_EQ(a->first_ts_us, 1000000);
+    EXPECT_EQ(a->tally.valid_in_intervals, 0u);
+}
+
 TEST(CaptureFileTest, EndpointsAreSortedByReportsAndCappedAtSixteen) {
     Bytes f = pcap_global_header();
     uint32_t t = 0;

@@ -12,7 +12,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$artifacts"
 "$here/../../scripts/wine-prefix.sh" "$prefix" || { echo "cannot create Wine prefix"; exit 1; }
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+# The prefix's desktop process is bound to one X display: start and end clean.
+wineserver -k 2>/dev/null
 
+trap 'wineserver -k 2>/dev/null' EXIT
 failures=0
 fail() {
     echo "FAIL: $*"

@@ -14,10 +14,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$artifacts"
 "$here/../../scripts/wine-prefix.sh" "$prefix" || { echo "cannot create Wine prefix"; exit 1; }
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LANG=C.UTF-8
+# The prefix's desktop process is bound to one X display: start and end clean.
+wineserver -k 2>/dev/null
 
 xvfb_pid=
 app_pid=
 cleanup() {
+    wineserver -k 2>/dev/null
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
 }
