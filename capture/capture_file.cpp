@@ -74,14 +74,16 @@ static bool read_more(Input* in) {
     return true;
 }
 
-// True when n bytes are available at the parse position.
-static bool need(Input* in, uint64_t n) {
+static bool need_more(Input* in, uint64_t n) {
     while (available(in) < n) {
         if (!read_more(in))
             return false;
     }
     return true;
 }
+
+// True when n bytes are available at the parse position.
+static inline bool need(Input* in, uint64_t n) { return available(in) >= n || need_more(in, n); }
 
 // Bytes from the parse position to the end of the file, read to the end if
 // the size is unknown.
@@ -124,11 +126,8 @@ static bool is_endpoint(const EndpointTally* e, uint16_t bus, uint16_t device, u
     return e->bus == bus && e->device == device && e->endpoint == endpoint;
 }
 
-static EndpointTally* endpoint_slot(CaptureFileAnalysis* a, uint16_t bus, uint16_t device,
-                                    uint8_t endpoint) {
-    // Reports come in runs from one endpoint: try the last one found first.
-    if (a->endpoint_count && is_endpoint(&a->endpoints[a->last_endpoint], bus, device, endpoint))
-        return &a->endpoints[a->last_endpoint];
+static EndpointTally* find_or_add_endpoint(CaptureFileAnalysis* a, uint16_t bus, uint16_t device,
+                                           uint8_t endpoint) {
     for (int i = 0; i < a->endpoint_count; i++) {
         if (is_endpoint(&a->endpoints[i], bus, device, endpoint)) {
             a->last_endpoint = i;
@@ -148,11 +147,21 @@ static EndpointTally* endpoint_slot(CaptureFileAnalysis* a, uint16_t bus, uint16
     return e;
 }
 
+static inline EndpointTally* endpoint_slot(CaptureFileAnalysis* a, uint16_t bus, uint16_t device,
+                                           uint8_t endpoint) {
+    // Reports come in runs from one endpoint: try the last one found first.
+    EndpointTally* last = &a->endpoints[a->last_endpoint];
+    if (a->endpoint_count && is_endpoint(last, bus, device, endpoint))
+        return last;
+    return find_or_add_endpoint(a, bus, device, endpoint);
+}
+
 static void endpoint_report(EndpointTally* e, int64_t ts_us) {
     e->reports++;
     if (e->prev_ts_us != -1) {
-        double d = (double)(ts_us - e->prev_ts_us);
-        if (d > 100 && d < 50000) {
+        int64_t gap = ts_us - e->prev_ts_us;
+        if (gap > 100 && gap < 50000) {
+            double d = (double)gap;
             e->valid_gaps++;
             e->gap_sum_us += d;
             if (d > e->max_gap_us)

@@ -86,8 +86,11 @@ void capture_tally_init(CaptureTally* t) {
 
 static void tally_in_record(CaptureTally* t, int64_t ts_us) {
     if (t->prev_in_ts_us != -1) {
-        double d = (double)(ts_us - t->prev_in_ts_us);
-        if (d > 100 && d < 50000) {
+        // Integer bounds test the same gaps as the double ones; only a counted
+        // gap is converted.
+        int64_t gap = ts_us - t->prev_in_ts_us;
+        if (gap > 100 && gap < 50000) {
+            double d = (double)gap;
             t->valid_in_intervals++;
             t->interval_sum_us += d;
             if (d > t->max_interval_us)
