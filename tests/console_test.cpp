@@ -153,6 +153,26 @@ TEST_F(RunConsoleTest, IndexChoosesTheSlotAndNamesIt) {
         EXPECT_EQ(g_display_dev, 0) << index;
     }
     EXPECT_NE(output().find("Device: 全部鼠标 (2 只)\n"), std::string::npos);
+
+    // One mouse: index 1 is that mouse, index 2 is beyond the registry.
+    fake_rawinput_reset();
+    fake_rawinput_add_device(mouse_handle(1), RIM_TYPEMOUSE, L"\\\\?\\HID#VID_845E&PID_0001#1");
+    for (int index : {1, 2}) {
+        g_console_run = 1;
+        run_console(index, 0.05);
+        EXPECT_EQ(g_display_dev, index == 1 ? 1 : 0) << index;
+    }
+}
+
+TEST_F(RunConsoleTest, OneReportStillPrintsZeros) {
+    StatsReadings r;
+    stats_reset_all();
+    g_qpc_freq = 10000000.0;
+    record_arrival(&g_dev_stats[0], 123456);
+    stats_read(&g_dev_stats[0], &r);
+    EXPECT_EQ(status_line(r),
+              "\rAvg=     0.0 Hz  MinInst=     0.0 Hz  MaxInst=     0.0 Hz  CurMin=     0.0 Hz  "
+              "Count=0  Time=0.0s");
 }
 
 TEST_F(RunConsoleTest, TimedRunEndsLikeCtrlC) {
