@@ -2,7 +2,6 @@
 // most one record plus one chunk in memory, whatever the file claims.
 #include "capture/capture_file.h"
 
-#include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
@@ -409,19 +408,6 @@ void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a) {
 
 // --- Text -----------------------------------------------------------------------
 
-static void text_append(wchar_t* out, size_t cap, size_t* used, const wchar_t* fmt, ...) {
-    if (*used + 1 >= cap)
-        return;
-    va_list args;
-    va_start(args, fmt);
-    int n = vswprintf(out + *used, cap - *used, fmt, args);
-    va_end(args);
-    if (n > 0)
-        *used += (size_t)n;
-    else
-        out[*used] = 0;
-}
-
 static int by_reports_descending(const void* x, const void* y) {
     const EndpointTally* a = *(const EndpointTally* const*)x;
     const EndpointTally* b = *(const EndpointTally* const*)y;
@@ -439,20 +425,20 @@ static void append_endpoints(const CaptureFileAnalysis* a, wchar_t* out, size_t 
             order[n++] = &a->endpoints[i];
     }
     qsort(order, (size_t)n, sizeof order[0], by_reports_descending);
-    text_append(out, cap, used, L"\nInterrupt-IN endpoints (bus.device.endpoint):\n");
+    wide_appendf(out, cap, used, L"\nInterrupt-IN endpoints (bus.device.endpoint):\n");
     if (n == 0)
-        text_append(out, cap, used, L"  (none)\n");
+        wide_appendf(out, cap, used, L"  (none)\n");
     for (int i = 0; i < n && i < ENDPOINT_REPORT_LINES; i++) {
         const EndpointTally* e = order[i];
         double avg = e->valid_gaps ? 1000000.0 / (e->gap_sum_us / (double)e->valid_gaps) : 0;
         double lowest = e->max_gap_us > 0 ? 1000000.0 / e->max_gap_us : 0;
-        text_append(out, cap, used, L"  %u.%u.0x%02X  reports=%llu  avg=%7.1f Hz  lowest=%7.1f Hz",
+        wide_appendf(out, cap, used, L"  %u.%u.0x%02X  reports=%llu  avg=%7.1f Hz  lowest=%7.1f Hz",
                     (unsigned)e->bus, (unsigned)e->device, (unsigned)e->endpoint,
                     (unsigned long long)e->reports, avg, lowest);
         if (e->binterval >= 0)
-            text_append(out, cap, used, L"  bInterval=%d\n", e->binterval);
+            wide_appendf(out, cap, used, L"  bInterval=%d\n", e->binterval);
         else
-            text_append(out, cap, used, L"  bInterval not seen\n");
+            wide_appendf(out, cap, used, L"  bInterval not seen\n");
     }
 }
 
@@ -460,15 +446,15 @@ size_t format_capture_file_report(const CaptureFileAnalysis* a, const wchar_t* f
                                   wchar_t* out, size_t cap) {
     size_t used = 0;
     out[0] = 0;
-    text_append(out, cap, &used, L"File: %ls\n", file_name);
+    wide_appendf(out, cap, &used, L"File: %ls\n", file_name);
     wchar_t window[32];
     swprintf(window, 32, L"%.1f秒", (double)(a->last_ts_us - a->first_ts_us) / 1e6);
     wchar_t report[CAPTURE_REPORT_UNITS];
     format_capture_report_window(&a->tally, window, report);
-    text_append(out, cap, &used, L"%ls", report);
+    wide_appendf(out, cap, &used, L"%ls", report);
     append_endpoints(a, out, cap, &used);
     if (a->ignored_tail_bytes)
-        text_append(out, cap, &used,
+        wide_appendf(out, cap, &used,
                     L"\nIgnored %llu bytes at the end of the file (incomplete last record).\n",
                     (unsigned long long)a->ignored_tail_bytes);
     return used;

@@ -178,18 +178,17 @@ void capture_figures(const CaptureTally* t, CaptureFigures* out) {
         t->min_binterval >= 1 ? 1000000.0 / (125.0 * ldexp(1.0, t->min_binterval - 1)) : 0;
 }
 
-// Appends formatted text at *used, never past the buffer.
-static void report_append(wchar_t* out, size_t* used, const wchar_t* fmt, ...) {
-    if (*used >= CAPTURE_REPORT_UNITS - 1)
+void wide_appendf(wchar_t* out, size_t cap, size_t* used, const wchar_t* fmt, ...) {
+    if (*used + 1 >= cap)
         return;
     va_list args;
     va_start(args, fmt);
-    int n = vswprintf(out + *used, CAPTURE_REPORT_UNITS - *used, fmt, args);
+    int n = vswprintf(out + *used, cap - *used, fmt, args);
     va_end(args);
     if (n > 0)
         *used += (size_t)n;
     else
-        out[*used] = 0;
+        out[*used] = 0;  // a piece that does not fit is left out whole
 }
 
 void format_capture_report_window(const CaptureTally* t, const wchar_t* window,
@@ -198,7 +197,7 @@ void format_capture_report_window(const CaptureTally* t, const wchar_t* window,
     capture_figures(t, &f);
     size_t used = 0;
     out[0] = 0;
-    report_append(out, &used,
+    wide_appendf(out, CAPTURE_REPORT_UNITS, &used,
                   L"USBPcap 诊断结果 (USB 主机控制器层, %ls)\n\n数据摘要:\n"
                   L"  总包数      : %llu\n  批量/中断   : %llu\n  控制传输     : %llu\n"
                   L"  中断IN有效  : %llu\n\n回报率统计 (仅中断IN, 100μs~50ms):\n"
@@ -207,24 +206,24 @@ void format_capture_report_window(const CaptureTally* t, const wchar_t* window,
                   (unsigned long long)t->bulk_int_packets, (unsigned long long)t->control_packets,
                   (unsigned long long)t->valid_in_intervals, f.average_hz, f.lowest_hz);
     if (t->min_binterval == -1) {
-        report_append(out, &used,
+        wide_appendf(out, CAPTURE_REPORT_UNITS, &used,
                       L"\n\n未在控制传输中解析到中断端点 bInterval\n  (需设备重新枚举才能捕获描述符)\n");
     } else {
-        report_append(out, &used, L"\n\n探测到中断端点 bInterval = %d\n  → 该端点理论上限约 %.0f Hz\n",
+        wide_appendf(out, CAPTURE_REPORT_UNITS, &used, L"\n\n探测到中断端点 bInterval = %d\n  → 该端点理论上限约 %.0f Hz\n",
                       (int)t->min_binterval, f.theoretical_hz);
         if (t->min_binterval >= 1) {
             double r = f.theoretical_hz;
             if (r > 100 && r < 2500)
-                report_append(out, &used,
+                wide_appendf(out, CAPTURE_REPORT_UNITS, &used,
                               L"  ⚠ 若你设了 8K 但上限≤2000Hz，说明接收器 USB 端被限频到 2K。\n");
             else if (r > 7000)
-                report_append(out, &used, L"  √ 端点上限支持 8K，如果实际仍然低，查配置/驱动。\n");
+                wide_appendf(out, CAPTURE_REPORT_UNITS, &used, L"  √ 端点上限支持 8K，如果实际仍然低，查配置/驱动。\n");
         }
     }
     if (!t->dir_byte_seen)
-        report_append(out, &used, L"\n提示: 未读到方向 info 字节，如果数值异常可能方向判断有误。\n");
+        wide_appendf(out, CAPTURE_REPORT_UNITS, &used, L"\n提示: 未读到方向 info 字节，如果数值异常可能方向判断有误。\n");
     if (t->valid_in_intervals == 0)
-        report_append(out, &used,
+        wide_appendf(out, CAPTURE_REPORT_UNITS, &used,
                       L"\n⚠ 未捕获到有效的中断IN传输。\n"
                       L"可能原因: 测量期间内没有移动鼠标，或 USBPcap 未捕获到鼠标数据。\n");
 }

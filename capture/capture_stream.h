@@ -63,6 +63,9 @@ void format_capture_report(const CaptureTally* t, wchar_t out[CAPTURE_REPORT_UNI
 void format_capture_report_window(const CaptureTally* t, const wchar_t* window,
                                   wchar_t out[CAPTURE_REPORT_UNITS]);
 
+// Appends formatted wide text at out + *used, never past cap units.
+void wide_appendf(wchar_t* out, size_t cap, size_t* used, const wchar_t* fmt, ...);
+
 // Reading the USBPcap packet header (little-endian, packed).
 inline uint16_t usbpcap_u16(const uint8_t* p) { return (uint16_t)(p[0] | (p[1] << 8)); }
 inline uint32_t usbpcap_u32(const uint8_t* p) {

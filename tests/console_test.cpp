@@ -9,6 +9,7 @@
 #include "engine/reception.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/fakes/fake_rawinput.h"
+#include "tests/support/read_all.h"
 
 namespace {
 
@@ -105,16 +106,7 @@ protected:
         fclose(out);
         dispose_hidden_windows();
     }
-    std::string output() {
-        fflush(out);
-        rewind(out);
-        std::string text;
-        char buf[512];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, out)) > 0)
-            text.append(buf, n);
-        return text;
-    }
+    std::string output() { return read_all(out); }
     // The hidden window lives to the end of the process by design; a test
     // process runs many consoles, so it removes them and their quit messages.
     static void dispose_hidden_windows() {

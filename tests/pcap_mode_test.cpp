@@ -8,6 +8,7 @@
 #include "app/pcap_mode.h"
 #include "app/startup.h"
 #include "tests/support/capture_builder.h"
+#include "tests/support/read_all.h"
 
 namespace {
 
@@ -30,15 +31,7 @@ protected:
         fwrite(bytes.data(), 1, bytes.size(), f);
         fclose(f);
     }
-    std::string printed() {
-        rewind(out);
-        std::string text;
-        char buf[1024];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, out)) > 0)
-            text.append(buf, n);
-        return text;
-    }
+    std::string printed() { return read_all(out); }
     std::wstring path;
     FILE* out;
 };

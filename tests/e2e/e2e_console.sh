@@ -8,35 +8,8 @@ exe=$1
 jig=$2
 prefix=$3
 artifacts=$4
-here=$(cd "$(dirname "$0")" && pwd)
-mkdir -p "$artifacts"
-"$here/../../scripts/wine-prefix.sh" "$prefix" || { echo "cannot create Wine prefix"; exit 1; }
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-# The prefix's desktop process is bound to one X display: start and end clean.
-wineserver -k 2>/dev/null
-
-xvfb_pid=
-jig_pid=
-cleanup() {
-    wineserver -k 2>/dev/null
-    [ -n "$jig_pid" ] && kill "$jig_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-}
-trap cleanup EXIT
-
-display_file=$artifacts/console-display
-rm -f "$display_file"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$display_file" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
-[ -s "$display_file" ] || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=:$(cat "$display_file")
-
-failures=0
-fail() {
-    echo "FAIL [$case_name]: $*"
-    failures=$((failures + 1))
-}
+source "$(dirname "$0")/e2e_common.sh"
+e2e_start_xvfb console
 
 # Float comparison in awk: check "EXPR" VALUES... (exits 0 when true).
 holds() { awk "BEGIN { exit !($1) }"; }
@@ -46,13 +19,13 @@ run_case() {
     local rate=$2 index=$3 seconds=$4 expect_device=$5
     local out=$artifacts/console-$case_name.txt
     "$jig" "$rate" $((seconds + 10)) >/dev/null &
-    jig_pid=$!
+    local jig_pid=$!
+    e2e_pids+=("$jig_pid")
     timeout 90 wine explorer /desktop="qe2e$case_name,1024x768" "$exe" -c "$index" "$seconds" \
         >"$out" 2>/dev/null
     local rc=$?
     kill "$jig_pid" 2>/dev/null
     wait "$jig_pid" 2>/dev/null
-    jig_pid=
 
     [ "$rc" -eq 0 ] || fail "exit code $rc"
     grep -q "^Device: $expect_device" "$out" || fail "no 'Device: $expect_device' line"
@@ -78,8 +51,4 @@ run_case all-250 250 0 4 "全部鼠标"
 run_case all-500 500 0 4 "全部鼠标"
 run_case mouse1-500 500 1 3 "鼠标 VID_845E PID_0001"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed; outputs in $artifacts"
-    exit 1
-fi
-echo "console end-to-end: all checks passed"
+e2e_finish console

@@ -8,19 +8,8 @@ exe=$1
 prefix=$2
 captures=$3
 artifacts=$4
-here=$(cd "$(dirname "$0")" && pwd)
-mkdir -p "$artifacts"
-"$here/../../scripts/wine-prefix.sh" "$prefix" || { echo "cannot create Wine prefix"; exit 1; }
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-# The prefix's desktop process is bound to one X display: start and end clean.
-wineserver -k 2>/dev/null
-
-trap 'wineserver -k 2>/dev/null' EXIT
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+source "$(dirname "$0")/e2e_common.sh"
+e2e_start_xvfb pcap
 
 # name total-packets
 facts="ddc2022-logitech-unifying-enum.pcap 2104
@@ -53,5 +42,4 @@ rc=$?
 [ "$rc" -eq 1 ] || fail "missing file: exit code $rc"
 grep -q '^Error: cannot open' "$artifacts/pcap-missing.txt" || fail "missing file: no clear error"
 
-[ "$failures" -eq 0 ] || exit 1
-echo "pcap end-to-end: all checks passed"
+e2e_finish pcap

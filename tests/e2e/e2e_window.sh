@@ -10,35 +10,8 @@ exe=$1
 jig=$2
 prefix=$3
 artifacts=$4
-here=$(cd "$(dirname "$0")" && pwd)
-mkdir -p "$artifacts"
-"$here/../../scripts/wine-prefix.sh" "$prefix" || { echo "cannot create Wine prefix"; exit 1; }
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LANG=C.UTF-8
-# The prefix's desktop process is bound to one X display: start and end clean.
-wineserver -k 2>/dev/null
-
-xvfb_pid=
-app_pid=
-cleanup() {
-    wineserver -k 2>/dev/null
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-}
-trap cleanup EXIT
-
-display_file=$artifacts/window-display
-rm -f "$display_file"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$display_file" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
-[ -s "$display_file" ] || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=:$(cat "$display_file")
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+source "$(dirname "$0")/e2e_common.sh"
+e2e_start_xvfb window
 
 # Waits up to 20 s for a window whose title matches; prints its id.
 find_window() {
@@ -79,6 +52,7 @@ close_box() {
 
 wine "$exe" >"$artifacts/window-stdout.txt" 2>&1 &
 app_pid=$!
+e2e_pids+=("$app_pid")
 main=$(find_window '^Quorvin v9 \(Raw Input\)$') || { echo "FAIL: no main window"; exit 1; }
 [ "$(xdotool getwindowname "$main")" = "Quorvin v9 (Raw Input)" ] || fail "window title"
 eval "$(xdotool getwindowgeometry --shell "$main")"
@@ -138,8 +112,6 @@ xdotool key alt+F4
 for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 wait "$app_pid"
 rc=$?
-app_pid=
 [ "$rc" -eq 0 ] || fail "exit code $rc after closing"
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed; screenshots in $artifacts"; exit 1; }
-echo "window end-to-end: all checks passed"
+e2e_finish window

@@ -1,0 +1,17 @@
+// Reads back everything written to a temporary file.
+#pragma once
+
+#include <stdio.h>
+
+#include <string>
+
+inline std::string read_all(FILE* f) {
+    fflush(f);
+    rewind(f);
+    std::string text;
+    char buf[1024];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        text.append(buf, n);
+    return text;
+}
