@@ -265,16 +265,12 @@ static void read_headers(Diag* d) {
         Hub* h = &d->hubs[i];
         DWORD bytes = finish_read(h);
         if (bytes == 0) {
-            if (!h->header_done)  // no retry before the header; after it, the window retries
-                drop_hub(d, h, HUB_NO_HEADER, 0);
+            drop_hub(d, h, HUB_NO_HEADER, 0);  // no retry before the header
             continue;
         }
-        if (h->header_done) {
-            gb_append(&h->stream, h->read.chunk, bytes);  // data behind another hub's header wait
-        } else {
-            header_arrived(d, h, bytes);
-        }
-        if (h->live && !start_read(h) && !h->header_done)
+        header_arrived(d, h, bytes);
+        // A hub with its header waits for the window; the driver keeps its data.
+        if (h->live && !h->header_done && !start_read(h))
             drop_hub(d, h, HUB_NO_HEADER, 0);
     }
     for (int i = 0; i < d->hub_count; i++) {
@@ -284,17 +280,10 @@ static void read_headers(Diag* d) {
     }
 }
 
-static bool any_live(const Diag* d) {
+// Whether some hub is still live (and, when reading is asked, has a read pending).
+static bool any_hub(const Diag* d, bool reading) {
     for (int i = 0; i < d->hub_count; i++) {
-        if (d->hubs[i].live)
-            return true;
-    }
-    return false;
-}
-
-static bool any_pending(const Diag* d) {
-    for (int i = 0; i < d->hub_count; i++) {
-        if (d->hubs[i].live && d->hubs[i].read.pending)
+        if (d->hubs[i].live && (!reading || d->hubs[i].read.pending))
             return true;
     }
     return false;
@@ -310,7 +299,7 @@ static void capture_window(Diag* d) {
             if (d->hubs[i].live)
                 start_read(&d->hubs[i]);  // a read error here is never reported
         }
-        if (!any_pending(d)) {
+        if (!any_hub(d, true)) {
             diag_sleep(EMPTY_READ_PAUSE_MS);
             continue;
         }
@@ -400,7 +389,7 @@ int RunUsbPcapDiag(HWND parent) {
     log_append(d.log, L"[√] 步骤4: 打开 USBPcap 设备\n\n");
 
     read_headers(&d);
-    if (!any_live(&d))
+    if (!any_hub(&d, false))
         return show_header_failure(&d);
     capture_window(&d);
 
