@@ -6,7 +6,7 @@ packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     mingw-w64 gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
     googletest
-    wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei
+    wine wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei
     libx11-dev libxtst-dev util-linux
 )
 missing=()
