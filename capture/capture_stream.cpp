@@ -27,8 +27,8 @@ enum {
 
 void gb_append(GrowBuf* b, const void* src, uint64_t count) {
     uint64_t needed = b->len + count;
-    if (needed < b->len)
-        return;  // the count itself is absurd
+    if (needed < b->len || needed > ((uint64_t)1 << 62))
+        return;  // no block can be that large; doubling towards it would overflow
     if (b->cap < needed) {
         uint64_t cap = b->cap ? b->cap * 2 : kFirstCapacity;
         while (cap < needed)
