@@ -157,17 +157,7 @@ static inline EndpointTally* endpoint_slot(CaptureFileAnalysis* a, uint16_t bus,
 
 static void endpoint_report(EndpointTally* e, int64_t ts_us) {
     e->reports++;
-    if (e->prev_ts_us != -1) {
-        int64_t gap = ts_us - e->prev_ts_us;
-        if (gap > 100 && gap < 50000) {
-            double d = (double)gap;
-            e->valid_gaps++;
-            e->gap_sum_us += d;
-            if (d > e->max_gap_us)
-                e->max_gap_us = d;
-        }
-    }
-    e->prev_ts_us = ts_us;
+    tally_gap(&e->prev_ts_us, ts_us, &e->valid_gaps, &e->gap_sum_us, &e->max_gap_us);
 }
 
 // Endpoint descriptors inside a configuration descriptor that a device returned.

@@ -84,20 +84,25 @@ void capture_tally_init(CaptureTally* t) {
     t->min_binterval = -1;
 }
 
-static void tally_in_record(CaptureTally* t, int64_t ts_us) {
-    if (t->prev_in_ts_us != -1) {
+void tally_gap(int64_t* prev_ts_us, int64_t ts_us, uint64_t* gaps, double* sum_us, double* max_us) {
+    if (*prev_ts_us != -1) {
         // Integer bounds test the same gaps as the double ones; only a counted
         // gap is converted.
-        int64_t gap = ts_us - t->prev_in_ts_us;
+        int64_t gap = ts_us - *prev_ts_us;
         if (gap > 100 && gap < 50000) {
             double d = (double)gap;
-            t->valid_in_intervals++;
-            t->interval_sum_us += d;
-            if (d > t->max_interval_us)
-                t->max_interval_us = d;
+            ++*gaps;
+            *sum_us += d;
+            if (d > *max_us)
+                *max_us = d;
         }
     }
-    t->prev_in_ts_us = ts_us;  // also after a gap outside the window, or a negative one
+    *prev_ts_us = ts_us;  // also after a gap outside the window, or a negative one
+}
+
+static void tally_in_record(CaptureTally* t, int64_t ts_us) {
+    tally_gap(&t->prev_in_ts_us, ts_us, &t->valid_in_intervals, &t->interval_sum_us,
+              &t->max_interval_us);
 }
 
 static void tally_bulk_or_interrupt(CaptureTally* t, int64_t ts_us, const uint8_t* packet,

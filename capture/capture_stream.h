@@ -47,6 +47,10 @@ void tally_records(GrowBuf* b, CaptureTally* t);
 // One record's packet data (USBPcap header and payload) stamped at ts_us.
 void tally_packet(CaptureTally* t, int64_t ts_us, const uint8_t* packet, uint32_t incl_len);
 
+// Counts the gap since *prev_ts_us when it lies strictly between 100 and
+// 50000 us, then makes ts_us the previous stamp (-1: none yet).
+void tally_gap(int64_t* prev_ts_us, int64_t ts_us, uint64_t* gaps, double* sum_us, double* max_us);
+
 struct CaptureFigures {
     double average_hz;
     double lowest_hz;
