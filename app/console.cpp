@@ -50,6 +50,7 @@ LRESULT CALLBACK console_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
     switch (msg) {
     case WM_INPUT:
         on_wm_input((HRAWINPUT)lparam);
+        DefWindowProcW(hwnd, msg, wparam, lparam);  // the system cleans up after it
         return 0;
     case WM_TIMER:
         if (wparam == kTimeLimitTimer) {
@@ -84,6 +85,16 @@ static HWND create_hidden_window(void) {
     wc.lpszClassName = kHiddenClass;
     RegisterClassW(&wc);  // a failure shows in the creation below
     return CreateWindowExW(0, kHiddenClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, instance, NULL);
+}
+
+// Its WM_DESTROY posts the quit message, which a later run must not find.
+static void destroy_hidden_window(HWND hwnd) {
+    KillTimer(hwnd, kStatusTimer);
+    KillTimer(hwnd, kTimeLimitTimer);
+    DestroyWindow(hwnd);
+    MSG m;
+    while (PeekMessageW(&m, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
 }
 
 static void arm_time_limit(HWND hwnd, double run_seconds) {
@@ -123,8 +134,10 @@ int run_console(int device_index, double run_seconds) {
     if (!raw_registration_start(hwnd)) {
         fprintf(out, "RegisterRawInputDevices failed (err %lu).\n", (unsigned long)GetLastError());
         fflush(out);
+        destroy_hidden_window(hwnd);
         return 1;
     }
+    g_console_run.store(1, std::memory_order_relaxed);
     SetConsoleCtrlHandler(console_ctrl, TRUE);
     stats_reset_all();
     stats_set_measuring(true);
@@ -143,5 +156,7 @@ int run_console(int device_index, double run_seconds) {
     fflush(out);
     raw_registration_end();
     stats_set_measuring(false);
+    SetConsoleCtrlHandler(console_ctrl, FALSE);
+    destroy_hidden_window(hwnd);
     return 0;
 }

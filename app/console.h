@@ -8,7 +8,7 @@
 #include <stdio.h>
 #include <windows.h>
 
-#include "engine/stats.h"
+#include "core/stats.h"
 
 extern std::atomic<int32_t> g_console_run;
 // Where console mode prints; null means standard output. Tests point it at a file.

@@ -8,35 +8,28 @@
 #include <wchar.h>
 
 #include "app/text_out.h"
-#include "capture/capture_file.h"
+#include "core/capture_file.h"
 
-static size_t read_file(void* ctx, uint8_t* buf, size_t n) {
-    FILE* f = (FILE*)ctx;
-    size_t got = fread(buf, 1, n, f);
-    if (got == 0 && ferror(f))
-        return (size_t)-1;
-    return got;
-}
-
-static uint64_t file_size(FILE* f) {
-    if (_fseeki64(f, 0, SEEK_END) != 0)
-        return UINT64_MAX;
-    long long size = _ftelli64(f);
-    if (_fseeki64(f, 0, SEEK_SET) != 0 || size < 0)
-        return UINT64_MAX;
-    return (uint64_t)size;
+// Prints text, or says that it could not be composed whole.
+static void print_text(FILE* out, const WideText* text) {
+    if (text->failed) {
+        print_wide_utf8(out, L"Error: out of memory.\n");
+        return;
+    }
+    if (text->data)
+        print_wide_utf8(out, text->data);
 }
 
 int run_pcap(const wchar_t* path, FILE* out) {
-    enum { TEXT_UNITS = 4096 };
-    static wchar_t text[TEXT_UNITS];
+    WideText text = {};
     FILE* f = _wfopen(path, L"rb");
     if (!f) {
-        swprintf(text, TEXT_UNITS, L"Error: cannot open %ls (%hs).\n", path, strerror(errno));
-        print_wide_utf8(out, text);
+        wide_text_appendf(&text, L"Error: cannot open %ls (%hs).\n", path, strerror(errno));
+        print_text(out, &text);
+        wide_text_free(&text);
         return 1;
     }
-    CaptureSource src = {read_file, f, file_size(f), 0};
+    CaptureSource src = capture_source_of_file(f);
     CaptureFileAnalysis* a = (CaptureFileAnalysis*)malloc(sizeof *a);
     if (!a) {
         fclose(f);
@@ -47,12 +40,15 @@ int run_pcap(const wchar_t* path, FILE* out) {
     fclose(f);
     int result = 0;
     if (a->status == CAPTURE_FILE_OK) {
-        format_capture_file_report(a, path, text, TEXT_UNITS);
+        format_capture_file_report(a, path, &text);
     } else {
-        format_capture_file_error(a, path, text, TEXT_UNITS);
+        format_capture_file_error(a, path, &text);
         result = 1;
     }
     free(a);
-    print_wide_utf8(out, text);
+    print_text(out, &text);
+    if (text.failed)
+        result = 1;
+    wide_text_free(&text);
     return result;
 }

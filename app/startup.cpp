@@ -9,8 +9,8 @@
 #include "app/console.h"
 #include "app/pcap_mode.h"
 #include "app/text_out.h"
-#include "engine/counter.h"
-#include "engine/heap.h"
+#include "platform/counter.h"
+#include "core/heap.h"
 #include "engine/reception.h"
 #include "gui/main_window.h"
 

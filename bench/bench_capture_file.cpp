@@ -6,7 +6,8 @@
 #include <string.h>
 #include <time.h>
 
-#include "capture/capture_file.h"
+#include "core/capture_file.h"
+#include "tests/support/capture_builder.h"
 
 static double now_seconds(void) {
     struct timespec t;
@@ -14,56 +15,27 @@ static double now_seconds(void) {
     return (double)t.tv_sec + t.tv_nsec / 1e9;
 }
 
-static void put32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; i++)
-        p[i] = (uint8_t)(v >> (8 * i));
-}
-
-// Records of 16 + 35 bytes: a 27-byte USBPcap header and an 8-byte report.
+// Records of 16 + 35 bytes: a 27-byte USBPcap header and an 8-byte report,
+// one every 125 us.
 static bool write_capture(const char* path, uint64_t megabytes) {
     FILE* f = fopen(path, "wb");
     if (!f)
         return false;
-    uint8_t header[24] = {0};
-    put32(header, 0xA1B2C3D4);
-    header[4] = 2;
-    header[6] = 4;
-    put32(header + 16, 65535);
-    put32(header + 20, 249);
-    fwrite(header, 1, sizeof header, f);
-    enum { RECORD = 16 + 35, BATCH = 4096 };
-    static uint8_t batch[RECORD * BATCH];
-    uint64_t records = megabytes * 1000000 / RECORD;
+    UsbPacket report;
+    report.payload = Bytes(8, 0);
+    const Bytes packet = usb_packet(report);
+    Bytes batch = pcap_global_header();
+    const uint64_t records = megabytes * 1000000 / (16 + packet.size());
     uint64_t us = 0;
-    for (uint64_t done = 0; done < records;) {
-        size_t n = 0;
-        for (; n < BATCH && done < records; n++, done++) {
-            uint8_t* r = batch + n * RECORD;
-            memset(r, 0, RECORD);
-            us += 125;
-            put32(r, (uint32_t)(us / 1000000));
-            put32(r + 4, (uint32_t)(us % 1000000));
-            put32(r + 8, 35);
-            put32(r + 12, 35);
-            uint8_t* p = r + 16;
-            p[0] = 27;
-            p[14] = 9;
-            p[16] = 1;
-            p[17] = 1;
-            p[19] = 2;
-            p[21] = 0x81;
-            p[22] = 1;
-            put32(p + 23, 8);
+    for (uint64_t done = 0; done < records; done++) {
+        us += 125;
+        append(batch, pcap_record((uint32_t)(us / 1000000), (uint32_t)(us % 1000000), packet));
+        if (batch.size() >= (1 << 20) || done + 1 == records) {
+            fwrite(batch.data(), 1, batch.size(), f);
+            batch.clear();
         }
-        fwrite(batch, RECORD, n, f);
     }
     return fclose(f) == 0;
-}
-
-static size_t read_file(void* ctx, uint8_t* buf, size_t n) {
-    FILE* f = (FILE*)ctx;
-    size_t got = fread(buf, 1, n, f);
-    return got == 0 && ferror(f) ? (size_t)-1 : got;
 }
 
 static double plain_read_seconds(const char* path, uint64_t* bytes) {
@@ -88,7 +60,7 @@ static double analysis_seconds(const char* path, CaptureFileAnalysis* a) {
     FILE* f = fopen(path, "rb");
     if (!f)
         return -1;
-    CaptureSource src = {read_file, f, UINT64_MAX, 0};
+    CaptureSource src = capture_source_of_file(f);
     double start = now_seconds();
     analyse_capture(&src, a);
     double s = now_seconds() - start;

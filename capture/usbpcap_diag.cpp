@@ -2,21 +2,25 @@
 // log that prefixes every later failure message. The driver keeps one capture
 // stream per root hub, so every hub is opened, set up and read with one
 // overlapped read outstanding; the per-hub tallies are merged into one report.
+// The outcome is composed first and shown last, so that nothing but the final
+// box depends on the window.
 #include "capture/usbpcap_diag.h"
 
 #include <stdarg.h>
 #include <string.h>
 #include <wchar.h>
 
-#include "capture/capture_stream.h"
-#include "capture/diag_clock.h"
-#include "capture/usbpcap_driver.h"
-#include "engine/heap.h"
-#include "gui/message_box.h"
+#include "core/capture_stream.h"
+#include "core/heap.h"
+#include "engine/reception.h"
+#include "platform/diag_clock.h"
+#include "platform/message_box.h"
+#include "platform/usbpcap_driver.h"
 
 enum {
-    LOG_UNITS = 768,
     PATH_UNITS = 512,
+    // One deadline for the header phase and the capture window together: the
+    // window's thread is held for no longer than this.
     CAPTURE_WINDOW_MS = 3000,
     EMPTY_READ_PAUSE_MS = 5,
     DRIVER_BUFFER_BYTES = 1 << 20,
@@ -60,11 +64,11 @@ static const wchar_t kMismatchText[] =
     L"%lsUSBPcap 全局头 magic 不匹配 (0x%08X)\n\n这通常意味着 USBPcap 版本不兼容。\n"
     L"当前测试版本: USBPcap 1.5.x\n如果您使用的是更新/更旧版本，请到以下地址下载最新版%ls";
 
-// --- Progress log and messages ------------------------------------------------
+// --- Progress log and outcomes -----------------------------------------------
 
 static void log_append(wchar_t* log, const wchar_t* line) {
     size_t used = wcslen(log);
-    size_t room = LOG_UNITS - 1 - used;
+    size_t room = DIAG_LOG_UNITS - 1 - used;
     size_t n = wcslen(line);
     if (n > room)
         n = room;
@@ -72,19 +76,20 @@ static void log_append(wchar_t* log, const wchar_t* line) {
     log[used + n] = 0;
 }
 
-// Formats the failure text, cut to the log's 768 units, and shows it.
-static int show_failure(HWND parent, const wchar_t* caption, const wchar_t* fmt, ...) {
+// Formats a failure, cut to the log's 768 units; returns 1 for the caller.
+static int fail(DiagOutcome* out, const wchar_t* caption, const wchar_t* fmt, ...) {
     static wchar_t full[4096];
-    wchar_t text[LOG_UNITS];
     va_list args;
     va_start(args, fmt);
     int n = vswprintf(full, 4096, fmt, args);
     va_end(args);
     if (n < 0)
         full[4095] = 0;
-    wcsncpy(text, full, LOG_UNITS - 1);
-    text[LOG_UNITS - 1] = 0;
-    message_box(parent, text, caption, MB_ICONWARNING);
+    wcsncpy(out->text, full, DIAG_LOG_UNITS - 1);
+    out->text[DIAG_LOG_UNITS - 1] = 0;
+    out->caption = caption;
+    out->type = MB_ICONWARNING;
+    out->result = 1;
     return 1;
 }
 
@@ -108,8 +113,7 @@ struct Hub {
 };
 
 struct Diag {
-    HWND parent;
-    wchar_t log[LOG_UNITS];
+    wchar_t log[DIAG_LOG_UNITS];
     Hub* hubs;
     int hub_count;
     HubFailure first_failure;
@@ -165,15 +169,11 @@ static bool open_hub(Hub* h, const wchar_t** failed_call, DWORD* error) {
     if (!usbpcap_control(h->handle, IOCTL_USBPCAP_START_FILTERING, filter, sizeof filter, error))
         return false;
     *failed_call = L"CreateEvent";
-    h->read_ready = usbpcap_read_init(&h->read);
-    if (!h->read_ready) {
-        *error = GetLastError();
-        return false;
-    }
-    return true;
+    h->read_ready = usbpcap_read_init(&h->read, error);
+    return h->read_ready;
 }
 
-static int open_hubs(Diag* d) {
+static int open_hubs(Diag* d, DiagOutcome* out) {
     const wchar_t* first_call = NULL;
     DWORD first_error = 0;
     const wchar_t* first_path = L"";
@@ -199,18 +199,11 @@ static int open_hubs(Diag* d) {
     wchar_t path[PATH_UNITS];
     wcscpy(path, first_path);
     release_all(d);
-    return show_failure(d->parent, kStep4Caption, kStep4Text, d->log, first_call, first_error,
-                        path, DOWNLOAD_SUFFIX);
+    return fail(out, kStep4Caption, kStep4Text, d->log, first_call, first_error, path,
+                DOWNLOAD_SUFFIX);
 }
 
 // --- Reading ----------------------------------------------------------------------
-
-static int wait_for_reads(Diag* d, uint32_t timeout_ms) {
-    UsbPcapRead* reads[USBPCAP_MAX_HUBS];
-    for (int i = 0; i < d->hub_count; i++)
-        reads[i] = d->hubs[i].live ? &d->hubs[i].read : NULL;
-    return usbpcap_wait(reads, d->hub_count, timeout_ms);
-}
 
 static bool start_read(Hub* h) {
     if (h->read.pending)
@@ -227,59 +220,6 @@ static DWORD finish_read(Hub* h) {
     return bytes;
 }
 
-static void header_arrived(Diag* d, Hub* h, DWORD bytes) {
-    gb_append(&h->stream, h->read.chunk, bytes);
-    HeaderCheck c = check_global_header(&h->stream);
-    if (c.result == HEADER_REJECTED) {
-        drop_hub(d, h, HUB_MISMATCH, c.magic);
-    } else if (c.result == HEADER_ACCEPTED) {
-        h->header_done = true;
-        capture_tally_init(&h->tally);
-    }
-}
-
-static bool header_pending(const Diag* d) {
-    for (int i = 0; i < d->hub_count; i++) {
-        if (d->hubs[i].live && !d->hubs[i].header_done)
-            return true;
-    }
-    return false;
-}
-
-// Bounded like the capture window: a hub without its header after three
-// seconds is dropped, so no read can hold the diagnostic open.
-static void read_headers(Diag* d) {
-    uint32_t start = diag_ticks();
-    for (int i = 0; i < d->hub_count; i++) {
-        Hub* h = &d->hubs[i];
-        if (h->live && !start_read(h))
-            drop_hub(d, h, HUB_NO_HEADER, 0);
-    }
-    while (header_pending(d)) {
-        uint32_t elapsed = diag_ticks() - start;
-        if (elapsed >= CAPTURE_WINDOW_MS)
-            break;
-        int i = wait_for_reads(d, CAPTURE_WINDOW_MS - elapsed);
-        if (i < 0)
-            continue;
-        Hub* h = &d->hubs[i];
-        DWORD bytes = finish_read(h);
-        if (bytes == 0) {
-            drop_hub(d, h, HUB_NO_HEADER, 0);  // no retry before the header
-            continue;
-        }
-        header_arrived(d, h, bytes);
-        // A hub with its header waits for the window; the driver keeps its data.
-        if (h->live && !h->header_done && !start_read(h))
-            drop_hub(d, h, HUB_NO_HEADER, 0);
-    }
-    for (int i = 0; i < d->hub_count; i++) {
-        Hub* h = &d->hubs[i];
-        if (h->live && !h->header_done)
-            drop_hub(d, h, HUB_NO_HEADER, 0);
-    }
-}
-
 // Whether some hub is still live (and, when reading is asked, has a read pending).
 static bool any_hub(const Diag* d, bool reading) {
     for (int i = 0; i < d->hub_count; i++) {
@@ -289,31 +229,79 @@ static bool any_hub(const Diag* d, bool reading) {
     return false;
 }
 
-static void capture_window(Diag* d) {
-    uint32_t start = diag_ticks();
+// Keeps one read outstanding on every live hub. Before its header a hub that
+// cannot read is dropped; afterwards a read error is never reported, the hub
+// just tries again on the next turn.
+static void start_reads(Diag* d) {
+    for (int i = 0; i < d->hub_count; i++) {
+        Hub* h = &d->hubs[i];
+        if (h->live && !start_read(h) && !h->header_done)
+            drop_hub(d, h, HUB_NO_HEADER, 0);
+    }
+}
+
+// A failed wait names no hub, and waiting again would fail again at once:
+// every hub that was waited on ends.
+static void end_waited_hubs(Diag* d) {
+    for (int i = 0; i < d->hub_count; i++) {
+        Hub* h = &d->hubs[i];
+        if (h->live && h->read.pending)
+            drop_hub(d, h, HUB_NO_HEADER, 0);
+    }
+}
+
+static void data_arrived(Diag* d, Hub* h, DWORD bytes) {
+    gb_append(&h->stream, h->read.chunk, bytes);
+    if (!h->header_done) {
+        HeaderCheck c = check_global_header(&h->stream);
+        if (c.result == HEADER_REJECTED) {
+            drop_hub(d, h, HUB_MISMATCH, c.magic);
+            return;
+        }
+        if (c.result == HEADER_PENDING)
+            return;
+        h->header_done = true;
+        capture_tally_init(&h->tally);
+    }
+    tally_records(&h->stream, &h->tally);
+}
+
+// The one read loop: headers and records alike, until the shared deadline.
+static void read_hubs(Diag* d) {
+    const uint32_t start = diag_ticks();
     for (;;) {
         uint32_t elapsed = diag_ticks() - start;  // unsigned: survives the wrap-around
-        if (elapsed > CAPTURE_WINDOW_MS - 1)
+        if (elapsed >= CAPTURE_WINDOW_MS || !any_hub(d, false))
             break;
-        for (int i = 0; i < d->hub_count; i++) {
-            if (d->hubs[i].live)
-                start_read(&d->hubs[i]);  // a read error here is never reported
-        }
+        start_reads(d);
         if (!any_hub(d, true)) {
             diag_sleep(EMPTY_READ_PAUSE_MS);
             continue;
         }
-        int i = wait_for_reads(d, CAPTURE_WINDOW_MS - elapsed);
+        UsbPcapRead* reads[USBPCAP_MAX_HUBS];
+        for (int i = 0; i < d->hub_count; i++)
+            reads[i] = d->hubs[i].live ? &d->hubs[i].read : NULL;
+        int i = usbpcap_wait(reads, d->hub_count, CAPTURE_WINDOW_MS - elapsed);
+        if (i == USBPCAP_WAIT_FAILED) {
+            end_waited_hubs(d);
+            continue;
+        }
         if (i < 0)
             continue;
         Hub* h = &d->hubs[i];
         DWORD bytes = finish_read(h);
-        if (bytes == 0) {
+        if (bytes > 0) {
+            data_arrived(d, h, bytes);
+        } else if (!h->header_done) {
+            drop_hub(d, h, HUB_NO_HEADER, 0);  // no retry before the header
+        } else {
             diag_sleep(EMPTY_READ_PAUSE_MS);
-            continue;
         }
-        gb_append(&h->stream, h->read.chunk, bytes);
-        tally_records(&h->stream, &h->tally);
+    }
+    for (int i = 0; i < d->hub_count; i++) {
+        Hub* h = &d->hubs[i];
+        if (h->live && !h->header_done)
+            drop_hub(d, h, HUB_NO_HEADER, 0);
     }
 }
 
@@ -333,23 +321,26 @@ static void merge_tally(CaptureTally* into, const CaptureTally* t) {
 
 // --- The four steps ---------------------------------------------------------------
 
-static int find_hubs(Diag* d) {
+static int find_hubs(Diag* d, DiagOutcome* out) {
     DWORD error = usbpcap_driver_installed();
     if (error != 0)
-        return show_failure(d->parent, kStep1Caption, kStep1Text, error, DOWNLOAD_SUFFIX);
+        return fail(out, kStep1Caption, kStep1Text, error, DOWNLOAD_SUFFIX);
     log_append(d->log, L"[√] 步骤1: 找到 USBPcap 设备类\n");
 
     int numbers[USBPCAP_MAX_HUBS];
     int count = usbpcap_list_hubs(numbers, USBPCAP_MAX_HUBS, &error);
     if (count < 0)
-        return show_failure(d->parent, kStep2Caption, kStep2Text, d->log, error, DOWNLOAD_SUFFIX);
+        return fail(out, kStep2Caption, kStep2Text, d->log, error, DOWNLOAD_SUFFIX);
     if (count == 0)
-        return show_failure(d->parent, kStep2Caption, kStep2NoneText, d->log, DOWNLOAD_SUFFIX);
+        return fail(out, kStep2Caption, kStep2NoneText, d->log, DOWNLOAD_SUFFIX);
     log_append(d->log, L"[√] 步骤2: 枚举到 USBPcap 实例\n");
 
     d->hubs = (Hub*)heap_alloc(sizeof(Hub) * (size_t)count);
     if (!d->hubs) {
-        message_box(d->parent, L"内存分配失败。", kCaption, MB_OK);
+        wcscpy(out->text, L"内存分配失败。");
+        out->caption = kCaption;
+        out->type = MB_OK;
+        out->result = 1;
         return 1;
     }
     memset(d->hubs, 0, sizeof(Hub) * (size_t)count);
@@ -359,40 +350,37 @@ static int find_hubs(Diag* d) {
         h->handle = INVALID_HANDLE_VALUE;
         if (swprintf(h->path, PATH_UNITS, L"\\\\.\\USBPcap%d", numbers[i]) < 0) {
             release_all(d);
-            return show_failure(d->parent, kStep3Caption, kStep3Text, d->log,
-                                (unsigned long)ERROR_BUFFER_OVERFLOW, DOWNLOAD_SUFFIX);
+            return fail(out, kStep3Caption, kStep3Text, d->log,
+                        (unsigned long)ERROR_BUFFER_OVERFLOW, DOWNLOAD_SUFFIX);
         }
     }
     log_append(d->log, L"[√] 步骤3: 获取设备路径\n");
     return 0;
 }
 
-static int show_header_failure(Diag* d) {
+static int header_failure(Diag* d, DiagOutcome* out) {
     HubFailure why = d->first_failure;
     uint32_t magic = d->first_magic;
     release_all(d);
     if (why == HUB_MISMATCH)
-        return show_failure(d->parent, kMismatchCaption, kMismatchText, d->log, magic,
-                            DOWNLOAD_SUFFIX);
-    return show_failure(d->parent, kReadCaption, kNoHeaderText, d->log);
+        return fail(out, kMismatchCaption, kMismatchText, d->log, magic, DOWNLOAD_SUFFIX);
+    return fail(out, kReadCaption, kNoHeaderText, d->log);
 }
 
-int RunUsbPcapDiag(HWND parent) {
+void usbpcap_diag_run(DiagOutcome* out) {
     static Diag d;
     memset(&d, 0, sizeof d);
-    d.parent = parent;
+    memset(out, 0, sizeof *out);
 
-    if (find_hubs(&d) != 0)
-        return 1;
-    if (open_hubs(&d) != 0)
-        return 1;
+    if (find_hubs(&d, out) != 0 || open_hubs(&d, out) != 0)
+        return;
     log_append(d.log, L"[√] 步骤4: 打开 USBPcap 设备\n\n");
 
-    read_headers(&d);
-    if (!any_hub(&d, false))
-        return show_header_failure(&d);
-    capture_window(&d);
-
+    read_hubs(&d);
+    if (!any_hub(&d, false)) {
+        header_failure(&d, out);
+        return;
+    }
     CaptureTally total;
     capture_tally_init(&total);
     for (int i = 0; i < d.hub_count; i++) {
@@ -400,8 +388,18 @@ int RunUsbPcapDiag(HWND parent) {
             merge_tally(&total, &d.hubs[i].tally);
     }
     release_all(&d);
-    static wchar_t report[CAPTURE_REPORT_UNITS];
-    format_capture_report(&total, report);
-    message_box(parent, report, kResultCaption, MB_ICONINFORMATION);
-    return 0;
+    format_capture_report(&total, out->text);
+    out->caption = kResultCaption;
+    out->type = MB_ICONINFORMATION;
+    out->result = 0;
+}
+
+int RunUsbPcapDiag(HWND parent) {
+    static DiagOutcome outcome;
+    usbpcap_diag_run(&outcome);
+    // Mouse reports queued while the capture held this thread would all be
+    // stamped now, microseconds apart, as deliveries the system never merged.
+    reception_discard_queued();
+    message_box(parent, outcome.text, outcome.caption, outcome.type);
+    return outcome.result;
 }

@@ -5,5 +5,25 @@
 
 #include <windows.h>
 
-// 0 when the report was shown, 1 after a failure message.
+#include "core/capture_stream.h"
+
+enum {
+    DIAG_LOG_UNITS = 768,  // progress log, and the cut of every failure text
+    DIAG_TEXT_UNITS = CAPTURE_REPORT_UNITS > DIAG_LOG_UNITS ? CAPTURE_REPORT_UNITS : DIAG_LOG_UNITS,
+};
+
+// What the diagnostic ends with: one message box.
+struct DiagOutcome {
+    const wchar_t* caption;
+    wchar_t text[DIAG_TEXT_UNITS];
+    UINT type;   // MB_ICONWARNING, MB_ICONINFORMATION or MB_OK
+    int result;  // 0 for the report, 1 for a failure
+};
+
+// Runs the four steps and the capture; everything acquired is released
+// before it returns. Holds the calling thread for at most about three seconds.
+void usbpcap_diag_run(DiagOutcome* out);
+
+// Runs the diagnostic and shows its outcome owned by parent; 0 when the
+// report was shown, 1 after a failure message.
 int RunUsbPcapDiag(HWND parent);

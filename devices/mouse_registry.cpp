@@ -5,12 +5,12 @@
 #include <string.h>
 #include <wchar.h>
 
-#include "devices/rawinput.h"
-#include "engine/heap.h"
-#include "engine/reception.h"
+#include "core/heap.h"
+#include "platform/rawinput.h"
 
 RiDevice g_ri_devs[REGISTRY_SLOTS];
 int g_nri;
+int64_t g_dev_last_active[REGISTRY_SLOTS];
 
 // Copies at most four units following the first occurrence of key into out
 // (8 zero-filled units); out stays empty when key is absent.
@@ -73,16 +73,20 @@ void enumerate_mice(void) {
         (RAWINPUTDEVICELIST*)heap_alloc((size_t)count * sizeof(RAWINPUTDEVICELIST));
     if (!list)
         return;
+    // A mouse unplugged between the two calls makes the second return fewer
+    // entries than the first announced: only those are filled in.
     UINT listed = rawinput_get_device_list(list, &count, sizeof(RAWINPUTDEVICELIST));
     if (listed == (UINT)-1) {
         heap_free(list);
         return;
     }
+    if (listed > count)
+        listed = count;
 
     g_ri_devs[0].handle = NULL;
     wcscpy(g_ri_devs[0].name, L"全部鼠标");
     g_nri = 1;
-    for (UINT i = 0; i < count && g_nri < REGISTRY_SLOTS; i++) {
+    for (UINT i = 0; i < listed && g_nri < REGISTRY_SLOTS; i++) {
         if (list[i].dwType == RIM_TYPEMOUSE)
             add_mouse(list[i].hDevice);
     }

@@ -2,7 +2,7 @@
 // exists only for its device-change notices; its reports are dropped on arrival.
 #include "devices/raw_registration.h"
 
-#include "devices/rawinput.h"
+#include "platform/rawinput.h"
 
 static const USHORT kGenericDesktopPage = 0x01;
 static const USHORT kUsageMouse = 0x02;

@@ -2,13 +2,12 @@
 // feeds the stamp to the all-mice record and to the sending mouse's record.
 #include "engine/reception.h"
 
-#include "devices/rawinput.h"
-#include "engine/counter.h"
-#include "engine/heap.h"
+#include "core/heap.h"
+#include "platform/counter.h"
+#include "platform/rawinput.h"
 
 void* g_ri_buf;
 UINT g_ri_cap;
-int64_t g_dev_last_active[REGISTRY_SLOTS];
 int g_display_dev = -1;
 
 // Grows the report buffer to exactly size bytes; on failure the old block and
@@ -57,6 +56,13 @@ void on_wm_input(HRAWINPUT report) {
     record_arrival(&g_dev_stats[0], t);
     if (slot > 0)
         record_arrival(&g_dev_stats[slot], t);
+}
+
+void reception_discard_queued(void) {
+    MSG m;
+    while (PeekMessageW(&m, NULL, WM_INPUT, WM_INPUT, PM_REMOVE))
+        DefWindowProcW(m.hwnd, m.message, m.wParam, m.lParam);  // lets the system free it
+    stats_pause_all();
 }
 
 int most_recent_active_slot(int64_t now) {

@@ -5,15 +5,17 @@
 #include <stdint.h>
 #include <windows.h>
 
+#include "core/stats.h"
 #include "devices/mouse_registry.h"
-#include "engine/stats.h"
 
 extern void* g_ri_buf;
 extern UINT g_ri_cap;
-extern int64_t g_dev_last_active[REGISTRY_SLOTS];  // 0: no report since the registry build
 extern int g_display_dev;                          // slot, or negative for automatic
 
 void on_wm_input(HRAWINPUT report);
+// Drops the mouse reports waiting in this thread's queue after it was held
+// elsewhere, and makes the next interval of every record a pause.
+void reception_discard_queued(void);
 DeviceStats* display_stats(void);
 
 // The slot of the mouse heard from last within 1.5 s, or 0 when none; the rule

@@ -5,8 +5,8 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "capture/capture_file.h"
-#include "capture/capture_stream.h"
+#include "core/capture_file.h"
+#include "core/capture_stream.h"
 
 struct FuzzFile {
     const uint8_t* data;
@@ -52,14 +52,15 @@ static void fuzz_stream(const uint8_t* data, size_t size, size_t chunk) {
 
 static void fuzz_file(const uint8_t* data, size_t size, size_t chunk, bool size_known) {
     static CaptureFileAnalysis analysis;
-    static wchar_t text[8192];
+    WideText text = {};
     FuzzFile f = {data, size, 0, chunk};
     CaptureSource src = {read_fuzz, &f, size_known ? size : UINT64_MAX, 64 + chunk};
     analyse_capture(&src, &analysis);
     if (analysis.status == CAPTURE_FILE_OK)
-        format_capture_file_report(&analysis, L"fuzz", text, 8192);
+        format_capture_file_report(&analysis, L"fuzz", &text);
     else
-        format_capture_file_error(&analysis, L"fuzz", text, 8192);
+        format_capture_file_error(&analysis, L"fuzz", &text);
+    wide_text_free(&text);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

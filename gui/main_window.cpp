@@ -7,7 +7,7 @@
 #include "devices/mouse_registry.h"
 #include "devices/raw_registration.h"
 #include "engine/reception.h"
-#include "gui/message_box.h"
+#include "platform/message_box.h"
 #include "gui/panel.h"
 
 HWND g_hWnd;
@@ -47,7 +47,7 @@ const wchar_t g_help_text[] =
     L"4. 关于 8K 卡 2K\n"
     L"   高速 USB：bInterval=1 → 125µs → 8000Hz；bInterval=3 → 500µs → 2000Hz。\n"
     L"   设 8K 却只到 2K，说明接收器到电脑的 USB 端点被限频。\n"
-    L"   解决：用厂商软件(如 Logitech G HUB/Razer Synapse)把 8K 配置推给接收器 + 换后置主板 USB 口。\n"
+    L"   解决：用厂商软件(如Logitech G HUB/Razer Synapse)把 8K 配置推给接收器 + 换后置主板 USB 口。\n"
     L"\n"
     L"5. 使用要点\n"
     L"   • 测量时请移动鼠标(电竞鼠会持续发心跳包)。\n"
@@ -208,6 +208,7 @@ LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
         return on_device_change(hwnd);
     case WM_INPUT:
         on_wm_input((HRAWINPUT)lparam);
+        DefWindowProcW(hwnd, msg, wparam, lparam);  // the system cleans up after it
         return 0;
     case WM_COMMAND:
         return on_command(hwnd, msg, wparam, lparam);

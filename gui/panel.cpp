@@ -4,9 +4,9 @@
 
 #include <wchar.h>
 
-#include "engine/counter.h"
+#include "core/panel_layout.h"
 #include "engine/reception.h"
-#include "gui/panel_layout.h"
+#include "platform/counter.h"
 
 const wchar_t* const g_bucket_label[STATS_BUCKETS] = {
     L"∞(>8K)", L"4K-8K", L"2K-4K", L"1K-2K", L"500-1K", L"250-500", L"125-250", L"≤125Hz",
@@ -16,7 +16,11 @@ const COLORREF g_bar_color[STATS_BUCKETS] = {
 };
 HBRUSH g_barBrush[STATS_BUCKETS];
 
+// Once per process: the window may be created more than once, and the
+// brushes live until the process ends.
 void gui_create_bar_brushes(void) {
+    if (g_barBrush[0])
+        return;
     for (int i = 0; i < STATS_BUCKETS; i++)
         g_barBrush[i] = CreateSolidBrush(g_bar_color[i]);
 }

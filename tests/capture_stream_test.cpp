@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "capture/capture_stream.h"
+#include "core/capture_stream.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/support/capture_builder.h"
 

@@ -104,21 +104,8 @@ protected:
     void TearDown() override {
         g_console_out = NULL;
         fclose(out);
-        dispose_hidden_windows();
     }
     std::string output() { return read_all(out); }
-    // The hidden window lives to the end of the process by design; a test
-    // process runs many consoles, so it removes them and their quit messages.
-    static void dispose_hidden_windows() {
-        HWND h;
-        while ((h = FindWindowExW(HWND_MESSAGE, NULL, L"QuorvinConsoleHidden", NULL)) != NULL) {
-            KillTimer(h, 1);
-            DestroyWindow(h);
-        }
-        MSG m;
-        while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
-        }
-    }
     static void two_mice() {
         fake_rawinput_add_device(mouse_handle(1), RIM_TYPEMOUSE, L"\\\\?\\HID#VID_845E&PID_0001#1");
         fake_rawinput_add_device(mouse_handle(2), RIM_TYPEMOUSE, L"\\\\?\\HID#VID_046D&PID_C08B#2");
@@ -140,7 +127,6 @@ TEST_F(RunConsoleTest, IndexChoosesTheSlotAndNamesIt) {
                              "Move the mouse to measure. Ctrl+C to quit.\n\n", 0),
               0u);
     for (int index : {-1, 0, -5, 3, 99}) {
-        g_console_run = 1;
         run_console(index, 0.05);
         EXPECT_EQ(g_display_dev, 0) << index;
     }
@@ -150,7 +136,6 @@ TEST_F(RunConsoleTest, IndexChoosesTheSlotAndNamesIt) {
     fake_rawinput_reset();
     fake_rawinput_add_device(mouse_handle(1), RIM_TYPEMOUSE, L"\\\\?\\HID#VID_845E&PID_0001#1");
     for (int index : {1, 2}) {
-        g_console_run = 1;
         run_console(index, 0.05);
         EXPECT_EQ(g_display_dev, index == 1 ? 1 : 0) << index;
     }
@@ -197,6 +182,19 @@ TEST_F(RunConsoleTest, TimedRunEndsLikeCtrlC) {
     EXPECT_EQ(end.entries[1].usUsage, 0x06);
     EXPECT_EQ(end.entries[1].dwFlags, 0x0001u);
     EXPECT_EQ(end.entries[1].hwndTarget, nullptr);
+}
+
+TEST_F(RunConsoleTest, EachRunTearsDownWhatItSetUpSoTheNextRunsInFull) {
+    two_mice();
+    for (int run = 0; run < 2; run++) {
+        DWORD start = GetTickCount();
+        EXPECT_EQ(run_console(0, 0.2), 0);
+        EXPECT_GE(GetTickCount() - start, 150u) << "run " << run << " returned at once";
+        EXPECT_EQ(FindWindowExW(HWND_MESSAGE, NULL, L"QuorvinConsoleHidden", NULL), nullptr);
+        MSG m;
+        EXPECT_FALSE(PeekMessageW(&m, NULL, 0, 0, PM_NOREMOVE)) << "a message was left behind";
+    }
+    EXPECT_EQ(g_fake_ri.register_calls, 4);
 }
 
 TEST_F(RunConsoleTest, RefusedRegistrationReportsTheErrorCode) {

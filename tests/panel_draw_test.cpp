@@ -1,11 +1,11 @@
 // gui_draw rendered into a memory bitmap: bar heights and colours at their
-// computed places, the coalesced line's shift, and the status colour.
+// places (worked out by hand for each width class), the coalesced line's
+// shift, and the status colour.
 #include <gtest/gtest.h>
 #include <string.h>
 
 #include "engine/reception.h"
 #include "gui/panel.h"
-#include "gui/panel_layout.h"
 #include "tests/fakes/fake_counter.h"
 
 namespace {
@@ -58,21 +58,17 @@ protected:
                     return true;
         return false;
     }
-    // Every bar's filled height and colour at its computed column.
-    void expect_bars(const uint64_t counts[8], int baseline) {
-        uint64_t most = 1;
-        for (int i = 0; i < 8; i++)
-            most = counts[i] > most ? counts[i] : most;
-        HistogramGeometry g = histogram_geometry(w);
+    // Bar i spans x0 + i * pitch .. + bar_width - 1 and is heights[i] pixels tall.
+    void expect_bars(int x0, int pitch, int bar_width, const int heights[8], int baseline) {
         for (int i = 0; i < 8; i++) {
-            int x = g.x0 + i * g.pitch + g.bar_width / 2;
-            int length = histogram_bar_length(counts[i], most);
-            for (int y = baseline - length; y < baseline; y++)
-                ASSERT_EQ(pixel(x, y), g_bar_color[i]) << "bar " << i << " y " << y;
-            EXPECT_EQ(pixel(x, baseline - length - 1), 0u) << "above bar " << i;
-            EXPECT_EQ(pixel(g.x0 + i * g.pitch - 1 < 0 ? 0 : g.x0 + i * g.pitch - 1, baseline - 1),
-                      i == 0 ? pixel(0, baseline - 1) : 0u)
-                << "gap before bar " << i;
+            int left = x0 + i * pitch, right = left + bar_width - 1;
+            for (int x : {left, right}) {
+                for (int y = baseline - heights[i]; y < baseline; y++)
+                    ASSERT_EQ(pixel(x, y), g_bar_color[i]) << "bar " << i << " x " << x << " y " << y;
+                EXPECT_EQ(pixel(x, baseline - heights[i] - 1), 0u) << "above bar " << i;
+            }
+            EXPECT_EQ(pixel(left - 1, baseline - 1), 0u) << "gap before bar " << i;
+            EXPECT_EQ(pixel(right + 1, baseline - 1), 0u) << "gap after bar " << i;
         }
     }
     HDC dc = NULL;
@@ -82,12 +78,16 @@ protected:
 };
 
 TEST_F(PanelDrawTest, BarsStandAtTheirComputedPlacesWithTheirColours) {
-    uint64_t counts[8] = {0, 3, 0, 100, 16900, 2000, 129, 1};
+    uint64_t counts[8] = {0, 13, 0, 100, 1000, 500, 260, 1};
+    const int heights[8] = {0, 1, 0, 13, 130, 65, 33, 0};  // count / 1000 * 130, truncated
     memcpy(g_dev_stats[0].bucket_count, counts, sizeof counts);
-    g_dev_stats[0].interval_count = 19133;
-    for (int width : {780, 465, 1000}) {
-        render(width);
-        expect_bars(counts, PANEL_BAR_BASELINE);
+    g_dev_stats[0].interval_count = 1874;
+    // width: first bar's left edge, pitch and bar width
+    const struct { int width, x0, pitch, bar; } cases[] = {
+        {780, 13, 95, 89}, {465, 11, 56, 50}, {1000, 39, 116, 110}};
+    for (const auto& c : cases) {
+        render(c.width);
+        expect_bars(c.x0, c.pitch, c.bar, heights, 417);
         DeleteDC(dc);
         DeleteObject(bitmap);
         dc = NULL;
@@ -95,25 +95,26 @@ TEST_F(PanelDrawTest, BarsStandAtTheirComputedPlacesWithTheirColours) {
 }
 
 TEST_F(PanelDrawTest, EmptyHistogramFillsNoBar) {
-    uint64_t counts[8] = {};
+    const int none[8] = {};
     render(780);
-    expect_bars(counts, PANEL_BAR_BASELINE);
+    expect_bars(13, 95, 89, none, 417);
     EXPECT_FALSE(band_has(PANEL_BAR_BASELINE - 130, PANEL_BAR_BASELINE, g_bar_color[0]));
 }
 
 TEST_F(PanelDrawTest, CoalescedLineMovesTheHistogramDown) {
     uint64_t counts[8] = {0, 0, 0, 0, 0, 50, 0, 0};
+    const int heights[8] = {0, 0, 0, 0, 0, 130, 0, 0};
     memcpy(g_dev_stats[0].bucket_count, counts, sizeof counts);
     g_dev_stats[0].coalesced_count = 7;
     render(780);
-    expect_bars(counts, PANEL_BAR_BASELINE + 24);
+    expect_bars(13, 95, 89, heights, 417 + 24);
     EXPECT_TRUE(band_has(230, 246, PANEL_COALESCED_COLOR));
 
     g_dev_stats[0].coalesced_count = 0;
     DeleteDC(dc);
     DeleteObject(bitmap);
     render(780);
-    expect_bars(counts, PANEL_BAR_BASELINE);
+    expect_bars(13, 95, 89, heights, 417);
     EXPECT_FALSE(band_has(0, h, PANEL_COALESCED_COLOR));
 }
 

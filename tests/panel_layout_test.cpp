@@ -1,7 +1,7 @@
 // Panel geometry for the widths where its rules change.
 #include <gtest/gtest.h>
 
-#include "gui/panel_layout.h"
+#include "core/panel_layout.h"
 
 namespace {
 

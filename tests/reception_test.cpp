@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "engine/heap.h"
+#include "core/heap.h"
 #include "engine/reception.h"
 #include "tests/fakes/fake_counter.h"
 #include "tests/fakes/fake_heap.h"

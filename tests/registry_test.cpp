@@ -88,6 +88,15 @@ TEST_F(RegistryTest, MiceWhoseNameCannotBeHadTakeNoSlot) {
     EXPECT_STREQ(g_ri_devs[0].name, L"全部鼠标 (1 只)");
 }
 
+TEST_F(RegistryTest, AMouseUnpluggedBetweenTheTwoListCallsIsNotRead) {
+    fake_rawinput_add_device(handle_of(1), RIM_TYPEMOUSE, kWineMouse);
+    fake_rawinput_add_device(handle_of(2), RIM_TYPEMOUSE, kWineMouse);
+    g_fake_ri.unplugged_before_read = 1;
+    enumerate_mice();
+    EXPECT_EQ(g_nri, 2);
+    EXPECT_STREQ(g_ri_devs[0].name, L"全部鼠标 (1 只)");
+}
+
 TEST_F(RegistryTest, ListFailuresLeaveTheRegistryEmpty) {
     fake_rawinput_add_device(handle_of(1), RIM_TYPEMOUSE, kWineMouse);
     g_fake_ri.list_count_fails = true;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <math.h>
 
-#include "engine/stats.h"
+#include "core/stats.h"
 
 namespace {
 

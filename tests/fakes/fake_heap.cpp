@@ -3,7 +3,7 @@
 
 #include <stdlib.h>
 
-#include "engine/heap.h"
+#include "core/heap.h"
 
 FakeHeap g_fake_heap;
 

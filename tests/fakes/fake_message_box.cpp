@@ -1,7 +1,7 @@
 // Records every message box with its owner, text, caption and type.
 #include "tests/fakes/fake_message_box.h"
 
-#include "gui/message_box.h"
+#include "platform/message_box.h"
 
 std::vector<FakeBox> g_fake_boxes;
 

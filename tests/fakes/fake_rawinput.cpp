@@ -73,7 +73,7 @@ UINT rawinput_get_device_list(RAWINPUTDEVICELIST* list, UINT* count, UINT entry_
         list[i].hDevice = g_fake_ri.devices[i].handle;
         list[i].dwType = g_fake_ri.devices[i].type;
     }
-    return g_fake_ri.device_count;
+    return g_fake_ri.device_count - g_fake_ri.unplugged_before_read;
 }
 
 static const FakeDevice* find_device(HANDLE handle) {

@@ -36,6 +36,8 @@ struct FakeRawInput {
     bool list_count_fails;  // the count query answers -1
     bool list_read_fails;   // the list read answers -1
     int list_calls;         // count queries, one per registry build
+    UINT unplugged_before_read;  // the read returns this many fewer entries; the
+                                 // ones past them stay as stale as the buffer was
 
     FakeReport reports[FAKE_MAX_REPORTS];
     int data_calls;

@@ -1,17 +1,16 @@
 // Scripted USBPcap driver on scripted time: each hub answers reads from its
-// script at the given moments; the clock advances only through waits and sleeps.
-#include "tests/fakes/fake_usbpcap.h"
+// script at the given moments; a wait moves the fake clock to the completion.
+#include "tests/fakes/fake_usbpcap_driver.h"
 
 #include <string.h>
 
-#include "capture/diag_clock.h"
-#include "capture/usbpcap_driver.h"
+#include "platform/usbpcap_driver.h"
 
 FakeUsbPcap g_fake_usbpcap;
 
 void fake_usbpcap_reset(uint32_t start_ticks) {
     g_fake_usbpcap = FakeUsbPcap();
-    g_fake_usbpcap.start_ticks = start_ticks;
+    fake_diag_clock_reset(start_ticks);
 }
 
 FakeHub& fake_usbpcap_add_hub(int number) {
@@ -19,15 +18,6 @@ FakeHub& fake_usbpcap_add_hub(int number) {
     hub.number = number;
     g_fake_usbpcap.hubs.push_back(hub);
     return g_fake_usbpcap.hubs.back();
-}
-
-uint32_t diag_ticks(void) {
-    return g_fake_usbpcap.start_ticks + (uint32_t)g_fake_usbpcap.elapsed_ms;
-}
-
-void diag_sleep(uint32_t ms) {
-    g_fake_usbpcap.sleeps++;
-    g_fake_usbpcap.elapsed_ms += ms;
 }
 
 static FakeHub* hub_of(HANDLE h) {
@@ -80,7 +70,7 @@ BOOL usbpcap_control(HANDLE hub, DWORD code, const void* in, DWORD in_bytes, DWO
     return TRUE;
 }
 
-BOOL usbpcap_read_init(UsbPcapRead* r) {
+BOOL usbpcap_read_init(UsbPcapRead* r, DWORD*) {
     memset(&r->overlapped, 0, sizeof r->overlapped);
     r->pending = false;
     r->event = (HANDLE)1;
@@ -124,13 +114,15 @@ int usbpcap_wait(UsbPcapRead* const reads[], int count, DWORD timeout_ms) {
             best_at = completes_at(reads[i]);
         }
     }
-    uint64_t deadline = g_fake_usbpcap.elapsed_ms + timeout_ms;
+    if (g_fake_usbpcap.wait_fails)
+        return USBPCAP_WAIT_FAILED;  // at once, as a wait on a bad handle does
+    uint64_t deadline = g_fake_clock.elapsed_ms + timeout_ms;
     if (best < 0 || best_at > deadline) {
-        g_fake_usbpcap.elapsed_ms = deadline;
-        return -1;
+        g_fake_clock.elapsed_ms = deadline;
+        return USBPCAP_WAIT_TIMEOUT;
     }
-    if (best_at > g_fake_usbpcap.elapsed_ms)
-        g_fake_usbpcap.elapsed_ms = best_at;
+    if (best_at > g_fake_clock.elapsed_ms)
+        g_fake_clock.elapsed_ms = best_at;
     return best;
 }
 

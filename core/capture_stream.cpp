@@ -1,29 +1,16 @@
 // Capture stream analysis: the growable stream buffer, the pcap global header
 // check, the record walk with its tally, and the Chinese result report.
-#include "capture/capture_stream.h"
+#include "core/capture_stream.h"
 
 #include <math.h>
-#include <stdarg.h>
 #include <string.h>
 #include <wchar.h>
 
-#include "engine/heap.h"
+#include "core/heap.h"
+#include "core/usbpcap_record.h"
+#include "core/wide_text.h"
 
 static const uint64_t kFirstCapacity = 65536;
-static const uint64_t kRecordHeaderBytes = 16;
-static const uint64_t kGlobalHeaderBytes = 24;
-
-enum {
-    URB_FUNCTION_CONTROL_TRANSFER = 8,
-    URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER = 9,
-    URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE = 11,
-    USBPCAP_MIN_HEADER = 12,
-    USBPCAP_MAX_HEADER = 256,
-    USBPCAP_FUNCTION_OFFSET = 14,
-    USBPCAP_INFO_OFFSET = 16,
-    USB_DESCRIPTOR_ENDPOINT = 5,
-    USB_TRANSFER_INTERRUPT = 3,
-};
 
 void gb_append(GrowBuf* b, const void* src, uint64_t count) {
     uint64_t needed = b->len + count;
@@ -65,15 +52,17 @@ static void gb_consume(GrowBuf* b, uint64_t n) {
 
 HeaderCheck check_global_header(GrowBuf* b) {
     HeaderCheck c = {HEADER_PENDING, 0};
-    if (b->len < kGlobalHeaderBytes)
+    if (b->len < PCAP_GLOBAL_HEADER_BYTES)
         return c;
-    uint32_t magic = usbpcap_u32(b->data);
+    uint32_t magic = le32(b->data);
+    // The swapped magic is accepted although tally_records reads every record
+    // little-endian: the driver writes in the host's order, which is little-endian.
     if (magic != 0xA1B2C3D4u && magic != 0xD4C3B2A1u) {
         c.result = HEADER_REJECTED;
         c.magic = magic;
         return c;
     }
-    gb_consume(b, kGlobalHeaderBytes);
+    gb_consume(b, PCAP_GLOBAL_HEADER_BYTES);
     c.result = HEADER_ACCEPTED;
     return c;
 }
@@ -105,67 +94,56 @@ static void tally_in_record(CaptureTally* t, int64_t ts_us) {
               &t->max_interval_us);
 }
 
-static void tally_bulk_or_interrupt(CaptureTally* t, int64_t ts_us, const uint8_t* packet,
-                                    uint16_t header_len) {
+// Every function-9 completion counts as bulk/interrupt, and every one that
+// comes from the device (or carries no info byte) as an interrupt-IN delivery:
+// bulk and, without the info byte, OUT completions too. The report has always
+// counted them so; the per-endpoint section of --pcap tells them apart.
+static void tally_bulk_or_interrupt(CaptureTally* t, int64_t ts_us, const UsbPcapHeader* h) {
     t->bulk_int_packets++;
-    if (header_len > USBPCAP_INFO_OFFSET) {
+    if (h->has_info) {
         t->dir_byte_seen = true;
-        if (!(packet[USBPCAP_INFO_OFFSET] & 1))
-            return;  // host to device
+        if (!h->from_device)
+            return;
     }
     tally_in_record(t, ts_us);
 }
 
-static void walk_descriptors(CaptureTally* t, const uint8_t* payload, uint64_t len) {
-    if (len <= 1)
-        return;
+static void note_smallest_interrupt_binterval(CaptureTally* t, const UsbPcapHeader* h) {
     uint64_t off = 0;
-    for (;;) {
-        uint8_t length = payload[off];
-        if (length <= 1)
-            return;
-        if (payload[off + 1] == USB_DESCRIPTOR_ENDPOINT && off + 7 <= len &&
-            (payload[off + 3] & 3) == USB_TRANSFER_INTERRUPT) {
-            int v = payload[off + 6];
-            if (t->min_binterval == -1 || v < t->min_binterval)
-                t->min_binterval = v;
-        }
-        off += length;
-        if (off + 2 > len)
-            return;
+    EndpointDescriptor e;
+    while (next_endpoint_descriptor(h->payload, h->payload_len, &off, &e)) {
+        if ((e.attributes & USB_ENDPOINT_TYPE_MASK) != USB_ENDPOINT_TYPE_INTERRUPT)
+            continue;
+        if (t->min_binterval == -1 || e.binterval < t->min_binterval)
+            t->min_binterval = e.binterval;
     }
 }
 
 void tally_packet(CaptureTally* t, int64_t ts_us, const uint8_t* packet, uint32_t incl_len) {
     t->total_packets++;
-    if (incl_len < 2)
+    UsbPcapHeader h;
+    if (usbpcap_decode(packet, incl_len, &h) != USBPCAP_DECODED || !h.has_function)
         return;
-    uint16_t h = usbpcap_u16(packet);
-    if (h < USBPCAP_MIN_HEADER || h > USBPCAP_MAX_HEADER || h > incl_len)
-        return;
-    if (h < USBPCAP_FUNCTION_OFFSET + 2)
-        return;  // no function code in so short a header
-    uint16_t function = usbpcap_u16(packet + USBPCAP_FUNCTION_OFFSET);
-    if (function == URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER) {
-        tally_bulk_or_interrupt(t, ts_us, packet, h);
-    } else if (function == URB_FUNCTION_CONTROL_TRANSFER ||
-               function == URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE) {
+    if (h.function == URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER) {
+        tally_bulk_or_interrupt(t, ts_us, &h);
+    } else if (h.function == URB_FUNCTION_CONTROL_TRANSFER ||
+               h.function == URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE) {
         t->control_packets++;
-        walk_descriptors(t, packet + h, incl_len - h);
+        note_smallest_interrupt_binterval(t, &h);
     }
 }
 
 void tally_records(GrowBuf* b, CaptureTally* t) {
     // Walk by offset and move the unconsumed tail once, not once per record.
     uint64_t off = 0;
-    while (b->len - off >= kRecordHeaderBytes) {
+    while (b->len - off >= PCAP_RECORD_HEADER_BYTES) {
         const uint8_t* rec = b->data + off;
-        uint32_t incl_len = usbpcap_u32(rec + 8);
-        uint64_t size = kRecordHeaderBytes + (uint64_t)incl_len;
+        PcapRecordHeader r = pcap_record_header(rec, false);
+        uint64_t size = PCAP_RECORD_HEADER_BYTES + (uint64_t)r.incl_len;
         if (b->len - off < size)
             break;
-        int64_t ts_us = (int64_t)usbpcap_u32(rec) * 1000000 + (int64_t)usbpcap_u32(rec + 4);
-        tally_packet(t, ts_us, rec + kRecordHeaderBytes, incl_len);
+        int64_t ts_us = (int64_t)r.ts_sec * 1000000 + (int64_t)r.ts_frac;
+        tally_packet(t, ts_us, rec + PCAP_RECORD_HEADER_BYTES, r.incl_len);
         off += size;
     }
     if (off)
@@ -177,23 +155,12 @@ void capture_figures(const CaptureTally* t, CaptureFigures* out) {
                           ? 0
                           : 1000000.0 / (t->interval_sum_us / (double)t->valid_in_intervals);
     out->lowest_hz = t->max_interval_us == 0 ? 0 : 1000000.0 / t->max_interval_us;
-    // High-speed rule: 2^(bInterval-1) microframes of 125 us. Formed in floating
+    // High-speed rule: 2^(bInterval-1) microframes of 125 us. It is applied to
+    // every device, full- and low-speed ones (whose bInterval counts whole
+    // milliseconds) included, as the report always has. Formed in floating
     // point so that values above 31 stay small and positive instead of wrapping.
     out->theoretical_hz =
         t->min_binterval >= 1 ? 1000000.0 / (125.0 * ldexp(1.0, t->min_binterval - 1)) : 0;
-}
-
-void wide_appendf(wchar_t* out, size_t cap, size_t* used, const wchar_t* fmt, ...) {
-    if (*used + 1 >= cap)
-        return;
-    va_list args;
-    va_start(args, fmt);
-    int n = vswprintf(out + *used, cap - *used, fmt, args);
-    va_end(args);
-    if (n > 0)
-        *used += (size_t)n;
-    else
-        out[*used] = 0;  // a piece that does not fit is left out whole
 }
 
 void format_capture_report_window(const CaptureTally* t, const wchar_t* window,

@@ -1,4 +1,5 @@
-// Scripted USBPcap driver and clock for the diagnostic's tests.
+// Scripted USBPcap driver for the diagnostic's tests; its reads complete on
+// the scripted clock of fake_diag_clock.h.
 #pragma once
 
 #include <stdint.h>
@@ -6,6 +7,8 @@
 
 #include <string>
 #include <vector>
+
+#include "tests/fakes/fake_diag_clock.h"
 
 enum FakeReadKind {
     FAKE_READ_DATA,
@@ -41,10 +44,8 @@ struct FakeHub {
 struct FakeUsbPcap {
     DWORD installed_error;
     DWORD list_error;  // non-zero: the look-up of control devices fails
+    bool wait_fails;   // every wait fails (WAIT_FAILED)
     std::vector<FakeHub> hubs;
-    uint32_t start_ticks;
-    uint64_t elapsed_ms;
-    int sleeps;
     int live_handles;
     int live_events;
 };

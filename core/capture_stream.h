@@ -66,12 +66,3 @@ void format_capture_report(const CaptureTally* t, wchar_t out[CAPTURE_REPORT_UNI
 // The same report with another window text in its first line (e.g. L"12.5秒").
 void format_capture_report_window(const CaptureTally* t, const wchar_t* window,
                                   wchar_t out[CAPTURE_REPORT_UNITS]);
-
-// Appends formatted wide text at out + *used, never past cap units.
-void wide_appendf(wchar_t* out, size_t cap, size_t* used, const wchar_t* fmt, ...);
-
-// Reading the USBPcap packet header (little-endian, packed).
-inline uint16_t usbpcap_u16(const uint8_t* p) { return (uint16_t)(p[0] | (p[1] << 8)); }
-inline uint32_t usbpcap_u32(const uint8_t* p) {
-    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
-}

@@ -1,6 +1,6 @@
 // The real Raw Input calls; nothing but pass-through, so the fake used by tests
 // only has to honour the same entries, sizes and results.
-#include "devices/rawinput.h"
+#include "platform/rawinput.h"
 
 BOOL rawinput_register(const RAWINPUTDEVICE* devices, UINT count, UINT entry_size) {
     return RegisterRawInputDevices(devices, count, entry_size);

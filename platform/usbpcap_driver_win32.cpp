@@ -1,6 +1,6 @@
 // The real USBPcap driver calls: registry, QueryDosDevice, CreateFile,
 // DeviceIoControl and overlapped ReadFile.
-#include "capture/usbpcap_driver.h"
+#include "platform/usbpcap_driver.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -65,10 +65,12 @@ BOOL usbpcap_control(HANDLE hub, DWORD code, const void* in, DWORD in_bytes, DWO
     return ok;
 }
 
-BOOL usbpcap_read_init(UsbPcapRead* r) {
+BOOL usbpcap_read_init(UsbPcapRead* r, DWORD* error) {
     memset(&r->overlapped, 0, sizeof r->overlapped);
     r->pending = false;
     r->event = CreateEventW(NULL, TRUE, FALSE, NULL);
+    if (!r->event)
+        *error = GetLastError();
     return r->event != NULL;
 }
 
@@ -105,12 +107,12 @@ int usbpcap_wait(UsbPcapRead* const reads[], int count, DWORD timeout_ms) {
     }
     if (n == 0) {
         Sleep(timeout_ms);
-        return -1;
+        return USBPCAP_WAIT_TIMEOUT;
     }
     DWORD w = WaitForMultipleObjects((DWORD)n, events, FALSE, timeout_ms);
     if (w >= WAIT_OBJECT_0 && w < WAIT_OBJECT_0 + (DWORD)n)
         return index[w - WAIT_OBJECT_0];
-    return -1;
+    return w == WAIT_TIMEOUT ? USBPCAP_WAIT_TIMEOUT : USBPCAP_WAIT_FAILED;
 }
 
 BOOL usbpcap_read_finish(HANDLE hub, UsbPcapRead* r, DWORD* bytes, DWORD* error) {

@@ -1,7 +1,7 @@
 // The real performance counter (QueryPerformanceCounter/Frequency).
 #include <windows.h>
 
-#include "engine/counter.h"
+#include "platform/counter.h"
 
 int64_t counter_read(void) {
     LARGE_INTEGER v;

@@ -1,5 +1,5 @@
 // Panel geometry: text column and histogram layout for any client width.
-#include "gui/panel_layout.h"
+#include "core/panel_layout.h"
 
 int panel_column_x(int width) { return width <= 780 ? 12 : (width >> 1) - 378; }
 

@@ -6,8 +6,10 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <stdio.h>
 
-#include "capture/capture_stream.h"
+#include "core/capture_stream.h"
+#include "core/wide_text.h"
 
 enum CaptureFileStatus {
     CAPTURE_FILE_OK,
@@ -60,13 +62,16 @@ struct CaptureSource {
     size_t chunk_bytes;   // bytes asked for per read; 0: 1 MiB
 };
 
+// A source reading an open file from its current position (the start).
+CaptureSource capture_source_of_file(FILE* f);
+
 // a is large (the endpoint table): callers keep it static or on the heap.
 void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a);
 
 // The whole text printed by --pcap for a successful analysis: file line,
-// report, endpoint section and truncation note. Returns units written.
-size_t format_capture_file_report(const CaptureFileAnalysis* a, const wchar_t* file_name,
-                                  wchar_t* out, size_t cap);
+// report, endpoint section and truncation note, appended to out whole.
+void format_capture_file_report(const CaptureFileAnalysis* a, const wchar_t* file_name,
+                                WideText* out);
 // The one-line English error for a failed analysis.
 void format_capture_file_error(const CaptureFileAnalysis* a, const wchar_t* file_name,
-                               wchar_t* out, size_t cap);
+                               WideText* out);

@@ -5,7 +5,7 @@
 
 #include <stdint.h>
 
-#include "engine/stats_lock.h"
+#include "core/stats_lock.h"
 
 enum {
     STATS_RECORDS = 65,
@@ -27,6 +27,7 @@ struct DeviceStats {
     uint64_t window_count;   // 0: no one-second window open
     double window_max_us;
     uint64_t coalesced_count;
+    int32_t pause_before_next;  // the next interval is a pause, whatever its length
 };
 
 // What a reader copies out of a record under its lock.
@@ -61,6 +62,9 @@ void stats_init_locks(void);
 void stats_delete_locks(void);
 void record_arrival(DeviceStats* rec, int64_t t);
 void stats_reset_all(void);
+// Every record treats its next interval as a pause: the program was not
+// listening for a while, so that interval says nothing about the mouse.
+void stats_pause_all(void);
 int stats_bucket_of(double interval_us);
 
 // The global measuring switch lives in slot 0.

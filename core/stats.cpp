@@ -1,7 +1,7 @@
 // Interval statistics: classifies the gap before every report as accepted
 // (100..50000 us), coalesced or discarded, and keeps count, sum, extremes,
 // histogram and the one-second window of accepted intervals per record.
-#include "engine/stats.h"
+#include "core/stats.h"
 
 DeviceStats g_dev_stats[STATS_RECORDS];
 const double g_bucket_us[STATS_BUCKETS] = {125, 250, 500, 1000, 2000, 4000, 8000, 1e9};
@@ -68,6 +68,10 @@ static void add_arrival(DeviceStats* rec, int64_t t) {
     // elapsed time, whatever becomes of its own interval.
     rec->last_ts = t;
     rec->elapsed_ms = ticks_to(t - rec->first_ts, kMsPerSecond);
+    if (rec->pause_before_next) {
+        rec->pause_before_next = 0;
+        return;
+    }
 
     if (!(iv <= kLongestAcceptedUs))  // a pause, or NaN from a zero frequency
         return;
@@ -105,12 +109,21 @@ static void clear_statistics(DeviceStats* rec) {
     rec->window_count = 0;
     rec->window_max_us = 0;
     rec->coalesced_count = 0;
+    rec->pause_before_next = 0;
 }
 
 void stats_reset_all(void) {
     for (int i = 0; i < STATS_RECORDS; i++) {
         stats_lock_enter(&g_dev_stats[i].lock);
         clear_statistics(&g_dev_stats[i]);
+        stats_lock_leave(&g_dev_stats[i].lock);
+    }
+}
+
+void stats_pause_all(void) {
+    for (int i = 0; i < STATS_RECORDS; i++) {
+        stats_lock_enter(&g_dev_stats[i].lock);
+        g_dev_stats[i].pause_before_next = 1;
         stats_lock_leave(&g_dev_stats[i].lock);
     }
 }

@@ -1,12 +1,14 @@
 // Offline capture analysis: a chunked reader for pcap and pcapng that keeps at
 // most one record plus one chunk in memory, whatever the file claims.
-#include "capture/capture_file.h"
+#include "core/capture_file.h"
 
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
 
-#include "engine/heap.h"
+#include "core/heap.h"
+#include "core/usbpcap_record.h"
+#include "core/wide_text.h"
 
 static const size_t kDefaultChunkBytes = 1 << 20;
 static const uint64_t kLargestRecord = 256ull << 20;
@@ -107,18 +109,6 @@ static bool impossible_length(const Input* in, uint64_t length) {
 
 static void stop_walk(Input* in, CaptureFileAnalysis* a) { a->ignored_tail_bytes = bytes_to_end(in); }
 
-// --- Byte order -----------------------------------------------------------------
-
-static uint16_t rd16(const uint8_t* p, bool big) {
-    return big ? (uint16_t)((p[0] << 8) | p[1]) : usbpcap_u16(p);
-}
-
-static uint32_t rd32(const uint8_t* p, bool big) {
-    if (!big)
-        return usbpcap_u32(p);
-    return ((uint32_t)p[0] << 24) | ((uint32_t)p[1] << 16) | ((uint32_t)p[2] << 8) | p[3];
-}
-
 // --- Per-endpoint tally ---------------------------------------------------------
 
 static bool is_endpoint(const EndpointTally* e, uint16_t bus, uint16_t device, uint8_t endpoint) {
@@ -161,45 +151,32 @@ static void endpoint_report(EndpointTally* e, int64_t ts_us) {
 }
 
 // Endpoint descriptors inside a configuration descriptor that a device returned.
-static void note_configuration(CaptureFileAnalysis* a, uint16_t bus, uint16_t device,
-                               const uint8_t* payload, uint64_t len) {
-    if (len < 9 || payload[1] != 2)
+static void note_configuration(CaptureFileAnalysis* a, const UsbPcapHeader* h) {
+    if (h->payload_len < 9 || h->payload[1] != USB_DESCRIPTOR_CONFIGURATION)
         return;
-    for (uint64_t off = 0; off + 2 <= len && payload[off] > 1; off += payload[off]) {
-        if (payload[off + 1] != 5 || off + 7 > len)
-            continue;
-        EndpointTally* e = endpoint_slot(a, bus, device, payload[off + 2]);
+    uint64_t off = 0;
+    EndpointDescriptor d;
+    while (next_endpoint_descriptor(h->payload, h->payload_len, &off, &d)) {
+        EndpointTally* e = endpoint_slot(a, h->bus, h->device, d.address);
         if (e)
-            e->binterval = payload[off + 6];
+            e->binterval = d.binterval;
     }
 }
 
-enum {
-    USBPCAP_FULL_HEADER = 27,
-    USBPCAP_TRANSFER_INTERRUPT = 1,
-};
-
 static void tally_endpoints(CaptureFileAnalysis* a, int64_t ts_us, const uint8_t* p,
                             uint32_t incl_len) {
-    if (incl_len < USBPCAP_FULL_HEADER)
+    UsbPcapHeader h;
+    if (usbpcap_decode(p, incl_len, &h) != USBPCAP_DECODED || !h.has_address)
         return;
-    uint16_t h = usbpcap_u16(p);
-    if (h < USBPCAP_FULL_HEADER || h > 256 || h > incl_len)
-        return;
-    uint16_t function = usbpcap_u16(p + 14);
-    bool from_device = p[16] & 1;
-    uint16_t bus = usbpcap_u16(p + 17);
-    uint16_t device = usbpcap_u16(p + 19);
-    uint8_t endpoint = p[21];
-    uint8_t transfer = p[22];
-    uint32_t data_length = usbpcap_u32(p + 23);
-    if (transfer == USBPCAP_TRANSFER_INTERRUPT && (endpoint & 0x80) && from_device &&
-        data_length > 0) {
-        EndpointTally* e = endpoint_slot(a, bus, device, endpoint);
+    if (h.transfer == USBPCAP_TRANSFER_INTERRUPT && (h.endpoint & USB_ENDPOINT_IN) &&
+        h.from_device && h.data_length > 0) {
+        EndpointTally* e = endpoint_slot(a, h.bus, h.device, h.endpoint);
         if (e)
             endpoint_report(e, ts_us);
-    } else if ((function == 8 || function == 11) && from_device) {
-        note_configuration(a, bus, device, p + h, incl_len - h);
+    } else if ((h.function == URB_FUNCTION_CONTROL_TRANSFER ||
+                h.function == URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE) &&
+               h.from_device) {
+        note_configuration(a, &h);
     }
 }
 
@@ -216,12 +193,12 @@ static void handle_packet(CaptureFileAnalysis* a, int64_t ts_us, const uint8_t* 
 // --- Classic pcap ---------------------------------------------------------------
 
 static void walk_pcap(Input* in, CaptureFileAnalysis* a, bool big, bool nanoseconds) {
-    if (!need(in, 24)) {
+    if (!need(in, PCAP_GLOBAL_HEADER_BYTES)) {
         a->ignored_tail_bytes = available(in);  // a cut-off global header
         return;
     }
     uint32_t link_type = rd32(cursor(in) + 20, big) & 0xFFFF;
-    in->off += 24;
+    in->off += PCAP_GLOBAL_HEADER_BYTES;
     if (link_type != kLinkTypeUsbPcap) {
         a->status = CAPTURE_FILE_NO_USBPCAP;
         return;
@@ -229,20 +206,17 @@ static void walk_pcap(Input* in, CaptureFileAnalysis* a, bool big, bool nanoseco
     for (;;) {
         if (!need(in, 16))
             break;
-        const uint8_t* h = cursor(in);
-        uint32_t incl_len = rd32(h + 8, big);
-        uint64_t size = 16 + (uint64_t)incl_len;
+        PcapRecordHeader r = pcap_record_header(cursor(in), big);
+        uint64_t size = PCAP_RECORD_HEADER_BYTES + (uint64_t)r.incl_len;
         if (impossible_length(in, size)) {
             stop_walk(in, a);
             return;
         }
         if (!need(in, size))
             break;
-        h = cursor(in);
-        uint32_t fraction = rd32(h + 4, big);
-        int64_t ts_us = (int64_t)rd32(h, big) * 1000000 +
-                        (int64_t)(nanoseconds ? fraction / 1000 : fraction);
-        handle_packet(a, ts_us, h + 16, incl_len);
+        int64_t ts_us = (int64_t)r.ts_sec * 1000000 +
+                        (int64_t)(nanoseconds ? r.ts_frac / 1000 : r.ts_frac);
+        handle_packet(a, ts_us, cursor(in) + PCAP_RECORD_HEADER_BYTES, r.incl_len);
         in->off += size;
     }
     a->ignored_tail_bytes = available(in);
@@ -327,8 +301,8 @@ static void walk_pcapng(Input* in, CaptureFileAnalysis* a) {
         if (!need(in, 12))
             break;
         const uint8_t* b = cursor(in);
-        if (usbpcap_u32(b) == PCAPNG_SECTION_HEADER) {
-            uint32_t bom = usbpcap_u32(b + 8);
+        if (le32(b) == PCAPNG_SECTION_HEADER) {
+            uint32_t bom = le32(b + 8);
             if (bom != 0x1A2B3C4D && bom != 0x4D3C2B1A) {
                 stop_walk(in, a);
                 break;
@@ -379,7 +353,7 @@ void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a) {
     } else if (a->first_count < 4) {
         a->status = CAPTURE_FILE_NOT_PCAP;
     } else {
-        uint32_t magic = usbpcap_u32(cursor(&in));
+        uint32_t magic = le32(cursor(&in));
         if (magic == 0xA1B2C3D4 || magic == 0xD4C3B2A1)
             walk_pcap(&in, a, magic == 0xD4C3B2A1, false);
         else if (magic == 0xA1B23C4D || magic == 0x4D3CB2A1)
@@ -406,8 +380,7 @@ static int by_reports_descending(const void* x, const void* y) {
     return a < b ? -1 : (a > b);  // stable: first seen first
 }
 
-static void append_endpoints(const CaptureFileAnalysis* a, wchar_t* out, size_t cap,
-                             size_t* used) {
+static void append_endpoints(const CaptureFileAnalysis* a, WideText* out) {
     const EndpointTally* order[ENDPOINT_SLOTS];
     int n = 0;
     for (int i = 0; i < a->endpoint_count; i++) {
@@ -415,49 +388,46 @@ static void append_endpoints(const CaptureFileAnalysis* a, wchar_t* out, size_t 
             order[n++] = &a->endpoints[i];
     }
     qsort(order, (size_t)n, sizeof order[0], by_reports_descending);
-    wide_appendf(out, cap, used, L"\nInterrupt-IN endpoints (bus.device.endpoint):\n");
+    wide_text_appendf(out, L"\nInterrupt-IN endpoints (bus.device.endpoint):\n");
     if (n == 0)
-        wide_appendf(out, cap, used, L"  (none)\n");
+        wide_text_appendf(out, L"  (none)\n");
     for (int i = 0; i < n && i < ENDPOINT_REPORT_LINES; i++) {
         const EndpointTally* e = order[i];
         double avg = e->valid_gaps ? 1000000.0 / (e->gap_sum_us / (double)e->valid_gaps) : 0;
         double lowest = e->max_gap_us > 0 ? 1000000.0 / e->max_gap_us : 0;
-        wide_appendf(out, cap, used, L"  %u.%u.0x%02X  reports=%llu  avg=%7.1f Hz  lowest=%7.1f Hz",
+        wide_text_appendf(out, L"  %u.%u.0x%02X  reports=%llu  avg=%7.1f Hz  lowest=%7.1f Hz",
                     (unsigned)e->bus, (unsigned)e->device, (unsigned)e->endpoint,
                     (unsigned long long)e->reports, avg, lowest);
         if (e->binterval >= 0)
-            wide_appendf(out, cap, used, L"  bInterval=%d\n", e->binterval);
+            wide_text_appendf(out, L"  bInterval=%d\n", e->binterval);
         else
-            wide_appendf(out, cap, used, L"  bInterval not seen\n");
+            wide_text_appendf(out, L"  bInterval not seen\n");
     }
 }
 
-size_t format_capture_file_report(const CaptureFileAnalysis* a, const wchar_t* file_name,
-                                  wchar_t* out, size_t cap) {
-    size_t used = 0;
-    out[0] = 0;
-    wide_appendf(out, cap, &used, L"File: %ls\n", file_name);
+void format_capture_file_report(const CaptureFileAnalysis* a, const wchar_t* file_name,
+                                WideText* out) {
+    wide_text_appendf(out, L"File: %ls\n", file_name);
     wchar_t window[32];
     swprintf(window, 32, L"%.1f秒", (double)(a->last_ts_us - a->first_ts_us) / 1e6);
     wchar_t report[CAPTURE_REPORT_UNITS];
     format_capture_report_window(&a->tally, window, report);
-    wide_appendf(out, cap, &used, L"%ls", report);
-    append_endpoints(a, out, cap, &used);
+    wide_text_appendf(out, L"%ls", report);
+    append_endpoints(a, out);
     if (a->ignored_tail_bytes)
-        wide_appendf(out, cap, &used,
+        wide_text_appendf(out,
                     L"\nIgnored %llu bytes at the end of the file (incomplete last record).\n",
                     (unsigned long long)a->ignored_tail_bytes);
-    return used;
 }
 
 void format_capture_file_error(const CaptureFileAnalysis* a, const wchar_t* file_name,
-                               wchar_t* out, size_t cap) {
+                               WideText* out) {
     switch (a->status) {
     case CAPTURE_FILE_READ_ERROR:
-        swprintf(out, cap, L"Error: cannot read %ls.\n", file_name);
+        wide_text_appendf(out, L"Error: cannot read %ls.\n", file_name);
         break;
     case CAPTURE_FILE_EMPTY_FILE:
-        swprintf(out, cap, L"Error: %ls is empty.\n", file_name);
+        wide_text_appendf(out, L"Error: %ls is empty.\n", file_name);
         break;
     case CAPTURE_FILE_NOT_PCAP: {
         wchar_t hex[16] = L"";
@@ -465,22 +435,53 @@ void format_capture_file_error(const CaptureFileAnalysis* a, const wchar_t* file
         for (int i = 0; i < a->first_count; i++)
             used += (size_t)swprintf(hex + used, 16 - used, i ? L" %02X" : L"%02X",
                                      (unsigned)a->first_bytes[i]);
-        swprintf(out, cap, L"Error: %ls is not a pcap or pcapng file (it starts with %ls).\n",
+        wide_text_appendf(out, L"Error: %ls is not a pcap or pcapng file (it starts with %ls).\n",
                  file_name, hex);
         break;
     }
     case CAPTURE_FILE_NO_USBPCAP:
-        swprintf(out, cap, L"Error: %ls has no USBPcap interface (link type 249).\n", file_name);
+        wide_text_appendf(out, L"Error: %ls has no USBPcap interface (link type 249).\n", file_name);
         break;
     case CAPTURE_FILE_NO_PACKETS:
         if (a->ignored_tail_bytes)
-            swprintf(out, cap, L"Error: %ls holds no complete USBPcap packet (%llu bytes ignored).\n",
+            wide_text_appendf(out, L"Error: %ls holds no complete USBPcap packet (%llu bytes ignored).\n",
                      file_name, (unsigned long long)a->ignored_tail_bytes);
         else
-            swprintf(out, cap, L"Error: %ls holds no USBPcap packets.\n", file_name);
+            wide_text_appendf(out, L"Error: %ls holds no USBPcap packets.\n", file_name);
         break;
     case CAPTURE_FILE_OK:
-        out[0] = 0;
         break;
     }
+}
+
+// --- Files ----------------------------------------------------------------------
+
+static size_t read_stdio(void* ctx, uint8_t* buf, size_t n) {
+    FILE* f = (FILE*)ctx;
+    size_t got = fread(buf, 1, n, f);
+    if (got == 0 && ferror(f))
+        return (size_t)-1;
+    return got;
+}
+
+static uint64_t stdio_size(FILE* f) {
+#ifdef _WIN32
+    if (_fseeki64(f, 0, SEEK_END) != 0)
+        return UINT64_MAX;
+    long long size = _ftelli64(f);
+    if (_fseeki64(f, 0, SEEK_SET) != 0 || size < 0)
+        return UINT64_MAX;
+#else
+    if (fseeko(f, 0, SEEK_END) != 0)
+        return UINT64_MAX;
+    off_t size = ftello(f);
+    if (fseeko(f, 0, SEEK_SET) != 0 || size < 0)
+        return UINT64_MAX;
+#endif
+    return (uint64_t)size;
+}
+
+CaptureSource capture_source_of_file(FILE* f) {
+    CaptureSource src = {read_stdio, f, stdio_size(f), 0};
+    return src;
 }

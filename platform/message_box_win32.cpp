@@ -1,5 +1,5 @@
 // The real message box.
-#include "gui/message_box.h"
+#include "platform/message_box.h"
 
 int message_box(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
     return MessageBoxW(owner, text, caption, type);

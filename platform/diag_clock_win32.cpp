@@ -1,7 +1,7 @@
 // The real clock of the diagnostic: GetTickCount and Sleep.
 #include <windows.h>
 
-#include "capture/diag_clock.h"
+#include "platform/diag_clock.h"
 
 uint32_t diag_ticks(void) { return GetTickCount(); }
 void diag_sleep(uint32_t ms) { Sleep(ms); }

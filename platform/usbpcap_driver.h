@@ -1,6 +1,6 @@
 // The USBPcap capture driver, behind one thin layer: the service check, the
 // control devices \\.\USBPcapN (one per root hub), the two set-up requests and
-// one overlapped read per hub. Tests link a scripted fake in its place.
+// one overlapped read per hub. Tests link tests/fakes/fake_usbpcap_driver.cpp.
 #pragma once
 
 #include <stdint.h>
@@ -30,11 +30,17 @@ int usbpcap_list_hubs(int numbers[], int max, DWORD* error);
 // Read and write access, overlapped; INVALID_HANDLE_VALUE and *error on failure.
 HANDLE usbpcap_open_hub(const wchar_t* path, DWORD* error);
 BOOL usbpcap_control(HANDLE hub, DWORD code, const void* in, DWORD in_bytes, DWORD* error);
-BOOL usbpcap_read_init(UsbPcapRead* r);
+// Creates the read's event; FALSE with *error when it could not be created.
+BOOL usbpcap_read_init(UsbPcapRead* r, DWORD* error);
 void usbpcap_read_release(UsbPcapRead* r);
 // Starts a read into r->chunk; FALSE with *error when it could not be started.
 BOOL usbpcap_read_start(HANDLE hub, UsbPcapRead* r, DWORD* error);
-// Waits for one of the pending reads; its index, or -1 after timeout_ms.
+enum {
+    USBPCAP_WAIT_TIMEOUT = -1,
+    USBPCAP_WAIT_FAILED = -2,  // the wait itself failed; no read can be told apart
+};
+// Waits for one of the pending reads (null entries are skipped): its index,
+// USBPCAP_WAIT_TIMEOUT after timeout_ms, or USBPCAP_WAIT_FAILED.
 int usbpcap_wait(UsbPcapRead* const reads[], int count, DWORD timeout_ms);
 // The outcome of a read that completed; FALSE with *error when it failed.
 BOOL usbpcap_read_finish(HANDLE hub, UsbPcapRead* r, DWORD* bytes, DWORD* error);

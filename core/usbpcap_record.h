@@ -1,0 +1,89 @@
+// The one decoder of USBPcap capture records: the pcap record header, the
+// USBPcap packet header with its named fields, and the walk over the endpoint
+// descriptors inside a descriptor reply. The live tally, the per-endpoint tally
+// and both descriptor uses read records only through these functions.
+#pragma once
+
+#include <stdint.h>
+
+enum {
+    PCAP_GLOBAL_HEADER_BYTES = 24,
+    PCAP_RECORD_HEADER_BYTES = 16,
+
+    USBPCAP_MIN_HEADER = 12,   // a shorter headerLen is not a USBPcap header
+    USBPCAP_MAX_HEADER = 256,
+    USBPCAP_FULL_HEADER = 27,  // through dataLength: bus, device, endpoint and transfer are known
+
+    URB_FUNCTION_CONTROL_TRANSFER = 8,
+    URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER = 9,
+    URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE = 11,
+
+    USBPCAP_TRANSFER_ISOCHRONOUS = 0,
+    USBPCAP_TRANSFER_INTERRUPT = 1,
+    USBPCAP_TRANSFER_CONTROL = 2,
+    USBPCAP_TRANSFER_BULK = 3,
+
+    USB_DESCRIPTOR_CONFIGURATION = 2,
+    USB_DESCRIPTOR_ENDPOINT = 5,
+    USB_ENDPOINT_TYPE_MASK = 3,  // bmAttributes bits 0..1
+    USB_ENDPOINT_TYPE_INTERRUPT = 3,
+    USB_ENDPOINT_IN = 0x80,      // bit 7 of bEndpointAddress
+};
+
+// Little-endian fields, as USBPcap writes them.
+inline uint16_t le16(const uint8_t* p) { return (uint16_t)(p[0] | (p[1] << 8)); }
+inline uint32_t le32(const uint8_t* p) {
+    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
+}
+inline uint16_t be16(const uint8_t* p) { return (uint16_t)((p[0] << 8) | p[1]); }
+inline uint32_t be32(const uint8_t* p) {
+    return ((uint32_t)p[0] << 24) | ((uint32_t)p[1] << 16) | ((uint32_t)p[2] << 8) | p[3];
+}
+inline uint16_t rd16(const uint8_t* p, bool big) { return big ? be16(p) : le16(p); }
+inline uint32_t rd32(const uint8_t* p, bool big) { return big ? be32(p) : le32(p); }
+
+struct PcapRecordHeader {
+    uint32_t ts_sec;
+    uint32_t ts_frac;   // microseconds, or nanoseconds in a nanosecond file
+    uint32_t incl_len;  // bytes of packet data that follow the 16-byte header
+};
+
+PcapRecordHeader pcap_record_header(const uint8_t* p, bool big);
+
+enum UsbPcapDecodeResult {
+    USBPCAP_DECODED,
+    USBPCAP_TOO_SHORT,       // fewer than 2 bytes: not even headerLen
+    USBPCAP_BAD_HEADER_LEN,  // headerLen below 12, above 256, or beyond the packet
+};
+
+struct UsbPcapHeader {
+    uint16_t header_len;
+    bool has_function;      // the header reaches the function code
+    uint16_t function;      // URB_FUNCTION_*
+    bool has_info;          // the header reaches the info byte
+    bool from_device;       // info bit 0: the transfer goes to the host
+    bool has_address;       // a full header: the fields below are known
+    uint16_t bus;
+    uint16_t device;
+    uint8_t endpoint;       // bEndpointAddress, bit 7 = IN
+    uint8_t transfer;       // USBPCAP_TRANSFER_*
+    uint32_t data_length;
+    const uint8_t* payload; // what follows the header inside the packet
+    uint32_t payload_len;
+};
+
+// Decodes the packet data of one record (incl_len bytes); out is filled only
+// when the result is USBPCAP_DECODED.
+UsbPcapDecodeResult usbpcap_decode(const uint8_t* packet, uint32_t incl_len, UsbPcapHeader* out);
+
+struct EndpointDescriptor {
+    uint8_t address;
+    uint8_t attributes;
+    uint8_t binterval;
+};
+
+// Steps through a run of descriptors from *off (start at 0) to the next complete
+// endpoint descriptor. The walk ends at a descriptor length of 0 or 1 (it could
+// never advance) or where fewer than two bytes remain.
+bool next_endpoint_descriptor(const uint8_t* descriptors, uint64_t len, uint64_t* off,
+                              EndpointDescriptor* out);

@@ -1,0 +1,70 @@
+#!/bin/bash
+# The layers look down only: app > gui > capture > engine > devices > platform
+# > core. Fails on an include that points up this order or outside the layers,
+# on core/ including anything but core/ (or <windows.h>, except the per-record
+# lock header), and on a platform seam without its fake in tests/fakes/.
+# Usage: layers_test.sh SOURCE_ROOT, or layers_test.sh --self-test.
+set -u
+
+check_tree() {
+    local root=$1 bad=0 f layer inc target
+    declare -A rank=([core]=0 [platform]=1 [devices]=2 [engine]=3 [capture]=4 [gui]=5 [app]=6)
+    cd "$root" || return 2
+    while IFS= read -r f; do
+        layer=${f%%/*}
+        while IFS= read -r inc; do
+            if [[ $inc == \<* ]]; then
+                if [ "$layer" = core ] && [ "$inc" = "<windows.h>" ] && [ "$f" != core/stats_lock.h ]; then
+                    echo "$f: core/ must not include $inc"; bad=1
+                fi
+                continue
+            fi
+            inc=${inc//\"/}
+            target=${inc%%/*}
+            if [ -z "${rank[$target]+x}" ] || [ "$target" = "$inc" ]; then
+                echo "$f: includes \"$inc\", which is outside the layers"; bad=1
+            elif [ "$layer" = core ] && [ "$target" != core ]; then
+                echo "$f: core/ includes only core/, not \"$inc\""; bad=1
+            elif [ "${rank[$target]}" -gt "${rank[$layer]}" ]; then
+                echo "$f: \"$inc\" points up from $layer/ to $target/"; bad=1
+            fi
+        done < <(sed -n -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*([<"][^>"]+[>"]).*/\1/p' "$f")
+    done < <(find core platform devices engine capture gui app -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)
+    for f in platform/*_win32.cpp platform/*_std.cpp; do
+        [ -e "$f" ] || continue
+        inc=$(basename "$f" .cpp)
+        inc=${inc%_win32}
+        inc=${inc%_std}
+        if [ ! -e "tests/fakes/fake_$inc.cpp" ]; then
+            echo "$f: no tests/fakes/fake_$inc.cpp"; bad=1
+        fi
+    done
+    return $bad
+}
+
+self_test() {
+    local tmp
+    tmp=$(mktemp -d)
+    trap 'rm -rf "$tmp"' RETURN
+    mkdir -p "$tmp/core" "$tmp/engine" "$tmp/gui" "$tmp/platform" "$tmp/tests/fakes"
+    echo '#include "core/a.h"' >"$tmp/engine/e.cpp"
+    echo '#include "engine/e.h"' >"$tmp/gui/g.cpp"
+    touch "$tmp/platform/counter_win32.cpp" "$tmp/tests/fakes/fake_counter.cpp"
+    (check_tree "$tmp" >/dev/null) || { echo "self-test: a clean tree was refused"; return 1; }
+    for case in 'core/x.h:#include "platform/counter.h"' 'core/x.cpp:#include <windows.h>' \
+                'engine/x.cpp:#include "gui/panel.h"' 'devices/x.cpp:#include "tests/fakes/f.h"'; do
+        mkdir -p "$tmp/$(dirname "${case%%:*}")"
+        echo "${case#*:}" >"$tmp/${case%%:*}"
+        (check_tree "$tmp" >/dev/null) && { echo "self-test: missed ${case}"; return 1; }
+        rm "$tmp/${case%%:*}"
+    done
+    touch "$tmp/platform/heap_std.cpp"
+    (check_tree "$tmp" >/dev/null) && { echo "self-test: missed a seam without a fake"; return 1; }
+    echo "layers self-test passed"
+}
+
+if [ "${1:-}" = --self-test ]; then
+    self_test
+else
+    check_tree "${1:-$(dirname "$0")/..}" && echo "layers: every include looks down"
+fi
