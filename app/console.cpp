@@ -4,6 +4,8 @@
 
 #include <string.h>
 
+#include "app/text_out.h"
+
 #include "devices/mouse_registry.h"
 #include "devices/raw_registration.h"
 #include "engine/reception.h"
@@ -42,8 +44,7 @@ static void print_status_line(void) {
     char line[256];
     format_status_line(line, sizeof line, &r);
     FILE* out = console_stream();
-    fputs(line, out);
-    fflush(out);
+    write_utf8(out, line);
 }
 
 LRESULT CALLBACK console_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -112,8 +113,7 @@ int run_console(int device_index, double run_seconds) {
     FILE* out = console_stream();
     enumerate_mice();
     if (g_nri == 0) {
-        fputs("No mouse found via Raw Input.\n", out);
-        fflush(out);
+        write_utf8(out, "No mouse found via Raw Input.\n");
         return 1;
     }
     int slot = console_choose_slot(device_index);
@@ -121,19 +121,18 @@ int run_console(int device_index, double run_seconds) {
 
     char line[192];
     format_device_line(line, sizeof line, slot);
-    fputs(line, out);
-    fputs("Move the mouse to measure. Ctrl+C to quit.\n\n", out);
-    fflush(out);
+    write_utf8(out, line);
+    write_utf8(out, "Move the mouse to measure. Ctrl+C to quit.\n\n");
 
     HWND hwnd = create_hidden_window();
     if (!hwnd) {
-        fputs("Failed to create hidden window.\n", out);
-        fflush(out);
+        write_utf8(out, "Failed to create hidden window.\n");
         return 1;
     }
     if (!raw_registration_start(hwnd)) {
-        fprintf(out, "RegisterRawInputDevices failed (err %lu).\n", (unsigned long)GetLastError());
-        fflush(out);
+        snprintf(line, sizeof line, "RegisterRawInputDevices failed (err %lu).\n",
+                 (unsigned long)GetLastError());
+        write_utf8(out, line);
         destroy_hidden_window(hwnd);
         return 1;
     }
@@ -152,8 +151,7 @@ int run_console(int device_index, double run_seconds) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    fputs("\n", out);
-    fflush(out);
+    write_utf8(out, "\n");
     raw_registration_end();
     stats_set_measuring(false);
     SetConsoleCtrlHandler(console_ctrl, FALSE);

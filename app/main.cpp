@@ -5,5 +5,5 @@
 #include "app/startup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    return quorvin_main(GetCommandLineW());
+    return quorvin_main(GetCommandLineW(), PROGRAM_WINDOW);
 }

@@ -9,13 +9,47 @@
 #include "app/console.h"
 #include "app/pcap_mode.h"
 #include "app/text_out.h"
-#include "platform/counter.h"
 #include "core/heap.h"
+#include "core/version.h"
 #include "engine/reception.h"
 #include "gui/main_window.h"
+#include "platform/counter.h"
+#include "platform/message_box.h"
+
+static const wchar_t kVersionLine[] = L"Quorvin " QUORVIN_VERSION_WIDE;
+
+#define USAGE_HEAD(EXE)                                                                   \
+    L"Quorvin " QUORVIN_VERSION_WIDE L" - mouse polling-rate tester\n\n"                      \
+    L"Usage: " EXE L" [OPTION]\n"
+#define USAGE_OPTIONS                                                                     \
+    L"  -c, --console [INDEX [SECONDS]]  measure mouse INDEX (0 = all mice) until Ctrl+C"      \
+    L" or for SECONDS\n"                                                                  \
+    L"  --pcap FILE                      analyse a saved USBPcap capture (pcap or pcapng)\n" \
+    L"  --help, -h, /?                   show this help\n"                                  \
+    L"  --version                        show the version\n"
+
+static const wchar_t kWindowUsage[] =
+    USAGE_HEAD(L"quorvin.exe")
+    L"  (no option)                      open the window\n"
+    USAGE_OPTIONS
+    L"\nExample: quorvin.exe -c 0 10   measures all mice for 10 seconds.\n"
+    L"In a terminal, use quorvin-cli.exe: it prints there and the shell waits for it.\n";
+static const wchar_t kCliUsage[] =
+    USAGE_HEAD(L"quorvin-cli.exe")
+    USAGE_OPTIONS
+    L"\nExample: quorvin-cli.exe -c 0 10   measures all mice for 10 seconds.\n"
+    L"quorvin.exe (without options) opens the window.\n";
+
+const wchar_t* usage_text(LaunchProgram program) {
+    return program == PROGRAM_CLI ? kCliUsage : kWindowUsage;
+}
 
 static bool is_console_switch(const wchar_t* arg) {
     return wcscmp(arg, L"--console") == 0 || wcscmp(arg, L"-c") == 0;
+}
+
+static bool is_help_switch(const wchar_t* arg) {
+    return wcscmp(arg, L"--help") == 0 || wcscmp(arg, L"-h") == 0 || wcscmp(arg, L"/?") == 0;
 }
 
 // A positive number of seconds, read like strtod (trailing text ignored);
@@ -28,52 +62,92 @@ static double parse_run_seconds(const wchar_t* arg) {
     return v;
 }
 
-void parse_launch(int argc, wchar_t** argv, LaunchRequest* out) {
-    out->mode = LAUNCH_WINDOW;
+void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram program) {
+    // A console program that opened the window would leave its console behind.
+    out->mode = program == PROGRAM_CLI ? LAUNCH_HELP : LAUNCH_WINDOW;
     out->device_index = -1;
     out->run_seconds = 0;
     out->pcap_path = NULL;
+    out->unknown = NULL;
     if (!argv || argc < 2)
         return;
-    if (wcscmp(argv[1], L"--pcap") == 0) {
+    const wchar_t* first = argv[1];
+    if (is_help_switch(first)) {
+        out->mode = LAUNCH_HELP;
+    } else if (wcscmp(first, L"--version") == 0) {
+        out->mode = LAUNCH_VERSION;
+    } else if (wcscmp(first, L"--pcap") == 0) {
         out->mode = LAUNCH_PCAP;
         out->pcap_path = argc > 2 ? argv[2] : NULL;
-        return;
+    } else if (is_console_switch(first)) {
+        out->mode = LAUNCH_CONSOLE;
+        if (argc > 2)
+            out->device_index = _wtoi(argv[2]);
+        if (argc > 3)
+            out->run_seconds = parse_run_seconds(argv[3]);
+    } else if (program == PROGRAM_CLI) {
+        out->mode = LAUNCH_UNKNOWN;
+        out->unknown = first;
     }
-    if (!is_console_switch(argv[1]))
-        return;
-    out->mode = LAUNCH_CONSOLE;
-    if (argc > 2)
-        out->device_index = _wtoi(argv[2]);
-    if (argc > 3)
-        out->run_seconds = parse_run_seconds(argv[3]);
+    // quorvin.exe: any other first argument starts the window.
 }
 
-static int run_front_end(const LaunchRequest* req) {
-    if (req->mode == LAUNCH_PCAP) {
-        prepare_console_output();
+// Help and version: on standard output from quorvin-cli.exe, in a box from
+// quorvin.exe, which has no terminal to print to.
+static int show_text(LaunchProgram program, const wchar_t* text) {
+    if (program == PROGRAM_CLI) {
+        print_wide_utf8(stdout, text);
+        return 0;
+    }
+    message_box(NULL, text, QUORVIN_SHORT_NAME, MB_ICONINFORMATION);
+    return 0;
+}
+
+static int run_front_end(const LaunchRequest* req, LaunchProgram program) {
+    switch (req->mode) {
+    case LAUNCH_HELP:
+        return show_text(program, usage_text(program));
+    case LAUNCH_VERSION: {
+        wchar_t line[64];
+        swprintf(line, 64, program == PROGRAM_CLI ? L"%ls\n" : L"%ls", kVersionLine);
+        return show_text(program, line);
+    }
+    case LAUNCH_UNKNOWN: {
+        wchar_t line[600];
+        swprintf(line, 600, L"Error: unknown option %.500ls\n\n", req->unknown);
+        print_wide_utf8(stdout, line);
+        print_wide_utf8(stdout, usage_text(program));
+        return 1;
+    }
+    case LAUNCH_PCAP:
         if (!req->pcap_path) {
             print_wide_utf8(stdout, L"Error: --pcap needs the name of a capture file.\n");
             return 1;
         }
         return run_pcap(req->pcap_path, stdout);
-    }
-    if (req->mode == LAUNCH_CONSOLE) {
-        prepare_console_output();
+    case LAUNCH_CONSOLE:
         return run_console(req->device_index, req->run_seconds);
+    case LAUNCH_WINDOW:
+        break;
     }
     return run_main_window();
 }
 
-int quorvin_main(const wchar_t* command_line) {
+int quorvin_main(const wchar_t* command_line, LaunchProgram program) {
     g_qpc_freq = (double)counter_frequency();
     stats_init_locks();
 
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(command_line, &argc);
     LaunchRequest req;
-    parse_launch(argc, argv, &req);
-    int result = run_front_end(&req);
+    parse_launch(argc, argv, &req, program);
+    bool prints = req.mode != LAUNCH_WINDOW &&
+                  !(program == PROGRAM_WINDOW && (req.mode == LAUNCH_HELP || req.mode == LAUNCH_VERSION));
+    if (prints)
+        prepare_console_output();
+    int result = run_front_end(&req, program);
+    if (prints)
+        restore_console_output();
     if (argv)
         LocalFree(argv);
 

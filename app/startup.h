@@ -1,13 +1,22 @@
 // Program start: engine set-up, the choice of front end from the command line,
-// and teardown around it.
+// and teardown around it. Both executables start here; they differ only in the
+// subsystem they are built for and so in where their text goes.
 #pragma once
 
 #include <windows.h>
 
+enum LaunchProgram {
+    PROGRAM_WINDOW,  // quorvin.exe: GUI subsystem, the window by default
+    PROGRAM_CLI,     // quorvin-cli.exe: console subsystem, runs in the terminal
+};
+
 enum LaunchMode {
     LAUNCH_WINDOW,
     LAUNCH_CONSOLE,
-    LAUNCH_PCAP,  // --pcap FILE: analyse a saved capture
+    LAUNCH_PCAP,     // --pcap FILE: analyse a saved capture
+    LAUNCH_HELP,     // --help, -h, /? (and quorvin-cli.exe without arguments)
+    LAUNCH_VERSION,  // --version
+    LAUNCH_UNKNOWN,  // quorvin-cli.exe only: an argument it does not know
 };
 
 struct LaunchRequest {
@@ -15,10 +24,16 @@ struct LaunchRequest {
     int device_index;    // console: -1 when not given
     double run_seconds;  // console: 0 = until Ctrl+C
     const wchar_t* pcap_path;  // --pcap: the file, null when missing
+    const wchar_t* unknown;    // LAUNCH_UNKNOWN: the argument
 };
 
-// argv as split by CommandLineToArgvW; argv null (the split failed) means the window.
-void parse_launch(int argc, wchar_t** argv, LaunchRequest* out);
+// argv as split by CommandLineToArgvW; argv null (the split failed) means the
+// program's default: the window, or quorvin-cli.exe's usage.
+void parse_launch(int argc, wchar_t** argv, LaunchRequest* out,
+                  LaunchProgram program = PROGRAM_WINDOW);
+
+// The usage text of the given program, one line per mode and option.
+const wchar_t* usage_text(LaunchProgram program);
 
 // The whole program for the given command line; returns the exit code.
-int quorvin_main(const wchar_t* command_line);
+int quorvin_main(const wchar_t* command_line, LaunchProgram program);

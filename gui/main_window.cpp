@@ -4,6 +4,7 @@
 #include "gui/main_window.h"
 
 #include "capture/usbpcap_diag.h"
+#include "core/version.h"
 #include "devices/mouse_registry.h"
 #include "devices/raw_registration.h"
 #include "engine/reception.h"
@@ -22,7 +23,7 @@ static const DWORD kChooserStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROP
 static const WPARAM kChooserSelectionChanged = MAKEWPARAM(ID_DEVICE_CHOOSER, CBN_SELCHANGE);
 
 const wchar_t g_help_text[] =
-    L"Quorvin v9  —  使用说明\n"
+    QUORVIN_SHORT_NAME L"  —  使用说明\n"
     L"\n"
     L"1. 测量原理\n"
     L"   通过 Windows Raw Input 接收每个鼠标 HID 报告，收到瞬间用高精度计时器(QPC)打时间戳。\n"
@@ -130,7 +131,7 @@ static LRESULT on_command(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         RunUsbPcapDiag(hwnd);
         return 0;
     case ID_ABOUT:
-        message_box(hwnd, g_help_text, L"关于 — Quorvin v9", MB_ICONINFORMATION);
+        message_box(hwnd, g_help_text, L"关于 — " QUORVIN_SHORT_NAME, MB_ICONINFORMATION);
         return 0;
     }
     return 0;
@@ -223,17 +224,23 @@ LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
 
 HWND create_main_window(void) {
     HINSTANCE instance = GetModuleHandleW(NULL);
-    WNDCLASSW wc;
+    WNDCLASSEXW wc;
     ZeroMemory(&wc, sizeof wc);
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = gui_wndproc;
     wc.hInstance = instance;
     wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
     wc.lpszClassName = L"Quorvin";
-    if (!RegisterClassW(&wc)) {
+    // The program's own icon, resource 1 (absent in test programs).
+    wc.hIcon = (HICON)LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE);
+    wc.hIconSm = (HICON)LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0);
+    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
+    if (!RegisterClassExW(&wc)) {
         message_box(NULL, L"窗口类注册失败。", L"错误", MB_OK);
         return NULL;
     }
-    g_hWnd = CreateWindowExW(0, L"Quorvin", L"Quorvin v9 (Raw Input)",
+    g_hWnd = CreateWindowExW(0, L"Quorvin", QUORVIN_SHORT_NAME L" (Raw Input)",
                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                              780, 520, NULL, NULL, instance, NULL);
     if (!g_hWnd)

@@ -1,0 +1,71 @@
+#!/bin/bash
+# End-to-end test of quorvin-cli.exe as a terminal user meets it under Wine:
+# help, version, an unknown option, --pcap into a pipe, a timed console run,
+# exit codes, and Ctrl+C typed into a pseudo-terminal during a measurement.
+# Usage: e2e_cli.sh QUORVIN_CLI_EXE WINEPREFIX CAPTURES_DIR ARTIFACT_DIR VERSION
+set -u
+exe=$1
+prefix=$2
+captures=$3
+artifacts=$4
+version=$5
+source "$(dirname "$0")/e2e_common.sh"
+e2e_start_xvfb cli
+
+cli() { timeout 60 wine "$exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+
+case_name=help
+help=$(cli --help)
+rc=$?
+[ "$rc" -eq 0 ] || fail "exit code $rc"
+[ "$(head -n 1 <<<"$help")" = "Quorvin $version - mouse polling-rate tester" ] || fail "first line"
+for line in "Usage: quorvin-cli.exe [OPTION]" "  -c, --console [INDEX [SECONDS]]" "  --pcap FILE" \
+            "  --help, -h, /?" "  --version" "Example: quorvin-cli.exe -c 0 10"; do
+    grep -qF -- "$line" <<<"$help" || fail "no line '$line'"
+done
+for alias in -h /?; do
+    [ "$(cli "$alias")" = "$help" ] || fail "$alias differs from --help"
+done
+[ "$(cli)" = "$help" ] || fail "no argument does not print the usage"
+
+case_name=version
+[ "$(cli --version)" = "Quorvin $version" ] || fail "version line"
+
+case_name=unknown
+out=$(cli --xyz)
+rc=$?
+[ "$rc" -eq 1 ] || fail "exit code $rc"
+[ "$(head -n 1 <<<"$out")" = "Error: unknown option --xyz" ] || fail "error line"
+grep -qF "Usage: quorvin-cli.exe" <<<"$out" || fail "no usage after the error"
+
+case_name=pcap-pipe
+capture=$captures/ddc2022-logitech-unifying-enum.pcap
+if [ -f "$capture" ]; then
+    timeout 60 wine "$exe" --pcap "$capture" 2>/dev/null | head -n 3 | tr -d '\r' >"$artifacts/cli-head.txt"
+    [ "$(wc -l <"$artifacts/cli-head.txt")" -eq 3 ] || fail "head did not get three lines"
+    [ "$(head -n 1 "$artifacts/cli-head.txt")" = "File: $capture" ] || fail "first line through the pipe"
+else
+    echo "no shared captures at $captures: skipping the pipe"
+fi
+
+case_name=timed
+timeout 60 wine "$exe" -c 0 2 >"$artifacts/cli-timed.txt" 2>/dev/null
+rc=$?
+[ "$rc" -eq 0 ] || fail "exit code $rc"
+grep -q '^Device: 全部鼠标' "$artifacts/cli-timed.txt" || fail "no device line"
+tail -c 2 "$artifacts/cli-timed.txt" | od -An -c | grep -q '\\n' || fail "last line not closed"
+tr '\r' '\n' <"$artifacts/cli-timed.txt" | grep -q '^Avg=.*Time=[0-9.]*s$' || fail "no status line"
+
+case_name=ctrl-c
+start=$(date +%s)
+python3 "$e2e_here/pty_ctrl_c.py" 3 "$artifacts/cli-ctrl-c.txt" wine "$exe" -c 0
+rc=$?
+took=$(($(date +%s) - start))
+[ "$rc" -eq 0 ] || fail "exit code $rc after Ctrl+C"
+[ "$took" -lt 20 ] || fail "took $took s to end after Ctrl+C"
+# The last status line stands after the last carriage return, closed by a line break.
+last=$(tail -n 1 "$artifacts/cli-ctrl-c.txt" | tr '\r' '\n' | tail -n 1)
+[[ $last == Avg=*Count=0\ \ Time=*s ]] || fail "last line '$last'"
+tail -c 1 "$artifacts/cli-ctrl-c.txt" | od -An -c | grep -q '\\n' || fail "last line not closed"
+
+e2e_finish cli
