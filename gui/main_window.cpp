@@ -1,6 +1,7 @@
 // The main window procedure: each message is handed to a small function.
 // Measuring is started and stopped by adding and removing the Raw Input
 // registrations; hot-plug notices trigger one rescan 350 ms after the last.
+// Every size is written for 96 DPI and scaled to the monitor the window is on.
 #include "gui/main_window.h"
 
 #include "capture/usbpcap_diag.h"
@@ -8,6 +9,7 @@
 #include "devices/mouse_registry.h"
 #include "devices/raw_registration.h"
 #include "engine/reception.h"
+#include "platform/dpi.h"
 #include "platform/message_box.h"
 #include "gui/panel.h"
 
@@ -15,6 +17,26 @@ HWND g_hWnd;
 HWND g_hCombo;
 HWND g_hStart;
 int g_rescan_pending;
+UINT g_window_dpi = DPI_BASE;
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+// The row of controls at 96 DPI: x, y, width, height (the chooser's height
+// includes its drop-down list).
+struct ControlPlace {
+    int id;
+    int x, y, width, height;
+};
+static const ControlPlace kControlPlaces[] = {
+    {ID_DEVICE_CHOOSER, 12, 10, 330, 200}, {ID_START_STOP, 350, 8, 110, 26},
+    {ID_CLEAR_DATA, 468, 8, 100, 26},      {ID_CAPTURE_DIAG, 576, 8, 95, 26},
+    {ID_ABOUT, 679, 8, 90, 26},
+};
+static const int kWindowWidth = 780;
+static const int kWindowHeight = 520;
+static HFONT g_control_font;
 
 static const UINT kRepaintMs = 100;
 static const UINT kRescanQuietMs = 350;
@@ -68,21 +90,66 @@ static int chooser_selection(void) {
     return sel < 0 ? 0 : (int)sel;
 }
 
-static HWND create_button(HWND parent, const wchar_t* caption, int x, int width, int id) {
-    return CreateWindowExW(0, L"BUTTON", caption, kButtonStyle, x, 8, width, 26, parent,
+static const ControlPlace* place_of(int id) {
+    for (const ControlPlace& p : kControlPlaces) {
+        if (p.id == id)
+            return &p;
+    }
+    return &kControlPlaces[0];
+}
+
+static HWND create_control(HWND parent, const wchar_t* cls, const wchar_t* caption, DWORD style,
+                           int id) {
+    const ControlPlace* p = place_of(id);
+    const UINT dpi = g_window_dpi;
+    return CreateWindowExW(0, cls, caption, style, dpi_scale(p->x, dpi), dpi_scale(p->y, dpi),
+                           dpi_scale(p->width, dpi), dpi_scale(p->height, dpi), parent,
                            (HMENU)(INT_PTR)id, NULL, NULL);
 }
 
+// The system's message font at the window's DPI (the metrics come at the
+// system's DPI).
+static HFONT create_control_font(UINT dpi) {
+    NONCLIENTMETRICSW m;
+    ZeroMemory(&m, sizeof m);
+    m.cbSize = sizeof m;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0))
+        return NULL;
+    m.lfMessageFont.lfHeight = MulDiv(m.lfMessageFont.lfHeight, (int)dpi, (int)dpi_of_system());
+    return CreateFontIndirectW(&m.lfMessageFont);
+}
+
+// Places the controls and gives them a font for the window's current DPI.
+static void apply_dpi(HWND hwnd) {
+    HFONT font = create_control_font(g_window_dpi);
+    const UINT dpi = g_window_dpi;
+    for (const ControlPlace& p : kControlPlaces) {
+        HWND control = GetDlgItem(hwnd, p.id);
+        if (!control)
+            continue;
+        MoveWindow(control, dpi_scale(p.x, dpi), dpi_scale(p.y, dpi), dpi_scale(p.width, dpi),
+                   dpi_scale(p.height, dpi), TRUE);
+        if (font)
+            SendMessageW(control, WM_SETFONT, (WPARAM)font, TRUE);
+    }
+    if (font) {
+        if (g_control_font)
+            DeleteObject(g_control_font);
+        g_control_font = font;
+    }
+}
+
 static LRESULT on_create(HWND hwnd) {
-    g_hCombo = CreateWindowExW(0, L"COMBOBOX", NULL, kChooserStyle, 12, 10, 330, 200, hwnd,
-                               (HMENU)(INT_PTR)ID_DEVICE_CHOOSER, NULL, NULL);
+    g_window_dpi = dpi_of_window(hwnd);
+    g_hCombo = create_control(hwnd, L"COMBOBOX", NULL, kChooserStyle, ID_DEVICE_CHOOSER);
     fill_chooser();
     if (g_nri != 0)
         SendMessageW(g_hCombo, CB_SETCURSEL, 0, 0);  // no notification: display stays automatic
-    g_hStart = create_button(hwnd, L"开始测量", 350, 110, ID_START_STOP);
-    create_button(hwnd, L"清除数据", 468, 100, ID_CLEAR_DATA);
-    create_button(hwnd, L"USBPcap 诊断", 576, 95, ID_CAPTURE_DIAG);
-    create_button(hwnd, L"关于", 679, 90, ID_ABOUT);
+    g_hStart = create_control(hwnd, L"BUTTON", L"开始测量", kButtonStyle, ID_START_STOP);
+    create_control(hwnd, L"BUTTON", L"清除数据", kButtonStyle, ID_CLEAR_DATA);
+    create_control(hwnd, L"BUTTON", L"USBPcap 诊断", kButtonStyle, ID_CAPTURE_DIAG);
+    create_control(hwnd, L"BUTTON", L"关于", kButtonStyle, ID_ABOUT);
+    apply_dpi(hwnd);
     gui_create_bar_brushes();
     if (g_nri == 0)
         message_box(hwnd, L"未找到鼠标设备(Raw Input)。", L"提示", MB_OK);
@@ -177,12 +244,24 @@ static LRESULT on_paint(HWND hwnd) {
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    gui_draw(memory, width, height);
+    gui_draw(memory, width, height, g_window_dpi);
     BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
     EndPaint(hwnd, &ps);
+    return 0;
+}
+
+// The window moved to a monitor of another DPI: take the size Windows suggests
+// and lay the controls and the panel out again.
+static LRESULT on_dpi_changed(HWND hwnd, WPARAM wparam, LPARAM lparam) {
+    g_window_dpi = HIWORD(wparam);
+    const RECT* suggested = (const RECT*)lparam;
+    SetWindowPos(hwnd, NULL, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    apply_dpi(hwnd);
+    invalidate(hwnd);
     return 0;
 }
 
@@ -201,6 +280,8 @@ LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
         return on_destroy();
     case WM_SIZE:
         return 0;  // the next repaint tick lays the panel out for the new size
+    case WM_DPICHANGED:
+        return on_dpi_changed(hwnd, wparam, lparam);
     case WM_PAINT:
         return on_paint(hwnd);
     case WM_ERASEBKGND:
@@ -240,9 +321,11 @@ HWND create_main_window(void) {
         message_box(NULL, L"窗口类注册失败。", L"错误", MB_OK);
         return NULL;
     }
+    const UINT dpi = dpi_of_system();
     g_hWnd = CreateWindowExW(0, L"Quorvin", QUORVIN_SHORT_NAME L" (Raw Input)",
                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                             780, 520, NULL, NULL, instance, NULL);
+                             dpi_scale(kWindowWidth, dpi), dpi_scale(kWindowHeight, dpi), NULL,
+                             NULL, instance, NULL);
     if (!g_hWnd)
         message_box(NULL, L"窗口创建失败。", L"错误", MB_OK);
     return g_hWnd;

@@ -18,6 +18,7 @@ extern HWND g_hWnd;
 extern HWND g_hCombo;
 extern HWND g_hStart;
 extern int g_rescan_pending;
+extern UINT g_window_dpi;  // the DPI the window is laid out for
 
 extern const wchar_t g_help_text[];
 

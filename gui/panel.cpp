@@ -1,5 +1,7 @@
 // Paints the statistics panel for the record the display selection picks.
 // The record is copied under its lock; everything is drawn after releasing it.
+// Positions are written for 96 DPI and scaled to the window's DPI as drawn; at
+// 96 DPI the panel is exactly what it has always been.
 #include "gui/panel.h"
 
 #include <wchar.h>
@@ -7,6 +9,7 @@
 #include "core/panel_layout.h"
 #include "engine/reception.h"
 #include "platform/counter.h"
+#include "platform/dpi.h"
 
 const wchar_t* const g_bucket_label[STATS_BUCKETS] = {
     L"∞(>8K)", L"4K-8K", L"2K-4K", L"1K-2K", L"500-1K", L"250-500", L"125-250", L"≤125Hz",
@@ -25,9 +28,36 @@ void gui_create_bar_brushes(void) {
         g_barBrush[i] = CreateSolidBrush(g_bar_color[i]);
 }
 
+// The DPI of the panel being painted: every position goes through px().
+static UINT g_panel_dpi = DPI_BASE;
+
+static int px(int v) { return dpi_scale(v, g_panel_dpi); }
+
+// x in scaled pixels already; y at 96 DPI.
 static void draw_text(HDC dc, int x, int y, COLORREF color, const wchar_t* text) {
     SetTextColor(dc, color);
-    TextOutW(dc, x, y, text, (int)wcslen(text));
+    TextOutW(dc, x, px(y), text, (int)wcslen(text));
+}
+
+// The stock GUI font at 96 DPI; elsewhere the same face at the scaled height,
+// made once per DPI.
+static HGDIOBJ panel_font(UINT dpi) {
+    static HFONT scaled;
+    static UINT scaled_dpi;
+    HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
+    if (dpi == DPI_BASE)
+        return stock;
+    if (!scaled || scaled_dpi != dpi) {
+        if (scaled)
+            DeleteObject(scaled);
+        LOGFONTW lf;
+        GetObjectW(stock, sizeof lf, &lf);
+        lf.lfHeight = -dpi_scale(PANEL_FONT_PIXELS, dpi);
+        lf.lfWidth = 0;
+        scaled = CreateFontIndirectW(&lf);
+        scaled_dpi = dpi;
+    }
+    return scaled ? (HGDIOBJ)scaled : stock;
 }
 
 static void draw_status(HDC dc, int x, const StatsSnapshot* snap) {
@@ -72,6 +102,7 @@ static void draw_readings(HDC dc, int x, const StatsReadings* r) {
     draw_text(dc, x, 206, PANEL_READING_COLOR, line);
 }
 
+// width at 96 DPI; the geometry is laid out there and scaled as drawn.
 static void draw_histogram(HDC dc, int width, int shift, const uint64_t counts[STATS_BUCKETS]) {
     uint64_t most = 1;
     for (int i = 0; i < STATS_BUCKETS; i++) {
@@ -82,21 +113,23 @@ static void draw_histogram(HDC dc, int width, int shift, const uint64_t counts[S
     const int baseline = PANEL_BAR_BASELINE + shift;
     int left = g.x0;
     for (int i = 0; i < STATS_BUCKETS; i++, left += g.pitch) {
-        RECT bar = {left, baseline - histogram_bar_length(counts[i], most), left + g.bar_width,
-                    baseline};
+        RECT bar = {px(left), px(baseline) - px(histogram_bar_length(counts[i], most)),
+                    px(left) + px(g.bar_width), px(baseline)};
         FillRect(dc, &bar, g_barBrush[i]);
-        draw_text(dc, left, baseline + 4, PANEL_TITLE_COLOR, g_bucket_label[i]);
+        draw_text(dc, px(left), baseline + 4, PANEL_TITLE_COLOR, g_bucket_label[i]);
     }
 }
 
-void gui_draw(HDC dc, int width, int height) {
+void gui_draw(HDC dc, int width, int height, UINT dpi) {
     RECT all = {0, 0, width, height};
     FillRect(dc, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
-    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    g_panel_dpi = dpi ? dpi : DPI_BASE;
+    SelectObject(dc, panel_font(g_panel_dpi));
     SetBkColor(dc, 0);
     SetBkMode(dc, OPAQUE);
 
-    const int x = panel_column_x(width);
+    const int logical_width = MulDiv(width, (int)DPI_BASE, (int)g_panel_dpi);
+    const int x = px(panel_column_x(logical_width));
     StatsSnapshot snap;
     stats_take_snapshot(display_stats(), &snap);
     StatsReadings r;
@@ -115,5 +148,5 @@ void gui_draw(HDC dc, int width, int height) {
     draw_text(dc, x, 236 + shift, PANEL_TITLE_COLOR, L"间隔分布直方图");
     draw_text(dc, x, 258 + shift, PANEL_LEGEND_COLOR,
               L"绿/金=流畅  橙=尚可  红=明显卡顿  |  1K=竞技标准  2K=职业选手  >4K=精英");
-    draw_histogram(dc, width, shift, r.bucket_count);
+    draw_histogram(dc, logical_width, shift, r.bucket_count);
 }

@@ -23,7 +23,9 @@ enum : COLORREF {
 enum {
     PANEL_BAR_BASELINE = 417,  // 24 pixels lower with the coalesced line
     PANEL_COALESCED_SHIFT = 24,
+    PANEL_FONT_PIXELS = 11,  // the stock GUI font's height at 96 DPI
 };
 
 void gui_create_bar_brushes(void);
-void gui_draw(HDC dc, int width, int height);
+// Paints the whole client area of width x height pixels for a window at dpi.
+void gui_draw(HDC dc, int width, int height, UINT dpi);

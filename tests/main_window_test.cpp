@@ -263,6 +263,40 @@ TEST_F(MainWindowTest, ReportsQueuedWhileTheDiagnosticHeldTheThreadAreDropped) {
     EXPECT_DOUBLE_EQ(g_dev_stats[0].max_interval_us, 1000.0);
 }
 
+// Where a control sits inside the main window's client area.
+RECT client_rect_of(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(HWND_DESKTOP, g_hWnd, (POINT*)&r, 2);
+    return r;
+}
+
+TEST_F(MainWindowTest, ControlsFollowTheDpiAndADpiChangeTakesTheSuggestedRectangle) {
+    open(1);
+    RECT start = client_rect_of(g_hStart);
+    EXPECT_EQ(start.left, 350);
+    EXPECT_EQ(start.top, 8);
+    EXPECT_EQ(start.right - start.left, 110);
+    EXPECT_EQ(start.bottom - start.top, 26);
+
+    RECT suggested = {40, 30, 40 + 900, 30 + 600};  // within the test's 1024x768 screen
+    SendMessageW(g_hWnd, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144), (LPARAM)&suggested);
+    RECT now;
+    GetWindowRect(g_hWnd, &now);
+    EXPECT_EQ(now.left, 40);
+    EXPECT_EQ(now.right - now.left, 900);
+    EXPECT_EQ(now.bottom - now.top, 600);
+    EXPECT_EQ(g_window_dpi, 144u);
+    start = client_rect_of(g_hStart);
+    EXPECT_EQ(start.left, 525);
+    EXPECT_EQ(start.top, 12);
+    EXPECT_EQ(start.right - start.left, 165);
+    EXPECT_EQ(start.bottom - start.top, 39);
+    RECT about = client_rect_of(GetDlgItem(g_hWnd, ID_ABOUT));
+    EXPECT_EQ(about.left, 1019);  // 679 * 1.5, rounded half away from zero
+    EXPECT_EQ(about.right - about.left, 135);
+}
+
 TEST_F(MainWindowTest, ClosingWhileMeasuringRemovesTheRegistrationsThenQuits) {
     open(1);
     command(ID_START_STOP);

@@ -31,7 +31,7 @@ protected:
         }
         stats_set_measuring(false);
     }
-    void render(int width, int height = 520) {
+    void render(int width, int height = 520, UINT dpi = 96) {
         w = width;
         h = height;
         dc = CreateCompatibleDC(NULL);
@@ -44,7 +44,7 @@ protected:
         bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, (void**)&pixels, NULL, 0);
         ASSERT_NE(bitmap, nullptr);
         SelectObject(dc, bitmap);
-        gui_draw(dc, width, height);
+        gui_draw(dc, width, height, dpi);
         GdiFlush();
     }
     COLORREF pixel(int x, int y) const {
@@ -60,8 +60,14 @@ protected:
     }
     // Bar i spans x0 + i * pitch .. + bar_width - 1 and is heights[i] pixels tall.
     void expect_bars(int x0, int pitch, int bar_width, const int heights[8], int baseline) {
+        int lefts[8];
+        for (int i = 0; i < 8; i++)
+            lefts[i] = x0 + i * pitch;
+        expect_bars_at(lefts, bar_width, heights, baseline);
+    }
+    void expect_bars_at(const int lefts[8], int bar_width, const int heights[8], int baseline) {
         for (int i = 0; i < 8; i++) {
-            int left = x0 + i * pitch, right = left + bar_width - 1;
+            int left = lefts[i], right = left + bar_width - 1;
             for (int x : {left, right}) {
                 for (int y = baseline - heights[i]; y < baseline; y++)
                     ASSERT_EQ(pixel(x, y), g_bar_color[i]) << "bar " << i << " x " << x << " y " << y;
@@ -92,6 +98,29 @@ TEST_F(PanelDrawTest, BarsStandAtTheirComputedPlacesWithTheirColours) {
         DeleteObject(bitmap);
         dc = NULL;
     }
+}
+
+TEST_F(PanelDrawTest, At144DpiEverythingIsOneAndAHalfTimesAsLarge) {
+    uint64_t counts[8] = {0, 13, 0, 100, 1000, 500, 260, 1};
+    memcpy(g_dev_stats[0].bucket_count, counts, sizeof counts);
+    g_dev_stats[0].interval_count = 1874;
+    render(1170, 780, 144);  // the 780-pixel layout, 1.5 times
+    // 96-DPI edges 13, 108, ... 678 and heights 0, 1, 0, 13, 130, 65, 33, 0, each
+    // times 1.5 rounded half away from zero; the baseline 417 becomes 626.
+    const int lefts[8] = {20, 162, 305, 447, 590, 732, 875, 1017};
+    const int heights[8] = {0, 2, 0, 20, 195, 98, 50, 0};
+    expect_bars_at(lefts, 134, heights, 626);
+    // The status line (y 46 at 96 DPI) moves to y 69 and its text grows with it.
+    EXPECT_TRUE(band_has(69, 93, PANEL_STOPPED_COLOR));
+    EXPECT_FALSE(band_has(0, 69, PANEL_STOPPED_COLOR));
+    int rows = 0;
+    for (int y = 60; y < 100; y++)
+        for (int x = 0; x < w; x++)
+            if (pixel(x, y) == PANEL_STOPPED_COLOR) {
+                rows++;
+                break;
+            }
+    EXPECT_GE(rows, 12) << "the status text is no taller than at 96 DPI";
 }
 
 TEST_F(PanelDrawTest, EmptyHistogramFillsNoBar) {

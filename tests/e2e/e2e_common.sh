@@ -11,18 +11,21 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LANG=C
 wineserver -k 2>/dev/null
 
 e2e_pids=()
+e2e_restore=true  # a command that undoes what a test changed in the prefix
 e2e_cleanup() {
     wineserver -k 2>/dev/null
+    eval "$e2e_restore"
     local pid
     for pid in "${e2e_pids[@]}"; do kill "$pid" 2>/dev/null; done
 }
 trap e2e_cleanup EXIT
 
-# Starts a private Xvfb (-displayfd, so parallel runs never clash) and exports DISPLAY.
+# Starts a private Xvfb (-displayfd, so parallel runs never clash) and exports
+# DISPLAY. $2: the screen size, 1024x768 unless given.
 e2e_start_xvfb() {
     local display_file=$artifacts/$1-display
     rm -f "$display_file"
-    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$display_file" 2>/dev/null &
+    Xvfb -displayfd 5 -screen 0 "${2:-1024x768}x24" -nolisten tcp 5>"$display_file" 2>/dev/null &
     e2e_pids+=($!)
     for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
     [ -s "$display_file" ] || { echo "Xvfb did not start"; exit 1; }

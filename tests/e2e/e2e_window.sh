@@ -4,14 +4,28 @@
 # (kept in the artifact folder): measuring status, the 2000 us bucket as the
 # tallest bar at its computed place, clearing, the about box, the capture
 # diagnostic's failure box (no driver under Wine), and exit code 0 on close.
-# Usage: e2e_window.sh QUORVIN_EXE JIG WINEPREFIX ARTIFACT_DIR
+# With DPI (LogPixels in the prefix while the test runs) every position and
+# size is checked at DPI/96 times its 96-DPI value.
+# Usage: e2e_window.sh QUORVIN_EXE JIG WINEPREFIX ARTIFACT_DIR [DPI]
 set -u
 exe=$1
 jig=$2
 prefix=$3
 artifacts=$4
+dpi=${5:-96}
 source "$(dirname "$0")/e2e_common.sh"
-e2e_start_xvfb window
+tag=window
+[ "$dpi" -eq 96 ] || tag=window$dpi
+e2e_start_xvfb "$tag" 1600x1200
+if [ "$dpi" -ne 96 ]; then
+    desktop_key='HKCU\Control Panel\Desktop'
+    wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 ||
+        { echo "FAIL: cannot set LogPixels"; exit 1; }
+    e2e_restore="wine reg add '$desktop_key' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1; wineserver -k 2>/dev/null"
+fi
+
+# A 96-DPI length in pixels at this DPI, rounded as the program's MulDiv rounds.
+s() { echo $((($1 * dpi + 48) / 96)); }
 
 # Waits up to 20 s for a window whose title matches; prints its id.
 find_window() {
@@ -24,21 +38,21 @@ find_window() {
     return 1
 }
 
-# Clicks at client coordinates of the main window.
-click() { xdotool mousemove $((client_x + $1)) $((client_y + $2)) click 1; }
+# Clicks at 96-DPI client coordinates of the main window.
+click() { xdotool mousemove $((client_x + $(s $1))) $((client_y + $(s $2))) click 1; }
 
-shot() { import -window root "$artifacts/window-$1.png"; }
+shot() { import -window root "$artifacts/$tag-$1.png"; }
 
 # Pixel colour at client coordinates of a screenshot, as "R,G,B".
 pixel() {
-    convert "$artifacts/window-$1.png" -crop "1x1+$((client_x + $2))+$((client_y + $3))" \
+    convert "$artifacts/$tag-$1.png" -crop "1x1+$((client_x + $2))+$((client_y + $3))" \
         -depth 8 txt:- | sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/p' | head -n 1
 }
 
-# True when the given client band of a screenshot contains the colour "R,G,B".
+# True when the given client band (96-DPI rows) of a screenshot contains the colour "R,G,B".
 band_has() {
-    local name=$1 top=$2 bottom=$3 rgb=$4
-    convert "$artifacts/window-$name.png" \
+    local name=$1 top=$(s $2) bottom=$(s $3) rgb=$4
+    convert "$artifacts/$tag-$name.png" \
         -crop "$client_w"x$((bottom - top))+"$client_x"+$((client_y + top)) \
         -depth 8 -unique-colors txt:- | grep -q "($rgb)"
 }
@@ -60,6 +74,11 @@ client_x=$X client_y=$Y client_w=$WIDTH
 sleep 0.5
 shot opened
 band_has opened 46 62 "150,150,150" || fail "stopped status not grey"
+# The controls' row: buttons 26 high from y 8, the last one ending at x 769.
+[ "$(pixel opened "$(s 405)" "$(s 32)")" != "0,0,0" ] || fail "start button shorter than $(s 26) px"
+[ "$(pixel opened "$(s 405)" "$(s 37)")" = "0,0,0" ] || fail "start button taller than $(s 26) px"
+[ "$(pixel opened "$(s 766)" "$(s 21)")" != "0,0,0" ] || fail "about button narrower"
+[ "$client_w" -gt "$(s 769)" ] || fail "client width $client_w clips the about button"
 
 # Start, then move the pointer at 500 Hz: 2000 us intervals fall in bucket 5.
 click 405 21
@@ -69,8 +88,8 @@ sleep 0.5
 shot measuring
 band_has measuring 46 62 "80,220,120" || fail "measuring status not green"
 
-# Histogram geometry of the panel for this client width.
-w=$client_w
+# Histogram geometry of the panel, laid out for the client width at 96 DPI.
+w=$(((client_w * 96 + dpi / 2) / dpi))
 if [ "$w" -le 465 ]; then bar=50; total=442
 elif [ "$w" -le 953 ]; then bar=$(((w - 66) >> 3)); total=$((((w - 66) & ~7) + 42))
 else bar=110; total=922; fi
@@ -78,20 +97,22 @@ pitch=$((bar + 6))
 x0=$(((w - total) / 2))
 baseline=417
 band_has measuring 230 246 "190,165,120" && baseline=441  # the coalesced line is shown
-bar_x() { echo $((x0 + $1 * pitch + bar / 2)); }
+bar_x() { echo $(($(s $((x0 + $1 * pitch))) + $(s $bar) / 2)); }
+base=$(s $baseline)
+tallest=$(s 130)
 orange="240,145,50"
-[ "$(pixel measuring "$(bar_x 5)" $((baseline - 1)))" = "$orange" ] || fail "bucket 5 bar missing"
-[ "$(pixel measuring "$(bar_x 5)" $((baseline - 130)))" = "$orange" ] || fail "bucket 5 is not the tallest (130 px)"
-[ "$(pixel measuring "$(bar_x 5)" $((baseline - 131)))" = "0,0,0" ] || fail "bucket 5 taller than 130 px"
+[ "$(pixel measuring "$(bar_x 5)" $((base - 1)))" = "$orange" ] || fail "bucket 5 bar missing"
+[ "$(pixel measuring "$(bar_x 5)" $((base - tallest)))" = "$orange" ] || fail "bucket 5 is not the tallest ($tallest px)"
+[ "$(pixel measuring "$(bar_x 5)" $((base - tallest - 1)))" = "0,0,0" ] || fail "bucket 5 taller than $tallest px"
 for i in 0 1 2 3 4 6 7; do
-    [ "$(pixel measuring "$(bar_x $i)" $((baseline - 130)))" = "0,0,0" ] || fail "bucket $i as tall as bucket 5"
+    [ "$(pixel measuring "$(bar_x $i)" $((base - tallest)))" = "0,0,0" ] || fail "bucket $i as tall as bucket 5"
 done
 
 click 518 21  # 清除数据
 sleep 0.5
 shot cleared
 for i in 0 1 2 3 4 5 6 7; do
-    [ "$(pixel cleared "$(bar_x $i)" 416)" = "0,0,0" ] || fail "bar $i still shown after clearing"
+    [ "$(pixel cleared "$(bar_x $i)" $(($(s 417) - 1)))" = "0,0,0" ] || fail "bar $i still shown after clearing"
 done
 
 click 724 21  # 关于
@@ -114,4 +135,4 @@ wait "$app_pid"
 rc=$?
 [ "$rc" -eq 0 ] || fail "exit code $rc after closing"
 
-e2e_finish window
+e2e_finish "$tag"
