@@ -15,14 +15,38 @@ namespace {
 
 HANDLE mouse_handle(int n) { return (HANDLE)(INT_PTR)(0x3000 + n); }
 
-LaunchRequest launch(std::initializer_list<const wchar_t*> args) {
+LaunchRequest launch(std::initializer_list<const wchar_t*> args,
+                     LaunchProgram program = PROGRAM_WINDOW) {
     std::vector<wchar_t*> argv;
     argv.push_back(const_cast<wchar_t*>(L"quorvin.exe"));
     for (const wchar_t* a : args)
         argv.push_back(const_cast<wchar_t*>(a));
     LaunchRequest req;
-    parse_launch((int)argv.size(), argv.data(), &req);
+    parse_launch((int)argv.size(), argv.data(), &req, program);
     return req;
+}
+
+TEST(LaunchTest, HelpVersionAndWhatEachProgramDoesWithTheUnknown) {
+    for (LaunchProgram p : {PROGRAM_WINDOW, PROGRAM_CLI}) {
+        for (const wchar_t* help : {L"--help", L"-h", L"/?"})
+            EXPECT_EQ(launch({help}, p).mode, LAUNCH_HELP);
+        EXPECT_EQ(launch({L"--version"}, p).mode, LAUNCH_VERSION);
+        EXPECT_EQ(launch({L"-c", L"1", L"5"}, p).mode, LAUNCH_CONSOLE);
+        EXPECT_EQ(launch({L"--pcap", L"f"}, p).mode, LAUNCH_PCAP);
+    }
+    // The window program opens the window for anything else; the console
+    // program prints its usage without arguments and refuses what it does not know.
+    EXPECT_EQ(launch({L"--xyz"}).mode, LAUNCH_WINDOW);
+    EXPECT_EQ(launch({}, PROGRAM_CLI).mode, LAUNCH_HELP);
+    LaunchRequest unknown = launch({L"--xyz", L"-c"}, PROGRAM_CLI);
+    EXPECT_EQ(unknown.mode, LAUNCH_UNKNOWN);
+    EXPECT_STREQ(unknown.unknown, L"--xyz");
+    EXPECT_EQ(launch({L"-H"}, PROGRAM_CLI).mode, LAUNCH_UNKNOWN);
+
+    std::wstring cli = usage_text(PROGRAM_CLI), window = usage_text(PROGRAM_WINDOW);
+    EXPECT_NE(cli.find(L"Usage: quorvin-cli.exe [OPTION]\n"), std::wstring::npos);
+    EXPECT_NE(window.find(L"Usage: quorvin.exe [OPTION]\n"), std::wstring::npos);
+    EXPECT_NE(window.find(L"  (no option)                      open the window\n"), std::wstring::npos);
 }
 
 TEST(LaunchTest, SwitchesAreExactAndOnlyFirst) {
