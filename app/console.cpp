@@ -38,6 +38,31 @@ void format_device_line(char* buf, size_t cap, int slot) {
     snprintf(buf, cap, "Device: %s\n", name);
 }
 
+void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,
+                             const ThrottleDecision* d) {
+    char cause[96];
+    format_throttle_cause(cause, sizeof cause, s, d);
+    snprintf(buf, cap,
+             "Warning: Windows limits background mouse input to about %.0f Hz (%s), and console "
+             "mode always listens in the background. For true rates use the window, or set the "
+             "DWORD RawMouseThrottleEnabled=0 under HKEY_CURRENT_USER\\Control Panel\\Mouse "
+             "and sign in again.\n",
+             throttle_rate_hz(d->duration_ms), cause);
+}
+
+void format_background_line(char* buf, size_t cap, const StatsReadings* r) {
+    int n = snprintf(buf, cap, "Background reports: %llu of %llu",
+                     (unsigned long long)r->background_count, (unsigned long long)r->arrival_count);
+    if (n < 0 || (size_t)n >= cap)
+        return;
+    if (r->throttle_signature)
+        snprintf(buf + n, cap - (size_t)n,
+                 " (throttled: Windows delivered them at whole multiples of %.0f ms)\n",
+                 g_throttle_period_us / 1000.0);
+    else
+        snprintf(buf + n, cap - (size_t)n, "\n");
+}
+
 static void print_status_line(void) {
     StatsReadings r;
     stats_read(display_stats(), &r);  // the lock is released before printing
@@ -50,7 +75,7 @@ static void print_status_line(void) {
 LRESULT CALLBACK console_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
     case WM_INPUT:
-        on_wm_input((HRAWINPUT)lparam);
+        on_wm_input((HRAWINPUT)lparam, wparam);
         DefWindowProcW(hwnd, msg, wparam, lparam);  // the system cleans up after it
         return 0;
     case WM_TIMER:
@@ -122,6 +147,12 @@ int run_console(int device_index, double run_seconds) {
     char line[192];
     format_device_line(line, sizeof line, slot);
     write_utf8(out, line);
+    reception_read_throttle();
+    if (g_throttle.applies) {
+        static char warning[512];
+        format_throttle_warning(warning, sizeof warning, &g_throttle_settings, &g_throttle);
+        write_utf8(out, warning);
+    }
     write_utf8(out, "Move the mouse to measure. Ctrl+C to quit.\n\n");
 
     HWND hwnd = create_hidden_window();
@@ -154,6 +185,10 @@ int run_console(int device_index, double run_seconds) {
     write_utf8(out, "\n");
     raw_registration_end();
     stats_set_measuring(false);
+    StatsReadings r;
+    stats_read(display_stats(), &r);
+    format_background_line(line, sizeof line, &r);
+    write_utf8(out, line);
     SetConsoleCtrlHandler(console_ctrl, FALSE);
     destroy_hidden_window(hwnd);
     return 0;

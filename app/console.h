@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "core/stats.h"
+#include "core/throttle.h"
 
 extern std::atomic<int32_t> g_console_run;
 // Where console mode prints; null means standard output. Tests point it at a file.
@@ -23,3 +24,8 @@ BOOL WINAPI console_ctrl(DWORD event_type);
 int format_status_line(char* buf, size_t cap, const StatsReadings* r);
 // "Device: <name>\n" with the slot's display name in UTF-8.
 void format_device_line(char* buf, size_t cap, int slot);
+// The line printed before measuring when Windows throttles background input.
+void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,
+                             const ThrottleDecision* d);
+// "Background reports: N of M\n", naming the throttle when its signature shows.
+void format_background_line(char* buf, size_t cap, const StatsReadings* r);

@@ -46,7 +46,7 @@ static double bench_on_wm_input(void) {
     double start = host_seconds();
     for (int i = 0; i < kReports; i++) {
         g_fake_counter_now += kTicksPer1000Hz;
-        on_wm_input(report);
+        on_wm_input(report, RIM_INPUTSINK);
     }
     double ns = (host_seconds() - start) * 1e9 / kReports;
     stats_set_measuring(false);

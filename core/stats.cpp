@@ -3,9 +3,12 @@
 // histogram and the one-second window of accepted intervals per record.
 #include "core/stats.h"
 
+#include <math.h>
+
 DeviceStats g_dev_stats[STATS_RECORDS];
 const double g_bucket_us[STATS_BUCKETS] = {125, 250, 500, 1000, 2000, 4000, 8000, 1e9};
 double g_qpc_freq;
+double g_throttle_period_us = 8000.0;
 
 static const double kUsPerSecond = 1000000.0;
 static const double kMsPerSecond = 1000.0;
@@ -15,6 +18,8 @@ static const double kShortestAcceptedUs = 100.0;
 // 1000 Hz bucket instead of lighting the next faster one.
 static const double kBucketTolerance = 1.15;
 static const double kWindowMs = 1000.0;
+static const double kPeriodToleranceUs = 500.0;
+static const uint32_t kSignatureMinIntervals = 10;
 
 void stats_init_locks(void) {
     for (int i = 0; i < STATS_RECORDS; i++)
@@ -57,6 +62,30 @@ static void update_window(DeviceStats* rec, int64_t t, double iv) {
     }
 }
 
+bool near_period_multiple(double iv, double period) {
+    if (!(period > 0))
+        return false;
+    double k = floor(iv / period + 0.5);
+    return k >= 1 && fabs(iv - k * period) <= kPeriodToleranceUs;
+}
+
+// One-second windows of accepted intervals for the throttle signature; a
+// closed window's counts stand until the next one closes.
+static void update_signature(DeviceStats* rec, int64_t t, double iv) {
+    if (rec->sig_start_ts == 0)
+        rec->sig_start_ts = t;
+    rec->sig_intervals++;
+    if (near_period_multiple(iv, g_throttle_period_us))
+        rec->sig_on_period++;
+    if (ticks_to(t - rec->sig_start_ts, kMsPerSecond) >= kWindowMs) {
+        rec->sig_closed_intervals = rec->sig_intervals;
+        rec->sig_closed_on_period = rec->sig_on_period;
+        rec->sig_start_ts = 0;
+        rec->sig_intervals = 0;
+        rec->sig_on_period = 0;
+    }
+}
+
 static void add_arrival(DeviceStats* rec, int64_t t) {
     if (rec->first_ts == 0) {
         rec->first_ts = t;
@@ -87,10 +116,14 @@ static void add_arrival(DeviceStats* rec, int64_t t) {
         rec->min_interval_us = iv;
     rec->bucket_count[stats_bucket_of(iv)]++;
     update_window(rec, t, iv);
+    update_signature(rec, t, iv);
 }
 
-void record_arrival(DeviceStats* rec, int64_t t) {
+void record_arrival(DeviceStats* rec, int64_t t, bool background) {
     stats_lock_enter(&rec->lock);
+    rec->arrival_count++;
+    rec->background_count += background;
+    rec->last_background = background;
     add_arrival(rec, t);
     stats_lock_leave(&rec->lock);
 }
@@ -110,6 +143,14 @@ static void clear_statistics(DeviceStats* rec) {
     rec->window_max_us = 0;
     rec->coalesced_count = 0;
     rec->pause_before_next = 0;
+    rec->arrival_count = 0;
+    rec->background_count = 0;
+    rec->last_background = 0;
+    rec->sig_start_ts = 0;
+    rec->sig_intervals = 0;
+    rec->sig_on_period = 0;
+    rec->sig_closed_intervals = 0;
+    rec->sig_closed_on_period = 0;
 }
 
 void stats_reset_all(void) {
@@ -139,6 +180,11 @@ void stats_take_snapshot(DeviceStats* rec, StatsSnapshot* out) {
     out->elapsed_ms = rec->elapsed_ms;
     out->window_max_us = rec->window_max_us;
     out->coalesced_count = rec->coalesced_count;
+    out->arrival_count = rec->arrival_count;
+    out->background_count = rec->background_count;
+    out->last_background = rec->last_background;
+    out->sig_closed_intervals = rec->sig_closed_intervals;
+    out->sig_closed_on_period = rec->sig_closed_on_period;
     stats_lock_leave(&rec->lock);
 }
 
@@ -158,6 +204,12 @@ void stats_derive_readings(const StatsSnapshot* s, StatsReadings* out) {
     out->coalesced_count = s->coalesced_count;
     for (int b = 0; b < STATS_BUCKETS; b++)
         out->bucket_count[b] = s->bucket_count[b];
+    out->arrival_count = s->arrival_count;
+    out->background_count = s->background_count;
+    out->last_background = s->last_background != 0;
+    out->throttle_signature = out->last_background &&
+                              s->sig_closed_intervals >= kSignatureMinIntervals &&
+                              s->sig_closed_on_period * 10 >= s->sig_closed_intervals * 9;
 }
 
 void stats_read(DeviceStats* rec, StatsReadings* out) {

@@ -28,6 +28,16 @@ struct DeviceStats {
     double window_max_us;
     uint64_t coalesced_count;
     int32_t pause_before_next;  // the next interval is a pause, whatever its length
+    uint64_t arrival_count;     // every report since reset
+    uint64_t background_count;  // reports that arrived while the listener was in the background
+    int32_t last_background;    // the latest report arrived in the background
+    // The throttle signature, over one-second windows of accepted intervals:
+    // how many lay near a whole multiple of the throttle period.
+    int64_t sig_start_ts;       // 0: no signature window open
+    uint32_t sig_intervals;
+    uint32_t sig_on_period;
+    uint32_t sig_closed_intervals;  // the last closed window's counts
+    uint32_t sig_closed_on_period;
 };
 
 // What a reader copies out of a record under its lock.
@@ -40,6 +50,11 @@ struct StatsSnapshot {
     double elapsed_ms;
     double window_max_us;
     uint64_t coalesced_count;
+    uint64_t arrival_count;
+    uint64_t background_count;
+    int32_t last_background;
+    uint32_t sig_closed_intervals;
+    uint32_t sig_closed_on_period;
 };
 
 // The figures shown to the user; each rate is 0 when its source is 0.
@@ -52,15 +67,27 @@ struct StatsReadings {
     double elapsed_s;
     uint64_t coalesced_count;
     uint64_t bucket_count[STATS_BUCKETS];
+    uint64_t arrival_count;     // every report, whatever became of its interval
+    uint64_t background_count;
+    bool last_background;       // the latest report arrived in the background
+    // At least 90 % of the last closed second's accepted intervals (10 or more)
+    // lay within 0.5 ms of a whole multiple of the throttle period, and the
+    // latest report arrived in the background: Windows is throttling it.
+    bool throttle_signature;
 };
 
 extern DeviceStats g_dev_stats[STATS_RECORDS];
 extern const double g_bucket_us[STATS_BUCKETS];
 extern double g_qpc_freq;
+// The background throttle's period in microseconds that the signature looks
+// for (8 ms unless the system says otherwise).
+extern double g_throttle_period_us;
 
 void stats_init_locks(void);
 void stats_delete_locks(void);
-void record_arrival(DeviceStats* rec, int64_t t);
+void record_arrival(DeviceStats* rec, int64_t t, bool background = false);
+// Whether an interval lies within 0.5 ms of a whole multiple (1 or more) of period_us.
+bool near_period_multiple(double interval_us, double period_us);
 void stats_reset_all(void);
 // Every record treats its next interval as a pause: the program was not
 // listening for a while, so that interval says nothing about the mouse.

@@ -5,10 +5,19 @@
 #include "core/heap.h"
 #include "platform/counter.h"
 #include "platform/rawinput.h"
+#include "platform/throttle_settings.h"
 
 void* g_ri_buf;
 UINT g_ri_cap;
 int g_display_dev = -1;
+ThrottleSettings g_throttle_settings;
+ThrottleDecision g_throttle = {false, THROTTLE_DEFAULT_MS};
+
+void reception_read_throttle(void) {
+    read_throttle_settings(&g_throttle_settings);
+    g_throttle = throttle_decide(&g_throttle_settings);
+    g_throttle_period_us = 1000.0 * g_throttle.duration_ms;
+}
 
 // Grows the report buffer to exactly size bytes; on failure the old block and
 // capacity stay, so only the current report is lost.
@@ -34,7 +43,7 @@ static int registry_slot_of(HANDLE device) {
     return 0;
 }
 
-void on_wm_input(HRAWINPUT report) {
+void on_wm_input(HRAWINPUT report, WPARAM input_code) {
     if (!stats_measuring())
         return;
     UINT size = 0;
@@ -50,12 +59,13 @@ void on_wm_input(HRAWINPUT report) {
         return;
 
     int64_t t = counter_read();
+    const bool background = GET_RAWINPUT_CODE_WPARAM(input_code) == RIM_INPUTSINK;
     int slot = registry_slot_of(header->hDevice);
     if (slot > 0)
         g_dev_last_active[slot] = t;
-    record_arrival(&g_dev_stats[0], t);
+    record_arrival(&g_dev_stats[0], t, background);
     if (slot > 0)
-        record_arrival(&g_dev_stats[slot], t);
+        record_arrival(&g_dev_stats[slot], t, background);
 }
 
 void reception_discard_queued(void) {

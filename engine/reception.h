@@ -6,13 +6,22 @@
 #include <windows.h>
 
 #include "core/stats.h"
+#include "core/throttle.h"
 #include "devices/mouse_registry.h"
 
 extern void* g_ri_buf;
 extern UINT g_ri_cap;
 extern int g_display_dev;                          // slot, or negative for automatic
+// What decides the background throttle, as read when measuring last started.
+extern ThrottleSettings g_throttle_settings;
+extern ThrottleDecision g_throttle;
 
-void on_wm_input(HRAWINPUT report);
+// Reads the throttle settings and gives the statistics the period to look for.
+void reception_read_throttle(void);
+
+// input_code is WM_INPUT's wParam: RIM_INPUT when the listener was in the
+// foreground, RIM_INPUTSINK when it was in the background.
+void on_wm_input(HRAWINPUT report, WPARAM input_code);
 // Drops the mouse reports waiting in this thread's queue after it was held
 // elsewhere, and makes the next interval of every record a pause.
 void reception_discard_queued(void);

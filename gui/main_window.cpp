@@ -74,6 +74,8 @@ const wchar_t g_help_text[] =
     L"\n"
     L"5. 使用要点\n"
     L"   • 测量时请移动鼠标(电竞鼠会持续发心跳包)。\n"
+    L"   • Windows 11 把后台窗口的鼠标输入限速到约 125Hz(每 8ms 一次)：测量时请让本窗口留在前台。\n"
+    L"   • 后台测量需在 HKEY_CURRENT_USER\\Control Panel\\Mouse 设 DWORD RawMouseThrottleEnabled=0，注销后重新登录。\n"
     L"   • 拔插鼠标后程序会自动重新识别。\n"
     L"   • 支持所有 HID 鼠标，无需装驱动/管理员。\n"
     L"   • USBPcap 诊断(可选，需驱动+管理员)：https://github.com/desowin/usbpcap/releases\n";
@@ -166,6 +168,7 @@ static LRESULT start_measuring(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam
         message_box(hwnd, L"注册 Raw Input 失败。", L"错误", MB_OK);
         return DefWindowProcW(hwnd, msg, wparam, lparam);
     }
+    reception_read_throttle();
     stats_reset_all();
     stats_set_measuring(true);
     SetWindowTextW(g_hStart, L"停止测量");
@@ -289,7 +292,7 @@ LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
     case WM_INPUT_DEVICE_CHANGE:
         return on_device_change(hwnd);
     case WM_INPUT:
-        on_wm_input((HRAWINPUT)lparam);
+        on_wm_input((HRAWINPUT)lparam, wparam);
         DefWindowProcW(hwnd, msg, wparam, lparam);  // the system cleans up after it
         return 0;
     case WM_COMMAND:

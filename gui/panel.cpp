@@ -60,12 +60,21 @@ static HGDIOBJ panel_font(UINT dpi) {
     return scaled ? (HGDIOBJ)scaled : stock;
 }
 
-static void draw_status(HDC dc, int x, const StatsSnapshot* snap) {
-    wchar_t text[64];
+// Reports that arrive in the background may be throttled by Windows: the
+// status says so in the warning colour until foreground reports come again.
+static void draw_status(HDC dc, int x, const StatsSnapshot* snap, const StatsReadings* r) {
+    wchar_t text[96];
     COLORREF color = PANEL_MEASURING_COLOR;
     if (!stats_measuring()) {
         color = PANEL_STOPPED_COLOR;
         wcscpy(text, L"○ 已停止");
+    } else if (r->last_background && r->arrival_count > 0) {
+        color = PANEL_WARNING_COLOR;
+        if (g_throttle.applies || r->throttle_signature)
+            swprintf(text, 96, L"● 测量中（后台接收，Windows 限速约 %.0f Hz）",
+                     throttle_rate_hz(g_throttle.duration_ms));
+        else
+            wcscpy(text, L"● 测量中（后台接收）");
     } else if (snap->interval_count == 0) {
         wcscpy(text, L"● 测量中 — 请移动鼠标");
     } else {
@@ -135,7 +144,7 @@ void gui_draw(HDC dc, int width, int height, UINT dpi) {
     StatsReadings r;
     stats_derive_readings(&snap, &r);
 
-    draw_status(dc, x, &snap);
+    draw_status(dc, x, &snap, &r);
     draw_active_device(dc, x);
     draw_readings(dc, x, &r);
     int shift = 0;

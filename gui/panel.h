@@ -18,6 +18,7 @@ enum : COLORREF {
     PANEL_COALESCED_COLOR = 0x78a5be,
     PANEL_TITLE_COLOR = 0xc8c8c8,
     PANEL_LEGEND_COLOR = 0x8caa8c,
+    PANEL_WARNING_COLOR = 0x00a5ff,  // amber: figures that Windows may be limiting
 };
 
 enum {

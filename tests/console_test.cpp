@@ -9,6 +9,7 @@
 #include "engine/reception.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/fakes/fake_rawinput.h"
+#include "tests/fakes/fake_throttle_settings.h"
 #include "tests/support/read_all.h"
 
 namespace {
@@ -119,6 +120,7 @@ protected:
     void SetUp() override {
         fake_rawinput_reset();
         fake_heap_reset();
+        fake_throttle_reset();
         g_console_run = 1;
         g_display_dev = -1;
         out = tmpfile();
@@ -182,7 +184,7 @@ TEST_F(RunConsoleTest, TimedRunEndsLikeCtrlC) {
     std::string text = output();
     const std::string last_line =
         "\rAvg=     0.0 Hz  MinInst=     0.0 Hz  MaxInst=     0.0 Hz  CurMin=     0.0 Hz  "
-        "Count=0  Time=0.0s\n";
+        "Count=0  Time=0.0s\nBackground reports: 0 of 0\n";
     ASSERT_GE(text.size(), last_line.size());
     EXPECT_EQ(text.substr(text.size() - last_line.size()), last_line);
     EXPECT_FALSE(stats_measuring());
@@ -219,6 +221,59 @@ TEST_F(RunConsoleTest, EachRunTearsDownWhatItSetUpSoTheNextRunsInFull) {
         EXPECT_FALSE(PeekMessageW(&m, NULL, 0, 0, PM_NOREMOVE)) << "a message was left behind";
     }
     EXPECT_EQ(g_fake_ri.register_calls, 4);
+}
+
+TEST_F(RunConsoleTest, ThrottleWarningBeforeMeasuringAndBackgroundReportsAfterTheLastLine) {
+    two_mice();
+    g_fake_throttle.enabled = ThrottleValue{true, 1};
+    EXPECT_EQ(run_console(0, 0.05), 0);
+    std::string text = output();
+    EXPECT_NE(text.find(
+                  "Device: 全部鼠标 (2 只)\n"
+                  "Warning: Windows limits background mouse input to about 125 Hz "
+                  "(RawMouseThrottleEnabled=1, 8 ms), and console mode always listens in the "
+                  "background. For true rates use the window, or set the DWORD "
+                  "RawMouseThrottleEnabled=0 under HKEY_CURRENT_USER\\Control Panel\\Mouse and "
+                  "sign in again.\n"
+                  "Move the mouse to measure."),
+              std::string::npos)
+        << text;
+    const std::string end = "Time=0.0s\nBackground reports: 0 of 0\n";
+    ASSERT_GE(text.size(), end.size());
+    EXPECT_EQ(text.substr(text.size() - end.size()), end);
+
+    // Windows 11 without the value: on, shown as absent, with the system's period.
+    fake_throttle_reset();
+    g_fake_throttle.build = 22631;
+    g_fake_throttle.duration = ThrottleValue{true, 4};
+    run_console(0, 0.05);
+    EXPECT_NE(output().find("about 250 Hz (RawMouseThrottleEnabled=absent, 4 ms)"), std::string::npos);
+
+    // Turned off, or a build before the throttle: no warning.
+    for (uint32_t build : {22631u, 19045u}) {
+        fake_throttle_reset();
+        g_fake_throttle.build = build;
+        if (build == 22631)
+            g_fake_throttle.enabled = ThrottleValue{true, 0};
+        run_console(0, 0.05);
+        std::string all = output();
+        EXPECT_EQ(all.find("Warning:", all.rfind("Device:")), std::string::npos) << build;
+    }
+}
+
+TEST(ConsoleLinesTest, BackgroundLineNamesTheThrottleOnlyWhenItsSignatureShows) {
+    StatsReadings r = {};
+    r.background_count = 250;
+    r.arrival_count = 250;
+    char line[192];
+    format_background_line(line, sizeof line, &r);
+    EXPECT_STREQ(line, "Background reports: 250 of 250\n");
+    r.throttle_signature = true;
+    g_throttle_period_us = 8000;
+    format_background_line(line, sizeof line, &r);
+    EXPECT_STREQ(line,
+                 "Background reports: 250 of 250 (throttled: Windows delivered them at whole "
+                 "multiples of 8 ms)\n");
 }
 
 TEST_F(RunConsoleTest, RefusedRegistrationReportsTheErrorCode) {

@@ -147,6 +147,39 @@ TEST_F(PanelDrawTest, CoalescedLineMovesTheHistogramDown) {
     EXPECT_FALSE(band_has(0, h, PANEL_COALESCED_COLOR));
 }
 
+TEST_F(PanelDrawTest, BackgroundReportsTurnTheStatusAmberUntilForegroundOnesReturn) {
+    // Rightmost column of the status line in the warning colour; -1 when none.
+    auto amber_right = [this]() {
+        int right = -1;
+        for (int y = 46; y < 62; y++)
+            for (int x = 0; x < w; x++)
+                if (pixel(x, y) == PANEL_WARNING_COLOR && x > right)
+                    right = x;
+        return right;
+    };
+    stats_set_measuring(true);
+    g_throttle = ThrottleDecision{false, 8};
+    record_arrival(&g_dev_stats[0], 1000000, true);
+    render(780);
+    const int plain = amber_right();
+    EXPECT_GT(plain, 100) << "● 测量中（后台接收）";
+    EXPECT_FALSE(band_has(46, 62, PANEL_MEASURING_COLOR));
+
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    g_throttle = ThrottleDecision{true, 8};
+    render(780);
+    EXPECT_GT(amber_right(), plain + 80) << "● 测量中（后台接收，Windows 限速约 125 Hz）";
+
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    record_arrival(&g_dev_stats[0], 1010000, false);
+    render(780);
+    EXPECT_EQ(amber_right(), -1);
+    EXPECT_TRUE(band_has(46, 62, PANEL_MEASURING_COLOR));
+    g_throttle = ThrottleDecision{false, 8};
+}
+
 TEST_F(PanelDrawTest, StatusColourFollowsTheMeasuringSwitch) {
     render(780);
     EXPECT_TRUE(band_has(46, 62, PANEL_STOPPED_COLOR));

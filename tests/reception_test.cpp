@@ -46,9 +46,9 @@ protected:
         r->device = device;
         r->size = size;
     }
-    static void deliver(int index, int64_t at) {
+    static void deliver(int index, int64_t at, WPARAM code = RIM_INPUT) {
         g_fake_counter_now = at;
-        on_wm_input(fake_report_handle(index));
+        on_wm_input(fake_report_handle(index), code);
     }
 };
 
@@ -81,6 +81,27 @@ TEST_F(ReceptionTest, KnownMouseUpdatesAggregateThenItsSlotWithOneStamp) {
     EXPECT_EQ(g_dev_stats[3].interval_count, 1u);
     EXPECT_EQ(g_dev_stats[1].first_ts, 0);
     EXPECT_EQ(g_dev_stats[2].first_ts, 0);
+}
+
+TEST_F(ReceptionTest, BackgroundReportsAreCountedInBothRecordsAndNothingElseChanges) {
+    script_report(0, RIM_TYPEMOUSE, mouse_handle(3), kMouseReportSize);
+    deliver(0, 5000, RIM_INPUTSINK);
+    deliver(0, 15000, RIM_INPUT);
+    deliver(0, 25000, RIM_INPUTSINK);
+    for (int slot : {0, 3}) {
+        StatsReadings r;
+        stats_read(&g_dev_stats[slot], &r);
+        EXPECT_EQ(r.background_count, 2u) << slot;
+        EXPECT_EQ(r.arrival_count, 3u) << slot;
+        EXPECT_TRUE(r.last_background) << slot;
+        EXPECT_EQ(r.report_count, 2u) << slot;
+        EXPECT_DOUBLE_EQ(r.average_hz, 1000.0) << slot;
+    }
+    deliver(0, 35000, RIM_INPUT);
+    EXPECT_EQ(g_dev_stats[3].last_background, 0);
+    stats_reset_all();
+    EXPECT_EQ(g_dev_stats[3].background_count, 0u);
+    EXPECT_EQ(g_dev_stats[3].arrival_count, 0u);
 }
 
 TEST_F(ReceptionTest, UnknownOrNullDeviceCountsInTheAggregateOnly) {

@@ -43,12 +43,38 @@ run_case() {
     holds "$count >= $rate * $seconds * 0.9 && $count <= $rate * $seconds * 1.1" ||
         fail "Count $count not within 10 % of $((rate * seconds))"
     holds "$min <= $avg && $avg <= $max" || fail "MinInst $min / MaxInst $max do not bracket Avg $avg"
-    # The run ends like Ctrl+C: the last status line is closed by a line break.
-    tail -c 2 "$out" | od -An -c | grep -q '\\n' || fail "last status line not closed by a line break"
+    # The run ends like Ctrl+C: the last status line is closed by a line break,
+    # and its reports all came in the background (the hidden window never has
+    # the focus).
+    local reports
+    reports=$(tr -d '\r' <"$out" | sed -n -E 's/^Background reports: ([0-9]+) of ([0-9]+)$/\1 \2/p')
+    read -r background total <<<"$reports"
+    [ -n "$reports" ] && [ "$total" -gt 0 ] && [ "$background" -eq "$total" ] ||
+        fail "not every report in the background: '$reports'"
+    holds "$total >= $count" || fail "fewer reports ($total) than intervals ($count)"
+    tail -c 2 "$out" | od -An -c | grep -q '\\n' || fail "last line not closed by a line break"
 }
 
 run_case all-250 250 0 4 "全部鼠标"
 run_case all-500 500 0 4 "全部鼠标"
 run_case mouse1-500 500 1 3 "鼠标 VID_845E PID_0001"
+
+# The throttle warning follows RawMouseThrottleEnabled in the prefix (Wine says
+# Windows 7, so without the value there is no throttle and no warning).
+mouse_key='HKCU\Control Panel\Mouse'
+e2e_restore="wine reg delete '$mouse_key' /v RawMouseThrottleEnabled /f >/dev/null 2>&1; wineserver -k 2>/dev/null"
+warning='Warning: Windows limits background mouse input to about 125 Hz (RawMouseThrottleEnabled=1, 8 ms), and console mode always listens in the background.'
+for enabled in 1 0; do
+    case_name=throttle-$enabled
+    wine reg add "$mouse_key" /v RawMouseThrottleEnabled /t REG_DWORD /d "$enabled" /f >/dev/null 2>&1 ||
+        fail "cannot set RawMouseThrottleEnabled"
+    out=$artifacts/console-throttle-$enabled.txt
+    timeout 60 wine "$exe" -c 0 1 >"$out" 2>/dev/null || fail "exit code $?"
+    if [ "$enabled" -eq 1 ]; then
+        tr -d '\r' <"$out" | grep -qF "$warning" || fail "no throttle warning"
+    else
+        grep -q '^Warning' "$out" && fail "a warning although the throttle is off"
+    fi
+done
 
 e2e_finish console

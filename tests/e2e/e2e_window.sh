@@ -87,6 +87,8 @@ sleep 0.3
 sleep 0.5
 shot measuring
 band_has measuring 46 62 "80,220,120" || fail "measuring status not green"
+# In the foreground every report comes as RIM_INPUT: no background status.
+band_has measuring 46 62 "255,165,0" && fail "background status while in the foreground"
 
 # Histogram geometry of the panel, laid out for the client width at 96 DPI.
 w=$(((client_w * 96 + dpi / 2) / dpi))
