@@ -2,10 +2,12 @@
 // window and rewrites one English status line until Ctrl+C or the time limit.
 #include "app/console.h"
 
+#include <errno.h>
 #include <string.h>
 
 #include "app/text_out.h"
-
+#include "core/arrival_csv.h"
+#include "core/distribution.h"
 #include "devices/mouse_registry.h"
 #include "devices/raw_registration.h"
 #include "engine/reception.h"
@@ -29,13 +31,50 @@ int format_status_line(char* buf, size_t cap, const StatsReadings* r) {
                     r->elapsed_s);
 }
 
+static void device_name_utf8(int slot, char* name, size_t cap) {
+    memset(name, 0, cap);
+    if (!WideCharToMultiByte(CP_UTF8, 0, g_ri_devs[slot].name, -1, name, (int)cap, NULL, NULL))
+        name[0] = 0;
+    name[cap - 1] = 0;
+}
+
 void format_device_line(char* buf, size_t cap, int slot) {
     char name[128];
-    memset(name, 0, sizeof name);
-    if (!WideCharToMultiByte(CP_UTF8, 0, g_ri_devs[slot].name, -1, name, sizeof name, NULL, NULL))
-        name[0] = 0;
-    name[sizeof name - 1] = 0;
+    device_name_utf8(slot, name, sizeof name);
     snprintf(buf, cap, "Device: %s\n", name);
+}
+
+void format_summary(char* buf, size_t cap, const char* name, double elapsed_s,
+                    const Distribution* d, const ArrivalLog* log, double freq) {
+    const double* p = d->pct_us;
+    size_t used = 0;
+    auto add = [&](const char* fmt, auto... args) {
+        if (used < cap) {
+            int n = snprintf(buf + used, cap - used, fmt, args...);
+            used += n > 0 ? (size_t)n : 0;
+        }
+    };
+    add("Summary: %s, %.1f s\n", name, elapsed_s);
+    add("Intervals (us): n=%llu mean=%.1f sd=%.1f min=%.1f max=%.1f\n", (unsigned long long)d->n,
+        d->mean_us, d->sd_us, d->min_us, d->max_us);
+    add("Percentiles (us): p0.1=%.1f p1=%.1f p50=%.1f p99=%.1f p99.9=%.1f\n", p[PCT_0_1], p[PCT_1],
+        p[PCT_50], p[PCT_99], p[PCT_99_9]);
+    // p1 of the rates is the rate at the 99th-percentile interval: the slow end.
+    add("Rates (Hz): median=%.2f p1=%.2f p99=%.2f\n", rate_at(p[PCT_50]), rate_at(p[PCT_99]),
+        rate_at(p[PCT_1]));
+    add("Stability: %.1f%% of intervals within 10%% of the median\n", d->stability_pct);
+    add("Coalesced: %llu  Pauses: %llu  Background: %llu\n", (unsigned long long)d->coalesced,
+        (unsigned long long)d->pauses, (unsigned long long)d->background);
+    uint64_t count = arrival_log_count(log);
+    if (arrival_log_wrapped(log) && count > 0 && freq > 0) {
+        double span = (double)(arrival_log_at(log, count - 1).t - arrival_log_at(log, 0).t) / freq;
+        add("Log: covers the last %.1f s; older reports were dropped to bound memory\n", span);
+    }
+    if (log->failed)
+        add("Log: out of memory after %llu reports; the summary and CSV cover those only\n",
+            (unsigned long long)count);
+    if (d->failed)
+        add("Log: no memory to sort the intervals; only the counts above hold\n");
 }
 
 void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,
@@ -64,6 +103,7 @@ void format_background_line(char* buf, size_t cap, const StatsReadings* r) {
 }
 
 static void print_status_line(void) {
+    reception_sample_clock();
     StatsReadings r;
     stats_read(display_stats(), &r);  // the lock is released before printing
     char line[256];
@@ -134,7 +174,42 @@ static void arm_time_limit(HWND hwnd, double run_seconds) {
     SetTimer(hwnd, kTimeLimitTimer, (UINT)ms, NULL);
 }
 
-int run_console(int device_index, double run_seconds) {
+// Created before measuring, so that a file that cannot be written costs no run.
+static FILE* open_csv(const wchar_t* path, FILE* out) {
+    FILE* f = _wfopen(path, L"wb");
+    if (!f) {
+        wchar_t line[600];
+        swprintf(line, 600, L"Error: cannot create %.500ls (%hs).\n", path, strerror(errno));
+        print_wide_utf8(out, line);
+    }
+    return f;
+}
+
+static int finish_csv(FILE* csv, const wchar_t* path, FILE* out) {
+    bool written = write_arrival_csv(csv, &g_arrival_log, g_qpc_freq, &g_clock_map);
+    if (fclose(csv) != 0)
+        written = false;
+    if (written)
+        return 0;
+    wchar_t line[600];
+    swprintf(line, 600, L"Error: writing %.500ls failed (%hs).\n", path, strerror(errno));
+    print_wide_utf8(out, line);
+    return 1;
+}
+
+static void print_summary(FILE* out, int slot) {
+    StatsReadings r;
+    stats_read(&g_dev_stats[slot], &r);
+    Distribution d;
+    log_distribution(&g_arrival_log, slot, g_qpc_freq, &d);
+    char name[128];
+    device_name_utf8(slot, name, sizeof name);
+    static char text[2048];
+    format_summary(text, sizeof text, name, r.elapsed_s, &d, &g_arrival_log, g_qpc_freq);
+    write_utf8(out, text);
+}
+
+int run_console(int device_index, double run_seconds, const wchar_t* csv_path) {
     FILE* out = console_stream();
     enumerate_mice();
     if (g_nri == 0) {
@@ -153,11 +228,16 @@ int run_console(int device_index, double run_seconds) {
         format_throttle_warning(warning, sizeof warning, &g_throttle_settings, &g_throttle);
         write_utf8(out, warning);
     }
+    FILE* csv = NULL;
+    if (csv_path && !(csv = open_csv(csv_path, out)))
+        return 1;
     write_utf8(out, "Move the mouse to measure. Ctrl+C to quit.\n\n");
 
     HWND hwnd = create_hidden_window();
     if (!hwnd) {
         write_utf8(out, "Failed to create hidden window.\n");
+        if (csv)
+            fclose(csv);
         return 1;
     }
     if (!raw_registration_start(hwnd)) {
@@ -165,11 +245,13 @@ int run_console(int device_index, double run_seconds) {
                  (unsigned long)GetLastError());
         write_utf8(out, line);
         destroy_hidden_window(hwnd);
+        if (csv)
+            fclose(csv);
         return 1;
     }
     g_console_run.store(1, std::memory_order_relaxed);
     SetConsoleCtrlHandler(console_ctrl, TRUE);
-    stats_reset_all();
+    reception_start_run();
     stats_set_measuring(true);
     SetTimer(hwnd, kStatusTimer, kStatusPeriodMs, NULL);
     arm_time_limit(hwnd, run_seconds);
@@ -185,11 +267,13 @@ int run_console(int device_index, double run_seconds) {
     write_utf8(out, "\n");
     raw_registration_end();
     stats_set_measuring(false);
+    reception_sample_clock();
     StatsReadings r;
     stats_read(display_stats(), &r);
     format_background_line(line, sizeof line, &r);
     write_utf8(out, line);
+    print_summary(out, slot);
     SetConsoleCtrlHandler(console_ctrl, FALSE);
     destroy_hidden_window(hwnd);
-    return 0;
+    return csv ? finish_csv(csv, csv_path, out) : 0;
 }

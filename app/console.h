@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <windows.h>
 
+#include "core/distribution.h"
 #include "core/stats.h"
 #include "core/throttle.h"
 
@@ -16,7 +17,9 @@ extern std::atomic<int32_t> g_console_run;
 extern FILE* g_console_out;
 
 // run_seconds > 0 ends the measurement by itself after that long, as Ctrl+C would.
-int run_console(int device_index, double run_seconds);
+// csv_path, when given, receives every logged report at the end (the file is
+// created before measuring; 1 when it cannot be).
+int run_console(int device_index, double run_seconds, const wchar_t* csv_path = NULL);
 LRESULT CALLBACK console_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 BOOL WINAPI console_ctrl(DWORD event_type);
 
@@ -29,3 +32,7 @@ void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,
                              const ThrottleDecision* d);
 // "Background reports: N of M\n", naming the throttle when its signature shows.
 void format_background_line(char* buf, size_t cap, const StatsReadings* r);
+// The end-of-run block: "Summary: ...", intervals, percentiles, rates,
+// stability and counts, then what the log covers when not the whole run.
+void format_summary(char* buf, size_t cap, const char* name, double elapsed_s,
+                    const Distribution* d, const ArrivalLog* log, double freq);

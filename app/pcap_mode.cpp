@@ -9,6 +9,7 @@
 
 #include "app/text_out.h"
 #include "core/capture_file.h"
+#include "core/usbpcap_record.h"
 
 // Prints text, or says that it could not be composed whole.
 static void print_text(FILE* out, const WideText* text) {
@@ -20,19 +21,61 @@ static void print_text(FILE* out, const WideText* text) {
         print_wide_utf8(out, text->data);
 }
 
-int run_pcap(const wchar_t* path, FILE* out) {
+// --csv: one line per interrupt-IN or bulk-IN completion with data, written
+// as the walk meets them.
+struct CompletionCsv {
+    FILE* f;
+    int64_t first_us;  // -1 until the first line
+    bool failed;
+};
+
+static void write_completion(void* ctx, const InCompletion* c) {
+    CompletionCsv* csv = (CompletionCsv*)ctx;
+    if (csv->failed)
+        return;
+    if (csv->first_us < 0)
+        csv->first_us = c->ts_us;
+    char interval[24] = "";
+    if (c->interval_us >= 0)
+        snprintf(interval, sizeof interval, "%lld", (long long)c->interval_us);
+    if (fprintf(csv->f, "%lld,%u,%u,0x%02X,%s,%s\n", (long long)(c->ts_us - csv->first_us),
+                (unsigned)c->bus, (unsigned)c->device, (unsigned)c->endpoint, interval,
+                c->transfer == USBPCAP_TRANSFER_BULK ? "bulk" : "interrupt") < 0)
+        csv->failed = true;
+}
+
+static int fail_line(FILE* out, const wchar_t* what, const wchar_t* path) {
+    WideText text = {};
+    wide_text_appendf(&text, L"Error: %ls %ls (%hs).\n", what, path, strerror(errno));
+    print_text(out, &text);
+    wide_text_free(&text);
+    return 1;
+}
+
+int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path) {
     WideText text = {};
     FILE* f = _wfopen(path, L"rb");
-    if (!f) {
-        wide_text_appendf(&text, L"Error: cannot open %ls (%hs).\n", path, strerror(errno));
-        print_text(out, &text);
-        wide_text_free(&text);
-        return 1;
+    if (!f)
+        return fail_line(out, L"cannot open", path);
+    CompletionCsv csv = {NULL, -1, false};
+    if (csv_path) {
+        csv.f = _wfopen(csv_path, L"wb");
+        if (!csv.f) {
+            fclose(f);
+            return fail_line(out, L"cannot create", csv_path);
+        }
+        fputs("t_us,bus,device,endpoint,interval_us,transfer\n", csv.f);
     }
     CaptureSource src = capture_source_of_file(f);
+    if (csv.f) {
+        src.on_completion = write_completion;
+        src.completion_ctx = &csv;
+    }
     CaptureFileAnalysis* a = (CaptureFileAnalysis*)malloc(sizeof *a);
     if (!a) {
         fclose(f);
+        if (csv.f)
+            fclose(csv.f);
         print_wide_utf8(out, L"Error: out of memory.\n");
         return 1;
     }
@@ -50,5 +93,7 @@ int run_pcap(const wchar_t* path, FILE* out) {
     if (text.failed)
         result = 1;
     wide_text_free(&text);
+    if (csv.f && (fclose(csv.f) != 0 || csv.failed))
+        return fail_line(out, L"writing failed:", csv_path);
     return result;
 }

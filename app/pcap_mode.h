@@ -4,4 +4,5 @@
 #include <stdio.h>
 
 // Prints the report (or one error line) to out; returns the exit code.
-int run_pcap(const wchar_t* path, FILE* out);
+// csv_path, when given, receives one line per IN completion with data.
+int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path = NULL);

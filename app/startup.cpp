@@ -25,6 +25,7 @@ static const wchar_t kVersionLine[] = L"Quorvin " QUORVIN_VERSION_WIDE;
     L"  -c, --console [INDEX [SECONDS]]  measure mouse INDEX (0 = all mice) until Ctrl+C"      \
     L" or for SECONDS\n"                                                                  \
     L"  --pcap FILE                      analyse a saved USBPcap capture (pcap or pcapng)\n" \
+    L"  --csv FILE                       after -c or --pcap: also write every report to FILE\n"   \
     L"  --help, -h, /?                   show this help\n"                                  \
     L"  --version                        show the version\n"
 
@@ -37,7 +38,8 @@ static const wchar_t kWindowUsage[] =
 static const wchar_t kCliUsage[] =
     USAGE_HEAD(L"quorvin-cli.exe")
     USAGE_OPTIONS
-    L"\nExample: quorvin-cli.exe -c 0 10   measures all mice for 10 seconds.\n"
+    L"\nExample: quorvin-cli.exe -c 0 10 --csv run.csv   measures all mice for 10 seconds\n"
+    L"         and writes every report to run.csv.\n"
     L"quorvin.exe (without options) opens the window.\n";
 
 const wchar_t* usage_text(LaunchProgram program) {
@@ -69,8 +71,21 @@ void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram pr
     out->run_seconds = 0;
     out->pcap_path = NULL;
     out->unknown = NULL;
+    out->csv_path = NULL;
+    out->csv_missing = false;
     if (!argv || argc < 2)
         return;
+    // "--csv FILE" may follow the mode's own arguments; the rest keep their places.
+    wchar_t* rest[4] = {NULL, NULL, NULL, NULL};
+    int kept = 0;
+    for (int i = 2; i < argc; i++) {
+        if (wcscmp(argv[i], L"--csv") == 0) {
+            out->csv_path = i + 1 < argc ? argv[++i] : NULL;
+            out->csv_missing = out->csv_path == NULL;
+        } else if (kept < 4) {
+            rest[kept++] = argv[i];
+        }
+    }
     const wchar_t* first = argv[1];
     if (is_help_switch(first)) {
         out->mode = LAUNCH_HELP;
@@ -78,13 +93,13 @@ void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram pr
         out->mode = LAUNCH_VERSION;
     } else if (wcscmp(first, L"--pcap") == 0) {
         out->mode = LAUNCH_PCAP;
-        out->pcap_path = argc > 2 ? argv[2] : NULL;
+        out->pcap_path = rest[0];
     } else if (is_console_switch(first)) {
         out->mode = LAUNCH_CONSOLE;
-        if (argc > 2)
-            out->device_index = _wtoi(argv[2]);
-        if (argc > 3)
-            out->run_seconds = parse_run_seconds(argv[3]);
+        if (rest[0])
+            out->device_index = _wtoi(rest[0]);
+        if (rest[1])
+            out->run_seconds = parse_run_seconds(rest[1]);
     } else if (program == PROGRAM_CLI) {
         out->mode = LAUNCH_UNKNOWN;
         out->unknown = first;
@@ -120,13 +135,18 @@ static int run_front_end(const LaunchRequest* req, LaunchProgram program) {
         return 1;
     }
     case LAUNCH_PCAP:
+    case LAUNCH_CONSOLE:
+        if (req->csv_missing) {
+            print_wide_utf8(stdout, L"Error: --csv needs the name of the file to write.\n");
+            return 1;
+        }
+        if (req->mode == LAUNCH_CONSOLE)
+            return run_console(req->device_index, req->run_seconds, req->csv_path);
         if (!req->pcap_path) {
             print_wide_utf8(stdout, L"Error: --pcap needs the name of a capture file.\n");
             return 1;
         }
-        return run_pcap(req->pcap_path, stdout);
-    case LAUNCH_CONSOLE:
-        return run_console(req->device_index, req->run_seconds);
+        return run_pcap(req->pcap_path, stdout, req->csv_path);
     case LAUNCH_WINDOW:
         break;
     }

@@ -25,6 +25,8 @@ struct LaunchRequest {
     double run_seconds;  // console: 0 = until Ctrl+C
     const wchar_t* pcap_path;  // --pcap: the file, null when missing
     const wchar_t* unknown;    // LAUNCH_UNKNOWN: the argument
+    const wchar_t* csv_path;   // console and --pcap: --csv FILE, null when absent
+    bool csv_missing;          // --csv came without a file name
 };
 
 // argv as split by CommandLineToArgvW; argv null (the split failed) means the

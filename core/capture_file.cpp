@@ -145,9 +145,30 @@ static inline EndpointTally* endpoint_slot(CaptureFileAnalysis* a, uint16_t bus,
     return find_or_add_endpoint(a, bus, device, endpoint);
 }
 
-static void endpoint_report(EndpointTally* e, int64_t ts_us) {
+static void keep_gap(EndpointTally* e, int64_t gap) {
+    if (gap < 100 || gap > 50000 || e->gaps_failed)
+        return;
+    if (e->gap_count == e->gap_capacity) {
+        uint64_t cap = e->gap_capacity ? e->gap_capacity * 2 : 1024;
+        double* grown = (double*)heap_realloc(e->gaps_us, (size_t)cap * sizeof(double));
+        if (!grown) {
+            e->gaps_failed = true;
+            return;
+        }
+        e->gaps_us = grown;
+        e->gap_capacity = cap;
+    }
+    e->gaps_us[e->gap_count++] = (double)gap;
+}
+
+// Returns the gap since the endpoint's previous completion, -1 for its first.
+static int64_t endpoint_report(EndpointTally* e, int64_t ts_us) {
     e->reports++;
+    int64_t gap = e->prev_ts_us == -1 ? -1 : ts_us - e->prev_ts_us;
+    if (gap >= 0)
+        keep_gap(e, gap);
     tally_gap(&e->prev_ts_us, ts_us, &e->valid_gaps, &e->gap_sum_us, &e->max_gap_us);
+    return gap;
 }
 
 // Endpoint descriptors inside a configuration descriptor that a device returned.
@@ -163,16 +184,26 @@ static void note_configuration(CaptureFileAnalysis* a, const UsbPcapHeader* h) {
     }
 }
 
-static void tally_endpoints(CaptureFileAnalysis* a, int64_t ts_us, const uint8_t* p,
-                            uint32_t incl_len) {
+static void tally_endpoints(CaptureFileAnalysis* a, const CaptureSource* src, int64_t ts_us,
+                            const uint8_t* p, uint32_t incl_len) {
     UsbPcapHeader h;
     if (usbpcap_decode(p, incl_len, &h) != USBPCAP_DECODED || !h.has_address)
         return;
-    if (h.transfer == USBPCAP_TRANSFER_INTERRUPT && (h.endpoint & USB_ENDPOINT_IN) &&
-        h.from_device && h.data_length > 0) {
+    if (h.function == URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER && h.from_device &&
+        h.transfer != USBPCAP_TRANSFER_INTERRUPT)
+        a->non_interrupt_in++;
+    const bool in_data = (h.endpoint & USB_ENDPOINT_IN) && h.from_device && h.data_length > 0;
+    if (in_data && (h.transfer == USBPCAP_TRANSFER_INTERRUPT || h.transfer == USBPCAP_TRANSFER_BULK)) {
         EndpointTally* e = endpoint_slot(a, h.bus, h.device, h.endpoint);
-        if (e)
-            endpoint_report(e, ts_us);
+        int64_t gap = -1;
+        if (e) {
+            e->transfer = h.transfer;
+            gap = endpoint_report(e, ts_us);
+        }
+        if (src->on_completion) {
+            InCompletion c = {ts_us, h.bus, h.device, h.endpoint, h.transfer, gap};
+            src->on_completion(src->completion_ctx, &c);
+        }
     } else if ((h.function == URB_FUNCTION_CONTROL_TRANSFER ||
                 h.function == URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE) &&
                h.from_device) {
@@ -180,14 +211,15 @@ static void tally_endpoints(CaptureFileAnalysis* a, int64_t ts_us, const uint8_t
     }
 }
 
-static void handle_packet(CaptureFileAnalysis* a, int64_t ts_us, const uint8_t* p, uint32_t len) {
+static void handle_packet(CaptureFileAnalysis* a, const CaptureSource* src, int64_t ts_us,
+                          const uint8_t* p, uint32_t len) {
     if (a->usbpcap_records == 0 || ts_us < a->first_ts_us)
         a->first_ts_us = ts_us;
     if (a->usbpcap_records == 0 || ts_us > a->last_ts_us)
         a->last_ts_us = ts_us;
     a->usbpcap_records++;
     tally_packet(&a->tally, ts_us, p, len);
-    tally_endpoints(a, ts_us, p, len);
+    tally_endpoints(a, src, ts_us, p, len);
 }
 
 // --- Classic pcap ---------------------------------------------------------------
@@ -216,7 +248,7 @@ static void walk_pcap(Input* in, CaptureFileAnalysis* a, bool big, bool nanoseco
             break;
         int64_t ts_us = (int64_t)r.ts_sec * 1000000 +
                         (int64_t)(nanoseconds ? r.ts_frac / 1000 : r.ts_frac);
-        handle_packet(a, ts_us, cursor(in) + PCAP_RECORD_HEADER_BYTES, r.incl_len);
+        handle_packet(a, in->src, ts_us, cursor(in) + PCAP_RECORD_HEADER_BYTES, r.incl_len);
         in->off += size;
     }
     a->ignored_tail_bytes = available(in);
@@ -277,7 +309,8 @@ static void pcapng_interface(PcapngSection* s, const uint8_t* block, uint32_t le
     s->interface_count++;
 }
 
-static void pcapng_packet(PcapngSection* s, CaptureFileAnalysis* a, const uint8_t* block,
+static void pcapng_packet(PcapngSection* s, CaptureFileAnalysis* a, const CaptureSource* src,
+                          const uint8_t* block,
                           uint32_t length) {
     if (length < 32)
         return;
@@ -290,7 +323,7 @@ static void pcapng_packet(PcapngSection* s, CaptureFileAnalysis* a, const uint8_
     const PcapngInterface* itf = &s->interfaces[interface_id];
     if (itf->link_type != kLinkTypeUsbPcap)
         return;
-    handle_packet(a, pcapng_to_us(ts, itf->tsresol), block + 28, captured);
+    handle_packet(a, src, pcapng_to_us(ts, itf->tsresol), block + 28, captured);
 }
 
 static void walk_pcapng(Input* in, CaptureFileAnalysis* a) {
@@ -323,7 +356,7 @@ static void walk_pcapng(Input* in, CaptureFileAnalysis* a) {
         if (type == PCAPNG_INTERFACE_DESCRIPTION && length >= 20)
             pcapng_interface(&section, b, length);
         else if (type == PCAPNG_ENHANCED_PACKET)
-            pcapng_packet(&section, a, b, length);
+            pcapng_packet(&section, a, in->src, b, length);
         in->off += length;
     }
     if (a->ignored_tail_bytes == 0)
@@ -333,6 +366,16 @@ static void walk_pcapng(Input* in, CaptureFileAnalysis* a) {
 }
 
 // --- Analysis -------------------------------------------------------------------
+
+static void finish_endpoints(CaptureFileAnalysis* a) {
+    for (int i = 0; i < a->endpoint_count; i++) {
+        EndpointTally* e = &a->endpoints[i];
+        distribution_of(e->gaps_us, e->gaps_failed ? 0 : e->gap_count, &e->gaps);
+        heap_free(e->gaps_us);
+        e->gaps_us = NULL;
+        e->gap_capacity = 0;
+    }
+}
 
 void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a) {
     memset(a, 0, sizeof *a);
@@ -368,6 +411,7 @@ void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a) {
             a->status = CAPTURE_FILE_NO_PACKETS;
     }
     gb_free(&in.buf);
+    finish_endpoints(a);
 }
 
 // --- Text -----------------------------------------------------------------------
@@ -388,7 +432,7 @@ static void append_endpoints(const CaptureFileAnalysis* a, WideText* out) {
             order[n++] = &a->endpoints[i];
     }
     qsort(order, (size_t)n, sizeof order[0], by_reports_descending);
-    wide_text_appendf(out, L"\nInterrupt-IN endpoints (bus.device.endpoint):\n");
+    wide_text_appendf(out, L"\nInterrupt-IN and bulk-IN endpoints (bus.device.endpoint):\n");
     if (n == 0)
         wide_text_appendf(out, L"  (none)\n");
     for (int i = 0; i < n && i < ENDPOINT_REPORT_LINES; i++) {
@@ -398,10 +442,16 @@ static void append_endpoints(const CaptureFileAnalysis* a, WideText* out) {
         wide_text_appendf(out, L"  %u.%u.0x%02X  reports=%llu  avg=%7.1f Hz  lowest=%7.1f Hz",
                     (unsigned)e->bus, (unsigned)e->device, (unsigned)e->endpoint,
                     (unsigned long long)e->reports, avg, lowest);
-        if (e->binterval >= 0)
-            wide_text_appendf(out, L"  bInterval=%d\n", e->binterval);
+        if (e->gaps_failed)
+            wide_text_appendf(out, L"  p50, p99, sd: no memory");
         else
-            wide_text_appendf(out, L"  bInterval not seen\n");
+            wide_text_appendf(out, L"  p50=%.1fus p99=%.1fus sd=%.1fus", e->gaps.pct_us[PCT_50],
+                              e->gaps.pct_us[PCT_99], e->gaps.sd_us);
+        if (e->binterval >= 0)
+            wide_text_appendf(out, L"  bInterval=%d", e->binterval);
+        else
+            wide_text_appendf(out, L"  bInterval not seen");
+        wide_text_appendf(out, e->transfer == USBPCAP_TRANSFER_BULK ? L"  bulk\n" : L"\n");
     }
 }
 
@@ -413,6 +463,12 @@ void format_capture_file_report(const CaptureFileAnalysis* a, const wchar_t* fil
     wchar_t report[CAPTURE_REPORT_UNITS];
     format_capture_report_window(&a->tally, window, report);
     wide_text_appendf(out, L"%ls", report);
+    if (a->non_interrupt_in)
+        wide_text_appendf(out,
+                          L"\nNote: the summary counts %llu bulk or isochronous transfers from "
+                          L"devices as interrupt-IN deliveries. They are not mouse reports; bulk "
+                          L"endpoints that carried data are marked bulk below.\n",
+                          (unsigned long long)a->non_interrupt_in);
     append_endpoints(a, out);
     if (a->ignored_tail_bytes)
         wide_text_appendf(out,
@@ -482,6 +538,6 @@ static uint64_t stdio_size(FILE* f) {
 }
 
 CaptureSource capture_source_of_file(FILE* f) {
-    CaptureSource src = {read_stdio, f, stdio_size(f), 0};
+    CaptureSource src = {read_stdio, f, stdio_size(f), 0, NULL, NULL};
     return src;
 }

@@ -9,6 +9,7 @@
 #include <stdio.h>
 
 #include "core/capture_stream.h"
+#include "core/distribution.h"
 #include "core/wide_text.h"
 
 enum CaptureFileStatus {
@@ -30,13 +31,33 @@ struct EndpointTally {
     uint16_t bus;
     uint16_t device;
     uint8_t endpoint;      // address, bit 7 = IN
-    uint64_t reports;      // interrupt-IN completions with data
+    uint8_t transfer;      // USBPCAP_TRANSFER_INTERRUPT or _BULK; 0 before the first report
+    uint64_t reports;      // IN completions with data
     int64_t prev_ts_us;    // -1: none yet
     uint64_t valid_gaps;   // gaps strictly between 100 and 50000 us
     double gap_sum_us;
     double max_gap_us;
     int binterval;         // -1: no endpoint descriptor seen
+    // Every accepted gap (100..50000 us), kept during the walk and turned into
+    // the distribution at its end.
+    double* gaps_us;
+    uint64_t gap_count;
+    uint64_t gap_capacity;
+    bool gaps_failed;      // no memory: the distribution is not shown
+    Distribution gaps;
 };
+
+// One interrupt-IN or bulk-IN completion with data, as the walk meets it.
+struct InCompletion {
+    int64_t ts_us;
+    uint16_t bus;
+    uint16_t device;
+    uint8_t endpoint;
+    uint8_t transfer;      // USBPCAP_TRANSFER_INTERRUPT or _BULK
+    int64_t interval_us;   // since the endpoint's previous completion; -1 for its first
+};
+
+typedef void (*InCompletionFn)(void* ctx, const InCompletion* c);
 
 struct CaptureFileAnalysis {
     CaptureFileStatus status;
@@ -47,6 +68,9 @@ struct CaptureFileAnalysis {
     int64_t first_ts_us;
     int64_t last_ts_us;
     uint64_t ignored_tail_bytes;  // an incomplete or impossible last record or block
+    // Completions the summary counts as interrupt-IN deliveries that are bulk
+    // (or isochronous) transfers: the summary's rule, told apart here.
+    uint64_t non_interrupt_in;
     EndpointTally endpoints[ENDPOINT_SLOTS];
     int endpoint_count;
     int last_endpoint;  // where the previous lookup ended
@@ -60,12 +84,15 @@ struct CaptureSource {
     void* ctx;
     uint64_t size;        // bytes in the file, or UINT64_MAX when unknown
     size_t chunk_bytes;   // bytes asked for per read; 0: 1 MiB
+    InCompletionFn on_completion;  // optional: called for every IN completion with data
+    void* completion_ctx;
 };
 
 // A source reading an open file from its current position (the start).
 CaptureSource capture_source_of_file(FILE* f);
 
 // a is large (the endpoint table): callers keep it static or on the heap.
+// Everything it allocates is given back before it returns.
 void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a);
 
 // The whole text printed by --pcap for a successful analysis: file line,

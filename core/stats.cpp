@@ -5,6 +5,8 @@
 
 #include <math.h>
 
+#include "core/arrival_log.h"
+
 DeviceStats g_dev_stats[STATS_RECORDS];
 const double g_bucket_us[STATS_BUCKETS] = {125, 250, 500, 1000, 2000, 4000, 8000, 1e9};
 double g_qpc_freq;
@@ -86,11 +88,11 @@ static void update_signature(DeviceStats* rec, int64_t t, double iv) {
     }
 }
 
-static void add_arrival(DeviceStats* rec, int64_t t) {
+static ArrivalClass add_arrival(DeviceStats* rec, int64_t t) {
     if (rec->first_ts == 0) {
         rec->first_ts = t;
         rec->last_ts = t;
-        return;
+        return ARRIVAL_FIRST;
     }
     double iv = ticks_to(t - rec->last_ts, kUsPerSecond);
     // Every report is the reference for the next interval and advances the
@@ -99,14 +101,14 @@ static void add_arrival(DeviceStats* rec, int64_t t) {
     rec->elapsed_ms = ticks_to(t - rec->first_ts, kMsPerSecond);
     if (rec->pause_before_next) {
         rec->pause_before_next = 0;
-        return;
+        return ARRIVAL_PAUSE;
     }
 
     if (!(iv <= kLongestAcceptedUs))  // a pause, or NaN from a zero frequency
-        return;
+        return ARRIVAL_PAUSE;
     if (!(iv >= kShortestAcceptedUs)) {
         rec->coalesced_count++;
-        return;
+        return ARRIVAL_COALESCED;
     }
     rec->interval_count++;
     rec->interval_sum_us += iv;
@@ -117,15 +119,17 @@ static void add_arrival(DeviceStats* rec, int64_t t) {
     rec->bucket_count[stats_bucket_of(iv)]++;
     update_window(rec, t, iv);
     update_signature(rec, t, iv);
+    return ARRIVAL_ACCEPTED;
 }
 
-void record_arrival(DeviceStats* rec, int64_t t, bool background) {
+ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background) {
     stats_lock_enter(&rec->lock);
     rec->arrival_count++;
     rec->background_count += background;
     rec->last_background = background;
-    add_arrival(rec, t);
+    ArrivalClass c = add_arrival(rec, t);
     stats_lock_leave(&rec->lock);
+    return c;
 }
 
 static void clear_statistics(DeviceStats* rec) {
@@ -154,6 +158,7 @@ static void clear_statistics(DeviceStats* rec) {
 }
 
 void stats_reset_all(void) {
+    arrival_log_clear(&g_arrival_log);
     for (int i = 0; i < STATS_RECORDS; i++) {
         stats_lock_enter(&g_dev_stats[i].lock);
         clear_statistics(&g_dev_stats[i]);

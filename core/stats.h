@@ -85,9 +85,18 @@ extern double g_throttle_period_us;
 
 void stats_init_locks(void);
 void stats_delete_locks(void);
-void record_arrival(DeviceStats* rec, int64_t t, bool background = false);
+// What became of a report's interval in its record.
+enum ArrivalClass {
+    ARRIVAL_FIRST,      // no interval: the first report since reset
+    ARRIVAL_ACCEPTED,   // 100..50000 us: counted in the figures
+    ARRIVAL_COALESCED,  // under 100 us: a delivery the system merged
+    ARRIVAL_PAUSE,      // over 50 ms, or after the program stopped listening
+};
+
+ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background = false);
 // Whether an interval lies within 0.5 ms of a whole multiple (1 or more) of period_us.
 bool near_period_multiple(double interval_us, double period_us);
+// Clears every record and empties the arrival log.
 void stats_reset_all(void);
 // Every record treats its next interval as a pause: the program was not
 // listening for a while, so that interval says nothing about the mouse.

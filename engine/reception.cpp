@@ -2,10 +2,12 @@
 // feeds the stamp to the all-mice record and to the sending mouse's record.
 #include "engine/reception.h"
 
+#include "core/arrival_log.h"
 #include "core/heap.h"
 #include "platform/counter.h"
 #include "platform/rawinput.h"
 #include "platform/throttle_settings.h"
+#include "platform/utc_clock.h"
 
 void* g_ri_buf;
 UINT g_ri_cap;
@@ -63,9 +65,23 @@ void on_wm_input(HRAWINPUT report, WPARAM input_code) {
     int slot = registry_slot_of(header->hDevice);
     if (slot > 0)
         g_dev_last_active[slot] = t;
-    record_arrival(&g_dev_stats[0], t, background);
+    ArrivalClass cls = record_arrival(&g_dev_stats[0], t, background);
+    arrival_log_append(&g_arrival_log, t, slot, background, cls);
     if (slot > 0)
         record_arrival(&g_dev_stats[slot], t, background);
+}
+
+void reception_sample_clock(void) {
+    int64_t before = counter_read();
+    int64_t utc = utc_now_us();
+    int64_t after = counter_read();
+    clock_map_add(&g_clock_map, before + (after - before) / 2, utc);
+}
+
+void reception_start_run(void) {
+    stats_reset_all();
+    clock_map_clear(&g_clock_map, g_qpc_freq);
+    reception_sample_clock();
 }
 
 void reception_discard_queued(void) {

@@ -5,6 +5,7 @@
 #include <stdint.h>
 #include <windows.h>
 
+#include "core/clock_map.h"
 #include "core/stats.h"
 #include "core/throttle.h"
 #include "devices/mouse_registry.h"
@@ -18,6 +19,12 @@ extern ThrottleDecision g_throttle;
 
 // Reads the throttle settings and gives the statistics the period to look for.
 void reception_read_throttle(void);
+
+// Starts a run afresh: every record, the arrival log and the clock map
+// cleared, and the clock map's first sample taken.
+void reception_start_run(void);
+// Pairs the counter with the precise UTC clock once more (status lines, end).
+void reception_sample_clock(void);
 
 // input_code is WM_INPUT's wParam: RIM_INPUT when the listener was in the
 // foreground, RIM_INPUTSINK when it was in the background.

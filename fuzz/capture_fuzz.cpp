@@ -54,7 +54,7 @@ static void fuzz_file(const uint8_t* data, size_t size, size_t chunk, bool size_
     static CaptureFileAnalysis analysis;
     WideText text = {};
     FuzzFile f = {data, size, 0, chunk};
-    CaptureSource src = {read_fuzz, &f, size_known ? size : UINT64_MAX, 64 + chunk};
+    CaptureSource src = {read_fuzz, &f, size_known ? size : UINT64_MAX, 64 + chunk, NULL, NULL};
     analyse_capture(&src, &analysis);
     if (analysis.status == CAPTURE_FILE_OK)
         format_capture_file_report(&analysis, L"fuzz", &text);

@@ -169,7 +169,7 @@ static LRESULT start_measuring(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam
         return DefWindowProcW(hwnd, msg, wparam, lparam);
     }
     reception_read_throttle();
-    stats_reset_all();
+    reception_start_run();
     stats_set_measuring(true);
     SetWindowTextW(g_hStart, L"停止测量");
     invalidate(hwnd);
@@ -194,7 +194,7 @@ static LRESULT on_command(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     case ID_START_STOP:
         return stats_measuring() ? stop_measuring(hwnd) : start_measuring(hwnd, msg, wparam, lparam);
     case ID_CLEAR_DATA:
-        stats_reset_all();
+        reception_start_run();
         invalidate(hwnd);
         return 0;
     case ID_CAPTURE_DIAG:

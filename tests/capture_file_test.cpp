@@ -36,7 +36,7 @@ std::unique_ptr<CaptureFileAnalysis> analyse(const Bytes& file, size_t chunk = 1
                                              bool size_known = true) {
     MemoryFile f = {&file, 0, chunk, 0};
     // Small reads exercise the buffer's compaction and growth.
-    CaptureSource src = {read_memory, &f, size_known ? file.size() : UINT64_MAX, 256};
+    CaptureSource src = {read_memory, &f, size_known ? file.size() : UINT64_MAX, 256, NULL, NULL};
     std::unique_ptr<CaptureFileAnalysis> a(new CaptureFileAnalysis);
     analyse_capture(&src, a.get());
     return a;
@@ -105,9 +105,9 @@ TEST(CaptureFileTest, ClassicPcapInEveryByteOrderAndResolution) {
         EXPECT_EQ(text.rfind(L"File: x.pcap\nUSBPcap 诊断结果 (USB 主机控制器层, 0.1秒)\n", 0), 0u)
             << v.magic;
         EXPECT_NE(text.find(L"  平均交付率   :  1000.0 Hz\n"), std::wstring::npos);
-        EXPECT_NE(text.find(L"\nInterrupt-IN endpoints (bus.device.endpoint):\n"
+        EXPECT_NE(text.find(L"\nInterrupt-IN and bulk-IN endpoints (bus.device.endpoint):\n"
                             L"  1.2.0x81  reports=50  avg= 1000.0 Hz  lowest= 1000.0 Hz"
-                            L"  bInterval=1\n"),
+                            L"  p50=1000.0us p99=1000.0us sd=0.0us  bInterval=1\n"),
                   std::wstring::npos)
             << text.c_str();
     }
@@ -172,9 +172,11 @@ TEST(CaptureFileTest, EndpointsAreSortedByReportsAndCappedAtSixteen) {
     size_t second = text.find(L"  1.19.0x81  reports=19");
     ASSERT_NE(first, std::wstring::npos);
     EXPECT_LT(first, second);
-    EXPECT_NE(text.find(L"reports=20  avg= 1000.0 Hz  lowest= 1000.0 Hz  bInterval=4\n"),
+    EXPECT_NE(text.find(L"reports=20  avg= 1000.0 Hz  lowest= 1000.0 Hz  p50=1000.0us p99=1000.0us "
+                        L"sd=0.0us  bInterval=4\n"),
               std::wstring::npos);
-    EXPECT_NE(text.find(L"reports=19  avg= 1000.0 Hz  lowest= 1000.0 Hz  bInterval not seen\n"),
+    EXPECT_NE(text.find(L"reports=19  avg= 1000.0 Hz  lowest= 1000.0 Hz  p50=1000.0us p99=1000.0us "
+                        L"sd=0.0us  bInterval not seen\n"),
               std::wstring::npos);
     EXPECT_NE(text.find(L"  1.5.0x81  reports=5"), std::wstring::npos);
     EXPECT_EQ(text.find(L"  1.4.0x81  reports=4"), std::wstring::npos);
@@ -262,7 +264,7 @@ TEST(CaptureFileTest, ReadErrorIsNotAResult) {
         }
     };
     MemoryFile m = {&f, 0, 64, 0};
-    CaptureSource src = {Failing::read, &m, f.size(), 0};
+    CaptureSource src = {Failing::read, &m, f.size(), 0, NULL, NULL};
     std::unique_ptr<CaptureFileAnalysis> a(new CaptureFileAnalysis);
     analyse_capture(&src, a.get());
     EXPECT_EQ(a->status, CAPTURE_FILE_READ_ERROR);

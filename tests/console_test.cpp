@@ -184,9 +184,8 @@ TEST_F(RunConsoleTest, TimedRunEndsLikeCtrlC) {
     std::string text = output();
     const std::string last_line =
         "\rAvg=     0.0 Hz  MinInst=     0.0 Hz  MaxInst=     0.0 Hz  CurMin=     0.0 Hz  "
-        "Count=0  Time=0.0s\nBackground reports: 0 of 0\n";
-    ASSERT_GE(text.size(), last_line.size());
-    EXPECT_EQ(text.substr(text.size() - last_line.size()), last_line);
+        "Count=0  Time=0.0s\nBackground reports: 0 of 0\nSummary: ";
+    EXPECT_NE(text.find(last_line), std::string::npos);
     EXPECT_FALSE(stats_measuring());
     EXPECT_EQ(g_console_run, 0);
 
@@ -238,9 +237,7 @@ TEST_F(RunConsoleTest, ThrottleWarningBeforeMeasuringAndBackgroundReportsAfterTh
                   "Move the mouse to measure."),
               std::string::npos)
         << text;
-    const std::string end = "Time=0.0s\nBackground reports: 0 of 0\n";
-    ASSERT_GE(text.size(), end.size());
-    EXPECT_EQ(text.substr(text.size() - end.size()), end);
+    EXPECT_NE(text.find("Time=0.0s\nBackground reports: 0 of 0\nSummary: "), std::string::npos);
 
     // Windows 11 without the value: on, shown as absent, with the system's period.
     fake_throttle_reset();
@@ -274,6 +271,61 @@ TEST(ConsoleLinesTest, BackgroundLineNamesTheThrottleOnlyWhenItsSignatureShows) 
     EXPECT_STREQ(line,
                  "Background reports: 250 of 250 (throttled: Windows delivered them at whole "
                  "multiples of 8 ms)\n");
+}
+
+TEST_F(RunConsoleTest, SummaryBlockAndCsvAfterTheRun) {
+    two_mice();
+    wchar_t dir[MAX_PATH], path[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    GetTempFileNameW(dir, L"qcv", 0, path);
+    EXPECT_EQ(run_console(1, 0.05, path), 0);
+    const std::string end =
+        "Background reports: 0 of 0\n"
+        "Summary: 鼠标 VID_845E PID_0001, 0.0 s\n"
+        "Intervals (us): n=0 mean=0.0 sd=0.0 min=0.0 max=0.0\n"
+        "Percentiles (us): p0.1=0.0 p1=0.0 p50=0.0 p99=0.0 p99.9=0.0\n"
+        "Rates (Hz): median=0.00 p1=0.00 p99=0.00\n"
+        "Stability: 0.0% of intervals within 10% of the median\n"
+        "Coalesced: 0  Pauses: 0  Background: 0\n";
+    std::string text = output();
+    ASSERT_GE(text.size(), end.size());
+    EXPECT_EQ(text.substr(text.size() - end.size()), end);
+    FILE* csv = _wfopen(path, L"rb");
+    ASSERT_NE(csv, nullptr);
+    EXPECT_EQ(read_all(csv), "t_us,slot,interval_us,class,background,utc_us\n");
+    fclose(csv);
+    DeleteFileW(path);
+
+    // A file that cannot be created costs no run.
+    int before = g_fake_ri.register_calls;
+    EXPECT_EQ(run_console(0, 0.05, L"Z:\\no\\such\\folder\\run.csv"), 1);
+    EXPECT_NE(output().find("Error: cannot create Z:\\no\\such\\folder\\run.csv ("), std::string::npos);
+    EXPECT_EQ(g_fake_ri.register_calls, before);
+}
+
+TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
+    Distribution d = {};
+    d.n = 4998;
+    d.mean_us = 2000.44;
+    d.sd_us = 35.06;
+    d.min_us = 1712.3;
+    d.max_us = 2566.0;
+    const double p[PCT_COUNT] = {1750.2, 1880.0, 2000.1, 2120.7, 2400.3};
+    for (int i = 0; i < PCT_COUNT; i++)
+        d.pct_us[i] = p[i];
+    d.stability_pct = 97.26;
+    d.coalesced = 3;
+    d.pauses = 2;
+    ArrivalLog empty = {};
+    char text[1024];
+    format_summary(text, sizeof text, "全部鼠标 (2 只)", 10.04, &d, &empty, 1e7);
+    EXPECT_STREQ(text,
+                 "Summary: 全部鼠标 (2 只), 10.0 s\n"
+                 "Intervals (us): n=4998 mean=2000.4 sd=35.1 min=1712.3 max=2566.0\n"
+                 "Percentiles (us): p0.1=1750.2 p1=1880.0 p50=2000.1 p99=2120.7 p99.9=2400.3\n"
+                 "Rates (Hz): median=499.98 p1=471.54 p99=531.91\n"
+                 "Stability: 97.3% of intervals within 10% of the median\n"
+                 "Coalesced: 3  Pauses: 2  Background: 0\n");
 }
 
 TEST_F(RunConsoleTest, RefusedRegistrationReportsTheErrorCode) {

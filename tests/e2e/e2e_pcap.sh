@@ -25,7 +25,7 @@ if [ -d "$captures" ]; then
         rc=$?
         [ "$rc" -eq 0 ] || fail "$name: exit code $rc"
         grep -q "总包数      : $packets" "$out" || fail "$name: total packets not $packets"
-        grep -q "^Interrupt-IN endpoints" "$out" || fail "$name: no endpoint section"
+        grep -q "^Interrupt-IN and bulk-IN endpoints" "$out" || fail "$name: no endpoint section"
     done <<<"$facts"
 else
     echo "no shared captures at $captures: skipping the real files"
