@@ -50,6 +50,50 @@ TEST_F(PcapModeTest, ReportIsPrintedAsUtf8WithExitCodeZero) {
     EXPECT_NE(text.find("  1.2.0x81  reports=5  avg= 8000.0 Hz"), std::string::npos);
 }
 
+TEST_F(PcapModeTest, BulkInIsListedApartAndTheCsvHasEveryInCompletion) {
+    Bytes f = pcap_global_header();
+    UsbPacket mouse, adapter, out_packet;
+    mouse.payload = {1, 2, 3};
+    adapter.device = 5;
+    adapter.endpoint = 0x82;
+    adapter.transfer = 3;  // bulk
+    adapter.payload = {9, 9};
+    out_packet.info = 0;   // host to device: not an IN completion
+    out_packet.endpoint = 0x01;
+    out_packet.payload = {7};
+    append(f, pcap_record(1, 0, usb_packet(mouse)));
+    append(f, pcap_record(1, 400, usb_packet(adapter)));
+    append(f, pcap_record(1, 1000, usb_packet(mouse)));
+    append(f, pcap_record(1, 1500, usb_packet(out_packet)));
+    append(f, pcap_record(1, 2000, usb_packet(mouse)));
+    append(f, pcap_record(1, 2400, usb_packet(adapter)));
+    write(f);
+    const std::wstring csv_path = path + L".csv";
+    EXPECT_EQ(run_pcap(path.c_str(), out, csv_path.c_str()), 0);
+    std::string text = printed();
+    EXPECT_NE(text.find("\nNote: the summary counts 2 bulk or isochronous transfers from devices as "
+                        "interrupt-IN deliveries."),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("  1.2.0x81  reports=3  avg= 1000.0 Hz  lowest= 1000.0 Hz  p50=1000.0us "
+                        "p99=1000.0us sd=0.0us  bInterval not seen\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("  1.5.0x82  reports=2  avg=  500.0 Hz  lowest=  500.0 Hz  p50=2000.0us "
+                        "p99=2000.0us sd=0.0us  bInterval not seen  bulk\n"),
+              std::string::npos);
+    FILE* csv = _wfopen(csv_path.c_str(), L"rb");
+    ASSERT_NE(csv, nullptr);
+    EXPECT_EQ(read_all(csv),
+              "t_us,bus,device,endpoint,interval_us,transfer\n"
+              "0,1,2,0x81,,interrupt\n"
+              "400,1,5,0x82,,bulk\n"
+              "1000,1,2,0x81,1000,interrupt\n"
+              "2000,1,2,0x81,1000,interrupt\n"
+              "2400,1,5,0x82,2000,bulk\n");
+    fclose(csv);
+    DeleteFileW(csv_path.c_str());
+}
+
 TEST_F(PcapModeTest, FailuresPrintOneLineAndExitWithOne) {
     write(Bytes{'G', 'I', 'F', '8', '9', 'a'});
     EXPECT_EQ(run_pcap(path.c_str(), out), 1);
@@ -60,6 +104,29 @@ TEST_F(PcapModeTest, FailuresPrintOneLineAndExitWithOne) {
     rewind(out);
     EXPECT_EQ(run_pcap(path.c_str(), out), 1);
     EXPECT_EQ(printed().rfind("Error: cannot open ", 0), 0u);
+
+    // A CSV that cannot be created stops before the analysis.
+    write(pcap_global_header());
+    rewind(out);
+    EXPECT_EQ(run_pcap(path.c_str(), out, L"Z:\\no\\such\\dir\\x.csv"), 1);
+    EXPECT_EQ(printed().rfind("Error: cannot create Z:\\no\\such\\dir\\x.csv (", 0), 0u);
+}
+
+TEST(PcapLaunchTest, CsvOptionFollowsTheModesOwnArguments) {
+    wchar_t* pcap[] = {(wchar_t*)L"q.exe", (wchar_t*)L"--pcap", (wchar_t*)L"in.pcap",
+                       (wchar_t*)L"--csv", (wchar_t*)L"out.csv"};
+    LaunchRequest req;
+    parse_launch(5, pcap, &req, PROGRAM_CLI);
+    EXPECT_STREQ(req.pcap_path, L"in.pcap");
+    EXPECT_STREQ(req.csv_path, L"out.csv");
+    wchar_t* console[] = {(wchar_t*)L"q.exe", (wchar_t*)L"-c", (wchar_t*)L"2",
+                          (wchar_t*)L"--csv", (wchar_t*)L"run.csv", (wchar_t*)L"10"};
+    parse_launch(6, console, &req, PROGRAM_CLI);
+    EXPECT_EQ(req.device_index, 2);
+    EXPECT_EQ(req.run_seconds, 10);
+    EXPECT_STREQ(req.csv_path, L"run.csv");
+    parse_launch(4, console, &req, PROGRAM_CLI);
+    EXPECT_TRUE(req.csv_missing);
 }
 
 TEST(PcapLaunchTest, PcapSwitchTakesTheFileName) {

@@ -59,6 +59,20 @@ run_case all-250 250 0 4 "全部鼠标"
 run_case all-500 500 0 4 "全部鼠标"
 run_case mouse1-500 500 1 3 "鼠标 VID_845E PID_0001"
 
+# --csv: every report written, and the summary's figures recomputed from it.
+case_name=csv
+"$jig" 1000 12 >/dev/null &
+jig_pid=$!
+e2e_pids+=("$jig_pid")
+rm -f "$artifacts/console-run.csv"
+timeout 90 wine explorer /desktop=qe2ecsv,1024x768 "$exe" -c 0 3 --csv "$artifacts/console-run.csv" \
+    >"$artifacts/console-csv.txt" 2>/dev/null || fail "exit code $?"
+kill "$jig_pid" 2>/dev/null
+wait "$jig_pid" 2>/dev/null
+grep -q '^Summary: 全部鼠标' "$artifacts/console-csv.txt" || fail "no summary"
+python3 "$e2e_here/csv_check.py" "$artifacts/console-csv.txt" "$artifacts/console-run.csv" ||
+    fail "summary and CSV disagree"
+
 # The throttle warning follows RawMouseThrottleEnabled in the prefix (Wine says
 # Windows 7, so without the value there is no throttle and no warning).
 mouse_key='HKCU\Control Panel\Mouse'

@@ -27,6 +27,15 @@ if [ -d "$captures" ]; then
         grep -q "总包数      : $packets" "$out" || fail "$name: total packets not $packets"
         grep -q "^Interrupt-IN and bulk-IN endpoints" "$out" || fail "$name: no endpoint section"
     done <<<"$facts"
+    # Endpoint distributions, checked against an independent reading of the files.
+    grep -qF "1.2.0x81  reports=572  avg=  115.0 Hz  lowest=   25.0 Hz  p50=8001.0us p99=24313.0us sd=3473.8us  bInterval=1" \
+        "$artifacts/pcap-uactf2022-hp-mouse-binterval1-125hz.pcapng.txt" || fail "uactf endpoint 1.2.0x81 line"
+    grep -qF "1.3.0x81  reports=8407  avg=   54.0 Hz  lowest=   21.4 Hz  p50=15600.0us p99=46800.0us sd=7411.9us  bInterval=10" \
+        "$artifacts/pcap-googlectf2016-for2-logitech-m90-mouse.pcapng.txt" || fail "googlectf endpoint 1.3.0x81 line"
+    tr -d "\r" <"$artifacts/pcap-usbpcap-tour-sample-2013-isoch.pcap.txt" | grep -q "^  2.3.0x84  reports=251 .*  bulk$" ||
+        fail "tour sample: bulk endpoint not marked"
+    grep -q "^Note: the summary counts 251 bulk or isochronous transfers" \
+        "$artifacts/pcap-usbpcap-tour-sample-2013-isoch.pcap.txt" || fail "tour sample: no note on bulk traffic"
 else
     echo "no shared captures at $captures: skipping the real files"
 fi
