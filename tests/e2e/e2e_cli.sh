@@ -63,9 +63,10 @@ rc=$?
 took=$(($(date +%s) - start))
 [ "$rc" -eq 0 ] || fail "exit code $rc after Ctrl+C"
 [ "$took" -lt 20 ] || fail "took $took s to end after Ctrl+C"
-# The last status line stands after the last carriage return, closed by a line break.
-last=$(tail -n 1 "$artifacts/cli-ctrl-c.txt" | tr '\r' '\n' | tail -n 1)
-[[ $last == Avg=*Count=0\ \ Time=*s ]] || fail "last line '$last'"
-tail -c 1 "$artifacts/cli-ctrl-c.txt" | od -An -c | grep -q '\\n' || fail "last line not closed"
+# The last status line (after the last carriage return) is closed by a line
+# break; the background count and the summary follow it.
+last=$(grep -B1 '^Background reports: ' "$artifacts/cli-ctrl-c.txt" | head -n 1 | tr '\r' '\n' | tail -n 1)
+[[ $last == Avg=*Count=0\ \ Time=*s ]] || fail "last status line '$last'"
+grep -q '^Summary: 全部鼠标' "$artifacts/cli-ctrl-c.txt" || fail "no summary after Ctrl+C"
 
 e2e_finish cli

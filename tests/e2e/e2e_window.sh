@@ -17,12 +17,12 @@ source "$(dirname "$0")/e2e_common.sh"
 tag=window
 [ "$dpi" -eq 96 ] || tag=window$dpi
 e2e_start_xvfb "$tag" 1600x1200
-if [ "$dpi" -ne 96 ]; then
-    desktop_key='HKCU\Control Panel\Desktop'
-    wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 ||
-        { echo "FAIL: cannot set LogPixels"; exit 1; }
+# Set every time, 96 included: a run that was killed cannot leave its DPI behind.
+desktop_key='HKCU\Control Panel\Desktop'
+wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 ||
+    { echo "FAIL: cannot set LogPixels"; exit 1; }
+[ "$dpi" -eq 96 ] ||
     e2e_restore="wine reg add '$desktop_key' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1; wineserver -k 2>/dev/null"
-fi
 
 # A 96-DPI length in pixels at this DPI, rounded as the program's MulDiv rounds.
 s() { echo $((($1 * dpi + 48) / 96)); }
@@ -57,11 +57,19 @@ band_has() {
         -depth 8 -unique-colors txt:- | grep -q "($rgb)"
 }
 
+# Presses Return in a message box until it is gone (a large box may still
+# cover the controls a moment after the first press).
 close_box() {
-    xdotool windowfocus "$1" 2>/dev/null
-    sleep 0.2
-    xdotool key Return
-    sleep 0.5
+    for _ in 1 2 3; do
+        xdotool windowfocus "$1" 2>/dev/null
+        sleep 0.2
+        xdotool key Return
+        for _ in $(seq 20); do
+            xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
+            sleep 0.1
+        done
+    done
+    fail "a message box did not close"
 }
 
 wine "$exe" >"$artifacts/window-stdout.txt" 2>&1 &
