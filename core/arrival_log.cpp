@@ -5,7 +5,7 @@
 
 #include "core/heap.h"
 
-ArrivalLog g_arrival_log = {{}, 0, ARRIVAL_LOG_BLOCK_SHIFT, ARRIVAL_LOG_MAX_BLOCKS, 0, 0, 0, false};
+ArrivalLog g_arrival_log = {{}, 0, ARRIVAL_LOG_BLOCK_SHIFT, ARRIVAL_LOG_MAX_BLOCKS, 0, 0, 0, false, 0};
 
 static const uint64_t kTickMask = (1ull << 55) - 1;
 
@@ -14,6 +14,7 @@ void arrival_log_clear(ArrivalLog* log) {
     log->next = 0;
     log->base = 0;
     log->failed = false;
+    log->generation++;
 }
 
 void arrival_log_free(ArrivalLog* log) {
@@ -67,6 +68,16 @@ void arrival_log_append(ArrivalLog* log, int64_t t, int slot, bool background, A
     block[log->next & mask].packed = (ticks << 9) | ((uint64_t)(slot & 63) << 3) |
                                      ((uint64_t)background << 2) | (uint64_t)cls;
     log->next++;
+}
+
+uint64_t arrival_log_run(const ArrivalLog* log, uint64_t k, const ArrivalEntry** first) {
+    uint64_t i = log->first + k;
+    const uint64_t per_block = 1ull << log->block_shift;
+    const uint64_t offset = i & (per_block - 1);
+    *first = log->blocks[(i >> log->block_shift) % log->max_blocks] + offset;
+    uint64_t in_block = per_block - offset;
+    uint64_t left = log->next - i;
+    return in_block < left ? in_block : left;
 }
 
 Arrival arrival_log_at(const ArrivalLog* log, uint64_t k) {

@@ -30,6 +30,7 @@ struct ArrivalLog {
     uint64_t next;         // absolute index of the next entry
     int64_t base;          // counter value of the first entry since clearing
     bool failed;           // an allocation failed: logging stopped, measuring did not
+    uint32_t generation;   // counts clearings, so readers can tell a new run from a grown one
 };
 
 // One entry as read back.
@@ -56,3 +57,15 @@ inline uint64_t arrival_log_count(const ArrivalLog* log) { return log->next - lo
 inline bool arrival_log_wrapped(const ArrivalLog* log) { return log->first > 0; }
 // The k-th oldest entry kept, k < arrival_log_count(log).
 Arrival arrival_log_at(const ArrivalLog* log, uint64_t k);
+
+// The entries from the k-th oldest that lie next to each other in memory: a
+// pointer to the first and how many (at least 1 while k is in range). For
+// walks over millions of entries.
+uint64_t arrival_log_run(const ArrivalLog* log, uint64_t k, const ArrivalEntry** first);
+
+inline int64_t arrival_entry_t(const ArrivalLog* log, ArrivalEntry e) {
+    return log->base + (int64_t)(e.packed >> 9);
+}
+inline int arrival_entry_slot(ArrivalEntry e) { return (int)((e.packed >> 3) & 63); }
+inline bool arrival_entry_background(ArrivalEntry e) { return (e.packed >> 2) & 1; }
+inline ArrivalClass arrival_entry_class(ArrivalEntry e) { return (ArrivalClass)(e.packed & 3); }

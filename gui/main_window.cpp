@@ -12,6 +12,7 @@
 #include "platform/dpi.h"
 #include "platform/message_box.h"
 #include "gui/panel.h"
+#include "gui/plot_window.h"
 
 HWND g_hWnd;
 HWND g_hCombo;
@@ -32,9 +33,10 @@ struct ControlPlace {
 static const ControlPlace kControlPlaces[] = {
     {ID_DEVICE_CHOOSER, 12, 10, 330, 200}, {ID_START_STOP, 350, 8, 110, 26},
     {ID_CLEAR_DATA, 468, 8, 100, 26},      {ID_CAPTURE_DIAG, 576, 8, 95, 26},
-    {ID_ABOUT, 679, 8, 90, 26},
+    {ID_ABOUT, 679, 8, 90, 26},            {ID_PLOT, 781, 8, 88, 26},
 };
-static const int kWindowWidth = 780;
+// Wide enough for the row of controls with the same right margin as ever.
+static const int kWindowWidth = 880;
 static const int kWindowHeight = 520;
 static HFONT g_control_font;
 
@@ -77,6 +79,7 @@ const wchar_t g_help_text[] =
     L"   • Windows 11 把后台窗口的鼠标输入限速到约 125Hz(每 8ms 一次)：测量时请让本窗口留在前台。\n"
     L"   • 后台测量需在 HKEY_CURRENT_USER\\Control Panel\\Mouse 设 DWORD RawMouseThrottleEnabled=0，注销后重新登录。\n"
     L"   • 拔插鼠标后程序会自动重新识别。\n"
+    L"   • 间隔图：按时间画出每个报告的间隔(滚轮缩放、拖动平移、双击复原)，可导出 CSV。\n"
     L"   • 支持所有 HID 鼠标，无需装驱动/管理员。\n"
     L"   • USBPcap 诊断(可选，需驱动+管理员)：https://github.com/desowin/usbpcap/releases\n";
 
@@ -151,6 +154,7 @@ static LRESULT on_create(HWND hwnd) {
     create_control(hwnd, L"BUTTON", L"清除数据", kButtonStyle, ID_CLEAR_DATA);
     create_control(hwnd, L"BUTTON", L"USBPcap 诊断", kButtonStyle, ID_CAPTURE_DIAG);
     create_control(hwnd, L"BUTTON", L"关于", kButtonStyle, ID_ABOUT);
+    create_control(hwnd, L"BUTTON", L"间隔图", kButtonStyle, ID_PLOT);
     apply_dpi(hwnd);
     gui_create_bar_brushes();
     if (g_nri == 0)
@@ -202,6 +206,9 @@ static LRESULT on_command(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         return 0;
     case ID_ABOUT:
         message_box(hwnd, g_help_text, L"关于 — " QUORVIN_SHORT_NAME, MB_ICONINFORMATION);
+        return 0;
+    case ID_PLOT:
+        plot_open(hwnd);
         return 0;
     }
     return 0;
@@ -300,7 +307,10 @@ LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
     case WM_TIMER:
         if (wparam == TIMER_RESCAN)
             return rescan(hwnd);
+        if (stats_measuring())
+            reception_sample_clock();
         invalidate(hwnd);
+        plot_refresh();
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wparam, lparam);

@@ -10,6 +10,7 @@ enum {
     ID_CAPTURE_DIAG = 3,
     ID_CLEAR_DATA = 4,
     ID_ABOUT = 5,
+    ID_PLOT = 6,
     TIMER_REPAINT = 1,
     TIMER_RESCAN = 2,
 };

@@ -41,7 +41,7 @@ static void draw_text(HDC dc, int x, int y, COLORREF color, const wchar_t* text)
 
 // The stock GUI font at 96 DPI; elsewhere the same face at the scaled height,
 // made once per DPI.
-static HGDIOBJ panel_font(UINT dpi) {
+HGDIOBJ gui_panel_font(UINT dpi) {
     static HFONT scaled;
     static UINT scaled_dpi;
     HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
@@ -133,7 +133,7 @@ void gui_draw(HDC dc, int width, int height, UINT dpi) {
     RECT all = {0, 0, width, height};
     FillRect(dc, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
     g_panel_dpi = dpi ? dpi : DPI_BASE;
-    SelectObject(dc, panel_font(g_panel_dpi));
+    SelectObject(dc, gui_panel_font(g_panel_dpi));
     SetBkColor(dc, 0);
     SetBkMode(dc, OPAQUE);
 

@@ -28,5 +28,7 @@ enum {
 };
 
 void gui_create_bar_brushes(void);
+// The panel's font at dpi: the stock GUI font at 96, the same face scaled elsewhere.
+HGDIOBJ gui_panel_font(UINT dpi);
 // Paints the whole client area of width x height pixels for a window at dpi.
 void gui_draw(HDC dc, int width, int height, UINT dpi);

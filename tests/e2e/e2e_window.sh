@@ -118,6 +118,42 @@ for i in 0 1 2 3 4 6 7; do
     [ "$(pixel measuring "$(bar_x $i)" $((base - tallest)))" = "0,0,0" ] || fail "bucket $i as tall as bucket 5"
 done
 
+# The interval plot: its window, and the 2000 us reports as orange dots on
+# the 2.0 ms row, where the median line runs.
+click 825 21  # 间隔图
+plot=$(find_window '^间隔图 — Quorvin v9$') || fail "no plot window"
+if [ -n "$plot" ]; then
+    sleep 0.5
+    eval "$(xdotool getwindowgeometry --shell "$plot" | sed 's/^/plot_/')"
+    [ "$plot_WIDTH" -eq "$(s 900)" ] && [ "$plot_HEIGHT" -eq "$(s 480)" ] ||
+        fail "plot client ${plot_WIDTH}x$plot_HEIGHT, not $(s 900)x$(s 480)"
+    shot plot
+    convert "$artifacts/$tag-plot.png" -crop "$(($(s 750) - $(s 60)))x$(($(s 444) - $(s 40)))+$((plot_X + $(s 60)))+$((plot_Y + $(s 40)))" \
+        -depth 8 txt:- >"$artifacts/$tag-plot.txt"
+    # Row of the median line (the row most covered by its light grey), then
+    # the share of orange pixels within 4 rows of it.
+    verdict=$(awk -F'[,: ]+' -v height="$(($(s 444) - $(s 40)))" '
+        /#E0E0E0/ { line[$2]++ }
+        /#F09132/ { orange[$2]++; total++ }
+        END {
+            best = -1; for (r in line) if (best < 0 || line[r] > line[best]) best = r
+            # within a tenth of the median: 0.2 ms either side of 2.0 ms
+            band = (height - best) / 10
+            near = 0; for (r in orange) if (r - best <= band && best - r <= band) near += orange[r]
+            printf "%d %d %d\n", best, near, total
+        }' "$artifacts/$tag-plot.txt")
+    read -r median_row near total <<<"$verdict"
+    echo "[plot] median line at row $median_row of the area, $near of $total orange pixels within 0.2 ms of it"
+    [ "$total" -gt 100 ] || fail "too few orange dots ($total)"
+    [ "$((near * 10))" -ge "$((total * 8))" ] || fail "orange dots not on the median's row"
+    # A click in its empty right margin gives it the keyboard, then Alt+F4.
+    xdotool mousemove $((plot_X + $(s 880))) $((plot_Y + $(s 460))) click 1
+    sleep 0.3
+    xdotool key alt+F4
+    for _ in $(seq 20); do xdotool getwindowname "$plot" >/dev/null 2>&1 || break; sleep 0.1; done
+    xdotool getwindowname "$plot" >/dev/null 2>&1 && fail "plot window did not close"
+fi
+
 click 518 21  # 清除数据
 sleep 0.5
 shot cleared

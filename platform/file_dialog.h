@@ -1,0 +1,9 @@
+// The Save As dialog, behind a seam so tests choose the answer.
+#pragma once
+
+#include <stddef.h>
+#include <windows.h>
+
+// Asks where to save, starting from default_name; false when the user cancels.
+bool file_dialog_save(HWND owner, const wchar_t* default_name, const wchar_t* filter,
+                      const wchar_t* extension, wchar_t* path, size_t path_units);

@@ -1,0 +1,21 @@
+// The common Save As dialog (comdlg32), asking before overwriting a file.
+#include "platform/file_dialog.h"
+
+#include <commdlg.h>
+#include <wchar.h>
+
+bool file_dialog_save(HWND owner, const wchar_t* default_name, const wchar_t* filter,
+                      const wchar_t* extension, wchar_t* path, size_t path_units) {
+    wcsncpy(path, default_name, path_units - 1);
+    path[path_units - 1] = 0;
+    OPENFILENAMEW ofn;
+    ZeroMemory(&ofn, sizeof ofn);
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = (DWORD)path_units;
+    ofn.lpstrDefExt = extension;
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    return GetSaveFileNameW(&ofn) != FALSE;
+}
