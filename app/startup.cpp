@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <wchar.h>
 
+#include "app/compare_mode.h"
 #include "app/console.h"
 #include "app/pcap_mode.h"
 #include "app/text_out.h"
@@ -26,6 +27,7 @@ static const wchar_t kVersionLine[] = L"Quorvin " QUORVIN_VERSION_WIDE;
     L" or for SECONDS\n"                                                                  \
     L"  --pcap FILE                      analyse a saved USBPcap capture (pcap or pcapng)\n" \
     L"  --csv FILE                       after -c or --pcap: also write every report to FILE\n"   \
+    L"  --compare CAPTURE CSV [ENDPOINT] compare a USBPcap capture with a -c run's CSV\n"        \
     L"  --help, -h, /?                   show this help\n"                                  \
     L"  --version                        show the version\n"
 
@@ -70,6 +72,8 @@ void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram pr
     out->device_index = -1;
     out->run_seconds = 0;
     out->pcap_path = NULL;
+    out->compare_csv = NULL;
+    out->compare_endpoint = NULL;
     out->unknown = NULL;
     out->csv_path = NULL;
     out->csv_missing = false;
@@ -94,6 +98,11 @@ void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram pr
     } else if (wcscmp(first, L"--pcap") == 0) {
         out->mode = LAUNCH_PCAP;
         out->pcap_path = rest[0];
+    } else if (wcscmp(first, L"--compare") == 0) {
+        out->mode = LAUNCH_COMPARE;
+        out->pcap_path = rest[0];
+        out->compare_csv = rest[1];
+        out->compare_endpoint = rest[2];
     } else if (is_console_switch(first)) {
         out->mode = LAUNCH_CONSOLE;
         if (rest[0])
@@ -134,6 +143,8 @@ static int run_front_end(const LaunchRequest* req, LaunchProgram program) {
         print_wide_utf8(stdout, usage_text(program));
         return 1;
     }
+    case LAUNCH_COMPARE:
+        return run_compare(req->pcap_path, req->compare_csv, req->compare_endpoint, stdout);
     case LAUNCH_PCAP:
     case LAUNCH_CONSOLE:
         if (req->csv_missing) {

@@ -14,6 +14,7 @@ enum LaunchMode {
     LAUNCH_WINDOW,
     LAUNCH_CONSOLE,
     LAUNCH_PCAP,     // --pcap FILE: analyse a saved capture
+    LAUNCH_COMPARE,  // --compare CAPTURE CSV [ENDPOINT]
     LAUNCH_HELP,     // --help, -h, /? (and quorvin-cli.exe without arguments)
     LAUNCH_VERSION,  // --version
     LAUNCH_UNKNOWN,  // quorvin-cli.exe only: an argument it does not know
@@ -23,7 +24,9 @@ struct LaunchRequest {
     LaunchMode mode;
     int device_index;    // console: -1 when not given
     double run_seconds;  // console: 0 = until Ctrl+C
-    const wchar_t* pcap_path;  // --pcap: the file, null when missing
+    const wchar_t* pcap_path;  // --pcap and --compare: the capture, null when missing
+    const wchar_t* compare_csv;       // --compare: the run's CSV
+    const wchar_t* compare_endpoint;  // --compare: bus.device.endpoint, null for the best
     const wchar_t* unknown;    // LAUNCH_UNKNOWN: the argument
     const wchar_t* csv_path;   // console and --pcap: --csv FILE, null when absent
     bool csv_missing;          // --csv came without a file name

@@ -40,6 +40,41 @@ else
     echo "no shared captures at $captures: skipping the real files"
 fi
 
+# --compare on CSVs derived from the real captures, every printed figure checked
+# against an independent computation (tests/e2e/compare_check.py).
+if [ -d "$captures" ]; then
+    for c in "uactf2022-hp-mouse-binterval1-125hz.pcapng 1.2.0x81" \
+             "googlectf2016-for2-logitech-m90-mouse.pcapng 1.3.0x81"; do
+        read -r name endpoint <<<"$c"
+        case_name=compare-$name
+        csv=$artifacts/compare-$name.csv
+        python3 "$e2e_here/compare_check.py" "$captures/$name" "$endpoint" "$csv" "$csv.expected" ||
+            { fail "cannot derive the CSV"; continue; }
+        for named in "$endpoint" ""; do
+            wine "$exe" --compare "$captures/$name" "$csv" $named 2>/dev/null | tr -d '\r' >"$csv.out"
+            rc=${PIPESTATUS[0]}
+            [ "$rc" -eq 0 ] || fail "exit code $rc (endpoint '${named:-chosen}')"
+            diff <(head -n 4 "$csv.out") "$csv.expected" >/dev/null ||
+                fail "figures differ (endpoint '${named:-chosen}'): $(head -n 4 "$csv.out" | tr '\n' '|')"
+            [ "$(wc -l <"$csv.out")" -ge 5 ] || fail "no sentence reading the figures"
+        done
+    done
+    grep -q "^The capture's clock is too coarse for delays" \
+        "$artifacts/compare-googlectf2016-for2-logitech-m90-mouse.pcapng.csv.out" || fail "no coarse-clock line"
+    case_name=compare-errors
+    capture=$captures/uactf2022-hp-mouse-binterval1-125hz.pcapng
+    printf 'a,b\n1,2\n' >"$artifacts/compare-no-utc.csv"
+    out=$(wine "$exe" --compare "$capture" "$artifacts/compare-no-utc.csv" 2>/dev/null | tr -d '\r')
+    [[ $out == "Error: "*"has no utc_us column"* ]] && [ "$(wc -l <<<"$out")" -eq 1 ] ||
+        fail "CSV without utc_us: '$out'"
+    printf 't_us,slot,interval_us,class,background,utc_us\n0,1,,first,0,100\n' >"$artifacts/compare-early.csv"
+    wine "$exe" --compare "$capture" "$artifacts/compare-early.csv" 1.2.0x81 >"$artifacts/compare-early.out" 2>/dev/null
+    rc=$?
+    [ "$rc" -eq 1 ] || fail "no overlap: exit code $rc"
+    grep -q "^Error: .* do not overlap in time" "$artifacts/compare-early.out" || fail "no overlap: no clear error"
+    case_name=
+fi
+
 printf 'not a capture' >"$artifacts/bogus.pcap"
 wine "$exe" --pcap "$artifacts/bogus.pcap" >"$artifacts/pcap-bogus.txt" 2>/dev/null
 rc=$?

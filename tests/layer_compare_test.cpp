@@ -1,0 +1,100 @@
+// The two layers compared on hand-worked sequences (microseconds).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/layer_compare.h"
+
+namespace {
+
+LayerComparison compare(const std::vector<int64_t>& u, const std::vector<int64_t>& p) {
+    LayerComparison c;
+    compare_layers(u.data(), u.size(), p.data(), p.size(), &c);
+    return c;
+}
+
+TEST(LayerCompareTest, MergedPairsAMissingUsbReportAndTheMatchLimit) {
+    // USB every 1000 us from 0; the program gets each 300 us later, except that
+    // 3000 and 4000 arrive together at 4300, and an extra report at 6100 has
+    // no USB report of its own.
+    std::vector<int64_t> u = {0, 1000, 2000, 3000, 4000, 5000, 6000, 7000};
+    std::vector<int64_t> p = {300, 1300, 2300, 4300, 5300, 6050, 6100, 7300};
+    LayerComparison c = compare(u, p);
+    ASSERT_TRUE(c.overlap);
+    EXPECT_EQ(c.t0_us, 300);
+    EXPECT_EQ(c.t1_us, 7000);
+    EXPECT_EQ(c.usb_reports, 7u);      // 1000..7000
+    EXPECT_EQ(c.program_reports, 7u);  // 300..6100
+    EXPECT_EQ(c.matched, 7u);
+    // Deliveries after the first: k = 1, 1, 2, 1, 1, 0 (6100 follows 6050 with nothing new).
+    EXPECT_EQ(c.k0, 1u);
+    EXPECT_EQ(c.k1, 4u);
+    EXPECT_EQ(c.k2plus, 1u);
+    EXPECT_EQ(c.merged, 1u);
+    // Delays 300, 300, 300, 300, 300, 50, 100: nearest-rank median 300, P99 300.
+    EXPECT_EQ(c.delay_p50_us, 300);
+    EXPECT_EQ(c.delay_p99_us, 300);
+    EXPECT_EQ(c.delay_max_us, 300);
+    EXPECT_DOUBLE_EQ(c.usb_gaps.pct_us[PCT_50], 1000);
+
+    // A delay of exactly 50,000 us still matches; one more does not.
+    c = compare({0, 1000}, {1000, 51000, 51001});
+    EXPECT_EQ(c.program_reports, 1u);  // the span ends at the last USB report
+    c = compare({0, 100000}, {50000, 100000});
+    EXPECT_EQ(c.matched, 2u);
+    EXPECT_EQ(c.delay_max_us, 50000);
+    c = compare({0, 100000}, {50001, 100000});
+    EXPECT_EQ(c.matched, 1u);
+}
+
+TEST(LayerCompareTest, NoOverlapAndCoarseStamps) {
+    EXPECT_FALSE(compare({0, 1000}, {2000, 3000}).overlap);
+    EXPECT_FALSE(compare({}, {2000}).overlap);
+    // A third of the gaps exactly 0: too coarse for delays.
+    LayerComparison c = compare({0, 15600, 15600, 31200, 31200, 46800, 62400},
+                                {100, 15700, 31300, 46900, 62500});
+    EXPECT_TRUE(c.coarse);
+    char text[1024] = "";
+    format_comparison(text, sizeof text, "1.2.0x81", &c);
+    std::string s = text;
+    EXPECT_NE(s.find("\nDelivery: matched=4\n"), std::string::npos) << s;
+    EXPECT_NE(s.find("The capture's clock is too coarse for delays"), std::string::npos);
+}
+
+TEST(LayerCompareTest, EndpointScoreCountsReportsWithAUsbReportTwoMillisecondsBefore) {
+    std::vector<int64_t> p = {10000, 20000, 30000};
+    std::vector<int64_t> close_by = {8000, 19999, 30000};  // 2000 before, 1 before, same time
+    std::vector<int64_t> too_far = {7999, 20001};          // 2001 before, after
+    EXPECT_EQ(endpoint_score(close_by.data(), close_by.size(), p.data(), p.size()), 3u);
+    EXPECT_EQ(endpoint_score(too_far.data(), too_far.size(), p.data(), p.size()), 0u);
+}
+
+TEST(LayerCompareTest, TheSentenceReadsTheFigures) {
+    std::vector<int64_t> u, p;
+    for (int64_t i = 0; i < 2000; i++) {
+        u.push_back(125 * i);
+        if (i % 8 == 7)
+            p.push_back(125 * i + 40);  // one delivery per 8 reports: throttled
+    }
+    LayerComparison c = compare(u, p);
+    char text[1024] = "";
+    format_comparison(text, sizeof text, "1.3.0x81", &c);
+    EXPECT_NE(std::string(text).find("The mouse sent 8000 Hz, but Windows merged 7 of every 8 "
+                                     "reports into one delivery"),
+              std::string::npos)
+        << text;
+
+    c = compare({0, 1000, 2000, 3000}, {312, 1312, 2312, 3312});
+    text[0] = 0;
+    format_comparison(text, sizeof text, "1.3.0x81", &c);
+    EXPECT_STREQ(text,
+                 "USB layer: endpoint=1.3.0x81 reports=3 median_hz=1000.0 p1_hz=1000.0 p99_hz=1000.0\n"
+                 "Program layer: reports=3 median_hz=1000.0 p1_hz=1000.0 p99_hz=1000.0\n"
+                 "Delivery: matched=3 delay_p50_us=312.0 delay_p99_us=312.0 delay_max_us=312.0\n"
+                 "Per delivery: k0=0 k1=2 k2plus=0 merged=0\n"
+                 "The mouse sent 1000 Hz and Windows delivered every report one by one, about "
+                 "0.3 ms later.\n");
+}
+
+}  // namespace
