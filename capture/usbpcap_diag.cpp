@@ -15,15 +15,14 @@
 #include "engine/reception.h"
 #include "platform/diag_clock.h"
 #include "platform/message_box.h"
+#include "capture/usbpcap_hubs.h"
 #include "platform/usbpcap_driver.h"
 
 enum {
-    PATH_UNITS = 512,
     // One deadline for the header phase and the capture window together: the
     // window's thread is held for no longer than this.
     CAPTURE_WINDOW_MS = 3000,
     EMPTY_READ_PAUSE_MS = 5,
-    DRIVER_BUFFER_BYTES = 1 << 20,
 };
 
 #define DOWNLOAD_SUFFIX                                                 \
@@ -101,17 +100,6 @@ enum HubFailure {
     HUB_MISMATCH,
 };
 
-struct Hub {
-    wchar_t path[PATH_UNITS];
-    HANDLE handle;
-    bool live;
-    bool header_done;
-    bool read_ready;  // read initialised (its event exists)
-    GrowBuf stream;
-    CaptureTally tally;
-    UsbPcapRead read;
-};
-
 struct Diag {
     wchar_t log[DIAG_LOG_UNITS];
     Hub* hubs;
@@ -119,19 +107,6 @@ struct Diag {
     HubFailure first_failure;
     uint32_t first_magic;
 };
-
-static void hub_release(Hub* h) {
-    if (h->handle != INVALID_HANDLE_VALUE) {
-        usbpcap_read_cancel(h->handle, &h->read);
-        usbpcap_close_hub(h->handle);
-        h->handle = INVALID_HANDLE_VALUE;
-    }
-    if (h->read_ready)
-        usbpcap_read_release(&h->read);
-    h->read_ready = false;
-    gb_free(&h->stream);
-    h->live = false;
-}
 
 static void release_all(Diag* d) {
     if (!d->hubs)
@@ -150,29 +125,6 @@ static void drop_hub(Diag* d, Hub* h, HubFailure why, uint32_t magic) {
     hub_release(h);
 }
 
-// Opens one control device and starts its capture of every device on the hub.
-static bool open_hub(Hub* h, const wchar_t** failed_call, DWORD* error) {
-    *failed_call = L"CreateFile";
-    h->handle = usbpcap_open_hub(h->path, error);
-    if (h->handle == INVALID_HANDLE_VALUE)
-        return false;
-    *failed_call = L"DeviceIoControl";
-    UINT32 buffer_bytes = DRIVER_BUFFER_BYTES;
-    if (!usbpcap_control(h->handle, IOCTL_USBPCAP_SETUP_BUFFER, &buffer_bytes, 4, error))
-        return false;
-    // UINT32 addresses[4], then BOOLEAN filterAll: bit 0 of the first word asks
-    // for newly connected devices too, and filterAll = 1 takes every device.
-    uint8_t filter[17];
-    memset(filter, 0, sizeof filter);
-    filter[0] = 1;
-    filter[16] = 1;
-    if (!usbpcap_control(h->handle, IOCTL_USBPCAP_START_FILTERING, filter, sizeof filter, error))
-        return false;
-    *failed_call = L"CreateEvent";
-    h->read_ready = usbpcap_read_init(&h->read, error);
-    return h->read_ready;
-}
-
 static int open_hubs(Diag* d, DiagOutcome* out) {
     const wchar_t* first_call = NULL;
     DWORD first_error = 0;
@@ -182,7 +134,7 @@ static int open_hubs(Diag* d, DiagOutcome* out) {
         Hub* h = &d->hubs[i];
         const wchar_t* call;
         DWORD error = 0;
-        if (open_hub(h, &call, &error)) {
+        if (hub_open(h, &call, &error)) {
             h->live = true;
             opened++;
             continue;
@@ -196,7 +148,7 @@ static int open_hubs(Diag* d, DiagOutcome* out) {
     }
     if (opened)
         return 0;
-    wchar_t path[PATH_UNITS];
+    wchar_t path[HUB_PATH_UNITS];
     wcscpy(path, first_path);
     release_all(d);
     return fail(out, kStep4Caption, kStep4Text, d->log, first_call, first_error, path,
@@ -204,21 +156,6 @@ static int open_hubs(Diag* d, DiagOutcome* out) {
 }
 
 // --- Reading ----------------------------------------------------------------------
-
-static bool start_read(Hub* h) {
-    if (h->read.pending)
-        return true;
-    DWORD error;
-    return usbpcap_read_start(h->handle, &h->read, &error);
-}
-
-// The bytes a completed read brought; 0 for a failed or empty read.
-static DWORD finish_read(Hub* h) {
-    DWORD bytes = 0, error = 0;
-    if (!usbpcap_read_finish(h->handle, &h->read, &bytes, &error))
-        return 0;
-    return bytes;
-}
 
 // Whether some hub is still live (and, when reading is asked, has a read pending).
 static bool any_hub(const Diag* d, bool reading) {
@@ -235,7 +172,7 @@ static bool any_hub(const Diag* d, bool reading) {
 static void start_reads(Diag* d) {
     for (int i = 0; i < d->hub_count; i++) {
         Hub* h = &d->hubs[i];
-        if (h->live && !start_read(h) && !h->header_done)
+        if (h->live && !hub_start_read(h) && !h->header_done)
             drop_hub(d, h, HUB_NO_HEADER, 0);
     }
 }
@@ -289,7 +226,7 @@ static void read_hubs(Diag* d) {
         if (i < 0)
             continue;
         Hub* h = &d->hubs[i];
-        DWORD bytes = finish_read(h);
+        DWORD bytes = hub_finish_read(h);
         if (bytes > 0) {
             data_arrived(d, h, bytes);
         } else if (!h->header_done) {
@@ -348,7 +285,7 @@ static int find_hubs(Diag* d, DiagOutcome* out) {
     for (int i = 0; i < count; i++) {
         Hub* h = &d->hubs[i];
         h->handle = INVALID_HANDLE_VALUE;
-        if (swprintf(h->path, PATH_UNITS, L"\\\\.\\USBPcap%d", numbers[i]) < 0) {
+        if (!hub_compose_path(h, numbers[i])) {
             release_all(d);
             return fail(out, kStep3Caption, kStep3Text, d->log,
                         (unsigned long)ERROR_BUFFER_OVERFLOW, DOWNLOAD_SUFFIX);
