@@ -5,7 +5,10 @@
 #include <errno.h>
 #include <string.h>
 
+#include <vector>
+
 #include "app/text_out.h"
+#include "capture/usb_session.h"
 #include "core/arrival_csv.h"
 #include "core/distribution.h"
 #include "devices/mouse_registry.h"
@@ -210,6 +213,72 @@ static void print_summary(FILE* out, int slot) {
 }
 
 int run_console(int device_index, double run_seconds, const wchar_t* csv_path) {
+    ConsoleRun run = {device_index, run_seconds, csv_path, false, NULL};
+    return run_console_with(&run);
+}
+
+// The program's report times of the chosen record on the UTC clock.
+static std::vector<int64_t> program_times(int slot) {
+    std::vector<int64_t> times;
+    const uint64_t n = arrival_log_count(&g_arrival_log);
+    times.reserve((size_t)n);
+    for (uint64_t k = 0; k < n; k++) {
+        Arrival a = arrival_log_at(&g_arrival_log, k);
+        if (slot == 0 || a.slot == slot)
+            times.push_back(clock_map_utc(&g_clock_map, a.t));
+    }
+    return times;
+}
+
+static void print_layers(FILE* out, const UsbSession* session, int slot) {
+    std::vector<int64_t> p = program_times(slot);
+    const UsbEndpointTimes* e = usb_session_best(session, p.data(), p.size());
+    if (!e) {
+        write_utf8(out, "USB layer: no endpoint's reports match the program's (none came within 2 ms "
+                        "before them).\n");
+        return;
+    }
+    LayerComparison c;
+    compare_layers(e->times, e->count, p.data(), p.size(), &c);
+    if (!c.overlap) {
+        write_utf8(out, "USB layer: the capture and the measurement do not overlap in time.\n");
+        return;
+    }
+    char name[32];
+    snprintf(name, sizeof name, "%u.%u.0x%02X", (unsigned)e->bus, (unsigned)e->device,
+             (unsigned)e->endpoint);
+    static char text[2048];
+    text[0] = 0;
+    format_comparison(text, sizeof text, name, &c);
+    write_utf8(out, text);
+    if (session->full)
+        write_utf8(out, "USB layer: the capture filled its memory bound; later USB reports were not kept.\n");
+}
+
+// Serves window messages and, with --usb, the hubs' reads in one loop.
+static void message_loop(UsbSession* session) {
+    MSG msg;
+    while (g_console_run.load(std::memory_order_relaxed)) {
+        if (session) {
+            if (!usb_session_wait(session, INFINITE))
+                continue;
+            if (!PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
+                continue;
+            if (msg.message == WM_QUIT)
+                break;
+        } else if (GetMessageW(&msg, NULL, 0, 0) <= 0) {
+            // A fetch error (-1) ends the loop too: retrying it would spin forever.
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+int run_console_with(const ConsoleRun* run) {
+    const int device_index = run->device_index;
+    const double run_seconds = run->run_seconds;
+    const wchar_t* csv_path = run->csv_path;
     FILE* out = console_stream();
     enumerate_mice();
     if (g_nri == 0) {
@@ -231,6 +300,25 @@ int run_console(int device_index, double run_seconds, const wchar_t* csv_path) {
     FILE* csv = NULL;
     if (csv_path && !(csv = open_csv(csv_path, out)))
         return 1;
+    FILE* usb_save = NULL;
+    if (run->usb_save_path && !(usb_save = open_csv(run->usb_save_path, out))) {
+        if (csv)
+            fclose(csv);
+        return 1;
+    }
+    static UsbSession session;
+    if (run->usb || usb_save) {
+        static char error[512];
+        if (!usb_session_open(&session, usb_save != NULL, error, sizeof error)) {
+            write_utf8(out, error);
+            if (csv)
+                fclose(csv);
+            if (usb_save)
+                fclose(usb_save);
+            return 1;
+        }
+    }
+    UsbSession* usb = run->usb || usb_save ? &session : NULL;
     write_utf8(out, "Move the mouse to measure. Ctrl+C to quit.\n\n");
 
     HWND hwnd = create_hidden_window();
@@ -238,6 +326,10 @@ int run_console(int device_index, double run_seconds, const wchar_t* csv_path) {
         write_utf8(out, "Failed to create hidden window.\n");
         if (csv)
             fclose(csv);
+        if (usb)
+            usb_session_free(usb);
+        if (usb_save)
+            fclose(usb_save);
         return 1;
     }
     if (!raw_registration_start(hwnd)) {
@@ -247,6 +339,10 @@ int run_console(int device_index, double run_seconds, const wchar_t* csv_path) {
         destroy_hidden_window(hwnd);
         if (csv)
             fclose(csv);
+        if (usb)
+            usb_session_free(usb);
+        if (usb_save)
+            fclose(usb_save);
         return 1;
     }
     g_console_run.store(1, std::memory_order_relaxed);
@@ -256,14 +352,7 @@ int run_console(int device_index, double run_seconds, const wchar_t* csv_path) {
     SetTimer(hwnd, kStatusTimer, kStatusPeriodMs, NULL);
     arm_time_limit(hwnd, run_seconds);
 
-    MSG msg;
-    while (g_console_run.load(std::memory_order_relaxed)) {
-        // A fetch error (-1) ends the loop too: retrying it would spin forever.
-        if (GetMessageW(&msg, NULL, 0, 0) <= 0)
-            break;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    message_loop(usb);
     write_utf8(out, "\n");
     raw_registration_end();
     stats_set_measuring(false);
@@ -273,7 +362,21 @@ int run_console(int device_index, double run_seconds, const wchar_t* csv_path) {
     format_background_line(line, sizeof line, &r);
     write_utf8(out, line);
     print_summary(out, slot);
+    int result = 0;
+    if (usb) {
+        usb_session_close(usb);
+        print_layers(out, usb, slot);
+        if (usb_save && !usb_session_save(usb, usb_save))
+            result = 1;
+        if (usb_save && fclose(usb_save) != 0)
+            result = 1;
+        if (result)
+            write_utf8(out, "Error: writing the USB capture failed.\n");
+        usb_session_free(usb);
+    }
     SetConsoleCtrlHandler(console_ctrl, FALSE);
     destroy_hidden_window(hwnd);
-    return csv ? finish_csv(csv, csv_path, out) : 0;
+    if (csv && finish_csv(csv, csv_path, out) != 0)
+        result = 1;
+    return result;
 }

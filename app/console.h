@@ -20,6 +20,16 @@ extern FILE* g_console_out;
 // csv_path, when given, receives every logged report at the end (the file is
 // created before measuring; 1 when it cannot be).
 int run_console(int device_index, double run_seconds, const wchar_t* csv_path = NULL);
+
+// A console run with everything it may do besides measuring.
+struct ConsoleRun {
+    int device_index;
+    double run_seconds;
+    const wchar_t* csv_path;       // --csv FILE, or null
+    bool usb;                      // --usb: capture USB alongside and compare the layers
+    const wchar_t* usb_save_path;  // --usb-save FILE, or null
+};
+int run_console_with(const ConsoleRun* run);
 LRESULT CALLBACK console_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 BOOL WINAPI console_ctrl(DWORD event_type);
 

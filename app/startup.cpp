@@ -27,6 +27,8 @@ static const wchar_t kVersionLine[] = L"Quorvin " QUORVIN_VERSION_WIDE;
     L" or for SECONDS\n"                                                                  \
     L"  --pcap FILE                      analyse a saved USBPcap capture (pcap or pcapng)\n" \
     L"  --csv FILE                       after -c or --pcap: also write every report to FILE\n"   \
+    L"  --usb, --usb-save FILE           after -c: also capture USB (USBPcap, administrator) and\n" \
+    L"                                   compare it with what Windows delivered; FILE: the pcap\n"  \
     L"  --compare CAPTURE CSV [ENDPOINT] compare a USBPcap capture with a -c run's CSV\n"        \
     L"  --help, -h, /?                   show this help\n"                                  \
     L"  --version                        show the version\n"
@@ -77,15 +79,21 @@ void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram pr
     out->unknown = NULL;
     out->csv_path = NULL;
     out->csv_missing = false;
+    out->usb = false;
+    out->usb_save_path = NULL;
     if (!argv || argc < 2)
         return;
     // "--csv FILE" may follow the mode's own arguments; the rest keep their places.
     wchar_t* rest[4] = {NULL, NULL, NULL, NULL};
     int kept = 0;
     for (int i = 2; i < argc; i++) {
-        if (wcscmp(argv[i], L"--csv") == 0) {
-            out->csv_path = i + 1 < argc ? argv[++i] : NULL;
-            out->csv_missing = out->csv_path == NULL;
+        if (wcscmp(argv[i], L"--csv") == 0 || wcscmp(argv[i], L"--usb-save") == 0) {
+            const bool csv = argv[i][2] == L'c';
+            const wchar_t* file = i + 1 < argc ? argv[++i] : NULL;
+            (csv ? out->csv_path : out->usb_save_path) = file;
+            out->csv_missing = out->csv_missing || file == NULL;
+        } else if (wcscmp(argv[i], L"--usb") == 0) {
+            out->usb = true;
         } else if (kept < 4) {
             rest[kept++] = argv[i];
         }
@@ -148,11 +156,14 @@ static int run_front_end(const LaunchRequest* req, LaunchProgram program) {
     case LAUNCH_PCAP:
     case LAUNCH_CONSOLE:
         if (req->csv_missing) {
-            print_wide_utf8(stdout, L"Error: --csv needs the name of the file to write.\n");
+            print_wide_utf8(stdout, L"Error: --csv and --usb-save need the name of the file to write.\n");
             return 1;
         }
-        if (req->mode == LAUNCH_CONSOLE)
-            return run_console(req->device_index, req->run_seconds, req->csv_path);
+        if (req->mode == LAUNCH_CONSOLE) {
+            ConsoleRun run = {req->device_index, req->run_seconds, req->csv_path, req->usb,
+                              req->usb_save_path};
+            return run_console_with(&run);
+        }
         if (!req->pcap_path) {
             print_wide_utf8(stdout, L"Error: --pcap needs the name of a capture file.\n");
             return 1;

@@ -30,6 +30,8 @@ struct LaunchRequest {
     const wchar_t* unknown;    // LAUNCH_UNKNOWN: the argument
     const wchar_t* csv_path;   // console and --pcap: --csv FILE, null when absent
     bool csv_missing;          // --csv came without a file name
+    bool usb;                  // console: --usb
+    const wchar_t* usb_save_path;  // console: --usb-save FILE
 };
 
 // argv as split by CommandLineToArgvW; argv null (the split failed) means the

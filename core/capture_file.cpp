@@ -192,8 +192,7 @@ static void tally_endpoints(CaptureFileAnalysis* a, const CaptureSource* src, in
     if (h.function == URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER && h.from_device &&
         h.transfer != USBPCAP_TRANSFER_INTERRUPT)
         a->non_interrupt_in++;
-    const bool in_data = (h.endpoint & USB_ENDPOINT_IN) && h.from_device && h.data_length > 0;
-    if (in_data && (h.transfer == USBPCAP_TRANSFER_INTERRUPT || h.transfer == USBPCAP_TRANSFER_BULK)) {
+    if (is_in_completion(&h)) {
         EndpointTally* e = endpoint_slot(a, h.bus, h.device, h.endpoint);
         int64_t gap = -1;
         if (e) {

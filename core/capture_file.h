@@ -47,17 +47,7 @@ struct EndpointTally {
     Distribution gaps;
 };
 
-// One interrupt-IN or bulk-IN completion with data, as the walk meets it.
-struct InCompletion {
-    int64_t ts_us;
-    uint16_t bus;
-    uint16_t device;
-    uint8_t endpoint;
-    uint8_t transfer;      // USBPCAP_TRANSFER_INTERRUPT or _BULK
-    int64_t interval_us;   // since the endpoint's previous completion; -1 for its first
-};
 
-typedef void (*InCompletionFn)(void* ctx, const InCompletion* c);
 
 struct CaptureFileAnalysis {
     CaptureFileStatus status;

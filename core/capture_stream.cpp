@@ -150,6 +150,31 @@ void tally_records(GrowBuf* b, CaptureTally* t) {
         gb_consume(b, off);
 }
 
+void walk_in_completions(GrowBuf* b, CaptureRecordFn record_fn, InCompletionFn completion_fn,
+                         void* ctx) {
+    uint64_t off = 0;
+    while (b->len - off >= PCAP_RECORD_HEADER_BYTES) {
+        const uint8_t* rec = b->data + off;
+        PcapRecordHeader r = pcap_record_header(rec, false);
+        uint64_t size = PCAP_RECORD_HEADER_BYTES + (uint64_t)r.incl_len;
+        if (b->len - off < size)
+            break;
+        if (record_fn)
+            record_fn(ctx, rec, size);
+        UsbPcapHeader h;
+        if (completion_fn &&
+            usbpcap_decode(rec + PCAP_RECORD_HEADER_BYTES, r.incl_len, &h) == USBPCAP_DECODED &&
+            is_in_completion(&h)) {
+            InCompletion c = {(int64_t)r.ts_sec * 1000000 + (int64_t)r.ts_frac, h.bus, h.device,
+                              h.endpoint, h.transfer, -1};
+            completion_fn(ctx, &c);
+        }
+        off += size;
+    }
+    if (off)
+        gb_consume(b, off);
+}
+
 void capture_figures(const CaptureTally* t, CaptureFigures* out) {
     out->average_hz = t->valid_in_intervals == 0
                           ? 0

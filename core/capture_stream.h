@@ -7,6 +7,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "core/usbpcap_record.h"
+
 struct GrowBuf {
     uint8_t* data;  // unconsumed bytes always start here
     uint64_t len;
@@ -44,6 +46,12 @@ struct CaptureTally {
 void capture_tally_init(CaptureTally* t);
 // Walks and consumes every complete record in b; an incomplete tail stays.
 void tally_records(GrowBuf* b, CaptureTally* t);
+// Walks and consumes every complete record in b like tally_records, handing
+// each whole record (16-byte header included) to record_fn and each IN
+// completion with data to completion_fn; either may be null.
+typedef void (*CaptureRecordFn)(void* ctx, const uint8_t* record, uint64_t bytes);
+void walk_in_completions(GrowBuf* b, CaptureRecordFn record_fn, InCompletionFn completion_fn,
+                         void* ctx);
 // One record's packet data (USBPcap header and payload) stamped at ts_us.
 void tally_packet(CaptureTally* t, int64_t ts_us, const uint8_t* packet, uint32_t incl_len);
 

@@ -76,6 +76,26 @@ struct UsbPcapHeader {
 // when the result is USBPCAP_DECODED.
 UsbPcapDecodeResult usbpcap_decode(const uint8_t* packet, uint32_t incl_len, UsbPcapHeader* out);
 
+// One interrupt-IN or bulk-IN completion with data, as a walk meets it.
+struct InCompletion {
+    int64_t ts_us;
+    uint16_t bus;
+    uint16_t device;
+    uint8_t endpoint;
+    uint8_t transfer;      // USBPCAP_TRANSFER_INTERRUPT or _BULK
+    int64_t interval_us;   // since the endpoint's previous completion; -1 when not known
+};
+
+typedef void (*InCompletionFn)(void* ctx, const InCompletion* c);
+
+// Whether a decoded record is an IN completion with data of an interrupt or
+// bulk endpoint.
+inline bool is_in_completion(const UsbPcapHeader* h) {
+    return h->has_address && (h->endpoint & USB_ENDPOINT_IN) && h->from_device &&
+           h->data_length > 0 &&
+           (h->transfer == USBPCAP_TRANSFER_INTERRUPT || h->transfer == USBPCAP_TRANSFER_BULK);
+}
+
 struct EndpointDescriptor {
     uint8_t address;
     uint8_t attributes;

@@ -38,10 +38,17 @@ BOOL usbpcap_read_start(HANDLE hub, UsbPcapRead* r, DWORD* error);
 enum {
     USBPCAP_WAIT_TIMEOUT = -1,
     USBPCAP_WAIT_FAILED = -2,  // the wait itself failed; no read can be told apart
+    USBPCAP_WAIT_MESSAGE = -3, // a window message is waiting (usbpcap_wait_or_message)
 };
 // Waits for one of the pending reads (null entries are skipped): its index,
 // USBPCAP_WAIT_TIMEOUT after timeout_ms, or USBPCAP_WAIT_FAILED.
 int usbpcap_wait(UsbPcapRead* const reads[], int count, DWORD timeout_ms);
+// The same, but also returns USBPCAP_WAIT_MESSAGE as soon as this thread has a
+// window message waiting, so a message loop can serve both.
+int usbpcap_wait_or_message(UsbPcapRead* const reads[], int count, DWORD timeout_ms);
+// Whether this process runs with administrator rights (the control devices
+// open only for an elevated process).
+bool usbpcap_process_elevated(void);
 // The outcome of a read that completed; FALSE with *error when it failed.
 BOOL usbpcap_read_finish(HANDLE hub, UsbPcapRead* r, DWORD* bytes, DWORD* error);
 // Cancels a pending read and waits until the driver has let go of its buffer.

@@ -115,6 +115,36 @@ int usbpcap_wait(UsbPcapRead* const reads[], int count, DWORD timeout_ms) {
     return w == WAIT_TIMEOUT ? USBPCAP_WAIT_TIMEOUT : USBPCAP_WAIT_FAILED;
 }
 
+int usbpcap_wait_or_message(UsbPcapRead* const reads[], int count, DWORD timeout_ms) {
+    HANDLE events[USBPCAP_MAX_HUBS];
+    int index[USBPCAP_MAX_HUBS];
+    int n = 0;
+    for (int i = 0; i < count && n < USBPCAP_MAX_HUBS; i++) {
+        if (reads[i] && reads[i]->pending) {
+            events[n] = reads[i]->event;
+            index[n++] = i;
+        }
+    }
+    DWORD w = MsgWaitForMultipleObjectsEx((DWORD)n, n ? events : NULL, timeout_ms, QS_ALLINPUT,
+                                          MWMO_INPUTAVAILABLE);
+    if (w < WAIT_OBJECT_0 + (DWORD)n)
+        return index[w - WAIT_OBJECT_0];
+    if (w == WAIT_OBJECT_0 + (DWORD)n)
+        return USBPCAP_WAIT_MESSAGE;
+    return w == WAIT_TIMEOUT ? USBPCAP_WAIT_TIMEOUT : USBPCAP_WAIT_FAILED;
+}
+
+bool usbpcap_process_elevated(void) {
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    TOKEN_ELEVATION elevation = {0};
+    DWORD bytes = 0;
+    BOOL ok = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &bytes);
+    CloseHandle(token);
+    return ok && elevation.TokenIsElevated != 0;
+}
+
 BOOL usbpcap_read_finish(HANDLE hub, UsbPcapRead* r, DWORD* bytes, DWORD* error) {
     r->pending = false;
     *bytes = 0;

@@ -10,6 +10,8 @@
 #include "tests/fakes/fake_heap.h"
 #include "tests/fakes/fake_rawinput.h"
 #include "tests/fakes/fake_throttle_settings.h"
+#include "tests/fakes/fake_usbpcap_driver.h"
+#include "tests/support/capture_builder.h"
 #include "tests/support/read_all.h"
 
 namespace {
@@ -326,6 +328,79 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
                  "Rates (Hz): median=499.98 p1=471.54 p99=531.91\n"
                  "Stability: 97.3% of intervals within 10% of the median\n"
                  "Coalesced: 3  Pauses: 2  Background: 0\n");
+}
+
+TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
+    two_mice();
+    ConsoleRun run = {0, 0.05, NULL, true, NULL};
+    const struct {
+        void (*set)();
+        const char* line;
+    } cases[] = {
+        {[] { g_fake_usbpcap.installed_error = 2; },
+         "Error: --usb needs the USBPcap capture driver, which is not installed (error 2). Install "
+         "it from https://github.com/desowin/usbpcap/releases and restart Windows.\n"},
+        {[] { g_fake_usbpcap.not_elevated = true; },
+         "Error: --usb needs administrator rights to open the USBPcap devices. Run the terminal as "
+         "administrator and try again.\n"},
+        {[] {}, "Error: --usb found no USBPcap device: restart Windows after installing the driver.\n"},
+        {[] { fake_usbpcap_add_hub(1).open_error = 5; },
+         "Error: --usb could not open any USBPcap device (CreateFile error 5). Run the terminal as "
+         "administrator.\n"},
+    };
+    for (const auto& c : cases) {
+        fake_usbpcap_reset();
+        c.set();
+        EXPECT_EQ(run_console_with(&run), 1);
+        std::string text = output();
+        EXPECT_EQ(text.substr(text.size() - strlen(c.line)), c.line);
+    }
+    EXPECT_EQ(g_fake_ri.register_calls, 0) << "nothing was measured";
+    EXPECT_EQ(g_fake_usbpcap.live_handles, 0);
+}
+
+TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {
+    two_mice();
+    fake_usbpcap_reset();
+    // Hub 1: its header, then mouse reports, then a read that never completes;
+    // hub 3: reads that keep failing.
+    FakeHub& good = fake_usbpcap_add_hub(1);
+    good.script.push_back(FakeDelivery{5, FAKE_READ_DATA, pcap_global_header()});
+    Bytes records;
+    UsbPacket report;
+    report.payload = {0, 1, 0, 0};
+    for (uint32_t i = 0; i < 20; i++)
+        append(records, pcap_record(1765000000, 1000 * i, usb_packet(report)));
+    good.script.push_back(FakeDelivery{20, FAKE_READ_DATA, records});
+    FakeHub& bad = fake_usbpcap_add_hub(3);
+    for (int i = 0; i < 10; i++)
+        bad.script.push_back(FakeDelivery{(uint32_t)(2 + i), FAKE_READ_FAIL, {}});
+    g_fake_ri.reports[0] = FakeReport{RIM_TYPEMOUSE, mouse_handle(1), (UINT)sizeof(RAWINPUT), false};
+
+    wchar_t dir[MAX_PATH], path[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    GetTempFileNameW(dir, L"qus", 0, path);
+    // The time limit's timer ends the run although hub 1's last read never completes.
+    ConsoleRun run = {0, 0.3, NULL, true, path};
+    DWORD start = GetTickCount();
+    EXPECT_EQ(run_console_with(&run), 0);
+    EXPECT_LT(GetTickCount() - start, 3000u);
+    std::string text = output();
+    EXPECT_NE(text.find("\nUSB layer: "), std::string::npos) << text;
+    EXPECT_GT(g_fake_usbpcap.message_waits, 0);
+    EXPECT_EQ(g_fake_usbpcap.hubs[1].next, 3u) << "the failing hub was dropped after three reads";
+    EXPECT_EQ(g_fake_usbpcap.live_handles, 0);
+    EXPECT_EQ(g_fake_usbpcap.live_events, 0);
+    EXPECT_FALSE(g_fake_usbpcap.hubs[0].reading) << "the pending read was cancelled";
+
+    FILE* f = _wfopen(path, L"rb");
+    ASSERT_NE(f, nullptr);
+    std::string saved = read_all(f);
+    fclose(f);
+    DeleteFileW(path);
+    EXPECT_EQ(saved.size(), 24 + records.size());
+    EXPECT_EQ(saved.substr(24), std::string(records.begin(), records.end()));
+    EXPECT_EQ((uint8_t)saved[20], 249);
 }
 
 TEST_F(RunConsoleTest, RefusedRegistrationReportsTheErrorCode) {

@@ -126,6 +126,39 @@ int usbpcap_wait(UsbPcapRead* const reads[], int count, DWORD timeout_ms) {
     return best;
 }
 
+int usbpcap_wait_or_message(UsbPcapRead* const reads[], int count, DWORD timeout_ms) {
+    if (g_fake_usbpcap.wait_fails)
+        return USBPCAP_WAIT_FAILED;
+    if (!g_fake_usbpcap.live_start_tick)
+        g_fake_usbpcap.live_start_tick = GetTickCount() | 1;
+    const DWORD began = GetTickCount();
+    for (;;) {
+        MSG m;
+        if (PeekMessageW(&m, NULL, 0, 0, PM_NOREMOVE)) {
+            g_fake_usbpcap.message_waits++;
+            return USBPCAP_WAIT_MESSAGE;
+        }
+        const uint64_t now = GetTickCount() - g_fake_usbpcap.live_start_tick;
+        g_fake_clock.elapsed_ms = now;
+        uint64_t next = UINT64_MAX;
+        for (int i = 0; i < count; i++) {
+            uint64_t at = reads[i] ? completes_at(reads[i]) : UINT64_MAX;
+            if (at <= now)
+                return i;
+            next = at < next ? at : next;
+        }
+        DWORD waited = GetTickCount() - began;
+        if (timeout_ms != INFINITE && waited >= timeout_ms)
+            return USBPCAP_WAIT_TIMEOUT;
+        DWORD nap = next == UINT64_MAX ? 50 : (DWORD)(next - now);
+        if (timeout_ms != INFINITE && nap > timeout_ms - waited)
+            nap = timeout_ms - waited;
+        MsgWaitForMultipleObjectsEx(0, NULL, nap ? nap : 1, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+bool usbpcap_process_elevated(void) { return !g_fake_usbpcap.not_elevated; }
+
 BOOL usbpcap_read_finish(HANDLE hub, UsbPcapRead* r, DWORD* bytes, DWORD* error) {
     FakeHub* h = hub_of(hub);
     r->pending = false;

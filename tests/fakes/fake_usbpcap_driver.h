@@ -45,6 +45,11 @@ struct FakeUsbPcap {
     DWORD installed_error;
     DWORD list_error;  // non-zero: the look-up of control devices fails
     bool wait_fails;   // every wait fails (WAIT_FAILED)
+    bool not_elevated; // the process lacks administrator rights
+    // usbpcap_wait_or_message runs on real time, for message loops: a read
+    // completes once that many ms have passed since the first such wait.
+    uint32_t live_start_tick;
+    int message_waits;  // returns of USBPCAP_WAIT_MESSAGE
     std::vector<FakeHub> hubs;
     int live_handles;
     int live_events;
