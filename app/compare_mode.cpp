@@ -105,25 +105,11 @@ static const EndpointTimes* choose(const std::vector<EndpointTimes>& all,
         }
         return NULL;
     }
-    const EndpointTimes* best = NULL;
-    uint64_t best_score = 0;
-    for (const EndpointTimes& e : all) {
-        uint64_t score = endpoint_score(e.times.data(), e.times.size(), program.data(), program.size());
-        if (score == 0)
-            continue;
-        bool better = !best || score > best_score ||
-                      (score == best_score &&
-                       (e.times.size() > best->times.size() ||
-                        (e.times.size() == best->times.size() &&
-                         (e.bus < best->bus ||
-                          (e.bus == best->bus && (e.device < best->device ||
-                                                  (e.device == best->device && e.endpoint < best->endpoint)))))));
-        if (better) {
-            best = &e;
-            best_score = score;
-        }
-    }
-    return best;
+    std::vector<EndpointCandidate> candidates;
+    for (const EndpointTimes& e : all)
+        candidates.push_back(EndpointCandidate{e.bus, e.device, e.endpoint, e.times.data(), e.times.size()});
+    int best = choose_endpoint(candidates.data(), (int)candidates.size(), program.data(), program.size());
+    return best >= 0 ? &all[(size_t)best] : NULL;
 }
 
 int run_compare(const wchar_t* capture_path, const wchar_t* csv_path, const wchar_t* endpoint,

@@ -230,23 +230,12 @@ bool usb_session_save(const UsbSession* s, FILE* f) {
 }
 
 const UsbEndpointTimes* usb_session_best(const UsbSession* s, const int64_t* p, size_t count) {
-    const UsbEndpointTimes* best = NULL;
-    uint64_t best_score = 0;
+    EndpointCandidate candidates[USB_SESSION_ENDPOINTS];
     for (int i = 0; i < s->endpoint_count; i++) {
         const UsbEndpointTimes* e = &s->endpoints[i];
         std::sort(e->times, e->times + e->count);
-        uint64_t score = endpoint_score(e->times, e->count, p, count);
-        if (score == 0)
-            continue;
-        bool better = !best || score > best_score ||
-                      (score == best_score && (e->count > best->count ||
-                                               (e->count == best->count &&
-                                                (e->bus * 65536u + e->device) * 256u + e->endpoint <
-                                                    (best->bus * 65536u + best->device) * 256u + best->endpoint)));
-        if (better) {
-            best = e;
-            best_score = score;
-        }
+        candidates[i] = EndpointCandidate{e->bus, e->device, e->endpoint, e->times, e->count};
     }
-    return best;
+    int best = choose_endpoint(candidates, s->endpoint_count, p, count);
+    return best >= 0 ? &s->endpoints[best] : NULL;
 }

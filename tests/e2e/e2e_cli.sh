@@ -20,7 +20,8 @@ rc=$?
 [ "$rc" -eq 0 ] || fail "exit code $rc"
 [ "$(head -n 1 <<<"$help")" = "Quorvin $version - mouse polling-rate tester" ] || fail "first line"
 for line in "Usage: quorvin-cli.exe [OPTION]" "  -c, --console [INDEX [SECONDS]]" "  --pcap FILE" \
-            "  --help, -h, /?" "  --version" "Example: quorvin-cli.exe -c 0 10"; do
+            "  --help, -h, /?" "  --version" "  --usb, --usb-save FILE" "  --compare CAPTURE CSV [ENDPOINT]" \
+            "Example: quorvin-cli.exe -c 0 10"; do
     grep -qF -- "$line" <<<"$help" || fail "no line '$line'"
 done
 for alias in -h /?; do
@@ -55,6 +56,15 @@ rc=$?
 grep -q '^Device: 全部鼠标' "$artifacts/cli-timed.txt" || fail "no device line"
 tail -c 2 "$artifacts/cli-timed.txt" | od -An -c | grep -q '\\n' || fail "last line not closed"
 tr '\r' '\n' <"$artifacts/cli-timed.txt" | grep -q '^Avg=.*Time=[0-9.]*s$' || fail "no status line"
+
+case_name=usb
+# No USBPcap driver under Wine: the run stops before measuring with one line.
+out=$(cli -c 0 2 --usb)
+rc=$?
+[ "$rc" -eq 1 ] || fail "exit code $rc"
+[[ $(tail -n 1 <<<"$out") == "Error: --usb needs the USBPcap capture driver, which is not installed"* ]] ||
+    fail "last line '$(tail -n 1 <<<"$out")'"
+grep -q '^Avg=' <<<"$out" && fail "it measured"
 
 case_name=ctrl-c
 start=$(date +%s)
