@@ -77,7 +77,7 @@ void format_summary(char* buf, size_t cap, const char* name, double elapsed_s,
         add("Log: out of memory after %llu reports; the summary and CSV cover those only\n",
             (unsigned long long)count);
     if (d->failed)
-        add("Log: no memory to sort the intervals; only the counts above hold\n");
+        add("%s", "Log: no memory to sort the intervals; only the counts above hold\n");
 }
 
 void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,

@@ -182,7 +182,7 @@ void format_comparison(char* out, size_t cap, const char* endpoint, const LayerC
     const double usb_hz = rate_at(ug[PCT_50]);
     const uint64_t deliveries = c->k0 + c->k1 + c->k2plus;
     if (c->usb_reports == 0 || deliveries == 0) {
-        add("Too few reports in the common span to compare the two layers.\n");
+        add("%s", "Too few reports in the common span to compare the two layers.\n");
     } else if (c->merged * 2 > c->usb_reports) {
         double per = (double)(c->usb_reports) / (double)(c->usb_reports - c->merged);
         add("The mouse sent %.0f Hz, but Windows merged %.0f of every %.0f reports into one delivery, "

@@ -28,7 +28,11 @@ static size_t read_fuzz(void* ctx, uint8_t* buf, size_t n) {
     return k;
 }
 
+static void count_record(void* ctx, const uint8_t*, uint64_t bytes) { *(uint64_t*)ctx += bytes; }
+static void count_completion(void* ctx, const InCompletion* c) { *(uint64_t*)ctx += (uint64_t)c->endpoint; }
+
 static void fuzz_stream(const uint8_t* data, size_t size, size_t chunk) {
+    uint64_t seen = 0;
     GrowBuf buf = {};
     CaptureTally tally;
     capture_tally_init(&tally);
@@ -42,8 +46,14 @@ static void fuzz_stream(const uint8_t* data, size_t size, size_t chunk) {
                 break;
             accepted = c.result == HEADER_ACCEPTED;
         }
-        if (accepted)
+        if (accepted) {
+            // The live capture's walk first, on a copy: both must survive any bytes.
+            GrowBuf copy = {};
+            gb_append(&copy, buf.data, buf.len);
+            walk_in_completions(&copy, count_record, count_completion, &seen);
+            gb_free(&copy);
             tally_records(&buf, &tally);
+        }
     }
     wchar_t report[CAPTURE_REPORT_UNITS];
     format_capture_report(&tally, report);
