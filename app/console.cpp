@@ -321,9 +321,8 @@ int run_console_with(const ConsoleRun* run) {
     UsbSession* usb = run->usb || usb_save ? &session : NULL;
     write_utf8(out, "Move the mouse to measure. Ctrl+C to quit.\n\n");
 
-    HWND hwnd = create_hidden_window();
-    if (!hwnd) {
-        write_utf8(out, "Failed to create hidden window.\n");
+    // What was opened for the run, given back when it cannot start.
+    auto give_up = [&]() {
         if (csv)
             fclose(csv);
         if (usb)
@@ -331,19 +330,18 @@ int run_console_with(const ConsoleRun* run) {
         if (usb_save)
             fclose(usb_save);
         return 1;
+    };
+    HWND hwnd = create_hidden_window();
+    if (!hwnd) {
+        write_utf8(out, "Failed to create hidden window.\n");
+        return give_up();
     }
     if (!raw_registration_start(hwnd)) {
         snprintf(line, sizeof line, "RegisterRawInputDevices failed (err %lu).\n",
                  (unsigned long)GetLastError());
         write_utf8(out, line);
         destroy_hidden_window(hwnd);
-        if (csv)
-            fclose(csv);
-        if (usb)
-            usb_session_free(usb);
-        if (usb_save)
-            fclose(usb_save);
-        return 1;
+        return give_up();
     }
     g_console_run.store(1, std::memory_order_relaxed);
     SetConsoleCtrlHandler(console_ctrl, TRUE);

@@ -50,30 +50,23 @@ bool usb_session_open(UsbSession* s, bool keep_records, char* error, size_t cap)
     memset(s->failures, 0, sizeof(int) * (size_t)count);
     memset(s->saved, 0, sizeof(GrowBuf) * (size_t)count);
     s->hub_count = count;
-    const wchar_t* first_call = NULL;
-    DWORD first_error = 0;
-    int opened = 0;
     for (int i = 0; i < count; i++) {
-        Hub* h = &s->hubs[i];
-        h->handle = INVALID_HANDLE_VALUE;
-        const wchar_t* call = L"";
-        DWORD e = 0;
-        if (hub_compose_path(h, numbers[i]) && hub_open(h, &call, &e) && hub_start_read(h)) {
-            h->live = true;
-            opened++;
-            continue;
-        }
-        if (!first_call) {
-            first_call = call;
-            first_error = e;
-        }
-        hub_release(h);
+        s->hubs[i].handle = INVALID_HANDLE_VALUE;
+        hub_compose_path(&s->hubs[i], numbers[i]);  // "\\.\USBPcapN" always fits
     }
-    if (opened == 0) {
+    HubOpenFailure first;
+    int opened = hubs_open_all(s->hubs, count, &first);
+    for (int i = 0; i < count; i++) {
+        if (s->hubs[i].live && !hub_start_read(&s->hubs[i])) {
+            hub_release(&s->hubs[i]);
+            opened--;
+        }
+    }
+    if (opened <= 0) {
         snprintf(error, cap,
                  "Error: --usb could not open any USBPcap device (%ls error %lu). Run the terminal "
                  "as administrator.\n",
-                 first_call ? first_call : L"", (unsigned long)first_error);
+                 first.call ? first.call : L"ReadFile", (unsigned long)first.error);
         usb_session_free(s);
         return false;
     }

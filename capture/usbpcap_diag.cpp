@@ -126,32 +126,13 @@ static void drop_hub(Diag* d, Hub* h, HubFailure why, uint32_t magic) {
 }
 
 static int open_hubs(Diag* d, DiagOutcome* out) {
-    const wchar_t* first_call = NULL;
-    DWORD first_error = 0;
-    const wchar_t* first_path = L"";
-    int opened = 0;
-    for (int i = 0; i < d->hub_count; i++) {
-        Hub* h = &d->hubs[i];
-        const wchar_t* call;
-        DWORD error = 0;
-        if (hub_open(h, &call, &error)) {
-            h->live = true;
-            opened++;
-            continue;
-        }
-        if (!first_call) {
-            first_call = call;
-            first_error = error;
-            first_path = h->path;
-        }
-        hub_release(h);
-    }
-    if (opened)
+    HubOpenFailure first;
+    if (hubs_open_all(d->hubs, d->hub_count, &first) > 0)
         return 0;
     wchar_t path[HUB_PATH_UNITS];
-    wcscpy(path, first_path);
+    wcscpy(path, d->hubs[first.hub].path);
     release_all(d);
-    return fail(out, kStep4Caption, kStep4Text, d->log, first_call, first_error, path,
+    return fail(out, kStep4Caption, kStep4Text, d->log, first.call, first.error, path,
                 DOWNLOAD_SUFFIX);
 }
 

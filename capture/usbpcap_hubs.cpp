@@ -31,6 +31,25 @@ bool hub_open(Hub* h, const wchar_t** failed_call, DWORD* error) {
     return h->read_ready;
 }
 
+int hubs_open_all(Hub* hubs, int count, HubOpenFailure* first) {
+    *first = HubOpenFailure{NULL, 0, -1};
+    int opened = 0;
+    for (int i = 0; i < count; i++) {
+        Hub* h = &hubs[i];
+        const wchar_t* call = L"";
+        DWORD error = 0;
+        if (hub_open(h, &call, &error)) {
+            h->live = true;
+            opened++;
+            continue;
+        }
+        if (!first->call)
+            *first = HubOpenFailure{call, error, i};
+        hub_release(h);
+    }
+    return opened;
+}
+
 void hub_release(Hub* h) {
     if (h->handle != INVALID_HANDLE_VALUE) {
         usbpcap_read_cancel(h->handle, &h->read);

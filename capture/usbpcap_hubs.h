@@ -29,6 +29,16 @@ bool hub_compose_path(Hub* h, int number);
 // Opens the control device and starts its capture of every device on the
 // hub; on failure *failed_call names the call and *error holds its code.
 bool hub_open(Hub* h, const wchar_t** failed_call, DWORD* error);
+// The first hub that would not open: the call that failed, its code, the hub.
+struct HubOpenFailure {
+    const wchar_t* call;  // null while every hub opened
+    DWORD error;
+    int hub;
+};
+// Opens every hub of hubs[0..count) (paths composed); a hub that fails is
+// released and skipped. Returns how many are live.
+int hubs_open_all(Hub* hubs, int count, HubOpenFailure* first);
+
 // Cancels a pending read (waiting until the driver lets go of the buffer),
 // closes the device and frees the stream.
 void hub_release(Hub* h);

@@ -133,8 +133,10 @@ void tally_packet(CaptureTally* t, int64_t ts_us, const uint8_t* packet, uint32_
     }
 }
 
-void tally_records(GrowBuf* b, CaptureTally* t) {
-    // Walk by offset and move the unconsumed tail once, not once per record.
+// Hands every complete record in b to visit, then consumes them; the
+// unconsumed tail moves once, not once per record.
+template <typename Visit>
+static void for_each_record(GrowBuf* b, Visit visit) {
     uint64_t off = 0;
     while (b->len - off >= PCAP_RECORD_HEADER_BYTES) {
         const uint8_t* rec = b->data + off;
@@ -142,37 +144,36 @@ void tally_records(GrowBuf* b, CaptureTally* t) {
         uint64_t size = PCAP_RECORD_HEADER_BYTES + (uint64_t)r.incl_len;
         if (b->len - off < size)
             break;
-        int64_t ts_us = (int64_t)r.ts_sec * 1000000 + (int64_t)r.ts_frac;
-        tally_packet(t, ts_us, rec + PCAP_RECORD_HEADER_BYTES, r.incl_len);
+        visit(rec, r, size);
         off += size;
     }
     if (off)
         gb_consume(b, off);
 }
 
+static int64_t stamp_us(const PcapRecordHeader& r) {
+    return (int64_t)r.ts_sec * 1000000 + (int64_t)r.ts_frac;
+}
+
+void tally_records(GrowBuf* b, CaptureTally* t) {
+    for_each_record(b, [t](const uint8_t* rec, const PcapRecordHeader& r, uint64_t) {
+        tally_packet(t, stamp_us(r), rec + PCAP_RECORD_HEADER_BYTES, r.incl_len);
+    });
+}
+
 void walk_in_completions(GrowBuf* b, CaptureRecordFn record_fn, InCompletionFn completion_fn,
                          void* ctx) {
-    uint64_t off = 0;
-    while (b->len - off >= PCAP_RECORD_HEADER_BYTES) {
-        const uint8_t* rec = b->data + off;
-        PcapRecordHeader r = pcap_record_header(rec, false);
-        uint64_t size = PCAP_RECORD_HEADER_BYTES + (uint64_t)r.incl_len;
-        if (b->len - off < size)
-            break;
+    for_each_record(b, [&](const uint8_t* rec, const PcapRecordHeader& r, uint64_t size) {
         if (record_fn)
             record_fn(ctx, rec, size);
         UsbPcapHeader h;
         if (completion_fn &&
             usbpcap_decode(rec + PCAP_RECORD_HEADER_BYTES, r.incl_len, &h) == USBPCAP_DECODED &&
             is_in_completion(&h)) {
-            InCompletion c = {(int64_t)r.ts_sec * 1000000 + (int64_t)r.ts_frac, h.bus, h.device,
-                              h.endpoint, h.transfer, -1};
+            InCompletion c = {stamp_us(r), h.bus, h.device, h.endpoint, h.transfer, -1};
             completion_fn(ctx, &c);
         }
-        off += size;
-    }
-    if (off)
-        gb_consume(b, off);
+    });
 }
 
 void capture_figures(const CaptureTally* t, CaptureFigures* out) {

@@ -265,11 +265,15 @@ static LRESULT on_paint(HWND hwnd) {
 
 // The window moved to a monitor of another DPI: take the size Windows suggests
 // and lay the controls and the panel out again.
-static LRESULT on_dpi_changed(HWND hwnd, WPARAM wparam, LPARAM lparam) {
-    g_window_dpi = HIWORD(wparam);
+void gui_move_to_suggested(HWND hwnd, LPARAM lparam) {
     const RECT* suggested = (const RECT*)lparam;
     SetWindowPos(hwnd, NULL, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+static LRESULT on_dpi_changed(HWND hwnd, WPARAM wparam, LPARAM lparam) {
+    g_window_dpi = HIWORD(wparam);
+    gui_move_to_suggested(hwnd, lparam);
     apply_dpi(hwnd);
     invalidate(hwnd);
     return 0;

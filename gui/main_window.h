@@ -24,6 +24,8 @@ extern UINT g_window_dpi;  // the DPI the window is laid out for
 extern const wchar_t g_help_text[];
 
 LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+// WM_DPICHANGED: takes the rectangle Windows suggests (lparam).
+void gui_move_to_suggested(HWND hwnd, LPARAM lparam);
 
 // Registers the class "Quorvin" and creates the main window (g_hWnd); null,
 // after telling the user, when either fails.

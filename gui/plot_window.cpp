@@ -15,6 +15,7 @@
 #include "core/plot_model.h"
 #include "core/version.h"
 #include "engine/reception.h"
+#include "gui/main_window.h"
 #include "gui/panel.h"
 #include "platform/counter.h"
 #include "platform/dpi.h"
@@ -313,11 +314,26 @@ static LRESULT plot_on_drag(HWND hwnd, int x) {
     return 0;
 }
 
+static LRESULT plot_on_press(HWND hwnd, int x) {
+    g_drag_x = x;
+    g_drag_view = current_view();
+    SetCapture(hwnd);
+    return 0;
+}
+
 static LRESULT plot_on_create(HWND hwnd) {
     g_plot_dpi = dpi_of_window(hwnd);
     HWND button = CreateWindowExW(0, L"BUTTON", L"导出 CSV", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd,
                                   (HMENU)(INT_PTR)ID_PLOT_EXPORT, NULL, NULL);
     SendMessageW(button, WM_SETFONT, (WPARAM)gui_panel_font(g_plot_dpi), TRUE);
+    place_export_button(hwnd);
+    return 0;
+}
+
+static LRESULT plot_on_dpi_changed(HWND hwnd, WPARAM wparam, LPARAM lparam) {
+    g_plot_dpi = HIWORD(wparam);
+    gui_move_to_suggested(hwnd, lparam);
+    SendMessageW(GetDlgItem(hwnd, ID_PLOT_EXPORT), WM_SETFONT, (WPARAM)gui_panel_font(g_plot_dpi), TRUE);
     place_export_button(hwnd);
     return 0;
 }
@@ -337,10 +353,7 @@ LRESULT CALLBACK plot_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
     case WM_MOUSEWHEEL:
         return plot_on_wheel(hwnd, wparam, lparam);
     case WM_LBUTTONDOWN:
-        g_drag_x = (short)LOWORD(lparam);
-        g_drag_view = current_view();
-        SetCapture(hwnd);
-        return 0;
+        return plot_on_press(hwnd, (short)LOWORD(lparam));
     case WM_MOUSEMOVE:
         return (wparam & MK_LBUTTON) ? plot_on_drag(hwnd, (short)LOWORD(lparam)) : 0;
     case WM_LBUTTONUP:
@@ -356,16 +369,7 @@ LRESULT CALLBACK plot_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
             plot_export_csv(hwnd);
         return 0;
     case 0x02E0:  // WM_DPICHANGED
-    {
-        g_plot_dpi = HIWORD(wparam);
-        const RECT* r = (const RECT*)lparam;
-        SetWindowPos(hwnd, NULL, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(GetDlgItem(hwnd, ID_PLOT_EXPORT), WM_SETFONT,
-                     (WPARAM)gui_panel_font(g_plot_dpi), TRUE);
-        place_export_button(hwnd);
-        return 0;
-    }
+        return plot_on_dpi_changed(hwnd, wparam, lparam);
     case WM_DESTROY:
         g_hPlot = NULL;
         return 0;

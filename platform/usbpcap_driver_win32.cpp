@@ -95,9 +95,8 @@ BOOL usbpcap_read_start(HANDLE hub, UsbPcapRead* r, DWORD* error) {
     return TRUE;
 }
 
-int usbpcap_wait(UsbPcapRead* const reads[], int count, DWORD timeout_ms) {
-    HANDLE events[USBPCAP_MAX_HUBS];
-    int index[USBPCAP_MAX_HUBS];
+// The events of the pending reads, with the index of each read.
+static int pending_events(UsbPcapRead* const reads[], int count, HANDLE events[], int index[]) {
     int n = 0;
     for (int i = 0; i < count && n < USBPCAP_MAX_HUBS; i++) {
         if (reads[i] && reads[i]->pending) {
@@ -105,6 +104,13 @@ int usbpcap_wait(UsbPcapRead* const reads[], int count, DWORD timeout_ms) {
             index[n++] = i;
         }
     }
+    return n;
+}
+
+int usbpcap_wait(UsbPcapRead* const reads[], int count, DWORD timeout_ms) {
+    HANDLE events[USBPCAP_MAX_HUBS];
+    int index[USBPCAP_MAX_HUBS];
+    int n = pending_events(reads, count, events, index);
     if (n == 0) {
         Sleep(timeout_ms);
         return USBPCAP_WAIT_TIMEOUT;
@@ -118,13 +124,7 @@ int usbpcap_wait(UsbPcapRead* const reads[], int count, DWORD timeout_ms) {
 int usbpcap_wait_or_message(UsbPcapRead* const reads[], int count, DWORD timeout_ms) {
     HANDLE events[USBPCAP_MAX_HUBS];
     int index[USBPCAP_MAX_HUBS];
-    int n = 0;
-    for (int i = 0; i < count && n < USBPCAP_MAX_HUBS; i++) {
-        if (reads[i] && reads[i]->pending) {
-            events[n] = reads[i]->event;
-            index[n++] = i;
-        }
-    }
+    int n = pending_events(reads, count, events, index);
     DWORD w = MsgWaitForMultipleObjectsEx((DWORD)n, n ? events : NULL, timeout_ms, QS_ALLINPUT,
                                           MWMO_INPUTAVAILABLE);
     if (w < WAIT_OBJECT_0 + (DWORD)n)
