@@ -189,12 +189,18 @@ static void draw_columns(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi
     }
 }
 
-static void draw_summary_line(HDC dc, const Distribution* d, UINT dpi) {
-    wchar_t line[200];
-    swprintf(line, 200,
-             L"n=%llu   中位 %.2f Hz   P1–P99 %.2f–%.2f Hz   标准差 %.1f µs   稳定度 %.1f%%",
-             (unsigned long long)d->n, rate_at(d->pct_us[PCT_50]), rate_at(d->pct_us[PCT_99]),
-             rate_at(d->pct_us[PCT_1]), d->sd_us, d->stability_pct);
+// The log keeps the newest hour or so: when older reports went, the line says
+// how far back it reaches.
+static void draw_summary_line(HDC dc, const Distribution* d, const PlotModel* m, UINT dpi) {
+    wchar_t line[240];
+    int n = swprintf(line, 240,
+                     L"n=%llu   中位 %.2f Hz   P1–P99 %.2f–%.2f Hz   标准差 %.1f µs   稳定度 %.1f%%",
+                     (unsigned long long)d->n, rate_at(d->pct_us[PCT_50]), rate_at(d->pct_us[PCT_99]),
+                     rate_at(d->pct_us[PCT_1]), d->sd_us, d->stability_pct);
+    if (n > 0 && arrival_log_wrapped(&g_arrival_log))
+        swprintf(line + n, 240 - (size_t)n, L"   (只含最近 %.1f 秒)", m->span_s);
+    if (n > 0 && g_arrival_log.failed)
+        swprintf(line + n, 240 - (size_t)n, L"   (内存不足，记录已停止)");
     text_at(dc, px(12, dpi), px(10, dpi), PANEL_READING_COLOR, line, TA_LEFT | TA_TOP);
 }
 
@@ -209,7 +215,7 @@ void plot_draw(HDC dc, int width, int height, UINT dpi, int slot, const PlotView
     const Distribution* d = record_distribution(slot);
     plot_model_build(&model, &g_arrival_log, slot, g_qpc_freq, a.right - a.left, view->t0_s,
                      view->t1_s, view->whole, d->pct_us[PCT_99_9]);
-    draw_summary_line(dc, d, dpi);
+    draw_summary_line(dc, d, &model, dpi);
     draw_axes(dc, &a, &model, dpi);
     draw_columns(dc, &a, &model, dpi);
     draw_percentile_lines(dc, &a, &model, d, dpi);

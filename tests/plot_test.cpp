@@ -117,6 +117,33 @@ TEST_F(PlotTest, OneOutlierAmongAMillionStaysVisible) {
     EXPECT_EQ(count_in_rows(50, 57, kGold), 0);
 }
 
+TEST_F(PlotTest, WheelZoomsAroundThePointerDragPansDoubleClickShowsTheWholeRun) {
+    steady(10000, 1000);  // 10 s
+    plot_open(NULL);
+    ASSERT_NE(g_hPlot, nullptr);
+    RECT r;
+    GetClientRect(g_hPlot, &r);
+    PlotArea a = plot_area(r.right, r.bottom, 96);
+    POINT middle = {(a.left + a.right) / 2, (a.top + a.bottom) / 2};
+    POINT screen = middle;
+    ClientToScreen(g_hPlot, &screen);
+    SendMessageW(g_hPlot, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(screen.x, screen.y));
+    ASSERT_FALSE(g_plot_view.whole);
+    EXPECT_NEAR(g_plot_view.t1_s - g_plot_view.t0_s, 0.8 * 9.999, 0.01);
+    EXPECT_NEAR((g_plot_view.t0_s + g_plot_view.t1_s) / 2, 9.999 / 2, 0.05) << "around the pointer";
+
+    double width = g_plot_view.t1_s - g_plot_view.t0_s, before = g_plot_view.t0_s;
+    SendMessageW(g_hPlot, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(middle.x, middle.y));
+    SendMessageW(g_hPlot, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(middle.x - (a.right - a.left) / 4, middle.y));
+    SendMessageW(g_hPlot, WM_LBUTTONUP, 0, MAKELPARAM(middle.x, middle.y));
+    EXPECT_NEAR(g_plot_view.t0_s - before, width / 4, 0.02) << "dragged left: later times come in";
+
+    SendMessageW(g_hPlot, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(middle.x, middle.y));
+    EXPECT_TRUE(g_plot_view.whole);
+    DestroyWindow(g_hPlot);
+    EXPECT_EQ(g_hPlot, nullptr);
+}
+
 TEST(PlotModelTest, AxisTopIsTheNextRoundValue) {
     EXPECT_DOUBLE_EQ(plot_nice_top_ms(1.01), 1.5);
     EXPECT_DOUBLE_EQ(plot_nice_top_ms(2.0), 2.5);
