@@ -274,6 +274,9 @@ RECT client_rect_of(HWND control) {
 TEST_F(MainWindowTest, ControlsFollowTheDpiAndADpiChangeTakesTheSuggestedRectangle) {
     open(1);
     RECT start = client_rect_of(g_hStart);
+    RECT plot96 = client_rect_of(GetDlgItem(g_hWnd, ID_PLOT));
+    EXPECT_EQ(plot96.left, 781);  // the row's sixth button: client x 781 to 869
+    EXPECT_EQ(plot96.right, 869);
     EXPECT_EQ(start.left, 350);
     EXPECT_EQ(start.top, 8);
     EXPECT_EQ(start.right - start.left, 110);
@@ -292,6 +295,9 @@ TEST_F(MainWindowTest, ControlsFollowTheDpiAndADpiChangeTakesTheSuggestedRectang
     EXPECT_EQ(start.top, 12);
     EXPECT_EQ(start.right - start.left, 165);
     EXPECT_EQ(start.bottom - start.top, 39);
+    RECT plot = client_rect_of(GetDlgItem(g_hWnd, ID_PLOT));
+    EXPECT_EQ(plot.left, 1172);  // 781 * 1.5, rounded half away from zero
+    EXPECT_EQ(plot.right - plot.left, 132);
     RECT about = client_rect_of(GetDlgItem(g_hWnd, ID_ABOUT));
     EXPECT_EQ(about.left, 1019);  // 679 * 1.5, rounded half away from zero
     EXPECT_EQ(about.right - about.left, 135);

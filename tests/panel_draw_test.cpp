@@ -123,6 +123,13 @@ TEST_F(PanelDrawTest, At144DpiEverythingIsOneAndAHalfTimesAsLarge) {
     EXPECT_GE(rows, 12) << "the status text is no taller than at 96 DPI";
 }
 
+TEST_F(PanelDrawTest, BarBrushesAreMadeOncePerProcess) {
+    HBRUSH first = g_barBrush[5];
+    gui_create_bar_brushes();  // a second window's WM_CREATE
+    EXPECT_EQ(g_barBrush[5], first);
+    EXPECT_NE(first, nullptr);
+}
+
 TEST_F(PanelDrawTest, EmptyHistogramFillsNoBar) {
     const int none[8] = {};
     render(780);

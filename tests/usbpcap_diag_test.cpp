@@ -128,6 +128,15 @@ TEST_F(UsbPcapDiagTest, NoHubOpensShowsTheFirstFailureAndItsPath) {
                   L"2) USBPcap 服务未启动" +
                   kSuffix);
 
+    // The event's error comes through the driver layer, like every other.
+    fake_usbpcap_reset();
+    g_fake_boxes.clear();
+    fake_usbpcap_add_hub(1);
+    g_fake_usbpcap.event_error = 8;
+    EXPECT_EQ(RunUsbPcapDiag(kOwner), 1);
+    EXPECT_NE(only_box().text.find(L"[步骤4/4] CreateEvent 打开 USBPcap 设备失败 (err=8)"),
+              std::wstring::npos);
+
     fake_usbpcap_reset();
     g_fake_boxes.clear();
     fake_usbpcap_add_hub(2).control_error = 31;

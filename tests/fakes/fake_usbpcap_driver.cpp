@@ -70,9 +70,14 @@ BOOL usbpcap_control(HANDLE hub, DWORD code, const void* in, DWORD in_bytes, DWO
     return TRUE;
 }
 
-BOOL usbpcap_read_init(UsbPcapRead* r, DWORD*) {
+BOOL usbpcap_read_init(UsbPcapRead* r, DWORD* error) {
     memset(&r->overlapped, 0, sizeof r->overlapped);
     r->pending = false;
+    r->event = NULL;
+    if (g_fake_usbpcap.event_error) {
+        *error = g_fake_usbpcap.event_error;
+        return FALSE;
+    }
     r->event = (HANDLE)1;
     g_fake_usbpcap.live_events++;
     return TRUE;

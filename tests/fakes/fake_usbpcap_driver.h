@@ -45,6 +45,7 @@ struct FakeUsbPcap {
     DWORD installed_error;
     DWORD list_error;  // non-zero: the look-up of control devices fails
     bool wait_fails;   // every wait fails (WAIT_FAILED)
+    DWORD event_error; // non-zero: creating a read's event fails with it
     bool not_elevated; // the process lacks administrator rights
     // usbpcap_wait_or_message runs on real time, for message loops: a read
     // completes once that many ms have passed since the first such wait.
