@@ -2,6 +2,7 @@
 // whole runs of run_console on a real hidden window with the fake Raw Input.
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 
 #include "app/console.h"
 #include "app/startup.h"
@@ -380,11 +381,23 @@ TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {
     wchar_t dir[MAX_PATH], path[MAX_PATH];
     GetTempPathW(MAX_PATH, dir);
     GetTempFileNameW(dir, L"qus", 0, path);
+    // Reports arrive while the hubs are read: another thread posts them to the
+    // hidden window as soon as it exists.
+    std::thread poster([] {
+        HWND target = NULL;
+        for (int i = 0; i < 200 && !target; i++, Sleep(5))
+            target = FindWindowExW(HWND_MESSAGE, NULL, L"QuorvinConsoleHidden", NULL);
+        for (int i = 0; i < 20 && target; i++, Sleep(5))
+            PostMessageW(target, WM_INPUT, RIM_INPUTSINK, (LPARAM)fake_report_handle(0));
+    });
     // The time limit's timer ends the run although hub 1's last read never completes.
-    ConsoleRun run = {0, 0.3, NULL, true, path};
+    ConsoleRun run = {0, 0.4, NULL, true, path};
     DWORD start = GetTickCount();
     EXPECT_EQ(run_console_with(&run), 0);
+    poster.join();
     EXPECT_LT(GetTickCount() - start, 3000u);
+    EXPECT_EQ(g_dev_stats[0].arrival_count, 20u) << "every report was taken while reads were pending";
+    EXPECT_EQ(g_dev_stats[0].background_count, 20u);
     std::string text = output();
     EXPECT_NE(text.find("\nUSB layer: "), std::string::npos) << text;
     EXPECT_GT(g_fake_usbpcap.message_waits, 0);
