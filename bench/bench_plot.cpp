@@ -8,6 +8,7 @@
 #include "engine/reception.h"
 #include "gui/panel.h"
 #include "gui/plot_window.h"
+#include "tests/support/dib_canvas.h"
 
 static double host_ms(void) {
     LARGE_INTEGER v, f;
@@ -28,16 +29,9 @@ int main(void) {
         t += 10000 + (int64_t)(seed >> 16) % 600 - 300;  // 1000 us, +-30 us
         arrival_log_append(&g_arrival_log, t, 1, false, i ? ARRIVAL_ACCEPTED : ARRIVAL_FIRST);
     }
-    HDC dc = CreateCompatibleDC(NULL);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = 900;
-    bi.bmiHeader.biHeight = -480;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits;
-    HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
-    SelectObject(dc, bitmap);
+    DibCanvas canvas;
+    canvas.make(900, 480);
+    HDC dc = canvas.dc;
     PlotView views[2] = {{true, 0, 0}, {false, 4000, 4010}};
     double start = host_ms();
     plot_draw(dc, 900, 480, 96, 0, &views[0]);
@@ -51,7 +45,5 @@ int main(void) {
             printf("%s view, repaint %d: %.1f ms\n", v ? "10 s" : "whole", run, host_ms() - start);
         }
     }
-    DeleteDC(dc);
-    DeleteObject(bitmap);
     return 0;
 }

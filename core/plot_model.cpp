@@ -54,6 +54,13 @@ static bool record_span(const ArrivalLog* log, int slot, int64_t* first, int64_t
     return true;
 }
 
+double plot_record_span_s(const ArrivalLog* log, int slot, double freq) {
+    int64_t first = 0, last = 0;
+    if (!(freq > 0) || !record_span(log, slot, &first, &last) || last == first)
+        return 1;
+    return (double)(last - first) / freq;
+}
+
 void plot_model_build(PlotModel* m, const ArrivalLog* log, int slot, double freq, int columns,
                       double t0_s, double t1_s, bool whole, double record_p999_us) {
     columns = columns < 1 ? 1 : columns > PLOT_MAX_COLUMNS ? PLOT_MAX_COLUMNS : columns;

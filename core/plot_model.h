@@ -36,6 +36,10 @@ struct PlotModel {
 // 5, 6, 8 times a power of ten that lies above it.
 double plot_nice_top_ms(double p999_ms);
 
+// Seconds from the record's first logged report to its last; 1 when it has
+// none (the axis of an empty plot).
+double plot_record_span_s(const ArrivalLog* log, int slot, double freq);
+
 // Builds the model for record slot (0: all mice) over [t0_s, t1_s]; whole
 // takes the record's entire span instead. columns is clamped to
 // PLOT_MAX_COLUMNS. record_p999_us, when positive, is the record's own 99.9th

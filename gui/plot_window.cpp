@@ -282,9 +282,7 @@ static LRESULT plot_on_paint(HWND hwnd) {
 static PlotView current_view(void) {
     if (!g_plot_view.whole)
         return g_plot_view;
-    static PlotModel probe;
-    plot_model_build(&probe, &g_arrival_log, displayed_slot(), g_qpc_freq, 1, 0, 0, true);
-    return PlotView{false, probe.t0_s, probe.t1_s};
+    return PlotView{false, 0, plot_record_span_s(&g_arrival_log, displayed_slot(), g_qpc_freq)};
 }
 
 static double time_at_x(HWND hwnd, int x, const PlotView* v) {

@@ -7,6 +7,7 @@
 #include "engine/reception.h"
 #include "gui/panel.h"
 #include "tests/fakes/fake_counter.h"
+#include "tests/support/dib_canvas.h"
 
 namespace {
 
@@ -24,33 +25,15 @@ protected:
         g_nri = 1;
         g_display_dev = 0;
     }
-    void TearDown() override {
-        if (dc) {
-            DeleteDC(dc);
-            DeleteObject(bitmap);
-        }
-        stats_set_measuring(false);
-    }
+    void TearDown() override { stats_set_measuring(false); }
     void render(int width, int height = 520, UINT dpi = 96) {
         w = width;
         h = height;
-        dc = CreateCompatibleDC(NULL);
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;  // top-down rows
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, (void**)&pixels, NULL, 0);
-        ASSERT_NE(bitmap, nullptr);
-        SelectObject(dc, bitmap);
-        gui_draw(dc, width, height, dpi);
+        ASSERT_TRUE(canvas.make(width, height));
+        gui_draw(canvas.dc, width, height, dpi);
         GdiFlush();
     }
-    COLORREF pixel(int x, int y) const {
-        uint32_t v = pixels[y * w + x];  // 0x00RRGGBB in a DIB
-        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-    }
+    COLORREF pixel(int x, int y) const { return canvas.pixel(x, y); }
     bool band_has(int top, int bottom, COLORREF color) const {
         for (int y = top; y < bottom; y++)
             for (int x = 0; x < w; x++)
@@ -77,9 +60,7 @@ protected:
             EXPECT_EQ(pixel(right + 1, baseline - 1), 0u) << "gap after bar " << i;
         }
     }
-    HDC dc = NULL;
-    HBITMAP bitmap = NULL;
-    uint32_t* pixels = nullptr;
+    DibCanvas canvas;
     int w = 0, h = 0;
 };
 
@@ -94,9 +75,6 @@ TEST_F(PanelDrawTest, BarsStandAtTheirComputedPlacesWithTheirColours) {
     for (const auto& c : cases) {
         render(c.width);
         expect_bars(c.x0, c.pitch, c.bar, heights, 417);
-        DeleteDC(dc);
-        DeleteObject(bitmap);
-        dc = NULL;
     }
 }
 
@@ -147,8 +125,6 @@ TEST_F(PanelDrawTest, CoalescedLineMovesTheHistogramDown) {
     EXPECT_TRUE(band_has(230, 246, PANEL_COALESCED_COLOR));
 
     g_dev_stats[0].coalesced_count = 0;
-    DeleteDC(dc);
-    DeleteObject(bitmap);
     render(780);
     expect_bars(13, 95, 89, heights, 417);
     EXPECT_FALSE(band_has(0, h, PANEL_COALESCED_COLOR));
@@ -172,14 +148,10 @@ TEST_F(PanelDrawTest, BackgroundReportsTurnTheStatusAmberUntilForegroundOnesRetu
     EXPECT_GT(plain, 100) << "● 测量中（后台接收）";
     EXPECT_FALSE(band_has(46, 62, PANEL_MEASURING_COLOR));
 
-    DeleteDC(dc);
-    DeleteObject(bitmap);
     g_throttle = ThrottleDecision{true, 8};
     render(780);
     EXPECT_GT(amber_right(), plain + 80) << "● 测量中（后台接收，Windows 限速约 125 Hz）";
 
-    DeleteDC(dc);
-    DeleteObject(bitmap);
     record_arrival(&g_dev_stats[0], 1010000, false);
     render(780);
     EXPECT_EQ(amber_right(), -1);
@@ -193,8 +165,6 @@ TEST_F(PanelDrawTest, StatusColourFollowsTheMeasuringSwitch) {
     EXPECT_FALSE(band_has(46, 62, PANEL_MEASURING_COLOR));
     EXPECT_TRUE(band_has(102, 222, PANEL_READING_COLOR));
 
-    DeleteDC(dc);
-    DeleteObject(bitmap);
     stats_set_measuring(true);
     render(780);
     EXPECT_TRUE(band_has(46, 62, PANEL_MEASURING_COLOR));

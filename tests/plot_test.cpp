@@ -14,6 +14,7 @@
 #include "gui/plot_window.h"
 #include "tests/fakes/fake_file_dialog.h"
 #include "tests/fakes/fake_message_box.h"
+#include "tests/support/dib_canvas.h"
 #include "tests/support/read_all.h"
 
 namespace {
@@ -36,13 +37,7 @@ protected:
         g_fake_boxes.clear();
         g_fake_save_path.clear();
     }
-    void TearDown() override {
-        if (dc) {
-            DeleteDC(dc);
-            DeleteObject(bitmap);
-        }
-        arrival_log_free(&g_arrival_log);
-    }
+    void TearDown() override { arrival_log_free(&g_arrival_log); }
     // Reports of slot 1 at the given interval (us); a gap of pause_us after report pause_at.
     void steady(int reports, int64_t interval_us, int pause_at = -1, int64_t pause_us = 0,
                 int outlier_at = -1, int64_t outlier_us = 0) {
@@ -55,27 +50,12 @@ protected:
         }
     }
     void paint() {
-        if (dc) {
-            DeleteDC(dc);
-            DeleteObject(bitmap);
-        }
-        dc = CreateCompatibleDC(NULL);
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = 900;
-        bi.bmiHeader.biHeight = -480;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, (void**)&pixels, NULL, 0);
-        SelectObject(dc, bitmap);
+        ASSERT_TRUE(canvas.make(900, 480));
         PlotView whole = {true, 0, 0};
-        plot_draw(dc, 900, 480, 96, 0, &whole);
+        plot_draw(canvas.dc, 900, 480, 96, 0, &whole);
         GdiFlush();
     }
-    COLORREF pixel(int x, int y) const {
-        uint32_t v = pixels[y * 900 + x];
-        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-    }
+    COLORREF pixel(int x, int y) const { return canvas.pixel(x, y); }
     int count_in_rows(int top, int bottom, COLORREF color) const {
         int n = 0;
         for (int y = top; y < bottom; y++)
@@ -83,9 +63,7 @@ protected:
                 n += pixel(x, y) == color;
         return n;
     }
-    HDC dc = NULL;
-    HBITMAP bitmap = NULL;
-    uint32_t* pixels = nullptr;
+    DibCanvas canvas;
 };
 
 TEST_F(PlotTest, SteadyThousandHertzLiesOnTheOneMillisecondRowUnderItsMedianLine) {
