@@ -2,6 +2,13 @@
 #include "tests/fakes/fake_heap.h"
 
 #include <stdlib.h>
+#include <string.h>
+#ifdef _WIN32
+#include <malloc.h>
+#define malloc_usable_size _msize
+#else
+#include <malloc.h>
+#endif
 
 #include "core/heap.h"
 
@@ -26,6 +33,16 @@ void* heap_alloc(size_t bytes) {
 void* heap_realloc(void* block, size_t bytes) {
     if (refuse_next())
         return NULL;
+    if (g_fake_heap.realloc_moves && block) {
+        // A fresh block, the old one poisoned and freed: a caller that keeps
+        // using the old pointer trips AddressSanitizer.
+        void* p = malloc(bytes);
+        if (!p)
+            return NULL;
+        memcpy(p, block, bytes < malloc_usable_size(block) ? bytes : malloc_usable_size(block));
+        free(block);
+        return p;
+    }
     void* p = realloc(block, bytes);
     if (p && !block)
         g_fake_heap.live_blocks++;

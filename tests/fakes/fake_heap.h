@@ -7,6 +7,7 @@ struct FakeHeap {
     int allocations;
     int fail_allocation;  // refuse the allocation with this 1-based number; 0: never
     bool fail_all;
+    bool realloc_moves;   // every growing realloc moves the block and frees the old one
 };
 
 extern FakeHeap g_fake_heap;

@@ -1,0 +1,168 @@
+// Counting gaps by value: pages of counters made on first use, and the
+// distribution read back in two walks over the span that holds counts.
+#include "core/gap_histogram.h"
+
+#include <math.h>
+#include <string.h>
+
+#include "core/gap_rule.h"
+#include "core/heap.h"
+
+static const uint32_t kPageBins = 1u << GAP_HISTOGRAM_PAGE_SHIFT;
+
+GapTicks gap_ticks_for(double f) {
+    GapTicks t = {1, 0};  // empty: no counter, no accepted gap
+    if (!(f > 0) || !(f < 1e15))
+        return t;
+    // Start from the arithmetic estimate, then settle on the exact edges of
+    // the double-valued rule, which rounding may shift by a tick.
+    t.shortest = (int64_t)ceil(kGapShortestUs * f / 1000000.0);
+    while (t.shortest > 0 && gap_kind(ticks_to_us(t.shortest - 1, f)) == GAP_ACCEPTED)
+        t.shortest--;
+    while (gap_kind(ticks_to_us(t.shortest, f)) != GAP_ACCEPTED)
+        t.shortest++;
+    t.longest = (int64_t)floor(kGapLongestUs * f / 1000000.0);
+    while (gap_kind(ticks_to_us(t.longest + 1, f)) == GAP_ACCEPTED)
+        t.longest++;
+    while (t.longest >= t.shortest && gap_kind(ticks_to_us(t.longest, f)) != GAP_ACCEPTED)
+        t.longest--;
+    return t;
+}
+
+void gap_histogram_free(GapHistogram* h) {
+    for (uint32_t p = 0; h->pages && p < h->page_count; p++)
+        heap_free(h->pages[p]);
+    heap_free(h->pages);
+    memset(h, 0, sizeof *h);
+}
+
+void gap_histogram_init(GapHistogram* h, int64_t shortest, int64_t longest, double units_per_second) {
+    gap_histogram_free(h);
+    h->shortest = shortest;
+    h->units_per_second = units_per_second;
+    h->units_per_bin = 1;
+    if (longest < shortest)
+        return;  // no bins: every gap is ignored
+    const int64_t values = longest - shortest + 1;
+    if (values > GAP_HISTOGRAM_MAX_BINS)
+        h->units_per_bin = (values + GAP_HISTOGRAM_MAX_BINS - 1) / GAP_HISTOGRAM_MAX_BINS;
+    h->bins = (uint32_t)((values + h->units_per_bin - 1) / h->units_per_bin);
+    h->page_count = (h->bins + kPageBins - 1) / kPageBins;
+}
+
+void gap_histogram_init_us(GapHistogram* h) {
+    gap_histogram_init(h, kGapShortestWholeUs, kGapLongestWholeUs, 1000000.0);
+}
+
+void gap_histogram_init_ticks(GapHistogram* h, double ticks_per_second) {
+    GapTicks t = gap_ticks_for(ticks_per_second);
+    gap_histogram_init(h, t.shortest, t.longest, ticks_per_second);
+}
+
+static uint32_t* page_for(GapHistogram* h, uint32_t page) {
+    if (!h->pages) {
+        h->pages = (uint32_t**)heap_alloc(sizeof(uint32_t*) * h->page_count);
+        if (!h->pages)
+            return NULL;
+        memset(h->pages, 0, sizeof(uint32_t*) * h->page_count);
+    }
+    if (!h->pages[page]) {
+        h->pages[page] = (uint32_t*)heap_alloc(sizeof(uint32_t) * kPageBins);
+        if (h->pages[page])
+            memset(h->pages[page], 0, sizeof(uint32_t) * kPageBins);
+    }
+    return h->pages[page];
+}
+
+void gap_histogram_add(GapHistogram* h, int64_t units) {
+    if (units < h->shortest || h->bins == 0 || h->failed)
+        return;
+    const int64_t offset = (units - h->shortest) / h->units_per_bin;
+    if (offset >= (int64_t)h->bins)
+        return;
+    const uint32_t bin = (uint32_t)offset;
+    uint32_t* page = page_for(h, bin >> GAP_HISTOGRAM_PAGE_SHIFT);
+    if (!page) {
+        h->failed = true;
+        return;
+    }
+    page[bin & (kPageBins - 1)]++;
+    if (h->n == 0 || bin < h->lowest_bin)
+        h->lowest_bin = bin;
+    if (h->n == 0 || bin > h->highest_bin)
+        h->highest_bin = bin;
+    h->n++;
+}
+
+void gap_histogram_clear(GapHistogram* h) {
+    for (uint32_t p = 0; h->pages && p < h->page_count; p++) {
+        if (h->pages[p])
+            memset(h->pages[p], 0, sizeof(uint32_t) * kPageBins);
+    }
+    h->n = 0;
+    h->failed = false;
+}
+
+double gap_histogram_value_us(const GapHistogram* h, int64_t units) {
+    if (h->units_per_second == 1000000.0)
+        return (double)units;
+    return ticks_to_us(units, h->units_per_second);
+}
+
+static double bin_value_us(const GapHistogram* h, uint32_t bin) {
+    const int64_t units = h->shortest + (int64_t)bin * h->units_per_bin + (h->units_per_bin - 1) / 2;
+    return gap_histogram_value_us(h, units);
+}
+
+// Calls visit(value_us, count) for every bin with counts, in rising order.
+template <typename Visit>
+static void for_each_bin(const GapHistogram* h, Visit visit) {
+    uint32_t bin = h->lowest_bin;
+    while (bin <= h->highest_bin) {
+        const uint32_t* page = h->pages[bin >> GAP_HISTOGRAM_PAGE_SHIFT];
+        const uint32_t page_end = (bin | (kPageBins - 1)) + 1;
+        const uint32_t end = page_end <= h->highest_bin ? page_end : h->highest_bin + 1;
+        for (; page && bin < end; bin++) {
+            if (page[bin & (kPageBins - 1)])
+                visit(bin_value_us(h, bin), page[bin & (kPageBins - 1)]);
+        }
+        bin = end;
+    }
+}
+
+void distribution_of_histogram(const GapHistogram* h, Distribution* out) {
+    out->n = h->failed ? 0 : h->n;
+    out->mean_us = out->sd_us = out->min_us = out->max_us = out->stability_pct = 0;
+    for (int i = 0; i < PCT_COUNT; i++)
+        out->pct_us[i] = 0;
+    out->failed = h->failed;
+    if (out->n == 0)
+        return;
+    uint64_t rank[PCT_COUNT];
+    for (int i = 0; i < PCT_COUNT; i++)
+        rank[i] = nearest_rank(g_percentile_tenths[i], h->n);
+    double sum = 0;
+    uint64_t seen = 0;
+    int next = 0;
+    bool first = true;
+    for_each_bin(h, [&](double v, uint32_t count) {
+        if (first)
+            out->min_us = v;
+        first = false;
+        out->max_us = v;
+        sum += v * count;
+        seen += count;
+        for (; next < PCT_COUNT && seen >= rank[next]; next++)
+            out->pct_us[next] = v;
+    });
+    const double mean = sum / (double)h->n, median = out->pct_us[PCT_50];
+    double squares = 0;
+    uint64_t stable = 0;
+    for_each_bin(h, [&](double v, uint32_t count) {
+        squares += (v - mean) * (v - mean) * count;
+        stable += fabs(v - median) <= 0.1 * median ? count : 0;
+    });
+    out->mean_us = mean;
+    out->sd_us = sqrt(squares / (double)h->n);
+    out->stability_pct = 100.0 * (double)stable / (double)h->n;
+}

@@ -1,0 +1,157 @@
+// The endpoint table: lookup that tries the last endpoint first, per-endpoint
+// counts and gap histograms, kept times within one bound, and the choice of
+// the endpoint whose reports the program received.
+#include "core/usb_endpoints.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+
+#include "core/gap_rule.h"
+#include "core/heap.h"
+#include "core/layer_compare.h"
+#include "core/usbpcap_record.h"
+
+static const size_t kFirstTimes = 4096;
+
+void usb_endpoints_init(UsbEndpointTable* t, uint64_t max_times) {
+    memset(t, 0, sizeof *t);
+    t->max_times = max_times;
+}
+
+void usb_endpoints_free(UsbEndpointTable* t) {
+    for (int i = 0; i < t->count; i++) {
+        gap_histogram_free(&t->slot[i].gaps);
+        heap_free(t->slot[i].times);
+    }
+    usb_endpoints_init(t, t->max_times);
+}
+
+static bool is_endpoint(const UsbEndpoint* e, uint16_t bus, uint16_t device, uint8_t endpoint) {
+    return e->bus == bus && e->device == device && e->endpoint == endpoint;
+}
+
+UsbEndpoint* usb_endpoint_of(UsbEndpointTable* t, uint16_t bus, uint16_t device, uint8_t endpoint) {
+    if (t->count && is_endpoint(&t->slot[t->last], bus, device, endpoint))
+        return &t->slot[t->last];
+    for (int i = 0; i < t->count; i++) {
+        if (is_endpoint(&t->slot[i], bus, device, endpoint)) {
+            t->last = i;
+            return &t->slot[i];
+        }
+    }
+    if (t->count == USB_ENDPOINT_SLOTS) {
+        t->slots_full = true;
+        return NULL;
+    }
+    t->last = t->count++;
+    UsbEndpoint* e = &t->slot[t->last];
+    memset(e, 0, sizeof *e);
+    e->bus = bus;
+    e->device = device;
+    e->endpoint = endpoint;
+    e->prev_ts_us = -1;
+    e->binterval = -1;
+    gap_histogram_init_us(&e->gaps);
+    return e;
+}
+
+// Only interrupt endpoints can carry mouse reports, so only their times are
+// kept. The bound is checked before any block moves, so a refused time
+// leaves the kept ones where they were.
+static void keep_time(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us) {
+    if (t->max_times == 0 || t->times_full || e->transfer != USBPCAP_TRANSFER_INTERRUPT)
+        return;
+    if (t->times_kept >= t->max_times) {
+        t->times_full = true;
+        return;
+    }
+    if (e->time_count == e->time_capacity) {
+        size_t grown = e->time_capacity ? e->time_capacity * 2 : kFirstTimes;
+        int64_t* block = (int64_t*)heap_realloc(e->times, grown * sizeof(int64_t));
+        if (!block) {
+            t->times_full = true;
+            return;
+        }
+        e->times = block;
+        e->time_capacity = grown;
+    }
+    e->times[e->time_count++] = ts_us;
+    t->times_kept++;
+}
+
+int64_t usb_endpoint_report(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us, uint8_t transfer) {
+    e->transfer = transfer;
+    e->reports++;
+    const int64_t gap = e->prev_ts_us == -1 ? -1 : ts_us - e->prev_ts_us;
+    if (gap >= 0 && gap_kind_whole_us(gap) == GAP_ACCEPTED)
+        gap_histogram_add(&e->gaps, gap);
+    e->prev_ts_us = ts_us;
+    keep_time(t, e, ts_us);
+    return gap;
+}
+
+void usb_endpoints_sort_times(UsbEndpointTable* t) {
+    for (int i = 0; i < t->count; i++)
+        std::sort(t->slot[i].times, t->slot[i].times + t->slot[i].time_count);
+}
+
+static uint32_t address_of(const UsbEndpoint* e) {
+    return ((uint32_t)e->bus << 24) | ((uint32_t)e->device << 8) | e->endpoint;
+}
+
+// Ties go to more completions, then to the lower bus.device.endpoint.
+static bool better_than(const UsbEndpoint* e, uint64_t score, const UsbEndpoint* best,
+                        uint64_t best_score) {
+    if (!best || score != best_score)
+        return !best || score > best_score;
+    if (e->time_count != best->time_count)
+        return e->time_count > best->time_count;
+    return address_of(e) < address_of(best);
+}
+
+const UsbEndpoint* usb_endpoints_best(const UsbEndpointTable* t, const int64_t* p, size_t count) {
+    const UsbEndpoint* best = NULL;
+    uint64_t best_score = 0;
+    for (int i = 0; i < t->count; i++) {
+        const UsbEndpoint* e = &t->slot[i];
+        if (e->transfer != USBPCAP_TRANSFER_INTERRUPT)
+            continue;
+        uint64_t score = endpoint_score(e->times, e->time_count, p, count);
+        if (score > 0 && better_than(e, score, best, best_score)) {
+            best = e;
+            best_score = score;
+        }
+    }
+    return best;
+}
+
+void format_endpoint_name(char out[USB_ENDPOINT_NAME_BYTES], uint16_t bus, uint16_t device,
+                          uint8_t endpoint) {
+    snprintf(out, USB_ENDPOINT_NAME_BYTES, "%u.%u.0x%02X", (unsigned)bus, (unsigned)device,
+             (unsigned)endpoint);
+}
+
+static bool read_number(const char** text, unsigned long limit, int base, unsigned long* out) {
+    char* end;
+    if (**text < '0' || **text > '9')
+        return false;
+    *out = strtoul(*text, &end, base);
+    if (end == *text || *out > limit)
+        return false;
+    *text = end;
+    return true;
+}
+
+bool parse_endpoint_name(const char* text, uint16_t* bus, uint16_t* device, uint8_t* endpoint) {
+    unsigned long b, d, e;
+    if (!read_number(&text, 65535, 10, &b) || *text++ != '.' || !read_number(&text, 65535, 10, &d) ||
+        *text++ != '.' || !read_number(&text, 255, 0, &e) || *text != 0)
+        return false;
+    *bus = (uint16_t)b;
+    *device = (uint16_t)d;
+    *endpoint = (uint8_t)e;
+    return true;
+}

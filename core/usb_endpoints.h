@@ -1,0 +1,65 @@
+// The one table of USB endpoints (bus.device.endpoint) that every capture path
+// fills: --pcap's endpoint lines, --compare, and the live --usb capture. Each
+// endpoint counts its IN completions with data, its accepted gaps (exactly,
+// in a histogram of whole microseconds) and its bInterval, and, when the table
+// keeps them, the completion times themselves, within one bound for the
+// whole table.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "core/gap_histogram.h"
+
+enum {
+    USB_ENDPOINT_SLOTS = 256,
+    USB_ENDPOINT_NAME_BYTES = 24,  // "65535.65535.0xFF" and its terminator
+};
+
+struct UsbEndpoint {
+    uint16_t bus;
+    uint16_t device;
+    uint8_t endpoint;      // address, bit 7 = IN
+    uint8_t transfer;      // USBPCAP_TRANSFER_INTERRUPT or _BULK; 0 before the first report
+    uint64_t reports;      // IN completions with data
+    int64_t prev_ts_us;    // -1: none yet
+    int binterval;         // -1: no endpoint descriptor seen
+    GapHistogram gaps;     // accepted gaps (the accepted-gap rule), whole us
+    int64_t* times;        // completion times, when the table keeps them
+    size_t time_count;
+    size_t time_capacity;
+};
+
+struct UsbEndpointTable {
+    UsbEndpoint slot[USB_ENDPOINT_SLOTS];
+    int count;
+    int last;              // where the previous lookup ended: reports come in runs
+    uint64_t max_times;    // 0: times are not kept; else the bound over all endpoints
+    uint64_t times_kept;
+    bool times_full;       // the bound (or memory) was reached: later times were not kept
+    bool slots_full;       // an endpoint found no slot
+};
+
+// An empty table; max_times > 0 keeps up to that many completion times in all.
+void usb_endpoints_init(UsbEndpointTable* t, uint64_t max_times);
+// Gives back every block; the table is empty afterwards.
+void usb_endpoints_free(UsbEndpointTable* t);
+
+// The endpoint's entry, made on first sight; null when every slot is taken.
+UsbEndpoint* usb_endpoint_of(UsbEndpointTable* t, uint16_t bus, uint16_t device, uint8_t endpoint);
+// One IN completion with data at ts_us: counts it and its gap, and keeps its
+// time when the table keeps times and the bound allows. Returns the gap since
+// the endpoint's previous completion, -1 for its first.
+int64_t usb_endpoint_report(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us, uint8_t transfer);
+// Sorts every endpoint's kept times (live captures interleave hubs).
+void usb_endpoints_sort_times(UsbEndpointTable* t);
+// The endpoint whose kept times the program's report times p (sorted) match
+// best, by the comparison's score; only interrupt endpoints take part. Null
+// when none matches.
+const UsbEndpoint* usb_endpoints_best(const UsbEndpointTable* t, const int64_t* p, size_t count);
+
+// "bus.device.0xEP", the one spelling of an endpoint everywhere.
+void format_endpoint_name(char out[USB_ENDPOINT_NAME_BYTES], uint16_t bus, uint16_t device,
+                          uint8_t endpoint);
+// Reads that spelling (the endpoint also in decimal); false when text is not one.
+bool parse_endpoint_name(const char* text, uint16_t* bus, uint16_t* device, uint8_t* endpoint);

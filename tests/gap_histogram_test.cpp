@@ -1,0 +1,146 @@
+// The exact histogram against sorting every gap, the tick edges of the
+// accepted-gap rule, and the endpoint table's bound on kept times.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "core/gap_histogram.h"
+#include "core/gap_rule.h"
+#include "core/usb_endpoints.h"
+#include "core/usbpcap_record.h"
+#include "tests/fakes/fake_heap.h"
+
+namespace {
+
+void expect_same(const Distribution& a, const Distribution& b) {
+    EXPECT_EQ(a.n, b.n);
+    for (int i = 0; i < PCT_COUNT; i++)
+        EXPECT_EQ(a.pct_us[i], b.pct_us[i]) << "percentile " << i;
+    EXPECT_EQ(a.min_us, b.min_us);
+    EXPECT_EQ(a.max_us, b.max_us);
+    EXPECT_NEAR(a.mean_us, b.mean_us, 1e-12 * b.mean_us);  // summed in another order
+    EXPECT_NEAR(a.sd_us, b.sd_us, 1e-9 * (1 + b.sd_us));
+    EXPECT_EQ(a.stability_pct, b.stability_pct);
+}
+
+TEST(GapHistogramTest, EqualsSortingEveryGapInMicrosecondsAndTicks) {
+    std::mt19937_64 rng(17);
+    for (double freq : {1e6, 1e7, 14318180.0, 3.3e9}) {
+        GapHistogram h = {};
+        if (freq == 1e6)
+            gap_histogram_init_us(&h);
+        else
+            gap_histogram_init_ticks(&h, freq);
+        std::vector<double> all;
+        // A 1 kHz mouse with jitter, a slow tail and a few very short gaps.
+        std::normal_distribution<double> jitter(1000, 40);
+        for (int i = 0; i < 200000; i++) {
+            double us = i % 97 == 0 ? 100 + i % 300 : i % 331 == 0 ? 49000 : jitter(rng);
+            int64_t units = (int64_t)(us * freq / 1e6);
+            double value = gap_histogram_value_us(&h, units);
+            if (gap_kind(value) != GAP_ACCEPTED)
+                continue;
+            gap_histogram_add(&h, units);
+            all.push_back(value);
+        }
+        Distribution exact = {}, counted = {};
+        distribution_of(all.data(), all.size(), &exact);
+        distribution_of_histogram(&h, &counted);
+        if (h.units_per_bin == 1) {
+            expect_same(counted, exact);
+        } else {  // a counter above 20 MHz: within half a bin
+            for (int i = 0; i < PCT_COUNT; i++)
+                EXPECT_NEAR(counted.pct_us[i], exact.pct_us[i], 0.05) << freq;
+        }
+        gap_histogram_free(&h);
+    }
+}
+
+TEST(GapHistogramTest, EdgesOfTheRangeAndAnEmptyOne) {
+    GapHistogram h = {};
+    gap_histogram_init_us(&h);
+    for (int i = 0; i < 5; i++)
+        gap_histogram_add(&h, 100);  // both ends are accepted
+    gap_histogram_add(&h, 50000);
+    gap_histogram_add(&h, 99);       // outside: ignored
+    gap_histogram_add(&h, 50001);
+    Distribution d = {};
+    distribution_of_histogram(&h, &d);
+    EXPECT_EQ(d.n, 6u);
+    EXPECT_EQ(d.min_us, 100);
+    EXPECT_EQ(d.max_us, 50000);
+    EXPECT_EQ(d.pct_us[PCT_50], 100);
+    gap_histogram_clear(&h);
+    distribution_of_histogram(&h, &d);
+    EXPECT_EQ(d.n, 0u);
+    EXPECT_EQ(d.pct_us[PCT_99], 0);
+    gap_histogram_free(&h);
+}
+
+TEST(GapHistogramTest, TickEdgesFollowTheRuleExactly) {
+    for (double f : {1e7, 3579545.0, 14318180.0, 2.41e9, 1.0e3}) {
+        GapTicks t = gap_ticks_for(f);
+        EXPECT_EQ(gap_kind(ticks_to_us(t.shortest, f)), GAP_ACCEPTED) << f;
+        EXPECT_NE(gap_kind(ticks_to_us(t.shortest - 1, f)), GAP_ACCEPTED) << f;
+        EXPECT_EQ(gap_kind(ticks_to_us(t.longest, f)), GAP_ACCEPTED) << f;
+        EXPECT_NE(gap_kind(ticks_to_us(t.longest + 1, f)), GAP_ACCEPTED) << f;
+    }
+    GapTicks none = gap_ticks_for(0);
+    EXPECT_GT(none.shortest, none.longest);
+}
+
+TEST(GapHistogramTest, APageThatCannotBeMadeFailsTheFigures) {
+    fake_heap_reset();
+    GapHistogram h = {};
+    gap_histogram_init_us(&h);
+    g_fake_heap.fail_all = true;
+    gap_histogram_add(&h, 1000);
+    g_fake_heap.fail_all = false;
+    Distribution d = {};
+    distribution_of_histogram(&h, &d);
+    EXPECT_TRUE(d.failed);
+    EXPECT_EQ(d.n, 0u);
+    gap_histogram_free(&h);
+    EXPECT_EQ(g_fake_heap.live_blocks, 0);
+}
+
+TEST(UsbEndpointTableTest, KeptTimesStopAtTheBoundEvenWhenEveryGrowthMovesTheBlock) {
+    fake_heap_reset();
+    g_fake_heap.realloc_moves = true;
+    UsbEndpointTable* t = new UsbEndpointTable;
+    const uint64_t bound = 4096 * 2;  // reached exactly when the block would grow again
+    usb_endpoints_init(t, bound);
+    UsbEndpoint* a = usb_endpoint_of(t, 1, 3, 0x81);
+    UsbEndpoint* b = usb_endpoint_of(t, 1, 4, 0x82);
+    for (int64_t i = 0; i < (int64_t)bound + 100; i++)
+        usb_endpoint_report(t, i % 2 ? a : b, 1000 * i, USBPCAP_TRANSFER_INTERRUPT);
+    EXPECT_TRUE(t->times_full);
+    EXPECT_EQ(t->times_kept, bound);
+    EXPECT_EQ(a->time_count + b->time_count, bound);
+    usb_endpoints_sort_times(t);
+    for (size_t i = 1; i < a->time_count; i++)
+        ASSERT_EQ(a->times[i] - a->times[i - 1], 2000);
+    usb_endpoints_free(t);
+    delete t;
+    EXPECT_EQ(g_fake_heap.live_blocks, 0);
+    fake_heap_reset();
+}
+
+TEST(UsbEndpointTableTest, NamesRoundTripAndBadOnesAreRefused) {
+    char name[USB_ENDPOINT_NAME_BYTES];
+    format_endpoint_name(name, 65535, 65535, 0xFF);
+    EXPECT_STREQ(name, "65535.65535.0xFF");
+    uint16_t bus, device;
+    uint8_t ep;
+    ASSERT_TRUE(parse_endpoint_name("1.3.0x81", &bus, &device, &ep));
+    EXPECT_EQ(bus, 1);
+    EXPECT_EQ(device, 3);
+    EXPECT_EQ(ep, 0x81);
+    ASSERT_TRUE(parse_endpoint_name("2.10.130", &bus, &device, &ep));
+    EXPECT_EQ(ep, 130);
+    for (const char* bad : {"", "1.3", "1.3.0x181", "1..0x81", "-1.3.0x81", "1.3.0x81 ", "70000.1.1"})
+        EXPECT_FALSE(parse_endpoint_name(bad, &bus, &device, &ep)) << bad;
+}
+
+}  // namespace
