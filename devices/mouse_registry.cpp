@@ -58,40 +58,106 @@ static void add_mouse(HANDLE device) {
         return;
     RiDevice* slot = &g_ri_devs[g_nri++];
     slot->handle = device;
+    slot->gone = false;
     name_mouse(slot, device_name);
     heap_free(device_name);
+}
+
+// The platform's device list in a fresh heap block, with how many entries were
+// filled in; null when it cannot be had or is empty.
+static RAWINPUTDEVICELIST* read_device_list(UINT* listed) {
+    UINT count = 0;
+    if (rawinput_get_device_list(NULL, &count, sizeof(RAWINPUTDEVICELIST)) != 0 || count == 0)
+        return NULL;
+    RAWINPUTDEVICELIST* list =
+        (RAWINPUTDEVICELIST*)heap_alloc((size_t)count * sizeof(RAWINPUTDEVICELIST));
+    if (!list)
+        return NULL;
+    // A mouse unplugged between the two calls makes the second return fewer
+    // entries than the first announced: only those are filled in.
+    *listed = rawinput_get_device_list(list, &count, sizeof(RAWINPUTDEVICELIST));
+    if (*listed == (UINT)-1) {
+        heap_free(list);
+        return NULL;
+    }
+    if (*listed > count)
+        *listed = count;
+    return list;
+}
+
+static void name_all_mice(void) {
+    int present = 0;
+    for (int i = 1; i < g_nri; i++)
+        present += !g_ri_devs[i].gone;
+    if (g_nri > 1)
+        swprintf(g_ri_devs[0].name, REGISTRY_NAME_UNITS, L"全部鼠标 (%d 只)", present);
+    else
+        wcscpy(g_ri_devs[0].name, L"全部鼠标");
 }
 
 void enumerate_mice(void) {
     memset(g_dev_last_active, 0, sizeof g_dev_last_active);
     g_nri = 0;
-
-    UINT count = 0;
-    if (rawinput_get_device_list(NULL, &count, sizeof(RAWINPUTDEVICELIST)) != 0 || count == 0)
-        return;
-    RAWINPUTDEVICELIST* list =
-        (RAWINPUTDEVICELIST*)heap_alloc((size_t)count * sizeof(RAWINPUTDEVICELIST));
+    UINT listed = 0;
+    RAWINPUTDEVICELIST* list = read_device_list(&listed);
     if (!list)
         return;
-    // A mouse unplugged between the two calls makes the second return fewer
-    // entries than the first announced: only those are filled in.
-    UINT listed = rawinput_get_device_list(list, &count, sizeof(RAWINPUTDEVICELIST));
-    if (listed == (UINT)-1) {
-        heap_free(list);
-        return;
-    }
-    if (listed > count)
-        listed = count;
-
     g_ri_devs[0].handle = NULL;
-    wcscpy(g_ri_devs[0].name, L"全部鼠标");
+    g_ri_devs[0].gone = false;
     g_nri = 1;
     for (UINT i = 0; i < listed && g_nri < REGISTRY_SLOTS; i++) {
         if (list[i].dwType == RIM_TYPEMOUSE)
             add_mouse(list[i].hDevice);
     }
     heap_free(list);
+    name_all_mice();
+}
 
-    if (g_nri > 1)
-        swprintf(g_ri_devs[0].name, REGISTRY_NAME_UNITS, L"全部鼠标 (%d 只)", g_nri - 1);
+static int slot_of_handle(HANDLE device) {
+    for (int i = 1; i < g_nri; i++) {
+        if (g_ri_devs[i].handle == device)
+            return i;
+    }
+    return 0;
+}
+
+bool rescan_mice(void) {
+    if (g_nri == 0) {
+        enumerate_mice();
+        return g_nri != 0;
+    }
+    UINT listed = 0;
+    RAWINPUTDEVICELIST* list = read_device_list(&listed);
+    if (!list)
+        return false;
+    memset(g_dev_last_active, 0, sizeof g_dev_last_active);
+    bool was_gone[REGISTRY_SLOTS];
+    const int before = g_nri;
+    for (int i = 1; i < g_nri; i++) {
+        was_gone[i] = g_ri_devs[i].gone;
+        g_ri_devs[i].gone = true;
+    }
+    for (UINT i = 0; i < listed; i++) {
+        if (list[i].dwType != RIM_TYPEMOUSE)
+            continue;
+        int slot = slot_of_handle(list[i].hDevice);
+        if (slot > 0)
+            g_ri_devs[slot].gone = false;
+        else if (g_nri < REGISTRY_SLOTS)
+            add_mouse(list[i].hDevice);
+    }
+    heap_free(list);
+    name_all_mice();
+    bool changed = g_nri != before;
+    for (int i = 1; i < before; i++)
+        changed = changed || was_gone[i] != g_ri_devs[i].gone;
+    return changed;
+}
+
+bool registry_has_gone_mice(void) {
+    for (int i = 1; i < g_nri; i++) {
+        if (g_ri_devs[i].gone)
+            return true;
+    }
+    return false;
 }

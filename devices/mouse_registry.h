@@ -1,5 +1,8 @@
 // The registry of mice known to Raw Input: slot 0 is all mice together, slots
 // 1..g_nri-1 the mice in the platform's list order, each with a display name.
+// A slot names one mouse for a whole run: hot-plugging adds slots and marks
+// unplugged mice gone, but never renumbers, so a record, the plot and the CSV
+// never mix two mice.
 #pragma once
 
 #include <stdint.h>
@@ -13,6 +16,7 @@ enum {
 struct RiDevice {
     wchar_t name[REGISTRY_NAME_UNITS];
     HANDLE handle;  // null in slot 0
+    bool gone;      // no longer listed; the slot keeps its mouse until the registry is rebuilt
 };
 
 extern RiDevice g_ri_devs[REGISTRY_SLOTS];
@@ -21,4 +25,12 @@ extern int g_nri;  // 0: empty registry; 1: no mouse; slot 0 included
 // built. Indexed by registry slot, so every build clears it.
 extern int64_t g_dev_last_active[REGISTRY_SLOTS];
 
+// Rebuilds the registry from nothing, in the platform's list order.
 void enumerate_mice(void);
+// Follows hot-plugging during a run: listed mice keep their slots, new ones
+// take the next free slots, unlisted ones are marked gone. Clears the
+// activity times like a rebuild. True when a slot was added or changed state;
+// a list that cannot be read changes nothing.
+bool rescan_mice(void);
+// Whether a slot names a mouse that is gone: a new run should rebuild.
+bool registry_has_gone_mice(void);

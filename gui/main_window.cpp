@@ -163,7 +163,45 @@ static LRESULT on_create(HWND hwnd) {
     return 0;
 }
 
+// Refills the chooser with the registry's names and selects sel (0 when it
+// names no slot); an explicit display choice follows the selection.
+static void refill_chooser(int sel) {
+    SendMessageW(g_hCombo, CB_RESETCONTENT, 0, 0);
+    fill_chooser();
+    sel = sel < 0 || sel >= g_nri ? 0 : sel;
+    SendMessageW(g_hCombo, CB_SETCURSEL, (WPARAM)sel, 0);
+    if (g_display_dev >= 0)
+        g_display_dev = sel;
+}
+
+// Slots never move during a run, so the selection keeps naming its mouse.
+static LRESULT rescan(HWND hwnd) {
+    KillTimer(hwnd, TIMER_RESCAN);
+    if (!g_rescan_pending)
+        return 0;
+    g_rescan_pending = 0;
+    if (rescan_mice() && g_hCombo)
+        refill_chooser(chooser_selection());
+    invalidate(hwnd);
+    return 0;
+}
+
+// A new run starts from the mice that are there: unplugged ones leave the
+// chooser, and the selection stays on its mouse wherever it now sits.
+static void drop_gone_mice(void) {
+    if (!registry_has_gone_mice() || !g_hCombo)
+        return;
+    int sel = chooser_selection();
+    HANDLE chosen = sel > 0 && sel < g_nri ? g_ri_devs[sel].handle : NULL;
+    enumerate_mice();
+    int now = 0;
+    for (int i = 1; i < g_nri && chosen; i++)
+        now = g_ri_devs[i].handle == chosen ? i : now;
+    refill_chooser(now);
+}
+
 static LRESULT start_measuring(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    drop_gone_mice();
     int sel = chooser_selection();
     if (sel >= g_nri)
         return DefWindowProcW(hwnd, msg, wparam, lparam);
@@ -198,6 +236,7 @@ static LRESULT on_command(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     case ID_START_STOP:
         return stats_measuring() ? stop_measuring(hwnd) : start_measuring(hwnd, msg, wparam, lparam);
     case ID_CLEAR_DATA:
+        drop_gone_mice();
         reception_start_run();
         invalidate(hwnd);
         return 0;
@@ -211,31 +250,6 @@ static LRESULT on_command(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         plot_open(hwnd);
         return 0;
     }
-    return 0;
-}
-
-// Refills the chooser after a rescan that changed the number of entries; the
-// selection keeps its position while that is still valid.
-static void refill_chooser(void) {
-    LRESULT cur = SendMessageW(g_hCombo, CB_GETCURSEL, 0, 0);
-    SendMessageW(g_hCombo, CB_RESETCONTENT, 0, 0);
-    fill_chooser();
-    int sel = cur < 0 || cur >= g_nri ? 0 : (int)cur;
-    SendMessageW(g_hCombo, CB_SETCURSEL, (WPARAM)sel, 0);
-    if (g_display_dev >= 0)
-        g_display_dev = sel;
-}
-
-static LRESULT rescan(HWND hwnd) {
-    KillTimer(hwnd, TIMER_RESCAN);
-    if (!g_rescan_pending)
-        return 0;
-    g_rescan_pending = 0;
-    int before = g_nri;
-    enumerate_mice();
-    if (g_nri != before && g_hCombo)
-        refill_chooser();
-    invalidate(hwnd);
     return 0;
 }
 

@@ -170,9 +170,12 @@ TEST_F(MainWindowTest, BurstOfDeviceChangesGivesOneRescanAfterTheQuietPeriod) {
     EXPECT_EQ(g_fake_ri.list_calls, builds + 1);
 }
 
-TEST_F(MainWindowTest, RescanRefillsTheChooserKeepingAValidIndex) {
+// Hot-plugging during a run never renumbers: the chosen mouse keeps its slot
+// (and its record) until a new run drops the mice that left.
+TEST_F(MainWindowTest, RescansKeepEverySlotUntilTheNextRun) {
     open(2);
     select(2);
+    command(ID_START_STOP);
     set_mice(3);  // a mouse arrives
     SendMessageW(g_hWnd, WM_INPUT_DEVICE_CHANGE, GIDC_ARRIVAL, 0);
     pump(500);
@@ -180,24 +183,25 @@ TEST_F(MainWindowTest, RescanRefillsTheChooserKeepingAValidIndex) {
     EXPECT_EQ(chooser_selection(), 2);
     EXPECT_EQ(g_display_dev, 2);
 
-    set_mice(1);  // two leave: index 2 is gone
+    // Mouse 1 leaves: mice 2 and 3 stay where they were.
+    g_fake_ri.device_count = 0;
+    fake_rawinput_add_device(mouse(2), RIM_TYPEMOUSE, kNames[1]);
+    fake_rawinput_add_device(mouse(3), RIM_TYPEMOUSE, kNames[2]);
     SendMessageW(g_hWnd, WM_INPUT_DEVICE_CHANGE, GIDC_REMOVAL, 0);
     pump(500);
-    EXPECT_EQ(chooser_count(), 2);
-    EXPECT_EQ(chooser_selection(), 0);
-    EXPECT_EQ(g_display_dev, 0);
+    EXPECT_EQ(chooser_count(), 4);
+    EXPECT_EQ(chooser_selection(), 2);
+    EXPECT_EQ(g_ri_devs[2].handle, mouse(2));
+    EXPECT_TRUE(g_ri_devs[1].gone);
 
-    // Same number of entries: no refill. Automatic selection stays automatic.
-    g_display_dev = -1;
-    SendMessageW(g_hCombo, CB_SETCURSEL, 1, 0);
-    SendMessageW(g_hWnd, WM_INPUT_DEVICE_CHANGE, GIDC_ARRIVAL, 0);
-    pump(500);
-    EXPECT_EQ(chooser_selection(), 1);
-    set_mice(2);
-    SendMessageW(g_hWnd, WM_INPUT_DEVICE_CHANGE, GIDC_ARRIVAL, 0);
-    pump(500);
+    // The next run starts from the mice that are there, still on mouse 2.
+    command(ID_START_STOP);
+    command(ID_START_STOP);
     EXPECT_EQ(chooser_count(), 3);
-    EXPECT_EQ(g_display_dev, -1);
+    EXPECT_EQ(g_ri_devs[1].handle, mouse(2));
+    EXPECT_EQ(chooser_selection(), 1);
+    EXPECT_EQ(g_display_dev, 1);
+    command(ID_START_STOP);
 }
 
 TEST_F(MainWindowTest, EmptyRegistryShowsTheNoticeAndStartDoesNothing) {

@@ -119,4 +119,38 @@ TEST_F(RegistryTest, ListFailuresLeaveTheRegistryEmpty) {
     EXPECT_EQ(g_nri, 0);
 }
 
+// A rescan keeps every slot: the mouse that stays keeps its number, the one
+// that left keeps its slot marked gone, a new one takes the next slot, and a
+// list that cannot be read changes nothing.
+TEST_F(RegistryTest, RescansNeverRenumber) {
+    fake_rawinput_add_device(handle_of(1), RIM_TYPEMOUSE, L"\\\\?\\HID#VID_1111&PID_0001");
+    fake_rawinput_add_device(handle_of(2), RIM_TYPEMOUSE, L"\\\\?\\HID#VID_2222&PID_0002");
+    enumerate_mice();
+    ASSERT_EQ(g_nri, 3);
+
+    fake_rawinput_reset();
+    fake_rawinput_add_device(handle_of(3), RIM_TYPEMOUSE, L"\\\\?\\HID#VID_3333&PID_0003");
+    fake_rawinput_add_device(handle_of(2), RIM_TYPEMOUSE, L"\\\\?\\HID#VID_2222&PID_0002");
+    EXPECT_TRUE(rescan_mice());
+    ASSERT_EQ(g_nri, 4);
+    EXPECT_EQ(g_ri_devs[1].handle, handle_of(1));
+    EXPECT_TRUE(g_ri_devs[1].gone);
+    EXPECT_EQ(g_ri_devs[2].handle, handle_of(2));
+    EXPECT_FALSE(g_ri_devs[2].gone);
+    EXPECT_EQ(g_ri_devs[3].handle, handle_of(3));
+    EXPECT_STREQ(g_ri_devs[0].name, L"全部鼠标 (2 只)");
+    EXPECT_TRUE(registry_has_gone_mice());
+    EXPECT_FALSE(rescan_mice());  // nothing changed
+
+    g_fake_ri.list_read_fails = true;
+    EXPECT_FALSE(rescan_mice());
+    EXPECT_EQ(g_nri, 4);
+    EXPECT_FALSE(g_ri_devs[2].gone);
+
+    g_fake_ri.list_read_fails = false;
+    enumerate_mice();  // a new run: the mouse that left is dropped
+    EXPECT_EQ(g_nri, 3);
+    EXPECT_FALSE(registry_has_gone_mice());
+}
+
 }  // namespace
