@@ -1,16 +1,19 @@
 #!/bin/bash
-# Runs the packaging once and checks the download: the zip holds exactly the
-# two executables, README.txt and LICENSE; SHA256SUMS matches; each executable
-# has its subsystem and imports nothing but Windows system DLLs.
+# Runs the packaging twice, in two fresh build trees, and checks the download:
+# both runs give the same zip byte for byte; it holds exactly the two
+# executables, README.txt and LICENSE; SHA256SUMS matches; each executable has
+# its subsystem and imports nothing but Windows system DLLs.
 # Usage: package_test.sh SOURCE_DIR WORK_DIR VERSION
 set -u
 root=$1
 work=$2
 version=$3
-rm -rf "$work/dist" "$work/unpacked"
+rm -rf "$work/dist" "$work/dist-again" "$work/release" "$work/release-again" "$work/unpacked"
 mkdir -p "$work/unpacked"
-QUORVIN_DIST=$work/dist QUORVIN_RELEASE_BUILD=$work/release "$root/scripts/package.sh" >"$work/package.log" 2>&1 ||
-    { cat "$work/package.log"; echo "FAIL: packaging"; exit 1; }
+for run in "" -again; do
+    QUORVIN_DIST=$work/dist$run QUORVIN_RELEASE_BUILD=$work/release$run "$root/scripts/package.sh" \
+        >"$work/package$run.log" 2>&1 || { cat "$work/package$run.log"; echo "FAIL: packaging"; exit 1; }
+done
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -21,6 +24,7 @@ listed=$(cmake -E tar tf "$zip" | grep -v '/$' | sort | tr '\n' ' ')
 [ "$listed" = "$name/LICENSE $name/README.txt $name/quorvin-cli.exe $name/quorvin.exe " ] ||
     fail "zip holds: $listed"
 (cd "$work/dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
+cmp -s "$zip" "$work/dist-again/$name.zip" || fail "two packaging runs gave different zips"
 (cd "$work/unpacked" && cmake -E tar xf "$zip") || fail "cannot unpack"
 grep -q "^Quorvin $version - mouse polling-rate tester" "$work/unpacked/$name/README.txt" || fail "README.txt version"
 grep -q "The Quorvin authors" "$work/unpacked/$name/LICENSE" || fail "LICENSE"
