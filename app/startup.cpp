@@ -14,6 +14,7 @@
 #include "core/version.h"
 #include "engine/reception.h"
 #include "gui/main_window.h"
+#include "gui/text_window.h"
 #include "platform/counter.h"
 #include "platform/message_box.h"
 
@@ -126,23 +127,26 @@ void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram pr
 
 // Help and version: on standard output from quorvin-cli.exe, in a box from
 // quorvin.exe, which has no terminal to print to.
-static int show_text(LaunchProgram program, const wchar_t* text) {
-    if (program == PROGRAM_CLI) {
+// The help is aligned with spaces and taller than some screens: it gets a
+// window of its own with a fixed-pitch font; the version line fits a box.
+static int show_text(LaunchProgram program, const wchar_t* text, bool aligned) {
+    if (program == PROGRAM_CLI)
         print_wide_utf8(stdout, text);
-        return 0;
-    }
-    message_box(NULL, text, QUORVIN_SHORT_NAME, MB_ICONINFORMATION);
+    else if (aligned)
+        text_window_run(NULL, QUORVIN_SHORT_NAME, text, true);
+    else
+        message_box(NULL, text, QUORVIN_SHORT_NAME, MB_ICONINFORMATION);
     return 0;
 }
 
 static int run_front_end(const LaunchRequest* req, LaunchProgram program) {
     switch (req->mode) {
     case LAUNCH_HELP:
-        return show_text(program, usage_text(program));
+        return show_text(program, usage_text(program), true);
     case LAUNCH_VERSION: {
         wchar_t line[64];
         swprintf(line, 64, program == PROGRAM_CLI ? L"%ls\n" : L"%ls", kVersionLine);
-        return show_text(program, line);
+        return show_text(program, line, false);
     }
     case LAUNCH_UNKNOWN: {
         wchar_t line[600];

@@ -13,6 +13,7 @@
 #include "platform/message_box.h"
 #include "gui/panel.h"
 #include "gui/plot_window.h"
+#include "gui/text_window.h"
 
 HWND g_hWnd;
 HWND g_hCombo;
@@ -38,6 +39,10 @@ static const ControlPlace kControlPlaces[] = {
 // Wide enough for the row of controls with the same right margin as ever.
 static const int kWindowWidth = 880;
 static const int kWindowHeight = 520;
+// The smallest client area that still shows every control (the plot button
+// ends at 869) and the histogram with its labels (below 465 at the latest).
+static const int kMinClientWidth = 872;
+static const int kMinClientHeight = 472;
 static HFONT g_control_font;
 
 static const UINT kRepaintMs = 100;
@@ -244,7 +249,7 @@ static LRESULT on_command(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         RunUsbPcapDiag(hwnd);
         return 0;
     case ID_ABOUT:
-        message_box(hwnd, g_help_text, L"关于 — " QUORVIN_SHORT_NAME, MB_ICONINFORMATION);
+        text_window_run(hwnd, L"关于 — " QUORVIN_SHORT_NAME, g_help_text, false);
         return 0;
     case ID_PLOT:
         plot_open(hwnd);
@@ -293,6 +298,16 @@ static LRESULT on_dpi_changed(HWND hwnd, WPARAM wparam, LPARAM lparam) {
     return 0;
 }
 
+static LRESULT on_min_max_info(HWND hwnd, LPARAM lparam) {
+    MINMAXINFO* m = (MINMAXINFO*)lparam;
+    RECT r = {0, 0, dpi_scale(kMinClientWidth, g_window_dpi), dpi_scale(kMinClientHeight, g_window_dpi)};
+    AdjustWindowRectEx(&r, (DWORD)GetWindowLongW(hwnd, GWL_STYLE), FALSE,
+                       (DWORD)GetWindowLongW(hwnd, GWL_EXSTYLE));
+    m->ptMinTrackSize.x = r.right - r.left;
+    m->ptMinTrackSize.y = r.bottom - r.top;
+    return 0;
+}
+
 static LRESULT on_destroy(void) {
     if (stats_measuring())
         raw_registration_end();  // the switch itself stays on
@@ -306,6 +321,8 @@ LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
         return on_create(hwnd);
     case WM_DESTROY:
         return on_destroy();
+    case WM_GETMINMAXINFO:
+        return on_min_max_info(hwnd, lparam);
     case WM_SIZE:
         return 0;  // the next repaint tick lays the panel out for the new size
     case WM_DPICHANGED:

@@ -9,6 +9,7 @@
 #include "engine/reception.h"
 #include "gui/main_window.h"
 #include "tests/fakes/fake_counter.h"
+#include "tests/fakes/fake_dpi.h"
 #include "tests/fakes/fake_message_box.h"
 #include "tests/fakes/fake_rawinput.h"
 #include "tests/fakes/fake_usbpcap_driver.h"
@@ -218,28 +219,74 @@ TEST_F(MainWindowTest, EmptyRegistryShowsTheNoticeAndStartDoesNothing) {
     EXPECT_EQ(g_fake_boxes.size(), 1u);
 }
 
-TEST_F(MainWindowTest, AboutAndDiagnosticBoxesAreOwnedByTheWindow) {
-    open(1);
-    command(ID_ABOUT);
-    ASSERT_EQ(g_fake_boxes.size(), 1u);
-    const FakeBox& about = g_fake_boxes[0];
-    EXPECT_EQ(about.caption, L"关于 — Quorvin v9");
-    EXPECT_EQ(about.type, (UINT)MB_ICONINFORMATION);
-    EXPECT_EQ(about.owner, g_hWnd);
-    EXPECT_EQ(about.text.rfind(L"Quorvin v9  —  使用说明\n\n1. 测量原理\n", 0), 0u);
-    EXPECT_NE(about.text.find(L"\n4. 关于 8K 卡 2K\n"), std::wstring::npos);
-    EXPECT_NE(about.text.find(L"\n   解决：用厂商软件(如Logitech G HUB/Razer Synapse)把 8K 配置推给接收器"
-                              L" + 换后置主板 USB 口。\n\n5. 使用要点\n"),
-              std::wstring::npos);
-    const std::wstring last =
-        L"\n   • USBPcap 诊断(可选，需驱动+管理员)：https://github.com/desowin/usbpcap/releases\n";
-    EXPECT_EQ(about.text.substr(about.text.size() - last.size()), last);
+// What the about window showed, read while it is open (from a timer that its
+// modal loop serves), then closed with its OK button.
+struct AboutSeen {
+    HWND window, owner;
+    RECT rect;
+    std::wstring text;
+    bool owner_disabled;
+};
+AboutSeen g_about_seen;
 
+void CALLBACK read_and_close_about(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(NULL, id);
+    HWND w = FindWindowW(L"QuorvinText", NULL);
+    g_about_seen.window = w;
+    if (!w)
+        return;
+    g_about_seen.owner = GetWindow(w, GW_OWNER);
+    g_about_seen.owner_disabled = !IsWindowEnabled(g_about_seen.owner);
+    GetWindowRect(w, &g_about_seen.rect);
+    wchar_t caption[64];
+    GetWindowTextW(w, caption, 64);
+    static wchar_t text[8192];
+    GetWindowTextW(GetDlgItem(w, 100), text, 8192);
+    g_about_seen.text = std::wstring(caption) + L"|" + text;
+    SendMessageW(w, WM_COMMAND, IDOK, 0);
+}
+
+// The help text in a window of its own that fits the work area at any DPI:
+// the whole text, its title and OK button on screen, the owner disabled meanwhile.
+TEST_F(MainWindowTest, AboutWindowFitsTheWorkAreaAtAnyDpi) {
+    for (UINT dpi : {96u, 144u}) {
+        g_fake_dpi = dpi;
+        open(1);
+        g_about_seen = AboutSeen{};
+        SetTimer(NULL, 0, 50, read_and_close_about);
+        command(ID_ABOUT);
+        ASSERT_NE(g_about_seen.window, nullptr);
+        EXPECT_FALSE(IsWindow(g_about_seen.window));
+        EXPECT_EQ(g_about_seen.owner, g_hWnd);
+        EXPECT_TRUE(g_about_seen.owner_disabled);
+        EXPECT_TRUE(IsWindowEnabled(g_hWnd));
+        RECT area;
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+        EXPECT_GE(g_about_seen.rect.top, area.top) << dpi;
+        EXPECT_LE(g_about_seen.rect.bottom, area.bottom) << dpi;
+        EXPECT_GE(g_about_seen.rect.left, area.left) << dpi;
+        EXPECT_LE(g_about_seen.rect.right, area.right) << dpi;
+        std::wstring shown;
+        for (const wchar_t* p = g_help_text; *p; p++)
+            shown += *p == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, *p);
+        EXPECT_EQ(g_about_seen.text, L"关于 — Quorvin v9|" + shown);
+        EXPECT_TRUE(g_fake_boxes.empty());
+        DestroyWindow(g_hWnd);  // its quit message must not end the next round's window
+        MSG quit;
+        while (PeekMessageW(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        UnregisterClassW(L"Quorvin", GetModuleHandleW(NULL));
+    }
+    g_fake_dpi = 96;
+}
+
+TEST_F(MainWindowTest, DiagnosticBoxIsOwnedByTheWindow) {
+    open(1);
     g_fake_usbpcap.installed_error = 2;
     command(ID_CAPTURE_DIAG);
-    ASSERT_EQ(g_fake_boxes.size(), 2u);
-    EXPECT_EQ(g_fake_boxes[1].caption, L"USBPcap 诊断 — 步骤1 失败");
-    EXPECT_EQ(g_fake_boxes[1].owner, g_hWnd);
+    ASSERT_EQ(g_fake_boxes.size(), 1u);
+    EXPECT_EQ(g_fake_boxes[0].caption, L"USBPcap 诊断 — 步骤1 失败");
+    EXPECT_EQ(g_fake_boxes[0].owner, g_hWnd);
     EXPECT_FALSE(stats_measuring());
 }
 
@@ -286,13 +333,24 @@ TEST_F(MainWindowTest, ControlsFollowTheDpiAndADpiChangeTakesTheSuggestedRectang
     EXPECT_EQ(start.right - start.left, 110);
     EXPECT_EQ(start.bottom - start.top, 26);
 
-    RECT suggested = {40, 30, 40 + 900, 30 + 600};  // within the test's 1024x768 screen
+    // Never smaller than what shows every control and the histogram.
+    SetWindowPos(g_hWnd, NULL, 0, 0, 600, 400, SWP_NOZORDER | SWP_NOMOVE);
+    RECT client;
+    GetClientRect(g_hWnd, &client);
+    EXPECT_GE(client.right, plot96.right);
+    EXPECT_GE(client.bottom, 472);
+
+    // The suggested place is taken; its size only as far as the minimum allows.
+    RECT suggested = {40, 30, 40 + 900, 30 + 600};
     SendMessageW(g_hWnd, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144), (LPARAM)&suggested);
     RECT now;
     GetWindowRect(g_hWnd, &now);
     EXPECT_EQ(now.left, 40);
-    EXPECT_EQ(now.right - now.left, 900);
-    EXPECT_EQ(now.bottom - now.top, 600);
+    EXPECT_EQ(now.top, 30);
+    SetWindowPos(g_hWnd, NULL, 0, 0, 900, 600, SWP_NOZORDER | SWP_NOMOVE);
+    GetClientRect(g_hWnd, &client);
+    EXPECT_GE(client.right, 869 * 3 / 2);
+    EXPECT_GE(client.bottom, 472 * 3 / 2);
     EXPECT_EQ(g_window_dpi, 144u);
     start = client_rect_of(g_hStart);
     EXPECT_EQ(start.left, 525);
