@@ -64,6 +64,7 @@ static double analysis_seconds(const char* path, CaptureFileAnalysis* a) {
     double start = now_seconds();
     analyse_capture(&src, a);
     double s = now_seconds() - start;
+    capture_analysis_free(a);
     fclose(f);
     return s;
 }
