@@ -296,12 +296,15 @@ TEST(CaptureFileTest, ARecordOverTheSnapLengthEndsTheWalkWithoutBufferingIt) {
     EXPECT_EQ(b->tally.total_packets, 1u);
     EXPECT_EQ(b->ignored_tail_bytes, g.size() - PCAP_GLOBAL_HEADER_BYTES - 16 - mouse_report().size());
     EXPECT_LT(g_fake_heap.largest_block, (size_t)1 << 20);
+}
 
-    // pcapng: the interface's SnapLen of 40.
+TEST(CaptureFileTest, APcapngPacketOverItsInterfacesSnapLengthEndsTheWalk) {
+    UsbPacket big;
+    big.payload = Bytes(100, 7);
     Bytes ng = pcapng_section();
     const size_t interface_at = ng.size();
     append(ng, pcapng_interface(249));
-    put32(ng, interface_at + 12, 40);
+    put32(ng, interface_at + 12, 40);  // SnapLen
     append(ng, pcapng_packet(0, 1, mouse_report()));
     const size_t block_at = ng.size();
     append(ng, pcapng_packet(0, 2, usb_packet(big)));
