@@ -1,7 +1,7 @@
-// The offline comparison: interrupt-IN completions with data are gathered per
-// endpoint from the capture, the program's report times from the CSV's utc_us
-// column; the endpoint is the one named, or the one whose reports the program
-// received (the highest score).
+// The offline comparison: the capture's interrupt-IN completion times are kept
+// once, in the analysis's endpoint table; the program's report times come from
+// the CSV's utc_us column (one slot's rows, or all); the endpoint is the one
+// named, or the one whose reports the program received (the highest score).
 #include "app/compare_mode.h"
 
 #include <errno.h>
@@ -10,31 +10,26 @@
 #include <wchar.h>
 
 #include <algorithm>
-#include <vector>
 
 #include "app/text_out.h"
 #include "core/capture_file.h"
+#include "core/capture_file_report.h"
 #include "core/layer_compare.h"
+#include "core/program_csv.h"
 #include "core/usbpcap_record.h"
 
-struct EndpointTimes {
-    uint16_t bus, device;
-    uint8_t endpoint;
-    std::vector<int64_t> times;
-};
+// As many completion times as the live --usb capture keeps.
+static const uint64_t kCompareMaxTimes = 1 << 25;
 
-static void collect(void* ctx, const InCompletion* c) {
-    if (c->transfer != USBPCAP_TRANSFER_INTERRUPT)
-        return;
-    std::vector<EndpointTimes>* all = (std::vector<EndpointTimes>*)ctx;
-    for (EndpointTimes& e : *all) {
-        if (e.bus == c->bus && e.device == c->device && e.endpoint == c->endpoint) {
-            e.times.push_back(c->ts_us);
-            return;
-        }
-    }
-    all->push_back(EndpointTimes{c->bus, c->device, c->endpoint, {c->ts_us}});
-}
+struct CompareRun {
+    const wchar_t* capture_path;
+    const wchar_t* csv_path;
+    const wchar_t* endpoint;  // null: the best
+    int slot;
+    FILE* out;
+    CaptureFileAnalysis* analysis;
+    ProgramCsv csv;
+};
 
 static int fail(FILE* out, const wchar_t* fmt, const wchar_t* a, const char* b = "") {
     wchar_t line[1200];
@@ -43,135 +38,143 @@ static int fail(FILE* out, const wchar_t* fmt, const wchar_t* a, const char* b =
     return 1;
 }
 
-// The utc_us column of every row; false with a reason when there is none.
-static bool read_program_times(FILE* f, std::vector<int64_t>* times, const char** why) {
-    static char line[4096];
-    if (!fgets(line, sizeof line, f)) {
-        *why = "it is empty";
+static bool analyse_file(CompareRun* r, int* result) {
+    FILE* f = _wfopen(r->capture_path, L"rb");
+    if (!f) {
+        *result = fail(r->out, L"Error: cannot open %ls (%hs).\n", r->capture_path, strerror(errno));
         return false;
     }
-    int column = -1, index = 0;
-    for (char* field = strtok(line, ",\r\n"); field; field = strtok(NULL, ",\r\n"), index++) {
-        if (strcmp(field, "utc_us") == 0)
-            column = index;
-    }
-    if (column < 0) {
-        *why = "it has no utc_us column (write one with -c ... --csv)";
-        return false;
-    }
-    while (fgets(line, sizeof line, f)) {
-        // Empty fields are kept apart, so fields are found by counting commas.
-        const char* at = line;
-        for (int i = 0; i < column && at; i++) {
-            at = strchr(at, ',');
-            at = at ? at + 1 : NULL;
-        }
-        if (!at)
-            continue;
-        char* end;
-        long long v = strtoll(at, &end, 10);
-        if (end != at)
-            times->push_back(v);
-    }
-    return true;
-}
-
-static bool parse_endpoint(const wchar_t* text, unsigned* bus, unsigned* device, unsigned* ep) {
-    wchar_t* end;
-    *bus = (unsigned)wcstoul(text, &end, 10);
-    if (*end != L'.')
-        return false;
-    *device = (unsigned)wcstoul(end + 1, &end, 10);
-    if (*end != L'.')
-        return false;
-    *ep = (unsigned)wcstoul(end + 1, &end, 0);
-    return *end == 0 && *ep <= 255;
-}
-
-// The endpoint named, or the best-scoring one; NULL when none fits.
-static const EndpointTimes* choose(const std::vector<EndpointTimes>& all,
-                                   const std::vector<int64_t>& program, const wchar_t* named,
-                                   bool* bad_name) {
-    *bad_name = false;
-    if (named) {
-        unsigned bus, device, ep;
-        if (!parse_endpoint(named, &bus, &device, &ep)) {
-            *bad_name = true;
-            return NULL;
-        }
-        for (const EndpointTimes& e : all) {
-            if (e.bus == bus && e.device == device && e.endpoint == ep)
-                return &e;
-        }
-        return NULL;
-    }
-    std::vector<EndpointCandidate> candidates;
-    for (const EndpointTimes& e : all)
-        candidates.push_back(EndpointCandidate{e.bus, e.device, e.endpoint, e.times.data(), e.times.size()});
-    int best = choose_endpoint(candidates.data(), (int)candidates.size(), program.data(), program.size());
-    return best >= 0 ? &all[(size_t)best] : NULL;
-}
-
-int run_compare(const wchar_t* capture_path, const wchar_t* csv_path, const wchar_t* endpoint,
-                FILE* out) {
-    if (!capture_path || !csv_path)
-        return fail(out, L"Error: --compare needs a capture file and a CSV file.%ls%hs\n", L"");
-    FILE* f = _wfopen(capture_path, L"rb");
-    if (!f)
-        return fail(out, L"Error: cannot open %ls (%hs).\n", capture_path, strerror(errno));
-    std::vector<EndpointTimes> usb;
     CaptureSource src = capture_source_of_file(f);
-    src.on_completion = collect;
-    src.completion_ctx = &usb;
-    static CaptureFileAnalysis analysis;
-    analyse_capture(&src, &analysis);
+    src.keep_times = kCompareMaxTimes;
+    analyse_capture(&src, r->analysis);
     fclose(f);
-    if (analysis.status != CAPTURE_FILE_OK) {
-        WideText text = {};
-        format_capture_file_error(&analysis, capture_path, &text);
-        if (text.data)
-            print_wide_utf8(out, text.data);
-        wide_text_free(&text);
-        return 1;
-    }
+    if (r->analysis->status == CAPTURE_FILE_OK)
+        return true;
+    WideText text = {};
+    format_capture_file_error(r->analysis, r->capture_path, &text);
+    if (text.data)
+        print_wide_utf8(r->out, text.data);
+    wide_text_free(&text);
+    *result = 1;
+    return false;
+}
 
-    FILE* csv = _wfopen(csv_path, L"rb");
-    if (!csv)
-        return fail(out, L"Error: cannot open %ls (%hs).\n", csv_path, strerror(errno));
-    std::vector<int64_t> program;
-    const char* why = "";
-    bool read = read_program_times(csv, &program, &why);
-    fclose(csv);
-    if (!read)
-        return fail(out, L"Error: %ls cannot be compared: %hs.\n", csv_path, why);
-    if (program.empty())
-        return fail(out, L"Error: %ls holds no reports.%hs\n", csv_path);
-    std::sort(program.begin(), program.end());
-    for (EndpointTimes& e : usb)
-        std::sort(e.times.begin(), e.times.end());
-
-    bool bad_name;
-    const EndpointTimes* e = choose(usb, program, endpoint, &bad_name);
-    if (bad_name)
-        return fail(out, L"Error: %ls is not an endpoint like 1.3.0x81.%hs\n", endpoint);
-    if (!e && endpoint)
-        return fail(out, L"Error: endpoint %ls has no interrupt-IN reports in the capture.%hs\n", endpoint);
-    if (!e) {
-        print_wide_utf8(out, L"No endpoint of the capture matches the program's reports: none has a "
-                             L"report in the 2 ms before any of them.\n");
-        return 1;
+// "slots 1, 2" for the rows the CSV has.
+static void slots_text(uint64_t seen, char* out, size_t cap) {
+    size_t used = 0;
+    out[0] = 0;
+    for (int s = 0; s < PROGRAM_CSV_SLOTS && used + 8 < cap; s++) {
+        if (seen & ((uint64_t)1 << s))
+            used += (size_t)snprintf(out + used, cap - used, used ? ", %d" : "%d", s);
     }
+}
+
+static bool read_csv(CompareRun* r, int* result) {
+    FILE* f = _wfopen(r->csv_path, L"rb");
+    if (!f) {
+        *result = fail(r->out, L"Error: cannot open %ls (%hs).\n", r->csv_path, strerror(errno));
+        return false;
+    }
+    const bool read = program_csv_read(f, &r->csv);
+    fclose(f);
+    *result = 1;
+    wchar_t line[1400];
+    if (!read && r->csv.error_line)
+        swprintf(line, 1400, L"%ls:%llu: %hs\n", r->csv_path,
+                 (unsigned long long)r->csv.error_line, r->csv.error);
+    else if (!read)
+        swprintf(line, 1400, L"Error: %ls cannot be compared: %hs.\n", r->csv_path, r->csv.error);
+    else if (r->csv.rows == 0)
+        swprintf(line, 1400, L"Error: %ls holds no reports.\n", r->csv_path);
+    else if (r->csv.count == 0) {
+        char slots[400];
+        slots_text(r->csv.slots_seen, slots, sizeof slots);
+        swprintf(line, 1400, L"Error: %ls has no rows of slot %d (its rows are of slot %hs).\n",
+                 r->csv_path, r->slot, slots);
+    } else
+        return true;
+    print_wide_utf8(r->out, line);
+    return false;
+}
+
+// The named endpoint's entry, when it kept interrupt-IN times.
+static const UsbEndpoint* named_endpoint(const UsbEndpointTable* t, const wchar_t* named, bool* bad) {
+    char text[USB_ENDPOINT_NAME_BYTES + 8];
+    size_t i = 0;
+    for (; named[i] && i + 1 < sizeof text; i++)
+        text[i] = named[i] < 128 ? (char)named[i] : '?';
+    text[i] = 0;
+    uint16_t bus, device;
+    uint8_t endpoint;
+    *bad = named[i] != 0 || !parse_endpoint_name(text, &bus, &device, &endpoint);
+    for (int k = 0; !*bad && k < t->count; k++) {
+        const UsbEndpoint* e = &t->slot[k];
+        if (e->bus == bus && e->device == device && e->endpoint == endpoint && e->time_count)
+            return e;
+    }
+    return NULL;
+}
+
+static const UsbEndpoint* chosen_endpoint(CompareRun* r, int* result) {
+    const UsbEndpointTable* t = &r->analysis->endpoints;
+    if (!r->endpoint) {
+        const UsbEndpoint* e = usb_endpoints_best(t, r->csv.times, r->csv.count);
+        if (!e)
+            *result = fail(r->out, L"No endpoint of the capture matches the program's reports: none "
+                                   L"has a report in the 2 ms before any of them.%ls%hs\n", L"");
+        return e;
+    }
+    bool bad;
+    const UsbEndpoint* e = named_endpoint(t, r->endpoint, &bad);
+    if (bad)
+        *result = fail(r->out, L"Error: %ls is not an endpoint like 1.3.0x81.%hs\n", r->endpoint);
+    else if (!e)
+        *result = fail(r->out, L"Error: endpoint %ls has no interrupt-IN reports in the capture.%hs\n",
+                       r->endpoint);
+    return e;
+}
+
+static int compare_endpoint(CompareRun* r, const UsbEndpoint* e) {
     LayerComparison c;
-    compare_layers(e->times.data(), e->times.size(), program.data(), program.size(), &c);
+    compare_layers(e->times, e->time_count, r->csv.times, r->csv.count, &c);
     if (!c.overlap)
-        return fail(out, L"Error: %ls and the capture do not overlap in time.%hs\n", csv_path);
+        return fail(r->out, L"Error: %ls and the capture do not overlap in time.%hs\n", r->csv_path);
     if (c.failed)
-        return fail(out, L"Error: out of memory.%ls%hs\n", L"");
-    char name[32];
-    snprintf(name, sizeof name, "%u.%u.0x%02X", (unsigned)e->bus, (unsigned)e->device, (unsigned)e->endpoint);
+        return fail(r->out, L"Error: out of memory.%ls%hs\n", L"");
+    char name[USB_ENDPOINT_NAME_BYTES];
+    format_endpoint_name(name, e->bus, e->device, e->endpoint);
     static char text[2048];
     text[0] = 0;
     format_comparison(text, sizeof text, name, &c);
-    write_utf8(out, text);
+    write_utf8(r->out, text);
+    if (r->analysis->endpoints.times_full)
+        write_utf8(r->out, "USB layer: the capture holds more interrupt-IN reports than the comparison "
+                           "keeps; later ones were not compared.\n");
     return 0;
+}
+
+static int compare_files(CompareRun* r) {
+    int result = 1;
+    if (!analyse_file(r, &result) || !read_csv(r, &result))
+        return result;
+    std::sort(r->csv.times, r->csv.times + r->csv.count);
+    usb_endpoints_sort_times(&r->analysis->endpoints);
+    const UsbEndpoint* e = chosen_endpoint(r, &result);
+    return e ? compare_endpoint(r, e) : result;
+}
+
+int run_compare(const wchar_t* capture_path, const wchar_t* csv_path, const wchar_t* endpoint,
+                int slot, FILE* out) {
+    if (!capture_path || !csv_path)
+        return fail(out, L"Error: --compare needs a capture file and a CSV file.%ls%hs\n", L"");
+    CompareRun r = {capture_path, csv_path, endpoint, slot, out, NULL, {}};
+    r.analysis = (CaptureFileAnalysis*)calloc(1, sizeof *r.analysis);
+    if (!r.analysis)
+        return fail(out, L"Error: out of memory.%ls%hs\n", L"");
+    program_csv_init(&r.csv, slot);
+    const int result = compare_files(&r);
+    capture_analysis_free(r.analysis);
+    free(r.analysis);
+    program_csv_free(&r.csv);
+    return result;
 }

@@ -1,10 +1,11 @@
-// --compare CAPTURE CSV [ENDPOINT]: a USBPcap capture and a console run's CSV,
-// taken on the same UTC clock, compared report by report.
+// --compare CAPTURE CSV [ENDPOINT] [--slot N]: a USBPcap capture and a console
+// run's CSV, taken on the same UTC clock, compared report by report.
 #pragma once
 
 #include <stdio.h>
 
 // Prints the four result lines and their reading, or one error line; returns
-// the exit code.
+// the exit code. slot: compare only the CSV's rows of that slot (0 or less:
+// every row, as the live path compares all mice for slot 0).
 int run_compare(const wchar_t* capture_path, const wchar_t* csv_path, const wchar_t* endpoint,
-                FILE* out);
+                int slot, FILE* out);

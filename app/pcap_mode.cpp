@@ -9,6 +9,7 @@
 
 #include "app/text_out.h"
 #include "core/capture_file.h"
+#include "core/capture_file_report.h"
 #include "core/usbpcap_record.h"
 
 // Prints text, or says that it could not be composed whole.
@@ -52,46 +53,55 @@ static int fail_line(FILE* out, const wchar_t* what, const wchar_t* path) {
     return 1;
 }
 
+// Opens the CSV and writes its header; false when it cannot be created.
+static bool open_csv(CompletionCsv* csv, const wchar_t* csv_path) {
+    if (!csv_path)
+        return true;
+    csv->f = _wfopen(csv_path, L"wb");
+    if (!csv->f)
+        return false;
+    fputs("t_us,bus,device,endpoint,interval_us,transfer\n", csv->f);
+    return true;
+}
+
+// The analysis of an open file, as text; the exit code.
+static int analyse_to_text(FILE* f, CompletionCsv* csv, const wchar_t* path, WideText* text) {
+    CaptureSource src = capture_source_of_file(f);
+    if (csv->f) {
+        src.on_completion = write_completion;
+        src.completion_ctx = csv;
+    }
+    CaptureFileAnalysis* a = (CaptureFileAnalysis*)malloc(sizeof *a);
+    if (!a) {
+        text->failed = true;
+        return 1;
+    }
+    analyse_capture(&src, a);
+    int result = 0;
+    if (a->status == CAPTURE_FILE_OK) {
+        format_capture_file_report(a, path, text);
+    } else {
+        format_capture_file_error(a, path, text);
+        result = 1;
+    }
+    capture_analysis_free(a);
+    free(a);
+    return text->failed ? 1 : result;
+}
+
 int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path) {
-    WideText text = {};
     FILE* f = _wfopen(path, L"rb");
     if (!f)
         return fail_line(out, L"cannot open", path);
     CompletionCsv csv = {NULL, -1, false};
-    if (csv_path) {
-        csv.f = _wfopen(csv_path, L"wb");
-        if (!csv.f) {
-            fclose(f);
-            return fail_line(out, L"cannot create", csv_path);
-        }
-        fputs("t_us,bus,device,endpoint,interval_us,transfer\n", csv.f);
-    }
-    CaptureSource src = capture_source_of_file(f);
-    if (csv.f) {
-        src.on_completion = write_completion;
-        src.completion_ctx = &csv;
-    }
-    CaptureFileAnalysis* a = (CaptureFileAnalysis*)malloc(sizeof *a);
-    if (!a) {
+    if (!open_csv(&csv, csv_path)) {
         fclose(f);
-        if (csv.f)
-            fclose(csv.f);
-        print_wide_utf8(out, L"Error: out of memory.\n");
-        return 1;
+        return fail_line(out, L"cannot create", csv_path);
     }
-    analyse_capture(&src, a);
+    WideText text = {};
+    int result = analyse_to_text(f, &csv, path, &text);
     fclose(f);
-    int result = 0;
-    if (a->status == CAPTURE_FILE_OK) {
-        format_capture_file_report(a, path, &text);
-    } else {
-        format_capture_file_error(a, path, &text);
-        result = 1;
-    }
-    free(a);
     print_text(out, &text);
-    if (text.failed)
-        result = 1;
     wide_text_free(&text);
     if (csv.f && (fclose(csv.f) != 0 || csv.failed))
         return fail_line(out, L"writing failed:", csv_path);

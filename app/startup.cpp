@@ -31,6 +31,8 @@ static const wchar_t kVersionLine[] = L"Quorvin " QUORVIN_VERSION_WIDE;
     L"  --usb, --usb-save FILE           after -c: also capture USB (USBPcap, administrator) and\n" \
     L"                                   compare it with what Windows delivered; FILE: the pcap\n"  \
     L"  --compare CAPTURE CSV [ENDPOINT] compare a USBPcap capture with a -c run's CSV\n"        \
+    L"  --slot N                         after --compare: only the CSV's rows of mouse N\n"        \
+    L"                                   (0 = all mice, the default)\n"                        \
     L"  --help, -h, /?                   show this help\n"                                  \
     L"  --version                        show the version\n"
 
@@ -69,7 +71,14 @@ static double parse_run_seconds(const wchar_t* arg) {
     return v;
 }
 
-void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram program) {
+// A slot number from 0 to 63; -1 for anything else.
+static int parse_slot(const wchar_t* arg) {
+    wchar_t* end = NULL;
+    long v = arg ? wcstol(arg, &end, 10) : -1;
+    return arg && end != arg && *end == 0 && v >= 0 && v <= 63 ? (int)v : -1;
+}
+
+static void init_request(LaunchRequest* out, LaunchProgram program) {
     // A console program that opened the window would leave its console behind.
     out->mode = program == PROGRAM_CLI ? LAUNCH_HELP : LAUNCH_WINDOW;
     out->device_index = -1;
@@ -77,15 +86,18 @@ void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram pr
     out->pcap_path = NULL;
     out->compare_csv = NULL;
     out->compare_endpoint = NULL;
+    out->compare_slot = -1;
+    out->slot_bad = false;
     out->unknown = NULL;
     out->csv_path = NULL;
     out->csv_missing = false;
     out->usb = false;
     out->usb_save_path = NULL;
-    if (!argv || argc < 2)
-        return;
-    // "--csv FILE" may follow the mode's own arguments; the rest keep their places.
-    wchar_t* rest[4] = {NULL, NULL, NULL, NULL};
+}
+
+// "--csv FILE", "--usb-save FILE", "--usb" and "--slot N" may follow the
+// mode's own arguments; the rest keep their places in rest.
+static void take_options(int argc, wchar_t** argv, LaunchRequest* out, const wchar_t* rest[4]) {
     int kept = 0;
     for (int i = 2; i < argc; i++) {
         if (wcscmp(argv[i], L"--csv") == 0 || wcscmp(argv[i], L"--usb-save") == 0) {
@@ -93,13 +105,19 @@ void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram pr
             const wchar_t* file = i + 1 < argc ? argv[++i] : NULL;
             (csv ? out->csv_path : out->usb_save_path) = file;
             out->csv_missing = out->csv_missing || file == NULL;
+        } else if (wcscmp(argv[i], L"--slot") == 0) {
+            out->compare_slot = parse_slot(i + 1 < argc ? argv[++i] : NULL);
+            out->slot_bad = out->compare_slot < 0;
         } else if (wcscmp(argv[i], L"--usb") == 0) {
             out->usb = true;
         } else if (kept < 4) {
             rest[kept++] = argv[i];
         }
     }
-    const wchar_t* first = argv[1];
+}
+
+static void choose_mode(const wchar_t* first, const wchar_t* rest[4], LaunchRequest* out,
+                        LaunchProgram program) {
     if (is_help_switch(first)) {
         out->mode = LAUNCH_HELP;
     } else if (wcscmp(first, L"--version") == 0) {
@@ -125,6 +143,15 @@ void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram pr
     // quorvin.exe: any other first argument starts the window.
 }
 
+void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram program) {
+    init_request(out, program);
+    if (!argv || argc < 2)
+        return;
+    const wchar_t* rest[4] = {NULL, NULL, NULL, NULL};
+    take_options(argc, argv, out, rest);
+    choose_mode(argv[1], rest, out, program);
+}
+
 // Help and version: on standard output from quorvin-cli.exe, in a box from
 // quorvin.exe, which has no terminal to print to.
 // The help is aligned with spaces and taller than some screens: it gets a
@@ -137,6 +164,31 @@ static int show_text(LaunchProgram program, const wchar_t* text, bool aligned) {
     else
         message_box(NULL, text, QUORVIN_SHORT_NAME, MB_ICONINFORMATION);
     return 0;
+}
+
+static int print_error(const wchar_t* line) {
+    print_wide_utf8(stdout, line);
+    return 1;
+}
+
+// The modes that read or write files: --compare, --pcap and the console.
+static int run_file_mode(const LaunchRequest* req) {
+    if (req->mode == LAUNCH_COMPARE) {
+        if (req->slot_bad)
+            return print_error(L"Error: --slot needs a slot number from 0 to 63.\n");
+        return run_compare(req->pcap_path, req->compare_csv, req->compare_endpoint,
+                           req->compare_slot, stdout);
+    }
+    if (req->csv_missing)
+        return print_error(L"Error: --csv and --usb-save need the name of the file to write.\n");
+    if (req->mode == LAUNCH_CONSOLE) {
+        ConsoleRun run = {req->device_index, req->run_seconds, req->csv_path, req->usb,
+                          req->usb_save_path};
+        return run_console_with(&run);
+    }
+    if (!req->pcap_path)
+        return print_error(L"Error: --pcap needs the name of a capture file.\n");
+    return run_pcap(req->pcap_path, stdout, req->csv_path);
 }
 
 static int run_front_end(const LaunchRequest* req, LaunchProgram program) {
@@ -156,23 +208,9 @@ static int run_front_end(const LaunchRequest* req, LaunchProgram program) {
         return 1;
     }
     case LAUNCH_COMPARE:
-        return run_compare(req->pcap_path, req->compare_csv, req->compare_endpoint, stdout);
     case LAUNCH_PCAP:
     case LAUNCH_CONSOLE:
-        if (req->csv_missing) {
-            print_wide_utf8(stdout, L"Error: --csv and --usb-save need the name of the file to write.\n");
-            return 1;
-        }
-        if (req->mode == LAUNCH_CONSOLE) {
-            ConsoleRun run = {req->device_index, req->run_seconds, req->csv_path, req->usb,
-                              req->usb_save_path};
-            return run_console_with(&run);
-        }
-        if (!req->pcap_path) {
-            print_wide_utf8(stdout, L"Error: --pcap needs the name of a capture file.\n");
-            return 1;
-        }
-        return run_pcap(req->pcap_path, stdout, req->csv_path);
+        return run_file_mode(req);
     case LAUNCH_WINDOW:
         break;
     }

@@ -14,7 +14,7 @@ enum LaunchMode {
     LAUNCH_WINDOW,
     LAUNCH_CONSOLE,
     LAUNCH_PCAP,     // --pcap FILE: analyse a saved capture
-    LAUNCH_COMPARE,  // --compare CAPTURE CSV [ENDPOINT]
+    LAUNCH_COMPARE,  // --compare CAPTURE CSV [ENDPOINT] [--slot N]
     LAUNCH_HELP,     // --help, -h, /? (and quorvin-cli.exe without arguments)
     LAUNCH_VERSION,  // --version
     LAUNCH_UNKNOWN,  // quorvin-cli.exe only: an argument it does not know
@@ -27,6 +27,8 @@ struct LaunchRequest {
     const wchar_t* pcap_path;  // --pcap and --compare: the capture, null when missing
     const wchar_t* compare_csv;       // --compare: the run's CSV
     const wchar_t* compare_endpoint;  // --compare: bus.device.endpoint, null for the best
+    int compare_slot;          // --compare: --slot N, -1 when not given (every row)
+    bool slot_bad;             // --slot came without a slot number from 0 to 63
     const wchar_t* unknown;    // LAUNCH_UNKNOWN: the argument
     const wchar_t* csv_path;   // console and --pcap: --csv FILE, null when absent
     bool csv_missing;          // --csv came without a file name

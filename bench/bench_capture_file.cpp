@@ -15,29 +15,6 @@ static double now_seconds(void) {
     return (double)t.tv_sec + t.tv_nsec / 1e9;
 }
 
-// Records of 16 + 35 bytes: a 27-byte USBPcap header and an 8-byte report,
-// one every 125 us.
-static bool write_capture(const char* path, uint64_t megabytes) {
-    FILE* f = fopen(path, "wb");
-    if (!f)
-        return false;
-    UsbPacket report;
-    report.payload = Bytes(8, 0);
-    const Bytes packet = usb_packet(report);
-    Bytes batch = pcap_global_header();
-    const uint64_t records = megabytes * 1000000 / (16 + packet.size());
-    uint64_t us = 0;
-    for (uint64_t done = 0; done < records; done++) {
-        us += 125;
-        append(batch, pcap_record((uint32_t)(us / 1000000), (uint32_t)(us % 1000000), packet));
-        if (batch.size() >= (1 << 20) || done + 1 == records) {
-            fwrite(batch.data(), 1, batch.size(), f);
-            batch.clear();
-        }
-    }
-    return fclose(f) == 0;
-}
-
 static double plain_read_seconds(const char* path, uint64_t* bytes) {
     static uint8_t chunk[1 << 20];
     FILE* f = fopen(path, "rb");
@@ -64,6 +41,7 @@ static double analysis_seconds(const char* path, CaptureFileAnalysis* a) {
     double start = now_seconds();
     analyse_capture(&src, a);
     double s = now_seconds() - start;
+    capture_analysis_free(a);
     fclose(f);
     return s;
 }
@@ -71,7 +49,7 @@ static double analysis_seconds(const char* path, CaptureFileAnalysis* a) {
 int main(int argc, char** argv) {
     uint64_t megabytes = argc > 1 ? strtoull(argv[1], NULL, 10) : 200;
     const char* path = argc > 2 ? argv[2] : "bench-capture.pcap";
-    if (!write_capture(path, megabytes)) {
+    if (!write_bench_capture(path, megabytes)) {
         fprintf(stderr, "cannot write %s\n", path);
         return 1;
     }

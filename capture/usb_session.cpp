@@ -3,8 +3,10 @@
 // end the measurement nor make the loop spin.
 #include "capture/usb_session.h"
 
-#include <algorithm>
 #include <string.h>
+
+#include <algorithm>
+#include <tuple>
 
 #include "core/heap.h"
 #include "core/usbpcap_record.h"
@@ -222,13 +224,28 @@ bool usb_session_save(const UsbSession* s, FILE* f) {
     return fflush(f) == 0;
 }
 
+// Ties go to more completions, then to the lower bus.device.endpoint.
+static bool better_than(const UsbEndpointTimes* e, uint64_t score, const UsbEndpointTimes* best,
+                        uint64_t best_score) {
+    if (!best || score != best_score)
+        return !best || score > best_score;
+    if (e->count != best->count)
+        return e->count > best->count;
+    return std::make_tuple(e->bus, e->device, e->endpoint) <
+           std::make_tuple(best->bus, best->device, best->endpoint);
+}
+
 const UsbEndpointTimes* usb_session_best(const UsbSession* s, const int64_t* p, size_t count) {
-    EndpointCandidate candidates[USB_SESSION_ENDPOINTS];
+    const UsbEndpointTimes* best = NULL;
+    uint64_t best_score = 0;
     for (int i = 0; i < s->endpoint_count; i++) {
         const UsbEndpointTimes* e = &s->endpoints[i];
         std::sort(e->times, e->times + e->count);
-        candidates[i] = EndpointCandidate{e->bus, e->device, e->endpoint, e->times, e->count};
+        const uint64_t score = endpoint_score(e->times, e->count, p, count);
+        if (score > 0 && better_than(e, score, best, best_score)) {
+            best = e;
+            best_score = score;
+        }
     }
-    int best = choose_endpoint(candidates, s->endpoint_count, p, count);
-    return best >= 0 ? &s->endpoints[best] : NULL;
+    return best;
 }

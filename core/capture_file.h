@@ -1,7 +1,8 @@
 // Offline analysis of saved captures: classic pcap (either byte order,
 // microsecond or nanosecond stamps) and pcapng, read in chunks with bounded
 // memory. USBPcap records go through the same tally as the live stream, and
-// interrupt-IN completions are also tallied per bus/device/endpoint.
+// IN completions are also counted per bus.device.endpoint in the one endpoint
+// table (core/capture_file_tally.cpp); the text is core/capture_file_report.cpp.
 #pragma once
 
 #include <stddef.h>
@@ -9,8 +10,7 @@
 #include <stdio.h>
 
 #include "core/capture_stream.h"
-#include "core/distribution.h"
-#include "core/wide_text.h"
+#include "core/usb_endpoints.h"
 
 enum CaptureFileStatus {
     CAPTURE_FILE_OK,
@@ -22,32 +22,14 @@ enum CaptureFileStatus {
 };
 
 enum {
-    ENDPOINT_SLOTS = 256,
-    ENDPOINT_REPORT_LINES = 16,
     PCAPNG_INTERFACES = 64,
+    // The largest record a capture without a snap length may hold, and the
+    // largest any snap length is believed: USBPcap's own is 65,535, so no real
+    // record comes near, and the reader's buffer stays a few MiB whatever a
+    // file claims.
+    CAPTURE_RECORD_DEFAULT_LIMIT = 1 << 20,
+    CAPTURE_RECORD_MAX_LIMIT = 16 << 20,
 };
-
-struct EndpointTally {
-    uint16_t bus;
-    uint16_t device;
-    uint8_t endpoint;      // address, bit 7 = IN
-    uint8_t transfer;      // USBPCAP_TRANSFER_INTERRUPT or _BULK; 0 before the first report
-    uint64_t reports;      // IN completions with data
-    int64_t prev_ts_us;    // -1: none yet
-    uint64_t valid_gaps;   // gaps strictly between 100 and 50000 us
-    double gap_sum_us;
-    double max_gap_us;
-    int binterval;         // -1: no endpoint descriptor seen
-    // Every accepted gap (100..50000 us), kept during the walk and turned into
-    // the distribution at its end.
-    double* gaps_us;
-    uint64_t gap_count;
-    uint64_t gap_capacity;
-    bool gaps_failed;      // no memory: the distribution is not shown
-    Distribution gaps;
-};
-
-
 
 struct CaptureFileAnalysis {
     CaptureFileStatus status;
@@ -57,13 +39,11 @@ struct CaptureFileAnalysis {
     uint64_t usbpcap_records;
     int64_t first_ts_us;
     int64_t last_ts_us;
-    uint64_t ignored_tail_bytes;  // an incomplete or impossible last record or block
+    uint64_t ignored_tail_bytes;  // an incomplete, impossible or oversized last record or block
     // Completions the summary counts as interrupt-IN deliveries that are bulk
     // (or isochronous) transfers: the summary's rule, told apart here.
     uint64_t non_interrupt_in;
-    EndpointTally endpoints[ENDPOINT_SLOTS];
-    int endpoint_count;
-    int last_endpoint;  // where the previous lookup ended
+    UsbEndpointTable endpoints;  // every IN endpoint with data, and those described
 };
 
 // Reads up to n bytes into buf; 0 at the end; (size_t)-1 on a read error.
@@ -76,19 +56,14 @@ struct CaptureSource {
     size_t chunk_bytes;   // bytes asked for per read; 0: 1 MiB
     InCompletionFn on_completion;  // optional: called for every IN completion with data
     void* completion_ctx;
+    uint64_t keep_times;  // 0: no times kept; else the endpoint table keeps up to this many
 };
 
 // A source reading an open file from its current position (the start).
 CaptureSource capture_source_of_file(FILE* f);
 
 // a is large (the endpoint table): callers keep it static or on the heap.
-// Everything it allocates is given back before it returns.
+// The reader's buffer is given back before it returns; the endpoint table's
+// histograms and kept times stay until capture_analysis_free.
 void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a);
-
-// The whole text printed by --pcap for a successful analysis: file line,
-// report, endpoint section and truncation note, appended to out whole.
-void format_capture_file_report(const CaptureFileAnalysis* a, const wchar_t* file_name,
-                                WideText* out);
-// The one-line English error for a failed analysis.
-void format_capture_file_error(const CaptureFileAnalysis* a, const wchar_t* file_name,
-                               WideText* out);
+void capture_analysis_free(CaptureFileAnalysis* a);

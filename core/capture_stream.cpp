@@ -6,6 +6,7 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "core/gap_rule.h"
 #include "core/heap.h"
 #include "core/usbpcap_record.h"
 #include "core/wide_text.h"
@@ -78,7 +79,7 @@ void tally_gap(int64_t* prev_ts_us, int64_t ts_us, uint64_t* gaps, double* sum_u
         // Integer bounds test the same gaps as the double ones; only a counted
         // gap is converted.
         int64_t gap = ts_us - *prev_ts_us;
-        if (gap > 100 && gap < 50000) {
+        if (tally_counts_gap(gap)) {
             double d = (double)gap;
             ++*gaps;
             *sum_us += d;
@@ -119,18 +120,23 @@ static void note_smallest_interrupt_binterval(CaptureTally* t, const UsbPcapHead
     }
 }
 
-void tally_packet(CaptureTally* t, int64_t ts_us, const uint8_t* packet, uint32_t incl_len) {
+void tally_decoded(CaptureTally* t, int64_t ts_us, const UsbPcapHeader* h) {
     t->total_packets++;
-    UsbPcapHeader h;
-    if (usbpcap_decode(packet, incl_len, &h) != USBPCAP_DECODED || !h.has_function)
+    if (!h || !h->has_function)
         return;
-    if (h.function == URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER) {
-        tally_bulk_or_interrupt(t, ts_us, &h);
-    } else if (h.function == URB_FUNCTION_CONTROL_TRANSFER ||
-               h.function == URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE) {
+    if (h->function == URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER) {
+        tally_bulk_or_interrupt(t, ts_us, h);
+    } else if (h->function == URB_FUNCTION_CONTROL_TRANSFER ||
+               h->function == URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE) {
         t->control_packets++;
-        note_smallest_interrupt_binterval(t, &h);
+        note_smallest_interrupt_binterval(t, h);
     }
+}
+
+void tally_packet(CaptureTally* t, int64_t ts_us, const uint8_t* packet, uint32_t incl_len) {
+    UsbPcapHeader h;
+    const bool decoded = usbpcap_decode(packet, incl_len, &h) == USBPCAP_DECODED;
+    tally_decoded(t, ts_us, decoded ? &h : NULL);
 }
 
 // Hands every complete record in b to visit, then consumes them; the

@@ -54,9 +54,12 @@ void walk_in_completions(GrowBuf* b, CaptureRecordFn record_fn, InCompletionFn c
                          void* ctx);
 // One record's packet data (USBPcap header and payload) stamped at ts_us.
 void tally_packet(CaptureTally* t, int64_t ts_us, const uint8_t* packet, uint32_t incl_len);
+// The same for a packet decoded already; h null when it could not be decoded.
+void tally_decoded(CaptureTally* t, int64_t ts_us, const UsbPcapHeader* h);
 
-// Counts the gap since *prev_ts_us when it lies strictly between 100 and
-// 50000 us, then makes ts_us the previous stamp (-1: none yet).
+// Counts the gap since *prev_ts_us when the diagnostic's window takes it
+// (tally_counts_gap: strictly between 100 and 50000 us), then makes ts_us the
+// previous stamp (-1: none yet).
 void tally_gap(int64_t* prev_ts_us, int64_t ts_us, uint64_t* gaps, double* sum_us, double* max_us);
 
 struct CaptureFigures {

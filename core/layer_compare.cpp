@@ -65,30 +65,6 @@ uint64_t endpoint_score(const int64_t* u, size_t u_count, const int64_t* p, size
     return score;
 }
 
-static uint32_t address_of(const EndpointCandidate* c) {
-    return ((uint32_t)c->bus << 24) | ((uint32_t)c->device << 8) | c->endpoint;
-}
-
-int choose_endpoint(const EndpointCandidate* candidates, int n, const int64_t* p, size_t p_count) {
-    int best = -1;
-    uint64_t best_score = 0;
-    for (int i = 0; i < n; i++) {
-        const EndpointCandidate* c = &candidates[i];
-        uint64_t score = endpoint_score(c->times, c->count, p, p_count);
-        if (score == 0)
-            continue;
-        const EndpointCandidate* b = best >= 0 ? &candidates[best] : NULL;
-        bool better = !b || score > best_score ||
-                      (score == best_score &&
-                       (c->count > b->count || (c->count == b->count && address_of(c) < address_of(b))));
-        if (better) {
-            best = i;
-            best_score = score;
-        }
-    }
-    return best;
-}
-
 void compare_layers(const int64_t* u, size_t u_count, const int64_t* p, size_t p_count,
                     LayerComparison* out) {
     memset(out, 0, sizeof *out);

@@ -37,19 +37,6 @@ void compare_layers(const int64_t* u, size_t u_count, const int64_t* p, size_t p
 // before them (inclusive): the endpoint whose reports the program received.
 uint64_t endpoint_score(const int64_t* u, size_t u_count, const int64_t* p, size_t p_count);
 
-// One endpoint's sorted completion times, as the choice sees it.
-struct EndpointCandidate {
-    uint16_t bus, device;
-    uint8_t endpoint;
-    const int64_t* times;
-    size_t count;
-};
-
-// The endpoint whose reports the program received: the highest score; ties
-// go to more completions, then to the lower bus.device.endpoint. -1 when
-// every score is 0 (no endpoint matches).
-int choose_endpoint(const EndpointCandidate* candidates, int n, const int64_t* p, size_t p_count);
-
 // The four result lines, then one sentence that reads them; appended to out
 // (at most cap bytes, always terminated). endpoint like "1.3.0x81".
 void format_comparison(char* out, size_t cap, const char* endpoint, const LayerComparison* c);

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "core/capture_file.h"
+#include "core/capture_file_report.h"
 #include "core/capture_stream.h"
 
 struct FuzzFile {
@@ -64,13 +65,15 @@ static void fuzz_file(const uint8_t* data, size_t size, size_t chunk, bool size_
     static CaptureFileAnalysis analysis;
     WideText text = {};
     FuzzFile f = {data, size, 0, chunk};
-    CaptureSource src = {read_fuzz, &f, size_known ? size : UINT64_MAX, 64 + chunk, NULL, NULL};
+    CaptureSource src = {read_fuzz, &f, size_known ? size : UINT64_MAX, 64 + chunk, NULL, NULL,
+                         size_known ? 4096u : 0u};
     analyse_capture(&src, &analysis);
     if (analysis.status == CAPTURE_FILE_OK)
         format_capture_file_report(&analysis, L"fuzz", &text);
     else
         format_capture_file_error(&analysis, L"fuzz", &text);
     wide_text_free(&text);
+    capture_analysis_free(&analysis);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "core/capture_file.h"
+#include "core/capture_file_report.h"
+#include "tests/fakes/fake_heap.h"
 #include "tests/support/capture_builder.h"
 
 namespace {
@@ -32,14 +34,25 @@ size_t read_memory(void* ctx, uint8_t* buf, size_t n) {
     return k;
 }
 
-std::unique_ptr<CaptureFileAnalysis> analyse(const Bytes& file, size_t chunk = 1 << 20,
-                                             bool size_known = true) {
-    MemoryFile f = {&file, 0, chunk, 0};
-    // Small reads exercise the buffer's compaction and growth.
-    CaptureSource src = {read_memory, &f, size_known ? file.size() : UINT64_MAX, 256, NULL, NULL};
-    std::unique_ptr<CaptureFileAnalysis> a(new CaptureFileAnalysis);
+struct FreeAnalysis {
+    void operator()(CaptureFileAnalysis* a) const {
+        capture_analysis_free(a);
+        delete a;
+    }
+};
+typedef std::unique_ptr<CaptureFileAnalysis, FreeAnalysis> Analysis;
+
+Analysis analyse_source(const CaptureSource& src) {
+    Analysis a(new CaptureFileAnalysis);
     analyse_capture(&src, a.get());
     return a;
+}
+
+Analysis analyse(const Bytes& file, size_t chunk = 1 << 20, bool size_known = true) {
+    MemoryFile f = {&file, 0, chunk, 0};
+    // Small reads exercise the buffer's compaction and growth.
+    CaptureSource src = {read_memory, &f, size_known ? file.size() : UINT64_MAX, 256, NULL, NULL, 0};
+    return analyse_source(src);
 }
 
 std::wstring report_of(const CaptureFileAnalysis& a, const wchar_t* name = L"x.pcap") {
@@ -136,9 +149,9 @@ TEST(CaptureFileTest, PcapngWithTwoInterfacesAndTimestampResolutions) {
         EXPECT_EQ(a->tally.interval_sum_us, 9 * 250.0 + 977);
         EXPECT_EQ(a->first_ts_us, 5000000);
         EXPECT_EQ(a->last_ts_us, 5002250);
-        EXPECT_EQ(a->endpoint_count, 2);
-        EXPECT_EQ(a->endpoints[1].reports, 2u);
-        EXPECT_EQ(a->endpoints[1].valid_gaps, 1u);
+        EXPECT_EQ(a->endpoints.count, 2);
+        EXPECT_EQ(a->endpoints.slot[1].reports, 2u);
+        EXPECT_EQ(a->endpoints.slot[1].gaps.n, 1u);
     }
 }
 
@@ -224,7 +237,8 @@ TEST(CaptureFileTest, TruncatedOrImpossibleLastRecordIsReportedAsIgnored) {
     ASSERT_EQ(a->status, CAPTURE_FILE_OK);
     EXPECT_EQ(a->tally.total_packets, 50u);
     EXPECT_EQ(a->ignored_tail_bytes, 16 + mouse_report().size() - 5);
-    EXPECT_NE(report_of(*a).find(L"\nIgnored 42 bytes at the end of the file (incomplete last record).\n"),
+    EXPECT_NE(report_of(*a).find(L"\nIgnored 42 bytes at the end of the file (an incomplete, impossible or "
+                                 L"oversized record and what follows it).\n"),
               std::wstring::npos);
 
     // A record claiming 3 GB ends the walk at once, with or without a known size.
@@ -253,6 +267,74 @@ TEST(CaptureFileTest, TruncatedOrImpossibleLastRecordIsReportedAsIgnored) {
     EXPECT_EQ(c->ignored_tail_bytes, ng.size() - block_at);
 }
 
+TEST(CaptureFileTest, ARecordOverTheSnapLengthEndsTheWalkWithoutBufferingIt) {
+    UsbPacket big;
+    big.payload = Bytes(100, 7);  // 127 bytes of packet
+    // Classic pcap with a snap length of 60.
+    Bytes f = pcap_global_header();
+    put32(f, 16, 60);
+    for (uint32_t i = 0; i < 3; i++)
+        append(f, pcap_record(1, 1000 * i, mouse_report()));
+    const size_t big_at = f.size();
+    append(f, pcap_record(1, 3000, usb_packet(big)));
+    append(f, pcap_record(1, 4000, mouse_report()));
+    auto a = analyse(f);
+    EXPECT_EQ(a->tally.total_packets, 3u);
+    EXPECT_EQ(a->ignored_tail_bytes, f.size() - big_at);
+
+    // No snap length: 1 MiB. A record claiming 200 MiB of a file whose size
+    // is unknown is refused before the reader's buffer grows towards it.
+    Bytes g = pcap_global_header();
+    put32(g, 16, 0);
+    append(g, pcap_record(1, 0, mouse_report()));
+    Bytes claim = pcap_record(1, 1000, mouse_report());
+    put32(claim, 8, 200u << 20);
+    append(g, claim);
+    g.resize(g.size() + (3 << 20), 0);
+    fake_heap_reset();
+    auto b = analyse(g, 4096, false);
+    EXPECT_EQ(b->tally.total_packets, 1u);
+    EXPECT_EQ(b->ignored_tail_bytes, g.size() - PCAP_GLOBAL_HEADER_BYTES - 16 - mouse_report().size());
+    EXPECT_LT(g_fake_heap.largest_block, (size_t)1 << 20);
+}
+
+TEST(CaptureFileTest, APcapngPacketOverItsInterfacesSnapLengthEndsTheWalk) {
+    UsbPacket big;
+    big.payload = Bytes(100, 7);
+    Bytes ng = pcapng_section();
+    const size_t interface_at = ng.size();
+    append(ng, pcapng_interface(249));
+    put32(ng, interface_at + 12, 40);  // SnapLen
+    append(ng, pcapng_packet(0, 1, mouse_report()));
+    const size_t block_at = ng.size();
+    append(ng, pcapng_packet(0, 2, usb_packet(big)));
+    append(ng, pcapng_packet(0, 3, mouse_report()));
+    auto c = analyse(ng);
+    EXPECT_EQ(c->usbpcap_records, 1u);
+    EXPECT_EQ(c->ignored_tail_bytes, ng.size() - block_at);
+}
+
+TEST(CaptureFileTest, EveryFigureOfAnEndpointLineComesFromItsAcceptedGaps) {
+    // Gaps of exactly 100 us are accepted gaps (8 of them: 10 kHz), while the
+    // summary's window, which excludes both ends, counts none; a second
+    // endpoint with one gap has too few for figures.
+    Bytes f = pcap_global_header();
+    for (uint32_t i = 0; i < 9; i++)
+        append(f, pcap_record(1, 100 * i, mouse_report(2)));
+    append(f, pcap_record(1, 5000, mouse_report(3)));
+    append(f, pcap_record(1, 6000, mouse_report(3)));
+    auto a = analyse(f);
+    ASSERT_EQ(a->status, CAPTURE_FILE_OK);
+    EXPECT_EQ(a->tally.valid_in_intervals, 2u);  // 4200 and 1000 us, none of the 100 us ones
+    std::wstring text = report_of(*a);
+    EXPECT_NE(text.find(L"  1.2.0x81  reports=9  avg=10000.0 Hz  lowest=10000.0 Hz  p50=100.0us "
+                        L"p99=100.0us sd=0.0us  bInterval not seen\n"),
+              std::wstring::npos)
+        << text.c_str();
+    EXPECT_NE(text.find(L"  1.3.0x81  reports=2  too few reports  bInterval not seen\n"),
+              std::wstring::npos);
+}
+
 TEST(CaptureFileTest, ReadErrorIsNotAResult) {
     Bytes f = classic_pcap(0xA1B2C3D4, false, false);
     struct Failing {
@@ -264,9 +346,8 @@ TEST(CaptureFileTest, ReadErrorIsNotAResult) {
         }
     };
     MemoryFile m = {&f, 0, 64, 0};
-    CaptureSource src = {Failing::read, &m, f.size(), 0, NULL, NULL};
-    std::unique_ptr<CaptureFileAnalysis> a(new CaptureFileAnalysis);
-    analyse_capture(&src, a.get());
+    CaptureSource src = {Failing::read, &m, f.size(), 0, NULL, NULL, 0};
+    Analysis a = analyse_source(src);
     EXPECT_EQ(a->status, CAPTURE_FILE_READ_ERROR);
     EXPECT_EQ(error_of(*a), L"Error: cannot read x.pcap.\n");
 }
@@ -306,8 +387,7 @@ TEST(SharedCapturesTest, CountsMatchTheRecordedFacts) {
         found++;
         CaptureSource src = capture_source_of_file(f);
         src.chunk_bytes = 16384;
-        std::unique_ptr<CaptureFileAnalysis> a(new CaptureFileAnalysis);
-        analyse_capture(&src, a.get());
+        Analysis a = analyse_source(src);
         fclose(f);
         ASSERT_EQ(a->status, CAPTURE_FILE_OK) << fact.name;
         EXPECT_EQ(a->tally.total_packets, fact.packets) << fact.name;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 #include "core/gap_histogram.h"
@@ -125,6 +126,42 @@ TEST(UsbEndpointTableTest, KeptTimesStopAtTheBoundEvenWhenEveryGrowthMovesTheBlo
     delete t;
     EXPECT_EQ(g_fake_heap.live_blocks, 0);
     fake_heap_reset();
+}
+
+TEST(UsbEndpointTableTest, ChoiceGoesByScoreThenCompletionsThenAddress) {
+    const std::vector<int64_t> p = {10000, 20000, 30000};
+    struct Kept {
+        uint16_t bus, device;
+        uint8_t endpoint;
+        std::vector<int64_t> times;
+    };
+    const Kept two = {1, 5, 0x81, {9000, 19000, 50000}};          // score 2, 3 completions
+    const Kept three = {1, 6, 0x81, {9500, 19500, 29500}};        // score 3, 3 completions
+    const Kept more = {2, 1, 0x81, {9500, 19500, 29500, 40000}};  // score 3, 4 completions
+    const Kept low = {1, 2, 0x82, {9500, 19500, 29500}};          // score 3, lower address
+    const Kept none = {1, 1, 0x81, {1, 2}};
+    auto pick = [&](std::vector<const Kept*> kept, uint8_t transfer = USBPCAP_TRANSFER_INTERRUPT) {
+        UsbEndpointTable* t = new UsbEndpointTable;
+        usb_endpoints_init(t, 1000);
+        for (const Kept* k : kept) {
+            UsbEndpoint* e = usb_endpoint_of(t, k->bus, k->device, k->endpoint);
+            for (int64_t ts : k->times)
+                usb_endpoint_report(t, e, ts, transfer);
+        }
+        const UsbEndpoint* best = usb_endpoints_best(t, p.data(), p.size());
+        char name[USB_ENDPOINT_NAME_BYTES] = "none";
+        if (best)
+            format_endpoint_name(name, best->bus, best->device, best->endpoint);
+        usb_endpoints_free(t);
+        delete t;
+        return std::string(name);
+    };
+    EXPECT_EQ(pick({&two, &three}), "1.6.0x81");  // higher score
+    EXPECT_EQ(pick({&three, &more}), "2.1.0x81"); // same score, more completions
+    EXPECT_EQ(pick({&three, &low}), "1.2.0x82");  // same score and count: the lower address
+    EXPECT_EQ(pick({&low, &three}), "1.2.0x82");
+    EXPECT_EQ(pick({&none}), "none");             // no endpoint matches
+    EXPECT_EQ(pick({&three}, USBPCAP_TRANSFER_BULK), "none");  // bulk carries no mouse reports
 }
 
 TEST(UsbEndpointTableTest, NamesRoundTripAndBadOnesAreRefused) {

@@ -70,27 +70,6 @@ TEST(LayerCompareTest, EndpointScoreCountsReportsWithAUsbReportTwoMillisecondsBe
     EXPECT_EQ(endpoint_score(too_far.data(), too_far.size(), p.data(), p.size()), 0u);
 }
 
-TEST(LayerCompareTest, EndpointChoiceScoreThenCompletionsThenAddress) {
-    std::vector<int64_t> p = {10000, 20000, 30000};
-    std::vector<int64_t> two = {9000, 19000, 50000};         // score 2, 3 completions
-    std::vector<int64_t> three = {9500, 19500, 29500};       // score 3, 3 completions
-    std::vector<int64_t> three_more = {9500, 19500, 29500, 40000};  // score 3, 4 completions
-    std::vector<int64_t> none = {1, 2};
-    auto pick = [&](std::vector<EndpointCandidate> c) {
-        return choose_endpoint(c.data(), (int)c.size(), p.data(), p.size());
-    };
-    EndpointCandidate a = {1, 5, 0x81, two.data(), two.size()};
-    EndpointCandidate b = {1, 6, 0x81, three.data(), three.size()};
-    EndpointCandidate c = {2, 1, 0x81, three_more.data(), three_more.size()};
-    EndpointCandidate d = {1, 2, 0x82, three.data(), three.size()};
-    EndpointCandidate z = {1, 1, 0x81, none.data(), none.size()};
-    EXPECT_EQ(pick({a, b}), 1);     // higher score
-    EXPECT_EQ(pick({b, c}), 1);     // same score, more completions
-    EXPECT_EQ(pick({b, d}), 1);     // same score and count: 1.2.0x82 before 1.6.0x81
-    EXPECT_EQ(pick({d, b}), 0);
-    EXPECT_EQ(pick({z}), -1);       // no endpoint matches
-}
-
 TEST(LayerCompareTest, TheSentenceReadsTheFigures) {
     std::vector<int64_t> u, p;
     for (int64_t i = 0; i < 2000; i++) {

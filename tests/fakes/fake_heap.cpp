@@ -21,7 +21,13 @@ static bool refuse_next(void) {
     return g_fake_heap.fail_all || n == g_fake_heap.fail_allocation;
 }
 
+static void note_size(size_t bytes) {
+    if (bytes > g_fake_heap.largest_block)
+        g_fake_heap.largest_block = bytes;
+}
+
 void* heap_alloc(size_t bytes) {
+    note_size(bytes);
     if (refuse_next())
         return NULL;
     void* p = malloc(bytes);
@@ -31,6 +37,7 @@ void* heap_alloc(size_t bytes) {
 }
 
 void* heap_realloc(void* block, size_t bytes) {
+    note_size(bytes);
     if (refuse_next())
         return NULL;
     if (g_fake_heap.realloc_moves && block) {

@@ -2,6 +2,8 @@
 // and USBPcap packet header formats.
 #include "tests/support/capture_builder.h"
 
+#include <stdio.h>
+
 void put16(Bytes& b, size_t at, uint16_t v, bool big) {
     if (b.size() < at + 2)
         b.resize(at + 2);
@@ -110,4 +112,26 @@ Bytes pcapng_packet(uint32_t interface_id, uint64_t ts, const Bytes& packet, boo
     put32(body, 16, (uint32_t)packet.size(), big);
     append(body, packet);
     return pcapng_block(6, body, big);
+}
+
+bool write_bench_capture(const char* path, uint64_t megabytes) {
+    FILE* f = fopen(path, "wb");
+    if (!f)
+        return false;
+    UsbPacket report;
+    report.payload = Bytes(8, 0);
+    const Bytes packet = usb_packet(report);
+    Bytes batch = pcap_global_header();
+    const uint64_t records = megabytes * 1000000 / (16 + packet.size());
+    uint64_t us = 0;
+    bool ok = true;
+    for (uint64_t done = 0; done < records && ok; done++) {
+        us += 125;
+        append(batch, pcap_record((uint32_t)(us / 1000000), (uint32_t)(us % 1000000), packet));
+        if (batch.size() >= (1 << 20) || done + 1 == records) {
+            ok = fwrite(batch.data(), 1, batch.size(), f) == batch.size();
+            batch.clear();
+        }
+    }
+    return fclose(f) == 0 && ok;
 }

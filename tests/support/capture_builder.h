@@ -40,3 +40,8 @@ Bytes config_descriptor(const std::vector<EndpointDesc>& endpoints);
 Bytes pcapng_section(bool big = false);
 Bytes pcapng_interface(uint16_t link_type, int tsresol = -1, bool big = false);
 Bytes pcapng_packet(uint32_t interface_id, uint64_t ts, const Bytes& packet, bool big = false);
+
+// The benchmarks' capture: one interrupt-IN endpoint, a report every 125 us,
+// records of 16 + 35 bytes, about `megabytes` MB in all; false when the file
+// cannot be written.
+bool write_bench_capture(const char* path, uint64_t megabytes);

@@ -1,0 +1,18 @@
+// The text --pcap prints: the summary report for the whole file, one line per
+// IN endpoint, and the one-line errors.
+#pragma once
+
+#include <wchar.h>
+
+#include "core/capture_file.h"
+#include "core/wide_text.h"
+
+enum { ENDPOINT_REPORT_LINES = 16 };
+
+// The whole text printed by --pcap for a successful analysis: file line,
+// report, endpoint section and truncation note, appended to out whole.
+void format_capture_file_report(const CaptureFileAnalysis* a, const wchar_t* file_name,
+                                WideText* out);
+// The one-line English error for a failed analysis.
+void format_capture_file_error(const CaptureFileAnalysis* a, const wchar_t* file_name,
+                               WideText* out);

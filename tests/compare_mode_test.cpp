@@ -1,0 +1,102 @@
+// --compare on files: a capture of two mice and a run's CSV with both, the
+// slot chosen on the command line, and a bad CSV field named by its line.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <windows.h>
+
+#include <string>
+
+#include "app/compare_mode.h"
+#include "app/startup.h"
+#include "tests/support/capture_builder.h"
+#include "tests/support/read_all.h"
+
+namespace {
+
+const int64_t kStartUs = 1700000000000000;  // UTC microseconds
+
+class CompareModeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t dir[MAX_PATH];
+        GetTempPathW(MAX_PATH, dir);
+        capture = std::wstring(dir) + L"quorvin-compare-test.pcap";
+        csv = std::wstring(dir) + L"quorvin-compare-test.csv";
+        // Mouse 1 (device 2) moves first, 500 reports at 1 ms; then mouse 2
+        // (device 3), 400 reports at 1 ms. Each reaches the program 300 us later.
+        Bytes f = pcap_global_header();
+        std::string rows = "t_us,slot,interval_us,class,background,utc_us\n";
+        for (int i = 0; i < 900; i++) {
+            const int64_t t = kStartUs + 1000 * i + (i >= 500 ? 250000 : 0);
+            UsbPacket p;
+            p.device = i < 500 ? 2 : 3;
+            p.payload = {0, 1, 0xFF, 0};
+            append(f, pcap_record((uint32_t)(t / 1000000), (uint32_t)(t % 1000000), usb_packet(p)));
+            rows += "0," + std::to_string(i < 500 ? 1 : 2) + ",,accepted,0," + std::to_string(t + 300) + "\n";
+        }
+        write(capture, std::string(f.begin(), f.end()));
+        write(csv, rows);
+        out = tmpfile();
+    }
+    void TearDown() override {
+        fclose(out);
+        DeleteFileW(capture.c_str());
+        DeleteFileW(csv.c_str());
+    }
+    static void write(const std::wstring& path, const std::string& bytes) {
+        FILE* f = _wfopen(path.c_str(), L"wb");
+        fwrite(bytes.data(), 1, bytes.size(), f);
+        fclose(f);
+    }
+    std::string run(int slot) {
+        rewind(out);
+        result = run_compare(capture.c_str(), csv.c_str(), NULL, slot, out);
+        std::string text = read_all(out);
+        return text.substr(0, text.find('\0'));
+    }
+    std::wstring capture, csv;
+    FILE* out;
+    int result = -1;
+};
+
+TEST_F(CompareModeTest, EachSlotIsComparedWithItsOwnMouse) {
+    std::string all = run(-1);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(all.rfind("USB layer: endpoint=1.2.0x81 reports=499 ", 0), 0u) << all;
+    std::string second = run(2);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(second.rfind("USB layer: endpoint=1.3.0x81 reports=399 median_hz=1000.0", 0), 0u) << second;
+    EXPECT_NE(second.find("\nProgram layer: reports=399 "), std::string::npos);
+    EXPECT_NE(second.find("\nDelivery: matched=399 delay_p50_us=300.0"), std::string::npos);
+    std::string missing = run(5);
+    EXPECT_EQ(result, 1);
+    EXPECT_NE(missing.find("has no rows of slot 5 (its rows are of slot 1, 2).\n"), std::string::npos)
+        << missing;
+}
+
+TEST_F(CompareModeTest, ASpreadsheetsRoundedTimeIsOneLineWithItsPlace) {
+    write(csv, "utc_us,slot\r\n1700000000000300,1\r\n1.7E+15,1\r\n");
+    std::string text = run(-1);
+    EXPECT_EQ(result, 1);
+    std::string file(csv.begin(), csv.end());
+    EXPECT_EQ(text, file + ":3: utc_us is \"1.7E+15\", not a whole number of microseconds\n");
+}
+
+TEST(CompareLaunchTest, SlotFollowsTheCompareArguments) {
+    wchar_t* args[] = {(wchar_t*)L"q.exe", (wchar_t*)L"--compare", (wchar_t*)L"c.pcap",
+                       (wchar_t*)L"r.csv", (wchar_t*)L"--slot", (wchar_t*)L"2"};
+    LaunchRequest req;
+    parse_launch(6, args, &req, PROGRAM_CLI);
+    EXPECT_EQ(req.mode, LAUNCH_COMPARE);
+    EXPECT_STREQ(req.compare_csv, L"r.csv");
+    EXPECT_EQ(req.compare_endpoint, nullptr);
+    EXPECT_EQ(req.compare_slot, 2);
+    args[5] = (wchar_t*)L"x";
+    parse_launch(6, args, &req, PROGRAM_CLI);
+    EXPECT_TRUE(req.slot_bad);
+    parse_launch(4, args, &req, PROGRAM_CLI);
+    EXPECT_EQ(req.compare_slot, -1);
+    EXPECT_FALSE(req.slot_bad);
+}
+
+}  // namespace
