@@ -33,13 +33,18 @@ void* heap_alloc(size_t bytes) {
 void* heap_realloc(void* block, size_t bytes) {
     if (refuse_next())
         return NULL;
+    if (block && g_fake_heap.refuse_grow_to && bytes >= g_fake_heap.refuse_grow_to)
+        return NULL;
     if (g_fake_heap.realloc_moves && block) {
         // A fresh block, the old one poisoned and freed: a caller that keeps
-        // using the old pointer trips AddressSanitizer.
+        // using the old pointer trips AddressSanitizer, or reads the poison
+        // where there is none (Wine).
         void* p = malloc(bytes);
         if (!p)
             return NULL;
-        memcpy(p, block, bytes < malloc_usable_size(block) ? bytes : malloc_usable_size(block));
+        const size_t old_bytes = malloc_usable_size(block);
+        memcpy(p, block, bytes < old_bytes ? bytes : old_bytes);
+        memset(block, 0xA5, old_bytes);
         free(block);
         return p;
     }

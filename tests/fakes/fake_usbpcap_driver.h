@@ -51,6 +51,7 @@ struct FakeUsbPcap {
     // completes once that many ms have passed since the first such wait.
     uint32_t live_start_tick;
     int message_waits;  // returns of USBPCAP_WAIT_MESSAGE
+    std::vector<int> finished;  // the hub number of every read finished, in order
     std::vector<FakeHub> hubs;
     int live_handles;
     int live_events;
