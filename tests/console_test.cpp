@@ -1,10 +1,12 @@
 // Console mode: command-line choice, the exact status and device lines, and
 // whole runs of run_console on a real hidden window with the fake Raw Input.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
 #include <thread>
 
 #include "app/console.h"
+#include "capture/usb_session.h"
 #include "app/startup.h"
 #include "devices/mouse_registry.h"
 #include "engine/reception.h"
@@ -414,6 +416,111 @@ TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {
     EXPECT_EQ(saved.size(), 24 + records.size());
     EXPECT_EQ(saved.substr(24), std::string(records.begin(), records.end()));
     EXPECT_EQ((uint8_t)saved[20], 249);
+}
+
+std::string utf8(const wchar_t* text) {
+    char buf[MAX_PATH * 3];
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, buf, sizeof buf, NULL, NULL);
+    return buf;
+}
+
+TEST_F(RunConsoleTest, UsbSaveThatDropsRecordsSaysWhatItSavedAndEndsWithOne) {
+    // The bound per hub (ten records), then a block that cannot grow past
+    // 64 KiB (1394 records of 47 bytes).
+    const struct {
+        uint32_t records;
+        void (*set)();
+        uint32_t kept;
+        const char* clause;
+    } cases[] = {
+        {20, [] { g_usb_session_bounds.max_saved = 10 * 47; }, 10,
+         "kept its records up to 0.009 s, later ones were dropped (470 bytes per hub)"},
+        {2000, [] { g_fake_heap.refuse_grow_to = 128 << 10; }, 1394,
+         "kept its records up to 1.393 s, later ones were dropped (out of memory)"},
+    };
+    two_mice();
+    for (const auto& c : cases) {
+        fake_usbpcap_reset();
+        fake_heap_reset();
+        FakeHub& hub = fake_usbpcap_add_hub(2);
+        hub.script.push_back(FakeDelivery{5, FAKE_READ_DATA, pcap_global_header()});
+        Bytes records, chunk;
+        UsbPacket report;
+        report.payload = {0, 1, 0, 0};
+        for (uint32_t i = 0; i < c.records; i++) {
+            Bytes record = pcap_record(1765000000 + i / 1000, 1000 * (i % 1000), usb_packet(report));
+            if (chunk.size() + record.size() > USBPCAP_READ_BYTES) {
+                hub.script.push_back(FakeDelivery{10, FAKE_READ_DATA, chunk});
+                chunk.clear();
+            }
+            append(chunk, record);
+            append(records, record);
+        }
+        hub.script.push_back(FakeDelivery{10, FAKE_READ_DATA, chunk});
+        c.set();
+        wchar_t dir[MAX_PATH], path[MAX_PATH];
+        GetTempPathW(MAX_PATH, dir);
+        GetTempFileNameW(dir, L"qus", 0, path);
+        ConsoleRun run = {0, 0.3, NULL, false, path};
+        EXPECT_EQ(run_console_with(&run), 1);
+        g_usb_session_bounds = UsbSessionBounds{USB_SESSION_MAX_TIMES, USB_SESSION_MAX_SAVED};
+        g_fake_heap.refuse_grow_to = 0;
+
+        const std::string line = "Error: the USB capture " + utf8(path) + " is incomplete: it holds " +
+                                 std::to_string(c.kept) + " records (" +
+                                 std::to_string(24 + 47 * c.kept) + " bytes); \\\\.\\USBPcap2 " +
+                                 c.clause + ".\n";
+        std::string text = output();
+        ASSERT_GE(text.size(), line.size());
+        EXPECT_EQ(text.substr(text.size() - line.size()), line);
+        EXPECT_LT(text.rfind("Summary: "), text.size() - line.size());
+        FILE* f = _wfopen(path, L"rb");
+        ASSERT_NE(f, nullptr);
+        std::string saved = read_all(f);
+        fclose(f);
+        DeleteFileW(path);
+        EXPECT_EQ(saved.substr(24), std::string(records.begin(), records.begin() + 47 * c.kept));
+    }
+}
+
+TEST_F(RunConsoleTest, CloseEventReturnsOnlyOnceTheSummaryAndCsvAreWritten) {
+    two_mice();
+    g_fake_ri.reports[0] = FakeReport{RIM_TYPEMOUSE, mouse_handle(1), (UINT)sizeof(RAWINPUT), false};
+    wchar_t dir[MAX_PATH], path[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    GetTempFileNameW(dir, L"qcl", 0, path);
+    std::string text, csv;
+    DWORD waited = 0;
+    std::thread closer([&] {
+        HWND target = NULL;
+        for (int i = 0; i < 200 && !target; i++, Sleep(5))
+            target = FindWindowExW(HWND_MESSAGE, NULL, L"QuorvinConsoleHidden", NULL);
+        for (int i = 0; i < 20 && target; i++)
+            PostMessageW(target, WM_INPUT, RIM_INPUTSINK, (LPARAM)fake_report_handle(0));
+        Sleep(100);
+        DWORD start = GetTickCount();
+        EXPECT_TRUE(console_ctrl(CTRL_CLOSE_EVENT));
+        waited = GetTickCount() - start;
+        // What a closed console leaves behind: the process ends here.
+        text = output();
+        FILE* f = _wfopen(path, L"rb");
+        if (f) {
+            csv = read_all(f);
+            fclose(f);
+        }
+    });
+    ConsoleRun run = {0, 0, path, false, NULL};  // no time limit: only the close ends it
+    EXPECT_EQ(run_console_with(&run), 0);
+    closer.join();
+    DeleteFileW(path);
+    EXPECT_LT(waited, 4500u);
+    EXPECT_NE(text.find("\nCoalesced: "), std::string::npos) << text;
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 21) << csv;
+
+    // No run: nothing to wait for.
+    DWORD start = GetTickCount();
+    EXPECT_TRUE(console_ctrl(CTRL_CLOSE_EVENT));
+    EXPECT_LT(GetTickCount() - start, 100u);
 }
 
 TEST_F(RunConsoleTest, RefusedRegistrationReportsTheErrorCode) {
