@@ -10,26 +10,11 @@
 
 namespace {
 
-// count interrupt-IN reports of endpoint 0x81 of device 2 on the hub's bus,
-// step_us apart from first_us, in deliveries that each fit one read, all
-// ready at once.
+// count reports of bus.2.0x81 on the hub's bus, step_us apart, all ready at once.
 void script_reports(FakeHub& hub, uint32_t count, int64_t first_us, int64_t step_us) {
-    hub.script.push_back(FakeDelivery{0, FAKE_READ_DATA, pcap_global_header()});
-    UsbPacket report;
-    report.payload = {0, 1, 0, 0};
-    report.bus = (uint16_t)hub.number;
-    Bytes chunk;
-    for (uint32_t i = 0; i < count; i++) {
-        int64_t t = first_us + step_us * i;
-        Bytes record = pcap_record((uint32_t)(t / 1000000), (uint32_t)(t % 1000000), usb_packet(report));
-        if (chunk.size() + record.size() > USBPCAP_READ_BYTES) {
-            hub.script.push_back(FakeDelivery{0, FAKE_READ_DATA, chunk});
-            chunk.clear();
-        }
-        append(chunk, record);
-    }
-    if (!chunk.empty())
-        hub.script.push_back(FakeDelivery{0, FAKE_READ_DATA, chunk});
+    fake_usbpcap_script_capture(
+        hub, pcap_global_header(),
+        mouse_report_records(count, first_us, step_us, (uint16_t)hub.number), 0);
 }
 
 class UsbSessionTest : public ::testing::Test {

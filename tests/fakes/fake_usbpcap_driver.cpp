@@ -20,6 +20,24 @@ FakeHub& fake_usbpcap_add_hub(int number) {
     return g_fake_usbpcap.hubs.back();
 }
 
+std::vector<uint8_t> fake_usbpcap_script_capture(FakeHub& hub, const std::vector<uint8_t>& header,
+                                                 const std::vector<std::vector<uint8_t>>& records,
+                                                 uint32_t at_ms) {
+    hub.script.push_back(FakeDelivery{at_ms, FAKE_READ_DATA, header});
+    std::vector<uint8_t> chunk, all;
+    for (const std::vector<uint8_t>& r : records) {
+        if (chunk.size() + r.size() > USBPCAP_READ_BYTES) {
+            hub.script.push_back(FakeDelivery{at_ms, FAKE_READ_DATA, chunk});
+            chunk.clear();
+        }
+        chunk.insert(chunk.end(), r.begin(), r.end());
+        all.insert(all.end(), r.begin(), r.end());
+    }
+    if (!chunk.empty())
+        hub.script.push_back(FakeDelivery{at_ms, FAKE_READ_DATA, chunk});
+    return all;
+}
+
 static FakeHub* hub_of(HANDLE h) {
     size_t i = (size_t)(INT_PTR)h - 0x100;
     return i < g_fake_usbpcap.hubs.size() ? &g_fake_usbpcap.hubs[i] : NULL;
