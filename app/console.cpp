@@ -11,6 +11,7 @@
 #include "capture/usb_session.h"
 #include "core/arrival_csv.h"
 #include "core/distribution.h"
+#include "core/layer_compare.h"
 #include "devices/mouse_registry.h"
 #include "devices/raw_registration.h"
 #include "engine/reception.h"
@@ -136,8 +137,28 @@ LRESULT CALLBACK console_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
     return DefWindowProcW(hwnd, msg, wparam, lparam);
 }
 
-BOOL WINAPI console_ctrl(DWORD) {
+// Set while no run is measuring or finishing; a close event waits for it.
+static HANDLE run_ended_event(void) {
+    static HANDLE event = CreateEventW(NULL, TRUE, TRUE, NULL);
+    return event;
+}
+static std::atomic<HWND> s_run_window{NULL};
+// Windows ends the process 5 s after a close, logoff or shutdown event.
+static const DWORD kCloseWaitMs = 4500;
+
+// Ctrl+C and Ctrl+Break return at once and the loop ends at its next
+// message. After a close, logoff or shutdown event the process ends as soon
+// as the handler returns, so the handler wakes the loop and waits until the
+// summary and the CSV are written.
+BOOL WINAPI console_ctrl(DWORD event_type) {
     g_console_run.store(0, std::memory_order_relaxed);
+    if (event_type == CTRL_CLOSE_EVENT || event_type == CTRL_LOGOFF_EVENT ||
+        event_type == CTRL_SHUTDOWN_EVENT) {
+        HWND window = s_run_window.load();
+        if (window)
+            PostMessageW(window, WM_NULL, 0, 0);
+        WaitForSingleObject(run_ended_event(), kCloseWaitMs);
+    }
     return TRUE;
 }
 
@@ -232,27 +253,76 @@ static std::vector<int64_t> program_times(int slot) {
 
 static void print_layers(FILE* out, const UsbSession* session, int slot) {
     std::vector<int64_t> p = program_times(slot);
-    const UsbEndpointTimes* e = usb_session_best(session, p.data(), p.size());
+    const UsbEndpoint* e = usb_endpoints_best(&session->endpoints, p.data(), p.size());
     if (!e) {
         write_utf8(out, "USB layer: no endpoint's reports match the program's (none came within 2 ms "
                         "before them).\n");
         return;
     }
     LayerComparison c;
-    compare_layers(e->times, e->count, p.data(), p.size(), &c);
+    compare_layers(e->times, e->time_count, p.data(), p.size(), &c);
     if (!c.overlap) {
         write_utf8(out, "USB layer: the capture and the measurement do not overlap in time.\n");
         return;
     }
-    char name[32];
-    snprintf(name, sizeof name, "%u.%u.0x%02X", (unsigned)e->bus, (unsigned)e->device,
-             (unsigned)e->endpoint);
+    char name[USB_ENDPOINT_NAME_BYTES];
+    format_endpoint_name(name, e->bus, e->device, e->endpoint);
     static char text[2048];
     text[0] = 0;
     format_comparison(text, sizeof text, name, &c);
     write_utf8(out, text);
-    if (session->full)
+    if (session->endpoints.times_full)
         write_utf8(out, "USB layer: the capture filled its memory bound; later USB reports were not kept.\n");
+}
+
+// "; \\.\USBPcapN kept ..." for every hub whose later records were dropped.
+static size_t describe_dropped_hubs(char* buf, size_t cap, const UsbSession* s, int64_t first_us) {
+    size_t used = 0;
+    buf[0] = 0;
+    for (int i = 0; i < s->hub_count && used < cap; i++) {
+        const UsbSavedHub* h = &s->saved[i];
+        if (!h->dropped)
+            continue;
+        char why[64];
+        if (h->out_of_memory)
+            snprintf(why, sizeof why, "out of memory");
+        else if (s->max_saved % (1u << 20) == 0)
+            snprintf(why, sizeof why, "%llu MiB per hub", (unsigned long long)(s->max_saved >> 20));
+        else
+            snprintf(why, sizeof why, "%llu bytes per hub", (unsigned long long)s->max_saved);
+        int n = h->kept == 0
+                    ? snprintf(buf + used, cap - used, "; %ls kept none of its records (%s)",
+                               s->hubs[i].path, why)
+                    : snprintf(buf + used, cap - used,
+                               "; %ls kept its records up to %.3f s, later ones were dropped (%s)",
+                               s->hubs[i].path, (double)(h->last_kept_us - first_us) / 1e6, why);
+        used += n > 0 ? (size_t)n : 0;
+    }
+    return used;
+}
+
+// --usb-save: the file, then whatever it lacks. 0 when it holds every record.
+static int finish_usb_save(const UsbSession* s, FILE* f, const wchar_t* path, FILE* out) {
+    bool written = usb_session_save(s, f);
+    if (fclose(f) != 0)
+        written = false;
+    wchar_t line[1800];
+    if (!written) {
+        swprintf(line, 600, L"Error: writing the USB capture %.500ls failed (%hs).\n", path,
+                 strerror(errno));
+        print_wide_utf8(out, line);
+        return 1;
+    }
+    UsbSavedTotals t;
+    usb_session_saved_totals(s, &t);
+    char hubs[1200];
+    if (describe_dropped_hubs(hubs, sizeof hubs, s, t.first_us) == 0)
+        return 0;
+    swprintf(line, 1800, L"Error: the USB capture %.500ls is incomplete: it holds %llu records "
+             L"(%llu bytes)%hs.\n", path, (unsigned long long)t.records,
+             (unsigned long long)t.bytes, hubs);
+    print_wide_utf8(out, line);
+    return 1;
 }
 
 // Serves window messages and, with --usb, the hubs' reads in one loop.
@@ -275,19 +345,47 @@ static void message_loop(UsbSession* session) {
     }
 }
 
-int run_console_with(const ConsoleRun* run) {
-    const int device_index = run->device_index;
-    const double run_seconds = run->run_seconds;
-    const wchar_t* csv_path = run->csv_path;
-    FILE* out = console_stream();
-    enumerate_mice();
-    if (g_nri == 0) {
-        write_utf8(out, "No mouse found via Raw Input.\n");
-        return 1;
-    }
-    int slot = console_choose_slot(device_index);
-    g_display_dev = slot;
+// What a run opens besides its window, given back in one place.
+struct RunOutputs {
+    FILE* csv;
+    FILE* usb_save;
+    UsbSession* usb;
+};
 
+static void close_outputs(RunOutputs* o) {
+    if (o->csv)
+        fclose(o->csv);
+    if (o->usb)
+        usb_session_free(o->usb);
+    if (o->usb_save)
+        fclose(o->usb_save);
+    *o = RunOutputs{};
+}
+
+// Files and the capture are opened before measuring, so that one that cannot
+// be costs no run.
+static bool open_outputs(const ConsoleRun* run, FILE* out, RunOutputs* o) {
+    *o = RunOutputs{};
+    if (run->csv_path && !(o->csv = open_csv(run->csv_path, out)))
+        return false;
+    if (run->usb_save_path && !(o->usb_save = open_csv(run->usb_save_path, out))) {
+        close_outputs(o);
+        return false;
+    }
+    if (!run->usb && !o->usb_save)
+        return true;
+    static UsbSession session;
+    static char error[512];
+    if (!usb_session_open(&session, o->usb_save != NULL, error, sizeof error)) {
+        write_utf8(out, error);
+        close_outputs(o);
+        return false;
+    }
+    o->usb = &session;
+    return true;
+}
+
+static void announce_device(FILE* out, int slot) {
     char line[192];
     format_device_line(line, sizeof line, slot);
     write_utf8(out, line);
@@ -297,84 +395,90 @@ int run_console_with(const ConsoleRun* run) {
         format_throttle_warning(warning, sizeof warning, &g_throttle_settings, &g_throttle);
         write_utf8(out, warning);
     }
-    FILE* csv = NULL;
-    if (csv_path && !(csv = open_csv(csv_path, out)))
-        return 1;
-    FILE* usb_save = NULL;
-    if (run->usb_save_path && !(usb_save = open_csv(run->usb_save_path, out))) {
-        if (csv)
-            fclose(csv);
-        return 1;
-    }
-    static UsbSession session;
-    if (run->usb || usb_save) {
-        static char error[512];
-        if (!usb_session_open(&session, usb_save != NULL, error, sizeof error)) {
-            write_utf8(out, error);
-            if (csv)
-                fclose(csv);
-            if (usb_save)
-                fclose(usb_save);
-            return 1;
-        }
-    }
-    UsbSession* usb = run->usb || usb_save ? &session : NULL;
-    write_utf8(out, "Move the mouse to measure. Ctrl+C to quit.\n\n");
+}
 
-    // What was opened for the run, given back when it cannot start.
-    auto give_up = [&]() {
-        if (csv)
-            fclose(csv);
-        if (usb)
-            usb_session_free(usb);
-        if (usb_save)
-            fclose(usb_save);
-        return 1;
-    };
+// The hidden window registered for reports and the run started; null (the
+// reason printed) when it cannot be.
+static HWND start_measuring(FILE* out, double run_seconds) {
     HWND hwnd = create_hidden_window();
     if (!hwnd) {
         write_utf8(out, "Failed to create hidden window.\n");
-        return give_up();
+        return NULL;
     }
     if (!raw_registration_start(hwnd)) {
+        char line[96];
         snprintf(line, sizeof line, "RegisterRawInputDevices failed (err %lu).\n",
                  (unsigned long)GetLastError());
         write_utf8(out, line);
         destroy_hidden_window(hwnd);
-        return give_up();
+        return NULL;
     }
     g_console_run.store(1, std::memory_order_relaxed);
+    ResetEvent(run_ended_event());
+    s_run_window.store(hwnd);
     SetConsoleCtrlHandler(console_ctrl, TRUE);
     reception_start_run();
     stats_set_measuring(true);
     SetTimer(hwnd, kStatusTimer, kStatusPeriodMs, NULL);
     arm_time_limit(hwnd, run_seconds);
+    return hwnd;
+}
 
-    message_loop(usb);
+static void stop_measuring(FILE* out, int slot) {
     write_utf8(out, "\n");
     raw_registration_end();
     stats_set_measuring(false);
     reception_sample_clock();
     StatsReadings r;
     stats_read(display_stats(), &r);
+    char line[192];
     format_background_line(line, sizeof line, &r);
     write_utf8(out, line);
     print_summary(out, slot);
+}
+
+// Everything after the summary; a close event's handler waits for its end.
+static int finish_run(const ConsoleRun* run, RunOutputs* o, HWND hwnd, int slot, FILE* out) {
     int result = 0;
-    if (usb) {
-        usb_session_close(usb);
-        print_layers(out, usb, slot);
-        if (usb_save && !usb_session_save(usb, usb_save))
+    if (o->usb) {
+        usb_session_close(o->usb);
+        print_layers(out, o->usb, slot);
+        if (o->usb_save && finish_usb_save(o->usb, o->usb_save, run->usb_save_path, out) != 0)
             result = 1;
-        if (usb_save && fclose(usb_save) != 0)
-            result = 1;
-        if (result)
-            write_utf8(out, "Error: writing the USB capture failed.\n");
-        usb_session_free(usb);
+        o->usb_save = NULL;
     }
-    SetConsoleCtrlHandler(console_ctrl, FALSE);
+    s_run_window.store(NULL);
     destroy_hidden_window(hwnd);
-    if (csv && finish_csv(csv, csv_path, out) != 0)
+    if (o->csv && finish_csv(o->csv, run->csv_path, out) != 0)
         result = 1;
+    o->csv = NULL;
+    close_outputs(o);
+    fflush(out);
+    SetEvent(run_ended_event());
+    SetConsoleCtrlHandler(console_ctrl, FALSE);
     return result;
+}
+
+int run_console_with(const ConsoleRun* run) {
+    FILE* out = console_stream();
+    enumerate_mice();
+    if (g_nri == 0) {
+        write_utf8(out, "No mouse found via Raw Input.\n");
+        return 1;
+    }
+    int slot = console_choose_slot(run->device_index);
+    g_display_dev = slot;
+    announce_device(out, slot);
+    RunOutputs o;
+    if (!open_outputs(run, out, &o))
+        return 1;
+    write_utf8(out, "Move the mouse to measure. Ctrl+C to quit.\n\n");
+    HWND hwnd = start_measuring(out, run->run_seconds);
+    if (!hwnd) {
+        close_outputs(&o);
+        return 1;
+    }
+    message_loop(o.usb);
+    stop_measuring(out, slot);
+    return finish_run(run, &o, hwnd, slot, out);
 }

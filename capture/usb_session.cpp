@@ -11,50 +11,65 @@
 #include "core/heap.h"
 #include "core/usbpcap_record.h"
 
-bool usb_session_open(UsbSession* s, bool keep_records, char* error, size_t cap) {
-    memset(s, 0, sizeof *s);
-    s->keep_records = keep_records;
+UsbSessionBounds g_usb_session_bounds = {USB_SESSION_MAX_TIMES, USB_SESSION_MAX_SAVED};
+
+// Fills numbers with the hubs to open; their count, or 0 with the line in error.
+static int find_hubs(int numbers[USBPCAP_MAX_HUBS], char* error, size_t cap) {
     DWORD code = usbpcap_driver_installed();
     if (code != 0) {
         snprintf(error, cap,
                  "Error: --usb needs the USBPcap capture driver, which is not installed (error %lu). "
                  "Install it from https://github.com/desowin/usbpcap/releases and restart Windows.\n",
                  (unsigned long)code);
-        return false;
+        return 0;
     }
     if (!usbpcap_process_elevated()) {
         snprintf(error, cap,
                  "Error: --usb needs administrator rights to open the USBPcap devices. Run the "
                  "terminal as administrator and try again.\n");
-        return false;
+        return 0;
     }
-    int numbers[USBPCAP_MAX_HUBS];
     int count = usbpcap_list_hubs(numbers, USBPCAP_MAX_HUBS, &code);
-    if (count < 0) {
+    if (count < 0)
         snprintf(error, cap, "Error: --usb could not list the USBPcap devices (error %lu).\n",
                  (unsigned long)code);
-        return false;
-    }
-    if (count == 0) {
+    else if (count == 0)
         snprintf(error, cap,
                  "Error: --usb found no USBPcap device: restart Windows after installing the driver.\n");
-        return false;
-    }
+    return count < 0 ? 0 : count;
+}
+
+static bool allocate_hubs(UsbSession* s, const int numbers[], int count) {
     s->hubs = (Hub*)heap_alloc(sizeof(Hub) * (size_t)count);
     s->failures = (int*)heap_alloc(sizeof(int) * (size_t)count);
-    s->saved = (GrowBuf*)heap_alloc(sizeof(GrowBuf) * (size_t)count);
-    if (!s->hubs || !s->failures || !s->saved) {
-        snprintf(error, cap, "Error: out of memory.\n");
-        usb_session_free(s);
+    s->saved = (UsbSavedHub*)heap_alloc(sizeof(UsbSavedHub) * (size_t)count);
+    if (!s->hubs || !s->failures || !s->saved)
         return false;
-    }
     memset(s->hubs, 0, sizeof(Hub) * (size_t)count);
     memset(s->failures, 0, sizeof(int) * (size_t)count);
-    memset(s->saved, 0, sizeof(GrowBuf) * (size_t)count);
+    memset(s->saved, 0, sizeof(UsbSavedHub) * (size_t)count);
     s->hub_count = count;
     for (int i = 0; i < count; i++) {
         s->hubs[i].handle = INVALID_HANDLE_VALUE;
         hub_compose_path(&s->hubs[i], numbers[i]);  // "\\.\USBPcapN" always fits
+        s->saved[i].last_kept_us = -1;
+    }
+    return true;
+}
+
+bool usb_session_open(UsbSession* s, bool keep_records, char* error, size_t cap) {
+    memset(s, 0, sizeof *s);
+    s->keep_records = keep_records;
+    s->max_saved = g_usb_session_bounds.max_saved;
+    usb_endpoints_init(&s->endpoints, g_usb_session_bounds.max_times);
+    int numbers[USBPCAP_MAX_HUBS];
+    int count = find_hubs(numbers, error, cap);
+    if (count == 0)
+        return false;
+    if (!allocate_hubs(s, numbers, count)) {
+        snprintf(error, cap, "Error: out of memory.\n");
+        usb_session_free(s);
+        return false;
     }
     HubOpenFailure first;
     int opened = hubs_open_all(s->hubs, count, &first);
@@ -64,70 +79,64 @@ bool usb_session_open(UsbSession* s, bool keep_records, char* error, size_t cap)
             opened--;
         }
     }
-    if (opened <= 0) {
-        snprintf(error, cap,
-                 "Error: --usb could not open any USBPcap device (%ls error %lu). Run the terminal "
-                 "as administrator.\n",
-                 first.call ? first.call : L"ReadFile", (unsigned long)first.error);
-        usb_session_free(s);
-        return false;
-    }
-    return true;
+    if (opened > 0)
+        return true;
+    snprintf(error, cap,
+             "Error: --usb could not open any USBPcap device (%ls error %lu). Run the terminal "
+             "as administrator.\n",
+             first.call ? first.call : L"ReadFile", (unsigned long)first.error);
+    usb_session_free(s);
+    return false;
 }
 
-static UsbEndpointTimes* endpoint_of(UsbSession* s, const InCompletion* c) {
-    for (int i = 0; i < s->endpoint_count; i++) {
-        UsbEndpointTimes* e = &s->endpoints[i];
-        if (e->bus == c->bus && e->device == c->device && e->endpoint == c->endpoint)
-            return e;
-    }
-    if (s->endpoint_count == USB_SESSION_ENDPOINTS)
-        return NULL;
-    UsbEndpointTimes* e = &s->endpoints[s->endpoint_count++];
-    memset(e, 0, sizeof *e);
-    e->bus = c->bus;
-    e->device = c->device;
-    e->endpoint = c->endpoint;
-    return e;
+static void keep_completion(UsbSession* s, const InCompletion* c) {
+    UsbEndpoint* e = usb_endpoint_of(&s->endpoints, c->bus, c->device, c->endpoint);
+    if (e)
+        usb_endpoint_report(&s->endpoints, e, c->ts_us, c->transfer);
 }
 
-static void keep_completion(void* ctx, const InCompletion* c) {
-    UsbSession* s = (UsbSession*)ctx;
-    if (c->transfer != USBPCAP_TRANSFER_INTERRUPT || s->full)
-        return;
-    UsbEndpointTimes* e = endpoint_of(s, c);
-    if (!e)
-        return;
-    if (e->count == e->capacity) {
-        size_t grown = e->capacity ? e->capacity * 2 : 4096;
-        int64_t* block = (int64_t*)heap_realloc(e->times, grown * sizeof(int64_t));
-        if (!block || s->stored >= USB_SESSION_MAX_TIMES) {
-            s->full = true;
-            return;
-        }
-        e->times = block;
-        e->capacity = grown;
-    }
-    e->times[e->count++] = c->ts_us;
-    s->stored++;
+static int64_t record_time_us(const uint8_t* record) {
+    PcapRecordHeader r = pcap_record_header(record, false);
+    return (int64_t)r.ts_sec * 1000000 + r.ts_frac;
 }
 
 struct KeepRecord {
     UsbSession* session;
-    GrowBuf* saved;
+    UsbSavedHub* saved;
 };
 
+// The bound is checked first; an append that could not grow the block leaves
+// the length as it was, and that is how its failure shows.
 static void keep_record(void* ctx, const uint8_t* record, uint64_t bytes) {
     KeepRecord* k = (KeepRecord*)ctx;
-    if (k->saved->len + bytes <= USB_SESSION_MAX_SAVED)
-        gb_append(k->saved, record, bytes);
+    UsbSavedHub* h = k->saved;
+    const uint64_t before = h->records.len;
+    if (!h->dropped && before + bytes <= k->session->max_saved)
+        gb_append(&h->records, record, bytes);
+    if (h->records.len == before) {
+        if (!h->dropped)
+            h->out_of_memory = before + bytes <= k->session->max_saved;
+        h->dropped = true;
+        return;
+    }
+    h->kept++;
+    h->last_kept_us = record_time_us(record);
 }
 
 static void keep_both(void* ctx, const InCompletion* c) { keep_completion(((KeepRecord*)ctx)->session, c); }
 
+// A chunk the stream could not take leaves a hole that no later record can
+// be found across: the hub goes, and what it saved ends there.
 static void take_in(UsbSession* s, int i, DWORD bytes) {
     Hub* h = &s->hubs[i];
+    const uint64_t before = h->stream.len;
     gb_append(&h->stream, h->read.chunk, bytes);
+    if (h->stream.len == before) {
+        hub_release(h);
+        if (s->keep_records && !s->saved[i].dropped)
+            s->saved[i].out_of_memory = s->saved[i].dropped = true;
+        return;
+    }
     if (!h->header_done) {
         HeaderCheck c = check_global_header(&h->stream);
         if (c.result == HEADER_REJECTED) {
@@ -142,12 +151,39 @@ static void take_in(UsbSession* s, int i, DWORD bytes) {
     walk_in_completions(&h->stream, s->keep_records ? keep_record : NULL, keep_both, &k);
 }
 
+static void serve_hub(UsbSession* s, int i) {
+    Hub* h = &s->hubs[i];
+    DWORD bytes = hub_finish_read(h);
+    if (bytes > 0) {
+        s->failures[i] = 0;
+        take_in(s, i, bytes);
+    } else if (++s->failures[i] >= USB_SESSION_READ_FAILURES) {
+        hub_release(h);
+    }
+    if (h->live && !hub_start_read(h))
+        hub_release(h);
+}
+
+// A wait names the first ready read of its list, so the list starts at a
+// different hub each time: a busy hub cannot keep the others waiting.
+static int wait_in_turn(UsbSession* s, DWORD timeout_ms) {
+    UsbPcapRead* reads[USBPCAP_MAX_HUBS];
+    const int start = s->next_hub % s->hub_count;
+    for (int k = 0; k < s->hub_count; k++) {
+        Hub* h = &s->hubs[(start + k) % s->hub_count];
+        reads[k] = h->live ? &h->read : NULL;
+    }
+    int r = usbpcap_wait_or_message(reads, s->hub_count, timeout_ms);
+    if (r < 0)
+        return r;
+    const int hub = (start + r) % s->hub_count;
+    s->next_hub = hub + 1;
+    return hub;
+}
+
 bool usb_session_wait(UsbSession* s, DWORD timeout_ms) {
     for (;;) {
-        UsbPcapRead* reads[USBPCAP_MAX_HUBS];
-        for (int i = 0; i < s->hub_count; i++)
-            reads[i] = s->hubs[i].live ? &s->hubs[i].read : NULL;
-        int r = usbpcap_wait_or_message(reads, s->hub_count, timeout_ms);
+        int r = wait_in_turn(s, timeout_ms);
         if (r == USBPCAP_WAIT_MESSAGE)
             return true;
         if (r == USBPCAP_WAIT_TIMEOUT)
@@ -155,38 +191,51 @@ bool usb_session_wait(UsbSession* s, DWORD timeout_ms) {
         if (r == USBPCAP_WAIT_FAILED) {
             // The wait names no hub: every hub goes, and the loop carries on
             // with messages alone.
-            for (int i = 0; i < s->hub_count; i++)
-                hub_release(&s->hubs[i]);
+            usb_session_close(s);
             return false;
         }
-        Hub* h = &s->hubs[r];
-        DWORD bytes = hub_finish_read(h);
-        if (bytes > 0) {
-            s->failures[r] = 0;
-            take_in(s, r, bytes);
-        } else if (++s->failures[r] >= USB_SESSION_READ_FAILURES) {
-            hub_release(h);
-        }
-        if (h->live && !hub_start_read(h))
-            hub_release(h);
+        serve_hub(s, r);
+        // A wait prefers a ready read to a waiting message, so the queue is
+        // looked at here, after every completion.
+        MSG m;
+        if (PeekMessageW(&m, NULL, 0, 0, PM_NOREMOVE))
+            return true;
     }
 }
 
 void usb_session_close(UsbSession* s) {
     for (int i = 0; i < s->hub_count; i++)
         hub_release(&s->hubs[i]);
+    usb_endpoints_sort_times(&s->endpoints);  // hubs interleave: each endpoint's times in order
 }
 
 void usb_session_free(UsbSession* s) {
-    usb_session_close(s);
+    for (int i = 0; i < s->hub_count; i++)
+        hub_release(&s->hubs[i]);
     for (int i = 0; s->saved && i < s->hub_count; i++)
-        gb_free(&s->saved[i]);
-    for (int i = 0; i < s->endpoint_count; i++)
-        heap_free(s->endpoints[i].times);
+        gb_free(&s->saved[i].records);
+    usb_endpoints_free(&s->endpoints);
     heap_free(s->hubs);
     heap_free(s->failures);
     heap_free(s->saved);
     memset(s, 0, sizeof *s);
+}
+
+// The hub whose next record comes first; -1 when every hub is written out.
+static int earliest_hub(const UsbSession* s, const uint64_t at[]) {
+    int pick = -1;
+    int64_t pick_ts = 0;
+    for (int i = 0; i < s->hub_count; i++) {
+        const GrowBuf* b = &s->saved[i].records;
+        if (at[i] + PCAP_RECORD_HEADER_BYTES > b->len)
+            continue;
+        int64_t ts = record_time_us(b->data + at[i]);
+        if (pick < 0 || ts < pick_ts) {
+            pick = i;
+            pick_ts = ts;
+        }
+    }
+    return pick;
 }
 
 bool usb_session_save(const UsbSession* s, FILE* f) {
@@ -198,23 +247,8 @@ bool usb_session_save(const UsbSession* s, FILE* f) {
         return false;
     // Each hub's records are in time order: merge them.
     uint64_t at[USBPCAP_MAX_HUBS] = {0};
-    for (;;) {
-        int pick = -1;
-        int64_t pick_ts = 0;
-        for (int i = 0; i < s->hub_count; i++) {
-            const GrowBuf* b = &s->saved[i];
-            if (at[i] + PCAP_RECORD_HEADER_BYTES > b->len)
-                continue;
-            PcapRecordHeader r = pcap_record_header(b->data + at[i], false);
-            int64_t ts = (int64_t)r.ts_sec * 1000000 + r.ts_frac;
-            if (pick < 0 || ts < pick_ts) {
-                pick = i;
-                pick_ts = ts;
-            }
-        }
-        if (pick < 0)
-            break;
-        const GrowBuf* b = &s->saved[pick];
+    for (int pick; (pick = earliest_hub(s, at)) >= 0;) {
+        const GrowBuf* b = &s->saved[pick].records;
         PcapRecordHeader r = pcap_record_header(b->data + at[pick], false);
         uint64_t size = PCAP_RECORD_HEADER_BYTES + (uint64_t)r.incl_len;
         if (fwrite(b->data + at[pick], 1, (size_t)size, f) != size)
@@ -224,28 +258,16 @@ bool usb_session_save(const UsbSession* s, FILE* f) {
     return fflush(f) == 0;
 }
 
-// Ties go to more completions, then to the lower bus.device.endpoint.
-static bool better_than(const UsbEndpointTimes* e, uint64_t score, const UsbEndpointTimes* best,
-                        uint64_t best_score) {
-    if (!best || score != best_score)
-        return !best || score > best_score;
-    if (e->count != best->count)
-        return e->count > best->count;
-    return std::make_tuple(e->bus, e->device, e->endpoint) <
-           std::make_tuple(best->bus, best->device, best->endpoint);
-}
-
-const UsbEndpointTimes* usb_session_best(const UsbSession* s, const int64_t* p, size_t count) {
-    const UsbEndpointTimes* best = NULL;
-    uint64_t best_score = 0;
-    for (int i = 0; i < s->endpoint_count; i++) {
-        const UsbEndpointTimes* e = &s->endpoints[i];
-        std::sort(e->times, e->times + e->count);
-        const uint64_t score = endpoint_score(e->times, e->count, p, count);
-        if (score > 0 && better_than(e, score, best, best_score)) {
-            best = e;
-            best_score = score;
-        }
+void usb_session_saved_totals(const UsbSession* s, UsbSavedTotals* t) {
+    *t = UsbSavedTotals{0, PCAP_GLOBAL_HEADER_BYTES, -1};
+    for (int i = 0; s->saved && i < s->hub_count; i++) {
+        const UsbSavedHub* h = &s->saved[i];
+        t->records += h->kept;
+        t->bytes += h->records.len;
+        if (h->kept == 0)
+            continue;
+        int64_t first = record_time_us(h->records.data);
+        if (t->first_us < 0 || first < t->first_us)
+            t->first_us = first;
     }
-    return best;
 }

@@ -1,10 +1,12 @@
 // Console mode: command-line choice, the exact status and device lines, and
 // whole runs of run_console on a real hidden window with the fake Raw Input.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
 #include <thread>
 
 #include "app/console.h"
+#include "capture/usb_session.h"
 #include "app/startup.h"
 #include "devices/mouse_registry.h"
 #include "engine/reception.h"
@@ -360,38 +362,55 @@ TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
     EXPECT_EQ(g_fake_usbpcap.live_handles, 0);
 }
 
+std::wstring temp_file(const wchar_t* prefix) {
+    wchar_t dir[MAX_PATH], path[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    GetTempFileNameW(dir, prefix, 0, path);
+    return path;
+}
+
+// The file's bytes; the file is gone afterwards.
+std::string take_file(const std::wstring& path) {
+    std::string bytes;
+    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
+        bytes = read_all(f);
+        fclose(f);
+    }
+    DeleteFileW(path.c_str());
+    return bytes;
+}
+
+std::string utf8(const std::wstring& text) {
+    char buf[MAX_PATH * 3];
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buf, sizeof buf, NULL, NULL);
+    return buf;
+}
+
+// Reports arrive while the run goes on: posted from another thread to the
+// hidden window as soon as it exists, gap_ms apart.
+void post_reports(int count, DWORD gap_ms) {
+    HWND target = NULL;
+    for (int i = 0; i < 200 && !target; i++, Sleep(5))
+        target = FindWindowExW(HWND_MESSAGE, NULL, L"QuorvinConsoleHidden", NULL);
+    for (int i = 0; i < count && target; i++, Sleep(gap_ms))
+        PostMessageW(target, WM_INPUT, RIM_INPUTSINK, (LPARAM)fake_report_handle(0));
+}
+
 TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {
     two_mice();
     fake_usbpcap_reset();
     // Hub 1: its header, then mouse reports, then a read that never completes;
     // hub 3: reads that keep failing.
-    FakeHub& good = fake_usbpcap_add_hub(1);
-    good.script.push_back(FakeDelivery{5, FAKE_READ_DATA, pcap_global_header()});
-    Bytes records;
-    UsbPacket report;
-    report.payload = {0, 1, 0, 0};
-    for (uint32_t i = 0; i < 20; i++)
-        append(records, pcap_record(1765000000, 1000 * i, usb_packet(report)));
-    good.script.push_back(FakeDelivery{20, FAKE_READ_DATA, records});
+    Bytes records = fake_usbpcap_script_capture(fake_usbpcap_add_hub(1), pcap_global_header(),
+                                                mouse_report_records(20, 1765000000000000, 1000), 20);
     FakeHub& bad = fake_usbpcap_add_hub(3);
     for (int i = 0; i < 10; i++)
         bad.script.push_back(FakeDelivery{(uint32_t)(2 + i), FAKE_READ_FAIL, {}});
     g_fake_ri.reports[0] = FakeReport{RIM_TYPEMOUSE, mouse_handle(1), (UINT)sizeof(RAWINPUT), false};
-
-    wchar_t dir[MAX_PATH], path[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    GetTempFileNameW(dir, L"qus", 0, path);
-    // Reports arrive while the hubs are read: another thread posts them to the
-    // hidden window as soon as it exists.
-    std::thread poster([] {
-        HWND target = NULL;
-        for (int i = 0; i < 200 && !target; i++, Sleep(5))
-            target = FindWindowExW(HWND_MESSAGE, NULL, L"QuorvinConsoleHidden", NULL);
-        for (int i = 0; i < 20 && target; i++, Sleep(5))
-            PostMessageW(target, WM_INPUT, RIM_INPUTSINK, (LPARAM)fake_report_handle(0));
-    });
+    std::wstring path = temp_file(L"qus");
+    std::thread poster(post_reports, 20, 5);
     // The time limit's timer ends the run although hub 1's last read never completes.
-    ConsoleRun run = {0, 0.4, NULL, true, path};
+    ConsoleRun run = {0, 0.4, NULL, true, path.c_str()};
     DWORD start = GetTickCount();
     EXPECT_EQ(run_console_with(&run), 0);
     poster.join();
@@ -405,15 +424,79 @@ TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {
     EXPECT_EQ(g_fake_usbpcap.live_handles, 0);
     EXPECT_EQ(g_fake_usbpcap.live_events, 0);
     EXPECT_FALSE(g_fake_usbpcap.hubs[0].reading) << "the pending read was cancelled";
-
-    FILE* f = _wfopen(path, L"rb");
-    ASSERT_NE(f, nullptr);
-    std::string saved = read_all(f);
-    fclose(f);
-    DeleteFileW(path);
+    std::string saved = take_file(path);
     EXPECT_EQ(saved.size(), 24 + records.size());
     EXPECT_EQ(saved.substr(24), std::string(records.begin(), records.end()));
     EXPECT_EQ((uint8_t)saved[20], 249);
+}
+
+TEST_F(RunConsoleTest, UsbSaveThatDropsRecordsSaysWhatItSavedAndEndsWithOne) {
+    // The bound per hub (ten records), then a block that cannot grow past
+    // 64 KiB (1394 records of 47 bytes).
+    const struct {
+        uint32_t records;
+        void (*set)();
+        uint32_t kept;
+        const char* clause;
+    } cases[] = {
+        {20, [] { g_usb_session_bounds.max_saved = 10 * 47; }, 10,
+         "kept its records up to 0.009 s, later ones were dropped (470 bytes per hub)"},
+        {2000, [] { g_fake_heap.refuse_grow_to = 128 << 10; }, 1394,
+         "kept its records up to 1.393 s, later ones were dropped (out of memory)"},
+    };
+    two_mice();
+    for (const auto& c : cases) {
+        fake_usbpcap_reset();
+        Bytes records = fake_usbpcap_script_capture(
+            fake_usbpcap_add_hub(2), pcap_global_header(),
+            mouse_report_records(c.records, 1765000000000000, 1000), 10);
+        c.set();
+        std::wstring path = temp_file(L"qus");
+        ConsoleRun run = {0, 0.3, NULL, false, path.c_str()};
+        EXPECT_EQ(run_console_with(&run), 1);
+        g_usb_session_bounds = UsbSessionBounds{USB_SESSION_MAX_TIMES, USB_SESSION_MAX_SAVED};
+        g_fake_heap.refuse_grow_to = 0;
+
+        const std::string line = "Error: the USB capture " + utf8(path) + " is incomplete: it holds " +
+                                 std::to_string(c.kept) + " records (" +
+                                 std::to_string(24 + 47 * c.kept) + " bytes); \\\\.\\USBPcap2 " +
+                                 c.clause + ".\n";
+        std::string text = output();
+        ASSERT_GE(text.size(), line.size());
+        EXPECT_EQ(text.substr(text.size() - line.size()), line);
+        EXPECT_LT(text.rfind("Summary: "), text.size() - line.size());
+        EXPECT_EQ(take_file(path).substr(24),
+                  std::string(records.begin(), records.begin() + 47 * c.kept));
+    }
+}
+
+TEST_F(RunConsoleTest, CloseEventReturnsOnlyOnceTheSummaryAndCsvAreWritten) {
+    two_mice();
+    g_fake_ri.reports[0] = FakeReport{RIM_TYPEMOUSE, mouse_handle(1), (UINT)sizeof(RAWINPUT), false};
+    std::wstring path = temp_file(L"qcl");
+    std::string text, csv;
+    DWORD waited = 0;
+    std::thread closer([&] {
+        post_reports(20, 0);
+        Sleep(100);
+        DWORD start = GetTickCount();
+        EXPECT_TRUE(console_ctrl(CTRL_CLOSE_EVENT));
+        waited = GetTickCount() - start;
+        // What a closed console leaves behind: the process ends here.
+        text = output();
+        csv = take_file(path);
+    });
+    ConsoleRun run = {0, 0, path.c_str(), false, NULL};  // no time limit: only the close ends it
+    EXPECT_EQ(run_console_with(&run), 0);
+    closer.join();
+    EXPECT_LT(waited, 4500u);
+    EXPECT_NE(text.find("\nCoalesced: "), std::string::npos) << text;
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 21) << csv;
+
+    // No run: nothing to wait for.
+    DWORD start = GetTickCount();
+    EXPECT_TRUE(console_ctrl(CTRL_CLOSE_EVENT));
+    EXPECT_LT(GetTickCount() - start, 100u);
 }
 
 TEST_F(RunConsoleTest, RefusedRegistrationReportsTheErrorCode) {

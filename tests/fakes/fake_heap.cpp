@@ -14,6 +14,10 @@
 
 FakeHeap g_fake_heap;
 
+// Called through a volatile pointer: a plain memset just before free() is
+// a dead store the compiler removes.
+static void* (*volatile poison)(void*, int, size_t) = memset;
+
 void fake_heap_reset(void) { g_fake_heap = FakeHeap{}; }
 
 static bool refuse_next(void) {
@@ -40,13 +44,18 @@ void* heap_realloc(void* block, size_t bytes) {
     note_size(bytes);
     if (refuse_next())
         return NULL;
+    if (block && g_fake_heap.refuse_grow_to && bytes >= g_fake_heap.refuse_grow_to)
+        return NULL;
     if (g_fake_heap.realloc_moves && block) {
         // A fresh block, the old one poisoned and freed: a caller that keeps
-        // using the old pointer trips AddressSanitizer.
+        // using the old pointer trips AddressSanitizer, or reads the poison
+        // where there is none (Wine).
         void* p = malloc(bytes);
         if (!p)
             return NULL;
-        memcpy(p, block, bytes < malloc_usable_size(block) ? bytes : malloc_usable_size(block));
+        const size_t old_bytes = malloc_usable_size(block);
+        memcpy(p, block, bytes < old_bytes ? bytes : old_bytes);
+        poison(block, 0xA5, old_bytes);
         free(block);
         return p;
     }

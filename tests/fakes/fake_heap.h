@@ -11,6 +11,7 @@ struct FakeHeap {
     bool fail_all;
     bool realloc_moves;   // every growing realloc moves the block and frees the old one
     size_t largest_block; // the largest block asked for since the reset
+    size_t refuse_grow_to;  // refuse a realloc of a block to this many bytes or more; 0: never
 };
 
 extern FakeHeap g_fake_heap;

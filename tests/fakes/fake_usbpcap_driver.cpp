@@ -20,6 +20,24 @@ FakeHub& fake_usbpcap_add_hub(int number) {
     return g_fake_usbpcap.hubs.back();
 }
 
+std::vector<uint8_t> fake_usbpcap_script_capture(FakeHub& hub, const std::vector<uint8_t>& header,
+                                                 const std::vector<std::vector<uint8_t>>& records,
+                                                 uint32_t at_ms) {
+    hub.script.push_back(FakeDelivery{at_ms, FAKE_READ_DATA, header});
+    std::vector<uint8_t> chunk, all;
+    for (const std::vector<uint8_t>& r : records) {
+        if (chunk.size() + r.size() > USBPCAP_READ_BYTES) {
+            hub.script.push_back(FakeDelivery{at_ms, FAKE_READ_DATA, chunk});
+            chunk.clear();
+        }
+        chunk.insert(chunk.end(), r.begin(), r.end());
+        all.insert(all.end(), r.begin(), r.end());
+    }
+    if (!chunk.empty())
+        hub.script.push_back(FakeDelivery{at_ms, FAKE_READ_DATA, chunk});
+    return all;
+}
+
 static FakeHub* hub_of(HANDLE h) {
     size_t i = (size_t)(INT_PTR)h - 0x100;
     return i < g_fake_usbpcap.hubs.size() ? &g_fake_usbpcap.hubs[i] : NULL;
@@ -138,11 +156,8 @@ int usbpcap_wait_or_message(UsbPcapRead* const reads[], int count, DWORD timeout
         g_fake_usbpcap.live_start_tick = GetTickCount() | 1;
     const DWORD began = GetTickCount();
     for (;;) {
-        MSG m;
-        if (PeekMessageW(&m, NULL, 0, 0, PM_NOREMOVE)) {
-            g_fake_usbpcap.message_waits++;
-            return USBPCAP_WAIT_MESSAGE;
-        }
+        // As MsgWaitForMultipleObjectsEx: the first ready read, and the
+        // message queue only when no read is ready.
         const uint64_t now = GetTickCount() - g_fake_usbpcap.live_start_tick;
         g_fake_clock.elapsed_ms = now;
         uint64_t next = UINT64_MAX;
@@ -151,6 +166,11 @@ int usbpcap_wait_or_message(UsbPcapRead* const reads[], int count, DWORD timeout
             if (at <= now)
                 return i;
             next = at < next ? at : next;
+        }
+        MSG m;
+        if (PeekMessageW(&m, NULL, 0, 0, PM_NOREMOVE)) {
+            g_fake_usbpcap.message_waits++;
+            return USBPCAP_WAIT_MESSAGE;
         }
         DWORD waited = GetTickCount() - began;
         if (timeout_ms != INFINITE && waited >= timeout_ms)
@@ -168,6 +188,7 @@ BOOL usbpcap_read_finish(HANDLE hub, UsbPcapRead* r, DWORD* bytes, DWORD* error)
     FakeHub* h = hub_of(hub);
     r->pending = false;
     h->reading = false;
+    g_fake_usbpcap.finished.push_back(h->number);
     const FakeDelivery& d = h->script[h->current];
     *bytes = 0;
     if (d.kind == FAKE_READ_FAIL) {

@@ -51,6 +51,7 @@ struct FakeUsbPcap {
     // completes once that many ms have passed since the first such wait.
     uint32_t live_start_tick;
     int message_waits;  // returns of USBPCAP_WAIT_MESSAGE
+    std::vector<int> finished;  // the hub number of every read finished, in order
     std::vector<FakeHub> hubs;
     int live_handles;
     int live_events;
@@ -60,3 +61,8 @@ extern FakeUsbPcap g_fake_usbpcap;
 
 void fake_usbpcap_reset(uint32_t start_ticks = 1000);
 FakeHub& fake_usbpcap_add_hub(int number);
+// The file header in one read, then the records in as few reads as hold them
+// whole, all completing at at_ms; returns the records' bytes as one stream.
+std::vector<uint8_t> fake_usbpcap_script_capture(FakeHub& hub, const std::vector<uint8_t>& header,
+                                                 const std::vector<std::vector<uint8_t>>& records,
+                                                 uint32_t at_ms);

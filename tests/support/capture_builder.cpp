@@ -57,6 +57,20 @@ Bytes pcap_record(uint32_t sec, uint32_t frac, const Bytes& packet, bool big) {
     return b;
 }
 
+std::vector<Bytes> mouse_report_records(uint32_t count, int64_t first_us, int64_t step_us,
+                                        uint16_t bus) {
+    UsbPacket report;
+    report.payload = {0, 1, 0, 0};
+    report.bus = bus;
+    const Bytes packet = usb_packet(report);
+    std::vector<Bytes> records;
+    for (uint32_t i = 0; i < count; i++) {
+        int64_t t = first_us + step_us * i;
+        records.push_back(pcap_record((uint32_t)(t / 1000000), (uint32_t)(t % 1000000), packet));
+    }
+    return records;
+}
+
 Bytes config_descriptor(const std::vector<EndpointDesc>& endpoints) {
     Bytes b = {9, 2, 0, 0, 1, 1, 0, 0xA0, 50};        // configuration
     append(b, Bytes{9, 4, 0, 0, (uint8_t)endpoints.size(), 3, 1, 2, 0});  // interface
