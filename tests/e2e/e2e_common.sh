@@ -4,13 +4,22 @@
 # processes to end on exit; fail/e2e_finish count and report failures.
 
 # The kernel shares the processor between sessions first (autogroups), so
-# the test takes a session of its own: Xvfb, Wine and the jig then get a
+# the test runs in a session of its own: Xvfb, Wine and the jig then get a
 # session's share on a busy machine instead of part of the caller's, and, where
-# allowed, a higher one. The checks still judge only what reached the program.
+# allowed, a higher one. This shell waits and passes on a request to stop.
+# The checks still judge only what reached the program.
 if [ -z "${E2E_OWN_SESSION:-}" ] && command -v setsid >/dev/null; then
-    E2E_OWN_SESSION=1 exec setsid -w bash "$0" "$@"
+    E2E_OWN_SESSION=1 setsid bash "$0" "$@" &
+    e2e_session=$!
+    trap 'kill -TERM "$e2e_session" 2>/dev/null' TERM INT
+    while :; do
+        wait "$e2e_session"
+        e2e_status=$?
+        kill -0 "$e2e_session" 2>/dev/null || exit "$e2e_status"
+    done
 fi
-echo -10 >/proc/self/autogroup 2>/dev/null
+[ "$(ps -o sid= -p $$ | tr -d ' ')" = "$$" ] && echo -10 >/proc/self/autogroup 2>/dev/null
+trap 'exit 143' TERM INT  # through the EXIT trap, which ends what the test started
 
 e2e_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 mkdir -p "$artifacts"
