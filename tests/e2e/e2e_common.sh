@@ -3,6 +3,24 @@
 # Before sourcing: prefix and artifacts set. Afterwards: e2e_pids holds
 # processes to end on exit; fail/e2e_finish count and report failures.
 
+# The kernel shares the processor between sessions first (autogroups), so
+# the test runs in a session of its own: Xvfb, Wine and the jig then get a
+# session's share on a busy machine instead of part of the caller's, and, where
+# allowed, a higher one. This shell waits and passes on a request to stop.
+# The checks still judge only what reached the program.
+if [ -z "${E2E_OWN_SESSION:-}" ] && command -v setsid >/dev/null; then
+    E2E_OWN_SESSION=1 setsid bash "$0" "$@" &
+    e2e_session=$!
+    trap 'kill -TERM "$e2e_session" 2>/dev/null' TERM INT
+    while :; do
+        wait "$e2e_session"
+        e2e_status=$?
+        kill -0 "$e2e_session" 2>/dev/null || exit "$e2e_status"
+    done
+fi
+[ "$(ps -o sid= -p $$ | tr -d ' ')" = "$$" ] && echo -10 >/proc/self/autogroup 2>/dev/null
+trap 'exit 143' TERM INT  # through the EXIT trap, which ends what the test started
+
 e2e_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 mkdir -p "$artifacts"
 "$e2e_here/../../scripts/wine-prefix.sh" "$prefix" || { echo "cannot create Wine prefix"; exit 1; }
@@ -36,6 +54,43 @@ failures=0
 fail() {
     echo "FAIL${case_name:+ [$case_name]}: $*"
     failures=$((failures + 1))
+}
+
+# Float comparison in awk: holds "EXPR" exits 0 when EXPR is true.
+holds() { awk "BEGIN { exit !($1) }"; }
+
+# Reads the jig's log line (see xmotion_jig.c) into shell variables: jig_sent,
+# jig_rate_hz, jig_late_max_ms, jig_late_mean_ms, jig_late_events, jig_span_s.
+read_jig_log() {
+    jig_sent=0 jig_rate_hz=0 jig_late_max_ms=0 jig_late_mean_ms=0 jig_late_events=0 jig_span_s=0
+    [ -s "$1" ] || return 1
+    eval "$(tail -n 1 "$1" | tr ' ' '\n' | grep -E '^[a-z_]+=[0-9.]+$' | sed 's/^/jig_/')"
+}
+
+# Why the jig's run cannot judge the program, or nothing: it fell behind when
+# its achieved rate missed the nominal $1 Hz by 3 %, or, with $2 = N, when
+# more than 1/N of its moves went out a whole period late (they reach the
+# program bunched, which a check on intervals cannot tell from its own fault).
+jig_behind() {
+    holds "$jig_rate_hz < $1 * 0.97 || ${2:-0} > 0 && $jig_late_events * ${2:-1} > $jig_sent" &&
+        echo "jig fell behind by up to $jig_late_max_ms ms ($jig_late_events of $jig_sent moves a period late, $jig_rate_hz Hz achieved)"
+}
+
+# Runs a case function up to three times while what reached the program, not
+# the program, fell short: the function sets retry_reason (and judges nothing
+# else) for that. Every short run is reported; the third one fails.
+e2e_runs() {
+    local run
+    for run in 1 2 3; do
+        retry_reason=
+        "$@"
+        [ -z "$retry_reason" ] && return 0
+        if [ "$run" -lt 3 ]; then
+            echo "[$case_name] $retry_reason; run $run of 3, repeating"
+        else
+            fail "$retry_reason; run $run of 3"
+        fi
+    done
 }
 
 # Exits with the verdict; $1 names the test in the closing line.

@@ -1,7 +1,8 @@
 #!/bin/bash
 # End-to-end test of console mode: the real quorvin.exe runs in Wine's virtual
 # desktop on a private Xvfb while the native jig moves the pointer at a known
-# rate; the last status line must report that rate.
+# rate; the last status line must report the rate and count the jig really
+# sent, and the summary what its --csv file holds.
 # Usage: e2e_console.sh QUORVIN_EXE JIG WINEPREFIX ARTIFACT_DIR
 set -u
 exe=$1
@@ -11,67 +12,91 @@ artifacts=$4
 source "$(dirname "$0")/e2e_common.sh"
 e2e_start_xvfb console
 
-# Float comparison in awk: check "EXPR" VALUES... (exits 0 when true).
-holds() { awk "BEGIN { exit !($1) }"; }
-
-run_case() {
-    case_name=$1
-    local rate=$2 index=$3 seconds=$4 expect_device=$5
-    local out=$artifacts/console-$case_name.txt
-    "$jig" "$rate" $((seconds + 10)) >/dev/null &
+# Runs the console for $4 s on record $3 into $5 (more arguments go to the
+# program) while the jig moves at rate $2, logging to $1; leaves the exit code
+# in rc. The jig starts once the program has named its device and stops at
+# its summary, so its log covers the program's run and not Wine's start-up.
+run_with_jig() {
+    local log=$1 rate=$2 index=$3 seconds=$4 out=$5
+    shift 5
+    rm -f "$log" "$out"
+    timeout 90 wine explorer /desktop="qe2e$case_name,1024x768" "$exe" -c "$index" "$seconds" "$@" \
+        >"$out" 2>/dev/null &
+    local app_pid=$!
+    for _ in $(seq 600); do grep -q '^Device: ' "$out" 2>/dev/null && break; sleep 0.1; done
+    "$jig" -l "$log" "$rate" $((seconds + 60)) >/dev/null &
     local jig_pid=$!
     e2e_pids+=("$jig_pid")
-    timeout 90 wine explorer /desktop="qe2e$case_name,1024x768" "$exe" -c "$index" "$seconds" \
-        >"$out" 2>/dev/null
-    local rc=$?
+    while kill -0 "$app_pid" 2>/dev/null && ! grep -q '^Summary: ' "$out"; do sleep 0.05; done
     kill "$jig_pid" 2>/dev/null
+    wait "$app_pid"
+    rc=$?
     wait "$jig_pid" 2>/dev/null
+    read_jig_log "$log" || fail "the jig wrote no log"
+}
 
+# Moves the jig sent while the program measured: its achieved rate over the
+# span of the program's CSV (first to last report), plus the first report.
+sent_during() { awk "BEGIN { printf \"%d\", $jig_rate_hz * $1 + 1 }"; }
+
+# One console run at a rate with --csv: the last status line must match what
+# the jig really sent, and the summary what the CSV holds. A run where the jig
+# fell behind, or where moves were lost or merged on their way (Wine merges
+# queued motion on a loaded machine), is repeated (e2e_runs).
+console_case() {
+    local rate=$1 index=$2 seconds=$3 expect_device=$4
+    local out=$artifacts/console-$case_name.txt csv=$artifacts/console-$case_name.csv
+    rm -f "$csv"
+    run_with_jig "$artifacts/console-$case_name.jig" "$rate" "$index" "$seconds" "$out" --csv "$csv"
+    retry_reason=$(jig_behind "$rate" 3) && return
     [ "$rc" -eq 0 ] || fail "exit code $rc"
     grep -q "^Device: $expect_device" "$out" || fail "no 'Device: $expect_device' line"
     local last
     last=$(tr '\r' '\n' <"$out" | grep '^Avg=' | tail -n 1)
     [ -n "$last" ] || { fail "no status line"; return; }
+    [ -s "$csv" ] || { fail "no CSV"; return; }
     # Avg=  500.0 Hz  MinInst=  238.6 Hz  MaxInst= 1761.2 Hz  CurMin= 329.3 Hz  Count=1999  Time=4.0s
-    local avg min max count
+    local avg min max count background total rows span sent
     avg=$(sed -E 's/.*Avg= *([0-9.]+).*/\1/' <<<"$last")
     min=$(sed -E 's/.*MinInst= *([0-9.]+).*/\1/' <<<"$last")
     max=$(sed -E 's/.*MaxInst= *([0-9.]+).*/\1/' <<<"$last")
     count=$(sed -E 's/.*Count=([0-9]+).*/\1/' <<<"$last")
-    echo "[$case_name] rate $rate Hz for $seconds s: $last"
-    holds "$avg >= $rate * 0.95 && $avg <= $rate * 1.05" || fail "Avg $avg not within 5 % of $rate"
-    holds "$count >= $rate * $seconds * 0.9 && $count <= $rate * $seconds * 1.1" ||
-        fail "Count $count not within 10 % of $((rate * seconds))"
+    read -r background total < <(tr -d '\r' <"$out" |
+        sed -n -E 's/^Background reports: ([0-9]+) of ([0-9]+)$/\1 \2/p')
+    read -r rows span < <(awk -F, 'NR > 1 { n++; if (n == 1) t0 = $1; t1 = $1 }
+        END { printf "%d %.6f\n", n, (t1 - t0) / 1e6 }' "$csv")
+    sent=$(sent_during "$span")
+    echo "[$case_name] jig: $jig_rate_hz Hz, $sent moves in the program's $span s," \
+        "late by up to $jig_late_max_ms ms (mean $jig_late_mean_ms ms); program: $last; ${total:-no} reports"
+    [ -n "$total" ] || { fail "no 'Background reports' line"; return; }
+    [ "$rows" -eq "$total" ] || fail "$rows CSV rows for $total reports"
+    # A tenth of the moves lost (Wine merges queued motion on a loaded machine)
+    # or arriving bunched (under 100 us apart, so not intervals) says more of
+    # the machine than of the program: run again. Less than that is judged.
+    holds "$total >= $sent * 0.9" ||
+        { retry_reason="only $total of about $sent moves reached the program"; return; }
+    holds "$count >= ($sent - 1) * 0.9" ||
+        { retry_reason="$count intervals from $total reports: they came bunched"; return; }
+    holds "$total <= $sent * 1.02 + 1" || fail "$total reports, more than the $sent moves sent"
+    holds "$count < $total" || fail "Count $count not below the $total reports"
+    # The jig's rate, thinned by the moves that did not become intervals.
+    local expect
+    expect=$(awk "BEGIN { printf \"%.1f\", $jig_rate_hz * $count / ($sent - 1) }")
+    holds "$avg >= $expect * 0.95 && $avg <= $expect * 1.05" ||
+        fail "Avg $avg not within 5 % of $expect Hz ($jig_rate_hz Hz sent, $count of $((sent - 1)) intervals)"
     holds "$min <= $avg && $avg <= $max" || fail "MinInst $min / MaxInst $max do not bracket Avg $avg"
     # The run ends like Ctrl+C: the last status line is closed by a line break,
     # and its reports all came in the background (the hidden window never has
     # the focus).
-    local reports
-    reports=$(tr -d '\r' <"$out" | sed -n -E 's/^Background reports: ([0-9]+) of ([0-9]+)$/\1 \2/p')
-    read -r background total <<<"$reports"
-    [ -n "$reports" ] && [ "$total" -gt 0 ] && [ "$background" -eq "$total" ] ||
-        fail "not every report in the background: '$reports'"
-    holds "$total >= $count" || fail "fewer reports ($total) than intervals ($count)"
+    [ "$background" -eq "$total" ] || fail "$background of $total reports in the background"
     tail -c 2 "$out" | od -An -c | grep -q '\\n' || fail "last line not closed by a line break"
+    grep -q "^Summary: $expect_device" "$out" || fail "no summary"
+    python3 "$e2e_here/csv_check.py" "$out" "$csv" || fail "summary and CSV disagree"
 }
 
-run_case all-250 250 0 4 "全部鼠标"
-run_case all-500 500 0 4 "全部鼠标"
-run_case mouse1-500 500 1 3 "鼠标 VID_845E PID_0001"
-
-# --csv: every report written, and the summary's figures recomputed from it.
-case_name=csv
-"$jig" 1000 12 >/dev/null &
-jig_pid=$!
-e2e_pids+=("$jig_pid")
-rm -f "$artifacts/console-run.csv"
-timeout 90 wine explorer /desktop=qe2ecsv,1024x768 "$exe" -c 0 3 --csv "$artifacts/console-run.csv" \
-    >"$artifacts/console-csv.txt" 2>/dev/null || fail "exit code $?"
-kill "$jig_pid" 2>/dev/null
-wait "$jig_pid" 2>/dev/null
-grep -q '^Summary: 全部鼠标' "$artifacts/console-csv.txt" || fail "no summary"
-python3 "$e2e_here/csv_check.py" "$artifacts/console-csv.txt" "$artifacts/console-run.csv" ||
-    fail "summary and CSV disagree"
+case_name=all-250 e2e_runs console_case 250 0 4 "全部鼠标"
+case_name=all-500 e2e_runs console_case 500 0 4 "全部鼠标"
+case_name=mouse1-500 e2e_runs console_case 500 1 3 "鼠标 VID_845E PID_0001"
 
 # The throttle warning follows RawMouseThrottleEnabled in the prefix (Wine says
 # Windows 7, so without the value there is no throttle and no warning).
