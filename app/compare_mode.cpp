@@ -7,6 +7,7 @@
 #include <errno.h>
 #include <stdlib.h>
 #include <string.h>
+#include <time.h>
 #include <wchar.h>
 
 #include <algorithm>
@@ -31,17 +32,16 @@ struct CompareRun {
     ProgramCsv csv;
 };
 
-static int fail(FILE* out, const wchar_t* fmt, const wchar_t* a, const char* b = "") {
-    wchar_t line[1200];
-    swprintf(line, 1200, fmt, a, b);
-    print_wide_utf8(out, line);
-    return 1;
+static int fail_open(const wchar_t* path) {
+    wchar_t why[200];
+    describe_open_failure(path, errno, false, why, 200);
+    return print_error(L"cannot open %.500ls: %ls.", path, why);
 }
 
 static bool analyse_file(CompareRun* r, int* result) {
     FILE* f = _wfopen(r->capture_path, L"rb");
     if (!f) {
-        *result = fail(r->out, L"Error: cannot open %ls (%hs).\n", r->capture_path, strerror(errno));
+        *result = fail_open(r->capture_path);
         return false;
     }
     CaptureSource src = capture_source_of_file(f);
@@ -52,10 +52,8 @@ static bool analyse_file(CompareRun* r, int* result) {
         return true;
     WideText text = {};
     format_capture_file_error(r->analysis, r->capture_path, &text);
-    if (text.data)
-        print_wide_utf8(r->out, text.data);
+    *result = print_error(L"%ls", text.data ? text.data : L"out of memory");
     wide_text_free(&text);
-    *result = 1;
     return false;
 }
 
@@ -72,29 +70,74 @@ static void slots_text(uint64_t seen, char* out, size_t cap) {
 static bool read_csv(CompareRun* r, int* result) {
     FILE* f = _wfopen(r->csv_path, L"rb");
     if (!f) {
-        *result = fail(r->out, L"Error: cannot open %ls (%hs).\n", r->csv_path, strerror(errno));
+        *result = fail_open(r->csv_path);
         return false;
     }
     const bool read = program_csv_read(f, &r->csv);
     fclose(f);
     *result = 1;
-    wchar_t line[1400];
     if (!read && r->csv.error_line)
-        swprintf(line, 1400, L"%ls:%llu: %hs\n", r->csv_path,
-                 (unsigned long long)r->csv.error_line, r->csv.error);
+        print_error(L"%ls:%llu: %hs; give the CSV of a -c run as it was written.", r->csv_path,
+                    (unsigned long long)r->csv.error_line, r->csv.error);
     else if (!read)
-        swprintf(line, 1400, L"Error: %ls cannot be compared: %hs.\n", r->csv_path, r->csv.error);
+        print_error(L"%ls cannot be compared: %hs; give the CSV of a -c run.", r->csv_path,
+                    r->csv.error);
     else if (r->csv.rows == 0)
-        swprintf(line, 1400, L"Error: %ls holds no reports.\n", r->csv_path);
+        print_error(L"%ls holds no reports; give the CSV of a -c run that measured.", r->csv_path);
     else if (r->csv.count == 0) {
         char slots[400];
         slots_text(r->csv.slots_seen, slots, sizeof slots);
-        swprintf(line, 1400, L"Error: %ls has no rows of slot %d (its rows are of slot %hs).\n",
-                 r->csv_path, r->slot, slots);
+        print_error(L"%ls has no rows of slot %d (its rows are of slot %hs); give one of those "
+                    L"to --slot.", r->csv_path, r->slot, slots);
     } else
         return true;
-    print_wide_utf8(r->out, line);
     return false;
+}
+
+// "2023-11-14 22:13:20.000 UTC" for microseconds on the UTC clock.
+static void format_utc(int64_t us, wchar_t* out, size_t cap) {
+    __time64_t seconds = (__time64_t)(us >= 0 ? us / 1000000 : (us - 999999) / 1000000);
+    struct tm t;
+    if (_gmtime64_s(&t, &seconds) != 0) {
+        swprintf(out, cap, L"%lld us", (long long)us);
+        return;
+    }
+    swprintf(out, cap, L"%04d-%02d-%02d %02d:%02d:%02d.%03d UTC", t.tm_year + 1900, t.tm_mon + 1,
+             t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, (int)((us - seconds * 1000000) / 1000));
+}
+
+// A CSV of another time than the capture (or its endpoint, named by what):
+// both spans, so the user sees which.
+static int fail_no_overlap(const CompareRun* r, const wchar_t* what, int64_t from, int64_t to) {
+    wchar_t csv_from[40], csv_to[40], usb_from[40], usb_to[40];
+    format_utc(r->csv.times[0], csv_from, 40);
+    format_utc(r->csv.times[r->csv.count - 1], csv_to, 40);
+    format_utc(from, usb_from, 40);
+    format_utc(to, usb_to, 40);
+    return print_error(L"%ls and %ls do not overlap in time: the CSV runs from %ls to %ls, %ls "
+                       L"from %ls to %ls. Compare a run and a capture taken at the same time.",
+                       r->csv_path, what, csv_from, csv_to, what, usb_from, usb_to);
+}
+
+static bool spans_overlap(const CompareRun* r) {
+    return r->csv.count > 0 && r->csv.times[0] <= r->analysis->last_ts_us &&
+           r->csv.times[r->csv.count - 1] >= r->analysis->first_ts_us;
+}
+
+// "1.2.0x81, 1.3.0x82": the endpoints a comparison can take.
+static void endpoint_list(const UsbEndpointTable* t, wchar_t* out, size_t cap) {
+    size_t used = 0;
+    out[0] = 0;
+    for (int k = 0; k < t->count && used + USB_ENDPOINT_NAME_BYTES + 2 < cap; k++) {
+        const UsbEndpoint* e = &t->slot[k];
+        if (!e->time_count)
+            continue;
+        char name[USB_ENDPOINT_NAME_BYTES];
+        format_endpoint_name(name, e->bus, e->device, e->endpoint);
+        used += (size_t)swprintf(out + used, cap - used, used ? L", %hs" : L"%hs", name);
+    }
+    if (used == 0)
+        swprintf(out, cap, L"none");
 }
 
 // The named endpoint's entry, when it kept interrupt-IN times.
@@ -119,30 +162,41 @@ static const UsbEndpoint* chosen_endpoint(CompareRun* r, int* result) {
     const UsbEndpointTable* t = &r->analysis->endpoints;
     if (!r->endpoint) {
         const UsbEndpoint* e = usb_endpoints_best(t, r->csv.times, r->csv.count);
-        if (!e)
-            *result = fail(r->out, L"No endpoint of the capture matches the program's reports: none "
-                                   L"has a report in the 2 ms before any of them.%ls%hs\n", L"");
+        if (!e && !spans_overlap(r))
+            *result = fail_no_overlap(r, L"the capture", r->analysis->first_ts_us,
+                                      r->analysis->last_ts_us);
+        else if (!e)
+            *result = print_error(L"no endpoint of the capture matches the program's reports (none "
+                                  L"has a report in the 2 ms before any of them); name one, or "
+                                  L"check --slot.");
         return e;
     }
     bool bad;
     const UsbEndpoint* e = named_endpoint(t, r->endpoint, &bad);
-    if (bad)
-        *result = fail(r->out, L"Error: %ls is not an endpoint like 1.3.0x81.%hs\n", r->endpoint);
-    else if (!e)
-        *result = fail(r->out, L"Error: endpoint %ls has no interrupt-IN reports in the capture.%hs\n",
-                       r->endpoint);
+    if (!e) {
+        wchar_t list[600];
+        endpoint_list(t, list, 600);
+        *result = print_error(bad ? L"%.100ls is not an endpoint like 1.3.0x81; the capture's "
+                                    L"interrupt-IN endpoints: %ls."
+                                  : L"endpoint %.100ls has no interrupt-IN reports in the capture; "
+                                    L"its interrupt-IN endpoints: %ls.",
+                              r->endpoint, list);
+    }
     return e;
 }
 
 static int compare_endpoint(CompareRun* r, const UsbEndpoint* e) {
     LayerComparison c;
     compare_layers(e->times, e->time_count, r->csv.times, r->csv.count, &c);
-    if (!c.overlap)
-        return fail(r->out, L"Error: %ls and the capture do not overlap in time.%hs\n", r->csv_path);
-    if (c.failed)
-        return fail(r->out, L"Error: out of memory.%ls%hs\n", L"");
     char name[USB_ENDPOINT_NAME_BYTES];
     format_endpoint_name(name, e->bus, e->device, e->endpoint);
+    if (!c.overlap) {
+        wchar_t what[USB_ENDPOINT_NAME_BYTES + 16];
+        swprintf(what, USB_ENDPOINT_NAME_BYTES + 16, L"endpoint %hs", name);
+        return fail_no_overlap(r, what, e->times[0], e->times[e->time_count - 1]);
+    }
+    if (c.failed)
+        return print_error(L"out of memory for the comparison; close other programs and try again.");
     static char text[2048];
     text[0] = 0;
     format_comparison(text, sizeof text, name, &c);
@@ -166,11 +220,11 @@ static int compare_files(CompareRun* r) {
 int run_compare(const wchar_t* capture_path, const wchar_t* csv_path, const wchar_t* endpoint,
                 int slot, FILE* out) {
     if (!capture_path || !csv_path)
-        return fail(out, L"Error: --compare needs a capture file and a CSV file.%ls%hs\n", L"");
+        return print_error(L"--compare needs a capture file and a -c run's CSV file.");
     CompareRun r = {capture_path, csv_path, endpoint, slot, out, NULL, {}};
     r.analysis = (CaptureFileAnalysis*)calloc(1, sizeof *r.analysis);
     if (!r.analysis)
-        return fail(out, L"Error: out of memory.%ls%hs\n", L"");
+        return print_error(L"out of memory for the capture; close other programs and try again.");
     program_csv_init(&r.csv, slot);
     const int result = compare_files(&r);
     capture_analysis_free(r.analysis);

@@ -4,6 +4,7 @@
 
 #include <errno.h>
 #include <string.h>
+#include <wctype.h>
 
 #include <vector>
 
@@ -166,6 +167,19 @@ static int console_choose_slot(int device_index) {
     return (device_index < 0 || device_index >= g_nri) ? 0 : device_index;
 }
 
+// An INDEX that names no mouse measures all mice, as none would; the user is told.
+static void note_index(const wchar_t* device_arg, int slot) {
+    if (!device_arg || slot != 0 || (_wtoi(device_arg) == 0 && iswdigit(device_arg[0])))
+        return;
+    const int mice = g_nri - 1;
+    if (mice == 1)
+        print_note(L"INDEX %.100ls names no mouse (one mouse found: 1; 0 = all mice); measuring "
+                   L"all mice.", device_arg);
+    else
+        print_note(L"INDEX %.100ls names no mouse (%d mice found: 1 to %d; 0 = all mice); "
+                   L"measuring all mice.", device_arg, mice, mice);
+}
+
 static HWND create_hidden_window(void) {
     HINSTANCE instance = GetModuleHandleW(NULL);
     WNDCLASSW wc;
@@ -199,26 +213,24 @@ static void arm_time_limit(HWND hwnd, double run_seconds) {
 }
 
 // Created before measuring, so that a file that cannot be written costs no run.
-static FILE* open_csv(const wchar_t* path, FILE* out) {
+static FILE* open_csv(const wchar_t* path, const wchar_t* option) {
     FILE* f = _wfopen(path, L"wb");
     if (!f) {
-        wchar_t line[600];
-        swprintf(line, 600, L"Error: cannot create %.500ls (%hs).\n", path, strerror(errno));
-        print_wide_utf8(out, line);
+        wchar_t why[200];
+        describe_open_failure(path, errno, true, why, 200);
+        print_error(L"cannot create %.500ls for %ls: %ls.", path, option, why);
     }
     return f;
 }
 
-static int finish_csv(FILE* csv, const wchar_t* path, FILE* out) {
+static int finish_csv(FILE* csv, const wchar_t* path) {
     bool written = write_arrival_csv(csv, &g_arrival_log, g_qpc_freq, &g_clock_map);
     if (fclose(csv) != 0)
         written = false;
     if (written)
         return 0;
-    wchar_t line[600];
-    swprintf(line, 600, L"Error: writing %.500ls failed (%hs).\n", path, strerror(errno));
-    print_wide_utf8(out, line);
-    return 1;
+    return print_error(L"writing %.500ls failed (%hs): check the free space of its drive.", path,
+                       strerror(errno));
 }
 
 static void print_summary(FILE* out, int slot) {
@@ -234,7 +246,7 @@ static void print_summary(FILE* out, int slot) {
 }
 
 int run_console(int device_index, double run_seconds, const wchar_t* csv_path) {
-    ConsoleRun run = {device_index, run_seconds, csv_path, false, NULL};
+    ConsoleRun run = {device_index, run_seconds, csv_path, false, NULL, NULL};
     return run_console_with(&run);
 }
 
@@ -302,27 +314,21 @@ static size_t describe_dropped_hubs(char* buf, size_t cap, const UsbSession* s, 
 }
 
 // --usb-save: the file, then whatever it lacks. 0 when it holds every record.
-static int finish_usb_save(const UsbSession* s, FILE* f, const wchar_t* path, FILE* out) {
+static int finish_usb_save(const UsbSession* s, FILE* f, const wchar_t* path) {
     bool written = usb_session_save(s, f);
     if (fclose(f) != 0)
         written = false;
-    wchar_t line[1800];
-    if (!written) {
-        swprintf(line, 600, L"Error: writing the USB capture %.500ls failed (%hs).\n", path,
-                 strerror(errno));
-        print_wide_utf8(out, line);
-        return 1;
-    }
+    if (!written)
+        return print_error(L"writing the USB capture %.500ls failed (%hs): check the free space "
+                           L"of its drive.", path, strerror(errno));
     UsbSavedTotals t;
     usb_session_saved_totals(s, &t);
     char hubs[1200];
     if (describe_dropped_hubs(hubs, sizeof hubs, s, t.first_us) == 0)
         return 0;
-    swprintf(line, 1800, L"Error: the USB capture %.500ls is incomplete: it holds %llu records "
-             L"(%llu bytes)%hs.\n", path, (unsigned long long)t.records,
-             (unsigned long long)t.bytes, hubs);
-    print_wide_utf8(out, line);
-    return 1;
+    return print_error(L"the USB capture %.500ls is incomplete: it holds %llu records (%llu "
+                       L"bytes)%hs.", path, (unsigned long long)t.records,
+                       (unsigned long long)t.bytes, hubs);
 }
 
 // Serves window messages and, with --usb, the hubs' reads in one loop.
@@ -364,11 +370,11 @@ static void close_outputs(RunOutputs* o) {
 
 // Files and the capture are opened before measuring, so that one that cannot
 // be costs no run.
-static bool open_outputs(const ConsoleRun* run, FILE* out, RunOutputs* o) {
+static bool open_outputs(const ConsoleRun* run, RunOutputs* o) {
     *o = RunOutputs{};
-    if (run->csv_path && !(o->csv = open_csv(run->csv_path, out)))
+    if (run->csv_path && !(o->csv = open_csv(run->csv_path, L"--csv")))
         return false;
-    if (run->usb_save_path && !(o->usb_save = open_csv(run->usb_save_path, out))) {
+    if (run->usb_save_path && !(o->usb_save = open_csv(run->usb_save_path, L"--usb-save"))) {
         close_outputs(o);
         return false;
     }
@@ -377,7 +383,7 @@ static bool open_outputs(const ConsoleRun* run, FILE* out, RunOutputs* o) {
     static UsbSession session;
     static char error[512];
     if (!usb_session_open(&session, o->usb_save != NULL, error, sizeof error)) {
-        write_utf8(out, error);
+        print_error(L"%hs", error);
         close_outputs(o);
         return false;
     }
@@ -435,6 +441,9 @@ static void stop_measuring(FILE* out, int slot) {
     format_background_line(line, sizeof line, &r);
     write_utf8(out, line);
     print_summary(out, slot);
+    // A summary of zeros reads like a measurement; this says there was none.
+    if (r.report_count == 0)
+        write_utf8(out, "No reports received: move the mouse during the measurement.\n");
 }
 
 // Everything after the summary; a close event's handler waits for its end.
@@ -443,13 +452,13 @@ static int finish_run(const ConsoleRun* run, RunOutputs* o, HWND hwnd, int slot,
     if (o->usb) {
         usb_session_close(o->usb);
         print_layers(out, o->usb, slot);
-        if (o->usb_save && finish_usb_save(o->usb, o->usb_save, run->usb_save_path, out) != 0)
+        if (o->usb_save && finish_usb_save(o->usb, o->usb_save, run->usb_save_path) != 0)
             result = 1;
         o->usb_save = NULL;
     }
     s_run_window.store(NULL);
     destroy_hidden_window(hwnd);
-    if (o->csv && finish_csv(o->csv, run->csv_path, out) != 0)
+    if (o->csv && finish_csv(o->csv, run->csv_path) != 0)
         result = 1;
     o->csv = NULL;
     close_outputs(o);
@@ -467,10 +476,11 @@ int run_console_with(const ConsoleRun* run) {
         return 1;
     }
     int slot = console_choose_slot(run->device_index);
+    note_index(run->device_arg, slot);
     g_display_dev = slot;
     announce_device(out, slot);
     RunOutputs o;
-    if (!open_outputs(run, out, &o))
+    if (!open_outputs(run, &o))
         return 1;
     write_utf8(out, "Move the mouse to measure. Ctrl+C to quit.\n\n");
     HWND hwnd = start_measuring(out, run->run_seconds);

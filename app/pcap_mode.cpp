@@ -12,13 +12,14 @@
 #include "core/capture_file_report.h"
 #include "core/usbpcap_record.h"
 
-// Prints text, or says that it could not be composed whole.
-static void print_text(FILE* out, const WideText* text) {
-    if (text->failed) {
-        print_wide_utf8(out, L"Error: out of memory.\n");
-        return;
-    }
-    if (text->data)
+// Prints the report, or the error it holds, or says that it could not be
+// composed whole.
+static void print_text(FILE* out, const WideText* text, bool is_error) {
+    if (text->failed)
+        print_error(L"out of memory for the report; close other programs and try again.");
+    else if (is_error && text->data)
+        print_error(L"%ls", text->data);
+    else if (text->data)
         print_wide_utf8(out, text->data);
 }
 
@@ -45,12 +46,13 @@ static void write_completion(void* ctx, const InCompletion* c) {
         csv->failed = true;
 }
 
-static int fail_line(FILE* out, const wchar_t* what, const wchar_t* path) {
-    WideText text = {};
-    wide_text_appendf(&text, L"Error: %ls %ls (%hs).\n", what, path, strerror(errno));
-    print_text(out, &text);
-    wide_text_free(&text);
-    return 1;
+// A file that cannot be opened (read) or created (written): which, why, what to do.
+static int fail_open(const wchar_t* path, bool writing) {
+    wchar_t why[200];
+    describe_open_failure(path, errno, writing, why, 200);
+    if (writing)
+        return print_error(L"cannot create %.500ls for --csv: %ls.", path, why);
+    return print_error(L"cannot open %.500ls: %ls.", path, why);
 }
 
 // Opens the CSV and writes its header; false when it cannot be created.
@@ -92,18 +94,21 @@ static int analyse_to_text(FILE* f, CompletionCsv* csv, const wchar_t* path, Wid
 int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path) {
     FILE* f = _wfopen(path, L"rb");
     if (!f)
-        return fail_line(out, L"cannot open", path);
+        return fail_open(path, false);
     CompletionCsv csv = {NULL, -1, false};
     if (!open_csv(&csv, csv_path)) {
+        const int err = errno;
         fclose(f);
-        return fail_line(out, L"cannot create", csv_path);
+        errno = err;
+        return fail_open(csv_path, true);
     }
     WideText text = {};
     int result = analyse_to_text(f, &csv, path, &text);
     fclose(f);
-    print_text(out, &text);
+    print_text(out, &text, result != 0);
     wide_text_free(&text);
     if (csv.f && (fclose(csv.f) != 0 || csv.failed))
-        return fail_line(out, L"writing failed:", csv_path);
+        return print_error(L"writing %.500ls failed (%hs): check the free space of its drive.",
+                           csv_path, strerror(errno));
     return result;
 }

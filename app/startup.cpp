@@ -3,8 +3,12 @@
 #include "app/startup.h"
 
 #include <shellapi.h>
+#include <math.h>
+#include <stdarg.h>
 #include <stdio.h>
+#include <string.h>
 #include <wchar.h>
+#include <wctype.h>
 
 #include "app/compare_mode.h"
 #include "app/console.h"
@@ -61,13 +65,12 @@ static bool is_help_switch(const wchar_t* arg) {
     return wcscmp(arg, L"--help") == 0 || wcscmp(arg, L"-h") == 0 || wcscmp(arg, L"/?") == 0;
 }
 
-// A positive number of seconds, read like strtod (trailing text ignored);
-// anything else means no limit.
+// SECONDS: a whole positive number of seconds (2.5 too); -1 for anything else.
 static double parse_run_seconds(const wchar_t* arg) {
     wchar_t* end = NULL;
     double v = wcstod(arg, &end);
-    if (end == arg || !(v > 0))
-        return 0;
+    if (end == arg || *end != 0 || !(v > 0) || !isfinite(v))
+        return -1;
     return v;
 }
 
@@ -78,78 +81,166 @@ static int parse_slot(const wchar_t* arg) {
     return arg && end != arg && *end == 0 && v >= 0 && v <= 63 ? (int)v : -1;
 }
 
+// "-x" or "--x", but not a negative number (an INDEX or SECONDS).
+static bool looks_like_option(const wchar_t* arg) {
+    return arg[0] == L'-' && arg[1] != 0 && !iswdigit(arg[1]) && arg[1] != L'.';
+}
+
 static void init_request(LaunchRequest* out, LaunchProgram program) {
+    memset(out, 0, sizeof *out);
     // A console program that opened the window would leave its console behind.
     out->mode = program == PROGRAM_CLI ? LAUNCH_HELP : LAUNCH_WINDOW;
     out->device_index = -1;
-    out->run_seconds = 0;
-    out->pcap_path = NULL;
-    out->compare_csv = NULL;
-    out->compare_endpoint = NULL;
     out->compare_slot = -1;
-    out->slot_bad = false;
-    out->unknown = NULL;
-    out->csv_path = NULL;
-    out->csv_missing = false;
-    out->usb = false;
-    out->usb_save_path = NULL;
+}
+
+// The first reason is the one told; an unknown option goes before any.
+static void refuse(LaunchRequest* out, const wchar_t* format, ...) {
+    if (out->error[0] || out->unknown)
+        return;
+    va_list args;
+    va_start(args, format);
+    if (vswprintf(out->error, sizeof out->error / sizeof out->error[0], format, args) < 0)
+        wcscpy(out->error, L"the arguments cannot run together; see --help");
+    va_end(args);
+}
+
+// What the options after the mode's switch gave besides the request's fields.
+struct OptionScan {
+    const wchar_t* rest[4];  // the mode's own arguments, in order (and one too many)
+    int kept;
+    bool slot_given;
+};
+
+// "--csv FILE" or "--usb-save FILE"; the name may not be missing or empty.
+static void take_file_option(LaunchRequest* out, const wchar_t* option, const wchar_t* file) {
+    if (!file || !file[0])
+        refuse(out, L"%ls needs the name of the file to write (like %ls %ls).", option, option,
+               option[2] == L'c' ? L"run.csv" : L"usb.pcap");
+    (option[2] == L'c' ? out->csv_path : out->usb_save_path) = file;
 }
 
 // "--csv FILE", "--usb-save FILE", "--usb" and "--slot N" may follow the
-// mode's own arguments; the rest keep their places in rest.
-static void take_options(int argc, wchar_t** argv, LaunchRequest* out, const wchar_t* rest[4]) {
-    int kept = 0;
+// mode's own arguments or stand between them.
+static void take_options(int argc, wchar_t** argv, LaunchRequest* out, OptionScan* scan) {
     for (int i = 2; i < argc; i++) {
-        if (wcscmp(argv[i], L"--csv") == 0 || wcscmp(argv[i], L"--usb-save") == 0) {
-            const bool csv = argv[i][2] == L'c';
-            const wchar_t* file = i + 1 < argc ? argv[++i] : NULL;
-            (csv ? out->csv_path : out->usb_save_path) = file;
-            out->csv_missing = out->csv_missing || file == NULL;
-        } else if (wcscmp(argv[i], L"--slot") == 0) {
-            out->compare_slot = parse_slot(i + 1 < argc ? argv[++i] : NULL);
-            out->slot_bad = out->compare_slot < 0;
-        } else if (wcscmp(argv[i], L"--usb") == 0) {
+        const wchar_t* a = argv[i];
+        if (wcscmp(a, L"--csv") == 0 || wcscmp(a, L"--usb-save") == 0) {
+            take_file_option(out, a, i + 1 < argc ? argv[++i] : NULL);
+        } else if (wcscmp(a, L"--slot") == 0) {
+            const wchar_t* n = i + 1 < argc ? argv[++i] : L"";
+            out->compare_slot = parse_slot(n);
+            scan->slot_given = true;
+            if (out->compare_slot < 0)
+                refuse(out, L"--slot needs a mouse number from 0 to 63 (0 = all mice), not '%ls'.", n);
+        } else if (wcscmp(a, L"--usb") == 0) {
             out->usb = true;
-        } else if (kept < 4) {
-            rest[kept++] = argv[i];
+        } else if (looks_like_option(a)) {
+            if (!out->unknown)
+                out->unknown = a;
+        } else if (scan->kept < 4) {
+            scan->rest[scan->kept++] = a;
         }
     }
 }
 
-static void choose_mode(const wchar_t* first, const wchar_t* rest[4], LaunchRequest* out,
-                        LaunchProgram program) {
-    if (is_help_switch(first)) {
-        out->mode = LAUNCH_HELP;
-    } else if (wcscmp(first, L"--version") == 0) {
-        out->mode = LAUNCH_VERSION;
-    } else if (wcscmp(first, L"--pcap") == 0) {
+static bool is_mode_option(const wchar_t* arg) {
+    return wcscmp(arg, L"--csv") == 0 || wcscmp(arg, L"--usb") == 0 ||
+           wcscmp(arg, L"--usb-save") == 0 || wcscmp(arg, L"--slot") == 0;
+}
+
+static bool is_mode_switch(const wchar_t* arg) {
+    return is_console_switch(arg) || wcscmp(arg, L"--pcap") == 0 || wcscmp(arg, L"--compare") == 0;
+}
+
+// The mode's own arguments: how many it takes and what they are.
+static void take_mode_arguments(const wchar_t* first, const OptionScan* scan, LaunchRequest* out) {
+    const wchar_t* const* rest = scan->rest;
+    int takes = 2;
+    const wchar_t* what = L"INDEX and SECONDS";
+    if (wcscmp(first, L"--pcap") == 0) {
         out->mode = LAUNCH_PCAP;
         out->pcap_path = rest[0];
+        takes = 1;
+        what = L"one capture file";
     } else if (wcscmp(first, L"--compare") == 0) {
         out->mode = LAUNCH_COMPARE;
         out->pcap_path = rest[0];
         out->compare_csv = rest[1];
         out->compare_endpoint = rest[2];
-    } else if (is_console_switch(first)) {
+        takes = 3;
+        what = L"CAPTURE, CSV and ENDPOINT";
+    } else {
         out->mode = LAUNCH_CONSOLE;
+        out->device_arg = rest[0];
         if (rest[0])
             out->device_index = _wtoi(rest[0]);
         if (rest[1])
             out->run_seconds = parse_run_seconds(rest[1]);
+    }
+    if (scan->kept > takes)
+        refuse(out, L"unexpected argument '%ls': %ls takes %ls at most.", rest[takes], first, what);
+}
+
+// Each mode's missing arguments, and the options that mean nothing to it.
+static void check_mode(const wchar_t* first, const OptionScan* scan, LaunchRequest* out) {
+    const bool console = out->mode == LAUNCH_CONSOLE;
+    if (console && out->run_seconds < 0)
+        refuse(out, L"SECONDS must be a positive number (like 10 or 2.5), not '%ls'; leave it out "
+                    L"to measure until Ctrl+C.", scan->rest[1]);
+    if (out->mode == LAUNCH_PCAP && !out->pcap_path)
+        refuse(out, L"--pcap needs the name of a capture file (like --pcap capture.pcapng).");
+    if (out->mode == LAUNCH_COMPARE && !out->compare_csv)
+        refuse(out, L"--compare needs a capture file and a -c run's CSV file.");
+    if (!console && (out->usb || out->usb_save_path))
+        refuse(out, L"%ls does not combine with %ls: it captures USB during a live measurement, "
+                    L"so it works only after -c.", out->usb_save_path ? L"--usb-save" : L"--usb", first);
+    if (out->mode == LAUNCH_COMPARE && out->csv_path)
+        refuse(out, L"--csv does not combine with --compare: --compare reads a run's CSV (its "
+                    L"second argument) and writes none.");
+    if (out->mode != LAUNCH_COMPARE && scan->slot_given)
+        refuse(out, L"--slot works only with --compare; with %ls %ls.", first,
+               console ? L"INDEX chooses the mouse" : L"every endpoint is listed");
+}
+
+static bool help_anywhere(int argc, wchar_t** argv) {
+    for (int i = 2; i < argc; i++) {
+        if (is_help_switch(argv[i]))
+            return true;
+    }
+    return false;
+}
+
+static void choose_mode(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram program) {
+    const wchar_t* first = argv[1];
+    if (is_help_switch(first) || ((is_mode_switch(first) || program == PROGRAM_CLI) &&
+                                  help_anywhere(argc, argv))) {
+        out->mode = LAUNCH_HELP;
+    } else if (wcscmp(first, L"--version") == 0) {
+        out->mode = LAUNCH_VERSION;
+    } else if (is_mode_switch(first)) {
+        OptionScan scan = {};
+        take_options(argc, argv, out, &scan);
+        take_mode_arguments(first, &scan, out);
+        check_mode(first, &scan, out);
+    } else if (program == PROGRAM_CLI && is_mode_option(first)) {
+        refuse(out, L"%ls follows a mode: -c, --pcap or --compare comes first (like -c 0 10 "
+                    L"--csv run.csv).", first);
     } else if (program == PROGRAM_CLI) {
-        out->mode = LAUNCH_UNKNOWN;
         out->unknown = first;
     }
     // quorvin.exe: any other first argument starts the window.
+    if (out->unknown)
+        out->mode = LAUNCH_UNKNOWN;
+    else if (out->error[0])
+        out->mode = LAUNCH_REFUSED;
 }
 
 void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram program) {
     init_request(out, program);
     if (!argv || argc < 2)
         return;
-    const wchar_t* rest[4] = {NULL, NULL, NULL, NULL};
-    take_options(argc, argv, out, rest);
-    choose_mode(argv[1], rest, out, program);
+    choose_mode(argc, argv, out, program);
 }
 
 // Help and version: on standard output from quorvin-cli.exe, in a box from
@@ -166,28 +257,16 @@ static int show_text(LaunchProgram program, const wchar_t* text, bool aligned) {
     return 0;
 }
 
-static int print_error(const wchar_t* line) {
-    print_wide_utf8(stdout, line);
-    return 1;
-}
-
 // The modes that read or write files: --compare, --pcap and the console.
 static int run_file_mode(const LaunchRequest* req) {
-    if (req->mode == LAUNCH_COMPARE) {
-        if (req->slot_bad)
-            return print_error(L"Error: --slot needs a slot number from 0 to 63.\n");
+    if (req->mode == LAUNCH_COMPARE)
         return run_compare(req->pcap_path, req->compare_csv, req->compare_endpoint,
                            req->compare_slot, stdout);
-    }
-    if (req->csv_missing)
-        return print_error(L"Error: --csv and --usb-save need the name of the file to write.\n");
     if (req->mode == LAUNCH_CONSOLE) {
         ConsoleRun run = {req->device_index, req->run_seconds, req->csv_path, req->usb,
-                          req->usb_save_path};
+                          req->usb_save_path, req->device_arg};
         return run_console_with(&run);
     }
-    if (!req->pcap_path)
-        return print_error(L"Error: --pcap needs the name of a capture file.\n");
     return run_pcap(req->pcap_path, stdout, req->csv_path);
 }
 
@@ -200,13 +279,12 @@ static int run_front_end(const LaunchRequest* req, LaunchProgram program) {
         swprintf(line, 64, program == PROGRAM_CLI ? L"%ls\n" : L"%ls", kVersionLine);
         return show_text(program, line, false);
     }
-    case LAUNCH_UNKNOWN: {
-        wchar_t line[600];
-        swprintf(line, 600, L"Error: unknown option %.500ls\n\n", req->unknown);
-        print_wide_utf8(stdout, line);
-        print_wide_utf8(stdout, usage_text(program));
+    case LAUNCH_UNKNOWN:
+        print_error(L"unknown option %.500ls; the options are:\n", req->unknown);
+        print_wide_utf8(g_error_out ? g_error_out : stderr, usage_text(program));
         return 1;
-    }
+    case LAUNCH_REFUSED:
+        return print_error(L"%ls", req->error);
     case LAUNCH_COMPARE:
     case LAUNCH_PCAP:
     case LAUNCH_CONSOLE:
@@ -229,7 +307,12 @@ int quorvin_main(const wchar_t* command_line, LaunchProgram program) {
                   !(program == PROGRAM_WINDOW && (req.mode == LAUNCH_HELP || req.mode == LAUNCH_VERSION));
     if (prints)
         prepare_console_output();
+    // quorvin.exe has no standard error of its own: its errors stay with its text.
+    FILE* const error_out = g_error_out;
+    if (program == PROGRAM_WINDOW)
+        g_error_out = stdout;
     int result = run_front_end(&req, program);
+    g_error_out = error_out;
     if (prints)
         restore_console_output();
     if (argv)

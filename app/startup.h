@@ -17,27 +17,30 @@ enum LaunchMode {
     LAUNCH_COMPARE,  // --compare CAPTURE CSV [ENDPOINT] [--slot N]
     LAUNCH_HELP,     // --help, -h, /? (and quorvin-cli.exe without arguments)
     LAUNCH_VERSION,  // --version
-    LAUNCH_UNKNOWN,  // quorvin-cli.exe only: an argument it does not know
+    LAUNCH_UNKNOWN,  // an option no mode knows (quorvin-cli.exe: also a first argument)
+    LAUNCH_REFUSED,  // arguments that cannot run: error says why
 };
 
 struct LaunchRequest {
     LaunchMode mode;
     int device_index;    // console: -1 when not given
+    const wchar_t* device_arg;  // console: INDEX as given, null when not given
     double run_seconds;  // console: 0 = until Ctrl+C
     const wchar_t* pcap_path;  // --pcap and --compare: the capture, null when missing
     const wchar_t* compare_csv;       // --compare: the run's CSV
     const wchar_t* compare_endpoint;  // --compare: bus.device.endpoint, null for the best
     int compare_slot;          // --compare: --slot N, -1 when not given (every row)
-    bool slot_bad;             // --slot came without a slot number from 0 to 63
     const wchar_t* unknown;    // LAUNCH_UNKNOWN: the argument
     const wchar_t* csv_path;   // console and --pcap: --csv FILE, null when absent
-    bool csv_missing;          // --csv came without a file name
     bool usb;                  // console: --usb
     const wchar_t* usb_save_path;  // console: --usb-save FILE
+    wchar_t error[400];        // LAUNCH_REFUSED: what is wrong and what to do, without "Error: "
 };
 
 // argv as split by CommandLineToArgvW; argv null (the split failed) means the
-// program's default: the window, or quorvin-cli.exe's usage.
+// program's default: the window, or quorvin-cli.exe's usage. --help anywhere
+// after a mode asks for the usage; arguments that cannot run give
+// LAUNCH_UNKNOWN or LAUNCH_REFUSED before anything is opened.
 void parse_launch(int argc, wchar_t** argv, LaunchRequest* out,
                   LaunchProgram program = PROGRAM_WINDOW);
 

@@ -2,9 +2,12 @@
 // output and a console of the program's own.
 #include "app/text_out.h"
 
+#include <errno.h>
 #include <io.h>
+#include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
+#include <wchar.h>
 #include <windows.h>
 
 #include "core/version.h"
@@ -65,6 +68,49 @@ void print_wide_utf8(FILE* out, const wchar_t* text) {
     fputs(utf8, out);
     free(utf8);
     fflush(out);
+}
+
+FILE* g_error_out;
+
+// A line never needs more: the longest is a path of MAX_PATH and its reason.
+static void print_line(const wchar_t* prefix, const wchar_t* format, va_list args) {
+    wchar_t line[2048];
+    const size_t head = wcslen(prefix);
+    wcscpy(line, prefix);
+    if (vswprintf(line + head, 2046 - head, format, args) < 0)
+        wcscpy(line + head, L"(the message did not fit)");
+    wcscat(line, L"\n");
+    print_wide_utf8(g_error_out ? g_error_out : stderr, line);
+}
+
+int print_error(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    print_line(L"Error: ", format, args);
+    va_end(args);
+    return 1;
+}
+
+void print_note(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    print_line(L"Note: ", format, args);
+    va_end(args);
+}
+
+void describe_open_failure(const wchar_t* path, int err, bool writing, wchar_t* out, size_t cap) {
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        swprintf(out, cap, L"it is a directory; give the name of a file");
+    else if (err == ENOENT)
+        swprintf(out, cap, L"no such file or folder; check the name");
+    else if (err == EACCES && writing)
+        swprintf(out, cap, L"permission denied; choose a folder you may write to, or close the "
+                           L"program that holds the file");
+    else if (err == EACCES)
+        swprintf(out, cap, L"permission denied; check that you may read it");
+    else
+        swprintf(out, cap, L"%hs", strerror(err));
 }
 
 static bool stdout_is_usable(void) {

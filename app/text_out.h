@@ -1,12 +1,24 @@
 // Writing wide text to standard output as UTF-8, for the console modes.
 #pragma once
 
+#include <stddef.h>
 #include <stdio.h>
 
 // Both print to out and flush it: UTF-8 bytes to a file or a pipe, UTF-16
 // straight to the console when out is one.
 void print_wide_utf8(FILE* out, const wchar_t* text);
 void write_utf8(FILE* out, const char* text);
+// Where error lines and notes go; null means standard error. quorvin.exe,
+// whose only text stream is standard output, points it there; tests at a file.
+extern FILE* g_error_out;
+// One line "Error: <text>\n" (the text formatted like swprintf) on the error
+// stream; returns 1, the exit code of a run that fails.
+int print_error(const wchar_t* format, ...);
+// One line "Note: <text>\n" on the error stream: said, but the run goes on.
+void print_note(const wchar_t* format, ...);
+// Why a file could not be opened (for writing or reading), with what to do:
+// "it is a directory; give the name of a file" for a folder, and so on.
+void describe_open_failure(const wchar_t* path, int err, bool writing, wchar_t* out, size_t cap);
 // Gives a GUI-subsystem program a place to print: a redirected standard output
 // is used as it is; otherwise a new console is created.
 void prepare_console_output(void);

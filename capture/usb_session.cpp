@@ -13,29 +13,32 @@
 
 UsbSessionBounds g_usb_session_bounds = {USB_SESSION_MAX_TIMES, USB_SESSION_MAX_SAVED};
 
-// Fills numbers with the hubs to open; their count, or 0 with the line in error.
-static int find_hubs(int numbers[USBPCAP_MAX_HUBS], char* error, size_t cap) {
+// The option the user gave: --usb-save keeps the records, --usb does not.
+static const char* option_of(bool keep_records) { return keep_records ? "--usb-save" : "--usb"; }
+
+// Fills numbers with the hubs to open; their count, or 0 with the reason in error.
+static int find_hubs(int numbers[USBPCAP_MAX_HUBS], const char* option, char* error, size_t cap) {
     DWORD code = usbpcap_driver_installed();
     if (code != 0) {
         snprintf(error, cap,
-                 "Error: --usb needs the USBPcap capture driver, which is not installed (error %lu). "
-                 "Install it from https://github.com/desowin/usbpcap/releases and restart Windows.\n",
-                 (unsigned long)code);
+                 "%s needs the USBPcap capture driver, which is not installed (error %lu). "
+                 "Install it from https://github.com/desowin/usbpcap/releases and restart Windows.",
+                 option, (unsigned long)code);
         return 0;
     }
     if (!usbpcap_process_elevated()) {
         snprintf(error, cap,
-                 "Error: --usb needs administrator rights to open the USBPcap devices. Run the "
-                 "terminal as administrator and try again.\n");
+                 "%s needs administrator rights to open the USBPcap devices. Run the "
+                 "terminal as administrator and try again.", option);
         return 0;
     }
     int count = usbpcap_list_hubs(numbers, USBPCAP_MAX_HUBS, &code);
     if (count < 0)
-        snprintf(error, cap, "Error: --usb could not list the USBPcap devices (error %lu).\n",
-                 (unsigned long)code);
+        snprintf(error, cap, "%s could not list the USBPcap devices (error %lu); restart Windows "
+                 "and try again.", option, (unsigned long)code);
     else if (count == 0)
         snprintf(error, cap,
-                 "Error: --usb found no USBPcap device: restart Windows after installing the driver.\n");
+                 "%s found no USBPcap device: restart Windows after installing the driver.", option);
     return count < 0 ? 0 : count;
 }
 
@@ -63,11 +66,12 @@ bool usb_session_open(UsbSession* s, bool keep_records, char* error, size_t cap)
     s->max_saved = g_usb_session_bounds.max_saved;
     usb_endpoints_init(&s->endpoints, g_usb_session_bounds.max_times);
     int numbers[USBPCAP_MAX_HUBS];
-    int count = find_hubs(numbers, error, cap);
+    int count = find_hubs(numbers, option_of(keep_records), error, cap);
     if (count == 0)
         return false;
     if (!allocate_hubs(s, numbers, count)) {
-        snprintf(error, cap, "Error: out of memory.\n");
+        snprintf(error, cap, "out of memory for %s; close other programs and try again.",
+                 option_of(keep_records));
         usb_session_free(s);
         return false;
     }
@@ -82,8 +86,8 @@ bool usb_session_open(UsbSession* s, bool keep_records, char* error, size_t cap)
     if (opened > 0)
         return true;
     snprintf(error, cap,
-             "Error: --usb could not open any USBPcap device (%ls error %lu). Run the terminal "
-             "as administrator.\n",
+             "%s could not open any USBPcap device (%ls error %lu). Run the terminal "
+             "as administrator.", option_of(keep_records),
              first.call ? first.call : L"ReadFile", (unsigned long)first.error);
     usb_session_free(s);
     return false;

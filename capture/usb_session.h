@@ -46,7 +46,8 @@ struct UsbSession {
 };
 
 // Checks the driver and the rights and opens every hub; false with one
-// English line (what failed and what to do) in error.
+// English sentence in error (what failed, naming --usb or, when keeping the
+// records, --usb-save, and what to do), without "Error: " or a line break.
 bool usb_session_open(UsbSession* s, bool keep_records, char* error, size_t cap);
 // Waits until a window message is waiting (true) or timeout_ms pass (false);
 // completed reads meanwhile are taken in and the next ones started. Between

@@ -13,6 +13,7 @@ enum { ENDPOINT_REPORT_LINES = 16 };
 // report, endpoint section and truncation note, appended to out whole.
 void format_capture_file_report(const CaptureFileAnalysis* a, const wchar_t* file_name,
                                 WideText* out);
-// The one-line English error for a failed analysis.
+// Why the analysis failed and what to do, one English sentence without
+// "Error: " or a line break (the front end prints it as its error line).
 void format_capture_file_error(const CaptureFileAnalysis* a, const wchar_t* file_name,
                                WideText* out);

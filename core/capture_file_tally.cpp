@@ -13,8 +13,10 @@ static void note_configuration(CaptureFileAnalysis* a, const UsbPcapHeader* h) {
     EndpointDescriptor d;
     while (next_endpoint_descriptor(h->payload, h->payload_len, &off, &d)) {
         UsbEndpoint* e = usb_endpoint_of(&a->endpoints, h->bus, h->device, d.address);
-        if (e)
+        if (e) {
             e->binterval = d.binterval;
+            e->described_type = d.attributes & USB_ENDPOINT_TYPE_MASK;
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 // the endpoint whose reports the program received.
 #include "core/usb_endpoints.h"
 
+#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -154,4 +155,47 @@ bool parse_endpoint_name(const char* text, uint16_t* bus, uint16_t* device, uint
     *device = (uint16_t)d;
     *endpoint = (uint8_t)e;
     return true;
+}
+
+// Full speed: bInterval counts frames of 1 ms, but Windows polls at that
+// value rounded down to a power of two, 32 ms at most (the full-speed table
+// under bInterval in the Windows driver documentation of
+// USB_ENDPOINT_DESCRIPTOR, usbspec.h). High speed: 2^(bInterval-1)
+// microframes of 125 us, for 1..16.
+static double full_speed_ms(int binterval) {
+    int ms = 1;
+    while (ms < 32 && ms * 2 <= binterval)
+        ms *= 2;
+    return ms;
+}
+
+// A median within a quarter of a period (either way) is taken as that period;
+// the nearer of two readings wins.
+static BIntervalFit fit_of(const BIntervalReading* r, double p50_us) {
+    if (!(p50_us > 0))
+        return BINTERVAL_NOT_MEASURED;
+    const double p50_ms = p50_us / 1000.0;
+    const double full = r->full_valid ? fabs(log(p50_ms / r->full_ms)) : INFINITY;
+    const double high = r->high_valid ? fabs(log(p50_ms / r->high_ms)) : INFINITY;
+    const double nearest = full < high ? full : high;
+    if (!(nearest <= log(1.25)))
+        return BINTERVAL_FITS_NEITHER;
+    if (full == high)
+        return BINTERVAL_FITS_BOTH;
+    return full < high ? BINTERVAL_FITS_FULL : BINTERVAL_FITS_HIGH;
+}
+
+void binterval_reading(int binterval, double p50_us, BIntervalReading* out) {
+    memset(out, 0, sizeof *out);
+    out->full_valid = binterval >= 1 && binterval <= 255;
+    out->high_valid = binterval >= 1 && binterval <= 16;
+    if (out->full_valid) {
+        out->full_ms = full_speed_ms(binterval);
+        out->full_hz = 1000.0 / out->full_ms;
+    }
+    if (out->high_valid) {
+        out->high_ms = 0.125 * ldexp(1.0, binterval - 1);
+        out->high_hz = 1000.0 / out->high_ms;
+    }
+    out->fit = fit_of(out, p50_us);
 }

@@ -24,6 +24,7 @@ struct UsbEndpoint {
     uint64_t reports;      // IN completions with data
     int64_t prev_ts_us;    // -1: none yet
     int binterval;         // -1: no endpoint descriptor seen
+    uint8_t described_type;  // bmAttributes & 3 of that descriptor (3: interrupt)
     GapHistogram gaps;     // accepted gaps (the accepted-gap rule), whole us
     int64_t* times;        // completion times, when the table keeps them
     size_t time_count;
@@ -57,6 +58,28 @@ void usb_endpoints_sort_times(UsbEndpointTable* t);
 // best, by the comparison's score; only interrupt endpoints take part. Null
 // when none matches.
 const UsbEndpoint* usb_endpoints_best(const UsbEndpointTable* t, const int64_t* p, size_t count);
+
+// What an interrupt endpoint's bInterval means, read at full speed and at
+// high speed (the descriptor does not say which the device runs at), and
+// which reading the endpoint's median gap fits.
+enum BIntervalFit {
+    BINTERVAL_NOT_MEASURED,  // no median gap to judge by
+    BINTERVAL_FITS_FULL,
+    BINTERVAL_FITS_HIGH,
+    BINTERVAL_FITS_BOTH,     // both readings give the same period
+    BINTERVAL_FITS_NEITHER,
+};
+struct BIntervalReading {
+    bool full_valid;   // 1..255
+    double full_ms;    // the period Windows polls at, a power of two up to 32 ms
+    double full_hz;
+    bool high_valid;   // 1..16
+    double high_ms;    // 2^(bInterval-1) microframes of 125 us
+    double high_hz;
+    BIntervalFit fit;
+};
+// p50_us <= 0: no measured gaps.
+void binterval_reading(int binterval, double p50_us, BIntervalReading* out);
 
 // "bus.device.0xEP", the one spelling of an endpoint everywhere.
 void format_endpoint_name(char out[USB_ENDPOINT_NAME_BYTES], uint16_t bus, uint16_t device,

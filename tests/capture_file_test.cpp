@@ -120,7 +120,8 @@ TEST(CaptureFileTest, ClassicPcapInEveryByteOrderAndResolution) {
         EXPECT_NE(text.find(L"  平均交付率   :  1000.0 Hz\n"), std::wstring::npos);
         EXPECT_NE(text.find(L"\nInterrupt-IN and bulk-IN endpoints (bus.device.endpoint):\n"
                             L"  1.2.0x81  reports=50  avg= 1000.0 Hz  lowest= 1000.0 Hz"
-                            L"  p50=1000.0us p99=1000.0us sd=0.0us  bInterval=1\n"),
+                            L"  p50=1000.0us p99=1000.0us sd=0.0us  bInterval=1 (FS 1000 Hz / HS "
+                            L"8000 Hz)\n"),
                   std::wstring::npos)
             << text.c_str();
     }
@@ -186,7 +187,7 @@ TEST(CaptureFileTest, EndpointsAreSortedByReportsAndCappedAtSixteen) {
     ASSERT_NE(first, std::wstring::npos);
     EXPECT_LT(first, second);
     EXPECT_NE(text.find(L"reports=20  avg= 1000.0 Hz  lowest= 1000.0 Hz  p50=1000.0us p99=1000.0us "
-                        L"sd=0.0us  bInterval=4\n"),
+                        L"sd=0.0us  bInterval=4 (FS 250 Hz / HS 1000 Hz)\n"),
               std::wstring::npos);
     EXPECT_NE(text.find(L"reports=19  avg= 1000.0 Hz  lowest= 1000.0 Hz  p50=1000.0us p99=1000.0us "
                         L"sd=0.0us  bInterval not seen\n"),
@@ -203,12 +204,15 @@ TEST(CaptureFileTest, EndpointsAreSortedByReportsAndCappedAtSixteen) {
 }
 
 TEST(CaptureFileTest, ErrorsNameTheProblem) {
-    EXPECT_EQ(error_of(*analyse(Bytes{})), L"Error: x.pcap is empty.\n");
+    EXPECT_EQ(error_of(*analyse(Bytes{})),
+              L"x.pcap is empty; give a capture saved by USBPcapCMD or Wireshark.");
     Bytes html = {'<', 'h', 't', 'm', 'l', '>'};
     EXPECT_EQ(error_of(*analyse(html)),
-              L"Error: x.pcap is not a pcap or pcapng file (it starts with 3C 68 74 6D).\n");
+              L"x.pcap is not a pcap or pcapng file (it starts with 3C 68 74 6D); give a capture "
+              L"saved by USBPcapCMD or Wireshark.");
     EXPECT_EQ(error_of(*analyse(Bytes{0x0A, 0x0D})),
-              L"Error: x.pcap is not a pcap or pcapng file (it starts with 0A 0D).\n");
+              L"x.pcap is not a pcap or pcapng file (it starts with 0A 0D); give a capture saved "
+              L"by USBPcapCMD or Wireshark.");
 
     Bytes ethernet = pcap_global_header(0xA1B2C3D4, 1);
     EXPECT_EQ(analyse(ethernet)->status, CAPTURE_FILE_NO_USBPCAP);
@@ -216,17 +220,17 @@ TEST(CaptureFileTest, ErrorsNameTheProblem) {
     append(ng, pcapng_interface(1));
     append(ng, pcapng_packet(0, 1, mouse_report()));
     EXPECT_EQ(error_of(*analyse(ng)),
-              L"Error: x.pcap has no USBPcap interface (link type 249).\n");
+              L"x.pcap has no USBPcap interface (link type 249); capture with USBPcap.");
 
     EXPECT_EQ(error_of(*analyse(pcap_global_header())),
-              L"Error: x.pcap holds no USBPcap packets.\n");
+              L"x.pcap holds no USBPcap packets; capture for longer.");
     Bytes ng_empty = pcapng_section();
     append(ng_empty, pcapng_interface(249));
     EXPECT_EQ(analyse(ng_empty)->status, CAPTURE_FILE_NO_PACKETS);
     Bytes cut_header = pcap_global_header();
     cut_header.resize(20);
     EXPECT_EQ(error_of(*analyse(cut_header)),
-              L"Error: x.pcap holds no complete USBPcap packet (20 bytes ignored).\n");
+              L"x.pcap holds no complete USBPcap packet (20 bytes ignored); capture for longer.");
 }
 
 TEST(CaptureFileTest, TruncatedOrImpossibleLastRecordIsReportedAsIgnored) {
@@ -349,7 +353,7 @@ TEST(CaptureFileTest, ReadErrorIsNotAResult) {
     CaptureSource src = {Failing::read, &m, f.size(), 0, NULL, NULL, 0};
     Analysis a = analyse_source(src);
     EXPECT_EQ(a->status, CAPTURE_FILE_READ_ERROR);
-    EXPECT_EQ(error_of(*a), L"Error: cannot read x.pcap.\n");
+    EXPECT_EQ(error_of(*a), L"cannot read x.pcap; check the drive and try again.");
 }
 
 // --- The real captures --------------------------------------------------------
@@ -398,6 +402,69 @@ TEST(SharedCapturesTest, CountsMatchTheRecordedFacts) {
     }
     if (found == 0)
         GTEST_SKIP() << "no shared captures at " << captures_dir();
+}
+
+// Full speed: whole milliseconds rounded down to a power of two up to 32;
+// high speed: 2^(bInterval-1) x 125 us; the median gap picks the nearer.
+TEST(BIntervalReadingTest, BothReadingsAndWhichTheMedianGapFits) {
+    const struct {
+        int b;
+        double p50_us, full_ms, high_ms;
+        BIntervalFit fit;
+    } cases[] = {
+        {10, 8046, 8, 64, BINTERVAL_FITS_FULL},     // the Lenovo mouse
+        {1, 8001, 1, 0.125, BINTERVAL_FITS_NEITHER},  // reports slower than either poll
+        {4, 1000, 4, 1, BINTERVAL_FITS_HIGH},
+        {6, 4000, 4, 4, BINTERVAL_FITS_BOTH},
+        {3, 0, 2, 0.5, BINTERVAL_NOT_MEASURED},
+        {255, 32100, 32, 0, BINTERVAL_FITS_FULL},    // beyond 16: no high-speed reading
+        {33, 31000, 32, 0, BINTERVAL_FITS_FULL},
+    };
+    for (const auto& c : cases) {
+        BIntervalReading r;
+        binterval_reading(c.b, c.p50_us, &r);
+        EXPECT_TRUE(r.full_valid) << c.b;
+        EXPECT_EQ(r.full_ms, c.full_ms) << c.b;
+        EXPECT_EQ(r.full_hz, 1000 / c.full_ms) << c.b;
+        EXPECT_EQ(r.high_valid, c.high_ms > 0) << c.b;
+        EXPECT_EQ(r.high_ms, c.high_ms) << c.b;
+        EXPECT_EQ(r.fit, c.fit) << c.b;
+    }
+    BIntervalReading zero;
+    binterval_reading(0, 1000, &zero);
+    EXPECT_FALSE(zero.full_valid || zero.high_valid);
+}
+
+std::wstring report_of_shared(const char* name) {
+    FILE* f = fopen((captures_dir() + "/" + name).c_str(), "rb");
+    if (!f)
+        return L"";
+    Analysis a = analyse_source(capture_source_of_file(f));
+    fclose(f);
+    return report_of(*a);
+}
+
+// The summary names the smallest bInterval of any endpoint; when that is
+// not the mouse's, a note says whose it is and reads the mouse's own.
+TEST(SharedCapturesTest, TheBIntervalNoteNamesItsEndpointAndReadsTheMouses) {
+    std::wstring lenovo = report_of_shared("nullcon2022-paranoia-lenovo-mouse-enum.pcapng");
+    std::wstring hp = report_of_shared("uactf2022-hp-mouse-binterval1-125hz.pcapng");
+    if (lenovo.empty() || hp.empty())
+        GTEST_SKIP() << "no shared captures at " << captures_dir();
+    const std::wstring block = L"  √ 端点上限支持 8K，如果实际仍然低，查配置/驱动。\n\n";
+    EXPECT_NE(lenovo.find(block +
+                          L"Note: bInterval 1 belongs to 1.1.0x81 (1 report); the mouse endpoint "
+                          L"1.9.0x82 has bInterval 10: 8 ms (125 Hz) at full speed, 64 ms at high "
+                          L"speed; its measured gaps (p50 8046 us) say full speed.\n"),
+              std::wstring::npos)
+        << lenovo.c_str();
+    EXPECT_NE(lenovo.find(L"sd=6751.9us  bInterval=10 (FS 125 Hz / HS 15.6 Hz)\n"), std::wstring::npos);
+    EXPECT_NE(lenovo.find(L"  1.1.0x81  reports=1  too few reports  bInterval=1 (FS 1000 Hz / HS "
+                          L"8000 Hz)\n"),
+              std::wstring::npos);
+    // The HP mouse owns the bInterval 1 of the summary itself: no note.
+    EXPECT_EQ(hp.find(L"Note: bInterval"), std::wstring::npos);
+    EXPECT_NE(hp.find(L"  bInterval=1 (FS 1000 Hz / HS 8000 Hz)\n"), std::wstring::npos);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "app/compare_mode.h"
 #include "app/startup.h"
+#include "app/text_out.h"
 #include "tests/support/capture_builder.h"
 #include "tests/support/read_all.h"
 
@@ -37,8 +38,10 @@ protected:
         write(capture, std::string(f.begin(), f.end()));
         write(csv, rows);
         out = tmpfile();
+        g_error_out = out;
     }
     void TearDown() override {
+        g_error_out = NULL;
         fclose(out);
         DeleteFileW(capture.c_str());
         DeleteFileW(csv.c_str());
@@ -48,9 +51,9 @@ protected:
         fwrite(bytes.data(), 1, bytes.size(), f);
         fclose(f);
     }
-    std::string run(int slot) {
+    std::string run(int slot, const wchar_t* endpoint = NULL) {
         rewind(out);
-        result = run_compare(capture.c_str(), csv.c_str(), NULL, slot, out);
+        result = run_compare(capture.c_str(), csv.c_str(), endpoint, slot, out);
         std::string text = read_all(out);
         return text.substr(0, text.find('\0'));
     }
@@ -70,7 +73,9 @@ TEST_F(CompareModeTest, EachSlotIsComparedWithItsOwnMouse) {
     EXPECT_NE(second.find("\nDelivery: matched=399 delay_p50_us=300.0"), std::string::npos);
     std::string missing = run(5);
     EXPECT_EQ(result, 1);
-    EXPECT_NE(missing.find("has no rows of slot 5 (its rows are of slot 1, 2).\n"), std::string::npos)
+    EXPECT_NE(missing.find("has no rows of slot 5 (its rows are of slot 1, 2); give one of those to "
+                           "--slot.\n"),
+              std::string::npos)
         << missing;
 }
 
@@ -79,7 +84,30 @@ TEST_F(CompareModeTest, ASpreadsheetsRoundedTimeIsOneLineWithItsPlace) {
     std::string text = run(-1);
     EXPECT_EQ(result, 1);
     std::string file(csv.begin(), csv.end());
-    EXPECT_EQ(text, file + ":3: utc_us is \"1.7E+15\", not a whole number of microseconds\n");
+    EXPECT_EQ(text, "Error: " + file + ":3: utc_us is \"1.7E+15\", not a whole number of "
+                    "microseconds; give the CSV of a -c run as it was written.\n");
+}
+
+TEST_F(CompareModeTest, ACsvOfAnotherTimeAndAnUnknownEndpointSayWhatThereIs) {
+    write(csv, "utc_us,slot\n1600000000000000,1\n1600000000500000,1\n");
+    std::string text = run(-1);
+    EXPECT_EQ(result, 1);
+    EXPECT_NE(text.find(" and the capture do not overlap in time: the CSV runs from 2020-09-13 "
+                        "12:26:40.000 UTC to 2020-09-13 12:26:40.500 UTC, the capture from "
+                        "2023-11-14 22:13:20.000 UTC to 2023-11-14 22:13:21.149 UTC. Compare a run "
+                        "and a capture taken at the same time.\n"),
+              std::string::npos)
+        << text;
+    text = run(-1, L"1.9.0x81");
+    EXPECT_NE(text.find("Error: endpoint 1.9.0x81 has no interrupt-IN reports in the capture; its "
+                        "interrupt-IN endpoints: 1.2.0x81, 1.3.0x81.\n"),
+              std::string::npos)
+        << text;
+    text = run(-1, L"mouse");
+    EXPECT_NE(text.find("Error: mouse is not an endpoint like 1.3.0x81; the capture's interrupt-IN "
+                        "endpoints: 1.2.0x81, 1.3.0x81.\n"),
+              std::string::npos)
+        << text;
 }
 
 TEST(CompareLaunchTest, SlotFollowsTheCompareArguments) {
@@ -91,12 +119,8 @@ TEST(CompareLaunchTest, SlotFollowsTheCompareArguments) {
     EXPECT_STREQ(req.compare_csv, L"r.csv");
     EXPECT_EQ(req.compare_endpoint, nullptr);
     EXPECT_EQ(req.compare_slot, 2);
-    args[5] = (wchar_t*)L"x";
-    parse_launch(6, args, &req, PROGRAM_CLI);
-    EXPECT_TRUE(req.slot_bad);
     parse_launch(4, args, &req, PROGRAM_CLI);
     EXPECT_EQ(req.compare_slot, -1);
-    EXPECT_FALSE(req.slot_bad);
 }
 
 }  // namespace

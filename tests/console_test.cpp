@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/console.h"
+#include "app/text_out.h"
 #include "capture/usb_session.h"
 #include "app/startup.h"
 #include "devices/mouse_registry.h"
@@ -48,6 +49,8 @@ TEST(LaunchTest, HelpVersionAndWhatEachProgramDoesWithTheUnknown) {
     EXPECT_EQ(unknown.mode, LAUNCH_UNKNOWN);
     EXPECT_STREQ(unknown.unknown, L"--xyz");
     EXPECT_EQ(launch({L"-H"}, PROGRAM_CLI).mode, LAUNCH_UNKNOWN);
+    // After a mode, an unknown option is refused by both programs.
+    EXPECT_STREQ(launch({L"-c", L"0", L"10", L"--cvs", L"f"}).unknown, L"--cvs");
 
     std::wstring cli = usage_text(PROGRAM_CLI), window = usage_text(PROGRAM_WINDOW);
     EXPECT_NE(cli.find(L"Usage: quorvin-cli.exe [OPTION]\n"), std::wstring::npos);
@@ -77,14 +80,70 @@ TEST(LaunchTest, DeviceIndexReadsLikeWtoi) {
     EXPECT_EQ(launch({L"-c", L"7x"}).device_index, 7);
 }
 
-TEST(LaunchTest, RunSecondsOnlyWhenPositive) {
+TEST(LaunchTest, RunSecondsAndModeArguments) {
     EXPECT_EQ(launch({L"-c", L"0", L"10"}).run_seconds, 10);
     EXPECT_EQ(launch({L"-c", L"0", L"2.5"}).run_seconds, 2.5);
-    EXPECT_EQ(launch({L"-c", L"0", L"0"}).run_seconds, 0);
-    EXPECT_EQ(launch({L"-c", L"0", L"-4"}).run_seconds, 0);
-    EXPECT_EQ(launch({L"-c", L"0", L"soon"}).run_seconds, 0);
-    EXPECT_EQ(launch({L"-c", L"0", L"nan"}).run_seconds, 0);
-    EXPECT_EQ(launch({L"-c", L"0", L"3", L"extra"}).run_seconds, 3);
+    LaunchRequest req = launch({L"-c", L"3", L"--csv", L"r.csv", L"5"});
+    EXPECT_EQ(req.mode, LAUNCH_CONSOLE);
+    EXPECT_STREQ(req.device_arg, L"3");
+    EXPECT_EQ(req.run_seconds, 5);
+    EXPECT_STREQ(req.csv_path, L"r.csv");
+}
+
+// Whatever cannot run is refused before anything is opened, with the reason;
+// --help anywhere after a mode wins over everything.
+const struct {
+    std::initializer_list<const wchar_t*> args;
+    LaunchMode mode;
+    const wchar_t* reason;  // a part of the error line
+} kArgumentCases[] = {
+    {{L"-c", L"1", L"abc"}, LAUNCH_REFUSED,
+     L"SECONDS must be a positive number (like 10 or 2.5), not 'abc'"},
+    {{L"-c", L"0", L"-5"}, LAUNCH_REFUSED, L"not '-5'"},
+    {{L"-c", L"0", L"0"}, LAUNCH_REFUSED, L"not '0'"},
+    {{L"-c", L"0", L"10s"}, LAUNCH_REFUSED, L"not '10s'"},
+    {{L"-c", L"0", L"inf"}, LAUNCH_REFUSED, L"not 'inf'"},
+    {{L"-c", L"0", L"3", L"extra"}, LAUNCH_REFUSED,
+     L"unexpected argument 'extra': -c takes INDEX and SECONDS"},
+    {{L"--pcap", L"a", L"b"}, LAUNCH_REFUSED,
+     L"unexpected argument 'b': --pcap takes one capture file"},
+    {{L"--pcap"}, LAUNCH_REFUSED, L"--pcap needs the name of a capture file"},
+    {{L"--compare", L"c.pcap"}, LAUNCH_REFUSED, L"--compare needs a capture file and a -c run's CSV"},
+    {{L"-c", L"0", L"1", L"--csv", L""}, LAUNCH_REFUSED,
+     L"--csv needs the name of the file to write (like --csv run.csv)"},
+    {{L"-c", L"0", L"1", L"--csv"}, LAUNCH_REFUSED, L"--csv needs the name"},
+    {{L"-c", L"0", L"1", L"--usb-save"}, LAUNCH_REFUSED,
+     L"--usb-save needs the name of the file to write (like --usb-save usb.pcap)"},
+    {{L"--pcap", L"F", L"--usb"}, LAUNCH_REFUSED,
+     L"--usb does not combine with --pcap: it captures USB during a live measurement"},
+    {{L"--compare", L"c", L"r", L"--usb-save", L"u"}, LAUNCH_REFUSED,
+     L"--usb-save does not combine with --compare"},
+    {{L"--compare", L"c", L"r", L"--csv", L"F"}, LAUNCH_REFUSED,
+     L"--csv does not combine with --compare"},
+    {{L"-c", L"1", L"--slot", L"2"}, LAUNCH_REFUSED,
+     L"--slot works only with --compare; with -c INDEX chooses the mouse"},
+    {{L"--compare", L"c", L"r", L"--slot", L"x"}, LAUNCH_REFUSED,
+     L"--slot needs a mouse number from 0 to 63 (0 = all mice), not 'x'"},
+    {{L"--compare", L"c", L"r", L"--slot", L"64"}, LAUNCH_REFUSED, L"not '64'"},
+    {{L"--csv", L"f", L"-c"}, LAUNCH_REFUSED,
+     L"--csv follows a mode: -c, --pcap or --compare comes first"},
+    {{L"-c", L"--help"}, LAUNCH_HELP, L""},
+    {{L"--pcap", L"F", L"--usb", L"-h"}, LAUNCH_HELP, L""},
+    {{L"--xyz", L"/?"}, LAUNCH_HELP, L""},
+    {{L"-c", L"1", L"abc", L"--bogus"}, LAUNCH_UNKNOWN, L""},
+    {{L"-c", L"-1", L"2.5", L"--usb"}, LAUNCH_CONSOLE, L""},
+    {{L"--compare", L"c", L"r", L"1.2.0x81", L"--slot", L"0"}, LAUNCH_COMPARE, L""},
+};
+
+TEST(LaunchTest, ArgumentsThatCannotRunAreRefusedWithTheirReason) {
+    for (const auto& c : kArgumentCases) {
+        std::string args;
+        for (const wchar_t* a : c.args)
+            args += std::string(a, a + wcslen(a)) + " ";
+        LaunchRequest req = launch(c.args, PROGRAM_CLI);
+        EXPECT_EQ(req.mode, c.mode) << args;
+        EXPECT_NE(std::wstring(req.error).find(c.reason), std::wstring::npos) << args;
+    }
 }
 
 std::string status_line(const StatsReadings& r) {
@@ -131,9 +190,11 @@ protected:
         out = tmpfile();
         ASSERT_NE(out, nullptr);
         g_console_out = out;
+        g_error_out = out;
     }
     void TearDown() override {
         g_console_out = NULL;
+        g_error_out = NULL;
         fclose(out);
     }
     std::string output() { return read_all(out); }
@@ -169,6 +230,25 @@ TEST_F(RunConsoleTest, IndexChoosesTheSlotAndNamesIt) {
     for (int index : {1, 2}) {
         run_console(index, 0.05);
         EXPECT_EQ(g_display_dev, index == 1 ? 1 : 0) << index;
+    }
+}
+
+TEST_F(RunConsoleTest, AnIndexThatNamesNoMouseIsNotedAndAllMiceMeasured) {
+    two_mice();
+    for (const wchar_t* index : {L"5", L"-1", L"abc"}) {
+        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index};
+        EXPECT_EQ(run_console_with(&run), 0);
+        EXPECT_EQ(g_display_dev, 0);
+        const std::string note = "Note: INDEX " + std::string(index, index + wcslen(index)) +
+                                 " names no mouse (2 mice found: 1 to 2; 0 = all mice); measuring "
+                                 "all mice.\nDevice: 全部鼠标 (2 只)\n";
+        EXPECT_NE(output().find(note), std::string::npos) << output();
+    }
+    for (const wchar_t* index : {L"0", L"2"}) {
+        rewind(out);
+        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index};
+        run_console_with(&run);
+        EXPECT_EQ(output().rfind("Device: ", 0), 0u) << "no note for " << index[0];
     }
 }
 
@@ -291,7 +371,8 @@ TEST_F(RunConsoleTest, SummaryBlockAndCsvAfterTheRun) {
         "Percentiles (us): p0.1=0.0 p1=0.0 p50=0.0 p99=0.0 p99.9=0.0\n"
         "Rates (Hz): median=0.00 p1=0.00 p99=0.00\n"
         "Stability: 0.0% of intervals within 10% of the median\n"
-        "Coalesced: 0  Pauses: 0  Background: 0\n";
+        "Coalesced: 0  Pauses: 0  Background: 0\n"
+        "No reports received: move the mouse during the measurement.\n";
     std::string text = output();
     ASSERT_GE(text.size(), end.size());
     EXPECT_EQ(text.substr(text.size() - end.size()), end);
@@ -304,7 +385,8 @@ TEST_F(RunConsoleTest, SummaryBlockAndCsvAfterTheRun) {
     // A file that cannot be created costs no run.
     int before = g_fake_ri.register_calls;
     EXPECT_EQ(run_console(0, 0.05, L"Z:\\no\\such\\folder\\run.csv"), 1);
-    EXPECT_NE(output().find("Error: cannot create Z:\\no\\such\\folder\\run.csv ("), std::string::npos);
+    EXPECT_NE(output().find("Error: cannot create Z:\\no\\such\\folder\\run.csv for --csv: "),
+              std::string::npos);
     EXPECT_EQ(g_fake_ri.register_calls, before);
 }
 
@@ -333,9 +415,16 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
                  "Coalesced: 3  Pauses: 2  Background: 0\n");
 }
 
+std::wstring temp_file(const wchar_t* prefix) {
+    wchar_t dir[MAX_PATH], path[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    GetTempFileNameW(dir, prefix, 0, path);
+    return path;
+}
+
 TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
     two_mice();
-    ConsoleRun run = {0, 0.05, NULL, true, NULL};
+    ConsoleRun run = {0, 0.05, NULL, true, NULL, NULL};
     const struct {
         void (*set)();
         const char* line;
@@ -358,16 +447,18 @@ TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
         std::string text = output();
         EXPECT_EQ(text.substr(text.size() - strlen(c.line)), c.line);
     }
+    // --usb-save names itself.
+    fake_usbpcap_reset();
+    g_fake_usbpcap.installed_error = 2;
+    std::wstring save = temp_file(L"qsv");
+    ConsoleRun saving = {0, 0.05, NULL, false, save.c_str(), NULL};
+    EXPECT_EQ(run_console_with(&saving), 1);
+    EXPECT_NE(output().find("\nError: --usb-save needs the USBPcap capture driver"), std::string::npos);
+    DeleteFileW(save.c_str());
     EXPECT_EQ(g_fake_ri.register_calls, 0) << "nothing was measured";
     EXPECT_EQ(g_fake_usbpcap.live_handles, 0);
 }
 
-std::wstring temp_file(const wchar_t* prefix) {
-    wchar_t dir[MAX_PATH], path[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    GetTempFileNameW(dir, prefix, 0, path);
-    return path;
-}
 
 // The file's bytes; the file is gone afterwards.
 std::string take_file(const std::wstring& path) {
@@ -410,7 +501,7 @@ TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {
     std::wstring path = temp_file(L"qus");
     std::thread poster(post_reports, 20, 5);
     // The time limit's timer ends the run although hub 1's last read never completes.
-    ConsoleRun run = {0, 0.4, NULL, true, path.c_str()};
+    ConsoleRun run = {0, 0.4, NULL, true, path.c_str(), NULL};
     DWORD start = GetTickCount();
     EXPECT_EQ(run_console_with(&run), 0);
     poster.join();
@@ -452,7 +543,7 @@ TEST_F(RunConsoleTest, UsbSaveThatDropsRecordsSaysWhatItSavedAndEndsWithOne) {
             mouse_report_records(c.records, 1765000000000000, 1000), 10);
         c.set();
         std::wstring path = temp_file(L"qus");
-        ConsoleRun run = {0, 0.3, NULL, false, path.c_str()};
+        ConsoleRun run = {0, 0.3, NULL, false, path.c_str(), NULL};
         EXPECT_EQ(run_console_with(&run), 1);
         g_usb_session_bounds = UsbSessionBounds{USB_SESSION_MAX_TIMES, USB_SESSION_MAX_SAVED};
         g_fake_heap.refuse_grow_to = 0;
@@ -486,7 +577,7 @@ TEST_F(RunConsoleTest, CloseEventReturnsOnlyOnceTheSummaryAndCsvAreWritten) {
         text = output();
         csv = take_file(path);
     });
-    ConsoleRun run = {0, 0, path.c_str(), false, NULL};  // no time limit: only the close ends it
+    ConsoleRun run = {0, 0, path.c_str(), false, NULL, NULL};  // no time limit: only the close ends it
     EXPECT_EQ(run_console_with(&run), 0);
     closer.join();
     EXPECT_LT(waited, 4500u);

@@ -7,6 +7,7 @@
 
 #include "app/pcap_mode.h"
 #include "app/startup.h"
+#include "app/text_out.h"
 #include "tests/support/capture_builder.h"
 #include "tests/support/read_all.h"
 
@@ -20,8 +21,10 @@ protected:
         path = std::wstring(dir) + L"quorvin-pcap-test.pcap";
         out = tmpfile();
         ASSERT_NE(out, nullptr);
+        g_error_out = out;
     }
     void TearDown() override {
+        g_error_out = NULL;
         fclose(out);
         DeleteFileW(path.c_str());
     }
@@ -32,6 +35,7 @@ protected:
         fclose(f);
     }
     std::string printed() { return read_all(out); }
+    std::string utf8_path() const { return std::string(path.begin(), path.end()); }  // ASCII
     std::wstring path;
     FILE* out;
 };
@@ -96,19 +100,29 @@ TEST_F(PcapModeTest, BulkInIsListedApartAndTheCsvHasEveryInCompletion) {
 TEST_F(PcapModeTest, FailuresPrintOneLineAndExitWithOne) {
     write(Bytes{'G', 'I', 'F', '8', '9', 'a'});
     EXPECT_EQ(run_pcap(path.c_str(), out), 1);
-    EXPECT_NE(printed().find("is not a pcap or pcapng file (it starts with 47 49 46 38).\n"),
-              std::string::npos);
+    EXPECT_NE(printed().find("Error: " + utf8_path() + " is not a pcap or pcapng file (it starts with "
+                             "47 49 46 38); give a capture saved by USBPcapCMD or Wireshark.\n"),
+              std::string::npos) << printed();
 
     DeleteFileW(path.c_str());
     rewind(out);
     EXPECT_EQ(run_pcap(path.c_str(), out), 1);
-    EXPECT_EQ(printed().rfind("Error: cannot open ", 0), 0u);
+    EXPECT_EQ(printed().rfind("Error: cannot open " + utf8_path() + ": no such file or folder; check "
+                              "the name.\n", 0), 0u) << printed();
 
     // A CSV that cannot be created stops before the analysis.
     write(pcap_global_header());
     rewind(out);
     EXPECT_EQ(run_pcap(path.c_str(), out, L"Z:\\no\\such\\dir\\x.csv"), 1);
-    EXPECT_EQ(printed().rfind("Error: cannot create Z:\\no\\such\\dir\\x.csv (", 0), 0u);
+    EXPECT_EQ(printed().rfind("Error: cannot create Z:\\no\\such\\dir\\x.csv for --csv: ", 0), 0u);
+
+    // A directory is called one.
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    rewind(out);
+    EXPECT_EQ(run_pcap(path.c_str(), out, dir), 1);
+    EXPECT_NE(printed().find(" for --csv: it is a directory; give the name of a file.\n"),
+              std::string::npos) << printed();
 }
 
 TEST(PcapLaunchTest, CsvOptionFollowsTheModesOwnArguments) {
@@ -125,7 +139,7 @@ TEST(PcapLaunchTest, CsvOptionFollowsTheModesOwnArguments) {
     EXPECT_EQ(req.run_seconds, 10);
     EXPECT_STREQ(req.csv_path, L"run.csv");
     parse_launch(4, console, &req, PROGRAM_CLI);
-    EXPECT_TRUE(req.csv_missing);
+    EXPECT_EQ(req.mode, LAUNCH_REFUSED);
 }
 
 TEST(PcapLaunchTest, PcapSwitchTakesTheFileName) {
@@ -135,8 +149,7 @@ TEST(PcapLaunchTest, PcapSwitchTakesTheFileName) {
     EXPECT_EQ(req.mode, LAUNCH_PCAP);
     EXPECT_STREQ(req.pcap_path, L"a b.pcapng");
     parse_launch(2, with_file, &req);
-    EXPECT_EQ(req.mode, LAUNCH_PCAP);
-    EXPECT_EQ(req.pcap_path, nullptr);
+    EXPECT_EQ(req.mode, LAUNCH_REFUSED);
 }
 
 }  // namespace
