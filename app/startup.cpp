@@ -65,7 +65,7 @@ static bool is_help_switch(const wchar_t* arg) {
     return wcscmp(arg, L"--help") == 0 || wcscmp(arg, L"-h") == 0 || wcscmp(arg, L"/?") == 0;
 }
 
-// SECONDS: a whole positive number of seconds (2.5 too); -1 for anything else.
+// SECONDS: the whole argument a positive, finite number (2.5 too); -1 for anything else.
 static double parse_run_seconds(const wchar_t* arg) {
     wchar_t* end = NULL;
     double v = wcstod(arg, &end);
@@ -132,7 +132,8 @@ static void take_options(int argc, wchar_t** argv, LaunchRequest* out, OptionSca
             out->compare_slot = parse_slot(n);
             scan->slot_given = true;
             if (out->compare_slot < 0)
-                refuse(out, L"--slot needs a mouse number from 0 to 63 (0 = all mice), not '%ls'.", n);
+                refuse(out, L"--slot needs a mouse number from 0 to 63 (0 = all mice), not "
+                            L"'%ls'.", n);
         } else if (wcscmp(a, L"--usb") == 0) {
             out->usb = true;
         } else if (looks_like_option(a)) {
@@ -281,7 +282,7 @@ static int run_front_end(const LaunchRequest* req, LaunchProgram program) {
     }
     case LAUNCH_UNKNOWN:
         print_error(L"unknown option %.500ls; the options are:\n", req->unknown);
-        print_wide_utf8(g_error_out ? g_error_out : stderr, usage_text(program));
+        print_wide_utf8(error_stream(), usage_text(program));
         return 1;
     case LAUNCH_REFUSED:
         return print_error(L"%ls", req->error);

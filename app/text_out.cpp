@@ -72,6 +72,8 @@ void print_wide_utf8(FILE* out, const wchar_t* text) {
 
 FILE* g_error_out;
 
+FILE* error_stream(void) { return g_error_out ? g_error_out : stderr; }
+
 // A line never needs more: the longest is a path of MAX_PATH and its reason.
 static void print_line(const wchar_t* prefix, const wchar_t* format, va_list args) {
     wchar_t line[2048];
@@ -80,7 +82,7 @@ static void print_line(const wchar_t* prefix, const wchar_t* format, va_list arg
     if (vswprintf(line + head, 2046 - head, format, args) < 0)
         wcscpy(line + head, L"(the message did not fit)");
     wcscat(line, L"\n");
-    print_wide_utf8(g_error_out ? g_error_out : stderr, line);
+    print_wide_utf8(error_stream(), line);
 }
 
 int print_error(const wchar_t* format, ...) {

@@ -11,6 +11,7 @@ void write_utf8(FILE* out, const char* text);
 // Where error lines and notes go; null means standard error. quorvin.exe,
 // whose only text stream is standard output, points it there; tests at a file.
 extern FILE* g_error_out;
+FILE* error_stream(void);
 // One line "Error: <text>\n" (the text formatted like swprintf) on the error
 // stream; returns 1, the exit code of a run that fails.
 int print_error(const wchar_t* format, ...);

@@ -1,7 +1,8 @@
 #!/bin/bash
 # End-to-end test of quorvin-cli.exe as a terminal user meets it under Wine:
-# help, version, an unknown option, --pcap into a pipe, a timed console run,
-# exit codes, and Ctrl+C typed into a pseudo-terminal during a measurement.
+# help, version, an unknown option, arguments refused, errors on standard
+# error, --pcap into a pipe, a timed console run, exit codes, and Ctrl+C typed
+# into a pseudo-terminal during a measurement.
 # Usage: e2e_cli.sh QUORVIN_CLI_EXE WINEPREFIX CAPTURES_DIR ARTIFACT_DIR VERSION
 set -u
 exe=$1
@@ -13,6 +14,11 @@ source "$(dirname "$0")/e2e_common.sh"
 e2e_start_xvfb cli
 
 cli() { timeout 60 wine "$exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+# Standard error alone, with Wine's own messages left out.
+cli_err() {
+    timeout 60 wine "$exe" "$@" 2>&1 >/dev/null | tr -d '\r' | grep -v -e '^[0-9a-f]*:\(fixme\|err\|warn\):' -e '^X connection'
+    return "${PIPESTATUS[0]}"
+}
 
 case_name=help
 help=$(cli --help)
@@ -24,8 +30,9 @@ for line in "Usage: quorvin-cli.exe [OPTION]" "  -c, --console [INDEX [SECONDS]]
             "Example: quorvin-cli.exe -c 0 10"; do
     grep -qF -- "$line" <<<"$help" || fail "no line '$line'"
 done
-for alias in -h /?; do
-    [ "$(cli "$alias")" = "$help" ] || fail "$alias differs from --help"
+for alias in -h /? "-c --help" "--pcap F --usb -h"; do
+    # shellcheck disable=SC2086 # the alias's words are the arguments
+    [ "$(cli $alias)" = "$help" ] || fail "'$alias' differs from --help"
 done
 [ "$(cli)" = "$help" ] || fail "no argument does not print the usage"
 
@@ -33,11 +40,31 @@ case_name=version
 [ "$(cli --version)" = "Quorvin $version" ] || fail "version line"
 
 case_name=unknown
-out=$(cli --xyz)
+out=$(cli_err --xyz)
 rc=$?
 [ "$rc" -eq 1 ] || fail "exit code $rc"
-[ "$(head -n 1 <<<"$out")" = "Error: unknown option --xyz" ] || fail "error line"
+[ "$(head -n 1 <<<"$out")" = "Error: unknown option --xyz; the options are:" ] || fail "error line"
 grep -qF "Usage: quorvin-cli.exe" <<<"$out" || fail "no usage after the error"
+[ -z "$(cli --xyz)" ] || fail "the error reached standard output"
+
+# Arguments that cannot run end at once with one line on standard error.
+case_name=refused
+mkdir -p "$artifacts/adir"
+while IFS='|' read -r args line; do
+    # shellcheck disable=SC2086 # the case's words are the arguments
+    out=$(cli_err $args)
+    rc=$?
+    [ "$rc" -eq 1 ] || fail "'$args': exit code $rc"
+    [[ $out == "Error: $line"* ]] && [ "$(wc -l <<<"$out")" -eq 1 ] || fail "'$args': '$out'"
+done <<EOF_CASES
+-c 1 abc|SECONDS must be a positive number (like 10 or 2.5), not 'abc'
+-c 0 -5|SECONDS must be a positive number (like 10 or 2.5), not '-5'
+--pcap F --usb|--usb does not combine with --pcap
+--compare c.pcap r.csv --csv F|--csv does not combine with --compare
+-c 0 1 --csv $artifacts/adir|cannot create $artifacts/adir for --csv: it is a directory
+EOF_CASES
+out=$(cli_err -c 0 1 --csv '')
+[[ $out == "Error: --csv needs the name of the file to write"* ]] || fail "--csv '': '$out'"
 
 case_name=pcap-pipe
 capture=$captures/ddc2022-logitech-unifying-enum.pcap
@@ -56,15 +83,32 @@ rc=$?
 grep -q '^Device: 全部鼠标' "$artifacts/cli-timed.txt" || fail "no device line"
 tail -c 2 "$artifacts/cli-timed.txt" | od -An -c | grep -q '\\n' || fail "last line not closed"
 tr '\r' '\n' <"$artifacts/cli-timed.txt" | grep -q '^Avg=.*Time=[0-9.]*s$' || fail "no status line"
+# Nothing moves the pointer here: the run says so after its summary.
+[ "$(tail -n 1 "$artifacts/cli-timed.txt" | tr -d '\r')" = \
+  "No reports received: move the mouse during the measurement." ] || fail "no line saying it was empty"
+
+case_name=index
+# An index that names no mouse is noted on standard error; all mice are measured.
+timeout 60 wine "$exe" -c 9 1 >"$artifacts/cli-index.txt" 2>"$artifacts/cli-index.err"
+rc=$?
+[ "$rc" -eq 0 ] || fail "exit code $rc"
+grep -q '^Device: 全部鼠标' "$artifacts/cli-index.txt" || fail "not all mice"
+grep -q '^Note: INDEX 9 names no mouse (.*); measuring all mice.' "$artifacts/cli-index.err" ||
+    fail "no note"
 
 case_name=usb
-# No USBPcap driver under Wine: the run stops before measuring with one line.
-out=$(cli -c 0 2 --usb)
-rc=$?
-[ "$rc" -eq 1 ] || fail "exit code $rc"
-[[ $(tail -n 1 <<<"$out") == "Error: --usb needs the USBPcap capture driver, which is not installed"* ]] ||
-    fail "last line '$(tail -n 1 <<<"$out")'"
-grep -q '^Avg=' <<<"$out" && fail "it measured"
+# No USBPcap driver under Wine: the run stops before measuring with one line,
+# naming the option given.
+for option in "--usb" "--usb-save $artifacts/cli-usb.pcap"; do
+    # shellcheck disable=SC2086 # the option's words are arguments
+    timeout 60 wine "$exe" -c 0 2 $option >"$artifacts/cli-usb.out" 2>"$artifacts/cli-usb.err"
+    rc=$?
+    [ "$rc" -eq 1 ] || fail "$option: exit code $rc"
+    last=$(grep '^Error: ' "$artifacts/cli-usb.err" | tail -n 1 | tr -d '\r')
+    [[ $last == "Error: ${option%% *} needs the USBPcap capture driver, which is not installed"* ]] ||
+        fail "$option: last line '$last'"
+    grep -q 'Avg=' "$artifacts/cli-usb.out" && fail "$option: it measured"
+done
 
 case_name=ctrl-c
 start=$(date +%s)

@@ -34,6 +34,8 @@ if [ -d "$captures" ]; then
         "$artifacts/pcap-googlectf2016-for2-logitech-m90-mouse.pcapng.txt" || fail "googlectf endpoint 1.3.0x81 line"
     tr -d "\r" <"$artifacts/pcap-usbpcap-tour-sample-2013-isoch.pcap.txt" | grep -q "^  2.3.0x84  reports=251 .*  bulk$" ||
         fail "tour sample: bulk endpoint not marked"
+    grep -qF "Note: bInterval 1 belongs to 1.1.0x81 (1 report); the mouse endpoint 1.9.0x82 has bInterval 10: 8 ms (125 Hz) at full speed, 64 ms at high speed; its measured gaps (p50 8046 us) say full speed." \
+        "$artifacts/pcap-nullcon2022-paranoia-lenovo-mouse-enum.pcapng.txt" || fail "nullcon: no bInterval note"
     grep -q "^Note: the summary counts 251 bulk or isochronous transfers" \
         "$artifacts/pcap-usbpcap-tour-sample-2013-isoch.pcap.txt" || fail "tour sample: no note on bulk traffic"
 else
