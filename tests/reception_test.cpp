@@ -18,7 +18,10 @@ const UINT kMouseReportSize = sizeof(RAWINPUTHEADER) + sizeof(RAWMOUSE);
 class ReceptionTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { stats_init_locks(); }
-    static void TearDownTestSuite() { stats_delete_locks(); }
+    static void TearDownTestSuite() {
+        stats_free_all();
+        stats_delete_locks();
+    }
     void SetUp() override {
         fake_rawinput_reset();
         g_qpc_freq = 10000000.0;
