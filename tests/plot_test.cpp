@@ -143,7 +143,7 @@ TEST_F(PlotTest, WheelZoomsAroundThePointerDragPansDoubleClickShowsTheWholeRun) 
 
 // 1,001 reports 1 ms apart, slot 1, on a 10 MHz counter.
 void thousand_intervals(ArrivalLog* log) {
-    arrival_log_clear(log);
+    arrival_log_set_bound(log, 12, 4);
     for (int i = 0; i <= 1000; i++)
         arrival_log_append(log, 1000 + 10000 * (int64_t)i, 1, false,
                            i ? ARRIVAL_ACCEPTED : ARRIVAL_FIRST);
