@@ -70,16 +70,19 @@ void format_summary(char* buf, size_t cap, const char* name, double elapsed_s,
     add("Stability: %.1f%% of intervals within 10%% of the median\n", d->stability_pct);
     add("Coalesced: %llu  Pauses: %llu  Background: %llu\n", (unsigned long long)d->coalesced,
         (unsigned long long)d->pauses, (unsigned long long)d->background);
+    // The figures above cover the whole run; the log behind the CSV and the
+    // plot may hold only its latest part.
     uint64_t count = arrival_log_count(log);
     if (arrival_log_wrapped(log) && count > 0 && freq > 0) {
         double span = (double)(arrival_log_at(log, count - 1).t - arrival_log_at(log, 0).t) / freq;
-        add("Log: covers the last %.1f s; older reports were dropped to bound memory\n", span);
+        add("Log: the CSV and the plot cover the last %.1f s; older reports were dropped to bound "
+            "memory\n", span);
     }
     if (log->failed)
-        add("Log: out of memory after %llu reports; the summary and CSV cover those only\n",
+        add("Log: out of memory after %llu reports; the CSV and the plot cover those only\n",
             (unsigned long long)count);
     if (d->failed)
-        add("%s", "Log: no memory to sort the intervals; only the counts above hold\n");
+        add("%s", "Log: no memory to count the intervals; only the counts above hold\n");
 }
 
 void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,
@@ -237,7 +240,7 @@ static void print_summary(FILE* out, int slot) {
     StatsReadings r;
     stats_read(&g_dev_stats[slot], &r);
     Distribution d;
-    log_distribution(&g_arrival_log, slot, g_qpc_freq, &d);
+    record_distribution(&g_dev_stats[slot], &d);
     char name[128];
     device_name_utf8(slot, name, sizeof name);
     static char text[2048];

@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <windows.h>
 
+#include "core/arrival_log.h"
 #include "core/distribution.h"
 #include "core/stats.h"
 #include "core/throttle.h"

@@ -319,6 +319,7 @@ int quorvin_main(const wchar_t* command_line, LaunchProgram program) {
     if (argv)
         LocalFree(argv);
 
+    stats_free_all();
     stats_delete_locks();
     heap_free(g_ri_buf);
     g_ri_buf = NULL;

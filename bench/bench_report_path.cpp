@@ -69,6 +69,7 @@ int main(void) {
         printf("run %d: record_arrival %.1f ns/report, on_wm_input (slot 30) %.1f ns/report\n",
                run + 1, arrival, path);
     }
+    stats_free_all();
     stats_delete_locks();
     return 0;
 }

@@ -3,16 +3,10 @@
 #include "core/distribution.h"
 
 #include <math.h>
-#include <string.h>
 
 #include <algorithm>
 
-#include "core/heap.h"
-
 const int g_percentile_tenths[PCT_COUNT] = {1, 10, 500, 990, 999};
-
-static const double kShortestAcceptedUs = 100.0;
-static const double kLongestAcceptedUs = 50000.0;
 
 uint64_t nearest_rank(int tenths, uint64_t n) {
     if (n == 0)
@@ -60,48 +54,4 @@ void distribution_of(double* v, uint64_t n, Distribution* out) {
     for (uint64_t i = 0; i < n; i++)
         stable += fabs(v[i] - median) <= 0.1 * median;
     out->stability_pct = 100.0 * (double)stable / (double)n;
-}
-
-enum GapKind { GAP_ACCEPTED, GAP_COALESCED, GAP_PAUSE };
-
-static GapKind kind_of(double iv) {
-    if (!(iv <= kLongestAcceptedUs))
-        return GAP_PAUSE;
-    return iv >= kShortestAcceptedUs ? GAP_ACCEPTED : GAP_COALESCED;
-}
-
-void log_distribution(const ArrivalLog* log, int slot, double freq, Distribution* out) {
-    memset(out, 0, sizeof *out);
-    const uint64_t count = arrival_log_count(log);
-    double* intervals = count > 1 ? (double*)heap_alloc(sizeof(double) * (size_t)(count - 1)) : NULL;
-    out->failed = count > 1 && !intervals;
-    const double us_per_tick = freq > 0 ? 1000000.0 / freq : 0;
-    uint64_t n = 0;
-    bool have_previous = false;
-    int64_t previous = 0;
-    for (uint64_t k = 0; k < count; k++) {
-        Arrival a = arrival_log_at(log, k);
-        if (slot != 0 && a.slot != slot)
-            continue;
-        out->background += a.background;
-        if (have_previous) {
-            double iv = (double)(a.t - previous) * us_per_tick;
-            GapKind kind;
-            if (slot == 0)
-                kind = a.cls == ARRIVAL_ACCEPTED ? GAP_ACCEPTED
-                       : a.cls == ARRIVAL_COALESCED ? GAP_COALESCED : GAP_PAUSE;
-            else
-                kind = a.cls == ARRIVAL_PAUSE ? GAP_PAUSE : kind_of(iv);
-            if (kind == GAP_ACCEPTED && intervals)
-                intervals[n++] = iv;
-            out->coalesced += kind == GAP_COALESCED;
-            out->pauses += kind == GAP_PAUSE;
-        }
-        have_previous = true;
-        previous = a.t;
-    }
-    bool failed = out->failed;
-    distribution_of(intervals, n, out);
-    out->failed = failed;
-    heap_free(intervals);
 }

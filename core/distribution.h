@@ -1,12 +1,9 @@
-// The distribution of a record's accepted intervals (100..50000 us, the rule
-// of the running figures): n, mean, population standard deviation, extremes,
+// The distribution of accepted intervals (the rule of core/gap_rule.h): n, mean, population standard deviation, extremes,
 // nearest-rank percentiles, stability, and the counts of what was not
 // accepted. One function for every front end.
 #pragma once
 
 #include <stdint.h>
-
-#include "core/arrival_log.h"
 
 enum {
     PCT_0_1,
@@ -39,11 +36,6 @@ uint64_t nearest_rank(int tenths, uint64_t n);
 
 // Figures of n accepted intervals; reorders them. The counts are left alone.
 void distribution_of(double* intervals_us, uint64_t n, Distribution* out);
-
-// The distribution of one record (slot 0: all mice) from the arrival log, with
-// counter frequency freq. For slot 0 the log's classes hold; for one mouse its
-// own gaps are classified by the same rule.
-void log_distribution(const ArrivalLog* log, int slot, double freq, Distribution* out);
 
 // Rate in Hz at an interval in us; 0 for 0.
 inline double rate_at(double interval_us) { return interval_us > 0 ? 1000000.0 / interval_us : 0; }

@@ -50,8 +50,13 @@ void gap_histogram_init(GapHistogram* h, int64_t shortest, int64_t longest, doub
     h->page_count = (h->bins + kPageBins - 1) / kPageBins;
 }
 
+void gap_histogram_init_us_range(GapHistogram* h, int64_t shortest, int64_t longest) {
+    gap_histogram_init(h, shortest, longest, 1000000.0);
+    h->whole_us = true;
+}
+
 void gap_histogram_init_us(GapHistogram* h) {
-    gap_histogram_init(h, kGapShortestWholeUs, kGapLongestWholeUs, 1000000.0);
+    gap_histogram_init_us_range(h, kGapShortestWholeUs, kGapLongestWholeUs);
 }
 
 void gap_histogram_init_ticks(GapHistogram* h, double ticks_per_second) {
@@ -77,7 +82,8 @@ static uint32_t* page_for(GapHistogram* h, uint32_t page) {
 void gap_histogram_add(GapHistogram* h, int64_t units) {
     if (units < h->shortest || h->bins == 0 || h->failed)
         return;
-    const int64_t offset = (units - h->shortest) / h->units_per_bin;
+    const int64_t offset = h->units_per_bin == 1 ? units - h->shortest
+                                                 : (units - h->shortest) / h->units_per_bin;
     if (offset >= (int64_t)h->bins)
         return;
     const uint32_t bin = (uint32_t)offset;
@@ -104,7 +110,9 @@ void gap_histogram_clear(GapHistogram* h) {
 }
 
 double gap_histogram_value_us(const GapHistogram* h, int64_t units) {
-    if (h->units_per_second == 1000000.0)
+    // Ticks of a 1 MHz counter go through the same conversion as every live
+    // gap, so a tick histogram shows exactly what the live figures show.
+    if (h->whole_us)
         return (double)units;
     return ticks_to_us(units, h->units_per_second);
 }

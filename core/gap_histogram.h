@@ -30,7 +30,8 @@ struct GapHistogram {
     int64_t shortest;      // the smallest accepted gap, in units
     int64_t units_per_bin;
     uint32_t bins;
-    double units_per_second;  // 1e6: units are whole microseconds
+    double units_per_second;
+    bool whole_us;         // units are whole microseconds (captures), not counter ticks
     uint64_t n;
     uint32_t lowest_bin, highest_bin;  // the span holding counts, while n > 0
     bool failed;           // a page could not be made: the figures are not shown
@@ -41,6 +42,8 @@ struct GapHistogram {
 void gap_histogram_init(GapHistogram* h, int64_t shortest, int64_t longest, double units_per_second);
 // For whole-microsecond gaps under the accepted-gap rule.
 void gap_histogram_init_us(GapHistogram* h);
+// For whole microseconds in shortest..longest (delays, say).
+void gap_histogram_init_us_range(GapHistogram* h, int64_t shortest, int64_t longest);
 // For counter ticks under the accepted-gap rule.
 void gap_histogram_init_ticks(GapHistogram* h, double ticks_per_second);
 // Counts one gap; gaps outside the range are ignored (the caller classifies).

@@ -1,12 +1,15 @@
 // Both lists are walked together: for each program report the latest USB
 // report at or before it (its match and delay) and the USB reports since the
-// previous program report (how many one delivery carried).
+// previous program report (how many one delivery carried). Gaps and delays
+// are counted in histograms of whole us, never kept one by one.
 #include "core/layer_compare.h"
 
+#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "core/heap.h"
+#include "core/gap_histogram.h"
+#include "core/gap_rule.h"
 
 static size_t lower_bound(const int64_t* v, size_t n, int64_t x) {
     size_t lo = 0, hi = n;
@@ -32,26 +35,23 @@ static size_t upper_bound(const int64_t* v, size_t n, int64_t x) {
     return lo;
 }
 
-// Distribution of the accepted gaps of v[from, to); false when out of memory.
+// Distribution of the accepted gaps of v[from, to), counted in a histogram of
+// whole us; false when out of memory.
 static bool gap_distribution(const int64_t* v, size_t from, size_t to, Distribution* d) {
     memset(d, 0, sizeof *d);
-    size_t n = to > from + 1 ? to - from - 1 : 0;
-    double* gaps = n ? (double*)heap_alloc(n * sizeof(double)) : NULL;
-    if (n && !gaps)
-        return false;
-    size_t kept = 0;
+    GapHistogram h = {};
+    gap_histogram_init_us(&h);
     for (size_t i = from + 1; i < to; i++) {
-        int64_t g = v[i] - v[i - 1];
-        if (g >= 100 && g <= 50000)
-            gaps[kept++] = (double)g;
-        else if (g < 100)
-            d->coalesced++;
-        else
-            d->pauses++;
+        const int64_t g = v[i] - v[i - 1];
+        const GapKind kind = gap_kind_whole_us(g);
+        if (kind == GAP_ACCEPTED)
+            gap_histogram_add(&h, g);
+        d->coalesced += kind == GAP_COALESCED;
+        d->pauses += kind == GAP_PAUSE;
     }
-    distribution_of(gaps, kept, d);
-    heap_free(gaps);
-    return true;
+    distribution_of_histogram(&h, d);
+    gap_histogram_free(&h);
+    return !d->failed;
 }
 
 uint64_t endpoint_score(const int64_t* u, size_t u_count, const int64_t* p, size_t p_count) {
@@ -63,6 +63,56 @@ uint64_t endpoint_score(const int64_t* u, size_t u_count, const int64_t* p, size
         score += j < u_count && u[j] <= p[i];
     }
     return score;
+}
+
+// Exactly zero gaps: an old driver's 15.6 ms clock, too coarse for delays.
+static bool too_coarse(const int64_t* u, size_t from, size_t to) {
+    uint64_t zero = 0;
+    for (size_t i = from + 1; i < to; i++)
+        zero += u[i] == u[i - 1];
+    return to - from > 1 && zero * 100 > (uint64_t)(to - from - 1) * COMPARE_COARSE_PERCENT;
+}
+
+// How many USB reports one delivery carried: k USB reports since the previous one.
+static void count_delivery(LayerComparison* out, uint64_t k) {
+    if (k == 0) {
+        out->k0++;
+    } else if (k == 1) {
+        out->k1++;
+    } else {
+        out->k2plus++;
+        out->merged += k - 1;
+    }
+}
+
+// Each program report of p[from, to) against the latest USB report at or
+// before it: matches, delays (in a histogram of whole us) and deliveries.
+// False when out of memory.
+static bool walk_deliveries(const int64_t* u, size_t u_count, const int64_t* p, size_t from,
+                            size_t to, LayerComparison* out) {
+    GapHistogram delays = {};
+    gap_histogram_init_us_range(&delays, 0, COMPARE_MATCH_US);
+    size_t j = 0;  // first u > p
+    for (size_t i = from; i < to; i++) {
+        const size_t before = j;
+        while (j < u_count && u[j] <= p[i])
+            j++;
+        if (j > 0 && p[i] - u[j - 1] <= COMPARE_MATCH_US) {
+            const int64_t delay = p[i] - u[j - 1];
+            gap_histogram_add(&delays, delay);
+            if ((double)delay > out->delay_max_us)
+                out->delay_max_us = (double)delay;
+            out->matched++;
+        }
+        if (i > from)  // USB reports in (p[i-1], p[i]]: those the walk passed for this report
+            count_delivery(out, j - before);
+    }
+    Distribution d;
+    distribution_of_histogram(&delays, &d);
+    out->delay_p50_us = d.pct_us[PCT_50];
+    out->delay_p99_us = d.pct_us[PCT_99];
+    gap_histogram_free(&delays);
+    return !d.failed;
 }
 
 void compare_layers(const int64_t* u, size_t u_count, const int64_t* p, size_t p_count,
@@ -79,103 +129,87 @@ void compare_layers(const int64_t* u, size_t u_count, const int64_t* p, size_t p
     const size_t p_from = lower_bound(p, p_count, out->t0_us), p_to = upper_bound(p, p_count, out->t1_us);
     out->usb_reports = u_to - u_from;
     out->program_reports = p_to - p_from;
-    bool ok = gap_distribution(u, u_from, u_to, &out->usb_gaps) &&
-              gap_distribution(p, p_from, p_to, &out->program_gaps);
-
-    // Exactly zero gaps: an old driver's 15.6 ms clock, too coarse for delays.
-    uint64_t zero = 0;
-    for (size_t i = u_from + 1; i < u_to; i++)
-        zero += u[i] == u[i - 1];
-    out->coarse = u_to - u_from > 1 && zero * 100 > (uint64_t)(u_to - u_from - 1) * COMPARE_COARSE_PERCENT;
-
-    double* delays = (double*)heap_alloc((out->program_reports ? out->program_reports : 1) * sizeof(double));
-    ok = ok && delays;
-    size_t j = 0;  // first u > p
-    uint64_t matched = 0;
-    for (size_t i = p_from; i < p_to; i++) {
-        const size_t before = j;
-        while (j < u_count && u[j] <= p[i])
-            j++;
-        if (j > 0 && p[i] - u[j - 1] <= COMPARE_MATCH_US) {
-            double delay = (double)(p[i] - u[j - 1]);
-            if (delays)
-                delays[matched] = delay;
-            if (delay > out->delay_max_us)
-                out->delay_max_us = delay;
-            matched++;
-        }
-        if (i == p_from)
-            continue;
-        // USB reports in (p[i-1], p[i]]: those the walk passed for this report.
-        uint64_t k = j - before;
-        if (k == 0)
-            out->k0++;
-        else if (k == 1)
-            out->k1++;
-        else {
-            out->k2plus++;
-            out->merged += k - 1;
-        }
-    }
-    out->matched = matched;
-    if (delays && matched) {
-        Distribution d;
-        distribution_of(delays, matched, &d);
-        out->delay_p50_us = d.pct_us[PCT_50];
-        out->delay_p99_us = d.pct_us[PCT_99];
-    }
-    heap_free(delays);
+    bool ok = gap_distribution(u, u_from, u_to, &out->usb_gaps);
+    ok = gap_distribution(p, p_from, p_to, &out->program_gaps) && ok;
+    out->coarse = too_coarse(u, u_from, u_to);
+    ok = walk_deliveries(u, u_count, p, p_from, p_to, out) && ok;
     out->failed = !ok;
 }
 
-void format_comparison(char* out, size_t cap, const char* endpoint, const LayerComparison* c) {
+namespace {
+
+// Text appended to a buffer of cap bytes, always terminated.
+struct TextOut {
+    char* buf;
+    size_t cap;
+    size_t used;
+};
+
+}  // namespace
+
+static void add(TextOut* o, const char* fmt, ...) {
+    if (o->used + 1 >= o->cap)
+        return;
+    va_list args;
+    va_start(args, fmt);
+    int n = vsnprintf(o->buf + o->used, o->cap - o->used, fmt, args);
+    va_end(args);
+    o->used += n > 0 ? ((size_t)n < o->cap - o->used ? (size_t)n : o->cap - o->used - 1) : 0;
+}
+
+static void add_figures(TextOut* o, const char* endpoint, const LayerComparison* c) {
     const double* ug = c->usb_gaps.pct_us;
     const double* pg = c->program_gaps.pct_us;
-    size_t used = strlen(out);
-    auto add = [&](const char* fmt, auto... args) {
-        if (used + 1 < cap) {
-            int n = snprintf(out + used, cap - used, fmt, args...);
-            used += n > 0 ? ((size_t)n < cap - used ? (size_t)n : cap - used - 1) : 0;
-        }
-    };
-    add("USB layer: endpoint=%s reports=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f\n", endpoint,
+    add(o, "USB layer: endpoint=%s reports=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f\n", endpoint,
         (unsigned long long)c->usb_reports, rate_at(ug[PCT_50]), rate_at(ug[PCT_99]), rate_at(ug[PCT_1]));
-    add("Program layer: reports=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f\n",
+    add(o, "Program layer: reports=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f\n",
         (unsigned long long)c->program_reports, rate_at(pg[PCT_50]), rate_at(pg[PCT_99]),
         rate_at(pg[PCT_1]));
     if (c->coarse)
-        add("Delivery: matched=%llu\n", (unsigned long long)c->matched);
+        add(o, "Delivery: matched=%llu\n", (unsigned long long)c->matched);
     else
-        add("Delivery: matched=%llu delay_p50_us=%.1f delay_p99_us=%.1f delay_max_us=%.1f\n",
+        add(o, "Delivery: matched=%llu delay_p50_us=%.1f delay_p99_us=%.1f delay_max_us=%.1f\n",
             (unsigned long long)c->matched, c->delay_p50_us, c->delay_p99_us, c->delay_max_us);
-    add("Per delivery: k0=%llu k1=%llu k2plus=%llu merged=%llu\n", (unsigned long long)c->k0,
+    add(o, "Per delivery: k0=%llu k1=%llu k2plus=%llu merged=%llu\n", (unsigned long long)c->k0,
         (unsigned long long)c->k1, (unsigned long long)c->k2plus, (unsigned long long)c->merged);
     if (c->coarse)
-        add("The capture's clock is too coarse for delays: over %d%% of its gaps are exactly 0 "
-            "(an old USBPcap driver stamps in steps of about 15.6 ms).\n",
+        add(o, "The capture's clock is too coarse for delays: over %d%% of its gaps are exactly 0 "
+               "(an old USBPcap driver stamps in steps of about 15.6 ms).\n",
             (int)COMPARE_COARSE_PERCENT);
+}
 
-    const double usb_hz = rate_at(ug[PCT_50]);
+// The one sentence that reads the figures.
+static void add_reading(TextOut* o, const LayerComparison* c) {
+    const double usb_hz = rate_at(c->usb_gaps.pct_us[PCT_50]);
     const uint64_t deliveries = c->k0 + c->k1 + c->k2plus;
     if (c->usb_reports == 0 || deliveries == 0) {
-        add("%s", "Too few reports in the common span to compare the two layers.\n");
+        add(o, "%s", "Too few reports in the common span to compare the two layers.\n");
     } else if (c->merged * 2 > c->usb_reports) {
         double per = (double)(c->usb_reports) / (double)(c->usb_reports - c->merged);
-        add("The mouse sent %.0f Hz, but Windows merged %.0f of every %.0f reports into one delivery, "
-            "as its background throttle does.\n",
+        add(o, "The mouse sent %.0f Hz, but Windows merged %.0f of every %.0f reports into one "
+               "delivery, as its background throttle does.\n",
             usb_hz, per - 1, per);
     } else if (c->k0 * 100 > deliveries) {
-        add("The program received %llu reports with no new USB report behind them: they did not come "
-            "from this endpoint, or the capture missed some.\n",
+        add(o, "The program received %llu reports with no new USB report behind them: they did not "
+               "come from this endpoint, or the capture missed some.\n",
             (unsigned long long)c->k0);
     } else if (c->merged * 100 > c->usb_reports) {
-        add("The mouse sent %.0f Hz; Windows delivered most reports one by one but merged %llu into "
-            "other deliveries.\n",
+        add(o, "The mouse sent %.0f Hz; Windows delivered most reports one by one but merged %llu "
+               "into other deliveries.\n",
             usb_hz, (unsigned long long)c->merged);
     } else if (c->coarse) {
-        add("The mouse sent about %.0f Hz and Windows delivered every report one by one.\n", usb_hz);
+        add(o, "The mouse sent about %.0f Hz and Windows delivered every report one by one.\n", usb_hz);
     } else {
-        add("The mouse sent %.0f Hz and Windows delivered every report one by one, about %.1f ms later.\n",
+        add(o, "The mouse sent %.0f Hz and Windows delivered every report one by one, about %.1f ms "
+               "later.\n",
             usb_hz, c->delay_p50_us / 1000.0);
     }
+}
+
+void format_comparison(char* out, size_t cap, const char* endpoint, const LayerComparison* c) {
+    if (cap == 0)
+        return;
+    TextOut o = {out, cap, strlen(out)};
+    add_figures(&o, endpoint, c);
+    add_reading(&o, c);
 }

@@ -26,7 +26,7 @@ struct LayerComparison {
     double delay_p50_us, delay_p99_us, delay_max_us;
     uint64_t k0, k1, k2plus, merged;
     bool coarse;           // over 20 % of the endpoint's gaps are exactly 0
-    bool failed;           // no memory for the gap or delay lists
+    bool failed;           // no memory for the gap or delay histograms
 };
 
 // Compares; U and P sorted ascending. u_count may be 0 (no overlap then).

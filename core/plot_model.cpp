@@ -6,10 +6,9 @@
 #include <string.h>
 
 #include "core/distribution.h"
+#include "core/gap_rule.h"
 
 enum { HISTOGRAM_BINS = 5001 };  // 10 us each up to 50 ms, then one for the rest
-static const double kShortestAcceptedUs = 100.0;
-static const double kLongestAcceptedUs = 50000.0;
 
 double plot_nice_top_ms(double p999_ms) {
     static const double steps[] = {1, 1.5, 2, 2.5, 3, 4, 5, 6, 8};
@@ -61,131 +60,193 @@ double plot_record_span_s(const ArrivalLog* log, int slot, double freq) {
     return (double)(last - first) / freq;
 }
 
+bool plot_bound_view(double span_s, double* t0_s, double* t1_s) {
+    const double span = span_s > 0 ? span_s : 1;
+    const double t0 = *t0_s, t1 = *t1_s;
+    if (!(t1 > t0) || !isfinite(t0) || !isfinite(t1))
+        return false;
+    // At most three spans wide, centred on the run: the view always meets the
+    // data, and every stamp and column stays far inside its integer type.
+    const double width = t1 - t0 < 3 * span ? t1 - t0 : 3 * span;
+    double centre = t0 / 2 + t1 / 2;
+    centre = centre < 0 ? 0 : centre > span ? span : centre;
+    *t0_s = centre - width / 2;
+    *t1_s = centre + width / 2;
+    return *t1_s > *t0_s;
+}
+
+namespace {
+
+// One walk over the visible reports: where it stands and what it has counted.
+struct Walk {
+    PlotModel* m;
+    const ArrivalLog* log;
+    int slot;
+    double freq;
+    int64_t from, to;           // the visible range in counter ticks
+    double columns_per_tick;
+    double ticks_per_column;
+    GapTicks accepted;          // the accepted-gap rule in ticks, for one mouse's own gaps
+    bool known_top;             // the axis top is given: no histogram
+    int c;                      // the current column
+    int64_t next_column_t;      // the first stamp that may lie in a later column
+    PlotColumn cur;             // the current column's figures, kept in locals
+    uint32_t* histogram;
+    uint64_t histogram_n;
+};
+
+}  // namespace
+
+// Each column is written once: the walk leaves a column only for a later one.
+static void flush_column(Walk* w) {
+    w->m->col[w->c] = w->cur;
+    w->cur = PlotColumn{};
+}
+
+// Reports rise in time, so the column only moves right: a stamp is compared
+// with the next column's start, and the column is worked out only past it.
+// A stamp within rounding of an edge may work out to the current column
+// again; the column is then kept, not written a second time.
+static void move_to_column_of(Walk* w, int64_t t) {
+    if (t < w->next_column_t)
+        return;
+    const int columns = w->m->columns;
+    int c = (int)((double)(t - w->from) * w->columns_per_tick);
+    c = c >= columns ? columns - 1 : c;
+    if (c > w->c) {
+        flush_column(w);
+        w->c = c;
+    }
+    w->next_column_t = w->c < columns - 1 ? w->from + (int64_t)ceil((w->c + 1) * w->ticks_per_column)
+                                          : INT64_MAX;
+}
+
+static void add_interval(Walk* w, ArrivalClass cls, int64_t gap) {
+    bool coalesced, pause;
+    if (w->slot == 0) {  // the all-mice record's classes are in the log
+        coalesced = cls == ARRIVAL_COALESCED;
+        pause = cls == ARRIVAL_PAUSE || cls == ARRIVAL_FIRST;
+    } else {
+        coalesced = gap < w->accepted.shortest;
+        pause = cls == ARRIVAL_PAUSE || gap > w->accepted.longest;
+    }
+    PlotColumn* cur = &w->cur;
+    if (coalesced) {
+        cur->coalesced++;
+        return;
+    }
+    const double us = ticks_to_us(gap, w->freq);
+    const float v = (float)us;
+    if (cur->count < PLOT_FEW)
+        cur->few_us[cur->count] = v;
+    if (cur->count == 0 || v < cur->min_us)
+        cur->min_us = v;
+    if (cur->count == 0 || v > cur->max_us)
+        cur->max_us = v;
+    cur->count++;
+    if (!pause && !w->known_top) {
+        int bin = (int)(us / 10.0);
+        w->histogram[bin < HISTOGRAM_BINS ? bin : HISTOGRAM_BINS - 1]++;
+        w->histogram_n++;
+    }
+}
+
+// The index to start from: one report of the record before the range, so the
+// first visible one has its interval.
+static uint64_t walk_start(const Walk* w) {
+    uint64_t k = first_at_or_after(w->log, w->from);
+    while (k > 0) {
+        k--;
+        if (w->slot == 0 || arrival_log_at(w->log, k).slot == w->slot)
+            break;
+    }
+    return k;
+}
+
+static void walk_reports(Walk* w) {
+    const uint64_t n = arrival_log_count(w->log);
+    bool have_previous = false;
+    int64_t previous = 0;
+    for (uint64_t k = walk_start(w); k < n;) {
+        const ArrivalEntry* run;
+        const uint64_t length = arrival_log_run(w->log, k, &run);
+        for (uint64_t j = 0; j < length; j++) {
+            const ArrivalEntry e = run[j];
+            if (w->slot != 0 && arrival_entry_slot(e) != w->slot)
+                continue;
+            const int64_t t = arrival_entry_t(w->log, e);
+            if (t > w->to)
+                return;
+            const bool visible = t >= w->from && have_previous;
+            const int64_t gap = t - previous;
+            have_previous = true;
+            previous = t;
+            if (!visible)
+                continue;
+            move_to_column_of(w, t);
+            add_interval(w, arrival_entry_class(e), gap);
+        }
+        k += length;
+    }
+}
+
+// The visible 99.9th percentile, to the 10-us bin above it.
+static double visible_p999_us(const uint32_t* histogram, uint64_t accepted) {
+    uint64_t rank = nearest_rank(999, accepted), seen = 0;
+    for (int b = 0; b < HISTOGRAM_BINS && rank > 0; b++) {
+        seen += histogram[b];
+        if (seen >= rank)
+            return (b + 1) * 10.0;
+    }
+    return 0;
+}
+
+// The visible range in seconds (bounded) and in ticks; false when the record has no report.
+static bool set_range(PlotModel* m, Walk* w, double t0_s, double t1_s, bool whole) {
+    int64_t first = 0, last = 0;
+    m->t0_s = 0;
+    m->t1_s = 1;
+    if (!(w->freq > 0) || !record_span(w->log, w->slot, &first, &last))
+        return false;
+    m->span_s = (double)(last - first) / w->freq;
+    if (whole || !plot_bound_view(m->span_s, &t0_s, &t1_s)) {
+        t0_s = 0;
+        t1_s = m->span_s > 0 ? m->span_s : 1;
+    }
+    m->t0_s = t0_s;
+    m->t1_s = t1_s;
+    w->from = first + (int64_t)floor(t0_s * w->freq);
+    w->to = first + (int64_t)ceil(t1_s * w->freq);
+    w->columns_per_tick = (double)m->columns / ((t1_s - t0_s) * w->freq);
+    w->ticks_per_column = 1.0 / w->columns_per_tick;
+    w->next_column_t = w->from + (int64_t)ceil(w->ticks_per_column);
+    return true;
+}
+
 void plot_model_build(PlotModel* m, const ArrivalLog* log, int slot, double freq, int columns,
                       double t0_s, double t1_s, bool whole, double record_p999_us) {
+    static uint32_t histogram[HISTOGRAM_BINS];
     columns = columns < 1 ? 1 : columns > PLOT_MAX_COLUMNS ? PLOT_MAX_COLUMNS : columns;
     m->columns = columns;
     memset(m->col, 0, sizeof(PlotColumn) * (size_t)columns);
     m->shown = 0;
     m->span_s = 0;
     m->top_ms = 1;
-    int64_t first = 0, last = 0;
-    if (!(freq > 0) || !record_span(log, slot, &first, &last)) {
-        m->t0_s = 0;
-        m->t1_s = 1;
+    Walk w = {};
+    w.m = m;
+    w.log = log;
+    w.slot = slot;
+    w.freq = freq;
+    if (!set_range(m, &w, t0_s, t1_s, whole))
         return;
-    }
-    m->span_s = (double)(last - first) / freq;
-    if (whole || !(t1_s > t0_s)) {
-        t0_s = 0;
-        t1_s = m->span_s > 0 ? m->span_s : 1;
-    }
-    m->t0_s = t0_s;
-    m->t1_s = t1_s;
-    const bool known_top = whole && record_p999_us > 0;
-
-    static uint32_t histogram[HISTOGRAM_BINS];
+    w.accepted = gap_ticks_for(freq);
+    w.known_top = whole && record_p999_us > 0;
+    w.histogram = histogram;
     memset(histogram, 0, sizeof histogram);
-    uint64_t accepted = 0;
-    const double us_per_tick = 1000000.0 / freq;
-    const double columns_per_tick = (double)columns / ((t1_s - t0_s) * freq);
-    const int64_t from = first + (int64_t)(t0_s * freq);
-    const int64_t to = first + (int64_t)ceil(t1_s * freq);
-
-    // Start one report early, so the first visible one has its interval.
-    const uint64_t n = arrival_log_count(log);
-    uint64_t k = first_at_or_after(log, from);
-    while (k > 0) {
-        k--;
-        if (slot == 0 || arrival_log_at(log, k).slot == slot)
-            break;
-    }
-    // Thresholds in counter ticks, so the walk needs no division per report.
-    const int64_t shortest = (int64_t)ceil(kShortestAcceptedUs * freq / 1000000.0);
-    const int64_t longest = (int64_t)floor(kLongestAcceptedUs * freq / 1000000.0);
-    const double bins_per_tick = us_per_tick / 10.0;
-    const float us_per_tick_f = (float)us_per_tick;
-    // Reports rise in time, so the column only ever moves right: the walk
-    // compares each stamp with the next column's start and keeps the current
-    // column's figures in locals until it moves on.
-    const double ticks_per_column = 1.0 / columns_per_tick;
-    int c = 0;
-    int64_t next_column_t = from + (int64_t)ceil(ticks_per_column);
-    PlotColumn cur = {};
-    auto flush = [&]() {
-        m->col[c] = cur;
-        cur = PlotColumn{};
-    };
-    bool have_previous = false;
-    int64_t previous = 0;
-    bool done = false;
-    while (k < n && !done) {
-        const ArrivalEntry* run;
-        const uint64_t length = arrival_log_run(log, k, &run);
-        for (uint64_t j = 0; j < length; j++) {
-            const ArrivalEntry e = run[j];
-            if (slot != 0 && arrival_entry_slot(e) != slot)
-                continue;
-            const int64_t t = arrival_entry_t(log, e);
-            if (t > to) {
-                done = true;
-                break;
-            }
-            const int64_t gap = t - previous;
-            const bool visible = t >= from && have_previous;
-            have_previous = true;
-            previous = t;
-            if (!visible)
-                continue;
-            if (t >= next_column_t && c < columns - 1) {
-                flush();
-                c = (int)((double)(t - from) * columns_per_tick);
-                c = c >= columns ? columns - 1 : c;
-                next_column_t = from + (int64_t)ceil((c + 1) * ticks_per_column);
-            }
-            const ArrivalClass cls = arrival_entry_class(e);
-            bool coalesced, pause;
-            if (slot == 0) {
-                coalesced = cls == ARRIVAL_COALESCED;
-                pause = cls == ARRIVAL_PAUSE || cls == ARRIVAL_FIRST;
-            } else {
-                coalesced = gap < shortest;
-                pause = cls == ARRIVAL_PAUSE || gap > longest;
-            }
-            if (coalesced) {
-                cur.coalesced++;
-                continue;
-            }
-            const float v = (float)gap * us_per_tick_f;
-            if (cur.count < PLOT_FEW) {
-                cur.few_us[cur.count] = v;
-                if (cur.count == 0)
-                    cur.min_us = cur.max_us = v;
-            }
-            cur.min_us = v < cur.min_us ? v : cur.min_us;
-            cur.max_us = v > cur.max_us ? v : cur.max_us;
-            cur.count++;
-            if (!pause && !known_top) {
-                int bin = (int)((double)gap * bins_per_tick);
-                histogram[bin < HISTOGRAM_BINS ? bin : HISTOGRAM_BINS - 1]++;
-                accepted++;
-            }
-        }
-        k += length;
-    }
-    flush();
-    m->shown = 0;
+    walk_reports(&w);
+    flush_column(&w);
     for (int c = 0; c < columns; c++)
         m->shown += m->col[c].count;
-    // The visible 99.9th percentile, to the 10-us bin above it.
-    uint64_t rank = nearest_rank(999, accepted), seen = 0;
-    double p999_us = 0;
-    for (int b = 0; b < HISTOGRAM_BINS && rank > 0; b++) {
-        seen += histogram[b];
-        if (seen >= rank) {
-            p999_us = (b + 1) * 10.0;
-            break;
-        }
-    }
-    m->top_ms = plot_nice_top_ms((known_top ? record_p999_us : p999_us) / 1000.0);
+    const double p999_us = w.known_top ? record_p999_us : visible_p999_us(histogram, w.histogram_n);
+    m->top_ms = plot_nice_top_ms(p999_us / 1000.0);
 }

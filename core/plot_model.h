@@ -40,6 +40,11 @@ double plot_nice_top_ms(double p999_ms);
 // none (the axis of an empty plot).
 double plot_record_span_s(const ArrivalLog* log, int slot, double freq);
 
+// Bounds a visible range [t0_s, t1_s] for a record of span_s seconds: at most
+// three spans wide, its centre within the run, so any zoom or pan still shows
+// the data. False when the range is empty or not a number (show the whole run).
+bool plot_bound_view(double span_s, double* t0_s, double* t1_s);
+
 // Builds the model for record slot (0: all mice) over [t0_s, t1_s]; whole
 // takes the record's entire span instead. columns is clamped to
 // PLOT_MAX_COLUMNS. record_p999_us, when positive, is the record's own 99.9th

@@ -1,11 +1,13 @@
-// Interval statistics: classifies the gap before every report as accepted
-// (100..50000 us), coalesced or discarded, and keeps count, sum, extremes,
-// histogram and the one-second window of accepted intervals per record.
+// Interval statistics: classifies the gap before every report by the
+// accepted-gap rule (core/gap_rule.h), and keeps count, sum, extremes,
+// buckets, the exact histogram and the one-second window of accepted
+// intervals per record.
 #include "core/stats.h"
 
 #include <math.h>
 
 #include "core/arrival_log.h"
+#include "core/gap_rule.h"
 
 DeviceStats g_dev_stats[STATS_RECORDS];
 const double g_bucket_us[STATS_BUCKETS] = {125, 250, 500, 1000, 2000, 4000, 8000, 1e9};
@@ -14,8 +16,6 @@ double g_throttle_period_us = 8000.0;
 
 static const double kUsPerSecond = 1000000.0;
 static const double kMsPerSecond = 1000.0;
-static const double kLongestAcceptedUs = 50000.0;
-static const double kShortestAcceptedUs = 100.0;
 // Widens every bucket upward in rate by 15 %, so a 1001 Hz mouse stays in the
 // 1000 Hz bucket instead of lighting the next faster one.
 static const double kBucketTolerance = 1.15;
@@ -88,28 +88,35 @@ static void update_signature(DeviceStats* rec, int64_t t, double iv) {
     }
 }
 
+static void count_accepted(DeviceStats* rec, int64_t ticks) {
+    if (rec->gaps.units_per_second != g_qpc_freq || rec->gaps.whole_us)
+        gap_histogram_init_ticks(&rec->gaps, g_qpc_freq);
+    gap_histogram_add(&rec->gaps, ticks);
+}
+
 static ArrivalClass add_arrival(DeviceStats* rec, int64_t t) {
     if (rec->first_ts == 0) {
         rec->first_ts = t;
         rec->last_ts = t;
         return ARRIVAL_FIRST;
     }
-    double iv = ticks_to(t - rec->last_ts, kUsPerSecond);
+    const int64_t ticks = t - rec->last_ts;
+    const double iv = ticks_to_us(ticks, g_qpc_freq);
     // Every report is the reference for the next interval and advances the
     // elapsed time, whatever becomes of its own interval.
     rec->last_ts = t;
     rec->elapsed_ms = ticks_to(t - rec->first_ts, kMsPerSecond);
-    if (rec->pause_before_next) {
-        rec->pause_before_next = 0;
+    const GapKind kind = rec->pause_before_next ? GAP_PAUSE : gap_kind(iv);
+    rec->pause_before_next = 0;
+    if (kind == GAP_PAUSE) {  // also NaN from a zero frequency
+        rec->pause_count++;
         return ARRIVAL_PAUSE;
     }
-
-    if (!(iv <= kLongestAcceptedUs))  // a pause, or NaN from a zero frequency
-        return ARRIVAL_PAUSE;
-    if (!(iv >= kShortestAcceptedUs)) {
+    if (kind == GAP_COALESCED) {
         rec->coalesced_count++;
         return ARRIVAL_COALESCED;
     }
+    count_accepted(rec, ticks);
     rec->interval_count++;
     rec->interval_sum_us += iv;
     if (iv > rec->max_interval_us)
@@ -155,6 +162,8 @@ static void clear_statistics(DeviceStats* rec) {
     rec->sig_on_period = 0;
     rec->sig_closed_intervals = 0;
     rec->sig_closed_on_period = 0;
+    rec->pause_count = 0;
+    gap_histogram_clear(&rec->gaps);
 }
 
 void stats_reset_all(void) {
@@ -162,6 +171,14 @@ void stats_reset_all(void) {
     for (int i = 0; i < STATS_RECORDS; i++) {
         stats_lock_enter(&g_dev_stats[i].lock);
         clear_statistics(&g_dev_stats[i]);
+        stats_lock_leave(&g_dev_stats[i].lock);
+    }
+}
+
+void stats_free_all(void) {
+    for (int i = 0; i < STATS_RECORDS; i++) {
+        stats_lock_enter(&g_dev_stats[i].lock);
+        gap_histogram_free(&g_dev_stats[i].gaps);
         stats_lock_leave(&g_dev_stats[i].lock);
     }
 }
@@ -221,4 +238,13 @@ void stats_read(DeviceStats* rec, StatsReadings* out) {
     StatsSnapshot snap;
     stats_take_snapshot(rec, &snap);
     stats_derive_readings(&snap, out);
+}
+
+void record_distribution(DeviceStats* rec, Distribution* out) {
+    stats_lock_enter(&rec->lock);
+    distribution_of_histogram(&rec->gaps, out);
+    out->coalesced = rec->coalesced_count;
+    out->pauses = rec->pause_count;
+    out->background = rec->background_count;
+    stats_lock_leave(&rec->lock);
 }

@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include "core/distribution.h"
+#include "core/gap_histogram.h"
 #include "core/stats_lock.h"
 
 enum {
@@ -38,6 +40,11 @@ struct DeviceStats {
     uint32_t sig_on_period;
     uint32_t sig_closed_intervals;  // the last closed window's counts
     uint32_t sig_closed_on_period;
+    // Every accepted interval by its length in counter ticks, for the exact
+    // distribution of the whole run in memory that does not grow with it.
+    // Made at the first accepted interval, again if the frequency changed.
+    GapHistogram gaps;
+    uint64_t pause_count;       // intervals that were pauses
 };
 
 // What a reader copies out of a record under its lock.
@@ -96,8 +103,10 @@ enum ArrivalClass {
 ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background = false);
 // Whether an interval lies within 0.5 ms of a whole multiple (1 or more) of period_us.
 bool near_period_multiple(double interval_us, double period_us);
-// Clears every record and empties the arrival log.
+// Clears every record and empties the arrival log; histogram pages are kept.
 void stats_reset_all(void);
+// Gives back every record's histogram (teardown: the program, and tests).
+void stats_free_all(void);
 // Every record treats its next interval as a pause: the program was not
 // listening for a while, so that interval says nothing about the mouse.
 void stats_pause_all(void);
@@ -111,3 +120,7 @@ void stats_take_snapshot(DeviceStats* rec, StatsSnapshot* out);
 void stats_derive_readings(const StatsSnapshot* snap, StatsReadings* out);
 // Snapshot under the lock, then derive after releasing it.
 void stats_read(DeviceStats* rec, StatsReadings* out);
+// The distribution of the record's accepted intervals over the whole run
+// since reset, read from its histogram under its lock: the same cost at ten
+// reports as at millions. Coalesced, pauses and background are the record's.
+void record_distribution(DeviceStats* rec, Distribution* out);

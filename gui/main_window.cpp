@@ -44,6 +44,7 @@ static const int kWindowHeight = 520;
 static const int kMinClientWidth = 872;
 static const int kMinClientHeight = 472;
 static HFONT g_control_font;
+static PanelFont g_panel_font;
 
 static const UINT kRepaintMs = 100;
 static const UINT kRescanQuietMs = 350;
@@ -160,6 +161,7 @@ static LRESULT on_create(HWND hwnd) {
     create_control(hwnd, L"BUTTON", L"USBPcap 诊断", kButtonStyle, ID_CAPTURE_DIAG);
     create_control(hwnd, L"BUTTON", L"关于", kButtonStyle, ID_ABOUT);
     create_control(hwnd, L"BUTTON", L"间隔图", kButtonStyle, ID_PLOT);
+    panel_font_make(&g_panel_font, g_window_dpi);
     apply_dpi(hwnd);
     gui_create_bar_brushes();
     if (g_nri == 0)
@@ -273,7 +275,7 @@ static LRESULT on_paint(HWND hwnd) {
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    gui_draw(memory, width, height, g_window_dpi);
+    gui_draw(memory, width, height, g_window_dpi, &g_panel_font);
     BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
@@ -293,6 +295,7 @@ void gui_move_to_suggested(HWND hwnd, LPARAM lparam) {
 static LRESULT on_dpi_changed(HWND hwnd, WPARAM wparam, LPARAM lparam) {
     g_window_dpi = HIWORD(wparam);
     gui_move_to_suggested(hwnd, lparam);
+    DeleteObject(panel_font_make(&g_panel_font, g_window_dpi));  // only painting used it
     apply_dpi(hwnd);
     invalidate(hwnd);
     return 0;
@@ -309,6 +312,7 @@ static LRESULT on_min_max_info(HWND hwnd, LPARAM lparam) {
 }
 
 static LRESULT on_destroy(void) {
+    panel_font_free(&g_panel_font);  // no control uses it: only painting does
     if (stats_measuring())
         raw_registration_end();  // the switch itself stays on
     PostQuitMessage(0);

@@ -39,25 +39,28 @@ static void draw_text(HDC dc, int x, int y, COLORREF color, const wchar_t* text)
     TextOutW(dc, x, px(y), text, (int)wcslen(text));
 }
 
-// The stock GUI font at 96 DPI; elsewhere the same face at the scaled height,
-// made once per DPI.
-HGDIOBJ gui_panel_font(UINT dpi) {
-    static HFONT scaled;
-    static UINT scaled_dpi;
-    HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
-    if (dpi == DPI_BASE)
-        return stock;
-    if (!scaled || scaled_dpi != dpi) {
-        if (scaled)
-            DeleteObject(scaled);
+HFONT panel_font_make(PanelFont* f, UINT dpi) {
+    HFONT previous = f->made;
+    f->made = NULL;
+    f->dpi = dpi;
+    if (dpi != DPI_BASE) {
         LOGFONTW lf;
-        GetObjectW(stock, sizeof lf, &lf);
+        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
         lf.lfHeight = -dpi_scale(PANEL_FONT_PIXELS, dpi);
         lf.lfWidth = 0;
-        scaled = CreateFontIndirectW(&lf);
-        scaled_dpi = dpi;
+        f->made = CreateFontIndirectW(&lf);
     }
-    return scaled ? (HGDIOBJ)scaled : stock;
+    return previous;
+}
+
+HGDIOBJ panel_font_of(const PanelFont* f) {
+    return f->made ? (HGDIOBJ)f->made : GetStockObject(DEFAULT_GUI_FONT);
+}
+
+void panel_font_free(PanelFont* f) {
+    if (f->made)
+        DeleteObject(f->made);
+    f->made = NULL;
 }
 
 // Reports that arrive in the background may be throttled by Windows: the
@@ -129,11 +132,11 @@ static void draw_histogram(HDC dc, int width, int shift, const uint64_t counts[S
     }
 }
 
-void gui_draw(HDC dc, int width, int height, UINT dpi) {
+void gui_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font) {
     RECT all = {0, 0, width, height};
     FillRect(dc, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
     g_panel_dpi = dpi ? dpi : DPI_BASE;
-    SelectObject(dc, gui_panel_font(g_panel_dpi));
+    SelectObject(dc, panel_font_of(font));
     SetBkColor(dc, 0);
     SetBkMode(dc, OPAQUE);
 

@@ -28,7 +28,21 @@ enum {
 };
 
 void gui_create_bar_brushes(void);
-// The panel's font at dpi: the stock GUI font at 96, the same face scaled elsewhere.
-HGDIOBJ gui_panel_font(UINT dpi);
+
+// One window's panel font at its DPI: the stock GUI font at 96 (nothing made),
+// the same face at the scaled height elsewhere. Each window keeps its own, so
+// windows at different DPIs never remake each other's fonts.
+struct PanelFont {
+    HFONT made;  // null at 96 DPI, or when it could not be made
+    UINT dpi;
+};
+// Makes f's font for dpi and gives back the one it replaces (or null), for the
+// caller to delete once no control uses it.
+HFONT panel_font_make(PanelFont* f, UINT dpi);
+// The font to select or to give controls.
+HGDIOBJ panel_font_of(const PanelFont* f);
+// Deletes f's font; call after the controls that use it are gone.
+void panel_font_free(PanelFont* f);
+
 // Paints the whole client area of width x height pixels for a window at dpi.
-void gui_draw(HDC dc, int width, int height, UINT dpi);
+void gui_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font);

@@ -1,7 +1,8 @@
 // The interval plot window and its painter. The painter asks the plot model
 // for one column per pixel, so a repaint costs one walk over the visible
 // reports however many there are; the distribution lines and the summary line
-// come from the record's whole log, recomputed at most once a second.
+// come from the record's histogram of the whole run, whose cost does not grow
+// with it.
 #include "gui/plot_window.h"
 
 #include <errno.h>
@@ -33,6 +34,7 @@ static const double kZoomPerNotch = 0.8;
 static const double kNarrowestViewS = 0.002;
 
 static UINT g_plot_dpi = DPI_BASE;
+static PanelFont g_plot_font;  // the plot's own, at its DPI: painting and the button
 static int g_drag_x = -1;  // -1: no drag
 static PlotView g_drag_view;
 
@@ -47,47 +49,15 @@ PlotArea plot_area(int width, int height, UINT dpi) {
     return a;
 }
 
-// --- The record's distribution, cached ------------------------------------------
-
-struct DistributionCache {
-    int slot;
-    uint32_t generation;  // the log's run
-    uint64_t count;       // log entries when computed
-    uint64_t first;       // the log's first kept index then
-    int64_t computed_at;  // counter value
-    Distribution d;
-};
-static DistributionCache g_cache = {-1, 0, 0, 0, 0, {}};
-
-// Painting runs on the thread that stamps the reports, so a long log's work
-// is spread out while measuring: each piece waits at least 50 times as long
-// as it took last time (a 25 ms repaint then runs every 1.25 s, not every
-// 100 ms), keeping the thread free for reports 98 % of the time.
+// Painting runs on the thread that stamps the reports, so repaints while
+// measuring are spread out: each waits at least 50 times as long as the last
+// one took (a 25 ms repaint then runs every 1.25 s, not every 100 ms), keeping
+// the thread free for reports 98 % of the time.
 static const double kIdleShare = 50.0;
-static double g_distribution_cost_s;
 static double g_repaint_cost_s;
 static int64_t g_last_repaint;
 
 static double seconds_since(int64_t then) { return (double)(counter_read() - then) / g_qpc_freq; }
-
-static const Distribution* record_distribution(int slot) {
-    const uint64_t count = arrival_log_count(&g_arrival_log);
-    const int64_t now = counter_read();
-    bool stale = g_cache.slot != slot || g_cache.generation != g_arrival_log.generation ||
-                 count < g_cache.count || g_arrival_log.first != g_cache.first;
-    double wait_s = kIdleShare * g_distribution_cost_s;
-    bool grown = count != g_cache.count && seconds_since(g_cache.computed_at) >= (wait_s > 1 ? wait_s : 1);
-    if (stale || grown) {
-        log_distribution(&g_arrival_log, slot, g_qpc_freq, &g_cache.d);
-        g_distribution_cost_s = seconds_since(now);
-        g_cache.slot = slot;
-        g_cache.generation = g_arrival_log.generation;
-        g_cache.count = count;
-        g_cache.first = g_arrival_log.first;
-        g_cache.computed_at = now;
-    }
-    return &g_cache.d;
-}
 
 // --- Painting ---------------------------------------------------------------------
 
@@ -189,8 +159,8 @@ static void draw_columns(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi
     }
 }
 
-// The log keeps the newest hour or so: when older reports went, the line says
-// how far back it reaches.
+// The figures cover the whole run; the log behind the dots keeps the newest
+// hour or so: when older reports went, the line says how far back the dots reach.
 static void draw_summary_line(HDC dc, const Distribution* d, const PlotModel* m, UINT dpi) {
     wchar_t line[240];
     int n = swprintf(line, 240,
@@ -198,27 +168,29 @@ static void draw_summary_line(HDC dc, const Distribution* d, const PlotModel* m,
                      (unsigned long long)d->n, rate_at(d->pct_us[PCT_50]), rate_at(d->pct_us[PCT_99]),
                      rate_at(d->pct_us[PCT_1]), d->sd_us, d->stability_pct);
     if (n > 0 && arrival_log_wrapped(&g_arrival_log))
-        swprintf(line + n, 240 - (size_t)n, L"   (只含最近 %.1f 秒)", m->span_s);
+        swprintf(line + n, 240 - (size_t)n, L"   (图中只有最近 %.1f 秒)", m->span_s);
     if (n > 0 && g_arrival_log.failed)
-        swprintf(line + n, 240 - (size_t)n, L"   (内存不足，记录已停止)");
+        swprintf(line + n, 240 - (size_t)n, L"   (内存不足，图的记录已停止)");
     text_at(dc, px(12, dpi), px(10, dpi), PANEL_READING_COLOR, line, TA_LEFT | TA_TOP);
 }
 
-void plot_draw(HDC dc, int width, int height, UINT dpi, int slot, const PlotView* view) {
+void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, int slot,
+               const PlotView* view) {
     static PlotModel model;
     RECT all = {0, 0, width, height};
     FillRect(dc, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
     SelectObject(dc, GetStockObject(DC_BRUSH));
-    SelectObject(dc, gui_panel_font(dpi));
+    SelectObject(dc, panel_font_of(font));
     SetBkMode(dc, TRANSPARENT);
     const PlotArea a = plot_area(width, height, dpi);
-    const Distribution* d = record_distribution(slot);
+    Distribution d;
+    record_distribution(&g_dev_stats[slot], &d);
     plot_model_build(&model, &g_arrival_log, slot, g_qpc_freq, a.right - a.left, view->t0_s,
-                     view->t1_s, view->whole, d->pct_us[PCT_99_9]);
-    draw_summary_line(dc, d, &model, dpi);
+                     view->t1_s, view->whole, d.pct_us[PCT_99_9]);
+    draw_summary_line(dc, &d, &model, dpi);
     draw_axes(dc, &a, &model, dpi);
     draw_columns(dc, &a, &model, dpi);
-    draw_percentile_lines(dc, &a, &model, d, dpi);
+    draw_percentile_lines(dc, &a, &model, &d, dpi);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
 }
 
@@ -268,7 +240,7 @@ static LRESULT plot_on_paint(HWND hwnd) {
     HBITMAP bitmap = CreateCompatibleBitmap(dc, r.right, r.bottom);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     g_last_repaint = counter_read();
-    plot_draw(memory, r.right, r.bottom, g_plot_dpi, displayed_slot(), &g_plot_view);
+    plot_draw(memory, r.right, r.bottom, g_plot_dpi, &g_plot_font, displayed_slot(), &g_plot_view);
     g_repaint_cost_s = seconds_since(g_last_repaint);
     BitBlt(dc, 0, 0, r.right, r.bottom, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
@@ -304,7 +276,11 @@ static LRESULT plot_on_wheel(HWND hwnd, WPARAM wparam, LPARAM lparam) {
     if (width < kNarrowestViewS)
         width = kNarrowestViewS;
     double left_share = (at - v.t0_s) / (v.t1_s - v.t0_s);
-    g_plot_view = PlotView{false, at - width * left_share, at + width * (1 - left_share)};
+    PlotView zoomed = {false, at - width * left_share, at + width * (1 - left_share)};
+    // Zooming out stops at the bound the model draws, so the next notch in
+    // zooms in from what is shown.
+    const double span = plot_record_span_s(&g_arrival_log, displayed_slot(), g_qpc_freq);
+    g_plot_view = plot_bound_view(span, &zoomed.t0_s, &zoomed.t1_s) ? zoomed : PlotView{true, 0, 0};
     InvalidateRect(hwnd, NULL, FALSE);
     return 0;
 }
@@ -325,19 +301,29 @@ static LRESULT plot_on_press(HWND hwnd, int x) {
     return 0;
 }
 
+static LRESULT plot_show_whole(HWND hwnd) {
+    g_plot_view = PlotView{true, 0, 0};
+    InvalidateRect(hwnd, NULL, FALSE);
+    return 0;
+}
+
 static LRESULT plot_on_create(HWND hwnd) {
     g_plot_dpi = dpi_of_window(hwnd);
+    DeleteObject(panel_font_make(&g_plot_font, g_plot_dpi));  // an earlier window's, if any
     HWND button = CreateWindowExW(0, L"BUTTON", L"导出 CSV", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd,
                                   (HMENU)(INT_PTR)ID_PLOT_EXPORT, NULL, NULL);
-    SendMessageW(button, WM_SETFONT, (WPARAM)gui_panel_font(g_plot_dpi), TRUE);
+    SendMessageW(button, WM_SETFONT, (WPARAM)panel_font_of(&g_plot_font), TRUE);
     place_export_button(hwnd);
     return 0;
 }
 
+// The button takes the new font before the old one is deleted.
 static LRESULT plot_on_dpi_changed(HWND hwnd, WPARAM wparam, LPARAM lparam) {
     g_plot_dpi = HIWORD(wparam);
     gui_move_to_suggested(hwnd, lparam);
-    SendMessageW(GetDlgItem(hwnd, ID_PLOT_EXPORT), WM_SETFONT, (WPARAM)gui_panel_font(g_plot_dpi), TRUE);
+    HFONT old = panel_font_make(&g_plot_font, g_plot_dpi);
+    SendMessageW(GetDlgItem(hwnd, ID_PLOT_EXPORT), WM_SETFONT, (WPARAM)panel_font_of(&g_plot_font), TRUE);
+    DeleteObject(old);
     place_export_button(hwnd);
     return 0;
 }
@@ -365,9 +351,7 @@ LRESULT CALLBACK plot_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
         ReleaseCapture();
         return 0;
     case WM_LBUTTONDBLCLK:
-        g_plot_view = PlotView{true, 0, 0};
-        InvalidateRect(hwnd, NULL, FALSE);
-        return 0;
+        return plot_show_whole(hwnd);
     case WM_COMMAND:
         if (LOWORD(wparam) == ID_PLOT_EXPORT)
             plot_export_csv(hwnd);
@@ -377,8 +361,29 @@ LRESULT CALLBACK plot_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
     case WM_DESTROY:
         g_hPlot = NULL;
         return 0;
+    case WM_NCDESTROY:  // the button is gone: nothing uses the font any more
+        panel_font_free(&g_plot_font);
+        break;
     }
     return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+// Registered once per process. The icon is the owner's (the main window's,
+// loaded once), so opening the plot again makes no new icon.
+static bool register_plot_class(HINSTANCE instance, HWND owner) {
+    WNDCLASSEXW wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExW(instance, kPlotClass, &wc))
+        return true;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = plot_wndproc;
+    wc.hInstance = instance;
+    wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
+    wc.hIcon = owner ? (HICON)GetClassLongPtrW(owner, GCLP_HICON) : NULL;
+    wc.lpszClassName = kPlotClass;
+    return RegisterClassExW(&wc) != 0;
 }
 
 void plot_open(HWND owner) {
@@ -388,17 +393,7 @@ void plot_open(HWND owner) {
         return;
     }
     HINSTANCE instance = GetModuleHandleW(NULL);
-    WNDCLASSEXW wc;
-    ZeroMemory(&wc, sizeof wc);
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = plot_wndproc;
-    wc.hInstance = instance;
-    wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
-    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
-    wc.hIcon = (HICON)LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE);
-    wc.lpszClassName = kPlotClass;
-    RegisterClassExW(&wc);  // already registered by an earlier window: fine
+    register_plot_class(instance, owner);
     const UINT dpi = owner ? dpi_of_window(owner) : dpi_of_system();
     RECT r = {0, 0, dpi_scale(PLOT_CLIENT_WIDTH, dpi), dpi_scale(PLOT_CLIENT_HEIGHT, dpi)};
     const DWORD style = WS_OVERLAPPEDWINDOW;

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "gui/panel.h"
+
 enum {
     ID_PLOT_EXPORT = 101,
     PLOT_CLIENT_WIDTH = 900,   // at 96 DPI
@@ -27,8 +29,9 @@ extern HWND g_hPlot;
 extern PlotView g_plot_view;
 
 PlotArea plot_area(int width, int height, UINT dpi);
-// Paints the plot of record slot (0: all mice) for view.
-void plot_draw(HDC dc, int width, int height, UINT dpi, int slot, const PlotView* view);
+// Paints the plot of record slot (0: all mice) for view, in font (made at dpi).
+void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, int slot,
+               const PlotView* view);
 
 // Opens the plot window owned by owner, or brings it to the front.
 void plot_open(HWND owner);

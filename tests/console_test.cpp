@@ -180,7 +180,10 @@ TEST(StatusLineTest, ZerosAndTheLargestRate) {
 class RunConsoleTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { stats_init_locks(); }
-    static void TearDownTestSuite() { stats_delete_locks(); }
+    static void TearDownTestSuite() {
+        stats_free_all();
+        stats_delete_locks();
+    }
     void SetUp() override {
         fake_rawinput_reset();
         fake_heap_reset();

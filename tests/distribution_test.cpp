@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/arrival_csv.h"
+#include "core/arrival_log.h"
 #include "core/distribution.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/support/read_all.h"
@@ -114,7 +115,7 @@ TEST_F(ArrivalLogTest, AFailedAllocationStopsLoggingAndKeepsWhatWasLogged) {
     EXPECT_EQ(arrival_log_count(&log), 4u);
 }
 
-TEST_F(ArrivalLogTest, DistributionPerRecordAndCsvLines) {
+TEST_F(ArrivalLogTest, CsvLines) {
     // 10 MHz counter; slot 1 at 1 ms, slot 2 once; one merged delivery and a pause.
     const int64_t us = 10;
     arrival_log_append(&log, 1000 * us, 1, false, ARRIVAL_FIRST);
@@ -123,20 +124,6 @@ TEST_F(ArrivalLogTest, DistributionPerRecordAndCsvLines) {
     arrival_log_append(&log, 3000 * us, 1, false, ARRIVAL_ACCEPTED);
     arrival_log_append(&log, 90000 * us, 1, false, ARRIVAL_PAUSE);
     arrival_log_append(&log, 91000 * us, 1, false, ARRIVAL_ACCEPTED);
-
-    Distribution all, one;
-    log_distribution(&log, 0, 1e7, &all);
-    EXPECT_EQ(all.n, 3u);  // 1000, 950, 1000
-    EXPECT_EQ(all.coalesced, 1u);
-    EXPECT_EQ(all.pauses, 1u);
-    EXPECT_EQ(all.background, 2u);
-    EXPECT_DOUBLE_EQ(all.pct_us[PCT_50], 1000);
-    log_distribution(&log, 1, 1e7, &one);
-    EXPECT_EQ(one.n, 3u);  // 1000, 1000, 1000
-    EXPECT_EQ(one.coalesced, 0u);
-    EXPECT_EQ(one.pauses, 1u);
-    EXPECT_EQ(one.background, 1u);
-    EXPECT_DOUBLE_EQ(one.sd_us, 0);
 
     ClockMap clock;
     clock_map_clear(&clock, 1e7);

@@ -51,7 +51,10 @@ std::wstring caption_of(HWND h) {
 class MainWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { stats_init_locks(); }
-    static void TearDownTestSuite() { stats_delete_locks(); }
+    static void TearDownTestSuite() {
+        stats_free_all();
+        stats_delete_locks();
+    }
     void SetUp() override {
         fake_rawinput_reset();
         fake_usbpcap_reset();

@@ -17,7 +17,10 @@ protected:
         stats_init_locks();
         gui_create_bar_brushes();
     }
-    static void TearDownTestSuite() { stats_delete_locks(); }
+    static void TearDownTestSuite() {
+        stats_free_all();
+        stats_delete_locks();
+    }
     void SetUp() override {
         g_qpc_freq = 10000000.0;
         stats_reset_all();
@@ -30,8 +33,12 @@ protected:
         w = width;
         h = height;
         ASSERT_TRUE(canvas.make(width, height));
-        gui_draw(canvas.dc, width, height, dpi);
+        PanelFont font = {};
+        panel_font_make(&font, dpi);
+        gui_draw(canvas.dc, width, height, dpi, &font);
         GdiFlush();
+        SelectObject(canvas.dc, GetStockObject(DEFAULT_GUI_FONT));
+        panel_font_free(&font);
     }
     COLORREF pixel(int x, int y) const { return canvas.pixel(x, y); }
     bool band_has(int top, int bottom, COLORREF color) const {

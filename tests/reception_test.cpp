@@ -18,7 +18,10 @@ const UINT kMouseReportSize = sizeof(RAWINPUTHEADER) + sizeof(RAWMOUSE);
 class ReceptionTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { stats_init_locks(); }
-    static void TearDownTestSuite() { stats_delete_locks(); }
+    static void TearDownTestSuite() {
+        stats_free_all();
+        stats_delete_locks();
+    }
     void SetUp() override {
         fake_rawinput_reset();
         g_qpc_freq = 10000000.0;
@@ -26,6 +29,7 @@ protected:
         heap_free(g_ri_buf);
         g_ri_buf = NULL;
         g_ri_cap = 0;
+        stats_free_all();
         fake_heap_reset();
         memset(g_dev_last_active, 0, sizeof g_dev_last_active);
         g_display_dev = -1;
@@ -143,6 +147,7 @@ TEST_F(ReceptionTest, BufferGrowsToExactlyTheReportSizeAndNeverShrinks) {
     EXPECT_EQ(g_ri_cap, 64u);
     EXPECT_EQ(g_ri_buf, block);
     EXPECT_EQ(g_fake_heap.allocations, allocations);
+    stats_free_all();  // the records' histogram pages: the buffer is what is left
     EXPECT_EQ(g_fake_heap.live_blocks, 1);
     EXPECT_EQ(g_dev_stats[1].interval_count, 2u);
 }
@@ -161,6 +166,7 @@ TEST_F(ReceptionTest, FailedGrowthLosesOnlyThatReport) {
     deliver(1, 25000);
     EXPECT_EQ(g_ri_cap, 96u);
     EXPECT_EQ(g_dev_stats[0].last_ts, 25000);
+    stats_free_all();
     EXPECT_EQ(g_fake_heap.live_blocks, 1);  // the old block went when the new one came
 }
 

@@ -1,9 +1,15 @@
-// Interval statistics: classification, histogram bounds, the one-second window
-// and reset, checked on a 10 MHz counter (10 ticks per microsecond).
+// Interval statistics: classification, histogram bounds, the one-second window,
+// reset, and the record's distribution against sorting its intervals, checked
+// on a 10 MHz counter (10 ticks per microsecond).
 #include <gtest/gtest.h>
 #include <math.h>
 
+#include <random>
+#include <vector>
+
+#include "core/gap_rule.h"
 #include "core/stats.h"
+#include "tests/fakes/fake_heap.h"
 
 namespace {
 
@@ -12,7 +18,10 @@ const int64_t kTicksPerUs = 10;
 class StatsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { stats_init_locks(); }
-    static void TearDownTestSuite() { stats_delete_locks(); }
+    static void TearDownTestSuite() {
+        stats_free_all();
+        stats_delete_locks();
+    }
     void SetUp() override {
         g_qpc_freq = 10000000.0;
         stats_reset_all();
@@ -176,6 +185,65 @@ TEST_F(StatsTest, ZeroFrequencyDiscardsInsteadOfCountingNaN) {
     feed(1000);
     EXPECT_EQ(rec->interval_count, 0u);
     EXPECT_EQ(rec->coalesced_count, 0u);
+}
+
+TEST_F(StatsTest, RecordDistributionIsTheDistributionOfItsIntervals) {
+    // A jittery 1 kHz mouse on an odd counter, with merged deliveries, pauses,
+    // a stop in listening and background reports.
+    stats_free_all();  // what earlier tests made is not counted
+    fake_heap_reset();
+    g_qpc_freq = 3579545.0;
+    std::mt19937 rng(5);
+    std::normal_distribution<double> jitter(1000, 60);
+    std::vector<double> accepted;
+    uint64_t coalesced = 0, pauses = 0, background = 0;
+    record_arrival(rec, now);
+    for (int i = 1; i < 20000; i++) {
+        double us = i % 501 == 0 ? 30 : i % 733 == 0 ? 80000 : i % 97 == 0 ? 49990 : jitter(rng);
+        int64_t ticks = (int64_t)(us * g_qpc_freq / 1e6);
+        bool paused = i % 4001 == 0;
+        if (paused)
+            stats_pause_all();
+        now += ticks;
+        record_arrival(rec, now, i % 3 == 0);
+        background += i % 3 == 0;
+        GapKind kind = paused ? GAP_PAUSE : gap_kind(ticks_to_us(ticks, g_qpc_freq));
+        if (kind == GAP_ACCEPTED)
+            accepted.push_back(ticks_to_us(ticks, g_qpc_freq));
+        coalesced += kind == GAP_COALESCED;
+        pauses += kind == GAP_PAUSE;
+    }
+    Distribution sorted = {}, d = {};
+    distribution_of(accepted.data(), accepted.size(), &sorted);
+    record_distribution(rec, &d);
+    EXPECT_EQ(d.n, sorted.n);
+    for (int i = 0; i < PCT_COUNT; i++)
+        EXPECT_EQ(d.pct_us[i], sorted.pct_us[i]) << i;
+    EXPECT_EQ(d.min_us, sorted.min_us);
+    EXPECT_EQ(d.max_us, sorted.max_us);
+    EXPECT_NEAR(d.mean_us, sorted.mean_us, 1e-9);
+    EXPECT_NEAR(d.sd_us, sorted.sd_us, 1e-9);
+    EXPECT_EQ(d.stability_pct, sorted.stability_pct);
+    EXPECT_EQ(d.coalesced, coalesced);
+    EXPECT_EQ(d.pauses, pauses);
+    EXPECT_EQ(d.background, background);
+    EXPECT_GT(coalesced * pauses, 0u);
+
+    // Reset keeps the pages for the next run; a new frequency starts afresh;
+    // freeing gives every block back.
+    const int pages = g_fake_heap.live_blocks;
+    stats_reset_all();
+    record_distribution(rec, &d);
+    EXPECT_EQ(d.n, 0u);
+    EXPECT_EQ(g_fake_heap.live_blocks, pages);
+    g_qpc_freq = 1e7;
+    feed(1000);
+    feed(1000);
+    record_distribution(rec, &d);
+    EXPECT_EQ(d.n, 1u);
+    EXPECT_EQ(d.pct_us[PCT_50], 1000);
+    stats_free_all();
+    EXPECT_EQ(g_fake_heap.live_blocks, 0);
 }
 
 }  // namespace

@@ -55,7 +55,10 @@ TEST(ThrottleDecisionTest, PeriodRateAndCause) {
 class ThrottleSignatureTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { stats_init_locks(); }
-    static void TearDownTestSuite() { stats_delete_locks(); }
+    static void TearDownTestSuite() {
+        stats_free_all();
+        stats_delete_locks();
+    }
     void SetUp() override {
         g_qpc_freq = 1000000.0;  // one tick per microsecond
         g_throttle_period_us = 8000;

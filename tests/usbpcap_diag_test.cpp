@@ -48,7 +48,10 @@ class UsbPcapDiagTest : public ::testing::Test {
 protected:
     // The diagnostic ends by making the next interval of every record a pause.
     static void SetUpTestSuite() { stats_init_locks(); }
-    static void TearDownTestSuite() { stats_delete_locks(); }
+    static void TearDownTestSuite() {
+        stats_free_all();
+        stats_delete_locks();
+    }
     void SetUp() override {
         fake_usbpcap_reset();
         fake_heap_reset();
