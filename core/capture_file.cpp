@@ -124,7 +124,9 @@ static void walk_pcap_records(Input* in, CaptureFileAnalysis* a, bool big, bool 
             break;
         PcapRecordHeader r = pcap_record_header(cursor(in), big);
         uint64_t size = PCAP_RECORD_HEADER_BYTES + (uint64_t)r.incl_len;
-        if (r.incl_len > limit || impossible_length(in, size)) {
+        // A record already in the buffer is in the file: only one that reaches
+        // past it can claim more than the file holds.
+        if (r.incl_len > limit || (available(in) < size && impossible_length(in, size))) {
             stop_walk(in, a);
             return;
         }

@@ -5,14 +5,17 @@
 
 #include "core/usbpcap_record.h"
 
-// Endpoint descriptors inside a configuration descriptor that a device returned.
-static void note_configuration(CaptureFileAnalysis* a, const UsbPcapHeader* h) {
-    if (h->payload_len < 9 || h->payload[1] != USB_DESCRIPTOR_CONFIGURATION)
+// Endpoint descriptors inside a configuration descriptor that a device
+// returned. It takes the fields, not the header, so that the header of the
+// record being counted can stay in registers.
+static void note_configuration(CaptureFileAnalysis* a, uint16_t bus, uint16_t device,
+                               const uint8_t* payload, uint32_t payload_len) {
+    if (payload_len < 9 || payload[1] != USB_DESCRIPTOR_CONFIGURATION)
         return;
     uint64_t off = 0;
     EndpointDescriptor d;
-    while (next_endpoint_descriptor(h->payload, h->payload_len, &off, &d)) {
-        UsbEndpoint* e = usb_endpoint_of(&a->endpoints, h->bus, h->device, d.address);
+    while (next_endpoint_descriptor(payload, payload_len, &off, &d)) {
+        UsbEndpoint* e = usb_endpoint_of(&a->endpoints, bus, device, d.address);
         if (e)
             e->binterval = d.binterval;
     }
@@ -40,7 +43,7 @@ static void count_endpoints(CaptureFileAnalysis* a, const CaptureSource* src, in
     else if ((h->function == URB_FUNCTION_CONTROL_TRANSFER ||
               h->function == URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE) &&
              h->from_device)
-        note_configuration(a, h);
+        note_configuration(a, h->bus, h->device, h->payload, h->payload_len);
 }
 
 void capture_file_count_packet(CaptureFileAnalysis* a, const CaptureSource* src, int64_t ts_us,
