@@ -35,6 +35,7 @@ UsbEndpoint* usb_endpoint_find(UsbEndpointTable* t, uint16_t bus, uint16_t devic
         const UsbEndpoint* e = &t->slot[i];
         if (e->bus == bus && e->device == device && e->endpoint == endpoint) {
             t->last = i;
+            t->last_key = usb_endpoint_key(bus, device, endpoint);
             return &t->slot[i];
         }
     }
@@ -43,6 +44,7 @@ UsbEndpoint* usb_endpoint_find(UsbEndpointTable* t, uint16_t bus, uint16_t devic
         return NULL;
     }
     t->last = t->count++;
+    t->last_key = usb_endpoint_key(bus, device, endpoint);
     UsbEndpoint* e = &t->slot[t->last];
     memset(e, 0, sizeof *e);
     e->bus = bus;

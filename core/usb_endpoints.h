@@ -35,6 +35,7 @@ struct UsbEndpointTable {
     UsbEndpoint slot[USB_ENDPOINT_SLOTS];
     int count;
     int last;              // where the previous lookup ended: reports come in runs
+    uint64_t last_key;     // usb_endpoint_key of slot[last]; 0 while empty
     uint64_t max_times;    // 0: times are not kept; else the bound over all endpoints
     uint64_t times_kept;
     bool times_full;       // the bound (or memory) was reached: later times were not kept
@@ -50,11 +51,14 @@ void usb_endpoints_free(UsbEndpointTable* t);
 UsbEndpoint* usb_endpoint_find(UsbEndpointTable* t, uint16_t bus, uint16_t device, uint8_t endpoint);
 // The same, inline when it is the endpoint of the previous lookup: reports
 // come in runs, and a capture holds tens of millions of them.
+// Never 0, so that a table still empty (or zeroed) matches no endpoint.
+inline uint64_t usb_endpoint_key(uint16_t bus, uint16_t device, uint8_t endpoint) {
+    return ((uint64_t)1 << 40) | ((uint64_t)bus << 24) | ((uint64_t)device << 8) | endpoint;
+}
 inline UsbEndpoint* usb_endpoint_of(UsbEndpointTable* t, uint16_t bus, uint16_t device,
                                     uint8_t endpoint) {
-    UsbEndpoint* e = &t->slot[t->last];
-    if (t->count && e->bus == bus && e->device == device && e->endpoint == endpoint)
-        return e;
+    if (usb_endpoint_key(bus, device, endpoint) == t->last_key)
+        return &t->slot[t->last];
     return usb_endpoint_find(t, bus, device, endpoint);
 }
 // Keeps one completion time within the table's bound (usb_endpoint_report).
