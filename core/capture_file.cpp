@@ -117,24 +117,55 @@ static uint32_t record_limit(uint32_t snaplen) {
 
 // --- Classic pcap ---------------------------------------------------------------
 
-static void walk_pcap_records(Input* in, CaptureFileAnalysis* a, bool big, bool nanoseconds,
-                              uint32_t limit) {
+struct PcapWalk {
+    bool big;
+    bool nanoseconds;
+    uint32_t limit;  // the largest packet a record may hold
+};
+
+// Counts the whole records in the buffer from the parse position on, with the
+// position in a local, and stops at the first one that the buffer cuts off or
+// that is larger than the limit (*too_large).
+static void count_buffered_records(Input* in, CaptureFileAnalysis* a, const PcapWalk* w,
+                                   bool* too_large) {
+    const CaptureSource* src = in->src;
+    const uint8_t* p = cursor(in);
+    const uint8_t* const end = in->buf.data + in->buf.len;
+    while (end - p >= PCAP_RECORD_HEADER_BYTES) {
+        const PcapRecordHeader r = pcap_record_header(p, w->big);
+        if (r.incl_len > w->limit) {
+            *too_large = true;
+            break;
+        }
+        if ((uint64_t)(end - p) - PCAP_RECORD_HEADER_BYTES < r.incl_len)
+            break;
+        const int64_t ts_us = (int64_t)r.ts_sec * 1000000 +
+                              (int64_t)(w->nanoseconds ? r.ts_frac / 1000 : r.ts_frac);
+        capture_file_count_packet(a, src, ts_us, p + PCAP_RECORD_HEADER_BYTES, r.incl_len);
+        p += PCAP_RECORD_HEADER_BYTES + r.incl_len;
+    }
+    in->off = (uint64_t)(p - in->buf.data);
+}
+
+static void walk_pcap_records(Input* in, CaptureFileAnalysis* a, const PcapWalk* w) {
     for (;;) {
+        bool too_large = false;
+        count_buffered_records(in, a, w, &too_large);
+        if (too_large) {
+            stop_walk(in, a);
+            return;
+        }
+        // The record at the parse position reaches past the buffer.
         if (!need(in, PCAP_RECORD_HEADER_BYTES))
             break;
-        PcapRecordHeader r = pcap_record_header(cursor(in), big);
-        uint64_t size = PCAP_RECORD_HEADER_BYTES + (uint64_t)r.incl_len;
-        if (r.incl_len > limit || impossible_length(in, size)) {
+        const PcapRecordHeader r = pcap_record_header(cursor(in), w->big);
+        const uint64_t size = PCAP_RECORD_HEADER_BYTES + (uint64_t)r.incl_len;
+        if (r.incl_len > w->limit || impossible_length(in, size)) {
             stop_walk(in, a);
             return;
         }
         if (!need(in, size))
             break;
-        int64_t ts_us = (int64_t)r.ts_sec * 1000000 +
-                        (int64_t)(nanoseconds ? r.ts_frac / 1000 : r.ts_frac);
-        capture_file_count_packet(a, in->src, ts_us, cursor(in) + PCAP_RECORD_HEADER_BYTES,
-                                  r.incl_len);
-        in->off += size;
     }
     a->ignored_tail_bytes = available(in);
 }
@@ -151,7 +182,8 @@ static void walk_pcap(Input* in, CaptureFileAnalysis* a, bool big, bool nanoseco
         a->status = CAPTURE_FILE_NO_USBPCAP;
         return;
     }
-    walk_pcap_records(in, a, big, nanoseconds, record_limit(snaplen));
+    const PcapWalk w = {big, nanoseconds, record_limit(snaplen)};
+    walk_pcap_records(in, a, &w);
 }
 
 // --- pcapng -----------------------------------------------------------------------

@@ -6,7 +6,6 @@
 #include <string.h>
 #include <wchar.h>
 
-#include "core/gap_rule.h"
 #include "core/heap.h"
 #include "core/usbpcap_record.h"
 #include "core/wide_text.h"
@@ -74,62 +73,15 @@ void capture_tally_init(CaptureTally* t) {
     t->min_binterval = -1;
 }
 
-void tally_gap(int64_t* prev_ts_us, int64_t ts_us, uint64_t* gaps, double* sum_us, double* max_us) {
-    if (*prev_ts_us != -1) {
-        // Integer bounds test the same gaps as the double ones; only a counted
-        // gap is converted.
-        int64_t gap = ts_us - *prev_ts_us;
-        if (tally_counts_gap(gap)) {
-            double d = (double)gap;
-            ++*gaps;
-            *sum_us += d;
-            if (d > *max_us)
-                *max_us = d;
-        }
-    }
-    *prev_ts_us = ts_us;  // also after a gap outside the window, or a negative one
-}
-
-static void tally_in_record(CaptureTally* t, int64_t ts_us) {
-    tally_gap(&t->prev_in_ts_us, ts_us, &t->valid_in_intervals, &t->interval_sum_us,
-              &t->max_interval_us);
-}
-
-// Every function-9 completion counts as bulk/interrupt, and every one that
-// comes from the device (or carries no info byte) as an interrupt-IN delivery:
-// bulk and, without the info byte, OUT completions too. The report has always
-// counted them so; the per-endpoint section of --pcap tells them apart.
-static void tally_bulk_or_interrupt(CaptureTally* t, int64_t ts_us, const UsbPcapHeader* h) {
-    t->bulk_int_packets++;
-    if (h->has_info) {
-        t->dir_byte_seen = true;
-        if (!h->from_device)
-            return;
-    }
-    tally_in_record(t, ts_us);
-}
-
-static void note_smallest_interrupt_binterval(CaptureTally* t, const UsbPcapHeader* h) {
+void tally_control(CaptureTally* t, const uint8_t* payload, uint32_t payload_len) {
+    t->control_packets++;
     uint64_t off = 0;
     EndpointDescriptor e;
-    while (next_endpoint_descriptor(h->payload, h->payload_len, &off, &e)) {
+    while (next_endpoint_descriptor(payload, payload_len, &off, &e)) {
         if ((e.attributes & USB_ENDPOINT_TYPE_MASK) != USB_ENDPOINT_TYPE_INTERRUPT)
             continue;
         if (t->min_binterval == -1 || e.binterval < t->min_binterval)
             t->min_binterval = e.binterval;
-    }
-}
-
-void tally_decoded(CaptureTally* t, int64_t ts_us, const UsbPcapHeader* h) {
-    t->total_packets++;
-    if (!h || !h->has_function)
-        return;
-    if (h->function == URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER) {
-        tally_bulk_or_interrupt(t, ts_us, h);
-    } else if (h->function == URB_FUNCTION_CONTROL_TRANSFER ||
-               h->function == URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE) {
-        t->control_packets++;
-        note_smallest_interrupt_binterval(t, h);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "core/gap_rule.h"
 #include "core/usbpcap_record.h"
 
 struct GrowBuf {
@@ -54,13 +55,57 @@ void walk_in_completions(GrowBuf* b, CaptureRecordFn record_fn, InCompletionFn c
                          void* ctx);
 // One record's packet data (USBPcap header and payload) stamped at ts_us.
 void tally_packet(CaptureTally* t, int64_t ts_us, const uint8_t* packet, uint32_t incl_len);
-// The same for a packet decoded already; h null when it could not be decoded.
-void tally_decoded(CaptureTally* t, int64_t ts_us, const UsbPcapHeader* h);
 
 // Counts the gap since *prev_ts_us when the diagnostic's window takes it
 // (tally_counts_gap: strictly between 100 and 50000 us), then makes ts_us the
-// previous stamp (-1: none yet).
-void tally_gap(int64_t* prev_ts_us, int64_t ts_us, uint64_t* gaps, double* sum_us, double* max_us);
+// previous stamp (-1: none yet); also after a gap outside the window, or a
+// negative one. Integer bounds test the same gaps as the double ones did; only
+// a counted gap is converted.
+inline void tally_gap(int64_t* prev_ts_us, int64_t ts_us, uint64_t* gaps, double* sum_us,
+                      double* max_us) {
+    if (*prev_ts_us != -1) {
+        const int64_t gap = ts_us - *prev_ts_us;
+        if (tally_counts_gap(gap)) {
+            const double d = (double)gap;
+            ++*gaps;
+            *sum_us += d;
+            if (d > *max_us)
+                *max_us = d;
+        }
+    }
+    *prev_ts_us = ts_us;
+}
+
+// A control transfer: counted, and the smallest interrupt bInterval of the
+// endpoint descriptors in its payload noted. It takes the fields, not the
+// header, so that the inline callers' header can stay in registers.
+void tally_control(CaptureTally* t, const uint8_t* payload, uint32_t payload_len);
+
+// The same as tally_packet for a packet decoded already; h null when it could
+// not be decoded. Inline: it runs once a record, tens of millions of times a
+// capture. Every function-9 completion counts as bulk/interrupt, and every
+// one that comes from the device (or carries no info byte) as an interrupt-IN
+// delivery: bulk and, without the info byte, OUT completions too. The report
+// has always counted them so; the per-endpoint section of --pcap tells them
+// apart.
+inline void tally_decoded(CaptureTally* t, int64_t ts_us, const UsbPcapHeader* h) {
+    t->total_packets++;
+    if (!h || !h->has_function)
+        return;
+    if (h->function == URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER) {
+        t->bulk_int_packets++;
+        if (h->has_info) {
+            t->dir_byte_seen = true;
+            if (!h->from_device)
+                return;
+        }
+        tally_gap(&t->prev_in_ts_us, ts_us, &t->valid_in_intervals, &t->interval_sum_us,
+                  &t->max_interval_us);
+    } else if (h->function == URB_FUNCTION_CONTROL_TRANSFER ||
+               h->function == URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE) {
+        tally_control(t, h->payload, h->payload_len);
+    }
+}
 
 struct CaptureFigures {
     double average_hz;

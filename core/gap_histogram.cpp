@@ -79,7 +79,7 @@ static uint32_t* page_for(GapHistogram* h, uint32_t page) {
     return h->pages[page];
 }
 
-void gap_histogram_add(GapHistogram* h, int64_t units) {
+void gap_histogram_add_any(GapHistogram* h, int64_t units) {
     if (units < h->shortest || h->bins == 0 || h->failed)
         return;
     const int64_t offset = h->units_per_bin == 1 ? units - h->shortest

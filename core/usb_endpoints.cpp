@@ -1,6 +1,6 @@
-// The endpoint table: lookup that tries the last endpoint first, per-endpoint
-// counts and gap histograms, kept times within one bound, and the choice of
-// the endpoint whose reports the program received.
+// The endpoint table: the lookup past the last endpoint (the header tries
+// that one inline), kept times within one bound, and the choice of the
+// endpoint whose reports the program received.
 #include "core/usb_endpoints.h"
 
 #include <math.h>
@@ -30,16 +30,13 @@ void usb_endpoints_free(UsbEndpointTable* t) {
     usb_endpoints_init(t, t->max_times);
 }
 
-static bool is_endpoint(const UsbEndpoint* e, uint16_t bus, uint16_t device, uint8_t endpoint) {
-    return e->bus == bus && e->device == device && e->endpoint == endpoint;
-}
-
-UsbEndpoint* usb_endpoint_of(UsbEndpointTable* t, uint16_t bus, uint16_t device, uint8_t endpoint) {
-    if (t->count && is_endpoint(&t->slot[t->last], bus, device, endpoint))
-        return &t->slot[t->last];
+UsbEndpoint* usb_endpoint_find(UsbEndpointTable* t, uint16_t bus, uint16_t device,
+                               uint8_t endpoint) {
     for (int i = 0; i < t->count; i++) {
-        if (is_endpoint(&t->slot[i], bus, device, endpoint)) {
+        const UsbEndpoint* e = &t->slot[i];
+        if (e->bus == bus && e->device == device && e->endpoint == endpoint) {
             t->last = i;
+            t->last_key = usb_endpoint_key(bus, device, endpoint);
             return &t->slot[i];
         }
     }
@@ -48,6 +45,7 @@ UsbEndpoint* usb_endpoint_of(UsbEndpointTable* t, uint16_t bus, uint16_t device,
         return NULL;
     }
     t->last = t->count++;
+    t->last_key = usb_endpoint_key(bus, device, endpoint);
     UsbEndpoint* e = &t->slot[t->last];
     memset(e, 0, sizeof *e);
     e->bus = bus;
@@ -62,7 +60,7 @@ UsbEndpoint* usb_endpoint_of(UsbEndpointTable* t, uint16_t bus, uint16_t device,
 // Only interrupt endpoints can carry mouse reports, so only their times are
 // kept. The bound is checked before any block moves, so a refused time
 // leaves the kept ones where they were.
-static void keep_time(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us) {
+void usb_endpoint_keep_time(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us) {
     if (t->max_times == 0 || t->times_full || e->transfer != USBPCAP_TRANSFER_INTERRUPT)
         return;
     if (t->times_kept >= t->max_times) {
@@ -81,17 +79,6 @@ static void keep_time(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us) {
     }
     e->times[e->time_count++] = ts_us;
     t->times_kept++;
-}
-
-int64_t usb_endpoint_report(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us, uint8_t transfer) {
-    e->transfer = transfer;
-    e->reports++;
-    const int64_t gap = e->prev_ts_us == -1 ? -1 : ts_us - e->prev_ts_us;
-    if (gap >= 0 && gap_kind_whole_us(gap) == GAP_ACCEPTED)
-        gap_histogram_add(&e->gaps, gap);
-    e->prev_ts_us = ts_us;
-    keep_time(t, e, ts_us);
-    return gap;
 }
 
 void usb_endpoints_sort_times(UsbEndpointTable* t) {

@@ -10,6 +10,7 @@
 #include <stdint.h>
 
 #include "core/gap_histogram.h"
+#include "core/gap_rule.h"
 
 enum {
     USB_ENDPOINT_SLOTS = 256,
@@ -35,6 +36,7 @@ struct UsbEndpointTable {
     UsbEndpoint slot[USB_ENDPOINT_SLOTS];
     int count;
     int last;              // where the previous lookup ended: reports come in runs
+    uint64_t last_key;     // usb_endpoint_key of slot[last]; 0 while empty
     uint64_t max_times;    // 0: times are not kept; else the bound over all endpoints
     uint64_t times_kept;
     bool times_full;       // the bound (or memory) was reached: later times were not kept
@@ -47,11 +49,36 @@ void usb_endpoints_init(UsbEndpointTable* t, uint64_t max_times);
 void usb_endpoints_free(UsbEndpointTable* t);
 
 // The endpoint's entry, made on first sight; null when every slot is taken.
-UsbEndpoint* usb_endpoint_of(UsbEndpointTable* t, uint16_t bus, uint16_t device, uint8_t endpoint);
+UsbEndpoint* usb_endpoint_find(UsbEndpointTable* t, uint16_t bus, uint16_t device, uint8_t endpoint);
+// The same, inline when it is the endpoint of the previous lookup: reports
+// come in runs, and a capture holds tens of millions of them.
+// Never 0, so that a table still empty (or zeroed) matches no endpoint.
+inline uint64_t usb_endpoint_key(uint16_t bus, uint16_t device, uint8_t endpoint) {
+    return ((uint64_t)1 << 40) | ((uint64_t)bus << 24) | ((uint64_t)device << 8) | endpoint;
+}
+inline UsbEndpoint* usb_endpoint_of(UsbEndpointTable* t, uint16_t bus, uint16_t device,
+                                    uint8_t endpoint) {
+    if (usb_endpoint_key(bus, device, endpoint) == t->last_key)
+        return &t->slot[t->last];
+    return usb_endpoint_find(t, bus, device, endpoint);
+}
+// Keeps one completion time within the table's bound (usb_endpoint_report).
+void usb_endpoint_keep_time(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us);
 // One IN completion with data at ts_us: counts it and its gap, and keeps its
 // time when the table keeps times and the bound allows. Returns the gap since
 // the endpoint's previous completion, -1 for its first.
-int64_t usb_endpoint_report(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us, uint8_t transfer);
+inline int64_t usb_endpoint_report(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us,
+                                   uint8_t transfer) {
+    e->transfer = transfer;
+    e->reports++;
+    const int64_t gap = e->prev_ts_us == -1 ? -1 : ts_us - e->prev_ts_us;
+    if (gap >= 0 && gap_kind_whole_us(gap) == GAP_ACCEPTED)
+        gap_histogram_add(&e->gaps, gap);
+    e->prev_ts_us = ts_us;
+    if (t->max_times)
+        usb_endpoint_keep_time(t, e, ts_us);
+    return gap;
+}
 // Sorts every endpoint's kept times (live captures interleave hubs).
 void usb_endpoints_sort_times(UsbEndpointTable* t);
 // The endpoint whose kept times the program's report times p (sorted) match

@@ -1,7 +1,9 @@
 // The one decoder of USBPcap capture records: the pcap record header, the
 // USBPcap packet header with its named fields, and the walk over the endpoint
 // descriptors inside a descriptor reply. The live tally, the per-endpoint tally
-// and both descriptor uses read records only through these functions.
+// and both descriptor uses read records only through these functions. The
+// field offsets live here and nowhere else; the two decoders that run once a
+// record are inline, since a capture holds tens of millions of records.
 #pragma once
 
 #include <stdint.h>
@@ -42,13 +44,36 @@ inline uint32_t be32(const uint8_t* p) {
 inline uint16_t rd16(const uint8_t* p, bool big) { return big ? be16(p) : le16(p); }
 inline uint32_t rd32(const uint8_t* p, bool big) { return big ? be32(p) : le32(p); }
 
+// Offsets in the pcap record header and in the packed USBPcap packet header
+// (USBPCAP_BUFFER_PACKET_HEADER).
+enum {
+    PCAP_AT_TS_SEC = 0,
+    PCAP_AT_TS_FRAC = 4,
+    PCAP_AT_INCL_LEN = 8,
+
+    USBPCAP_AT_LEN = 0,
+    USBPCAP_AT_FUNCTION = 14,
+    USBPCAP_AT_INFO = 16,
+    USBPCAP_AT_BUS = 17,
+    USBPCAP_AT_DEVICE = 19,
+    USBPCAP_AT_ENDPOINT = 21,
+    USBPCAP_AT_TRANSFER = 22,
+    USBPCAP_AT_DATA_LENGTH = 23,
+};
+
 struct PcapRecordHeader {
     uint32_t ts_sec;
     uint32_t ts_frac;   // microseconds, or nanoseconds in a nanosecond file
     uint32_t incl_len;  // bytes of packet data that follow the 16-byte header
 };
 
-PcapRecordHeader pcap_record_header(const uint8_t* p, bool big);
+inline PcapRecordHeader pcap_record_header(const uint8_t* p, bool big) {
+    PcapRecordHeader h;
+    h.ts_sec = rd32(p + PCAP_AT_TS_SEC, big);
+    h.ts_frac = rd32(p + PCAP_AT_TS_FRAC, big);
+    h.incl_len = rd32(p + PCAP_AT_INCL_LEN, big);
+    return h;
+}
 
 enum UsbPcapDecodeResult {
     USBPCAP_DECODED,
@@ -74,7 +99,28 @@ struct UsbPcapHeader {
 
 // Decodes the packet data of one record (incl_len bytes); out is filled only
 // when the result is USBPCAP_DECODED.
-UsbPcapDecodeResult usbpcap_decode(const uint8_t* packet, uint32_t incl_len, UsbPcapHeader* out);
+inline UsbPcapDecodeResult usbpcap_decode(const uint8_t* p, uint32_t incl_len, UsbPcapHeader* out) {
+    if (incl_len < 2)
+        return USBPCAP_TOO_SHORT;
+    const uint16_t h = le16(p + USBPCAP_AT_LEN);
+    if (h < USBPCAP_MIN_HEADER || h > USBPCAP_MAX_HEADER || h > incl_len)
+        return USBPCAP_BAD_HEADER_LEN;
+    out->header_len = h;
+    out->has_function = h >= USBPCAP_AT_FUNCTION + 2;
+    out->function = out->has_function ? le16(p + USBPCAP_AT_FUNCTION) : 0;
+    out->has_info = h > USBPCAP_AT_INFO;
+    out->from_device = out->has_info && (p[USBPCAP_AT_INFO] & 1);
+    out->has_address = h >= USBPCAP_FULL_HEADER;
+    const bool a = out->has_address;
+    out->bus = a ? le16(p + USBPCAP_AT_BUS) : 0;
+    out->device = a ? le16(p + USBPCAP_AT_DEVICE) : 0;
+    out->endpoint = a ? p[USBPCAP_AT_ENDPOINT] : 0;
+    out->transfer = a ? p[USBPCAP_AT_TRANSFER] : 0;
+    out->data_length = a ? le32(p + USBPCAP_AT_DATA_LENGTH) : 0;
+    out->payload = p + h;
+    out->payload_len = incl_len - h;
+    return USBPCAP_DECODED;
+}
 
 // One interrupt-IN or bulk-IN completion with data, as a walk meets it.
 struct InCompletion {
