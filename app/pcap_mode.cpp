@@ -11,6 +11,7 @@
 #include "core/capture_file.h"
 #include "core/capture_file_report.h"
 #include "core/usbpcap_record.h"
+#include "platform/output_file.h"
 
 // Prints text, or says that it could not be composed whole.
 static void print_text(FILE* out, const WideText* text) {
@@ -53,15 +54,39 @@ static int fail_line(FILE* out, const wchar_t* what, const wchar_t* path) {
     return 1;
 }
 
-// Opens the CSV and writes its header; false when it cannot be created.
-static bool open_csv(CompletionCsv* csv, const wchar_t* csv_path) {
+// Opens the CSV under its partial name and writes its header; false when it
+// cannot be created. Whether the target can be replaced is checked first.
+static bool open_csv(CompletionCsv* csv, OutputFile* file, const wchar_t* csv_path) {
     if (!csv_path)
         return true;
-    csv->f = _wfopen(csv_path, L"wb");
-    if (!csv->f)
+    int error = output_file_check(csv_path);
+    if (error) {
+        errno = error;
         return false;
+    }
+    if (!output_file_open(file, csv_path))
+        return false;
+    csv->f = file->f;
     fputs("t_us,bus,device,endpoint,interval_us,transfer\n", csv->f);
     return true;
+}
+
+// The CSV takes the target's place only after a whole analysis; otherwise it goes.
+static int finish_csv(CompletionCsv* csv, OutputFile* file, int result, FILE* out) {
+    if (!csv->f)
+        return result;
+    if (result != 0 || csv->failed) {
+        int error = errno;
+        output_file_discard(file);
+        errno = error;
+        return csv->failed ? fail_line(out, L"writing failed:", file->target) : result;
+    }
+    if (output_file_commit(file))
+        return result;
+    int error = errno;
+    _wremove(file->partial);
+    errno = error;
+    return fail_line(out, L"writing failed:", file->target);
 }
 
 // The analysis of an open file, as text; the exit code.
@@ -94,7 +119,8 @@ int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path) {
     if (!f)
         return fail_line(out, L"cannot open", path);
     CompletionCsv csv = {NULL, -1, false};
-    if (!open_csv(&csv, csv_path)) {
+    OutputFile file = {};
+    if (!open_csv(&csv, &file, csv_path)) {
         fclose(f);
         return fail_line(out, L"cannot create", csv_path);
     }
@@ -103,7 +129,5 @@ int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path) {
     fclose(f);
     print_text(out, &text);
     wide_text_free(&text);
-    if (csv.f && (fclose(csv.f) != 0 || csv.failed))
-        return fail_line(out, L"writing failed:", csv_path);
-    return result;
+    return finish_csv(&csv, &file, result, out);
 }

@@ -333,9 +333,45 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
                  "Coalesced: 3  Pauses: 2  Background: 0\n");
 }
 
+std::wstring temp_file(const wchar_t* prefix) {
+    wchar_t dir[MAX_PATH], path[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    GetTempFileNameW(dir, prefix, 0, path);
+    return path;
+}
+
+std::string read_file(const std::wstring& path) {
+    std::string bytes;
+    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
+        bytes = read_all(f);
+        fclose(f);
+    }
+    return bytes;
+}
+
+// The file's bytes; the file is gone afterwards.
+std::string take_file(const std::wstring& path) {
+    std::string bytes = read_file(path);
+    DeleteFileW(path.c_str());
+    return bytes;
+}
+
+std::string utf8(const std::wstring& text) {
+    char buf[MAX_PATH * 3];
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buf, sizeof buf, NULL, NULL);
+    return buf;
+}
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A run that cannot start leaves the user's files as they were and makes none.
 TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
     two_mice();
-    ConsoleRun run = {0, 0.05, NULL, true, NULL};
+    const std::wstring kept = temp_file(L"qkp"), saved = kept + L".pcap";
+    FILE* f = _wfopen(kept.c_str(), L"wb");
+    fputs("t_us,slot\n1,2\n", f);
+    fclose(f);
+    ConsoleRun run = {0, 0.05, kept.c_str(), true, saved.c_str()};
     const struct {
         void (*set)();
         const char* line;
@@ -357,33 +393,12 @@ TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
         EXPECT_EQ(run_console_with(&run), 1);
         std::string text = output();
         EXPECT_EQ(text.substr(text.size() - strlen(c.line)), c.line);
+        for (const std::wstring& p : {saved, saved + L".partial", kept + L".partial"})
+            EXPECT_FALSE(exists(p)) << utf8(p);
     }
+    EXPECT_EQ(take_file(kept), "t_us,slot\n1,2\n");
     EXPECT_EQ(g_fake_ri.register_calls, 0) << "nothing was measured";
     EXPECT_EQ(g_fake_usbpcap.live_handles, 0);
-}
-
-std::wstring temp_file(const wchar_t* prefix) {
-    wchar_t dir[MAX_PATH], path[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    GetTempFileNameW(dir, prefix, 0, path);
-    return path;
-}
-
-// The file's bytes; the file is gone afterwards.
-std::string take_file(const std::wstring& path) {
-    std::string bytes;
-    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
-        bytes = read_all(f);
-        fclose(f);
-    }
-    DeleteFileW(path.c_str());
-    return bytes;
-}
-
-std::string utf8(const std::wstring& text) {
-    char buf[MAX_PATH * 3];
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buf, sizeof buf, NULL, NULL);
-    return buf;
 }
 
 // Reports arrive while the run goes on: posted from another thread to the
@@ -476,9 +491,12 @@ TEST_F(RunConsoleTest, CloseEventReturnsOnlyOnceTheSummaryAndCsvAreWritten) {
     std::wstring path = temp_file(L"qcl");
     std::string text, csv;
     DWORD waited = 0;
+    std::string partial;
     std::thread closer([&] {
         post_reports(20, 0);
-        Sleep(100);
+        Sleep(700);  // a status line: the rows so far are on disk, the user's file untouched
+        partial = read_file(path + L".partial");
+        EXPECT_EQ(read_file(path), "");
         DWORD start = GetTickCount();
         EXPECT_TRUE(console_ctrl(CTRL_CLOSE_EVENT));
         waited = GetTickCount() - start;
@@ -492,6 +510,8 @@ TEST_F(RunConsoleTest, CloseEventReturnsOnlyOnceTheSummaryAndCsvAreWritten) {
     EXPECT_LT(waited, 4500u);
     EXPECT_NE(text.find("\nCoalesced: "), std::string::npos) << text;
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 21) << csv;
+    EXPECT_EQ(partial, csv);
+    EXPECT_FALSE(exists(path + L".partial"));
 
     // No run: nothing to wait for.
     DWORD start = GetTickCount();

@@ -94,10 +94,14 @@ TEST_F(PcapModeTest, BulkInIsListedApartAndTheCsvHasEveryInCompletion) {
 }
 
 TEST_F(PcapModeTest, FailuresPrintOneLineAndExitWithOne) {
+    // A capture that cannot be read leaves no CSV, not even its header.
     write(Bytes{'G', 'I', 'F', '8', '9', 'a'});
-    EXPECT_EQ(run_pcap(path.c_str(), out), 1);
+    const std::wstring csv_path = path + L".csv";
+    EXPECT_EQ(run_pcap(path.c_str(), out, csv_path.c_str()), 1);
     EXPECT_NE(printed().find("is not a pcap or pcapng file (it starts with 47 49 46 38).\n"),
               std::string::npos);
+    for (const std::wstring& p : {csv_path, csv_path + L".partial"})
+        EXPECT_EQ(GetFileAttributesW(p.c_str()), INVALID_FILE_ATTRIBUTES);
 
     DeleteFileW(path.c_str());
     rewind(out);
