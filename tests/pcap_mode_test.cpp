@@ -72,9 +72,7 @@ TEST_F(PcapModeTest, BulkInIsListedApartAndTheCsvHasEveryInCompletion) {
     EXPECT_EQ(run_pcap(path.c_str(), out, csv_path.c_str()), 0);
     std::string text = printed();
     EXPECT_NE(text.find("\nNote: the summary counts 2 bulk or isochronous transfers from devices as "
-                        "interrupt-IN deliveries."),
-              std::string::npos)
-        << text;
+                        "interrupt-IN deliveries."), std::string::npos) << text;
     EXPECT_NE(text.find("  1.2.0x81  reports=3  avg= 1000.0 Hz  lowest= 1000.0 Hz  p50=1000.0us "
                         "p99=1000.0us sd=0.0us  bInterval not seen\n"),
               std::string::npos);

@@ -58,13 +58,19 @@ tail -c 2 "$artifacts/cli-timed.txt" | od -An -c | grep -q '\\n' || fail "last l
 tr '\r' '\n' <"$artifacts/cli-timed.txt" | grep -q '^Avg=.*Time=[0-9.]*s$' || fail "no status line"
 
 case_name=usb
-# No USBPcap driver under Wine: the run stops before measuring with one line.
-out=$(cli -c 0 2 --usb)
+# No USBPcap driver under Wine: the run stops before measuring with one line,
+# and the CSV it was to write is as it was.
+keep=$artifacts/cli-keep.csv
+printf 't_us,slot\n1,2\n' >"$keep"
+rm -f "$keep".*partial
+out=$(cli -c 0 2 --usb --csv "$keep")
 rc=$?
 [ "$rc" -eq 1 ] || fail "exit code $rc"
 [[ $(tail -n 1 <<<"$out") == "Error: --usb needs the USBPcap capture driver, which is not installed"* ]] ||
     fail "last line '$(tail -n 1 <<<"$out")'"
 grep -q '^Avg=' <<<"$out" && fail "it measured"
+[ "$(cat "$keep")" = "$(printf 't_us,slot\n1,2')" ] || fail "the existing CSV was changed"
+ls "$keep".*partial >/dev/null 2>&1 && fail "a partial file was left"
 
 case_name=ctrl-c
 start=$(date +%s)
