@@ -16,6 +16,7 @@
 #include "devices/mouse_registry.h"
 #include "devices/raw_registration.h"
 #include "engine/reception.h"
+#include "platform/output_file.h"
 
 std::atomic<int32_t> g_console_run{1};
 FILE* g_console_out;
@@ -26,6 +27,18 @@ static const UINT kStatusPeriodMs = 500;
 static const UINT_PTR kTimeLimitTimer = 2;
 
 static FILE* console_stream(void) { return g_console_out ? g_console_out : stdout; }
+
+// What a run writes besides its text: each file under its partial name until
+// the run ends, and the capture. The CSV's rows go out at every status line,
+// so a run that is killed keeps what it measured up to the last one.
+struct RunOutputs {
+    OutputFile csv;
+    OutputFile usb_save;
+    UsbSession* usb;
+    ArrivalCsvCursor cursor;
+    int csv_error;  // errno of the first failed CSV write, 0 while none failed
+};
+static RunOutputs* s_outputs;  // the measuring run's, for the status timer
 
 int format_status_line(char* buf, size_t cap, const StatsReadings* r) {
     return snprintf(buf, cap,
@@ -110,8 +123,18 @@ void format_background_line(char* buf, size_t cap, const StatsReadings* r) {
         snprintf(buf + n, cap - (size_t)n, "\n");
 }
 
+// The rows logged since the last call, on the clock just sampled.
+static void stream_csv_rows(RunOutputs* o) {
+    if (!o || !o->csv.f || o->csv_error)
+        return;
+    if (!write_arrival_csv_rows(o->csv.f, &o->cursor, &g_arrival_log, g_qpc_freq, &g_clock_map))
+        o->csv_error = errno ? errno : EIO;
+}
+
+// Rows are on disk before the line that counts them is shown.
 static void print_status_line(void) {
     reception_sample_clock();
+    stream_csv_rows(s_outputs);
     StatsReadings r;
     stats_read(display_stats(), &r);  // the lock is released before printing
     char line[256];
@@ -128,9 +151,10 @@ LRESULT CALLBACK console_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
         return 0;
     case WM_TIMER:
         if (wparam == kTimeLimitTimer) {
-            // The time limit acts like Ctrl+C at this moment: this line is the last.
+            // The time limit acts like Ctrl+C at this moment; the end prints the last line.
             KillTimer(hwnd, kTimeLimitTimer);
             g_console_run.store(0, std::memory_order_relaxed);
+            return 0;
         }
         print_status_line();
         return 0;
@@ -150,19 +174,18 @@ static std::atomic<HWND> s_run_window{NULL};
 // Windows ends the process 5 s after a close, logoff or shutdown event.
 static const DWORD kCloseWaitMs = 4500;
 
-// Ctrl+C and Ctrl+Break return at once and the loop ends at its next
-// message. After a close, logoff or shutdown event the process ends as soon
-// as the handler returns, so the handler wakes the loop and waits until the
-// summary and the CSV are written.
+// Every event wakes the loop, which ends at once. Ctrl+C and Ctrl+Break
+// return then. After a close, logoff or shutdown event the process ends as
+// soon as the handler returns, so the handler waits until the summary and the
+// CSV are written.
 BOOL WINAPI console_ctrl(DWORD event_type) {
     g_console_run.store(0, std::memory_order_relaxed);
+    HWND window = s_run_window.load();
+    if (window)
+        PostMessageW(window, WM_NULL, 0, 0);
     if (event_type == CTRL_CLOSE_EVENT || event_type == CTRL_LOGOFF_EVENT ||
-        event_type == CTRL_SHUTDOWN_EVENT) {
-        HWND window = s_run_window.load();
-        if (window)
-            PostMessageW(window, WM_NULL, 0, 0);
+        event_type == CTRL_SHUTDOWN_EVENT)
         WaitForSingleObject(run_ended_event(), kCloseWaitMs);
-    }
     return TRUE;
 }
 
@@ -215,25 +238,33 @@ static void arm_time_limit(HWND hwnd, double run_seconds) {
     SetTimer(hwnd, kTimeLimitTimer, (UINT)ms, NULL);
 }
 
-// Created before measuring, so that a file that cannot be written costs no run.
-static FILE* open_csv(const wchar_t* path, const wchar_t* option) {
-    FILE* f = _wfopen(path, L"wb");
-    if (!f) {
-        wchar_t why[200];
-        describe_open_failure(path, errno, true, why, 200);
-        print_error(L"cannot create %.500ls for %ls: %ls.", path, option, why);
-    }
-    return f;
+static void print_cannot_create(const wchar_t* path, const wchar_t* option, int error) {
+    wchar_t why[200];
+    describe_open_failure(path, error, true, why, 200);
+    print_error(L"cannot create %.500ls for %ls: %ls.", path, option, why);
 }
 
-static int finish_csv(FILE* csv, const wchar_t* path) {
-    bool written = write_arrival_csv(csv, &g_arrival_log, g_qpc_freq, &g_clock_map);
-    if (fclose(csv) != 0)
-        written = false;
-    if (written)
-        return 0;
-    return print_error(L"writing %.500ls failed (%hs): check the free space of its drive.", path,
-                       strerror(errno));
+// A file that could not be finished: the user's file is as it was, and what
+// was written stays under the partial name.
+static int fail_output(const wchar_t* what, OutputFile* o, int error) {
+    print_error(L"writing %ls%.500ls failed (%hs): check the free space of its drive.", what,
+                o->target, strerror(error));
+    if (o->f) {
+        fclose(o->f);
+        o->f = NULL;
+    }
+    print_error(L"what was written is kept in %.500ls.", o->partial);
+    return 1;
+}
+
+// The rows since the last status line, then the partial file in the target's place.
+static int finish_csv(RunOutputs* o) {
+    stream_csv_rows(o);
+    if (o->csv_error)
+        return fail_output(L"", &o->csv, o->csv_error);
+    if (!output_file_commit(&o->csv))
+        return fail_output(L"", &o->csv, errno);
+    return 0;
 }
 
 static void print_summary(FILE* out, int slot) {
@@ -317,13 +348,10 @@ static size_t describe_dropped_hubs(char* buf, size_t cap, const UsbSession* s, 
 }
 
 // --usb-save: the file, then whatever it lacks. 0 when it holds every record.
-static int finish_usb_save(const UsbSession* s, FILE* f, const wchar_t* path) {
-    bool written = usb_session_save(s, f);
-    if (fclose(f) != 0)
-        written = false;
-    if (!written)
-        return print_error(L"writing the USB capture %.500ls failed (%hs): check the free space "
-                           L"of its drive.", path, strerror(errno));
+static int finish_usb_save(const UsbSession* s, OutputFile* o) {
+    if (!usb_session_save(s, o->f) || !output_file_commit(o))
+        return fail_output(L"the USB capture ", o, errno);
+    const wchar_t* path = o->target;
     UsbSavedTotals t;
     usb_session_saved_totals(s, &t);
     char hubs[1200];
@@ -354,43 +382,54 @@ static void message_loop(UsbSession* session) {
     }
 }
 
-// What a run opens besides its window, given back in one place.
-struct RunOutputs {
-    FILE* csv;
-    FILE* usb_save;
-    UsbSession* usb;
-};
-
+// Files not finished (a run that did not start) are deleted; the capture is freed.
 static void close_outputs(RunOutputs* o) {
-    if (o->csv)
-        fclose(o->csv);
+    output_file_discard(&o->csv);
+    output_file_discard(&o->usb_save);
     if (o->usb)
         usb_session_free(o->usb);
-    if (o->usb_save)
-        fclose(o->usb_save);
     *o = RunOutputs{};
 }
 
-// Files and the capture are opened before measuring, so that one that cannot
-// be costs no run.
+// Whether path, when given, can be written; checking creates nothing.
+static bool output_allowed(const wchar_t* path, const wchar_t* option) {
+    int error = path ? output_file_check(path) : 0;
+    if (error)
+        print_cannot_create(path, option, error);
+    return error == 0;
+}
+
+static bool open_output(OutputFile* o, const wchar_t* path, const wchar_t* option) {
+    if (!path || output_file_open(o, path))
+        return true;
+    print_cannot_create(path, option, errno);
+    return false;
+}
+
+// Everything a run needs is checked (the files' places, the capture driver)
+// before any file is created, so a run that cannot start leaves the user's
+// files as they were and no new ones.
 static bool open_outputs(const ConsoleRun* run, RunOutputs* o) {
     *o = RunOutputs{};
-    if (run->csv_path && !(o->csv = open_csv(run->csv_path, L"--csv")))
+    if (!output_allowed(run->csv_path, L"--csv") ||
+        !output_allowed(run->usb_save_path, L"--usb-save"))
         return false;
-    if (run->usb_save_path && !(o->usb_save = open_csv(run->usb_save_path, L"--usb-save"))) {
+    if (run->usb || run->usb_save_path) {
+        static UsbSession session;
+        static char error[512];
+        if (!usb_session_open(&session, run->usb_save_path != NULL, error, sizeof error)) {
+            print_error(L"%hs", error);
+            return false;
+        }
+        o->usb = &session;
+    }
+    if (!open_output(&o->csv, run->csv_path, L"--csv") ||
+        !open_output(&o->usb_save, run->usb_save_path, L"--usb-save")) {
         close_outputs(o);
         return false;
     }
-    if (!run->usb && !o->usb_save)
-        return true;
-    static UsbSession session;
-    static char error[512];
-    if (!usb_session_open(&session, o->usb_save != NULL, error, sizeof error)) {
-        print_error(L"%hs", error);
-        close_outputs(o);
-        return false;
-    }
-    o->usb = &session;
+    if (o->csv.f && !write_arrival_csv_header(o->csv.f))
+        o->csv_error = errno ? errno : EIO;
     return true;
 }
 
@@ -434,6 +473,7 @@ static HWND start_measuring(FILE* out, double run_seconds) {
 }
 
 static void stop_measuring(FILE* out, int slot) {
+    print_status_line();  // the last, whatever ended the run
     write_utf8(out, "\n");
     raw_registration_end();
     stats_set_measuring(false);
@@ -455,15 +495,14 @@ static int finish_run(const ConsoleRun* run, RunOutputs* o, HWND hwnd, int slot,
     if (o->usb) {
         usb_session_close(o->usb);
         print_layers(out, o->usb, slot);
-        if (o->usb_save && finish_usb_save(o->usb, o->usb_save, run->usb_save_path) != 0)
+        if (run->usb_save_path && finish_usb_save(o->usb, &o->usb_save) != 0)
             result = 1;
-        o->usb_save = NULL;
     }
     s_run_window.store(NULL);
     destroy_hidden_window(hwnd);
-    if (o->csv && finish_csv(o->csv, run->csv_path) != 0)
+    if (run->csv_path && finish_csv(o) != 0)
         result = 1;
-    o->csv = NULL;
+    s_outputs = NULL;
     close_outputs(o);
     fflush(out);
     SetEvent(run_ended_event());
@@ -486,8 +525,10 @@ int run_console_with(const ConsoleRun* run) {
     if (!open_outputs(run, &o))
         return 1;
     write_utf8(out, "Move the mouse to measure. Ctrl+C to quit.\n\n");
+    s_outputs = &o;
     HWND hwnd = start_measuring(out, run->run_seconds);
     if (!hwnd) {
+        s_outputs = NULL;
         close_outputs(&o);
         return 1;
     }

@@ -18,8 +18,9 @@ extern std::atomic<int32_t> g_console_run;
 extern FILE* g_console_out;
 
 // run_seconds > 0 ends the measurement by itself after that long, as Ctrl+C would.
-// csv_path, when given, receives every logged report at the end (the file is
-// created before measuring; 1 when it cannot be).
+// csv_path, when given, receives every logged report, written as the run goes
+// into "<csv_path>.partial", which replaces csv_path at the end (1, and
+// nothing created, when it cannot be written).
 int run_console(int device_index, double run_seconds, const wchar_t* csv_path = NULL);
 
 // A console run with everything it may do besides measuring.

@@ -11,6 +11,7 @@
 #include "core/capture_file.h"
 #include "core/capture_file_report.h"
 #include "core/usbpcap_record.h"
+#include "platform/output_file.h"
 
 // Prints the report, or the error it holds, or says that it could not be
 // composed whole.
@@ -55,15 +56,42 @@ static int fail_open(const wchar_t* path, bool writing) {
     return print_error(L"cannot open %.500ls: %ls.", path, why);
 }
 
-// Opens the CSV and writes its header; false when it cannot be created.
-static bool open_csv(CompletionCsv* csv, const wchar_t* csv_path) {
+// Opens the CSV under its partial name and writes its header; false when it
+// cannot be created. Whether the target can be replaced is checked first.
+static bool open_csv(CompletionCsv* csv, OutputFile* file, const wchar_t* csv_path) {
     if (!csv_path)
         return true;
-    csv->f = _wfopen(csv_path, L"wb");
-    if (!csv->f)
+    int error = output_file_check(csv_path);
+    if (error) {
+        errno = error;
         return false;
+    }
+    if (!output_file_open(file, csv_path))
+        return false;
+    csv->f = file->f;
     fputs("t_us,bus,device,endpoint,interval_us,transfer\n", csv->f);
     return true;
+}
+
+static int write_failed(const wchar_t* path, int error) {
+    return print_error(L"writing %.500ls failed (%hs): check the free space of its drive.", path,
+                       strerror(error));
+}
+
+// The CSV takes the target's place only after a whole analysis; otherwise it goes.
+static int finish_csv(CompletionCsv* csv, OutputFile* file, int result) {
+    if (!csv->f)
+        return result;
+    if (result != 0 || csv->failed) {
+        int error = errno;
+        output_file_discard(file);
+        return csv->failed ? write_failed(file->target, error) : result;
+    }
+    if (output_file_commit(file))
+        return result;
+    int error = errno;
+    _wremove(file->partial);
+    return write_failed(file->target, error);
 }
 
 // The analysis of an open file, as text; the exit code.
@@ -96,7 +124,8 @@ int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path) {
     if (!f)
         return fail_open(path, false);
     CompletionCsv csv = {NULL, -1, false};
-    if (!open_csv(&csv, csv_path)) {
+    OutputFile file = {};
+    if (!open_csv(&csv, &file, csv_path)) {
         const int err = errno;
         fclose(f);
         errno = err;
@@ -107,8 +136,5 @@ int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path) {
     fclose(f);
     print_text(out, &text, result != 0);
     wide_text_free(&text);
-    if (csv.f && (fclose(csv.f) != 0 || csv.failed))
-        return print_error(L"writing %.500ls failed (%hs): check the free space of its drive.",
-                           csv_path, strerror(errno));
-    return result;
+    return finish_csv(&csv, &file, result);
 }

@@ -9,5 +9,20 @@
 
 extern const char* const g_arrival_class_name[4];  // first, accepted, coalesced, pause
 
-// Writes the header and every logged report; false when a write failed.
+// Where a CSV written while measuring stands in the log; zero before its first row.
+struct ArrivalCsvCursor {
+    uint64_t next;       // absolute log index (counting from the run's start) of the next row
+    uint64_t rows;       // rows written so far
+    int64_t first_t;     // counter value of the file's first row: t_us counts from it
+    int64_t previous_t;  // counter value of the last row written
+};
+
+bool write_arrival_csv_header(FILE* f);
+// Writes the reports logged since the cursor and flushes. Rows already written
+// stay as they are; reports the log gave up (its bound) before they were
+// written are missing, and the row after them has no interval. False when a
+// write failed.
+bool write_arrival_csv_rows(FILE* f, ArrivalCsvCursor* c, const ArrivalLog* log, double freq,
+                            const ClockMap* clock);
+// The header and every logged report; false when a write failed.
 bool write_arrival_csv(FILE* f, const ArrivalLog* log, double freq, const ClockMap* clock);

@@ -22,6 +22,7 @@
 #include "platform/dpi.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "platform/output_file.h"
 
 HWND g_hPlot;
 PlotView g_plot_view = {true, 0, 0};
@@ -205,13 +206,17 @@ bool plot_export_csv(HWND owner) {
     if (!file_dialog_save(owner, name, L"CSV (*.csv)\0*.csv\0\0", L"csv", path, MAX_PATH))
         return true;  // cancelled: nothing to do
     reception_sample_clock();  // the map reaches the last report
-    FILE* f = _wfopen(path, L"wb");
-    bool written = f && write_arrival_csv(f, &g_arrival_log, g_qpc_freq, &g_clock_map);
+    // Written beside the chosen file and put in its place only when whole.
+    OutputFile file;
+    bool written = output_file_open(&file, path) &&
+                   write_arrival_csv(file.f, &g_arrival_log, g_qpc_freq, &g_clock_map);
     int error = errno;
-    if (f && fclose(f) != 0 && written) {
+    if (written && !output_file_commit(&file)) {
         written = false;
         error = errno;
+        _wremove(file.partial);
     }
+    output_file_discard(&file);
     if (written)
         return true;
     wchar_t text[MAX_PATH + 160];

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Installs what is missing, builds, and starts the tester under Wine.
-# Arguments go to quorvin.exe: none starts the window; "scripts/run.sh -c 1 10"
-# measures mouse 1 on the console for 10 s; "--pcap FILE" analyses a capture.
+# Arguments go to quorvin.exe: none starts the window; "--pcap FILE" analyses a
+# capture. Console runs ("scripts/run.sh -c 1 10": mouse 1 for 10 s) go to
+# quorvin-cli.exe; Ctrl+C ends them with their summary. Exit code: the program's.
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORVIN_BUILD:-$root/build}
@@ -18,9 +19,17 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 case "${1:-}" in
 -c | --console)
-    # Only inside Wine's virtual desktop does the console's hidden window
-    # receive Raw Input.
-    wine explorer /desktop=Quorvin,1024x768 "$build/quorvin.exe" "$@" | cat ;;
+    # The console program, alone on the terminal: Wine's console host turns a
+    # typed Ctrl+C into the program's Ctrl+C event, and the program's exit code
+    # is the script's. Under "wine explorer /desktop=NAME program" the event
+    # would also end start.exe and explorer, and the end of start.exe, which
+    # leads the terminal's session, hangs the terminal up and kills the program
+    # before its summary. So the program gets a virtual desktop of its own
+    # (only in one does its hidden window receive Raw Input) from the prefix.
+    wine reg add 'HKCU\Software\Wine\AppDefaults\quorvin-cli.exe\Explorer' /v Desktop /d Quorvin /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Quorvin /d 1024x768 /f >/dev/null 2>&1
+    wine "$build/quorvin-cli.exe" "$@" ;;
 *)
+    set -o pipefail  # the program's exit code, not cat's
     wine "$build/quorvin.exe" "$@" | cat ;;
 esac

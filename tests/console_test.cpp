@@ -425,9 +425,38 @@ std::wstring temp_file(const wchar_t* prefix) {
     return path;
 }
 
+std::string read_file(const std::wstring& path) {
+    std::string bytes;
+    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
+        bytes = read_all(f);
+        fclose(f);
+    }
+    return bytes;
+}
+
+// The file's bytes; the file is gone afterwards.
+std::string take_file(const std::wstring& path) {
+    std::string bytes = read_file(path);
+    DeleteFileW(path.c_str());
+    return bytes;
+}
+
+std::string utf8(const std::wstring& text) {
+    char buf[MAX_PATH * 3];
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buf, sizeof buf, NULL, NULL);
+    return buf;
+}
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A run that cannot start leaves the user's files as they were and makes none.
 TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
     two_mice();
-    ConsoleRun run = {0, 0.05, NULL, true, NULL, NULL};
+    const std::wstring kept = temp_file(L"qkp"), saved = kept + L".pcap";
+    FILE* f = _wfopen(kept.c_str(), L"wb");
+    fputs("t_us,slot\n1,2\n", f);
+    fclose(f);
+    ConsoleRun run = {0, 0.05, kept.c_str(), true, NULL, NULL};
     const struct {
         void (*set)();
         const char* line;
@@ -449,35 +478,19 @@ TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
         EXPECT_EQ(run_console_with(&run), 1);
         std::string text = output();
         EXPECT_EQ(text.substr(text.size() - strlen(c.line)), c.line);
+        EXPECT_FALSE(exists(kept + L".partial"));
     }
-    // --usb-save names itself.
+    EXPECT_EQ(take_file(kept), "t_us,slot\n1,2\n");
+    // --usb-save names itself, and creates nothing.
     fake_usbpcap_reset();
     g_fake_usbpcap.installed_error = 2;
-    std::wstring save = temp_file(L"qsv");
-    ConsoleRun saving = {0, 0.05, NULL, false, save.c_str(), NULL};
+    ConsoleRun saving = {0, 0.05, NULL, false, saved.c_str(), NULL};
     EXPECT_EQ(run_console_with(&saving), 1);
     EXPECT_NE(output().find("\nError: --usb-save needs the USBPcap capture driver"), std::string::npos);
-    DeleteFileW(save.c_str());
+    for (const std::wstring& p : {saved, saved + L".partial"})
+        EXPECT_FALSE(exists(p)) << utf8(p);
     EXPECT_EQ(g_fake_ri.register_calls, 0) << "nothing was measured";
     EXPECT_EQ(g_fake_usbpcap.live_handles, 0);
-}
-
-
-// The file's bytes; the file is gone afterwards.
-std::string take_file(const std::wstring& path) {
-    std::string bytes;
-    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
-        bytes = read_all(f);
-        fclose(f);
-    }
-    DeleteFileW(path.c_str());
-    return bytes;
-}
-
-std::string utf8(const std::wstring& text) {
-    char buf[MAX_PATH * 3];
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buf, sizeof buf, NULL, NULL);
-    return buf;
 }
 
 // Reports arrive while the run goes on: posted from another thread to the
@@ -570,9 +583,12 @@ TEST_F(RunConsoleTest, CloseEventReturnsOnlyOnceTheSummaryAndCsvAreWritten) {
     std::wstring path = temp_file(L"qcl");
     std::string text, csv;
     DWORD waited = 0;
+    std::string partial;
     std::thread closer([&] {
         post_reports(20, 0);
-        Sleep(100);
+        Sleep(700);  // a status line: the rows so far are on disk, the user's file untouched
+        partial = read_file(path + L".partial");
+        EXPECT_EQ(read_file(path), "");
         DWORD start = GetTickCount();
         EXPECT_TRUE(console_ctrl(CTRL_CLOSE_EVENT));
         waited = GetTickCount() - start;
@@ -586,6 +602,8 @@ TEST_F(RunConsoleTest, CloseEventReturnsOnlyOnceTheSummaryAndCsvAreWritten) {
     EXPECT_LT(waited, 4500u);
     EXPECT_NE(text.find("\nCoalesced: "), std::string::npos) << text;
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 21) << csv;
+    EXPECT_EQ(partial, csv);
+    EXPECT_FALSE(exists(path + L".partial"));
 
     // No run: nothing to wait for.
     DWORD start = GetTickCount();

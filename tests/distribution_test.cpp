@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,39 @@ TEST_F(ArrivalLogTest, CsvLines) {
               "89000.000,1,87000.000,pause,0,1700000000089001\n"
               "90000.000,1,1000.000,accepted,0,1700000000090002\n");
     fclose(f);
+}
+
+// Written as the run goes, across the log's bound: rows stay once written,
+// a stretch the log gave up before it was written leaves a row without interval.
+TEST_F(ArrivalLogTest, CsvRowsWrittenAsTheLogGrowsAndWraps) {
+    ClockMap clock;
+    clock_map_clear(&clock, 1e6);  // one tick per microsecond
+    clock_map_add(&clock, 0, 1700000000000000LL);
+    FILE* f = tmpfile();
+    ArrivalCsvCursor c = {};
+    ASSERT_TRUE(write_arrival_csv_header(f));
+    int64_t t = 100;
+    auto append = [&](int n) {
+        for (int i = 0; i < n; i++, t += 1000)
+            arrival_log_append(&log, t, 1, true, i ? ARRIVAL_ACCEPTED : ARRIVAL_PAUSE);
+    };
+    append(3);
+    ASSERT_TRUE(write_arrival_csv_rows(f, &c, &log, 1e6, &clock));
+    append(9);  // 12 entries: the log is full
+    ASSERT_TRUE(write_arrival_csv_rows(f, &c, &log, 1e6, &clock));
+    append(21);  // entries 12..32: the log keeps 24..32; 0..11 were written, 12..23 are lost
+    ASSERT_TRUE(write_arrival_csv_rows(f, &c, &log, 1e6, &clock));
+    EXPECT_EQ(c.rows, 12u + 9u);
+    std::string text = read_all(f);
+    fclose(f);
+    EXPECT_EQ(text.substr(0, 80),
+              "t_us,slot,interval_us,class,background,utc_us\n"
+              "0.000,1,,pause,1,1700000000000100\n");
+    EXPECT_NE(text.find("\n11000.000,1,1000.000,accepted,1,1700000000011100\n"
+                        "24000.000,1,,accepted,1,1700000000024100\n"
+                        "25000.000,1,1000.000,accepted,1,1700000000025100\n"),
+              std::string::npos) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 21);
 }
 
 TEST(ClockMapTest, InterpolatesBetweenSamplesAndFollowsTheCounterOutside) {

@@ -76,9 +76,7 @@ TEST_F(PcapModeTest, BulkInIsListedApartAndTheCsvHasEveryInCompletion) {
     EXPECT_EQ(run_pcap(path.c_str(), out, csv_path.c_str()), 0);
     std::string text = printed();
     EXPECT_NE(text.find("\nNote: the summary counts 2 bulk or isochronous transfers from devices as "
-                        "interrupt-IN deliveries."),
-              std::string::npos)
-        << text;
+                        "interrupt-IN deliveries."), std::string::npos) << text;
     EXPECT_NE(text.find("  1.2.0x81  reports=3  avg= 1000.0 Hz  lowest= 1000.0 Hz  p50=1000.0us "
                         "p99=1000.0us sd=0.0us  bInterval not seen\n"),
               std::string::npos);
@@ -98,11 +96,15 @@ TEST_F(PcapModeTest, BulkInIsListedApartAndTheCsvHasEveryInCompletion) {
 }
 
 TEST_F(PcapModeTest, FailuresPrintOneLineAndExitWithOne) {
+    // A capture that cannot be read leaves no CSV, not even its header.
     write(Bytes{'G', 'I', 'F', '8', '9', 'a'});
-    EXPECT_EQ(run_pcap(path.c_str(), out), 1);
+    const std::wstring csv_path = path + L".csv";
+    EXPECT_EQ(run_pcap(path.c_str(), out, csv_path.c_str()), 1);
     EXPECT_NE(printed().find("Error: " + utf8_path() + " is not a pcap or pcapng file (it starts with "
                              "47 49 46 38); give a capture saved by USBPcapCMD or Wireshark.\n"),
               std::string::npos) << printed();
+    for (const std::wstring& p : {csv_path, csv_path + L".partial"})
+        EXPECT_EQ(GetFileAttributesW(p.c_str()), INVALID_FILE_ATTRIBUTES);
 
     DeleteFileW(path.c_str());
     rewind(out);

@@ -109,6 +109,16 @@ for option in "--usb" "--usb-save $artifacts/cli-usb.pcap"; do
         fail "$option: last line '$last'"
     grep -q 'Avg=' "$artifacts/cli-usb.out" && fail "$option: it measured"
 done
+# An existing CSV that a run which cannot start was to write is as it was.
+keep=$artifacts/cli-keep.csv
+printf 't_us,slot\n1,2\n' >"$keep"
+rm -f "$keep".*partial
+timeout 60 wine "$exe" -c 0 2 --usb --csv "$keep" >"$artifacts/cli-keep.out" 2>"$artifacts/cli-keep.err"
+rc=$?
+[ "$rc" -eq 1 ] || fail "--usb --csv: exit code $rc"
+grep -q 'Avg=' "$artifacts/cli-keep.out" && fail "--usb --csv: it measured"
+[ "$(cat "$keep")" = "$(printf 't_us,slot\n1,2')" ] || fail "the existing CSV was changed"
+ls "$keep".*partial >/dev/null 2>&1 && fail "a partial file was left"
 
 case_name=ctrl-c
 start=$(date +%s)

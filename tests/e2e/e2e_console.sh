@@ -2,7 +2,8 @@
 # End-to-end test of console mode: the real quorvin.exe runs in Wine's virtual
 # desktop on a private Xvfb while the native jig moves the pointer at a known
 # rate; the last status line must report the rate and count the jig really
-# sent, and the summary what its --csv file holds.
+# sent, and the summary what its --csv file holds. A killed run keeps its rows
+# in the partial file; Ctrl+C in a terminal ends every run with its summary.
 # Usage: e2e_console.sh QUORVIN_EXE JIG WINEPREFIX ARTIFACT_DIR
 set -u
 exe=$1
@@ -97,6 +98,72 @@ console_case() {
 case_name=all-250 e2e_runs console_case 250 0 4 "全部鼠标"
 case_name=all-500 e2e_runs console_case 500 0 4 "全部鼠标"
 case_name=mouse1-500 e2e_runs console_case 500 1 3 "鼠标 VID_845E PID_0001"
+
+# A run killed with kill -9 while the jig moves: the user's file is as it
+# was, and the partial file beside it holds every report counted by the last
+# status line (rows go to disk before the line that counts them).
+killed_case() {
+    local out=$artifacts/console-killed.txt csv=$artifacts/console-killed.csv
+    printf 'old\n' >"$csv"
+    rm -f "$csv".*partial
+    "$jig" 500 60 >/dev/null 2>&1 &
+    local jig_pid=$!
+    e2e_pids+=("$jig_pid")
+    timeout 60 wine explorer /desktop=qe2ekill,1024x768 "$exe" -c 0 --csv "$csv" >"$out" 2>/dev/null &
+    local app_pid=$! pid=
+    for _ in $(seq 600); do tr '\r' '\n' <"$out" | grep -q 'Time=2\.5s' && break; sleep 0.05; done
+    pid=$(pgrep -s 0 -f "^$exe -c 0")
+    [ -n "$pid" ] && kill -9 $pid
+    kill "$jig_pid" 2>/dev/null
+    wineserver -k 2>/dev/null
+    wait "$app_pid" 2>/dev/null
+    [ -n "$pid" ] || { fail "no program to kill"; return; }
+    local last count rows
+    last=$(tr '\r' '\n' <"$out" | grep '^Avg=' | tail -n 1)
+    count=$(sed -E 's/.*Count=([0-9]+).*/\1/' <<<"$last")
+    [ "$(cat "$csv")" = old ] || fail "the existing CSV was changed"
+    [ -f "$csv.partial" ] || { fail "no $csv.partial"; return; }
+    [ "$(head -n 1 "$csv.partial")" = "t_us,slot,interval_us,class,background,utc_us" ] || fail "partial header"
+    rows=$(($(wc -l <"$csv.partial") - 1))
+    echo "[$case_name] killed after: $last; $rows rows kept"
+    [ "${count:-0}" -gt 100 ] || { retry_reason="only ${count:-no} intervals before the kill"; return; }
+    [ "$rows" -ge $((count + 1)) ] || fail "$rows rows kept, the last status line counted $count intervals"
+}
+case_name=killed e2e_runs killed_case
+
+# Ctrl+C typed into the terminal of quorvin-cli.exe in a virtual desktop of its
+# own while the jig moves (see scripts/run.sh for why not explorer /desktop):
+# every run ends with the last status line, the summary and the whole CSV.
+cli_exe=${exe%/*}/quorvin-cli.exe
+apps='HKCU\Software\Wine\AppDefaults\quorvin-cli.exe\Explorer'
+wine reg add "$apps" /v Desktop /d qe2ecli /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v qe2ecli /d 1024x768 /f >/dev/null 2>&1
+ctrl_c_case() {
+    local out=$artifacts/console-$case_name.txt csv=$artifacts/console-$case_name.csv
+    rm -f "$csv" "$csv".*partial
+    "$jig" 500 60 >/dev/null 2>&1 &
+    local jig_pid=$!
+    e2e_pids+=("$jig_pid")
+    python3 "$e2e_here/pty_ctrl_c.py" 4 "$out" wine "$cli_exe" -c 0 --csv "$csv"
+    rc=$?
+    kill "$jig_pid" 2>/dev/null
+    local total rows
+    total=$(tr -d '\r' <"$out" | sed -n -E 's/^Background reports: [0-9]+ of ([0-9]+)$/\1/p')
+    [ "$rc" -eq 0 ] || fail "exit code $rc"
+    [ -n "$total" ] || { fail "no 'Background reports' line after Ctrl+C"; return; }
+    [ "$total" -ge 100 ] || { retry_reason="only $total reports reached the program"; return; }
+    grep -B1 '^Background reports: ' "$out" | head -n 1 | tr '\r' '\n' | tail -n 1 | grep -q '^Avg=.*Time=[0-9.]*s$' ||
+        fail "no status line before the background count"
+    [ -f "$csv" ] || { fail "no CSV after Ctrl+C"; return; }
+    ls "$csv".*partial >/dev/null 2>&1 && fail "a partial file was left"
+    rows=$(($(wc -l <"$csv") - 1))
+    [ "$rows" -eq "$total" ] || fail "$rows CSV rows for $total reports"
+    python3 "$e2e_here/csv_check.py" "$out" "$csv" || fail "summary and CSV disagree"
+}
+for run in 1 2 3 4 5; do
+    case_name=ctrl-c-$run e2e_runs ctrl_c_case
+done
+wine reg delete "$apps" /f >/dev/null 2>&1
 
 # The throttle warning follows RawMouseThrottleEnabled in the prefix (Wine says
 # Windows 7, so without the value there is no throttle and no warning).
