@@ -201,10 +201,18 @@ static int compare_endpoint(CompareRun* r, const UsbEndpoint* e) {
     text[0] = 0;
     format_comparison(text, sizeof text, name, &c);
     write_utf8(r->out, text);
+    return 0;
+}
+
+// Both sides keep their earliest reports when there are too many, so the
+// comparison covers the start of both; said before anything else.
+static void note_bounds(const CompareRun* r) {
     if (r->analysis->endpoints.times_full)
         write_utf8(r->out, "USB layer: the capture holds more interrupt-IN reports than the comparison "
                            "keeps; later ones were not compared.\n");
-    return 0;
+    if (r->csv.full)
+        write_utf8(r->out, "Program layer: the CSV holds more reports than the comparison keeps; "
+                           "later ones were not compared.\n");
 }
 
 static int compare_files(CompareRun* r) {
@@ -213,6 +221,7 @@ static int compare_files(CompareRun* r) {
         return result;
     std::sort(r->csv.times, r->csv.times + r->csv.count);
     usb_endpoints_sort_times(&r->analysis->endpoints);
+    note_bounds(r);
     const UsbEndpoint* e = chosen_endpoint(r, &result);
     return e ? compare_endpoint(r, e) : result;
 }

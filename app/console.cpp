@@ -83,16 +83,17 @@ void format_summary(char* buf, size_t cap, const char* name, double elapsed_s,
     add("Stability: %.1f%% of intervals within 10%% of the median\n", d->stability_pct);
     add("Coalesced: %llu  Pauses: %llu  Background: %llu\n", (unsigned long long)d->coalesced,
         (unsigned long long)d->pauses, (unsigned long long)d->background);
-    // The figures above cover the whole run; the log behind the CSV and the
-    // plot may hold only its latest part.
+    // The figures above cover the whole run, and so does the CSV, written as
+    // the run goes; the log in memory, which the USB comparison reads, may
+    // hold only the latest part.
     uint64_t count = arrival_log_count(log);
     if (arrival_log_wrapped(log) && count > 0 && freq > 0) {
         double span = (double)(arrival_log_at(log, count - 1).t - arrival_log_at(log, 0).t) / freq;
-        add("Log: the CSV and the plot cover the last %.1f s; older reports were dropped to bound "
-            "memory\n", span);
+        add("Log: holds the last %.1f s (older reports were dropped to bound memory); the summary "
+            "and the CSV cover the whole run, a USB comparison only that span\n", span);
     }
     if (log->failed)
-        add("Log: out of memory after %llu reports; the CSV and the plot cover those only\n",
+        add("Log: out of memory after %llu reports; the CSV and a USB comparison cover those only\n",
             (unsigned long long)count);
     if (d->failed)
         add("%s", "Log: no memory to count the intervals; only the counts above hold\n");
@@ -297,7 +298,17 @@ static std::vector<int64_t> program_times(int slot) {
     return times;
 }
 
+// The capture keeps its first reports when it reaches its bound, the log its
+// latest: the note comes first, so that a comparison that then finds no
+// overlap is understood.
 static void print_layers(FILE* out, const UsbSession* session, int slot) {
+    for (int i = 0; i < session->hub_count; i++) {
+        if (session->saved[i].lost)
+            print_note(L"USB layer: %ls stopped during the run (%hs); the capture lacks its later "
+                       L"reports.", session->hubs[i].path, session->saved[i].lost);
+    }
+    if (session->endpoints.times_full)
+        write_utf8(out, "USB layer: the capture filled its memory bound; later USB reports were not kept.\n");
     std::vector<int64_t> p = program_times(slot);
     const UsbEndpoint* e = usb_endpoints_best(&session->endpoints, p.data(), p.size());
     if (!e) {
@@ -317,8 +328,6 @@ static void print_layers(FILE* out, const UsbSession* session, int slot) {
     text[0] = 0;
     format_comparison(text, sizeof text, name, &c);
     write_utf8(out, text);
-    if (session->endpoints.times_full)
-        write_utf8(out, "USB layer: the capture filled its memory bound; later USB reports were not kept.\n");
 }
 
 // "; \\.\USBPcapN kept ..." for every hub whose later records were dropped.
@@ -330,7 +339,9 @@ static size_t describe_dropped_hubs(char* buf, size_t cap, const UsbSession* s, 
         if (!h->dropped)
             continue;
         char why[64];
-        if (h->out_of_memory)
+        if (h->lost)
+            snprintf(why, sizeof why, "%s", h->lost);
+        else if (h->out_of_memory)
             snprintf(why, sizeof why, "out of memory");
         else if (s->max_saved % (1u << 20) == 0)
             snprintf(why, sizeof why, "%llu MiB per hub", (unsigned long long)(s->max_saved >> 20));
@@ -492,6 +503,10 @@ static void stop_measuring(FILE* out, int slot) {
 // Everything after the summary; a close event's handler waits for its end.
 static int finish_run(const ConsoleRun* run, RunOutputs* o, HWND hwnd, int slot, FILE* out) {
     int result = 0;
+    // The CSV first: it is on disk already and needs only its rename, while
+    // writing a large capture may outlast what a close event waits for.
+    if (run->csv_path && finish_csv(o) != 0)
+        result = 1;
     if (o->usb) {
         usb_session_close(o->usb);
         print_layers(out, o->usb, slot);
@@ -500,8 +515,6 @@ static int finish_run(const ConsoleRun* run, RunOutputs* o, HWND hwnd, int slot,
     }
     s_run_window.store(NULL);
     destroy_hidden_window(hwnd);
-    if (run->csv_path && finish_csv(o) != 0)
-        result = 1;
     s_outputs = NULL;
     close_outputs(o);
     fflush(out);

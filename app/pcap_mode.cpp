@@ -30,6 +30,7 @@ struct CompletionCsv {
     FILE* f;
     int64_t first_us;  // -1 until the first line
     bool failed;
+    int error;         // errno when a line could not be written
 };
 
 static void write_completion(void* ctx, const InCompletion* c) {
@@ -43,8 +44,10 @@ static void write_completion(void* ctx, const InCompletion* c) {
         snprintf(interval, sizeof interval, "%lld", (long long)c->interval_us);
     if (fprintf(csv->f, "%lld,%u,%u,0x%02X,%s,%s\n", (long long)(c->ts_us - csv->first_us),
                 (unsigned)c->bus, (unsigned)c->device, (unsigned)c->endpoint, interval,
-                c->transfer == USBPCAP_TRANSFER_BULK ? "bulk" : "interrupt") < 0)
+                c->transfer == USBPCAP_TRANSFER_BULK ? "bulk" : "interrupt") < 0) {
         csv->failed = true;
+        csv->error = errno ? errno : EIO;  // now: later calls may change errno
+    }
 }
 
 // A file that cannot be opened (read) or created (written): which, why, what to do.
@@ -83,9 +86,8 @@ static int finish_csv(CompletionCsv* csv, OutputFile* file, int result) {
     if (!csv->f)
         return result;
     if (result != 0 || csv->failed) {
-        int error = errno;
         output_file_discard(file);
-        return csv->failed ? write_failed(file->target, error) : result;
+        return csv->failed ? write_failed(file->target, csv->error) : result;
     }
     if (output_file_commit(file))
         return result;
@@ -123,7 +125,7 @@ int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path) {
     FILE* f = _wfopen(path, L"rb");
     if (!f)
         return fail_open(path, false);
-    CompletionCsv csv = {NULL, -1, false};
+    CompletionCsv csv = {NULL, -1, false, 0};
     OutputFile file = {};
     if (!open_csv(&csv, &file, csv_path)) {
         const int err = errno;

@@ -183,6 +183,26 @@ static void take_mode_arguments(const wchar_t* first, const OptionScan* scan, La
         refuse(out, L"unexpected argument '%ls': %ls takes %ls at most.", rest[takes], first, what);
 }
 
+// Two names of one file (Windows ignores case): an output must not replace
+// another output or the capture being read.
+static bool same_file(const wchar_t* a, const wchar_t* b) {
+    if (!a || !b)
+        return false;
+    wchar_t full_a[MAX_PATH], full_b[MAX_PATH];
+    if (!_wfullpath(full_a, a, MAX_PATH) || !_wfullpath(full_b, b, MAX_PATH))
+        return _wcsicmp(a, b) == 0;
+    return _wcsicmp(full_a, full_b) == 0;
+}
+
+static void check_outputs(LaunchRequest* out) {
+    if (same_file(out->csv_path, out->usb_save_path))
+        refuse(out, L"--csv and --usb-save name the same file, %ls; give each its own.",
+               out->csv_path);
+    if (out->mode == LAUNCH_PCAP && same_file(out->csv_path, out->pcap_path))
+        refuse(out, L"--csv names the capture itself, %ls; give the CSV a name of its own.",
+               out->csv_path);
+}
+
 // Each mode's missing arguments, and the options that mean nothing to it.
 static void check_mode(const wchar_t* first, const OptionScan* scan, LaunchRequest* out) {
     const bool console = out->mode == LAUNCH_CONSOLE;
@@ -202,6 +222,7 @@ static void check_mode(const wchar_t* first, const OptionScan* scan, LaunchReque
     if (out->mode != LAUNCH_COMPARE && scan->slot_given)
         refuse(out, L"--slot works only with --compare; with %ls %ls.", first,
                console ? L"INDEX chooses the mouse" : L"every endpoint is listed");
+    check_outputs(out);
 }
 
 static bool help_anywhere(int argc, wchar_t** argv) {

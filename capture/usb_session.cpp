@@ -129,16 +129,30 @@ static void keep_record(void* ctx, const uint8_t* record, uint64_t bytes) {
 
 static void keep_both(void* ctx, const InCompletion* c) { keep_completion(((KeepRecord*)ctx)->session, c); }
 
+// A hub that stops during the run: what it saved ends there, and the run
+// says so (a capture that silently lost a hub would read as complete). One
+// that never delivered its header never worked, and is only let go.
+static void lose_hub(UsbSession* s, int i, const char* why) {
+    const bool started = s->hubs[i].header_done;
+    hub_release(&s->hubs[i]);
+    UsbSavedHub* saved = &s->saved[i];
+    if (!started)
+        return;
+    if (!saved->lost)
+        saved->lost = why;
+    if (s->keep_records)
+        saved->dropped = true;
+}
+
 // A chunk the stream could not take leaves a hole that no later record can
-// be found across: the hub goes, and what it saved ends there.
+// be found across: the hub goes.
 static void take_in(UsbSession* s, int i, DWORD bytes) {
     Hub* h = &s->hubs[i];
     const uint64_t before = h->stream.len;
     gb_append(&h->stream, h->read.chunk, bytes);
     if (h->stream.len == before) {
-        hub_release(h);
-        if (s->keep_records && !s->saved[i].dropped)
-            s->saved[i].out_of_memory = s->saved[i].dropped = true;
+        s->saved[i].out_of_memory = true;
+        lose_hub(s, i, "out of memory");
         return;
     }
     if (!h->header_done) {
@@ -153,6 +167,10 @@ static void take_in(UsbSession* s, int i, DWORD bytes) {
     }
     KeepRecord k = {s, &s->saved[i]};
     walk_in_completions(&h->stream, s->keep_records ? keep_record : NULL, keep_both, &k);
+    // USBPcap never writes a record over its 64 KiB snap length: a stream
+    // that holds more unwalked bytes than that is corrupt, and would grow.
+    if (h->stream.len > USB_SESSION_LARGEST_TAIL)
+        lose_hub(s, i, "it sent a record larger than USBPcap writes");
 }
 
 static void serve_hub(UsbSession* s, int i) {
@@ -162,10 +180,10 @@ static void serve_hub(UsbSession* s, int i) {
         s->failures[i] = 0;
         take_in(s, i, bytes);
     } else if (++s->failures[i] >= USB_SESSION_READ_FAILURES) {
-        hub_release(h);
+        lose_hub(s, i, "its reads kept failing");
     }
     if (h->live && !hub_start_read(h))
-        hub_release(h);
+        lose_hub(s, i, "its next read could not be started");
 }
 
 // A wait names the first ready read of its list, so the list starts at a
@@ -195,7 +213,10 @@ bool usb_session_wait(UsbSession* s, DWORD timeout_ms) {
         if (r == USBPCAP_WAIT_FAILED) {
             // The wait names no hub: every hub goes, and the loop carries on
             // with messages alone.
-            usb_session_close(s);
+            for (int i = 0; i < s->hub_count; i++) {
+                if (s->hubs[i].live)
+                    lose_hub(s, i, "the wait for its reads failed");
+            }
             return false;
         }
         serve_hub(s, r);

@@ -14,6 +14,7 @@
 enum {
     USB_SESSION_MAX_TIMES = 1 << 25,    // 256 MiB of times, like the arrival log
     USB_SESSION_MAX_SAVED = 256 << 20,  // bytes of raw records kept per hub for --usb-save
+    USB_SESSION_LARGEST_TAIL = 1 << 20,  // unwalked bytes of a hub's stream beyond which it is corrupt
     USB_SESSION_READ_FAILURES = 3,      // a hub whose reads fail this often in a row is dropped
 };
 
@@ -32,6 +33,7 @@ struct UsbSavedHub {
     int64_t last_kept_us;   // time of the last record kept; -1: none
     bool dropped;           // a record was not kept, and so no later one
     bool out_of_memory;     // dropped because a block could not grow (else the bound)
+    const char* lost;       // why the hub stopped during the run; null: it did not
 };
 
 struct UsbSession {

@@ -5,6 +5,8 @@
 
 #include <inttypes.h>
 
+#include "core/gap_rule.h"
+
 const char* const g_arrival_class_name[4] = {"first", "accepted", "coalesced", "pause"};
 
 enum { CSV_BUFFER_BYTES = 1 << 20, CSV_LINE_BYTES = 160 };
@@ -14,13 +16,17 @@ static const char kHeader[] = "t_us,slot,interval_us,class,background,utc_us\n";
 bool write_arrival_csv_header(FILE* f) { return fputs(kHeader, f) >= 0; }
 
 // One line into buf (at least CSV_LINE_BYTES); its length.
+// Microseconds by the one conversion every figure uses, so a row's interval
+// is the one the summary counted.
+static double us_of(int64_t ticks, double freq) { return freq > 0 ? ticks_to_us(ticks, freq) : 0; }
+
 static size_t format_row(char* buf, const ArrivalCsvCursor* c, Arrival a, bool has_interval,
-                         double us_per_tick, const ClockMap* clock) {
+                         double freq, const ClockMap* clock) {
     char interval[32] = "";
     if (has_interval)
-        snprintf(interval, sizeof interval, "%.3f", (double)(a.t - c->previous_t) * us_per_tick);
+        snprintf(interval, sizeof interval, "%.3f", us_of(a.t - c->previous_t, freq));
     int n = snprintf(buf, CSV_LINE_BYTES, "%.3f,%d,%s,%s,%d,%" PRId64 "\n",
-                     (double)(a.t - c->first_t) * us_per_tick, a.slot, interval,
+                     us_of(a.t - c->first_t, freq), a.slot, interval,
                      g_arrival_class_name[a.cls], a.background ? 1 : 0, clock_map_utc(clock, a.t));
     return n > 0 ? (size_t)n : 0;
 }
@@ -29,7 +35,6 @@ bool write_arrival_csv_rows(FILE* f, ArrivalCsvCursor* c, const ArrivalLog* log,
                             const ClockMap* clock) {
     static char buffer[CSV_BUFFER_BYTES];
     size_t used = 0;
-    const double us_per_tick = freq > 0 ? 1000000.0 / freq : 0;
     // Entries the log dropped before they were written leave a gap: no interval across it.
     bool gap = c->next < log->first;
     if (gap)
@@ -38,7 +43,7 @@ bool write_arrival_csv_rows(FILE* f, ArrivalCsvCursor* c, const ArrivalLog* log,
         Arrival a = arrival_log_at(log, c->next - log->first);
         if (c->rows == 0)
             c->first_t = a.t;
-        used += format_row(buffer + used, c, a, c->rows > 0 && !gap, us_per_tick, clock);
+        used += format_row(buffer + used, c, a, c->rows > 0 && !gap, freq, clock);
         gap = false;
         c->previous_t = a.t;
         c->rows++;

@@ -19,8 +19,11 @@ GapTicks gap_ticks_for(double f) {
     t.shortest = (int64_t)ceil(kGapShortestUs * f / 1000000.0);
     while (t.shortest > 0 && gap_kind(ticks_to_us(t.shortest - 1, f)) == GAP_ACCEPTED)
         t.shortest--;
-    while (gap_kind(ticks_to_us(t.shortest, f)) != GAP_ACCEPTED)
-        t.shortest++;
+    // A counter so slow that one tick is already a pause accepts no gap.
+    for (GapKind k; (k = gap_kind(ticks_to_us(t.shortest, f))) != GAP_ACCEPTED; t.shortest++) {
+        if (k == GAP_PAUSE)
+            return GapTicks{1, 0};
+    }
     t.longest = (int64_t)floor(kGapLongestUs * f / 1000000.0);
     while (gap_kind(ticks_to_us(t.longest + 1, f)) == GAP_ACCEPTED)
         t.longest++;
@@ -64,17 +67,17 @@ void gap_histogram_init_ticks(GapHistogram* h, double ticks_per_second) {
     gap_histogram_init(h, t.shortest, t.longest, ticks_per_second);
 }
 
-static uint32_t* page_for(GapHistogram* h, uint32_t page) {
+static uint64_t* page_for(GapHistogram* h, uint32_t page) {
     if (!h->pages) {
-        h->pages = (uint32_t**)heap_alloc(sizeof(uint32_t*) * h->page_count);
+        h->pages = (uint64_t**)heap_alloc(sizeof(uint64_t*) * h->page_count);
         if (!h->pages)
             return NULL;
-        memset(h->pages, 0, sizeof(uint32_t*) * h->page_count);
+        memset(h->pages, 0, sizeof(uint64_t*) * h->page_count);
     }
     if (!h->pages[page]) {
-        h->pages[page] = (uint32_t*)heap_alloc(sizeof(uint32_t) * kPageBins);
+        h->pages[page] = (uint64_t*)heap_alloc(sizeof(uint64_t) * kPageBins);
         if (h->pages[page])
-            memset(h->pages[page], 0, sizeof(uint32_t) * kPageBins);
+            memset(h->pages[page], 0, sizeof(uint64_t) * kPageBins);
     }
     return h->pages[page];
 }
@@ -87,7 +90,7 @@ void gap_histogram_add_any(GapHistogram* h, int64_t units) {
     if (offset >= (int64_t)h->bins)
         return;
     const uint32_t bin = (uint32_t)offset;
-    uint32_t* page = page_for(h, bin >> GAP_HISTOGRAM_PAGE_SHIFT);
+    uint64_t* page = page_for(h, bin >> GAP_HISTOGRAM_PAGE_SHIFT);
     if (!page) {
         h->failed = true;
         return;
@@ -103,7 +106,7 @@ void gap_histogram_add_any(GapHistogram* h, int64_t units) {
 void gap_histogram_clear(GapHistogram* h) {
     for (uint32_t p = 0; h->pages && p < h->page_count; p++) {
         if (h->pages[p])
-            memset(h->pages[p], 0, sizeof(uint32_t) * kPageBins);
+            memset(h->pages[p], 0, sizeof(uint64_t) * kPageBins);
     }
     h->n = 0;
     h->failed = false;
@@ -127,7 +130,7 @@ template <typename Visit>
 static void for_each_bin(const GapHistogram* h, Visit visit) {
     uint32_t bin = h->lowest_bin;
     while (bin <= h->highest_bin) {
-        const uint32_t* page = h->pages[bin >> GAP_HISTOGRAM_PAGE_SHIFT];
+        const uint64_t* page = h->pages[bin >> GAP_HISTOGRAM_PAGE_SHIFT];
         const uint32_t page_end = (bin | (kPageBins - 1)) + 1;
         const uint32_t end = page_end <= h->highest_bin ? page_end : h->highest_bin + 1;
         for (; page && bin < end; bin++) {
@@ -153,7 +156,7 @@ void distribution_of_histogram(const GapHistogram* h, Distribution* out) {
     uint64_t seen = 0;
     int next = 0;
     bool first = true;
-    for_each_bin(h, [&](double v, uint32_t count) {
+    for_each_bin(h, [&](double v, uint64_t count) {
         if (first)
             out->min_us = v;
         first = false;
@@ -166,7 +169,7 @@ void distribution_of_histogram(const GapHistogram* h, Distribution* out) {
     const double mean = sum / (double)h->n, median = out->pct_us[PCT_50];
     double squares = 0;
     uint64_t stable = 0;
-    for_each_bin(h, [&](double v, uint32_t count) {
+    for_each_bin(h, [&](double v, uint64_t count) {
         squares += (v - mean) * (v - mean) * count;
         stable += fabs(v - median) <= 0.1 * median ? count : 0;
     });

@@ -86,7 +86,7 @@ static bool end_field(ProgramCsv* c) {
     const bool ok = c->header_done ? end_data_field(c) : end_header_field(c);
     c->field++;
     c->text_len = 0;
-    c->text_long = c->field_quoted = false;
+    c->text_long = c->field_quoted = c->after_quote = false;
     return ok;
 }
 
@@ -100,11 +100,14 @@ static bool end_header(ProgramCsv* c) {
     return true;
 }
 
+// Past the bound the rows are still checked and counted, but not kept: the
+// comparison takes the first ones, as the capture side keeps its first times.
 static bool keep_time(ProgramCsv* c, int64_t t) {
     if (c->count == c->capacity) {
-        if (c->capacity >= PROGRAM_CSV_MAX_TIMES)
-            return fail(c, c->line, "more than %d reports, the most a comparison takes",
-                        (int)PROGRAM_CSV_MAX_TIMES);
+        if (c->capacity >= PROGRAM_CSV_MAX_TIMES) {
+            c->full = true;
+            return true;
+        }
         const size_t grown = c->capacity ? c->capacity * 2 : 4096;
         int64_t* block = (int64_t*)heap_realloc(c->times, grown * sizeof(int64_t));
         if (!block)
@@ -148,18 +151,29 @@ static void add_char(ProgramCsv* c, char ch) {
         c->text_long = true;
 }
 
-// One character outside quotes.
+// One character outside quotes. A carriage return belongs only before a line
+// feed, and nothing but a comma or a line end after a closing quote: anything
+// else would change a number without a word.
 static bool plain_char(ProgramCsv* c, char ch) {
+    if (c->cr_pending && ch != '\n')
+        return fail(c, c->line, "a carriage return in the middle of a line");
+    c->cr_pending = false;
     if (ch == ',')
         return end_field(c);
     if (ch == '\n')
         return end_row(c);
-    if (ch == '"' && c->text_len == 0 && !c->field_quoted) {
-        c->in_quotes = c->field_quoted = true;
+    if (ch == '\r') {
+        c->cr_pending = true;
         return true;
     }
-    if (ch != '\r')
-        add_char(c, ch);
+    if (c->after_quote)
+        return fail(c, c->line, "text after a quoted field's closing quote");
+    if (ch == '"' && c->text_len == 0 && !c->field_quoted) {
+        c->in_quotes = c->field_quoted = true;
+        c->quote_line = c->line;
+        return true;
+    }
+    add_char(c, ch);
     return true;
 }
 
@@ -172,6 +186,7 @@ static bool take_char(ProgramCsv* c, char ch) {
                 return true;
             }
             c->in_quotes = false;
+            c->after_quote = true;
             return plain_char(c, ch);
         }
         if (ch == '"')
@@ -209,8 +224,9 @@ bool program_csv_finish(ProgramCsv* c) {
     if (c->failed)
         return false;
     if (c->in_quotes && !c->quote_pending)
-        return fail(c, c->line, "a quoted field is not closed");
+        return fail(c, c->quote_line, "a quoted field that starts here is not closed");
     c->in_quotes = false;
+    c->cr_pending = false;
     const bool pending = c->field > 0 || c->text_len > 0 || c->text_long || c->field_quoted;
     if (!c->header_done && !pending && c->line == 1)
         return fail(c, 0, "it is empty");

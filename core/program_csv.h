@@ -23,6 +23,7 @@ struct ProgramCsv {
     uint64_t rows;         // data rows of every slot
     uint64_t slots_seen;   // bit s: a row of slot s
     bool has_slot_column;
+    bool full;             // more rows than PROGRAM_CSV_MAX_TIMES: the first ones were taken
     bool failed;
     uint64_t error_line;   // the line of a bad field; 0: the file as a whole
     char error[PROGRAM_CSV_ERROR_BYTES];
@@ -35,6 +36,9 @@ struct ProgramCsv {
     char text[PROGRAM_CSV_FIELD_BYTES + 1];
     size_t text_len;
     bool text_long, field_quoted, in_quotes, quote_pending;
+    bool after_quote;      // the field's closing quote was seen: only , or a line end may follow
+    bool cr_pending;       // a carriage return, which only a line feed may follow
+    uint64_t quote_line;   // where the open quoted field began
     int64_t row_utc;
     int row_slot;
     bool row_has_utc, row_has_slot;

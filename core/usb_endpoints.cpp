@@ -3,6 +3,7 @@
 // endpoint whose reports the program received.
 #include "core/usb_endpoints.h"
 
+#include <ctype.h>
 #include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -68,7 +69,12 @@ void usb_endpoint_keep_time(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us) 
         return;
     }
     if (e->time_count == e->time_capacity) {
+        // Never more room than the bound has left, so the blocks of all
+        // endpoints together stay within it.
+        const uint64_t left = t->max_times - t->times_kept;
         size_t grown = e->time_capacity ? e->time_capacity * 2 : kFirstTimes;
+        if (grown - e->time_count > left)
+            grown = e->time_count + (size_t)left;
         int64_t* block = (int64_t*)heap_realloc(e->times, grown * sizeof(int64_t));
         if (!block) {
             t->times_full = true;
@@ -124,7 +130,7 @@ void format_endpoint_name(char out[USB_ENDPOINT_NAME_BYTES], uint16_t bus, uint1
 
 static bool read_number(const char** text, unsigned long limit, int base, unsigned long* out) {
     char* end;
-    if (**text < '0' || **text > '9')
+    if (!isxdigit((unsigned char)**text) || (base == 10 && !isdigit((unsigned char)**text)))
         return false;
     *out = strtoul(*text, &end, base);
     if (end == *text || *out > limit)
@@ -133,10 +139,19 @@ static bool read_number(const char** text, unsigned long limit, int base, unsign
     return true;
 }
 
+// "0x81" in hex, "129" in decimal; a leading 0 means nothing (no octal).
+static bool read_endpoint_number(const char** text, unsigned long* out) {
+    if ((*text)[0] == '0' && ((*text)[1] == 'x' || (*text)[1] == 'X')) {
+        *text += 2;
+        return isxdigit((unsigned char)**text) && read_number(text, 255, 16, out);
+    }
+    return read_number(text, 255, 10, out);
+}
+
 bool parse_endpoint_name(const char* text, uint16_t* bus, uint16_t* device, uint8_t* endpoint) {
     unsigned long b, d, e;
     if (!read_number(&text, 65535, 10, &b) || *text++ != '.' || !read_number(&text, 65535, 10, &d) ||
-        *text++ != '.' || !read_number(&text, 255, 0, &e) || *text != 0)
+        *text++ != '.' || !read_endpoint_number(&text, &e) || *text != 0)
         return false;
     *bus = (uint16_t)b;
     *device = (uint16_t)d;

@@ -87,8 +87,10 @@ TEST(GapHistogramTest, TickEdgesFollowTheRuleExactly) {
         EXPECT_EQ(gap_kind(ticks_to_us(t.longest, f)), GAP_ACCEPTED) << f;
         EXPECT_NE(gap_kind(ticks_to_us(t.longest + 1, f)), GAP_ACCEPTED) << f;
     }
-    GapTicks none = gap_ticks_for(0);
-    EXPECT_GT(none.shortest, none.longest);
+    for (double slow : {0.0, 10.0, 19.9}) {  // one tick is already a pause
+        GapTicks none = gap_ticks_for(slow);
+        EXPECT_GT(none.shortest, none.longest) << slow;
+    }
 }
 
 TEST(GapHistogramTest, APageThatCannotBeMadeFailsTheFigures) {
@@ -176,7 +178,9 @@ TEST(UsbEndpointTableTest, NamesRoundTripAndBadOnesAreRefused) {
     EXPECT_EQ(ep, 0x81);
     ASSERT_TRUE(parse_endpoint_name("2.10.130", &bus, &device, &ep));
     EXPECT_EQ(ep, 130);
-    for (const char* bad : {"", "1.3", "1.3.0x181", "1..0x81", "-1.3.0x81", "1.3.0x81 ", "70000.1.1"})
+    ASSERT_TRUE(parse_endpoint_name("2.10.010", &bus, &device, &ep));
+    EXPECT_EQ(ep, 10);  // decimal, never octal
+    for (const char* bad : {"", "1.3", "1.3.0x181", "1..0x81", "-1.3.0x81", "1.3.0x81 ", "70000.1.1", "1.3.0x", "1.3.x81"})
         EXPECT_FALSE(parse_endpoint_name(bad, &bus, &device, &ep)) << bad;
 }
 

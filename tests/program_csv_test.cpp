@@ -71,6 +71,10 @@ TEST(ProgramCsvTest, ABadFieldNamesItsLine) {
         {head + "0,x,,first,0,100\n", 2, "slot is \"x\", not a slot number from 0 to 63"},
         {head + "0,64,,first,0,100\n", 2, "slot is \"64\", not a slot number from 0 to 63"},
         {head + "0,1,,first\n", 2, "the row ends before its utc_us field (field 6)"},
+        // A stray carriage return or text after a closing quote would change a number.
+        {"utc_us\n1\r00\n", 2, "a carriage return in the middle of a line"},
+        {"slot,utc_us\n1,\"10\"0\n", 2, "text after a quoted field's closing quote"},
+        {"slot,utc_us\n1,\"10\n2,3\n", 2, "a quoted field that starts here is not closed"},
         {"a,b\n1,2\n", 0, "it has no utc_us column (write one with -c ... --csv)"},
         {"", 0, "it is empty"},
     };

@@ -82,4 +82,30 @@ TEST_F(UsbSessionTest, AWaitingReportIsTakenBeforeTheReadsAreDrainedAndHubsTakeT
     usb_session_free(&s);
 }
 
+// A hub that stops mid-run is marked lost with its reason, so neither the
+// comparison nor --usb-save can read as complete; one whose stream claims a
+// record larger than USBPcap writes is dropped rather than grown without end.
+TEST_F(UsbSessionTest, AHubLostMidRunIsMarkedWithItsReason) {
+    FakeHub& failing = fake_usbpcap_add_hub(1);
+    script_reports(failing, 100, 1765000000000000, 1000);
+    for (int k = 0; k < USB_SESSION_READ_FAILURES; k++)
+        failing.script.push_back(FakeDelivery{0, FAKE_READ_FAIL, {}});
+    FakeHub& corrupt = fake_usbpcap_add_hub(2);
+    std::vector<uint8_t> huge = {0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0};
+    std::vector<std::vector<uint8_t>> records = {huge};
+    for (int k = 0; k < 80; k++)  // 1.28 MB that never completes the record
+        records.push_back(std::vector<uint8_t>(16000, 0));
+    fake_usbpcap_script_capture(corrupt, pcap_global_header(), records, 0);
+    char error[256];
+    ASSERT_TRUE(usb_session_open(&s, true, error, sizeof error)) << error;
+    EXPECT_FALSE(usb_session_wait(&s, 0));
+    usb_session_close(&s);
+    EXPECT_STREQ(s.saved[0].lost, "its reads kept failing");
+    EXPECT_TRUE(s.saved[0].dropped);
+    EXPECT_EQ(s.saved[0].kept, 100u) << "what came before the failures is kept";
+    EXPECT_STREQ(s.saved[1].lost, "it sent a record larger than USBPcap writes");
+    usb_session_free(&s);
+    EXPECT_EQ(g_fake_heap.live_blocks, 0);
+}
+
 }  // namespace
