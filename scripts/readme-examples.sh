@@ -1,10 +1,11 @@
 #!/bin/bash
 # Rewrites the examples of README.md from real runs of the built programs:
-# the console's status line and summary from a run of SECONDS (default 10) on
-# a private Xvfb whose pointer the jig moves at 1000 reports a second (as
-# scripts/demo.sh does), and --pcap and --compare on the shared captures, the
-# CSV derived as the end-to-end test derives it. The end-to-end tests check
-# the blocks against their own runs (tests/e2e/readme_examples.py).
+# the jig's lines of "scripts/demo.sh 1000 5"; the console's status line and
+# summary from a run of SECONDS (default 10) on a private Xvfb whose pointer
+# the jig moves at 1000 reports a second, as the demo does; --pcap and
+# --compare on the shared captures, the CSV derived as the end-to-end test
+# derives it. The end-to-end tests check the program's blocks against their
+# own runs (tests/e2e/readme_examples.py).
 # Usage: scripts/readme-examples.sh [SECONDS]
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,8 +15,10 @@ captures=$(cd "$root/../shared/captures" 2>/dev/null && pwd) ||
 seconds=${1:-10}
 examples="python3 $root/tests/e2e/readme_examples.py write $root/README.md"
 "$root/scripts/build.sh" >/dev/null
-export WINEPREFIX=$build/wineprefix WINEDEBUG=-all LANG=${LANG:-C.UTF-8}
 work=$(mktemp -d)
+"$root/scripts/demo.sh" 1000 5 </dev/null >"$work/demo"
+$examples demo "$work/demo"
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all LANG=${LANG:-C.UTF-8}
 xvfb=
 desktop='HKCU\Software\Wine\AppDefaults\quorvin-cli.exe\Explorer'
 cleanup() {
@@ -44,7 +47,8 @@ done
 "$build/native/xmotion_jig" 1000 $((seconds + 60)) 2>/dev/null &
 jig=$!
 wait "$app"
-kill "$jig" && wait "$jig" || true
+kill "$jig"
+wait "$jig" || true
 wine reg delete "$desktop" /f >/dev/null 2>&1
 $examples console-status "$work/console"
 $examples console-summary "$work/console"

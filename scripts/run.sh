@@ -19,7 +19,9 @@ end_display() {
     wait "$xvfb" 2>/dev/null || true
 }
 if [ -z "${DISPLAY:-}" ]; then
-    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$build/run-display" 2>/dev/null &
+    # In a session of its own: an X server ends at once on the SIGINT that a
+    # Ctrl+C in this terminal sends, before Wine could be ended.
+    setsid Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$build/run-display" 2>/dev/null &
     xvfb=$!
     trap end_display EXIT
     for _ in $(seq 50); do [ -s "$build/run-display" ] && break; sleep 0.1; done
@@ -44,6 +46,15 @@ case "${1:-}" in
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Quorvin /d 1024x768 /f >/dev/null 2>&1
     wine "$build/quorvin-cli.exe" "$@" ;;
 *)
-    set -o pipefail  # the program's exit code, not cat's
-    wine "$build/quorvin.exe" "$@" | cat ;;
+    # The program's exit code, not cat's.
+    window() { set -o pipefail; wine "$build/quorvin.exe" "$@" | cat; }
+    if [ -z "$xvfb" ]; then
+        window "$@"
+    else
+        # A window nobody sees: Ctrl+C ends it. The shell takes the signal
+        # only while it waits for a background job.
+        trap 'exit 130' INT
+        window "$@" &
+        wait $!
+    fi ;;
 esac

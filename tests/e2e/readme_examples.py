@@ -30,6 +30,10 @@ def summary(lines):
     return lines[start:end + 1]
 
 
+def demo_jig(lines):
+    return [line for line in lines if line.startswith(("Pointer jig: ", "Reached the program: "))]
+
+
 def whole(lines):
     while lines and not lines[-1]:
         lines = lines[:-1]
@@ -38,6 +42,7 @@ def whole(lines):
 
 # name: (which lines of a run make the example, compared line for line)
 EXAMPLES = {
+    "demo": (demo_jig, False),
     "console-status": (last_status, False),
     "console-summary": (summary, False),
     "pcap": (whole, True),
