@@ -69,6 +69,7 @@ if [ -d "$captures" ]; then
     grep -q "^The capture's clock is too coarse for delays" \
         "$artifacts/compare-googlectf2016-for2-logitech-m90-mouse.pcapng.csv.out" || fail "no coarse-clock line"
     # The README's --compare example is the output of this derived CSV, line for line.
+    case_name=readme
     python3 "$e2e_here/readme_examples.py" check "$e2e_here/../../README.md" compare \
         "$artifacts/compare-uactf2022-hp-mouse-binterval1-125hz.pcapng.csv.out" || fail "README's --compare example"
     case_name=compare-errors
