@@ -10,12 +10,28 @@ build=${QUORVIN_BUILD:-$root/build}
 "$root/scripts/build.sh"
 export WINEPREFIX=$build/wineprefix WINEDEBUG=${WINEDEBUG:--all}
 export LANG=${LANG:-C.UTF-8}
+xvfb=
+end_display() {
+    # Wine's processes first: each one still connected when Xvfb goes would
+    # print "X connection to :N broken".
+    wineserver -k 2>/dev/null || true
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+}
 if [ -z "${DISPLAY:-}" ]; then
-    echo "No X display: starting Xvfb (drive it with xdotool, or the jig in build/native)."
-    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$build/run-display" 2>/dev/null &
-    trap 'kill $! 2>/dev/null' EXIT
+    # In a session of its own: an X server ends at once on the SIGINT that a
+    # Ctrl+C in this terminal sends, before Wine could be ended.
+    setsid Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$build/run-display" 2>/dev/null &
+    xvfb=$!
+    trap end_display EXIT
     for _ in $(seq 50); do [ -s "$build/run-display" ] && break; sleep 0.1; done
     export DISPLAY=:$(cat "$build/run-display")
+    cat >&2 <<EOF
+No X display: this run has its own Xvfb on display $DISPLAY, where nothing moves
+the pointer until you do, from another terminal:
+    DISPLAY=$DISPLAY xdotool mousemove_relative -- 5 0        (one move)
+    DISPLAY=$DISPLAY $build/native/xmotion_jig 1000 10    (1000 moves a second for 10 s)
+EOF
 fi
 case "${1:-}" in
 -c | --console)
@@ -30,6 +46,15 @@ case "${1:-}" in
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Quorvin /d 1024x768 /f >/dev/null 2>&1
     wine "$build/quorvin-cli.exe" "$@" ;;
 *)
-    set -o pipefail  # the program's exit code, not cat's
-    wine "$build/quorvin.exe" "$@" | cat ;;
+    # The program's exit code, not cat's.
+    window() { set -o pipefail; wine "$build/quorvin.exe" "$@" | cat; }
+    if [ -z "$xvfb" ]; then
+        window "$@"
+    else
+        # A window nobody sees: Ctrl+C ends it. The shell takes the signal
+        # only while it waits for a background job.
+        trap 'exit 130' INT
+        window "$@" &
+        wait $!
+    fi ;;
 esac

@@ -97,6 +97,14 @@ console_case() {
 
 case_name=all-250 e2e_runs console_case 250 0 4 "全部鼠标"
 case_name=all-500 e2e_runs console_case 500 0 4 "全部鼠标"
+# The README's status line and summary come from a real run (written by
+# scripts/readme-examples.sh); a live run's figures differ from run to run, so
+# they are held to this run's shape: the same lines, words and spacing, with
+# numbers of the same form in the same places.
+for example in console-status console-summary; do
+    python3 "$e2e_here/readme_examples.py" check "$e2e_here/../../README.md" "$example" \
+        "$artifacts/console-all-500.txt" || fail "README's $example example"
+done
 case_name=mouse1-500 e2e_runs console_case 500 1 3 "鼠标 VID_845E PID_0001"
 
 # A run killed with kill -9 while the jig moves: the user's file is as it
