@@ -35,7 +35,7 @@ int main(void) {
     DibCanvas canvas;
     canvas.make(900, 480);
     HDC dc = canvas.dc;
-    PlotView views[2] = {{true, 0, 0}, {false, 4000, 4010}};
+    PlotView views[2] = {{true, 0, 0, false, 0, 0}, {false, 4000, 4010, false, 0, 0}};
     double start = host_ms();
     plot_draw(dc, 900, 480, 96, &font, 0, &views[0]);
     printf("%d reports: first repaint %.1f ms\n", kReports,

@@ -227,7 +227,7 @@ static LRESULT start_measuring(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam
 
 static LRESULT stop_measuring(HWND hwnd) {
     raw_registration_end();
-    stats_set_measuring(false);  // the figures stay on display
+    reception_stop_run();  // the figures stay on display
     SetWindowTextW(g_hStart, L"开始测量");
     invalidate(hwnd);
     return 0;
