@@ -104,12 +104,6 @@ static void text_at(HDC dc, int x, int y, COLORREF color, const wchar_t* text, U
     TextOutW(dc, x, y, text, (int)wcslen(text));
 }
 
-static int text_width(HDC dc, const wchar_t* text) {
-    SIZE size = {0, 0};
-    GetTextExtentPoint32W(dc, text, (int)wcslen(text), &size);
-    return size.cx;
-}
-
 static void draw_interval_ticks(HDC dc, const PlotArea* a, const PlotAxis* axis, UINT dpi) {
     wchar_t label[48];
     const double first = ceil(axis->lo_ms / axis->step_ms - 1e-9);
@@ -181,31 +175,38 @@ static void draw_percentile_lines(HDC dc, const PlotArea* a, const PlotModel* m,
     }
 }
 
-// Many reports in one column: the span from the shortest to the longest
-// within the axis, and their ends as marks, so that no outlier disappears.
-static void draw_span(HDC dc, int x, const PlotColumn* col, const PlotAxis* axis,
-                      const PlotArea* a, UINT dpi) {
-    const double lo_us = axis->lo_ms * 1000.0, hi_us = axis->hi_ms * 1000.0;
-    const double high = col->max_us < hi_us ? col->max_us : hi_us;
-    const double low = col->min_us > lo_us ? col->min_us : lo_us;
-    if (high >= low) {
-        const int y_high = row_of(high, axis, a), y_low = row_of(low, axis, a);
-        fill(dc, x, y_high, 1, y_low - y_high + 1, color_of(col->max_us));
+// Columns of many reports are drawn as a stroke from the shortest interval to
+// the longest (within the axis), in the longest one's colour, so that no
+// outlier disappears; at least as tall as a dot, so that a steady run stays
+// in sight beside a line drawn over it.
+static void draw_strokes(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
+    const int dot = px(2, dpi);
+    const double lo_us = m->axis.lo_ms * 1000.0, hi_us = m->axis.hi_ms * 1000.0;
+    for (int c = 0; c < m->columns; c++) {
+        const PlotColumn* col = &m->col[c];
+        const double high = col->max_us < hi_us ? col->max_us : hi_us;
+        const double low = col->min_us > lo_us ? col->min_us : lo_us;
+        if (col->count <= PLOT_FEW || high < low)
+            continue;
+        const int top = row_of(high, &m->axis, a), bottom = row_of(low, &m->axis, a);
+        fill(dc, a->left + c, top - dot / 2, 1, bottom - top + dot, color_of(col->max_us));
     }
-    mark(dc, x, col->min_us, axis, a, dpi);
-    mark(dc, x, col->max_us, axis, a, dpi);
 }
 
+// The dots of columns with few reports, the arrows of strokes that leave the
+// axis, the merged deliveries under it; after the strokes, so that none hides a dot.
 static void draw_columns(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
+    draw_strokes(dc, a, m, dpi);
     for (int c = 0; c < m->columns; c++) {
         const PlotColumn* col = &m->col[c];
         const int x = a->left + c;
         if (col->coalesced)
             fill(dc, x, a->bottom - px(1, dpi), px(2, dpi), px(2, dpi), kMergedColor);
-        if (col->count == 0)
-            continue;
-        if (col->count > PLOT_FEW) {
-            draw_span(dc, x, col, &m->axis, a, dpi);
+        if (col->count > PLOT_FEW) {  // the stroke shows its ends; beyond the axis, arrows
+            if (col->min_us < m->axis.lo_ms * 1000.0)
+                mark(dc, x, col->min_us, &m->axis, a, dpi);
+            if (col->max_us > m->axis.hi_ms * 1000.0)
+                mark(dc, x, col->max_us, &m->axis, a, dpi);
             continue;
         }
         for (uint32_t i = 0; i < col->count; i++)
@@ -213,31 +214,46 @@ static void draw_columns(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi
     }
 }
 
+// The key of legend item i (the buckets, then the merged deliveries and the
+// arrows) in the w pixels from x that its placeholder takes.
+static void draw_legend_key(HDC dc, int i, int x, int y, int w, UINT dpi) {
+    const int box = px(8, dpi), left = x + (w - box) / 2;
+    if (i < STATS_BUCKETS)
+        return fill(dc, left, y + px(3, dpi), box, box, g_bar_color[i]);
+    if (i > STATS_BUCKETS)
+        return arrow(dc, x + w / 2, y + px(4, dpi), true, px(3, dpi), kAxisColor);
+    fill(dc, left, y + px(9, dpi), box, 1, kAxisColor);  // a piece of the time axis with two marks
+    fill(dc, left + px(1, dpi), y + px(8, dpi), px(2, dpi), px(2, dpi), kMergedColor);
+    fill(dc, left + px(5, dpi), y + px(8, dpi), px(2, dpi), px(2, dpi), kMergedColor);
+}
+
 // The colours by the histogram's buckets, then the grey marks and the arrows,
-// one row under the summary line, as far as the width allows.
+// one row under the summary line, as many items as the width takes. One line
+// of text with a wide space where each key goes: one call to measure, one to draw.
 static void draw_legend(HDC dc, int width, UINT dpi) {
-    const int y = px(28, dpi), box = px(8, dpi), right = width - px(12, dpi);
-    int x = px(12, dpi);
-    for (int b = 0; b < STATS_BUCKETS; b++) {
-        const int w = box + px(3, dpi) + text_width(dc, g_bucket_label[b]);
-        if (x + w > right)
-            return;
-        fill(dc, x, y + px(3, dpi), box, box, g_bar_color[b]);
-        text_at(dc, x + box + px(3, dpi), y, kAxisColor, g_bucket_label[b], TA_LEFT | TA_TOP);
-        x += w + px(10, dpi);
+    enum { ITEMS = STATS_BUCKETS + 2, CHARS = 200 };
+    wchar_t text[CHARS];
+    int start[ITEMS + 1], len = 0;
+    for (int i = 0; i < ITEMS; i++) {
+        const wchar_t* name = i < STATS_BUCKETS ? g_bucket_label[i]
+                              : i == STATS_BUCKETS ? L"系统合并投递 (轴下)" : L"超出纵轴";
+        start[i] = len;
+        len += swprintf(text + len, CHARS - (size_t)len, L"\u3000%ls   ", name);
     }
-    static const wchar_t merged[] = L"系统合并投递 (轴下)", above[] = L"超出纵轴";
-    if (x + box + px(3, dpi) + text_width(dc, merged) > right)
-        return;
-    fill(dc, x, y + px(9, dpi), box, 1, kAxisColor);  // a piece of the time axis with two marks
-    fill(dc, x + px(1, dpi), y + px(8, dpi), px(2, dpi), px(2, dpi), kMergedColor);
-    fill(dc, x + px(5, dpi), y + px(8, dpi), px(2, dpi), px(2, dpi), kMergedColor);
-    text_at(dc, x + box + px(3, dpi), y, kAxisColor, merged, TA_LEFT | TA_TOP);
-    x += box + px(13, dpi) + text_width(dc, merged);
-    if (x + box + px(3, dpi) + text_width(dc, above) > right)
-        return;
-    arrow(dc, x + box / 2, y + px(4, dpi), true, px(3, dpi), kAxisColor);
-    text_at(dc, x + box + px(3, dpi), y, kAxisColor, above, TA_LEFT | TA_TOP);
+    start[ITEMS] = len;
+    int dx[CHARS], fit = 0, items = 0;
+    SIZE size;
+    const int x = px(12, dpi), y = px(28, dpi);
+    GetTextExtentExPointW(dc, text, len, width - 2 * x, &fit, dx, &size);
+    while (items < ITEMS && start[items + 1] <= fit)
+        items++;
+    SetTextColor(dc, kAxisColor);
+    SetTextAlign(dc, TA_LEFT | TA_TOP);
+    TextOutW(dc, x, y, text, start[items]);
+    for (int i = 0; i < items; i++) {
+        const int left = start[i] ? dx[start[i] - 1] : 0;
+        draw_legend_key(dc, i, x + left, y, dx[start[i]] - left, dpi);
+    }
 }
 
 // The figures cover the whole run; the log behind the dots keeps the newest
