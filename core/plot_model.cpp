@@ -1,5 +1,5 @@
-// One walk over the visible reports fills the columns and a 10-us histogram of
-// accepted intervals, from which the visible 99.9th percentile sets the top.
+// One walk over the visible reports fills the columns and a 1-us histogram of
+// accepted intervals, from whose 0.1st and 99.9th percentiles the y axis comes.
 #include "core/plot_model.h"
 
 #include <math.h>
@@ -8,7 +8,7 @@
 #include "core/distribution.h"
 #include "core/gap_rule.h"
 
-enum { HISTOGRAM_BINS = 5001 };  // 10 us each up to 50 ms, then one for the rest
+enum { HISTOGRAM_BINS = 50001 };  // 1 us each up to 50 ms, then one for the rest
 
 double plot_nice_top_ms(double p999_ms) {
     static const double steps[] = {1, 1.5, 2, 2.5, 3, 4, 5, 6, 8};
@@ -24,6 +24,81 @@ double plot_nice_top_ms(double p999_ms) {
     return 10 * decade;
 }
 
+// The first of 1, 2, 2.5, 5 times a power of ten at or above x (x > 0).
+static double nice_step(double x) {
+    static const double steps[] = {1, 2, 2.5, 5, 10};
+    const double decade = pow(10.0, floor(log10(x)));
+    for (double s : steps) {
+        if (s * decade >= x * 0.9999999)
+            return s * decade;
+    }
+    return 10 * decade;
+}
+
+PlotAxis plot_axis_of_range(double lo_ms, double hi_ms) {
+    if (!(hi_ms > lo_ms) || !isfinite(lo_ms) || !isfinite(hi_ms)) {
+        lo_ms = 0;
+        hi_ms = 1;
+    }
+    PlotAxis a = {lo_ms, hi_ms, nice_step((hi_ms - lo_ms) / 5), 0};
+    for (double scaled = a.step_ms; a.decimals < 6; a.decimals++, scaled *= 10) {
+        if (fabs(scaled - floor(scaled + 0.5)) < 1e-6)
+            break;
+    }
+    return a;
+}
+
+PlotAxis plot_axis_from_percentiles(double p001_us, double p999_us) {
+    if (!(p999_us > 0) || !isfinite(p999_us))
+        return plot_axis_of_range(0, 1);
+    double lo = p001_us > 0 ? p001_us / 1000 : 0, hi = p999_us / 1000;
+    // Intervals that reach down towards zero keep zero in sight; a tight band
+    // high above it gets the height, so its spread can be seen.
+    if (lo < 0.5 * hi)
+        return plot_axis_of_range(0, plot_nice_top_ms(hi));
+    const double margin = fmax(0.1 * (hi - lo), 0.02 * hi);
+    lo -= margin;
+    hi += margin;
+    const double step = nice_step((hi - lo) / 5);
+    // Within rounding of a tick is on it: 0.98 / 0.01 is 97.99999...
+    return plot_axis_of_range(floor(lo / step + 1e-9) * step, ceil(hi / step - 1e-9) * step);
+}
+
+PlotAxis plot_zoom_axis(const PlotAxis* axis, double at_ms, double scale) {
+    static const double kNarrowest = 0.01, kWidest = 60;
+    const double width = axis->hi_ms - axis->lo_ms;
+    double share = width > 0 ? (at_ms - axis->lo_ms) / width : 0.5;
+    share = share > 0 ? (share < 1 ? share : 1) : 0;  // also NaN
+    double zoomed = width * scale;
+    zoomed = zoomed > kNarrowest ? (zoomed < kWidest ? zoomed : kWidest) : kNarrowest;
+    double lo = axis->lo_ms + share * width - share * zoomed;
+    lo = lo > 0 ? (lo < kWidest - zoomed ? lo : kWidest - zoomed) : 0;
+    return plot_axis_of_range(lo, lo + zoomed);
+}
+
+int plot_row_of(const PlotAxis* axis, double us, int top, int bottom) {
+    const double share = (us / 1000.0 - axis->lo_ms) / (axis->hi_ms - axis->lo_ms);
+    double r = (double)bottom - share * (double)(bottom - top);
+    r = r > -1e6 ? (r < 1e6 ? r : 1e6) : -1e6;  // far off the axis, still an int
+    return (int)floor(r + 0.5);
+}
+
+void plot_place_labels(const int* want, int n, int height, int top, int bottom, int* out) {
+    // Down from the top, each at least a height below the one before; then
+    // up from the bottom, so the last fits; then the first within the top again.
+    for (int i = 0; i < n; i++) {
+        out[i] = i > 0 && want[i] < out[i - 1] + height ? out[i - 1] + height : want[i];
+    }
+    for (int i = n - 1; i >= 0; i--) {
+        const int limit = i == n - 1 ? bottom - height : out[i + 1] - height;
+        out[i] = out[i] > limit ? limit : out[i];
+    }
+    for (int i = 0; i < n; i++) {
+        const int limit = i == 0 ? top : out[i - 1] + height;
+        out[i] = out[i] < limit ? limit : out[i];
+    }
+}
+
 // Index of the first kept entry at or after counter value t (entries rise in time).
 static uint64_t first_at_or_after(const ArrivalLog* log, int64_t t) {
     uint64_t lo = 0, hi = arrival_log_count(log);
@@ -37,8 +112,10 @@ static uint64_t first_at_or_after(const ArrivalLog* log, int64_t t) {
     return lo;
 }
 
-// The record's first and last logged report; false when it has none.
-static bool record_span(const ArrivalLog* log, int slot, int64_t* first, int64_t* last) {
+// The record's first logged report and the run's end: its last report, or
+// end_t when that is later. False when it has none.
+static bool record_span(const ArrivalLog* log, int slot, int64_t end_t, int64_t* first,
+                        int64_t* last) {
     const uint64_t n = arrival_log_count(log);
     uint64_t k = 0;
     for (; k < n && slot != 0 && arrival_log_at(log, k).slot != slot; k++) {
@@ -50,12 +127,13 @@ static bool record_span(const ArrivalLog* log, int slot, int64_t* first, int64_t
     while (j-- > k && slot != 0 && arrival_log_at(log, j).slot != slot) {
     }
     *last = arrival_log_at(log, j).t;
+    *last = end_t > *last ? end_t : *last;
     return true;
 }
 
-double plot_record_span_s(const ArrivalLog* log, int slot, double freq) {
+double plot_record_span_s(const ArrivalLog* log, int slot, double freq, int64_t end_t) {
     int64_t first = 0, last = 0;
-    if (!(freq > 0) || !record_span(log, slot, &first, &last) || last == first)
+    if (!(freq > 0) || !record_span(log, slot, end_t, &first, &last) || last == first)
         return 1;
     return (double)(last - first) / freq;
 }
@@ -87,7 +165,7 @@ struct Walk {
     double columns_per_tick;
     double ticks_per_column;
     GapTicks accepted;          // the accepted-gap rule in ticks, for one mouse's own gaps
-    bool known_top;             // the axis top is given: no histogram
+    bool known_axis;            // the axis is given: no histogram
     int c;                      // the current column
     int64_t next_column_t;      // the first stamp that may lie in a later column
     PlotColumn cur;             // the current column's figures, kept in locals
@@ -144,8 +222,8 @@ static void add_interval(Walk* w, ArrivalClass cls, int64_t gap) {
     if (cur->count == 0 || v > cur->max_us)
         cur->max_us = v;
     cur->count++;
-    if (!pause && !w->known_top) {
-        int bin = (int)(us / 10.0);
+    if (!pause && !w->known_axis) {
+        int bin = (int)us;
         w->histogram[bin < HISTOGRAM_BINS ? bin : HISTOGRAM_BINS - 1]++;
         w->histogram_n++;
     }
@@ -190,26 +268,29 @@ static void walk_reports(Walk* w) {
     }
 }
 
-// The visible 99.9th percentile, to the 10-us bin above it.
-static double visible_p999_us(const uint32_t* histogram, uint64_t accepted) {
-    uint64_t rank = nearest_rank(999, accepted), seen = 0;
+// The visible percentile at tenths (of a percent), to the 1-us bin's lower
+// edge, or its upper edge when upper.
+static double visible_percentile_us(const uint32_t* histogram, uint64_t accepted, int tenths,
+                                    bool upper) {
+    uint64_t rank = nearest_rank(tenths, accepted), seen = 0;
     for (int b = 0; b < HISTOGRAM_BINS && rank > 0; b++) {
         seen += histogram[b];
         if (seen >= rank)
-            return (b + 1) * 10.0;
+            return upper ? b + 1.0 : (double)b;
     }
     return 0;
 }
 
 // The visible range in seconds (bounded) and in ticks; false when the record has no report.
-static bool set_range(PlotModel* m, Walk* w, double t0_s, double t1_s, bool whole) {
+static bool set_range(PlotModel* m, Walk* w, const PlotRequest* r) {
     int64_t first = 0, last = 0;
     m->t0_s = 0;
     m->t1_s = 1;
-    if (!(w->freq > 0) || !record_span(w->log, w->slot, &first, &last))
+    if (!(w->freq > 0) || !record_span(w->log, w->slot, r->end_t, &first, &last))
         return false;
     m->span_s = (double)(last - first) / w->freq;
-    if (whole || !plot_bound_view(m->span_s, &t0_s, &t1_s)) {
+    double t0_s = r->t0_s, t1_s = r->t1_s;
+    if (r->whole || !plot_bound_view(m->span_s, &t0_s, &t1_s)) {
         t0_s = 0;
         t1_s = m->span_s > 0 ? m->span_s : 1;
     }
@@ -223,30 +304,38 @@ static bool set_range(PlotModel* m, Walk* w, double t0_s, double t1_s, bool whol
     return true;
 }
 
-void plot_model_build(PlotModel* m, const ArrivalLog* log, int slot, double freq, int columns,
-                      double t0_s, double t1_s, bool whole, double record_p999_us) {
+static PlotAxis axis_of(const PlotRequest* r, const Walk* w) {
+    if (r->y_fixed)
+        return plot_axis_of_range(r->y_lo_ms, r->y_hi_ms);
+    if (w->known_axis)
+        return plot_axis_from_percentiles(r->record_p001_us, r->record_p999_us);
+    return plot_axis_from_percentiles(visible_percentile_us(w->histogram, w->histogram_n, 1, false),
+                                      visible_percentile_us(w->histogram, w->histogram_n, 999, true));
+}
+
+void plot_model_build(PlotModel* m, const ArrivalLog* log, const PlotRequest* r) {
     static uint32_t histogram[HISTOGRAM_BINS];
-    columns = columns < 1 ? 1 : columns > PLOT_MAX_COLUMNS ? PLOT_MAX_COLUMNS : columns;
+    const int columns = r->columns < 1 ? 1 : r->columns > PLOT_MAX_COLUMNS ? PLOT_MAX_COLUMNS : r->columns;
     m->columns = columns;
     memset(m->col, 0, sizeof(PlotColumn) * (size_t)columns);
     m->shown = 0;
     m->span_s = 0;
-    m->top_ms = 1;
     Walk w = {};
     w.m = m;
     w.log = log;
-    w.slot = slot;
-    w.freq = freq;
-    if (!set_range(m, &w, t0_s, t1_s, whole))
-        return;
-    w.accepted = gap_ticks_for(freq);
-    w.known_top = whole && record_p999_us > 0;
+    w.slot = r->slot;
+    w.freq = r->freq;
     w.histogram = histogram;
-    memset(histogram, 0, sizeof histogram);
-    walk_reports(&w);
-    flush_column(&w);
+    w.known_axis = r->y_fixed || (r->whole && r->record_p999_us > 0);
+    const bool any = set_range(m, &w, r);
+    if (any && !w.known_axis)
+        memset(histogram, 0, sizeof histogram);
+    if (any) {
+        w.accepted = gap_ticks_for(r->freq);
+        walk_reports(&w);
+        flush_column(&w);
+    }
     for (int c = 0; c < columns; c++)
         m->shown += m->col[c].count;
-    const double p999_us = w.known_top ? record_p999_us : visible_p999_us(histogram, w.histogram_n);
-    m->top_ms = plot_nice_top_ms(p999_us / 1000.0);
+    m->axis = any ? axis_of(r, &w) : plot_axis_of_range(0, 1);
 }

@@ -14,6 +14,7 @@ UINT g_ri_cap;
 int g_display_dev = -1;
 ThrottleSettings g_throttle_settings;
 ThrottleDecision g_throttle = {false, THROTTLE_DEFAULT_MS};
+int64_t g_run_stop_t;
 
 void reception_read_throttle(void) {
     read_throttle_settings(&g_throttle_settings);
@@ -80,8 +81,14 @@ void reception_sample_clock(void) {
 
 void reception_start_run(void) {
     stats_reset_all();
+    g_run_stop_t = 0;
     clock_map_clear(&g_clock_map, g_qpc_freq);
     reception_sample_clock();
+}
+
+void reception_stop_run(void) {
+    stats_set_measuring(false);
+    g_run_stop_t = counter_read();
 }
 
 void reception_discard_queued(void) {

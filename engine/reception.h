@@ -20,9 +20,15 @@ extern ThrottleDecision g_throttle;
 // Reads the throttle settings and gives the statistics the period to look for.
 void reception_read_throttle(void);
 
+// Counter value when measuring last stopped, where the plot's time axis ends;
+// 0 while a run has not been stopped.
+extern int64_t g_run_stop_t;
+
 // Starts a run afresh: every record, the arrival log and the clock map
 // cleared, and the clock map's first sample taken.
 void reception_start_run(void);
+// Stops measuring and notes when.
+void reception_stop_run(void);
 // Pairs the counter with the precise UTC clock once more (status lines, end).
 void reception_sample_clock(void);
 

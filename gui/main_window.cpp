@@ -85,7 +85,7 @@ const wchar_t g_help_text[] =
     L"   • Windows 11 把后台窗口的鼠标输入限速到约 125Hz(每 8ms 一次)：测量时请让本窗口留在前台。\n"
     L"   • 后台测量需在 HKEY_CURRENT_USER\\Control Panel\\Mouse 设 DWORD RawMouseThrottleEnabled=0，注销后重新登录。\n"
     L"   • 拔插鼠标后程序会自动重新识别。\n"
-    L"   • 间隔图：按时间画出每个报告的间隔(滚轮缩放、拖动平移、双击复原)，可导出 CSV。\n"
+    L"   • 间隔图：按时间画出每个报告的间隔(滚轮缩放时间、Shift+滚轮缩放纵轴、拖动平移、双击复原)，可导出 CSV。\n"
     L"   • 支持所有 HID 鼠标，无需装驱动/管理员。\n"
     L"   • USBPcap 诊断(可选，需驱动+管理员)：https://github.com/desowin/usbpcap/releases\n";
 
@@ -227,7 +227,7 @@ static LRESULT start_measuring(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam
 
 static LRESULT stop_measuring(HWND hwnd) {
     raw_registration_end();
-    stats_set_measuring(false);  // the figures stay on display
+    reception_stop_run();  // the figures stay on display
     SetWindowTextW(g_hStart, L"开始测量");
     invalidate(hwnd);
     return 0;

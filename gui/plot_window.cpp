@@ -2,10 +2,12 @@
 // for one column per pixel, so a repaint costs one walk over the visible
 // reports however many there are; the distribution lines and the summary line
 // come from the record's histogram of the whole run, whose cost does not grow
-// with it.
+// with it. The model decides the axes and where the labels go; this file
+// draws them and turns the mouse into views.
 #include "gui/plot_window.h"
 
 #include <errno.h>
+#include <stdlib.h>
 #include <math.h>
 #include <stdio.h>
 #include <string.h>
@@ -25,7 +27,8 @@
 #include "platform/output_file.h"
 
 HWND g_hPlot;
-PlotView g_plot_view = {true, 0, 0};
+PlotView g_plot_view = {true, 0, 0, false, 0, 0};
+wchar_t g_plot_status[PLOT_STATUS_CHARS];
 
 static const wchar_t kPlotClass[] = L"QuorvinPlot";
 static const COLORREF kAxisColor = PANEL_TITLE_COLOR;
@@ -38,11 +41,12 @@ static UINT g_plot_dpi = DPI_BASE;
 static PanelFont g_plot_font;  // the plot's own, at its DPI: painting and the button
 static int g_drag_x = -1;  // -1: no drag
 static PlotView g_drag_view;
+static PlotAxis g_drawn_axis = {0, 1, 0.2, 1};  // the interval axis last painted
 
 static int px(int v, UINT dpi) { return dpi_scale(v, dpi); }
 
 PlotArea plot_area(int width, int height, UINT dpi) {
-    PlotArea a = {px(60, dpi), px(40, dpi), width - px(150, dpi), height - px(36, dpi)};
+    PlotArea a = {px(60, dpi), px(48, dpi), width - px(170, dpi), height - px(36, dpi)};
     if (a.right < a.left + 10)
         a.right = a.left + 10;
     if (a.bottom < a.top + 10)
@@ -60,6 +64,10 @@ static int64_t g_last_repaint;
 
 static double seconds_since(int64_t then) { return (double)(counter_read() - then) / g_qpc_freq; }
 
+// Where the time axis ends: now while measuring, else the stop (0 before one:
+// the last report).
+static int64_t run_end_t(void) { return stats_measuring() ? counter_read() : g_run_stop_t; }
+
 // --- Painting ---------------------------------------------------------------------
 
 static void fill(HDC dc, int x, int y, int w, int h, COLORREF color) {
@@ -69,22 +77,25 @@ static void fill(HDC dc, int x, int y, int w, int h, COLORREF color) {
 
 static COLORREF color_of(double interval_us) { return g_bar_color[stats_bucket_of(interval_us)]; }
 
-static int row_of(double us, double top_ms, const PlotArea* a) {
-    double r = (double)a->bottom - us / (top_ms * 1000.0) * (double)(a->bottom - a->top);
-    return (int)floor(r + 0.5);
+static int row_of(double us, const PlotAxis* axis, const PlotArea* a) {
+    return plot_row_of(axis, us, a->top, a->bottom);
 }
 
-// A dot, or at the top edge an up-arrow for an interval above the axis.
-static void mark(HDC dc, int x, double us, double top_ms, const PlotArea* a, UINT dpi) {
-    COLORREF color = color_of(us);
-    if (us > top_ms * 1000.0) {
-        int size = px(3, dpi);
-        for (int i = 0; i < size; i++)
-            fill(dc, x - i, a->top + i, 2 * i + 1, 1, color);
-        return;
-    }
-    int dot = px(2, dpi);
-    fill(dc, x - dot / 2, row_of(us, top_ms, a) - dot / 2, dot, dot, color);
+// An arrow of size rows pointing up (tip at y) or down (tip at y).
+static void arrow(HDC dc, int x, int y, bool up, int size, COLORREF color) {
+    for (int i = 0; i < size; i++)
+        fill(dc, x - i, up ? y + i : y - i, 2 * i + 1, 1, color);
+}
+
+// A dot, or at the edge an arrow for an interval beyond the axis.
+static void mark(HDC dc, int x, double us, const PlotAxis* axis, const PlotArea* a, UINT dpi) {
+    const COLORREF color = color_of(us);
+    if (us > axis->hi_ms * 1000.0)
+        return arrow(dc, x, a->top, true, px(3, dpi), color);
+    if (us < axis->lo_ms * 1000.0)
+        return arrow(dc, x, a->bottom - 1, false, px(3, dpi), color);
+    const int dot = px(2, dpi);
+    fill(dc, x - dot / 2, row_of(us, axis, a) - dot / 2, dot, dot, color);
 }
 
 static void text_at(HDC dc, int x, int y, COLORREF color, const wchar_t* text, UINT align) {
@@ -93,17 +104,25 @@ static void text_at(HDC dc, int x, int y, COLORREF color, const wchar_t* text, U
     TextOutW(dc, x, y, text, (int)wcslen(text));
 }
 
+static void draw_interval_ticks(HDC dc, const PlotArea* a, const PlotAxis* axis, UINT dpi) {
+    wchar_t label[48];
+    const double first = ceil(axis->lo_ms / axis->step_ms - 1e-9);
+    for (int k = 0; k < 100; k++) {
+        const double ms = (first + k) * axis->step_ms;
+        if (ms > axis->hi_ms + axis->step_ms * 1e-6)
+            break;
+        const int y = row_of(ms * 1000.0, axis, a);
+        fill(dc, a->left - px(5, dpi), y, px(4, dpi), 1, kAxisColor);
+        swprintf(label, 48, L"%.*f ms", axis->decimals, ms);
+        text_at(dc, a->left - px(7, dpi), y - px(6, dpi), kAxisColor, label, TA_RIGHT | TA_TOP);
+    }
+}
+
 static void draw_axes(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
     fill(dc, a->left - 1, a->top, 1, a->bottom - a->top + 1, kAxisColor);
     fill(dc, a->left - 1, a->bottom, a->right - a->left + 1, 1, kAxisColor);
+    draw_interval_ticks(dc, a, &m->axis, dpi);
     wchar_t label[48];
-    for (int i = 0; i <= 5; i++) {
-        double ms = m->top_ms * i / 5;
-        int y = row_of(ms * 1000.0, m->top_ms, a);
-        fill(dc, a->left - px(5, dpi), y, px(4, dpi), 1, kAxisColor);
-        swprintf(label, 48, m->top_ms < 3 ? L"%.2f ms" : L"%.1f ms", ms);
-        text_at(dc, a->left - px(7, dpi), y - px(6, dpi), kAxisColor, label, TA_RIGHT | TA_TOP);
-    }
     for (int i = 0; i <= 5; i++) {
         double s = m->t0_s + (m->t1_s - m->t0_s) * i / 5;
         int x = a->left + (int)((double)(a->right - a->left - 1) * i / 5);
@@ -113,50 +132,127 @@ static void draw_axes(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
     }
 }
 
-// Median solid, P1 and P99 dotted, each labelled at the right in ms and Hz.
+// The distribution lines from the top of the plot down: longer intervals lie higher.
+static const struct {
+    int pct;
+    const wchar_t* name;
+    bool dotted;
+} kLines[] = {{PCT_99, L"慢端 P99", true}, {PCT_50, L"中位", false}, {PCT_1, L"快端 P1", true}};
+enum { LINES = sizeof kLines / sizeof kLines[0] };
+
+static void draw_line(HDC dc, const PlotArea* a, int y, bool dotted, UINT dpi) {
+    const int width = a->right - a->left;
+    for (int x = a->left; x < a->right; x += dotted ? px(4, dpi) : width)
+        fill(dc, x, y, dotted ? px(2, dpi) : width, 1, kLineColor);
+}
+
+// Each line labelled at the right in ms and Hz; labels that would overlap are
+// moved apart, and a short stroke joins a moved label to its line.
 static void draw_percentile_lines(HDC dc, const PlotArea* a, const PlotModel* m,
                                   const Distribution* d, UINT dpi) {
-    if (d->n == 0)
-        return;
-    const struct {
-        int pct;
-        const wchar_t* name;
-        bool dotted;
-    } lines[] = {{PCT_50, L"中位", false}, {PCT_1, L"P1", true}, {PCT_99, L"P99", true}};
-    for (const auto& line : lines) {
-        double us = d->pct_us[line.pct];
-        if (us > m->top_ms * 1000.0)
-            continue;
-        int y = row_of(us, m->top_ms, a);
-        for (int x = a->left; x < a->right; x += line.dotted ? px(4, dpi) : a->right - a->left)
-            fill(dc, x, y, line.dotted ? px(2, dpi) : a->right - a->left, 1, kLineColor);
-        wchar_t label[64];
-        swprintf(label, 64, L"%ls %.3f ms  %.1f Hz", line.name, us / 1000.0, rate_at(us));
-        text_at(dc, a->right + px(6, dpi), y - px(6, dpi), kLineColor, label, TA_LEFT | TA_TOP);
+    int line_y[LINES], want[LINES], label_y[LINES], shown[LINES], n = 0;
+    TEXTMETRICW tm;
+    const int height = (GetTextMetricsW(dc, &tm) ? tm.tmHeight : px(13, dpi)) + px(2, dpi);
+    for (int i = 0; i < LINES && d->n > 0; i++) {
+        const int y = row_of(d->pct_us[kLines[i].pct], &m->axis, a);
+        if (y < a->top || y > a->bottom)
+            continue;  // zoomed off the axis
+        draw_line(dc, a, y, kLines[i].dotted, dpi);
+        line_y[n] = y;
+        want[n] = y - height / 2;
+        shown[n++] = i;
+    }
+    // Above the legend's row and the time axis's labels.
+    plot_place_labels(want, n, height, a->top - height / 2, a->bottom + px(4, dpi), label_y);
+    wchar_t label[64];
+    for (int k = 0; k < n; k++) {
+        const double us = d->pct_us[kLines[shown[k]].pct];
+        const int mid = label_y[k] + height / 2, x = a->right + px(2, dpi);
+        if (mid != line_y[k])
+            fill(dc, x, mid < line_y[k] ? mid : line_y[k], 1, abs(mid - line_y[k]) + 1, kLineColor);
+        swprintf(label, 64, L"%ls %.3f ms  %.1f Hz", kLines[shown[k]].name, us / 1000.0, rate_at(us));
+        text_at(dc, a->right + px(6, dpi), label_y[k], kLineColor, label, TA_LEFT | TA_TOP);
     }
 }
 
+// Columns of many reports are drawn as a stroke from the shortest interval to
+// the longest (within the axis), in the longest one's colour, so that no
+// outlier disappears; at least as tall as a dot, so that a steady run stays
+// in sight beside a line drawn over it.
+static void draw_strokes(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
+    const int dot = px(2, dpi);
+    const double lo_us = m->axis.lo_ms * 1000.0, hi_us = m->axis.hi_ms * 1000.0;
+    for (int c = 0; c < m->columns; c++) {
+        const PlotColumn* col = &m->col[c];
+        const double high = col->max_us < hi_us ? col->max_us : hi_us;
+        const double low = col->min_us > lo_us ? col->min_us : lo_us;
+        if (col->count <= PLOT_FEW || high < low)
+            continue;
+        const int top = row_of(high, &m->axis, a), bottom = row_of(low, &m->axis, a);
+        fill(dc, a->left + c, top - dot / 2, 1, bottom - top + dot, color_of(col->max_us));
+    }
+}
+
+// The dots of columns with few reports, the arrows of strokes that leave the
+// axis, the merged deliveries under it; after the strokes, so that none hides a dot.
 static void draw_columns(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
+    draw_strokes(dc, a, m, dpi);
     for (int c = 0; c < m->columns; c++) {
         const PlotColumn* col = &m->col[c];
         const int x = a->left + c;
         if (col->coalesced)
             fill(dc, x, a->bottom - px(1, dpi), px(2, dpi), px(2, dpi), kMergedColor);
-        if (col->count == 0)
-            continue;
-        if (col->count <= PLOT_FEW) {
-            for (uint32_t i = 0; i < col->count; i++)
-                mark(dc, x, col->few_us[i], m->top_ms, a, dpi);
+        if (col->count > PLOT_FEW) {  // the stroke shows its ends; beyond the axis, arrows
+            if (col->min_us < m->axis.lo_ms * 1000.0)
+                mark(dc, x, col->min_us, &m->axis, a, dpi);
+            if (col->max_us > m->axis.hi_ms * 1000.0)
+                mark(dc, x, col->max_us, &m->axis, a, dpi);
             continue;
         }
-        // Many reports in one column: the span from the shortest to the
-        // longest, so that no outlier disappears.
-        const double top_us = m->top_ms * 1000.0;
-        int y_high = row_of(col->max_us < top_us ? col->max_us : top_us, m->top_ms, a);
-        int y_low = row_of(col->min_us < top_us ? col->min_us : top_us, m->top_ms, a);
-        fill(dc, x, y_high, 1, y_low - y_high + 1, color_of(col->max_us));
-        mark(dc, x, col->min_us, m->top_ms, a, dpi);
-        mark(dc, x, col->max_us, m->top_ms, a, dpi);
+        for (uint32_t i = 0; i < col->count; i++)
+            mark(dc, x, col->few_us[i], &m->axis, a, dpi);
+    }
+}
+
+// The key of legend item i (the buckets, then the merged deliveries and the
+// arrows) in the w pixels from x that its placeholder takes.
+static void draw_legend_key(HDC dc, int i, int x, int y, int w, UINT dpi) {
+    const int box = px(8, dpi), left = x + (w - box) / 2;
+    if (i < STATS_BUCKETS)
+        return fill(dc, left, y + px(3, dpi), box, box, g_bar_color[i]);
+    if (i > STATS_BUCKETS)
+        return arrow(dc, x + w / 2, y + px(4, dpi), true, px(3, dpi), kAxisColor);
+    fill(dc, left, y + px(9, dpi), box, 1, kAxisColor);  // a piece of the time axis with two marks
+    fill(dc, left + px(1, dpi), y + px(8, dpi), px(2, dpi), px(2, dpi), kMergedColor);
+    fill(dc, left + px(5, dpi), y + px(8, dpi), px(2, dpi), px(2, dpi), kMergedColor);
+}
+
+// The colours by the histogram's buckets, then the grey marks and the arrows,
+// one row under the summary line, as many items as the width takes. One line
+// of text with a wide space where each key goes: one call to measure, one to draw.
+static void draw_legend(HDC dc, int width, UINT dpi) {
+    enum { ITEMS = STATS_BUCKETS + 2, CHARS = 200 };
+    wchar_t text[CHARS];
+    int start[ITEMS + 1], len = 0;
+    for (int i = 0; i < ITEMS; i++) {
+        const wchar_t* name = i < STATS_BUCKETS ? g_bucket_label[i]
+                              : i == STATS_BUCKETS ? L"系统合并投递 (轴下)" : L"超出纵轴";
+        start[i] = len;
+        len += swprintf(text + len, CHARS - (size_t)len, L"\u3000%ls   ", name);
+    }
+    start[ITEMS] = len;
+    int dx[CHARS], fit = 0, items = 0;
+    SIZE size;
+    const int x = px(12, dpi), y = px(28, dpi);
+    GetTextExtentExPointW(dc, text, len, width - 2 * x, &fit, dx, &size);
+    while (items < ITEMS && start[items + 1] <= fit)
+        items++;
+    SetTextColor(dc, kAxisColor);
+    SetTextAlign(dc, TA_LEFT | TA_TOP);
+    TextOutW(dc, x, y, text, start[items]);
+    for (int i = 0; i < items; i++) {
+        const int left = start[i] ? dx[start[i] - 1] : 0;
+        draw_legend_key(dc, i, x + left, y, dx[start[i]] - left, dpi);
     }
 }
 
@@ -164,15 +260,43 @@ static void draw_columns(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi
 // hour or so: when older reports went, the line says how far back the dots reach.
 static void draw_summary_line(HDC dc, const Distribution* d, const PlotModel* m, UINT dpi) {
     wchar_t line[240];
-    int n = swprintf(line, 240,
-                     L"n=%llu   中位 %.2f Hz   P1–P99 %.2f–%.2f Hz   标准差 %.1f µs   稳定度 %.1f%%",
-                     (unsigned long long)d->n, rate_at(d->pct_us[PCT_50]), rate_at(d->pct_us[PCT_99]),
-                     rate_at(d->pct_us[PCT_1]), d->sd_us, d->stability_pct);
+    int n = d->n == 0 ? swprintf(line, 240, L"n=0")
+                      : swprintf(line, 240,
+                                 L"n=%llu   慢端 P99 %.2f Hz   中位 %.2f Hz   快端 P1 %.2f Hz   "
+                                 L"标准差 %.1f µs   稳定度 %.1f%%",
+                                 (unsigned long long)d->n, rate_at(d->pct_us[PCT_99]),
+                                 rate_at(d->pct_us[PCT_50]), rate_at(d->pct_us[PCT_1]), d->sd_us,
+                                 d->stability_pct);
     if (n > 0 && arrival_log_wrapped(&g_arrival_log))
         swprintf(line + n, 240 - (size_t)n, L"   (图中只有最近 %.1f 秒)", m->span_s);
     if (n > 0 && g_arrival_log.failed)
         swprintf(line + n, 240 - (size_t)n, L"   (内存不足，图的记录已停止)");
-    text_at(dc, px(12, dpi), px(10, dpi), PANEL_READING_COLOR, line, TA_LEFT | TA_TOP);
+    text_at(dc, px(12, dpi), px(8, dpi), PANEL_READING_COLOR, line, TA_LEFT | TA_TOP);
+}
+
+// Without an interval to draw, the middle of the plot says what to do.
+static void draw_empty_note(HDC dc, const PlotArea* a) {
+    const wchar_t* note = stats_measuring() ? L"尚无数据：移动鼠标" : L"尚无数据：开始测量并移动鼠标";
+    text_at(dc, (a->left + a->right) / 2, (a->top + a->bottom) / 2, PANEL_READING_COLOR, note,
+            TA_CENTER | TA_BASELINE);
+}
+
+static void build_model(PlotModel* m, const PlotArea* a, int slot, const PlotView* view,
+                        const Distribution* d) {
+    PlotRequest r = {};
+    r.slot = slot;
+    r.freq = g_qpc_freq;
+    r.columns = a->right - a->left;
+    r.whole = view->whole;
+    r.t0_s = view->t0_s;
+    r.t1_s = view->t1_s;
+    r.end_t = run_end_t();
+    r.record_p001_us = d->pct_us[PCT_0_1];
+    r.record_p999_us = d->pct_us[PCT_99_9];
+    r.y_fixed = view->y_fixed;
+    r.y_lo_ms = view->y_lo_ms;
+    r.y_hi_ms = view->y_hi_ms;
+    plot_model_build(m, &g_arrival_log, &r);
 }
 
 void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, int slot,
@@ -186,40 +310,69 @@ void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, i
     const PlotArea a = plot_area(width, height, dpi);
     Distribution d;
     record_distribution(&g_dev_stats[slot], &d);
-    plot_model_build(&model, &g_arrival_log, slot, g_qpc_freq, a.right - a.left, view->t0_s,
-                     view->t1_s, view->whole, d.pct_us[PCT_99_9]);
+    build_model(&model, &a, slot, view, &d);
+    g_drawn_axis = model.axis;
     draw_summary_line(dc, &d, &model, dpi);
+    draw_legend(dc, width, dpi);
     draw_axes(dc, &a, &model, dpi);
     draw_columns(dc, &a, &model, dpi);
     draw_percentile_lines(dc, &a, &model, &d, dpi);
+    if (model.shown == 0 && d.n == 0)
+        draw_empty_note(dc, &a);
+    text_at(dc, px(12, dpi), height - px(16, dpi), PANEL_READING_COLOR, g_plot_status, TA_LEFT | TA_TOP);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
 }
 
 // --- Export -----------------------------------------------------------------------
 
+// Writes the whole log to path through a partial file; the rows written, or
+// -1 with errno's value in *error.
+static long long write_export(const wchar_t* path, int* error) {
+    reception_sample_clock();  // the map reaches the last report
+    OutputFile file;
+    ArrivalCsvCursor cursor = {g_arrival_log.first, 0, 0, 0};
+    bool written = output_file_open(&file, path) && write_arrival_csv_header(file.f) &&
+                   write_arrival_csv_rows(file.f, &cursor, &g_arrival_log, g_qpc_freq, &g_clock_map);
+    *error = errno;
+    if (written && !output_file_commit(&file)) {
+        written = false;
+        *error = errno;
+        _wremove(file.partial);
+    }
+    output_file_discard(&file);
+    return written ? (long long)cursor.rows : -1;
+}
+
+static void set_status(const wchar_t* text) {
+    wcsncpy(g_plot_status, text, PLOT_STATUS_CHARS - 1);
+    g_plot_status[PLOT_STATUS_CHARS - 1] = 0;
+    if (g_hPlot)
+        InvalidateRect(g_hPlot, NULL, FALSE);
+}
+
 bool plot_export_csv(HWND owner) {
+    StatsSnapshot all;
+    stats_take_snapshot(&g_dev_stats[0], &all);
+    if (all.interval_count < 2) {
+        set_status(L"报告太少：至少要有 2 个有效间隔才能导出 CSV。");
+        return true;
+    }
     SYSTEMTIME now;
     GetLocalTime(&now);
-    wchar_t name[64], path[MAX_PATH];
+    wchar_t name[64], path[MAX_PATH], text[MAX_PATH + 160];
     swprintf(name, 64, L"quorvin-%04u%02u%02u-%02u%02u%02u.csv", now.wYear, now.wMonth, now.wDay,
              now.wHour, now.wMinute, now.wSecond);
     if (!file_dialog_save(owner, name, L"CSV (*.csv)\0*.csv\0\0", L"csv", path, MAX_PATH))
         return true;  // cancelled: nothing to do
-    reception_sample_clock();  // the map reaches the last report
-    // Written beside the chosen file and put in its place only when whole.
-    OutputFile file;
-    bool written = output_file_open(&file, path) &&
-                   write_arrival_csv(file.f, &g_arrival_log, g_qpc_freq, &g_clock_map);
-    int error = errno;
-    if (written && !output_file_commit(&file)) {
-        written = false;
-        error = errno;
-        _wremove(file.partial);
-    }
-    output_file_discard(&file);
-    if (written)
+    int error = 0;
+    const long long rows = write_export(path, &error);
+    if (rows >= 0) {
+        swprintf(text, MAX_PATH + 160, L"已导出 %lld 行：%ls", rows, path);
+        set_status(text);
         return true;
-    wchar_t text[MAX_PATH + 160];
+    }
+    swprintf(text, MAX_PATH + 160, L"导出失败：%ls", path);
+    set_status(text);
     swprintf(text, MAX_PATH + 160, L"无法写入 CSV 文件：\n%ls\n\n%hs", path, strerror(error));
     message_box(owner, text, L"错误", MB_OK | MB_ICONERROR);
     return false;
@@ -255,37 +408,68 @@ static LRESULT plot_on_paint(HWND hwnd) {
     return 0;
 }
 
+static double record_span_s(void) {
+    return plot_record_span_s(&g_arrival_log, displayed_slot(), g_qpc_freq, run_end_t());
+}
+
 // The visible range as it stands, for zooming and panning.
 static PlotView current_view(void) {
-    if (!g_plot_view.whole)
-        return g_plot_view;
-    return PlotView{false, 0, plot_record_span_s(&g_arrival_log, displayed_slot(), g_qpc_freq)};
+    PlotView v = g_plot_view;
+    if (v.whole) {
+        v.whole = false;
+        v.t0_s = 0;
+        v.t1_s = record_span_s();
+    }
+    return v;
+}
+
+static PlotArea client_area(HWND hwnd) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    return plot_area(r.right, r.bottom, g_plot_dpi);
 }
 
 static double time_at_x(HWND hwnd, int x, const PlotView* v) {
-    RECT r;
-    GetClientRect(hwnd, &r);
-    PlotArea a = plot_area(r.right, r.bottom, g_plot_dpi);
+    const PlotArea a = client_area(hwnd);
     double f = (double)(x - a.left) / (double)(a.right - a.left);
     f = f < 0 ? 0 : f > 1 ? 1 : f;
     return v->t0_s + f * (v->t1_s - v->t0_s);
 }
 
-static LRESULT plot_on_wheel(HWND hwnd, WPARAM wparam, LPARAM lparam) {
-    POINT p = {(short)LOWORD(lparam), (short)HIWORD(lparam)};
-    ScreenToClient(hwnd, &p);
+// Shift+wheel: the interval axis as last painted, scaled about the pointer's row.
+static void zoom_intervals(HWND hwnd, int y, double scale) {
+    const PlotArea a = client_area(hwnd);
+    const double share = (double)(a.bottom - y) / (double)(a.bottom - a.top);
+    const double at = g_drawn_axis.lo_ms + share * (g_drawn_axis.hi_ms - g_drawn_axis.lo_ms);
+    const PlotAxis zoomed = plot_zoom_axis(&g_drawn_axis, at, scale);
+    g_plot_view.y_fixed = true;
+    g_plot_view.y_lo_ms = zoomed.lo_ms;
+    g_plot_view.y_hi_ms = zoomed.hi_ms;
+}
+
+static void zoom_time(HWND hwnd, int x, double scale) {
     PlotView v = current_view();
-    double at = time_at_x(hwnd, p.x, &v);
-    double scale = pow(kZoomPerNotch, (double)GET_WHEEL_DELTA_WPARAM(wparam) / WHEEL_DELTA);
+    const double at = time_at_x(hwnd, x, &v);
     double width = (v.t1_s - v.t0_s) * scale;
     if (width < kNarrowestViewS)
         width = kNarrowestViewS;
-    double left_share = (at - v.t0_s) / (v.t1_s - v.t0_s);
-    PlotView zoomed = {false, at - width * left_share, at + width * (1 - left_share)};
+    const double left_share = (at - v.t0_s) / (v.t1_s - v.t0_s);
+    v.t0_s = at - width * left_share;
+    v.t1_s = at + width * (1 - left_share);
     // Zooming out stops at the bound the model draws, so the next notch in
     // zooms in from what is shown.
-    const double span = plot_record_span_s(&g_arrival_log, displayed_slot(), g_qpc_freq);
-    g_plot_view = plot_bound_view(span, &zoomed.t0_s, &zoomed.t1_s) ? zoomed : PlotView{true, 0, 0};
+    v.whole = !plot_bound_view(record_span_s(), &v.t0_s, &v.t1_s);
+    g_plot_view = v;
+}
+
+static LRESULT plot_on_wheel(HWND hwnd, WPARAM wparam, LPARAM lparam) {
+    POINT p = {(short)LOWORD(lparam), (short)HIWORD(lparam)};
+    ScreenToClient(hwnd, &p);
+    const double scale = pow(kZoomPerNotch, (double)GET_WHEEL_DELTA_WPARAM(wparam) / WHEEL_DELTA);
+    if (GET_KEYSTATE_WPARAM(wparam) & MK_SHIFT)
+        zoom_intervals(hwnd, p.y, scale);
+    else
+        zoom_time(hwnd, p.x, scale);
     InvalidateRect(hwnd, NULL, FALSE);
     return 0;
 }
@@ -294,7 +478,9 @@ static LRESULT plot_on_drag(HWND hwnd, int x) {
     if (g_drag_x < 0)
         return 0;
     double shift = time_at_x(hwnd, g_drag_x, &g_drag_view) - time_at_x(hwnd, x, &g_drag_view);
-    g_plot_view = PlotView{false, g_drag_view.t0_s + shift, g_drag_view.t1_s + shift};
+    g_plot_view = g_drag_view;
+    g_plot_view.t0_s += shift;
+    g_plot_view.t1_s += shift;
     InvalidateRect(hwnd, NULL, FALSE);
     return 0;
 }
@@ -307,7 +493,7 @@ static LRESULT plot_on_press(HWND hwnd, int x) {
 }
 
 static LRESULT plot_show_whole(HWND hwnd) {
-    g_plot_view = PlotView{true, 0, 0};
+    g_plot_view = PlotView{true, 0, 0, false, 0, 0};
     InvalidateRect(hwnd, NULL, FALSE);
     return 0;
 }
@@ -403,7 +589,8 @@ void plot_open(HWND owner) {
     RECT r = {0, 0, dpi_scale(PLOT_CLIENT_WIDTH, dpi), dpi_scale(PLOT_CLIENT_HEIGHT, dpi)};
     const DWORD style = WS_OVERLAPPEDWINDOW;
     AdjustWindowRectEx(&r, style, FALSE, 0);
-    g_plot_view = PlotView{true, 0, 0};
+    g_plot_view = PlotView{true, 0, 0, false, 0, 0};
+    g_plot_status[0] = 0;
     g_hPlot = CreateWindowExW(0, kPlotClass, L"间隔图 — " QUORVIN_SHORT_NAME, style, CW_USEDEFAULT,
                               CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, NULL,
                               instance, NULL);

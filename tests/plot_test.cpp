@@ -1,9 +1,12 @@
 // The interval plot painted into a memory bitmap from synthetic logs (rows and
-// colours worked out by hand for a 900 x 480 client: plot area x 60..750,
-// y 40..444), the axis top, and the CSV export through the faked Save As dialog.
+// colours worked out by hand for a 900 x 480 client: plot area x 60..730,
+// y 48..444), the window's zooms, and the CSV export through the faked Save As
+// dialog. With QUORVIN_PLOT_SHOTS set to a folder, the 8 kHz plot is saved
+// there at 96 and 144 DPI to be looked at.
 #include <gtest/gtest.h>
 #include <math.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <windows.h>
 
 #include <string>
@@ -13,6 +16,7 @@
 #include "engine/reception.h"
 #include "gui/panel.h"
 #include "gui/plot_window.h"
+#include "tests/fakes/fake_counter.h"
 #include "tests/fakes/fake_dpi.h"
 #include "tests/fakes/fake_file_dialog.h"
 #include "tests/fakes/fake_message_box.h"
@@ -42,7 +46,10 @@ protected:
         g_fake_boxes.clear();
         g_fake_save_path.clear();
     }
-    void TearDown() override { arrival_log_free(&g_arrival_log); }
+    void TearDown() override {
+        stats_set_measuring(false);
+        arrival_log_free(&g_arrival_log);
+    }
     // Reports of slot 1 at the given interval (us); a gap of pause_us after report pause_at.
     void steady(int reports, int64_t interval_us, int pause_at = -1, int64_t pause_us = 0,
                 int outlier_at = -1, int64_t outlier_us = 0) {
@@ -61,7 +68,7 @@ protected:
     }
     void paint() {
         ASSERT_TRUE(canvas.make(900, 480));
-        PlotView whole = {true, 0, 0};
+        PlotView whole = {true, 0, 0, false, 0, 0};
         PanelFont font = {};
         plot_draw(canvas.dc, 900, 480, 96, &font, 0, &whole);
         GdiFlush();
@@ -70,70 +77,181 @@ protected:
     int count_in_rows(int top, int bottom, COLORREF color) const {
         int n = 0;
         for (int y = top; y < bottom; y++)
-            for (int x = 60; x < 750; x++)
+            for (int x = 60; x < 730; x++)
                 n += pixel(x, y) == color;
         return n;
     }
     DibCanvas canvas;
 };
 
-TEST_F(PlotTest, SteadyThousandHertzLiesOnTheOneMillisecondRowUnderItsMedianLine) {
-    steady(2000, 1000);
-    paint();
-    // Top 1.5 ms (the first round value above 1.01); 1.0 ms at row 444 - 404 * 2/3 = 175.
-    EXPECT_EQ(pixel(400, 175), kLine) << "the median line";
-    EXPECT_GT(count_in_rows(174, 175, kGold), 300) << "the dots, just above the line";
-    EXPECT_EQ(count_in_rows(40, 170, kGold) + count_in_rows(180, 444, kGold), 0);
-}
-
-TEST_F(PlotTest, TwoMillisecondsAreOrangeAndAPauseIsAnArrowAtTheTop) {
+TEST_F(PlotTest, TwoMillisecondsAreOrangeInTheMiddleAndAPauseIsAnArrowAtTheTop) {
     steady(1500, 2000, 700, 60000);
     paint();
-    // Top 2.5 ms; 2.0 ms at row 444 - 404 * 0.8 = 120.8 -> 121.
-    EXPECT_GT(count_in_rows(120, 122, kOrange), 200);
-    EXPECT_EQ(count_in_rows(40, 115, kOrange), 0);
-    EXPECT_GT(count_in_rows(40, 43, kRed), 0) << "the 60 ms pause's up-arrow";
+    // Every interval 2.0 ms: the axis 1.96..2.04, 2.0 ms at row 444 - 396 / 2 = 246.
+    EXPECT_EQ(pixel(400, 246), kLine) << "the median line";
+    EXPECT_GT(count_in_rows(244, 248, kOrange), 200);
+    EXPECT_EQ(count_in_rows(48, 240, kOrange) + count_in_rows(252, 444, kOrange), 0);
+    EXPECT_GT(count_in_rows(48, 51, kRed), 0) << "the 60 ms pause's up-arrow";
 }
 
-TEST_F(PlotTest, OneOutlierAmongAMillionStaysVisible) {
+TEST_F(PlotTest, OneOutlierAmongAMillionIsAnArrowAboveTheAxis) {
     steady(1000000, 1000, -1, 0, 654321, 1450);
     paint();
-    // 1.45 ms at row 444 - 404 * 1450 / 1500 = 53.5; nothing else comes near it.
-    EXPECT_GT(count_in_rows(50, 57, kGold), 0);
+    // The axis comes from the percentiles (0.98..1.02 ms): 1.45 ms lies above it.
+    EXPECT_GT(count_in_rows(48, 51, kGold), 0);
+    EXPECT_GT(count_in_rows(244, 248, kGold), 300) << "the millisecond dots in the middle";
     stats_reset_all();
     steady(1000000, 1000);
     paint();
-    EXPECT_EQ(count_in_rows(50, 57, kGold), 0);
+    EXPECT_EQ(count_in_rows(48, 51, kGold), 0);
 }
 
+// Rows beside the plot area with label text in them, counted as separate runs.
+int label_runs(const DibCanvas& c, const PlotArea& a, int dpi) {
+    int runs = 0;
+    bool inside = false;
+    for (int y = a.top - MulDiv(16, dpi, 96); y < a.bottom + MulDiv(5, dpi, 96); y++) {
+        bool text = false;
+        for (int x = a.right + MulDiv(5, dpi, 96); x < c.width && !text; x++)  // past the strokes
+            text = c.pixel(x, y) != 0;
+        runs += text && !inside;
+        inside = text;
+    }
+    return runs;
+}
+
+// 8 kHz where P1, the median and P99 lie within 2 us of each other: 97 % of
+// the intervals 124..126 us, 2 % spread over 100..150 us, one in 2,000 4 ms.
+TEST_F(PlotTest, EightKilohertzFillsTheHeightWithItsLabelsApart) {
+    int64_t t = 1000;
+    for (int i = 0; i < 80000; i++) {
+        const int us = i % 2000 == 9 ? 4000 : i % 50 == 0 ? 100 + (i / 50 * 37) % 51 : 124 + i % 3;
+        t += 10 * (int64_t)us;
+        report(t);
+    }
+    const char* shots = getenv("QUORVIN_PLOT_SHOTS");  // a folder to save the pictures in
+    for (UINT dpi : {96u, 144u}) {
+        const int w = MulDiv(900, dpi, 96), h = MulDiv(480, dpi, 96);
+        ASSERT_TRUE(canvas.make(w, h));
+        PlotView whole = {true, 0, 0, false, 0, 0};
+        PanelFont font = {};
+        panel_font_make(&font, dpi);
+        plot_draw(canvas.dc, w, h, dpi, &font, 0, &whole);
+        GdiFlush();
+        const PlotArea a = plot_area(w, h, dpi);
+        int top = a.bottom, bottom = a.top;  // rows with dots of the >8K and 4K-8K buckets
+        for (int y = a.top + 4; y < a.bottom; y++) {
+            for (int x = a.left; x < a.right; x++) {
+                if (pixel(x, y) == 0x78e63c || pixel(x, y) == 0xdcdc50) {
+                    top = y < top ? y : top;
+                    bottom = y > bottom ? y : bottom;
+                }
+            }
+        }
+        EXPECT_GT(bottom - top, (a.bottom - a.top) / 2) << dpi << " DPI: the 8 kHz band fills the height";
+        EXPECT_EQ(label_runs(canvas, a, (int)dpi), 3) << dpi << " DPI: three labels, none on another";
+        if (shots)
+            canvas.save_bmp((std::string(shots) + "/plot-8khz-" + std::to_string(dpi) + ".bmp").c_str());
+        SelectObject(canvas.dc, GetStockObject(DEFAULT_GUI_FONT));
+        panel_font_free(&font);
+    }
+}
+
+TEST_F(PlotTest, TimeAxisEndsAtTheStopOrNowWhileMeasuring) {
+    steady(6000, 1000);  // 6 s from the first report
+    const int64_t last = 1000 + 6000 * 10000LL;
+    // The rightmost column with a dot, on 670 columns from x = 60.
+    auto last_dot = [this]() {
+        int found = 0;
+        for (int x = 60; x < 730; x++)
+            for (int y = 48; y < 444 && found < x; y++)
+                found = pixel(x, y) == kGold ? x : found;
+        return found;
+    };
+    stats_set_measuring(true);
+    g_fake_counter_now = last + 14 * 10000000LL;  // measuring, 14 s after the last report
+    paint();
+    EXPECT_NEAR(last_dot(), 60 + 670 * 6 / 20, 3);
+    g_fake_counter_now = last + 5 * 10000000LL;
+    reception_stop_run();
+    EXPECT_FALSE(stats_measuring());
+    EXPECT_EQ(g_run_stop_t, g_fake_counter_now);
+    g_fake_counter_now += 60 * 10000000LL;  // a minute later: the axis stays at the stop
+    paint();
+    EXPECT_NEAR(last_dot(), 60 + 670 * 6 / 11, 3);
+    g_run_stop_t = 0;
+}
+
+TEST_F(PlotTest, WithoutDataTheMiddleSaysSo) {
+    auto note_pixels = [this]() {  // the text's, smoothed: greys, not a line's or a dot's colour
+        int n = 0;
+        for (int y = 200; y < 290; y++) {
+            for (int x = 200; x < 600; x++) {
+                const COLORREF v = pixel(x, y);
+                n += v != 0 && v != kLine && v != kGold;
+            }
+        }
+        return n;
+    };
+    paint();
+    EXPECT_GT(note_pixels(), 50);
+    steady(2, 1000);
+    paint();
+    EXPECT_EQ(note_pixels(), 0) << "one interval is data";
+}
+
+// The plot window over 10 s of 1 ms reports of all mice; the pointer in the
+// middle of its area (client and screen).
+struct OpenPlot {
+    PlotArea a;
+    POINT middle, screen;
+    OpenPlot() {
+        g_display_dev = 0;  // the plot shows the record the panel shows: all mice
+        plot_open(NULL);
+        RECT r = {};
+        GetClientRect(g_hPlot, &r);
+        a = plot_area(r.right, r.bottom, 96);
+        middle = {(a.left + a.right) / 2, (a.top + a.bottom) / 2};
+        screen = middle;
+        ClientToScreen(g_hPlot, &screen);
+    }
+    void wheel(int notches, WORD keys = 0) const {
+        for (int i = 0; i < abs(notches); i++) {
+            SendMessageW(g_hPlot, WM_MOUSEWHEEL, MAKEWPARAM(keys, notches > 0 ? WHEEL_DELTA : -WHEEL_DELTA),
+                         MAKELPARAM(screen.x, screen.y));
+            UpdateWindow(g_hPlot);  // the next notch starts from what is shown
+        }
+    }
+    void double_click() const {
+        SendMessageW(g_hPlot, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(middle.x, middle.y));
+    }
+    ~OpenPlot() {
+        if (g_hPlot)
+            DestroyWindow(g_hPlot);
+    }
+};
+
 TEST_F(PlotTest, WheelZoomsAroundThePointerDragPansDoubleClickShowsTheWholeRun) {
-    steady(10000, 1000);  // 10 s
-    g_display_dev = 0;    // the plot shows the record the panel shows: all mice
-    plot_open(NULL);
+    steady(10000, 1000);
+    OpenPlot p;
     ASSERT_NE(g_hPlot, nullptr);
-    RECT r;
-    GetClientRect(g_hPlot, &r);
-    PlotArea a = plot_area(r.right, r.bottom, 96);
-    POINT middle = {(a.left + a.right) / 2, (a.top + a.bottom) / 2};
-    POINT screen = middle;
-    ClientToScreen(g_hPlot, &screen);
-    SendMessageW(g_hPlot, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(screen.x, screen.y));
+    p.wheel(1);
     ASSERT_FALSE(g_plot_view.whole);
     EXPECT_NEAR(g_plot_view.t1_s - g_plot_view.t0_s, 0.8 * 9.999, 0.01);
     EXPECT_NEAR((g_plot_view.t0_s + g_plot_view.t1_s) / 2, 9.999 / 2, 0.05) << "around the pointer";
+    EXPECT_FALSE(g_plot_view.y_fixed) << "the wheel alone leaves the interval axis";
 
     double width = g_plot_view.t1_s - g_plot_view.t0_s, before = g_plot_view.t0_s;
-    SendMessageW(g_hPlot, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(middle.x, middle.y));
-    SendMessageW(g_hPlot, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(middle.x - (a.right - a.left) / 4, middle.y));
-    SendMessageW(g_hPlot, WM_LBUTTONUP, 0, MAKELPARAM(middle.x, middle.y));
+    SendMessageW(g_hPlot, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.middle.x, p.middle.y));
+    SendMessageW(g_hPlot, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.middle.x - (p.a.right - p.a.left) / 4, p.middle.y));
+    SendMessageW(g_hPlot, WM_LBUTTONUP, 0, MAKELPARAM(p.middle.x, p.middle.y));
     EXPECT_NEAR(g_plot_view.t0_s - before, width / 4, 0.02) << "dragged left: later times come in";
 
-    SendMessageW(g_hPlot, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(middle.x, middle.y));
+    p.double_click();
     EXPECT_TRUE(g_plot_view.whole);
-
     // Zooming out without end stops at a bound that still shows the run.
     for (int notch = 0; notch < 4000; notch++)
-        SendMessageW(g_hPlot, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(screen.x, screen.y));
+        SendMessageW(g_hPlot, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(p.screen.x, p.screen.y));
     EXPECT_LE(g_plot_view.t1_s - g_plot_view.t0_s, 3 * 9.999 + 1e-9);
     EXPECT_LE(g_plot_view.t0_s, 0);
     EXPECT_GE(g_plot_view.t1_s, 9.999);
@@ -141,47 +259,23 @@ TEST_F(PlotTest, WheelZoomsAroundThePointerDragPansDoubleClickShowsTheWholeRun) 
     EXPECT_EQ(g_hPlot, nullptr);
 }
 
-// 1,001 reports 1 ms apart, slot 1, on a 10 MHz counter.
-void thousand_intervals(ArrivalLog* log) {
-    arrival_log_set_bound(log, 12, 4);
-    for (int i = 0; i <= 1000; i++)
-        arrival_log_append(log, 1000 + 10000 * (int64_t)i, 1, false,
-                           i ? ARRIVAL_ACCEPTED : ARRIVAL_FIRST);
-}
-
-TEST(PlotModelTest, EveryVisibleIntervalIsShownOnceWhateverTheColumns) {
-    static ArrivalLog log;
-    static PlotModel m;
-    thousand_intervals(&log);
-    for (int columns : {214, 1, 7, 333, 690, 997, 1000, 1001, 4096}) {
-        for (int slot : {0, 1}) {
-            plot_model_build(&m, &log, slot, 1e7, columns, 0, 1, false);
-            EXPECT_EQ(m.shown, 1000u) << columns << " columns, slot " << slot;
-            plot_model_build(&m, &log, slot, 1e7, columns, 0, 0, true);
-            EXPECT_EQ(m.shown, 1000u) << columns << " columns, whole run";
-        }
-    }
-    // Half the run: the intervals that end in it.
-    plot_model_build(&m, &log, 1, 1e7, 214, 0.25, 0.75, false);
-    EXPECT_EQ(m.shown, 501u);
-    arrival_log_free(&log);
-}
-
-TEST(PlotModelTest, AnyZoomOrPanStillShowsTheData) {
-    static ArrivalLog log;
-    static PlotModel m;
-    thousand_intervals(&log);
-    const double views[][2] = {{-1e300, 1e300}, {-1e18, 1e18}, {-5e15, 0.5}, {0.5, 1e19},
-                               {1e18, 2e18}, {-2e18, -1e18}, {NAN, 1}, {0, INFINITY}};
-    for (const auto& v : views) {
-        plot_model_build(&m, &log, 0, 1e7, 690, v[0], v[1], false);
-        EXPECT_GT(m.shown, 0u) << v[0] << " .. " << v[1];
-        EXPECT_GE(m.t0_s, -1.5);
-        EXPECT_LE(m.t1_s, 2.5);
-    }
-    plot_model_build(&m, &log, 0, 1e7, 690, -1e300, 1e300, false);
-    EXPECT_EQ(m.shown, 1000u) << "zoomed right out: the whole run";
-    arrival_log_free(&log);
+TEST_F(PlotTest, ShiftWheelZoomsTheIntervalAxisWithinBounds) {
+    steady(10000, 1000);  // the interval axis 0.98..1.02 ms
+    OpenPlot p;
+    ASSERT_NE(g_hPlot, nullptr);
+    p.wheel(1, MK_SHIFT);
+    EXPECT_TRUE(g_plot_view.whole) << "time left alone";
+    ASSERT_TRUE(g_plot_view.y_fixed);
+    EXPECT_NEAR(g_plot_view.y_hi_ms - g_plot_view.y_lo_ms, 0.8 * 0.04, 1e-3);
+    EXPECT_NEAR((g_plot_view.y_lo_ms + g_plot_view.y_hi_ms) / 2, 1.0, 2e-3) << "about the pointer";
+    p.wheel(100, MK_SHIFT);
+    EXPECT_NEAR(g_plot_view.y_hi_ms - g_plot_view.y_lo_ms, 0.01, 1e-9) << "no narrower than 10 us";
+    p.wheel(-100, MK_SHIFT);
+    EXPECT_DOUBLE_EQ(g_plot_view.y_lo_ms, 0);
+    EXPECT_DOUBLE_EQ(g_plot_view.y_hi_ms, 60);
+    p.wheel(2);
+    p.double_click();
+    EXPECT_TRUE(g_plot_view.whole && !g_plot_view.y_fixed) << "a double-click restores both";
 }
 
 // The owner's icon, the plot's own fonts: what the window makes and what it gives back.
@@ -258,14 +352,6 @@ TEST_F(PlotWindowTest, TheButtonKeepsItsOwnFontAtItsDpiUntilItIsGone) {
     EXPECT_EQ(GetObjectType(at192), 0u) << "deleted with the window";
 }
 
-TEST(PlotModelTest, AxisTopIsTheNextRoundValue) {
-    EXPECT_DOUBLE_EQ(plot_nice_top_ms(1.01), 1.5);
-    EXPECT_DOUBLE_EQ(plot_nice_top_ms(2.0), 2.5);
-    EXPECT_DOUBLE_EQ(plot_nice_top_ms(0.13), 0.15);
-    EXPECT_DOUBLE_EQ(plot_nice_top_ms(8.0), 10);
-    EXPECT_DOUBLE_EQ(plot_nice_top_ms(0), 1);
-}
-
 TEST_F(PlotTest, ExportWritesTheConsolesCsvOrSaysWhyNot) {
     steady(3, 1000);
     g_fake_save_path.clear();  // cancelled
@@ -287,12 +373,25 @@ TEST_F(PlotTest, ExportWritesTheConsolesCsvOrSaysWhyNot) {
     DeleteFileW(path);
     EXPECT_EQ(csv.rfind("t_us,slot,interval_us,class,background,utc_us\n0.000,1,,first,0,", 0), 0u);
     EXPECT_NE(csv.find("\n2000.000,1,1000.000,accepted,0,"), std::string::npos);
+    EXPECT_EQ(std::wstring(g_plot_status), std::wstring(L"已导出 3 行：") + path) << "the window says so";
 
     g_fake_save_path = L"Z:\\no\\such\\folder\\x.csv";
     EXPECT_FALSE(plot_export_csv(NULL));
     ASSERT_EQ(g_fake_boxes.size(), 1u);
     EXPECT_EQ(g_fake_boxes[0].caption, L"错误");
     EXPECT_NE(g_fake_boxes[0].text.find(L"Z:\\no\\such\\folder\\x.csv"), std::wstring::npos);
+}
+
+TEST_F(PlotTest, ExportOfTooFewReportsSaysSoAndAsksForNoFile) {
+    for (int reports : {0, 2}) {  // none, and one interval
+        stats_reset_all();
+        steady(reports, 1000);
+        g_plot_status[0] = 0;
+        const int calls = g_fake_save_calls;
+        EXPECT_TRUE(plot_export_csv(NULL));
+        EXPECT_EQ(g_fake_save_calls, calls) << reports << " reports: no Save As";
+        EXPECT_EQ(std::wstring(g_plot_status).rfind(L"报告太少", 0), 0u);
+    }
 }
 
 }  // namespace
