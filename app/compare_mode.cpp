@@ -32,16 +32,10 @@ struct CompareRun {
     ProgramCsv csv;
 };
 
-static int fail_open(const wchar_t* path) {
-    wchar_t why[200];
-    describe_open_failure(path, errno, false, why, 200);
-    return print_error(L"cannot open %.500ls: %ls.", path, why);
-}
-
 static bool analyse_file(CompareRun* r, int* result) {
     FILE* f = _wfopen(r->capture_path, L"rb");
     if (!f) {
-        *result = fail_open(r->capture_path);
+        *result = print_open_failure(r->capture_path, errno, NULL);
         return false;
     }
     CaptureSource src = capture_source_of_file(f);
@@ -70,7 +64,7 @@ static void slots_text(uint64_t seen, char* out, size_t cap) {
 static bool read_csv(CompareRun* r, int* result) {
     FILE* f = _wfopen(r->csv_path, L"rb");
     if (!f) {
-        *result = fail_open(r->csv_path);
+        *result = print_open_failure(r->csv_path, errno, NULL);
         return false;
     }
     const bool read = program_csv_read(f, &r->csv);

@@ -239,17 +239,10 @@ static void arm_time_limit(HWND hwnd, double run_seconds) {
     SetTimer(hwnd, kTimeLimitTimer, (UINT)ms, NULL);
 }
 
-static void print_cannot_create(const wchar_t* path, const wchar_t* option, int error) {
-    wchar_t why[200];
-    describe_open_failure(path, error, true, why, 200);
-    print_error(L"cannot create %.500ls for %ls: %ls.", path, option, why);
-}
-
 // A file that could not be finished: the user's file is as it was, and what
 // was written stays under the partial name.
 static int fail_output(const wchar_t* what, OutputFile* o, int error) {
-    print_error(L"writing %ls%.500ls failed (%hs): check the free space of its drive.", what,
-                o->target, strerror(error));
+    print_write_failure(what, o->target, error);
     if (o->f) {
         fclose(o->f);
         o->f = NULL;
@@ -406,14 +399,14 @@ static void close_outputs(RunOutputs* o) {
 static bool output_allowed(const wchar_t* path, const wchar_t* option) {
     int error = path ? output_file_check(path) : 0;
     if (error)
-        print_cannot_create(path, option, error);
+        print_open_failure(path, error, option);
     return error == 0;
 }
 
 static bool open_output(OutputFile* o, const wchar_t* path, const wchar_t* option) {
     if (!path || output_file_open(o, path))
         return true;
-    print_cannot_create(path, option, errno);
+    print_open_failure(path, errno, option);
     return false;
 }
 

@@ -50,15 +50,6 @@ static void write_completion(void* ctx, const InCompletion* c) {
     }
 }
 
-// A file that cannot be opened (read) or created (written): which, why, what to do.
-static int fail_open(const wchar_t* path, bool writing) {
-    wchar_t why[200];
-    describe_open_failure(path, errno, writing, why, 200);
-    if (writing)
-        return print_error(L"cannot create %.500ls for --csv: %ls.", path, why);
-    return print_error(L"cannot open %.500ls: %ls.", path, why);
-}
-
 // Opens the CSV under its partial name and writes its header; false when it
 // cannot be created. Whether the target can be replaced is checked first.
 static bool open_csv(CompletionCsv* csv, OutputFile* file, const wchar_t* csv_path) {
@@ -76,24 +67,19 @@ static bool open_csv(CompletionCsv* csv, OutputFile* file, const wchar_t* csv_pa
     return true;
 }
 
-static int write_failed(const wchar_t* path, int error) {
-    return print_error(L"writing %.500ls failed (%hs): check the free space of its drive.", path,
-                       strerror(error));
-}
-
 // The CSV takes the target's place only after a whole analysis; otherwise it goes.
 static int finish_csv(CompletionCsv* csv, OutputFile* file, int result) {
     if (!csv->f)
         return result;
     if (result != 0 || csv->failed) {
         output_file_discard(file);
-        return csv->failed ? write_failed(file->target, csv->error) : result;
+        return csv->failed ? print_write_failure(L"", file->target, csv->error) : result;
     }
     if (output_file_commit(file))
         return result;
     int error = errno;
     _wremove(file->partial);
-    return write_failed(file->target, error);
+    return print_write_failure(L"", file->target, error);
 }
 
 // The analysis of an open file, as text; the exit code.
@@ -124,14 +110,13 @@ static int analyse_to_text(FILE* f, CompletionCsv* csv, const wchar_t* path, Wid
 int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path) {
     FILE* f = _wfopen(path, L"rb");
     if (!f)
-        return fail_open(path, false);
+        return print_open_failure(path, errno, NULL);
     CompletionCsv csv = {NULL, -1, false, 0};
     OutputFile file = {};
     if (!open_csv(&csv, &file, csv_path)) {
         const int err = errno;
         fclose(f);
-        errno = err;
-        return fail_open(csv_path, true);
+        return print_open_failure(csv_path, err, L"--csv");
     }
     WideText text = {};
     int result = analyse_to_text(f, &csv, path, &text);

@@ -100,7 +100,8 @@ void print_note(const wchar_t* format, ...) {
     va_end(args);
 }
 
-void describe_open_failure(const wchar_t* path, int err, bool writing, wchar_t* out, size_t cap) {
+static void describe_open_failure(const wchar_t* path, int err, bool writing, wchar_t* out,
+                                  size_t cap) {
     const DWORD attributes = GetFileAttributesW(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         swprintf(out, cap, L"it is a directory; give the name of a file");
@@ -113,6 +114,19 @@ void describe_open_failure(const wchar_t* path, int err, bool writing, wchar_t* 
         swprintf(out, cap, L"permission denied; check that you may read it");
     else
         swprintf(out, cap, L"%hs", strerror(err));
+}
+
+int print_open_failure(const wchar_t* path, int err, const wchar_t* option) {
+    wchar_t why[200];
+    describe_open_failure(path, err, option != NULL, why, 200);
+    if (option)
+        return print_error(L"cannot create %.500ls for %ls: %ls.", path, option, why);
+    return print_error(L"cannot open %.500ls: %ls.", path, why);
+}
+
+int print_write_failure(const wchar_t* what, const wchar_t* path, int err) {
+    return print_error(L"writing %ls%.500ls failed (%hs): check the free space of its drive.", what,
+                       path, strerror(err));
 }
 
 static bool stdout_is_usable(void) {

@@ -17,9 +17,14 @@ FILE* error_stream(void);
 int print_error(const wchar_t* format, ...);
 // One line "Note: <text>\n" on the error stream: said, but the run goes on.
 void print_note(const wchar_t* format, ...);
-// Why a file could not be opened (for writing or reading), with what to do:
-// "it is a directory; give the name of a file" for a folder, and so on.
-void describe_open_failure(const wchar_t* path, int err, bool writing, wchar_t* out, size_t cap);
+// The error line for a file that could not be opened: "cannot open PATH:
+// why." to read (option null), "cannot create PATH for OPTION: why." to
+// write, with what to do ("it is a directory; give the name of a file" for a
+// folder, and so on). Returns 1.
+int print_open_failure(const wchar_t* path, int err, const wchar_t* option);
+// "writing WHATPATH failed (reason): check the free space of its drive."; what
+// ("the USB capture ", say) comes before the path. Returns 1.
+int print_write_failure(const wchar_t* what, const wchar_t* path, int err);
 // Gives a GUI-subsystem program a place to print: a redirected standard output
 // is used as it is; otherwise a new console is created.
 void prepare_console_output(void);

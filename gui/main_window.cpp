@@ -118,21 +118,9 @@ static HWND create_control(HWND parent, const wchar_t* cls, const wchar_t* capti
                            (HMENU)(INT_PTR)id, NULL, NULL);
 }
 
-// The system's message font at the window's DPI (the metrics come at the
-// system's DPI).
-static HFONT create_control_font(UINT dpi) {
-    NONCLIENTMETRICSW m;
-    ZeroMemory(&m, sizeof m);
-    m.cbSize = sizeof m;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0))
-        return NULL;
-    m.lfMessageFont.lfHeight = MulDiv(m.lfMessageFont.lfHeight, (int)dpi, (int)dpi_of_system());
-    return CreateFontIndirectW(&m.lfMessageFont);
-}
-
 // Places the controls and gives them a font for the window's current DPI.
 static void apply_dpi(HWND hwnd) {
-    HFONT font = create_control_font(g_window_dpi);
+    HFONT font = create_message_font(g_window_dpi, false);
     const UINT dpi = g_window_dpi;
     for (const ControlPlace& p : kControlPlaces) {
         HWND control = GetDlgItem(hwnd, p.id);

@@ -24,7 +24,7 @@ struct TextWindow {
     UINT dpi;
 };
 
-static HFONT make_font(UINT dpi, bool fixed_pitch) {
+HFONT create_message_font(UINT dpi, bool fixed_pitch) {
     NONCLIENTMETRICSW m;
     memset(&m, 0, sizeof m);
     m.cbSize = sizeof m;
@@ -156,7 +156,7 @@ HWND text_window_open(HWND owner, const wchar_t* caption, const wchar_t* text, b
     if (!w)
         return NULL;
     w->dpi = owner ? dpi_of_window(owner) : dpi_of_system();
-    w->font = make_font(w->dpi, fixed_pitch);
+    w->font = create_message_font(w->dpi, fixed_pitch);
     RECT r = fitting_rect(owner, text, w->font, w->dpi);
     HWND hwnd = CreateWindowExW(WS_EX_DLGMODALFRAME, kTextClass, caption, kStyle, r.left, r.top,
                                 r.right - r.left, r.bottom - r.top, owner, NULL,

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+// The system's message font at a DPI (the metrics come at the system's DPI);
+// fixed_pitch keeps its size in a fixed-pitch face. Null when it cannot be had.
+HFONT create_message_font(UINT dpi, bool fixed_pitch);
 // Opens the window, not modal; null when it cannot be made. fixed_pitch suits
 // text aligned with spaces.
 HWND text_window_open(HWND owner, const wchar_t* caption, const wchar_t* text, bool fixed_pitch);

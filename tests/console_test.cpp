@@ -429,15 +429,6 @@ std::wstring temp_file(const wchar_t* prefix) {
     return path;
 }
 
-std::string read_file(const std::wstring& path) {
-    std::string bytes;
-    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
-        bytes = read_all(f);
-        fclose(f);
-    }
-    return bytes;
-}
-
 // The file's bytes; the file is gone afterwards.
 std::string take_file(const std::wstring& path) {
     std::string bytes = read_file(path);

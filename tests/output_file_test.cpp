@@ -12,15 +12,6 @@
 
 namespace {
 
-std::string contents(const std::wstring& path) {
-    std::string bytes;
-    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
-        bytes = read_all(f);
-        fclose(f);
-    }
-    return bytes;
-}
-
 void put(const std::wstring& path, const char* text) {
     FILE* f = _wfopen(path.c_str(), L"wb");
     fputs(text, f);
@@ -44,10 +35,10 @@ TEST(OutputFileTest, ReplacesTheTargetOnlyWhenCommitted) {
     EXPECT_EQ(std::wstring(o.partial), second);
     fputs("new\n", o.f);
     fflush(o.f);
-    EXPECT_EQ(contents(target), "old\n");
+    EXPECT_EQ(read_file(target), "old\n");
     ASSERT_TRUE(output_file_commit(&o));
-    EXPECT_EQ(contents(target), "new\n");
-    EXPECT_EQ(contents(stale), "an interrupted run's rows\n");
+    EXPECT_EQ(read_file(target), "new\n");
+    EXPECT_EQ(read_file(stale), "an interrupted run's rows\n");
     EXPECT_EQ(GetFileAttributesW(second.c_str()), INVALID_FILE_ATTRIBUTES);
 
     // The target became a folder meanwhile: the rename fails, the rows stay.
@@ -57,7 +48,7 @@ TEST(OutputFileTest, ReplacesTheTargetOnlyWhenCommitted) {
     DeleteFileW(target.c_str());
     CreateDirectoryW(target.c_str(), NULL);
     EXPECT_FALSE(output_file_commit(&o));
-    EXPECT_EQ(contents(stale), "rows\n");
+    EXPECT_EQ(read_file(stale), "rows\n");
     RemoveDirectoryW(target.c_str());
     DeleteFileW(stale.c_str());
 }

@@ -15,3 +15,15 @@ inline std::string read_all(FILE* f) {
         text.append(buf, n);
     return text;
 }
+
+#ifdef _WIN32
+// A file's bytes by its name; empty when it cannot be opened.
+inline std::string read_file(const std::wstring& path) {
+    std::string bytes;
+    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
+        bytes = read_all(f);
+        fclose(f);
+    }
+    return bytes;
+}
+#endif
