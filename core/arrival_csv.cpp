@@ -31,16 +31,18 @@ static size_t format_row(char* buf, const ArrivalCsvCursor* c, Arrival a, bool h
     return n > 0 ? (size_t)n : 0;
 }
 
-bool write_arrival_csv_rows(FILE* f, ArrivalCsvCursor* c, const ArrivalLog* log, double freq,
+bool write_arrival_csv_rows(FILE* f, ArrivalCsvCursor* c, ArrivalView* v, double freq,
                             const ClockMap* clock) {
-    static char buffer[CSV_BUFFER_BYTES];
+    static thread_local char buffer[CSV_BUFFER_BYTES];
     size_t used = 0;
     // Entries the log dropped before they were written leave a gap: no interval across it.
-    bool gap = c->next < log->first;
+    bool gap = c->next < v->first;
     if (gap)
-        c->next = log->first;
-    for (; c->next < log->next; c->next++) {
-        Arrival a = arrival_log_at(log, c->next - log->first);
+        c->next = v->first;
+    for (; c->next < v->next; c->next++) {
+        Arrival a = arrival_view_at(v, c->next - v->first);
+        if (v->lost)
+            break;  // given up since the view was taken: the next call starts after the gap
         if (c->rows == 0)
             c->first_t = a.t;
         used += format_row(buffer + used, c, a, c->rows > 0 && !gap, freq, clock);
@@ -58,7 +60,7 @@ bool write_arrival_csv_rows(FILE* f, ArrivalCsvCursor* c, const ArrivalLog* log,
     return fflush(f) == 0;
 }
 
-bool write_arrival_csv(FILE* f, const ArrivalLog* log, double freq, const ClockMap* clock) {
-    ArrivalCsvCursor c = {log->first, 0, 0, 0};
-    return write_arrival_csv_header(f) && write_arrival_csv_rows(f, &c, log, freq, clock);
+bool write_arrival_csv(FILE* f, ArrivalView* v, double freq, const ClockMap* clock) {
+    ArrivalCsvCursor c = {v->first, 0, 0, 0};
+    return write_arrival_csv_header(f) && write_arrival_csv_rows(f, &c, v, freq, clock);
 }

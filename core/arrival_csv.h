@@ -18,11 +18,12 @@ struct ArrivalCsvCursor {
 };
 
 bool write_arrival_csv_header(FILE* f);
-// Writes the reports logged since the cursor and flushes. Rows already written
-// stay as they are; reports the log gave up (its bound) before they were
-// written are missing, and the row after them has no interval. False when a
+// Writes the reports of the view since the cursor and flushes. Rows already
+// written stay as they are; reports the log gave up (its bound) before they
+// were written are missing, and the row after them has no interval. A view
+// that lost entries while writing ends the rows there (v->lost). False when a
 // write failed.
-bool write_arrival_csv_rows(FILE* f, ArrivalCsvCursor* c, const ArrivalLog* log, double freq,
+bool write_arrival_csv_rows(FILE* f, ArrivalCsvCursor* c, ArrivalView* v, double freq,
                             const ClockMap* clock);
-// The header and every logged report; false when a write failed.
-bool write_arrival_csv(FILE* f, const ArrivalLog* log, double freq, const ClockMap* clock);
+// The header and every report of the view; false when a write failed.
+bool write_arrival_csv(FILE* f, ArrivalView* v, double freq, const ClockMap* clock);

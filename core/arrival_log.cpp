@@ -1,28 +1,39 @@
 // The arrival log's blocks form a ring: entry i lives in block (i >> shift) %
 // max_blocks. A block is allocated when the log first reaches it; once all
-// exist, reaching the next drops the oldest block's entries.
+// exist, reaching the next drops the oldest block's entries. The pins and the
+// blocks set aside for them are the publication rule of the header.
 #include "core/arrival_log.h"
 
 #include "core/heap.h"
 
-ArrivalLog g_arrival_log = {{}, 0, ARRIVAL_LOG_BLOCK_SHIFT, ARRIVAL_LOG_MAX_BLOCKS, 0, 0, 0, false, 0};
+ArrivalLog g_arrival_log;
 
 static const uint64_t kTickMask = (1ull << 55) - 1;
 
 void arrival_log_clear(ArrivalLog* log) {
-    log->first = 0;
-    log->next = 0;
-    log->base = 0;
-    log->failed = false;
-    log->generation++;
+    log->generation.fetch_add(1);  // odd: views wait
+    log->first.store(0);
+    log->next.store(0);
+    log->base.store(0);
+    log->failed.store(false);
+    log->generation.fetch_add(1);
+}
+
+static void free_all(ArrivalEntry** blocks, int n) {
+    for (int i = 0; i < n; i++) {
+        heap_free(blocks[i]);
+        blocks[i] = 0;
+    }
 }
 
 void arrival_log_free(ArrivalLog* log) {
     for (uint32_t i = 0; i < log->blocks_made; i++) {
-        heap_free(log->blocks[i]);
-        log->blocks[i] = 0;
+        heap_free(log->blocks[i].load());
+        log->blocks[i].store(0);
     }
     log->blocks_made = 0;
+    free_all(log->set_aside, ARRIVAL_LOG_READERS);
+    free_all(log->spare, ARRIVAL_LOG_READERS);
     arrival_log_clear(log);
 }
 
@@ -36,58 +47,167 @@ void arrival_log_set_bound(ArrivalLog* log, uint32_t block_shift, uint32_t max_b
     log->max_blocks = max_blocks;
 }
 
-// Makes room for entry log->next, which starts a block.
-static bool start_block(ArrivalLog* log) {
-    uint64_t block = log->next >> log->block_shift;
-    uint32_t ring = (uint32_t)(block % log->max_blocks);
-    if (ring >= log->blocks_made) {
-        void* b = heap_alloc(sizeof(ArrivalEntry) << log->block_shift);
-        if (!b) {
-            log->failed = true;
-            return false;
-        }
-        log->blocks[log->blocks_made++] = (ArrivalEntry*)b;
+static bool pinned(const ArrivalLog* log, const ArrivalEntry* block) {
+    for (int r = 0; r < ARRIVAL_LOG_READERS; r++) {
+        if (log->pins[r].load() == block)
+            return true;
     }
-    // Reusing a block gives up the entries it held.
-    uint64_t oldest_kept = block >= log->max_blocks ? (block - log->max_blocks + 1) << log->block_shift : 0;
-    if (log->first < oldest_kept)
-        log->first = oldest_kept;
+    return false;
+}
+
+// Blocks set aside whose readers moved on become spares.
+static void recycle_set_aside(ArrivalLog* log) {
+    for (int i = 0; i < ARRIVAL_LOG_READERS; i++) {
+        ArrivalEntry* b = log->set_aside[i];
+        if (!b || pinned(log, b))
+            continue;
+        log->set_aside[i] = 0;
+        for (int j = 0; j < ARRIVAL_LOG_READERS && b; j++) {
+            if (!log->spare[j]) {
+                log->spare[j] = b;
+                b = 0;
+            }
+        }
+        heap_free(b);  // never: there are as many spare places as readers
+    }
+}
+
+// The block to take the place of `old`, whose entries were given up: kept when no reader uses it, else set aside for a spare or a new one.
+static ArrivalEntry* reusable_block(ArrivalLog* log, ArrivalEntry* old) {
+    recycle_set_aside(log);
+    if (!pinned(log, old))
+        return old;
+    ArrivalEntry* fresh = 0;
+    for (int j = 0; j < ARRIVAL_LOG_READERS && !fresh; j++) {
+        fresh = log->spare[j];
+        log->spare[j] = 0;
+    }
+    if (!fresh)
+        fresh = (ArrivalEntry*)heap_alloc(sizeof(ArrivalEntry) << log->block_shift);
+    if (!fresh)
+        return 0;
+    for (int i = 0; i < ARRIVAL_LOG_READERS; i++) {
+        if (!log->set_aside[i]) {
+            log->set_aside[i] = old;
+            break;
+        }
+    }
+    return fresh;
+}
+
+// Makes room for entry `next`, which starts a block.
+static bool start_block(ArrivalLog* log, uint64_t next) {
+    const uint64_t block = next >> log->block_shift;
+    const uint32_t ring = (uint32_t)(block % log->max_blocks);
+    // Reusing a block gives up the entries it held: said before it is touched.
+    if (block >= log->max_blocks)
+        log->first.store((block - log->max_blocks + 1) << log->block_shift);
+    ArrivalEntry* b;
+    if (ring >= log->blocks_made) {
+        b = (ArrivalEntry*)heap_alloc(sizeof(ArrivalEntry) << log->block_shift);
+        if (b)
+            log->blocks_made++;
+    } else {
+        b = reusable_block(log, log->blocks[ring].load(std::memory_order_relaxed));
+    }
+    if (!b) {
+        log->failed.store(true);
+        return false;
+    }
+    log->blocks[ring].store(b, std::memory_order_release);
     return true;
 }
 
 void arrival_log_append(ArrivalLog* log, int64_t t, int slot, bool background, ArrivalClass cls) {
-    if (log->failed)
+    if (log->failed.load(std::memory_order_relaxed))
         return;
-    if (log->next == 0)
-        log->base = t;
+    const uint64_t next = log->next.load(std::memory_order_relaxed);
+    if (next == 0)
+        log->base.store(t, std::memory_order_relaxed);
     const uint64_t mask = (1ull << log->block_shift) - 1;
-    if ((log->next & mask) == 0 && !start_block(log))
+    if ((next & mask) == 0 && !start_block(log, next))
         return;
-    ArrivalEntry* block = log->blocks[(log->next >> log->block_shift) % log->max_blocks];
-    uint64_t ticks = (uint64_t)(t - log->base) & kTickMask;
-    block[log->next & mask].packed = (ticks << 9) | ((uint64_t)(slot & 63) << 3) |
-                                     ((uint64_t)background << 2) | (uint64_t)cls;
-    log->next++;
+    ArrivalEntry* block = log->blocks[(next >> log->block_shift) % log->max_blocks].load(std::memory_order_relaxed);
+    const int64_t base = log->base.load(std::memory_order_relaxed);
+    uint64_t ticks = (uint64_t)(t - base) & kTickMask;
+    block[next & mask].packed = (ticks << 9) | ((uint64_t)(slot & 63) << 3) |
+                                ((uint64_t)background << 2) | (uint64_t)cls;
+    log->next.store(next + 1, std::memory_order_release);
 }
 
-uint64_t arrival_log_run(const ArrivalLog* log, uint64_t k, const ArrivalEntry** first) {
-    uint64_t i = log->first + k;
-    const uint64_t per_block = 1ull << log->block_shift;
+void arrival_view_refresh(ArrivalView* v) {
+    ArrivalLog* log = v->log;
+    for (;;) {
+        const uint32_t g = log->generation.load();
+        if (g & 1)
+            continue;  // a clearing is under way: a few stores
+        v->next = log->next.load(std::memory_order_acquire);
+        v->first = log->first.load();
+        v->base = log->base.load();
+        v->failed = log->failed.load();
+        if (log->generation.load() != g)
+            continue;
+        if (v->generation != g)
+            v->pinned = 0;  // another run's block: pin afresh
+        v->generation = g;
+        v->lost = false;
+        return;
+    }
+}
+
+void arrival_view_take(ArrivalView* v, ArrivalLog* log, int reader) {
+    *v = ArrivalView{};
+    v->log = log;
+    v->reader = reader;
+    v->generation = 1;  // odd: never a settled generation, so nothing counts as pinned
+    arrival_view_refresh(v);
+}
+
+void arrival_view_release(ArrivalView* v) {
+    if (v->log)
+        v->log->pins[v->reader].store(0);
+    v->pinned = 0;
+}
+
+// Pins the block of absolute entry i; false when the log gave it up since
+// the view was taken.
+static bool pin_block_of(ArrivalView* v, uint64_t i) {
+    ArrivalLog* log = v->log;
+    const uint64_t block = i >> log->block_shift;
+    if (v->pinned && v->pinned_block == block)
+        return true;
+    ArrivalEntry* b = log->blocks[block % log->max_blocks].load(std::memory_order_acquire);
+    log->pins[v->reader].store(b);
+    if (log->generation.load() != v->generation || log->first.load() > i) {
+        log->pins[v->reader].store(0);
+        v->pinned = 0;
+        v->lost = true;
+        return false;
+    }
+    v->pinned = b;
+    v->pinned_block = block;
+    return true;
+}
+
+uint64_t arrival_view_run(ArrivalView* v, uint64_t k, const ArrivalEntry** first) {
+    const uint64_t i = v->first + k;
+    if (i >= v->next || v->lost || !pin_block_of(v, i))
+        return 0;
+    const uint64_t per_block = 1ull << v->log->block_shift;
     const uint64_t offset = i & (per_block - 1);
-    *first = log->blocks[(i >> log->block_shift) % log->max_blocks] + offset;
-    uint64_t in_block = per_block - offset;
-    uint64_t left = log->next - i;
+    *first = v->pinned + offset;
+    const uint64_t in_block = per_block - offset, left = v->next - i;
     return in_block < left ? in_block : left;
 }
 
-Arrival arrival_log_at(const ArrivalLog* log, uint64_t k) {
-    uint64_t i = log->first + k;
-    const ArrivalEntry* block = log->blocks[(i >> log->block_shift) % log->max_blocks];
-    uint64_t v = block[i & ((1ull << log->block_shift) - 1)].packed;
-    Arrival a;
-    a.t = log->base + (int64_t)(v >> 9);
-    a.slot = (int)((v >> 3) & 63);
-    a.background = (v >> 2) & 1;
-    a.cls = (ArrivalClass)(v & 3);
+Arrival arrival_view_at(ArrivalView* v, uint64_t k) {
+    Arrival a = {};
+    const ArrivalEntry* e;
+    if (arrival_view_run(v, k, &e) == 0)
+        return a;
+    a.t = arrival_view_entry_t(v, *e);
+    a.slot = arrival_entry_slot(*e);
+    a.background = arrival_entry_background(*e);
+    a.cls = arrival_entry_class(*e);
     return a;
 }

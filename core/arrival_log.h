@@ -3,9 +3,30 @@
 // the background, and its class in the all-mice record. Memory is bounded:
 // blocks of entries up to 256 MiB in all (33.5 million reports, an hour at
 // 8000 Hz and more); beyond that the oldest block is reused.
+//
+// Publication rule. One thread writes (the reader thread while a run goes
+// on; otherwise whoever owns the run: start, clear, teardown). Any number of
+// other threads read through an ArrivalView, each with a reader id of its
+// own, and never wait for the writer nor make it wait:
+// - The writer fills an entry, then publishes it by moving `next` (release).
+//   A published entry is never changed while it is kept.
+// - A view takes `generation`, `first`, `next` and `base` together (retrying
+//   while a clearing runs): it sees a consistent prefix of one run.
+// - Before reading a block, a view pins it (its reader's pin, seq_cst) and
+//   checks that the entries it wants are still kept in its generation. The
+//   writer, before it reuses a block (the ring wrapped, or the log was
+//   cleared), publishes `first` or `generation` (seq_cst) and then looks at
+//   the pins: a pinned block is set aside and a spare takes its place. So a
+//   block a reader uses is never reused under it, and the bound grows by at
+//   most one block per reader (ARRIVAL_LOG_READERS × 8 MiB).
+// - Entries a view wanted but that were given up after it was taken (the ring
+//   wrapped past them, or the log was cleared) are not read: the view is
+//   marked lost and its walks end there.
 #pragma once
 
 #include <stdint.h>
+
+#include <atomic>
 
 #include "core/stats.h"
 
@@ -15,6 +36,15 @@ enum {
     ARRIVAL_LOG_SLOT_BITS = 6,     // registry slots 0..63
 };
 
+// Who reads the log besides its writer; each holds at most one pin.
+enum ArrivalReader {
+    ARRIVAL_READER_FRONT,   // the window's or the console's thread
+    ARRIVAL_READER_PLOT,    // the plot's model
+    ARRIVAL_READER_EXPORT,  // a CSV export
+    ARRIVAL_READER_TEST,
+    ARRIVAL_LOG_READERS,
+};
+
 struct ArrivalEntry {
     // bits 0-1 class, bit 2 background, bits 3-8 slot, bits 9-63 counter ticks
     // since the log's base (2^55 ticks: over 100 days at 3 GHz)
@@ -22,15 +52,20 @@ struct ArrivalEntry {
 };
 
 struct ArrivalLog {
-    ArrivalEntry* blocks[ARRIVAL_LOG_MAX_BLOCKS];
-    uint32_t blocks_made;
-    uint32_t block_shift;  // entries per block = 1 << block_shift
-    uint32_t max_blocks;   // the bound, at most ARRIVAL_LOG_MAX_BLOCKS
-    uint64_t first;        // absolute index of the oldest entry kept
-    uint64_t next;         // absolute index of the next entry
-    int64_t base;          // counter value of the first entry since clearing
-    bool failed;           // an allocation failed: logging stopped, measuring did not
-    uint32_t generation;   // counts clearings, so readers can tell a new run from a grown one
+    // Shared with readers.
+    std::atomic<ArrivalEntry*> blocks[ARRIVAL_LOG_MAX_BLOCKS] = {};
+    std::atomic<uint64_t> first{0};       // absolute index of the oldest entry kept
+    std::atomic<uint64_t> next{0};        // absolute index of the next entry
+    std::atomic<int64_t> base{0};         // counter value of the first entry since clearing
+    std::atomic<bool> failed{false};      // an allocation failed: logging stopped, measuring did not
+    std::atomic<uint32_t> generation{0};  // counts clearings; odd while one runs
+    std::atomic<const ArrivalEntry*> pins[ARRIVAL_LOG_READERS] = {};
+    // The writer's own.
+    uint32_t blocks_made = 0;
+    uint32_t block_shift = ARRIVAL_LOG_BLOCK_SHIFT;  // entries per block = 1 << block_shift
+    uint32_t max_blocks = ARRIVAL_LOG_MAX_BLOCKS;    // the bound, at most ARRIVAL_LOG_MAX_BLOCKS
+    ArrivalEntry* set_aside[ARRIVAL_LOG_READERS] = {};  // taken out of the ring while pinned
+    ArrivalEntry* spare[ARRIVAL_LOG_READERS] = {};
 };
 
 // One entry as read back.
@@ -45,26 +80,45 @@ extern ArrivalLog g_arrival_log;
 
 // Empties the log; its blocks are kept for the next run.
 void arrival_log_clear(ArrivalLog* log);
-// Gives back every block.
+// Gives back every block; no view may be open.
 void arrival_log_free(ArrivalLog* log);
 // Makes the bound smaller (tests); takes effect on an empty log.
 void arrival_log_set_bound(ArrivalLog* log, uint32_t block_shift, uint32_t max_blocks);
 
 void arrival_log_append(ArrivalLog* log, int64_t t, int slot, bool background, ArrivalClass cls);
 
-inline uint64_t arrival_log_count(const ArrivalLog* log) { return log->next - log->first; }
-// Whether older entries were given up to stay within the bound.
-inline bool arrival_log_wrapped(const ArrivalLog* log) { return log->first > 0; }
-// The k-th oldest entry kept, k < arrival_log_count(log).
-Arrival arrival_log_at(const ArrivalLog* log, uint64_t k);
+// A reader's look at the log: what was published when it was taken.
+struct ArrivalView {
+    ArrivalLog* log;
+    int reader;
+    uint32_t generation;
+    uint64_t first, next;  // absolute indexes: entries first..next-1
+    int64_t base;
+    bool failed;           // the log had stopped for want of memory
+    bool lost;             // entries it wanted were given up after it was taken
+    uint64_t pinned_block; // absolute block number pinned, with its memory
+    const ArrivalEntry* pinned;
+};
 
-// The entries from the k-th oldest that lie next to each other in memory: a
-// pointer to the first and how many (at least 1 while k is in range). For
-// walks over millions of entries.
-uint64_t arrival_log_run(const ArrivalLog* log, uint64_t k, const ArrivalEntry** first);
+// Takes a view for reader (an ArrivalReader); release it when done with it.
+void arrival_view_take(ArrivalView* v, ArrivalLog* log, int reader);
+// Takes the view anew: what was published since (it stays on the same reader).
+void arrival_view_refresh(ArrivalView* v);
+void arrival_view_release(ArrivalView* v);
 
-inline int64_t arrival_entry_t(const ArrivalLog* log, ArrivalEntry e) {
-    return log->base + (int64_t)(e.packed >> 9);
+inline uint64_t arrival_view_count(const ArrivalView* v) { return v->next - v->first; }
+// Whether older entries had been given up to stay within the bound.
+inline bool arrival_view_wrapped(const ArrivalView* v) { return v->first > 0; }
+// The k-th oldest entry of the view, k < arrival_view_count(v); a zero entry
+// when it was given up since (and the view is lost).
+Arrival arrival_view_at(ArrivalView* v, uint64_t k);
+// The view's entries from the k-th oldest that lie next to each other in
+// memory: a pointer to the first and how many. 0 when k is out of range or
+// the entry was given up since (the view is lost): walks end there.
+uint64_t arrival_view_run(ArrivalView* v, uint64_t k, const ArrivalEntry** first);
+
+inline int64_t arrival_view_entry_t(const ArrivalView* v, ArrivalEntry e) {
+    return v->base + (int64_t)(e.packed >> 9);
 }
 inline int arrival_entry_slot(ArrivalEntry e) { return (int)((e.packed >> 3) & 63); }
 inline bool arrival_entry_background(ArrivalEntry e) { return (e.packed >> 2) & 1; }

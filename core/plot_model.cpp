@@ -100,11 +100,11 @@ void plot_place_labels(const int* want, int n, int height, int top, int bottom, 
 }
 
 // Index of the first kept entry at or after counter value t (entries rise in time).
-static uint64_t first_at_or_after(const ArrivalLog* log, int64_t t) {
-    uint64_t lo = 0, hi = arrival_log_count(log);
+static uint64_t first_at_or_after(ArrivalView* log, int64_t t) {
+    uint64_t lo = 0, hi = arrival_view_count(log);
     while (lo < hi) {
         uint64_t mid = lo + (hi - lo) / 2;
-        if (arrival_log_at(log, mid).t < t)
+        if (arrival_view_at(log, mid).t < t)
             lo = mid + 1;
         else
             hi = mid;
@@ -114,24 +114,24 @@ static uint64_t first_at_or_after(const ArrivalLog* log, int64_t t) {
 
 // The record's first logged report and the run's end: its last report, or
 // end_t when that is later. False when it has none.
-static bool record_span(const ArrivalLog* log, int slot, int64_t end_t, int64_t* first,
+static bool record_span(ArrivalView* log, int slot, int64_t end_t, int64_t* first,
                         int64_t* last) {
-    const uint64_t n = arrival_log_count(log);
+    const uint64_t n = arrival_view_count(log);
     uint64_t k = 0;
-    for (; k < n && slot != 0 && arrival_log_at(log, k).slot != slot; k++) {
+    for (; k < n && slot != 0 && arrival_view_at(log, k).slot != slot; k++) {
     }
     if (k == n)
         return false;
-    *first = arrival_log_at(log, k).t;
+    *first = arrival_view_at(log, k).t;
     uint64_t j = n;
-    while (j-- > k && slot != 0 && arrival_log_at(log, j).slot != slot) {
+    while (j-- > k && slot != 0 && arrival_view_at(log, j).slot != slot) {
     }
-    *last = arrival_log_at(log, j).t;
+    *last = arrival_view_at(log, j).t;
     *last = end_t > *last ? end_t : *last;
     return true;
 }
 
-double plot_record_span_s(const ArrivalLog* log, int slot, double freq, int64_t end_t) {
+double plot_record_span_s(ArrivalView* log, int slot, double freq, int64_t end_t) {
     int64_t first = 0, last = 0;
     if (!(freq > 0) || !record_span(log, slot, end_t, &first, &last) || last == first)
         return 1;
@@ -158,7 +158,7 @@ namespace {
 // One walk over the visible reports: where it stands and what it has counted.
 struct Walk {
     PlotModel* m;
-    const ArrivalLog* log;
+    ArrivalView* log;
     int slot;
     double freq;
     int64_t from, to;           // the visible range in counter ticks
@@ -235,24 +235,26 @@ static uint64_t walk_start(const Walk* w) {
     uint64_t k = first_at_or_after(w->log, w->from);
     while (k > 0) {
         k--;
-        if (w->slot == 0 || arrival_log_at(w->log, k).slot == w->slot)
+        if (w->slot == 0 || arrival_view_at(w->log, k).slot == w->slot)
             break;
     }
     return k;
 }
 
 static void walk_reports(Walk* w) {
-    const uint64_t n = arrival_log_count(w->log);
+    const uint64_t n = arrival_view_count(w->log);
     bool have_previous = false;
     int64_t previous = 0;
     for (uint64_t k = walk_start(w); k < n;) {
         const ArrivalEntry* run;
-        const uint64_t length = arrival_log_run(w->log, k, &run);
+        const uint64_t length = arrival_view_run(w->log, k, &run);
+        if (length == 0)
+            return;  // given up since the view was taken
         for (uint64_t j = 0; j < length; j++) {
             const ArrivalEntry e = run[j];
             if (w->slot != 0 && arrival_entry_slot(e) != w->slot)
                 continue;
-            const int64_t t = arrival_entry_t(w->log, e);
+            const int64_t t = arrival_view_entry_t(w->log, e);
             if (t > w->to)
                 return;
             const bool visible = t >= w->from && have_previous;
@@ -313,7 +315,7 @@ static PlotAxis axis_of(const PlotRequest* r, const Walk* w) {
                                       visible_percentile_us(w->histogram, w->histogram_n, 999, true));
 }
 
-void plot_model_build(PlotModel* m, const ArrivalLog* log, const PlotRequest* r) {
+void plot_model_build(PlotModel* m, ArrivalView* log, const PlotRequest* r) {
     static uint32_t histogram[HISTOGRAM_BINS];
     const int columns = r->columns < 1 ? 1 : r->columns > PLOT_MAX_COLUMNS ? PLOT_MAX_COLUMNS : r->columns;
     m->columns = columns;

@@ -81,11 +81,11 @@ void plot_place_labels(const int* want, int n, int height, int top, int bottom, 
 
 // Seconds from the record's first logged report to the run's end (end_t as
 // in PlotRequest); 1 when it has none (the axis of an empty plot).
-double plot_record_span_s(const ArrivalLog* log, int slot, double freq, int64_t end_t);
+double plot_record_span_s(ArrivalView* log, int slot, double freq, int64_t end_t);
 
 // Bounds a visible range [t0_s, t1_s] for a record of span_s seconds: at most
 // three spans wide, its centre within the run, so any zoom or pan still shows
 // the data. False when the range is empty or not a number (show the whole run).
 bool plot_bound_view(double span_s, double* t0_s, double* t1_s);
 
-void plot_model_build(PlotModel* m, const ArrivalLog* log, const PlotRequest* r);
+void plot_model_build(PlotModel* m, ArrivalView* log, const PlotRequest* r);

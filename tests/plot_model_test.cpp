@@ -34,6 +34,14 @@ void fill(ArrivalLog* log, int reports, F interval_of) {
     }
 }
 
+// What a reader sees of the log now (the tests' reader id).
+static ArrivalView* view(ArrivalLog* log) {
+    static ArrivalView v;
+    arrival_view_release(&v);
+    arrival_view_take(&v, log, ARRIVAL_READER_TEST);
+    return &v;
+}
+
 TEST(PlotModelTest, EveryVisibleIntervalIsShownOnceWhateverTheColumns) {
     static ArrivalLog log;
     static PlotModel m;
@@ -41,16 +49,17 @@ TEST(PlotModelTest, EveryVisibleIntervalIsShownOnceWhateverTheColumns) {
     for (int columns : {214, 1, 7, 333, 690, 997, 1000, 1001, 4096}) {
         for (int slot : {0, 1}) {
             PlotRequest r = request(slot, columns, 0, 1, false);
-            plot_model_build(&m, &log, &r);
+            plot_model_build(&m, view(&log), &r);
             EXPECT_EQ(m.shown, 1000u) << columns << " columns, slot " << slot;
             r.whole = true;
-            plot_model_build(&m, &log, &r);
+            plot_model_build(&m, view(&log), &r);
             EXPECT_EQ(m.shown, 1000u) << columns << " columns, whole run";
         }
     }
     PlotRequest half = request(1, 214, 0.25, 0.75, false);  // the intervals that end in it
-    plot_model_build(&m, &log, &half);
+    plot_model_build(&m, view(&log), &half);
     EXPECT_EQ(m.shown, 501u);
+    arrival_view_release(view(&log));
     arrival_log_free(&log);
 }
 
@@ -62,14 +71,15 @@ TEST(PlotModelTest, AnyZoomOrPanStillShowsTheData) {
                                {1e18, 2e18}, {-2e18, -1e18}, {NAN, 1}, {0, INFINITY}};
     for (const auto& v : views) {
         PlotRequest r = request(0, 690, v[0], v[1], false);
-        plot_model_build(&m, &log, &r);
+        plot_model_build(&m, view(&log), &r);
         EXPECT_GT(m.shown, 0u) << v[0] << " .. " << v[1];
         EXPECT_GE(m.t0_s, -1.5);
         EXPECT_LE(m.t1_s, 2.5);
     }
     PlotRequest out = request(0, 690, -1e300, 1e300, false);
-    plot_model_build(&m, &log, &out);
+    plot_model_build(&m, view(&log), &out);
     EXPECT_EQ(m.shown, 1000u) << "zoomed right out: the whole run";
+    arrival_view_release(view(&log));
     arrival_log_free(&log);
 }
 
@@ -89,7 +99,7 @@ TEST(PlotModelTest, AxisComesFromThePercentilesNotTheOutliers) {
     static PlotModel m;
     fill(&log, 40001, [](int i) { return i % 2000 == 7 ? 4000 : 113 + (i * 7919) % 25; });
     PlotRequest r = request(1, 690, 0, 0, true);
-    plot_model_build(&m, &log, &r);
+    plot_model_build(&m, view(&log), &r);
     EXPECT_GT(m.axis.lo_ms, 0.05) << "the band gets the height";
     EXPECT_LE(m.axis.lo_ms, 0.113);
     EXPECT_GE(m.axis.hi_ms, 0.138);
@@ -104,10 +114,11 @@ TEST(PlotModelTest, AxisComesFromThePercentilesNotTheOutliers) {
     r.record_p001_us = 113;
     r.record_p999_us = 138;
     PlotModel known = m;
-    plot_model_build(&known, &log, &r);
+    plot_model_build(&known, view(&log), &r);
     EXPECT_DOUBLE_EQ(known.axis.lo_ms, m.axis.lo_ms);
     EXPECT_DOUBLE_EQ(known.axis.hi_ms, m.axis.hi_ms);
     EXPECT_GT(m.axis.step_ms * pow(10, m.axis.decimals) + 1e-9, 1) << "ticks labelled apart";
+    arrival_view_release(view(&log));
     arrival_log_free(&log);
 }
 
@@ -160,21 +171,22 @@ TEST(PlotModelTest, TimeAxisRunsFromTheFirstReportToTheRunsEnd) {
     const int64_t first = 1000, last = first + 6 * 10000000LL;
     PlotRequest r = request(1, 690, 0, 0, true);
     r.end_t = last + 5 * 10000000LL;  // stopped 5 s after the last report
-    plot_model_build(&m, &log, &r);
+    plot_model_build(&m, view(&log), &r);
     EXPECT_DOUBLE_EQ(m.t0_s, 0);
     EXPECT_NEAR(m.t1_s, 11.0, 1e-9);
-    EXPECT_NEAR(plot_record_span_s(&log, 1, kFreq, r.end_t), 11.0, 1e-9);
+    EXPECT_NEAR(plot_record_span_s(view(&log), 1, kFreq, r.end_t), 11.0, 1e-9);
     int drawn = 0;
     for (int c = 0; c < m.columns; c++)
         drawn = m.col[c].count ? c : drawn;
     EXPECT_NEAR(drawn, 690 * 6 / 11, 2) << "the reports end where the run's sixth second is";
     r.end_t = 0;  // no stop known: the last report
-    plot_model_build(&m, &log, &r);
+    plot_model_build(&m, view(&log), &r);
     EXPECT_NEAR(m.t1_s, 6.0, 1e-9);
     r.end_t = first;  // earlier than the last report
-    plot_model_build(&m, &log, &r);
+    plot_model_build(&m, view(&log), &r);
     EXPECT_NEAR(m.t1_s, 6.0, 1e-9);
-    EXPECT_DOUBLE_EQ(plot_record_span_s(&log, 2, kFreq, r.end_t), 1) << "a record without reports";
+    EXPECT_DOUBLE_EQ(plot_record_span_s(view(&log), 2, kFreq, r.end_t), 1) << "a record without reports";
+    arrival_view_release(view(&log));
     arrival_log_free(&log);
 }
 
