@@ -14,7 +14,7 @@
 #include "core/distribution.h"
 #include "core/layer_compare.h"
 #include "devices/mouse_registry.h"
-#include "devices/raw_registration.h"
+#include "engine/reader.h"
 #include "engine/reception.h"
 #include "platform/output_file.h"
 
@@ -62,8 +62,8 @@ void format_device_line(char* buf, size_t cap, int slot) {
     snprintf(buf, cap, "Device: %s\n", name);
 }
 
-void format_summary(char* buf, size_t cap, const char* name, double elapsed_s,
-                    const Distribution* d, const ArrivalLog* log, double freq) {
+void format_summary(char* buf, size_t cap, const char* name, const StatsReadings* r,
+                    const Distribution* d, ArrivalView* log, double freq) {
     const double* p = d->pct_us;
     size_t used = 0;
     auto add = [&](const char* fmt, auto... args) {
@@ -72,7 +72,7 @@ void format_summary(char* buf, size_t cap, const char* name, double elapsed_s,
             used += n > 0 ? (size_t)n : 0;
         }
     };
-    add("Summary: %s, %.1f s\n", name, elapsed_s);
+    add("Summary: %s, %.1f s\n", name, r->elapsed_s);
     add("Intervals (us): n=%llu mean=%.1f sd=%.1f min=%.1f max=%.1f\n", (unsigned long long)d->n,
         d->mean_us, d->sd_us, d->min_us, d->max_us);
     add("Percentiles (us): p0.1=%.1f p1=%.1f p50=%.1f p99=%.1f p99.9=%.1f\n", p[PCT_0_1], p[PCT_1],
@@ -83,12 +83,15 @@ void format_summary(char* buf, size_t cap, const char* name, double elapsed_s,
     add("Stability: %.1f%% of intervals within 10%% of the median\n", d->stability_pct);
     add("Coalesced: %llu  Pauses: %llu  Background: %llu\n", (unsigned long long)d->coalesced,
         (unsigned long long)d->pauses, (unsigned long long)d->background);
+    add("Reading: batches=%llu max_batch=%llu batched_reports=%llu\n",
+        (unsigned long long)r->batch_count, (unsigned long long)r->max_batch,
+        (unsigned long long)r->batched_reports);
     // The figures above cover the whole run, and so does the CSV, written as
     // the run goes; the log in memory, which the USB comparison reads, may
     // hold only the latest part.
-    uint64_t count = arrival_log_count(log);
-    if (arrival_log_wrapped(log) && count > 0 && freq > 0) {
-        double span = (double)(arrival_log_at(log, count - 1).t - arrival_log_at(log, 0).t) / freq;
+    uint64_t count = arrival_view_count(log);
+    if (arrival_view_wrapped(log) && count > 0 && freq > 0) {
+        double span = (double)(arrival_view_at(log, count - 1).t - arrival_view_at(log, 0).t) / freq;
         add("Log: holds the last %.1f s (older reports were dropped to bound memory); the summary "
             "and the CSV cover the whole run, a USB comparison only that span\n", span);
     }
@@ -124,11 +127,21 @@ void format_background_line(char* buf, size_t cap, const StatsReadings* r) {
         snprintf(buf + n, cap - (size_t)n, "\n");
 }
 
+// What this thread sees of the arrival log now: a view refreshed at each use.
+static ArrivalView s_view;
+static ArrivalView* log_now(void) {
+    if (s_view.log)
+        arrival_view_refresh(&s_view);
+    else
+        arrival_view_take(&s_view, &g_arrival_log, ARRIVAL_READER_FRONT);
+    return &s_view;
+}
+
 // The rows logged since the last call, on the clock just sampled.
 static void stream_csv_rows(RunOutputs* o) {
     if (!o || !o->csv.f || o->csv_error)
         return;
-    if (!write_arrival_csv_rows(o->csv.f, &o->cursor, &g_arrival_log, g_qpc_freq, &g_clock_map))
+    if (!write_arrival_csv_rows(o->csv.f, &o->cursor, log_now(), g_qpc_freq, &g_clock_map))
         o->csv_error = errno ? errno : EIO;
 }
 
@@ -136,6 +149,7 @@ static void stream_csv_rows(RunOutputs* o) {
 static void print_status_line(void) {
     reception_sample_clock();
     stream_csv_rows(s_outputs);
+    arrival_view_release(&s_view);
     StatsReadings r;
     stats_read(display_stats(), &r);  // the lock is released before printing
     char line[256];
@@ -146,10 +160,6 @@ static void print_status_line(void) {
 
 LRESULT CALLBACK console_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
-    case WM_INPUT:
-        on_wm_input((HRAWINPUT)lparam, wparam);
-        DefWindowProcW(hwnd, msg, wparam, lparam);  // the system cleans up after it
-        return 0;
     case WM_TIMER:
         if (wparam == kTimeLimitTimer) {
             // The time limit acts like Ctrl+C at this moment; the end prints the last line.
@@ -269,7 +279,7 @@ static void print_summary(FILE* out, int slot) {
     char name[128];
     device_name_utf8(slot, name, sizeof name);
     static char text[2048];
-    format_summary(text, sizeof text, name, r.elapsed_s, &d, &g_arrival_log, g_qpc_freq);
+    format_summary(text, sizeof text, name, &r, &d, log_now(), g_qpc_freq);
     write_utf8(out, text);
 }
 
@@ -281,10 +291,11 @@ int run_console(int device_index, double run_seconds, const wchar_t* csv_path) {
 // The program's report times of the chosen record on the UTC clock.
 static std::vector<int64_t> program_times(int slot) {
     std::vector<int64_t> times;
-    const uint64_t n = arrival_log_count(&g_arrival_log);
+    ArrivalView* log = log_now();
+    const uint64_t n = arrival_view_count(log);
     times.reserve((size_t)n);
     for (uint64_t k = 0; k < n; k++) {
-        Arrival a = arrival_log_at(&g_arrival_log, k);
+        Arrival a = arrival_view_at(log, k);
         if (slot == 0 || a.slot == slot)
             times.push_back(clock_map_utc(&g_clock_map, a.t));
     }
@@ -449,18 +460,22 @@ static void announce_device(FILE* out, int slot) {
     }
 }
 
-// The hidden window registered for reports and the run started; null (the
-// reason printed) when it cannot be.
+// The hidden window (timers and wake-ups) made, the run started and the
+// reader reading; null (the reason printed) when it cannot be.
 static HWND start_measuring(FILE* out, double run_seconds) {
     HWND hwnd = create_hidden_window();
     if (!hwnd) {
         write_utf8(out, "Failed to create hidden window.\n");
         return NULL;
     }
-    if (!raw_registration_start(hwnd)) {
+    reception_start_run();
+    stats_set_measuring(true);
+    DWORD error = 0;
+    if (!reader_start(NULL, &error)) {
+        stats_set_measuring(false);
         char line[96];
         snprintf(line, sizeof line, "RegisterRawInputDevices failed (err %lu).\n",
-                 (unsigned long)GetLastError());
+                 (unsigned long)error);
         write_utf8(out, line);
         destroy_hidden_window(hwnd);
         return NULL;
@@ -469,18 +484,16 @@ static HWND start_measuring(FILE* out, double run_seconds) {
     ResetEvent(run_ended_event());
     s_run_window.store(hwnd);
     SetConsoleCtrlHandler(console_ctrl, TRUE);
-    reception_start_run();
-    stats_set_measuring(true);
     SetTimer(hwnd, kStatusTimer, kStatusPeriodMs, NULL);
     arm_time_limit(hwnd, run_seconds);
     return hwnd;
 }
 
 static void stop_measuring(FILE* out, int slot) {
-    print_status_line();  // the last, whatever ended the run
-    write_utf8(out, "\n");
-    raw_registration_end();
+    reader_stop();
     stats_set_measuring(false);
+    print_status_line();  // the last, whatever ended the run: it counts every report
+    write_utf8(out, "\n");
     reception_sample_clock();
     StatsReadings r;
     stats_read(display_stats(), &r);
@@ -507,6 +520,7 @@ static int finish_run(const ConsoleRun* run, RunOutputs* o, HWND hwnd, int slot,
             result = 1;
     }
     s_run_window.store(NULL);
+    arrival_view_release(&s_view);
     destroy_hidden_window(hwnd);
     s_outputs = NULL;
     close_outputs(o);

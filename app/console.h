@@ -46,6 +46,7 @@ void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,
 // "Background reports: N of M\n", naming the throttle when its signature shows.
 void format_background_line(char* buf, size_t cap, const StatsReadings* r);
 // The end-of-run block: "Summary: ...", intervals, percentiles, rates,
-// stability and counts, then what the log covers when not the whole run.
-void format_summary(char* buf, size_t cap, const char* name, double elapsed_s,
-                    const Distribution* d, const ArrivalLog* log, double freq);
+// stability and counts, how the reports were read, then what the log covers
+// when not the whole run.
+void format_summary(char* buf, size_t cap, const char* name, const StatsReadings* r,
+                    const Distribution* d, ArrivalView* log, double freq);

@@ -314,10 +314,8 @@ void usbpcap_diag_run(DiagOutcome* out) {
 
 int RunUsbPcapDiag(HWND parent) {
     static DiagOutcome outcome;
+    // The reader thread stamps reports meanwhile: nothing waits for this one.
     usbpcap_diag_run(&outcome);
-    // Mouse reports queued while the capture held this thread would all be
-    // stamped now, microseconds apart, as deliveries the system never merged.
-    reception_discard_queued();
     message_box(parent, outcome.text, outcome.caption, outcome.type);
     return outcome.result;
 }

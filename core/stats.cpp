@@ -163,7 +163,18 @@ static void clear_statistics(DeviceStats* rec) {
     rec->sig_closed_intervals = 0;
     rec->sig_closed_on_period = 0;
     rec->pause_count = 0;
+    rec->batch_count = 0;
+    rec->max_batch = 0;
+    rec->batched_reports = 0;
     gap_histogram_clear(&rec->gaps);
+}
+
+void record_batch(DeviceStats* rec, uint64_t n) {
+    stats_lock_enter(&rec->lock);
+    rec->batch_count++;
+    rec->max_batch = n > rec->max_batch ? n : rec->max_batch;
+    rec->batched_reports += n >= 2 ? n : 0;
+    stats_lock_leave(&rec->lock);
 }
 
 void stats_reset_all(void) {
@@ -207,6 +218,9 @@ void stats_take_snapshot(DeviceStats* rec, StatsSnapshot* out) {
     out->last_background = rec->last_background;
     out->sig_closed_intervals = rec->sig_closed_intervals;
     out->sig_closed_on_period = rec->sig_closed_on_period;
+    out->batch_count = rec->batch_count;
+    out->max_batch = rec->max_batch;
+    out->batched_reports = rec->batched_reports;
     stats_lock_leave(&rec->lock);
 }
 
@@ -232,6 +246,9 @@ void stats_derive_readings(const StatsSnapshot* s, StatsReadings* out) {
     out->throttle_signature = out->last_background &&
                               s->sig_closed_intervals >= kSignatureMinIntervals &&
                               s->sig_closed_on_period * 10 >= s->sig_closed_intervals * 9;
+    out->batch_count = s->batch_count;
+    out->max_batch = s->max_batch;
+    out->batched_reports = s->batched_reports;
 }
 
 void stats_read(DeviceStats* rec, StatsReadings* out) {

@@ -45,6 +45,11 @@ struct DeviceStats {
     // Made at the first accepted interval, again if the frequency changed.
     GapHistogram gaps;
     uint64_t pause_count;       // intervals that were pauses
+    // How the reports were read: each read (a batch) stamps all its reports
+    // with one counter value, so a batch of n makes n - 1 coalesced deliveries.
+    uint64_t batch_count;
+    uint64_t max_batch;
+    uint64_t batched_reports;   // reports read in batches of 2 or more
 };
 
 // What a reader copies out of a record under its lock.
@@ -62,6 +67,9 @@ struct StatsSnapshot {
     int32_t last_background;
     uint32_t sig_closed_intervals;
     uint32_t sig_closed_on_period;
+    uint64_t batch_count;
+    uint64_t max_batch;
+    uint64_t batched_reports;
 };
 
 // The figures shown to the user; each rate is 0 when its source is 0.
@@ -81,6 +89,9 @@ struct StatsReadings {
     // lay within 0.5 ms of a whole multiple of the throttle period, and the
     // latest report arrived in the background: Windows is throttling it.
     bool throttle_signature;
+    uint64_t batch_count;       // reads that brought this record's reports
+    uint64_t max_batch;         // the most of its reports one read brought
+    uint64_t batched_reports;   // its reports that came in reads of 2 or more
 };
 
 extern DeviceStats g_dev_stats[STATS_RECORDS];
@@ -101,6 +112,8 @@ enum ArrivalClass {
 };
 
 ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background = false);
+// Notes that one read brought n (1 or more) of the record's reports.
+void record_batch(DeviceStats* rec, uint64_t n);
 // Whether an interval lies within 0.5 ms of a whole multiple (1 or more) of period_us.
 bool near_period_multiple(double interval_us, double period_us);
 // Clears every record and empties the arrival log; histogram pages are kept.

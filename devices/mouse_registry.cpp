@@ -10,7 +10,30 @@
 
 RiDevice g_ri_devs[REGISTRY_SLOTS];
 int g_nri;
-int64_t g_dev_last_active[REGISTRY_SLOTS];
+std::atomic<int64_t> g_dev_last_active[REGISTRY_SLOTS];
+static HANDLE s_slot_handles[REGISTRY_SLOTS];
+static std::atomic<int> s_slot_count;
+
+static void clear_activity(void) {
+    for (std::atomic<int64_t>& a : g_dev_last_active)
+        a.store(0, std::memory_order_relaxed);
+}
+
+// Slots from `from` on are new: their handles go out before the count.
+void registry_publish_slots(int from) {
+    for (int i = from; i < g_nri; i++)
+        s_slot_handles[i] = g_ri_devs[i].handle;
+    s_slot_count.store(g_nri, std::memory_order_release);
+}
+
+int registry_slot_of(HANDLE device) {
+    const int n = s_slot_count.load(std::memory_order_acquire);
+    for (int i = 1; i < n && device; i++) {
+        if (s_slot_handles[i] == device)
+            return i;
+    }
+    return 0;
+}
 
 // Copies at most four units following the first occurrence of key into out
 // (8 zero-filled units); out stays empty when key is absent.
@@ -96,7 +119,8 @@ static void name_all_mice(void) {
 }
 
 void enumerate_mice(void) {
-    memset(g_dev_last_active, 0, sizeof g_dev_last_active);
+    clear_activity();
+    s_slot_count.store(0, std::memory_order_relaxed);
     g_nri = 0;
     UINT listed = 0;
     RAWINPUTDEVICELIST* list = read_device_list(&listed);
@@ -111,6 +135,7 @@ void enumerate_mice(void) {
     }
     heap_free(list);
     name_all_mice();
+    registry_publish_slots(0);
 }
 
 static int slot_of_handle(HANDLE device) {
@@ -130,7 +155,7 @@ bool rescan_mice(void) {
     RAWINPUTDEVICELIST* list = read_device_list(&listed);
     if (!list)
         return false;
-    memset(g_dev_last_active, 0, sizeof g_dev_last_active);
+    clear_activity();
     bool was_gone[REGISTRY_SLOTS];
     const int before = g_nri;
     for (int i = 1; i < g_nri; i++) {
@@ -148,6 +173,7 @@ bool rescan_mice(void) {
     }
     heap_free(list);
     name_all_mice();
+    registry_publish_slots(before);
     bool changed = g_nri != before;
     for (int i = 1; i < before; i++)
         changed = changed || was_gone[i] != g_ri_devs[i].gone;

@@ -8,6 +8,8 @@
 #include <stdint.h>
 #include <windows.h>
 
+#include <atomic>
+
 enum {
     REGISTRY_SLOTS = 64,
     REGISTRY_NAME_UNITS = 256,
@@ -23,7 +25,8 @@ extern RiDevice g_ri_devs[REGISTRY_SLOTS];
 extern int g_nri;  // 0: empty registry; 1: no mouse; slot 0 included
 // Counter value of each slot's latest report; 0: none since the registry was
 // built. Indexed by registry slot, so every build clears it.
-extern int64_t g_dev_last_active[REGISTRY_SLOTS];
+// Written by the reader thread, read by the window's.
+extern std::atomic<int64_t> g_dev_last_active[REGISTRY_SLOTS];
 
 // Rebuilds the registry from nothing, in the platform's list order.
 void enumerate_mice(void);
@@ -34,3 +37,11 @@ void enumerate_mice(void);
 bool rescan_mice(void);
 // Whether a slot names a mouse that is gone: a new run should rebuild.
 bool registry_has_gone_mice(void);
+
+// The slot of a mouse's device handle, 0 when none: what the reader thread
+// uses. A run's slots are only ever appended (rescan_mice publishes each new
+// handle before the count that covers it), so a slot the reader has seen
+// never changes under it; rebuilds (enumerate_mice) happen while no reader runs.
+int registry_slot_of(HANDLE device);
+// Publishes the slots from `from` on to the reader (0: all, while no reader runs).
+void registry_publish_slots(int from);

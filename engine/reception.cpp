@@ -1,5 +1,6 @@
-// Reads each Raw Input report, stamps it once with the performance counter and
-// feeds the stamp to the all-mice record and to the sending mouse's record.
+// Stamps each Raw Input report the reader thread reads with the performance
+// counter (once per read) and feeds the stamp to the all-mice record and to
+// the sending mouse's record.
 #include "engine/reception.h"
 
 #include "core/arrival_log.h"
@@ -15,6 +16,7 @@ int g_display_dev = -1;
 ThrottleSettings g_throttle_settings;
 ThrottleDecision g_throttle = {false, THROTTLE_DEFAULT_MS};
 int64_t g_run_stop_t;
+std::atomic<bool> g_app_foreground{false};
 
 void reception_read_throttle(void) {
     read_throttle_settings(&g_throttle_settings);
@@ -36,14 +38,18 @@ static bool ensure_report_buffer(UINT size) {
     return true;
 }
 
-static int registry_slot_of(HANDLE device) {
-    if (!device)
-        return 0;
-    for (int i = 1; i < g_nri; i++) {
-        if (g_ri_devs[i].handle == device)
-            return i;
-    }
-    return 0;
+// Stamps one report into the records and the log; its slot.
+static int take_report(HANDLE device, WPARAM input_code, int64_t t) {
+    const bool background = GET_RAWINPUT_CODE_WPARAM(input_code) == RIM_INPUTSINK &&
+                            !g_app_foreground.load(std::memory_order_relaxed);
+    const int slot = registry_slot_of(device);
+    if (slot > 0)
+        g_dev_last_active[slot].store(t, std::memory_order_relaxed);
+    ArrivalClass cls = record_arrival(&g_dev_stats[0], t, background);
+    arrival_log_append(&g_arrival_log, t, slot, background, cls);
+    if (slot > 0)
+        record_arrival(&g_dev_stats[slot], t, background);
+    return slot;
 }
 
 void on_wm_input(HRAWINPUT report, WPARAM input_code) {
@@ -53,23 +59,58 @@ void on_wm_input(HRAWINPUT report, WPARAM input_code) {
     rawinput_get_data(report, RID_INPUT, NULL, &size, sizeof(RAWINPUTHEADER));
     // A block shorter than its own header can't be a report; reading its type
     // would run past the buffer.
-    if (size < sizeof(RAWINPUTHEADER) || !ensure_report_buffer(size))
+    if (size < sizeof(RAWINPUTHEADER))
         return;
-    if (rawinput_get_data(report, RID_INPUT, g_ri_buf, &size, sizeof(RAWINPUTHEADER)) != size)
+    // A report that could not be read is lost: the interval across it says
+    // nothing of the mouse.
+    if (!ensure_report_buffer(size) ||
+        rawinput_get_data(report, RID_INPUT, g_ri_buf, &size, sizeof(RAWINPUTHEADER)) != size) {
+        stats_pause_all();
         return;
+    }
     const RAWINPUTHEADER* header = (const RAWINPUTHEADER*)g_ri_buf;
     if (header->dwType != RIM_TYPEMOUSE)
         return;
+    const int slot = take_report(header->hDevice, input_code, counter_read());
+    record_batch(&g_dev_stats[0], 1);
+    if (slot > 0)
+        record_batch(&g_dev_stats[slot], 1);
+}
 
-    int64_t t = counter_read();
-    const bool background = GET_RAWINPUT_CODE_WPARAM(input_code) == RIM_INPUTSINK;
-    int slot = registry_slot_of(header->hDevice);
-    if (slot > 0)
-        g_dev_last_active[slot] = t;
-    ArrivalClass cls = record_arrival(&g_dev_stats[0], t, background);
-    arrival_log_append(&g_arrival_log, t, slot, background, cls);
-    if (slot > 0)
-        record_arrival(&g_dev_stats[slot], t, background);
+// Whether the block at r lies whole within [r, end).
+static bool block_fits(const RAWINPUT* r, const BYTE* end) {
+    const BYTE* at = (const BYTE*)r;
+    return at + sizeof(RAWINPUTHEADER) <= end && r->header.dwSize >= sizeof(RAWINPUTHEADER) &&
+           r->header.dwSize <= (size_t)(end - at);
+}
+
+// The next block of a buffered read: NEXTRAWINPUTBLOCK's rule (blocks start
+// on 8-byte boundaries in a 64-bit program), written out because MinGW's
+// header leans on a type it does not define.
+static const RAWINPUT* next_block(const RAWINPUT* r) {
+    return (const RAWINPUT*)(((ULONG_PTR)r + r->header.dwSize + 7) & ~(ULONG_PTR)7);
+}
+
+void reception_take_batch(const RAWINPUT* first, UINT count, UINT bytes, int64_t t) {
+    if (!stats_measuring())
+        return;
+    uint64_t per_slot[REGISTRY_SLOTS] = {};
+    uint64_t mice = 0;
+    const BYTE* end = (const BYTE*)first + bytes;
+    const RAWINPUT* r = first;
+    for (UINT i = 0; i < count && block_fits(r, end); i++, r = next_block(r)) {
+        if (r->header.dwType != RIM_TYPEMOUSE)
+            continue;
+        per_slot[take_report(r->header.hDevice, r->header.wParam, t)]++;
+        mice++;
+    }
+    if (mice == 0)
+        return;
+    record_batch(&g_dev_stats[0], mice);
+    for (int slot = 1; slot < REGISTRY_SLOTS; slot++) {
+        if (per_slot[slot])
+            record_batch(&g_dev_stats[slot], per_slot[slot]);
+    }
 }
 
 void reception_sample_clock(void) {
@@ -91,13 +132,6 @@ void reception_stop_run(void) {
     g_run_stop_t = counter_read();
 }
 
-void reception_discard_queued(void) {
-    MSG m;
-    while (PeekMessageW(&m, NULL, WM_INPUT, WM_INPUT, PM_REMOVE))
-        DefWindowProcW(m.hwnd, m.message, m.wParam, m.lParam);  // lets the system free it
-    stats_pause_all();
-}
-
 int most_recent_active_slot(int64_t now) {
     if (g_nri <= 1)
         return 0;
@@ -105,7 +139,7 @@ int most_recent_active_slot(int64_t now) {
     int best = 0;
     int64_t best_time = 0;
     for (int i = 1; i < g_nri; i++) {
-        int64_t a = g_dev_last_active[i];
+        int64_t a = g_dev_last_active[i].load(std::memory_order_relaxed);
         if (a == 0 || !(now - a < window))
             continue;
         if (a > best_time) {

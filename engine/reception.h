@@ -1,15 +1,18 @@
-// Report reception (WM_INPUT -> time stamp -> statistics records) and the
-// choice of the record a front end displays.
+// Report reception (Raw Input report -> time stamp -> statistics records), on
+// the reader thread, and the choice of the record a front end displays.
 #pragma once
 
 #include <stdint.h>
 #include <windows.h>
+
+#include <atomic>
 
 #include "core/clock_map.h"
 #include "core/stats.h"
 #include "core/throttle.h"
 #include "devices/mouse_registry.h"
 
+// The reader thread's buffer for one report read by message.
 extern void* g_ri_buf;
 extern UINT g_ri_cap;
 extern int g_display_dev;                          // slot, or negative for automatic
@@ -25,19 +28,25 @@ void reception_read_throttle(void);
 extern int64_t g_run_stop_t;
 
 // Starts a run afresh: every record, the arrival log and the clock map
-// cleared, and the clock map's first sample taken.
+// cleared, and the clock map's first sample taken. Only while no reader runs.
 void reception_start_run(void);
 // Stops measuring and notes when.
 void reception_stop_run(void);
 // Pairs the counter with the precise UTC clock once more (status lines, end).
 void reception_sample_clock(void);
 
-// input_code is WM_INPUT's wParam: RIM_INPUT when the listener was in the
-// foreground, RIM_INPUTSINK when it was in the background.
+// Whether the program is the foreground application, as its window learns it.
+// Windows marks reports RIM_INPUT while the application is in front; Wine
+// marks those of a window on another thread RIM_INPUTSINK whatever is in
+// front, so a report counts as background only when both say so.
+extern std::atomic<bool> g_app_foreground;
+
+// One report read by its WM_INPUT message: a batch of one. input_code is
+// WM_INPUT's wParam (RIM_INPUT or RIM_INPUTSINK).
 void on_wm_input(HRAWINPUT report, WPARAM input_code);
-// Drops the mouse reports waiting in this thread's queue after it was held
-// elsewhere, and makes the next interval of every record a pause.
-void reception_discard_queued(void);
+// The count reports of one GetRawInputBuffer read (bytes of buffer at first),
+// all stamped t: the moment they were read.
+void reception_take_batch(const RAWINPUT* first, UINT count, UINT bytes, int64_t t);
 DeviceStats* display_stats(void);
 
 // The slot of the mouse heard from last within 1.5 s, or 0 when none; the rule

@@ -7,7 +7,7 @@
 #include "capture/usbpcap_diag.h"
 #include "core/version.h"
 #include "devices/mouse_registry.h"
-#include "devices/raw_registration.h"
+#include "engine/reader.h"
 #include "engine/reception.h"
 #include "platform/dpi.h"
 #include "platform/message_box.h"
@@ -195,26 +195,53 @@ static void drop_gone_mice(void) {
     refill_chooser(now);
 }
 
+// A run from nothing with the reader reading it; false when the reader
+// could not register (measuring stays off).
+static bool start_reading(HWND hwnd) {
+    reception_start_run();
+    stats_set_measuring(true);
+    DWORD error = 0;
+    if (reader_start(hwnd, &error))
+        return true;
+    stats_set_measuring(false);
+    return false;
+}
+
 static LRESULT start_measuring(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     drop_gone_mice();
     int sel = chooser_selection();
     if (sel >= g_nri)
         return DefWindowProcW(hwnd, msg, wparam, lparam);
     g_display_dev = sel;
-    if (!raw_registration_start(hwnd)) {
+    reception_read_throttle();
+    if (!start_reading(hwnd)) {
         message_box(hwnd, L"注册 Raw Input 失败。", L"错误", MB_OK);
         return DefWindowProcW(hwnd, msg, wparam, lparam);
     }
-    reception_read_throttle();
-    reception_start_run();
-    stats_set_measuring(true);
     SetWindowTextW(g_hStart, L"停止测量");
     invalidate(hwnd);
     return 0;
 }
 
+// Clearing during a run starts it afresh: the reader is stopped while the
+// log and the records are emptied, since only one thread may write them.
+static LRESULT clear_data(HWND hwnd) {
+    const bool reading = reader_running();
+    reader_stop();
+    drop_gone_mice();
+    if (!reading) {
+        reception_start_run();
+    } else if (!start_reading(hwnd)) {
+        reception_stop_run();
+        SetWindowTextW(g_hStart, L"开始测量");
+        message_box(hwnd, L"注册 Raw Input 失败。", L"错误", MB_OK);
+    }
+    invalidate(hwnd);
+    return 0;
+}
+
 static LRESULT stop_measuring(HWND hwnd) {
-    raw_registration_end();
+    reader_stop();
     reception_stop_run();  // the figures stay on display
     SetWindowTextW(g_hStart, L"开始测量");
     invalidate(hwnd);
@@ -231,10 +258,7 @@ static LRESULT on_command(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     case ID_START_STOP:
         return stats_measuring() ? stop_measuring(hwnd) : start_measuring(hwnd, msg, wparam, lparam);
     case ID_CLEAR_DATA:
-        drop_gone_mice();
-        reception_start_run();
-        invalidate(hwnd);
-        return 0;
+        return clear_data(hwnd);
     case ID_CAPTURE_DIAG:
         RunUsbPcapDiag(hwnd);
         return 0;
@@ -301,8 +325,7 @@ static LRESULT on_min_max_info(HWND hwnd, LPARAM lparam) {
 
 static LRESULT on_destroy(void) {
     panel_font_free(&g_panel_font);  // no control uses it: only painting does
-    if (stats_measuring())
-        raw_registration_end();  // the switch itself stays on
+    reader_stop();  // the measuring switch itself stays on
     PostQuitMessage(0);
     return 0;
 }
@@ -325,9 +348,8 @@ LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
         return 1;  // every paint covers every pixel
     case WM_INPUT_DEVICE_CHANGE:
         return on_device_change(hwnd);
-    case WM_INPUT:
-        on_wm_input((HRAWINPUT)lparam, wparam);
-        DefWindowProcW(hwnd, msg, wparam, lparam);  // the system cleans up after it
+    case WM_ACTIVATEAPP:
+        g_app_foreground.store(wparam != 0);
         return 0;
     case WM_COMMAND:
         return on_command(hwnd, msg, wparam, lparam);

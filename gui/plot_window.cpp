@@ -64,6 +64,16 @@ static int64_t g_last_repaint;
 
 static double seconds_since(int64_t then) { return (double)(counter_read() - then) / g_qpc_freq; }
 
+// What the plot sees of the arrival log now: a view refreshed at each use.
+static ArrivalView s_view;
+static ArrivalView* log_now(void) {
+    if (s_view.log)
+        arrival_view_refresh(&s_view);
+    else
+        arrival_view_take(&s_view, &g_arrival_log, ARRIVAL_READER_PLOT);
+    return &s_view;
+}
+
 // Where the time axis ends: now while measuring, else the stop (0 before one:
 // the last report).
 static int64_t run_end_t(void) { return stats_measuring() ? counter_read() : g_run_stop_t; }
@@ -267,9 +277,9 @@ static void draw_summary_line(HDC dc, const Distribution* d, const PlotModel* m,
                                  (unsigned long long)d->n, rate_at(d->pct_us[PCT_99]),
                                  rate_at(d->pct_us[PCT_50]), rate_at(d->pct_us[PCT_1]), d->sd_us,
                                  d->stability_pct);
-    if (n > 0 && arrival_log_wrapped(&g_arrival_log))
+    if (n > 0 && arrival_view_wrapped(&s_view))
         swprintf(line + n, 240 - (size_t)n, L"   (图中只有最近 %.1f 秒)", m->span_s);
-    if (n > 0 && g_arrival_log.failed)
+    if (n > 0 && s_view.failed)
         swprintf(line + n, 240 - (size_t)n, L"   (内存不足，图的记录已停止)");
     text_at(dc, px(12, dpi), px(8, dpi), PANEL_READING_COLOR, line, TA_LEFT | TA_TOP);
 }
@@ -296,7 +306,7 @@ static void build_model(PlotModel* m, const PlotArea* a, int slot, const PlotVie
     r.y_fixed = view->y_fixed;
     r.y_lo_ms = view->y_lo_ms;
     r.y_hi_ms = view->y_hi_ms;
-    plot_model_build(m, &g_arrival_log, &r);
+    plot_model_build(m, log_now(), &r);
 }
 
 void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, int slot,
@@ -321,6 +331,7 @@ void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, i
         draw_empty_note(dc, &a);
     text_at(dc, px(12, dpi), height - px(16, dpi), PANEL_READING_COLOR, g_plot_status, TA_LEFT | TA_TOP);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
+    arrival_view_release(&s_view);  // no block stays pinned between repaints
 }
 
 // --- Export -----------------------------------------------------------------------
@@ -330,9 +341,12 @@ void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, i
 static long long write_export(const wchar_t* path, int* error) {
     reception_sample_clock();  // the map reaches the last report
     OutputFile file;
-    ArrivalCsvCursor cursor = {g_arrival_log.first, 0, 0, 0};
+    ArrivalView view;
+    arrival_view_take(&view, &g_arrival_log, ARRIVAL_READER_EXPORT);
+    ArrivalCsvCursor cursor = {view.first, 0, 0, 0};
     bool written = output_file_open(&file, path) && write_arrival_csv_header(file.f) &&
-                   write_arrival_csv_rows(file.f, &cursor, &g_arrival_log, g_qpc_freq, &g_clock_map);
+                   write_arrival_csv_rows(file.f, &cursor, &view, g_qpc_freq, &g_clock_map);
+    arrival_view_release(&view);
     *error = errno;
     if (written && !output_file_commit(&file)) {
         written = false;
@@ -409,7 +423,7 @@ static LRESULT plot_on_paint(HWND hwnd) {
 }
 
 static double record_span_s(void) {
-    return plot_record_span_s(&g_arrival_log, displayed_slot(), g_qpc_freq, run_end_t());
+    return plot_record_span_s(log_now(), displayed_slot(), g_qpc_freq, run_end_t());
 }
 
 // The visible range as it stands, for zooming and panning.

@@ -17,3 +17,15 @@ UINT rawinput_get_device_list(RAWINPUTDEVICELIST* list, UINT* count, UINT entry_
 UINT rawinput_get_device_info(HANDLE device, UINT command, void* data, UINT* size) {
     return GetRawInputDeviceInfoW(device, command, data, size);
 }
+
+UINT rawinput_get_buffer(RAWINPUT* data, UINT* size, UINT header_size) {
+    return GetRawInputBuffer(data, size, header_size);
+}
+
+// Posted and sent messages wake the reader too: device-change notices and
+// requests from other threads arrive that way.
+DWORD rawinput_wait(HANDLE stop, DWORD timeout_ms) {
+    return MsgWaitForMultipleObjectsEx(1, &stop, timeout_ms,
+                                       QS_RAWINPUT | QS_POSTMESSAGE | QS_SENDMESSAGE,
+                                       MWMO_INPUTAVAILABLE);
+}

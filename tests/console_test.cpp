@@ -410,16 +410,25 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
     d.stability_pct = 97.26;
     d.coalesced = 3;
     d.pauses = 2;
-    ArrivalLog empty = {};
+    StatsReadings r = {};
+    r.elapsed_s = 10.04;
+    r.batch_count = 4990;
+    r.max_batch = 3;
+    r.batched_reports = 17;
+    static ArrivalLog empty;
+    ArrivalView view;
+    arrival_view_take(&view, &empty, ARRIVAL_READER_TEST);
     char text[1024];
-    format_summary(text, sizeof text, "全部鼠标 (2 只)", 10.04, &d, &empty, 1e7);
+    format_summary(text, sizeof text, "全部鼠标 (2 只)", &r, &d, &view, 1e7);
+    arrival_view_release(&view);
     EXPECT_STREQ(text,
                  "Summary: 全部鼠标 (2 只), 10.0 s\n"
                  "Intervals (us): n=4998 mean=2000.4 sd=35.1 min=1712.3 max=2566.0\n"
                  "Percentiles (us): p0.1=1750.2 p1=1880.0 p50=2000.1 p99=2120.7 p99.9=2400.3\n"
                  "Rates (Hz): median=499.98 p1=471.54 p99=531.91\n"
                  "Stability: 97.3% of intervals within 10% of the median\n"
-                 "Coalesced: 3  Pauses: 2  Background: 0\n");
+                 "Coalesced: 3  Pauses: 2  Background: 0\n"
+                 "Reading: batches=4990 max_batch=3 batched_reports=17\n");
 }
 
 std::wstring temp_file(const wchar_t* prefix) {

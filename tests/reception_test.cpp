@@ -31,7 +31,8 @@ protected:
         g_ri_cap = 0;
         stats_free_all();
         fake_heap_reset();
-        memset(g_dev_last_active, 0, sizeof g_dev_last_active);
+        for (std::atomic<int64_t>& a : g_dev_last_active)
+            a = 0;
         g_display_dev = -1;
         set_registry(4);
         stats_reset_all();
@@ -43,6 +44,7 @@ protected:
         g_nri = n;
         for (int i = 1; i < n; i++)
             g_ri_devs[i].handle = mouse_handle(i);
+        registry_publish_slots(0);
     }
     static void script_report(int index, DWORD type, HANDLE device, UINT size) {
         FakeReport* r = &g_fake_ri.reports[index];

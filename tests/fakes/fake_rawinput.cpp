@@ -4,6 +4,8 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "tests/fakes/fake_counter.h"
+
 FakeRawInput g_fake_ri;
 
 void fake_rawinput_reset(void) {
@@ -97,4 +99,99 @@ UINT rawinput_get_device_info(HANDLE handle, UINT command, void* data, UINT* siz
         return (UINT)-1;
     memcpy(data, d->name, units * sizeof(wchar_t));
     return units;
+}
+
+// The queue is shared with the reader thread: everything under one lock.
+struct FakeQueue {
+    CRITICAL_SECTION lock;
+    HANDLE available;  // set while reports wait
+    FakeQueued items[FAKE_QUEUE_REPORTS];
+    int head, tail;
+    int64_t reads_advance;
+    UINT per_read;
+    int reads, read_reports;
+};
+static FakeQueue s_queue;
+
+void fake_queue_reset(int64_t reads_advance, UINT per_read) {
+    if (!s_queue.available) {
+        InitializeCriticalSection(&s_queue.lock);
+        s_queue.available = CreateEventW(NULL, TRUE, FALSE, NULL);
+    }
+    EnterCriticalSection(&s_queue.lock);
+    s_queue.head = s_queue.tail = 0;
+    s_queue.reads_advance = reads_advance;
+    s_queue.per_read = per_read;
+    s_queue.reads = s_queue.read_reports = 0;
+    ResetEvent(s_queue.available);
+    LeaveCriticalSection(&s_queue.lock);
+}
+
+void fake_queue_push(HANDLE device, WPARAM code, UINT size) {
+    EnterCriticalSection(&s_queue.lock);
+    if (s_queue.tail < FAKE_QUEUE_REPORTS)
+        s_queue.items[s_queue.tail++] = FakeQueued{device, code, size};
+    SetEvent(s_queue.available);
+    LeaveCriticalSection(&s_queue.lock);
+}
+
+static int locked_count(const int* value) {
+    EnterCriticalSection(&s_queue.lock);
+    int n = *value;
+    LeaveCriticalSection(&s_queue.lock);
+    return n;
+}
+int fake_queue_reads(void) { return locked_count(&s_queue.reads); }
+int fake_queue_read_reports(void) { return locked_count(&s_queue.read_reports); }
+
+static UINT block_bytes(UINT size) { return (size + 7) & ~7u; }
+
+// Writes the waiting reports that fit; how many.
+static UINT write_queued(BYTE* out, UINT cap) {
+    UINT n = 0, used = 0;
+    while (s_queue.head < s_queue.tail && (s_queue.per_read == 0 || n < s_queue.per_read)) {
+        const FakeQueued* q = &s_queue.items[s_queue.head];
+        if (used + q->size > cap)
+            break;
+        RAWINPUT* r = (RAWINPUT*)(out + used);
+        memset(r, 0, q->size);
+        r->header.dwType = RIM_TYPEMOUSE;
+        r->header.dwSize = q->size;
+        r->header.hDevice = q->device;
+        r->header.wParam = q->code;
+        used += block_bytes(q->size);
+        s_queue.head++;
+        n++;
+    }
+    return n;
+}
+
+UINT rawinput_get_buffer(RAWINPUT* data, UINT* size, UINT header_size) {
+    if (header_size != sizeof(RAWINPUTHEADER))
+        return (UINT)-1;
+    EnterCriticalSection(&s_queue.lock);
+    const bool waiting = s_queue.head < s_queue.tail;
+    UINT result = 0;
+    if (!data) {
+        *size = waiting ? s_queue.items[s_queue.head].size : 0;
+    } else if (waiting) {
+        result = write_queued((BYTE*)data, *size);
+        if (result == 0) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            result = (UINT)-1;
+        } else {
+            s_queue.reads++;
+            s_queue.read_reports += (int)result;
+            g_fake_counter_now += s_queue.reads_advance;
+        }
+    }
+    if (s_queue.head == s_queue.tail)
+        ResetEvent(s_queue.available);
+    LeaveCriticalSection(&s_queue.lock);
+    return result;
+}
+
+DWORD rawinput_wait(HANDLE stop, DWORD timeout_ms) {
+    HANDLE both[2] = {stop, s_queue.available};
+    return WaitForMultipleObjects(2, both, FALSE, timeout_ms);
 }

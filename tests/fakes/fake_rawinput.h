@@ -2,6 +2,7 @@
 // and registration results are whatever a test puts here.
 #pragma once
 
+#include <stdint.h>
 #include <windows.h>
 
 enum {
@@ -54,3 +55,22 @@ void fake_rawinput_reset(void);
 void fake_rawinput_add_device(HANDLE handle, DWORD type, const wchar_t* name);
 // Report i is addressed by the handle this returns.
 HRAWINPUT fake_report_handle(int index);
+
+// The queue the reader thread drains: reports a test queues from its own
+// thread, read by rawinput_get_buffer and waited for by rawinput_wait.
+enum { FAKE_QUEUE_REPORTS = 4096 };
+
+struct FakeQueued {
+    HANDLE device;
+    WPARAM code;  // RIM_INPUT or RIM_INPUTSINK
+    UINT size;    // the block's bytes (a mouse report: sizeof(RAWINPUT))
+};
+
+// Starts the queue empty (call before the reader starts). reads_advance:
+// counter ticks g_fake_counter_now moves on at every read that brings
+// reports; per_read: most reports one read returns (0: as many as fit).
+void fake_queue_reset(int64_t reads_advance, UINT per_read);
+void fake_queue_push(HANDLE device, WPARAM code, UINT size);
+// Reads that brought reports, and the reports they brought.
+int fake_queue_reads(void);
+int fake_queue_read_reports(void);
