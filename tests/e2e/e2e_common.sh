@@ -120,6 +120,8 @@ print("%.2f" % ((time.process_time() - cpu) / 2))' >"$log.share" &
 # and about a minute more. Still busy then, the case is NOT JUDGED, loudly,
 # and counts as no failure: better than a failure that blames the program
 # for the machine, and a fault of the program still fails on a free one.
+# After that, later cases wait no more: a machine busy for so long likely
+# stays so, and the test must end within its time limit.
 unjudged=0
 e2e_runs() {
     local run kept= busy= deadline= alone
@@ -136,7 +138,7 @@ e2e_runs() {
         else
             kept= busy=$alone deadline=${deadline:-$((SECONDS + 60))}
             echo "[$case_name] $retry_reason; run $run; the machine is busy ($alone)"
-            [ "$run" -lt 6 ] && [ "$SECONDS" -lt "$deadline" ] || break
+            [ "$run" -lt 6 ] && [ "$SECONDS" -lt "$deadline" ] && [ "$unjudged" -eq 0 ] || break
             sleep 5
         fi
     done
