@@ -40,12 +40,12 @@ run_with_jig() {
 # span of the program's CSV (first to last report), plus the first report.
 sent_during() { awk "BEGIN { printf \"%d\", $jig_rate_hz * $1 + 1 }"; }
 
-# One console run at a rate with --csv: the last status line must match what
+# One console run at $case_rate Hz with --csv: the last status line must match what
 # the jig really sent, and the summary what the CSV holds. A run where the jig
 # fell behind, or where moves were lost or merged on their way (Wine merges
 # queued motion on a loaded machine), is repeated (e2e_runs).
 console_case() {
-    local rate=$1 index=$2 seconds=$3 expect_device=$4
+    local rate=$case_rate index=$1 seconds=$2 expect_device=$3
     local out=$artifacts/console-$case_name.txt csv=$artifacts/console-$case_name.csv
     rm -f "$csv"
     run_with_jig "$artifacts/console-$case_name.jig" "$rate" "$index" "$seconds" "$out" --csv "$csv"
@@ -95,8 +95,8 @@ console_case() {
     python3 "$e2e_here/csv_check.py" "$out" "$csv" || fail "summary and CSV disagree"
 }
 
-case_name=all-250 e2e_runs console_case 250 0 4 "全部鼠标"
-case_name=all-500 e2e_runs console_case 500 0 4 "全部鼠标"
+case_name=all-250 case_rate=250 e2e_runs console_case 0 4 "全部鼠标"
+case_name=all-500 case_rate=500 e2e_runs console_case 0 4 "全部鼠标"
 # The README's status line and summary come from a real run (written by
 # scripts/readme-examples.sh); a live run's figures differ from run to run, so
 # they are held to this run's shape: the same lines, words and spacing, with
@@ -105,7 +105,7 @@ for example in console-status console-summary; do
     python3 "$e2e_here/readme_examples.py" check "$e2e_here/../../README.md" "$example" \
         "$artifacts/console-all-500.txt" || fail "README's $example example"
 done
-case_name=mouse1-500 e2e_runs console_case 500 1 3 "鼠标 VID_845E PID_0001"
+case_name=mouse1-500 case_rate=500 e2e_runs console_case 1 3 "鼠标 VID_845E PID_0001"
 
 # A run killed with kill -9 while the jig moves: the user's file is as it
 # was, and the partial file beside it holds every report counted by the last
