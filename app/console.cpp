@@ -468,11 +468,8 @@ static HWND start_measuring(FILE* out, double run_seconds) {
         write_utf8(out, "Failed to create hidden window.\n");
         return NULL;
     }
-    reception_start_run();
-    stats_set_measuring(true);
     DWORD error = 0;
     if (!reader_start(NULL, &error)) {
-        stats_set_measuring(false);
         char line[96];
         snprintf(line, sizeof line, "RegisterRawInputDevices failed (err %lu).\n",
                  (unsigned long)error);
@@ -480,6 +477,8 @@ static HWND start_measuring(FILE* out, double run_seconds) {
         destroy_hidden_window(hwnd);
         return NULL;
     }
+    reception_start_run();  // the reader ignores reports until measuring is on
+    stats_set_measuring(true);
     g_console_run.store(1, std::memory_order_relaxed);
     ResetEvent(run_ended_event());
     s_run_window.store(hwnd);

@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include <atomic>
+
 #include "core/distribution.h"
 #include "core/gap_histogram.h"
 #include "core/stats_lock.h"
@@ -16,7 +18,10 @@ enum {
 
 struct DeviceStats {
     StatsLock lock;          // guards every field below except running
-    int32_t running;         // measuring switch; only slot 0's is used
+    // The measuring switch; only slot 0's is used. Set after a run's records
+    // are cleared (release), so the reader thread, which writes only while it
+    // sees it on (acquire), never writes into a clearing.
+    std::atomic<int32_t> running;
     uint64_t interval_count;
     double interval_sum_us;
     double max_interval_us;  // 0 while there is none
@@ -126,8 +131,8 @@ void stats_pause_all(void);
 int stats_bucket_of(double interval_us);
 
 // The global measuring switch lives in slot 0.
-inline bool stats_measuring(void) { return g_dev_stats[0].running != 0; }
-inline void stats_set_measuring(bool on) { g_dev_stats[0].running = on ? 1 : 0; }
+inline bool stats_measuring(void) { return g_dev_stats[0].running.load(std::memory_order_acquire) != 0; }
+inline void stats_set_measuring(bool on) { g_dev_stats[0].running.store(on ? 1 : 0, std::memory_order_release); }
 
 void stats_take_snapshot(DeviceStats* rec, StatsSnapshot* out);
 void stats_derive_readings(const StatsSnapshot* snap, StatsReadings* out);

@@ -2,6 +2,8 @@
 // one wait (rawinput_wait), so a stop is seen at once however busy the mouse.
 #include "engine/reader.h"
 
+#include <atomic>
+
 #include "core/heap.h"
 #include "core/stats.h"
 #include "devices/raw_registration.h"
@@ -23,6 +25,7 @@ struct Reader {
     DWORD error;
     RAWINPUT* buffer;  // the thread's own
     UINT buffer_bytes;
+    std::atomic<bool> stopping;  // seen between reads, as input may never let up
 };
 static Reader s_reader;
 
@@ -66,7 +69,7 @@ static bool grow_buffer(void) {
 // Reads the queue's raw input until a read brings none. True when any came.
 static bool drain_buffer(void) {
     bool any = false;
-    for (;;) {
+    while (!s_reader.stopping.load(std::memory_order_relaxed)) {
         UINT size = s_reader.buffer_bytes;
         UINT n = rawinput_get_buffer(s_reader.buffer, &size, sizeof(RAWINPUTHEADER));
         if (n == (UINT)-1) {
@@ -79,6 +82,7 @@ static bool drain_buffer(void) {
         reception_take_batch(s_reader.buffer, n, s_reader.buffer_bytes, counter_read());
         any = true;
     }
+    return any;
 }
 
 // Messages other than raw input (device-change notices), then one WM_INPUT
@@ -96,7 +100,7 @@ static bool read_messages(void) {
 }
 
 static void read_waiting(void) {
-    for (;;) {
+    while (!s_reader.stopping.load(std::memory_order_relaxed)) {
         const bool buffered = drain_buffer();
         if (!read_messages() && !buffered)
             return;
@@ -160,9 +164,11 @@ bool reader_start(HWND notify, DWORD* error) {
 void reader_stop(void) {
     if (!s_reader.thread)
         return;
+    s_reader.stopping.store(true);
     SetEvent(s_reader.stop);
     WaitForSingleObject(s_reader.thread, INFINITE);
     close_handles();
+    s_reader.stopping.store(false);
 }
 
 bool reader_running(void) { return s_reader.thread != NULL; }

@@ -195,16 +195,16 @@ static void drop_gone_mice(void) {
     refill_chooser(now);
 }
 
-// A run from nothing with the reader reading it; false when the reader
-// could not register (measuring stays off).
+// A run from nothing with the reader reading it; false, with nothing
+// changed, when the reader could not register. The reader ignores reports
+// until measuring is switched on, after the records are cleared.
 static bool start_reading(HWND hwnd) {
+    DWORD error = 0;
+    if (!reader_start(hwnd, &error))
+        return false;
     reception_start_run();
     stats_set_measuring(true);
-    DWORD error = 0;
-    if (reader_start(hwnd, &error))
-        return true;
-    stats_set_measuring(false);
-    return false;
+    return true;
 }
 
 static LRESULT start_measuring(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -228,10 +228,11 @@ static LRESULT start_measuring(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam
 static LRESULT clear_data(HWND hwnd) {
     const bool reading = reader_running();
     reader_stop();
+    stats_set_measuring(false);
     drop_gone_mice();
-    if (!reading) {
+    if (!reading || !start_reading(hwnd))
         reception_start_run();
-    } else if (!start_reading(hwnd)) {
+    if (reading && !reader_running()) {
         reception_stop_run();
         SetWindowTextW(g_hStart, L"开始测量");
         message_box(hwnd, L"注册 Raw Input 失败。", L"错误", MB_OK);

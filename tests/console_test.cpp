@@ -379,6 +379,7 @@ TEST_F(RunConsoleTest, SummaryBlockAndCsvAfterTheRun) {
         "Rates (Hz): median=0.00 p1=0.00 p99=0.00\n"
         "Stability: 0.0% of intervals within 10% of the median\n"
         "Coalesced: 0  Pauses: 0  Background: 0\n"
+        "Reading: batches=0 max_batch=0 batched_reports=0\n"
         "No reports received: move the mouse during the measurement.\n";
     std::string text = output();
     ASSERT_GE(text.size(), end.size());
@@ -497,14 +498,13 @@ TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
     EXPECT_EQ(g_fake_usbpcap.live_handles, 0);
 }
 
-// Reports arrive while the run goes on: posted from another thread to the
-// hidden window as soon as it exists, gap_ms apart.
+// Reports of mouse 1 arrive while the run goes on, gap_ms apart, from the
+// moment it measures.
 void post_reports(int count, DWORD gap_ms) {
-    HWND target = NULL;
-    for (int i = 0; i < 200 && !target; i++, Sleep(5))
-        target = FindWindowExW(HWND_MESSAGE, NULL, L"QuorvinConsoleHidden", NULL);
-    for (int i = 0; i < count && target; i++, Sleep(gap_ms))
-        PostMessageW(target, WM_INPUT, RIM_INPUTSINK, (LPARAM)fake_report_handle(0));
+    for (int i = 0; i < 400 && !stats_measuring(); i++)
+        Sleep(5);
+    for (int i = 0; i < count; i++, Sleep(gap_ms))
+        fake_queue_push(mouse_handle(1), RIM_INPUTSINK, sizeof(RAWINPUT));
 }
 
 TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {

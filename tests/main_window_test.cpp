@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "devices/mouse_registry.h"
 #include "engine/reception.h"
@@ -111,7 +112,9 @@ TEST_F(MainWindowTest, StartResetsRegistersAndSwitchesTheCaption) {
     EXPECT_EQ(g_display_dev, 0);
     EXPECT_EQ(g_dev_stats[2].interval_count, 0u);
     ASSERT_EQ(g_fake_ri.register_calls, 1);
-    EXPECT_EQ(g_fake_ri.registrations[0].entries[0].hwndTarget, g_hWnd);
+    HWND target = g_fake_ri.registrations[0].entries[0].hwndTarget;
+    EXPECT_EQ(target, FindWindowExW(HWND_MESSAGE, NULL, L"QuorvinReader", NULL))
+        << "the reader thread's window receives the reports";
     EXPECT_EQ(g_fake_ri.registrations[0].entries[0].dwFlags, 0x2100u);
     EXPECT_EQ(g_fake_ri.registrations[0].entries[1].dwFlags, 0x2000u);
 }
@@ -293,28 +296,28 @@ TEST_F(MainWindowTest, DiagnosticBoxIsOwnedByTheWindow) {
     EXPECT_FALSE(stats_measuring());
 }
 
-TEST_F(MainWindowTest, ReportsQueuedWhileTheDiagnosticHeldTheThreadAreDropped) {
+// The window's thread runs the capture diagnostic and its box and pumps no
+// message meanwhile; reports keep being read and stamped as they come.
+TEST_F(MainWindowTest, ReportsAreStampedWhileTheWindowsThreadIsHeld) {
     open(1);
-    command(ID_START_STOP);
-    g_fake_ri.reports[0] = FakeReport{RIM_TYPEMOUSE, mouse(1), (UINT)sizeof(RAWINPUT), false};
-    const LPARAM report = (LPARAM)fake_report_handle(0);
     g_fake_counter_now = 1000000;
-    SendMessageW(g_hWnd, WM_INPUT, RIM_INPUT, report);
-    for (int i = 0; i < 8; i++)  // these wait in the queue while the diagnostic runs
-        PostMessageW(g_hWnd, WM_INPUT, RIM_INPUT, report);
+    fake_queue_reset(10000, 0);  // each read 1 ms after the one before
+    command(ID_START_STOP);
+    std::thread mouse_thread([] {
+        for (int i = 0; i < 5; i++) {
+            fake_queue_push(mouse(1), RIM_INPUT, sizeof(RAWINPUT));
+            while (fake_queue_read_reports() <= i)
+                Sleep(1);
+        }
+    });
     g_fake_usbpcap.installed_error = 2;
     command(ID_CAPTURE_DIAG);
-    g_fake_counter_now += 20000;
-    pump(30);
-    EXPECT_EQ(g_dev_stats[0].coalesced_count, 0u) << "queued reports were stamped all at once";
-    EXPECT_EQ(g_dev_stats[0].interval_count, 0u);
-
-    // The first live report after it follows a pause; the next one counts again.
-    SendMessageW(g_hWnd, WM_INPUT, RIM_INPUT, report);
-    g_fake_counter_now += 10000;
-    SendMessageW(g_hWnd, WM_INPUT, RIM_INPUT, report);
-    EXPECT_EQ(g_dev_stats[0].interval_count, 1u);
-    EXPECT_DOUBLE_EQ(g_dev_stats[0].max_interval_us, 1000.0);
+    mouse_thread.join();
+    for (int i = 0; i < 400 && g_dev_stats[1].arrival_count < 5; i++)
+        Sleep(5);
+    EXPECT_EQ(g_dev_stats[1].interval_count, 4u);
+    EXPECT_DOUBLE_EQ(g_dev_stats[1].max_interval_us, 1000.0);
+    EXPECT_EQ(g_dev_stats[1].coalesced_count + g_dev_stats[1].pause_count, 0u);
 }
 
 // Where a control sits inside the main window's client area.

@@ -11,6 +11,7 @@ FakeRawInput g_fake_ri;
 void fake_rawinput_reset(void) {
     memset(&g_fake_ri, 0, sizeof g_fake_ri);
     g_fake_ri.register_result = TRUE;
+    fake_queue_reset(0, 0);
 }
 
 void fake_rawinput_add_device(HANDLE handle, DWORD type, const wchar_t* name) {
@@ -127,9 +128,9 @@ void fake_queue_reset(int64_t reads_advance, UINT per_read) {
     LeaveCriticalSection(&s_queue.lock);
 }
 
-void fake_queue_push(HANDLE device, WPARAM code, UINT size) {
+void fake_queue_push(HANDLE device, WPARAM code, UINT size, int count) {
     EnterCriticalSection(&s_queue.lock);
-    if (s_queue.tail < FAKE_QUEUE_REPORTS)
+    for (int i = 0; i < count && s_queue.tail < FAKE_QUEUE_REPORTS; i++)
         s_queue.items[s_queue.tail++] = FakeQueued{device, code, size};
     SetEvent(s_queue.available);
     LeaveCriticalSection(&s_queue.lock);
@@ -185,8 +186,10 @@ UINT rawinput_get_buffer(RAWINPUT* data, UINT* size, UINT header_size) {
             g_fake_counter_now += s_queue.reads_advance;
         }
     }
-    if (s_queue.head == s_queue.tail)
+    if (s_queue.head == s_queue.tail) {
+        s_queue.head = s_queue.tail = 0;
         ResetEvent(s_queue.available);
+    }
     LeaveCriticalSection(&s_queue.lock);
     return result;
 }

@@ -70,7 +70,8 @@ struct FakeQueued {
 // counter ticks g_fake_counter_now moves on at every read that brings
 // reports; per_read: most reports one read returns (0: as many as fit).
 void fake_queue_reset(int64_t reads_advance, UINT per_read);
-void fake_queue_push(HANDLE device, WPARAM code, UINT size);
+// Queues count reports at once: the reader sees all or none of them.
+void fake_queue_push(HANDLE device, WPARAM code, UINT size, int count = 1);
 // Reads that brought reports, and the reports they brought.
 int fake_queue_reads(void);
 int fake_queue_read_reports(void);
