@@ -140,6 +140,7 @@ static void close_handles(void) {
 
 bool reader_start(HWND notify, DWORD* error) {
     reader_stop();
+    g_input_codes_follow_foreground = rawinput_codes_follow_foreground();
     s_reader.notify = notify;
     s_reader.buffer = (RAWINPUT*)heap_alloc(kFirstBufferBytes);
     s_reader.buffer_bytes = s_reader.buffer ? kFirstBufferBytes : 0;

@@ -17,6 +17,7 @@ ThrottleSettings g_throttle_settings;
 ThrottleDecision g_throttle = {false, THROTTLE_DEFAULT_MS};
 int64_t g_run_stop_t;
 std::atomic<bool> g_app_foreground{false};
+bool g_input_codes_follow_foreground = true;
 
 void reception_read_throttle(void) {
     read_throttle_settings(&g_throttle_settings);
@@ -40,8 +41,9 @@ static bool ensure_report_buffer(UINT size) {
 
 // Stamps one report into the records and the log; its slot.
 static int take_report(HANDLE device, WPARAM input_code, int64_t t) {
-    const bool background = GET_RAWINPUT_CODE_WPARAM(input_code) == RIM_INPUTSINK &&
-                            !g_app_foreground.load(std::memory_order_relaxed);
+    const bool background = g_input_codes_follow_foreground
+                                ? GET_RAWINPUT_CODE_WPARAM(input_code) == RIM_INPUTSINK
+                                : !g_app_foreground.load(std::memory_order_relaxed);
     const int slot = registry_slot_of(device);
     if (slot > 0)
         g_dev_last_active[slot].store(t, std::memory_order_relaxed);

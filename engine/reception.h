@@ -35,11 +35,13 @@ void reception_stop_run(void);
 // Pairs the counter with the precise UTC clock once more (status lines, end).
 void reception_sample_clock(void);
 
-// Whether the program is the foreground application, as its window learns it.
-// Windows marks reports RIM_INPUT while the application is in front; Wine
-// marks those of a window on another thread RIM_INPUTSINK whatever is in
-// front, so a report counts as background only when both say so.
+// Whether the program is the foreground application, as its window learns it
+// (the console's hidden window never is).
 extern std::atomic<bool> g_app_foreground;
+// Where a report's background mark comes from: its input code where the
+// platform follows the documented rule (RIM_INPUTSINK: background), else the
+// program's own foreground state. Set when a reader starts.
+extern bool g_input_codes_follow_foreground;
 
 // One report read by its WM_INPUT message: a batch of one. input_code is
 // WM_INPUT's wParam (RIM_INPUT or RIM_INPUTSINK).

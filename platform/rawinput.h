@@ -15,3 +15,8 @@ UINT rawinput_get_buffer(RAWINPUT* data, UINT* size, UINT header_size);
 // WAIT_TIMEOUT, or WAIT_FAILED. Input already waiting answers at once, so a
 // wake-up is never lost between a drain and the next wait.
 DWORD rawinput_wait(HANDLE stop, DWORD timeout_ms);
+// Whether the input code of each report (RIM_INPUT while the application is
+// in front, RIM_INPUTSINK otherwise) follows that documented rule. Windows:
+// yes. Wine: no (a message-only window's messages say RIM_INPUTSINK whatever
+// is in front, its buffered reads RIM_INPUT whatever is not).
+bool rawinput_codes_follow_foreground(void);

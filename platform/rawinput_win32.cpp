@@ -29,3 +29,9 @@ DWORD rawinput_wait(HANDLE stop, DWORD timeout_ms) {
                                        QS_RAWINPUT | QS_POSTMESSAGE | QS_SENDMESSAGE,
                                        MWMO_INPUTAVAILABLE);
 }
+
+// Wine's ntdll exports its version; Windows' does not.
+bool rawinput_codes_follow_foreground(void) {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return !(ntdll && GetProcAddress(ntdll, "wine_get_version"));
+}

@@ -96,6 +96,21 @@ TEST_F(ReaderTest, EachReadIsOneBatchWithOneStamp) {
     EXPECT_EQ(r.background_count, 20u);
 }
 
+// Where the platform's input codes do not follow the foreground (Wine), the
+// window's own state marks the background; elsewhere the code does.
+TEST_F(ReaderTest, BackgroundComesFromTheCodeOnlyWhereItFollowsTheForeground) {
+    reader_stop();
+    g_fake_ri.codes_follow_foreground = false;
+    DWORD error = 0;
+    ASSERT_TRUE(reader_start(NULL, &error));
+    fake_queue_push(mouse(1), RIM_INPUT, sizeof(RAWINPUT));  // the console: never in front
+    EXPECT_EQ(settled(0, 1).background_count, 1u);
+    g_app_foreground = true;
+    deliver(1, 1);  // RIM_INPUTSINK while the window is in front
+    EXPECT_EQ(settled(0, 2).background_count, 1u);
+    g_app_foreground = false;
+}
+
 // A report larger than the buffer makes it grow; a queue longer than a read
 // takes is drained over several reads without waiting for another wake.
 TEST_F(ReaderTest, BufferGrowsAndALongQueueIsDrainedOverSeveralReads) {

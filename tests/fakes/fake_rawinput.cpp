@@ -11,6 +11,7 @@ FakeRawInput g_fake_ri;
 void fake_rawinput_reset(void) {
     memset(&g_fake_ri, 0, sizeof g_fake_ri);
     g_fake_ri.register_result = TRUE;
+    g_fake_ri.codes_follow_foreground = true;
     fake_queue_reset(0, 0);
 }
 
@@ -198,3 +199,5 @@ DWORD rawinput_wait(HANDLE stop, DWORD timeout_ms) {
     HANDLE both[2] = {stop, s_queue.available};
     return WaitForMultipleObjects(2, both, FALSE, timeout_ms);
 }
+
+bool rawinput_codes_follow_foreground(void) { return g_fake_ri.codes_follow_foreground; }

@@ -43,6 +43,7 @@ struct FakeRawInput {
     FakeReport reports[FAKE_MAX_REPORTS];
     int data_calls;
 
+    bool codes_follow_foreground;  // false: the program trusts its own foreground state
     BOOL register_result;
     DWORD register_error;  // last-error code set when registration fails
     int register_calls;
