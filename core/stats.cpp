@@ -129,11 +129,19 @@ static ArrivalClass add_arrival(DeviceStats* rec, int64_t t) {
     return ARRIVAL_ACCEPTED;
 }
 
-ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background) {
+// The report is the (position+1)-th of the record's reports in its read.
+static void count_batch(DeviceStats* rec, uint64_t position) {
+    rec->batch_count += position == 0;
+    rec->max_batch = position + 1 > rec->max_batch ? position + 1 : rec->max_batch;
+    rec->batched_reports += position == 1 ? 2 : position > 1;
+}
+
+ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background, uint64_t batch_position) {
     stats_lock_enter(&rec->lock);
     rec->arrival_count++;
     rec->background_count += background;
     rec->last_background = background;
+    count_batch(rec, batch_position);
     ArrivalClass c = add_arrival(rec, t);
     stats_lock_leave(&rec->lock);
     return c;
@@ -169,13 +177,6 @@ static void clear_statistics(DeviceStats* rec) {
     gap_histogram_clear(&rec->gaps);
 }
 
-void record_batch(DeviceStats* rec, uint64_t n) {
-    stats_lock_enter(&rec->lock);
-    rec->batch_count++;
-    rec->max_batch = n > rec->max_batch ? n : rec->max_batch;
-    rec->batched_reports += n >= 2 ? n : 0;
-    stats_lock_leave(&rec->lock);
-}
 
 void stats_reset_all(void) {
     arrival_log_clear(&g_arrival_log);

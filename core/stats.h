@@ -116,9 +116,10 @@ enum ArrivalClass {
     ARRIVAL_PAUSE,      // over 50 ms, or after the program stopped listening
 };
 
-ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background = false);
-// Notes that one read brought n (1 or more) of the record's reports.
-void record_batch(DeviceStats* rec, uint64_t n);
+// batch_position: how many of the record's reports the same read brought
+// before this one (0: it starts a batch), for the batch figures.
+ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background = false,
+                            uint64_t batch_position = 0);
 // Whether an interval lies within 0.5 ms of a whole multiple (1 or more) of period_us.
 bool near_period_multiple(double interval_us, double period_us);
 // Clears every record and empties the arrival log; histogram pages are kept.

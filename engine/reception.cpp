@@ -39,19 +39,20 @@ static bool ensure_report_buffer(UINT size) {
     return true;
 }
 
-// Stamps one report into the records and the log; its slot.
-static int take_report(HANDLE device, WPARAM input_code, int64_t t) {
+// Stamps one report into the records and the log. positions[r]: how many
+// reports of record r the same read brought before (counted on); null for a
+// read of one report.
+static void take_report(HANDLE device, WPARAM input_code, int64_t t, uint64_t* positions) {
     const bool background = g_input_codes_follow_foreground
                                 ? GET_RAWINPUT_CODE_WPARAM(input_code) == RIM_INPUTSINK
                                 : !g_app_foreground.load(std::memory_order_relaxed);
     const int slot = registry_slot_of(device);
     if (slot > 0)
         g_dev_last_active[slot].store(t, std::memory_order_relaxed);
-    ArrivalClass cls = record_arrival(&g_dev_stats[0], t, background);
+    ArrivalClass cls = record_arrival(&g_dev_stats[0], t, background, positions ? positions[0]++ : 0);
     arrival_log_append(&g_arrival_log, t, slot, background, cls);
     if (slot > 0)
-        record_arrival(&g_dev_stats[slot], t, background);
-    return slot;
+        record_arrival(&g_dev_stats[slot], t, background, positions ? positions[slot]++ : 0);
 }
 
 void on_wm_input(HRAWINPUT report, WPARAM input_code) {
@@ -73,10 +74,7 @@ void on_wm_input(HRAWINPUT report, WPARAM input_code) {
     const RAWINPUTHEADER* header = (const RAWINPUTHEADER*)g_ri_buf;
     if (header->dwType != RIM_TYPEMOUSE)
         return;
-    const int slot = take_report(header->hDevice, input_code, counter_read());
-    record_batch(&g_dev_stats[0], 1);
-    if (slot > 0)
-        record_batch(&g_dev_stats[slot], 1);
+    take_report(header->hDevice, input_code, counter_read(), NULL);
 }
 
 // Whether the block at r lies whole within [r, end).
@@ -96,22 +94,12 @@ static const RAWINPUT* next_block(const RAWINPUT* r) {
 void reception_take_batch(const RAWINPUT* first, UINT count, UINT bytes, int64_t t) {
     if (!stats_measuring())
         return;
-    uint64_t per_slot[REGISTRY_SLOTS] = {};
-    uint64_t mice = 0;
+    uint64_t positions[REGISTRY_SLOTS] = {};
     const BYTE* end = (const BYTE*)first + bytes;
     const RAWINPUT* r = first;
     for (UINT i = 0; i < count && block_fits(r, end); i++, r = next_block(r)) {
-        if (r->header.dwType != RIM_TYPEMOUSE)
-            continue;
-        per_slot[take_report(r->header.hDevice, r->header.wParam, t)]++;
-        mice++;
-    }
-    if (mice == 0)
-        return;
-    record_batch(&g_dev_stats[0], mice);
-    for (int slot = 1; slot < REGISTRY_SLOTS; slot++) {
-        if (per_slot[slot])
-            record_batch(&g_dev_stats[slot], per_slot[slot]);
+        if (r->header.dwType == RIM_TYPEMOUSE)
+            take_report(r->header.hDevice, r->header.wParam, t, positions);
     }
 }
 
