@@ -1,6 +1,10 @@
 // Maps performance-counter values to the system's precise UTC clock, the clock
 // USBPcap stamps its records with, from pairs sampled while measuring: linear
 // between two samples, the counter's own rate outside them.
+// Publication rule: the map is written by the front end's own thread only
+// (the window's or the console's: it samples the clock there, never on the
+// reader thread); a worker of that front end that needs it takes a copy on
+// that thread before it starts.
 #pragma once
 
 #include <stdint.h>
