@@ -129,13 +129,7 @@ void format_background_line(char* buf, size_t cap, const StatsReadings* r) {
 
 // What this thread sees of the arrival log now: a view refreshed at each use.
 static ArrivalView s_view;
-static ArrivalView* log_now(void) {
-    if (s_view.log)
-        arrival_view_refresh(&s_view);
-    else
-        arrival_view_take(&s_view, &g_arrival_log, ARRIVAL_READER_FRONT);
-    return &s_view;
-}
+static ArrivalView* log_now(void) { return arrival_view_now(&s_view, &g_arrival_log, ARRIVAL_READER_FRONT); }
 
 // The rows logged since the last call, on the clock just sampled.
 static void stream_csv_rows(RunOutputs* o) {

@@ -163,6 +163,14 @@ void arrival_view_take(ArrivalView* v, ArrivalLog* log, int reader) {
     arrival_view_refresh(v);
 }
 
+ArrivalView* arrival_view_now(ArrivalView* v, ArrivalLog* log, int reader) {
+    if (v->log)
+        arrival_view_refresh(v);
+    else
+        arrival_view_take(v, log, reader);
+    return v;
+}
+
 void arrival_view_release(ArrivalView* v) {
     if (v->log)
         v->log->pins[v->reader].store(0);

@@ -104,6 +104,8 @@ struct ArrivalView {
 void arrival_view_take(ArrivalView* v, ArrivalLog* log, int reader);
 // Takes the view anew: what was published since (it stays on the same reader).
 void arrival_view_refresh(ArrivalView* v);
+// A view kept between uses: taken the first time (v zeroed), refreshed after.
+ArrivalView* arrival_view_now(ArrivalView* v, ArrivalLog* log, int reader);
 void arrival_view_release(ArrivalView* v);
 
 inline uint64_t arrival_view_count(const ArrivalView* v) { return v->next - v->first; }

@@ -66,13 +66,7 @@ static double seconds_since(int64_t then) { return (double)(counter_read() - the
 
 // What the plot sees of the arrival log now: a view refreshed at each use.
 static ArrivalView s_view;
-static ArrivalView* log_now(void) {
-    if (s_view.log)
-        arrival_view_refresh(&s_view);
-    else
-        arrival_view_take(&s_view, &g_arrival_log, ARRIVAL_READER_PLOT);
-    return &s_view;
-}
+static ArrivalView* log_now(void) { return arrival_view_now(&s_view, &g_arrival_log, ARRIVAL_READER_PLOT); }
 
 // Where the time axis ends: now while measuring, else the stop (0 before one:
 // the last report).

@@ -17,6 +17,7 @@
 #include "tests/fakes/fake_usbpcap_driver.h"
 #include "tests/support/capture_builder.h"
 #include "tests/support/read_all.h"
+#include "tests/support/stats_suite.h"
 
 namespace {
 
@@ -181,13 +182,8 @@ TEST(StatusLineTest, ZerosAndTheLargestRate) {
     EXPECT_NE(status_line(r).find("Count=18446744073709551615  Time=12.3s"), std::string::npos);
 }
 
-class RunConsoleTest : public ::testing::Test {
+class RunConsoleTest : public StatsSuite {
 protected:
-    static void SetUpTestSuite() { stats_init_locks(); }
-    static void TearDownTestSuite() {
-        stats_free_all();
-        stats_delete_locks();
-    }
     void SetUp() override {
         fake_rawinput_reset();
         fake_heap_reset();

@@ -87,13 +87,7 @@ protected:
         EXPECT_EQ(g_fake_heap.live_blocks, 0);
     }
     // What a reader sees now.
-    ArrivalView* look() {
-        if (view.log)
-            arrival_view_refresh(&view);
-        else
-            arrival_view_take(&view, &log, ARRIVAL_READER_TEST);
-        return &view;
-    }
+    ArrivalView* look() { return arrival_view_now(&view, &log, ARRIVAL_READER_TEST); }
     ArrivalLog log;
     ArrivalView view = {};
 };

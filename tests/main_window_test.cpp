@@ -14,6 +14,7 @@
 #include "tests/fakes/fake_message_box.h"
 #include "tests/fakes/fake_rawinput.h"
 #include "tests/fakes/fake_usbpcap_driver.h"
+#include "tests/support/stats_suite.h"
 
 namespace {
 
@@ -49,13 +50,8 @@ std::wstring caption_of(HWND h) {
     return text;
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public StatsSuite {
 protected:
-    static void SetUpTestSuite() { stats_init_locks(); }
-    static void TearDownTestSuite() {
-        stats_free_all();
-        stats_delete_locks();
-    }
     void SetUp() override {
         fake_rawinput_reset();
         fake_usbpcap_reset();

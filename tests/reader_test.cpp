@@ -13,6 +13,7 @@
 #include "engine/reception.h"
 #include "tests/fakes/fake_counter.h"
 #include "tests/fakes/fake_rawinput.h"
+#include "tests/support/stats_suite.h"
 
 namespace {
 
@@ -32,13 +33,8 @@ int threads_of_this_process(void) {
     return n;
 }
 
-class ReaderTest : public ::testing::Test {
+class ReaderTest : public StatsSuite {
 protected:
-    static void SetUpTestSuite() { stats_init_locks(); }
-    static void TearDownTestSuite() {
-        stats_free_all();
-        stats_delete_locks();
-    }
     void SetUp() override {
         fake_rawinput_reset();
         for (int i = 0; i < 2; i++)

@@ -8,6 +8,7 @@
 #include "tests/fakes/fake_counter.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/fakes/fake_rawinput.h"
+#include "tests/support/stats_suite.h"
 
 namespace {
 
@@ -15,13 +16,8 @@ HANDLE mouse_handle(int n) { return (HANDLE)(INT_PTR)(0x1000 + n); }
 
 const UINT kMouseReportSize = sizeof(RAWINPUTHEADER) + sizeof(RAWMOUSE);
 
-class ReceptionTest : public ::testing::Test {
+class ReceptionTest : public StatsSuite {
 protected:
-    static void SetUpTestSuite() { stats_init_locks(); }
-    static void TearDownTestSuite() {
-        stats_free_all();
-        stats_delete_locks();
-    }
     void SetUp() override {
         fake_rawinput_reset();
         g_qpc_freq = 10000000.0;

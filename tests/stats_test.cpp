@@ -10,18 +10,14 @@
 #include "core/gap_rule.h"
 #include "core/stats.h"
 #include "tests/fakes/fake_heap.h"
+#include "tests/support/stats_suite.h"
 
 namespace {
 
 const int64_t kTicksPerUs = 10;
 
-class StatsTest : public ::testing::Test {
+class StatsTest : public StatsSuite {
 protected:
-    static void SetUpTestSuite() { stats_init_locks(); }
-    static void TearDownTestSuite() {
-        stats_free_all();
-        stats_delete_locks();
-    }
     void SetUp() override {
         g_qpc_freq = 10000000.0;
         stats_reset_all();

@@ -6,6 +6,7 @@
 
 #include "core/stats.h"
 #include "core/throttle.h"
+#include "tests/support/stats_suite.h"
 
 namespace {
 
@@ -52,13 +53,8 @@ TEST(ThrottleDecisionTest, PeriodRateAndCause) {
     EXPECT_STREQ(cause, "RawMouseThrottleEnabled=1, RawMouseThrottleForced=1, 8 ms");
 }
 
-class ThrottleSignatureTest : public ::testing::Test {
+class ThrottleSignatureTest : public StatsSuite {
 protected:
-    static void SetUpTestSuite() { stats_init_locks(); }
-    static void TearDownTestSuite() {
-        stats_free_all();
-        stats_delete_locks();
-    }
     void SetUp() override {
         g_qpc_freq = 1000000.0;  // one tick per microsecond
         g_throttle_period_us = 8000;

@@ -11,6 +11,7 @@
 #include "tests/fakes/fake_heap.h"
 #include "tests/fakes/fake_message_box.h"
 #include "tests/fakes/fake_usbpcap_driver.h"
+#include "tests/support/stats_suite.h"
 #include "tests/support/capture_builder.h"
 
 namespace {
@@ -44,14 +45,8 @@ void deliver_in_pieces(FakeHub& hub, const Bytes& bytes, std::vector<size_t> siz
     }
 }
 
-class UsbPcapDiagTest : public ::testing::Test {
+class UsbPcapDiagTest : public StatsSuite {
 protected:
-    // The diagnostic ends by making the next interval of every record a pause.
-    static void SetUpTestSuite() { stats_init_locks(); }
-    static void TearDownTestSuite() {
-        stats_free_all();
-        stats_delete_locks();
-    }
     void SetUp() override {
         fake_usbpcap_reset();
         fake_heap_reset();
