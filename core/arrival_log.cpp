@@ -32,7 +32,7 @@ void arrival_log_free(ArrivalLog* log) {
         log->blocks[i].store(0);
     }
     log->blocks_made = 0;
-    free_all(log->set_aside, ARRIVAL_LOG_READERS);
+    free_all(log->set_aside, ARRIVAL_LOG_SET_ASIDE);
     free_all(log->spare, ARRIVAL_LOG_READERS);
     arrival_log_clear(log);
 }
@@ -57,7 +57,7 @@ static bool pinned(const ArrivalLog* log, const ArrivalEntry* block) {
 
 // Blocks set aside whose readers moved on become spares.
 static void recycle_set_aside(ArrivalLog* log) {
-    for (int i = 0; i < ARRIVAL_LOG_READERS; i++) {
+    for (int i = 0; i < ARRIVAL_LOG_SET_ASIDE; i++) {
         ArrivalEntry* b = log->set_aside[i];
         if (!b || pinned(log, b))
             continue;
@@ -68,30 +68,39 @@ static void recycle_set_aside(ArrivalLog* log) {
                 b = 0;
             }
         }
-        heap_free(b);  // never: there are as many spare places as readers
+        heap_free(b);  // more than readers' worth of spares: not needed
     }
 }
 
-// The block to take the place of `old`, whose entries were given up: kept when no reader uses it, else set aside for a spare or a new one.
+static ArrivalEntry* take_spare(ArrivalLog* log) {
+    for (int j = 0; j < ARRIVAL_LOG_READERS; j++) {
+        ArrivalEntry* b = log->spare[j];
+        if (b) {
+            log->spare[j] = 0;
+            return b;
+        }
+    }
+    return 0;
+}
+
+// The block to take the place of `old`, whose entries were given up: `old`
+// itself when no reader uses it, else a spare or a new one while `old` is set
+// aside. Null when none can be had: logging then stops rather than write into
+// a block in use.
 static ArrivalEntry* reusable_block(ArrivalLog* log, ArrivalEntry* old) {
     recycle_set_aside(log);
     if (!pinned(log, old))
         return old;
-    ArrivalEntry* fresh = 0;
-    for (int j = 0; j < ARRIVAL_LOG_READERS && !fresh; j++) {
-        fresh = log->spare[j];
-        log->spare[j] = 0;
-    }
+    int place = 0;
+    while (place < ARRIVAL_LOG_SET_ASIDE && log->set_aside[place])
+        place++;
+    if (place == ARRIVAL_LOG_SET_ASIDE)
+        return 0;
+    ArrivalEntry* fresh = take_spare(log);
     if (!fresh)
         fresh = (ArrivalEntry*)heap_alloc(sizeof(ArrivalEntry) << log->block_shift);
-    if (!fresh)
-        return 0;
-    for (int i = 0; i < ARRIVAL_LOG_READERS; i++) {
-        if (!log->set_aside[i]) {
-            log->set_aside[i] = old;
-            break;
-        }
-    }
+    if (fresh)
+        log->set_aside[place] = old;
     return fresh;
 }
 
@@ -141,8 +150,9 @@ void arrival_view_refresh(ArrivalView* v) {
         const uint32_t g = log->generation.load();
         if (g & 1)
             continue;  // a clearing is under way: a few stores
-        v->next = log->next.load(std::memory_order_acquire);
+        // first before next: both only grow, so the pair read is ordered.
         v->first = log->first.load();
+        v->next = log->next.load(std::memory_order_acquire);
         v->base = log->base.load();
         v->failed = log->failed.load();
         if (log->generation.load() != g)

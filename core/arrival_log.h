@@ -1,8 +1,9 @@
 // The arrival log: every report that reached the statistics while measuring,
 // in arrival order, with its counter value, registry slot, whether it came in
 // the background, and its class in the all-mice record. Memory is bounded:
-// blocks of entries up to 256 MiB in all (33.5 million reports, an hour at
-// 8000 Hz and more); beyond that the oldest block is reused.
+// blocks of entries up to 256 MiB (33.5 million reports, an hour at 8000 Hz
+// and more), plus one block per reader at most (below); beyond that the
+// oldest block is reused.
 //
 // Publication rule. One thread writes (the reader thread while a run goes
 // on; otherwise whoever owns the run: start, clear, teardown). Any number of
@@ -17,8 +18,10 @@
 //   writer, before it reuses a block (the ring wrapped, or the log was
 //   cleared), publishes `first` or `generation` (seq_cst) and then looks at
 //   the pins: a pinned block is set aside and a spare takes its place. So a
-//   block a reader uses is never reused under it, and the bound grows by at
-//   most one block per reader (ARRIVAL_LOG_READERS × 8 MiB).
+//   block a reader uses is never reused under it. Blocks come back as spares
+//   once unpinned, and new ones are made only when no spare is left, so the
+//   bound grows by one block per reader (ARRIVAL_LOG_READERS × 8 MiB), and by
+//   a few more only while readers keep moving their pins as the writer looks.
 // - Entries a view wanted but that were given up after it was taken (the ring
 //   wrapped past them, or the log was cleared) are not read: the view is
 //   marked lost and its walks end there.
@@ -43,6 +46,9 @@ enum ArrivalReader {
     ARRIVAL_READER_EXPORT,  // a CSV export
     ARRIVAL_READER_TEST,
     ARRIVAL_LOG_READERS,
+    // A reader moves its pin while the writer looks at the pins, so the writer
+    // may see more pinned blocks than readers: room for twice as many.
+    ARRIVAL_LOG_SET_ASIDE = 2 * ARRIVAL_LOG_READERS,
 };
 
 struct ArrivalEntry {
@@ -64,7 +70,7 @@ struct ArrivalLog {
     uint32_t blocks_made = 0;
     uint32_t block_shift = ARRIVAL_LOG_BLOCK_SHIFT;  // entries per block = 1 << block_shift
     uint32_t max_blocks = ARRIVAL_LOG_MAX_BLOCKS;    // the bound, at most ARRIVAL_LOG_MAX_BLOCKS
-    ArrivalEntry* set_aside[ARRIVAL_LOG_READERS] = {};  // taken out of the ring while pinned
+    ArrivalEntry* set_aside[ARRIVAL_LOG_SET_ASIDE] = {};  // taken out of the ring while pinned
     ArrivalEntry* spare[ARRIVAL_LOG_READERS] = {};
 };
 

@@ -85,24 +85,29 @@ static bool drain_buffer(void) {
     return any;
 }
 
-// Messages other than raw input (device-change notices), then one WM_INPUT
-// that the buffered read left, if any. True when a WM_INPUT was read.
-static bool read_messages(void) {
+// One message of the queue: a WM_INPUT the buffered read left (a read of
+// one), or another (device-change notices). Peeked without a filter: a
+// device-change notice travels with the raw input, and a peek whose range
+// leaves out WM_INPUT would never see it, so the wait would keep returning.
+static bool read_one_message(void) {
     MSG m;
-    while (PeekMessageW(&m, NULL, 0, WM_INPUT - 1, PM_REMOVE) ||
-           PeekMessageW(&m, NULL, WM_INPUT + 1, 0xFFFFFFFF, PM_REMOVE))
-        DispatchMessageW(&m);
-    if (!PeekMessageW(&m, NULL, WM_INPUT, WM_INPUT, PM_REMOVE))
+    if (!PeekMessageW(&m, NULL, 0, 0, PM_REMOVE))
         return false;
-    on_wm_input((HRAWINPUT)m.lParam, m.wParam);
-    DefWindowProcW(m.hwnd, m.message, m.wParam, m.lParam);  // the system cleans up after it
+    if (m.message == WM_INPUT) {
+        on_wm_input((HRAWINPUT)m.lParam, m.wParam);
+        DefWindowProcW(m.hwnd, m.message, m.wParam, m.lParam);  // the system cleans up after it
+    } else {
+        DispatchMessageW(&m);
+    }
     return true;
 }
 
+// Until the queue is empty: buffered reads first, so reports that wait
+// together are read (and stamped) together.
 static void read_waiting(void) {
     while (!s_reader.stopping.load(std::memory_order_relaxed)) {
         const bool buffered = drain_buffer();
-        if (!read_messages() && !buffered)
+        if (!read_one_message() && !buffered)
             return;
     }
 }

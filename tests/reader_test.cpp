@@ -92,6 +92,25 @@ TEST_F(ReaderTest, EachReadIsOneBatchWithOneStamp) {
     EXPECT_EQ(r.background_count, 20u);
 }
 
+// The reader's window gets the device-change notices (it is the
+// registrations' target) and passes them on to the window given.
+TEST_F(ReaderTest, DeviceChangeNoticesArePassedOnToTheWindow) {
+    reader_stop();
+    HWND notify = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+    DWORD error = 0;
+    ASSERT_TRUE(reader_start(notify, &error));
+    PostMessageW(FindWindowExW(HWND_MESSAGE, NULL, L"QuorvinReader", NULL), WM_INPUT_DEVICE_CHANGE,
+                 GIDC_ARRIVAL, (LPARAM)mouse(9));
+    MSG m = {};
+    bool passed_on = false;
+    for (int i = 0; i < 200 && !passed_on; i++, Sleep(5))
+        passed_on = PeekMessageW(&m, notify, WM_INPUT_DEVICE_CHANGE, WM_INPUT_DEVICE_CHANGE, PM_REMOVE);
+    EXPECT_TRUE(passed_on);
+    EXPECT_EQ(m.lParam, (LPARAM)mouse(9));
+    reader_stop();
+    DestroyWindow(notify);
+}
+
 // Where the platform's input codes do not follow the foreground (Wine), the
 // window's own state marks the background; elsewhere the code does.
 TEST_F(ReaderTest, BackgroundComesFromTheCodeOnlyWhereItFollowsTheForeground) {

@@ -195,9 +195,13 @@ UINT rawinput_get_buffer(RAWINPUT* data, UINT* size, UINT header_size) {
     return result;
 }
 
+// Reports waiting in the scripted queue or messages in the thread's own
+// queue (as with the real wait) both answer "input".
 DWORD rawinput_wait(HANDLE stop, DWORD timeout_ms) {
     HANDLE both[2] = {stop, s_queue.available};
-    return WaitForMultipleObjects(2, both, FALSE, timeout_ms);
+    DWORD r = MsgWaitForMultipleObjectsEx(2, both, timeout_ms, QS_POSTMESSAGE | QS_SENDMESSAGE,
+                                          MWMO_INPUTAVAILABLE);
+    return r == WAIT_OBJECT_0 + 2 ? WAIT_OBJECT_0 + 1 : r;
 }
 
 bool rawinput_codes_follow_foreground(void) { return g_fake_ri.codes_follow_foreground; }
