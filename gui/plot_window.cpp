@@ -75,7 +75,7 @@ static const double kBuilderRest = 3.0;
 // A paint after a new look (zoom, pan, size, record) waits this long for its
 // model, so that a short run's shows in that paint, as when it was built in
 // place; a longer build shows when it is finished, and the window answers.
-static const DWORD kPaintWaitMs = 40;
+static const DWORD kPaintWaitMs = 30;
 static PlotRequest s_asked;  // the newest request
 static bool s_asked_any;
 static unsigned s_awaited;   // the generation of the newest new look, which a paint waits for
@@ -497,7 +497,9 @@ static LRESULT plot_on_paint(HWND hwnd) {
     Distribution d;
     record_distribution(display_stats(), &d);
     ask_if_changed(hwnd, &d);
-    const PlotBuilt* b = plot_builder_take(s_awaited, kPaintWaitMs);
+    // Waiting is worth it only when models come quicker than the wait.
+    const DWORD wait = plot_builder_figures().last_ms < kPaintWaitMs ? kPaintWaitMs : 0;
+    const PlotBuilt* b = plot_builder_take(s_awaited, wait);
     remember_shown(b);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
@@ -653,14 +655,35 @@ static LRESULT plot_on_dpi_changed(HWND hwnd, WPARAM wparam, LPARAM lparam) {
     return 0;
 }
 
+static LRESULT plot_on_size(HWND hwnd) {
+    place_controls(hwnd);
+    InvalidateRect(hwnd, NULL, FALSE);  // the next paint asks for as many columns as fit
+    return 0;
+}
+
+static LRESULT plot_on_release(void) {
+    g_drag_x = -1;
+    ReleaseCapture();
+    return 0;
+}
+
+// What the builder and the export post.
+static LRESULT plot_on_thread_news(HWND hwnd, UINT msg, WPARAM wparam) {
+    if (msg == WM_PLOT_EXPORT_END)
+        return on_export_end(hwnd);
+    if (msg == WM_PLOT_EXPORT_PROGRESS)
+        SendMessageW(GetDlgItem(hwnd, ID_PLOT_PROGRESS), PBM_SETPOS, wparam, 0);
+    else
+        InvalidateRect(hwnd, NULL, FALSE);  // a model is finished
+    return 0;
+}
+
 LRESULT CALLBACK plot_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
     case WM_CREATE:
         return plot_on_create(hwnd);
     case WM_SIZE:
-        place_controls(hwnd);
-        InvalidateRect(hwnd, NULL, FALSE);
-        return 0;
+        return plot_on_size(hwnd);
     case WM_PAINT:
         return plot_on_paint(hwnd);
     case WM_ERASEBKGND:
@@ -672,9 +695,7 @@ LRESULT CALLBACK plot_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
     case WM_MOUSEMOVE:
         return (wparam & MK_LBUTTON) ? plot_on_drag(hwnd, (short)LOWORD(lparam)) : 0;
     case WM_LBUTTONUP:
-        g_drag_x = -1;
-        ReleaseCapture();
-        return 0;
+        return plot_on_release();
     case WM_LBUTTONDBLCLK:
         return plot_show_whole(hwnd);
     case WM_COMMAND:
@@ -682,13 +703,9 @@ LRESULT CALLBACK plot_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
             plot_export_csv(hwnd);
         return 0;
     case WM_PLOT_MODEL:
-        InvalidateRect(hwnd, NULL, FALSE);
-        return 0;
     case WM_PLOT_EXPORT_PROGRESS:
-        SendMessageW(GetDlgItem(hwnd, ID_PLOT_PROGRESS), PBM_SETPOS, wparam, 0);
-        return 0;
     case WM_PLOT_EXPORT_END:
-        return on_export_end(hwnd);
+        return plot_on_thread_news(hwnd, msg, wparam);
     case 0x02E0:  // WM_DPICHANGED
         return plot_on_dpi_changed(hwnd, wparam, lparam);
     case WM_DESTROY:
