@@ -76,6 +76,7 @@ static const double kBuilderRest = 3.0;
 // model, so that a short run's shows in that paint, as when it was built in
 // place; a longer build shows when it is finished, and the window answers.
 static const DWORD kPaintWaitMs = 30;
+static const uint64_t kQuickBuildReports = 4000000;
 static PlotRequest s_asked;  // the newest request
 static bool s_asked_any;
 static unsigned s_awaited;   // the generation of the newest new look, which a paint waits for
@@ -493,13 +494,23 @@ static void remember_shown(const PlotBuilt* b) {
     }
 }
 
+// Waiting is worth it only when models come quicker than the wait: the last
+// one did, or before the first, the log is short enough (a few million
+// reports are walked in about 15 ms).
+static DWORD paint_wait(void) {
+    const PlotBuildFigures f = plot_builder_figures();
+    if (f.builds > 0)
+        return f.last_ms < kPaintWaitMs ? kPaintWaitMs : 0;
+    const uint64_t logged = g_arrival_log.next.load(std::memory_order_relaxed) -
+                            g_arrival_log.first.load(std::memory_order_relaxed);
+    return logged < kQuickBuildReports ? kPaintWaitMs : 0;
+}
+
 static LRESULT plot_on_paint(HWND hwnd) {
     Distribution d;
     record_distribution(display_stats(), &d);
     ask_if_changed(hwnd, &d);
-    // Waiting is worth it only when models come quicker than the wait.
-    const DWORD wait = plot_builder_figures().last_ms < kPaintWaitMs ? kPaintWaitMs : 0;
-    const PlotBuilt* b = plot_builder_take(s_awaited, wait);
+    const PlotBuilt* b = plot_builder_take(s_awaited, paint_wait());
     remember_shown(b);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
