@@ -33,13 +33,20 @@ static size_t format_row(char* buf, const ArrivalCsvCursor* c, Arrival a, bool h
 
 bool write_arrival_csv_rows(FILE* f, ArrivalCsvCursor* c, ArrivalView* v, double freq,
                             const ClockMap* clock) {
+    return write_arrival_csv_slice(f, c, v, freq, clock, UINT64_MAX);
+}
+
+bool write_arrival_csv_slice(FILE* f, ArrivalCsvCursor* c, ArrivalView* v, double freq,
+                             const ClockMap* clock, uint64_t max_rows) {
     static thread_local char buffer[CSV_BUFFER_BYTES];
     size_t used = 0;
     // Entries the log dropped before they were written leave a gap: no interval across it.
     bool gap = c->next < v->first;
     if (gap)
         c->next = v->first;
-    for (; c->next < v->next; c->next++) {
+    const uint64_t left = c->next < v->next ? v->next - c->next : 0;
+    const uint64_t end = c->next + (left < max_rows ? left : max_rows);
+    for (; c->next < end; c->next++) {
         Arrival a = arrival_view_at(v, c->next - v->first);
         if (v->lost)
             break;  // given up since the view was taken: the next call starts after the gap

@@ -25,5 +25,9 @@ bool write_arrival_csv_header(FILE* f);
 // write failed.
 bool write_arrival_csv_rows(FILE* f, ArrivalCsvCursor* c, ArrivalView* v, double freq,
                             const ClockMap* clock);
+// As write_arrival_csv_rows, at most max_rows of them: a long export in
+// slices, so it can show its progress and stop between them.
+bool write_arrival_csv_slice(FILE* f, ArrivalCsvCursor* c, ArrivalView* v, double freq,
+                             const ClockMap* clock, uint64_t max_rows);
 // The header and every report of the view; false when a write failed.
 bool write_arrival_csv(FILE* f, ArrivalView* v, double freq, const ClockMap* clock);

@@ -165,6 +165,7 @@ struct Walk {
     double columns_per_tick;
     double ticks_per_column;
     GapTicks accepted;          // the accepted-gap rule in ticks, for one mouse's own gaps
+    const std::atomic<bool>* stop;
     bool known_axis;            // the axis is given: no histogram
     int c;                      // the current column
     int64_t next_column_t;      // the first stamp that may lie in a later column
@@ -248,8 +249,8 @@ static void walk_reports(Walk* w) {
     for (uint64_t k = walk_start(w); k < n;) {
         const ArrivalEntry* run;
         const uint64_t length = arrival_view_run(w->log, k, &run);
-        if (length == 0)
-            return;  // given up since the view was taken
+        if (length == 0 || (w->stop && w->stop->load(std::memory_order_relaxed)))
+            return;  // given up since the view was taken, or no longer wanted
         for (uint64_t j = 0; j < length; j++) {
             const ArrivalEntry e = run[j];
             if (w->slot != 0 && arrival_entry_slot(e) != w->slot)
@@ -316,7 +317,7 @@ static PlotAxis axis_of(const PlotRequest* r, const Walk* w) {
 }
 
 void plot_model_build(PlotModel* m, ArrivalView* log, const PlotRequest* r) {
-    static uint32_t histogram[HISTOGRAM_BINS];
+    static thread_local uint32_t histogram[HISTOGRAM_BINS];  // the plot's worker and a test's own
     const int columns = r->columns < 1 ? 1 : r->columns > PLOT_MAX_COLUMNS ? PLOT_MAX_COLUMNS : r->columns;
     m->columns = columns;
     memset(m->col, 0, sizeof(PlotColumn) * (size_t)columns);
@@ -328,6 +329,7 @@ void plot_model_build(PlotModel* m, ArrivalView* log, const PlotRequest* r) {
     w.slot = r->slot;
     w.freq = r->freq;
     w.histogram = histogram;
+    w.stop = r->stop;
     w.known_axis = r->y_fixed || (r->whole && r->record_p999_us > 0);
     const bool any = set_range(m, &w, r);
     if (any && !w.known_axis)

@@ -9,6 +9,8 @@
 
 #include <stdint.h>
 
+#include <atomic>
+
 #include "core/arrival_log.h"
 
 enum {
@@ -46,6 +48,9 @@ struct PlotRequest {
     double record_p001_us, record_p999_us;
     bool y_fixed;    // the user's y range (Shift+wheel) instead of the percentiles'
     double y_lo_ms, y_hi_ms;
+    // When set and true, the walk ends at the next block of the log: the
+    // model is being thrown away (its window is closing).
+    const std::atomic<bool>* stop;
 };
 
 struct PlotModel {
@@ -88,4 +93,6 @@ double plot_record_span_s(ArrivalView* log, int slot, double freq, int64_t end_t
 // the data. False when the range is empty or not a number (show the whole run).
 bool plot_bound_view(double span_s, double* t0_s, double* t1_s);
 
+// Safe on any thread, each with its own view; builds on different threads do
+// not share scratch memory.
 void plot_model_build(PlotModel* m, ArrivalView* log, const PlotRequest* r);

@@ -1,11 +1,15 @@
-// The interval plot window and its painter. The painter asks the plot model
-// for one column per pixel, so a repaint costs one walk over the visible
-// reports however many there are; the distribution lines and the summary line
-// come from the record's histogram of the whole run, whose cost does not grow
-// with it. The model decides the axes and where the labels go; this file
-// draws them and turns the mouse into views.
+// The interval plot window and its painter. The plot model has one column per
+// pixel; building it is one walk over the visible reports, which at tens of
+// millions takes longer than the window may stop answering, so the window's
+// builder thread (gui/plot_builder) builds it and a paint draws the newest
+// finished one. The distribution lines and the summary line come from the
+// record's histogram of the whole run, whose cost does not grow with it, at
+// each paint. The model decides the axes and where the labels go; this file
+// draws them, turns the mouse into views and runs the export's window side
+// (its thread is gui/plot_export).
 #include "gui/plot_window.h"
 
+#include <commctrl.h>
 #include <errno.h>
 #include <stdlib.h>
 #include <math.h>
@@ -20,6 +24,8 @@
 #include "engine/reception.h"
 #include "gui/main_window.h"
 #include "gui/panel.h"
+#include "gui/plot_builder.h"
+#include "gui/plot_export.h"
 #include "platform/counter.h"
 #include "platform/dpi.h"
 #include "platform/file_dialog.h"
@@ -41,7 +47,13 @@ static UINT g_plot_dpi = DPI_BASE;
 static PanelFont g_plot_font;  // the plot's own, at its DPI: painting and the button
 static int g_drag_x = -1;  // -1: no drag
 static PlotView g_drag_view;
-static PlotAxis g_drawn_axis = {0, 1, 0.2, 1};  // the interval axis last painted
+
+// What the last paint showed, for zooming and panning from it.
+static struct {
+    bool any;  // false before the first model
+    PlotAxis axis;
+    double span_s;
+} s_shown;
 
 static int px(int v, UINT dpi) { return dpi_scale(v, dpi); }
 
@@ -54,19 +66,20 @@ PlotArea plot_area(int width, int height, UINT dpi) {
     return a;
 }
 
-// Painting runs on the thread that stamps the reports, so repaints while
-// measuring are spread out: each waits at least 50 times as long as the last
-// one took (a 25 ms repaint then runs every 1.25 s, not every 100 ms), keeping
-// the thread free for reports 98 % of the time.
-static const double kIdleShare = 50.0;
-static double g_repaint_cost_s;
-static int64_t g_last_repaint;
-
-static double seconds_since(int64_t then) { return (double)(counter_read() - then) / g_qpc_freq; }
-
-// What the plot sees of the arrival log now: a view refreshed at each use.
-static ArrivalView s_view;
-static ArrivalView* log_now(void) { return arrival_view_now(&s_view, &g_arrival_log, ARRIVAL_READER_PLOT); }
+// Building runs on the plot's own thread, but a long run's build is long and
+// the machine has other work (the reader thread stamps every report): while
+// measuring, a new model is asked for only once the builder has rested three
+// times as long as its last build took, so it keeps a core busy a quarter of
+// the time at most. A short run's model still comes at every 100 ms tick.
+static const double kBuilderRest = 3.0;
+// A paint after a new look (zoom, pan, size, record) waits this long for its
+// model, so that a short run's shows in that paint, as when it was built in
+// place; a longer build shows when it is finished, and the window answers.
+static const DWORD kPaintWaitMs = 30;
+static const uint64_t kQuickBuildReports = 4000000;
+static PlotRequest s_asked;  // the newest request
+static bool s_asked_any;
+static unsigned s_awaited;   // the generation of the newest new look, which a paint waits for
 
 // Where the time axis ends: now while measuring, else the stop (0 before one:
 // the last report).
@@ -262,7 +275,7 @@ static void draw_legend(HDC dc, int width, UINT dpi) {
 
 // The figures cover the whole run; the log behind the dots keeps the newest
 // hour or so: when older reports went, the line says how far back the dots reach.
-static void draw_summary_line(HDC dc, const Distribution* d, const PlotModel* m, UINT dpi) {
+static void draw_summary_line(HDC dc, const Distribution* d, const PlotBuilt* b, UINT dpi) {
     wchar_t line[240];
     int n = d->n == 0 ? swprintf(line, 240, L"n=0")
                       : swprintf(line, 240,
@@ -271,9 +284,9 @@ static void draw_summary_line(HDC dc, const Distribution* d, const PlotModel* m,
                                  (unsigned long long)d->n, rate_at(d->pct_us[PCT_99]),
                                  rate_at(d->pct_us[PCT_50]), rate_at(d->pct_us[PCT_1]), d->sd_us,
                                  d->stability_pct);
-    if (n > 0 && arrival_view_wrapped(&s_view))
-        swprintf(line + n, 240 - (size_t)n, L"   (图中只有最近 %.1f 秒)", m->span_s);
-    if (n > 0 && s_view.failed)
+    if (n > 0 && b && b->wrapped)
+        swprintf(line + n, 240 - (size_t)n, L"   (图中只有最近 %.1f 秒)", b->model.span_s);
+    if (n > 0 && b && b->failed)
         swprintf(line + n, 240 - (size_t)n, L"   (内存不足，图的记录已停止)");
     text_at(dc, px(12, dpi), px(8, dpi), PANEL_READING_COLOR, line, TA_LEFT | TA_TOP);
 }
@@ -285,8 +298,8 @@ static void draw_empty_note(HDC dc, const PlotArea* a) {
             TA_CENTER | TA_BASELINE);
 }
 
-static void build_model(PlotModel* m, const PlotArea* a, int slot, const PlotView* view,
-                        const Distribution* d) {
+static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
+                              const Distribution* d) {
     PlotRequest r = {};
     r.slot = slot;
     r.freq = g_qpc_freq;
@@ -300,56 +313,49 @@ static void build_model(PlotModel* m, const PlotArea* a, int slot, const PlotVie
     r.y_fixed = view->y_fixed;
     r.y_lo_ms = view->y_lo_ms;
     r.y_hi_ms = view->y_hi_ms;
-    plot_model_build(m, log_now(), &r);
+    return r;
 }
 
-void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, int slot,
-               const PlotView* view) {
-    static PlotModel model;
+// The plot of record slot from model b (null before the first: the figures,
+// the legend and the status only) and the record's distribution d now.
+static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font,
+                  const Distribution* d, const PlotBuilt* b) {
     RECT all = {0, 0, width, height};
     FillRect(dc, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
     SelectObject(dc, GetStockObject(DC_BRUSH));
     SelectObject(dc, panel_font_of(font));
     SetBkMode(dc, TRANSPARENT);
     const PlotArea a = plot_area(width, height, dpi);
-    Distribution d;
-    record_distribution(&g_dev_stats[slot], &d);
-    build_model(&model, &a, slot, view, &d);
-    g_drawn_axis = model.axis;
-    draw_summary_line(dc, &d, &model, dpi);
+    draw_summary_line(dc, d, b, dpi);
     draw_legend(dc, width, dpi);
-    draw_axes(dc, &a, &model, dpi);
-    draw_columns(dc, &a, &model, dpi);
-    draw_percentile_lines(dc, &a, &model, &d, dpi);
-    if (model.shown == 0 && d.n == 0)
-        draw_empty_note(dc, &a);
+    if (b) {
+        draw_axes(dc, &a, &b->model, dpi);
+        draw_columns(dc, &a, &b->model, dpi);
+        draw_percentile_lines(dc, &a, &b->model, d, dpi);
+        if (b->model.shown == 0 && d->n == 0)
+            draw_empty_note(dc, &a);
+    }
     text_at(dc, px(12, dpi), height - px(16, dpi), PANEL_READING_COLOR, g_plot_status, TA_LEFT | TA_TOP);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
-    arrival_view_release(&s_view);  // no block stays pinned between repaints
+}
+
+void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, int slot,
+               const PlotView* view) {
+    static PlotBuilt built;
+    const PlotArea a = plot_area(width, height, dpi);
+    Distribution d;
+    record_distribution(&g_dev_stats[slot], &d);
+    const PlotRequest r = request_of(&a, slot, view, &d);
+    ArrivalView log;
+    arrival_view_take(&log, &g_arrival_log, ARRIVAL_READER_TEST);
+    plot_model_build(&built.model, &log, &r);
+    built.wrapped = arrival_view_wrapped(&log);
+    built.failed = log.failed;
+    arrival_view_release(&log);
+    paint(dc, width, height, dpi, font, &d, &built);
 }
 
 // --- Export -----------------------------------------------------------------------
-
-// Writes the whole log to path through a partial file; the rows written, or
-// -1 with errno's value in *error.
-static long long write_export(const wchar_t* path, int* error) {
-    reception_sample_clock();  // the map reaches the last report
-    OutputFile file;
-    ArrivalView view;
-    arrival_view_take(&view, &g_arrival_log, ARRIVAL_READER_EXPORT);
-    ArrivalCsvCursor cursor = {view.first, 0, 0, 0};
-    bool written = output_file_open(&file, path) && write_arrival_csv_header(file.f) &&
-                   write_arrival_csv_rows(file.f, &cursor, &view, g_qpc_freq, &g_clock_map);
-    arrival_view_release(&view);
-    *error = errno;
-    if (written && !output_file_commit(&file)) {
-        written = false;
-        *error = errno;
-        _wremove(file.partial);
-    }
-    output_file_discard(&file);
-    return written ? (long long)cursor.rows : -1;
-}
 
 static void set_status(const wchar_t* text) {
     wcsncpy(g_plot_status, text, PLOT_STATUS_CHARS - 1);
@@ -358,7 +364,32 @@ static void set_status(const wchar_t* text) {
         InvalidateRect(g_hPlot, NULL, FALSE);
 }
 
-bool plot_export_csv(HWND owner) {
+// While an export runs its button cancels it and the bar shows how far it got.
+static void show_exporting(HWND plot, bool on) {
+    SetDlgItemTextW(plot, ID_PLOT_EXPORT, on ? L"取消导出" : L"导出 CSV");
+    HWND bar = GetDlgItem(plot, ID_PLOT_PROGRESS);
+    SendMessageW(bar, PBM_SETPOS, 0, 0);
+    ShowWindow(bar, on ? SW_SHOW : SW_HIDE);
+}
+
+static void say_failed(HWND owner, const wchar_t* path, const wchar_t* reason) {
+    wchar_t text[MAX_PATH + 160];
+    swprintf(text, MAX_PATH + 160, L"导出失败：%ls", path);
+    set_status(text);
+    message_box(owner, reason, L"错误", MB_OK | MB_ICONERROR);
+}
+
+static void say_write_failed(HWND owner, const wchar_t* path, int error) {
+    wchar_t text[MAX_PATH + 160];
+    swprintf(text, MAX_PATH + 160, L"无法写入 CSV 文件：\n%ls\n\n%hs", path, strerror(error));
+    say_failed(owner, path, text);
+}
+
+bool plot_export_csv(HWND plot) {
+    if (plot_export_running()) {
+        plot_export_cancel();  // its end comes as a message
+        return true;
+    }
     StatsSnapshot all;
     stats_take_snapshot(&g_dev_stats[0], &all);
     if (all.interval_count < 2) {
@@ -370,34 +401,117 @@ bool plot_export_csv(HWND owner) {
     wchar_t name[64], path[MAX_PATH], text[MAX_PATH + 160];
     swprintf(name, 64, L"quorvin-%04u%02u%02u-%02u%02u%02u.csv", now.wYear, now.wMonth, now.wDay,
              now.wHour, now.wMinute, now.wSecond);
-    if (!file_dialog_save(owner, name, L"CSV (*.csv)\0*.csv\0\0", L"csv", path, MAX_PATH))
+    if (!file_dialog_save(plot, name, L"CSV (*.csv)\0*.csv\0\0", L"csv", path, MAX_PATH))
         return true;  // cancelled: nothing to do
+    reception_sample_clock();  // the map reaches the last report; the export takes a copy
     int error = 0;
-    const long long rows = write_export(path, &error);
-    if (rows >= 0) {
-        swprintf(text, MAX_PATH + 160, L"已导出 %lld 行：%ls", rows, path);
-        set_status(text);
-        return true;
+    if (!plot_export_start(plot, path, g_qpc_freq, &g_clock_map, &error)) {
+        say_write_failed(plot, path, error);
+        return false;
     }
-    swprintf(text, MAX_PATH + 160, L"导出失败：%ls", path);
+    show_exporting(plot, true);
+    swprintf(text, MAX_PATH + 160, L"正在导出：%ls", path);
     set_status(text);
-    swprintf(text, MAX_PATH + 160, L"无法写入 CSV 文件：\n%ls\n\n%hs", path, strerror(error));
-    message_box(owner, text, L"错误", MB_OK | MB_ICONERROR);
-    return false;
+    return true;
+}
+
+static LRESULT on_export_end(HWND hwnd) {
+    const PlotExportResult r = plot_export_join();
+    show_exporting(hwnd, false);
+    wchar_t text[MAX_PATH + 160];
+    switch (r.end) {
+    case PLOT_EXPORT_WRITTEN:
+        swprintf(text, MAX_PATH + 160, L"已导出 %lld 行：%ls", r.rows, r.path);
+        set_status(text);
+        break;
+    case PLOT_EXPORT_CANCELLED:
+        set_status(L"已取消导出");
+        break;
+    case PLOT_EXPORT_LOST:
+        swprintf(text, MAX_PATH + 160,
+                 L"无法导出 CSV 文件：\n%ls\n\n导出时数据被清除，或日志已覆盖尚未写出的报告；没有写出文件。",
+                 r.path);
+        say_failed(hwnd, r.path, text);
+        break;
+    case PLOT_EXPORT_FAILED:
+        say_write_failed(hwnd, r.path, r.error);
+        break;
+    }
+    return 0;
 }
 
 // --- The window ---------------------------------------------------------------------
 
 static int displayed_slot(void) { return (int)(display_stats() - g_dev_stats); }
 
-static void place_export_button(HWND hwnd) {
+// The export button at the top right; the export's bar at the foot's right,
+// beside the status line.
+static void place_controls(HWND hwnd) {
     RECT r;
     GetClientRect(hwnd, &r);
-    MoveWindow(GetDlgItem(hwnd, ID_PLOT_EXPORT), r.right - px(100, g_plot_dpi), px(6, g_plot_dpi),
-               px(90, g_plot_dpi), px(24, g_plot_dpi), TRUE);
+    const UINT dpi = g_plot_dpi;
+    MoveWindow(GetDlgItem(hwnd, ID_PLOT_EXPORT), r.right - px(100, dpi), px(6, dpi), px(90, dpi),
+               px(24, dpi), TRUE);
+    MoveWindow(GetDlgItem(hwnd, ID_PLOT_PROGRESS), r.right - px(160, dpi), r.bottom - px(18, dpi),
+               px(150, dpi), px(12, dpi), TRUE);
+}
+
+// Whether a and b ask for the same picture. While measuring the run's end and
+// the percentiles move with every report: the 100 ms tick asks for those.
+static bool same_look(const PlotRequest* a, const PlotRequest* b) {
+    const bool same = a->slot == b->slot && a->freq == b->freq && a->columns == b->columns &&
+                      a->whole == b->whole && a->t0_s == b->t0_s && a->t1_s == b->t1_s &&
+                      a->y_fixed == b->y_fixed && a->y_lo_ms == b->y_lo_ms && a->y_hi_ms == b->y_hi_ms;
+    return same && (stats_measuring() ||
+                    (a->end_t == b->end_t && a->record_p001_us == b->record_p001_us &&
+                     a->record_p999_us == b->record_p999_us));
+}
+
+static PlotRequest request_now(HWND hwnd, const Distribution* d) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    const PlotArea a = plot_area(r.right, r.bottom, g_plot_dpi);
+    return request_of(&a, displayed_slot(), &g_plot_view, d);
+}
+
+// Asks for a model when the picture wanted is not the one asked for last;
+// true when it did. A paint waits a little for one asked for here.
+static bool ask_if_changed(HWND hwnd, const Distribution* d) {
+    const PlotRequest r = request_now(hwnd, d);
+    if (s_asked_any && same_look(&r, &s_asked))
+        return false;
+    s_asked = r;
+    s_asked_any = true;
+    s_awaited = plot_builder_ask(&r);
+    return true;
+}
+
+static void remember_shown(const PlotBuilt* b) {
+    s_shown.any = b != NULL;
+    if (b) {
+        s_shown.axis = b->model.axis;
+        s_shown.span_s = b->model.span_s;
+    }
+}
+
+// Waiting is worth it only when models come quicker than the wait: the last
+// one did, or before the first, the log is short enough (a few million
+// reports are walked in about 15 ms).
+static DWORD paint_wait(void) {
+    const PlotBuildFigures f = plot_builder_figures();
+    if (f.builds > 0)
+        return f.last_ms < kPaintWaitMs ? kPaintWaitMs : 0;
+    const uint64_t logged = g_arrival_log.next.load(std::memory_order_relaxed) -
+                            g_arrival_log.first.load(std::memory_order_relaxed);
+    return logged < kQuickBuildReports ? kPaintWaitMs : 0;
 }
 
 static LRESULT plot_on_paint(HWND hwnd) {
+    Distribution d;
+    record_distribution(display_stats(), &d);
+    ask_if_changed(hwnd, &d);
+    const PlotBuilt* b = plot_builder_take(s_awaited, paint_wait());
+    remember_shown(b);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     RECT r;
@@ -405,9 +519,7 @@ static LRESULT plot_on_paint(HWND hwnd) {
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, r.right, r.bottom);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    g_last_repaint = counter_read();
-    plot_draw(memory, r.right, r.bottom, g_plot_dpi, &g_plot_font, displayed_slot(), &g_plot_view);
-    g_repaint_cost_s = seconds_since(g_last_repaint);
+    paint(memory, r.right, r.bottom, g_plot_dpi, &g_plot_font, &d, b);
     BitBlt(dc, 0, 0, r.right, r.bottom, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
@@ -416,19 +528,16 @@ static LRESULT plot_on_paint(HWND hwnd) {
     return 0;
 }
 
-static double record_span_s(void) {
-    return plot_record_span_s(log_now(), displayed_slot(), g_qpc_freq, run_end_t());
-}
-
-// The visible range as it stands, for zooming and panning.
-static PlotView current_view(void) {
-    PlotView v = g_plot_view;
-    if (v.whole) {
-        v.whole = false;
-        v.t0_s = 0;
-        v.t1_s = record_span_s();
+// The visible range as it stands, for zooming and panning; false before the
+// first model, when nothing is shown to zoom.
+static bool current_view(PlotView* v) {
+    *v = g_plot_view;
+    if (v->whole) {
+        v->whole = false;
+        v->t0_s = 0;
+        v->t1_s = s_shown.span_s > 0 ? s_shown.span_s : 1;
     }
-    return v;
+    return s_shown.any;
 }
 
 static PlotArea client_area(HWND hwnd) {
@@ -448,15 +557,17 @@ static double time_at_x(HWND hwnd, int x, const PlotView* v) {
 static void zoom_intervals(HWND hwnd, int y, double scale) {
     const PlotArea a = client_area(hwnd);
     const double share = (double)(a.bottom - y) / (double)(a.bottom - a.top);
-    const double at = g_drawn_axis.lo_ms + share * (g_drawn_axis.hi_ms - g_drawn_axis.lo_ms);
-    const PlotAxis zoomed = plot_zoom_axis(&g_drawn_axis, at, scale);
+    const PlotAxis* shown = &s_shown.axis;
+    const double at = shown->lo_ms + share * (shown->hi_ms - shown->lo_ms);
+    const PlotAxis zoomed = plot_zoom_axis(shown, at, scale);
     g_plot_view.y_fixed = true;
     g_plot_view.y_lo_ms = zoomed.lo_ms;
     g_plot_view.y_hi_ms = zoomed.hi_ms;
 }
 
 static void zoom_time(HWND hwnd, int x, double scale) {
-    PlotView v = current_view();
+    PlotView v;
+    current_view(&v);
     const double at = time_at_x(hwnd, x, &v);
     double width = (v.t1_s - v.t0_s) * scale;
     if (width < kNarrowestViewS)
@@ -466,7 +577,7 @@ static void zoom_time(HWND hwnd, int x, double scale) {
     v.t1_s = at + width * (1 - left_share);
     // Zooming out stops at the bound the model draws, so the next notch in
     // zooms in from what is shown.
-    v.whole = !plot_bound_view(record_span_s(), &v.t0_s, &v.t1_s);
+    v.whole = !plot_bound_view(s_shown.span_s, &v.t0_s, &v.t1_s);
     g_plot_view = v;
 }
 
@@ -474,6 +585,8 @@ static LRESULT plot_on_wheel(HWND hwnd, WPARAM wparam, LPARAM lparam) {
     POINT p = {(short)LOWORD(lparam), (short)HIWORD(lparam)};
     ScreenToClient(hwnd, &p);
     const double scale = pow(kZoomPerNotch, (double)GET_WHEEL_DELTA_WPARAM(wparam) / WHEEL_DELTA);
+    if (!s_shown.any)
+        return 0;  // nothing shown yet to zoom
     if (GET_KEYSTATE_WPARAM(wparam) & MK_SHIFT)
         zoom_intervals(hwnd, p.y, scale);
     else
@@ -494,8 +607,9 @@ static LRESULT plot_on_drag(HWND hwnd, int x) {
 }
 
 static LRESULT plot_on_press(HWND hwnd, int x) {
+    if (!current_view(&g_drag_view))
+        return 0;
     g_drag_x = x;
-    g_drag_view = current_view();
     SetCapture(hwnd);
     return 0;
 }
@@ -506,13 +620,38 @@ static LRESULT plot_show_whole(HWND hwnd) {
     return 0;
 }
 
+// The export's bar, hidden until an export runs, counting per mille.
+static void make_progress_bar(HWND hwnd) {
+    static const INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, NULL, WS_CHILD, 0, 0, 0, 0, hwnd,
+                               (HMENU)(INT_PTR)ID_PLOT_PROGRESS, NULL, NULL);
+    SendMessageW(bar, PBM_SETRANGE32, 0, PLOT_EXPORT_PERMILLE);
+}
+
+// A window without its builder could not show anything: its creation fails.
 static LRESULT plot_on_create(HWND hwnd) {
+    if (!plot_builder_start(hwnd))
+        return -1;
+    s_asked_any = false;
+    s_shown.any = false;
     g_plot_dpi = dpi_of_window(hwnd);
     DeleteObject(panel_font_make(&g_plot_font, g_plot_dpi));  // an earlier window's, if any
     HWND button = CreateWindowExW(0, L"BUTTON", L"导出 CSV", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd,
                                   (HMENU)(INT_PTR)ID_PLOT_EXPORT, NULL, NULL);
     SendMessageW(button, WM_SETFONT, (WPARAM)panel_font_of(&g_plot_font), TRUE);
-    place_export_button(hwnd);
+    make_progress_bar(hwnd);
+    place_controls(hwnd);
+    return 0;
+}
+
+// An export under way is cancelled and both threads have ended before the
+// window is gone, so neither posts to a window that is no more.
+static LRESULT plot_on_destroy(void) {
+    plot_export_cancel();
+    plot_export_join();
+    plot_builder_stop();
+    g_hPlot = NULL;
     return 0;
 }
 
@@ -523,7 +662,30 @@ static LRESULT plot_on_dpi_changed(HWND hwnd, WPARAM wparam, LPARAM lparam) {
     HFONT old = panel_font_make(&g_plot_font, g_plot_dpi);
     SendMessageW(GetDlgItem(hwnd, ID_PLOT_EXPORT), WM_SETFONT, (WPARAM)panel_font_of(&g_plot_font), TRUE);
     DeleteObject(old);
-    place_export_button(hwnd);
+    place_controls(hwnd);
+    return 0;
+}
+
+static LRESULT plot_on_size(HWND hwnd) {
+    place_controls(hwnd);
+    InvalidateRect(hwnd, NULL, FALSE);  // the next paint asks for as many columns as fit
+    return 0;
+}
+
+static LRESULT plot_on_release(void) {
+    g_drag_x = -1;
+    ReleaseCapture();
+    return 0;
+}
+
+// What the builder and the export post.
+static LRESULT plot_on_thread_news(HWND hwnd, UINT msg, WPARAM wparam) {
+    if (msg == WM_PLOT_EXPORT_END)
+        return on_export_end(hwnd);
+    if (msg == WM_PLOT_EXPORT_PROGRESS)
+        SendMessageW(GetDlgItem(hwnd, ID_PLOT_PROGRESS), PBM_SETPOS, wparam, 0);
+    else
+        InvalidateRect(hwnd, NULL, FALSE);  // a model is finished
     return 0;
 }
 
@@ -532,9 +694,7 @@ LRESULT CALLBACK plot_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
     case WM_CREATE:
         return plot_on_create(hwnd);
     case WM_SIZE:
-        place_export_button(hwnd);
-        InvalidateRect(hwnd, NULL, FALSE);
-        return 0;
+        return plot_on_size(hwnd);
     case WM_PAINT:
         return plot_on_paint(hwnd);
     case WM_ERASEBKGND:
@@ -546,20 +706,21 @@ LRESULT CALLBACK plot_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
     case WM_MOUSEMOVE:
         return (wparam & MK_LBUTTON) ? plot_on_drag(hwnd, (short)LOWORD(lparam)) : 0;
     case WM_LBUTTONUP:
-        g_drag_x = -1;
-        ReleaseCapture();
-        return 0;
+        return plot_on_release();
     case WM_LBUTTONDBLCLK:
         return plot_show_whole(hwnd);
     case WM_COMMAND:
         if (LOWORD(wparam) == ID_PLOT_EXPORT)
             plot_export_csv(hwnd);
         return 0;
+    case WM_PLOT_MODEL:
+    case WM_PLOT_EXPORT_PROGRESS:
+    case WM_PLOT_EXPORT_END:
+        return plot_on_thread_news(hwnd, msg, wparam);
     case 0x02E0:  // WM_DPICHANGED
         return plot_on_dpi_changed(hwnd, wparam, lparam);
     case WM_DESTROY:
-        g_hPlot = NULL;
-        return 0;
+        return plot_on_destroy();
     case WM_NCDESTROY:  // the button is gone: nothing uses the font any more
         panel_font_free(&g_plot_font);
         break;
@@ -610,9 +771,23 @@ void plot_open(HWND owner) {
     UpdateWindow(g_hPlot);
 }
 
+// While measuring, a model of the run so far once the builder has rested;
+// otherwise one when the picture wanted has changed (the run stopped, or was
+// cleared). The finished model's message repaints.
 void plot_refresh(void) {
-    if (!g_hPlot || !stats_measuring())
+    if (!g_hPlot)
         return;
-    if (seconds_since(g_last_repaint) >= kIdleShare * g_repaint_cost_s)
-        InvalidateRect(g_hPlot, NULL, FALSE);
+    if (!stats_measuring()) {
+        Distribution d;
+        record_distribution(display_stats(), &d);
+        ask_if_changed(g_hPlot, &d);
+        return;
+    }
+    if (!plot_builder_rested(kBuilderRest))
+        return;
+    Distribution d;
+    record_distribution(display_stats(), &d);
+    s_asked = request_now(g_hPlot, &d);
+    s_asked_any = true;
+    plot_builder_ask(&s_asked);
 }

@@ -2,7 +2,9 @@
 // interval against a linear millisecond axis, with the slow-end P99, median
 // and fast-end P1 lines, a legend of its colours, zoom (wheel; Shift+wheel for
 // the interval axis), pan (drag), the whole run again (double-click) and a CSV
-// export that ends with a status line.
+// export on a thread of its own, with a progress bar, that can be cancelled
+// and ends with a status line. The window's thread never walks the log: the
+// plot's builder thread makes the models it paints.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +12,8 @@
 #include "gui/panel.h"
 
 enum {
-    ID_PLOT_EXPORT = 101,
+    ID_PLOT_EXPORT = 101,    // 导出 CSV; 取消导出 while an export runs
+    ID_PLOT_PROGRESS = 102,
     PLOT_CLIENT_WIDTH = 900,   // at 96 DPI
     PLOT_CLIENT_HEIGHT = 480,
     PLOT_STATUS_CHARS = MAX_PATH + 80,
@@ -36,17 +39,23 @@ extern PlotView g_plot_view;
 extern wchar_t g_plot_status[];
 
 PlotArea plot_area(int width, int height, UINT dpi);
-// Paints the plot of record slot (0: all mice) for view, in font (made at dpi).
+// Builds the model on the calling thread and paints the plot of record slot
+// (0: all mice) for view, in font (made at dpi): one whole picture at once,
+// for the tests and the benchmark. The window paints its builder's models.
 void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, int slot,
                const PlotView* view);
 
 // Opens the plot window owned by owner, or brings it to the front.
 void plot_open(HWND owner);
-// Repaints it while measuring (the main window's 100 ms timer).
+// Asks for a new picture while measuring, or when the run stopped or was
+// cleared (the main window's 100 ms timer).
 void plot_refresh(void);
-// Asks where to save and writes the arrival log as CSV, then says in
-// g_plot_status where and how many rows; with fewer than 2 accepted intervals
-// it says so there and asks nothing. False after an error box.
-bool plot_export_csv(HWND owner);
+// The export button: asks where to save and starts writing the arrival log
+// as CSV on the export's thread, whose end (posted to plot, the plot window)
+// says in g_plot_status where and how many rows, or that it failed (with an
+// error box) or was cancelled. With fewer than 2 accepted intervals it says
+// so there and asks nothing. While an export runs it cancels it. False after
+// an error box. Closing the window cancels an export and waits for its end.
+bool plot_export_csv(HWND plot);
 
 LRESULT CALLBACK plot_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);

@@ -21,7 +21,7 @@ build() {
     cmake --build "$native" --target bench_distribution bench_capture_file make_capture >/dev/null
     cmake --no-warn-unused-cli -S "$root" -B "$windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-posix.cmake" >/dev/null
-    cmake --build "$windows" --target quorvin-cli bench_report_path bench_plot >/dev/null
+    cmake --build "$windows" --target quorvin-cli bench_report_path bench_plot bench_plot_window >/dev/null
     "$root/scripts/wine-prefix.sh" "$windows/wineprefix"
 }
 
@@ -112,6 +112,7 @@ rows_of bench_distribution "$native/bench_distribution"
 rows_of bench_capture_file "$native/bench_capture_file" 200 "$native/bench-capture.pcap"
 rows_of bench_report_path "$root/scripts/wine-run.sh" "$WINEPREFIX" "$windows/bench_report_path.exe"
 rows_of bench_plot "$root/scripts/wine-run.sh" "$WINEPREFIX" "$windows/bench_plot.exe"
+rows_of bench_plot_window "$root/scripts/wine-run.sh" "$WINEPREFIX" "$windows/bench_plot_window.exe"
 warm_wine
 pcap_rows 1
 free_gb=$(df -BG --output=avail "$native" | tail -1 | tr -dc 0-9)

@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -15,6 +16,8 @@
 #include "core/plot_model.h"
 #include "engine/reception.h"
 #include "gui/panel.h"
+#include "gui/plot_builder.h"
+#include "gui/plot_export.h"
 #include "gui/plot_window.h"
 #include "tests/fakes/fake_counter.h"
 #include "tests/fakes/fake_dpi.h"
@@ -200,6 +203,19 @@ TEST_F(PlotTest, WithoutDataTheMiddleSaysSo) {
     EXPECT_EQ(note_pixels(), 0) << "one interval is data";
 }
 
+// Handles the test thread's messages until done() or ms have passed; done()'s last word.
+template <class Done>
+bool pump_until(Done done, DWORD ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    while (!done() && GetTickCount64() < end) {
+        MSG m;
+        while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageW(&m);
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
+    }
+    return done();
+}
+
 // The plot window over 10 s of 1 ms reports of all mice; the pointer in the
 // middle of its area (client and screen).
 struct OpenPlot {
@@ -214,12 +230,20 @@ struct OpenPlot {
         middle = {(a.left + a.right) / 2, (a.top + a.bottom) / 2};
         screen = middle;
         ClientToScreen(g_hPlot, &screen);
+        settle();
+    }
+    // The builder has finished the newest model and the window shows it.
+    static void settle() {
+        pump_until([] { return plot_builder_rested(0); }, 10000);
+        InvalidateRect(g_hPlot, NULL, FALSE);
+        UpdateWindow(g_hPlot);
     }
     void wheel(int notches, WORD keys = 0) const {
         for (int i = 0; i < abs(notches); i++) {
             SendMessageW(g_hPlot, WM_MOUSEWHEEL, MAKEWPARAM(keys, notches > 0 ? WHEEL_DELTA : -WHEEL_DELTA),
                          MAKELPARAM(screen.x, screen.y));
-            UpdateWindow(g_hPlot);  // the next notch starts from what is shown
+            UpdateWindow(g_hPlot);
+            settle();  // the next notch starts from what is shown
         }
     }
     void double_click() const {
@@ -352,34 +376,146 @@ TEST_F(PlotWindowTest, TheButtonKeepsItsOwnFontAtItsDpiUntilItIsGone) {
     EXPECT_EQ(GetObjectType(at192), 0u) << "deleted with the window";
 }
 
-TEST_F(PlotTest, ExportWritesTheConsolesCsvOrSaysWhyNot) {
+std::wstring temp_path() {
+    wchar_t dir[MAX_PATH], path[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    GetTempFileNameW(dir, L"qpl", 0, path);  // made, empty
+    return path;
+}
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The export button of the open plot, then its thread's end.
+void export_and_wait() {
+    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);
+    EXPECT_TRUE(pump_until([] { return !plot_export_running(); }, 60000));
+}
+
+TEST_F(PlotWindowTest, ExportWritesTheConsolesCsvOnItsThreadOrSaysWhyNot) {
     steady(3, 1000);
+    OpenPlot p;
     g_fake_save_path.clear();  // cancelled
-    EXPECT_TRUE(plot_export_csv(NULL));
+    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);
+    EXPECT_FALSE(plot_export_running());
     EXPECT_TRUE(g_fake_boxes.empty());
     EXPECT_EQ(g_fake_save_default.rfind(L"quorvin-", 0), 0u);
     EXPECT_EQ(g_fake_save_default.size(), std::wstring(L"quorvin-20261208-170000.csv").size());
 
-    wchar_t dir[MAX_PATH], path[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    GetTempFileNameW(dir, L"qpl", 0, path);
+    const std::wstring path = temp_path();
     g_fake_save_path = path;
     clock_map_clear(&g_clock_map, g_qpc_freq);
-    EXPECT_TRUE(plot_export_csv(NULL));
-    FILE* f = _wfopen(path, L"rb");
-    ASSERT_NE(f, nullptr);
-    std::string csv = read_all(f);
-    fclose(f);
-    DeleteFileW(path);
+    export_and_wait();
+    const std::string csv = read_file(path);
+    DeleteFileW(path.c_str());
     EXPECT_EQ(csv.rfind("t_us,slot,interval_us,class,background,utc_us\n0.000,1,,first,0,", 0), 0u);
     EXPECT_NE(csv.find("\n2000.000,1,1000.000,accepted,0,"), std::string::npos);
-    EXPECT_EQ(std::wstring(g_plot_status), std::wstring(L"已导出 3 行：") + path) << "the window says so";
+    EXPECT_FALSE(exists(path + L".partial"));
+    EXPECT_EQ(std::wstring(g_plot_status), L"已导出 3 行：" + path) << "the window says so";
+    EXPECT_EQ(GetWindowTextLengthW(GetDlgItem(g_hPlot, ID_PLOT_EXPORT)), 6) << "导出 CSV again";
 
     g_fake_save_path = L"Z:\\no\\such\\folder\\x.csv";
-    EXPECT_FALSE(plot_export_csv(NULL));
+    export_and_wait();
     ASSERT_EQ(g_fake_boxes.size(), 1u);
     EXPECT_EQ(g_fake_boxes[0].caption, L"错误");
-    EXPECT_NE(g_fake_boxes[0].text.find(L"Z:\\no\\such\\folder\\x.csv"), std::wstring::npos);
+    EXPECT_EQ(g_fake_boxes[0].text.rfind(L"无法写入 CSV 文件：\nZ:\\no\\such\\folder\\x.csv\n\n", 0), 0u);
+    EXPECT_EQ(std::wstring(g_plot_status), L"导出失败：" + g_fake_save_path);
+}
+
+// A long export (a million reports and more) shows its progress while the
+// window goes on answering; the file stands under its partial name until it
+// is whole; a cancel leaves no file and the user's own untouched; closing the
+// window cancels too.
+TEST_F(PlotWindowTest, ALongExportRunsBesideTheWindowAndACancelLeavesNoFile) {
+    steady(3000000, 1000);
+    OpenPlot p;
+    const std::wstring path = temp_path();
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    fputs("the user's own", f);
+    fclose(f);
+    g_fake_save_path = path;
+    HWND bar = GetDlgItem(g_hPlot, ID_PLOT_PROGRESS);
+    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);
+    ASSERT_TRUE(plot_export_running());
+    ASSERT_TRUE(pump_until([bar] { return SendMessageW(bar, PBM_GETPOS, 0, 0) > 0; }, 20000));
+    EXPECT_TRUE(IsWindowVisible(bar));
+    EXPECT_TRUE(plot_export_running()) << "the window answered while the export ran";
+    EXPECT_EQ(read_file(path), "the user's own");
+    EXPECT_TRUE(exists(path + L".partial"));
+
+    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);  // the button now cancels
+    EXPECT_TRUE(pump_until([] { return !plot_export_running(); }, 20000));
+    EXPECT_EQ(std::wstring(g_plot_status), L"已取消导出");
+    EXPECT_EQ(read_file(path), "the user's own");
+    EXPECT_FALSE(exists(path + L".partial"));
+    EXPECT_FALSE(IsWindowVisible(bar));
+    EXPECT_TRUE(g_fake_boxes.empty());
+
+    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);
+    ASSERT_TRUE(plot_export_running());
+    DestroyWindow(g_hPlot);
+    EXPECT_FALSE(plot_export_running()) << "closing waited for the thread";
+    EXPECT_EQ(read_file(path), "the user's own");
+    EXPECT_FALSE(exists(path + L".partial"));
+    DeleteFileW(path.c_str());
+}
+
+// Clearing the run while the export writes: no file with a hole in it.
+TEST_F(PlotWindowTest, AnExportWhoseRowsWereClearedFailsAndWritesNothing) {
+    steady(3000000, 1000);
+    OpenPlot p;
+    const std::wstring path = temp_path();
+    DeleteFileW(path.c_str());
+    g_fake_save_path = path;
+    HWND bar = GetDlgItem(g_hPlot, ID_PLOT_PROGRESS);
+    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);
+    ASSERT_TRUE(pump_until([bar] { return SendMessageW(bar, PBM_GETPOS, 0, 0) > 0; }, 20000));
+    arrival_log_clear(&g_arrival_log);
+    EXPECT_TRUE(pump_until([] { return !plot_export_running(); }, 20000));
+    EXPECT_EQ(std::wstring(g_plot_status), L"导出失败：" + path);
+    ASSERT_EQ(g_fake_boxes.size(), 1u);
+    EXPECT_FALSE(exists(path));
+    EXPECT_FALSE(exists(path + L".partial"));
+}
+
+// Stops the builder's next look at the log (as while a clearing runs) and
+// lets it go on after ms at most, so that a window that waits for it fails
+// the test rather than hangs it.
+struct HeldLog {
+    HANDLE release = CreateEventW(NULL, TRUE, FALSE, NULL);
+    HANDLE thread;
+    HeldLog() {
+        g_arrival_log.generation.fetch_add(1);
+        thread = CreateThread(NULL, 0, [](void* e) -> DWORD {
+            WaitForSingleObject((HANDLE)e, 5000);
+            g_arrival_log.generation.fetch_add(1);
+            return 0;
+        }, release, 0, NULL);
+    }
+    ~HeldLog() {
+        SetEvent(release);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        CloseHandle(release);
+    }
+};
+
+TEST_F(PlotWindowTest, TheWindowAnswersWhileItsModelIsBeingBuilt) {
+    steady(10000, 1000);
+    OpenPlot p;
+    const unsigned built = plot_builder_figures().builds;
+    ASSERT_GE(built, 1u) << "the first paint had its model";
+    ULONGLONG took;
+    {
+        HeldLog held;
+        const ULONGLONG start = GetTickCount64();
+        SendMessageW(g_hPlot, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(p.screen.x, p.screen.y));
+        UpdateWindow(g_hPlot);  // asks for a new model, paints the last one
+        SendMessageW(g_hPlot, WM_NULL, 0, 0);
+        took = GetTickCount64() - start;
+        EXPECT_EQ(plot_builder_figures().builds, built) << "the build was held";
+    }
+    EXPECT_LT(took, 2000u);
+    EXPECT_TRUE(pump_until([built] { return plot_builder_figures().builds > built; }, 10000));
 }
 
 TEST_F(PlotTest, ExportOfTooFewReportsSaysSoAndAsksForNoFile) {
