@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <windows.h>
 
+#include "bench/bench_log.h"
 #include "core/arrival_log.h"
 #include "engine/reception.h"
 #include "gui/panel.h"
@@ -26,24 +27,12 @@ static int by_value(const void* a, const void* b) {
     return x < y ? -1 : x > y;
 }
 
-static void fill_log(int reports) {
-    int64_t t = 1000;
-    unsigned seed = 1;
-    for (int i = 0; i < reports; i++) {
-        seed = seed * 1103515245u + 12345u;
-        t += 10000 + (int64_t)(seed >> 16) % 600 - 300;  // 1000 us, +-30 us
-        ArrivalClass c = record_arrival(&g_dev_stats[0], t);  // as a report is received
-        arrival_log_append(&g_arrival_log, t, 1, false, c);
-        record_arrival(&g_dev_stats[1], t);
-    }
-}
-
 int main(void) {
     enum { REPORTS = 10000000, RUNS = 21 };
     stats_init_locks();
     gui_create_bar_brushes();
     g_qpc_freq = 1e7;
-    fill_log(REPORTS);
+    bench_fill_log(REPORTS);
     PanelFont font = {};
     DibCanvas canvas;
     canvas.make(900, 480);

@@ -7,6 +7,7 @@
 #include <stdio.h>
 #include <windows.h>
 
+#include "bench/bench_log.h"
 #include "core/arrival_log.h"
 #include "engine/reception.h"
 #include "gui/panel.h"
@@ -38,19 +39,6 @@ static void note(Longest* l, double ms, UINT msg) {
         l->ms = ms;
         l->msg = msg;
     }
-}
-
-static int64_t fill_log(int reports) {
-    int64_t t = 1000;
-    unsigned seed = 1;
-    for (int i = 0; i < reports; i++) {
-        seed = seed * 1103515245u + 12345u;
-        t += 10000 + (int64_t)(seed >> 16) % 600 - 300;  // 1000 us, +-30 us
-        ArrivalClass c = record_arrival(&g_dev_stats[0], t);  // as a report is received
-        arrival_log_append(&g_arrival_log, t, 1, false, c);
-        record_arrival(&g_dev_stats[1], t);
-    }
-    return t;
 }
 
 // The k-th of a round of user actions, posted as the mouse would send them.
@@ -118,7 +106,7 @@ int main(void) {
     gui_create_bar_brushes();
     g_qpc_freq = 1e7;
     double start = host_ms();
-    g_fake_counter_now = fill_log(REPORTS);  // measuring: the run ends now
+    g_fake_counter_now = bench_fill_log(REPORTS);  // measuring: the run ends now
     printf("%d reports logged in %.1f s\n", REPORTS, (host_ms() - start) / 1000);
     stats_set_measuring(true);
     g_display_dev = 0;

@@ -1,0 +1,20 @@
+// What the plot benchmarks measure against: a log of reports of mouse 1,
+// 1000 us apart with +-30 us of jitter (a fixed seed), recorded as the
+// reader thread records them.
+#pragma once
+
+#include "core/arrival_log.h"
+
+// Fills the log and records 0 and 1; the last report's counter value (10 MHz).
+inline int64_t bench_fill_log(int reports) {
+    int64_t t = 1000;
+    unsigned seed = 1;
+    for (int i = 0; i < reports; i++) {
+        seed = seed * 1103515245u + 12345u;
+        t += 10000 + (int64_t)(seed >> 16) % 600 - 300;
+        ArrivalClass c = record_arrival(&g_dev_stats[0], t);
+        arrival_log_append(&g_arrival_log, t, 1, false, c);
+        record_arrival(&g_dev_stats[1], t);
+    }
+    return t;
+}
