@@ -7,9 +7,12 @@
  *                              area in screen coordinates: "X Y W H"
  *   e2e_win gone MS TITLE...   waits up to MS until no such window is left
  *   e2e_win front TITLE...     makes it the foreground window
- *   e2e_win hold MS TITLE...   suspends the window's thread for MS and proves
- *                              it stopped: a message sent meanwhile must go
- *                              unanswered, one sent after must be answered.
+ *   e2e_win hold MS TITLE...   on a line from standard input (so that the
+ *                              start of this process, which keeps Wine busy
+ *                              for a while, is over by then), suspends the
+ *                              window's thread for MS and proves it stopped:
+ *                              a message sent meanwhile must go unanswered,
+ *                              one sent after must be answered.
  *                              Prints hold_start_utc_us, hold_end_utc_us,
  *                              probe_ms (how long the unanswered one waited).
  * Exit code 0 on success, 1 when the window is not there or the hold failed,
@@ -90,6 +93,11 @@ static int hold_thread(HWND hwnd, DWORD ms) {
     HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, tid);
     if (!thread) {
         fprintf(stderr, "cannot open thread %lu: error %lu\n", tid, GetLastError());
+        return 1;
+    }
+    char go[16];
+    if (!fgets(go, sizeof go, stdin)) {
+        CloseHandle(thread);
         return 1;
     }
     DWORD_PTR answer;

@@ -262,10 +262,15 @@ wheel() {
 # around them, the span where nothing but the jig moves the pointer; leaves
 # retry_reason set when the jig fell behind.
 jig_with_hold() {
-    local log=$artifacts/$tag-$case_name.jig hold
-    rm -f "$log"
+    local log=$artifacts/$tag-$case_name.jig fifo=$artifacts/$tag-hold.fifo
+    local out=$artifacts/$tag-$case_name.hold go jig_from held_hold_start_utc_us= held_hold_end_utc_us=
+    rm -f "$log" "$fifo" "$out"
+    mkfifo "$fifo"
+    win hold 1000 "$main_title" <"$fifo" >"$out" &
+    local hold_pid=$!
+    exec {go}>"$fifo"
     park
-    local jig_from
+    sleep 0.5  # the helper has started: its start keeps Wine busy
     jig_from=$(date +%s%6N)
     "$jig" -l "$log" 500 3 >/dev/null &
     local jig_pid=$!
@@ -273,7 +278,9 @@ jig_with_hold() {
     [ -n "${zoom:-}" ] && wheel 4
     calm_from=$(date +%s%6N)
     sleep 0.3
-    hold=$(win hold 1000 "$main_title") || fail "the window's thread did not stop: $(tail -n 1 "$artifacts/$tag-helper.log")"
+    (echo go >&"$go") 2>/dev/null  # a helper that ended early must not end the test
+    exec {go}>&-
+    wait "$hold_pid" || fail "the window's thread did not stop: $(tail -n 1 "$artifacts/$tag-helper.log")"
     if [ -n "${zoom:-}" ]; then
         sleep 0.3
         calm_to=$(date +%s%6N)
@@ -281,12 +288,13 @@ jig_with_hold() {
     fi
     wait "$jig_pid"
     [ -n "${zoom:-}" ] || calm_to=$(date +%s%6N)
-    eval "$(tr ' ' '\n' <<<"$hold" | grep -E '^[a-z_]+=[0-9]+$' | sed 's/^/held_/')"
+    eval "$(tr ' ' '\n' <"$out" | grep -E '^[a-z_]+=[0-9]+$' | sed 's/^/held_/')"
     hold_from=${held_hold_start_utc_us:-0} hold_to=${held_hold_end_utc_us:-0}
-    echo "$hold calm_from_utc_us=$calm_from calm_to_utc_us=$calm_to" >"$artifacts/$tag-$case_name.hold"
+    echo "calm_from_utc_us=$calm_from calm_to_utc_us=$calm_to" >>"$out"
     echo "[$case_name] the window's thread held from $(((hold_from - jig_from) / 1000)) to" \
         "$(((hold_to - jig_from) / 1000)) ms of the jig's run;" \
         "a message to it went unanswered for ${held_probe_ms:-?} ms"
+    unset held_probe_ms
     read_jig_log "$log" || { fail "the jig wrote no log"; return; }
     retry_reason=$(jig_behind 500 3)
 }
@@ -298,6 +306,7 @@ jig_with_hold() {
 # machine makes too: run again (e2e_runs fails it on a free machine). Called
 # after judge_delivery, whose reason to run again stands.
 judge_hold() {
+    [ "$hold_to" -gt 0 ] || return  # no hold: failed already
     local rows worst pauses elsewhere
     read -r rows worst pauses elsewhere < <(awk -F, -v a="$hold_from" -v b=$((hold_to + 250000)) \
         -v from="$calm_from" -v to="$calm_to" '
