@@ -33,6 +33,15 @@ the pointer until you do, from another terminal:
     DISPLAY=$DISPLAY $build/native/xmotion_jig 1000 10    (1000 moves a second for 10 s)
 EOF
 fi
+# Both programs run in a virtual desktop named Quorvin, as large as the
+# display: only there does the hidden window of the reader (the window's, as
+# the console's) receive Raw Input. Set in the prefix for each program
+# (HKCU\Software\Wine\AppDefaults\<exe>\Explorer, value Desktop).
+size=$(xdotool getdisplaygeometry 2>/dev/null | tr ' ' x)
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Quorvin /d "${size:-1024x768}" /f >/dev/null 2>&1
+for program in quorvin.exe quorvin-cli.exe; do
+    wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$program\\Explorer" /v Desktop /d Quorvin /f >/dev/null 2>&1
+done
 case "${1:-}" in
 -c | --console)
     # The console program, alone on the terminal: Wine's console host turns a
@@ -40,10 +49,8 @@ case "${1:-}" in
     # is the script's. Under "wine explorer /desktop=NAME program" the event
     # would also end start.exe and explorer, and the end of start.exe, which
     # leads the terminal's session, hangs the terminal up and kills the program
-    # before its summary. So the program gets a virtual desktop of its own
-    # (only in one does its hidden window receive Raw Input) from the prefix.
-    wine reg add 'HKCU\Software\Wine\AppDefaults\quorvin-cli.exe\Explorer' /v Desktop /d Quorvin /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Quorvin /d 1024x768 /f >/dev/null 2>&1
+    # before its summary. So the program gets its virtual desktop from the
+    # prefix (above).
     wine "$build/quorvin-cli.exe" "$@" ;;
 *)
     # The program's exit code, not cat's.
