@@ -365,7 +365,9 @@ zoom_case() {
         sleep 0.5
         shot zoomed
         local csv=$artifacts/$tag-zoom.csv
-        export_plot_csv "$csv" && extra_reports=30 judge_delivery "$csv" && judge_hold "$csv"
+        # Six visits to the plot (a move there, a notch's press and release,
+        # a move back: Wine may split a move in two) and the export's click.
+        export_plot_csv "$csv" && extra_reports=50 judge_delivery "$csv" && judge_hold "$csv"
     fi
     close_plot
 }
