@@ -127,7 +127,33 @@ static bool start_block(ArrivalLog* log, uint64_t next) {
     return true;
 }
 
-void arrival_log_append(ArrivalLog* log, int64_t t, int slot, bool background, ArrivalClass cls) {
+static uint64_t counts16(int32_t v, bool absolute) {
+    if (!absolute)
+        v = v > 32767 ? 32767 : v < -32767 ? -32767 : v;
+    return (uint64_t)(uint16_t)v;
+}
+
+uint64_t arrival_motion_pack(const ReportMotion* m) {
+    const bool absolute = (m->flags & MOTION_FLAG_ABSOLUTE) != 0;
+    return counts16(m->dx, absolute) | counts16(m->dy, absolute) << 16 |
+           (uint64_t)(uint16_t)m->wheel << 32 | (uint64_t)(m->buttons & 0xFFF) << 48 |
+           (uint64_t)(m->flags & 0xF) << 60;
+}
+
+ReportMotion arrival_entry_motion(ArrivalEntry e) {
+    ReportMotion m;
+    m.flags = (uint16_t)(e.motion >> 60);
+    m.buttons = (uint16_t)((e.motion >> 48) & 0xFFF);
+    m.wheel = (int16_t)(uint16_t)(e.motion >> 32);
+    const uint16_t x = (uint16_t)e.motion, y = (uint16_t)(e.motion >> 16);
+    const bool absolute = (m.flags & MOTION_FLAG_ABSOLUTE) != 0;
+    m.dx = absolute ? (int32_t)x : (int32_t)(int16_t)x;
+    m.dy = absolute ? (int32_t)y : (int32_t)(int16_t)y;
+    return m;
+}
+
+void arrival_log_append(ArrivalLog* log, int64_t t, int slot, bool background, ArrivalClass cls,
+                        const ReportMotion* motion) {
     if (log->failed.load(std::memory_order_relaxed))
         return;
     const uint64_t next = log->next.load(std::memory_order_relaxed);
@@ -139,8 +165,9 @@ void arrival_log_append(ArrivalLog* log, int64_t t, int slot, bool background, A
     ArrivalEntry* block = log->blocks[(next >> log->block_shift) % log->max_blocks].load(std::memory_order_relaxed);
     const int64_t base = log->base.load(std::memory_order_relaxed);
     uint64_t ticks = (uint64_t)(t - base) & kTickMask;
-    block[next & mask].packed = (ticks << 9) | ((uint64_t)(slot & 63) << 3) |
-                                ((uint64_t)background << 2) | (uint64_t)cls;
+    ArrivalEntry* e = &block[next & mask];
+    e->packed = (ticks << 9) | ((uint64_t)(slot & 63) << 3) | ((uint64_t)background << 2) | (uint64_t)cls;
+    e->motion = motion ? arrival_motion_pack(motion) : 0;
     log->next.store(next + 1, std::memory_order_release);
 }
 
@@ -227,5 +254,6 @@ Arrival arrival_view_at(ArrivalView* v, uint64_t k) {
     a.slot = arrival_entry_slot(*e);
     a.background = arrival_entry_background(*e);
     a.cls = arrival_entry_class(*e);
+    a.motion = arrival_entry_motion(*e);
     return a;
 }

@@ -1,9 +1,9 @@
 // The arrival log: every report that reached the statistics while measuring,
 // in arrival order, with its counter value, registry slot, whether it came in
-// the background, and its class in the all-mice record. Memory is bounded:
-// blocks of entries up to 256 MiB (33.5 million reports, an hour at 8000 Hz
-// and more), plus one block per reader at most (below); beyond that the
-// oldest block is reused.
+// the background, its class in the all-mice record, and what it carried
+// (motion, buttons, wheel, flags). Memory is bounded: blocks of entries up to
+// 256 MiB (16.7 million reports, 35 minutes at 8000 Hz), plus one block per
+// reader at most (below); beyond that the oldest block is reused.
 //
 // Publication rule. One thread writes (the reader thread while a run goes
 // on; otherwise whoever owns the run: start, clear, teardown). Any number of
@@ -31,11 +31,12 @@
 
 #include <atomic>
 
+#include "core/motion.h"
 #include "core/stats.h"
 
 enum {
-    ARRIVAL_LOG_BLOCK_SHIFT = 20,  // 1 Mi entries, 8 MiB per block
-    ARRIVAL_LOG_MAX_BLOCKS = 32,   // 256 MiB
+    ARRIVAL_LOG_BLOCK_SHIFT = 20,  // 1 Mi entries, 16 MiB per block
+    ARRIVAL_LOG_MAX_BLOCKS = 16,   // 256 MiB
     ARRIVAL_LOG_SLOT_BITS = 6,     // registry slots 0..63
 };
 
@@ -55,6 +56,9 @@ struct ArrivalEntry {
     // bits 0-1 class, bit 2 background, bits 3-8 slot, bits 9-63 counter ticks
     // since the log's base (2^55 ticks: over 100 days at 3 GHz)
     uint64_t packed;
+    // bits 0-15 dx, 16-31 dy (signed counts, held at +-32767; an absolute
+    // position's 16 bits as they are), 32-47 wheel, 48-59 buttons, 60-63 flags
+    uint64_t motion;
 };
 
 struct ArrivalLog {
@@ -80,6 +84,7 @@ struct Arrival {
     int slot;
     bool background;
     ArrivalClass cls;
+    ReportMotion motion;
 };
 
 extern ArrivalLog g_arrival_log;
@@ -91,7 +96,9 @@ void arrival_log_free(ArrivalLog* log);
 // Makes the bound smaller (tests); takes effect on an empty log.
 void arrival_log_set_bound(ArrivalLog* log, uint32_t block_shift, uint32_t max_blocks);
 
-void arrival_log_append(ArrivalLog* log, int64_t t, int slot, bool background, ArrivalClass cls);
+// motion: what the report carried; null for none (all zero).
+void arrival_log_append(ArrivalLog* log, int64_t t, int slot, bool background, ArrivalClass cls,
+                        const ReportMotion* motion = nullptr);
 
 // A reader's look at the log: what was published when it was taken.
 struct ArrivalView {
@@ -131,3 +138,5 @@ inline int64_t arrival_view_entry_t(const ArrivalView* v, ArrivalEntry e) {
 inline int arrival_entry_slot(ArrivalEntry e) { return (int)((e.packed >> 3) & 63); }
 inline bool arrival_entry_background(ArrivalEntry e) { return (e.packed >> 2) & 1; }
 inline ArrivalClass arrival_entry_class(ArrivalEntry e) { return (ArrivalClass)(e.packed & 3); }
+uint64_t arrival_motion_pack(const ReportMotion* m);
+ReportMotion arrival_entry_motion(ArrivalEntry e);
