@@ -3,6 +3,7 @@
 #include "app/console.h"
 
 #include <errno.h>
+#include <stdarg.h>
 #include <string.h>
 #include <wctype.h>
 
@@ -62,44 +63,105 @@ void format_device_line(char* buf, size_t cap, int slot) {
     snprintf(buf, cap, "Device: %s\n", name);
 }
 
-void format_summary(char* buf, size_t cap, const char* name, const StatsReadings* r,
-                    const Distribution* d, ArrivalView* log, double freq) {
+// Appends to a text being built; what does not fit is cut.
+struct TextSink {
+    char* buf;
+    size_t cap, used;
+};
+
+static void add(TextSink* t, const char* fmt, ...) {
+    if (t->used >= t->cap)
+        return;
+    va_list args;
+    va_start(args, fmt);
+    int n = vsnprintf(t->buf + t->used, t->cap - t->used, fmt, args);
+    va_end(args);
+    t->used += n > 0 ? (size_t)n : 0;
+}
+
+static void add_interval_lines(TextSink* t, const char* name, const StatsReadings* r,
+                               const Distribution* d) {
     const double* p = d->pct_us;
-    size_t used = 0;
-    auto add = [&](const char* fmt, auto... args) {
-        if (used < cap) {
-            int n = snprintf(buf + used, cap - used, fmt, args...);
-            used += n > 0 ? (size_t)n : 0;
-        }
-    };
-    add("Summary: %s, %.1f s\n", name, r->elapsed_s);
-    add("Intervals (us): n=%llu mean=%.1f sd=%.1f min=%.1f max=%.1f\n", (unsigned long long)d->n,
-        d->mean_us, d->sd_us, d->min_us, d->max_us);
-    add("Percentiles (us): p0.1=%.1f p1=%.1f p50=%.1f p99=%.1f p99.9=%.1f\n", p[PCT_0_1], p[PCT_1],
-        p[PCT_50], p[PCT_99], p[PCT_99_9]);
+    add(t, "Summary: %s, %.1f s\n", name, r->elapsed_s);
+    add(t, "Intervals (us): n=%llu mean=%.1f sd=%.1f min=%.1f max=%.1f\n",
+        (unsigned long long)d->n, d->mean_us, d->sd_us, d->min_us, d->max_us);
+    add(t, "Percentiles (us): p0.1=%.1f p1=%.1f p50=%.1f p99=%.1f p99.9=%.1f\n", p[PCT_0_1],
+        p[PCT_1], p[PCT_50], p[PCT_99], p[PCT_99_9]);
     // p1 of the rates is the rate at the 99th-percentile interval: the slow end.
-    add("Rates (Hz): median=%.2f p1=%.2f p99=%.2f\n", rate_at(p[PCT_50]), rate_at(p[PCT_99]),
+    add(t, "Rates (Hz): median=%.2f p1=%.2f p99=%.2f\n", rate_at(p[PCT_50]), rate_at(p[PCT_99]),
         rate_at(p[PCT_1]));
-    add("Stability: %.1f%% of intervals within 10%% of the median\n", d->stability_pct);
-    add("Coalesced: %llu  Pauses: %llu  Background: %llu\n", (unsigned long long)d->coalesced,
+    add(t, "Stability: %.1f%% of intervals within 10%% of the median\n", d->stability_pct);
+    add(t, "Coalesced: %llu  Pauses: %llu  Background: %llu\n", (unsigned long long)d->coalesced,
         (unsigned long long)d->pauses, (unsigned long long)d->background);
-    add("Reading: batches=%llu max_batch=%llu batched_reports=%llu\n",
+    add(t, "Reading: batches=%llu max_batch=%llu batched_reports=%llu\n",
         (unsigned long long)r->batch_count, (unsigned long long)r->max_batch,
         (unsigned long long)r->batched_reports);
-    // The figures above cover the whole run, and so does the CSV, written as
-    // the run goes; the log in memory, which the USB comparison reads, may
-    // hold only the latest part.
+}
+
+static void add_motion_lines(TextSink* t, const MotionFigures* m) {
+    add(t, "Motion: moving=%llu idle=%llu saturated=%llu median_speed=%.1f counts/s\n",
+        (unsigned long long)m->moving, (unsigned long long)m->idle,
+        (unsigned long long)m->saturated, m->median_speed);
+    add(t,
+        "While moving: n=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f (intervals between "
+        "consecutive moving reports)\n",
+        (unsigned long long)m->moving_n, m->moving_median_hz, m->moving_p1_hz, m->moving_p99_hz);
+}
+
+void format_motion_lines(char* buf, size_t cap, const MotionFigures* m) {
+    TextSink t = {buf, cap, 0};
+    if (cap)
+        buf[0] = 0;
+    add_motion_lines(&t, m);
+}
+
+// The figures above cover the whole run, and so does the CSV, written as the
+// run goes; the log in memory, which the USB comparison reads, may hold only
+// the latest part.
+static void add_log_notes(TextSink* t, const Distribution* d, ArrivalView* log, double freq) {
     uint64_t count = arrival_view_count(log);
     if (arrival_view_wrapped(log) && count > 0 && freq > 0) {
         double span = (double)(arrival_view_at(log, count - 1).t - arrival_view_at(log, 0).t) / freq;
-        add("Log: holds the last %.1f s (older reports were dropped to bound memory); the summary "
-            "and the CSV cover the whole run, a USB comparison only that span\n", span);
+        add(t, "Log: holds the last %.1f s (older reports were dropped to bound memory); the summary "
+               "and the CSV cover the whole run, a USB comparison only that span\n", span);
     }
     if (log->failed)
-        add("Log: out of memory after %llu reports; the CSV and a USB comparison cover those only\n",
+        add(t, "Log: out of memory after %llu reports; the CSV and a USB comparison cover those only\n",
             (unsigned long long)count);
     if (d->failed)
-        add("%s", "Log: no memory to count the intervals; only the counts above hold\n");
+        add(t, "%s", "Log: no memory to count the intervals; only the counts above hold\n");
+}
+
+void format_summary(char* buf, size_t cap, const char* name, const StatsReadings* r,
+                    const Distribution* d, const MotionFigures* m, ArrivalView* log, double freq) {
+    TextSink t = {buf, cap, 0};
+    if (cap)
+        buf[0] = 0;
+    add_interval_lines(&t, name, r, d);
+    add_motion_lines(&t, m);
+    add_log_notes(&t, d, log, freq);
+}
+
+void format_motion_hints(char* buf, size_t cap, const MotionHints* h, const MotionFigures* m) {
+    TextSink t = {buf, cap, 0};
+    if (cap)
+        buf[0] = 0;
+    if (h->hand_limited)
+        add(&t,
+            "Hint: the hand limited the rate: the median speed, %.0f counts/s, is below the "
+            "median rate, %.0f reports/s; move about %.1f times faster (%.0f counts/s or more) "
+            "so that every report has a count to carry.\n",
+            m->median_speed, h->needed_speed, h->faster_by, h->needed_speed);
+    if (h->saturation)
+        add(&t,
+            "Hint: %.1f%% of moving reports were saturated (a delta of 127 or 128): the mouse "
+            "reports 8-bit deltas; move slower or lower the CPI.\n",
+            h->saturated_pct);
+    if (h->idle)
+        add(&t,
+            "Hint: %.1f%% of reports were idle (no motion, button or wheel change): the mouse "
+            "sends reports without motion, as some firmware does to fake a rate.\n",
+            h->idle_pct);
 }
 
 void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,
@@ -270,10 +332,16 @@ static void print_summary(FILE* out, int slot) {
     stats_read(&g_dev_stats[slot], &r);
     Distribution d;
     record_distribution(&g_dev_stats[slot], &d);
+    MotionFigures m;
+    record_motion(&g_dev_stats[slot], &m);
     char name[128];
     device_name_utf8(slot, name, sizeof name);
     static char text[2048];
-    format_summary(text, sizeof text, name, &r, &d, log_now(), g_qpc_freq);
+    format_summary(text, sizeof text, name, &r, &d, &m, log_now(), g_qpc_freq);
+    write_utf8(out, text);
+    MotionHints h;
+    motion_hints_of(&m, rate_at(d.pct_us[PCT_50]), &h);
+    format_motion_hints(text, sizeof text, &h, &m);
     write_utf8(out, text);
 }
 

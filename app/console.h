@@ -46,7 +46,11 @@ void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,
 // "Background reports: N of M\n", naming the throttle when its signature shows.
 void format_background_line(char* buf, size_t cap, const StatsReadings* r);
 // The end-of-run block: "Summary: ...", intervals, percentiles, rates,
-// stability and counts, how the reports were read, then what the log covers
-// when not the whole run.
+// stability and counts, how the reports were read, the motion lines, then
+// what the log covers when not the whole run.
 void format_summary(char* buf, size_t cap, const char* name, const StatsReadings* r,
-                    const Distribution* d, ArrivalView* log, double freq);
+                    const Distribution* d, const MotionFigures* m, ArrivalView* log, double freq);
+// "Motion: ..." and "While moving: ...", two lines.
+void format_motion_lines(char* buf, size_t cap, const MotionFigures* m);
+// One "Hint: ..." line for each hint that applies; empty when none does.
+void format_motion_hints(char* buf, size_t cap, const MotionHints* h, const MotionFigures* m);

@@ -2,7 +2,9 @@
 // whole on_wm_input path (a read of one report by message) and of a buffered
 // read of 16 reports (reception_take_batch: what the reader thread does with
 // one GetRawInputBuffer read) for a mouse in registry slot 30, log included,
-// with the platform calls faked. Prints its figures; asserts nothing.
+// with the platform calls faked. Every report moves one count, so the motion
+// figures (speed, the rates between moving reports) take their full path.
+// Prints its figures; asserts nothing.
 #include <stdio.h>
 #include <windows.h>
 
@@ -24,10 +26,11 @@ static double host_seconds(void) {
 static double bench_record_arrival(void) {
     stats_reset_all();
     int64_t t = 1;
+    const ReportMotion one = {1, 0, 0, 0, 0};
     double start = host_seconds();
     for (int i = 0; i < kReports; i++) {
         t += kTicksPer1000Hz;
-        record_arrival(&g_dev_stats[1], t);
+        record_arrival(&g_dev_stats[1], t, false, 0, &one);
     }
     return (host_seconds() - start) * 1e9 / kReports;
 }
@@ -46,6 +49,7 @@ static double bench_on_wm_input(void) {
     r->type = RIM_TYPEMOUSE;
     r->device = g_ri_devs[30].handle;
     r->size = sizeof(RAWINPUTHEADER) + sizeof(RAWMOUSE);
+    r->mouse.lLastX = 1;
     HRAWINPUT report = fake_report_handle(0);
 
     stats_reset_all();
@@ -73,6 +77,7 @@ static double bench_take_batch(void) {
         r.header.dwSize = sizeof(RAWINPUT);
         r.header.hDevice = g_ri_devs[30].handle;
         r.header.wParam = RIM_INPUTSINK;
+        r.data.mouse.lLastX = 1;
     }
     stats_reset_all();
     stats_set_measuring(true);

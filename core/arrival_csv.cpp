@@ -11,7 +11,8 @@ const char* const g_arrival_class_name[4] = {"first", "accepted", "coalesced", "
 
 enum { CSV_BUFFER_BYTES = 1 << 20, CSV_LINE_BYTES = 160 };
 
-static const char kHeader[] = "t_us,slot,interval_us,class,background,utc_us\n";
+static const char kHeader[] =
+    "t_us,slot,interval_us,class,background,utc_us,dx,dy,buttons,wheel,flags\n";
 
 bool write_arrival_csv_header(FILE* f) { return fputs(kHeader, f) >= 0; }
 
@@ -25,9 +26,12 @@ static size_t format_row(char* buf, const ArrivalCsvCursor* c, Arrival a, bool h
     char interval[32] = "";
     if (has_interval)
         snprintf(interval, sizeof interval, "%.3f", us_of(a.t - c->previous_t, freq));
-    int n = snprintf(buf, CSV_LINE_BYTES, "%.3f,%d,%s,%s,%d,%" PRId64 "\n",
+    const ReportMotion* m = &a.motion;
+    int n = snprintf(buf, CSV_LINE_BYTES, "%.3f,%d,%s,%s,%d,%" PRId64 ",%d,%d,%u,%d,%u\n",
                      us_of(a.t - c->first_t, freq), a.slot, interval,
-                     g_arrival_class_name[a.cls], a.background ? 1 : 0, clock_map_utc(clock, a.t));
+                     g_arrival_class_name[a.cls], a.background ? 1 : 0, clock_map_utc(clock, a.t),
+                     (int)m->dx, (int)m->dy, (unsigned)m->buttons, (int)m->wheel,
+                     (unsigned)m->flags);
     return n > 0 ? (size_t)n : 0;
 }
 

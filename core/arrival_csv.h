@@ -1,5 +1,7 @@
 // The arrival log as CSV, the same for the console's --csv and the window's
-// export: t_us,slot,interval_us,class,background,utc_us, one line per report.
+// export: t_us,slot,interval_us,class,background,utc_us,dx,dy,buttons,wheel,flags,
+// one line per report (the last five: what the report carried, as integers;
+// flags is RAWMOUSE's usFlags).
 #pragma once
 
 #include <stdio.h>

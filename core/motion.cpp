@@ -1,8 +1,13 @@
-// Classing reports by what they carried.
+// Classing reports by what they carried, and the motion-gated figures and
+// hints of a record, counted as the reports come.
 #include "core/motion.h"
 
 #include <math.h>
 #include <stdlib.h>
+#include <string.h>
+
+#include "core/distribution.h"
+#include "core/gap_rule.h"
 
 bool motion_is_moving(const ReportMotion* m) {
     return !(m->flags & MOTION_FLAG_ABSOLUTE) && (m->dx != 0 || m->dy != 0);
@@ -23,4 +28,94 @@ double motion_speed(const ReportMotion* m, double interval_us) {
     if (!motion_is_moving(m) || !(interval_us > 0))
         return 0;
     return sqrt((double)m->dx * m->dx + (double)m->dy * m->dy) * 1e6 / interval_us;
+}
+
+int motion_speed_bin(double v) {
+    if (!(v >= (double)(1 << MOTION_SPEED_LOWEST_OCTAVE)))
+        return 0;
+    // The double's exponent is the octave and its top 7 mantissa bits the
+    // 128th of it: a bin without a logarithm on the reader thread.
+    uint64_t bits;
+    memcpy(&bits, &v, sizeof bits);
+    const int octave = (int)((bits >> 52) & 0x7ff) - 1023 - MOTION_SPEED_LOWEST_OCTAVE;
+    if (octave >= MOTION_SPEED_OCTAVES)
+        return MOTION_SPEED_BINS - 1;
+    return octave * MOTION_SPEED_BINS_PER_OCTAVE + (int)((bits >> 45) & 127);
+}
+
+double motion_speed_of_bin(int bin) {
+    const int within = bin % MOTION_SPEED_BINS_PER_OCTAVE;
+    return ldexp(1.0 + (within + 0.5) / MOTION_SPEED_BINS_PER_OCTAVE,
+                 bin / MOTION_SPEED_BINS_PER_OCTAVE + MOTION_SPEED_LOWEST_OCTAVE);
+}
+
+void motion_tally_add(MotionTally* t, const ReportMotion* m, bool accepted, int64_t ticks,
+                      double ticks_per_second) {
+    t->reports++;
+    const bool moving = motion_is_moving(m);
+    if (moving) {
+        t->moving++;
+        t->saturated += motion_is_saturated(m);
+    } else {
+        t->idle += motion_is_idle(m);
+    }
+    if (accepted && moving) {
+        t->speed_n++;
+        t->speed_bins[motion_speed_bin(motion_speed(m, ticks_to_us(ticks, ticks_per_second)))]++;
+        if (t->previous_moving) {
+            GapHistogram* h = &t->moving_gaps;
+            if (h->units_per_second != ticks_per_second || h->whole_us)
+                gap_histogram_init_ticks(h, ticks_per_second);
+            gap_histogram_add(h, ticks);
+        }
+    }
+    t->previous_moving = moving;
+}
+
+void motion_tally_clear(MotionTally* t) {
+    t->reports = t->moving = t->idle = t->saturated = t->speed_n = 0;
+    memset(t->speed_bins, 0, sizeof t->speed_bins);
+    gap_histogram_clear(&t->moving_gaps);
+    t->previous_moving = false;
+}
+
+void motion_tally_free(MotionTally* t) { gap_histogram_free(&t->moving_gaps); }
+
+static double median_speed(const MotionTally* t) {
+    const uint64_t rank = nearest_rank(500, t->speed_n);
+    uint64_t seen = 0;
+    for (int b = 0; b < MOTION_SPEED_BINS && rank > 0; b++) {
+        seen += t->speed_bins[b];
+        if (seen >= rank)
+            return motion_speed_of_bin(b);
+    }
+    return 0;
+}
+
+void motion_figures_of(const MotionTally* t, MotionFigures* out) {
+    out->reports = t->reports;
+    out->moving = t->moving;
+    out->idle = t->idle;
+    out->saturated = t->saturated;
+    out->median_speed = median_speed(t);
+    Distribution d = {};
+    distribution_of_histogram(&t->moving_gaps, &d);
+    out->moving_n = d.n;
+    out->moving_median_hz = rate_at(d.pct_us[PCT_50]);
+    out->moving_p1_hz = rate_at(d.pct_us[PCT_99]);
+    out->moving_p99_hz = rate_at(d.pct_us[PCT_1]);
+    out->failed = d.failed;
+}
+
+void motion_hints_of(const MotionFigures* f, double median_rate_hz, MotionHints* out) {
+    memset(out, 0, sizeof *out);
+    out->hand_limited = f->median_speed > 0 && f->median_speed < median_rate_hz;
+    if (out->hand_limited) {
+        out->faster_by = median_rate_hz / f->median_speed;
+        out->needed_speed = median_rate_hz;
+    }
+    out->saturation = f->saturated * 100 > f->moving;
+    out->saturated_pct = f->moving ? 100.0 * (double)f->saturated / (double)f->moving : 0;
+    out->idle = f->idle * 20 > f->reports;
+    out->idle_pct = f->reports ? 100.0 * (double)f->idle / (double)f->reports : 0;
 }

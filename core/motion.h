@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include "core/gap_histogram.h"
+
 // RAWMOUSE's usFlags bits the program reads (values as Windows defines them).
 enum {
     MOTION_FLAG_ABSOLUTE = 0x01,    // MOUSE_MOVE_ABSOLUTE: dx, dy are a position
@@ -31,3 +33,65 @@ bool motion_is_saturated(const ReportMotion* m);
 // Counts per second over an interval: sqrt(dx^2 + dy^2) / interval; 0 for a
 // report that is not moving or an interval that is not positive.
 double motion_speed(const ReportMotion* m, double interval_us);
+
+// Speeds are counted in bins 1/128 of an octave wide from 16 counts/s (below
+// any moving report's: one count over the longest accepted interval, 50 ms,
+// is 20 counts/s) to 2^29 counts/s (above 32767 counts both ways in 100 us);
+// faster ones go to the last bin. A bin is shown at its middle, so a median
+// speed is within 0.4 % of the exact one, in 25.6 KiB per record whatever
+// the run's length.
+enum {
+    MOTION_SPEED_BINS_PER_OCTAVE = 128,
+    MOTION_SPEED_LOWEST_OCTAVE = 4,  // 2^4 counts/s
+    MOTION_SPEED_OCTAVES = 25,
+    MOTION_SPEED_BINS = MOTION_SPEED_BINS_PER_OCTAVE * MOTION_SPEED_OCTAVES,
+};
+
+// The motion-gated figures of one record, over the whole run.
+struct MotionTally {
+    uint64_t reports;  // reports given with their motion
+    uint64_t moving, idle, saturated;
+    uint64_t speed_n;  // moving reports with an accepted interval
+    uint64_t speed_bins[MOTION_SPEED_BINS];
+    // Accepted intervals whose both ends are moving reports, in counter ticks.
+    GapHistogram moving_gaps;
+    bool previous_moving;
+};
+
+// One report. accepted: the gap rule accepted its interval, ticks long at
+// ticks_per_second. Live records pass counter ticks; a CSV read back passes
+// its intervals in tenths of a microsecond (the counter's unit on Windows 10
+// and later) and gives the same figures.
+void motion_tally_add(MotionTally* t, const ReportMotion* m, bool accepted, int64_t ticks,
+                      double ticks_per_second);
+// Forgets every count; keeps the histogram's pages.
+void motion_tally_clear(MotionTally* t);
+void motion_tally_free(MotionTally* t);
+// The bin of a speed, and the speed a bin stands for (its middle).
+int motion_speed_bin(double counts_per_second);
+double motion_speed_of_bin(int bin);
+
+// What the summaries show.
+struct MotionFigures {
+    uint64_t reports, moving, idle, saturated;
+    double median_speed;  // counts/s; 0 with no moving report of accepted interval
+    uint64_t moving_n;    // intervals between consecutive moving reports
+    double moving_median_hz, moving_p1_hz, moving_p99_hz;  // p1: at the 99th-percentile interval
+    bool failed;          // no memory for the intervals' histogram
+};
+void motion_figures_of(const MotionTally* t, MotionFigures* out);
+
+// The plain-language hints and their figures.
+struct MotionHints {
+    // Fewer counts per second than reports per second: the hand, not the
+    // mouse, set the rate; moving faster_by times faster (needed_speed
+    // counts/s) would fill every report.
+    bool hand_limited;
+    double faster_by, needed_speed;
+    bool saturation;  // over 1 % of moving reports at the 8-bit limit
+    double saturated_pct;
+    bool idle;        // over 5 % of reports carried nothing
+    double idle_pct;
+};
+// median_rate_hz: the rate at the median accepted interval of the record.
+void motion_hints_of(const MotionFigures* f, double median_rate_hz, MotionHints* out);

@@ -136,13 +136,17 @@ static void count_batch(DeviceStats* rec, uint64_t position) {
     rec->batched_reports += position == 1 ? 2 : position > 1;
 }
 
-ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background, uint64_t batch_position) {
+ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background, uint64_t batch_position,
+                            const ReportMotion* motion) {
     stats_lock_enter(&rec->lock);
     rec->arrival_count++;
     rec->background_count += background;
     rec->last_background = background;
     count_batch(rec, batch_position);
+    const int64_t previous_t = rec->last_ts;
     ArrivalClass c = add_arrival(rec, t);
+    if (motion)
+        motion_tally_add(&rec->motion, motion, c == ARRIVAL_ACCEPTED, t - previous_t, g_qpc_freq);
     stats_lock_leave(&rec->lock);
     return c;
 }
@@ -175,6 +179,7 @@ static void clear_statistics(DeviceStats* rec) {
     rec->max_batch = 0;
     rec->batched_reports = 0;
     gap_histogram_clear(&rec->gaps);
+    motion_tally_clear(&rec->motion);
 }
 
 
@@ -191,6 +196,7 @@ void stats_free_all(void) {
     for (int i = 0; i < STATS_RECORDS; i++) {
         stats_lock_enter(&g_dev_stats[i].lock);
         gap_histogram_free(&g_dev_stats[i].gaps);
+        motion_tally_free(&g_dev_stats[i].motion);
         stats_lock_leave(&g_dev_stats[i].lock);
     }
 }
@@ -264,5 +270,11 @@ void record_distribution(DeviceStats* rec, Distribution* out) {
     out->coalesced = rec->coalesced_count;
     out->pauses = rec->pause_count;
     out->background = rec->background_count;
+    stats_lock_leave(&rec->lock);
+}
+
+void record_motion(DeviceStats* rec, MotionFigures* out) {
+    stats_lock_enter(&rec->lock);
+    motion_figures_of(&rec->motion, out);
     stats_lock_leave(&rec->lock);
 }

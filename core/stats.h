@@ -9,6 +9,7 @@
 
 #include "core/distribution.h"
 #include "core/gap_histogram.h"
+#include "core/motion.h"
 #include "core/stats_lock.h"
 
 enum {
@@ -55,6 +56,9 @@ struct DeviceStats {
     uint64_t batch_count;
     uint64_t max_batch;
     uint64_t batched_reports;   // reports read in batches of 2 or more
+    // Moving, idle and saturated reports, their speeds and the intervals
+    // between consecutive moving reports, over the whole run.
+    MotionTally motion;
 };
 
 // What a reader copies out of a record under its lock.
@@ -117,9 +121,10 @@ enum ArrivalClass {
 };
 
 // batch_position: how many of the record's reports the same read brought
-// before this one (0: it starts a batch), for the batch figures.
+// before this one (0: it starts a batch), for the batch figures. motion: what
+// the report carried; null leaves the motion figures alone.
 ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background = false,
-                            uint64_t batch_position = 0);
+                            uint64_t batch_position = 0, const ReportMotion* motion = nullptr);
 // Whether an interval lies within 0.5 ms of a whole multiple (1 or more) of period_us.
 bool near_period_multiple(double interval_us, double period_us);
 // Clears every record and empties the arrival log; histogram pages are kept.
@@ -143,3 +148,5 @@ void stats_read(DeviceStats* rec, StatsReadings* out);
 // since reset, read from its histogram under its lock: the same cost at ten
 // reports as at millions. Coalesced, pauses and background are the record's.
 void record_distribution(DeviceStats* rec, Distribution* out);
+// The record's motion-gated figures over the whole run, under its lock.
+void record_motion(DeviceStats* rec, MotionFigures* out);

@@ -1,6 +1,6 @@
 // Stamps each Raw Input report the reader thread reads with the performance
-// counter (once per read) and feeds the stamp to the all-mice record and to
-// the sending mouse's record.
+// counter (once per read) and feeds the stamp and what the report carried to
+// the all-mice record, the arrival log and the sending mouse's record.
 #include "engine/reception.h"
 
 #include "core/arrival_log.h"
@@ -39,20 +39,42 @@ static bool ensure_report_buffer(UINT size) {
     return true;
 }
 
+// RAWMOUSE as kept; usButtonData is the wheel's signed delta when the button
+// flags say the wheel turned, and is kept as it came either way.
+static ReportMotion motion_of(const RAWMOUSE* m) {
+    ReportMotion r;
+    r.dx = (int32_t)m->lLastX;
+    r.dy = (int32_t)m->lLastY;
+    r.buttons = m->usButtonFlags;
+    r.wheel = (int16_t)m->usButtonData;
+    r.flags = m->usFlags;
+    return r;
+}
+
+// What a block of `size` bytes carried; none when it is too short to hold it.
+static const ReportMotion* block_motion(const RAWINPUT* r, UINT size, ReportMotion* out) {
+    if (size < sizeof(RAWINPUTHEADER) + sizeof(RAWMOUSE))
+        return NULL;
+    *out = motion_of(&r->data.mouse);
+    return out;
+}
+
 // Stamps one report into the records and the log. positions[r]: how many
 // reports of record r the same read brought before (counted on); null for a
-// read of one report.
-static void take_report(HANDLE device, WPARAM input_code, int64_t t, uint64_t* positions) {
+// read of one report. motion: null when the report did not hold it.
+static void take_report(HANDLE device, WPARAM input_code, int64_t t, uint64_t* positions,
+                        const ReportMotion* motion) {
     const bool background = g_input_codes_follow_foreground
                                 ? GET_RAWINPUT_CODE_WPARAM(input_code) == RIM_INPUTSINK
                                 : !g_app_foreground.load(std::memory_order_relaxed);
     const int slot = registry_slot_of(device);
     if (slot > 0)
         g_dev_last_active[slot].store(t, std::memory_order_relaxed);
-    ArrivalClass cls = record_arrival(&g_dev_stats[0], t, background, positions ? positions[0]++ : 0);
-    arrival_log_append(&g_arrival_log, t, slot, background, cls);
+    ArrivalClass cls =
+        record_arrival(&g_dev_stats[0], t, background, positions ? positions[0]++ : 0, motion);
+    arrival_log_append(&g_arrival_log, t, slot, background, cls, motion);
     if (slot > 0)
-        record_arrival(&g_dev_stats[slot], t, background, positions ? positions[slot]++ : 0);
+        record_arrival(&g_dev_stats[slot], t, background, positions ? positions[slot]++ : 0, motion);
 }
 
 void on_wm_input(HRAWINPUT report, WPARAM input_code) {
@@ -74,7 +96,9 @@ void on_wm_input(HRAWINPUT report, WPARAM input_code) {
     const RAWINPUTHEADER* header = (const RAWINPUTHEADER*)g_ri_buf;
     if (header->dwType != RIM_TYPEMOUSE)
         return;
-    take_report(header->hDevice, input_code, counter_read(), NULL);
+    ReportMotion motion;
+    take_report(header->hDevice, input_code, counter_read(), NULL,
+                block_motion((const RAWINPUT*)g_ri_buf, size, &motion));
 }
 
 // Whether the block at r lies whole within [r, end).
@@ -98,8 +122,10 @@ void reception_take_batch(const RAWINPUT* first, UINT count, UINT bytes, int64_t
     const BYTE* end = (const BYTE*)first + bytes;
     const RAWINPUT* r = first;
     for (UINT i = 0; i < count && block_fits(r, end); i++, r = next_block(r)) {
+        ReportMotion motion;
         if (r->header.dwType == RIM_TYPEMOUSE)
-            take_report(r->header.hDevice, r->header.wParam, t, positions);
+            take_report(r->header.hDevice, r->header.wParam, t, positions,
+                        block_motion(r, r->header.dwSize, &motion));
     }
 }
 

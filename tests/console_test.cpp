@@ -376,13 +376,16 @@ TEST_F(RunConsoleTest, SummaryBlockAndCsvAfterTheRun) {
         "Stability: 0.0% of intervals within 10% of the median\n"
         "Coalesced: 0  Pauses: 0  Background: 0\n"
         "Reading: batches=0 max_batch=0 batched_reports=0\n"
+        "Motion: moving=0 idle=0 saturated=0 median_speed=0.0 counts/s\n"
+        "While moving: n=0 median_hz=0.0 p1_hz=0.0 p99_hz=0.0 (intervals between consecutive "
+        "moving reports)\n"
         "No reports received: move the mouse during the measurement.\n";
     std::string text = output();
     ASSERT_GE(text.size(), end.size());
     EXPECT_EQ(text.substr(text.size() - end.size()), end);
     FILE* csv = _wfopen(path, L"rb");
     ASSERT_NE(csv, nullptr);
-    EXPECT_EQ(read_all(csv), "t_us,slot,interval_us,class,background,utc_us\n");
+    EXPECT_EQ(read_all(csv), "t_us,slot,interval_us,class,background,utc_us,dx,dy,buttons,wheel,flags\n");
     fclose(csv);
     DeleteFileW(path);
 
@@ -412,11 +415,20 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
     r.batch_count = 4990;
     r.max_batch = 3;
     r.batched_reports = 17;
+    MotionFigures m = {};
+    m.moving = 4100;
+    m.idle = 12;
+    m.saturated = 3;
+    m.median_speed = 6012.34;
+    m.moving_n = 4080;
+    m.moving_median_hz = 500.04;
+    m.moving_p1_hz = 471.5;
+    m.moving_p99_hz = 531.96;
     static ArrivalLog empty;
     ArrivalView view;
     arrival_view_take(&view, &empty, ARRIVAL_READER_TEST);
     char text[1024];
-    format_summary(text, sizeof text, "全部鼠标 (2 只)", &r, &d, &view, 1e7);
+    format_summary(text, sizeof text, "全部鼠标 (2 只)", &r, &d, &m, &view, 1e7);
     arrival_view_release(&view);
     EXPECT_STREQ(text,
                  "Summary: 全部鼠标 (2 只), 10.0 s\n"
@@ -425,7 +437,36 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
                  "Rates (Hz): median=499.98 p1=471.54 p99=531.91\n"
                  "Stability: 97.3% of intervals within 10% of the median\n"
                  "Coalesced: 3  Pauses: 2  Background: 0\n"
-                 "Reading: batches=4990 max_batch=3 batched_reports=17\n");
+                 "Reading: batches=4990 max_batch=3 batched_reports=17\n"
+                 "Motion: moving=4100 idle=12 saturated=3 median_speed=6012.3 counts/s\n"
+                 "While moving: n=4080 median_hz=500.0 p1_hz=471.5 p99_hz=532.0 (intervals "
+                 "between consecutive moving reports)\n");
+}
+
+TEST(ConsoleLinesTest, HintsOneLineEachOnlyWhenTheyApply) {
+    MotionFigures m = {};
+    m.reports = 1000;
+    m.moving = 900;
+    m.idle = 60;
+    m.saturated = 18;
+    m.median_speed = 2000;
+    MotionHints h;
+    motion_hints_of(&m, 8000, &h);
+    char text[1024];
+    format_motion_hints(text, sizeof text, &h, &m);
+    EXPECT_STREQ(text,
+                 "Hint: the hand limited the rate: the median speed, 2000 counts/s, is below the "
+                 "median rate, 8000 reports/s; move about 4.0 times faster (8000 counts/s or "
+                 "more) so that every report has a count to carry.\n"
+                 "Hint: 2.0% of moving reports were saturated (a delta of 127 or 128): the mouse "
+                 "reports 8-bit deltas; move slower or lower the CPI.\n"
+                 "Hint: 6.0% of reports were idle (no motion, button or wheel change): the mouse "
+                 "sends reports without motion, as some firmware does to fake a rate.\n");
+    m.saturated = 9;
+    m.idle = 50;
+    motion_hints_of(&m, 2000, &h);
+    format_motion_hints(text, sizeof text, &h, &m);
+    EXPECT_STREQ(text, "");
 }
 
 std::wstring temp_file(const wchar_t* prefix) {
@@ -513,7 +554,7 @@ TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {
     FakeHub& bad = fake_usbpcap_add_hub(3);
     for (int i = 0; i < 10; i++)
         bad.script.push_back(FakeDelivery{(uint32_t)(2 + i), FAKE_READ_FAIL, {}});
-    g_fake_ri.reports[0] = FakeReport{RIM_TYPEMOUSE, mouse_handle(1), (UINT)sizeof(RAWINPUT), false};
+    g_fake_ri.reports[0] = FakeReport{RIM_TYPEMOUSE, mouse_handle(1), (UINT)sizeof(RAWINPUT), false, {}};
     std::wstring path = temp_file(L"qus");
     std::thread poster(post_reports, 20, 5);
     // The time limit's timer ends the run although hub 1's last read never completes.
@@ -579,7 +620,7 @@ TEST_F(RunConsoleTest, UsbSaveThatDropsRecordsSaysWhatItSavedAndEndsWithOne) {
 
 TEST_F(RunConsoleTest, CloseEventReturnsOnlyOnceTheSummaryAndCsvAreWritten) {
     two_mice();
-    g_fake_ri.reports[0] = FakeReport{RIM_TYPEMOUSE, mouse_handle(1), (UINT)sizeof(RAWINPUT), false};
+    g_fake_ri.reports[0] = FakeReport{RIM_TYPEMOUSE, mouse_handle(1), (UINT)sizeof(RAWINPUT), false, {}};
     std::wstring path = temp_file(L"qcl");
     std::string text, csv;
     DWORD waited = 0;

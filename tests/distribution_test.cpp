@@ -182,11 +182,14 @@ TEST_F(ArrivalLogTest, AFailedAllocationStopsLoggingAndKeepsWhatWasLogged) {
 }
 
 TEST_F(ArrivalLogTest, CsvLines) {
-    // 10 MHz counter; slot 1 at 1 ms, slot 2 once; one merged delivery and a pause.
+    // 10 MHz counter; slot 1 at 1 ms, slot 2 once; one merged delivery and a
+    // pause; what the reports carried goes after the first six columns.
     const int64_t us = 10;
-    arrival_log_append(&log, 1000 * us, 1, false, ARRIVAL_FIRST);
-    arrival_log_append(&log, 2000 * us, 1, true, ARRIVAL_ACCEPTED);
-    arrival_log_append(&log, 2050 * us, 2, true, ARRIVAL_COALESCED);
+    const ReportMotion right = {3, -2, 0, 0, 0}, wheel = {0, 0, 0x0400, -120, 0},
+                       absolute = {40000, 65535, 0x0001, 0, MOTION_FLAG_ABSOLUTE};
+    arrival_log_append(&log, 1000 * us, 1, false, ARRIVAL_FIRST, &right);
+    arrival_log_append(&log, 2000 * us, 1, true, ARRIVAL_ACCEPTED, &wheel);
+    arrival_log_append(&log, 2050 * us, 2, true, ARRIVAL_COALESCED, &absolute);
     arrival_log_append(&log, 3000 * us, 1, false, ARRIVAL_ACCEPTED);
     arrival_log_append(&log, 90000 * us, 1, false, ARRIVAL_PAUSE);
     arrival_log_append(&log, 91000 * us, 1, false, ARRIVAL_ACCEPTED);
@@ -198,13 +201,13 @@ TEST_F(ArrivalLogTest, CsvLines) {
     FILE* f = tmpfile();
     ASSERT_TRUE(write_arrival_csv(f, look(), 1e7, &clock));
     EXPECT_EQ(read_all(f),
-              "t_us,slot,interval_us,class,background,utc_us\n"
-              "0.000,1,,first,0,1700000000000000\n"
-              "1000.000,1,1000.000,accepted,1,1700000000001000\n"
-              "1050.000,2,50.000,coalesced,1,1700000000001050\n"
-              "2000.000,1,950.000,accepted,0,1700000000002000\n"
-              "89000.000,1,87000.000,pause,0,1700000000089001\n"
-              "90000.000,1,1000.000,accepted,0,1700000000090002\n");
+              "t_us,slot,interval_us,class,background,utc_us,dx,dy,buttons,wheel,flags\n"
+              "0.000,1,,first,0,1700000000000000,3,-2,0,0,0\n"
+              "1000.000,1,1000.000,accepted,1,1700000000001000,0,0,1024,-120,0\n"
+              "1050.000,2,50.000,coalesced,1,1700000000001050,40000,65535,1,0,1\n"
+              "2000.000,1,950.000,accepted,0,1700000000002000,0,0,0,0,0\n"
+              "89000.000,1,87000.000,pause,0,1700000000089001,0,0,0,0,0\n"
+              "90000.000,1,1000.000,accepted,0,1700000000090002,0,0,0,0,0\n");
     fclose(f);
 }
 
@@ -231,12 +234,12 @@ TEST_F(ArrivalLogTest, CsvRowsWrittenAsTheLogGrowsAndWraps) {
     EXPECT_EQ(c.rows, 12u + 9u);
     std::string text = read_all(f);
     fclose(f);
-    EXPECT_EQ(text.substr(0, 80),
-              "t_us,slot,interval_us,class,background,utc_us\n"
-              "0.000,1,,pause,1,1700000000000100\n");
-    EXPECT_NE(text.find("\n11000.000,1,1000.000,accepted,1,1700000000011100\n"
-                        "24000.000,1,,accepted,1,1700000000024100\n"
-                        "25000.000,1,1000.000,accepted,1,1700000000025100\n"),
+    EXPECT_EQ(text.substr(0, 116),
+              "t_us,slot,interval_us,class,background,utc_us,dx,dy,buttons,wheel,flags\n"
+              "0.000,1,,pause,1,1700000000000100,0,0,0,0,0\n");
+    EXPECT_NE(text.find("\n11000.000,1,1000.000,accepted,1,1700000000011100,0,0,0,0,0\n"
+                        "24000.000,1,,accepted,1,1700000000024100,0,0,0,0,0\n"
+                        "25000.000,1,1000.000,accepted,1,1700000000025100,0,0,0,0,0\n"),
               std::string::npos) << text;
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 21);
 }

@@ -407,7 +407,7 @@ TEST_F(PlotWindowTest, ExportWritesTheConsolesCsvOnItsThreadOrSaysWhyNot) {
     export_and_wait();
     const std::string csv = read_file(path);
     DeleteFileW(path.c_str());
-    EXPECT_EQ(csv.rfind("t_us,slot,interval_us,class,background,utc_us\n0.000,1,,first,0,", 0), 0u);
+    EXPECT_EQ(csv.rfind("t_us,slot,interval_us,class,background,utc_us,dx,dy,buttons,wheel,flags\n0.000,1,,first,0,", 0), 0u);
     EXPECT_NE(csv.find("\n2000.000,1,1000.000,accepted,0,"), std::string::npos);
     EXPECT_FALSE(exists(path + L".partial"));
     EXPECT_EQ(std::wstring(g_plot_status), L"已导出 3 行：" + path) << "the window says so";

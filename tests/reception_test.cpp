@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include "core/arrival_log.h"
 #include "core/heap.h"
 #include "engine/reception.h"
 #include "tests/fakes/fake_counter.h"
@@ -83,6 +84,52 @@ TEST_F(ReceptionTest, KnownMouseUpdatesAggregateThenItsSlotWithOneStamp) {
     EXPECT_EQ(g_dev_stats[3].interval_count, 1u);
     EXPECT_EQ(g_dev_stats[1].first_ts, 0);
     EXPECT_EQ(g_dev_stats[2].first_ts, 0);
+}
+
+// What RAWMOUSE carried reaches the log and both records, by message and by
+// buffered read; a block too short to hold it counts its time only.
+TEST_F(ReceptionTest, ReportsCarryTheirMotionIntoTheLogAndTheRecords) {
+    script_report(0, RIM_TYPEMOUSE, mouse_handle(2), kMouseReportSize);
+    RAWMOUSE* m = &g_fake_ri.reports[0].mouse;
+    m->usFlags = MOUSE_MOVE_NOCOALESCE;
+    m->lLastX = -3;
+    m->lLastY = 127;
+    m->usButtonFlags = RI_MOUSE_WHEEL;
+    m->usButtonData = (USHORT)-120;
+    deliver(0, 5000);
+    static RAWINPUT reads[3];
+    for (RAWINPUT& r : reads) {
+        r.header.dwType = RIM_TYPEMOUSE;
+        r.header.dwSize = sizeof(RAWINPUT);
+        r.header.hDevice = mouse_handle(2);
+        r.data.mouse.lLastX = 5;
+    }
+    reads[1].data.mouse.usFlags = MOUSE_MOVE_ABSOLUTE;
+    reads[1].data.mouse.lLastX = 65535;
+    reads[2].header.dwSize = sizeof(RAWINPUTHEADER);
+    reception_take_batch(reads, 3, sizeof reads, 15000);
+
+    ArrivalView v = {};
+    arrival_view_take(&v, &g_arrival_log, ARRIVAL_READER_TEST);
+    ASSERT_EQ(arrival_view_count(&v), 4u);
+    const ReportMotion first = arrival_view_at(&v, 0).motion;
+    EXPECT_EQ(first.dx, -3);
+    EXPECT_EQ(first.dy, 127);
+    EXPECT_EQ(first.buttons, RI_MOUSE_WHEEL);
+    EXPECT_EQ(first.wheel, -120);
+    EXPECT_EQ(first.flags, MOUSE_MOVE_NOCOALESCE);
+    EXPECT_EQ(arrival_view_at(&v, 1).motion.dx, 5);
+    EXPECT_EQ(arrival_view_at(&v, 2).motion.dx, 65535);
+    EXPECT_EQ(arrival_view_at(&v, 2).motion.flags, MOUSE_MOVE_ABSOLUTE);
+    arrival_view_release(&v);
+    for (int slot : {0, 2}) {
+        MotionFigures f;
+        record_motion(&g_dev_stats[slot], &f);
+        EXPECT_EQ(f.reports, 3u) << slot;
+        EXPECT_EQ(f.moving, 2u) << slot;
+        EXPECT_EQ(f.saturated, 1u) << slot;
+        EXPECT_EQ(g_dev_stats[slot].arrival_count, 4u) << slot;
+    }
 }
 
 TEST_F(ReceptionTest, BackgroundReportsAreCountedInBothRecordsAndNothingElseChanges) {

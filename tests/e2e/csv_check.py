@@ -10,7 +10,8 @@ import sys
 out_path, csv_path = sys.argv[1], sys.argv[2]
 text = open(out_path, encoding="utf-8").read().replace("\r", "\n")
 rows = list(csv.DictReader(open(csv_path, encoding="utf-8", newline="")))
-if not rows or list(rows[0].keys()) != ["t_us", "slot", "interval_us", "class", "background", "utc_us"]:
+if not rows or list(rows[0].keys()) != ["t_us", "slot", "interval_us", "class", "background", "utc_us",
+                                              "dx", "dy", "buttons", "wheel", "flags"]:
     sys.exit("CSV header or rows missing")
 accepted = sorted(float(r["interval_us"]) for r in rows if r["class"] == "accepted")
 n = len(accepted)

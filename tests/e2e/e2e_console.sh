@@ -131,7 +131,7 @@ killed_case() {
     count=$(sed -E 's/.*Count=([0-9]+).*/\1/' <<<"$last")
     [ "$(cat "$csv")" = old ] || fail "the existing CSV was changed"
     [ -f "$csv.partial" ] || { fail "no $csv.partial"; return; }
-    [ "$(head -n 1 "$csv.partial")" = "t_us,slot,interval_us,class,background,utc_us" ] || fail "partial header"
+    [ "$(head -n 1 "$csv.partial")" = "t_us,slot,interval_us,class,background,utc_us,dx,dy,buttons,wheel,flags" ] || fail "partial header"
     rows=$(($(wc -l <"$csv.partial") - 1))
     echo "[$case_name] killed after: $last; $rows rows kept"
     [ "${count:-0}" -gt 100 ] || { retry_reason="only ${count:-no} intervals before the kill"; return; }

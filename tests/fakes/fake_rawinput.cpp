@@ -58,6 +58,8 @@ UINT rawinput_get_data(HRAWINPUT handle, UINT command, void* data, UINT* size, U
         h->dwSize = r->size;
         h->hDevice = r->device;
     }
+    if (r->size >= sizeof(RAWINPUTHEADER) + sizeof(RAWMOUSE))
+        ((RAWINPUT*)data)->data.mouse = r->mouse;
     return r->read_returns_less ? r->size - 1 : r->size;
 }
 

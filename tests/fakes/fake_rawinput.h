@@ -23,6 +23,7 @@ struct FakeReport {
     HANDLE device;
     UINT size;               // bytes the size query announces
     bool read_returns_less;  // the read answers size - 1
+    RAWMOUSE mouse;          // what the report carries, when size holds it
 };
 
 struct FakeRegistration {

@@ -1,0 +1,11 @@
+// The motion hints as the plot window's summary line shows them, in Chinese.
+#pragma once
+
+#include <stddef.h>
+#include <wchar.h>
+
+#include "core/motion.h"
+
+// The hints that apply, one after another with wide spaces between; empty
+// when none does. The number of characters written.
+int plot_hints_text(wchar_t* buf, size_t cap, const MotionHints* h, const MotionFigures* m);
