@@ -20,7 +20,7 @@
 //   the pins: a pinned block is set aside and a spare takes its place. So a
 //   block a reader uses is never reused under it. Blocks come back as spares
 //   once unpinned, and new ones are made only when no spare is left, so the
-//   bound grows by one block per reader (ARRIVAL_LOG_READERS × 8 MiB), and by
+//   bound grows by one block per reader (ARRIVAL_LOG_READERS × 16 MiB), and by
 //   a few more only while readers keep moving their pins as the writer looks.
 // - Entries a view wanted but that were given up after it was taken (the ring
 //   wrapped past them, or the log was cleared) are not read: the view is

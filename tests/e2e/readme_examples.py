@@ -26,7 +26,7 @@ def summary(lines):
     start = next((i for i, line in enumerate(lines) if line.startswith("Background reports: ")), None)
     if start is None:
         return []
-    end = next((i for i in range(start, len(lines)) if lines[i].startswith("Reading: ")), start)
+    end = next((i for i in range(start, len(lines)) if lines[i].startswith("While moving: ")), start)
     return lines[start:end + 1]
 
 
