@@ -282,13 +282,19 @@ static void add_counts(PlotColumn* cur, const ReportMotion* mo) {
     cur->count++;
 }
 
-// Counts per second of a report whose interval was accepted.
+// Counts per second of a moving report whose interval was accepted; one
+// without motion is counted apart, as in the counts, so that it is no stroke
+// down to 0 through the moving reports of its column.
 static void add_speed(Walk* w, const ReportMotion* mo, ArrivalClass cls, int64_t gap) {
     bool coalesced, pause;
     class_gap(w, cls, gap, &coalesced, &pause);
     if (coalesced || pause)
         return;
     PlotColumn* cur = &w->cur;
+    if (mo->dx == 0 && mo->dy == 0) {
+        cur->still++;
+        return;
+    }
     const float v = (float)motion_speed(mo, ticks_to_us(gap, w->freq));
     if (cur->count < PLOT_FEW)
         cur->speed_few[cur->count] = v;

@@ -41,13 +41,15 @@ struct PlotCounts {
 
 struct PlotColumn {
     // Intervals: accepted intervals and pauses; counts: moving reports;
-    // speed: reports with an accepted interval.
+    // speed: moving reports with an accepted interval.
     uint32_t count;
     float min_us;
     float max_us;
     float few_us[PLOT_FEW];
     uint32_t coalesced;
-    uint32_t still;  // counts: reports with relative motion of 0 (idle, or a button or the wheel only)
+    // Counts and speed: reports with relative motion of 0 (idle, or a button
+    // or the wheel only).
+    uint32_t still;
     PlotCounts dx, dy;
     float speed_min, speed_max;  // counts per second
     float speed_few[PLOT_FEW];

@@ -308,9 +308,12 @@ static void draw_count_columns(HDC dc, const PlotArea* a, const PlotModel* m, UI
     }
 }
 
+// Speeds as strokes or dots; reports without motion as grey ticks on the time axis.
 static void draw_speed_columns(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
     for (int c = 0; c < m->columns; c++) {
         const PlotColumn* col = &m->col[c];
+        if (col->still)
+            fill(dc, a->left + c, a->bottom - px(3, dpi), 1, px(4, dpi), kStillColor);
         if (col->count > PLOT_FEW) {
             value_stroke(dc, a->left + c, col->speed_min, col->speed_max, kSpeedColor, &m->axis, a, dpi);
             continue;
@@ -336,7 +339,7 @@ static void draw_motion_key(HDC dc, int kind, int i, int x, int y, int w, UINT d
     const int series = kind == PLOT_COUNTS ? 2 : 1;
     if (i < series)
         return fill(dc, left, y + px(3, dpi), box, box, i == 0 ? (series == 2 ? kDxColor : kSpeedColor) : kDyColor);
-    if (kind == PLOT_SPEED || i > series)
+    if (i > series)
         return arrow(dc, x + w / 2, y + px(4, dpi), true, px(3, dpi), kAxisColor);
     fill(dc, left, y + px(7, dpi), box, 1, kZeroColor);
     fill(dc, left + box / 2, y + px(4, dpi), 1, px(7, dpi), kStillColor);
@@ -360,14 +363,15 @@ static void draw_legend_key(HDC dc, int kind, int i, int x, int y, int w, UINT d
 // The names of a view's legend items; how many.
 static int legend_names(int kind, const wchar_t** names) {
     static const wchar_t* const counts[] = {L"Δx", L"Δy", L"无移动的报告", L"超出纵轴"};
-    static const wchar_t* const speed[] = {L"速度：√(Δx²+Δy²) ÷ 有效间隔，计数/秒", L"超出纵轴"};
+    static const wchar_t* const speed[] = {L"速度：√(Δx²+Δy²) ÷ 有效间隔，计数/秒", L"无移动的报告",
+                                           L"超出纵轴"};
     if (kind == PLOT_COUNTS) {
         memcpy(names, counts, sizeof counts);
         return 4;
     }
     if (kind == PLOT_SPEED) {
         memcpy(names, speed, sizeof speed);
-        return 2;
+        return 3;
     }
     for (int i = 0; i < STATS_BUCKETS + 2; i++)
         names[i] = i < STATS_BUCKETS ? g_bucket_label[i] : i == STATS_BUCKETS ? L"系统合并投递 (轴下)" : L"超出纵轴";

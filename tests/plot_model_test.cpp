@@ -187,7 +187,8 @@ TEST(PlotModelTest, CountsKeepEverySpikeAtItsColumnAndMarkReportsWithoutMotion) 
 }
 
 // dx 3, dy 4 every millisecond (5000 counts/s), one interval of 500 us
-// (10000 counts/s), one idle report (0) and one absolute position (not drawn).
+// (10000 counts/s), one idle report (marked apart) and one absolute position
+// (not drawn).
 TEST(PlotModelTest, SpeedIsCountsOverTheAcceptedIntervalFromZero) {
     static ArrivalLog log;
     static PlotModel m;
@@ -201,20 +202,22 @@ TEST(PlotModelTest, SpeedIsCountsOverTheAcceptedIntervalFromZero) {
         PlotRequest r = request(slot, 690, 0, 0, true);
         r.kind = PLOT_SPEED;
         plot_model_build(&m, view(&log), &r);
-        EXPECT_EQ(m.shown, 1999u) << "each interval but the absolute report's";
+        EXPECT_EQ(m.shown, 1998u) << "each interval but the absolute and the idle report's";
         EXPECT_EQ(m.absolute, 1u);
         float fastest = 0, slowest = 1e9f;
-        int steady = 0;
+        int steady = 0, still = 0;
         for (int c = 0; c < m.columns; c++) {
             if (m.col[c].count == 0)
                 continue;
             fastest = fmaxf(fastest, m.col[c].speed_max);
             slowest = fminf(slowest, m.col[c].speed_min);
             steady += m.col[c].speed_min == 5000.0f && m.col[c].speed_max == 5000.0f;
+            still += m.col[c].still;
         }
         EXPECT_GE(steady, 690 - 3);
         EXPECT_EQ(fastest, 10000.0f);
-        EXPECT_EQ(slowest, 0.0f) << "the idle report";
+        EXPECT_EQ(slowest, 5000.0f) << "the idle report is no speed of 0...";
+        EXPECT_EQ(still, 1) << "...but a mark of its own";
         EXPECT_DOUBLE_EQ(m.axis.lo_ms, 0);
         EXPECT_DOUBLE_EQ(m.axis.hi_ms, 6000) << "a round value above the columns' 99th percentile";
     }

@@ -196,7 +196,8 @@ TEST_F(PlotTest, EachViewDrawsItsOwnFiguresOverTheSameTime) {
                 EXPECT_GT(count_in_rows(243, 250, still), 50) << "the reports without motion";
             } else {  // 3.16 counts a millisecond: 3162 counts/s on an axis of 0..4000
                 EXPECT_GT(count_in_rows(130, 136, speed), 600);
-                EXPECT_GT(count_in_rows(442, 446, speed), 50) << "0 for the reports without motion";
+                EXPECT_EQ(count_in_rows(140, 440, speed), 0) << "no stroke down to the reports without motion";
+                EXPECT_GT(count_in_rows(441, 444, still), 50) << "but a mark of their own";
             }
         }
         SelectObject(canvas.dc, GetStockObject(DEFAULT_GUI_FONT));
