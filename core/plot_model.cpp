@@ -256,6 +256,10 @@ static void add_interval(Walk* w, ArrivalClass cls, int64_t gap) {
 }
 
 static void add_count(PlotCounts* s, int16_t v, bool first) {
+    // The column's least and most are among few[] while it keeps every
+    // value, and change nothing once it does not: the common case ends here.
+    if (!first && (v == s->min || v == s->max))
+        return;
     if (first || v < s->min)
         s->min = v;
     if (first || v > s->max)
@@ -271,14 +275,17 @@ static void add_count(PlotCounts* s, int16_t v, bool first) {
     s->distinct++;
 }
 
-// dx and dy of a moving report; a report without motion is counted apart.
-static void add_counts(PlotColumn* cur, const ReportMotion* mo) {
-    if (mo->dx == 0 && mo->dy == 0) {
+// dx and dy of a moving report, read straight from the entry's bits (their
+// layout is in core/arrival_log.h): the walk spends most of its time here.
+// A report without motion is counted apart.
+static void add_counts(PlotColumn* cur, uint64_t motion) {
+    const int16_t dx = (int16_t)(uint16_t)motion, dy = (int16_t)(uint16_t)(motion >> 16);
+    if (dx == 0 && dy == 0) {
         cur->still++;
         return;
     }
-    add_count(&cur->dx, (int16_t)mo->dx, cur->count == 0);
-    add_count(&cur->dy, (int16_t)mo->dy, cur->count == 0);
+    add_count(&cur->dx, dx, cur->count == 0);
+    add_count(&cur->dy, dy, cur->count == 0);
     cur->count++;
 }
 
@@ -307,13 +314,14 @@ static void add_speed(Walk* w, const ReportMotion* mo, ArrivalClass cls, int64_t
 
 // A position is not a count: absolute reports are only counted.
 static void add_motion(Walk* w, ArrivalEntry e, int64_t gap) {
-    const ReportMotion mo = arrival_entry_motion(e);
-    if (mo.flags & MOTION_FLAG_ABSOLUTE)
+    if ((e.motion >> 60) & MOTION_FLAG_ABSOLUTE) {
         w->m->absolute++;
-    else if (w->kind == PLOT_COUNTS)
-        add_counts(&w->cur, &mo);
-    else
-        add_speed(w, &mo, arrival_entry_class(e), gap);
+        return;
+    }
+    if (w->kind == PLOT_COUNTS)
+        return add_counts(&w->cur, e.motion);
+    const ReportMotion mo = arrival_entry_motion(e);
+    add_speed(w, &mo, arrival_entry_class(e), gap);
 }
 
 // The index to start from: one report of the record before the range, so the
