@@ -1,6 +1,7 @@
 // What the plot benchmarks measure against: a log of reports of mouse 1,
 // 1000 us apart with +-30 us of jitter (a fixed seed), recorded as the
-// reader thread records them.
+// reader thread records them, each with motion in a known pattern: dx +3 and
+// -3 alternately, dy -3..3 in turn, every 50th report without motion.
 #pragma once
 
 #include "core/arrival_log.h"
@@ -13,7 +14,9 @@ inline int64_t bench_fill_log(int reports) {
         seed = seed * 1103515245u + 12345u;
         t += 10000 + (int64_t)(seed >> 16) % 600 - 300;
         ArrivalClass c = record_arrival(&g_dev_stats[0], t);
-        arrival_log_append(&g_arrival_log, t, 1, false, c);
+        const bool still = i % 50 == 0;
+        const ReportMotion motion = {still ? 0 : i % 2 ? 3 : -3, still ? 0 : i % 7 - 3, 0, 0, 0};
+        arrival_log_append(&g_arrival_log, t, 1, false, c, &motion);
         record_arrival(&g_dev_stats[1], t);
     }
     return t;

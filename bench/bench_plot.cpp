@@ -1,15 +1,16 @@
-// Benchmark, run by hand under Wine: one model build and paint of the interval
-// plot (900 x 480 at 96 DPI, whole run and a zoomed view) with 10 million
-// logged reports, 1000 us apart with +-30 us of jitter, both on this thread
-// (plot_draw; the window builds on its builder thread and paints the result).
-// Prints the first, then the fastest and the median of 21 of each view;
-// asserts nothing.
+// Benchmark, run by hand under Wine: one model build and paint of the plot
+// (900 x 480 at 96 DPI; intervals, counts and speed, each of the whole run and
+// of a zoomed view) with 10 million logged reports, 1000 us apart with +-30 us
+// of jitter and moving, both on this thread (plot_draw; the window builds on
+// its builder thread and paints the result). Prints the first, then the
+// fastest and the median of 21 of each view; asserts nothing.
 #include <stdio.h>
 #include <stdlib.h>
 #include <windows.h>
 
 #include "bench/bench_log.h"
 #include "core/arrival_log.h"
+#include "core/plot_model.h"
 #include "engine/reception.h"
 #include "gui/panel.h"
 #include "gui/plot_window.h"
@@ -36,14 +37,19 @@ int main(void) {
     PanelFont font = {};
     DibCanvas canvas;
     canvas.make(900, 480);
-    PlotView views[2] = {};
-    views[0].whole = true;
-    views[1].t0_s = 4000;
-    views[1].t1_s = 4010;
+    enum { VIEWS = 2 * PLOT_KINDS };
+    static const char* const names[PLOT_KINDS] = {"intervals", "counts", "speed"};
+    PlotView views[VIEWS] = {};
+    for (int v = 0; v < VIEWS; v++) {
+        views[v].kind = v / 2;
+        views[v].whole = v % 2 == 0;
+        views[v].t0_s = 4000;
+        views[v].t1_s = 4010;
+    }
     double start = host_ms();
     plot_draw(canvas.dc, 900, 480, 96, &font, 0, &views[0]);
     printf("%d reports: first repaint %.1f ms\n", REPORTS, host_ms() - start);
-    for (int v = 0; v < 2; v++) {
+    for (int v = 0; v < VIEWS; v++) {
         double ms[RUNS];
         for (int run = 0; run < RUNS; run++) {
             start = host_ms();
@@ -52,7 +58,8 @@ int main(void) {
             ms[run] = host_ms() - start;
         }
         qsort(ms, RUNS, sizeof ms[0], by_value);
-        printf("%s view: fastest %.2f ms, median %.2f ms\n", v ? "10 s" : "whole", ms[0], ms[RUNS / 2]);
+        printf("%s, %s: fastest %.2f ms, median %.2f ms\n", names[v / 2], v % 2 ? "10 s" : "whole run",
+               ms[0], ms[RUNS / 2]);
     }
     return 0;
 }

@@ -1,9 +1,14 @@
-// One walk over the visible reports fills the columns and a 1-us histogram of
-// accepted intervals, from whose 0.1st and 99.9th percentiles the y axis comes.
+// One walk over the visible reports fills the columns and, for intervals, a
+// 1-us histogram of accepted intervals, from whose 0.1st and 99.9th
+// percentiles the y axis comes. The counts' and the speeds' axes come from
+// the columns' extremes after the walk: the 99th percentile of the columns,
+// so that one spike among many columns is an arrow, not a squashed plot.
 #include "core/plot_model.h"
 
 #include <math.h>
 #include <string.h>
+
+#include <algorithm>
 
 #include "core/distribution.h"
 #include "core/gap_rule.h"
@@ -64,20 +69,34 @@ PlotAxis plot_axis_from_percentiles(double p001_us, double p999_us) {
     return plot_axis_of_range(floor(lo / step + 1e-9) * step, ceil(hi / step - 1e-9) * step);
 }
 
-PlotAxis plot_zoom_axis(const PlotAxis* axis, double at_ms, double scale) {
-    static const double kNarrowest = 0.01, kWidest = 60;
+PlotAxis plot_axis_of_counts(double largest) {
+    const double top = largest > 1 ? plot_nice_top_ms(largest) : 2;
+    return plot_axis_of_range(-top, top);
+}
+
+PlotAxis plot_axis_of_speeds(double fastest) { return plot_axis_of_range(0, plot_nice_top_ms(fastest)); }
+
+PlotAxis plot_zoom_axis(const PlotAxis* axis, int kind, double at, double scale) {
+    // Per kind: the narrowest range, and the lowest and highest value shown.
+    static const double kBounds[PLOT_KINDS][3] = {{0.01, 0, 60}, {2, -32768, 32768}, {10, 0, 1e10}};
+    const double* b = kBounds[kind >= 0 && kind < PLOT_KINDS ? kind : 0];
+    const double widest = b[2] - b[1];
     const double width = axis->hi_ms - axis->lo_ms;
-    double share = width > 0 ? (at_ms - axis->lo_ms) / width : 0.5;
+    double share = width > 0 ? (at - axis->lo_ms) / width : 0.5;
     share = share > 0 ? (share < 1 ? share : 1) : 0;  // also NaN
     double zoomed = width * scale;
-    zoomed = zoomed > kNarrowest ? (zoomed < kWidest ? zoomed : kWidest) : kNarrowest;
+    zoomed = zoomed > b[0] ? (zoomed < widest ? zoomed : widest) : b[0];
     double lo = axis->lo_ms + share * width - share * zoomed;
-    lo = lo > 0 ? (lo < kWidest - zoomed ? lo : kWidest - zoomed) : 0;
+    lo = lo > b[1] ? (lo < b[2] - zoomed ? lo : b[2] - zoomed) : b[1];
     return plot_axis_of_range(lo, lo + zoomed);
 }
 
 int plot_row_of(const PlotAxis* axis, double us, int top, int bottom) {
-    const double share = (us / 1000.0 - axis->lo_ms) / (axis->hi_ms - axis->lo_ms);
+    return plot_row_of_value(axis, us / 1000.0, top, bottom);
+}
+
+int plot_row_of_value(const PlotAxis* axis, double v, int top, int bottom) {
+    const double share = (v - axis->lo_ms) / (axis->hi_ms - axis->lo_ms);
     double r = (double)bottom - share * (double)(bottom - top);
     r = r > -1e6 ? (r < 1e6 ? r : 1e6) : -1e6;  // far off the axis, still an int
     return (int)floor(r + 0.5);
@@ -160,6 +179,7 @@ struct Walk {
     PlotModel* m;
     ArrivalView* log;
     int slot;
+    int kind;
     double freq;
     int64_t from, to;           // the visible range in counter ticks
     double columns_per_tick;
@@ -200,15 +220,20 @@ static void move_to_column_of(Walk* w, int64_t t) {
                                           : INT64_MAX;
 }
 
+// Whether a gap was merged into one delivery, or is a pause (not an accepted interval).
+static void class_gap(const Walk* w, ArrivalClass cls, int64_t gap, bool* coalesced, bool* pause) {
+    if (w->slot == 0) {  // the all-mice record's classes are in the log
+        *coalesced = cls == ARRIVAL_COALESCED;
+        *pause = cls == ARRIVAL_PAUSE || cls == ARRIVAL_FIRST;
+    } else {
+        *coalesced = gap < w->accepted.shortest;
+        *pause = cls == ARRIVAL_PAUSE || gap > w->accepted.longest;
+    }
+}
+
 static void add_interval(Walk* w, ArrivalClass cls, int64_t gap) {
     bool coalesced, pause;
-    if (w->slot == 0) {  // the all-mice record's classes are in the log
-        coalesced = cls == ARRIVAL_COALESCED;
-        pause = cls == ARRIVAL_PAUSE || cls == ARRIVAL_FIRST;
-    } else {
-        coalesced = gap < w->accepted.shortest;
-        pause = cls == ARRIVAL_PAUSE || gap > w->accepted.longest;
-    }
+    class_gap(w, cls, gap, &coalesced, &pause);
     PlotColumn* cur = &w->cur;
     if (coalesced) {
         cur->coalesced++;
@@ -228,6 +253,75 @@ static void add_interval(Walk* w, ArrivalClass cls, int64_t gap) {
         w->histogram[bin < HISTOGRAM_BINS ? bin : HISTOGRAM_BINS - 1]++;
         w->histogram_n++;
     }
+}
+
+static void add_count(PlotCounts* s, int16_t v, bool first) {
+    // The column's least and most are among few[] while it keeps every
+    // value, and change nothing once it does not: the common case ends here.
+    if (!first && (v == s->min || v == s->max))
+        return;
+    if (first || v < s->min)
+        s->min = v;
+    if (first || v > s->max)
+        s->max = v;
+    if (s->distinct > PLOT_FEW)
+        return;
+    for (int i = 0; i < s->distinct; i++) {
+        if (s->few[i] == v)
+            return;
+    }
+    if (s->distinct < PLOT_FEW)
+        s->few[s->distinct] = v;
+    s->distinct++;
+}
+
+// dx and dy of a moving report, read straight from the entry's bits (their
+// layout is in core/arrival_log.h): the walk spends most of its time here.
+// A report without motion is counted apart.
+static void add_counts(PlotColumn* cur, uint64_t motion) {
+    const int16_t dx = (int16_t)(uint16_t)motion, dy = (int16_t)(uint16_t)(motion >> 16);
+    if (dx == 0 && dy == 0) {
+        cur->still++;
+        return;
+    }
+    add_count(&cur->dx, dx, cur->count == 0);
+    add_count(&cur->dy, dy, cur->count == 0);
+    cur->count++;
+}
+
+// Counts per second of a moving report whose interval was accepted; one
+// without motion is counted apart, as in the counts, so that it is no stroke
+// down to 0 through the moving reports of its column.
+static void add_speed(Walk* w, const ReportMotion* mo, ArrivalClass cls, int64_t gap) {
+    bool coalesced, pause;
+    class_gap(w, cls, gap, &coalesced, &pause);
+    if (coalesced || pause)
+        return;
+    PlotColumn* cur = &w->cur;
+    if (mo->dx == 0 && mo->dy == 0) {
+        cur->still++;
+        return;
+    }
+    const float v = (float)motion_speed(mo, ticks_to_us(gap, w->freq));
+    if (cur->count < PLOT_FEW)
+        cur->speed_few[cur->count] = v;
+    if (cur->count == 0 || v < cur->speed_min)
+        cur->speed_min = v;
+    if (cur->count == 0 || v > cur->speed_max)
+        cur->speed_max = v;
+    cur->count++;
+}
+
+// A position is not a count: absolute reports are only counted.
+static void add_motion(Walk* w, ArrivalEntry e, int64_t gap) {
+    if ((e.motion >> 60) & MOTION_FLAG_ABSOLUTE) {
+        w->m->absolute++;
+        return;
+    }
+    if (w->kind == PLOT_COUNTS)
+        return add_counts(&w->cur, e.motion);
+    const ReportMotion mo = arrival_entry_motion(e);
+    add_speed(w, &mo, arrival_entry_class(e), gap);
 }
 
 // The index to start from: one report of the record before the range, so the
@@ -258,14 +352,18 @@ static void walk_reports(Walk* w) {
             const int64_t t = arrival_view_entry_t(w->log, e);
             if (t > w->to)
                 return;
-            const bool visible = t >= w->from && have_previous;
+            // A report's counts need no interval: the record's first is drawn too.
+            const bool visible = t >= w->from && (have_previous || w->kind == PLOT_COUNTS);
             const int64_t gap = t - previous;
             have_previous = true;
             previous = t;
             if (!visible)
                 continue;
             move_to_column_of(w, t);
-            add_interval(w, arrival_entry_class(e), gap);
+            if (w->kind == PLOT_INTERVALS)
+                add_interval(w, arrival_entry_class(e), gap);
+            else
+                add_motion(w, e, gap);
         }
         k += length;
     }
@@ -307,9 +405,32 @@ static bool set_range(PlotModel* m, Walk* w, const PlotRequest* r) {
     return true;
 }
 
+// The 99th percentile (nearest rank) of the columns' largest values, for the
+// columns that have any; 0 when none has.
+static double columns_p99(const PlotModel* m) {
+    static thread_local float largest[PLOT_MAX_COLUMNS];
+    int n = 0;
+    for (int c = 0; c < m->columns; c++) {
+        const PlotColumn* col = &m->col[c];
+        if (col->count == 0)
+            continue;
+        const int counts = std::max({-(int)col->dx.min, (int)col->dx.max, -(int)col->dy.min, (int)col->dy.max});
+        largest[n++] = m->kind == PLOT_COUNTS ? (float)counts : col->speed_max;
+    }
+    if (n == 0)
+        return 0;
+    const int k = (int)nearest_rank(990, (uint64_t)n) - 1;
+    std::nth_element(largest, largest + k, largest + n);
+    return largest[k];
+}
+
 static PlotAxis axis_of(const PlotRequest* r, const Walk* w) {
     if (r->y_fixed)
         return plot_axis_of_range(r->y_lo_ms, r->y_hi_ms);
+    if (w->kind == PLOT_COUNTS)
+        return plot_axis_of_counts(columns_p99(w->m));
+    if (w->kind == PLOT_SPEED)
+        return plot_axis_of_speeds(columns_p99(w->m));
     if (w->known_axis)
         return plot_axis_from_percentiles(r->record_p001_us, r->record_p999_us);
     return plot_axis_from_percentiles(visible_percentile_us(w->histogram, w->histogram_n, 1, false),
@@ -320,17 +441,21 @@ void plot_model_build(PlotModel* m, ArrivalView* log, const PlotRequest* r) {
     static thread_local uint32_t histogram[HISTOGRAM_BINS];  // the plot's worker and a test's own
     const int columns = r->columns < 1 ? 1 : r->columns > PLOT_MAX_COLUMNS ? PLOT_MAX_COLUMNS : r->columns;
     m->columns = columns;
+    m->kind = r->kind >= 0 && r->kind < PLOT_KINDS ? r->kind : PLOT_INTERVALS;
     memset(m->col, 0, sizeof(PlotColumn) * (size_t)columns);
     m->shown = 0;
+    m->absolute = 0;
     m->span_s = 0;
     Walk w = {};
     w.m = m;
     w.log = log;
     w.slot = r->slot;
+    w.kind = m->kind;
     w.freq = r->freq;
     w.histogram = histogram;
     w.stop = r->stop;
-    w.known_axis = r->y_fixed || (r->whole && r->record_p999_us > 0);
+    // Only intervals have a histogram; the other views' axes come from the columns.
+    w.known_axis = r->y_fixed || (r->whole && r->record_p999_us > 0) || m->kind != PLOT_INTERVALS;
     const bool any = set_range(m, &w, r);
     if (any && !w.known_axis)
         memset(histogram, 0, sizeof histogram);

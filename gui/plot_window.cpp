@@ -1,4 +1,5 @@
-// The interval plot window and its painter. The plot model has one column per
+// The plot window and its painter: intervals, counts or speeds against time,
+// chosen with three buttons at its top left. The plot model has one column per
 // pixel; building it is one walk over the visible reports, which at tens of
 // millions takes longer than the window may stop answering, so the window's
 // builder thread (gui/plot_builder) builds it and a paint draws the newest
@@ -33,14 +34,22 @@
 #include "platform/output_file.h"
 
 HWND g_hPlot;
-PlotView g_plot_view = {true, 0, 0, false, 0, 0};
+PlotView g_plot_view = {true, 0, 0, false, 0, 0, PLOT_INTERVALS};
 wchar_t g_plot_status[PLOT_STATUS_CHARS];
 
 static const wchar_t kPlotClass[] = L"QuorvinPlot";
 static const COLORREF kAxisColor = PANEL_TITLE_COLOR;
 static const COLORREF kMergedColor = 0x808080;
 static const COLORREF kLineColor = 0xe0e0e0;
+static const COLORREF kDxColor = 0xffaa5a;     // counts: dx, light blue
+static const COLORREF kDyColor = 0x6e6eff;     // counts: dy, light red
+static const COLORREF kStillColor = 0xb4b4b4;  // counts: a report without motion, on the 0 line
+static const COLORREF kZeroColor = 0x505050;   // counts: the 0 line
+static const COLORREF kSpeedColor = 0x40c8ff;  // speed: amber
 static const double kZoomPerNotch = 0.8;
+// The view buttons at the top left (96-DPI pixels), the summary line after them.
+enum { VIEW_BUTTON_LEFT = 12, VIEW_BUTTON_WIDTH = 44, VIEW_BUTTON_HEIGHT = 22, PLOT_SUMMARY_LEFT = 160 };
+static const wchar_t* const kViewNames[PLOT_KINDS] = {L"间隔", L"计数", L"速度"};
 static const double kNarrowestViewS = 0.002;
 
 static UINT g_plot_dpi = DPI_BASE;
@@ -52,6 +61,7 @@ static PlotView g_drag_view;
 static struct {
     bool any;  // false before the first model
     PlotAxis axis;
+    int kind;
     double span_s;
 } s_shown;
 
@@ -115,22 +125,45 @@ static void mark(HDC dc, int x, double us, const PlotAxis* axis, const PlotArea*
     fill(dc, x - dot / 2, row_of(us, axis, a) - dot / 2, dot, dot, color);
 }
 
+// The same in the axis's own unit (counts, counts per second), in one colour.
+static void mark_value(HDC dc, int x, double v, COLORREF color, const PlotAxis* axis,
+                       const PlotArea* a, UINT dpi) {
+    if (v > axis->hi_ms)
+        return arrow(dc, x, a->top, true, px(3, dpi), color);
+    if (v < axis->lo_ms)
+        return arrow(dc, x, a->bottom - 1, false, px(3, dpi), color);
+    const int dot = px(2, dpi);
+    fill(dc, x - dot / 2, plot_row_of_value(axis, v, a->top, a->bottom) - dot / 2, dot, dot, color);
+}
+
 static void text_at(HDC dc, int x, int y, COLORREF color, const wchar_t* text, UINT align) {
     SetTextColor(dc, color);
     SetTextAlign(dc, align);
     TextOutW(dc, x, y, text, (int)wcslen(text));
 }
 
-static void draw_interval_ticks(HDC dc, const PlotArea* a, const PlotAxis* axis, UINT dpi) {
+// A tick's label: ms for intervals, counts as they are, speeds in thousands
+// when they reach ten thousand (a million counts per second fits the margin).
+static void tick_label(wchar_t* label, int kind, const PlotAxis* axis, double v) {
+    if (kind == PLOT_INTERVALS)
+        swprintf(label, 48, L"%.*f ms", axis->decimals, v);
+    else if (kind == PLOT_SPEED && axis->hi_ms >= 10000)
+        swprintf(label, 48, L"%gk", fabs(v) < 1e-9 ? 0.0 : v / 1000);
+    else
+        swprintf(label, 48, L"%.*f", axis->decimals, fabs(v) < 1e-9 ? 0.0 : v);
+}
+
+static void draw_y_ticks(HDC dc, const PlotArea* a, const PlotAxis* axis, int kind, UINT dpi) {
     wchar_t label[48];
     const double first = ceil(axis->lo_ms / axis->step_ms - 1e-9);
     for (int k = 0; k < 100; k++) {
         const double ms = (first + k) * axis->step_ms;
         if (ms > axis->hi_ms + axis->step_ms * 1e-6)
             break;
-        const int y = row_of(ms * 1000.0, axis, a);
+        const int y = kind == PLOT_INTERVALS ? row_of(ms * 1000.0, axis, a)
+                                             : plot_row_of_value(axis, ms, a->top, a->bottom);
         fill(dc, a->left - px(5, dpi), y, px(4, dpi), 1, kAxisColor);
-        swprintf(label, 48, L"%.*f ms", axis->decimals, ms);
+        tick_label(label, kind, axis, ms);
         text_at(dc, a->left - px(7, dpi), y - px(6, dpi), kAxisColor, label, TA_RIGHT | TA_TOP);
     }
 }
@@ -138,7 +171,7 @@ static void draw_interval_ticks(HDC dc, const PlotArea* a, const PlotAxis* axis,
 static void draw_axes(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
     fill(dc, a->left - 1, a->top, 1, a->bottom - a->top + 1, kAxisColor);
     fill(dc, a->left - 1, a->bottom, a->right - a->left + 1, 1, kAxisColor);
-    draw_interval_ticks(dc, a, &m->axis, dpi);
+    draw_y_ticks(dc, a, &m->axis, m->kind, dpi);
     wchar_t label[48];
     for (int i = 0; i <= 5; i++) {
         double s = m->t0_s + (m->t1_s - m->t0_s) * i / 5;
@@ -212,7 +245,7 @@ static void draw_strokes(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi
 
 // The dots of columns with few reports, the arrows of strokes that leave the
 // axis, the merged deliveries under it; after the strokes, so that none hides a dot.
-static void draw_columns(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
+static void draw_interval_columns(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
     draw_strokes(dc, a, m, dpi);
     for (int c = 0; c < m->columns; c++) {
         const PlotColumn* col = &m->col[c];
@@ -231,10 +264,93 @@ static void draw_columns(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi
     }
 }
 
-// The key of legend item i (the buckets, then the merged deliveries and the
-// arrows) in the w pixels from x that its placeholder takes.
-static void draw_legend_key(HDC dc, int i, int x, int y, int w, UINT dpi) {
+// A column's values from lo to hi as a stroke within the axis (at least as
+// tall as a dot), with an arrow at the edge it passes.
+static void value_stroke(HDC dc, int x, double lo, double hi, COLORREF color, const PlotAxis* axis,
+                         const PlotArea* a, UINT dpi) {
+    const int dot = px(2, dpi);
+    const double top_v = hi < axis->hi_ms ? hi : axis->hi_ms, low_v = lo > axis->lo_ms ? lo : axis->lo_ms;
+    if (top_v >= low_v) {
+        const int top = plot_row_of_value(axis, top_v, a->top, a->bottom);
+        const int bottom = plot_row_of_value(axis, low_v, a->top, a->bottom);
+        fill(dc, x, top - dot / 2, 1, bottom - top + dot, color);
+    }
+    if (hi > axis->hi_ms)
+        mark_value(dc, x, hi, color, axis, a, dpi);
+    if (lo < axis->lo_ms)
+        mark_value(dc, x, lo, color, axis, a, dpi);
+}
+
+// One motion axis of a column: its few distinct values as dots (values that
+// alternate stay levels), more as a stroke from the least to the most.
+static void draw_counts(HDC dc, int x, const PlotCounts* c, COLORREF color, const PlotAxis* axis,
+                        const PlotArea* a, UINT dpi) {
+    if (c->distinct > PLOT_FEW)
+        return value_stroke(dc, x, c->min, c->max, color, axis, a, dpi);
+    for (int i = 0; i < c->distinct; i++)
+        mark_value(dc, x, c->few[i], color, axis, a, dpi);
+}
+
+// The 0 line, dx then dy over it, and a grey tick across the line where
+// reports came without motion.
+static void draw_count_columns(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
+    const int zero = plot_row_of_value(&m->axis, 0, a->top, a->bottom);
+    if (zero >= a->top && zero <= a->bottom)
+        fill(dc, a->left, zero, a->right - a->left, 1, kZeroColor);
+    for (int c = 0; c < m->columns; c++) {
+        const PlotColumn* col = &m->col[c];
+        if (col->count) {
+            draw_counts(dc, a->left + c, &col->dx, kDxColor, &m->axis, a, dpi);
+            draw_counts(dc, a->left + c, &col->dy, kDyColor, &m->axis, a, dpi);
+        }
+        if (col->still && zero >= a->top && zero <= a->bottom)
+            fill(dc, a->left + c, zero - px(3, dpi), 1, px(7, dpi), kStillColor);
+    }
+}
+
+// Speeds as strokes or dots; reports without motion as grey ticks on the time axis.
+static void draw_speed_columns(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
+    for (int c = 0; c < m->columns; c++) {
+        const PlotColumn* col = &m->col[c];
+        if (col->still)
+            fill(dc, a->left + c, a->bottom - px(3, dpi), 1, px(4, dpi), kStillColor);
+        if (col->count > PLOT_FEW) {
+            value_stroke(dc, a->left + c, col->speed_min, col->speed_max, kSpeedColor, &m->axis, a, dpi);
+            continue;
+        }
+        for (uint32_t i = 0; i < col->count; i++)
+            mark_value(dc, a->left + c, col->speed_few[i], kSpeedColor, &m->axis, a, dpi);
+    }
+}
+
+static void draw_columns(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
+    if (m->kind == PLOT_COUNTS)
+        draw_count_columns(dc, a, m, dpi);
+    else if (m->kind == PLOT_SPEED)
+        draw_speed_columns(dc, a, m, dpi);
+    else
+        draw_interval_columns(dc, a, m, dpi);
+}
+
+// The counts' and the speeds' keys: a colour box for each series, the still
+// mark across a piece of the 0 line, and the arrows.
+static void draw_motion_key(HDC dc, int kind, int i, int x, int y, int w, UINT dpi) {
     const int box = px(8, dpi), left = x + (w - box) / 2;
+    const int series = kind == PLOT_COUNTS ? 2 : 1;
+    if (i < series)
+        return fill(dc, left, y + px(3, dpi), box, box, i == 0 ? (series == 2 ? kDxColor : kSpeedColor) : kDyColor);
+    if (i > series)
+        return arrow(dc, x + w / 2, y + px(4, dpi), true, px(3, dpi), kAxisColor);
+    fill(dc, left, y + px(7, dpi), box, 1, kZeroColor);
+    fill(dc, left + box / 2, y + px(4, dpi), 1, px(7, dpi), kStillColor);
+}
+
+// The key of legend item i (the buckets, then the merged deliveries and the
+// arrows; or a motion view's) in the w pixels from x that its placeholder takes.
+static void draw_legend_key(HDC dc, int kind, int i, int x, int y, int w, UINT dpi) {
+    const int box = px(8, dpi), left = x + (w - box) / 2;
+    if (kind != PLOT_INTERVALS)
+        return draw_motion_key(dc, kind, i, x, y, w, dpi);
     if (i < STATS_BUCKETS)
         return fill(dc, left, y + px(3, dpi), box, box, g_bar_color[i]);
     if (i > STATS_BUCKETS)
@@ -244,32 +360,51 @@ static void draw_legend_key(HDC dc, int i, int x, int y, int w, UINT dpi) {
     fill(dc, left + px(5, dpi), y + px(8, dpi), px(2, dpi), px(2, dpi), kMergedColor);
 }
 
-// The colours by the histogram's buckets, then the grey marks and the arrows,
-// one row under the summary line, as many items as the width takes. One line
-// of text with a wide space where each key goes: one call to measure, one to draw.
-static void draw_legend(HDC dc, int width, UINT dpi) {
-    enum { ITEMS = STATS_BUCKETS + 2, CHARS = 200 };
-    wchar_t text[CHARS];
-    int start[ITEMS + 1], len = 0;
-    for (int i = 0; i < ITEMS; i++) {
-        const wchar_t* name = i < STATS_BUCKETS ? g_bucket_label[i]
-                              : i == STATS_BUCKETS ? L"系统合并投递 (轴下)" : L"超出纵轴";
-        start[i] = len;
-        len += swprintf(text + len, CHARS - (size_t)len, L"\u3000%ls   ", name);
+// The names of a view's legend items; how many.
+static int legend_names(int kind, const wchar_t** names) {
+    static const wchar_t* const counts[] = {L"Δx", L"Δy", L"无移动的报告", L"超出纵轴"};
+    static const wchar_t* const speed[] = {L"速度：√(Δx²+Δy²) ÷ 有效间隔，计数/秒", L"无移动的报告",
+                                           L"超出纵轴"};
+    if (kind == PLOT_COUNTS) {
+        memcpy(names, counts, sizeof counts);
+        return 4;
     }
-    start[ITEMS] = len;
+    if (kind == PLOT_SPEED) {
+        memcpy(names, speed, sizeof speed);
+        return 3;
+    }
+    for (int i = 0; i < STATS_BUCKETS + 2; i++)
+        names[i] = i < STATS_BUCKETS ? g_bucket_label[i] : i == STATS_BUCKETS ? L"系统合并投递 (轴下)" : L"超出纵轴";
+    return STATS_BUCKETS + 2;
+}
+
+// The view's colours (for intervals by the histogram's buckets, then the grey
+// marks and the arrows), one row under the summary line, as many items as the
+// width takes. One line of text with a wide space where each key goes: one
+// call to measure, one to draw.
+static void draw_legend(HDC dc, int width, int kind, UINT dpi) {
+    enum { MOST = STATS_BUCKETS + 2, CHARS = 200 };
+    wchar_t text[CHARS];
+    const wchar_t* names[MOST];
+    const int n = legend_names(kind, names);
+    int start[MOST + 1], len = 0;
+    for (int i = 0; i < n; i++) {
+        start[i] = len;
+        len += swprintf(text + len, CHARS - (size_t)len, L"\u3000%ls   ", names[i]);
+    }
+    start[n] = len;
     int dx[CHARS], fit = 0, items = 0;
     SIZE size;
     const int x = px(12, dpi), y = px(28, dpi);
     GetTextExtentExPointW(dc, text, len, width - 2 * x, &fit, dx, &size);
-    while (items < ITEMS && start[items + 1] <= fit)
+    while (items < n && start[items + 1] <= fit)
         items++;
     SetTextColor(dc, kAxisColor);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
     TextOutW(dc, x, y, text, start[items]);
     for (int i = 0; i < items; i++) {
         const int left = start[i] ? dx[start[i] - 1] : 0;
-        draw_legend_key(dc, i, x + left, y, dx[start[i]] - left, dpi);
+        draw_legend_key(dc, kind, i, x + left, y, dx[start[i]] - left, dpi);
     }
 }
 
@@ -288,7 +423,7 @@ static void draw_summary_line(HDC dc, const Distribution* d, const PlotBuilt* b,
         swprintf(line + n, 240 - (size_t)n, L"   (图中只有最近 %.1f 秒)", b->model.span_s);
     if (n > 0 && b && b->failed)
         swprintf(line + n, 240 - (size_t)n, L"   (内存不足，图的记录已停止)");
-    text_at(dc, px(12, dpi), px(8, dpi), PANEL_READING_COLOR, line, TA_LEFT | TA_TOP);
+    text_at(dc, px(PLOT_SUMMARY_LEFT, dpi), px(8, dpi), PANEL_READING_COLOR, line, TA_LEFT | TA_TOP);
 }
 
 // Without an interval to draw, the middle of the plot says what to do.
@@ -302,6 +437,7 @@ static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
                               const Distribution* d) {
     PlotRequest r = {};
     r.slot = slot;
+    r.kind = view->kind;
     r.freq = g_qpc_freq;
     r.columns = a->right - a->left;
     r.whole = view->whole;
@@ -317,9 +453,9 @@ static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
 }
 
 // The plot of record slot from model b (null before the first: the figures,
-// the legend and the status only) and the record's distribution d now.
+// the legend of view kind and the status only) and the record's distribution d now.
 static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font,
-                  const Distribution* d, const PlotBuilt* b) {
+                  const Distribution* d, const PlotBuilt* b, int kind) {
     RECT all = {0, 0, width, height};
     FillRect(dc, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
     SelectObject(dc, GetStockObject(DC_BRUSH));
@@ -327,11 +463,12 @@ static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font
     SetBkMode(dc, TRANSPARENT);
     const PlotArea a = plot_area(width, height, dpi);
     draw_summary_line(dc, d, b, dpi);
-    draw_legend(dc, width, dpi);
+    draw_legend(dc, width, b ? b->model.kind : kind, dpi);
     if (b) {
         draw_axes(dc, &a, &b->model, dpi);
         draw_columns(dc, &a, &b->model, dpi);
-        draw_percentile_lines(dc, &a, &b->model, d, dpi);
+        if (b->model.kind == PLOT_INTERVALS)
+            draw_percentile_lines(dc, &a, &b->model, d, dpi);
         if (b->model.shown == 0 && d->n == 0)
             draw_empty_note(dc, &a);
     }
@@ -352,7 +489,7 @@ void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, i
     built.wrapped = arrival_view_wrapped(&log);
     built.failed = log.failed;
     arrival_view_release(&log);
-    paint(dc, width, height, dpi, font, &d, &built);
+    paint(dc, width, height, dpi, font, &d, &built, view->kind);
 }
 
 // --- Export -----------------------------------------------------------------------
@@ -444,8 +581,8 @@ static LRESULT on_export_end(HWND hwnd) {
 
 static int displayed_slot(void) { return (int)(display_stats() - g_dev_stats); }
 
-// The export button at the top right; the export's bar at the foot's right,
-// beside the status line.
+// The view buttons at the top left, the export button at the top right; the
+// export's bar at the foot's right, beside the status line.
 static void place_controls(HWND hwnd) {
     RECT r;
     GetClientRect(hwnd, &r);
@@ -454,12 +591,54 @@ static void place_controls(HWND hwnd) {
                px(24, dpi), TRUE);
     MoveWindow(GetDlgItem(hwnd, ID_PLOT_PROGRESS), r.right - px(160, dpi), r.bottom - px(18, dpi),
                px(150, dpi), px(12, dpi), TRUE);
+    for (int k = 0; k < PLOT_KINDS; k++) {
+        MoveWindow(GetDlgItem(hwnd, ID_PLOT_VIEW + k), px(VIEW_BUTTON_LEFT + k * (VIEW_BUTTON_WIDTH + 2), dpi),
+                   px(4, dpi), px(VIEW_BUTTON_WIDTH, dpi), px(VIEW_BUTTON_HEIGHT, dpi), TRUE);
+    }
+}
+
+// The buttons take the plot's font (the export's and the views').
+static void set_button_fonts(HWND hwnd) {
+    SendMessageW(GetDlgItem(hwnd, ID_PLOT_EXPORT), WM_SETFONT, (WPARAM)panel_font_of(&g_plot_font), TRUE);
+    for (int k = 0; k < PLOT_KINDS; k++)
+        SendMessageW(GetDlgItem(hwnd, ID_PLOT_VIEW + k), WM_SETFONT, (WPARAM)panel_font_of(&g_plot_font), TRUE);
+}
+
+// Push-like radio buttons: the view shown stays pressed.
+static void make_view_buttons(HWND hwnd) {
+    for (int k = 0; k < PLOT_KINDS; k++) {
+        const DWORD style = WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON | BS_PUSHLIKE | (k == 0 ? WS_GROUP : 0);
+        CreateWindowExW(0, L"BUTTON", kViewNames[k], style, 0, 0, 0, 0, hwnd,
+                        (HMENU)(INT_PTR)(ID_PLOT_VIEW + k), NULL, NULL);
+    }
+    CheckRadioButton(hwnd, ID_PLOT_VIEW, ID_PLOT_VIEW + PLOT_KINDS - 1, ID_PLOT_VIEW + g_plot_view.kind);
+}
+
+// Another view of the same time range; its y axis is its own again. The
+// focus goes back to the plot, so the wheel keeps zooming it.
+static void show_view(HWND hwnd, int kind) {
+    if (kind != g_plot_view.kind) {
+        g_plot_view.kind = kind;
+        g_plot_view.y_fixed = false;
+        InvalidateRect(hwnd, NULL, FALSE);
+    }
+    CheckRadioButton(hwnd, ID_PLOT_VIEW, ID_PLOT_VIEW + PLOT_KINDS - 1, ID_PLOT_VIEW + kind);
+    SetFocus(hwnd);
+}
+
+static LRESULT plot_on_command(HWND hwnd, WPARAM wparam) {
+    const int id = LOWORD(wparam);
+    if (id == ID_PLOT_EXPORT)
+        plot_export_csv(hwnd);
+    else if (id >= ID_PLOT_VIEW && id < ID_PLOT_VIEW + PLOT_KINDS)
+        show_view(hwnd, id - ID_PLOT_VIEW);
+    return 0;
 }
 
 // Whether a and b ask for the same picture. While measuring the run's end and
 // the percentiles move with every report: the 100 ms tick asks for those.
 static bool same_look(const PlotRequest* a, const PlotRequest* b) {
-    const bool same = a->slot == b->slot && a->freq == b->freq && a->columns == b->columns &&
+    const bool same = a->slot == b->slot && a->kind == b->kind && a->freq == b->freq && a->columns == b->columns &&
                       a->whole == b->whole && a->t0_s == b->t0_s && a->t1_s == b->t1_s &&
                       a->y_fixed == b->y_fixed && a->y_lo_ms == b->y_lo_ms && a->y_hi_ms == b->y_hi_ms;
     return same && (stats_measuring() ||
@@ -490,6 +669,7 @@ static void remember_shown(const PlotBuilt* b) {
     s_shown.any = b != NULL;
     if (b) {
         s_shown.axis = b->model.axis;
+        s_shown.kind = b->model.kind;
         s_shown.span_s = b->model.span_s;
     }
 }
@@ -519,7 +699,7 @@ static LRESULT plot_on_paint(HWND hwnd) {
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, r.right, r.bottom);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    paint(memory, r.right, r.bottom, g_plot_dpi, &g_plot_font, &d, b);
+    paint(memory, r.right, r.bottom, g_plot_dpi, &g_plot_font, &d, b, g_plot_view.kind);
     BitBlt(dc, 0, 0, r.right, r.bottom, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
@@ -553,13 +733,16 @@ static double time_at_x(HWND hwnd, int x, const PlotView* v) {
     return v->t0_s + f * (v->t1_s - v->t0_s);
 }
 
-// Shift+wheel: the interval axis as last painted, scaled about the pointer's row.
+// Shift+wheel: the y axis as last painted, scaled about the pointer's row;
+// nothing while the view just chosen is not shown yet (its axis is another's).
 static void zoom_intervals(HWND hwnd, int y, double scale) {
+    if (s_shown.kind != g_plot_view.kind)
+        return;
     const PlotArea a = client_area(hwnd);
     const double share = (double)(a.bottom - y) / (double)(a.bottom - a.top);
     const PlotAxis* shown = &s_shown.axis;
     const double at = shown->lo_ms + share * (shown->hi_ms - shown->lo_ms);
-    const PlotAxis zoomed = plot_zoom_axis(shown, at, scale);
+    const PlotAxis zoomed = plot_zoom_axis(shown, s_shown.kind, at, scale);
     g_plot_view.y_fixed = true;
     g_plot_view.y_lo_ms = zoomed.lo_ms;
     g_plot_view.y_hi_ms = zoomed.hi_ms;
@@ -615,7 +798,7 @@ static LRESULT plot_on_press(HWND hwnd, int x) {
 }
 
 static LRESULT plot_show_whole(HWND hwnd) {
-    g_plot_view = PlotView{true, 0, 0, false, 0, 0};
+    g_plot_view = PlotView{true, 0, 0, false, 0, 0, g_plot_view.kind};
     InvalidateRect(hwnd, NULL, FALSE);
     return 0;
 }
@@ -637,9 +820,10 @@ static LRESULT plot_on_create(HWND hwnd) {
     s_shown.any = false;
     g_plot_dpi = dpi_of_window(hwnd);
     DeleteObject(panel_font_make(&g_plot_font, g_plot_dpi));  // an earlier window's, if any
-    HWND button = CreateWindowExW(0, L"BUTTON", L"导出 CSV", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd,
-                                  (HMENU)(INT_PTR)ID_PLOT_EXPORT, NULL, NULL);
-    SendMessageW(button, WM_SETFONT, (WPARAM)panel_font_of(&g_plot_font), TRUE);
+    CreateWindowExW(0, L"BUTTON", L"导出 CSV", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd,
+                    (HMENU)(INT_PTR)ID_PLOT_EXPORT, NULL, NULL);
+    make_view_buttons(hwnd);
+    set_button_fonts(hwnd);
     make_progress_bar(hwnd);
     place_controls(hwnd);
     return 0;
@@ -655,12 +839,12 @@ static LRESULT plot_on_destroy(void) {
     return 0;
 }
 
-// The button takes the new font before the old one is deleted.
+// The buttons take the new font before the old one is deleted.
 static LRESULT plot_on_dpi_changed(HWND hwnd, WPARAM wparam, LPARAM lparam) {
     g_plot_dpi = HIWORD(wparam);
     gui_move_to_suggested(hwnd, lparam);
     HFONT old = panel_font_make(&g_plot_font, g_plot_dpi);
-    SendMessageW(GetDlgItem(hwnd, ID_PLOT_EXPORT), WM_SETFONT, (WPARAM)panel_font_of(&g_plot_font), TRUE);
+    set_button_fonts(hwnd);
     DeleteObject(old);
     place_controls(hwnd);
     return 0;
@@ -710,9 +894,7 @@ LRESULT CALLBACK plot_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
     case WM_LBUTTONDBLCLK:
         return plot_show_whole(hwnd);
     case WM_COMMAND:
-        if (LOWORD(wparam) == ID_PLOT_EXPORT)
-            plot_export_csv(hwnd);
-        return 0;
+        return plot_on_command(hwnd, wparam);
     case WM_PLOT_MODEL:
     case WM_PLOT_EXPORT_PROGRESS:
     case WM_PLOT_EXPORT_END:
@@ -721,7 +903,7 @@ LRESULT CALLBACK plot_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
         return plot_on_dpi_changed(hwnd, wparam, lparam);
     case WM_DESTROY:
         return plot_on_destroy();
-    case WM_NCDESTROY:  // the button is gone: nothing uses the font any more
+    case WM_NCDESTROY:  // the buttons are gone: nothing uses the font any more
         panel_font_free(&g_plot_font);
         break;
     }
@@ -758,7 +940,7 @@ void plot_open(HWND owner) {
     RECT r = {0, 0, dpi_scale(PLOT_CLIENT_WIDTH, dpi), dpi_scale(PLOT_CLIENT_HEIGHT, dpi)};
     const DWORD style = WS_OVERLAPPEDWINDOW;
     AdjustWindowRectEx(&r, style, FALSE, 0);
-    g_plot_view = PlotView{true, 0, 0, false, 0, 0};
+    g_plot_view = PlotView{true, 0, 0, false, 0, 0, PLOT_INTERVALS};
     g_plot_status[0] = 0;
     g_hPlot = CreateWindowExW(0, kPlotClass, L"间隔图 — " QUORVIN_SHORT_NAME, style, CW_USEDEFAULT,
                               CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, NULL,

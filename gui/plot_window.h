@@ -1,6 +1,8 @@
-// The interval plot: every report of the displayed record over time, its
-// interval against a linear millisecond axis, with the slow-end P99, median
-// and fast-end P1 lines, a legend of its colours, zoom (wheel; Shift+wheel for
+// The plot: every report of the displayed record over time, in one of three
+// views chosen with buttons at the top left: its interval against a linear
+// millisecond axis, with the slow-end P99, median and fast-end P1 lines; its
+// dx and dy; or its speed in counts per second. A legend of each view's
+// colours, zoom (wheel; Shift+wheel for
 // the interval axis), pan (drag), the whole run again (double-click) and a CSV
 // export on a thread of its own, with a progress bar, that can be cancelled
 // and ends with a status line. The window's thread never walks the log: the
@@ -14,6 +16,7 @@
 enum {
     ID_PLOT_EXPORT = 101,    // 导出 CSV; 取消导出 while an export runs
     ID_PLOT_PROGRESS = 102,
+    ID_PLOT_VIEW = 103,      // 间隔, then 计数 and 速度: ID_PLOT_VIEW + a PlotKind
     PLOT_CLIENT_WIDTH = 900,   // at 96 DPI
     PLOT_CLIENT_HEIGHT = 480,
     PLOT_STATUS_CHARS = MAX_PATH + 80,
@@ -25,12 +28,14 @@ struct PlotArea {
 };
 
 // The visible time range: the whole run, or seconds since the record's first
-// report; and the interval axis: from the shown intervals, or the user's.
+// report; the y axis: from what is shown, or the user's (in the view's unit);
+// and what is shown (a PlotKind). Every view shares the time range.
 struct PlotView {
     bool whole;
     double t0_s, t1_s;
     bool y_fixed;
     double y_lo_ms, y_hi_ms;
+    int kind;
 };
 
 extern HWND g_hPlot;

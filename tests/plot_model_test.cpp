@@ -1,7 +1,7 @@
-// The interval plot's model, natively: which intervals the columns hold, the
-// y axis from the shown intervals' percentiles and its Shift+wheel zoom, where
-// the distribution lines' labels go, and the time axis from the first report
-// to the run's end.
+// The plot's model, natively: which intervals the columns hold, the y axis
+// from the shown intervals' percentiles and its Shift+wheel zoom, where the
+// distribution lines' labels go, the time axis from the first report to the
+// run's end, and the counts' and speeds' columns and axes.
 #include <gtest/gtest.h>
 #include <math.h>
 
@@ -31,6 +31,18 @@ void fill(ArrivalLog* log, int reports, F interval_of) {
     for (int i = 0; i < reports; i++) {
         t += i ? (int64_t)(interval_of(i) * 10) : 0;
         arrival_log_append(log, t, 1, false, i ? ARRIVAL_ACCEPTED : ARRIVAL_FIRST);
+    }
+}
+
+// Reports of slot 1, each interval_of(i) us after the one before, carrying motion_of(i).
+template <typename I, typename M>
+void fill_motion(ArrivalLog* log, int reports, I interval_of, M motion_of) {
+    arrival_log_set_bound(log, 16, 8);
+    int64_t t = 1000;
+    for (int i = 0; i < reports; i++) {
+        t += i ? (int64_t)(interval_of(i) * 10) : 0;
+        const ReportMotion mo = motion_of(i);
+        arrival_log_append(log, t, 1, false, i ? ARRIVAL_ACCEPTED : ARRIVAL_FIRST, &mo);
     }
 }
 
@@ -124,20 +136,93 @@ TEST(PlotModelTest, AxisComesFromThePercentilesNotTheOutliers) {
 
 TEST(PlotModelTest, ShiftWheelZoomStaysWithinItsBounds) {
     PlotAxis a = plot_axis_of_range(0, 2.5);
-    PlotAxis in = plot_zoom_axis(&a, 1.0, 0.8);
+    PlotAxis in = plot_zoom_axis(&a, PLOT_INTERVALS, 1.0, 0.8);
     EXPECT_NEAR(in.hi_ms - in.lo_ms, 2.0, 1e-9);
     EXPECT_NEAR((1.0 - in.lo_ms) / (in.hi_ms - in.lo_ms), 0.4, 1e-9) << "about the pointer";
     for (int notch = 0; notch < 200; notch++)
-        in = plot_zoom_axis(&in, 1.0, 0.8);
+        in = plot_zoom_axis(&in, PLOT_INTERVALS, 1.0, 0.8);
     EXPECT_NEAR(in.hi_ms - in.lo_ms, 0.01, 1e-9) << "no narrower than 10 us";
     EXPECT_TRUE(in.lo_ms <= 1.0 && 1.0 <= in.hi_ms);
     PlotAxis out = a;
     for (int notch = 0; notch < 200; notch++)
-        out = plot_zoom_axis(&out, 2.4, 1.25);
+        out = plot_zoom_axis(&out, PLOT_INTERVALS, 2.4, 1.25);
     EXPECT_DOUBLE_EQ(out.lo_ms, 0);
     EXPECT_DOUBLE_EQ(out.hi_ms, 60);
-    PlotAxis odd = plot_zoom_axis(&a, NAN, 0.5);
+    PlotAxis odd = plot_zoom_axis(&a, PLOT_INTERVALS, NAN, 0.5);
     EXPECT_TRUE(odd.lo_ms >= 0 && odd.hi_ms > odd.lo_ms) << "a pointer off the plot";
+}
+
+// 10 s of +-3 / -+1 alternating every millisecond, one dx spike of 100, one
+// idle report and one absolute position in every thousand.
+TEST(PlotModelTest, CountsKeepEverySpikeAtItsColumnAndMarkReportsWithoutMotion) {
+    static ArrivalLog log;
+    static PlotModel m;
+    fill_motion(&log, 10001, [](int) { return 1000; }, [](int i) {
+        if (i % 1000 == 500)
+            return ReportMotion{0, 0, 0, 0, 0};
+        if (i % 1000 == 700)
+            return ReportMotion{30000, 20000, 0, 0, MOTION_FLAG_ABSOLUTE};
+        return ReportMotion{i == 5003 ? 100 : i % 2 ? 3 : -3, i % 2 ? -1 : 1, 0, 0, 0};
+    });
+    PlotRequest r = request(1, 670, 0, 0, true);
+    r.kind = PLOT_COUNTS;
+    plot_model_build(&m, view(&log), &r);
+    EXPECT_EQ(m.shown, 10001u - 20) << "every moving report, the first too";
+    EXPECT_EQ(m.absolute, 10u);
+    EXPECT_DOUBLE_EQ(m.axis.lo_ms, -4) << "symmetric, from the columns, not the spike";
+    EXPECT_DOUBLE_EQ(m.axis.hi_ms, 4);
+    uint32_t still = 0;
+    for (int c = 0; c < m.columns; c++) {
+        const PlotColumn& col = m.col[c];
+        still += col.still;
+        EXPECT_EQ(col.dx.max, c == 5003 * 670 / 10000 ? 100 : 3) << c;
+        EXPECT_EQ(col.dx.min, -3) << c;
+        EXPECT_EQ(col.dy.min, -1);
+        EXPECT_EQ(col.dy.max, 1);
+        EXPECT_EQ(col.dy.distinct, 2) << "two levels, each a dot";
+    }
+    EXPECT_EQ(still, 10u);
+    arrival_view_release(view(&log));
+    arrival_log_free(&log);
+}
+
+// dx 3, dy 4 every millisecond (5000 counts/s), one interval of 500 us
+// (10000 counts/s), one idle report (marked apart) and one absolute position
+// (not drawn).
+TEST(PlotModelTest, SpeedIsCountsOverTheAcceptedIntervalFromZero) {
+    static ArrivalLog log;
+    static PlotModel m;
+    fill_motion(&log, 2001, [](int i) { return i == 1000 ? 500 : 1000; }, [](int i) {
+        if (i == 1500)
+            return ReportMotion{0, 0, 0, 0, 0};
+        return ReportMotion{i == 1700 ? 300 : 3, i == 1700 ? 400 : 4, 0, 0,
+                            (uint16_t)(i == 1700 ? MOTION_FLAG_ABSOLUTE : 0)};
+    });
+    for (int slot : {0, 1}) {
+        PlotRequest r = request(slot, 690, 0, 0, true);
+        r.kind = PLOT_SPEED;
+        plot_model_build(&m, view(&log), &r);
+        EXPECT_EQ(m.shown, 1998u) << "each interval but the absolute and the idle report's";
+        EXPECT_EQ(m.absolute, 1u);
+        float fastest = 0, slowest = 1e9f;
+        int steady = 0, still = 0;
+        for (int c = 0; c < m.columns; c++) {
+            if (m.col[c].count == 0)
+                continue;
+            fastest = fmaxf(fastest, m.col[c].speed_max);
+            slowest = fminf(slowest, m.col[c].speed_min);
+            steady += m.col[c].speed_min == 5000.0f && m.col[c].speed_max == 5000.0f;
+            still += m.col[c].still;
+        }
+        EXPECT_GE(steady, 690 - 3);
+        EXPECT_EQ(fastest, 10000.0f);
+        EXPECT_EQ(slowest, 5000.0f) << "the idle report is no speed of 0...";
+        EXPECT_EQ(still, 1) << "...but a mark of its own";
+        EXPECT_DOUBLE_EQ(m.axis.lo_ms, 0);
+        EXPECT_DOUBLE_EQ(m.axis.hi_ms, 6000) << "a round value above the columns' 99th percentile";
+    }
+    arrival_view_release(view(&log));
+    arrival_log_free(&log);
 }
 
 TEST(PlotModelTest, LabelsNeverOverlapAndKeepTheirOrder) {

@@ -1,8 +1,9 @@
-// The interval plot painted into a memory bitmap from synthetic logs (rows and
+// The plot painted into a memory bitmap from synthetic logs (rows and
 // colours worked out by hand for a 900 x 480 client: plot area x 60..730,
-// y 48..444), the window's zooms, and the CSV export through the faked Save As
-// dialog. With QUORVIN_PLOT_SHOTS set to a folder, the 8 kHz plot is saved
-// there at 96 and 144 DPI to be looked at.
+// y 48..444), the window's zooms and views, and the CSV export through the
+// faked Save As dialog. With QUORVIN_PLOT_SHOTS set to a folder, the 8 kHz
+// plot and the three views of a moving mouse are saved there at 96 and 144
+// DPI to be looked at.
 #include <gtest/gtest.h>
 #include <math.h>
 #include <stdio.h>
@@ -64,14 +65,14 @@ protected:
         }
     }
     // As a report is received: the all-mice record, the log, the mouse's record.
-    static void report(int64_t t) {
+    static void report(int64_t t, const ReportMotion* motion = nullptr) {
         ArrivalClass c = record_arrival(&g_dev_stats[0], t);
-        arrival_log_append(&g_arrival_log, t, 1, false, c);
+        arrival_log_append(&g_arrival_log, t, 1, false, c, motion);
         record_arrival(&g_dev_stats[1], t);
     }
     void paint() {
         ASSERT_TRUE(canvas.make(900, 480));
-        PlotView whole = {true, 0, 0, false, 0, 0};
+        PlotView whole = {true, 0, 0, false, 0, 0, PLOT_INTERVALS};
         PanelFont font = {};
         plot_draw(canvas.dc, 900, 480, 96, &font, 0, &whole);
         GdiFlush();
@@ -136,7 +137,7 @@ TEST_F(PlotTest, EightKilohertzFillsTheHeightWithItsLabelsApart) {
     for (UINT dpi : {96u, 144u}) {
         const int w = MulDiv(900, dpi, 96), h = MulDiv(480, dpi, 96);
         ASSERT_TRUE(canvas.make(w, h));
-        PlotView whole = {true, 0, 0, false, 0, 0};
+        PlotView whole = {true, 0, 0, false, 0, 0, PLOT_INTERVALS};
         PanelFont font = {};
         panel_font_make(&font, dpi);
         plot_draw(canvas.dc, w, h, dpi, &font, 0, &whole);
@@ -155,6 +156,50 @@ TEST_F(PlotTest, EightKilohertzFillsTheHeightWithItsLabelsApart) {
         EXPECT_EQ(label_runs(canvas, a, (int)dpi), 3) << dpi << " DPI: three labels, none on another";
         if (shots)
             canvas.save_bmp((std::string(shots) + "/plot-8khz-" + std::to_string(dpi) + ".bmp").c_str());
+        SelectObject(canvas.dc, GetStockObject(DEFAULT_GUI_FONT));
+        panel_font_free(&font);
+    }
+}
+
+// 1 kHz for 10 s, dx +3 / -3 and dy -1 / +1 alternately, every 100th report
+// without motion: the counts view's axis is -4..4, so +3 lies at row
+// 444 - 7 / 8 * 396 = 97.5 (98), -3 at 395, +-1 at 197 and 296, 0 at 246.
+TEST_F(PlotTest, EachViewDrawsItsOwnFiguresOverTheSameTime) {
+    int64_t t = 1000;
+    for (int i = 0; i < 10000; i++) {
+        t += 10000;
+        const ReportMotion mo = {i % 100 == 0 ? 0 : i % 2 ? 3 : -3, i % 100 == 0 ? 0 : i % 2 ? -1 : 1, 0, 0, 0};
+        report(t, &mo);
+    }
+    const COLORREF dx = 0xffaa5a, dy = 0x6e6eff, still = 0xb4b4b4, speed = 0x40c8ff;
+    const char* shots = getenv("QUORVIN_PLOT_SHOTS");
+    for (UINT dpi : {96u, 144u}) {
+        const int w = MulDiv(900, dpi, 96), h = MulDiv(480, dpi, 96);
+        PanelFont font = {};
+        panel_font_make(&font, dpi);
+        for (int kind = 0; kind < PLOT_KINDS; kind++) {
+            ASSERT_TRUE(canvas.make(w, h));
+            PlotView whole = {true, 0, 0, false, 0, 0, kind};
+            plot_draw(canvas.dc, w, h, dpi, &font, 0, &whole);
+            GdiFlush();
+            if (shots)
+                canvas.save_bmp((std::string(shots) + "/plot-view" + std::to_string(kind) + "-" +
+                                 std::to_string(dpi) + ".bmp").c_str());
+            if (dpi != 96 || kind == PLOT_INTERVALS)
+                continue;
+            if (kind == PLOT_COUNTS) {
+                EXPECT_GT(count_in_rows(97, 100, dx), 600) << "+3 along the whole run";
+                EXPECT_GT(count_in_rows(394, 397, dx), 600) << "-3";
+                EXPECT_EQ(count_in_rows(110, 380, dx), 0) << "two levels, nothing between";
+                EXPECT_GT(count_in_rows(196, 199, dy), 600);
+                EXPECT_GT(count_in_rows(295, 298, dy), 600);
+                EXPECT_GT(count_in_rows(243, 250, still), 50) << "the reports without motion";
+            } else {  // 3.16 counts a millisecond: 3162 counts/s on an axis of 0..4000
+                EXPECT_GT(count_in_rows(130, 136, speed), 600);
+                EXPECT_EQ(count_in_rows(140, 440, speed), 0) << "no stroke down to the reports without motion";
+                EXPECT_GT(count_in_rows(441, 444, still), 50) << "but a mark of their own";
+            }
+        }
         SelectObject(canvas.dc, GetStockObject(DEFAULT_GUI_FONT));
         panel_font_free(&font);
     }
@@ -300,6 +345,39 @@ TEST_F(PlotTest, ShiftWheelZoomsTheIntervalAxisWithinBounds) {
     p.wheel(2);
     p.double_click();
     EXPECT_TRUE(g_plot_view.whole && !g_plot_view.y_fixed) << "a double-click restores both";
+}
+
+TEST_F(PlotTest, TheViewButtonsSwitchTheViewAndKeepTheTimeRange) {
+    steady(10000, 1000);
+    OpenPlot p;
+    ASSERT_NE(g_hPlot, nullptr);
+    p.wheel(2);
+    const PlotView zoomed = g_plot_view;
+    auto click = [](int kind) {
+        SendMessageW(GetDlgItem(g_hPlot, ID_PLOT_VIEW + kind), BM_CLICK, 0, 0);
+        OpenPlot::settle();
+    };
+    auto pressed = [](int kind) {
+        return SendMessageW(GetDlgItem(g_hPlot, ID_PLOT_VIEW + kind), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    };
+    EXPECT_TRUE(pressed(PLOT_INTERVALS) && !pressed(PLOT_COUNTS) && !pressed(PLOT_SPEED));
+    click(PLOT_COUNTS);
+    EXPECT_EQ(g_plot_view.kind, PLOT_COUNTS);
+    EXPECT_TRUE(!pressed(PLOT_INTERVALS) && pressed(PLOT_COUNTS));
+    EXPECT_EQ(g_plot_view.t0_s, zoomed.t0_s);
+    EXPECT_EQ(g_plot_view.t1_s, zoomed.t1_s);
+    p.wheel(1, MK_SHIFT);
+    EXPECT_TRUE(g_plot_view.y_fixed) << "Shift+wheel zooms the counts";
+    EXPECT_LT(g_plot_view.y_lo_ms, 0);
+    click(PLOT_SPEED);
+    EXPECT_TRUE(g_plot_view.kind == PLOT_SPEED && pressed(PLOT_SPEED) && !pressed(PLOT_COUNTS));
+    EXPECT_FALSE(g_plot_view.y_fixed) << "each view's y axis is its own";
+    EXPECT_EQ(g_plot_view.t0_s, zoomed.t0_s);
+    p.double_click();
+    EXPECT_TRUE(g_plot_view.whole);
+    EXPECT_EQ(g_plot_view.kind, PLOT_SPEED) << "the whole run in the same view";
+    click(PLOT_INTERVALS);
+    EXPECT_EQ(g_plot_view.kind, PLOT_INTERVALS);
 }
 
 // The owner's icon, the plot's own fonts: what the window makes and what it gives back.
