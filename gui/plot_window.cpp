@@ -27,6 +27,7 @@
 #include "gui/panel.h"
 #include "gui/plot_builder.h"
 #include "gui/plot_export.h"
+#include "gui/plot_hints.h"
 #include "platform/counter.h"
 #include "platform/dpi.h"
 #include "platform/file_dialog.h"
@@ -454,8 +455,22 @@ static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
 
 // The plot of record slot from model b (null before the first: the figures,
 // the legend of view kind and the status only) and the record's distribution d now.
+// The motion hints that apply to the record, at the foot's right end: the
+// summary line at the top has no room left for sentences.
+static void draw_hints(HDC dc, int width, int height, UINT dpi, DeviceStats* rec,
+                       const Distribution* d) {
+    MotionFigures f;
+    record_motion(rec, &f);
+    MotionHints h;
+    motion_hints_of(&f, rate_at(d->pct_us[PCT_50]), &h);
+    wchar_t text[400];
+    if (plot_hints_text(text, 400, &h, &f) > 0)
+        text_at(dc, width - px(12, dpi), height - px(16, dpi), PANEL_READING_COLOR, text,
+                TA_RIGHT | TA_TOP);
+}
+
 static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font,
-                  const Distribution* d, const PlotBuilt* b, int kind) {
+                  DeviceStats* rec, const Distribution* d, const PlotBuilt* b, int kind) {
     RECT all = {0, 0, width, height};
     FillRect(dc, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
     SelectObject(dc, GetStockObject(DC_BRUSH));
@@ -473,6 +488,7 @@ static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font
             draw_empty_note(dc, &a);
     }
     text_at(dc, px(12, dpi), height - px(16, dpi), PANEL_READING_COLOR, g_plot_status, TA_LEFT | TA_TOP);
+    draw_hints(dc, width, height, dpi, rec, d);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
 }
 
@@ -489,7 +505,7 @@ void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, i
     built.wrapped = arrival_view_wrapped(&log);
     built.failed = log.failed;
     arrival_view_release(&log);
-    paint(dc, width, height, dpi, font, &d, &built, view->kind);
+    paint(dc, width, height, dpi, font, &g_dev_stats[slot], &d, &built, view->kind);
 }
 
 // --- Export -----------------------------------------------------------------------
@@ -687,8 +703,9 @@ static DWORD paint_wait(void) {
 }
 
 static LRESULT plot_on_paint(HWND hwnd) {
+    DeviceStats* rec = display_stats();
     Distribution d;
-    record_distribution(display_stats(), &d);
+    record_distribution(rec, &d);
     ask_if_changed(hwnd, &d);
     const PlotBuilt* b = plot_builder_take(s_awaited, paint_wait());
     remember_shown(b);
@@ -699,7 +716,7 @@ static LRESULT plot_on_paint(HWND hwnd) {
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, r.right, r.bottom);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    paint(memory, r.right, r.bottom, g_plot_dpi, &g_plot_font, &d, b, g_plot_view.kind);
+    paint(memory, r.right, r.bottom, g_plot_dpi, &g_plot_font, rec, &d, b, g_plot_view.kind);
     BitBlt(dc, 0, 0, r.right, r.bottom, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
