@@ -47,6 +47,9 @@ void arrival_log_set_bound(ArrivalLog* log, uint32_t block_shift, uint32_t max_b
     log->max_blocks = max_blocks;
 }
 
+// A block's entries and their motion words.
+static size_t block_bytes(const ArrivalLog* log) { return (2 * sizeof(ArrivalEntry)) << log->block_shift; }
+
 static bool pinned(const ArrivalLog* log, const ArrivalEntry* block) {
     for (int r = 0; r < ARRIVAL_LOG_READERS; r++) {
         if (log->pins[r].load() == block)
@@ -98,7 +101,7 @@ static ArrivalEntry* reusable_block(ArrivalLog* log, ArrivalEntry* old) {
         return 0;
     ArrivalEntry* fresh = take_spare(log);
     if (!fresh)
-        fresh = (ArrivalEntry*)heap_alloc(sizeof(ArrivalEntry) << log->block_shift);
+        fresh = (ArrivalEntry*)heap_alloc(block_bytes(log));
     if (fresh)
         log->set_aside[place] = old;
     return fresh;
@@ -113,7 +116,7 @@ static bool start_block(ArrivalLog* log, uint64_t next) {
         log->first.store((block - log->max_blocks + 1) << log->block_shift);
     ArrivalEntry* b;
     if (ring >= log->blocks_made) {
-        b = (ArrivalEntry*)heap_alloc(sizeof(ArrivalEntry) << log->block_shift);
+        b = (ArrivalEntry*)heap_alloc(block_bytes(log));
         if (b)
             log->blocks_made++;
     } else {
@@ -140,12 +143,12 @@ uint64_t arrival_motion_pack(const ReportMotion* m) {
            (uint64_t)(m->flags & 0xF) << 60;
 }
 
-ReportMotion arrival_entry_motion(ArrivalEntry e) {
+ReportMotion arrival_motion_unpack(uint64_t bits) {
     ReportMotion m;
-    m.flags = (uint16_t)(e.motion >> 60);
-    m.buttons = (uint16_t)((e.motion >> 48) & 0xFFF);
-    m.wheel = (int16_t)(uint16_t)(e.motion >> 32);
-    const uint16_t x = (uint16_t)e.motion, y = (uint16_t)(e.motion >> 16);
+    m.flags = (uint16_t)(bits >> 60);
+    m.buttons = (uint16_t)((bits >> 48) & 0xFFF);
+    m.wheel = (int16_t)(uint16_t)(bits >> 32);
+    const uint16_t x = (uint16_t)bits, y = (uint16_t)(bits >> 16);
     const bool absolute = (m.flags & MOTION_FLAG_ABSOLUTE) != 0;
     m.dx = absolute ? (int32_t)x : (int32_t)(int16_t)x;
     m.dy = absolute ? (int32_t)y : (int32_t)(int16_t)y;
@@ -167,7 +170,7 @@ void arrival_log_append(ArrivalLog* log, int64_t t, int slot, bool background, A
     uint64_t ticks = (uint64_t)(t - base) & kTickMask;
     ArrivalEntry* e = &block[next & mask];
     e->packed = (ticks << 9) | ((uint64_t)(slot & 63) << 3) | ((uint64_t)background << 2) | (uint64_t)cls;
-    e->motion = motion ? arrival_motion_pack(motion) : 0;
+    e[mask + 1].packed = motion ? arrival_motion_pack(motion) : 0;
     log->next.store(next + 1, std::memory_order_release);
 }
 
@@ -254,6 +257,6 @@ Arrival arrival_view_at(ArrivalView* v, uint64_t k) {
     a.slot = arrival_entry_slot(*e);
     a.background = arrival_entry_background(*e);
     a.cls = arrival_entry_class(*e);
-    a.motion = arrival_entry_motion(*e);
+    a.motion = arrival_motion_unpack(arrival_entry_motion_bits(v, e));
     return a;
 }

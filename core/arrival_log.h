@@ -52,13 +52,12 @@ enum ArrivalReader {
     ARRIVAL_LOG_SET_ASIDE = 2 * ARRIVAL_LOG_READERS,
 };
 
+// A block holds its entries, then as many motion words: a walk over the
+// times alone (the interval plot) reads half the memory.
 struct ArrivalEntry {
     // bits 0-1 class, bit 2 background, bits 3-8 slot, bits 9-63 counter ticks
     // since the log's base (2^55 ticks: over 100 days at 3 GHz)
     uint64_t packed;
-    // bits 0-15 dx, 16-31 dy (signed counts, held at +-32767; an absolute
-    // position's 16 bits as they are), 32-47 wheel, 48-59 buttons, 60-63 flags
-    uint64_t motion;
 };
 
 struct ArrivalLog {
@@ -138,5 +137,11 @@ inline int64_t arrival_view_entry_t(const ArrivalView* v, ArrivalEntry e) {
 inline int arrival_entry_slot(ArrivalEntry e) { return (int)((e.packed >> 3) & 63); }
 inline bool arrival_entry_background(ArrivalEntry e) { return (e.packed >> 2) & 1; }
 inline ArrivalClass arrival_entry_class(ArrivalEntry e) { return (ArrivalClass)(e.packed & 3); }
+// The motion word of an entry: bits 0-15 dx, 16-31 dy (signed counts, held
+// at +-32767; an absolute position's 16 bits as they are), 32-47 wheel, 48-59
+// buttons, 60-63 flags. It lies one block's worth of entries after it.
+inline uint64_t arrival_entry_motion_bits(const ArrivalView* v, const ArrivalEntry* e) {
+    return e[(size_t)1 << v->log->block_shift].packed;
+}
 uint64_t arrival_motion_pack(const ReportMotion* m);
-ReportMotion arrival_entry_motion(ArrivalEntry e);
+ReportMotion arrival_motion_unpack(uint64_t bits);

@@ -181,6 +181,7 @@ struct Walk {
     int slot;
     int kind;
     double freq;
+    double us_per_tick;         // a multiplication per report instead of a division
     int64_t from, to;           // the visible range in counter ticks
     double columns_per_tick;
     double ticks_per_column;
@@ -239,7 +240,7 @@ static void add_interval(Walk* w, ArrivalClass cls, int64_t gap) {
         cur->coalesced++;
         return;
     }
-    const double us = ticks_to_us(gap, w->freq);
+    const double us = (double)gap * w->us_per_tick;
     const float v = (float)us;
     if (cur->count < PLOT_FEW)
         cur->few_us[cur->count] = v;
@@ -302,7 +303,7 @@ static void add_speed(Walk* w, const ReportMotion* mo, ArrivalClass cls, int64_t
         cur->still++;
         return;
     }
-    const float v = (float)motion_speed(mo, ticks_to_us(gap, w->freq));
+    const float v = (float)motion_speed(mo, (double)gap * w->us_per_tick);
     if (cur->count < PLOT_FEW)
         cur->speed_few[cur->count] = v;
     if (cur->count == 0 || v < cur->speed_min)
@@ -313,14 +314,14 @@ static void add_speed(Walk* w, const ReportMotion* mo, ArrivalClass cls, int64_t
 }
 
 // A position is not a count: absolute reports are only counted.
-static void add_motion(Walk* w, ArrivalEntry e, int64_t gap) {
-    if ((e.motion >> 60) & MOTION_FLAG_ABSOLUTE) {
+static void add_motion(Walk* w, ArrivalEntry e, uint64_t motion, int64_t gap) {
+    if ((motion >> 60) & MOTION_FLAG_ABSOLUTE) {
         w->m->absolute++;
         return;
     }
     if (w->kind == PLOT_COUNTS)
-        return add_counts(&w->cur, e.motion);
-    const ReportMotion mo = arrival_entry_motion(e);
+        return add_counts(&w->cur, motion);
+    const ReportMotion mo = arrival_motion_unpack(motion);
     add_speed(w, &mo, arrival_entry_class(e), gap);
 }
 
@@ -363,7 +364,7 @@ static void walk_reports(Walk* w) {
             if (w->kind == PLOT_INTERVALS)
                 add_interval(w, arrival_entry_class(e), gap);
             else
-                add_motion(w, e, gap);
+                add_motion(w, e, arrival_entry_motion_bits(w->log, run + j), gap);
         }
         k += length;
     }
@@ -452,6 +453,7 @@ void plot_model_build(PlotModel* m, ArrivalView* log, const PlotRequest* r) {
     w.slot = r->slot;
     w.kind = m->kind;
     w.freq = r->freq;
+    w.us_per_tick = r->freq > 0 ? 1e6 / r->freq : 0;
     w.histogram = histogram;
     w.stop = r->stop;
     // Only intervals have a histogram; the other views' axes come from the columns.
