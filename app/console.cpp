@@ -108,13 +108,6 @@ static void add_motion_lines(TextSink* t, const MotionFigures* m) {
         (unsigned long long)m->moving_n, m->moving_median_hz, m->moving_p1_hz, m->moving_p99_hz);
 }
 
-void format_motion_lines(char* buf, size_t cap, const MotionFigures* m) {
-    TextSink t = {buf, cap, 0};
-    if (cap)
-        buf[0] = 0;
-    add_motion_lines(&t, m);
-}
-
 // The figures above cover the whole run, and so does the CSV, written as the
 // run goes; the log in memory, which the USB comparison reads, may hold only
 // the latest part.

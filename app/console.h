@@ -50,7 +50,5 @@ void format_background_line(char* buf, size_t cap, const StatsReadings* r);
 // what the log covers when not the whole run.
 void format_summary(char* buf, size_t cap, const char* name, const StatsReadings* r,
                     const Distribution* d, const MotionFigures* m, ArrivalView* log, double freq);
-// "Motion: ..." and "While moving: ...", two lines.
-void format_motion_lines(char* buf, size_t cap, const MotionFigures* m);
 // One "Hint: ..." line for each hint that applies; empty when none does.
 void format_motion_hints(char* buf, size_t cap, const MotionHints* h, const MotionFigures* m);

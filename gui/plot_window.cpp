@@ -143,6 +143,26 @@ static void text_at(HDC dc, int x, int y, COLORREF color, const wchar_t* text, U
     TextOutW(dc, x, y, text, (int)wcslen(text));
 }
 
+// A line of text kept between left and right (DT_LEFT or DT_RIGHT), cut with
+// an ellipsis where it does not fit, so it never runs under a control.
+static void text_within(HDC dc, int left, int right, int y, COLORREF color, const wchar_t* text,
+                        UINT side) {
+    SIZE size;
+    GetTextExtentPoint32W(dc, L"Ag", 2, &size);
+    RECT r = {left, y, right, y + size.cy};
+    if (r.right <= r.left)
+        return;
+    SetTextColor(dc, color);
+    SetTextAlign(dc, TA_LEFT | TA_TOP);
+    DrawTextW(dc, text, -1, &r, side | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
+static int text_width(HDC dc, const wchar_t* text) {
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text, (int)wcslen(text), &size);
+    return size.cx;
+}
+
 // A tick's label: ms for intervals, counts as they are, speeds in thousands
 // when they reach ten thousand (a million counts per second fits the margin).
 static void tick_label(wchar_t* label, int kind, const PlotAxis* axis, double v) {
@@ -411,7 +431,8 @@ static void draw_legend(HDC dc, int width, int kind, UINT dpi) {
 
 // The figures cover the whole run; the log behind the dots keeps the newest
 // hour or so: when older reports went, the line says how far back the dots reach.
-static void draw_summary_line(HDC dc, const Distribution* d, const PlotBuilt* b, UINT dpi) {
+static void draw_summary_line(HDC dc, int width, const Distribution* d, const PlotBuilt* b,
+                              UINT dpi) {
     wchar_t line[240];
     int n = d->n == 0 ? swprintf(line, 240, L"n=0")
                       : swprintf(line, 240,
@@ -424,7 +445,9 @@ static void draw_summary_line(HDC dc, const Distribution* d, const PlotBuilt* b,
         swprintf(line + n, 240 - (size_t)n, L"   (图中只有最近 %.1f 秒)", b->model.span_s);
     if (n > 0 && b && b->failed)
         swprintf(line + n, 240 - (size_t)n, L"   (内存不足，图的记录已停止)");
-    text_at(dc, px(PLOT_SUMMARY_LEFT, dpi), px(8, dpi), PANEL_READING_COLOR, line, TA_LEFT | TA_TOP);
+    // It ends before the export button (right - 100).
+    text_within(dc, px(PLOT_SUMMARY_LEFT, dpi), width - px(108, dpi), px(8, dpi), PANEL_READING_COLOR,
+                line, DT_LEFT);
 }
 
 // Without an interval to draw, the middle of the plot says what to do.
@@ -465,8 +488,8 @@ static void draw_hints(HDC dc, int width, int height, UINT dpi, DeviceStats* rec
     motion_hints_of(&f, rate_at(d->pct_us[PCT_50]), &h);
     wchar_t text[400];
     if (plot_hints_text(text, 400, &h, &f) > 0)
-        text_at(dc, width - px(12, dpi), height - px(16, dpi), PANEL_READING_COLOR, text,
-                TA_RIGHT | TA_TOP);
+        text_within(dc, px(36, dpi) + text_width(dc, g_plot_status), width - px(12, dpi),
+                    height - px(16, dpi), PANEL_READING_COLOR, text, DT_RIGHT);
 }
 
 static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font,
@@ -477,7 +500,7 @@ static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font
     SelectObject(dc, panel_font_of(font));
     SetBkMode(dc, TRANSPARENT);
     const PlotArea a = plot_area(width, height, dpi);
-    draw_summary_line(dc, d, b, dpi);
+    draw_summary_line(dc, width, d, b, dpi);
     draw_legend(dc, width, b ? b->model.kind : kind, dpi);
     if (b) {
         draw_axes(dc, &a, &b->model, dpi);
