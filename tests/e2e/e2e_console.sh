@@ -2,7 +2,8 @@
 # End-to-end test of console mode: the real quorvin.exe runs in Wine's virtual
 # desktop on a private Xvfb while the native jig moves the pointer at a known
 # rate; the last status line must report the rate and count the jig really
-# sent, and the summary what its --csv file holds. A killed run keeps its rows
+# sent, and the summary what its --csv file holds; with the jig's +3/-3
+# pattern, the CSV's dx column that pattern. A killed run keeps its rows
 # in the partial file; Ctrl+C in a terminal ends every run with its summary.
 # Usage: e2e_console.sh QUORVIN_EXE JIG WINEPREFIX ARTIFACT_DIR
 set -u

@@ -5,7 +5,8 @@
 # (kept in the artifact folder): measuring status, the 2000 us bucket as the
 # tallest bar at its computed place, the plot's dots against the log it
 # exports and the moves the jig sent (repeated when the jig fell behind or
-# the moves did not reach the program), clearing, the about box, the capture
+# the moves did not reach the program), the jig's +3/-3 pattern at its rows
+# in the counts view (and a screenshot of the speed view), clearing, the about box, the capture
 # diagnostic's failure box (no driver under Wine), and exit code 0 on close.
 # While the jig moves, the window's thread is stopped for a second from
 # outside, with the plot window open and zoomed too: no interval of the
