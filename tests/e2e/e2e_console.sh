@@ -2,7 +2,8 @@
 # End-to-end test of console mode: the real quorvin.exe runs in Wine's virtual
 # desktop on a private Xvfb while the native jig moves the pointer at a known
 # rate; the last status line must report the rate and count the jig really
-# sent, and the summary what its --csv file holds. A killed run keeps its rows
+# sent, and the summary what its --csv file holds; with the jig's +3/-3
+# pattern, the CSV's dx column that pattern. A killed run keeps its rows
 # in the partial file; Ctrl+C in a terminal ends every run with its summary.
 # Usage: e2e_console.sh QUORVIN_EXE JIG WINEPREFIX ARTIFACT_DIR
 set -u
@@ -17,6 +18,7 @@ e2e_start_xvfb console
 # program) while the jig moves at rate $2, logging to $1; leaves the exit code
 # in rc. The jig starts once the program has named its device and stops at
 # its summary, so its log covers the program's run and not Wine's start-up.
+# With $case_step the jig moves +step, -step alternately (xmotion_jig -p).
 run_with_jig() {
     local log=$1 rate=$2 index=$3 seconds=$4 out=$5
     shift 5
@@ -25,7 +27,7 @@ run_with_jig() {
         >"$out" 2>/dev/null &
     local app_pid=$!
     for _ in $(seq 600); do grep -q '^Device: ' "$out" 2>/dev/null && break; sleep 0.1; done
-    "$jig" -l "$log" "$rate" $((seconds + 60)) >/dev/null &
+    "$jig" -l "$log" ${case_step:+-p "$case_step"} "$rate" $((seconds + 60)) >/dev/null &
     local jig_pid=$!
     e2e_pids+=("$jig_pid")
     while kill -0 "$app_pid" 2>/dev/null && ! grep -q '^Summary: ' "$out"; do sleep 0.05; done
@@ -93,6 +95,13 @@ console_case() {
     tail -c 2 "$out" | od -An -c | grep -q '\\n' || fail "last line not closed by a line break"
     grep -q "^Summary: $expect_device" "$out" || fail "no summary"
     python3 "$e2e_here/csv_check.py" "$out" "$csv" || fail "summary and CSV disagree"
+    [ -n "${case_step:-}" ] || return
+    python3 "$e2e_here/motion_check.py" "$out" "$csv" "$case_step"
+    case $? in
+    0) ;;
+    3) retry_reason="Wine merged more than 2 % of the moves" ;;
+    *) fail "the CSV's dx is not the jig's pattern, or the Motion lines disagree with it" ;;
+    esac
 }
 
 case_name=all-250 case_rate=250 e2e_runs console_case 0 4 "全部鼠标"
@@ -105,7 +114,9 @@ for example in console-status console-summary; do
     python3 "$e2e_here/readme_examples.py" check "$e2e_here/../../README.md" "$example" \
         "$artifacts/console-all-500.txt" || fail "README's $example example"
 done
-case_name=mouse1-500 case_rate=500 e2e_runs console_case 1 3 "鼠标 VID_845E PID_0001"
+# This one moves +3, -3 pixels alternately: the CSV's dx column must be that
+# pattern report for report (see motion_check.py for what Wine does to it).
+case_name=mouse1-500 case_rate=500 case_step=3 e2e_runs console_case 1 3 "鼠标 VID_845E PID_0001"
 
 # A run killed with kill -9 while the jig moves: the user's file is as it
 # was, and the partial file beside it holds every report counted by the last

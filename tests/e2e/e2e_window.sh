@@ -5,7 +5,8 @@
 # (kept in the artifact folder): measuring status, the 2000 us bucket as the
 # tallest bar at its computed place, the plot's dots against the log it
 # exports and the moves the jig sent (repeated when the jig fell behind or
-# the moves did not reach the program), clearing, the about box, the capture
+# the moves did not reach the program), the jig's +3/-3 pattern at its rows
+# in the counts view (and a screenshot of the speed view), clearing, the about box, the capture
 # diagnostic's failure box (no driver under Wine), and exit code 0 on close.
 # While the jig moves, the window's thread is stopped for a second from
 # outside, with the plot window open and zoomed too: no interval of the
@@ -259,7 +260,8 @@ wheel() {
 # Runs the jig at 500 Hz for 3 s and meanwhile stops the main window's thread
 # for 1 s from outside (the helper suspends it and proves a message to the
 # window goes unanswered meanwhile); with zoom set, the wheel zooms the plot
-# before and after. Sets hold_from/hold_to (UTC us) and calm_from/calm_to
+# before and after; with $jig_step the jig moves +step, -step alternately.
+# Sets hold_from/hold_to (UTC us) and calm_from/calm_to
 # around them, the span where nothing but the jig moves the pointer; leaves
 # retry_reason set when the jig fell behind.
 jig_with_hold() {
@@ -273,7 +275,7 @@ jig_with_hold() {
     park
     sleep 0.5  # the helper has started: its start keeps Wine busy
     jig_from=$(date +%s%6N)
-    "$jig" -l "$log" 500 3 >/dev/null &
+    "$jig" -l "$log" ${jig_step:+-p "$jig_step"} 500 3 >/dev/null &
     local jig_pid=$!
     sleep 0.3
     [ -n "${zoom:-}" ] && wheel 4
@@ -330,25 +332,77 @@ judge_hold() {
     fi
 }
 
-# Clears, moves the pointer at 500 Hz for 3 s while the window's thread is
-# held, then judges the panel, the interval plot and the record around the
-# hold against what the jig sent and what reached the program.
+# The counts view of the jig's +3, -3 pattern: the two densest bands of the
+# dx colour lie at +3 and -3 on the axis the view draws (-4 to 4: the
+# columns' 99th percentile is 3, the next nice top 4; the three columns of
+# the test's own pointer moves are arrows), symmetric about the 0 line, where the
+# dy dots (all 0) lie. Each band is a row of dots (or a merged report's
+# 0 between them). Rows from the area's top at this DPI; within a pixel.
+check_counts() {
+    local top=$(s 48) bottom=$((plot_h - $(s 36))) left=$(s 60) verdict
+    convert "$artifacts/$tag-plot-counts.png" -crop "$(($(s 730) - left))x$((bottom - top + 1))+$((plot_x + left))+$((plot_y + top))" \
+        -depth 8 txt:- >"$artifacts/$tag-plot-counts.txt"
+    verdict=$(awk -F'[,: ]+' -v h=$((bottom - top)) -v dot="$(s 2)" '
+        /#5AAAFF/ { dx[$2]++ } /#FF6E6E/ { dy[$2]++ }
+        function want(v) { return int(h - (v + 4) / 8 * h + 0.5) - int(dot / 2) + (dot - 1) / 2 }
+        function bands(a, out,   r, most, n, from) {
+            from = -1
+            for (r = 0; r <= h; r++) if (a[r] > most) most = a[r]
+            for (r = 0; r <= h + 1; r++) {
+                if (a[r] * 5 >= most && most > 0) { if (from < 0) from = r }
+                else if (from >= 0) { out[++n] = (from + r - 1) / 2; from = -1 }
+            }
+            return n
+        }
+        END {
+            n = bands(dx, up); m = bands(dy, zero)
+            printf "%d %.1f %.1f %d %.1f %.1f %.1f %.1f\n", n, up[1], up[2], m, zero[1], want(3), want(-3), want(0)
+        }' "$artifacts/$tag-plot-counts.txt")
+    local n hi lo m zero want_hi want_lo want_zero
+    read -r n hi lo m zero want_hi want_lo want_zero <<<"$verdict"
+    echo "[measure] counts view: $n dx band(s) at rows $hi and $lo (+3 and -3 at $want_hi and $want_lo)," \
+        "dy at $zero (0 at $want_zero)"
+    [ "$n" -eq 2 ] && [ "$m" -eq 1 ] || { fail "counts view: $n dx levels and $m dy levels, not 2 and 1"; return; }
+    holds "($hi - $want_hi)^2 <= 1 && ($lo - $want_lo)^2 <= 1 && ($zero - $want_zero)^2 <= 1" ||
+        fail "counts view: dx at rows $hi and $lo, dy at $zero; +3, -3 and 0 lie at $want_hi, $want_lo, $want_zero"
+    holds "(($hi + $lo) / 2 - $zero)^2 <= 1" || fail "counts view: dx rows $hi and $lo not symmetric about $zero"
+}
+
+# The views "计数" and "速度" of the same record, each a screenshot, at once
+# after the plot opened: the record then holds few reports of the test's own
+# pointer moves besides the jig's, under 1 % of the counts view's columns.
+show_views() {
+    xdotool mousemove $((plot_x + $(s 80))) $((plot_y + $(s 15))) click 1  # 计数
+    sleep 0.6
+    shot plot-counts
+    xdotool mousemove $((plot_x + $(s 126))) $((plot_y + $(s 15))) click 1  # 速度
+    sleep 0.6
+    shot plot-speed
+}
+
+# Clears, moves the pointer at 500 Hz for 3 s (+3, -3 pixels alternately)
+# while the window's thread is held, then judges the panel, the interval plot
+# and the record around the hold against what the jig sent and what reached
+# the program, and shows the motion views.
 measure_case() {
     click 518 21  # 清除数据: a repeated run starts afresh
     sleep 0.3
-    jig_with_hold
+    jig_step=3 jig_with_hold
     [ -n "$retry_reason" ] && return
     sleep 0.5
     shot measuring
     open_plot || return
     shot plot
+    show_views
     local csv=$artifacts/$tag-plot.csv
-    export_plot_csv "$csv" && judge_delivery "$csv" && judge_hold "$csv"
+    # The moves to the plot's three buttons and their clicks are reports too.
+    export_plot_csv "$csv" && extra_reports=20 judge_delivery "$csv" && judge_hold "$csv"
     sleep 0.5
     shot plot-exported  # the status line at its foot names the file and the rows
     if [ -z "$retry_reason" ]; then
         check_bars
         check_plot_dots
+        check_counts
     fi
     close_plot
 }

@@ -5,8 +5,10 @@
  * jig that fell behind (a loaded machine) from a program that missed reports:
  *   sent=N span_s=S rate_hz=R late_max_ms=X late_mean_ms=Y late_events=K
  * (K: moves sent a whole period or more after their deadline).
- * Usage: xmotion_jig [-l LOG] RATE_HZ SECONDS [DELAY_SECONDS]; LOG is appended
- * to, stderr without it. */
+ * Usage: xmotion_jig [-l LOG] [-p STEP] RATE_HZ SECONDS [DELAY_SECONDS]; LOG
+ * is appended to, stderr without it. Without -p the pointer wanders +1 pixel
+ * fifty times, then -1 fifty times; with -p it moves +STEP, -STEP, +STEP...,
+ * a pattern a test can find again report for report. */
 #define _GNU_SOURCE
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -50,15 +52,22 @@ static void note_move(struct tally* t, const struct timespec* deadline, double p
     t->late_events += late >= period_s;
 }
 
-static void move_at_rate(Display* dpy, double rate, long moves, double delay, struct tally* t) {
+/* Move i: with a step, +step and -step alternately (a pattern a test can
+ * match); without, +1 fifty times then -1 fifty times, never off screen. */
+static int move_of(long i, int step) {
+    if (step)
+        return i % 2 ? -step : step;
+    return (i / 50) % 2 ? -1 : 1;
+}
+
+static void move_at_rate(Display* dpy, double rate, long moves, double delay, int step, struct tally* t) {
     struct timespec next;
     clock_gettime(CLOCK_MONOTONIC, &next);
     add_ns(&next, (long)(delay * 1e9));
     clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, NULL);
     long period_ns = (long)(1e9 / rate);
     for (long i = 0; i < moves && !stop; i++) {
-        int dx = (i / 50) % 2 ? -1 : 1; /* wander back and forth, never off screen */
-        XTestFakeRelativeMotionEvent(dpy, dx, 0, CurrentTime);
+        XTestFakeRelativeMotionEvent(dpy, move_of(i, step), 0, CurrentTime);
         XSync(dpy, False); /* the server has made the event: it counts as sent */
         note_move(t, &next, period_ns / 1e9);
         add_ns(&next, period_ns);
@@ -82,13 +91,17 @@ static void write_log(const char* path, const struct tally* t) {
 
 int main(int argc, char** argv) {
     const char* log = NULL;
-    if (argc > 2 && strcmp(argv[1], "-l") == 0) {
-        log = argv[2];
-        argv += 2;
-        argc -= 2;
+    int step = 0;
+    for (; argc > 2 && argv[1][0] == '-' && argv[1][1] && !argv[1][2]; argv += 2, argc -= 2) {
+        if (argv[1][1] == 'l')
+            log = argv[2];
+        else if (argv[1][1] == 'p')
+            step = atoi(argv[2]);
+        else
+            break;
     }
-    if (argc < 3) {
-        fprintf(stderr, "usage: xmotion_jig [-l LOG] RATE_HZ SECONDS [DELAY_SECONDS]\n");
+    if (argc < 3 || step < 0) {
+        fprintf(stderr, "usage: xmotion_jig [-l LOG] [-p STEP] RATE_HZ SECONDS [DELAY_SECONDS]\n");
         return 2;
     }
     double rate = atof(argv[1]), seconds = atof(argv[2]);
@@ -109,7 +122,7 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &sa, NULL);
     sigaction(SIGINT, &sa, NULL);
     struct tally t = {0};
-    move_at_rate(dpy, rate, (long)(rate * seconds), delay, &t);
+    move_at_rate(dpy, rate, (long)(rate * seconds), delay, step, &t);
     XCloseDisplay(dpy);
     write_log(log, &t);
     return 0;
