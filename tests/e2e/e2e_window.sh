@@ -378,6 +378,10 @@ show_views() {
     xdotool mousemove $((plot_x + $(s 126))) $((plot_y + $(s 15))) click 1  # 速度
     sleep 0.6
     shot plot-speed
+    # Back to the intervals: the view outlives the plot window, and the
+    # cases after this one judge the interval plot as they always did.
+    xdotool mousemove $((plot_x + $(s 34))) $((plot_y + $(s 15))) click 1  # 间隔
+    sleep 0.3
 }
 
 # Clears, moves the pointer at 500 Hz for 3 s (+3, -3 pixels alternately)
@@ -395,8 +399,9 @@ measure_case() {
     shot plot
     show_views
     local csv=$artifacts/$tag-plot.csv
-    # The moves to the plot's three buttons and their clicks are reports too.
-    export_plot_csv "$csv" && extra_reports=20 judge_delivery "$csv" && judge_hold "$csv"
+    # The moves to the plot and its buttons (three views, then back to the
+    # intervals) and their clicks are reports too.
+    export_plot_csv "$csv" && extra_reports=30 judge_delivery "$csv" && judge_hold "$csv"
     sleep 0.5
     shot plot-exported  # the status line at its foot names the file and the rows
     if [ -z "$retry_reason" ]; then
