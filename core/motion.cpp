@@ -7,7 +7,6 @@
 #include <string.h>
 
 #include "core/distribution.h"
-#include "core/gap_rule.h"
 
 bool motion_is_moving(const ReportMotion* m) {
     return !(m->flags & MOTION_FLAG_ABSOLUTE) && (m->dx != 0 || m->dy != 0);
@@ -61,7 +60,10 @@ void motion_tally_add(MotionTally* t, const ReportMotion* m, bool accepted, int6
     }
     if (accepted && moving) {
         t->speed_n++;
-        t->speed_bins[motion_speed_bin(motion_speed(m, ticks_to_us(ticks, ticks_per_second)))]++;
+        // Counts over the interval in ticks: one division per report on the
+        // reader thread, not one to microseconds and another back.
+        const double counts = sqrt((double)m->dx * m->dx + (double)m->dy * m->dy);
+        t->speed_bins[motion_speed_bin(counts * ticks_per_second / (double)ticks)]++;
         if (t->previous_moving) {
             GapHistogram* h = &t->moving_gaps;
             if (h->units_per_second != ticks_per_second || h->whole_us)
