@@ -10,6 +10,10 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/distribution.h"
 #include "core/gap_rule.h"
 
@@ -203,22 +207,29 @@ static void flush_column(Walk* w) {
     w->cur = PlotColumn{};
 }
 
+// The stamp where column c ends (the first stamp of the next). Every walk
+// sorts stamps into columns by these edges alone, so a stamp is in the same
+// column whether it is reached report by report or by a search for an edge.
+static int64_t column_edge(const Walk* w, int c) {
+    return w->from + (int64_t)ceil((c + 1) * w->ticks_per_column);
+}
+
 // Reports rise in time, so the column only moves right: a stamp is compared
-// with the next column's start, and the column is worked out only past it.
-// A stamp within rounding of an edge may work out to the current column
-// again; the column is then kept, not written a second time.
+// with the current column's edge, and the column is worked out only past it,
+// from the multiplication and then settled on the edges.
 static void move_to_column_of(Walk* w, int64_t t) {
     if (t < w->next_column_t)
         return;
-    const int columns = w->m->columns;
+    flush_column(w);
+    const int last = w->m->columns - 1;
     int c = (int)((double)(t - w->from) * w->columns_per_tick);
-    c = c >= columns ? columns - 1 : c;
-    if (c > w->c) {
-        flush_column(w);
-        w->c = c;
-    }
-    w->next_column_t = w->c < columns - 1 ? w->from + (int64_t)ceil((w->c + 1) * w->ticks_per_column)
-                                          : INT64_MAX;
+    c = c <= w->c ? w->c + 1 : c > last ? last : c;
+    while (c > w->c + 1 && t < column_edge(w, c - 1))
+        c--;
+    while (c < last && t >= column_edge(w, c))
+        c++;
+    w->c = c;
+    w->next_column_t = c < last ? column_edge(w, c) : INT64_MAX;
 }
 
 // Whether a gap was merged into one delivery, or is a pause (not an accepted interval).
@@ -255,6 +266,9 @@ static void add_interval(Walk* w, ArrivalClass cls, int64_t gap) {
         w->histogram_n++;
     }
 }
+
+// Whether a motion word is a position, not counts: those are only counted.
+static bool motion_is_position(uint64_t motion) { return (motion >> 60) & MOTION_FLAG_ABSOLUTE; }
 
 static void add_count(PlotCounts* s, int16_t v, bool first) {
     // The column's least and most are among few[] while it keeps every
@@ -315,7 +329,7 @@ static void add_speed(Walk* w, const ReportMotion* mo, ArrivalClass cls, int64_t
 
 // A position is not a count: absolute reports are only counted.
 static void add_motion(Walk* w, ArrivalEntry e, uint64_t motion, int64_t gap) {
-    if ((motion >> 60) & MOTION_FLAG_ABSOLUTE) {
+    if (motion_is_position(motion)) {
         w->m->absolute++;
         return;
     }
@@ -370,6 +384,115 @@ static void walk_reports(Walk* w) {
     }
 }
 
+// The first of entries[0..n) stamped at or after t (stamps rise), n when none is.
+static uint64_t first_stamp_at_or_after(const ArrivalView* log, const ArrivalEntry* entries,
+                                        uint64_t n, int64_t t) {
+    uint64_t lo = 0, hi = n;
+    while (lo < hi) {
+        const uint64_t mid = lo + (hi - lo) / 2;
+        if (arrival_view_entry_t(log, entries[mid]) < t)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+#if defined(__SSE2__)
+// Whether two reports (two motion words) change nothing but the column's
+// count: both move and settle in both axes, as count_settled says, eight
+// 16-bit lanes at a time. The lanes are dx, dy, wheel and buttons/flags of
+// each word; only dx and dy are judged. A value settles when it is the
+// axis's least or most, or lies between them once the axis keeps no distinct
+// values. A column without a report has 0 for both and no distinct value, so
+// a report that moves never settles in it.
+struct SettledLanes {
+    __m128i lo, hi, many, judged;
+};
+
+static SettledLanes settled_lanes(const PlotCounts* x, const PlotCounts* y) {
+    const short xm = x->distinct > PLOT_FEW ? -1 : 0, ym = y->distinct > PLOT_FEW ? -1 : 0;
+    return {_mm_setr_epi16(x->min, y->min, 0, 0, x->min, y->min, 0, 0),
+            _mm_setr_epi16(x->max, y->max, 0, 0, x->max, y->max, 0, 0),
+            _mm_setr_epi16(xm, ym, 0, 0, xm, ym, 0, 0), _mm_setr_epi16(-1, -1, 0, 0, -1, -1, 0, 0)};
+}
+
+static bool two_settled(const SettledLanes* l, const ArrivalEntry* words) {
+    const __m128i v = _mm_loadu_si128((const __m128i*)words);
+    const __m128i between = _mm_and_si128(_mm_cmpgt_epi16(v, l->lo), _mm_cmpgt_epi16(l->hi, v));
+    const __m128i settled = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, l->lo), _mm_cmpeq_epi16(v, l->hi)),
+                                         _mm_and_si128(l->many, between));
+    const int unsettled = _mm_movemask_epi8(_mm_andnot_si128(settled, l->judged));
+    const int zero = _mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128()));
+    const bool still = (zero & 0x000f) == 0x000f || (zero & 0x0f00) == 0x0f00;
+    const uint64_t position = (uint64_t)MOTION_FLAG_ABSOLUTE << 60;
+    return unsettled == 0 && !still && !((words[0].packed | words[1].packed) & position);
+}
+#endif
+
+// One report's counts, when it is of the record shown.
+static void add_report_counts(Walk* w, ArrivalEntry entry, uint64_t motion) {
+    if (w->slot != 0 && arrival_entry_slot(entry) != w->slot)
+        return;
+    if (motion_is_position(motion))
+        w->m->absolute++;
+    else
+        add_counts(&w->cur, motion);
+}
+
+// The counts of entries[0..n), all in the current column: only their motion
+// words are read (and their stamps' slots when one mouse is shown). Nearly
+// every report changes nothing but the column's count: where the processor
+// can, two reports are judged at once; every other goes through add_counts.
+static void add_counts_of(Walk* w, const ArrivalEntry* entries, uint64_t n) {
+    const ArrivalEntry* words = entries + ((size_t)1 << w->log->log->block_shift);
+    uint64_t i = 0;
+#if defined(__SSE2__)
+    const int slot = w->slot;
+    PlotColumn* cur = &w->cur;
+    SettledLanes lanes = settled_lanes(&cur->dx, &cur->dy);
+    for (; i + 2 <= n; i += 2) {
+        const bool mine = slot == 0 || (arrival_entry_slot(entries[i]) == slot &&
+                                        arrival_entry_slot(entries[i + 1]) == slot);
+        if (mine && two_settled(&lanes, words + i)) {
+            cur->count += 2;
+            continue;
+        }
+        add_report_counts(w, entries[i], words[i].packed);
+        add_report_counts(w, entries[i + 1], words[i + 1].packed);
+        lanes = settled_lanes(&cur->dx, &cur->dy);
+    }
+#endif
+    for (; i < n; i++)
+        add_report_counts(w, entries[i], words[i].packed);
+}
+
+// Counts need no interval, so the walk searches the stamps for each column's
+// edge and reads the motion words in between: half the memory of a walk that
+// reads every stamp, which is what bounds a whole run of millions of reports.
+static void walk_counts(Walk* w) {
+    const uint64_t n = arrival_view_count(w->log);
+    for (uint64_t k = first_at_or_after(w->log, w->from); k < n;) {
+        const ArrivalEntry* run;
+        const uint64_t length = arrival_view_run(w->log, k, &run);
+        if (length == 0 || (w->stop && w->stop->load(std::memory_order_relaxed)))
+            return;
+        for (uint64_t j = 0; j < length;) {
+            const int64_t limit = w->next_column_t <= w->to ? w->next_column_t : w->to + 1;
+            const uint64_t end = j + first_stamp_at_or_after(w->log, run + j, length - j, limit);
+            add_counts_of(w, run + j, end - j);
+            if (end == length)
+                break;
+            const int64_t t = arrival_view_entry_t(w->log, run[end]);
+            if (t > w->to)
+                return;
+            move_to_column_of(w, t);
+            j = end;
+        }
+        k += length;
+    }
+}
+
 // The visible percentile at tenths (of a percent), to the 1-us bin's lower
 // edge, or its upper edge when upper.
 static double visible_percentile_us(const uint32_t* histogram, uint64_t accepted, int tenths,
@@ -402,7 +525,7 @@ static bool set_range(PlotModel* m, Walk* w, const PlotRequest* r) {
     w->to = first + (int64_t)ceil(t1_s * w->freq);
     w->columns_per_tick = (double)m->columns / ((t1_s - t0_s) * w->freq);
     w->ticks_per_column = 1.0 / w->columns_per_tick;
-    w->next_column_t = w->from + (int64_t)ceil(w->ticks_per_column);
+    w->next_column_t = m->columns > 1 ? column_edge(w, 0) : INT64_MAX;
     return true;
 }
 
@@ -463,7 +586,10 @@ void plot_model_build(PlotModel* m, ArrivalView* log, const PlotRequest* r) {
         memset(histogram, 0, sizeof histogram);
     if (any) {
         w.accepted = gap_ticks_for(r->freq);
-        walk_reports(&w);
+        if (w.kind == PLOT_COUNTS)
+            walk_counts(&w);
+        else
+            walk_reports(&w);
         flush_column(&w);
     }
     for (int c = 0; c < columns; c++)

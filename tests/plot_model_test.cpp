@@ -4,6 +4,9 @@
 // run's end, and the counts' and speeds' columns and axes.
 #include <gtest/gtest.h>
 #include <math.h>
+#include <string.h>
+
+#include <algorithm>
 
 #include "core/arrival_log.h"
 #include "core/plot_model.h"
@@ -182,6 +185,97 @@ TEST(PlotModelTest, CountsKeepEverySpikeAtItsColumnAndMarkReportsWithoutMotion) 
         EXPECT_EQ(col.dy.distinct, 2) << "two levels, each a dot";
     }
     EXPECT_EQ(still, 10u);
+    arrival_view_release(view(&log));
+    arrival_log_free(&log);
+}
+
+// The counts' columns against the plain rule taken report by report, for two
+// mice interleaved at random (seed 7), in stretches that move by one count,
+// by many, idle, or report positions; whole run and a zoomed range, each
+// record. Stamps are 500 us apart and the column counts prime to their
+// number, so no stamp lies on a column's edge but the first.
+TEST(PlotModelTest, CountsColumnsMatchEveryReportTakenOneByOne) {
+    static ArrivalLog log;
+    static PlotModel m;
+    enum { REPORTS = 20001 };
+    static int slots[REPORTS];
+    static ReportMotion motions[REPORTS];
+    arrival_log_set_bound(&log, 12, 8);
+    unsigned seed = 7;
+    auto next = [&seed](int range) { return (int)((seed = seed * 1103515245u + 12345u) >> 16) % range; };
+    for (int i = 0; i < REPORTS; i++) {
+        const int stretch = i / 700 % 4;
+        ReportMotion mo = {next(3) - 1, next(3) - 1, 0, 0, 0};
+        if (stretch == 1)
+            mo = {next(255) - 127, next(41) - 20, 0, 0, 0};
+        if (stretch == 2 && next(4) == 0)
+            mo = {0, 0, (uint16_t)next(2), 0, 0};
+        if (stretch == 3 && next(8) == 0)
+            mo = {next(65535), next(65535), 0, 0, MOTION_FLAG_ABSOLUTE};
+        slots[i] = 1 + next(2);
+        motions[i] = mo;
+        arrival_log_append(&log, 1000 + (int64_t)i * 5000, slots[i], false, ARRIVAL_ACCEPTED, &mo);
+    }
+    for (int slot : {0, 1, 2}) {
+        for (bool whole : {true, false}) {
+            const int columns = whole ? 487 : 241;
+            PlotRequest r = request(slot, columns, 2.5, 7.5, whole);
+            r.kind = PLOT_COUNTS;
+            plot_model_build(&m, view(&log), &r);
+            static PlotModel want;
+            memset(want.col, 0, sizeof want.col);
+            want.absolute = 0;
+            // The record's own first and last reports span its time axis.
+            int first = 0, last = REPORTS - 1;
+            while (slot != 0 && slots[first] != slot)
+                first++;
+            while (slot != 0 && slots[last] != slot)
+                last--;
+            const int from = whole ? first : first + 5000, width = whole ? last - first : 10000;
+            for (int i = from; i <= from + width; i++) {
+                if (slot != 0 && slots[i] != slot)
+                    continue;
+                const ReportMotion& mo = motions[i];
+                const int64_t at = (int64_t)(i - from) * columns / width;
+                PlotColumn& col = want.col[std::min<int64_t>(at, columns - 1)];
+                if (mo.flags & MOTION_FLAG_ABSOLUTE) {
+                    want.absolute++;
+                    continue;
+                }
+                if (mo.dx == 0 && mo.dy == 0) {
+                    col.still++;
+                    continue;
+                }
+                for (int axis = 0; axis < 2; axis++) {
+                    PlotCounts& a = axis ? col.dy : col.dx;
+                    const int16_t v = (int16_t)(axis ? mo.dy : mo.dx);
+                    a.min = col.count == 0 || v < a.min ? v : a.min;
+                    a.max = col.count == 0 || v > a.max ? v : a.max;
+                    if (a.distinct <= PLOT_FEW && std::find(a.few, a.few + std::min<int>(a.distinct, PLOT_FEW), v) ==
+                                                      a.few + std::min<int>(a.distinct, PLOT_FEW)) {
+                        if (a.distinct < PLOT_FEW)
+                            a.few[a.distinct] = v;
+                        a.distinct++;
+                    }
+                }
+                col.count++;
+            }
+            EXPECT_EQ(m.absolute, want.absolute);
+            for (int c = 0; c < columns; c++) {
+                const PlotColumn &got = m.col[c], &ref = want.col[c];
+                ASSERT_EQ(got.count, ref.count) << slot << whole << c;
+                ASSERT_EQ(got.still, ref.still) << slot << whole << c;
+                for (int axis = 0; axis < 2 && got.count; axis++) {
+                    const PlotCounts &g = axis ? got.dy : got.dx, &w = axis ? ref.dy : ref.dx;
+                    ASSERT_EQ(g.min, w.min) << slot << whole << c;
+                    ASSERT_EQ(g.max, w.max) << slot << whole << c;
+                    ASSERT_EQ(g.distinct, w.distinct) << slot << whole << c;
+                    for (int k = 0; k < std::min<int>(w.distinct, PLOT_FEW); k++)
+                        ASSERT_EQ(g.few[k], w.few[k]) << slot << whole << c;
+                }
+            }
+        }
+    }
     arrival_view_release(view(&log));
     arrival_log_free(&log);
 }
