@@ -29,23 +29,23 @@ double motion_speed(const ReportMotion* m, double interval_us) {
     return sqrt((double)m->dx * m->dx + (double)m->dy * m->dy) * 1e6 / interval_us;
 }
 
-int motion_speed_bin(double v) {
-    if (!(v >= (double)(1 << MOTION_SPEED_LOWEST_OCTAVE)))
+int motion_speed_bin(double square) {
+    if (!(square >= (double)(1 << MOTION_SPEED_LOWEST_OCTAVE)))
         return 0;
-    // The double's exponent is the octave and its top 7 mantissa bits the
-    // 128th of it: a bin without a logarithm on the reader thread.
+    // The double's exponent is the octave and its top 6 mantissa bits the
+    // 64th of it: a bin without a logarithm on the reader thread.
     uint64_t bits;
-    memcpy(&bits, &v, sizeof bits);
+    memcpy(&bits, &square, sizeof bits);
     const int octave = (int)((bits >> 52) & 0x7ff) - 1023 - MOTION_SPEED_LOWEST_OCTAVE;
     if (octave >= MOTION_SPEED_OCTAVES)
         return MOTION_SPEED_BINS - 1;
-    return octave * MOTION_SPEED_BINS_PER_OCTAVE + (int)((bits >> 45) & 127);
+    return octave * MOTION_SPEED_BINS_PER_OCTAVE + (int)((bits >> 46) & 63);
 }
 
 double motion_speed_of_bin(int bin) {
     const int within = bin % MOTION_SPEED_BINS_PER_OCTAVE;
-    return ldexp(1.0 + (within + 0.5) / MOTION_SPEED_BINS_PER_OCTAVE,
-                 bin / MOTION_SPEED_BINS_PER_OCTAVE + MOTION_SPEED_LOWEST_OCTAVE);
+    return sqrt(ldexp(1.0 + (within + 0.5) / MOTION_SPEED_BINS_PER_OCTAVE,
+                      bin / MOTION_SPEED_BINS_PER_OCTAVE + MOTION_SPEED_LOWEST_OCTAVE));
 }
 
 void motion_tally_add(MotionTally* t, const ReportMotion* m, bool accepted, int64_t ticks,
@@ -60,10 +60,11 @@ void motion_tally_add(MotionTally* t, const ReportMotion* m, bool accepted, int6
     }
     if (accepted && moving) {
         t->speed_n++;
-        // Counts over the interval in ticks: one division per report on the
-        // reader thread, not one to microseconds and another back.
-        const double counts = sqrt((double)m->dx * m->dx + (double)m->dy * m->dy);
-        t->speed_bins[motion_speed_bin(counts * ticks_per_second / (double)ticks)]++;
+        // The square of counts over the interval in ticks: one division and
+        // no root per report on the reader thread.
+        const double counts = (double)m->dx * m->dx + (double)m->dy * m->dy;
+        const double per_tick = ticks_per_second / (double)ticks;
+        t->speed_bins[motion_speed_bin(counts * per_tick * per_tick)]++;
         if (t->previous_moving) {
             GapHistogram* h = &t->moving_gaps;
             if (h->units_per_second != ticks_per_second || h->whole_us)

@@ -77,19 +77,40 @@ static void take_report(HANDLE device, WPARAM input_code, int64_t t, uint64_t* p
         record_arrival(&g_dev_stats[slot], t, background, positions ? positions[slot]++ : 0, motion);
 }
 
+// Reads a report into g_ri_buf: its size, 0 for a block shorter than its own
+// header (no report: reading its type would run past the buffer), or -1 when
+// it could not be read (the report is lost). One call reads any report that
+// fits the buffer, which a mouse's always does; only a larger one costs a
+// query of its size first.
+static UINT read_report(HRAWINPUT report) {
+    const UINT header_size = sizeof(RAWINPUTHEADER);
+    if (!ensure_report_buffer(sizeof(RAWINPUT)))
+        return (UINT)-1;
+    UINT size = g_ri_cap;
+    const UINT got = rawinput_get_data(report, RID_INPUT, g_ri_buf, &size, header_size);
+    if (got != (UINT)-1 && got < header_size)
+        return 0;
+    if (got != (UINT)-1)
+        return got == ((const RAWINPUTHEADER*)g_ri_buf)->dwSize ? got : (UINT)-1;
+    size = 0;
+    rawinput_get_data(report, RID_INPUT, NULL, &size, header_size);
+    if (size < header_size)
+        return 0;
+    if (!ensure_report_buffer(size) ||
+        rawinput_get_data(report, RID_INPUT, g_ri_buf, &size, header_size) != size)
+        return (UINT)-1;
+    return size;
+}
+
 void on_wm_input(HRAWINPUT report, WPARAM input_code) {
     if (!stats_measuring())
         return;
-    UINT size = 0;
-    rawinput_get_data(report, RID_INPUT, NULL, &size, sizeof(RAWINPUTHEADER));
-    // A block shorter than its own header can't be a report; reading its type
-    // would run past the buffer.
-    if (size < sizeof(RAWINPUTHEADER))
+    const UINT size = read_report(report);
+    if (size == 0)
         return;
     // A report that could not be read is lost: the interval across it says
     // nothing of the mouse.
-    if (!ensure_report_buffer(size) ||
-        rawinput_get_data(report, RID_INPUT, g_ri_buf, &size, sizeof(RAWINPUTHEADER)) != size) {
+    if (size == (UINT)-1) {
         stats_pause_all();
         return;
     }
