@@ -142,8 +142,8 @@ void format_motion_hints(char* buf, size_t cap, const MotionHints* h, const Moti
     if (h->hand_limited)
         add(&t,
             "Hint: the hand limited the rate: the median speed, %.0f counts/s, is below the "
-            "median rate, %.0f reports/s; move about %.1f times faster (%.0f counts/s or more) "
-            "so that every report has a count to carry.\n",
+            "%.0f reports/s the mouse reached while moving; move about %.1f times faster "
+            "(%.0f counts/s or more) so that every report has a count to carry.\n",
             m->median_speed, h->needed_speed, h->faster_by, h->needed_speed);
     if (h->saturation)
         add(&t,
@@ -333,7 +333,7 @@ static void print_summary(FILE* out, int slot) {
     format_summary(text, sizeof text, name, &r, &d, &m, log_now(), g_qpc_freq);
     write_utf8(out, text);
     MotionHints h;
-    motion_hints_of(&m, rate_at(d.pct_us[PCT_50]), &h);
+    motion_hints_of(&m, &h);
     format_motion_hints(text, sizeof text, &h, &m);
     write_utf8(out, text);
 }

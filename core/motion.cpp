@@ -48,7 +48,24 @@ double motion_speed_of_bin(int bin) {
                       bin / MOTION_SPEED_BINS_PER_OCTAVE + MOTION_SPEED_LOWEST_OCTAVE));
 }
 
-void motion_tally_add(MotionTally* t, const ReportMotion* m, bool accepted, int64_t ticks,
+// The bin of the open delivery's speed: the square of its counts over its
+// interval, one division and no root per delivery on the reader thread.
+static int delivery_bin(const MotionTally* t) {
+    const double counts = (double)t->delivery_dx * t->delivery_dx + (double)t->delivery_dy * t->delivery_dy;
+    const double per_tick = t->delivery_ticks_per_second / (double)t->delivery_ticks;
+    return motion_speed_bin(counts * per_tick * per_tick);
+}
+
+// The open delivery's speed goes to its bin when it moved.
+static void close_delivery(MotionTally* t) {
+    if (t->delivery_ticks > 0 && (t->delivery_dx != 0 || t->delivery_dy != 0)) {
+        t->speed_n++;
+        t->speed_bins[delivery_bin(t)]++;
+    }
+    t->delivery_ticks = 0;
+}
+
+void motion_tally_add(MotionTally* t, const ReportMotion* m, int gap, int64_t ticks,
                       double ticks_per_second) {
     t->reports++;
     const bool moving = motion_is_moving(m);
@@ -58,19 +75,24 @@ void motion_tally_add(MotionTally* t, const ReportMotion* m, bool accepted, int6
     } else {
         t->idle += motion_is_idle(m);
     }
-    if (accepted && moving) {
-        t->speed_n++;
-        // The square of counts over the interval in ticks: one division and
-        // no root per report on the reader thread.
-        const double counts = (double)m->dx * m->dx + (double)m->dy * m->dy;
-        const double per_tick = ticks_per_second / (double)ticks;
-        t->speed_bins[motion_speed_bin(counts * per_tick * per_tick)]++;
-        if (t->previous_moving) {
-            GapHistogram* h = &t->moving_gaps;
-            if (h->units_per_second != ticks_per_second || h->whole_us)
-                gap_histogram_init_ticks(h, ticks_per_second);
-            gap_histogram_add(h, ticks);
-        }
+    if (gap != MOTION_GAP_COALESCED)
+        close_delivery(t);
+    if (gap == MOTION_GAP_ACCEPTED) {
+        t->delivery_dx = t->delivery_dy = 0;
+        t->delivery_ticks = ticks;
+        t->delivery_ticks_per_second = ticks_per_second;
+    }
+    // Each axis's counts are summed by size: reports that go back and forth
+    // within a delivery moved as far as each says, not their sum.
+    if (moving && t->delivery_ticks > 0) {
+        t->delivery_dx += llabs(m->dx);
+        t->delivery_dy += llabs(m->dy);
+    }
+    if (gap == MOTION_GAP_ACCEPTED && moving && t->previous_moving) {
+        GapHistogram* h = &t->moving_gaps;
+        if (h->units_per_second != ticks_per_second || h->whole_us)
+            gap_histogram_init_ticks(h, ticks_per_second);
+        gap_histogram_add(h, ticks);
     }
     t->previous_moving = moving;
 }
@@ -80,15 +102,19 @@ void motion_tally_clear(MotionTally* t) {
     memset(t->speed_bins, 0, sizeof t->speed_bins);
     gap_histogram_clear(&t->moving_gaps);
     t->previous_moving = false;
+    t->delivery_dx = t->delivery_dy = t->delivery_ticks = 0;
 }
 
 void motion_tally_free(MotionTally* t) { gap_histogram_free(&t->moving_gaps); }
 
+// The delivery still open counts as if closed now.
 static double median_speed(const MotionTally* t) {
-    const uint64_t rank = nearest_rank(500, t->speed_n);
+    const bool open = t->delivery_ticks > 0 && (t->delivery_dx != 0 || t->delivery_dy != 0);
+    const int open_bin = open ? delivery_bin(t) : -1;
+    const uint64_t rank = nearest_rank(500, t->speed_n + open);
     uint64_t seen = 0;
     for (int b = 0; b < MOTION_SPEED_BINS && rank > 0; b++) {
-        seen += t->speed_bins[b];
+        seen += t->speed_bins[b] + (b == open_bin);
         if (seen >= rank)
             return motion_speed_of_bin(b);
     }
@@ -110,12 +136,16 @@ void motion_figures_of(const MotionTally* t, MotionFigures* out) {
     out->failed = d.failed;
 }
 
-void motion_hints_of(const MotionFigures* f, double median_rate_hz, MotionHints* out) {
+void motion_hints_of(const MotionFigures* f, MotionHints* out) {
     memset(out, 0, sizeof *out);
-    out->hand_limited = f->median_speed > 0 && f->median_speed < median_rate_hz;
+    // A moving report carries at least one count, so a report's speed is at
+    // least its own rate: it is the deliveries' speed against the fastest
+    // rate the mouse showed that tells a slow hand.
+    const double fast_end = f->moving_p99_hz;
+    out->hand_limited = f->median_speed > 0 && f->median_speed < fast_end;
     if (out->hand_limited) {
-        out->faster_by = median_rate_hz / f->median_speed;
-        out->needed_speed = median_rate_hz;
+        out->faster_by = fast_end / f->median_speed;
+        out->needed_speed = fast_end;
     }
     out->saturation = f->saturated * 100 > f->moving;
     out->saturated_pct = f->moving ? 100.0 * (double)f->saturated / (double)f->moving : 0;

@@ -48,22 +48,37 @@ enum {
     MOTION_SPEED_BINS = MOTION_SPEED_BINS_PER_OCTAVE * MOTION_SPEED_OCTAVES,
 };
 
+// How the gap rule classed a report's interval, as far as motion cares.
+enum MotionGap {
+    MOTION_GAP_OTHER,      // none: the first report, or a pause
+    MOTION_GAP_ACCEPTED,   // an interval the figures count
+    MOTION_GAP_COALESCED,  // read together with the report before
+};
+
 // The motion-gated figures of one record, over the whole run.
+//
+// Speeds are of deliveries: a report with an accepted interval and the
+// reports coalesced after it (read at once, or within 100 us). Those moved
+// over the same interval, and only the first has it, so their counts are
+// summed; otherwise a batch of eight would show an eighth of the hand's speed.
 struct MotionTally {
     uint64_t reports;  // reports given with their motion
     uint64_t moving, idle, saturated;
-    uint64_t speed_n;  // moving reports with an accepted interval
+    uint64_t speed_n;  // deliveries that moved, with an accepted interval
     uint64_t speed_bins[MOTION_SPEED_BINS];
     // Accepted intervals whose both ends are moving reports, in counter ticks.
     GapHistogram moving_gaps;
     bool previous_moving;
+    // The delivery still open: its summed counts and its interval (0: none).
+    int64_t delivery_dx, delivery_dy, delivery_ticks;
+    double delivery_ticks_per_second;
 };
 
-// One report. accepted: the gap rule accepted its interval, ticks long at
-// ticks_per_second. Live records pass counter ticks; a CSV read back passes
-// its intervals in tenths of a microsecond (the counter's unit on Windows 10
-// and later) and gives the same figures.
-void motion_tally_add(MotionTally* t, const ReportMotion* m, bool accepted, int64_t ticks,
+// One report. gap: how its interval was classed (a MotionGap), ticks long
+// at ticks_per_second. Live records pass counter ticks; a CSV read back
+// passes its intervals in tenths of a microsecond (the counter's unit on
+// Windows 10 and later) and gives the same figures.
+void motion_tally_add(MotionTally* t, const ReportMotion* m, int gap, int64_t ticks,
                       double ticks_per_second);
 // Forgets every count; keeps the histogram's pages.
 void motion_tally_clear(MotionTally* t);
@@ -75,7 +90,7 @@ double motion_speed_of_bin(int bin);
 // What the summaries show.
 struct MotionFigures {
     uint64_t reports, moving, idle, saturated;
-    double median_speed;  // counts/s; 0 with no moving report of accepted interval
+    double median_speed;  // counts/s of deliveries; 0 with none that moved
     uint64_t moving_n;    // intervals between consecutive moving reports
     double moving_median_hz, moving_p1_hz, moving_p99_hz;  // p1: at the 99th-percentile interval
     bool failed;          // no memory for the intervals' histogram
@@ -84,9 +99,10 @@ void motion_figures_of(const MotionTally* t, MotionFigures* out);
 
 // The plain-language hints and their figures.
 struct MotionHints {
-    // Fewer counts per second than reports per second: the hand, not the
+    // Fewer counts per second than reports the mouse showed it can send a
+    // second (the fast end of the rate while moving): the hand, not the
     // mouse, set the rate; moving faster_by times faster (needed_speed
-    // counts/s) would fill every report.
+    // counts/s) would give every report a count to carry.
     bool hand_limited;
     double faster_by, needed_speed;
     bool saturation;  // over 1 % of moving reports at the 8-bit limit
@@ -94,5 +110,4 @@ struct MotionHints {
     bool idle;        // over 5 % of reports carried nothing
     double idle_pct;
 };
-// median_rate_hz: the rate at the median accepted interval of the record.
-void motion_hints_of(const MotionFigures* f, double median_rate_hz, MotionHints* out);
+void motion_hints_of(const MotionFigures* f, MotionHints* out);

@@ -146,7 +146,11 @@ ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background, uint64
     const int64_t previous_t = rec->last_ts;
     ArrivalClass c = add_arrival(rec, t);
     if (motion)
-        motion_tally_add(&rec->motion, motion, c == ARRIVAL_ACCEPTED, t - previous_t, g_qpc_freq);
+        motion_tally_add(&rec->motion, motion,
+                         c == ARRIVAL_ACCEPTED    ? MOTION_GAP_ACCEPTED
+                         : c == ARRIVAL_COALESCED ? MOTION_GAP_COALESCED
+                                                  : MOTION_GAP_OTHER,
+                         t - previous_t, g_qpc_freq);
     stats_lock_leave(&rec->lock);
     return c;
 }

@@ -485,7 +485,7 @@ static void draw_hints(HDC dc, int width, int height, UINT dpi, DeviceStats* rec
     MotionFigures f;
     record_motion(rec, &f);
     MotionHints h;
-    motion_hints_of(&f, rate_at(d->pct_us[PCT_50]), &h);
+    motion_hints_of(&f, &h);
     wchar_t text[400];
     if (plot_hints_text(text, 400, &h, &f) > 0)
         text_within(dc, px(36, dpi) + text_width(dc, g_plot_status), width - px(12, dpi),

@@ -443,21 +443,23 @@ TEST(ConsoleLinesTest, HintsOneLineEachOnlyWhenTheyApply) {
     m.idle = 60;
     m.saturated = 18;
     m.median_speed = 2000;
+    m.moving_p99_hz = 8000;
     MotionHints h;
-    motion_hints_of(&m, 8000, &h);
+    motion_hints_of(&m, &h);
     char text[1024];
     format_motion_hints(text, sizeof text, &h, &m);
     EXPECT_STREQ(text,
                  "Hint: the hand limited the rate: the median speed, 2000 counts/s, is below the "
-                 "median rate, 8000 reports/s; move about 4.0 times faster (8000 counts/s or "
-                 "more) so that every report has a count to carry.\n"
+                 "8000 reports/s the mouse reached while moving; move about 4.0 times faster "
+                 "(8000 counts/s or more) so that every report has a count to carry.\n"
                  "Hint: 2.0% of moving reports were saturated (a delta of 127 or 128): the mouse "
                  "reports 8-bit deltas; move slower or lower the CPI.\n"
                  "Hint: 6.0% of reports were idle (no motion, button or wheel change): the mouse "
                  "sends reports without motion, as some firmware does to fake a rate.\n");
     m.saturated = 9;
     m.idle = 50;
-    motion_hints_of(&m, 2000, &h);
+    m.moving_p99_hz = 2000;
+    motion_hints_of(&m, &h);
     format_motion_hints(text, sizeof text, &h, &m);
     EXPECT_STREQ(text, "");
 }

@@ -92,18 +92,21 @@ TEST_F(MotionRecordTest, RatesCountOnlyIntervalsBetweenConsecutiveMovingReports)
     feed(60000, kRight);        // a pause is no rate
     feed(80, kRight);           // nor a merged delivery
     feed(2000, kRight);         // 1 of 2000 us
+    feed(50, kRight, 3);        // read with it: one delivery of 8 counts in 2000 us
     const MotionFigures f = figures();
-    EXPECT_EQ(f.reports, 20u);
-    EXPECT_EQ(f.moving, 18u);
+    EXPECT_EQ(f.reports, 23u);
+    EXPECT_EQ(f.moving, 21u);
     EXPECT_EQ(f.idle, 1u);
     EXPECT_EQ(f.saturated, 0u);
     EXPECT_EQ(f.moving_n, 13u);
     EXPECT_DOUBLE_EQ(f.moving_median_hz, 1000);
     EXPECT_DOUBLE_EQ(f.moving_p1_hz, 500);   // the slow end: the 99th-percentile interval
     EXPECT_DOUBLE_EQ(f.moving_p99_hz, 2000);
-    // Speeds of moving reports with accepted intervals: 2 counts over 1000 us
-    // (9 + 0), over 500 us (1 + 3 + 1), over 2000 us (1): the median is 2000/s.
+    // Speeds of deliveries: 2 counts over 1000 us (9), over 500 us (1 + 3 + 1),
+    // 8 over 2000 us (1): 9 of 2000/s, 6 of 4000/s.
     EXPECT_NEAR(f.median_speed, 2000, 2000 * 0.004);
+    feed(500, kRight, 4);       // 4 more of 4000/s: the median only if the batch was one of them
+    EXPECT_NEAR(figures().median_speed, 4000, 4000 * 0.004);
 
     stats_reset_all();
     EXPECT_EQ(figures().moving, 0u);
@@ -116,31 +119,32 @@ TEST(MotionHintsTest, EachHintAppearsJustPastItsThreshold) {
     f.reports = 1000;
     f.moving = 200;
     f.median_speed = 999;
+    f.moving_p99_hz = 1000;  // the fast end of the rate while moving
     MotionHints h;
-    motion_hints_of(&f, 1000, &h);
+    motion_hints_of(&f, &h);
     EXPECT_TRUE(h.hand_limited);
     EXPECT_NEAR(h.faster_by, 1000.0 / 999, 1e-12);
     EXPECT_EQ(h.needed_speed, 1000);
     f.median_speed = 1000;
-    motion_hints_of(&f, 1000, &h);
-    EXPECT_FALSE(h.hand_limited) << "as many counts as reports a second";
+    motion_hints_of(&f, &h);
+    EXPECT_FALSE(h.hand_limited) << "as many counts as the mouse sent reports a second";
     f.median_speed = 0;
-    motion_hints_of(&f, 1000, &h);
+    motion_hints_of(&f, &h);
     EXPECT_FALSE(h.hand_limited) << "no motion measured: nothing to say about the hand";
 
     f.saturated = 2;  // 1 % of 200
-    motion_hints_of(&f, 1000, &h);
+    motion_hints_of(&f, &h);
     EXPECT_FALSE(h.saturation);
     f.saturated = 3;
-    motion_hints_of(&f, 1000, &h);
+    motion_hints_of(&f, &h);
     EXPECT_TRUE(h.saturation);
     EXPECT_DOUBLE_EQ(h.saturated_pct, 1.5);
 
     f.idle = 50;  // 5 % of 1000
-    motion_hints_of(&f, 1000, &h);
+    motion_hints_of(&f, &h);
     EXPECT_FALSE(h.idle);
     f.idle = 51;
-    motion_hints_of(&f, 1000, &h);
+    motion_hints_of(&f, &h);
     EXPECT_TRUE(h.idle);
     EXPECT_DOUBLE_EQ(h.idle_pct, 5.1);
 }
@@ -166,7 +170,10 @@ void tally_csv(const std::string& text, MotionTally* t) {
                                 (uint16_t)atoi(f[8].c_str()), (int16_t)atoi(f[9].c_str()),
                                 (uint16_t)atoi(f[10].c_str())};
         const int64_t tenths = f[2].empty() ? 0 : llround(atof(f[2].c_str()) * 10);
-        motion_tally_add(t, &m, f[3] == "accepted", tenths, 1e7);
+        const int gap = f[3] == "accepted"    ? MOTION_GAP_ACCEPTED
+                        : f[3] == "coalesced" ? MOTION_GAP_COALESCED
+                                              : MOTION_GAP_OTHER;
+        motion_tally_add(t, &m, gap, tenths, 1e7);
     }
 }
 
