@@ -197,6 +197,11 @@ struct Walk {
     PlotColumn cur;             // the current column's figures, kept in locals
     uint32_t* histogram;
     uint64_t histogram_n;
+    // Speed: the delivery still open (gap 0: none), its counts summed by
+    // size and how many of its reports are relative.
+    int64_t delivery_gap;
+    int64_t delivery_dx, delivery_dy;
+    uint32_t delivery_relative;
 };
 
 }  // namespace
@@ -304,20 +309,24 @@ static void add_counts(PlotColumn* cur, uint64_t motion) {
     cur->count++;
 }
 
-// Counts per second of a moving report whose interval was accepted; one
-// without motion is counted apart, as in the counts, so that it is no stroke
-// down to 0 through the moving reports of its column.
-static void add_speed(Walk* w, const ReportMotion* mo, ArrivalClass cls, int64_t gap) {
-    bool coalesced, pause;
-    class_gap(w, cls, gap, &coalesced, &pause);
-    if (coalesced || pause)
+// Speeds are of deliveries, as in the figures: a report with an accepted
+// interval and the reports coalesced after it, whose counts are summed by
+// size over that interval. The delivery is drawn in its first report's
+// column; one without motion is counted apart, as in the counts, so that it
+// is no stroke down to 0 through the moving reports of its column.
+static void close_delivery(Walk* w) {
+    const bool drawn = w->delivery_gap > 0 && w->delivery_relative > 0;
+    const int64_t gap = w->delivery_gap;
+    w->delivery_gap = 0;
+    if (!drawn)
         return;
     PlotColumn* cur = &w->cur;
-    if (mo->dx == 0 && mo->dy == 0) {
+    if (w->delivery_dx == 0 && w->delivery_dy == 0) {
         cur->still++;
         return;
     }
-    const float v = (float)motion_speed(mo, (double)gap * w->us_per_tick);
+    const double dx = (double)w->delivery_dx, dy = (double)w->delivery_dy;
+    const float v = (float)(sqrt(dx * dx + dy * dy) * w->freq / (double)gap);
     if (cur->count < PLOT_FEW)
         cur->speed_few[cur->count] = v;
     if (cur->count == 0 || v < cur->speed_min)
@@ -327,16 +336,26 @@ static void add_speed(Walk* w, const ReportMotion* mo, ArrivalClass cls, int64_t
     cur->count++;
 }
 
-// A position is not a count: absolute reports are only counted.
-static void add_motion(Walk* w, ArrivalEntry e, uint64_t motion, int64_t gap) {
+// A report in the speed view: it opens a delivery, or adds to the open one.
+static void add_speed_report(Walk* w, ArrivalClass cls, uint64_t motion, int64_t gap, int64_t t) {
+    bool coalesced, pause;
+    class_gap(w, cls, gap, &coalesced, &pause);
+    if (!coalesced) {
+        close_delivery(w);
+        move_to_column_of(w, t);
+        if (!pause) {
+            w->delivery_gap = gap;
+            w->delivery_dx = w->delivery_dy = 0;
+            w->delivery_relative = 0;
+        }
+    }
     if (motion_is_position(motion)) {
         w->m->absolute++;
         return;
     }
-    if (w->kind == PLOT_COUNTS)
-        return add_counts(&w->cur, motion);
-    const ReportMotion mo = arrival_motion_unpack(motion);
-    add_speed(w, &mo, arrival_entry_class(e), gap);
+    w->delivery_relative++;
+    w->delivery_dx += abs((int16_t)(uint16_t)motion);
+    w->delivery_dy += abs((int16_t)(uint16_t)(motion >> 16));
 }
 
 // The index to start from: one report of the record before the range, so the
@@ -374,11 +393,12 @@ static void walk_reports(Walk* w) {
             previous = t;
             if (!visible)
                 continue;
+            if (w->kind == PLOT_SPEED) {
+                add_speed_report(w, arrival_entry_class(e), arrival_entry_motion_bits(w->log, run + j), gap, t);
+                continue;
+            }
             move_to_column_of(w, t);
-            if (w->kind == PLOT_INTERVALS)
-                add_interval(w, arrival_entry_class(e), gap);
-            else
-                add_motion(w, e, arrival_entry_motion_bits(w->log, run + j), gap);
+            add_interval(w, arrival_entry_class(e), gap);
         }
         k += length;
     }
@@ -590,6 +610,7 @@ void plot_model_build(PlotModel* m, ArrivalView* log, const PlotRequest* r) {
             walk_counts(&w);
         else
             walk_reports(&w);
+        close_delivery(&w);
         flush_column(&w);
     }
     for (int c = 0; c < columns; c++)
