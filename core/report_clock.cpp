@@ -174,13 +174,31 @@ static double first_fit(const double* t, int n, double nominal, ReportClockLine*
     return first_pass(t, n, l, slot, &sums);
 }
 
+// The fit's line runs through low residuals, not the lowest, so it lies a
+// fraction of the mean delay above the envelope: lowers it to the residual
+// that 2 % of the anchors lie below (a few may be on a slot too late).
+static void first_floor(const double* t, int n, ReportClockLine* l) {
+    int64_t slot[REPORT_CLOCK_FIRST];
+    double r[REPORT_CLOCK_FIRST];
+    first_slots(t, n, *l, slot);
+    int m = 0;
+    for (int k = 0; k < n; k++) {
+        if (is_anchor(t, n, k))
+            r[m++] = residual(t[k], slot[k], *l);
+    }
+    qsort(r, (size_t)m, sizeof r[0], compare_doubles);
+    l->phase_us += r[m / 50];
+}
+
 // The largest nominal period whose lattice the first reports fit.
 static bool first_lattice(const double* t, int n, ReportClockLine* out) {
     for (int i = kNominals - 1; i >= 0; i--) {
         if (kNominalUs[i] * (n - 1) > 2 * (t[n - 1] - t[0]))
             continue;  // not room for half the reports
-        if (first_fit(t, n, kNominalUs[i], out) <= kMaxScore)
+        if (first_fit(t, n, kNominalUs[i], out) <= kMaxScore) {
+            first_floor(t, n, out);
             return true;
+        }
     }
     return false;
 }
@@ -194,7 +212,7 @@ static void bin_add(ReportClock* c, int64_t slot, double t) {
     sums_add(&c->sums, (double)c->bin.second_slot, c->bin.second);
     c->bin_n = 0;
     low_pair_reset(&c->bin);
-    if (c->sums.w >= 4)
+    if (c->sums.w >= REPORT_CLOCK_FIT_POINTS)
         sums_fit(&c->sums, c->base, &c->line);
 }
 
@@ -305,7 +323,7 @@ bool report_clock_finish(ReportClock* c, ReportClockFigures* out) {
     place_pending(c, c->pending_n);
     if (c->bin_n >= 2)
         sums_add(&c->sums, (double)c->bin.second_slot, c->bin.second);
-    if (c->sums.w >= 2)
+    if (c->sums.w >= REPORT_CLOCK_FIT_POINTS)
         sums_fit(&c->sums, c->base, &c->line);
     if (c->score_sum / (double)c->anchors > kMaxScore ||
         fabs(c->line.period_us / c->base.period_us - 1) > kMaxDrift)

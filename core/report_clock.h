@@ -35,6 +35,7 @@ enum {
     REPORT_CLOCK_PENDING = 1024,   // reports waiting for their slot
     REPORT_CLOCK_LOOKAHEAD = 512,  // of those, how many a slot looks ahead
     REPORT_CLOCK_BIN = 64,         // anchors per point of the fit
+    REPORT_CLOCK_FIT_POINTS = 32,  // points before they replace the first reports' line
 };
 
 // Why there is no clock.
