@@ -21,8 +21,12 @@
 //   lowest residual (one early outlier cannot pull it down), and a least
 //   squares line through those points gives period and phase. Running sums
 //   keep the fit, so memory stays fixed however long the stream.
-// - Jitter: residuals of reports alone at their time against the fitted
-//   line, in a histogram of whole microseconds, minus the smallest.
+//   The first reports' line is lowered to the residual 2 % of their anchors
+//   lie below, and serves until REPORT_CLOCK_FIT_POINTS points replace it.
+// - Jitter: residuals of reports alone at their time above the fitted line,
+//   the envelope itself, counted in whole microseconds. Not above the single
+//   lowest residual: where slots are skipped, a report delayed by nearly a
+//   period looks a little early on the next slot, and would set that minimum.
 #pragma once
 
 #include <stdint.h>
