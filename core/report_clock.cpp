@@ -1,0 +1,346 @@
+// The report clock: finding the lattice in the first reports, then placing
+// every report on a slot and fitting the lattice's lower envelope as the
+// stream goes, in memory that does not grow with it.
+#include "core/report_clock.h"
+
+#include <math.h>
+#include <stdlib.h>
+#include <string.h>
+
+static const double kNominalUs[] = {125, 250, 500, 1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000};
+static const int kNominals = (int)(sizeof kNominalUs / sizeof kNominalUs[0]);
+
+// A lattice whose reports sit further above it than this, in periods on
+// average, is no lattice: a quarter-period delay scores about 0.25, times
+// that ignore the lattice about 0.5.
+static const double kMaxScore = 0.375;
+// How far the period may settle from its nominal value.
+static const double kMaxDrift = 0.01;
+// While the first reports are fitted the line may still be off by some
+// microseconds; once streaming it is good to well under that. A report seen
+// this far (in periods) below the line still counts as on its slot.
+static const double kFirstTolerance = 0.3, kStreamTolerance = 0.1;
+enum {
+    FIRST_BIN = 4,        // anchors per fit point while the first reports are fitted
+    FIRST_WINDOW = 256,   // reports in the first fitted window, doubled until all
+};
+// Residuals kept for the jitter: up to a second late.
+static const int64_t kJitterLongestUs = 1000000;
+
+const char* report_clock_reason(ReportClockRefusal r) {
+    switch (r) {
+    case REPORT_CLOCK_OK: return "";
+    case REPORT_CLOCK_TOO_FEW: return "fewer than 1000 reports";
+    case REPORT_CLOCK_NO_PERIOD: return "the times follow no fixed period";
+    case REPORT_CLOCK_NO_MEMORY: return "no memory for the jitter figures";
+    }
+    return "";
+}
+
+double report_clock_nominal_us(double period_us) {
+    double best = kNominalUs[0];
+    for (int i = 1; i < kNominals; i++) {
+        if (fabs(log(period_us / kNominalUs[i])) < fabs(log(period_us / best)))
+            best = kNominalUs[i];
+    }
+    return best;
+}
+
+// The latest slot a report at t can belong to.
+static int64_t upper_slot(double t, ReportClockLine l, double tolerance_us) {
+    return (int64_t)floor((t - l.phase_us + tolerance_us) / l.period_us);
+}
+
+static double residual(double t, int64_t slot, ReportClockLine l) {
+    return t - l.phase_us - (double)slot * l.period_us;
+}
+
+static void sums_add(ReportClockSums* s, double x, double y) {
+    s->w += 1;
+    s->x += x;
+    s->y += y;
+    s->xx += x * x;
+    s->xy += x * y;
+}
+
+// The line through the sums' points, as a correction to the line they were taken against.
+static bool sums_fit(const ReportClockSums* s, ReportClockLine against, ReportClockLine* out) {
+    if (s->w < 2)
+        return false;
+    const double xm = s->x / s->w, ym = s->y / s->w;
+    const double vxx = s->xx / s->w - xm * xm, vxy = s->xy / s->w - xm * ym;
+    if (!(vxx > 0))
+        return false;
+    const double b = vxy / vxx;
+    out->period_us = against.period_us + b;
+    out->phase_us = against.phase_us + ym - b * xm;
+    return true;
+}
+
+// --- The first reports ---------------------------------------------------------
+
+// Slots for t[0..n): each the latest that keeps them rising under its upper bound.
+static void first_slots(const double* t, int n, ReportClockLine l, int64_t* slot) {
+    int64_t run = INT64_MAX;
+    for (int k = n - 1; k >= 0; k--) {
+        const int64_t e = upper_slot(t[k], l, kFirstTolerance * l.period_us) - k;
+        run = e < run ? e : run;
+        slot[k] = k + run;
+    }
+}
+
+static bool is_anchor(const double* t, int n, int k) { return k == n - 1 || t[k + 1] != t[k]; }
+
+static int compare_doubles(const void* a, const void* b) {
+    const double x = *(const double*)a, y = *(const double*)b;
+    return x < y ? -1 : x > y;
+}
+
+// The phase whose lattice leaves the anchors of t[0..n) least late on
+// average, each delay taken modulo the period: just below the densest edge.
+static double first_phase(const double* t, int n, double period) {
+    double phase[FIRST_WINDOW];
+    int m = 0;
+    for (int k = 0; k < n && m < FIRST_WINDOW; k++) {
+        if (is_anchor(t, n, k))
+            phase[m++] = fmod(t[k] - t[0], period);
+    }
+    qsort(phase, (size_t)m, sizeof phase[0], compare_doubles);
+    // Mean lateness with the edge at phase[i]: (sum - m * phase[i] + i * period) / m.
+    int best = 0;
+    for (int i = 1; i < m; i++) {
+        if (i * period - m * phase[i] < best * period - m * phase[best])
+            best = i;
+    }
+    return t[0] + phase[best];
+}
+
+static void low_pair_reset(LowPair* p) {
+    p->low = p->second = INFINITY;
+    p->low_slot = p->second_slot = 0;
+}
+
+static void low_pair_add(LowPair* p, double y, int64_t slot) {
+    if (y < p->low) {
+        p->second = p->low;
+        p->second_slot = p->low_slot;
+        p->low = y;
+        p->low_slot = slot;
+    } else if (y < p->second) {
+        p->second = y;
+        p->second_slot = slot;
+    }
+}
+
+// Slots for t[0..n) against l, then the sums of the second lowest residual
+// of every FIRST_BIN anchors; gives the anchors' mean capped lateness in periods.
+static double first_pass(const double* t, int n, ReportClockLine l, int64_t* slot,
+                         ReportClockSums* sums) {
+    first_slots(t, n, l, slot);
+    *sums = ReportClockSums{0, 0, 0, 0, 0};
+    LowPair bin;
+    low_pair_reset(&bin);
+    double score = 0;
+    int anchors = 0;
+    for (int k = 0; k < n; k++) {
+        if (!is_anchor(t, n, k))
+            continue;
+        const double r = residual(t[k], slot[k], l);
+        score += fmin(fmax(r / l.period_us, 0.0), 1.0);
+        low_pair_add(&bin, r, slot[k]);
+        if (++anchors % FIRST_BIN == 0) {
+            sums_add(sums, (double)bin.second_slot, bin.second);
+            low_pair_reset(&bin);
+        }
+    }
+    return anchors ? score / anchors : 1.0;
+}
+
+// The lattice of period near nominal that t[0..n) fits, and its score; a
+// score of 1 when the period wanders off.
+static double first_fit(const double* t, int n, double nominal, ReportClockLine* out) {
+    int64_t slot[REPORT_CLOCK_FIRST];
+    ReportClockSums sums;
+    ReportClockLine l = {first_phase(t, n < FIRST_WINDOW ? n : FIRST_WINDOW, nominal), nominal};
+    for (int w = FIRST_WINDOW;; w *= 2) {
+        const int m = w < n ? w : n;
+        first_pass(t, m, l, slot, &sums);
+        if (!sums_fit(&sums, l, &l) || fabs(l.period_us / nominal - 1) > kMaxDrift)
+            return 1.0;
+        if (m == n)
+            break;
+    }
+    *out = l;
+    return first_pass(t, n, l, slot, &sums);
+}
+
+// The fit's line runs through low residuals, not the lowest, so it lies a
+// fraction of the mean delay above the envelope: lowers it to the residual
+// that 2 % of the anchors lie below (a few may be on a slot too late).
+static void first_floor(const double* t, int n, ReportClockLine* l) {
+    int64_t slot[REPORT_CLOCK_FIRST];
+    double r[REPORT_CLOCK_FIRST];
+    first_slots(t, n, *l, slot);
+    int m = 0;
+    for (int k = 0; k < n; k++) {
+        if (is_anchor(t, n, k))
+            r[m++] = residual(t[k], slot[k], *l);
+    }
+    qsort(r, (size_t)m, sizeof r[0], compare_doubles);
+    l->phase_us += r[m / 50];
+}
+
+// The largest nominal period whose lattice the first reports fit.
+static bool first_lattice(const double* t, int n, ReportClockLine* out) {
+    for (int i = kNominals - 1; i >= 0; i--) {
+        if (kNominalUs[i] * (n - 1) > 2 * (t[n - 1] - t[0]))
+            continue;  // not room for half the reports
+        if (first_fit(t, n, kNominalUs[i], out) <= kMaxScore) {
+            first_floor(t, n, out);
+            return true;
+        }
+    }
+    return false;
+}
+
+// --- Streaming -----------------------------------------------------------------
+
+static void bin_add(ReportClock* c, int64_t slot, double t) {
+    low_pair_add(&c->bin, residual(t, slot, c->base), slot);
+    if (++c->bin_n < REPORT_CLOCK_BIN)
+        return;
+    sums_add(&c->sums, (double)c->bin.second_slot, c->bin.second);
+    c->bin_n = 0;
+    low_pair_reset(&c->bin);
+    if (c->sums.w >= REPORT_CLOCK_FIT_POINTS)
+        sums_fit(&c->sums, c->base, &c->line);
+}
+
+// One report on its slot.
+static void place_one(ReportClock* c, double t, int64_t slot, bool anchor, bool batched) {
+    if (!c->placed_any) {
+        c->first_slot = slot;
+        c->placed_any = true;
+    }
+    c->last_slot = slot;
+    c->previous_t = t;
+    const double r = residual(t, slot, c->line);
+    if (anchor) {
+        c->score_sum += fmin(fmax(r / c->line.period_us, 0.0), 1.0);
+        c->anchors++;
+        bin_add(c, slot, t);
+    }
+    if (!batched) {
+        c->unbatched++;
+        const int64_t us = (int64_t)llround(fmin(r, (double)kJitterLongestUs));
+        gap_histogram_add_any(&c->jitter, us);
+    }
+}
+
+// Places the first count pending reports, each on the latest slot that
+// keeps every pending report under its upper bound.
+static void place_pending(ReportClock* c, uint32_t count) {
+    int64_t run = INT64_MAX;
+    for (uint32_t k = c->pending_n; k-- > 0;) {
+        const int64_t index = (int64_t)(c->pending_index + k);
+        const int64_t e = c->pending_c[k] - index;
+        run = e < run ? e : run;
+        if (k < count)
+            c->pending_c[k] = index + run;
+    }
+    for (uint32_t k = 0; k < count; k++) {
+        int64_t slot = c->pending_c[k];
+        if (c->placed_any && slot <= c->last_slot)
+            slot = c->last_slot + 1;
+        const double t = c->pending_t[k];
+        const bool has_next = k + 1 < c->pending_n;
+        const bool anchor = !has_next || c->pending_t[k + 1] != t;
+        const bool batched = !anchor || (c->placed_any && c->previous_t == t);
+        place_one(c, t, slot, anchor, batched);
+    }
+    c->pending_n -= count;
+    memmove(c->pending_t, c->pending_t + count, c->pending_n * sizeof c->pending_t[0]);
+    memmove(c->pending_c, c->pending_c + count, c->pending_n * sizeof c->pending_c[0]);
+    c->pending_index += count;
+}
+
+static void push_pending(ReportClock* c, double t) {
+    c->pending_t[c->pending_n] = t;
+    c->pending_c[c->pending_n] = upper_slot(t, c->line, c->tolerance_us);
+    if (++c->pending_n == REPORT_CLOCK_PENDING)
+        place_pending(c, REPORT_CLOCK_PENDING - REPORT_CLOCK_LOOKAHEAD);
+}
+
+// Finds the lattice in the first n reports and streams them.
+static void lock(ReportClock* c, int n) {
+    if (!first_lattice(c->first, n, &c->base)) {
+        c->refusal = REPORT_CLOCK_NO_PERIOD;
+        return;
+    }
+    c->locked = true;
+    c->line = c->base;
+    c->tolerance_us = kStreamTolerance * c->base.period_us;
+    gap_histogram_init_us_range(&c->jitter, -(int64_t)(2 * c->base.period_us) - 1, kJitterLongestUs);
+    for (int k = 0; k < n; k++)
+        push_pending(c, c->first[k]);
+}
+
+void report_clock_init(ReportClock* c) {
+    memset(c, 0, sizeof *c);
+    low_pair_reset(&c->bin);
+}
+
+void report_clock_free(ReportClock* c) { gap_histogram_free(&c->jitter); }
+
+void report_clock_add(ReportClock* c, double t_us) {
+    if (c->n > 0 && !(t_us >= c->last_t))
+        t_us = c->last_t;
+    c->last_t = t_us;
+    c->n++;
+    if (c->locked) {
+        push_pending(c, t_us);
+    } else if (c->refusal == REPORT_CLOCK_OK && c->n <= REPORT_CLOCK_FIRST) {
+        c->first[c->n - 1] = t_us;
+        if (c->n == REPORT_CLOCK_FIRST)
+            lock(c, REPORT_CLOCK_FIRST);
+    }
+}
+
+static bool refuse(ReportClockFigures* out, ReportClockRefusal r) {
+    out->refusal = r;
+    return false;
+}
+
+bool report_clock_finish(ReportClock* c, ReportClockFigures* out) {
+    memset(out, 0, sizeof *out);
+    out->reports = c->n;
+    if (c->n < REPORT_CLOCK_MIN_REPORTS)
+        return refuse(out, REPORT_CLOCK_TOO_FEW);
+    if (!c->locked && c->refusal == REPORT_CLOCK_OK)
+        lock(c, (int)c->n);
+    if (!c->locked)
+        return refuse(out, c->refusal);
+    place_pending(c, c->pending_n);
+    if (c->bin_n >= 2)
+        sums_add(&c->sums, (double)c->bin.second_slot, c->bin.second);
+    if (c->sums.w >= REPORT_CLOCK_FIT_POINTS)
+        sums_fit(&c->sums, c->base, &c->line);
+    if (c->score_sum / (double)c->anchors > kMaxScore ||
+        fabs(c->line.period_us / c->base.period_us - 1) > kMaxDrift)
+        return refuse(out, REPORT_CLOCK_NO_PERIOD);
+    Distribution d;
+    distribution_of_histogram(&c->jitter, &d);
+    if (d.failed)
+        return refuse(out, REPORT_CLOCK_NO_MEMORY);
+    out->period_us = c->line.period_us;
+    out->rate_hz = 1e6 / out->period_us;
+    out->nominal_us = report_clock_nominal_us(out->period_us);
+    out->drift_ppm = (out->period_us / out->nominal_us - 1) * 1e6;
+    out->filled_pct = 100.0 * (double)c->n / (double)(c->last_slot - c->first_slot + 1);
+    out->unbatched = c->unbatched;
+    if (d.n > 0) {
+        out->jitter_p50_us = fmax(d.pct_us[PCT_50], 0.0);
+        out->jitter_p99_us = fmax(d.pct_us[PCT_99], 0.0);
+    }
+    return true;
+}

@@ -1,0 +1,118 @@
+// The report clock: the mouse's own period, how many of its slots carried a
+// report, its drift and the delivery jitter, recovered from report times that
+// reach us late by varying amounts and often several at once.
+//
+// Model: report j is sent at phase + s_j * period (whole slots s_j, strictly
+// rising, some skipped) and stamped at t_j = that + d_j with d_j >= 0. Delays
+// are one-sided, so the lattice is the lower envelope of the times, not their
+// mean. The method:
+// - The first REPORT_CLOCK_FIRST reports are kept. For every nominal period
+//   a lattice is fitted to them (below) and scored by the mean distance of
+//   its reports above it (each capped at one period): delays of a quarter
+//   period score about 0.25, times that follow no lattice about 0.5. The
+//   largest nominal period that scores under REPORT_CLOCK_MAX_SCORE wins (a
+//   divisor of the true one fits too; a multiple cannot hold all reports).
+// - Slots: a report can be no later than the slot its time falls in, so
+//   t gives an upper bound c_j; the latest slots that keep them rising are
+//   s_j = j + min over k >= j of (c_k - k). Streamed, that minimum looks
+//   REPORT_CLOCK_LOOKAHEAD reports ahead, enough for a batch or a stall.
+// - Fit: the last report of each time (the one read soonest after it was
+//   sent) is an anchor; each run of REPORT_CLOCK_BIN anchors gives its second
+//   lowest residual (one early outlier cannot pull it down), and a least
+//   squares line through those points gives period and phase. Running sums
+//   keep the fit, so memory stays fixed however long the stream.
+//   The first reports' line is lowered to the residual 2 % of their anchors
+//   lie below, and serves until REPORT_CLOCK_FIT_POINTS points replace it.
+// - Jitter: residuals of reports alone at their time above the fitted line,
+//   the envelope itself, counted in whole microseconds. Not above the single
+//   lowest residual: where slots are skipped, a report delayed by nearly a
+//   period looks a little early on the next slot, and would set that minimum.
+#pragma once
+
+#include <stdint.h>
+
+#include "core/gap_histogram.h"
+
+enum {
+    REPORT_CLOCK_MIN_REPORTS = 1000,
+    REPORT_CLOCK_FIRST = 4096,     // reports kept to find the period
+    REPORT_CLOCK_PENDING = 1024,   // reports waiting for their slot
+    REPORT_CLOCK_LOOKAHEAD = 512,  // of those, how many a slot looks ahead
+    REPORT_CLOCK_BIN = 64,         // anchors per point of the fit
+    REPORT_CLOCK_FIT_POINTS = 32,  // points before they replace the first reports' line
+};
+
+// Why there is no clock.
+enum ReportClockRefusal {
+    REPORT_CLOCK_OK,
+    REPORT_CLOCK_TOO_FEW,     // "fewer than 1000 reports"
+    REPORT_CLOCK_NO_PERIOD,   // "the times follow no fixed period"
+    REPORT_CLOCK_NO_MEMORY,   // "no memory for the jitter figures"
+};
+
+struct ReportClockFigures {
+    double period_us;
+    double rate_hz;
+    double drift_ppm;    // against nominal_us
+    double nominal_us;   // the nearest of 125 * 2^k (k = 0..6) and 1000 * m (m = 1..8)
+    double filled_pct;   // reports over lattice slots from the first report's to the last's
+    double jitter_p50_us, jitter_p99_us;  // over reports alone at their time
+    uint64_t reports, unbatched;
+    ReportClockRefusal refusal;
+};
+
+// A lattice: slot s at phase_us + s * period_us.
+struct ReportClockLine {
+    double phase_us, period_us;
+};
+
+// The two lowest residuals of a run of anchors, and the slot of the second.
+struct LowPair {
+    double low, second;
+    int64_t low_slot, second_slot;
+};
+
+// Least squares sums of the fit's points (x a slot, y a residual against the
+// first reports' line).
+struct ReportClockSums {
+    double w, x, y, xx, xy;
+};
+
+struct ReportClock {
+    uint64_t n;
+    double last_t;
+    ReportClockRefusal refusal;  // REPORT_CLOCK_NO_PERIOD once the first reports fit nothing
+    bool locked;                 // the first reports gave a lattice
+    double first[REPORT_CLOCK_FIRST];
+    ReportClockLine base;  // from the first reports; the sums are against it
+    ReportClockLine line;  // the fit so far
+    double tolerance_us;   // how far below the line a report may seem to lie
+    // Reports waiting for their slot: time and slot upper bound.
+    double pending_t[REPORT_CLOCK_PENDING];
+    int64_t pending_c[REPORT_CLOCK_PENDING];
+    uint32_t pending_n;
+    uint64_t pending_index;  // stream index of pending_t[0]
+    bool placed_any;
+    int64_t first_slot, last_slot;
+    double previous_t;  // time of the last placed report
+    uint32_t bin_n;  // anchors in the current run
+    LowPair bin;
+    ReportClockSums sums;
+    double score_sum;  // capped residuals of anchors, in periods
+    uint64_t anchors, unbatched;
+    GapHistogram jitter;  // unbatched residuals, whole us
+};
+
+void report_clock_init(ReportClock* c);
+// The next report's time in microseconds; times never go back (an earlier
+// one is taken as the previous time).
+void report_clock_add(ReportClock* c, double t_us);
+// Ends the stream and gives the figures; false with out->refusal set when
+// there is no clock. No more reports may be added.
+bool report_clock_finish(ReportClock* c, ReportClockFigures* out);
+// Gives back the jitter histogram's pages.
+void report_clock_free(ReportClock* c);
+// The refusal in plain words.
+const char* report_clock_reason(ReportClockRefusal r);
+// The nearest nominal period to period_us.
+double report_clock_nominal_us(double period_us);

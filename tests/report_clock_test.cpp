@@ -1,0 +1,193 @@
+// The report clock on synthetic streams: lattices with drift, late and
+// one-sided delays, skipped slots, batches stamped at their read time and
+// stalls; tiny hand-made streams; and what it refuses. Every stream comes
+// from a fixed seed (in the table), so the errors printed are the same on
+// every run.
+#include <gtest/gtest.h>
+#include <math.h>
+#include <stdint.h>
+#include <stdio.h>
+
+#include <vector>
+
+#include "core/report_clock.h"
+
+namespace {
+
+struct Stream {
+    double period_us, drift_ppm;
+    double base_us, jitter_mean_us;  // delay: base plus exponential jitter
+    double skip;                     // share of slots with nothing to send
+    int batch_max;                   // reads take 1..batch_max reports, stamped at the last one's arrival
+    int stalls;                      // 20 ms holds, each released at once
+    double seconds;
+    uint64_t seed;
+    bool poisson;  // exponential gaps of mean period_us instead of a lattice
+};
+
+struct Generated {
+    std::vector<double> t;
+    double filled_pct;  // the truth: reports over slots from the first report's to the last's
+};
+
+uint64_t next_random(uint64_t* state) {  // splitmix64
+    uint64_t z = (*state += 0x9e3779b97f4a7c15ull);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+    return z ^ (z >> 31);
+}
+
+double uniform(uint64_t* state) { return (double)(next_random(state) >> 11) / 9007199254740992.0; }
+
+double exponential(uint64_t* state, double mean) { return -mean * log(1 - uniform(state)); }
+
+// Arrivals in order (delivery keeps the order it was sent in), held by the
+// stalls and then grouped into reads; stamped to 0.1 us, a 10 MHz counter.
+Generated generate(const Stream& s) {
+    uint64_t rng = s.seed;
+    const double period = s.period_us * (1 + s.drift_ppm * 1e-6), end = s.seconds * 1e6;
+    const double phase = uniform(&rng) * s.period_us;
+    std::vector<double> stall(s.stalls);
+    for (double& x : stall)
+        x = uniform(&rng) * end;
+    Generated g;
+    int64_t first = -1, last = 0;
+    double t = 0;
+    for (int64_t slot = 0; phase + slot * period < end; slot++) {
+        if (s.poisson) {
+            t += exponential(&rng, s.period_us);
+        } else {
+            if (uniform(&rng) < s.skip)
+                continue;
+            t = fmax(t, phase + slot * period + s.base_us + exponential(&rng, s.jitter_mean_us));
+            first = first < 0 ? slot : first;
+            last = slot;
+        }
+        for (double x : stall)
+            t = t >= x && t < x + 20000 ? x + 20000 : t;
+        g.t.push_back(t);
+    }
+    for (size_t i = 0; i < g.t.size();) {
+        const size_t n = s.batch_max > 1 ? 1 + next_random(&rng) % s.batch_max : 1;
+        const size_t stop = i + n < g.t.size() ? i + n : g.t.size();
+        for (size_t k = i; k < stop; k++)
+            g.t[k] = round(g.t[stop - 1] * 10) / 10;
+        i = stop;
+    }
+    g.filled_pct = 100.0 * (double)g.t.size() / (double)(last - first + 1);
+    return g;
+}
+
+bool clock_of(const std::vector<double>& t, ReportClockFigures* f) {
+    ReportClock* c = new ReportClock;
+    report_clock_init(c);
+    for (double x : t)
+        report_clock_add(c, x);
+    const bool ok = report_clock_finish(c, f);
+    report_clock_free(c);
+    delete c;
+    return ok;
+}
+
+// Each case's errors are printed; as last run:
+//   period drift base jitter skip batch stalls seed | period err ppm | filled err pp
+//      125  +200   50  31.25  0    1     0      1   |   0.00         |  0.000
+//      125  -200  400  25     0    1     0      2   |   0.00         |  0.000
+//      250  -200  400  62.5   0    1     0      3   |  -0.01         |  0.000
+//      500  +150  200 100     0.3  1     0      4   |  -0.07         |  0.000
+//      500  -200   50 125     0.3  1     0      5   |  -1.04         |  0.000
+//     1000  -200  100 250     0.3  1     0      6   |  -3.31         | -0.007
+//     1000  +200  300 200     0.1  1     0      7   |  -1.70         |  0.000
+//      125  -100   80  10     0   16     0      8   |  -0.00         |  0.000
+//      250  +200  300  40     0   16     0      9   |   0.06         |  0.000
+//      125   +50   60  20     0   16     4     10   |  -2.94         | -0.003
+//     1000   +50  150 100     0.2  1     5     11   |   0.14         |  0.000
+//      125     0   50   5     0    1    10     12   |  -0.00         |  0.000
+//     8000  +120  200 400     0    1     0     13   |   0.35         |  0.000
+TEST(ReportClockTest, RecoversPeriodAndFillOfSyntheticStreams) {
+    const Stream cases[] = {
+        {125, 200, 50, 31.25, 0, 1, 0, 10, 1, false},
+        {125, -200, 400, 25, 0, 1, 0, 10, 2, false},
+        {250, -200, 400, 62.5, 0, 1, 0, 10, 3, false},
+        {500, 150, 200, 100, 0.3, 1, 0, 10, 4, false},
+        {500, -200, 50, 125, 0.3, 1, 0, 10, 5, false},
+        {1000, -200, 100, 250, 0.3, 1, 0, 10, 6, false},
+        {1000, 200, 300, 200, 0.1, 1, 0, 10, 7, false},
+        {125, -100, 80, 10, 0, 16, 0, 10, 8, false},
+        {250, 200, 300, 40, 0, 16, 0, 10, 9, false},
+        {125, 50, 60, 20, 0, 16, 4, 10, 10, false},
+        {1000, 50, 150, 100, 0.2, 1, 5, 10, 11, false},
+        {125, 0, 50, 5, 0, 1, 10, 10, 12, false},
+        {8000, 120, 200, 400, 0, 1, 0, 40, 13, false},
+    };
+    printf("   period   drift  base  jitter skip batch stalls seed | reports  period err ppm  filled err pp"
+           "  jitter p50/p99 us\n");
+    for (const Stream& s : cases) {
+        SCOPED_TRACE(testing::Message() << s.period_us << " us, seed " << s.seed);
+        const Generated g = generate(s);
+        ReportClockFigures f;
+        ASSERT_TRUE(clock_of(g.t, &f)) << report_clock_reason(f.refusal);
+        const double truth = s.period_us * (1 + s.drift_ppm * 1e-6);
+        const double period_err = (f.period_us / truth - 1) * 1e6;
+        const double filled_err = f.filled_pct - g.filled_pct;
+        printf("%9.0f %7.0f %5.0f %7.2f %4.1f %5d %6d %4d | %7zu %14.2f %14.3f  %7.1f/%.1f\n",
+               s.period_us, s.drift_ppm, s.base_us, s.jitter_mean_us, s.skip, s.batch_max, s.stalls,
+               (int)s.seed, g.t.size(), period_err, filled_err, f.jitter_p50_us, f.jitter_p99_us);
+        EXPECT_LE(fabs(period_err), 20);
+        EXPECT_EQ(f.nominal_us, s.period_us);
+        EXPECT_NEAR(f.drift_ppm, s.drift_ppm, 20);
+        if (s.jitter_mean_us < s.period_us / 4) {
+            EXPECT_LE(fabs(filled_err), 1);
+        }
+    }
+}
+
+// An exact lattice of n reports at 1000 us from 37 us on, with slot `skipped`
+// left out (none when negative) and reports from `batch` to `batch` + 3 stamped
+// at the last one's time (none when negative).
+std::vector<double> lattice(int n, int skipped, int batch) {
+    std::vector<double> t;
+    for (int slot = 0; (int)t.size() < n; slot++) {
+        if (slot != skipped)
+            t.push_back(37 + 1000.0 * slot);
+    }
+    for (int k = batch; batch >= 0 && k < batch + 3; k++)
+        t[k] = t[batch + 3];
+    return t;
+}
+
+TEST(ReportClockTest, ExactLatticesGiveExactFigures) {
+    struct Case {
+        int skipped, batch;
+        double filled_pct;
+        uint64_t unbatched;
+    } cases[] = {{-1, -1, 100, 2000}, {700, -1, 100 * 2000.0 / 2001, 2000}, {-1, 500, 100, 1996}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << "skipped " << k.skipped << " batch " << k.batch);
+        ReportClockFigures f;
+        ASSERT_TRUE(clock_of(lattice(2000, k.skipped, k.batch), &f));
+        EXPECT_NEAR(f.period_us, 1000, 1e-6);
+        EXPECT_NEAR(f.rate_hz, 1000, 1e-6);
+        EXPECT_NEAR(f.drift_ppm, 0, 1e-3);
+        EXPECT_NEAR(f.filled_pct, k.filled_pct, 1e-9);
+        EXPECT_EQ(f.jitter_p50_us, 0);
+        EXPECT_EQ(f.jitter_p99_us, 0);
+        EXPECT_EQ(f.unbatched, k.unbatched);
+        EXPECT_EQ(f.reports, 2000u);
+    }
+}
+
+TEST(ReportClockTest, RefusesTooFewReportsAndTimesWithoutALattice) {
+    ReportClockFigures f;
+    EXPECT_FALSE(clock_of(lattice(999, -1, -1), &f));
+    EXPECT_STREQ(report_clock_reason(f.refusal), "fewer than 1000 reports");
+    EXPECT_TRUE(clock_of(lattice(1000, -1, -1), &f));
+    // Poisson streams of mean gap 125 and 1000 us (seeds 21, 22), 10 s each.
+    for (const Stream& s : {Stream{125, 0, 0, 0, 0, 1, 0, 10, 21, true},
+                            Stream{1000, 0, 0, 0, 0, 1, 0, 10, 22, true}}) {
+        EXPECT_FALSE(clock_of(generate(s).t, &f)) << s.period_us << " us gave " << f.period_us;
+        EXPECT_STREQ(report_clock_reason(f.refusal), "the times follow no fixed period");
+    }
+}
+
+}  // namespace
