@@ -450,11 +450,18 @@ static void draw_summary_line(HDC dc, int width, const Distribution* d, const Pl
                 line, DT_LEFT);
 }
 
-// Without an interval to draw, the middle of the plot says what to do.
-static void draw_empty_note(HDC dc, const PlotArea* a) {
-    const wchar_t* note = stats_measuring() ? L"尚无数据：移动鼠标" : L"尚无数据：开始测量并移动鼠标";
-    text_at(dc, (a->left + a->right) / 2, (a->top + a->bottom) / 2, PANEL_READING_COLOR, note,
-            TA_CENTER | TA_BASELINE);
+// Without anything to draw, the middle of the plot says why, or what to do:
+// a device that reports only positions (a tablet, a remote desktop, a
+// virtual machine) has intervals but no counts.
+static void draw_empty_note(HDC dc, const PlotArea* a, const PlotModel* m, const Distribution* d) {
+    const wchar_t* note = NULL;
+    if (m->kind != PLOT_INTERVALS && m->shown == 0 && m->absolute > 0)
+        note = L"只有绝对位置的报告（绘图板、远程桌面或虚拟机）：没有计数可画";
+    else if (m->shown == 0 && d->n == 0)
+        note = stats_measuring() ? L"尚无数据：移动鼠标" : L"尚无数据：开始测量并移动鼠标";
+    if (note)  // just above the middle, clear of the counts' 0 line
+        text_at(dc, (a->left + a->right) / 2, (a->top + a->bottom) / 2 - 3, PANEL_READING_COLOR, note,
+                TA_CENTER | TA_BOTTOM);
 }
 
 static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
@@ -476,12 +483,9 @@ static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
     return r;
 }
 
-// The plot of record slot from model b (null before the first: the figures,
-// the legend of view kind and the status only) and the record's distribution d now.
 // The motion hints that apply to the record, at the foot's right end: the
 // summary line at the top has no room left for sentences.
-static void draw_hints(HDC dc, int width, int height, UINT dpi, DeviceStats* rec,
-                       const Distribution* d) {
+static void draw_hints(HDC dc, int width, int height, UINT dpi, DeviceStats* rec) {
     MotionFigures f;
     record_motion(rec, &f);
     MotionHints h;
@@ -492,6 +496,8 @@ static void draw_hints(HDC dc, int width, int height, UINT dpi, DeviceStats* rec
                     height - px(16, dpi), PANEL_READING_COLOR, text, DT_RIGHT);
 }
 
+// The plot of record slot from model b (null before the first: the figures,
+// the legend of view kind and the status only) and the record's distribution d now.
 static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font,
                   DeviceStats* rec, const Distribution* d, const PlotBuilt* b, int kind) {
     RECT all = {0, 0, width, height};
@@ -507,11 +513,10 @@ static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font
         draw_columns(dc, &a, &b->model, dpi);
         if (b->model.kind == PLOT_INTERVALS)
             draw_percentile_lines(dc, &a, &b->model, d, dpi);
-        if (b->model.shown == 0 && d->n == 0)
-            draw_empty_note(dc, &a);
+        draw_empty_note(dc, &a, &b->model, d);
     }
     text_at(dc, px(12, dpi), height - px(16, dpi), PANEL_READING_COLOR, g_plot_status, TA_LEFT | TA_TOP);
-    draw_hints(dc, width, height, dpi, rec, d);
+    draw_hints(dc, width, height, dpi, rec);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
 }
 

@@ -70,9 +70,9 @@ protected:
         arrival_log_append(&g_arrival_log, t, 1, false, c, motion);
         record_arrival(&g_dev_stats[1], t);
     }
-    void paint() {
+    void paint(int kind = PLOT_INTERVALS) {
         ASSERT_TRUE(canvas.make(900, 480));
-        PlotView whole = {true, 0, 0, false, 0, 0, PLOT_INTERVALS};
+        PlotView whole = {true, 0, 0, false, 0, 0, kind};
         PanelFont font = {};
         plot_draw(canvas.dc, 900, 480, 96, &font, 0, &whole);
         GdiFlush();
@@ -243,9 +243,13 @@ TEST_F(PlotTest, WithoutDataTheMiddleSaysSo) {
     };
     paint();
     EXPECT_GT(note_pixels(), 50);
-    steady(2, 1000);
+    const ReportMotion position = {30000, 20000, 0, 0, MOTION_FLAG_ABSOLUTE};
+    report(10000, &position);
+    report(20000, &position);
     paint();
     EXPECT_EQ(note_pixels(), 0) << "one interval is data";
+    paint(PLOT_COUNTS);
+    EXPECT_GT(note_pixels(), 50) << "but positions are no counts";
 }
 
 // Handles the test thread's messages until done() or ms have passed; done()'s last word.
