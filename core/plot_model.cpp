@@ -337,25 +337,27 @@ static void close_delivery(Walk* w) {
 }
 
 // A report in the speed view: it opens a delivery, or adds to the open one.
+// Opening sets the counts outright: nearly every delivery is one report, and
+// adding to the counts just cleared would wait on those stores each time.
 static void add_speed_report(Walk* w, ArrivalClass cls, uint64_t motion, int64_t gap, int64_t t) {
     bool coalesced, pause;
     class_gap(w, cls, gap, &coalesced, &pause);
-    if (!coalesced) {
-        close_delivery(w);
-        move_to_column_of(w, t);
-        if (!pause) {
-            w->delivery_gap = gap;
-            w->delivery_dx = w->delivery_dy = 0;
-            w->delivery_relative = 0;
-        }
-    }
-    if (motion_is_position(motion)) {
-        w->m->absolute++;
+    const bool position = motion_is_position(motion);
+    const int64_t dx = position ? 0 : abs((int16_t)(uint16_t)motion);
+    const int64_t dy = position ? 0 : abs((int16_t)(uint16_t)(motion >> 16));
+    w->m->absolute += position;
+    if (coalesced) {
+        w->delivery_dx += dx;
+        w->delivery_dy += dy;
+        w->delivery_relative += !position;
         return;
     }
-    w->delivery_relative++;
-    w->delivery_dx += abs((int16_t)(uint16_t)motion);
-    w->delivery_dy += abs((int16_t)(uint16_t)(motion >> 16));
+    close_delivery(w);
+    move_to_column_of(w, t);
+    w->delivery_gap = pause ? 0 : gap;
+    w->delivery_dx = dx;
+    w->delivery_dy = dy;
+    w->delivery_relative = !position;
 }
 
 // The index to start from: one report of the record before the range, so the
