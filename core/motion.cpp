@@ -75,18 +75,22 @@ void motion_tally_add(MotionTally* t, const ReportMotion* m, int gap, int64_t ti
     } else {
         t->idle += motion_is_idle(m);
     }
-    if (gap != MOTION_GAP_COALESCED)
-        close_delivery(t);
-    if (gap == MOTION_GAP_ACCEPTED) {
-        t->delivery_dx = t->delivery_dy = 0;
-        t->delivery_ticks = ticks;
-        t->delivery_ticks_per_second = ticks_per_second;
-    }
     // Each axis's counts are summed by size: reports that go back and forth
-    // within a delivery moved as far as each says, not their sum.
-    if (moving && t->delivery_ticks > 0) {
-        t->delivery_dx += llabs(m->dx);
-        t->delivery_dy += llabs(m->dy);
+    // within a delivery moved as far as each says, not their sum. Opening a
+    // delivery sets its counts outright: nearly every delivery is one report,
+    // and adding to counts just cleared would wait on those stores each time.
+    const int64_t dx = moving ? llabs(m->dx) : 0, dy = moving ? llabs(m->dy) : 0;
+    if (gap == MOTION_GAP_COALESCED) {
+        t->delivery_dx += dx;
+        t->delivery_dy += dy;
+    } else {
+        close_delivery(t);
+        if (gap == MOTION_GAP_ACCEPTED) {
+            t->delivery_ticks = ticks;
+            t->delivery_ticks_per_second = ticks_per_second;
+            t->delivery_dx = dx;
+            t->delivery_dy = dy;
+        }
     }
     if (gap == MOTION_GAP_ACCEPTED && moving && t->previous_moving) {
         GapHistogram* h = &t->moving_gaps;
