@@ -141,9 +141,10 @@ void format_motion_hints(char* buf, size_t cap, const MotionHints* h, const Moti
         buf[0] = 0;
     if (h->hand_limited)
         add(&t,
-            "Hint: the hand limited the rate: the median speed, %.0f counts/s, is below the "
-            "%.0f reports/s the mouse reached while moving; move about %.1f times faster "
-            "(%.0f counts/s or more) so that every report has a count to carry.\n",
+            "Hint: the hand limited the rate: most moving reports carried a single count, and "
+            "the median speed, %.0f counts/s, is well below the %.0f reports/s the mouse "
+            "reached while moving; move about %.1f times faster (%.0f counts/s or more) so that "
+            "every report has a count to carry.\n",
             m->median_speed, h->needed_speed, h->faster_by, h->needed_speed);
     if (h->saturation)
         add(&t,

@@ -1,9 +1,10 @@
 // The arrival log: every report that reached the statistics while measuring,
 // in arrival order, with its counter value, registry slot, whether it came in
 // the background, its class in the all-mice record, and what it carried
-// (motion, buttons, wheel, flags). Memory is bounded: 28 blocks of 8 MiB
-// (14.7 million reports, 30 minutes at 8000 Hz), plus one block per reader at
-// most (below): 256 MiB in all; beyond that the oldest block is reused.
+// (motion, buttons, wheel, flags). Memory is bounded: 56 blocks of 4 MiB
+// (14.7 million reports), plus one block per reader (below): 240 MiB; beyond
+// that the oldest block is reused, so the log always holds at least the
+// latest 55 blocks, 14.4 million reports: 30 minutes at 8000 Hz.
 //
 // Publication rule. One thread writes (the reader thread while a run goes
 // on; otherwise whoever owns the run: start, clear, teardown). Any number of
@@ -20,8 +21,9 @@
 //   the pins: a pinned block is set aside and a spare takes its place. So a
 //   block a reader uses is never reused under it. Blocks come back as spares
 //   once unpinned, and new ones are made only when no spare is left, so the
-//   bound grows by one block per reader (ARRIVAL_LOG_READERS × 8 MiB), and by
-//   a few more only while readers keep moving their pins as the writer looks.
+//   bound grows by one block per reader (ARRIVAL_LOG_READERS × 4 MiB), and by
+//   a few more only while readers keep moving their pins as the writer looks
+//   (ARRIVAL_LOG_SET_ASIDE at most: 256 MiB in all).
 // - Entries a view wanted but that were given up after it was taken (the ring
 //   wrapped past them, or the log was cleared) are not read: the view is
 //   marked lost and its walks end there.
@@ -35,8 +37,8 @@
 #include "core/stats.h"
 
 enum {
-    ARRIVAL_LOG_BLOCK_SHIFT = 19,  // 512 Ki entries and their motion words, 8 MiB per block
-    ARRIVAL_LOG_MAX_BLOCKS = 28,   // 224 MiB, and a block for each of the 4 readers
+    ARRIVAL_LOG_BLOCK_SHIFT = 18,  // 256 Ki entries and their motion words, 4 MiB per block
+    ARRIVAL_LOG_MAX_BLOCKS = 56,   // 224 MiB, and a block for each of the 4 readers
     ARRIVAL_LOG_SLOT_BITS = 6,     // registry slots 0..63
 };
 

@@ -69,10 +69,13 @@ void gap_histogram_init_ticks(GapHistogram* h, double ticks_per_second) {
 
 static uint64_t* page_for(GapHistogram* h, uint32_t page) {
     if (!h->pages) {
-        h->pages = (uint64_t**)heap_alloc(sizeof(uint64_t*) * h->page_count);
+        // The pages' table and their totals in one block.
+        const size_t bytes = (sizeof(uint64_t*) + sizeof(uint64_t)) * h->page_count;
+        h->pages = (uint64_t**)heap_alloc(bytes);
         if (!h->pages)
             return NULL;
-        memset(h->pages, 0, sizeof(uint64_t*) * h->page_count);
+        memset(h->pages, 0, bytes);
+        h->page_n = (uint64_t*)(h->pages + h->page_count);
     }
     if (!h->pages[page]) {
         h->pages[page] = (uint64_t*)heap_alloc(sizeof(uint64_t) * kPageBins);
@@ -96,6 +99,7 @@ void gap_histogram_add_any(GapHistogram* h, int64_t units) {
         return;
     }
     page[bin & (kPageBins - 1)]++;
+    h->page_n[bin >> GAP_HISTOGRAM_PAGE_SHIFT]++;
     if (h->n == 0 || bin < h->lowest_bin)
         h->lowest_bin = bin;
     if (h->n == 0 || bin > h->highest_bin)
@@ -107,6 +111,7 @@ void gap_histogram_clear(GapHistogram* h) {
     for (uint32_t p = 0; h->pages && p < h->page_count; p++) {
         if (h->pages[p])
             memset(h->pages[p], 0, sizeof(uint64_t) * kPageBins);
+        h->page_n[p] = 0;
     }
     h->n = 0;
     h->failed = false;
@@ -139,6 +144,19 @@ static void for_each_bin(const GapHistogram* h, Visit visit) {
         }
         bin = end;
     }
+}
+
+double gap_histogram_at_rank(const GapHistogram* h, uint64_t rank) {
+    if (h->failed || rank == 0 || rank > h->n)
+        return 0;
+    uint32_t p = h->lowest_bin >> GAP_HISTOGRAM_PAGE_SHIFT;
+    for (; h->page_n[p] < rank; p++)
+        rank -= h->page_n[p];
+    const uint64_t* page = h->pages[p];
+    uint32_t within = 0;
+    for (; page[within] < rank; within++)
+        rank -= page[within];
+    return bin_value_us(h, (p << GAP_HISTOGRAM_PAGE_SHIFT) + within);
 }
 
 void distribution_of_histogram(const GapHistogram* h, Distribution* out) {

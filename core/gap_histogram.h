@@ -27,6 +27,7 @@ enum {
 
 struct GapHistogram {
     uint64_t** pages;      // null until the first gap
+    uint64_t* page_n;      // each page's total, beside the pages' table: percentiles skip whole pages
     uint32_t page_count;
     int64_t shortest;      // the smallest accepted gap, in units
     int64_t units_per_bin;
@@ -58,6 +59,7 @@ inline void gap_histogram_add(GapHistogram* h, int64_t units) {
         uint64_t* page = h->pages[bin >> GAP_HISTOGRAM_PAGE_SHIFT];
         if (page) {
             page[bin & ((1u << GAP_HISTOGRAM_PAGE_SHIFT) - 1)]++;
+            h->page_n[bin >> GAP_HISTOGRAM_PAGE_SHIFT]++;
             h->n++;
             return;
         }
@@ -69,6 +71,12 @@ void gap_histogram_clear(GapHistogram* h);
 void gap_histogram_free(GapHistogram* h);
 // The value of a gap of this many units, in microseconds, as every path shows it.
 double gap_histogram_value_us(const GapHistogram* h, int64_t units);
+
+// The value in microseconds of the gap of nearest rank (1-based) among the
+// counted ones; 0 for none. It walks the pages' totals, then one page: a few
+// microseconds however widely the gaps spread, so a front end can read it
+// under the record's lock without holding up the reader thread.
+double gap_histogram_at_rank(const GapHistogram* h, uint64_t rank);
 
 // n, mean, sd, extremes, percentiles and stability of the counted gaps; the
 // counts of out (coalesced, pauses, background) are left alone. failed is set

@@ -8,6 +8,15 @@
 
 #include "core/distribution.h"
 
+static int32_t held(int32_t v) { return v > 32767 ? 32767 : v < -32767 ? -32767 : v; }
+
+void motion_hold(ReportMotion* m) {
+    if (!(m->flags & MOTION_FLAG_ABSOLUTE)) {
+        m->dx = held(m->dx);
+        m->dy = held(m->dy);
+    }
+}
+
 bool motion_is_moving(const ReportMotion* m) {
     return !(m->flags & MOTION_FLAG_ABSOLUTE) && (m->dx != 0 || m->dy != 0);
 }
@@ -17,7 +26,7 @@ bool motion_is_idle(const ReportMotion* m) {
            m->wheel == 0;
 }
 
-static bool at_8bit_limit(int32_t v) { return abs(v) == 127 || abs(v) == 128; }
+static bool at_8bit_limit(int32_t v) { return v == 127 || v == -127 || v == 128 || v == -128; }
 
 bool motion_is_saturated(const ReportMotion* m) {
     return motion_is_moving(m) && (at_8bit_limit(m->dx) || at_8bit_limit(m->dy));
@@ -72,6 +81,7 @@ void motion_tally_add(MotionTally* t, const ReportMotion* m, int gap, int64_t ti
     if (moving) {
         t->moving++;
         t->saturated += motion_is_saturated(m);
+        t->single += (uint32_t)m->dx + 1u <= 2u && (uint32_t)m->dy + 1u <= 2u;  // -1, 0 or 1
     } else {
         t->idle += motion_is_idle(m);
     }
@@ -102,7 +112,7 @@ void motion_tally_add(MotionTally* t, const ReportMotion* m, int gap, int64_t ti
 }
 
 void motion_tally_clear(MotionTally* t) {
-    t->reports = t->moving = t->idle = t->saturated = t->speed_n = 0;
+    t->reports = t->moving = t->idle = t->saturated = t->single = t->speed_n = 0;
     memset(t->speed_bins, 0, sizeof t->speed_bins);
     gap_histogram_clear(&t->moving_gaps);
     t->previous_moving = false;
@@ -130,23 +140,37 @@ void motion_figures_of(const MotionTally* t, MotionFigures* out) {
     out->moving = t->moving;
     out->idle = t->idle;
     out->saturated = t->saturated;
+    out->single = t->single;
     out->median_speed = median_speed(t);
-    Distribution d = {};
-    distribution_of_histogram(&t->moving_gaps, &d);
-    out->moving_n = d.n;
-    out->moving_median_hz = rate_at(d.pct_us[PCT_50]);
-    out->moving_p1_hz = rate_at(d.pct_us[PCT_99]);
-    out->moving_p99_hz = rate_at(d.pct_us[PCT_1]);
-    out->failed = d.failed;
+    // Only three ranks, each a walk of the pages' totals: front ends read
+    // these under the record's lock, and a slow hand spreads the intervals
+    // over the whole accepted range.
+    const GapHistogram* h = &t->moving_gaps;
+    out->failed = h->failed;
+    out->moving_n = h->failed ? 0 : h->n;
+    const auto rate_of = [h, out](int pct) {
+        return rate_at(gap_histogram_at_rank(h, nearest_rank(g_percentile_tenths[pct], out->moving_n)));
+    };
+    out->moving_median_hz = rate_of(PCT_50);
+    out->moving_p1_hz = rate_of(PCT_99);  // the slow end
+    out->moving_p99_hz = rate_of(PCT_1);
 }
+
+// How far below the fast end the median speed must lie: an 8000 Hz mouse
+// whose accepted intervals reach down to 100 us (10000 Hz) under the
+// system's jitter still fills its reports at 0.8 of that.
+static const double kHandLimitedShare = 0.75;
 
 void motion_hints_of(const MotionFigures* f, MotionHints* out) {
     memset(out, 0, sizeof *out);
     // A moving report carries at least one count, so a report's speed is at
-    // least its own rate: it is the deliveries' speed against the fastest
-    // rate the mouse showed that tells a slow hand.
+    // least its own rate, and jitter puts the fast end above the mouse's
+    // steady rate: a hand that fills every report still has a median speed
+    // near the fast end. One that leaves reports empty sends single counts
+    // at a fraction of it.
     const double fast_end = f->moving_p99_hz;
-    out->hand_limited = f->median_speed > 0 && f->median_speed < fast_end;
+    out->hand_limited = f->median_speed > 0 && f->single * 2 > f->moving &&
+                        f->median_speed < kHandLimitedShare * fast_end;
     if (out->hand_limited) {
         out->faster_by = fast_end / f->median_speed;
         out->needed_speed = fast_end;

@@ -23,6 +23,11 @@ struct ReportMotion {
     uint16_t flags;
 };
 
+// Relative counts held at +-32767, as the arrival log keeps them, so that
+// the figures of a run and of its CSV read back are the same. No mouse moves
+// that far in one report; a position is left as it is.
+void motion_hold(ReportMotion* m);
+
 // Moving: relative motion, |dx| + |dy| > 0 (an absolute report never is).
 bool motion_is_moving(const ReportMotion* m);
 // Idle: a relative report with no motion and no button or wheel change (an
@@ -64,6 +69,7 @@ enum MotionGap {
 struct MotionTally {
     uint64_t reports;  // reports given with their motion
     uint64_t moving, idle, saturated;
+    uint64_t single;   // moving reports of one count at most on each axis
     uint64_t speed_n;  // deliveries that moved, with an accepted interval
     uint64_t speed_bins[MOTION_SPEED_BINS];
     // Accepted intervals whose both ends are moving reports, in counter ticks.
@@ -89,7 +95,7 @@ double motion_speed_of_bin(int bin);
 
 // What the summaries show.
 struct MotionFigures {
-    uint64_t reports, moving, idle, saturated;
+    uint64_t reports, moving, idle, saturated, single;
     double median_speed;  // counts/s of deliveries; 0 with none that moved
     uint64_t moving_n;    // intervals between consecutive moving reports
     double moving_median_hz, moving_p1_hz, moving_p99_hz;  // p1: at the 99th-percentile interval
@@ -99,10 +105,11 @@ void motion_figures_of(const MotionTally* t, MotionFigures* out);
 
 // The plain-language hints and their figures.
 struct MotionHints {
-    // Fewer counts per second than reports the mouse showed it can send a
-    // second (the fast end of the rate while moving): the hand, not the
-    // mouse, set the rate; moving faster_by times faster (needed_speed
-    // counts/s) would give every report a count to carry.
+    // Most moving reports carried a single count, and the hand's speed is
+    // well below the rate the mouse showed it can send (the fast end of the
+    // rate while moving): the hand, not the mouse, set the rate; moving
+    // faster_by times faster (needed_speed counts/s) would give every report
+    // a count to carry.
     bool hand_limited;
     double faster_by, needed_speed;
     bool saturation;  // over 1 % of moving reports at the 8-bit limit

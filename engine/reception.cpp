@@ -48,6 +48,7 @@ static ReportMotion motion_of(const RAWMOUSE* m) {
     r.buttons = m->usButtonFlags;
     r.wheel = (int16_t)m->usButtonData;
     r.flags = m->usFlags;
+    motion_hold(&r);
     return r;
 }
 

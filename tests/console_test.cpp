@@ -415,8 +415,8 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
     r.batch_count = 4990;
     r.max_batch = 3;
     r.batched_reports = 17;
-    // reports, moving, idle, saturated, speed; n and the rates while moving
-    const MotionFigures m = {4200, 4100, 12, 3, 6012.34, 4080, 500.04, 471.5, 531.96, false};
+    // reports, moving, idle, saturated, single, speed; n and the rates while moving
+    const MotionFigures m = {4200, 4100, 12, 3, 900, 6012.34, 4080, 500.04, 471.5, 531.96, false};
     static ArrivalLog empty;
     ArrivalView view;
     arrival_view_take(&view, &empty, ARRIVAL_READER_TEST);
@@ -443,15 +443,17 @@ TEST(ConsoleLinesTest, HintsOneLineEachOnlyWhenTheyApply) {
     m.idle = 60;
     m.saturated = 18;
     m.median_speed = 2000;
+    m.single = 500;
     m.moving_p99_hz = 8000;
     MotionHints h;
     motion_hints_of(&m, &h);
     char text[1024];
     format_motion_hints(text, sizeof text, &h, &m);
     EXPECT_STREQ(text,
-                 "Hint: the hand limited the rate: the median speed, 2000 counts/s, is below the "
-                 "8000 reports/s the mouse reached while moving; move about 4.0 times faster "
-                 "(8000 counts/s or more) so that every report has a count to carry.\n"
+                 "Hint: the hand limited the rate: most moving reports carried a single count, and "
+                 "the median speed, 2000 counts/s, is well below the 8000 reports/s the mouse "
+                 "reached while moving; move about 4.0 times faster (8000 counts/s or more) so "
+                 "that every report has a count to carry.\n"
                  "Hint: 2.0% of moving reports were saturated (a delta of 127 or 128): the mouse "
                  "reports 8-bit deltas; move slower or lower the CPI.\n"
                  "Hint: 6.0% of reports were idle (no motion, button or wheel change): the mouse "

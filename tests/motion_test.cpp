@@ -114,20 +114,53 @@ TEST_F(MotionRecordTest, RatesCountOnlyIntervalsBetweenConsecutiveMovingReports)
     EXPECT_EQ(figures().median_speed, 0);
 }
 
+// One count a report on a 1000 Hz mouse with +-30 us of jitter fills every
+// report: no hint, though the jitter puts the fast end above 1000 Hz. A hand
+// at 600 counts/s on the same mouse leaves two polls in five empty: most
+// intervals are 2 ms, and the hint asks for about twice the speed.
+TEST_F(MotionRecordTest, TheHandHintTellsAnEmptyPollFromJitter) {
+    const ReportMotion one = {1, 0, 0, 0, 0};
+    unsigned seed = 3;
+    const auto jitter = [&seed]() { return (int64_t)((seed = seed * 1103515245u + 12345u) >> 16) % 61 - 30; };
+    MotionHints h;
+    for (int filled : {10, 6}) {
+        stats_reset_all();
+        int64_t previous = 0;
+        for (int poll = 1, carried = 0; poll < 20000; poll++) {
+            if ((poll * filled) / 10 == carried)
+                continue;  // the sensor had no count for this poll
+            carried = (poll * filled) / 10;
+            const int64_t at = poll * 1000 + jitter();
+            feed(previous ? at - previous : 0, one);
+            previous = at;
+        }
+        const MotionFigures f = figures();
+        motion_hints_of(&f, &h);
+        EXPECT_EQ(h.hand_limited, filled < 10) << filled << " of 10 polls";
+    }
+    EXPECT_NEAR(h.faster_by, 2, 0.2);
+}
+
 TEST(MotionHintsTest, EachHintAppearsJustPastItsThreshold) {
     MotionFigures f = {};
     f.reports = 1000;
     f.moving = 200;
-    f.median_speed = 999;
+    f.single = 101;          // most moving reports carried one count
+    f.median_speed = 749;
     f.moving_p99_hz = 1000;  // the fast end of the rate while moving
     MotionHints h;
     motion_hints_of(&f, &h);
     EXPECT_TRUE(h.hand_limited);
-    EXPECT_NEAR(h.faster_by, 1000.0 / 999, 1e-12);
+    EXPECT_NEAR(h.faster_by, 1000.0 / 749, 1e-12);
     EXPECT_EQ(h.needed_speed, 1000);
-    f.median_speed = 1000;
+    f.median_speed = 750;
     motion_hints_of(&f, &h);
-    EXPECT_FALSE(h.hand_limited) << "as many counts as the mouse sent reports a second";
+    EXPECT_FALSE(h.hand_limited) << "three quarters of the fast end: the mouse's jitter, not the hand";
+    f.median_speed = 400;
+    f.single = 100;
+    motion_hints_of(&f, &h);
+    EXPECT_FALSE(h.hand_limited) << "reports that carry several counts: the hand gave enough";
+    f.single = 200;
     f.median_speed = 0;
     motion_hints_of(&f, &h);
     EXPECT_FALSE(h.hand_limited) << "no motion measured: nothing to say about the hand";
@@ -180,7 +213,7 @@ void tally_csv(const std::string& text, MotionTally* t) {
 TEST_F(MotionRecordTest, ARunsCsvReadBackGivesTheSummarysMotionFigures) {
     srand(7);
     for (int i = 0; i < 3000; i++) {
-        const int64_t gap = i % 97 == 0 ? 60000 : 120 + rand() % 900;
+        const int64_t gap = i % 97 == 0 ? 60000 : i % 13 == 0 ? 40 : 120 + rand() % 900;  // pauses, batches
         const int d = rand() % 5 == 0 ? 0 : rand() % 260 - 130;
         feed(gap, ReportMotion{d, rand() % 3 - 1, 0, (int16_t)(i % 50 == 0 ? 120 : 0), 0});
     }

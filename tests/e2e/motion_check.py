@@ -43,14 +43,24 @@ if others:
 first = "none" if exact_run is None else f"the first at report {exact_run + 1}"
 print(f"motion_check: {len(rows)} reports against +{step}/-{step}; {merged} of merged moves (dx 0; {first})")
 
-# The Motion line: moving, idle and saturated reports; the median speed over
-# moving reports with an accepted interval, within the 0.4 % of its bins.
+# The Motion line: moving, idle and saturated reports; the median speed of the
+# deliveries (a report with an accepted interval and the coalesced ones after
+# it, their counts summed by size per axis) that moved, within the 0.4 % of
+# its bins.
 moving = [abs(x) + abs(y) > 0 for x, y in zip(f["dx"], f["dy"])]
 idle = sum(not m and b == 0 and w == 0 for m, b, w in zip(moving, f["buttons"], f["wheel"]))
 saturated = sum(m and (abs(x) in (127, 128) or abs(y) in (127, 128)) for m, x, y in zip(moving, f["dx"], f["dy"]))
 accepted = [r["class"] == "accepted" for r in rows]
-speeds = sorted(math.hypot(x, y) * 1e6 / float(r["interval_us"])
-                for r, m, a, x, y in zip(rows, moving, accepted, f["dx"], f["dy"]) if m and a)
+deliveries = []  # [interval_us, sum |dx|, sum |dy|]
+for r, m, x, y in zip(rows, moving, f["dx"], f["dy"]):
+    if r["class"] == "accepted":
+        deliveries.append([float(r["interval_us"]), 0, 0])
+    elif r["class"] != "coalesced":
+        deliveries.append(None)  # a pause or the first report: no interval
+    if m and deliveries and deliveries[-1]:
+        deliveries[-1][1] += abs(x)
+        deliveries[-1][2] += abs(y)
+speeds = sorted(math.hypot(x, y) * 1e6 / us for us, x, y in filter(None, deliveries) if x or y)
 gaps = sorted(float(r["interval_us"]) for i, r in enumerate(rows) if i and moving[i] and moving[i - 1] and accepted[i])
 
 
