@@ -50,10 +50,9 @@ int main(int argc, char** argv) {
            (unsigned long long)a.reports, (unsigned long long)b.reports, fed);
     printf("summaries: %u + %u blocks, %zu + %zu entries (%.1f MB), %u + %u slots\n", a.block_n, b.block_n,
            a.entry_n, b.entry_n, (double)(a.entry_n + b.entry_n) * 4 / 1e6, a.slot_n, b.slot_n);
-    printf("%u resamples: %.2f s (%u merged in full); median_hz %+.2f [%+.2f,%+.2f] clock_us %+.4f [%+.4f,%+.4f]\n",
+    printf("%u resamples: %.2f s (%u merged in full); median_hz %+.2f [%+.2f,%+.2f] clock_us %+.6f [%+.6f,%+.6f]\n",
            c.resamples, compared, c.full_merges, c.d[AB_MEDIAN_HZ].diff, c.d[AB_MEDIAN_HZ].lo,
            c.d[AB_MEDIAN_HZ].hi, c.d[AB_CLOCK_US].diff, c.d[AB_CLOCK_US].lo, c.d[AB_CLOCK_US].hi);
-    printf("\n");
     ab_run_free(&a);
     ab_run_free(&b);
     return 0;
