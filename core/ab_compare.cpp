@@ -542,7 +542,8 @@ static bool bootstrap(const AbRun* a, const AbRun* b, const AbBootstrap* how, Ab
     const uint32_t n = how->resamples;
     double* diffs = (double*)heap_alloc((size_t)AB_FIGURES * n * sizeof(double) + 1);
     Resampler ra, rb;
-    const bool made = resampler_make(a, &ra) & resampler_make(b, &rb);
+    const bool made_a = resampler_make(a, &ra), made_b = resampler_make(b, &rb);
+    const bool made = made_a && made_b;
     if (made && diffs && n > 0) {
         uint64_t rng = how->seed;
         AbFigures fa, fb;
