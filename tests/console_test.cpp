@@ -376,6 +376,7 @@ TEST_F(RunConsoleTest, SummaryBlockAndCsvAfterTheRun) {
         "Stability: 0.0% of intervals within 10% of the median\n"
         "Coalesced: 0  Pauses: 0  Background: 0\n"
         "Reading: batches=0 max_batch=0 batched_reports=0\n"
+        "Report clock: none (fewer than 1000 reports)\n"
         "Motion: moving=0 idle=0 saturated=0 median_speed=0.0 counts/s\n"
         "While moving: n=0 median_hz=0.0 p1_hz=0.0 p99_hz=0.0 (intervals between consecutive "
         "moving reports)\n"
