@@ -126,18 +126,21 @@ const struct {
     {{L"--pcap", L"cap.pcap", L"--csv", L"./cap.pcap"}, LAUNCH_REFUSED,
      L"--csv names the capture itself"},
     {{L"-c", L"1", L"--slot", L"2"}, LAUNCH_REFUSED,
-     L"--slot works only with --compare; with -c INDEX chooses the mouse"},
+     L"--slot works only with --compare and --analyze; with -c INDEX chooses the mouse"},
     {{L"--compare", L"c", L"r", L"--slot", L"x"}, LAUNCH_REFUSED,
      L"--slot needs a mouse number from 0 to 63 (0 = all mice), not 'x'"},
     {{L"--compare", L"c", L"r", L"--slot", L"64"}, LAUNCH_REFUSED, L"not '64'"},
     {{L"--csv", L"f", L"-c"}, LAUNCH_REFUSED,
-     L"--csv follows a mode: -c, --pcap or --compare comes first"},
+     L"--csv follows a mode: -c, --pcap, --compare or --analyze comes first"},
+    {{L"--analyze"}, LAUNCH_REFUSED, L"--analyze needs the CSV of a -c run"},
+    {{L"--analyze", L"r.csv", L"--csv", L"F"}, LAUNCH_REFUSED, L"--csv does not combine with --analyze"},
     {{L"-c", L"--help"}, LAUNCH_HELP, L""},
     {{L"--pcap", L"F", L"--usb", L"-h"}, LAUNCH_HELP, L""},
     {{L"--xyz", L"/?"}, LAUNCH_HELP, L""},
     {{L"-c", L"1", L"abc", L"--bogus"}, LAUNCH_UNKNOWN, L""},
     {{L"-c", L"-1", L"2.5", L"--usb"}, LAUNCH_CONSOLE, L""},
     {{L"--compare", L"c", L"r", L"1.2.0x81", L"--slot", L"0"}, LAUNCH_COMPARE, L""},
+    {{L"--analyze", L"r.csv", L"--slot", L"2"}, LAUNCH_ANALYZE, L""},
 };
 
 TEST(LaunchTest, ArgumentsThatCannotRunAreRefusedWithTheirReason) {
