@@ -412,8 +412,7 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
     for (int i = 0; i < PCT_COUNT; i++)
         d.pct_us[i] = p[i];
     d.stability_pct = 97.26;
-    d.coalesced = 3;
-    d.pauses = 2;
+    d.coalesced = 3, d.pauses = 2;
     StatsReadings r = {};
     r.elapsed_s = 10.04;
     r.batch_count = 4990;
@@ -422,12 +421,7 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
     // reports, moving, idle, saturated, speed; n and the rates while moving
     const MotionFigures m = {4200, 4100, 12, 3, 6012.34, 4080, 500.04, 471.5, 531.96, false};
     ReportClockFigures clock = {};
-    clock.period_us = 2000.0244;
-    clock.rate_hz = 499.9939;
-    clock.drift_ppm = 12.2;
-    clock.filled_pct = 99.96;
-    clock.jitter_p50_us = 40.04;
-    clock.jitter_p99_us = 210;
+    clock.refusal = REPORT_CLOCK_NO_PERIOD;
     static ArrivalLog empty;
     ArrivalView view;
     arrival_view_take(&view, &empty, ARRIVAL_READER_TEST);
@@ -442,11 +436,20 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
                  "Stability: 97.3% of intervals within 10% of the median\n"
                  "Coalesced: 3  Pauses: 2  Background: 0\n"
                  "Reading: batches=4990 max_batch=3 batched_reports=17\n"
-                 "Report clock: period_us=2000.024 rate_hz=500.0 drift_ppm=+12 filled=100.0% "
-                 "jitter_p50_us=40.0 jitter_p99_us=210.0\n"
+                 "Report clock: none (the times follow no fixed period)\n"
                  "Motion: moving=4100 idle=12 saturated=3 median_speed=6012.3 counts/s\n"
                  "While moving: n=4080 median_hz=500.0 p1_hz=471.5 p99_hz=532.0 (intervals "
                  "between consecutive moving reports)\n");
+}
+
+TEST(ConsoleLinesTest, TheClockLineGivesItsFiguresOrWhyThereAreNone) {
+    // period, rate, drift, nominal, filled, jitter p50 and p99
+    ReportClockFigures clock = {2000.0244, 499.9939, -12.2, 2000, 99.96, 40.04, 210, 0, 0,
+                                REPORT_CLOCK_OK};
+    char text[256];
+    format_clock_line(text, sizeof text, &clock);
+    EXPECT_STREQ(text, "Report clock: period_us=2000.024 rate_hz=500.0 drift_ppm=-12 filled=100.0% "
+                       "jitter_p50_us=40.0 jitter_p99_us=210.0\n");
     clock.refusal = REPORT_CLOCK_TOO_FEW;
     format_clock_line(text, sizeof text, &clock);
     EXPECT_STREQ(text, "Report clock: none (fewer than 1000 reports)\n");
