@@ -29,10 +29,13 @@ if [ -d "$captures" ]; then
         grep -q "^Interrupt-IN and bulk-IN endpoints" "$out" || fail "$name: no endpoint section"
     done <<<"$facts"
     # Endpoint distributions, checked against an independent reading of the files.
-    grep -qF "1.2.0x81  reports=572  avg=  115.0 Hz  lowest=   25.0 Hz  p50=8001.0us p99=24313.0us sd=3473.8us  bInterval=1" \
+    grep -qF "1.2.0x81  reports=572  avg=  115.0 Hz  lowest=   25.0 Hz  p50=8001.0us p99=24313.0us sd=3473.8us  clock none  bInterval=1" \
         "$artifacts/pcap-uactf2022-hp-mouse-binterval1-125hz.pcapng.txt" || fail "uactf endpoint 1.2.0x81 line"
-    grep -qF "1.3.0x81  reports=8407  avg=   54.0 Hz  lowest=   21.4 Hz  p50=15600.0us p99=46800.0us sd=7411.9us  bInterval=10" \
+    grep -qF "1.3.0x81  reports=8407  avg=   54.0 Hz  lowest=   21.4 Hz  p50=15600.0us p99=46800.0us sd=7411.9us  clock none  bInterval=10" \
         "$artifacts/pcap-googlectf2016-for2-logitech-m90-mouse.pcapng.txt" || fail "googlectf endpoint 1.3.0x81 line"
+    # The report clock of the one mouse the captures hold enough of on a fine clock.
+    grep -qF "sd=6751.9us  clock_us=7999.998 filled=39.6%  bInterval=10" \
+        "$artifacts/pcap-nullcon2022-paranoia-lenovo-mouse-enum.pcapng.txt" || fail "lenovo endpoint 1.9.0x82 clock"
     tr -d "\r" <"$artifacts/pcap-usbpcap-tour-sample-2013-isoch.pcap.txt" | grep -q "^  2.3.0x84  reports=251 .*  bulk$" ||
         fail "tour sample: bulk endpoint not marked"
     grep -qF "Note: bInterval 1 belongs to 1.1.0x81 (1 report); the mouse endpoint 1.9.0x82 has bInterval 10: 8 ms (125 Hz) at full speed, 64 ms at high speed; its measured gaps (p50 8046 us) say full speed." \
