@@ -51,6 +51,8 @@ static void print_block(const wchar_t* path, FILE* out) {
     motion_hints_of(&m, &h);
     format_motion_hints(text, sizeof text, &h, &m);
     write_utf8(out, text);
+    if (r.report_count == 0)  // as the run ended
+        write_utf8(out, "No reports received: move the mouse during the measurement.\n");
 }
 
 int run_analyze(const wchar_t* csv_path, int slot, FILE* out) {
