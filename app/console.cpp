@@ -11,6 +11,7 @@
 
 #include "app/text_out.h"
 #include "capture/usb_session.h"
+#include "core/arrival_clock.h"
 #include "core/arrival_csv.h"
 #include "core/distribution.h"
 #include "core/layer_compare.h"
@@ -37,6 +38,7 @@ struct RunOutputs {
     OutputFile usb_save;
     UsbSession* usb;
     ArrivalCsvCursor cursor;
+    ArrivalClockFeed clock_feed;
     int csv_error;  // errno of the first failed CSV write, 0 while none failed
 };
 static RunOutputs* s_outputs;  // the measuring run's, for the status timer
@@ -98,6 +100,17 @@ static void add_interval_lines(TextSink* t, const char* name, const StatsReading
         (unsigned long long)r->batched_reports);
 }
 
+void format_clock_line(char* buf, size_t cap, const ReportClockFigures* c) {
+    if (c->refusal != REPORT_CLOCK_OK)
+        snprintf(buf, cap, "Report clock: none (%s)\n", report_clock_reason(c->refusal));
+    else
+        snprintf(buf, cap,
+                 "Report clock: period_us=%.3f rate_hz=%.1f drift_ppm=%+.0f filled=%.1f%% "
+                 "jitter_p50_us=%.1f jitter_p99_us=%.1f\n",
+                 c->period_us, c->rate_hz, c->drift_ppm, c->filled_pct, c->jitter_p50_us,
+                 c->jitter_p99_us);
+}
+
 static void add_motion_lines(TextSink* t, const MotionFigures* m) {
     add(t, "Motion: moving=%llu idle=%llu saturated=%llu median_speed=%.1f counts/s\n",
         (unsigned long long)m->moving, (unsigned long long)m->idle,
@@ -112,25 +125,30 @@ static void add_motion_lines(TextSink* t, const MotionFigures* m) {
 // run goes; the log in memory, which the USB comparison reads, may hold only
 // the latest part.
 static void add_log_notes(TextSink* t, const Distribution* d, ArrivalView* log, double freq) {
-    uint64_t count = arrival_view_count(log);
-    if (arrival_view_wrapped(log) && count > 0 && freq > 0) {
+    uint64_t count = log ? arrival_view_count(log) : 0;
+    if (log && arrival_view_wrapped(log) && count > 0 && freq > 0) {
         double span = (double)(arrival_view_at(log, count - 1).t - arrival_view_at(log, 0).t) / freq;
         add(t, "Log: holds the last %.1f s (older reports were dropped to bound memory); the summary "
                "and the CSV cover the whole run, a USB comparison only that span\n", span);
     }
-    if (log->failed)
-        add(t, "Log: out of memory after %llu reports; the CSV and a USB comparison cover those only\n",
+    if (log && log->failed)
+        add(t, "Log: out of memory after %llu reports; the CSV, the report clock and a USB comparison "
+               "cover those only\n",
             (unsigned long long)count);
     if (d->failed)
         add(t, "%s", "Log: no memory to count the intervals; only the counts above hold\n");
 }
 
 void format_summary(char* buf, size_t cap, const char* name, const StatsReadings* r,
-                    const Distribution* d, const MotionFigures* m, ArrivalView* log, double freq) {
+                    const Distribution* d, const ReportClockFigures* clock,
+                    const MotionFigures* m, ArrivalView* log, double freq) {
     TextSink t = {buf, cap, 0};
     if (cap)
         buf[0] = 0;
     add_interval_lines(&t, name, r, d);
+    char line[192];
+    format_clock_line(line, sizeof line, clock);
+    add(&t, "%s", line);
     add_motion_lines(&t, m);
     add_log_notes(&t, d, log, freq);
 }
@@ -195,10 +213,21 @@ static void stream_csv_rows(RunOutputs* o) {
         o->csv_error = errno ? errno : EIO;
 }
 
+// The chosen record's report clock, fed here rather than on the reader thread,
+// which must stay cheap; a status line's reports at a time keep the whole run
+// in it, however long, while the log keeps only its latest part.
+static ReportClock s_clock;
+
+static void feed_clock(RunOutputs* o) {
+    if (o)
+        arrival_clock_feed(&s_clock, &o->clock_feed, log_now(), g_qpc_freq);
+}
+
 // Rows are on disk before the line that counts them is shown.
 static void print_status_line(void) {
     reception_sample_clock();
     stream_csv_rows(s_outputs);
+    feed_clock(s_outputs);
     arrival_view_release(&s_view);
     StatsReadings r;
     stats_read(display_stats(), &r);  // the lock is released before printing
@@ -328,10 +357,12 @@ static void print_summary(FILE* out, int slot) {
     record_distribution(&g_dev_stats[slot], &d);
     MotionFigures m;
     record_motion(&g_dev_stats[slot], &m);
+    ReportClockFigures clock;
+    report_clock_finish(&s_clock, &clock);
     char name[128];
     device_name_utf8(slot, name, sizeof name);
     static char text[2048];
-    format_summary(text, sizeof text, name, &r, &d, &m, log_now(), g_qpc_freq);
+    format_summary(text, sizeof text, name, &r, &d, &clock, &m, log_now(), g_qpc_freq);
     write_utf8(out, text);
     MotionHints h;
     motion_hints_of(&m, &h);
@@ -578,6 +609,7 @@ static int finish_run(const ConsoleRun* run, RunOutputs* o, HWND hwnd, int slot,
     arrival_view_release(&s_view);
     destroy_hidden_window(hwnd);
     s_outputs = NULL;
+    report_clock_free(&s_clock);
     close_outputs(o);
     fflush(out);
     SetEvent(run_ended_event());
@@ -600,10 +632,13 @@ int run_console_with(const ConsoleRun* run) {
     if (!open_outputs(run, &o))
         return 1;
     write_utf8(out, "Move the mouse to measure. Ctrl+C to quit.\n\n");
+    report_clock_init(&s_clock);
+    arrival_clock_feed_init(&o.clock_feed, slot);
     s_outputs = &o;
     HWND hwnd = start_measuring(out, run->run_seconds);
     if (!hwnd) {
         s_outputs = NULL;
+        report_clock_free(&s_clock);
         close_outputs(&o);
         return 1;
     }

@@ -10,6 +10,7 @@
 
 #include "core/arrival_log.h"
 #include "core/distribution.h"
+#include "core/report_clock.h"
 #include "core/stats.h"
 #include "core/throttle.h"
 
@@ -45,10 +46,15 @@ void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,
                              const ThrottleDecision* d);
 // "Background reports: N of M\n", naming the throttle when its signature shows.
 void format_background_line(char* buf, size_t cap, const StatsReadings* r);
+// "Report clock: period_us=... rate_hz=... drift_ppm=... filled=...% jitter_p50_us=...
+// jitter_p99_us=...\n", or "Report clock: none (REASON)\n".
+void format_clock_line(char* buf, size_t cap, const ReportClockFigures* c);
 // The end-of-run block: "Summary: ...", intervals, percentiles, rates,
-// stability and counts, how the reports were read, the motion lines, then
-// what the log covers when not the whole run.
+// stability and counts, how the reports were read, the report clock, the
+// motion lines, then what the log covers when not the whole run (log null:
+// no log, as for a CSV read back).
 void format_summary(char* buf, size_t cap, const char* name, const StatsReadings* r,
-                    const Distribution* d, const MotionFigures* m, ArrivalView* log, double freq);
+                    const Distribution* d, const ReportClockFigures* clock,
+                    const MotionFigures* m, ArrivalView* log, double freq);
 // One "Hint: ..." line for each hint that applies; empty when none does.
 void format_motion_hints(char* buf, size_t cap, const MotionHints* h, const MotionFigures* m);

@@ -369,6 +369,7 @@ void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a) {
     else
         walk_by_magic(&in, a);
     gb_free(&in.buf);
+    usb_endpoints_finish_clocks(&a->endpoints);
 }
 
 void capture_analysis_free(CaptureFileAnalysis* a) { usb_endpoints_free(&a->endpoints); }

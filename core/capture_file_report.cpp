@@ -71,11 +71,24 @@ static void append_binterval(const UsbEndpoint* e, WideText* out) {
     wide_text_appendf(out, L" (FS %ls Hz / HS %ls)", full, high);
 }
 
+// How often the host polled, as the completion times' lattice shows it, and
+// how many of those polls found a report: "  clock_us=1000.002 filled=99.8%".
+static void append_clock(const UsbEndpoint* e, WideText* out) {
+    if (e->transfer != USBPCAP_TRANSFER_INTERRUPT)
+        return;
+    const ReportClockFigures* c = &e->clock_figures;
+    if (c->refusal != REPORT_CLOCK_OK)
+        wide_text_appendf(out, L"  clock none");
+    else
+        wide_text_appendf(out, L"  clock_us=%.3f filled=%.1f%%", c->period_us, c->filled_pct);
+}
+
 static void append_endpoint_line(const UsbEndpoint* e, WideText* out) {
     wchar_t wide_name[USB_ENDPOINT_NAME_BYTES];
     endpoint_name_wide(e, wide_name);
     wide_text_appendf(out, L"  %ls  reports=%llu", wide_name, (unsigned long long)e->reports);
     append_gap_figures(e, out);
+    append_clock(e, out);
     append_binterval(e, out);
     wide_text_appendf(out, e->transfer == USBPCAP_TRANSFER_BULK ? L"  bulk\n" : L"\n");
 }

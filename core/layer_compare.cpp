@@ -10,6 +10,7 @@
 
 #include "core/gap_histogram.h"
 #include "core/gap_rule.h"
+#include "core/heap.h"
 
 static size_t lower_bound(const int64_t* v, size_t n, int64_t x) {
     size_t lo = 0, hi = n;
@@ -115,6 +116,23 @@ static bool walk_deliveries(const int64_t* u, size_t u_count, const int64_t* p, 
     return !d.failed;
 }
 
+// Times from the span's start: microseconds since 1970 as doubles would
+// keep only quarters. The clock (some 58 KB) lives only while it runs.
+static void clock_of(const int64_t* t, size_t n, int64_t t0, ReportClockFigures* out) {
+    *out = ReportClockFigures{};
+    ReportClock* c = (ReportClock*)heap_alloc(sizeof(ReportClock));
+    if (!c) {
+        out->refusal = REPORT_CLOCK_NO_MEMORY;
+        return;
+    }
+    report_clock_init(c);
+    for (size_t i = 0; i < n; i++)
+        report_clock_add(c, (double)(t[i] - t0));
+    report_clock_finish(c, out);
+    report_clock_free(c);
+    heap_free(c);
+}
+
 void compare_layers(const int64_t* u, size_t u_count, const int64_t* p, size_t p_count,
                     LayerComparison* out) {
     memset(out, 0, sizeof *out);
@@ -134,6 +152,8 @@ void compare_layers(const int64_t* u, size_t u_count, const int64_t* p, size_t p
     out->coarse = too_coarse(u, u_from, u_to);
     ok = walk_deliveries(u, u_count, p, p_from, p_to, out) && ok;
     out->failed = !ok;
+    clock_of(u + u_from, u_to - u_from, out->t0_us, &out->usb_clock);
+    clock_of(p + p_from, p_to - p_from, out->t0_us, &out->program_clock);
 }
 
 namespace {
@@ -157,14 +177,24 @@ static void add(TextOut* o, const char* fmt, ...) {
     o->used += n > 0 ? ((size_t)n < o->cap - o->used ? (size_t)n : o->cap - o->used - 1) : 0;
 }
 
+// " clock_us=125.002" and the line's end; "clock_us=none" when refused.
+static void add_clock(TextOut* o, const ReportClockFigures* clock) {
+    if (clock->refusal == REPORT_CLOCK_OK)
+        add(o, " clock_us=%.3f\n", clock->period_us);
+    else
+        add(o, "%s", " clock_us=none\n");
+}
+
 static void add_figures(TextOut* o, const char* endpoint, const LayerComparison* c) {
     const double* ug = c->usb_gaps.pct_us;
     const double* pg = c->program_gaps.pct_us;
-    add(o, "USB layer: endpoint=%s reports=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f\n", endpoint,
+    add(o, "USB layer: endpoint=%s reports=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f", endpoint,
         (unsigned long long)c->usb_reports, rate_at(ug[PCT_50]), rate_at(ug[PCT_99]), rate_at(ug[PCT_1]));
-    add(o, "Program layer: reports=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f\n",
+    add_clock(o, &c->usb_clock);
+    add(o, "Program layer: reports=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f",
         (unsigned long long)c->program_reports, rate_at(pg[PCT_50]), rate_at(pg[PCT_99]),
         rate_at(pg[PCT_1]));
+    add_clock(o, &c->program_clock);
     if (c->coarse)
         add(o, "Delivery: matched=%llu\n", (unsigned long long)c->matched);
     else
@@ -178,31 +208,43 @@ static void add_figures(TextOut* o, const char* endpoint, const LayerComparison*
             (int)COMPARE_COARSE_PERCENT);
 }
 
+// Who set the rate: the mouse's clock where the USB times show one, else the
+// median of its gaps. "The mouse's clock is 125 us (8000 Hz)".
+static void add_mouse(TextOut* o, const LayerComparison* c, const char* about) {
+    const ReportClockFigures* k = &c->usb_clock;
+    if (k->refusal == REPORT_CLOCK_OK)
+        add(o, "The mouse's clock is %.0f us (%.0f Hz)", k->period_us, k->rate_hz);
+    else
+        add(o, "The mouse sent %s%.0f Hz", about, rate_at(c->usb_gaps.pct_us[PCT_50]));
+}
+
 // The one sentence that reads the figures.
 static void add_reading(TextOut* o, const LayerComparison* c) {
-    const double usb_hz = rate_at(c->usb_gaps.pct_us[PCT_50]);
     const uint64_t deliveries = c->k0 + c->k1 + c->k2plus;
     if (c->usb_reports == 0 || deliveries == 0) {
         add(o, "%s", "Too few reports in the common span to compare the two layers.\n");
     } else if (c->merged * 2 > c->usb_reports) {
         double per = (double)(c->usb_reports) / (double)(c->usb_reports - c->merged);
-        add(o, "The mouse sent %.0f Hz, but Windows merged %.0f of every %.0f reports into one "
-               "delivery, as its background throttle does.\n",
-            usb_hz, per - 1, per);
+        add_mouse(o, c, "");
+        add(o, ", but Windows delivered in bursts of %.0f: it merged %.0f of every %.0f reports "
+               "into one delivery, as its background throttle does.\n",
+            per, per - 1, per);
     } else if (c->k0 * 100 > deliveries) {
         add(o, "The program received %llu reports with no new USB report behind them: they did not "
                "come from this endpoint, or the capture missed some.\n",
             (unsigned long long)c->k0);
     } else if (c->merged * 100 > c->usb_reports) {
-        add(o, "The mouse sent %.0f Hz; Windows delivered most reports one by one but merged %llu "
-               "into other deliveries.\n",
-            usb_hz, (unsigned long long)c->merged);
+        add_mouse(o, c, "");
+        add(o, "; Windows delivered most reports one by one but merged %llu into other "
+               "deliveries.\n",
+            (unsigned long long)c->merged);
     } else if (c->coarse) {
-        add(o, "The mouse sent about %.0f Hz and Windows delivered every report one by one.\n", usb_hz);
+        add_mouse(o, c, "about ");
+        add(o, "%s", " and Windows delivered every report one by one.\n");
     } else {
-        add(o, "The mouse sent %.0f Hz and Windows delivered every report one by one, about %.1f ms "
-               "later.\n",
-            usb_hz, c->delay_p50_us / 1000.0);
+        add_mouse(o, c, "");
+        add(o, " and Windows delivered every report one by one, about %.1f ms later.\n",
+            c->delay_p50_us / 1000.0);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <stdint.h>
 
 #include "core/distribution.h"
+#include "core/report_clock.h"
 
 enum {
     COMPARE_MATCH_US = 50000,         // a report matches a USB report at most this much older
@@ -25,6 +26,9 @@ struct LayerComparison {
     uint64_t matched;
     double delay_p50_us, delay_p99_us, delay_max_us;
     uint64_t k0, k1, k2plus, merged;
+    // The report clock of each list over the span: the USB one is the
+    // mouse's, the program's what survives Windows' delivery of it.
+    ReportClockFigures usb_clock, program_clock;
     bool coarse;           // over 20 % of the endpoint's gaps are exactly 0
     bool failed;           // no memory for the gap or delay histograms
 };

@@ -46,9 +46,23 @@ double report_clock_nominal_us(double period_us) {
     return best;
 }
 
+// floor, llround and a clamp to 0..1 written out: every report of a capture
+// passes through them, and the library's are calls (for NaN and errno's
+// sake; no time here is a NaN). Exact for any value under 2^52.
+static inline int64_t floor_int(double v) {
+    const int64_t i = (int64_t)v;
+    return v < (double)i ? i - 1 : i;
+}
+static inline int64_t round_int(double v) {
+    const int64_t i = (int64_t)v;
+    const double f = v - (double)i;
+    return f >= 0.5 ? i + 1 : f <= -0.5 ? i - 1 : i;
+}
+static inline double clamp01(double v) { return v > 0 ? (v < 1 ? v : 1) : 0; }
+
 // The latest slot a report at t can belong to.
 static int64_t upper_slot(double t, ReportClockLine l, double tolerance_us) {
-    return (int64_t)floor((t - l.phase_us + tolerance_us) / l.period_us);
+    return floor_int((t - l.phase_us + tolerance_us) / l.period_us);
 }
 
 static double residual(double t, int64_t slot, ReportClockLine l) {
@@ -146,7 +160,7 @@ static double first_pass(const double* t, int n, ReportClockLine l, int64_t* slo
         if (!is_anchor(t, n, k))
             continue;
         const double r = residual(t[k], slot[k], l);
-        score += fmin(fmax(r / l.period_us, 0.0), 1.0);
+        score += clamp01(r / l.period_us);
         low_pair_add(&bin, r, slot[k]);
         if (++anchors % FIRST_BIN == 0) {
             sums_add(sums, (double)bin.second_slot, bin.second);
@@ -226,14 +240,14 @@ static void place_one(ReportClock* c, double t, int64_t slot, bool anchor, bool 
     c->previous_t = t;
     const double r = residual(t, slot, c->line);
     if (anchor) {
-        c->score_sum += fmin(fmax(r / c->line.period_us, 0.0), 1.0);
+        c->score_sum += clamp01(r / c->line.period_us);
         c->anchors++;
         bin_add(c, slot, t);
     }
     if (!batched) {
         c->unbatched++;
-        const int64_t us = (int64_t)llround(fmin(r, (double)kJitterLongestUs));
-        gap_histogram_add_any(&c->jitter, us);
+        const double longest = (double)kJitterLongestUs;
+        gap_histogram_add(&c->jitter, round_int(r < longest ? r : longest));
     }
 }
 

@@ -23,10 +23,19 @@ void usb_endpoints_init(UsbEndpointTable* t, uint64_t max_times) {
     t->max_times = max_times;
 }
 
+static void free_clock(UsbEndpoint* e) {
+    if (!e->clock)
+        return;
+    report_clock_free(e->clock);
+    heap_free(e->clock);
+    e->clock = NULL;
+}
+
 void usb_endpoints_free(UsbEndpointTable* t) {
     for (int i = 0; i < t->count; i++) {
         gap_histogram_free(&t->slot[i].gaps);
         heap_free(t->slot[i].times);
+        free_clock(&t->slot[i]);
     }
     usb_endpoints_init(t, t->max_times);
 }
@@ -56,6 +65,31 @@ UsbEndpoint* usb_endpoint_find(UsbEndpointTable* t, uint16_t bus, uint16_t devic
     e->binterval = -1;
     gap_histogram_init_us(&e->gaps);
     return e;
+}
+
+// A clock is some 58 KB: only interrupt endpoints, which can carry mouse
+// reports, get one. Without memory the endpoint says so in its figures.
+void usb_endpoint_start_clock(UsbEndpoint* e, int64_t ts_us) {
+    e->clock_started = true;
+    e->clock_figures = ReportClockFigures{};
+    e->clock_figures.refusal = REPORT_CLOCK_NO_MEMORY;
+    if (e->transfer != USBPCAP_TRANSFER_INTERRUPT)
+        return;
+    e->clock = (ReportClock*)heap_alloc(sizeof(ReportClock));
+    if (!e->clock)
+        return;
+    report_clock_init(e->clock);
+    e->clock_origin_us = ts_us;
+    report_clock_add(e->clock, 0);
+}
+
+void usb_endpoints_finish_clocks(UsbEndpointTable* t) {
+    for (int i = 0; i < t->count; i++) {
+        UsbEndpoint* e = &t->slot[i];
+        if (e->clock)
+            report_clock_finish(e->clock, &e->clock_figures);
+        free_clock(e);
+    }
 }
 
 // Only interrupt endpoints can carry mouse reports, so only their times are

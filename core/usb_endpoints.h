@@ -3,7 +3,9 @@
 // endpoint counts its IN completions with data, its accepted gaps (exactly,
 // in a histogram of whole microseconds) and its bInterval, and, when the table
 // keeps them, the completion times themselves, within one bound for the
-// whole table.
+// whole table. Every interrupt endpoint also runs the report clock over its
+// completion times (its own heap block, made at its first report), which
+// usb_endpoints_finish_clocks reads out once the reports are in.
 #pragma once
 
 #include <stddef.h>
@@ -11,6 +13,7 @@
 
 #include "core/gap_histogram.h"
 #include "core/gap_rule.h"
+#include "core/report_clock.h"
 
 enum {
     USB_ENDPOINT_SLOTS = 256,
@@ -30,6 +33,11 @@ struct UsbEndpoint {
     int64_t* times;        // completion times, when the table keeps them
     size_t time_count;
     size_t time_capacity;
+    ReportClock* clock;      // interrupt endpoints, until the clocks are finished
+    int64_t clock_origin_us; // its times count from the first report: microseconds
+                             // since 1970 as a double keep only quarters
+    bool clock_started;
+    ReportClockFigures clock_figures;  // set by usb_endpoints_finish_clocks
 };
 
 struct UsbEndpointTable {
@@ -64,6 +72,11 @@ inline UsbEndpoint* usb_endpoint_of(UsbEndpointTable* t, uint16_t bus, uint16_t 
 }
 // Keeps one completion time within the table's bound (usb_endpoint_report).
 void usb_endpoint_keep_time(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us);
+// The endpoint's first report: its clock is made when it is an interrupt one.
+void usb_endpoint_start_clock(UsbEndpoint* e, int64_t ts_us);
+// Ends every endpoint's clock, keeps its figures in clock_figures and gives
+// its block back. Reports counted afterwards go to no clock.
+void usb_endpoints_finish_clocks(UsbEndpointTable* t);
 // One IN completion with data at ts_us: counts it and its gap, and keeps its
 // time when the table keeps times and the bound allows. Returns the gap since
 // the endpoint's previous completion, -1 for its first.
@@ -74,6 +87,10 @@ inline int64_t usb_endpoint_report(UsbEndpointTable* t, UsbEndpoint* e, int64_t 
     const int64_t gap = e->prev_ts_us == -1 ? -1 : ts_us - e->prev_ts_us;
     if (gap >= 0 && gap_kind_whole_us(gap) == GAP_ACCEPTED)
         gap_histogram_add(&e->gaps, gap);
+    if (e->clock)
+        report_clock_add(e->clock, (double)(ts_us - e->clock_origin_us));
+    else if (!e->clock_started)
+        usb_endpoint_start_clock(e, ts_us);
     e->prev_ts_us = ts_us;
     if (t->max_times)
         usb_endpoint_keep_time(t, e, ts_us);

@@ -120,7 +120,7 @@ TEST(CaptureFileTest, ClassicPcapInEveryByteOrderAndResolution) {
         EXPECT_NE(text.find(L"  平均交付率   :  1000.0 Hz\n"), std::wstring::npos);
         EXPECT_NE(text.find(L"\nInterrupt-IN and bulk-IN endpoints (bus.device.endpoint):\n"
                             L"  1.2.0x81  reports=50  avg= 1000.0 Hz  lowest= 1000.0 Hz"
-                            L"  p50=1000.0us p99=1000.0us sd=0.0us  bInterval=1 (FS 1000 Hz / HS "
+                            L"  p50=1000.0us p99=1000.0us sd=0.0us  clock none  bInterval=1 (FS 1000 Hz / HS "
                             L"8000 Hz)\n"),
                   std::wstring::npos)
             << text.c_str();
@@ -187,10 +187,10 @@ TEST(CaptureFileTest, EndpointsAreSortedByReportsAndCappedAtSixteen) {
     ASSERT_NE(first, std::wstring::npos);
     EXPECT_LT(first, second);
     EXPECT_NE(text.find(L"reports=20  avg= 1000.0 Hz  lowest= 1000.0 Hz  p50=1000.0us p99=1000.0us "
-                        L"sd=0.0us  bInterval=4 (FS 250 Hz / HS 1000 Hz)\n"),
+                        L"sd=0.0us  clock none  bInterval=4 (FS 250 Hz / HS 1000 Hz)\n"),
               std::wstring::npos);
     EXPECT_NE(text.find(L"reports=19  avg= 1000.0 Hz  lowest= 1000.0 Hz  p50=1000.0us p99=1000.0us "
-                        L"sd=0.0us  bInterval not seen\n"),
+                        L"sd=0.0us  clock none  bInterval not seen\n"),
               std::wstring::npos);
     EXPECT_NE(text.find(L"  1.5.0x81  reports=5"), std::wstring::npos);
     EXPECT_EQ(text.find(L"  1.4.0x81  reports=4"), std::wstring::npos);
@@ -332,11 +332,26 @@ TEST(CaptureFileTest, EveryFigureOfAnEndpointLineComesFromItsAcceptedGaps) {
     EXPECT_EQ(a->tally.valid_in_intervals, 2u);  // 4200 and 1000 us, none of the 100 us ones
     std::wstring text = report_of(*a);
     EXPECT_NE(text.find(L"  1.2.0x81  reports=9  avg=10000.0 Hz  lowest=10000.0 Hz  p50=100.0us "
-                        L"p99=100.0us sd=0.0us  bInterval not seen\n"),
+                        L"p99=100.0us sd=0.0us  clock none  bInterval not seen\n"),
               std::wstring::npos)
         << text.c_str();
-    EXPECT_NE(text.find(L"  1.3.0x81  reports=2  too few reports  bInterval not seen\n"),
+    EXPECT_NE(text.find(L"  1.3.0x81  reports=2  too few reports  clock none  bInterval not seen\n"),
               std::wstring::npos);
+}
+
+TEST(CaptureFileTest, AnInterruptEndpointShowsTheLatticeItsCompletionsSitOn) {
+    // 2000 polls of 1 ms from a whole second on, every tenth without a report,
+    // each completion up to 90 us late: the clock is the host's 1 ms, 90 % filled.
+    Bytes f = pcap_global_header();
+    for (uint32_t i = 0; i < 2000; i++) {
+        if (i % 10 != 9)
+            append(f, pcap_record(1000 + i / 1000, (i % 1000) * 1000 + (i * 37) % 91, mouse_report(2)));
+    }
+    auto a = analyse(f);
+    ASSERT_EQ(a->status, CAPTURE_FILE_OK);
+    std::wstring text = report_of(*a);
+    EXPECT_NE(text.find(L"  clock_us=1000.000 filled=90.0%  bInterval not seen\n"), std::wstring::npos)
+        << text.c_str();
 }
 
 TEST(CaptureFileTest, ReadErrorIsNotAResult) {
@@ -458,8 +473,8 @@ TEST(SharedCapturesTest, TheBIntervalNoteNamesItsEndpointAndReadsTheMouses) {
                           L"speed; its measured gaps (p50 8046 us) say full speed.\n"),
               std::wstring::npos)
         << lenovo.c_str();
-    EXPECT_NE(lenovo.find(L"sd=6751.9us  bInterval=10 (FS 125 Hz / HS 15.6 Hz)\n"), std::wstring::npos);
-    EXPECT_NE(lenovo.find(L"  1.1.0x81  reports=1  too few reports  bInterval=1 (FS 1000 Hz / HS "
+    EXPECT_NE(lenovo.find(L"sd=6751.9us  clock_us=7999.998 filled=39.6%  bInterval=10 (FS 125 Hz / HS 15.6 Hz)\n"), std::wstring::npos);
+    EXPECT_NE(lenovo.find(L"  1.1.0x81  reports=1  too few reports  clock none  bInterval=1 (FS 1000 Hz / HS "
                           L"8000 Hz)\n"),
               std::wstring::npos);
     // The HP mouse owns the bInterval 1 of the summary itself: no note.

@@ -126,18 +126,21 @@ const struct {
     {{L"--pcap", L"cap.pcap", L"--csv", L"./cap.pcap"}, LAUNCH_REFUSED,
      L"--csv names the capture itself"},
     {{L"-c", L"1", L"--slot", L"2"}, LAUNCH_REFUSED,
-     L"--slot works only with --compare; with -c INDEX chooses the mouse"},
+     L"--slot works only with --compare and --analyze; with -c INDEX chooses the mouse"},
     {{L"--compare", L"c", L"r", L"--slot", L"x"}, LAUNCH_REFUSED,
      L"--slot needs a mouse number from 0 to 63 (0 = all mice), not 'x'"},
     {{L"--compare", L"c", L"r", L"--slot", L"64"}, LAUNCH_REFUSED, L"not '64'"},
     {{L"--csv", L"f", L"-c"}, LAUNCH_REFUSED,
-     L"--csv follows a mode: -c, --pcap or --compare comes first"},
+     L"--csv follows a mode: -c, --pcap, --compare or --analyze comes first"},
+    {{L"--analyze"}, LAUNCH_REFUSED, L"--analyze needs the CSV of a -c run"},
+    {{L"--analyze", L"r.csv", L"--csv", L"F"}, LAUNCH_REFUSED, L"--csv does not combine with --analyze"},
     {{L"-c", L"--help"}, LAUNCH_HELP, L""},
     {{L"--pcap", L"F", L"--usb", L"-h"}, LAUNCH_HELP, L""},
     {{L"--xyz", L"/?"}, LAUNCH_HELP, L""},
     {{L"-c", L"1", L"abc", L"--bogus"}, LAUNCH_UNKNOWN, L""},
     {{L"-c", L"-1", L"2.5", L"--usb"}, LAUNCH_CONSOLE, L""},
     {{L"--compare", L"c", L"r", L"1.2.0x81", L"--slot", L"0"}, LAUNCH_COMPARE, L""},
+    {{L"--analyze", L"r.csv", L"--slot", L"2"}, LAUNCH_ANALYZE, L""},
 };
 
 TEST(LaunchTest, ArgumentsThatCannotRunAreRefusedWithTheirReason) {
@@ -376,6 +379,7 @@ TEST_F(RunConsoleTest, SummaryBlockAndCsvAfterTheRun) {
         "Stability: 0.0% of intervals within 10% of the median\n"
         "Coalesced: 0  Pauses: 0  Background: 0\n"
         "Reading: batches=0 max_batch=0 batched_reports=0\n"
+        "Report clock: none (fewer than 1000 reports)\n"
         "Motion: moving=0 idle=0 saturated=0 median_speed=0.0 counts/s\n"
         "While moving: n=0 median_hz=0.0 p1_hz=0.0 p99_hz=0.0 (intervals between consecutive "
         "moving reports)\n"
@@ -408,8 +412,7 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
     for (int i = 0; i < PCT_COUNT; i++)
         d.pct_us[i] = p[i];
     d.stability_pct = 97.26;
-    d.coalesced = 3;
-    d.pauses = 2;
+    d.coalesced = 3, d.pauses = 2;
     StatsReadings r = {};
     r.elapsed_s = 10.04;
     r.batch_count = 4990;
@@ -417,11 +420,13 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
     r.batched_reports = 17;
     // reports, moving, idle, saturated, single, speed; n and the rates while moving
     const MotionFigures m = {4200, 4100, 12, 3, 900, 6012.34, 4080, 500.04, 471.5, 531.96, false};
+    ReportClockFigures clock = {};
+    clock.refusal = REPORT_CLOCK_NO_PERIOD;
     static ArrivalLog empty;
     ArrivalView view;
     arrival_view_take(&view, &empty, ARRIVAL_READER_TEST);
     char text[1024];
-    format_summary(text, sizeof text, "全部鼠标 (2 只)", &r, &d, &m, &view, 1e7);
+    format_summary(text, sizeof text, "全部鼠标 (2 只)", &r, &d, &clock, &m, &view, 1e7);
     arrival_view_release(&view);
     EXPECT_STREQ(text,
                  "Summary: 全部鼠标 (2 只), 10.0 s\n"
@@ -431,9 +436,23 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
                  "Stability: 97.3% of intervals within 10% of the median\n"
                  "Coalesced: 3  Pauses: 2  Background: 0\n"
                  "Reading: batches=4990 max_batch=3 batched_reports=17\n"
+                 "Report clock: none (the times follow no fixed period)\n"
                  "Motion: moving=4100 idle=12 saturated=3 median_speed=6012.3 counts/s\n"
                  "While moving: n=4080 median_hz=500.0 p1_hz=471.5 p99_hz=532.0 (intervals "
                  "between consecutive moving reports)\n");
+}
+
+TEST(ConsoleLinesTest, TheClockLineGivesItsFiguresOrWhyThereAreNone) {
+    // period, rate, drift, nominal, filled, jitter p50 and p99
+    ReportClockFigures clock = {2000.0244, 499.9939, -12.2, 2000, 99.96, 40.04, 210, 0, 0,
+                                REPORT_CLOCK_OK};
+    char text[256];
+    format_clock_line(text, sizeof text, &clock);
+    EXPECT_STREQ(text, "Report clock: period_us=2000.024 rate_hz=500.0 drift_ppm=-12 filled=100.0% "
+                       "jitter_p50_us=40.0 jitter_p99_us=210.0\n");
+    clock.refusal = REPORT_CLOCK_TOO_FEW;
+    format_clock_line(text, sizeof text, &clock);
+    EXPECT_STREQ(text, "Report clock: none (fewer than 1000 reports)\n");
 }
 
 TEST(ConsoleLinesTest, HintsOneLineEachOnlyWhenTheyApply) {

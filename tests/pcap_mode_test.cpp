@@ -78,7 +78,7 @@ TEST_F(PcapModeTest, BulkInIsListedApartAndTheCsvHasEveryInCompletion) {
     EXPECT_NE(text.find("\nNote: the summary counts 2 bulk or isochronous transfers from devices as "
                         "interrupt-IN deliveries."), std::string::npos) << text;
     EXPECT_NE(text.find("  1.2.0x81  reports=3  avg= 1000.0 Hz  lowest= 1000.0 Hz  p50=1000.0us "
-                        "p99=1000.0us sd=0.0us  bInterval not seen\n"),
+                        "p99=1000.0us sd=0.0us  clock none  bInterval not seen\n"),
               std::string::npos);
     EXPECT_NE(text.find("  1.5.0x82  reports=2  too few reports  bInterval not seen  bulk\n"),
               std::string::npos);

@@ -42,6 +42,21 @@ run_with_jig() {
 # span of the program's CSV (first to last report), plus the first report.
 sent_during() { awk "BEGIN { printf \"%d\", $jig_rate_hz * $1 + 1 }"; }
 
+# The run's CSV read back with --analyze prints the block the run printed,
+# from its Summary line to the end, byte for byte but for that first line,
+# which names the file instead of the mouse.
+analyze_matches() {
+    local index=$1 out=$2 csv=$3 again=$artifacts/console-$case_name.analyze
+    timeout 60 wine "$exe" --analyze "$csv" --slot "$index" >"$again" 2>&1 ||
+        { fail "--analyze $csv: exit code $?"; return; }
+    local elapsed
+    elapsed=$(tr -d '\r' <"$out" | sed -n -E 's/^Summary: .*, ([0-9.]+ s)$/\1/p')
+    [ "$(head -n 1 "$again" | tr -d '\r')" = "Summary: $csv, $elapsed" ] ||
+        fail "--analyze's first line: $(head -n 1 "$again")"
+    cmp -s <(sed -n '/^Summary: /,$p' "$out" | tail -n +2) <(tail -n +2 "$again") ||
+        fail "--analyze $csv does not print the run's block ($again)"
+}
+
 # One console run at $case_rate Hz with --csv: the last status line must match what
 # the jig really sent, and the summary what the CSV holds. A run where the jig
 # fell behind, or where moves were lost or merged on their way (Wine merges
@@ -95,6 +110,7 @@ console_case() {
     tail -c 2 "$out" | od -An -c | grep -q '\\n' || fail "last line not closed by a line break"
     grep -q "^Summary: $expect_device" "$out" || fail "no summary"
     python3 "$e2e_here/csv_check.py" "$out" "$csv" || fail "summary and CSV disagree"
+    analyze_matches "$index" "$out" "$csv"
     [ -n "${case_step:-}" ] || return
     python3 "$e2e_here/motion_check.py" "$out" "$csv" "$case_step"
     case $? in

@@ -1,0 +1,65 @@
+// --analyze: the CSV replayed into a record in core/ and the block formatted
+// by the console's own functions, so the two cannot drift apart.
+#include "app/analyze_mode.h"
+
+#include <errno.h>
+#include <windows.h>
+
+#include "app/console.h"
+#include "app/text_out.h"
+#include "core/run_csv.h"
+
+// The record, its motion bins and the clock: too large for the stack.
+static RunCsv s_run;
+
+static bool read_run(const wchar_t* path, int slot) {
+    FILE* f = _wfopen(path, L"rb");
+    if (!f) {
+        print_open_failure(path, errno, NULL);
+        return false;
+    }
+    const bool read = run_csv_read(f, &s_run);
+    fclose(f);
+    if (!read && s_run.error_line)
+        print_error(L"%ls:%llu: %hs; give the CSV of a -c run as it was written.", path,
+                    (unsigned long long)s_run.error_line, s_run.error);
+    else if (!read)
+        print_error(L"%ls cannot be analysed: %hs; give the CSV of a -c run.", path, s_run.error);
+    else if (s_run.rows == 0)
+        print_error(L"%ls holds no reports; give the CSV of a -c run that measured.", path);
+    else if (s_run.taken == 0)
+        print_error(L"%ls has no rows of slot %d; give another slot to --slot.", path, slot);
+    return read && s_run.taken > 0;
+}
+
+static void print_block(const wchar_t* path, FILE* out) {
+    StatsReadings r;
+    stats_read(&s_run.rec, &r);
+    Distribution d;
+    record_distribution(&s_run.rec, &d);
+    MotionFigures m;
+    record_motion(&s_run.rec, &m);
+    ReportClockFigures clock;
+    report_clock_finish(&s_run.clock, &clock);
+    char name[MAX_PATH * 3];
+    if (!WideCharToMultiByte(CP_UTF8, 0, path, -1, name, (int)sizeof name, NULL, NULL))
+        name[0] = 0;
+    static char text[4096];
+    format_summary(text, sizeof text, name, &r, &d, &clock, &m, NULL, 0);
+    write_utf8(out, text);
+    MotionHints h;
+    motion_hints_of(&m, &h);
+    format_motion_hints(text, sizeof text, &h, &m);
+    write_utf8(out, text);
+    if (r.report_count == 0)  // as the run ended
+        write_utf8(out, "No reports received: move the mouse during the measurement.\n");
+}
+
+int run_analyze(const wchar_t* csv_path, int slot, FILE* out) {
+    run_csv_init(&s_run, slot > 0 ? slot : 0);
+    const bool read = read_run(csv_path, slot);
+    if (read)
+        print_block(csv_path, out);
+    run_csv_free(&s_run);
+    return read ? 0 : 1;
+}
