@@ -2,7 +2,10 @@
 // of reports costs a few microseconds on the front end's thread.
 #include "core/arrival_clock.h"
 
+#include <string.h>
+
 #include "core/gap_rule.h"
+#include "core/heap.h"
 
 void arrival_clock_feed_init(ArrivalClockFeed* f, int slot) {
     f->slot = slot;
@@ -28,4 +31,40 @@ void arrival_clock_feed(ReportClock* c, ArrivalClockFeed* f, ArrivalView* v, dou
         }
         f->next += n;
     }
+}
+
+bool report_clock_peek(const ReportClock* c, ReportClockFigures* out) {
+    ReportClock* copy = (ReportClock*)heap_alloc(sizeof *copy);
+    if (!copy) {
+        memset(out, 0, sizeof *out);
+        out->reports = c->n;
+        out->refusal = REPORT_CLOCK_NO_MEMORY;
+        return false;
+    }
+    memcpy(copy, c, sizeof *copy);
+    memset(&copy->jitter, 0, sizeof copy->jitter);
+    bool ok = gap_histogram_copy(&copy->jitter, &c->jitter) && report_clock_finish(copy, out);
+    if (!ok && out->refusal == REPORT_CLOCK_OK)
+        out->refusal = REPORT_CLOCK_NO_MEMORY;
+    report_clock_free(copy);
+    heap_free(copy);
+    return ok;
+}
+
+void record_clock_look(RecordClock* r, ArrivalView* v, int slot, double freq, ReportClockFigures* out) {
+    if (!r->started || r->feed.slot != slot || r->generation != v->generation) {
+        report_clock_free(&r->clock);
+        report_clock_init(&r->clock);
+        arrival_clock_feed_init(&r->feed, slot);
+        r->generation = v->generation;
+        r->started = true;
+    }
+    arrival_clock_feed(&r->clock, &r->feed, v, freq);
+    report_clock_peek(&r->clock, out);
+}
+
+void record_clock_free(RecordClock* r) {
+    if (r->started)
+        report_clock_free(&r->clock);
+    memset(r, 0, sizeof *r);
 }

@@ -20,3 +20,22 @@ void arrival_clock_feed_init(ArrivalClockFeed* f, int slot);
 // microseconds from the log's first report (the CSV's t_us), so a run's
 // clock and that of its CSV read back are the same to the last bit.
 void arrival_clock_feed(ReportClock* c, ArrivalClockFeed* f, ArrivalView* v, double freq);
+
+// The figures as if the stream ended now, the estimator left as it is, so
+// that it goes on taking reports (a copy is finished; about 60 KiB and the
+// jitter's pages). False as report_clock_finish, or for want of memory.
+bool report_clock_peek(const ReportClock* c, ReportClockFigures* out);
+
+// A record's clock as a window shows it while the run goes on: the thread
+// that draws keeps one, and each look feeds it what the log gained since.
+struct RecordClock {
+    ReportClock clock;
+    ArrivalClockFeed feed;
+    uint32_t generation;  // the log's run it follows
+    bool started;
+};
+
+// Feeds the reports of record slot that v holds since the last look (anew
+// when the slot or the log's run changed) and gives the figures now.
+void record_clock_look(RecordClock* r, ArrivalView* v, int slot, double freq, ReportClockFigures* out);
+void record_clock_free(RecordClock* r);

@@ -107,6 +107,27 @@ void gap_histogram_add_any(GapHistogram* h, int64_t units) {
     h->n++;
 }
 
+bool gap_histogram_copy(GapHistogram* to, const GapHistogram* from) {
+    gap_histogram_free(to);
+    *to = *from;
+    to->pages = NULL;
+    to->page_n = NULL;
+    if (!from->pages)
+        return true;
+    for (uint32_t p = 0; p < from->page_count; p++) {
+        if (!from->pages[p])
+            continue;
+        uint64_t* page = page_for(to, p);
+        if (!page) {
+            to->failed = true;
+            return false;
+        }
+        memcpy(page, from->pages[p], sizeof(uint64_t) * kPageBins);
+        to->page_n[p] = from->page_n[p];
+    }
+    return true;
+}
+
 void gap_histogram_clear(GapHistogram* h) {
     for (uint32_t p = 0; h->pages && p < h->page_count; p++) {
         if (h->pages[p])

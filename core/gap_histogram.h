@@ -66,6 +66,9 @@ inline void gap_histogram_add(GapHistogram* h, int64_t units) {
     }
     gap_histogram_add_any(h, units);
 }
+// Makes to a copy of from with pages of its own (to's earlier pages given
+// back); false, with to failed, when they could not be made.
+bool gap_histogram_copy(GapHistogram* to, const GapHistogram* from);
 // Forgets every count; keeps the pages for the next run.
 void gap_histogram_clear(GapHistogram* h);
 void gap_histogram_free(GapHistogram* h);

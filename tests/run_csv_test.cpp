@@ -95,7 +95,8 @@ void record_run(LiveRun* run) {
     }
 }
 
-void expect_same_figures(DeviceStats* live, ReportClock* live_clock, RunCsv* back) {
+void expect_same_figures(DeviceStats* live, ReportClock* live_clock, const ReportClockFigures* peeked,
+                         RunCsv* back) {
     Distribution a, b;
     record_distribution(live, &a);
     record_distribution(&back->rec, &b);
@@ -127,6 +128,10 @@ void expect_same_figures(DeviceStats* live, ReportClock* live_clock, RunCsv* bac
     EXPECT_EQ(cb.refusal, REPORT_CLOCK_OK);
     EXPECT_EQ(ca.period_us, cb.period_us);
     EXPECT_EQ(ca.filled_pct, cb.filled_pct);
+    // A window's look while the run went on saw what the end saw.
+    EXPECT_EQ(peeked->period_us, ca.period_us);
+    EXPECT_EQ(peeked->filled_pct, ca.filled_pct);
+    EXPECT_EQ(peeked->jitter_p99_us, ca.jitter_p99_us);
 }
 
 TEST(RunCsvTest, ARunsCsvReadBackGivesTheRunsFiguresForEachRecord) {
@@ -137,11 +142,16 @@ TEST(RunCsvTest, ARunsCsvReadBackGivesTheRunsFiguresForEachRecord) {
     record_run(&run);
     ArrivalView view;
     arrival_view_take(&view, &run.log, ARRIVAL_READER_TEST);
+    static RecordClock looked;
+    ReportClockFigures peeked[3];
     for (int slot = 0; slot < 3; slot++) {
         ArrivalClockFeed feed;
         arrival_clock_feed_init(&feed, slot);
         arrival_clock_feed(&run.clock[slot], &feed, &view, 1e7);
+        record_clock_look(&looked, &view, slot, 1e7, &peeked[slot]);
+        record_clock_look(&looked, &view, slot, 1e7, &peeked[slot]);  // a look changes nothing
     }
+    record_clock_free(&looked);
     ClockMap map;
     clock_map_clear(&map, 1e7);
     FILE* f = tmpfile();
@@ -153,7 +163,7 @@ TEST(RunCsvTest, ARunsCsvReadBackGivesTheRunsFiguresForEachRecord) {
         run_csv_init(&back, slot);
         ASSERT_TRUE(run_csv_read(f, &back)) << back.error;
         SCOPED_TRACE(slot);
-        expect_same_figures(&run.rec[slot], &run.clock[slot], &back);
+        expect_same_figures(&run.rec[slot], &run.clock[slot], &peeked[slot], &back);
         run_csv_free(&back);
         report_clock_free(&run.clock[slot]);
     }
