@@ -4,11 +4,13 @@
 // nothing else, so neither side ever waits for the other's building or
 // painting. The builder reads the log through its own view
 // (ARRIVAL_READER_PLOT), released after each build so no block stays pinned
-// while it sleeps.
+// while it sleeps. It also keeps the record's report clock, fed at each build
+// with what the log gained since (the whole run once, when the plot opens).
 #include "gui/plot_builder.h"
 
 #include <atomic>
 
+#include "core/arrival_clock.h"
 #include "core/arrival_log.h"
 
 struct Builder {
@@ -29,6 +31,7 @@ struct Builder {
 
 static PlotBuilt s_models[3];
 static Builder s_b;
+static RecordClock s_clock;  // the builder thread's, until it has ended
 
 static double host_ms(void) {
     LARGE_INTEGER v, f;
@@ -68,6 +71,8 @@ static void build(ArrivalView* view, const PlotRequest* r, unsigned gen) {
     const double start_ms = host_ms();
     PlotBuilt* b = s_b.back;
     plot_model_build(&b->model, arrival_view_now(view, &g_arrival_log, ARRIVAL_READER_PLOT), r);
+    if (!s_b.stop.load())
+        record_clock_look(&s_clock, view, r->slot, r->freq, &b->clock);
     b->wrapped = arrival_view_wrapped(view);
     b->failed = view->failed;
     arrival_view_release(view);
@@ -129,6 +134,7 @@ void plot_builder_stop(void) {
     SetEvent(s_b.wake);
     WaitForSingleObject(s_b.thread, INFINITE);
     CloseHandle(s_b.thread);
+    record_clock_free(&s_clock);
     free_builder();
 }
 

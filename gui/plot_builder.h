@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "core/plot_model.h"
+#include "core/report_clock.h"
 
 enum { WM_PLOT_MODEL = WM_APP + 1 };
 
@@ -18,6 +19,7 @@ struct PlotBuilt {
     unsigned generation;  // the request's number; 0: no model
     bool wrapped;         // the log had given up older reports
     bool failed;          // the log had stopped for want of memory
+    ReportClockFigures clock;  // the record's report clock over the whole run so far
 };
 
 // What building has cost so far (host time, not the reports' clock).

@@ -18,6 +18,9 @@
 #include <string.h>
 #include <wchar.h>
 
+#include <algorithm>
+
+#include "core/arrival_clock.h"
 #include "core/arrival_csv.h"
 #include "core/distribution.h"
 #include "core/plot_model.h"
@@ -47,6 +50,7 @@ static const COLORREF kDyColor = 0x6e6eff;     // counts: dy, light red
 static const COLORREF kStillColor = 0xb4b4b4;  // counts: a report without motion, on the 0 line
 static const COLORREF kZeroColor = 0x505050;   // counts: the 0 line
 static const COLORREF kSpeedColor = 0x40c8ff;  // speed: amber
+static const COLORREF kClockColor = 0x82d26e;  // intervals: the report clock's period, green
 static const double kZoomPerNotch = 0.8;
 // The view buttons at the top left (96-DPI pixels), the summary line after them.
 enum { VIEW_BUTTON_LEFT = 12, VIEW_BUTTON_WIDTH = 44, VIEW_BUTTON_HEIGHT = 22, PLOT_SUMMARY_LEFT = 160 };
@@ -211,38 +215,71 @@ static const struct {
 } kLines[] = {{PCT_99, L"慢端 P99", true}, {PCT_50, L"中位", false}, {PCT_1, L"快端 P1", true}};
 enum { LINES = sizeof kLines / sizeof kLines[0] };
 
-static void draw_line(HDC dc, const PlotArea* a, int y, bool dotted, UINT dpi) {
+static void draw_line(HDC dc, const PlotArea* a, int y, int dash, COLORREF color) {
     const int width = a->right - a->left;
-    for (int x = a->left; x < a->right; x += dotted ? px(4, dpi) : width)
-        fill(dc, x, y, dotted ? px(2, dpi) : width, 1, kLineColor);
+    for (int x = a->left; x < a->right; x += dash ? 2 * dash : width)
+        fill(dc, x, y, dash ? dash : width, 1, color);
+}
+
+// A line across the interval plot: where, what and how it is drawn.
+struct PlotLine {
+    int y;
+    double us;
+    const wchar_t* name;
+    int dash;  // 0: solid
+    COLORREF color;
+};
+
+// The distribution lines and the report clock's period, down the plot.
+static int plot_lines(const PlotArea* a, const PlotModel* m, const Distribution* d,
+                      const ReportClockFigures* clock, UINT dpi, PlotLine* out) {
+    int n = 0;
+    for (int i = 0; i < LINES && d->n > 0; i++) {
+        const double us = d->pct_us[kLines[i].pct];
+        out[n++] = {row_of(us, &m->axis, a), us, kLines[i].name, kLines[i].dotted ? px(2, dpi) : 0, kLineColor};
+    }
+    if (clock && clock->refusal == REPORT_CLOCK_OK && clock->period_us > 0)
+        out[n++] = {row_of(clock->period_us, &m->axis, a), clock->period_us, L"时钟", px(6, dpi), kClockColor};
+    std::sort(out, out + n, [](const PlotLine& x, const PlotLine& y) { return x.y < y.y; });
+    int kept = 0;
+    for (int i = 0; i < n; i++) {
+        if (out[i].y >= a->top && out[i].y <= a->bottom)  // else zoomed off the axis
+            out[kept++] = out[i];
+    }
+    return kept;
 }
 
 // Each line labelled at the right in ms and Hz; labels that would overlap are
 // moved apart, and a short stroke joins a moved label to its line.
-static void draw_percentile_lines(HDC dc, const PlotArea* a, const PlotModel* m,
-                                  const Distribution* d, UINT dpi) {
-    int line_y[LINES], want[LINES], label_y[LINES], shown[LINES], n = 0;
+static void draw_percentile_lines(HDC dc, const PlotArea* a, const PlotModel* m, const Distribution* d,
+                                  const ReportClockFigures* clock, UINT dpi) {
+    PlotLine lines[LINES + 1];
+    int want[LINES + 1], label_y[LINES + 1];
     TEXTMETRICW tm;
     const int height = (GetTextMetricsW(dc, &tm) ? tm.tmHeight : px(13, dpi)) + px(2, dpi);
-    for (int i = 0; i < LINES && d->n > 0; i++) {
-        const int y = row_of(d->pct_us[kLines[i].pct], &m->axis, a);
-        if (y < a->top || y > a->bottom)
-            continue;  // zoomed off the axis
-        draw_line(dc, a, y, kLines[i].dotted, dpi);
-        line_y[n] = y;
-        want[n] = y - height / 2;
-        shown[n++] = i;
+    const int n = plot_lines(a, m, d, clock, dpi, lines);
+    // The clock's first: where it meets the median (a steady mouse), the median stays whole.
+    for (int pass = 0; pass < 2; pass++) {
+        for (int k = 0; k < n; k++) {
+            if ((lines[k].color == kClockColor) == (pass == 0))
+                draw_line(dc, a, lines[k].y, lines[k].dash, lines[k].color);
+        }
     }
+    for (int k = 0; k < n; k++)
+        want[k] = lines[k].y - height / 2;
     // Above the legend's row and the time axis's labels.
     plot_place_labels(want, n, height, a->top - height / 2, a->bottom + px(4, dpi), label_y);
     wchar_t label[64];
     for (int k = 0; k < n; k++) {
-        const double us = d->pct_us[kLines[shown[k]].pct];
-        const int mid = label_y[k] + height / 2, x = a->right + px(2, dpi);
-        if (mid != line_y[k])
-            fill(dc, x, mid < line_y[k] ? mid : line_y[k], 1, abs(mid - line_y[k]) + 1, kLineColor);
-        swprintf(label, 64, L"%ls %.3f ms  %.1f Hz", kLines[shown[k]].name, us / 1000.0, rate_at(us));
-        text_at(dc, a->right + px(6, dpi), label_y[k], kLineColor, label, TA_LEFT | TA_TOP);
+        const int mid = label_y[k] + height / 2, x = a->right + px(2, dpi), y = lines[k].y;
+        if (mid != y)
+            fill(dc, x, mid < y ? mid : y, 1, abs(mid - y) + 1, lines[k].color);
+        if (lines[k].color == kClockColor)
+            swprintf(label, 64, L"时钟 %.3f ms  %+.0f ppm  填充 %.0f%%", lines[k].us / 1000.0,
+                     fabs(clock->drift_ppm) < 0.5 ? 0.0 : clock->drift_ppm, clock->filled_pct);
+        else
+            swprintf(label, 64, L"%ls %.3f ms  %.1f Hz", lines[k].name, lines[k].us / 1000.0, rate_at(lines[k].us));
+        text_at(dc, a->right + px(6, dpi), label_y[k], lines[k].color, label, TA_LEFT | TA_TOP);
     }
 }
 
@@ -431,6 +468,17 @@ static void draw_legend(HDC dc, int width, int kind, UINT dpi) {
 
 // The figures cover the whole run; the log behind the dots keeps the newest
 // hour or so: when older reports went, the line says how far back the dots reach.
+// The record's report clock for the summary line, or why there is none; its
+// drift and fill are on its line's label (the summary has no room left).
+static int clock_text(wchar_t* out, size_t cap, const ReportClockFigures* c) {
+    if (c->refusal == REPORT_CLOCK_OK)
+        return swprintf(out, cap, L"   时钟 %.3f µs", c->period_us);
+    const wchar_t* why = c->refusal == REPORT_CLOCK_TOO_FEW    ? L"不足 1000 个报告"
+                         : c->refusal == REPORT_CLOCK_NO_PERIOD ? L"报告时间无固定周期"
+                                                                : L"内存不足";
+    return swprintf(out, cap, L"   时钟 无（%ls）", why);
+}
+
 static void draw_summary_line(HDC dc, int width, const Distribution* d, const PlotBuilt* b,
                               UINT dpi) {
     wchar_t line[240];
@@ -441,6 +489,8 @@ static void draw_summary_line(HDC dc, int width, const Distribution* d, const Pl
                                  (unsigned long long)d->n, rate_at(d->pct_us[PCT_99]),
                                  rate_at(d->pct_us[PCT_50]), rate_at(d->pct_us[PCT_1]), d->sd_us,
                                  d->stability_pct);
+    if (d->n > 0 && b)
+        n += clock_text(line + n, 240 - (size_t)n, &b->clock);
     if (n > 0 && b && b->wrapped)
         swprintf(line + n, 240 - (size_t)n, L"   (图中只有最近 %.1f 秒)", b->model.span_s);
     if (n > 0 && b && b->failed)
@@ -512,7 +562,7 @@ static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font
         draw_axes(dc, &a, &b->model, dpi);
         draw_columns(dc, &a, &b->model, dpi);
         if (b->model.kind == PLOT_INTERVALS)
-            draw_percentile_lines(dc, &a, &b->model, d, dpi);
+            draw_percentile_lines(dc, &a, &b->model, d, &b->clock, dpi);
         draw_empty_note(dc, &a, &b->model, d);
     }
     text_at(dc, px(12, dpi), height - px(16, dpi), PANEL_READING_COLOR, g_plot_status, TA_LEFT | TA_TOP);
@@ -523,6 +573,7 @@ static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font
 void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, int slot,
                const PlotView* view) {
     static PlotBuilt built;
+    static RecordClock clock;
     const PlotArea a = plot_area(width, height, dpi);
     Distribution d;
     record_distribution(&g_dev_stats[slot], &d);
@@ -530,6 +581,7 @@ void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, i
     ArrivalView log;
     arrival_view_take(&log, &g_arrival_log, ARRIVAL_READER_TEST);
     plot_model_build(&built.model, &log, &r);
+    record_clock_look(&clock, &log, slot, r.freq, &built.clock);
     built.wrapped = arrival_view_wrapped(&log);
     built.failed = log.failed;
     arrival_view_release(&log);

@@ -98,6 +98,39 @@ TEST_F(PlotTest, TwoMillisecondsAreOrangeInTheMiddleAndAPauseIsAnArrowAtTheTop) 
     EXPECT_GT(count_in_rows(48, 51, kRed), 0) << "the 60 ms pause's up-arrow";
 }
 
+// A 1000 Hz mouse that sends at a third of its polls, at random: intervals of
+// 1, 2, 3 ms... The report clock is a green dashed line at 1 ms, below the
+// median's (2 ms); random times have no clock and no such line.
+TEST_F(PlotTest, TheReportClockIsALineAtItsPeriod) {
+    const COLORREF clock = 0x82d26e;
+    auto clock_row = [this, clock]() {
+        for (int y = 48; y < 444; y++) {
+            if (count_in_rows(y, y + 1, clock) > 100)  // dashes, partly under the fast end's dotted line
+                return y;
+        }
+        return -1;
+    };
+    unsigned seed = 5;
+    int64_t t = 1000;
+    for (int poll = 0; poll < 4000; poll++) {
+        if (((seed = seed * 1103515245u + 12345u) >> 16) % 3 == 0)
+            report(t + poll * 10000 + (int64_t)(seed >> 20) % 300);  // up to 30 us late
+    }
+    paint();
+    const int row = clock_row();
+    ASSERT_GT(row, 0);
+    int median_row = 0;
+    for (int y = 48; y < 444 && !median_row; y++)
+        median_row = count_in_rows(y, y + 1, kLine) > 600 ? y : 0;
+    EXPECT_GT(row, median_row + 10) << "1 ms lies below 2 ms, 20 rows lower on an axis of 0..20 ms";
+    stats_reset_all();
+    t = 1000;
+    for (int i = 0; i < 3000; i++)
+        report(t += 3000 + (int64_t)((seed = seed * 1103515245u + 12345u) >> 16) % 20000);
+    paint();
+    EXPECT_EQ(clock_row(), -1) << "times that follow no lattice";
+}
+
 TEST_F(PlotTest, OneOutlierAmongAMillionIsAnArrowAboveTheAxis) {
     steady(1000000, 1000, -1, 0, 654321, 1450);
     paint();
