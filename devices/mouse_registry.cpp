@@ -26,11 +26,21 @@ void registry_publish_slots(int from) {
     s_slot_count.store(g_nri, std::memory_order_release);
 }
 
+// Reports come in runs from one mouse, so the slot found last is looked at
+// first. Only a hint: the published table decides, so it needs no care when
+// the registry is rebuilt.
+static std::atomic<int> s_slot_found{0};
+
 int registry_slot_of(HANDLE device) {
     const int n = s_slot_count.load(std::memory_order_acquire);
+    const int hint = s_slot_found.load(std::memory_order_relaxed);
+    if (device && hint > 0 && hint < n && s_slot_handles[hint] == device)
+        return hint;
     for (int i = 1; i < n && device; i++) {
-        if (s_slot_handles[i] == device)
+        if (s_slot_handles[i] == device) {
+            s_slot_found.store(i, std::memory_order_relaxed);
             return i;
+        }
     }
     return 0;
 }

@@ -18,8 +18,6 @@
 #include <string.h>
 #include <wchar.h>
 
-#include <algorithm>
-
 #include "core/arrival_clock.h"
 #include "core/arrival_csv.h"
 #include "core/distribution.h"
@@ -240,7 +238,13 @@ static int plot_lines(const PlotArea* a, const PlotModel* m, const Distribution*
     }
     if (clock && clock->refusal == REPORT_CLOCK_OK && clock->period_us > 0)
         out[n++] = {row_of(clock->period_us, &m->axis, a), clock->period_us, L"时钟", px(6, dpi), kClockColor};
-    std::sort(out, out + n, [](const PlotLine& x, const PlotLine& y) { return x.y < y.y; });
+    for (int i = 1; i < n; i++) {  // down the plot: at most four, in place
+        for (int j = i; j > 0 && out[j].y < out[j - 1].y; j--) {
+            const PlotLine moved = out[j];
+            out[j] = out[j - 1];
+            out[j - 1] = moved;
+        }
+    }
     int kept = 0;
     for (int i = 0; i < n; i++) {
         if (out[i].y >= a->top && out[i].y <= a->bottom)  // else zoomed off the axis
