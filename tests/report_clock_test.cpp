@@ -135,19 +135,19 @@ bool clock_of(const std::vector<double>& t, ReportClockFigures* f) {
 //     2000     0  Wine  6 s   0.5  1     0     19   |  -0.29         |  0.000
 TEST(ReportClockTest, RecoversPeriodAndFillOfSyntheticStreams) {
     const Stream cases[] = {
-        {125, 200, 50, 31.25, 0, 1, 0, 10, 1, false},
-        {125, -200, 400, 25, 0, 1, 0, 10, 2, false},
-        {250, -200, 400, 62.5, 0, 1, 0, 10, 3, false},
-        {500, 150, 200, 100, 0.3, 1, 0, 10, 4, false},
-        {500, -200, 50, 125, 0.3, 1, 0, 10, 5, false},
-        {1000, -200, 100, 250, 0.3, 1, 0, 10, 6, false},
-        {1000, 200, 300, 200, 0.1, 1, 0, 10, 7, false},
-        {125, -100, 80, 10, 0, 16, 0, 10, 8, false},
-        {250, 200, 300, 40, 0, 16, 0, 10, 9, false},
-        {125, 50, 60, 20, 0, 16, 4, 10, 10, false},
-        {1000, 50, 150, 100, 0.2, 1, 5, 10, 11, false},
-        {125, 0, 50, 5, 0, 1, 10, 10, 12, false},
-        {8000, 120, 200, 400, 0, 1, 0, 40, 13, false},
+        {125, 200, 50, 31.25, 0, 1, 0, 10, 1, false, false},
+        {125, -200, 400, 25, 0, 1, 0, 10, 2, false, false},
+        {250, -200, 400, 62.5, 0, 1, 0, 10, 3, false, false},
+        {500, 150, 200, 100, 0.3, 1, 0, 10, 4, false, false},
+        {500, -200, 50, 125, 0.3, 1, 0, 10, 5, false, false},
+        {1000, -200, 100, 250, 0.3, 1, 0, 10, 6, false, false},
+        {1000, 200, 300, 200, 0.1, 1, 0, 10, 7, false, false},
+        {125, -100, 80, 10, 0, 16, 0, 10, 8, false, false},
+        {250, 200, 300, 40, 0, 16, 0, 10, 9, false, false},
+        {125, 50, 60, 20, 0, 16, 4, 10, 10, false, false},
+        {1000, 50, 150, 100, 0.2, 1, 5, 10, 11, false, false},
+        {125, 0, 50, 5, 0, 1, 10, 10, 12, false, false},
+        {8000, 120, 200, 400, 0, 1, 0, 40, 13, false, false},
         // Wine-like delays (base and jitter columns unused); the 1000 us ones
         // once read as a 500 us lattice, a divisor.
         {2000, 0, 0, 0, 0, 1, 0, 10, 14, false, true},
@@ -220,8 +220,8 @@ TEST(ReportClockTest, RefusesTooFewReportsAndTimesWithoutALattice) {
     EXPECT_STREQ(report_clock_reason(f.refusal), "fewer than 1000 reports");
     EXPECT_TRUE(clock_of(lattice(1000, -1, -1), &f));
     // Poisson streams of mean gap 125 and 1000 us (seeds 21, 22), 10 s each.
-    for (const Stream& s : {Stream{125, 0, 0, 0, 0, 1, 0, 10, 21, true},
-                            Stream{1000, 0, 0, 0, 0, 1, 0, 10, 22, true}}) {
+    for (const Stream& s : {Stream{125, 0, 0, 0, 0, 1, 0, 10, 21, true, false},
+                            Stream{1000, 0, 0, 0, 0, 1, 0, 10, 22, true, false}}) {
         EXPECT_FALSE(clock_of(generate(s).t, &f)) << s.period_us << " us gave " << f.period_us;
         EXPECT_STREQ(report_clock_reason(f.refusal), "the times follow no fixed period");
     }
