@@ -21,7 +21,6 @@ static const double kMaxDrift = 0.01;
 // this far (in periods) below the line still counts as on its slot.
 static const double kFirstTolerance = 0.3, kStreamTolerance = 0.1;
 enum {
-    FIRST_BIN = 4,        // anchors per fit point while the first reports are fitted
     FIRST_WINDOW = 256,   // reports in the first fitted window, doubled until all
 };
 // Residuals kept for the jitter: up to a second late.
@@ -77,17 +76,44 @@ static void sums_add(ReportClockSums* s, double x, double y) {
     s->xy += x * y;
 }
 
-// The line through the sums' points, as a correction to the line they were taken against.
-static bool sums_fit(const ReportClockSums* s, ReportClockLine against, ReportClockLine* out) {
-    if (s->w < 2)
+static void hull_reset(ReportClockHull* h) {
+    h->n = 0;
+    h->x_sum = h->points = 0;
+}
+
+// Adds a point right of every other. A corner on or above the chord from its
+// left neighbour to the new point is no longer a corner; the oldest corner
+// goes when the chain is full (never on a stream near a line, whose hull
+// keeps a handful).
+static void hull_add(ReportClockHull* h, double x, double y) {
+    h->x_sum += x;
+    h->points += 1;
+    int n = h->n;
+    while (n >= 2 && (h->y[n - 1] - h->y[n - 2]) * (x - h->x[n - 2]) >=
+                         (y - h->y[n - 2]) * (h->x[n - 1] - h->x[n - 2]))
+        n--;
+    if (n == REPORT_CLOCK_HULL) {
+        memmove(h->x, h->x + 1, (n - 1) * sizeof h->x[0]);
+        memmove(h->y, h->y + 1, (n - 1) * sizeof h->y[0]);
+        n--;
+    }
+    h->x[n] = x;
+    h->y[n] = y;
+    h->n = n + 1;
+}
+
+// The hull's edge over the points' mean slot, as a correction to the line
+// the points were taken against.
+static bool hull_fit(const ReportClockHull* h, ReportClockLine against, ReportClockLine* out) {
+    if (h->n < 2)
         return false;
-    const double xm = s->x / s->w, ym = s->y / s->w;
-    const double vxx = s->xx / s->w - xm * xm, vxy = s->xy / s->w - xm * ym;
-    if (!(vxx > 0))
-        return false;
-    const double b = vxy / vxx;
+    const double xm = h->x_sum / h->points;
+    int i = 0;
+    while (i + 2 < h->n && h->x[i + 1] < xm)
+        i++;
+    const double b = (h->y[i + 1] - h->y[i]) / (h->x[i + 1] - h->x[i]);
     out->period_us = against.period_us + b;
-    out->phase_us = against.phase_us + ym - b * xm;
+    out->phase_us = against.phase_us + h->y[i] - b * h->x[i];
     return true;
 }
 
@@ -129,31 +155,38 @@ static double first_phase(const double* t, int n, double period) {
     return t[0] + phase[best];
 }
 
-static void low_pair_reset(LowPair* p) {
-    p->low = p->second = INFINITY;
-    p->low_slot = p->second_slot = 0;
-}
-
-static void low_pair_add(LowPair* p, double y, int64_t slot) {
-    if (y < p->low) {
-        p->second = p->low;
-        p->second_slot = p->low_slot;
-        p->low = y;
-        p->low_slot = slot;
-    } else if (y < p->second) {
-        p->second = y;
-        p->second_slot = slot;
+static void low_rank_reset(LowRank* p) {
+    for (int i = 0; i < REPORT_CLOCK_RANK; i++) {
+        p->y[i] = INFINITY;
+        p->slot[i] = 0;
     }
 }
 
-// Slots for t[0..n) against l, then the sums of the second lowest residual
-// of every FIRST_BIN anchors; gives the anchors' mean capped lateness in periods.
+static inline void low_rank_add(LowRank* p, double y, int64_t slot) {
+    if (!(y < p->y[REPORT_CLOCK_RANK - 1]))
+        return;
+    int i = REPORT_CLOCK_RANK - 1;
+    for (; i > 0 && y < p->y[i - 1]; i--) {
+        p->y[i] = p->y[i - 1];
+        p->slot[i] = p->slot[i - 1];
+    }
+    p->y[i] = y;
+    p->slot[i] = slot;
+}
+
+static void hull_add_rank(ReportClockHull* h, const LowRank* p) {
+    hull_add(h, (double)p->slot[REPORT_CLOCK_RANK - 1], p->y[REPORT_CLOCK_RANK - 1]);
+}
+
+// Slots for t[0..n) against l, then the hull of the REPORT_CLOCK_RANK-th
+// lowest residual of every REPORT_CLOCK_BIN anchors; gives the anchors' mean
+// capped lateness in periods.
 static double first_pass(const double* t, int n, ReportClockLine l, int64_t* slot,
-                         ReportClockSums* sums) {
+                         ReportClockHull* hull) {
     first_slots(t, n, l, slot);
-    *sums = ReportClockSums{0, 0, 0, 0, 0};
-    LowPair bin;
-    low_pair_reset(&bin);
+    hull_reset(hull);
+    LowRank bin;
+    low_rank_reset(&bin);
     double score = 0;
     int anchors = 0;
     for (int k = 0; k < n; k++) {
@@ -161,56 +194,103 @@ static double first_pass(const double* t, int n, ReportClockLine l, int64_t* slo
             continue;
         const double r = residual(t[k], slot[k], l);
         score += clamp01(r / l.period_us);
-        low_pair_add(&bin, r, slot[k]);
-        if (++anchors % FIRST_BIN == 0) {
-            sums_add(sums, (double)bin.second_slot, bin.second);
-            low_pair_reset(&bin);
+        low_rank_add(&bin, r, slot[k]);
+        if (++anchors % REPORT_CLOCK_BIN == 0) {
+            hull_add_rank(hull, &bin);
+            low_rank_reset(&bin);
         }
     }
+    if (anchors % REPORT_CLOCK_BIN >= REPORT_CLOCK_RANK)
+        hull_add_rank(hull, &bin);
     return anchors ? score / anchors : 1.0;
 }
 
-// The lattice of period near nominal that t[0..n) fits, and its score; a
-// score of 1 when the period wanders off.
-static double first_fit(const double* t, int n, double nominal, ReportClockLine* out) {
+// The lattice of period near nominal that t[0..n) fits, starting from l,
+// and its score; a score of 1 when the period wanders off.
+static double first_fit(const double* t, int n, double nominal, ReportClockLine l,
+                        ReportClockLine* out) {
     int64_t slot[REPORT_CLOCK_FIRST];
-    ReportClockSums sums;
-    ReportClockLine l = {first_phase(t, n < FIRST_WINDOW ? n : FIRST_WINDOW, nominal), nominal};
+    ReportClockHull hull;
+    // A window too short for two points of the hull (reads of many reports
+    // leave few anchors) waits for the next, twice as long.
     for (int w = FIRST_WINDOW;; w *= 2) {
         const int m = w < n ? w : n;
-        first_pass(t, m, l, slot, &sums);
-        if (!sums_fit(&sums, l, &l) || fabs(l.period_us / nominal - 1) > kMaxDrift)
+        first_pass(t, m, l, slot, &hull);
+        const bool fitted = hull_fit(&hull, l, &l);
+        if ((!fitted && m == n) || fabs(l.period_us / nominal - 1) > kMaxDrift)
             return 1.0;
         if (m == n)
             break;
     }
     *out = l;
-    return first_pass(t, n, l, slot, &sums);
+    return first_pass(t, n, l, slot, &hull);
 }
 
 // The fit's line runs through low residuals, not the lowest, so it lies a
-// fraction of the mean delay above the envelope: lowers it to the residual
-// that 2 % of the anchors lie below (a few may be on a slot too late).
-static void first_floor(const double* t, int n, ReportClockLine* l) {
+// little above the envelope: how far down the residual lies that 2 % of
+// the anchors lie below (a few may be on a slot too late).
+static double first_floor(const double* t, int n, ReportClockLine l) {
     int64_t slot[REPORT_CLOCK_FIRST];
     double r[REPORT_CLOCK_FIRST];
-    first_slots(t, n, *l, slot);
+    first_slots(t, n, l, slot);
     int m = 0;
     for (int k = 0; k < n; k++) {
         if (is_anchor(t, n, k))
-            r[m++] = residual(t[k], slot[k], *l);
+            r[m++] = residual(t[k], slot[k], l);
     }
     qsort(r, (size_t)m, sizeof r[0], compare_doubles);
-    l->phase_us += r[m / 50];
+    return r[m / 50];
 }
 
-// The largest nominal period whose lattice the first reports fit.
-static bool first_lattice(const double* t, int n, ReportClockLine* out) {
+static bool is_nominal(double period) {
+    for (int i = 0; i < kNominals; i++) {
+        if (kNominalUs[i] == period)
+            return true;
+    }
+    return false;
+}
+
+// The class of slots modulo m that holds at least 9 in 10 of the first
+// reports under l, or -1.
+static int dominant_class(const double* t, int n, ReportClockLine l, int m) {
+    int64_t slot[REPORT_CLOCK_FIRST];
+    int count[8] = {0};
+    first_slots(t, n, l, slot);
+    for (int k = 0; k < n; k++)
+        count[((slot[k] % m) + m) % m]++;
+    for (int r = 0; r < m; r++) {
+        if (10 * count[r] >= 9 * n)
+            return r;
+    }
+    return -1;
+}
+
+// A lattice of nominal period p that the first reports fit may be a divisor
+// of theirs: gives the coarsest multiple whose one class of slots holds them.
+// Its line is the fine one's through that class: the fine fit already
+// followed the envelope of these very reports.
+static void coarsen(const double* t, int n, double p, ReportClockLine* l) {
+    for (int m = 8; m >= 2; m--) {
+        const int r = is_nominal(m * p) ? dominant_class(t, n, *l, m) : -1;
+        if (r >= 0) {
+            *l = ReportClockLine{l->phase_us + r * l->period_us, m * l->period_us};
+            return;
+        }
+    }
+}
+
+// The largest nominal period whose lattice the first reports fit, and how
+// far below its line the envelope lies.
+static bool first_lattice(const double* t, int n, ReportClockLine* out, double* floor_us) {
     for (int i = kNominals - 1; i >= 0; i--) {
-        if (kNominalUs[i] * (n - 1) > 2 * (t[n - 1] - t[0]))
+        const double p = kNominalUs[i];
+        if (p * (n - 1) > 2 * (t[n - 1] - t[0]))
             continue;  // not room for half the reports
-        if (first_fit(t, n, kNominalUs[i], out) <= kMaxScore) {
-            first_floor(t, n, out);
+        const ReportClockLine start = {first_phase(t, n < FIRST_WINDOW ? n : FIRST_WINDOW, p), p};
+        if (first_fit(t, n, p, start, out) <= kMaxScore) {
+            coarsen(t, n, p, out);
+            *floor_us = first_floor(t, n, *out);
+            out->phase_us += *floor_us;
             return true;
         }
     }
@@ -219,15 +299,30 @@ static bool first_lattice(const double* t, int n, ReportClockLine* out) {
 
 // --- Streaming -----------------------------------------------------------------
 
+// The streamed line: the hull's edge, lowered to the envelope, once it has
+// enough points.
+static void stream_fit(ReportClock* c) {
+    ReportClockLine l;
+    if (c->hull.points >= REPORT_CLOCK_FIT_POINTS && hull_fit(&c->hull, c->base, &l)) {
+        l.phase_us += c->floor_us;
+        c->line = l;
+    }
+}
+
+static void bin_point(ReportClock* c) {
+    const int k = REPORT_CLOCK_RANK - 1;
+    sums_add(&c->sums, (double)c->bin.slot[k], c->bin.y[k]);
+    hull_add(&c->hull, (double)c->bin.slot[k], c->bin.y[k]);
+}
+
 static void bin_add(ReportClock* c, int64_t slot, double t) {
-    low_pair_add(&c->bin, residual(t, slot, c->base), slot);
+    low_rank_add(&c->bin, residual(t, slot, c->base), slot);
     if (++c->bin_n < REPORT_CLOCK_BIN)
         return;
-    sums_add(&c->sums, (double)c->bin.second_slot, c->bin.second);
+    bin_point(c);
     c->bin_n = 0;
-    low_pair_reset(&c->bin);
-    if (c->sums.w >= REPORT_CLOCK_FIT_POINTS)
-        sums_fit(&c->sums, c->base, &c->line);
+    low_rank_reset(&c->bin);
+    stream_fit(c);
 }
 
 // One report on its slot.
@@ -287,7 +382,7 @@ static void push_pending(ReportClock* c, double t) {
 
 // Finds the lattice in the first n reports and streams them.
 static void lock(ReportClock* c, int n) {
-    if (!first_lattice(c->first, n, &c->base)) {
+    if (!first_lattice(c->first, n, &c->base, &c->floor_us)) {
         c->refusal = REPORT_CLOCK_NO_PERIOD;
         return;
     }
@@ -301,7 +396,7 @@ static void lock(ReportClock* c, int n) {
 
 void report_clock_init(ReportClock* c) {
     memset(c, 0, sizeof *c);
-    low_pair_reset(&c->bin);
+    low_rank_reset(&c->bin);
 }
 
 void report_clock_free(ReportClock* c) { gap_histogram_free(&c->jitter); }
@@ -335,10 +430,9 @@ bool report_clock_finish(ReportClock* c, ReportClockFigures* out) {
     if (!c->locked)
         return refuse(out, c->refusal);
     place_pending(c, c->pending_n);
-    if (c->bin_n >= 2)
-        sums_add(&c->sums, (double)c->bin.second_slot, c->bin.second);
-    if (c->sums.w >= REPORT_CLOCK_FIT_POINTS)
-        sums_fit(&c->sums, c->base, &c->line);
+    if (c->bin_n >= REPORT_CLOCK_RANK)
+        bin_point(c);
+    stream_fit(c);
     if (c->score_sum / (double)c->anchors > kMaxScore ||
         fabs(c->line.period_us / c->base.period_us - 1) > kMaxDrift)
         return refuse(out, REPORT_CLOCK_NO_PERIOD);

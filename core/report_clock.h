@@ -5,24 +5,33 @@
 // Model: report j is sent at phase + s_j * period (whole slots s_j, strictly
 // rising, some skipped) and stamped at t_j = that + d_j with d_j >= 0. Delays
 // are one-sided, so the lattice is the lower envelope of the times, not their
-// mean. The method:
+// mean; and they come in spells (a loaded host delays many reports at once)
+// with now and then a report well below the rest. The method:
 // - The first REPORT_CLOCK_FIRST reports are kept. For every nominal period
 //   a lattice is fitted to them (below) and scored by the mean distance of
 //   its reports above it (each capped at one period): delays of a quarter
 //   period score about 0.25, times that follow no lattice about 0.5. The
-//   largest nominal period that scores under REPORT_CLOCK_MAX_SCORE wins (a
-//   divisor of the true one fits too; a multiple cannot hold all reports).
+//   largest nominal period that scores under the limit wins. A divisor of the
+//   true period fits too, but leaves nearly all reports on one slot in m:
+//   when m times the period is nominal and at least 9 in 10 of the first
+//   reports share a slot modulo m, the lattice m times as coarse through
+//   that class is fitted instead (and so slots, fill and jitter are its own).
 // - Slots: a report can be no later than the slot its time falls in, so
 //   t gives an upper bound c_j; the latest slots that keep them rising are
 //   s_j = j + min over k >= j of (c_k - k). Streamed, that minimum looks
 //   REPORT_CLOCK_LOOKAHEAD reports ahead, enough for a batch or a stall.
 // - Fit: the last report of each time (the one read soonest after it was
 //   sent) is an anchor; each run of REPORT_CLOCK_BIN anchors gives its second
-//   lowest residual (one early outlier cannot pull it down), and a least
-//   squares line through those points gives period and phase. Running sums
-//   keep the fit, so memory stays fixed however long the stream.
-//   The first reports' line is lowered to the residual 2 % of their anchors
-//   lie below, and serves until REPORT_CLOCK_FIT_POINTS points replace it.
+//   lowest residual (one early outlier cannot pull it down). The line is the
+//   edge of the lower convex hull of those points over their mean slot: of
+//   all lines under every point, the highest there. Spells of long delays
+//   raise points the hull never touches, where a mean of them would tilt.
+//   The hull is kept as a monotone chain of at most REPORT_CLOCK_HULL
+//   corners, so memory stays fixed however long the stream. The line is
+//   lowered by the residual 2 % of the first reports' anchors lie below it
+//   (the envelope itself, not the bins' second lowest); the first reports'
+//   line serves until REPORT_CLOCK_FIT_POINTS points replace it. Least
+//   squares sums of the same points are kept for the A/B comparison.
 // - Jitter: residuals of reports alone at their time above the fitted line,
 //   the envelope itself, counted in whole microseconds. Not above the single
 //   lowest residual: where slots are skipped, a report delayed by nearly a
@@ -38,7 +47,9 @@ enum {
     REPORT_CLOCK_FIRST = 4096,     // reports kept to find the period
     REPORT_CLOCK_PENDING = 1024,   // reports waiting for their slot
     REPORT_CLOCK_LOOKAHEAD = 512,  // of those, how many a slot looks ahead
-    REPORT_CLOCK_BIN = 64,         // anchors per point of the fit
+    REPORT_CLOCK_BIN = 32,         // anchors per point of the fit
+    REPORT_CLOCK_RANK = 4,         // of those, the rank of the residual taken
+    REPORT_CLOCK_HULL = 64,        // corners of the hull kept
     REPORT_CLOCK_FIT_POINTS = 32,  // points before they replace the first reports' line
 };
 
@@ -66,16 +77,25 @@ struct ReportClockLine {
     double phase_us, period_us;
 };
 
-// The two lowest residuals of a run of anchors, and the slot of the second.
-struct LowPair {
-    double low, second;
-    int64_t low_slot, second_slot;
+// The REPORT_CLOCK_RANK lowest residuals of a run of anchors, lowest first,
+// with their slots; the last is the run's point.
+struct LowRank {
+    double y[REPORT_CLOCK_RANK];
+    int64_t slot[REPORT_CLOCK_RANK];
 };
 
 // Least squares sums of the fit's points (x a slot, y a residual against the
 // first reports' line).
 struct ReportClockSums {
     double w, x, y, xx, xy;
+};
+
+// The lower convex hull of the fit's points (x a slot, y a residual against
+// the first reports' line), oldest corner first, and their mean slot.
+struct ReportClockHull {
+    double x[REPORT_CLOCK_HULL], y[REPORT_CLOCK_HULL];
+    int n;
+    double x_sum, points;
 };
 
 struct ReportClock {
@@ -96,8 +116,10 @@ struct ReportClock {
     int64_t first_slot, last_slot;
     double previous_t;  // time of the last placed report
     uint32_t bin_n;  // anchors in the current run
-    LowPair bin;
-    ReportClockSums sums;
+    LowRank bin;
+    ReportClockSums sums;  // the same points, for the A/B comparison's resamples
+    ReportClockHull hull;
+    double floor_us;       // from the hull's edge down to the envelope
     double score_sum;  // capped residuals of anchors, in periods
     uint64_t anchors, unbatched;
     GapHistogram jitter;  // unbatched residuals, whole us

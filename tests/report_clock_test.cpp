@@ -23,6 +23,7 @@ struct Stream {
     double seconds;
     uint64_t seed;
     bool poisson;  // exponential gaps of mean period_us instead of a lattice
+    bool wine;     // delays as Wine's X input path gives them (wine_delay) instead
 };
 
 struct Generated {
@@ -41,14 +42,34 @@ double uniform(uint64_t* state) { return (double)(next_random(state) >> 11) / 90
 
 double exponential(uint64_t* state, double mean) { return -mean * log(1 - uniform(state)); }
 
+// Delays measured on a pointer jig under Wine: a sharp edge 200 us up, a body
+// of Gamma(3, 50 us) above it, 5 % of reports a further exponential 600 us
+// (40 % within ten spells of 100 ms: a loaded host), and 0.2 % of reports
+// anywhere below the edge.
+double wine_delay(uint64_t* rng, double t, const std::vector<double>& spells) {
+    if (uniform(rng) < 0.002)
+        return 200 * uniform(rng);
+    double d = 200;
+    for (int k = 0; k < 3; k++)
+        d += exponential(rng, 50);
+    bool in_spell = false;
+    for (double x : spells)
+        in_spell = in_spell || (t >= x && t < x + 100000);
+    if (uniform(rng) < (in_spell ? 0.4 : 0.05))
+        d += exponential(rng, 600);
+    return d;
+}
+
 // Arrivals in order (delivery keeps the order it was sent in), held by the
 // stalls and then grouped into reads; stamped to 0.1 us, a 10 MHz counter.
 Generated generate(const Stream& s) {
     uint64_t rng = s.seed;
     const double period = s.period_us * (1 + s.drift_ppm * 1e-6), end = s.seconds * 1e6;
     const double phase = uniform(&rng) * s.period_us;
-    std::vector<double> stall(s.stalls);
+    std::vector<double> stall(s.stalls), spells(s.wine ? 10 : 0);
     for (double& x : stall)
+        x = uniform(&rng) * end;
+    for (double& x : spells)
         x = uniform(&rng) * end;
     Generated g;
     int64_t first = -1, last = 0;
@@ -59,7 +80,9 @@ Generated generate(const Stream& s) {
         } else {
             if (uniform(&rng) < s.skip)
                 continue;
-            t = fmax(t, phase + slot * period + s.base_us + exponential(&rng, s.jitter_mean_us));
+            const double sent = phase + slot * period;
+            t = fmax(t, sent + (s.wine ? wine_delay(&rng, sent, spells)
+                                       : s.base_us + exponential(&rng, s.jitter_mean_us)));
             first = first < 0 ? slot : first;
             last = slot;
         }
@@ -91,34 +114,48 @@ bool clock_of(const std::vector<double>& t, ReportClockFigures* f) {
 
 // Each case's errors are printed; as last run:
 //   period drift base jitter skip batch stalls seed | period err ppm | filled err pp
-//      125  +200   50  31.25  0    1     0      1   |   0.00         |  0.000
-//      125  -200  400  25     0    1     0      2   |   0.00         |  0.000
-//      250  -200  400  62.5   0    1     0      3   |  -0.01         |  0.000
-//      500  +150  200 100     0.3  1     0      4   |  -0.07         |  0.000
-//      500  -200   50 125     0.3  1     0      5   |  -1.04         |  0.000
-//     1000  -200  100 250     0.3  1     0      6   |  -3.31         | -0.007
-//     1000  +200  300 200     0.1  1     0      7   |  -1.70         |  0.000
-//      125  -100   80  10     0   16     0      8   |  -0.00         |  0.000
-//      250  +200  300  40     0   16     0      9   |   0.06         |  0.000
-//      125   +50   60  20     0   16     4     10   |  -2.94         | -0.003
-//     1000   +50  150 100     0.2  1     5     11   |   0.14         |  0.000
-//      125     0   50   5     0    1    10     12   |  -0.00         |  0.000
-//     8000  +120  200 400     0    1     0     13   |   0.35         |  0.000
+//      125  +200   50  31.25  0    1     0      1   |  -0.04         |  0.000
+//      125  -200  400  25     0    1     0      2   |   0.02         |  0.000
+//      250  -200  400  62.5   0    1     0      3   |   0.11         |  0.000
+//      500  +150  200 100     0.3  1     0      4   |  -0.19         |  0.000
+//      500  -200   50 125     0.3  1     0      5   |   0.35         |  0.000
+//     1000  -200  100 250     0.3  1     0      6   |  -0.66         |  0.000
+//     1000  +200  300 200     0.1  1     0      7   |   0.49         |  0.000
+//      125  -100   80  10     0   16     0      8   |   0.01         |  0.000
+//      250  +200  300  40     0   16     0      9   |  -0.02         |  0.000
+//      125   +50   60  20     0   16     4     10   |  -0.04         |  0.000
+//     1000   +50  150 100     0.2  1     5     11   |   0.06         |  0.000
+//      125     0   50   5     0    1    10     12   |  -0.01         |  0.000
+//     8000  +120  200 400     0    1     0     13   |   0.10         |  0.000
+//     2000     0  Wine 10 s   0    1     0     14   |  -0.00         |  0.000
+//     2000     0  Wine  3 s   0    1     0     15   |   2.26         |  0.000
+//     2000     0  Wine  3 s   0    1     0     16   |   6.41         |  0.000
+//     1000     0  Wine 10 s   0    1     0     17   |  -1.02         | -0.010
+//     1000     0  Wine  3 s   0    1     0     18   |  -2.11         |  0.000
+//     2000     0  Wine  6 s   0.5  1     0     19   |  -0.29         |  0.000
 TEST(ReportClockTest, RecoversPeriodAndFillOfSyntheticStreams) {
     const Stream cases[] = {
-        {125, 200, 50, 31.25, 0, 1, 0, 10, 1, false},
-        {125, -200, 400, 25, 0, 1, 0, 10, 2, false},
-        {250, -200, 400, 62.5, 0, 1, 0, 10, 3, false},
-        {500, 150, 200, 100, 0.3, 1, 0, 10, 4, false},
-        {500, -200, 50, 125, 0.3, 1, 0, 10, 5, false},
-        {1000, -200, 100, 250, 0.3, 1, 0, 10, 6, false},
-        {1000, 200, 300, 200, 0.1, 1, 0, 10, 7, false},
-        {125, -100, 80, 10, 0, 16, 0, 10, 8, false},
-        {250, 200, 300, 40, 0, 16, 0, 10, 9, false},
-        {125, 50, 60, 20, 0, 16, 4, 10, 10, false},
-        {1000, 50, 150, 100, 0.2, 1, 5, 10, 11, false},
-        {125, 0, 50, 5, 0, 1, 10, 10, 12, false},
-        {8000, 120, 200, 400, 0, 1, 0, 40, 13, false},
+        {125, 200, 50, 31.25, 0, 1, 0, 10, 1, false, false},
+        {125, -200, 400, 25, 0, 1, 0, 10, 2, false, false},
+        {250, -200, 400, 62.5, 0, 1, 0, 10, 3, false, false},
+        {500, 150, 200, 100, 0.3, 1, 0, 10, 4, false, false},
+        {500, -200, 50, 125, 0.3, 1, 0, 10, 5, false, false},
+        {1000, -200, 100, 250, 0.3, 1, 0, 10, 6, false, false},
+        {1000, 200, 300, 200, 0.1, 1, 0, 10, 7, false, false},
+        {125, -100, 80, 10, 0, 16, 0, 10, 8, false, false},
+        {250, 200, 300, 40, 0, 16, 0, 10, 9, false, false},
+        {125, 50, 60, 20, 0, 16, 4, 10, 10, false, false},
+        {1000, 50, 150, 100, 0.2, 1, 5, 10, 11, false, false},
+        {125, 0, 50, 5, 0, 1, 10, 10, 12, false, false},
+        {8000, 120, 200, 400, 0, 1, 0, 40, 13, false, false},
+        // Wine-like delays (base and jitter columns unused); the 1000 us ones
+        // once read as a 500 us lattice, a divisor.
+        {2000, 0, 0, 0, 0, 1, 0, 10, 14, false, true},
+        {2000, 0, 0, 0, 0, 1, 0, 3, 15, false, true},
+        {2000, 0, 0, 0, 0, 1, 0, 3, 16, false, true},
+        {1000, 0, 0, 0, 0, 1, 0, 10, 17, false, true},
+        {1000, 0, 0, 0, 0, 1, 0, 3, 18, false, true},
+        {2000, 0, 0, 0, 0.5, 1, 0, 6, 19, false, true},
     };
     printf("   period   drift  base  jitter skip batch stalls seed | reports  period err ppm  filled err pp"
            "  jitter p50/p99 us\n");
@@ -133,10 +170,10 @@ TEST(ReportClockTest, RecoversPeriodAndFillOfSyntheticStreams) {
         printf("%9.0f %7.0f %5.0f %7.2f %4.1f %5d %6d %4d | %7zu %14.2f %14.3f  %7.1f/%.1f\n",
                s.period_us, s.drift_ppm, s.base_us, s.jitter_mean_us, s.skip, s.batch_max, s.stalls,
                (int)s.seed, g.t.size(), period_err, filled_err, f.jitter_p50_us, f.jitter_p99_us);
-        EXPECT_LE(fabs(period_err), 20);
+        EXPECT_LE(fabs(period_err), s.seconds < 10 ? 50 : 20);
         EXPECT_EQ(f.nominal_us, s.period_us);
         EXPECT_NEAR(f.drift_ppm, s.drift_ppm, 20);
-        if (s.jitter_mean_us < s.period_us / 4) {
+        if (!s.wine && s.jitter_mean_us < s.period_us / 4) {
             EXPECT_LE(fabs(filled_err), 1);
         }
     }
@@ -183,8 +220,8 @@ TEST(ReportClockTest, RefusesTooFewReportsAndTimesWithoutALattice) {
     EXPECT_STREQ(report_clock_reason(f.refusal), "fewer than 1000 reports");
     EXPECT_TRUE(clock_of(lattice(1000, -1, -1), &f));
     // Poisson streams of mean gap 125 and 1000 us (seeds 21, 22), 10 s each.
-    for (const Stream& s : {Stream{125, 0, 0, 0, 0, 1, 0, 10, 21, true},
-                            Stream{1000, 0, 0, 0, 0, 1, 0, 10, 22, true}}) {
+    for (const Stream& s : {Stream{125, 0, 0, 0, 0, 1, 0, 10, 21, true, false},
+                            Stream{1000, 0, 0, 0, 0, 1, 0, 10, 22, true, false}}) {
         EXPECT_FALSE(clock_of(generate(s).t, &f)) << s.period_us << " us gave " << f.period_us;
         EXPECT_STREQ(report_clock_reason(f.refusal), "the times follow no fixed period");
     }
