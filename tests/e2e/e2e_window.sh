@@ -280,7 +280,11 @@ jig_with_hold() {
     sleep 0.3
     [ -n "${zoom:-}" ] && wheel 4
     calm_from=$(date +%s%6N)
+    # Under Wine the thread of the window the pointer last entered receives
+    # the raw motion; the move back below the windows hands it to the
+    # desktop's thread, which a loaded machine may finish late.
     sleep 0.3
+    [ -n "${zoom:-}" ] && sleep 0.3
     (echo go >&"$go") 2>/dev/null  # a helper that ended early must not end the test
     exec {go}>&-
     rm -f "$fifo"
@@ -321,7 +325,14 @@ judge_hold() {
     echo "[$case_name] during the hold and 250 ms after: $rows reports, largest interval $worst us," \
         "$pauses pause(s); elsewhere in the jig's run: largest interval $elsewhere us" \
         "($(((calm_to - calm_from) / 1000)) ms around the hold)"
-    if [ $((worst * 2)) -ge $((hold_to - hold_from)) ]; then
+    if [ $((worst * 2)) -ge $((hold_to - hold_from)) ] && [ -n "${zoom:-}" ] && [ -z "${stalled_once:-}" ]; then
+        # The reading did stop, but in the zoom case Wine can still have the
+        # raw motion on the window's thread after the wheel's visits (above):
+        # a design that reads on that thread stops in every run, so only a
+        # stall that comes again fails.
+        stalled_once=1
+        retry_reason="an interval of $worst us during the hold, after the wheel's visits to the plot"
+    elif [ $((worst * 2)) -ge $((hold_to - hold_from)) ]; then
         fail "the record stopped with the window's thread: an interval of $worst us, $pauses pause(s)"
     elif [ -n "$retry_reason" ]; then
         return
