@@ -65,6 +65,7 @@ bool usb_session_open(UsbSession* s, bool keep_records, char* error, size_t cap)
     s->keep_records = keep_records;
     s->max_saved = g_usb_session_bounds.max_saved;
     usb_endpoints_init(&s->endpoints, g_usb_session_bounds.max_times);
+    s->endpoints.no_clocks = true;  // --compare and --usb run their own clock over the common span
     int numbers[USBPCAP_MAX_HUBS];
     int count = find_hubs(numbers, option_of(keep_records), error, cap);
     if (count == 0)

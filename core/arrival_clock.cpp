@@ -13,14 +13,15 @@ void arrival_clock_feed_init(ArrivalClockFeed* f, int slot) {
     f->dropped = 0;
 }
 
-void arrival_clock_feed(ReportClock* c, ArrivalClockFeed* f, ArrivalView* v, double freq) {
+void arrival_clock_feed(ReportClock* c, ArrivalClockFeed* f, ArrivalView* v, double freq,
+                        const std::atomic<bool>* stop) {
     if (!(freq > 0))
         return;
     if (f->next < v->first) {
         f->dropped += v->first - f->next;
         f->next = v->first;
     }
-    while (f->next < v->next) {
+    while (f->next < v->next && !(stop && stop->load(std::memory_order_relaxed))) {
         const ArrivalEntry* e;
         const uint64_t n = arrival_view_run(v, f->next - v->first, &e);
         if (n == 0)
@@ -43,15 +44,17 @@ bool report_clock_peek(const ReportClock* c, ReportClockFigures* out) {
     }
     memcpy(copy, c, sizeof *copy);
     memset(&copy->jitter, 0, sizeof copy->jitter);
-    bool ok = gap_histogram_copy(&copy->jitter, &c->jitter) && report_clock_finish(copy, out);
-    if (!ok && out->refusal == REPORT_CLOCK_OK)
-        out->refusal = REPORT_CLOCK_NO_MEMORY;
+    memset(out, 0, sizeof *out);
+    out->reports = c->n;
+    out->refusal = REPORT_CLOCK_NO_MEMORY;  // unless the copy is finished
+    const bool ok = gap_histogram_copy(&copy->jitter, &c->jitter) && report_clock_finish(copy, out);
     report_clock_free(copy);
     heap_free(copy);
     return ok;
 }
 
-void record_clock_look(RecordClock* r, ArrivalView* v, int slot, double freq, ReportClockFigures* out) {
+void record_clock_look(RecordClock* r, ArrivalView* v, int slot, double freq, ReportClockFigures* out,
+                       const std::atomic<bool>* stop) {
     if (!r->started || r->feed.slot != slot || r->generation != v->generation) {
         report_clock_free(&r->clock);
         report_clock_init(&r->clock);
@@ -59,7 +62,7 @@ void record_clock_look(RecordClock* r, ArrivalView* v, int slot, double freq, Re
         r->generation = v->generation;
         r->started = true;
     }
-    arrival_clock_feed(&r->clock, &r->feed, v, freq);
+    arrival_clock_feed(&r->clock, &r->feed, v, freq, stop);
     report_clock_peek(&r->clock, out);
 }
 

@@ -6,6 +6,8 @@
 
 #include <stdint.h>
 
+#include <atomic>
+
 #include "core/arrival_log.h"
 #include "core/report_clock.h"
 
@@ -19,7 +21,10 @@ void arrival_clock_feed_init(ArrivalClockFeed* f, int slot);
 // Adds the record's reports of the view since the cursor. Times are
 // microseconds from the log's first report (the CSV's t_us), so a run's
 // clock and that of its CSV read back are the same to the last bit.
-void arrival_clock_feed(ReportClock* c, ArrivalClockFeed* f, ArrivalView* v, double freq);
+// When stop is given and becomes true, it ends at the next run of the log
+// (the cursor stays where it ended).
+void arrival_clock_feed(ReportClock* c, ArrivalClockFeed* f, ArrivalView* v, double freq,
+                        const std::atomic<bool>* stop = nullptr);
 
 // The figures as if the stream ended now, the estimator left as it is, so
 // that it goes on taking reports (a copy is finished; about 60 KiB and the
@@ -37,5 +42,6 @@ struct RecordClock {
 
 // Feeds the reports of record slot that v holds since the last look (anew
 // when the slot or the log's run changed) and gives the figures now.
-void record_clock_look(RecordClock* r, ArrivalView* v, int slot, double freq, ReportClockFigures* out);
+void record_clock_look(RecordClock* r, ArrivalView* v, int slot, double freq, ReportClockFigures* out,
+                       const std::atomic<bool>* stop = nullptr);
 void record_clock_free(RecordClock* r);

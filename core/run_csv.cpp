@@ -99,8 +99,12 @@ static bool take_header(RunCsv* c, const Field* f, int count) {
 }
 
 // The field's text for a message, cut short.
+// A field as an error shows it: its first 40 bytes, control characters as
+// '?', so that the error stays one line.
 static const char* shown(Field f, char* buf, size_t cap) {
     snprintf(buf, cap, "%.*s%s", (int)(f.n < 40 ? f.n : 40), f.s, f.n > 40 ? "..." : "");
+    for (char* p = buf; *p; p++)
+        *p = (unsigned char)*p < 0x20 || *p == 0x7f ? '?' : *p;
     return buf;
 }
 

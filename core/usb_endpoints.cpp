@@ -37,7 +37,9 @@ void usb_endpoints_free(UsbEndpointTable* t) {
         heap_free(t->slot[i].times);
         free_clock(&t->slot[i]);
     }
+    const bool no_clocks = t->no_clocks;
     usb_endpoints_init(t, t->max_times);
+    t->no_clocks = no_clocks;
 }
 
 UsbEndpoint* usb_endpoint_find(UsbEndpointTable* t, uint16_t bus, uint16_t device,

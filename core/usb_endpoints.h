@@ -49,6 +49,7 @@ struct UsbEndpointTable {
     uint64_t times_kept;
     bool times_full;       // the bound (or memory) was reached: later times were not kept
     bool slots_full;       // an endpoint found no slot
+    bool no_clocks;        // the endpoints run no report clock (a live session reads none)
 };
 
 // An empty table; max_times > 0 keeps up to that many completion times in all.
@@ -89,7 +90,7 @@ inline int64_t usb_endpoint_report(UsbEndpointTable* t, UsbEndpoint* e, int64_t 
         gap_histogram_add(&e->gaps, gap);
     if (e->clock)
         report_clock_add(e->clock, (double)(ts_us - e->clock_origin_us));
-    else if (!e->clock_started)
+    else if (!e->clock_started && !t->no_clocks)
         usb_endpoint_start_clock(e, ts_us);
     e->prev_ts_us = ts_us;
     if (t->max_times)

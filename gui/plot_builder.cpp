@@ -72,7 +72,7 @@ static void build(ArrivalView* view, const PlotRequest* r, unsigned gen) {
     PlotBuilt* b = s_b.back;
     plot_model_build(&b->model, arrival_view_now(view, &g_arrival_log, ARRIVAL_READER_PLOT), r);
     if (!s_b.stop.load())
-        record_clock_look(&s_clock, view, r->slot, r->freq, &b->clock);
+        record_clock_look(&s_clock, view, r->slot, r->freq, &b->clock, &s_b.stop);
     b->wrapped = arrival_view_wrapped(view);
     b->failed = view->failed;
     arrival_view_release(view);
