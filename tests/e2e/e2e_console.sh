@@ -128,15 +128,17 @@ case_name=all-500 case_rate=500 e2e_runs console_case 0 4 "全部鼠标"
 # verdict but the reason.
 ab_case() {
     local a=$artifacts/console-all-250.csv b=$artifacts/console-all-500.csv
-    local out=$artifacts/console-ab.txt figures
+    local out=$artifacts/console-ab.txt figures lines
     [ -s "$a" ] && [ -s "$b" ] || { fail "no CSVs of the runs above"; return; }
     timeout 60 wine "$exe" --ab "$a" "$b" >"$out" 2>&1 || { fail "exit code $?"; return; }
-    figures=' n=[0-9]+ median_hz=[0-9.]+ p1_hz=[0-9.]+ p99_us=[0-9.]+ sd_us=[0-9.]+ stability=[0-9.]+% clock_us=([0-9]+\.[0-9]{3}|none)'
-    tr -d '\r' <"$out" | awk -v a="^A: file=$a$figures\$" -v b="^B: file=$b$figures\$" '
-        NR == 1 && $0 ~ a { ok++ } NR == 2 && $0 ~ b { ok++ }
-        NR == 3 && /^B-A \(95% CI, 1 s blocks\): median_hz=\+[0-9]+\.[0-9] \[\+[0-9.]+,\+[0-9.]+\] p1_hz=/ { ok++ }
-        NR == 4 && /^Verdict: none: run A has [0-9] blocks of 1 s; a verdict needs at least 10 in each run\.$/ { ok++ }
-        END { exit !(ok == 4 && NR == 4) }' || fail "--ab's lines are not as expected ($out)"
+    figures=' n=[0-9]+ median_hz=[0-9.]+ p1_hz=[0-9.]+ p99_us=[0-9.]+ sd_us=[0-9.]+ stability=[0-9.]+% clock_us=([0-9]+\.[0-9]{3}|none)$'
+    local run_a="^A: file=$a$figures" run_b="^B: file=$b$figures"
+    local diff='^B-A \(95% CI, 1 s blocks\): median_hz=\+[0-9]+\.[0-9] \[\+[0-9.]+,\+[0-9.]+\] p1_hz='
+    local verdict='^Verdict: none: run A has [0-9] blocks of 1 s; a verdict needs at least 10 in each run\.$'
+    mapfile -t lines < <(tr -d '\r' <"$out")
+    [ "${#lines[@]}" -eq 4 ] && [[ ${lines[0]} =~ $run_a ]] && [[ ${lines[1]} =~ $run_b ]] &&
+        [[ ${lines[2]} =~ $diff ]] && [[ ${lines[3]} =~ $verdict ]] ||
+        fail "--ab's lines are not as expected ($out)"
 }
 case_name=ab ab_case
 # The README's status line and summary come from a real run (written by
