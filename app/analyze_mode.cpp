@@ -12,24 +12,24 @@
 // The record, its motion bins and the clock: too large for the stack.
 static RunCsv s_run;
 
-static bool read_run(const wchar_t* path, int slot) {
+bool read_run_csv(const wchar_t* path, int slot, RunCsv* run) {
     FILE* f = _wfopen(path, L"rb");
     if (!f) {
         print_open_failure(path, errno, NULL);
         return false;
     }
-    const bool read = run_csv_read(f, &s_run);
+    const bool read = run_csv_read(f, run);
     fclose(f);
-    if (!read && s_run.error_line)
+    if (!read && run->error_line)
         print_error(L"%ls:%llu: %hs; give the CSV of a -c run as it was written.", path,
-                    (unsigned long long)s_run.error_line, s_run.error);
+                    (unsigned long long)run->error_line, run->error);
     else if (!read)
-        print_error(L"%ls cannot be analysed: %hs; give the CSV of a -c run.", path, s_run.error);
-    else if (s_run.rows == 0)
+        print_error(L"%ls cannot be analysed: %hs; give the CSV of a -c run.", path, run->error);
+    else if (run->rows == 0)
         print_error(L"%ls holds no reports; give the CSV of a -c run that measured.", path);
-    else if (s_run.taken == 0)
+    else if (run->taken == 0)
         print_error(L"%ls has no rows of slot %d; give another slot to --slot.", path, slot);
-    return read && s_run.taken > 0;
+    return read && run->taken > 0;
 }
 
 static void print_block(const wchar_t* path, FILE* out) {
@@ -57,7 +57,7 @@ static void print_block(const wchar_t* path, FILE* out) {
 
 int run_analyze(const wchar_t* csv_path, int slot, FILE* out) {
     run_csv_init(&s_run, slot > 0 ? slot : 0);
-    const bool read = read_run(csv_path, slot);
+    const bool read = read_run_csv(csv_path, slot, &s_run);
     if (read)
         print_block(csv_path, out);
     run_csv_free(&s_run);

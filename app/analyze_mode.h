@@ -4,6 +4,13 @@
 
 #include <stdio.h>
 
+#include "core/run_csv.h"
+
 // slot: the record (0 or less: all mice). 0 when the block was printed, 1
 // (the reason on standard error) when the file cannot be read as a run.
 int run_analyze(const wchar_t* csv_path, int slot, FILE* out);
+
+// The CSV at path read into run (run_csv_init done by the caller, so it can
+// also feed an A/B run); false, with one error line naming the file and its
+// line, when it cannot be read as a run or holds no rows of the slot.
+bool read_run_csv(const wchar_t* path, int slot, RunCsv* run);

@@ -10,6 +10,7 @@
 #include <wchar.h>
 #include <wctype.h>
 
+#include "app/ab_mode.h"
 #include "app/analyze_mode.h"
 #include "app/compare_mode.h"
 #include "app/console.h"
@@ -37,8 +38,9 @@ static const wchar_t kVersionLine[] = L"Quorvin " QUORVIN_VERSION_WIDE;
     L"                                   compare it with what Windows delivered; FILE: the pcap\n"  \
     L"  --compare CAPTURE CSV [ENDPOINT] compare a USBPcap capture with a -c run's CSV\n"        \
     L"  --analyze CSV                    print a -c run's summary again from its CSV\n"            \
-    L"  --slot N                         after --compare or --analyze: only the CSV's rows of\n"   \
-    L"                                   mouse N (0 = all mice, the default)\n"                  \
+    L"  --ab A.csv B.csv                 compare two -c runs: B - A with 95% intervals, a verdict\n" \
+    L"  --slot N                         after --compare, --analyze or --ab: only the rows of\n"  \
+    L"                                   mouse N in the CSV (0 = all mice, the default)\n"       \
     L"  --help, -h, /?                   show this help\n"                                  \
     L"  --version                        show the version\n"
 
@@ -154,7 +156,7 @@ static bool is_mode_option(const wchar_t* arg) {
 
 static bool is_mode_switch(const wchar_t* arg) {
     return is_console_switch(arg) || wcscmp(arg, L"--pcap") == 0 || wcscmp(arg, L"--compare") == 0 ||
-           wcscmp(arg, L"--analyze") == 0;
+           wcscmp(arg, L"--analyze") == 0 || wcscmp(arg, L"--ab") == 0;
 }
 
 // The mode's own arguments: how many it takes and what they are.
@@ -174,11 +176,13 @@ static void take_mode_arguments(const wchar_t* first, const OptionScan* scan, La
         out->compare_endpoint = rest[2];
         takes = 3;
         what = L"CAPTURE, CSV and ENDPOINT";
-    } else if (wcscmp(first, L"--analyze") == 0) {
-        out->mode = LAUNCH_ANALYZE;
+    } else if (wcscmp(first, L"--analyze") == 0 || wcscmp(first, L"--ab") == 0) {
+        const bool ab = first[3] == L'b';
+        out->mode = ab ? LAUNCH_AB : LAUNCH_ANALYZE;
         out->compare_csv = rest[0];
-        takes = 1;
-        what = L"one CSV file";
+        out->ab_csv_b = ab ? rest[1] : NULL;
+        takes = ab ? 2 : 1;
+        what = ab ? L"two CSV files" : L"one CSV file";
     } else {
         out->mode = LAUNCH_CONSOLE;
         out->device_arg = rest[0];
@@ -226,11 +230,15 @@ static void check_mode(const wchar_t* first, const OptionScan* scan, LaunchReque
                     L"so it works only after -c.", out->usb_save_path ? L"--usb-save" : L"--usb", first);
     if (out->mode == LAUNCH_ANALYZE && !out->compare_csv)
         refuse(out, L"--analyze needs the CSV of a -c run (like --analyze run.csv).");
-    if ((out->mode == LAUNCH_COMPARE || out->mode == LAUNCH_ANALYZE) && out->csv_path)
+    if (out->mode == LAUNCH_AB && !out->ab_csv_b)
+        refuse(out, L"--ab needs the CSVs of two -c runs (like --ab a.csv b.csv).");
+    const bool reads_runs = out->mode == LAUNCH_COMPARE || out->mode == LAUNCH_ANALYZE ||
+                            out->mode == LAUNCH_AB;
+    if (reads_runs && out->csv_path)
         refuse(out, L"--csv does not combine with %ls: it reads a run's CSV and writes none.",
                first);
-    if (out->mode != LAUNCH_COMPARE && out->mode != LAUNCH_ANALYZE && scan->slot_given)
-        refuse(out, L"--slot works only with --compare and --analyze; with %ls %ls.", first,
+    if (!reads_runs && scan->slot_given)
+        refuse(out, L"--slot works only with --compare, --analyze and --ab; with %ls %ls.", first,
                console ? L"INDEX chooses the mouse" : L"every endpoint is listed");
     check_outputs(out);
 }
@@ -256,7 +264,7 @@ static void choose_mode(int argc, wchar_t** argv, LaunchRequest* out, LaunchProg
         take_mode_arguments(first, &scan, out);
         check_mode(first, &scan, out);
     } else if (program == PROGRAM_CLI && is_mode_option(first)) {
-        refuse(out, L"%ls follows a mode: -c, --pcap, --compare or --analyze comes first (like "
+        refuse(out, L"%ls follows a mode: -c, --pcap, --compare, --analyze or --ab comes first (like "
                     L"-c 0 10 --csv run.csv).", first);
     } else if (program == PROGRAM_CLI) {
         out->unknown = first;
@@ -289,8 +297,10 @@ static int show_text(LaunchProgram program, const wchar_t* text, bool aligned) {
     return 0;
 }
 
-// The modes that read or write files: --compare, --analyze, --pcap and the console.
+// The modes that read or write files: --compare, --analyze, --ab, --pcap and the console.
 static int run_file_mode(const LaunchRequest* req) {
+    if (req->mode == LAUNCH_AB)
+        return run_ab(req->compare_csv, req->ab_csv_b, req->compare_slot, stdout);
     if (req->mode == LAUNCH_ANALYZE)
         return run_analyze(req->compare_csv, req->compare_slot, stdout);
     if (req->mode == LAUNCH_COMPARE)
@@ -321,6 +331,7 @@ static int run_front_end(const LaunchRequest* req, LaunchProgram program) {
         return print_error(L"%ls", req->error);
     case LAUNCH_COMPARE:
     case LAUNCH_ANALYZE:
+    case LAUNCH_AB:
     case LAUNCH_PCAP:
     case LAUNCH_CONSOLE:
         return run_file_mode(req);

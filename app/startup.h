@@ -16,6 +16,7 @@ enum LaunchMode {
     LAUNCH_PCAP,     // --pcap FILE: analyse a saved capture
     LAUNCH_COMPARE,  // --compare CAPTURE CSV [ENDPOINT] [--slot N]
     LAUNCH_ANALYZE,  // --analyze CSV [--slot N]: a saved run's summary again
+    LAUNCH_AB,       // --ab A.csv B.csv [--slot N]: two saved runs compared
     LAUNCH_HELP,     // --help, -h, /? (and quorvin-cli.exe without arguments)
     LAUNCH_VERSION,  // --version
     LAUNCH_UNKNOWN,  // an option no mode knows (quorvin-cli.exe: also a first argument)
@@ -28,9 +29,10 @@ struct LaunchRequest {
     const wchar_t* device_arg;  // console: INDEX as given, null when not given
     double run_seconds;  // console: 0 = until Ctrl+C
     const wchar_t* pcap_path;  // --pcap and --compare: the capture, null when missing
-    const wchar_t* compare_csv;       // --compare and --analyze: the run's CSV
+    const wchar_t* compare_csv;       // --compare and --analyze: the run's CSV; --ab: A's
+    const wchar_t* ab_csv_b;          // --ab: B's CSV, null when missing
     const wchar_t* compare_endpoint;  // --compare: bus.device.endpoint, null for the best
-    int compare_slot;          // --compare, --analyze: --slot N, -1 when not given (every row)
+    int compare_slot;          // --compare, --analyze, --ab: --slot N, -1 when not given (every row)
     const wchar_t* unknown;    // LAUNCH_UNKNOWN: the argument
     const wchar_t* csv_path;   // console and --pcap: --csv FILE, null when absent
     bool usb;                  // console: --usb

@@ -237,6 +237,8 @@ static void replay(RunCsv* c, const Row* r) {
     record_arrival(&c->rec, r->t + 1, r->background, c->batch_position,
                    r->has_motion ? &r->motion : nullptr);
     report_clock_add(&c->clock, ticks_to_us(r->t, kRunCsvTicksPerSecond));
+    if (c->ab)
+        ab_run_add(c->ab, ticks_to_us(r->t, kRunCsvTicksPerSecond));
     c->previous_t = r->t;
     c->taken++;
 }

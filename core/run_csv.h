@@ -10,6 +10,7 @@
 #include <stdint.h>
 #include <stdio.h>
 
+#include "core/ab_compare.h"
 #include "core/report_clock.h"
 #include "core/stats.h"
 
@@ -33,6 +34,7 @@ struct RunCsv {
     int slot;               // the record: 0 every row, n > 0 that mouse's
     DeviceStats rec;        // the record replayed
     ReportClock clock;      // its report clock
+    AbRun* ab;              // set after run_csv_init: also given the record's times (--ab)
     uint64_t rows, taken;   // data rows, and those of the record
     bool failed;
     uint64_t error_line;    // the line of the error; 0: the file as a whole

@@ -126,12 +126,12 @@ const struct {
     {{L"--pcap", L"cap.pcap", L"--csv", L"./cap.pcap"}, LAUNCH_REFUSED,
      L"--csv names the capture itself"},
     {{L"-c", L"1", L"--slot", L"2"}, LAUNCH_REFUSED,
-     L"--slot works only with --compare and --analyze; with -c INDEX chooses the mouse"},
+     L"--slot works only with --compare, --analyze and --ab; with -c INDEX chooses the mouse"},
     {{L"--compare", L"c", L"r", L"--slot", L"x"}, LAUNCH_REFUSED,
      L"--slot needs a mouse number from 0 to 63 (0 = all mice), not 'x'"},
     {{L"--compare", L"c", L"r", L"--slot", L"64"}, LAUNCH_REFUSED, L"not '64'"},
     {{L"--csv", L"f", L"-c"}, LAUNCH_REFUSED,
-     L"--csv follows a mode: -c, --pcap, --compare or --analyze comes first"},
+     L"--csv follows a mode: -c, --pcap, --compare, --analyze or --ab comes first"},
     {{L"--analyze"}, LAUNCH_REFUSED, L"--analyze needs the CSV of a -c run"},
     {{L"--analyze", L"r.csv", L"--csv", L"F"}, LAUNCH_REFUSED, L"--csv does not combine with --analyze"},
     {{L"-c", L"--help"}, LAUNCH_HELP, L""},
@@ -141,6 +141,11 @@ const struct {
     {{L"-c", L"-1", L"2.5", L"--usb"}, LAUNCH_CONSOLE, L""},
     {{L"--compare", L"c", L"r", L"1.2.0x81", L"--slot", L"0"}, LAUNCH_COMPARE, L""},
     {{L"--analyze", L"r.csv", L"--slot", L"2"}, LAUNCH_ANALYZE, L""},
+    {{L"--ab", L"a.csv"}, LAUNCH_REFUSED, L"--ab needs the CSVs of two -c runs"},
+    {{L"--ab", L"a.csv", L"b.csv", L"c.csv"}, LAUNCH_REFUSED,
+     L"unexpected argument 'c.csv': --ab takes two CSV files"},
+    {{L"--ab", L"a.csv", L"b.csv", L"--slot", L"x"}, LAUNCH_REFUSED, L"--slot needs a mouse number"},
+    {{L"--ab", L"a.csv", L"--slot", L"3", L"b.csv"}, LAUNCH_AB, L""},
 };
 
 TEST(LaunchTest, ArgumentsThatCannotRunAreRefusedWithTheirReason) {

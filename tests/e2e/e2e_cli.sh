@@ -27,6 +27,7 @@ rc=$?
 [ "$(head -n 1 <<<"$help")" = "Quorvin $version - mouse polling-rate tester" ] || fail "first line"
 for line in "Usage: quorvin-cli.exe [OPTION]" "  -c, --console [INDEX [SECONDS]]" "  --pcap FILE" \
             "  --help, -h, /?" "  --version" "  --usb, --usb-save FILE" "  --compare CAPTURE CSV [ENDPOINT]" \
+            "  --ab A.csv B.csv" \
             "Example: quorvin-cli.exe -c 0 10"; do
     grep -qF -- "$line" <<<"$help" || fail "no line '$line'"
 done
@@ -62,6 +63,8 @@ done <<EOF_CASES
 --pcap F --usb|--usb does not combine with --pcap
 --compare c.pcap r.csv --csv F|--csv does not combine with --compare
 -c 0 1 --csv $artifacts/adir|cannot create $artifacts/adir for --csv: it is a directory
+--ab a.csv|--ab needs the CSVs of two -c runs
+--ab $artifacts/no-a.csv $artifacts/no-b.csv --slot 1|cannot open $artifacts/no-a.csv
 EOF_CASES
 out=$(cli_err -c 0 1 --csv '')
 [[ $out == "Error: --csv needs the name of the file to write"* ]] || fail "--csv '': '$out'"

@@ -122,6 +122,25 @@ console_case() {
 
 case_name=all-250 case_rate=250 e2e_runs console_case 0 4 "全部鼠标"
 case_name=all-500 case_rate=500 e2e_runs console_case 0 4 "全部鼠标"
+
+# The two runs' CSVs compared with --ab: each run's line, B - A with its
+# intervals (the faster jig's median rate higher), and, for runs of 4 s, no
+# verdict but the reason.
+ab_case() {
+    local a=$artifacts/console-all-250.csv b=$artifacts/console-all-500.csv
+    local out=$artifacts/console-ab.txt figures lines
+    [ -s "$a" ] && [ -s "$b" ] || { fail "no CSVs of the runs above"; return; }
+    timeout 60 wine "$exe" --ab "$a" "$b" >"$out" 2>&1 || { fail "exit code $?"; return; }
+    figures=' n=[0-9]+ median_hz=[0-9.]+ p1_hz=[0-9.]+ p99_us=[0-9.]+ sd_us=[0-9.]+ stability=[0-9.]+% clock_us=([0-9]+\.[0-9]{3}|none)$'
+    local run_a="^A: file=$a$figures" run_b="^B: file=$b$figures"
+    local diff='^B-A \(95% CI, 1 s blocks\): median_hz=\+[0-9]+\.[0-9] \[\+[0-9.]+,\+[0-9.]+\] p1_hz='
+    local verdict='^Verdict: none: run A has [0-9] blocks of 1 s; a verdict needs at least 10 in each run\.$'
+    mapfile -t lines < <(tr -d '\r' <"$out")
+    [ "${#lines[@]}" -eq 4 ] && [[ ${lines[0]} =~ $run_a ]] && [[ ${lines[1]} =~ $run_b ]] &&
+        [[ ${lines[2]} =~ $diff ]] && [[ ${lines[3]} =~ $verdict ]] ||
+        fail "--ab's lines are not as expected ($out)"
+}
+case_name=ab ab_case
 # The README's status line and summary come from a real run (written by
 # scripts/readme-examples.sh); a live run's figures differ from run to run, so
 # they are held to this run's shape: the same lines, words and spacing, with

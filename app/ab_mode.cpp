@@ -1,0 +1,128 @@
+// --ab: each CSV replayed by --analyze's reader, which hands every time of
+// the chosen record to an A/B run as well; the figures, intervals and the
+// verdict all come from core/ab_compare, and are only formatted here.
+#include "app/ab_mode.h"
+
+#include <math.h>
+#include <string.h>
+#include <windows.h>
+
+#include "app/analyze_mode.h"
+#include "app/text_out.h"
+#include "core/ab_compare.h"
+#include "core/run_csv.h"
+
+// Each holds a block's worth of bins and the clock's first reports: off the stack.
+static RunCsv s_csv;
+static AbRun s_runs[2];
+static AbComparison s_comparison;
+
+// Keys in the order printed, and the decimals of each.
+static const char* const kKey[AB_FIGURES] = {"median_hz", "p1_hz", "p99_us", "sd_us", "stability",
+                                             "clock_us"};
+static const int kDecimals[AB_FIGURES] = {1, 1, 1, 1, 1, 3};
+
+// Rounded before printing so that a change too small to show is "+0.0", never "-0.0".
+static double shown(double v, int decimals) {
+    const double scale = pow(10, decimals);
+    const double r = round(v * scale) / scale;
+    return r == 0 ? 0 : r;
+}
+
+// Appends a number (format takes its decimals, then it) at *at, never past cap.
+static void append(char* out, size_t cap, size_t* at, const char* format, double v, int decimals) {
+    if (*at >= cap)
+        return;
+    const int n = snprintf(out + *at, cap - *at, format, decimals, shown(v, decimals));
+    *at += n > 0 ? (size_t)n : 0;
+}
+
+static void append_text(char* out, size_t cap, size_t* at, const char* a, const char* b = "") {
+    if (*at >= cap)
+        return;
+    const int n = snprintf(out + *at, cap - *at, "%s%s", a, b);
+    *at += n > 0 ? (size_t)n : 0;
+}
+
+static void run_line(char* out, size_t cap, char name, const wchar_t* path, const AbFigures* f) {
+    char file[MAX_PATH * 3];
+    if (!WideCharToMultiByte(CP_UTF8, 0, path, -1, file, (int)sizeof file, NULL, NULL))
+        file[0] = 0;
+    size_t at = (size_t)snprintf(out, cap, "%c: file=%s n=%llu", name, file, (unsigned long long)f->n);
+    for (int k = 0; k < AB_CLOCK_US; k++) {
+        append_text(out, cap, &at, " ", kKey[k]);
+        if (f->n == 0)
+            append_text(out, cap, &at, "=none");
+        else
+            append(out, cap, &at, k == AB_STABILITY ? "=%.*f%%" : "=%.*f", f->v[k], kDecimals[k]);
+    }
+    if (f->has_clock)
+        append(out, cap, &at, " clock_us=%.*f", f->v[AB_CLOCK_US], 3);
+    else
+        append_text(out, cap, &at, " clock_us=none");
+    append_text(out, cap, &at, "\n");
+}
+
+// B - A of every figure both runs have, with its interval; stability in points.
+static void difference_line(char* out, size_t cap, const AbComparison* c) {
+    size_t at = (size_t)snprintf(out, cap, "B-A (95%% CI, 1 s blocks):");
+    for (int k = 0; k < AB_FIGURES; k++) {
+        if (!c->verdict.compared[k])
+            continue;
+        const AbInterval* d = &c->d[k];
+        append_text(out, cap, &at, " ", kKey[k]);
+        append(out, cap, &at, "=%+.*f", d->diff, kDecimals[k]);
+        append(out, cap, &at, " [%+.*f", d->lo, kDecimals[k]);
+        append(out, cap, &at, ",%+.*f]", d->hi, kDecimals[k]);
+    }
+    append_text(out, cap, &at, "\n");
+}
+
+// One run read and streamed into run; false after its error line.
+static bool read_run(const wchar_t* path, int slot, AbRun* run) {
+    run_csv_init(&s_csv, slot > 0 ? slot : 0);
+    s_csv.ab = run;
+    const bool read = read_run_csv(path, slot, &s_csv);
+    run_csv_free(&s_csv);
+    if (!read)
+        return false;
+    if (!ab_run_finish(run)) {
+        print_error(L"no memory to compare %ls; close other programs and try again.", path);
+        return false;
+    }
+    if (run->truncated)
+        print_note(L"%ls is longer than %d s: the comparison takes its first %d s.", path,
+                   (int)AB_MAX_BLOCKS, (int)AB_MAX_BLOCKS);
+    return true;
+}
+
+static void print_comparison(const wchar_t* a_path, const wchar_t* b_path, FILE* out) {
+    static char text[1024];
+    const AbComparison* c = &s_comparison;
+    run_line(text, sizeof text, 'A', a_path, &c->a);
+    write_utf8(out, text);
+    run_line(text, sizeof text, 'B', b_path, &c->b);
+    write_utf8(out, text);
+    if (c->verdict.compared[AB_MEDIAN_HZ]) {
+        difference_line(text, sizeof text, c);
+        write_utf8(out, text);
+    }
+    const size_t n = ab_verdict_text(c, text, sizeof text - 1);
+    text[n] = '\n';
+    text[n + 1] = 0;
+    write_utf8(out, text);
+}
+
+int run_ab(const wchar_t* a_path, const wchar_t* b_path, int slot, FILE* out) {
+    ab_run_init(&s_runs[0]);
+    ab_run_init(&s_runs[1]);
+    bool ok = read_run(a_path, slot, &s_runs[0]) && read_run(b_path, slot, &s_runs[1]);
+    if (ok) {
+        ab_compare(&s_runs[0], &s_runs[1], &kAbBootstrap, &s_comparison);
+        print_comparison(a_path, b_path, out);
+        ok = !s_comparison.failed;
+    }
+    ab_run_free(&s_runs[0]);
+    ab_run_free(&s_runs[1]);
+    return ok ? 0 : 1;
+}
