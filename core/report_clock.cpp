@@ -12,8 +12,10 @@ static const int kNominals = (int)(sizeof kNominalUs / sizeof kNominalUs[0]);
 
 // A lattice whose reports sit further above it than this, in periods on
 // average, is no lattice: a quarter-period delay scores about 0.25, times
-// that ignore the lattice about 0.5.
-static const double kMaxScore = 0.375;
+// that ignore the lattice about 0.5. A score must stay below it by a margin:
+// stamps quantised to a coarse tick (15.625 ms) fall on exactly a quarter of
+// every lattice whose period divides the tick four ways, and score 3/8.
+static const double kMaxScore = 0.375, kScoreMargin = 1.0 / 256;
 // How far the period may settle from its nominal value.
 static const double kMaxDrift = 0.01;
 // While the first reports are fitted the line may still be off by some
@@ -47,7 +49,7 @@ double report_clock_nominal_us(double period_us) {
 
 // floor, llround and a clamp to 0..1 written out: every report of a capture
 // passes through them, and the library's are calls (for NaN and errno's
-// sake; no time here is a NaN). Exact for any value under 2^52.
+// sake; report_clock_add lets no NaN or infinity in). Exact for any value under 2^52.
 static inline int64_t floor_int(double v) {
     const int64_t i = (int64_t)v;
     return v < (double)i ? i - 1 : i;
@@ -287,7 +289,7 @@ static bool first_lattice(const double* t, int n, ReportClockLine* out, double* 
         if (p * (n - 1) > 2 * (t[n - 1] - t[0]))
             continue;  // not room for half the reports
         const ReportClockLine start = {first_phase(t, n < FIRST_WINDOW ? n : FIRST_WINDOW, p), p};
-        if (first_fit(t, n, p, start, out) <= kMaxScore) {
+        if (first_fit(t, n, p, start, out) < kMaxScore - kScoreMargin) {
             coarsen(t, n, p, out);
             *floor_us = first_floor(t, n, *out);
             out->phase_us += *floor_us;
@@ -402,6 +404,8 @@ void report_clock_init(ReportClock* c) {
 void report_clock_free(ReportClock* c) { gap_histogram_free(&c->jitter); }
 
 void report_clock_add(ReportClock* c, double t_us) {
+    if (!isfinite(t_us))
+        return;  // a broken stamp says nothing about the lattice
     if (c->n > 0 && !(t_us >= c->last_t))
         t_us = c->last_t;
     c->last_t = t_us;
@@ -433,7 +437,7 @@ bool report_clock_finish(ReportClock* c, ReportClockFigures* out) {
     if (c->bin_n >= REPORT_CLOCK_RANK)
         bin_point(c);
     stream_fit(c);
-    if (c->score_sum / (double)c->anchors > kMaxScore ||
+    if (!(c->score_sum / (double)c->anchors < kMaxScore - kScoreMargin) ||
         fabs(c->line.period_us / c->base.period_us - 1) > kMaxDrift)
         return refuse(out, REPORT_CLOCK_NO_PERIOD);
     Distribution d;

@@ -127,7 +127,7 @@ struct ReportClock {
 
 void report_clock_init(ReportClock* c);
 // The next report's time in microseconds; times never go back (an earlier
-// one is taken as the previous time).
+// one is taken as the previous time). A NaN or infinite time is ignored.
 void report_clock_add(ReportClock* c, double t_us);
 // Ends the stream and gives the figures; false with out->refusal set when
 // there is no clock. No more reports may be added.
