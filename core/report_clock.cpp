@@ -121,13 +121,31 @@ static bool hull_fit(const ReportClockHull* h, ReportClockLine against, ReportCl
 
 // --- The first reports ---------------------------------------------------------
 
+// A report alone at its time whose bound, less its index, dips below its
+// neighbours', which agree (they leave it one slot between them), was
+// stamped early: taking the dip as the truth would move
+// every report before it back a slot, as a batch does. It is left out of the
+// minimum, so its neighbours keep their slots and it lies below the line.
+static inline bool is_dip(int64_t e_before, int64_t e, int64_t e_after, bool alone) {
+    return alone && e < e_before && e_before == e_after;
+}
+
 // Slots for t[0..n): each the latest that keeps them rising under its upper bound.
 static void first_slots(const double* t, int n, ReportClockLine l, int64_t* slot) {
-    int64_t run = INT64_MAX;
+    const double tolerance = kFirstTolerance * l.period_us;
+    int64_t run = INT64_MAX, e_after = 0;
+    int64_t e = n > 0 ? upper_slot(t[n - 1], l, tolerance) - (n - 1) : 0;
     for (int k = n - 1; k >= 0; k--) {
-        const int64_t e = upper_slot(t[k], l, kFirstTolerance * l.period_us) - k;
-        run = e < run ? e : run;
+        const int64_t e_before = k > 0 ? upper_slot(t[k - 1], l, tolerance) - (k - 1) : e;
+        const bool alone = (k == 0 || t[k - 1] != t[k]) && (k == n - 1 || t[k + 1] != t[k]);
+        // While the line is still rough one neighbour's word is not enough:
+        // the report before that must agree too.
+        const bool agreed = k > 1 && upper_slot(t[k - 2], l, tolerance) - (k - 2) == e_before;
+        if (!is_dip(e_before, e, k < n - 1 ? e_after : e, alone && agreed))
+            run = e < run ? e : run;
         slot[k] = k + run;
+        e_after = e;
+        e = e_before;
     }
 }
 
@@ -336,6 +354,8 @@ static void place_one(ReportClock* c, double t, int64_t slot, bool anchor, bool 
     c->last_slot = slot;
     c->previous_t = t;
     const double r = residual(t, slot, c->line);
+    if (r < -c->tolerance_us)
+        anchor = false, batched = true;
     if (anchor) {
         c->score_sum += clamp01(r / c->line.period_us);
         c->anchors++;
@@ -348,16 +368,38 @@ static void place_one(ReportClock* c, double t, int64_t slot, bool anchor, bool 
     }
 }
 
+// The pending report k's bound less its stream index; before the first,
+// the last placed report's slot.
+static inline int64_t pending_e(const ReportClock* c, uint32_t k) {
+    return c->pending_c[k] - (int64_t)(c->pending_index + k);
+}
+
+static int64_t pending_e_before(const ReportClock* c, uint32_t k) {
+    if (k > 0)
+        return pending_e(c, k - 1);
+    return c->placed_any ? c->last_slot - (int64_t)c->pending_index + 1 : pending_e(c, 0);
+}
+
+static bool pending_alone(const ReportClock* c, uint32_t k) {
+    const double t = c->pending_t[k];
+    const bool after = k + 1 == c->pending_n || c->pending_t[k + 1] != t;
+    return after && (k > 0 ? c->pending_t[k - 1] != t : !c->placed_any || c->previous_t != t);
+}
+
 // Places the first count pending reports, each on the latest slot that
-// keeps every pending report under its upper bound.
+// keeps every pending report under its upper bound. A report forced more
+// than the tolerance below the line (stamped early, or pushed on by a read
+// that held more reports than its time leaves slots for) tells nothing of
+// the envelope: it is neither scored, fitted nor counted in the jitter.
 static void place_pending(ReportClock* c, uint32_t count) {
-    int64_t run = INT64_MAX;
+    int64_t run = INT64_MAX, e_after = INT64_MAX;
     for (uint32_t k = c->pending_n; k-- > 0;) {
-        const int64_t index = (int64_t)(c->pending_index + k);
-        const int64_t e = c->pending_c[k] - index;
-        run = e < run ? e : run;
+        const int64_t e = pending_e(c, k);
+        if (!is_dip(pending_e_before(c, k), e, k + 1 < c->pending_n ? e_after : e, pending_alone(c, k)))
+            run = e < run ? e : run;
+        e_after = e;
         if (k < count)
-            c->pending_c[k] = index + run;
+            c->pending_c[k] = (int64_t)(c->pending_index + k) + run;
     }
     for (uint32_t k = 0; k < count; k++) {
         int64_t slot = c->pending_c[k];

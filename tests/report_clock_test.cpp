@@ -225,6 +225,76 @@ TEST(ReportClockTest, RefusesTooFewReportsAndTimesWithoutALattice) {
         EXPECT_FALSE(clock_of(generate(s).t, &f)) << s.period_us << " us gave " << f.period_us;
         EXPECT_STREQ(report_clock_reason(f.refusal), "the times follow no fixed period");
     }
+    // A 1 kHz stream stamped by a 15.625 ms tick: each stamp a quarter of
+    // 500 us on, which once read as a 500 us clock.
+    std::vector<double> coarse;
+    for (int k = 0; k < 20000; k++)
+        coarse.push_back(floor((137 + 1000.0 * k) / 15625) * 15625);
+    EXPECT_FALSE(clock_of(coarse, &f)) << f.period_us;
+}
+
+// Streams a review found hard, at 8 kHz unless said: delays of 30 us plus an
+// exponential 20 us on a lattice whose drift runs linearly from drift0 to
+// drift1 ppm; one report in early_every stamped early_us earlier; a 100 ms
+// stall whose reports come in reads of 32 stamped stall_step_us apart.
+struct Hard {
+    const char* what;
+    double period_us, drift0_ppm, drift1_ppm, seconds;
+    int early_every;
+    double early_us;
+    bool stall;
+    double stall_step_us;
+};
+
+std::vector<double> hard_stream(const Hard& h, uint64_t seed) {
+    std::vector<double> t;
+    const double end = h.seconds * 1e6, stall = end / 3, released = stall + 100000;
+    double sent = 17, last = 0, read_t = released;
+    for (int k = 0, in_read = 0; sent < end; k++) {
+        double x = sent + 30 + exponential(&seed, 20);
+        if (h.early_every && k % h.early_every == h.early_every - 1)
+            x -= h.early_us;
+        if (h.stall && x >= stall && x < read_t + 1) {
+            x = read_t;
+            read_t += ++in_read % 32 == 0 ? h.stall_step_us : 0;
+        }
+        last = fmax(last, x);
+        t.push_back(last);
+        sent += h.period_us * (1 + (h.drift0_ppm + (h.drift1_ppm - h.drift0_ppm) * sent / end) * 1e-6);
+    }
+    return t;
+}
+
+TEST(ReportClockTest, FollowsEarlyReportsAndLongStalls) {
+    const Hard cases[] = {
+        {"one in 1000 10 us early", 125, 20, 20, 10, 1000, 10, false, 0},
+        {"one in 1000 100 us early", 125, 20, 20, 10, 1000, 100, false, 0},
+        {"stall in one read", 125, 20, 20, 10, 0, 0, true, 0},
+        {"stall in reads 5 us apart", 125, 20, 20, 10, 0, 0, true, 5},
+    };
+    for (const Hard& h : cases) {
+        SCOPED_TRACE(h.what);
+        ReportClockFigures f;
+        if (!clock_of(hard_stream(h, 31), &f)) {
+            ADD_FAILURE() << report_clock_reason(f.refusal);
+            continue;
+        }
+        const double mean_ppm = (h.drift0_ppm + h.drift1_ppm) / 2;
+        EXPECT_NEAR(f.drift_ppm, mean_ppm, 2 + (h.drift1_ppm - h.drift0_ppm) / 10);
+        EXPECT_NEAR(f.filled_pct, 100, 0.2);
+        EXPECT_LT(f.jitter_p50_us, 30);
+    }
+}
+
+TEST(ReportClockTest, IgnoresBrokenTimes) {
+    std::vector<double> t = lattice(2000, -1, -1);
+    t[10] = NAN;
+    t[1500] = INFINITY;
+    t.insert(t.begin(), -INFINITY);
+    ReportClockFigures f;
+    ASSERT_TRUE(clock_of(t, &f));
+    EXPECT_EQ(f.reports, 1998u);
+    EXPECT_NEAR(f.period_us, 1000, 1e-6);
 }
 
 }  // namespace
