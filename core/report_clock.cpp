@@ -357,8 +357,15 @@ static void place_one(ReportClock* c, double t, int64_t slot, bool anchor, bool 
     if (r < -c->tolerance_us)
         anchor = false, batched = true;
     if (anchor) {
-        c->score_sum += clamp01(r / c->line.period_us);
+        const double score = clamp01(r / c->line.period_us);
+        c->score_sum += score;
         c->anchors++;
+        c->window_sum += score;
+        if (++c->window_anchors == REPORT_CLOCK_FIRST) {
+            c->relock = c->relock || !(c->window_sum / REPORT_CLOCK_FIRST < kMaxScore - kScoreMargin);
+            c->window_sum = 0;
+            c->window_anchors = 0;
+        }
         bin_add(c, slot, t);
     }
     if (!batched) {
@@ -425,6 +432,7 @@ static void push_pending(ReportClock* c, double t) {
 }
 
 // Finds the lattice in the first n reports and streams them.
+
 static void lock(ReportClock* c, int n) {
     if (!first_lattice(c->first, n, &c->base, &c->floor_us)) {
         c->refusal = REPORT_CLOCK_NO_PERIOD;
@@ -445,6 +453,18 @@ void report_clock_init(ReportClock* c) {
 
 void report_clock_free(ReportClock* c) { gap_histogram_free(&c->jitter); }
 
+// Drops a start that turned out to fit no lattice; the next reports are
+// tried afresh.
+static void restart(ReportClock* c) {
+    const uint64_t n = c->n;
+    const double last_t = c->last_t;
+    report_clock_free(c);
+    report_clock_init(c);
+    c->n = n;
+    c->last_t = last_t;
+    c->refusal = REPORT_CLOCK_NO_PERIOD;
+}
+
 void report_clock_add(ReportClock* c, double t_us) {
     if (!isfinite(t_us))
         return;  // a broken stamp says nothing about the lattice
@@ -454,10 +474,14 @@ void report_clock_add(ReportClock* c, double t_us) {
     c->n++;
     if (c->locked) {
         push_pending(c, t_us);
-    } else if (c->refusal == REPORT_CLOCK_OK && c->n <= REPORT_CLOCK_FIRST) {
-        c->first[c->n - 1] = t_us;
-        if (c->n == REPORT_CLOCK_FIRST)
-            lock(c, REPORT_CLOCK_FIRST);
+        if (c->relock)
+            restart(c);
+        return;
+    }
+    c->first[c->first_n++] = t_us;
+    if (c->first_n == REPORT_CLOCK_FIRST) {
+        lock(c, REPORT_CLOCK_FIRST);
+        c->first_n = 0;  // a bad start is tried again on the next reports, afresh
     }
 }
 
@@ -471,8 +495,8 @@ bool report_clock_finish(ReportClock* c, ReportClockFigures* out) {
     out->reports = c->n;
     if (c->n < REPORT_CLOCK_MIN_REPORTS)
         return refuse(out, REPORT_CLOCK_TOO_FEW);
-    if (!c->locked && c->refusal == REPORT_CLOCK_OK)
-        lock(c, (int)c->n);
+    if (!c->locked && c->first_n >= REPORT_CLOCK_MIN_REPORTS)
+        lock(c, (int)c->first_n);
     if (!c->locked)
         return refuse(out, c->refusal);
     place_pending(c, c->pending_n);
@@ -490,7 +514,8 @@ bool report_clock_finish(ReportClock* c, ReportClockFigures* out) {
     out->rate_hz = 1e6 / out->period_us;
     out->nominal_us = report_clock_nominal_us(out->period_us);
     out->drift_ppm = (out->period_us / out->nominal_us - 1) * 1e6;
-    out->filled_pct = 100.0 * (double)c->n / (double)(c->last_slot - c->first_slot + 1);
+    // Reports before the first that fitted a lattice are on no slot.
+    out->filled_pct = 100.0 * (double)c->pending_index / (double)(c->last_slot - c->first_slot + 1);
     out->unbatched = c->unbatched;
     if (d.n > 0) {
         out->jitter_p50_us = fmax(d.pct_us[PCT_50], 0.0);

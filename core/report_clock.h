@@ -32,6 +32,10 @@
 //   (the envelope itself, not the bins' second lowest); the first reports'
 //   line serves until REPORT_CLOCK_FIT_POINTS points replace it. Least
 //   squares sums of the same points are kept for the A/B comparison.
+// - A bad start: when the first reports fit no lattice, or the next
+//   REPORT_CLOCK_FIRST anchors score as no lattice (a start that fitted by
+//   chance), everything so far is dropped and the next reports are tried
+//   afresh; fill and jitter are then over the reports from that start on.
 // - Jitter: residuals of reports alone at their time above the fitted line,
 //   the envelope itself, counted in whole microseconds. Not above the single
 //   lowest residual: where slots are skipped, a report delayed by nearly a
@@ -104,6 +108,7 @@ struct ReportClock {
     ReportClockRefusal refusal;  // REPORT_CLOCK_NO_PERIOD once the first reports fit nothing
     bool locked;                 // the first reports gave a lattice
     double first[REPORT_CLOCK_FIRST];
+    uint32_t first_n;  // reports in first; a batch that fits nothing makes way for the next
     ReportClockLine base;  // from the first reports; the sums are against it
     ReportClockLine line;  // the fit so far
     double tolerance_us;   // how far below the line a report may seem to lie
@@ -121,6 +126,9 @@ struct ReportClock {
     ReportClockHull hull;
     double floor_us;       // from the hull's edge down to the envelope
     double score_sum;  // capped residuals of anchors, in periods
+    double window_sum;     // the same over the last window_anchors of them
+    uint32_t window_anchors;
+    bool relock;           // a window of REPORT_CLOCK_FIRST anchors scored as no lattice
     uint64_t anchors, unbatched;
     GapHistogram jitter;  // unbatched residuals, whole us
 };

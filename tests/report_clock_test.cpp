@@ -286,7 +286,7 @@ TEST(ReportClockTest, FollowsEarlyReportsAndLongStalls) {
     }
 }
 
-TEST(ReportClockTest, IgnoresBrokenTimes) {
+TEST(ReportClockTest, IgnoresBrokenTimesAndRetriesAfterABadStart) {
     std::vector<double> t = lattice(2000, -1, -1);
     t[10] = NAN;
     t[1500] = INFINITY;
@@ -295,6 +295,16 @@ TEST(ReportClockTest, IgnoresBrokenTimes) {
     ASSERT_TRUE(clock_of(t, &f));
     EXPECT_EQ(f.reports, 1998u);
     EXPECT_NEAR(f.period_us, 1000, 1e-6);
+    // 5000 Poisson reports, then a clean 1 kHz lattice.
+    uint64_t seed = 32;
+    std::vector<double> u(5000);
+    for (size_t k = 1; k < u.size(); k++)
+        u[k] = u[k - 1] + exponential(&seed, 1000);
+    for (int k = 1; k <= 100000; k++)
+        u.push_back(u[4999] + 1000.0 * k);
+    ASSERT_TRUE(clock_of(u, &f)) << report_clock_reason(f.refusal);
+    EXPECT_NEAR(f.period_us, 1000, 1e-3);
+    EXPECT_NEAR(f.filled_pct, 100, 0.01);
 }
 
 }  // namespace
