@@ -22,6 +22,9 @@ static const double kMaxDrift = 0.01;
 // microseconds; once streaming it is good to well under that. A report seen
 // this far (in periods) below the line still counts as on its slot.
 static const double kFirstTolerance = 0.3, kStreamTolerance = 0.1;
+// How far (in tolerances) the newest points may lie above the overall line
+// before the line that places slots is raised to them: below that, noise.
+static const double kWalk = 0.5;
 enum {
     FIRST_WINDOW = 256,   // reports in the first fitted window, doubled until all
 };
@@ -81,6 +84,7 @@ static void sums_add(ReportClockSums* s, double x, double y) {
 static void hull_reset(ReportClockHull* h) {
     h->n = 0;
     h->x_sum = h->points = 0;
+    h->dropped = false;
 }
 
 // Adds a point right of every other. A corner on or above the chord from its
@@ -95,6 +99,7 @@ static void hull_add(ReportClockHull* h, double x, double y) {
                          (y - h->y[n - 2]) * (h->x[n - 1] - h->x[n - 2]))
         n--;
     if (n == REPORT_CLOCK_HULL) {
+        h->dropped = true;
         memmove(h->x, h->x + 1, (n - 1) * sizeof h->x[0]);
         memmove(h->y, h->y + 1, (n - 1) * sizeof h->y[0]);
         n--;
@@ -319,20 +324,53 @@ static bool first_lattice(const double* t, int n, ReportClockLine* out, double* 
 
 // --- Streaming -----------------------------------------------------------------
 
-// The streamed line: the hull's edge, lowered to the envelope, once it has
-// enough points.
+// How far the newest points lie above the line l (a correction to the
+// line the points were taken against): the lowest of them, for one point
+// may be low.
+static double recent_offset(const ReportClock* c, ReportClockLine l) {
+    double lowest = INFINITY;
+    for (int i = 0; i < REPORT_CLOCK_RECENT; i++) {
+        const double y = c->recent_y[i] - (l.phase_us - c->base.phase_us) -
+                         c->recent_x[i] * (l.period_us - c->base.period_us);
+        lowest = y < lowest ? y : lowest;
+    }
+    return lowest;
+}
+
+// The streamed lines, the hull's edge lowered to the envelope, once it has
+// enough points: the overall one, and the one that places slots, raised to
+// the newest points when a changing period has walked them off it.
 static void stream_fit(ReportClock* c) {
     ReportClockLine l;
-    if (c->hull.points >= REPORT_CLOCK_FIT_POINTS && hull_fit(&c->hull, c->base, &l)) {
-        l.phase_us += c->floor_us;
-        c->line = l;
-    }
+    if (c->hull.points < REPORT_CLOCK_FIT_POINTS || !hull_fit(&c->hull, c->base, &l))
+        return;
+    const double walk = recent_offset(c, l);
+    l.phase_us += c->floor_us;
+    c->overall = l;
+    if (walk > kWalk * c->tolerance_us)
+        l.phase_us += walk;
+    if (c->line.phase_us == c->base.phase_us && c->line.period_us == c->base.period_us)
+        c->start = l;
+    c->line = l;
+}
+
+// The period over the whole stream.
+static double overall_period(const ReportClock* c) {
+    if (!c->hull.dropped || c->last_slot <= c->first_slot)
+        return c->overall.period_us;
+    const double x0 = (double)c->first_slot, x1 = (double)c->last_slot;
+    const double y0 = c->start.phase_us + x0 * c->start.period_us;
+    const double y1 = c->line.phase_us + x1 * c->line.period_us;
+    return (y1 - y0) / (x1 - x0);
 }
 
 static void bin_point(ReportClock* c) {
     const int k = REPORT_CLOCK_RANK - 1;
     sums_add(&c->sums, (double)c->bin.slot[k], c->bin.y[k]);
     hull_add(&c->hull, (double)c->bin.slot[k], c->bin.y[k]);
+    const uint32_t i = c->recent_n++ % REPORT_CLOCK_RECENT;
+    c->recent_x[i] = (double)c->bin.slot[k];
+    c->recent_y[i] = c->bin.y[k];
 }
 
 static void bin_add(ReportClock* c, int64_t slot, double t) {
@@ -439,7 +477,7 @@ static void lock(ReportClock* c, int n) {
         return;
     }
     c->locked = true;
-    c->line = c->base;
+    c->line = c->overall = c->start = c->base;
     c->tolerance_us = kStreamTolerance * c->base.period_us;
     gap_histogram_init_us_range(&c->jitter, -(int64_t)(2 * c->base.period_us) - 1, kJitterLongestUs);
     for (int k = 0; k < n; k++)
@@ -503,14 +541,15 @@ bool report_clock_finish(ReportClock* c, ReportClockFigures* out) {
     if (c->bin_n >= REPORT_CLOCK_RANK)
         bin_point(c);
     stream_fit(c);
+    const double period = overall_period(c);
     if (!(c->score_sum / (double)c->anchors < kMaxScore - kScoreMargin) ||
-        fabs(c->line.period_us / c->base.period_us - 1) > kMaxDrift)
+        fabs(period / c->base.period_us - 1) > kMaxDrift)
         return refuse(out, REPORT_CLOCK_NO_PERIOD);
     Distribution d;
     distribution_of_histogram(&c->jitter, &d);
     if (d.failed)
         return refuse(out, REPORT_CLOCK_NO_MEMORY);
-    out->period_us = c->line.period_us;
+    out->period_us = period;
     out->rate_hz = 1e6 / out->period_us;
     out->nominal_us = report_clock_nominal_us(out->period_us);
     out->drift_ppm = (out->period_us / out->nominal_us - 1) * 1e6;

@@ -117,10 +117,10 @@ bool clock_of(const std::vector<double>& t, ReportClockFigures* f) {
 //      125  +200   50  31.25  0    1     0      1   |  -0.04         |  0.000
 //      125  -200  400  25     0    1     0      2   |   0.02         |  0.000
 //      250  -200  400  62.5   0    1     0      3   |   0.11         |  0.000
-//      500  +150  200 100     0.3  1     0      4   |  -0.19         |  0.000
-//      500  -200   50 125     0.3  1     0      5   |   0.35         |  0.000
-//     1000  -200  100 250     0.3  1     0      6   |  -0.66         |  0.000
-//     1000  +200  300 200     0.1  1     0      7   |   0.49         |  0.000
+//      500  +150  200 100     0.3  1     0      4   |  -0.31         |  0.000
+//      500  -200   50 125     0.3  1     0      5   |   0.33         |  0.000
+//     1000  -200  100 250     0.3  1     0      6   |  -1.29         |  0.000
+//     1000  +200  300 200     0.1  1     0      7   |   0.54         |  0.000
 //      125  -100   80  10     0   16     0      8   |   0.01         |  0.000
 //      250  +200  300  40     0   16     0      9   |  -0.02         |  0.000
 //      125   +50   60  20     0   16     4     10   |  -0.04         |  0.000
@@ -130,7 +130,7 @@ bool clock_of(const std::vector<double>& t, ReportClockFigures* f) {
 //     2000     0  Wine 10 s   0    1     0     14   |  -0.00         |  0.000
 //     2000     0  Wine  3 s   0    1     0     15   |   2.26         |  0.000
 //     2000     0  Wine  3 s   0    1     0     16   |   6.41         |  0.000
-//     1000     0  Wine 10 s   0    1     0     17   |  -1.02         | -0.010
+//     1000     0  Wine 10 s   0    1     0     17   |   0.65         |  0.000
 //     1000     0  Wine  3 s   0    1     0     18   |  -2.11         |  0.000
 //     2000     0  Wine  6 s   0.5  1     0     19   |  -0.29         |  0.000
 TEST(ReportClockTest, RecoversPeriodAndFillOfSyntheticStreams) {
@@ -265,12 +265,16 @@ std::vector<double> hard_stream(const Hard& h, uint64_t seed) {
     return t;
 }
 
-TEST(ReportClockTest, FollowsEarlyReportsAndLongStalls) {
+TEST(ReportClockTest, FollowsEarlyReportsLongStallsAndChangingDrift) {
     const Hard cases[] = {
         {"one in 1000 10 us early", 125, 20, 20, 10, 1000, 10, false, 0},
         {"one in 1000 100 us early", 125, 20, 20, 10, 1000, 100, false, 0},
         {"stall in one read", 125, 20, 20, 10, 0, 0, true, 0},
         {"stall in reads 5 us apart", 125, 20, 20, 10, 0, 0, true, 5},
+        // Over 30 min 20 to 21 ppm (8 kHz) or 20 to 25 ppm (1 kHz) walk the
+        // phase as far from the mean line as these do in a minute.
+        {"drift 20 to 120 ppm", 125, 20, 120, 60, 0, 0, false, 0},
+        {"drift 20 to 220 ppm, 1 kHz", 1000, 20, 220, 60, 0, 0, false, 0},
     };
     for (const Hard& h : cases) {
         SCOPED_TRACE(h.what);
