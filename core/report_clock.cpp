@@ -52,7 +52,8 @@ double report_clock_nominal_us(double period_us) {
 
 // floor, llround and a clamp to 0..1 written out: every report of a capture
 // passes through them, and the library's are calls (for NaN and errno's
-// sake; report_clock_add lets no NaN or infinity in). Exact for any value under 2^52.
+// sake; report_clock_add lets no NaN or infinity in). Exact for any value
+// under 2^52.
 static inline int64_t floor_int(double v) {
     const int64_t i = (int64_t)v;
     return v < (double)i ? i - 1 : i;
@@ -128,11 +129,20 @@ static bool hull_fit(const ReportClockHull* h, ReportClockLine against, ReportCl
 
 // A report alone at its time whose bound, less its index, dips below its
 // neighbours', which agree (they leave it one slot between them), was
-// stamped early: taking the dip as the truth would move
-// every report before it back a slot, as a batch does. It is left out of the
-// minimum, so its neighbours keep their slots and it lies below the line.
+// stamped early: taking the dip as the truth would move every report before
+// it back a slot, as a batch does. It is left out of the minimum, so its
+// neighbours keep their slots and it lies below the line.
 static inline bool is_dip(int64_t e_before, int64_t e, int64_t e_after, bool alone) {
     return alone && e < e_before && e_before == e_after;
+}
+
+// is_dip for the first reports' t[k]. While the line is still rough one
+// neighbour's word is not enough: the report before that must agree too.
+static bool first_dip(const double* t, int n, int k, ReportClockLine l, int64_t e_before, int64_t e,
+                      int64_t e_after) {
+    const bool alone = (k == 0 || t[k - 1] != t[k]) && (k == n - 1 || t[k + 1] != t[k]);
+    return is_dip(e_before, e, k < n - 1 ? e_after : e, alone) && k > 1 &&
+           upper_slot(t[k - 2], l, kFirstTolerance * l.period_us) - (k - 2) == e_before;
 }
 
 // Slots for t[0..n): each the latest that keeps them rising under its upper bound.
@@ -142,12 +152,8 @@ static void first_slots(const double* t, int n, ReportClockLine l, int64_t* slot
     int64_t e = n > 0 ? upper_slot(t[n - 1], l, tolerance) - (n - 1) : 0;
     for (int k = n - 1; k >= 0; k--) {
         const int64_t e_before = k > 0 ? upper_slot(t[k - 1], l, tolerance) - (k - 1) : e;
-        const bool alone = (k == 0 || t[k - 1] != t[k]) && (k == n - 1 || t[k + 1] != t[k]);
-        // While the line is still rough one neighbour's word is not enough:
-        // the report before that must agree too.
-        const bool agreed = k > 1 && upper_slot(t[k - 2], l, tolerance) - (k - 2) == e_before;
-        if (!is_dip(e_before, e, k < n - 1 ? e_after : e, alone && agreed))
-            run = e < run ? e : run;
+        if (e < run && !first_dip(t, n, k, l, e_before, e, e_after))
+            run = e;
         slot[k] = k + run;
         e_after = e;
         e = e_before;
@@ -349,8 +355,9 @@ static void stream_fit(ReportClock* c) {
     c->overall = l;
     if (walk > kWalk * c->tolerance_us)
         l.phase_us += walk;
-    if (c->line.phase_us == c->base.phase_us && c->line.period_us == c->base.period_us)
+    if (!c->fitted)
         c->start = l;
+    c->fitted = true;
     c->line = l;
 }
 
@@ -413,12 +420,13 @@ static void place_one(ReportClock* c, double t, int64_t slot, bool anchor, bool 
     }
 }
 
-// The pending report k's bound less its stream index; before the first,
-// the last placed report's slot.
+// The pending report k's bound less its stream index.
 static inline int64_t pending_e(const ReportClock* c, uint32_t k) {
     return c->pending_c[k] - (int64_t)(c->pending_index + k);
 }
 
+// The same for the report before k; before the first, from the last placed
+// report's slot.
 static int64_t pending_e_before(const ReportClock* c, uint32_t k) {
     if (k > 0)
         return pending_e(c, k - 1);
@@ -440,8 +448,10 @@ static void place_pending(ReportClock* c, uint32_t count) {
     int64_t run = INT64_MAX, e_after = INT64_MAX;
     for (uint32_t k = c->pending_n; k-- > 0;) {
         const int64_t e = pending_e(c, k);
-        if (!is_dip(pending_e_before(c, k), e, k + 1 < c->pending_n ? e_after : e, pending_alone(c, k)))
-            run = e < run ? e : run;
+        // Only a report that would lower the minimum need be looked at closer.
+        if (e < run && !is_dip(pending_e_before(c, k), e, k + 1 < c->pending_n ? e_after : e,
+                               pending_alone(c, k)))
+            run = e;
         e_after = e;
         if (k < count)
             c->pending_c[k] = (int64_t)(c->pending_index + k) + run;
@@ -470,7 +480,6 @@ static void push_pending(ReportClock* c, double t) {
 }
 
 // Finds the lattice in the first n reports and streams them.
-
 static void lock(ReportClock* c, int n) {
     if (!first_lattice(c->first, n, &c->base, &c->floor_us)) {
         c->refusal = REPORT_CLOCK_NO_PERIOD;

@@ -123,6 +123,7 @@ struct ReportClock {
     ReportClockLine line;  // the fit so far, following the newest points; slots are placed against it
     ReportClockLine overall;  // the fit over the whole stream; the period reported
     ReportClockLine start;    // the first fit of the stream's own points
+    bool fitted;              // start is set
     double tolerance_us;   // how far below the line a report may seem to lie
     // Reports waiting for their slot: time and slot upper bound.
     double pending_t[REPORT_CLOCK_PENDING];

@@ -133,33 +133,34 @@ bool clock_of(const std::vector<double>& t, ReportClockFigures* f) {
 //     1000     0  Wine 10 s   0    1     0     17   |   0.65         |  0.000
 //     1000     0  Wine  3 s   0    1     0     18   |  -2.11         |  0.000
 //     2000     0  Wine  6 s   0.5  1     0     19   |  -0.29         |  0.000
+const Stream kStreams[] = {
+    {125, 200, 50, 31.25, 0, 1, 0, 10, 1, false, false},
+    {125, -200, 400, 25, 0, 1, 0, 10, 2, false, false},
+    {250, -200, 400, 62.5, 0, 1, 0, 10, 3, false, false},
+    {500, 150, 200, 100, 0.3, 1, 0, 10, 4, false, false},
+    {500, -200, 50, 125, 0.3, 1, 0, 10, 5, false, false},
+    {1000, -200, 100, 250, 0.3, 1, 0, 10, 6, false, false},
+    {1000, 200, 300, 200, 0.1, 1, 0, 10, 7, false, false},
+    {125, -100, 80, 10, 0, 16, 0, 10, 8, false, false},
+    {250, 200, 300, 40, 0, 16, 0, 10, 9, false, false},
+    {125, 50, 60, 20, 0, 16, 4, 10, 10, false, false},
+    {1000, 50, 150, 100, 0.2, 1, 5, 10, 11, false, false},
+    {125, 0, 50, 5, 0, 1, 10, 10, 12, false, false},
+    {8000, 120, 200, 400, 0, 1, 0, 40, 13, false, false},
+    // Wine-like delays (base and jitter columns unused); the 1000 us ones
+    // once read as a 500 us lattice, a divisor.
+    {2000, 0, 0, 0, 0, 1, 0, 10, 14, false, true},
+    {2000, 0, 0, 0, 0, 1, 0, 3, 15, false, true},
+    {2000, 0, 0, 0, 0, 1, 0, 3, 16, false, true},
+    {1000, 0, 0, 0, 0, 1, 0, 10, 17, false, true},
+    {1000, 0, 0, 0, 0, 1, 0, 3, 18, false, true},
+    {2000, 0, 0, 0, 0.5, 1, 0, 6, 19, false, true},
+};
+
 TEST(ReportClockTest, RecoversPeriodAndFillOfSyntheticStreams) {
-    const Stream cases[] = {
-        {125, 200, 50, 31.25, 0, 1, 0, 10, 1, false, false},
-        {125, -200, 400, 25, 0, 1, 0, 10, 2, false, false},
-        {250, -200, 400, 62.5, 0, 1, 0, 10, 3, false, false},
-        {500, 150, 200, 100, 0.3, 1, 0, 10, 4, false, false},
-        {500, -200, 50, 125, 0.3, 1, 0, 10, 5, false, false},
-        {1000, -200, 100, 250, 0.3, 1, 0, 10, 6, false, false},
-        {1000, 200, 300, 200, 0.1, 1, 0, 10, 7, false, false},
-        {125, -100, 80, 10, 0, 16, 0, 10, 8, false, false},
-        {250, 200, 300, 40, 0, 16, 0, 10, 9, false, false},
-        {125, 50, 60, 20, 0, 16, 4, 10, 10, false, false},
-        {1000, 50, 150, 100, 0.2, 1, 5, 10, 11, false, false},
-        {125, 0, 50, 5, 0, 1, 10, 10, 12, false, false},
-        {8000, 120, 200, 400, 0, 1, 0, 40, 13, false, false},
-        // Wine-like delays (base and jitter columns unused); the 1000 us ones
-        // once read as a 500 us lattice, a divisor.
-        {2000, 0, 0, 0, 0, 1, 0, 10, 14, false, true},
-        {2000, 0, 0, 0, 0, 1, 0, 3, 15, false, true},
-        {2000, 0, 0, 0, 0, 1, 0, 3, 16, false, true},
-        {1000, 0, 0, 0, 0, 1, 0, 10, 17, false, true},
-        {1000, 0, 0, 0, 0, 1, 0, 3, 18, false, true},
-        {2000, 0, 0, 0, 0.5, 1, 0, 6, 19, false, true},
-    };
     printf("   period   drift  base  jitter skip batch stalls seed | reports  period err ppm  filled err pp"
            "  jitter p50/p99 us\n");
-    for (const Stream& s : cases) {
+    for (const Stream& s : kStreams) {
         SCOPED_TRACE(testing::Message() << s.period_us << " us, seed " << s.seed);
         const Generated g = generate(s);
         ReportClockFigures f;
