@@ -399,20 +399,16 @@ static void place_one(ReportClock* c, double t, int64_t slot, bool anchor, bool 
     c->last_slot = slot;
     c->previous_t = t;
     const double r = residual(t, slot, c->line);
-    if (r < -c->tolerance_us)
-        anchor = false, batched = true;
+    const bool below = r < -c->tolerance_us;
     if (anchor) {
-        const double score = clamp01(r / c->line.period_us);
-        c->score_sum += score;
+        c->score_sum += below ? 1.0 : clamp01(r / c->line.period_us);
         c->anchors++;
-        c->window_sum += score;
-        if (++c->window_anchors == REPORT_CLOCK_FIRST) {
-            c->relock = c->relock || !(c->window_sum / REPORT_CLOCK_FIRST < kMaxScore - kScoreMargin);
-            c->window_sum = 0;
-            c->window_anchors = 0;
-        }
-        bin_add(c, slot, t);
+        if (c->anchors == REPORT_CLOCK_FIRST)  // a start that fitted by chance
+            c->relock = !(c->score_sum / REPORT_CLOCK_FIRST < kMaxScore - kScoreMargin);
+        if (!below)
+            bin_add(c, slot, t);
     }
+    batched = batched || below;
     if (!batched) {
         c->unbatched++;
         const double longest = (double)kJitterLongestUs;
@@ -420,41 +416,22 @@ static void place_one(ReportClock* c, double t, int64_t slot, bool anchor, bool 
     }
 }
 
-// The pending report k's bound less its stream index.
-static inline int64_t pending_e(const ReportClock* c, uint32_t k) {
-    return c->pending_c[k] - (int64_t)(c->pending_index + k);
-}
-
-// The same for the report before k; before the first, from the last placed
-// report's slot.
-static int64_t pending_e_before(const ReportClock* c, uint32_t k) {
-    if (k > 0)
-        return pending_e(c, k - 1);
-    return c->placed_any ? c->last_slot - (int64_t)c->pending_index + 1 : pending_e(c, 0);
-}
-
-static bool pending_alone(const ReportClock* c, uint32_t k) {
-    const double t = c->pending_t[k];
-    const bool after = k + 1 == c->pending_n || c->pending_t[k + 1] != t;
-    return after && (k > 0 ? c->pending_t[k - 1] != t : !c->placed_any || c->previous_t != t);
-}
-
 // Places the first count pending reports, each on the latest slot that
-// keeps every pending report under its upper bound. A report forced more
+// keeps every pending report under its upper bound (an early one's lifted
+// by lift_dip). A report forced more
 // than the tolerance below the line (stamped early, or pushed on by a read
 // that held more reports than its time leaves slots for) tells nothing of
-// the envelope: it is neither scored, fitted nor counted in the jitter.
+// the envelope: it is neither fitted nor counted in the jitter, and scores
+// as far off as a report can (so a lattice the times do not follow cannot
+// pass by forcing them below it).
 static void place_pending(ReportClock* c, uint32_t count) {
-    int64_t run = INT64_MAX, e_after = INT64_MAX;
+    int64_t run = INT64_MAX;
     for (uint32_t k = c->pending_n; k-- > 0;) {
-        const int64_t e = pending_e(c, k);
-        // Only a report that would lower the minimum need be looked at closer.
-        if (e < run && !is_dip(pending_e_before(c, k), e, k + 1 < c->pending_n ? e_after : e,
-                               pending_alone(c, k)))
-            run = e;
-        e_after = e;
+        const int64_t index = (int64_t)(c->pending_index + k);
+        const int64_t e = c->pending_c[k] - index;
+        run = e < run ? e : run;
         if (k < count)
-            c->pending_c[k] = (int64_t)(c->pending_index + k) + run;
+            c->pending_c[k] = index + run;
     }
     for (uint32_t k = 0; k < count; k++) {
         int64_t slot = c->pending_c[k];
@@ -472,11 +449,39 @@ static void place_pending(ReportClock* c, uint32_t count) {
     c->pending_index += count;
 }
 
+// How many pending reports to place when they fill up: as many as the
+// lookahead leaves, but none of a batch still coming in (the newest reports
+// within a slot of the last one's bound: one read, or a stall's reads a few
+// microseconds apart), whose reports need all of it in view to be placed.
+// A batch longer than all that is pending is placed as it comes.
+static uint32_t settled(const ReportClock* c) {
+    const int64_t last = c->pending_c[REPORT_CLOCK_PENDING - 1];
+    uint32_t b = REPORT_CLOCK_PENDING - 1;
+    while (b > 0 && c->pending_c[b - 1] >= last - 1)
+        b--;
+    return b > 0 && b < REPORT_CLOCK_PENDING - REPORT_CLOCK_LOOKAHEAD
+               ? b
+               : REPORT_CLOCK_PENDING - REPORT_CLOCK_LOOKAHEAD;
+}
+
+// The pending report k, now that the one after it is in, if it is a dip
+// (is_dip) gets the bound its neighbours leave it.
+static inline void lift_dip(ReportClock* c, uint32_t k) {
+    const int64_t* b = c->pending_c + k;
+    const double* t = c->pending_t + k;
+    // One branch, rarely taken: the tests' outcomes are a coin toss in batches.
+    const bool dip = (b[0] <= b[-1]) & (b[1] == b[-1] + 2) & (t[0] != t[-1]) & (t[0] != t[1]);
+    if (dip)
+        c->pending_c[k] = b[-1] + 1;
+}
+
 static void push_pending(ReportClock* c, double t) {
     c->pending_t[c->pending_n] = t;
     c->pending_c[c->pending_n] = upper_slot(t, c->line, c->tolerance_us);
+    if (c->pending_n >= 2)
+        lift_dip(c, c->pending_n - 1);
     if (++c->pending_n == REPORT_CLOCK_PENDING)
-        place_pending(c, REPORT_CLOCK_PENDING - REPORT_CLOCK_LOOKAHEAD);
+        place_pending(c, settled(c));
 }
 
 // Finds the lattice in the first n reports and streams them.

@@ -40,10 +40,11 @@
 //   overall one: the edge over the mean slot, or, once a curved stream has
 //   made the chain drop corners, the chord from the first fit at the first
 //   slot to the newest line at the last.
-// - A bad start: when the first reports fit no lattice, or the next
-//   REPORT_CLOCK_FIRST anchors score as no lattice (a start that fitted by
-//   chance), everything so far is dropped and the next reports are tried
+// - A bad start: when the first reports fit no lattice, or the first
+//   REPORT_CLOCK_FIRST anchors streamed score as none (a start that fitted
+//   by chance), everything so far is dropped and the next reports are tried
 //   afresh; fill and jitter are then over the reports from that start on.
+//   A start that passed stays: a clock that later fails is refused.
 // - Jitter: residuals of reports alone at their time above the fitted line,
 //   the envelope itself, counted in whole microseconds. Not above the single
 //   lowest residual: where slots are skipped, a report delayed by nearly a
@@ -141,9 +142,7 @@ struct ReportClock {
     uint32_t recent_n;
     double floor_us;       // from the hull's edge down to the envelope
     double score_sum;  // capped residuals of anchors, in periods
-    double window_sum;     // the same over the last window_anchors of them
-    uint32_t window_anchors;
-    bool relock;           // a window of REPORT_CLOCK_FIRST anchors scored as no lattice
+    bool relock;           // the first REPORT_CLOCK_FIRST anchors scored as no lattice
     uint64_t anchors, unbatched;
     GapHistogram jitter;  // unbatched residuals, whole us
 };

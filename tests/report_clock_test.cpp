@@ -237,7 +237,8 @@ TEST(ReportClockTest, RefusesTooFewReportsAndTimesWithoutALattice) {
 // Streams a review found hard, at 8 kHz unless said: delays of 30 us plus an
 // exponential 20 us on a lattice whose drift runs linearly from drift0 to
 // drift1 ppm; one report in early_every stamped early_us earlier; a 100 ms
-// stall whose reports come in reads of 32 stamped stall_step_us apart.
+// stall from 3 s on whose reports come in reads of 32 stamped stall_step_us
+// apart once it ends.
 struct Hard {
     const char* what;
     double period_us, drift0_ppm, drift1_ppm, seconds;
@@ -249,13 +250,13 @@ struct Hard {
 
 std::vector<double> hard_stream(const Hard& h, uint64_t seed) {
     std::vector<double> t;
-    const double end = h.seconds * 1e6, stall = end / 3, released = stall + 100000;
+    const double end = h.seconds * 1e6, stall = 3e6, released = stall + 100000;
     double sent = 17, last = 0, read_t = released;
     for (int k = 0, in_read = 0; sent < end; k++) {
         double x = sent + 30 + exponential(&seed, 20);
         if (h.early_every && k % h.early_every == h.early_every - 1)
             x -= h.early_us;
-        if (h.stall && x >= stall && x < read_t + 1) {
+        if (h.stall && x >= stall && x < released) {
             x = read_t;
             read_t += ++in_read % 32 == 0 ? h.stall_step_us : 0;
         }
@@ -308,8 +309,9 @@ TEST(ReportClockTest, IgnoresBrokenTimesAndRetriesAfterABadStart) {
     for (int k = 1; k <= 100000; k++)
         u.push_back(u[4999] + 1000.0 * k);
     ASSERT_TRUE(clock_of(u, &f)) << report_clock_reason(f.refusal);
-    EXPECT_NEAR(f.period_us, 1000, 1e-3);
-    EXPECT_NEAR(f.filled_pct, 100, 0.01);
+    // The start that fits holds the last few hundred Poisson reports too.
+    EXPECT_NEAR(f.period_us, 1000, 1e-2);
+    EXPECT_NEAR(f.filled_pct, 100, 0.1);
 }
 
 }  // namespace
