@@ -12,14 +12,19 @@ static const int kNominals = (int)(sizeof kNominalUs / sizeof kNominalUs[0]);
 
 // A lattice whose reports sit further above it than this, in periods on
 // average, is no lattice: a quarter-period delay scores about 0.25, times
-// that ignore the lattice about 0.5.
-static const double kMaxScore = 0.375;
+// that ignore the lattice about 0.5. A score must stay below it by a margin:
+// stamps quantised to a coarse tick (15.625 ms) fall on exactly a quarter of
+// every lattice whose period divides the tick four ways, and score 3/8.
+static const double kMaxScore = 0.375, kScoreMargin = 1.0 / 256;
 // How far the period may settle from its nominal value.
 static const double kMaxDrift = 0.01;
 // While the first reports are fitted the line may still be off by some
 // microseconds; once streaming it is good to well under that. A report seen
 // this far (in periods) below the line still counts as on its slot.
 static const double kFirstTolerance = 0.3, kStreamTolerance = 0.1;
+// How far (in tolerances) the newest points may lie above the overall line
+// before the line that places slots is raised to them: below that, noise.
+static const double kWalk = 0.5;
 enum {
     FIRST_WINDOW = 256,   // reports in the first fitted window, doubled until all
 };
@@ -47,7 +52,8 @@ double report_clock_nominal_us(double period_us) {
 
 // floor, llround and a clamp to 0..1 written out: every report of a capture
 // passes through them, and the library's are calls (for NaN and errno's
-// sake; no time here is a NaN). Exact for any value under 2^52.
+// sake; report_clock_add lets no NaN or infinity in). Exact for any value
+// under 2^52.
 static inline int64_t floor_int(double v) {
     const int64_t i = (int64_t)v;
     return v < (double)i ? i - 1 : i;
@@ -79,6 +85,7 @@ static void sums_add(ReportClockSums* s, double x, double y) {
 static void hull_reset(ReportClockHull* h) {
     h->n = 0;
     h->x_sum = h->points = 0;
+    h->dropped = false;
 }
 
 // Adds a point right of every other. A corner on or above the chord from its
@@ -93,6 +100,7 @@ static void hull_add(ReportClockHull* h, double x, double y) {
                          (y - h->y[n - 2]) * (h->x[n - 1] - h->x[n - 2]))
         n--;
     if (n == REPORT_CLOCK_HULL) {
+        h->dropped = true;
         memmove(h->x, h->x + 1, (n - 1) * sizeof h->x[0]);
         memmove(h->y, h->y + 1, (n - 1) * sizeof h->y[0]);
         n--;
@@ -119,13 +127,36 @@ static bool hull_fit(const ReportClockHull* h, ReportClockLine against, ReportCl
 
 // --- The first reports ---------------------------------------------------------
 
+// A report alone at its time whose bound, less its index, dips below its
+// neighbours', which agree (they leave it one slot between them), was
+// stamped early: taking the dip as the truth would move every report before
+// it back a slot, as a batch does. It is left out of the minimum, so its
+// neighbours keep their slots and it lies below the line.
+static inline bool is_dip(int64_t e_before, int64_t e, int64_t e_after, bool alone) {
+    return alone && e < e_before && e_before == e_after;
+}
+
+// is_dip for the first reports' t[k]. While the line is still rough one
+// neighbour's word is not enough: the report before that must agree too.
+static bool first_dip(const double* t, int n, int k, ReportClockLine l, int64_t e_before, int64_t e,
+                      int64_t e_after) {
+    const bool alone = (k == 0 || t[k - 1] != t[k]) && (k == n - 1 || t[k + 1] != t[k]);
+    return is_dip(e_before, e, k < n - 1 ? e_after : e, alone) && k > 1 &&
+           upper_slot(t[k - 2], l, kFirstTolerance * l.period_us) - (k - 2) == e_before;
+}
+
 // Slots for t[0..n): each the latest that keeps them rising under its upper bound.
 static void first_slots(const double* t, int n, ReportClockLine l, int64_t* slot) {
-    int64_t run = INT64_MAX;
+    const double tolerance = kFirstTolerance * l.period_us;
+    int64_t run = INT64_MAX, e_after = 0;
+    int64_t e = n > 0 ? upper_slot(t[n - 1], l, tolerance) - (n - 1) : 0;
     for (int k = n - 1; k >= 0; k--) {
-        const int64_t e = upper_slot(t[k], l, kFirstTolerance * l.period_us) - k;
-        run = e < run ? e : run;
+        const int64_t e_before = k > 0 ? upper_slot(t[k - 1], l, tolerance) - (k - 1) : e;
+        if (e < run && !first_dip(t, n, k, l, e_before, e, e_after))
+            run = e;
         slot[k] = k + run;
+        e_after = e;
+        e = e_before;
     }
 }
 
@@ -287,7 +318,7 @@ static bool first_lattice(const double* t, int n, ReportClockLine* out, double* 
         if (p * (n - 1) > 2 * (t[n - 1] - t[0]))
             continue;  // not room for half the reports
         const ReportClockLine start = {first_phase(t, n < FIRST_WINDOW ? n : FIRST_WINDOW, p), p};
-        if (first_fit(t, n, p, start, out) <= kMaxScore) {
+        if (first_fit(t, n, p, start, out) < kMaxScore - kScoreMargin) {
             coarsen(t, n, p, out);
             *floor_us = first_floor(t, n, *out);
             out->phase_us += *floor_us;
@@ -299,20 +330,54 @@ static bool first_lattice(const double* t, int n, ReportClockLine* out, double* 
 
 // --- Streaming -----------------------------------------------------------------
 
-// The streamed line: the hull's edge, lowered to the envelope, once it has
-// enough points.
+// How far the newest points lie above the line l (a correction to the
+// line the points were taken against): the lowest of them, for one point
+// may be low.
+static double recent_offset(const ReportClock* c, ReportClockLine l) {
+    double lowest = INFINITY;
+    for (int i = 0; i < REPORT_CLOCK_RECENT; i++) {
+        const double y = c->recent_y[i] - (l.phase_us - c->base.phase_us) -
+                         c->recent_x[i] * (l.period_us - c->base.period_us);
+        lowest = y < lowest ? y : lowest;
+    }
+    return lowest;
+}
+
+// The streamed lines, the hull's edge lowered to the envelope, once it has
+// enough points: the overall one, and the one that places slots, raised to
+// the newest points when a changing period has walked them off it.
 static void stream_fit(ReportClock* c) {
     ReportClockLine l;
-    if (c->hull.points >= REPORT_CLOCK_FIT_POINTS && hull_fit(&c->hull, c->base, &l)) {
-        l.phase_us += c->floor_us;
-        c->line = l;
-    }
+    if (c->hull.points < REPORT_CLOCK_FIT_POINTS || !hull_fit(&c->hull, c->base, &l))
+        return;
+    const double walk = recent_offset(c, l);
+    l.phase_us += c->floor_us;
+    c->overall = l;
+    if (walk > kWalk * c->tolerance_us)
+        l.phase_us += walk;
+    if (!c->fitted)
+        c->start = l;
+    c->fitted = true;
+    c->line = l;
+}
+
+// The period over the whole stream.
+static double overall_period(const ReportClock* c) {
+    if (!c->hull.dropped || c->last_slot <= c->first_slot)
+        return c->overall.period_us;
+    const double x0 = (double)c->first_slot, x1 = (double)c->last_slot;
+    const double y0 = c->start.phase_us + x0 * c->start.period_us;
+    const double y1 = c->line.phase_us + x1 * c->line.period_us;
+    return (y1 - y0) / (x1 - x0);
 }
 
 static void bin_point(ReportClock* c) {
     const int k = REPORT_CLOCK_RANK - 1;
     sums_add(&c->sums, (double)c->bin.slot[k], c->bin.y[k]);
     hull_add(&c->hull, (double)c->bin.slot[k], c->bin.y[k]);
+    const uint32_t i = c->recent_n++ % REPORT_CLOCK_RECENT;
+    c->recent_x[i] = (double)c->bin.slot[k];
+    c->recent_y[i] = c->bin.y[k];
 }
 
 static void bin_add(ReportClock* c, int64_t slot, double t) {
@@ -334,11 +399,16 @@ static void place_one(ReportClock* c, double t, int64_t slot, bool anchor, bool 
     c->last_slot = slot;
     c->previous_t = t;
     const double r = residual(t, slot, c->line);
+    const bool below = r < -c->tolerance_us;
     if (anchor) {
-        c->score_sum += clamp01(r / c->line.period_us);
+        c->score_sum += below ? 1.0 : clamp01(r / c->line.period_us);
         c->anchors++;
-        bin_add(c, slot, t);
+        if (c->anchors == REPORT_CLOCK_FIRST)  // a start that fitted by chance
+            c->relock = !(c->score_sum / REPORT_CLOCK_FIRST < kMaxScore - kScoreMargin);
+        if (!below)
+            bin_add(c, slot, t);
     }
+    batched = batched || below;
     if (!batched) {
         c->unbatched++;
         const double longest = (double)kJitterLongestUs;
@@ -347,7 +417,13 @@ static void place_one(ReportClock* c, double t, int64_t slot, bool anchor, bool 
 }
 
 // Places the first count pending reports, each on the latest slot that
-// keeps every pending report under its upper bound.
+// keeps every pending report under its upper bound (an early one's lifted
+// by lift_dip). A report forced more
+// than the tolerance below the line (stamped early, or pushed on by a read
+// that held more reports than its time leaves slots for) tells nothing of
+// the envelope: it is neither fitted nor counted in the jitter, and scores
+// as far off as a report can (so a lattice the times do not follow cannot
+// pass by forcing them below it).
 static void place_pending(ReportClock* c, uint32_t count) {
     int64_t run = INT64_MAX;
     for (uint32_t k = c->pending_n; k-- > 0;) {
@@ -373,11 +449,39 @@ static void place_pending(ReportClock* c, uint32_t count) {
     c->pending_index += count;
 }
 
+// How many pending reports to place when they fill up: as many as the
+// lookahead leaves, but none of a batch still coming in (the newest reports
+// within a slot of the last one's bound: one read, or a stall's reads a few
+// microseconds apart), whose reports need all of it in view to be placed.
+// A batch longer than all that is pending is placed as it comes.
+static uint32_t settled(const ReportClock* c) {
+    const int64_t last = c->pending_c[REPORT_CLOCK_PENDING - 1];
+    uint32_t b = REPORT_CLOCK_PENDING - 1;
+    while (b > 0 && c->pending_c[b - 1] >= last - 1)
+        b--;
+    return b > 0 && b < REPORT_CLOCK_PENDING - REPORT_CLOCK_LOOKAHEAD
+               ? b
+               : REPORT_CLOCK_PENDING - REPORT_CLOCK_LOOKAHEAD;
+}
+
+// The pending report k, now that the one after it is in, if it is a dip
+// (is_dip) gets the bound its neighbours leave it.
+static inline void lift_dip(ReportClock* c, uint32_t k) {
+    const int64_t* b = c->pending_c + k;
+    const double* t = c->pending_t + k;
+    // One branch, rarely taken: the tests' outcomes are a coin toss in batches.
+    const bool dip = (b[0] <= b[-1]) & (b[1] == b[-1] + 2) & (t[0] != t[-1]) & (t[0] != t[1]);
+    if (dip)
+        c->pending_c[k] = b[-1] + 1;
+}
+
 static void push_pending(ReportClock* c, double t) {
     c->pending_t[c->pending_n] = t;
     c->pending_c[c->pending_n] = upper_slot(t, c->line, c->tolerance_us);
+    if (c->pending_n >= 2)
+        lift_dip(c, c->pending_n - 1);
     if (++c->pending_n == REPORT_CLOCK_PENDING)
-        place_pending(c, REPORT_CLOCK_PENDING - REPORT_CLOCK_LOOKAHEAD);
+        place_pending(c, settled(c));
 }
 
 // Finds the lattice in the first n reports and streams them.
@@ -387,7 +491,7 @@ static void lock(ReportClock* c, int n) {
         return;
     }
     c->locked = true;
-    c->line = c->base;
+    c->line = c->overall = c->start = c->base;
     c->tolerance_us = kStreamTolerance * c->base.period_us;
     gap_histogram_init_us_range(&c->jitter, -(int64_t)(2 * c->base.period_us) - 1, kJitterLongestUs);
     for (int k = 0; k < n; k++)
@@ -401,17 +505,35 @@ void report_clock_init(ReportClock* c) {
 
 void report_clock_free(ReportClock* c) { gap_histogram_free(&c->jitter); }
 
+// Drops a start that turned out to fit no lattice; the next reports are
+// tried afresh.
+static void restart(ReportClock* c) {
+    const uint64_t n = c->n;
+    const double last_t = c->last_t;
+    report_clock_free(c);
+    report_clock_init(c);
+    c->n = n;
+    c->last_t = last_t;
+    c->refusal = REPORT_CLOCK_NO_PERIOD;
+}
+
 void report_clock_add(ReportClock* c, double t_us) {
+    if (!isfinite(t_us))
+        return;  // a broken stamp says nothing about the lattice
     if (c->n > 0 && !(t_us >= c->last_t))
         t_us = c->last_t;
     c->last_t = t_us;
     c->n++;
     if (c->locked) {
         push_pending(c, t_us);
-    } else if (c->refusal == REPORT_CLOCK_OK && c->n <= REPORT_CLOCK_FIRST) {
-        c->first[c->n - 1] = t_us;
-        if (c->n == REPORT_CLOCK_FIRST)
-            lock(c, REPORT_CLOCK_FIRST);
+        if (c->relock)
+            restart(c);
+        return;
+    }
+    c->first[c->first_n++] = t_us;
+    if (c->first_n == REPORT_CLOCK_FIRST) {
+        lock(c, REPORT_CLOCK_FIRST);
+        c->first_n = 0;  // a bad start is tried again on the next reports, afresh
     }
 }
 
@@ -425,26 +547,28 @@ bool report_clock_finish(ReportClock* c, ReportClockFigures* out) {
     out->reports = c->n;
     if (c->n < REPORT_CLOCK_MIN_REPORTS)
         return refuse(out, REPORT_CLOCK_TOO_FEW);
-    if (!c->locked && c->refusal == REPORT_CLOCK_OK)
-        lock(c, (int)c->n);
+    if (!c->locked && c->first_n >= REPORT_CLOCK_MIN_REPORTS)
+        lock(c, (int)c->first_n);
     if (!c->locked)
         return refuse(out, c->refusal);
     place_pending(c, c->pending_n);
     if (c->bin_n >= REPORT_CLOCK_RANK)
         bin_point(c);
     stream_fit(c);
-    if (c->score_sum / (double)c->anchors > kMaxScore ||
-        fabs(c->line.period_us / c->base.period_us - 1) > kMaxDrift)
+    const double period = overall_period(c);
+    if (!(c->score_sum / (double)c->anchors < kMaxScore - kScoreMargin) ||
+        fabs(period / c->base.period_us - 1) > kMaxDrift)
         return refuse(out, REPORT_CLOCK_NO_PERIOD);
     Distribution d;
     distribution_of_histogram(&c->jitter, &d);
     if (d.failed)
         return refuse(out, REPORT_CLOCK_NO_MEMORY);
-    out->period_us = c->line.period_us;
+    out->period_us = period;
     out->rate_hz = 1e6 / out->period_us;
     out->nominal_us = report_clock_nominal_us(out->period_us);
     out->drift_ppm = (out->period_us / out->nominal_us - 1) * 1e6;
-    out->filled_pct = 100.0 * (double)c->n / (double)(c->last_slot - c->first_slot + 1);
+    // Reports before the first that fitted a lattice are on no slot.
+    out->filled_pct = 100.0 * (double)c->pending_index / (double)(c->last_slot - c->first_slot + 1);
     out->unbatched = c->unbatched;
     if (d.n > 0) {
         out->jitter_p50_us = fmax(d.pct_us[PCT_50], 0.0);

@@ -32,6 +32,19 @@
 //   (the envelope itself, not the bins' second lowest); the first reports'
 //   line serves until REPORT_CLOCK_FIT_POINTS points replace it. Least
 //   squares sums of the same points are kept for the A/B comparison.
+// - A period that changes slowly walks the phase away from any one line (the
+//   points curve up from the edge over their mean slot, or the hull is one
+//   chord through the newest): slots, scores and jitter are taken against
+//   the overall line raised to the lowest of the REPORT_CLOCK_RECENT newest
+//   points once they lie half a tolerance above it. The period given is the
+//   overall one: the edge over the mean slot, or, once a curved stream has
+//   made the chain drop corners, the chord from the first fit at the first
+//   slot to the newest line at the last.
+// - A bad start: when the first reports fit no lattice, or the first
+//   REPORT_CLOCK_FIRST anchors streamed score as none (a start that fitted
+//   by chance), everything so far is dropped and the next reports are tried
+//   afresh; fill and jitter are then over the reports from that start on.
+//   A start that passed stays: a clock that later fails is refused.
 // - Jitter: residuals of reports alone at their time above the fitted line,
 //   the envelope itself, counted in whole microseconds. Not above the single
 //   lowest residual: where slots are skipped, a report delayed by nearly a
@@ -51,6 +64,7 @@ enum {
     REPORT_CLOCK_RANK = 4,         // of those, the rank of the residual taken
     REPORT_CLOCK_HULL = 64,        // corners of the hull kept
     REPORT_CLOCK_FIT_POINTS = 32,  // points before they replace the first reports' line
+    REPORT_CLOCK_RECENT = 4,       // newest points the line that places slots follows
 };
 
 // Why there is no clock.
@@ -96,6 +110,7 @@ struct ReportClockHull {
     double x[REPORT_CLOCK_HULL], y[REPORT_CLOCK_HULL];
     int n;
     double x_sum, points;
+    bool dropped;  // a corner went: the chain no longer reaches the mean slot
 };
 
 struct ReportClock {
@@ -104,8 +119,12 @@ struct ReportClock {
     ReportClockRefusal refusal;  // REPORT_CLOCK_NO_PERIOD once the first reports fit nothing
     bool locked;                 // the first reports gave a lattice
     double first[REPORT_CLOCK_FIRST];
+    uint32_t first_n;  // reports in first; a batch that fits nothing makes way for the next
     ReportClockLine base;  // from the first reports; the sums are against it
-    ReportClockLine line;  // the fit so far
+    ReportClockLine line;  // the fit so far, following the newest points; slots are placed against it
+    ReportClockLine overall;  // the fit over the whole stream; the period reported
+    ReportClockLine start;    // the first fit of the stream's own points
+    bool fitted;              // start is set
     double tolerance_us;   // how far below the line a report may seem to lie
     // Reports waiting for their slot: time and slot upper bound.
     double pending_t[REPORT_CLOCK_PENDING];
@@ -119,15 +138,18 @@ struct ReportClock {
     LowRank bin;
     ReportClockSums sums;  // the same points, for the A/B comparison's resamples
     ReportClockHull hull;
+    double recent_x[REPORT_CLOCK_RECENT], recent_y[REPORT_CLOCK_RECENT];  // the newest points
+    uint32_t recent_n;
     double floor_us;       // from the hull's edge down to the envelope
     double score_sum;  // capped residuals of anchors, in periods
+    bool relock;           // the first REPORT_CLOCK_FIRST anchors scored as no lattice
     uint64_t anchors, unbatched;
     GapHistogram jitter;  // unbatched residuals, whole us
 };
 
 void report_clock_init(ReportClock* c);
 // The next report's time in microseconds; times never go back (an earlier
-// one is taken as the previous time).
+// one is taken as the previous time). A NaN or infinite time is ignored.
 void report_clock_add(ReportClock* c, double t_us);
 // Ends the stream and gives the figures; false with out->refusal set when
 // there is no clock. No more reports may be added.

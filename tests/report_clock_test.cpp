@@ -117,10 +117,10 @@ bool clock_of(const std::vector<double>& t, ReportClockFigures* f) {
 //      125  +200   50  31.25  0    1     0      1   |  -0.04         |  0.000
 //      125  -200  400  25     0    1     0      2   |   0.02         |  0.000
 //      250  -200  400  62.5   0    1     0      3   |   0.11         |  0.000
-//      500  +150  200 100     0.3  1     0      4   |  -0.19         |  0.000
-//      500  -200   50 125     0.3  1     0      5   |   0.35         |  0.000
-//     1000  -200  100 250     0.3  1     0      6   |  -0.66         |  0.000
-//     1000  +200  300 200     0.1  1     0      7   |   0.49         |  0.000
+//      500  +150  200 100     0.3  1     0      4   |  -0.31         |  0.000
+//      500  -200   50 125     0.3  1     0      5   |   0.33         |  0.000
+//     1000  -200  100 250     0.3  1     0      6   |  -1.29         |  0.000
+//     1000  +200  300 200     0.1  1     0      7   |   0.54         |  0.000
 //      125  -100   80  10     0   16     0      8   |   0.01         |  0.000
 //      250  +200  300  40     0   16     0      9   |  -0.02         |  0.000
 //      125   +50   60  20     0   16     4     10   |  -0.04         |  0.000
@@ -130,36 +130,37 @@ bool clock_of(const std::vector<double>& t, ReportClockFigures* f) {
 //     2000     0  Wine 10 s   0    1     0     14   |  -0.00         |  0.000
 //     2000     0  Wine  3 s   0    1     0     15   |   2.26         |  0.000
 //     2000     0  Wine  3 s   0    1     0     16   |   6.41         |  0.000
-//     1000     0  Wine 10 s   0    1     0     17   |  -1.02         | -0.010
+//     1000     0  Wine 10 s   0    1     0     17   |   0.65         |  0.000
 //     1000     0  Wine  3 s   0    1     0     18   |  -2.11         |  0.000
 //     2000     0  Wine  6 s   0.5  1     0     19   |  -0.29         |  0.000
+const Stream kStreams[] = {
+    {125, 200, 50, 31.25, 0, 1, 0, 10, 1, false, false},
+    {125, -200, 400, 25, 0, 1, 0, 10, 2, false, false},
+    {250, -200, 400, 62.5, 0, 1, 0, 10, 3, false, false},
+    {500, 150, 200, 100, 0.3, 1, 0, 10, 4, false, false},
+    {500, -200, 50, 125, 0.3, 1, 0, 10, 5, false, false},
+    {1000, -200, 100, 250, 0.3, 1, 0, 10, 6, false, false},
+    {1000, 200, 300, 200, 0.1, 1, 0, 10, 7, false, false},
+    {125, -100, 80, 10, 0, 16, 0, 10, 8, false, false},
+    {250, 200, 300, 40, 0, 16, 0, 10, 9, false, false},
+    {125, 50, 60, 20, 0, 16, 4, 10, 10, false, false},
+    {1000, 50, 150, 100, 0.2, 1, 5, 10, 11, false, false},
+    {125, 0, 50, 5, 0, 1, 10, 10, 12, false, false},
+    {8000, 120, 200, 400, 0, 1, 0, 40, 13, false, false},
+    // Wine-like delays (base and jitter columns unused); the 1000 us ones
+    // once read as a 500 us lattice, a divisor.
+    {2000, 0, 0, 0, 0, 1, 0, 10, 14, false, true},
+    {2000, 0, 0, 0, 0, 1, 0, 3, 15, false, true},
+    {2000, 0, 0, 0, 0, 1, 0, 3, 16, false, true},
+    {1000, 0, 0, 0, 0, 1, 0, 10, 17, false, true},
+    {1000, 0, 0, 0, 0, 1, 0, 3, 18, false, true},
+    {2000, 0, 0, 0, 0.5, 1, 0, 6, 19, false, true},
+};
+
 TEST(ReportClockTest, RecoversPeriodAndFillOfSyntheticStreams) {
-    const Stream cases[] = {
-        {125, 200, 50, 31.25, 0, 1, 0, 10, 1, false, false},
-        {125, -200, 400, 25, 0, 1, 0, 10, 2, false, false},
-        {250, -200, 400, 62.5, 0, 1, 0, 10, 3, false, false},
-        {500, 150, 200, 100, 0.3, 1, 0, 10, 4, false, false},
-        {500, -200, 50, 125, 0.3, 1, 0, 10, 5, false, false},
-        {1000, -200, 100, 250, 0.3, 1, 0, 10, 6, false, false},
-        {1000, 200, 300, 200, 0.1, 1, 0, 10, 7, false, false},
-        {125, -100, 80, 10, 0, 16, 0, 10, 8, false, false},
-        {250, 200, 300, 40, 0, 16, 0, 10, 9, false, false},
-        {125, 50, 60, 20, 0, 16, 4, 10, 10, false, false},
-        {1000, 50, 150, 100, 0.2, 1, 5, 10, 11, false, false},
-        {125, 0, 50, 5, 0, 1, 10, 10, 12, false, false},
-        {8000, 120, 200, 400, 0, 1, 0, 40, 13, false, false},
-        // Wine-like delays (base and jitter columns unused); the 1000 us ones
-        // once read as a 500 us lattice, a divisor.
-        {2000, 0, 0, 0, 0, 1, 0, 10, 14, false, true},
-        {2000, 0, 0, 0, 0, 1, 0, 3, 15, false, true},
-        {2000, 0, 0, 0, 0, 1, 0, 3, 16, false, true},
-        {1000, 0, 0, 0, 0, 1, 0, 10, 17, false, true},
-        {1000, 0, 0, 0, 0, 1, 0, 3, 18, false, true},
-        {2000, 0, 0, 0, 0.5, 1, 0, 6, 19, false, true},
-    };
     printf("   period   drift  base  jitter skip batch stalls seed | reports  period err ppm  filled err pp"
            "  jitter p50/p99 us\n");
-    for (const Stream& s : cases) {
+    for (const Stream& s : kStreams) {
         SCOPED_TRACE(testing::Message() << s.period_us << " us, seed " << s.seed);
         const Generated g = generate(s);
         ReportClockFigures f;
@@ -225,6 +226,92 @@ TEST(ReportClockTest, RefusesTooFewReportsAndTimesWithoutALattice) {
         EXPECT_FALSE(clock_of(generate(s).t, &f)) << s.period_us << " us gave " << f.period_us;
         EXPECT_STREQ(report_clock_reason(f.refusal), "the times follow no fixed period");
     }
+    // A 1 kHz stream stamped by a 15.625 ms tick: each stamp a quarter of
+    // 500 us on, which once read as a 500 us clock.
+    std::vector<double> coarse;
+    for (int k = 0; k < 20000; k++)
+        coarse.push_back(floor((137 + 1000.0 * k) / 15625) * 15625);
+    EXPECT_FALSE(clock_of(coarse, &f)) << f.period_us;
+}
+
+// Streams a review found hard, at 8 kHz unless said: delays of 30 us plus an
+// exponential 20 us on a lattice whose drift runs linearly from drift0 to
+// drift1 ppm; one report in early_every stamped early_us earlier; a 100 ms
+// stall from 3 s on whose reports come in reads of 32 stamped stall_step_us
+// apart once it ends.
+struct Hard {
+    const char* what;
+    double period_us, drift0_ppm, drift1_ppm, seconds;
+    int early_every;
+    double early_us;
+    bool stall;
+    double stall_step_us;
+};
+
+std::vector<double> hard_stream(const Hard& h, uint64_t seed) {
+    std::vector<double> t;
+    const double end = h.seconds * 1e6, stall = 3e6, released = stall + 100000;
+    double sent = 17, last = 0, read_t = released;
+    for (int k = 0, in_read = 0; sent < end; k++) {
+        double x = sent + 30 + exponential(&seed, 20);
+        if (h.early_every && k % h.early_every == h.early_every - 1)
+            x -= h.early_us;
+        if (h.stall && x >= stall && x < released) {
+            x = read_t;
+            read_t += ++in_read % 32 == 0 ? h.stall_step_us : 0;
+        }
+        last = fmax(last, x);
+        t.push_back(last);
+        sent += h.period_us * (1 + (h.drift0_ppm + (h.drift1_ppm - h.drift0_ppm) * sent / end) * 1e-6);
+    }
+    return t;
+}
+
+TEST(ReportClockTest, FollowsEarlyReportsLongStallsAndChangingDrift) {
+    const Hard cases[] = {
+        {"one in 1000 10 us early", 125, 20, 20, 10, 1000, 10, false, 0},
+        {"one in 1000 100 us early", 125, 20, 20, 10, 1000, 100, false, 0},
+        {"stall in one read", 125, 20, 20, 10, 0, 0, true, 0},
+        {"stall in reads 5 us apart", 125, 20, 20, 10, 0, 0, true, 5},
+        // Over 30 min 20 to 21 ppm (8 kHz) or 20 to 25 ppm (1 kHz) walk the
+        // phase as far from the mean line as these do in a minute.
+        {"drift 20 to 120 ppm", 125, 20, 120, 60, 0, 0, false, 0},
+        {"drift 20 to 220 ppm, 1 kHz", 1000, 20, 220, 60, 0, 0, false, 0},
+    };
+    for (const Hard& h : cases) {
+        SCOPED_TRACE(h.what);
+        ReportClockFigures f;
+        if (!clock_of(hard_stream(h, 31), &f)) {
+            ADD_FAILURE() << report_clock_reason(f.refusal);
+            continue;
+        }
+        const double mean_ppm = (h.drift0_ppm + h.drift1_ppm) / 2;
+        EXPECT_NEAR(f.drift_ppm, mean_ppm, 2 + (h.drift1_ppm - h.drift0_ppm) / 10);
+        EXPECT_NEAR(f.filled_pct, 100, 0.2);
+        EXPECT_LT(f.jitter_p50_us, 30);
+    }
+}
+
+TEST(ReportClockTest, IgnoresBrokenTimesAndRetriesAfterABadStart) {
+    std::vector<double> t = lattice(2000, -1, -1);
+    t[10] = NAN;
+    t[1500] = INFINITY;
+    t.insert(t.begin(), -INFINITY);
+    ReportClockFigures f;
+    ASSERT_TRUE(clock_of(t, &f));
+    EXPECT_EQ(f.reports, 1998u);
+    EXPECT_NEAR(f.period_us, 1000, 1e-6);
+    // 5000 Poisson reports, then a clean 1 kHz lattice.
+    uint64_t seed = 32;
+    std::vector<double> u(5000);
+    for (size_t k = 1; k < u.size(); k++)
+        u[k] = u[k - 1] + exponential(&seed, 1000);
+    for (int k = 1; k <= 100000; k++)
+        u.push_back(u[4999] + 1000.0 * k);
+    ASSERT_TRUE(clock_of(u, &f)) << report_clock_reason(f.refusal);
+    // The start that fits holds the last few hundred Poisson reports too.
+    EXPECT_NEAR(f.period_us, 1000, 1e-2);
+    EXPECT_NEAR(f.filled_pct, 100, 0.1);
 }
 
 }  // namespace
