@@ -14,17 +14,10 @@
 #include "core/ab_compare.h"
 #include "core/distribution.h"
 #include "core/gap_rule.h"
+#include "tests/support/seeded_random.h"
 
 namespace {
 
-uint64_t next_random(uint64_t* state) {  // splitmix64
-    uint64_t z = (*state += 0x9e3779b97f4a7c15ull);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-    return z ^ (z >> 31);
-}
-
-double uniform(uint64_t* state) { return (double)(next_random(state) >> 11) / 9007199254740992.0; }
 
 struct Mouse {
     double period_us, delay_us, seconds;

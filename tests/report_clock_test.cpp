@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/report_clock.h"
+#include "tests/support/seeded_random.h"
 
 namespace {
 
@@ -31,16 +32,7 @@ struct Generated {
     double filled_pct;  // the truth: reports over slots from the first report's to the last's
 };
 
-uint64_t next_random(uint64_t* state) {  // splitmix64
-    uint64_t z = (*state += 0x9e3779b97f4a7c15ull);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-    return z ^ (z >> 31);
-}
 
-double uniform(uint64_t* state) { return (double)(next_random(state) >> 11) / 9007199254740992.0; }
-
-double exponential(uint64_t* state, double mean) { return -mean * log(1 - uniform(state)); }
 
 // Delays measured on a pointer jig under Wine: a sharp edge 200 us up, a body
 // of Gamma(3, 50 us) above it, 5 % of reports a further exponential 600 us
