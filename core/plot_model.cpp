@@ -248,6 +248,18 @@ static void class_gap(const Walk* w, ArrivalClass cls, int64_t gap, bool* coales
     }
 }
 
+// One more value in a column of the interval or speed view: its span and,
+// while it has few, each value.
+static void add_value(PlotColumn* cur, float v, float* min, float* max, float* few) {
+    if (cur->count < PLOT_FEW)
+        few[cur->count] = v;
+    if (cur->count == 0 || v < *min)
+        *min = v;
+    if (cur->count == 0 || v > *max)
+        *max = v;
+    cur->count++;
+}
+
 static void add_interval(Walk* w, ArrivalClass cls, int64_t gap) {
     bool coalesced, pause;
     class_gap(w, cls, gap, &coalesced, &pause);
@@ -257,14 +269,7 @@ static void add_interval(Walk* w, ArrivalClass cls, int64_t gap) {
         return;
     }
     const double us = (double)gap * w->us_per_tick;
-    const float v = (float)us;
-    if (cur->count < PLOT_FEW)
-        cur->few_us[cur->count] = v;
-    if (cur->count == 0 || v < cur->min_us)
-        cur->min_us = v;
-    if (cur->count == 0 || v > cur->max_us)
-        cur->max_us = v;
-    cur->count++;
+    add_value(cur, (float)us, &cur->min_us, &cur->max_us, cur->few_us);
     if (!pause && !w->known_axis) {
         int bin = (int)us;
         w->histogram[bin < HISTOGRAM_BINS ? bin : HISTOGRAM_BINS - 1]++;
@@ -327,13 +332,7 @@ static void close_delivery(Walk* w) {
     }
     const double dx = (double)w->delivery_dx, dy = (double)w->delivery_dy;
     const float v = (float)(sqrt(dx * dx + dy * dy) * w->freq / (double)gap);
-    if (cur->count < PLOT_FEW)
-        cur->speed_few[cur->count] = v;
-    if (cur->count == 0 || v < cur->speed_min)
-        cur->speed_min = v;
-    if (cur->count == 0 || v > cur->speed_max)
-        cur->speed_max = v;
-    cur->count++;
+    add_value(cur, v, &cur->speed_min, &cur->speed_max, cur->speed_few);
 }
 
 // A report in the speed view: it opens a delivery, or adds to the open one.
