@@ -7,7 +7,7 @@ packages=(
     mingw-w64 gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
     googletest
     wine wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei
-    libx11-dev libxtst-dev util-linux python3
+    libx11-dev libxtst-dev util-linux python3 nlohmann-json3-dev
 )
 missing=()
 for p in "${packages[@]}"; do
