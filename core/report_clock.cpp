@@ -359,6 +359,7 @@ static void stream_fit(ReportClock* c) {
         c->start = l;
     c->fitted = true;
     c->line = l;
+    c->line_per_us = 1 / l.period_us;
 }
 
 // The period over the whole stream.
@@ -401,7 +402,7 @@ static void place_one(ReportClock* c, double t, int64_t slot, bool anchor, bool 
     const double r = residual(t, slot, c->line);
     const bool below = r < -c->tolerance_us;
     if (anchor) {
-        c->score_sum += below ? 1.0 : clamp01(r / c->line.period_us);
+        c->score_sum += below ? 1.0 : clamp01(r * c->line_per_us);
         c->anchors++;
         if (c->anchors == REPORT_CLOCK_FIRST)  // a start that fitted by chance
             c->relock = !(c->score_sum / REPORT_CLOCK_FIRST < kMaxScore - kScoreMargin);
@@ -477,7 +478,9 @@ static inline void lift_dip(ReportClock* c, uint32_t k) {
 
 static void push_pending(ReportClock* c, double t) {
     c->pending_t[c->pending_n] = t;
-    c->pending_c[c->pending_n] = upper_slot(t, c->line, c->tolerance_us);
+    // upper_slot, multiplying by the inverse: a slot's edge a rounding off is
+    // well inside the tolerance.
+    c->pending_c[c->pending_n] = floor_int((t - c->line.phase_us + c->tolerance_us) * c->line_per_us);
     if (c->pending_n >= 2)
         lift_dip(c, c->pending_n - 1);
     if (++c->pending_n == REPORT_CLOCK_PENDING)
@@ -492,6 +495,7 @@ static void lock(ReportClock* c, int n) {
     }
     c->locked = true;
     c->line = c->overall = c->start = c->base;
+    c->line_per_us = 1 / c->base.period_us;
     c->tolerance_us = kStreamTolerance * c->base.period_us;
     gap_histogram_init_us_range(&c->jitter, -(int64_t)(2 * c->base.period_us) - 1, kJitterLongestUs);
     for (int k = 0; k < n; k++)

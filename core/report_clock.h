@@ -122,6 +122,7 @@ struct ReportClock {
     uint32_t first_n;  // reports in first; a batch that fits nothing makes way for the next
     ReportClockLine base;  // from the first reports; the sums are against it
     ReportClockLine line;  // the fit so far, following the newest points; slots are placed against it
+    double line_per_us;    // 1 / line.period_us: every report is placed against it
     ReportClockLine overall;  // the fit over the whole stream; the period reported
     ReportClockLine start;    // the first fit of the stream's own points
     bool fitted;              // start is set

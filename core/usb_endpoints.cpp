@@ -32,6 +32,8 @@ static void free_clock(UsbEndpoint* e) {
 }
 
 void usb_endpoints_free(UsbEndpointTable* t) {
+    clock_feed_end(t->feed);  // the worker may hold a clock
+    t->feed = NULL;
     for (int i = 0; i < t->count; i++) {
         gap_histogram_free(&t->slot[i].gaps);
         heap_free(t->slot[i].times);
@@ -71,7 +73,7 @@ UsbEndpoint* usb_endpoint_find(UsbEndpointTable* t, uint16_t bus, uint16_t devic
 
 // A clock is some 58 KB: only interrupt endpoints, which can carry mouse
 // reports, get one. Without memory the endpoint says so in its figures.
-void usb_endpoint_start_clock(UsbEndpoint* e, int64_t ts_us) {
+void usb_endpoint_start_clock(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us) {
     e->clock_started = true;
     e->clock_figures = ReportClockFigures{};
     e->clock_figures.refusal = REPORT_CLOCK_NO_MEMORY;
@@ -82,10 +84,13 @@ void usb_endpoint_start_clock(UsbEndpoint* e, int64_t ts_us) {
         return;
     report_clock_init(e->clock);
     e->clock_origin_us = ts_us;
-    report_clock_add(e->clock, 0);
+    if (!t->feed)
+        t->feed = clock_feed_start();  // none: the clocks are fed in place
 }
 
 void usb_endpoints_finish_clocks(UsbEndpointTable* t) {
+    clock_feed_end(t->feed);
+    t->feed = NULL;
     for (int i = 0; i < t->count; i++) {
         UsbEndpoint* e = &t->slot[i];
         if (e->clock)

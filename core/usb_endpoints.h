@@ -4,13 +4,15 @@
 // in a histogram of whole microseconds) and its bInterval, and, when the table
 // keeps them, the completion times themselves, within one bound for the
 // whole table. Every interrupt endpoint also runs the report clock over its
-// completion times (its own heap block, made at its first report), which
-// usb_endpoints_finish_clocks reads out once the reports are in.
+// completion times (its own heap block, made at its first report), fed on
+// the table's clock feed (a thread of its own), which
+// usb_endpoints_finish_clocks ends and reads out once the reports are in.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
 
+#include "core/clock_feed.h"
 #include "core/gap_histogram.h"
 #include "core/gap_rule.h"
 #include "core/report_clock.h"
@@ -50,6 +52,7 @@ struct UsbEndpointTable {
     bool times_full;       // the bound (or memory) was reached: later times were not kept
     bool slots_full;       // an endpoint found no slot
     bool no_clocks;        // the endpoints run no report clock (a live session reads none)
+    ClockFeed* feed;       // feeds the clocks, from the first clock made; null: fed in place
 };
 
 // An empty table; max_times > 0 keeps up to that many completion times in all.
@@ -73,10 +76,12 @@ inline UsbEndpoint* usb_endpoint_of(UsbEndpointTable* t, uint16_t bus, uint16_t 
 }
 // Keeps one completion time within the table's bound (usb_endpoint_report).
 void usb_endpoint_keep_time(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us);
-// The endpoint's first report: its clock is made when it is an interrupt one.
-void usb_endpoint_start_clock(UsbEndpoint* e, int64_t ts_us);
-// Ends every endpoint's clock, keeps its figures in clock_figures and gives
-// its block back. Reports counted afterwards go to no clock.
+// The endpoint's first report: its clock is made when it is an interrupt one
+// (and the table's feed with the first clock).
+void usb_endpoint_start_clock(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us);
+// Ends the feed and every endpoint's clock, keeps its figures in
+// clock_figures and gives its block back. Reports counted afterwards go to
+// no clock.
 void usb_endpoints_finish_clocks(UsbEndpointTable* t);
 // One IN completion with data at ts_us: counts it and its gap, and keeps its
 // time when the table keeps times and the bound allows. Returns the gap since
@@ -88,10 +93,15 @@ inline int64_t usb_endpoint_report(UsbEndpointTable* t, UsbEndpoint* e, int64_t 
     const int64_t gap = e->prev_ts_us == -1 ? -1 : ts_us - e->prev_ts_us;
     if (gap >= 0 && gap_kind_whole_us(gap) == GAP_ACCEPTED)
         gap_histogram_add(&e->gaps, gap);
-    if (e->clock)
-        report_clock_add(e->clock, (double)(ts_us - e->clock_origin_us));
-    else if (!e->clock_started && !t->no_clocks)
-        usb_endpoint_start_clock(e, ts_us);
+    if (!e->clock_started && !t->no_clocks)
+        usb_endpoint_start_clock(t, e, ts_us);
+    if (e->clock) {
+        const double t_us = (double)(ts_us - e->clock_origin_us);
+        if (t->feed)
+            clock_feed_add(t->feed, e->clock, t_us);
+        else
+            report_clock_add(e->clock, t_us);
+    }
     e->prev_ts_us = ts_us;
     if (t->max_times)
         usb_endpoint_keep_time(t, e, ts_us);

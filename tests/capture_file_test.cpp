@@ -356,6 +356,40 @@ TEST(CaptureFileTest, AnInterruptEndpointShowsTheLatticeItsCompletionsSitOn) {
     EXPECT_NE(text.find(L" filled=90.0%  bInterval not seen\n", at), std::wstring::npos) << text.c_str();
 }
 
+TEST(CaptureFileTest, ClocksFedOnTheWorkerEqualClocksFedInOrder) {
+    // Two mice interleaved, 125 us and 1 ms polls with uneven lateness, over
+    // several of the feed's chunks: each endpoint's clock must see its own
+    // times in order, across every hand-over.
+    Bytes f = pcap_global_header();
+    ReportClock direct[2];
+    report_clock_init(&direct[0]);
+    report_clock_init(&direct[1]);
+    const int64_t start_us = 5000000;
+    int64_t first_u = -1;
+    for (uint32_t i = 0; i < 5 * CLOCK_FEED_CHUNK; i++) {
+        const int64_t t = start_us + i * 125 + (i * 37) % 23;
+        append(f, pcap_record((uint32_t)(t / 1000000), (uint32_t)(t % 1000000), mouse_report(2)));
+        report_clock_add(&direct[0], (double)(t - start_us));
+        if (i % 8 == 3) {
+            const int64_t u = t + 11 + (i * 13) % 29;
+            append(f, pcap_record((uint32_t)(u / 1000000), (uint32_t)(u % 1000000), mouse_report(3)));
+            first_u = first_u < 0 ? u : first_u;
+            report_clock_add(&direct[1], (double)(u - first_u));
+        }
+    }
+    auto a = analyse(f);
+    ASSERT_EQ(a->status, CAPTURE_FILE_OK);
+    ASSERT_EQ(a->endpoints.count, 2);
+    for (int k = 0; k < 2; k++) {
+        ReportClockFigures want;
+        ASSERT_TRUE(report_clock_finish(&direct[k], &want));
+        const ReportClockFigures& got = a->endpoints.slot[k].clock_figures;
+        EXPECT_EQ(got.refusal, REPORT_CLOCK_OK);
+        EXPECT_EQ(memcmp(&got, &want, sizeof want), 0) << k << ": " << got.period_us << " " << want.period_us;
+        report_clock_free(&direct[k]);
+    }
+}
+
 TEST(CaptureFileTest, ReadErrorIsNotAResult) {
     Bytes f = classic_pcap(0xA1B2C3D4, false, false);
     struct Failing {

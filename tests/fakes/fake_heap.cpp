@@ -1,8 +1,12 @@
-// Counting heap for tests, on top of the C library's allocator.
+// Counting heap for tests, on top of the C library's allocator. One lock
+// keeps the counts whole when a worker (the capture walk's clock feed)
+// allocates beside the test's thread.
 #include "tests/fakes/fake_heap.h"
 
 #include <stdlib.h>
 #include <string.h>
+
+#include <mutex>
 #ifdef _WIN32
 #include <malloc.h>
 #define malloc_usable_size _msize
@@ -13,6 +17,7 @@
 #include "core/heap.h"
 
 FakeHeap g_fake_heap;
+static std::mutex s_lock;
 
 // Called through a volatile pointer: a plain memset just before free() is
 // a dead store the compiler removes.
@@ -31,6 +36,7 @@ static void note_size(size_t bytes) {
 }
 
 void* heap_alloc(size_t bytes) {
+    std::lock_guard<std::mutex> hold(s_lock);
     note_size(bytes);
     if (refuse_next())
         return NULL;
@@ -41,6 +47,7 @@ void* heap_alloc(size_t bytes) {
 }
 
 void* heap_realloc(void* block, size_t bytes) {
+    std::lock_guard<std::mutex> hold(s_lock);
     note_size(bytes);
     if (refuse_next())
         return NULL;
@@ -66,6 +73,7 @@ void* heap_realloc(void* block, size_t bytes) {
 }
 
 void heap_free(void* block) {
+    std::lock_guard<std::mutex> hold(s_lock);
     if (block)
         g_fake_heap.live_blocks--;
     free(block);
