@@ -247,7 +247,7 @@ TEST_F(RunConsoleTest, IndexChoosesTheSlotAndNamesIt) {
 TEST_F(RunConsoleTest, AnIndexThatNamesNoMouseIsNotedAndAllMiceMeasured) {
     two_mice();
     for (const wchar_t* index : {L"5", L"-1", L"abc"}) {
-        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index};
+        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index, NULL};
         EXPECT_EQ(run_console_with(&run), 0);
         EXPECT_EQ(g_display_dev, 0);
         const std::string note = "Note: INDEX " + std::string(index, index + wcslen(index)) +
@@ -257,7 +257,7 @@ TEST_F(RunConsoleTest, AnIndexThatNamesNoMouseIsNotedAndAllMiceMeasured) {
     }
     for (const wchar_t* index : {L"0", L"2"}) {
         rewind(out);
-        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index};
+        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index, NULL};
         run_console_with(&run);
         EXPECT_EQ(output().rfind("Device: ", 0), 0u) << "no note for " << index[0];
     }
@@ -519,7 +519,7 @@ TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
     FILE* f = _wfopen(kept.c_str(), L"wb");
     fputs("t_us,slot\n1,2\n", f);
     fclose(f);
-    ConsoleRun run = {0, 0.05, kept.c_str(), true, NULL, NULL};
+    ConsoleRun run = {0, 0.05, kept.c_str(), true, NULL, NULL, NULL};
     const struct {
         void (*set)();
         const char* line;
@@ -547,7 +547,7 @@ TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
     // --usb-save names itself, and creates nothing.
     fake_usbpcap_reset();
     g_fake_usbpcap.installed_error = 2;
-    ConsoleRun saving = {0, 0.05, NULL, false, saved.c_str(), NULL};
+    ConsoleRun saving = {0, 0.05, NULL, false, saved.c_str(), NULL, NULL};
     EXPECT_EQ(run_console_with(&saving), 1);
     EXPECT_NE(output().find("\nError: --usb-save needs the USBPcap capture driver"), std::string::npos);
     for (const std::wstring& p : {saved, saved + L".partial"})
@@ -579,7 +579,7 @@ TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {
     std::wstring path = temp_file(L"qus");
     std::thread poster(post_reports, 20, 5);
     // The time limit's timer ends the run although hub 1's last read never completes.
-    ConsoleRun run = {0, 0.4, NULL, true, path.c_str(), NULL};
+    ConsoleRun run = {0, 0.4, NULL, true, path.c_str(), NULL, NULL};
     DWORD start = GetTickCount();
     EXPECT_EQ(run_console_with(&run), 0);
     poster.join();
@@ -621,7 +621,7 @@ TEST_F(RunConsoleTest, UsbSaveThatDropsRecordsSaysWhatItSavedAndEndsWithOne) {
             mouse_report_records(c.records, 1765000000000000, 1000), 10);
         c.set();
         std::wstring path = temp_file(L"qus");
-        ConsoleRun run = {0, 0.3, NULL, false, path.c_str(), NULL};
+        ConsoleRun run = {0, 0.3, NULL, false, path.c_str(), NULL, NULL};
         EXPECT_EQ(run_console_with(&run), 1);
         g_usb_session_bounds = UsbSessionBounds{USB_SESSION_MAX_TIMES, USB_SESSION_MAX_SAVED};
         g_fake_heap.refuse_grow_to = 0;
@@ -658,7 +658,7 @@ TEST_F(RunConsoleTest, CloseEventReturnsOnlyOnceTheSummaryAndCsvAreWritten) {
         text = output();
         csv = take_file(path);
     });
-    ConsoleRun run = {0, 0, path.c_str(), false, NULL, NULL};  // no time limit: only the close ends it
+    ConsoleRun run = {0, 0, path.c_str(), false, NULL, NULL, NULL};  // no time limit: only the close ends it
     EXPECT_EQ(run_console_with(&run), 0);
     closer.join();
     EXPECT_LT(waited, 4500u);
