@@ -165,21 +165,25 @@ void json_report_summary(JsonReport* j, const char* name, const StatsReadings* r
     j->root["summary"] = s;
 }
 
-static json layer_json(uint64_t reports, const Distribution* g, const ReportClockFigures* clock) {
+// endpoint null: the program's layer, which has none.
+static json layer_json(const char* endpoint, uint64_t reports, const Distribution* g,
+                       const ReportClockFigures* clock) {
     const double* p = g->pct_us;
-    return {{"reports", reports},
-            {"median_hz", number(rate_at(p[PCT_50]))},
-            {"p1_hz", number(rate_at(p[PCT_99]))},
-            {"p99_hz", number(rate_at(p[PCT_1]))},
-            {"clock_us", clock->refusal == REPORT_CLOCK_OK ? number(clock->period_us)
-                                                           : json(nullptr)}};
+    json l = json::object();
+    if (endpoint)
+        l["endpoint"] = endpoint;
+    l["reports"] = reports;
+    l["median_hz"] = number(rate_at(p[PCT_50]));
+    l["p1_hz"] = number(rate_at(p[PCT_99]));
+    l["p99_hz"] = number(rate_at(p[PCT_1]));
+    l["clock_us"] = clock->refusal == REPORT_CLOCK_OK ? number(clock->period_us) : json(nullptr);
+    return l;
 }
 
 void json_report_layers(JsonReport* j, const char* endpoint, const LayerComparison* c) {
     json l = json::object();
-    l["usb_layer"] = layer_json(c->usb_reports, &c->usb_gaps, &c->usb_clock);
-    l["usb_layer"]["endpoint"] = endpoint;
-    l["program_layer"] = layer_json(c->program_reports, &c->program_gaps, &c->program_clock);
+    l["usb_layer"] = layer_json(endpoint, c->usb_reports, &c->usb_gaps, &c->usb_clock);
+    l["program_layer"] = layer_json(NULL, c->program_reports, &c->program_gaps, &c->program_clock);
     const json none = nullptr;
     l["delivery"] = {{"matched", c->matched},
                      {"delay_p50_us", c->coarse ? none : number(c->delay_p50_us)},

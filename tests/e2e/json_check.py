@@ -105,8 +105,9 @@ def main():
         doc = json.load(f)
     if doc.get("schema") != 1 or not doc.get("program", {}).get("version"):
         errors.append("no schema 1 or no program version")
-    with open(text_path, encoding="utf-8", errors="replace") as f:
-        lines = [l.rstrip("\r\n").split("\r")[-1] for l in f]  # the last status line only
+    with open(text_path, encoding="utf-8", errors="replace", newline="") as f:
+        # A status line is rewritten after a carriage return: the last one counts.
+        lines = [l.rstrip("\r").split("\r")[-1] for l in f.read().split("\n")]
     for line in lines:
         if line.startswith("B-A "):
             difference_line(line, doc)
