@@ -584,10 +584,10 @@ TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {
     for (int i = 0; i < 10; i++)
         bad.script.push_back(FakeDelivery{(uint32_t)(2 + i), FAKE_READ_FAIL, {}});
     g_fake_ri.reports[0] = FakeReport{RIM_TYPEMOUSE, mouse_handle(1), (UINT)sizeof(RAWINPUT), false, {}};
-    std::wstring path = temp_file(L"qus");
+    std::wstring path = temp_file(L"qus"), json = temp_file(L"qjs");
     std::thread poster(post_reports, 20, 5);
     // The time limit's timer ends the run although hub 1's last read never completes.
-    ConsoleRun run = {0, 0.4, NULL, true, path.c_str(), NULL, NULL};
+    ConsoleRun run = {0, 0.4, NULL, true, path.c_str(), NULL, json.c_str()};
     DWORD start = GetTickCount();
     EXPECT_EQ(run_console_with(&run), 0);
     poster.join();
@@ -595,7 +595,11 @@ TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {
     EXPECT_EQ(g_dev_stats[0].arrival_count, 20u) << "every report was taken while reads were pending";
     EXPECT_EQ(g_dev_stats[0].background_count, 20u);
     std::string text = output();
-    EXPECT_NE(text.find("\nUSB layer: "), std::string::npos) << text;
+    EXPECT_NE(text.find("\nUSB layer: endpoint="), std::string::npos) << text;
+    // --json holds the layer lines too, beside the run's own figures.
+    std::string report = take_file(json);
+    EXPECT_NE(report.find("\"usb_layer\": {\n      \"endpoint\": \"1."), std::string::npos) << report;
+    EXPECT_NE(report.find("\"background_reports\": 20,"), std::string::npos) << report;
     EXPECT_GT(g_fake_usbpcap.message_waits, 0);
     EXPECT_EQ(g_fake_usbpcap.hubs[1].next, 3u) << "the failing hub was dropped after three reads";
     EXPECT_EQ(g_fake_usbpcap.live_handles, 0);

@@ -6,6 +6,7 @@
 #include <math.h>
 #include <stdio.h>
 
+#define JSON_NOEXCEPTION 1  // as the program builds it
 #include <nlohmann/json.hpp>
 #include <string>
 
