@@ -8,18 +8,19 @@
 #include <windows.h>
 
 #include "app/analyze_mode.h"
+#include "app/json_out.h"
 #include "app/text_out.h"
 #include "core/ab_compare.h"
 #include "core/run_csv.h"
+#include "core/wide_text.h"
 
 // Each holds a block's worth of bins and the clock's first reports: off the stack.
 static RunCsv s_csv;
 static AbRun s_runs[2];
 static AbComparison s_comparison;
 
-// Keys in the order printed, and the decimals of each.
-static const char* const kKey[AB_FIGURES] = {"median_hz", "p1_hz", "p99_us", "sd_us", "stability",
-                                             "clock_us"};
+static const char* const* const kKey = kAbFigureKey;
+// The decimals of each figure, in the order printed.
 static const int kDecimals[AB_FIGURES] = {1, 1, 1, 1, 1, 3};
 
 // Rounded before printing so that a change too small to show is "+0.0", never "-0.0".
@@ -96,7 +97,20 @@ static bool read_run(const wchar_t* path, int slot, AbRun* run) {
     return true;
 }
 
-static void print_comparison(const wchar_t* a_path, const wchar_t* b_path, FILE* out) {
+// The lines' figures for --json; the CSVs say nothing of the machines.
+static void report_json(JsonOutput* json, const wchar_t* a_path, const wchar_t* b_path,
+                        const char* verdict) {
+    const JsonConditions unknown = {};
+    JsonReport* j = json_output_report(json, "ab", &unknown);
+    static char a[MAX_PATH * 3], b[MAX_PATH * 3];
+    wide_to_utf8(a_path, a, sizeof a);
+    wide_to_utf8(b_path, b, sizeof b);
+    if (j)
+        json_report_ab(j, a, b, &s_comparison, verdict);
+}
+
+static void print_comparison(const wchar_t* a_path, const wchar_t* b_path, FILE* out,
+                             JsonOutput* json) {
     static char text[1024];
     const AbComparison* c = &s_comparison;
     run_line(text, sizeof text, 'A', a_path, &c->a);
@@ -108,21 +122,26 @@ static void print_comparison(const wchar_t* a_path, const wchar_t* b_path, FILE*
         write_utf8(out, text);
     }
     const size_t n = ab_verdict_text(c, text, sizeof text - 1);
+    report_json(json, a_path, b_path, text);
     text[n] = '\n';
     text[n + 1] = 0;
     write_utf8(out, text);
 }
 
-int run_ab(const wchar_t* a_path, const wchar_t* b_path, int slot, FILE* out) {
+int run_ab(const wchar_t* a_path, const wchar_t* b_path, int slot, FILE* out,
+           const wchar_t* json_path) {
+    JsonOutput json;
+    if (!json_output_open(&json, json_path))
+        return 1;
     ab_run_init(&s_runs[0]);
     ab_run_init(&s_runs[1]);
     bool ok = read_run(a_path, slot, &s_runs[0]) && read_run(b_path, slot, &s_runs[1]);
     if (ok) {
         ab_compare(&s_runs[0], &s_runs[1], &kAbBootstrap, &s_comparison);
-        print_comparison(a_path, b_path, out);
+        print_comparison(a_path, b_path, out, &json);
         ok = !s_comparison.failed;
     }
     ab_run_free(&s_runs[0]);
     ab_run_free(&s_runs[1]);
-    return ok ? 0 : 1;
+    return json_output_finish(&json, ok ? 0 : 1);
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "app/console.h"
+#include "app/json_out.h"
 #include "app/text_out.h"
 #include "core/run_csv.h"
 
@@ -32,7 +33,19 @@ bool read_run_csv(const wchar_t* path, int slot, RunCsv* run) {
     return read && run->taken > 0;
 }
 
-static void print_block(const wchar_t* path, FILE* out) {
+// The block's figures for --json; the CSV tells how the reports came, not on
+// what machine (its counter is read in tenths of a microsecond).
+static void report_json(JsonOutput* json, const char* name, const StatsReadings* r,
+                        const Distribution* d, const ReportClockFigures* clock,
+                        const MotionFigures* m) {
+    const JsonConditions c = {NULL, NULL, 0, r};
+    JsonReport* j = json_output_report(json, "analyze", &c);
+    const JsonSummaryLog whole = {-1, false, 0};
+    if (j)
+        json_report_summary(j, name, r, d, clock, m, &whole);
+}
+
+static void print_block(const wchar_t* path, FILE* out, JsonOutput* json) {
     StatsReadings r;
     stats_read(&s_run.rec, &r);
     Distribution d;
@@ -53,13 +66,17 @@ static void print_block(const wchar_t* path, FILE* out) {
     write_utf8(out, text);
     if (r.report_count == 0)  // as the run ended
         write_utf8(out, "No reports received: move the mouse during the measurement.\n");
+    report_json(json, name, &r, &d, &clock, &m);
 }
 
-int run_analyze(const wchar_t* csv_path, int slot, FILE* out) {
+int run_analyze(const wchar_t* csv_path, int slot, FILE* out, const wchar_t* json_path) {
+    JsonOutput json;
+    if (!json_output_open(&json, json_path))
+        return 1;
     run_csv_init(&s_run, slot > 0 ? slot : 0);
     const bool read = read_run_csv(csv_path, slot, &s_run);
     if (read)
-        print_block(csv_path, out);
+        print_block(csv_path, out, &json);
     run_csv_free(&s_run);
-    return read ? 0 : 1;
+    return json_output_finish(&json, read ? 0 : 1);
 }

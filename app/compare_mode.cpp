@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "app/json_out.h"
 #include "app/text_out.h"
 #include "core/capture_file.h"
 #include "core/capture_file_report.h"
@@ -30,6 +31,7 @@ struct CompareRun {
     FILE* out;
     CaptureFileAnalysis* analysis;
     ProgramCsv csv;
+    JsonOutput json;
 };
 
 static bool analyse_file(CompareRun* r, int* result) {
@@ -195,6 +197,10 @@ static int compare_endpoint(CompareRun* r, const UsbEndpoint* e) {
     text[0] = 0;
     format_comparison(text, sizeof text, name, &c);
     write_utf8(r->out, text);
+    const JsonConditions unknown = {};  // neither file says what Windows ran
+    JsonReport* j = json_output_report(&r->json, "compare", &unknown);
+    if (j)
+        json_report_layers(j, name, &c);
     return 0;
 }
 
@@ -221,15 +227,19 @@ static int compare_files(CompareRun* r) {
 }
 
 int run_compare(const wchar_t* capture_path, const wchar_t* csv_path, const wchar_t* endpoint,
-                int slot, FILE* out) {
+                int slot, FILE* out, const wchar_t* json_path) {
     if (!capture_path || !csv_path)
         return print_error(L"--compare needs a capture file and a -c run's CSV file.");
-    CompareRun r = {capture_path, csv_path, endpoint, slot, out, NULL, {}};
+    CompareRun r = {capture_path, csv_path, endpoint, slot, out, NULL, {}, {}};
+    if (!json_output_open(&r.json, json_path))
+        return 1;
     r.analysis = (CaptureFileAnalysis*)calloc(1, sizeof *r.analysis);
-    if (!r.analysis)
+    if (!r.analysis) {
+        json_output_finish(&r.json, 1);
         return print_error(L"out of memory for the capture; close other programs and try again.");
+    }
     program_csv_init(&r.csv, slot);
-    const int result = compare_files(&r);
+    const int result = json_output_finish(&r.json, compare_files(&r));
     capture_analysis_free(r.analysis);
     free(r.analysis);
     program_csv_free(&r.csv);

@@ -6,6 +6,7 @@
 
 // Prints the four result lines and their reading, or one error line; returns
 // the exit code. slot: compare only the CSV's rows of that slot (0 or less:
-// every row, as the live path compares all mice for slot 0).
+// every row, as the live path compares all mice for slot 0). json_path, when
+// given, receives the four lines' figures as JSON.
 int run_compare(const wchar_t* capture_path, const wchar_t* csv_path, const wchar_t* endpoint,
-                int slot, FILE* out);
+                int slot, FILE* out, const wchar_t* json_path = NULL);

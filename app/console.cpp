@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "app/json_out.h"
 #include "app/text_out.h"
 #include "capture/usb_session.h"
 #include "core/arrival_clock.h"
@@ -36,6 +37,7 @@ static FILE* console_stream(void) { return g_console_out ? g_console_out : stdou
 struct RunOutputs {
     OutputFile csv;
     OutputFile usb_save;
+    JsonOutput json;
     UsbSession* usb;
     ArrivalCsvCursor cursor;
     ArrivalClockFeed clock_feed;
@@ -126,8 +128,8 @@ static void add_motion_lines(TextSink* t, const MotionFigures* m) {
 // the latest part.
 static void add_log_notes(TextSink* t, const Distribution* d, ArrivalView* log, double freq) {
     uint64_t count = log ? arrival_view_count(log) : 0;
-    if (log && arrival_view_wrapped(log) && count > 0 && freq > 0) {
-        double span = (double)(arrival_view_at(log, count - 1).t - arrival_view_at(log, 0).t) / freq;
+    const double span = log ? arrival_view_held_s(log, freq) : -1;
+    if (span >= 0) {
         add(t, "Log: holds the last %.1f s (older reports were dropped to bound memory); the summary "
                "and the CSV cover the whole run, a USB comparison only that span\n", span);
     }
@@ -350,7 +352,25 @@ static int finish_csv(RunOutputs* o) {
     return 0;
 }
 
-static void print_summary(FILE* out, int slot) {
+// The run's figures for --json, from what the text was formatted from.
+static void report_json(RunOutputs* o, int slot, const char* name, const StatsReadings* r,
+                        const Distribution* d, const ReportClockFigures* clock,
+                        const MotionFigures* m) {
+    const JsonConditions c = {&g_throttle_settings, &g_throttle, g_qpc_freq, r};
+    JsonReport* j = json_output_report(&o->json, "console", &c);
+    if (!j)
+        return;
+    static wchar_t path[1024];
+    const bool has_path = registry_device_path(slot, path, 1024);
+    json_report_device(j, g_ri_devs[slot].name, has_path ? path : NULL);
+    json_report_status(j, r);
+    ArrivalView* log = log_now();
+    const JsonSummaryLog held = {arrival_view_held_s(log, g_qpc_freq), log->failed,
+                                 arrival_view_count(log)};
+    json_report_summary(j, name, r, d, clock, m, &held);
+}
+
+static void print_summary(FILE* out, int slot, RunOutputs* o) {
     StatsReadings r;
     stats_read(&g_dev_stats[slot], &r);
     Distribution d;
@@ -368,10 +388,11 @@ static void print_summary(FILE* out, int slot) {
     motion_hints_of(&m, &h);
     format_motion_hints(text, sizeof text, &h, &m);
     write_utf8(out, text);
+    report_json(o, slot, name, &r, &d, &clock, &m);
 }
 
 int run_console(int device_index, double run_seconds, const wchar_t* csv_path) {
-    ConsoleRun run = {device_index, run_seconds, csv_path, false, NULL, NULL};
+    ConsoleRun run = {device_index, run_seconds, csv_path, false, NULL, NULL, NULL};
     return run_console_with(&run);
 }
 
@@ -392,7 +413,7 @@ static std::vector<int64_t> program_times(int slot) {
 // The capture keeps its first reports when it reaches its bound, the log its
 // latest: the note comes first, so that a comparison that then finds no
 // overlap is understood.
-static void print_layers(FILE* out, const UsbSession* session, int slot) {
+static void print_layers(FILE* out, const UsbSession* session, int slot, JsonReport* json) {
     for (int i = 0; i < session->hub_count; i++) {
         if (session->saved[i].lost)
             print_note(L"USB layer: %ls stopped during the run (%hs); the capture lacks its later "
@@ -419,6 +440,8 @@ static void print_layers(FILE* out, const UsbSession* session, int slot) {
     text[0] = 0;
     format_comparison(text, sizeof text, name, &c);
     write_utf8(out, text);
+    if (json)
+        json_report_layers(json, name, &c);
 }
 
 // "; \\.\USBPcapN kept ..." for every hub whose later records were dropped.
@@ -488,6 +511,7 @@ static void message_loop(UsbSession* session) {
 static void close_outputs(RunOutputs* o) {
     output_file_discard(&o->csv);
     output_file_discard(&o->usb_save);
+    json_output_finish(&o->json, 1);
     if (o->usb)
         usb_session_free(o->usb);
     *o = RunOutputs{};
@@ -514,7 +538,8 @@ static bool open_output(OutputFile* o, const wchar_t* path, const wchar_t* optio
 static bool open_outputs(const ConsoleRun* run, RunOutputs* o) {
     *o = RunOutputs{};
     if (!output_allowed(run->csv_path, L"--csv") ||
-        !output_allowed(run->usb_save_path, L"--usb-save"))
+        !output_allowed(run->usb_save_path, L"--usb-save") ||
+        !output_allowed(run->json_path, L"--json"))
         return false;
     if (run->usb || run->usb_save_path) {
         static UsbSession session;
@@ -526,7 +551,8 @@ static bool open_outputs(const ConsoleRun* run, RunOutputs* o) {
         o->usb = &session;
     }
     if (!open_output(&o->csv, run->csv_path, L"--csv") ||
-        !open_output(&o->usb_save, run->usb_save_path, L"--usb-save")) {
+        !open_output(&o->usb_save, run->usb_save_path, L"--usb-save") ||
+        !json_output_open(&o->json, run->json_path)) {
         close_outputs(o);
         return false;
     }
@@ -575,7 +601,7 @@ static HWND start_measuring(FILE* out, double run_seconds) {
     return hwnd;
 }
 
-static void stop_measuring(FILE* out, int slot) {
+static void stop_measuring(FILE* out, int slot, RunOutputs* o) {
     reader_stop();
     stats_set_measuring(false);
     print_status_line();  // the last, whatever ended the run: it counts every report
@@ -586,7 +612,7 @@ static void stop_measuring(FILE* out, int slot) {
     char line[192];
     format_background_line(line, sizeof line, &r);
     write_utf8(out, line);
-    print_summary(out, slot);
+    print_summary(out, slot, o);
     // A summary of zeros reads like a measurement; this says there was none.
     if (r.report_count == 0)
         write_utf8(out, "No reports received: move the mouse during the measurement.\n");
@@ -601,10 +627,12 @@ static int finish_run(const ConsoleRun* run, RunOutputs* o, HWND hwnd, int slot,
         result = 1;
     if (o->usb) {
         usb_session_close(o->usb);
-        print_layers(out, o->usb, slot);
+        print_layers(out, o->usb, slot, o->json.report);
         if (run->usb_save_path && finish_usb_save(o->usb, &o->usb_save) != 0)
             result = 1;
     }
+    if (json_output_finish(&o->json, 0) != 0)
+        result = 1;
     s_run_window.store(NULL);
     arrival_view_release(&s_view);
     destroy_hidden_window(hwnd);
@@ -643,6 +671,6 @@ int run_console_with(const ConsoleRun* run) {
         return 1;
     }
     message_loop(o.usb);
-    stop_measuring(out, slot);
+    stop_measuring(out, slot, &o);
     return finish_run(run, &o, hwnd, slot, out);
 }

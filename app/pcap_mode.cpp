@@ -7,10 +7,12 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "app/json_out.h"
 #include "app/text_out.h"
 #include "core/capture_file.h"
 #include "core/capture_file_report.h"
 #include "core/usbpcap_record.h"
+#include "core/wide_text.h"
 #include "platform/output_file.h"
 
 // Prints the report, or the error it holds, or says that it could not be
@@ -82,8 +84,19 @@ static int finish_csv(CompletionCsv* csv, OutputFile* file, int result) {
     return print_write_failure(L"", file->target, error);
 }
 
-// The analysis of an open file, as text; the exit code.
-static int analyse_to_text(FILE* f, CompletionCsv* csv, const wchar_t* path, WideText* text) {
+// The analysis's figures for --json: a capture says nothing of the machine.
+static void report_json(JsonOutput* json, const CaptureFileAnalysis* a, const wchar_t* path) {
+    const JsonConditions unknown = {};
+    JsonReport* j = json_output_report(json, "pcap", &unknown);
+    char file[OUTPUT_FILE_PATH_CHARS * 3];
+    wide_to_utf8(path, file, sizeof file);
+    if (j)
+        json_report_capture(j, a, file);
+}
+
+// The analysis of an open file, as text (and JSON); the exit code.
+static int analyse_to_text(FILE* f, CompletionCsv* csv, JsonOutput* json, const wchar_t* path,
+                           WideText* text) {
     CaptureSource src = capture_source_of_file(f);
     if (csv->f) {
         src.on_completion = write_completion;
@@ -98,6 +111,7 @@ static int analyse_to_text(FILE* f, CompletionCsv* csv, const wchar_t* path, Wid
     int result = 0;
     if (a->status == CAPTURE_FILE_OK) {
         format_capture_file_report(a, path, text);
+        report_json(json, a, path);
     } else {
         format_capture_file_error(a, path, text);
         result = 1;
@@ -107,7 +121,7 @@ static int analyse_to_text(FILE* f, CompletionCsv* csv, const wchar_t* path, Wid
     return text->failed ? 1 : result;
 }
 
-int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path) {
+int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path, const wchar_t* json_path) {
     FILE* f = _wfopen(path, L"rb");
     if (!f)
         return print_open_failure(path, errno, NULL);
@@ -118,10 +132,16 @@ int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path) {
         fclose(f);
         return print_open_failure(csv_path, err, L"--csv");
     }
+    JsonOutput json;
+    if (!json_output_open(&json, json_path)) {
+        output_file_discard(&file);
+        fclose(f);
+        return 1;
+    }
     WideText text = {};
-    int result = analyse_to_text(f, &csv, path, &text);
+    int result = analyse_to_text(f, &csv, &json, path, &text);
     fclose(f);
     print_text(out, &text, result != 0);
     wide_text_free(&text);
-    return finish_csv(&csv, &file, result);
+    return json_output_finish(&json, finish_csv(&csv, &file, result));
 }

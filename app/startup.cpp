@@ -34,6 +34,8 @@ static const wchar_t kVersionLine[] = L"Quorvin " QUORVIN_VERSION_WIDE;
     L" or for SECONDS\n"                                                                  \
     L"  --pcap FILE                      analyse a saved USBPcap capture (pcap or pcapng)\n" \
     L"  --csv FILE                       after -c or --pcap: also write every report to FILE\n"   \
+    L"  --json FILE                      after -c, --pcap, --compare, --analyze or --ab: also\n"  \
+    L"                                   write the figures to FILE as JSON\n"                    \
     L"  --usb, --usb-save FILE           after -c: also capture USB (USBPcap, administrator) and\n" \
     L"                                   compare it with what Windows delivered; FILE: the pcap\n"  \
     L"  --compare CAPTURE CSV [ENDPOINT] compare a USBPcap capture with a -c run's CSV\n"        \
@@ -116,20 +118,26 @@ struct OptionScan {
     bool slot_given;
 };
 
-// "--csv FILE" or "--usb-save FILE"; the name may not be missing or empty.
+// "--csv FILE", "--json FILE" or "--usb-save FILE"; the name may not be missing or empty.
 static void take_file_option(LaunchRequest* out, const wchar_t* option, const wchar_t* file) {
+    const wchar_t kind = option[2];
     if (!file || !file[0])
         refuse(out, L"%ls needs the name of the file to write (like %ls %ls).", option, option,
-               option[2] == L'c' ? L"run.csv" : L"usb.pcap");
-    (option[2] == L'c' ? out->csv_path : out->usb_save_path) = file;
+               kind == L'c' ? L"run.csv" : kind == L'j' ? L"report.json" : L"usb.pcap");
+    (kind == L'c' ? out->csv_path : kind == L'j' ? out->json_path : out->usb_save_path) = file;
 }
 
-// "--csv FILE", "--usb-save FILE", "--usb" and "--slot N" may follow the
+static bool is_file_option(const wchar_t* arg) {
+    return wcscmp(arg, L"--csv") == 0 || wcscmp(arg, L"--json") == 0 ||
+           wcscmp(arg, L"--usb-save") == 0;
+}
+
+// "--csv FILE", "--json FILE", "--usb-save FILE", "--usb" and "--slot N" may follow the
 // mode's own arguments or stand between them.
 static void take_options(int argc, wchar_t** argv, LaunchRequest* out, OptionScan* scan) {
     for (int i = 2; i < argc; i++) {
         const wchar_t* a = argv[i];
-        if (wcscmp(a, L"--csv") == 0 || wcscmp(a, L"--usb-save") == 0) {
+        if (is_file_option(a)) {
             take_file_option(out, a, i + 1 < argc ? argv[++i] : NULL);
         } else if (wcscmp(a, L"--slot") == 0) {
             const wchar_t* n = i + 1 < argc ? argv[++i] : L"";
@@ -150,8 +158,7 @@ static void take_options(int argc, wchar_t** argv, LaunchRequest* out, OptionSca
 }
 
 static bool is_mode_option(const wchar_t* arg) {
-    return wcscmp(arg, L"--csv") == 0 || wcscmp(arg, L"--usb") == 0 ||
-           wcscmp(arg, L"--usb-save") == 0 || wcscmp(arg, L"--slot") == 0;
+    return is_file_option(arg) || wcscmp(arg, L"--usb") == 0 || wcscmp(arg, L"--slot") == 0;
 }
 
 static bool is_mode_switch(const wchar_t* arg) {
@@ -213,6 +220,14 @@ static void check_outputs(LaunchRequest* out) {
     if (out->mode == LAUNCH_PCAP && same_file(out->csv_path, out->pcap_path))
         refuse(out, L"--csv names the capture itself, %ls; give the CSV a name of its own.",
                out->csv_path);
+    const wchar_t* json = out->json_path;
+    if (same_file(json, out->csv_path) || same_file(json, out->usb_save_path))
+        refuse(out, L"--json and %ls name the same file, %ls; give each its own.",
+               same_file(json, out->csv_path) ? L"--csv" : L"--usb-save", json);
+    if (same_file(json, out->pcap_path))
+        refuse(out, L"--json names the capture itself, %ls; give the JSON a name of its own.", json);
+    if (same_file(json, out->compare_csv) || same_file(json, out->ab_csv_b))
+        refuse(out, L"--json names a CSV being read, %ls; give the JSON a name of its own.", json);
 }
 
 // Each mode's missing arguments, and the options that mean nothing to it.
@@ -300,18 +315,18 @@ static int show_text(LaunchProgram program, const wchar_t* text, bool aligned) {
 // The modes that read or write files: --compare, --analyze, --ab, --pcap and the console.
 static int run_file_mode(const LaunchRequest* req) {
     if (req->mode == LAUNCH_AB)
-        return run_ab(req->compare_csv, req->ab_csv_b, req->compare_slot, stdout);
+        return run_ab(req->compare_csv, req->ab_csv_b, req->compare_slot, stdout, req->json_path);
     if (req->mode == LAUNCH_ANALYZE)
-        return run_analyze(req->compare_csv, req->compare_slot, stdout);
+        return run_analyze(req->compare_csv, req->compare_slot, stdout, req->json_path);
     if (req->mode == LAUNCH_COMPARE)
         return run_compare(req->pcap_path, req->compare_csv, req->compare_endpoint,
-                           req->compare_slot, stdout);
+                           req->compare_slot, stdout, req->json_path);
     if (req->mode == LAUNCH_CONSOLE) {
         ConsoleRun run = {req->device_index, req->run_seconds, req->csv_path, req->usb,
-                          req->usb_save_path, req->device_arg};
+                          req->usb_save_path, req->device_arg, req->json_path};
         return run_console_with(&run);
     }
-    return run_pcap(req->pcap_path, stdout, req->csv_path);
+    return run_pcap(req->pcap_path, stdout, req->csv_path, req->json_path);
 }
 
 static int run_front_end(const LaunchRequest* req, LaunchProgram program) {

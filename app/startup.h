@@ -37,6 +37,7 @@ struct LaunchRequest {
     const wchar_t* csv_path;   // console and --pcap: --csv FILE, null when absent
     bool usb;                  // console: --usb
     const wchar_t* usb_save_path;  // console: --usb-save FILE
+    const wchar_t* json_path;  // every mode that prints figures: --json FILE, null when absent
     wchar_t error[400];        // LAUNCH_REFUSED: what is wrong and what to do, without "Error: "
 };
 

@@ -16,6 +16,8 @@
 #include "core/heap.h"
 
 const AbBootstrap kAbBootstrap = {AB_RESAMPLES, kAbSeed, false};
+const char* const kAbFigureKey[AB_FIGURES] = {"median_hz", "p1_hz", "p99_us", "sd_us", "stability",
+                                              "clock_us"};
 
 enum {
     GRID_OCTAVES = 10,  // 64 us up to 65536 us holds every accepted interval

@@ -59,6 +59,8 @@ enum AbFigure {
     AB_CLOCK_US,   // the report clock's period, when both runs have one
     AB_FIGURES,
 };
+// Each figure's key in the text and the JSON report, in AbFigure order.
+extern const char* const kAbFigureKey[AB_FIGURES];
 
 // The figures of one run (or of one resample).
 struct AbFigures {

@@ -248,6 +248,13 @@ uint64_t arrival_view_run(ArrivalView* v, uint64_t k, const ArrivalEntry** first
     return in_block < left ? in_block : left;
 }
 
+double arrival_view_held_s(ArrivalView* v, double freq) {
+    const uint64_t count = arrival_view_count(v);
+    if (!arrival_view_wrapped(v) || count == 0 || !(freq > 0))
+        return -1;
+    return (double)(arrival_view_at(v, count - 1).t - arrival_view_at(v, 0).t) / freq;
+}
+
 Arrival arrival_view_at(ArrivalView* v, uint64_t k) {
     Arrival a = {};
     const ArrivalEntry* e;

@@ -128,6 +128,10 @@ inline bool arrival_view_wrapped(const ArrivalView* v) { return v->first > 0; }
 // The k-th oldest entry of the view, k < arrival_view_count(v); a zero entry
 // when it was given up since (and the view is lost).
 Arrival arrival_view_at(ArrivalView* v, uint64_t k);
+// Seconds from the view's oldest entry to its newest when older ones were
+// given up (what a run's summary says the log holds); -1 when the view holds
+// the whole run, or freq is not known.
+double arrival_view_held_s(ArrivalView* v, double freq);
 // The view's entries from the k-th oldest that lie next to each other in
 // memory: a pointer to the first and how many. 0 when k is out of range or
 // the entry was given up since (the view is lost): walks end there.

@@ -159,18 +159,24 @@ static void append_binterval_note(const CaptureFileAnalysis* a, WideText* out) {
         wide_text_appendf(out, L"; its measured gaps (p50 %.0f us) %ls.\n", p50, fit_words(r.fit));
 }
 
-static void append_endpoints(const CaptureFileAnalysis* a, WideText* out) {
-    const UsbEndpoint* order[USB_ENDPOINT_SLOTS];
+int capture_report_endpoints(const CaptureFileAnalysis* a,
+                             const UsbEndpoint* order[USB_ENDPOINT_SLOTS]) {
     int n = 0;
     for (int i = 0; i < a->endpoints.count; i++) {
         if (a->endpoints.slot[i].reports > 0)
             order[n++] = &a->endpoints.slot[i];
     }
     qsort(order, (size_t)n, sizeof order[0], by_reports_descending);
+    return n < ENDPOINT_REPORT_LINES ? n : ENDPOINT_REPORT_LINES;
+}
+
+static void append_endpoints(const CaptureFileAnalysis* a, WideText* out) {
+    const UsbEndpoint* order[USB_ENDPOINT_SLOTS];
+    const int n = capture_report_endpoints(a, order);
     wide_text_appendf(out, L"\nInterrupt-IN and bulk-IN endpoints (bus.device.endpoint):\n");
     if (n == 0)
         wide_text_appendf(out, L"  (none)\n");
-    for (int i = 0; i < n && i < ENDPOINT_REPORT_LINES; i++)
+    for (int i = 0; i < n; i++)
         append_endpoint_line(order[i], out);
 }
 

@@ -67,3 +67,37 @@ void wide_text_free(WideText* t) {
     t->cap = 0;
     t->failed = false;
 }
+
+// The code point at text[*i], stepping *i past it; U+FFFD for what is none.
+static unsigned long next_code_point(const wchar_t* text, size_t* i) {
+    const unsigned long u = (unsigned long)text[(*i)++];
+    if (u >= 0xDC00 && u <= 0xDFFF)
+        return 0xFFFD;
+    if (u >= 0xD800 && u <= 0xDBFF) {
+        const unsigned long low = (unsigned long)text[*i];
+        if (low < 0xDC00 || low > 0xDFFF)
+            return 0xFFFD;
+        ++*i;
+        return 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
+    }
+    return u > 0x10FFFF ? 0xFFFD : u;
+}
+
+size_t wide_to_utf8(const wchar_t* text, char* out, size_t cap) {
+    size_t used = 0, i = 0;
+    if (cap == 0)
+        return 0;
+    while (text && text[i]) {
+        const unsigned long c = next_code_point(text, &i);
+        const size_t n = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        if (used + n >= cap)
+            break;
+        static const unsigned char kLead[5] = {0, 0, 0xC0, 0xE0, 0xF0};
+        out[used] = (char)(n == 1 ? c : kLead[n] | (c >> (6 * (n - 1))));
+        for (size_t k = 1; k < n; k++)
+            out[used + k] = (char)(0x80 | ((c >> (6 * (n - 1 - k))) & 0x3F));
+        used += n;
+    }
+    out[used] = 0;
+    return used;
+}

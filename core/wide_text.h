@@ -18,3 +18,10 @@ struct WideText {
 // Appends formatted text, growing the block as needed.
 void wide_text_appendf(WideText* t, const wchar_t* fmt, ...);
 void wide_text_free(WideText* t);
+
+// text as UTF-8 into out (cap bytes, always terminated when cap > 0), whether
+// wchar_t holds UTF-16 (Windows) or code points: a lone surrogate or a unit
+// beyond Unicode becomes U+FFFD, so names Windows hands over unchecked stay
+// valid text. A character that does not fit ends the text. Returns the bytes
+// written before the terminator.
+size_t wide_to_utf8(const wchar_t* text, char* out, size_t cap);

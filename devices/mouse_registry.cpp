@@ -85,6 +85,18 @@ static wchar_t* read_device_name(HANDLE device) {
     return name;
 }
 
+bool registry_device_path(int slot, wchar_t* out, size_t units) {
+    if (slot <= 0 || slot >= g_nri || units == 0)
+        return false;
+    wchar_t* path = read_device_name(g_ri_devs[slot].handle);
+    if (!path)
+        return false;
+    wcsncpy(out, path, units - 1);
+    out[units - 1] = 0;
+    heap_free(path);
+    return true;
+}
+
 static void add_mouse(HANDLE device) {
     wchar_t* device_name = read_device_name(device);
     if (!device_name)

@@ -35,6 +35,9 @@ void enumerate_mice(void);
 // activity times like a rebuild. True when a slot was added or changed state;
 // a list that cannot be read changes nothing.
 bool rescan_mice(void);
+// The Raw Input device path of a slot's mouse (\\?\HID#VID_...) into out,
+// cut to units; false for slot 0 (all mice) or a path that cannot be read.
+bool registry_device_path(int slot, wchar_t* out, size_t units);
 // Whether a slot names a mouse that is gone: a new run should rebuild.
 bool registry_has_gone_mice(void);
 

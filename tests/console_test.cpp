@@ -125,6 +125,14 @@ const struct {
      L"--csv and --usb-save name the same file"},
     {{L"--pcap", L"cap.pcap", L"--csv", L"./cap.pcap"}, LAUNCH_REFUSED,
      L"--csv names the capture itself"},
+    {{L"--compare", L"cap.pcap", L"r.csv", L"--json", L"CAP.pcap"}, LAUNCH_REFUSED,
+     L"--json names the capture itself"},
+    {{L"--ab", L"a.csv", L"b.csv", L"--json", L"./b.csv"}, LAUNCH_REFUSED,
+     L"--json names a CSV being read"},
+    {{L"-c", L"0", L"1", L"--usb-save", L"u.pcap", L"--json", L"u.pcap"}, LAUNCH_REFUSED,
+     L"--json and --usb-save name the same file"},
+    {{L"--analyze", L"r.csv", L"--json"}, LAUNCH_REFUSED,
+     L"--json needs the name of the file to write (like --json report.json)"},
     {{L"-c", L"1", L"--slot", L"2"}, LAUNCH_REFUSED,
      L"--slot works only with --compare, --analyze and --ab; with -c INDEX chooses the mouse"},
     {{L"--compare", L"c", L"r", L"--slot", L"x"}, LAUNCH_REFUSED,
@@ -247,7 +255,7 @@ TEST_F(RunConsoleTest, IndexChoosesTheSlotAndNamesIt) {
 TEST_F(RunConsoleTest, AnIndexThatNamesNoMouseIsNotedAndAllMiceMeasured) {
     two_mice();
     for (const wchar_t* index : {L"5", L"-1", L"abc"}) {
-        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index};
+        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index, NULL};
         EXPECT_EQ(run_console_with(&run), 0);
         EXPECT_EQ(g_display_dev, 0);
         const std::string note = "Note: INDEX " + std::string(index, index + wcslen(index)) +
@@ -257,7 +265,7 @@ TEST_F(RunConsoleTest, AnIndexThatNamesNoMouseIsNotedAndAllMiceMeasured) {
     }
     for (const wchar_t* index : {L"0", L"2"}) {
         rewind(out);
-        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index};
+        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index, NULL};
         run_console_with(&run);
         EXPECT_EQ(output().rfind("Device: ", 0), 0u) << "no note for " << index[0];
     }
@@ -519,7 +527,7 @@ TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
     FILE* f = _wfopen(kept.c_str(), L"wb");
     fputs("t_us,slot\n1,2\n", f);
     fclose(f);
-    ConsoleRun run = {0, 0.05, kept.c_str(), true, NULL, NULL};
+    ConsoleRun run = {0, 0.05, kept.c_str(), true, NULL, NULL, NULL};
     const struct {
         void (*set)();
         const char* line;
@@ -547,7 +555,7 @@ TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
     // --usb-save names itself, and creates nothing.
     fake_usbpcap_reset();
     g_fake_usbpcap.installed_error = 2;
-    ConsoleRun saving = {0, 0.05, NULL, false, saved.c_str(), NULL};
+    ConsoleRun saving = {0, 0.05, NULL, false, saved.c_str(), NULL, NULL};
     EXPECT_EQ(run_console_with(&saving), 1);
     EXPECT_NE(output().find("\nError: --usb-save needs the USBPcap capture driver"), std::string::npos);
     for (const std::wstring& p : {saved, saved + L".partial"})
@@ -576,10 +584,10 @@ TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {
     for (int i = 0; i < 10; i++)
         bad.script.push_back(FakeDelivery{(uint32_t)(2 + i), FAKE_READ_FAIL, {}});
     g_fake_ri.reports[0] = FakeReport{RIM_TYPEMOUSE, mouse_handle(1), (UINT)sizeof(RAWINPUT), false, {}};
-    std::wstring path = temp_file(L"qus");
+    std::wstring path = temp_file(L"qus"), json = temp_file(L"qjs");
     std::thread poster(post_reports, 20, 5);
     // The time limit's timer ends the run although hub 1's last read never completes.
-    ConsoleRun run = {0, 0.4, NULL, true, path.c_str(), NULL};
+    ConsoleRun run = {0, 0.4, NULL, true, path.c_str(), NULL, json.c_str()};
     DWORD start = GetTickCount();
     EXPECT_EQ(run_console_with(&run), 0);
     poster.join();
@@ -587,7 +595,11 @@ TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {
     EXPECT_EQ(g_dev_stats[0].arrival_count, 20u) << "every report was taken while reads were pending";
     EXPECT_EQ(g_dev_stats[0].background_count, 20u);
     std::string text = output();
-    EXPECT_NE(text.find("\nUSB layer: "), std::string::npos) << text;
+    EXPECT_NE(text.find("\nUSB layer: endpoint="), std::string::npos) << text;
+    // --json holds the layer lines too, beside the run's own figures.
+    std::string report = take_file(json);
+    EXPECT_NE(report.find("\"usb_layer\": {\n      \"endpoint\": \"1."), std::string::npos) << report;
+    EXPECT_NE(report.find("\"background_reports\": 20,"), std::string::npos) << report;
     EXPECT_GT(g_fake_usbpcap.message_waits, 0);
     EXPECT_EQ(g_fake_usbpcap.hubs[1].next, 3u) << "the failing hub was dropped after three reads";
     EXPECT_EQ(g_fake_usbpcap.live_handles, 0);
@@ -621,7 +633,7 @@ TEST_F(RunConsoleTest, UsbSaveThatDropsRecordsSaysWhatItSavedAndEndsWithOne) {
             mouse_report_records(c.records, 1765000000000000, 1000), 10);
         c.set();
         std::wstring path = temp_file(L"qus");
-        ConsoleRun run = {0, 0.3, NULL, false, path.c_str(), NULL};
+        ConsoleRun run = {0, 0.3, NULL, false, path.c_str(), NULL, NULL};
         EXPECT_EQ(run_console_with(&run), 1);
         g_usb_session_bounds = UsbSessionBounds{USB_SESSION_MAX_TIMES, USB_SESSION_MAX_SAVED};
         g_fake_heap.refuse_grow_to = 0;
@@ -658,7 +670,7 @@ TEST_F(RunConsoleTest, CloseEventReturnsOnlyOnceTheSummaryAndCsvAreWritten) {
         text = output();
         csv = take_file(path);
     });
-    ConsoleRun run = {0, 0, path.c_str(), false, NULL, NULL};  // no time limit: only the close ends it
+    ConsoleRun run = {0, 0, path.c_str(), false, NULL, NULL, NULL};  // no time limit: only the close ends it
     EXPECT_EQ(run_console_with(&run), 0);
     closer.join();
     EXPECT_LT(waited, 4500u);

@@ -27,7 +27,7 @@ rc=$?
 [ "$(head -n 1 <<<"$help")" = "Quorvin $version - mouse polling-rate tester" ] || fail "first line"
 for line in "Usage: quorvin-cli.exe [OPTION]" "  -c, --console [INDEX [SECONDS]]" "  --pcap FILE" \
             "  --help, -h, /?" "  --version" "  --usb, --usb-save FILE" "  --compare CAPTURE CSV [ENDPOINT]" \
-            "  --ab A.csv B.csv" \
+            "  --ab A.csv B.csv" "  --json FILE" \
             "Example: quorvin-cli.exe -c 0 10"; do
     grep -qF -- "$line" <<<"$help" || fail "no line '$line'"
 done
@@ -63,6 +63,8 @@ done <<EOF_CASES
 --pcap F --usb|--usb does not combine with --pcap
 --compare c.pcap r.csv --csv F|--csv does not combine with --compare
 -c 0 1 --csv $artifacts/adir|cannot create $artifacts/adir for --csv: it is a directory
+--analyze r.csv --json $artifacts/adir|cannot create $artifacts/adir for --json: it is a directory
+-c 0 1 --csv r.csv --json ./R.CSV|--json and --csv name the same file
 --ab a.csv|--ab needs the CSVs of two -c runs
 --ab $artifacts/no-a.csv $artifacts/no-b.csv --slot 1|cannot open $artifacts/no-a.csv
 EOF_CASES
@@ -80,9 +82,12 @@ else
 fi
 
 case_name=timed
-timeout 60 wine "$exe" -c 0 2 >"$artifacts/cli-timed.txt" 2>/dev/null
+timeout 60 wine "$exe" -c 0 2 --json "$artifacts/cli-timed.json" >"$artifacts/cli-timed.txt" 2>/dev/null
 rc=$?
 [ "$rc" -eq 0 ] || fail "exit code $rc"
+# A run without intervals: its rates are no numbers, and the JSON says null.
+python3 "$e2e_here/json_check.py" "$artifacts/cli-timed.txt" "$artifacts/cli-timed.json" ||
+    fail "--json differs from the text"
 grep -q '^Device: 全部鼠标' "$artifacts/cli-timed.txt" || fail "no device line"
 tail -c 2 "$artifacts/cli-timed.txt" | od -An -c | grep -q '\\n' || fail "last line not closed"
 tr '\r' '\n' <"$artifacts/cli-timed.txt" | grep -q '^Avg=.*Time=[0-9.]*s$' || fail "no status line"

@@ -47,8 +47,9 @@ sent_during() { awk "BEGIN { printf \"%d\", $jig_rate_hz * $1 + 1 }"; }
 # which names the file instead of the mouse.
 analyze_matches() {
     local index=$1 out=$2 csv=$3 again=$artifacts/console-$case_name.analyze
-    timeout 60 wine "$exe" --analyze "$csv" --slot "$index" >"$again" 2>&1 ||
+    timeout 60 wine "$exe" --analyze "$csv" --slot "$index" --json "$again.json" >"$again" 2>&1 ||
         { fail "--analyze $csv: exit code $?"; return; }
+    python3 "$e2e_here/json_check.py" "$again" "$again.json" || fail "--analyze's --json differs from its text"
     local elapsed
     elapsed=$(tr -d '\r' <"$out" | sed -n -E 's/^Summary: .*, ([0-9.]+ s)$/\1/p')
     [ "$(head -n 1 "$again" | tr -d '\r')" = "Summary: $csv, $elapsed" ] ||
@@ -65,7 +66,8 @@ console_case() {
     local rate=$case_rate index=$1 seconds=$2 expect_device=$3
     local out=$artifacts/console-$case_name.txt csv=$artifacts/console-$case_name.csv
     rm -f "$csv"
-    run_with_jig "$artifacts/console-$case_name.jig" "$rate" "$index" "$seconds" "$out" --csv "$csv"
+    run_with_jig "$artifacts/console-$case_name.jig" "$rate" "$index" "$seconds" "$out" --csv "$csv" \
+        --json "$out.json"
     retry_reason=$(jig_behind "$rate" 3) && return
     [ "$rc" -eq 0 ] || fail "exit code $rc"
     grep -q "^Device: $expect_device" "$out" || fail "no 'Device: $expect_device' line"
@@ -110,6 +112,7 @@ console_case() {
     tail -c 2 "$out" | od -An -c | grep -q '\\n' || fail "last line not closed by a line break"
     grep -q "^Summary: $expect_device" "$out" || fail "no summary"
     python3 "$e2e_here/csv_check.py" "$out" "$csv" || fail "summary and CSV disagree"
+    python3 "$e2e_here/json_check.py" "$out" "$out.json" || fail "--json differs from the text"
     analyze_matches "$index" "$out" "$csv"
     [ -n "${case_step:-}" ] || return
     python3 "$e2e_here/motion_check.py" "$out" "$csv" "$case_step"
@@ -130,7 +133,8 @@ ab_case() {
     local a=$artifacts/console-all-250.csv b=$artifacts/console-all-500.csv
     local out=$artifacts/console-ab.txt figures lines
     [ -s "$a" ] && [ -s "$b" ] || { fail "no CSVs of the runs above"; return; }
-    timeout 60 wine "$exe" --ab "$a" "$b" >"$out" 2>&1 || { fail "exit code $?"; return; }
+    timeout 60 wine "$exe" --ab "$a" "$b" --json "$out.json" >"$out" 2>&1 || { fail "exit code $?"; return; }
+    python3 "$e2e_here/json_check.py" "$out" "$out.json" || fail "--ab's --json differs from its text"
     figures=' n=[0-9]+ median_hz=[0-9.]+ p1_hz=[0-9.]+ p99_us=[0-9.]+ sd_us=[0-9.]+ stability=[0-9.]+% clock_us=([0-9]+\.[0-9]{3}|none)$'
     local run_a="^A: file=$a$figures" run_b="^B: file=$b$figures"
     local diff='^B-A \(95% CI, 1 s blocks\): median_hz=\+[0-9]+\.[0-9] \[\+[0-9.]+,\+[0-9.]+\] p1_hz='

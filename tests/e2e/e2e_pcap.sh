@@ -22,9 +22,10 @@ if [ -d "$captures" ]; then
     while read -r name packets; do
         out=$artifacts/pcap-$name.txt
         # From the captures' folder, so that the report names the file alone, as the README shows it.
-        (cd "$captures" && wine "$exe" --pcap "$name") >"$out" 2>/dev/null
+        (cd "$captures" && wine "$exe" --pcap "$name" --json "$out.json") >"$out" 2>/dev/null
         rc=$?
         [ "$rc" -eq 0 ] || fail "$name: exit code $rc"
+        python3 "$e2e_here/json_check.py" "$out" "$out.json" || fail "$name: --json differs from the text"
         grep -q "总包数      : $packets" "$out" || fail "$name: total packets not $packets"
         grep -q "^Interrupt-IN and bulk-IN endpoints" "$out" || fail "$name: no endpoint section"
     done <<<"$facts"
@@ -62,9 +63,11 @@ if [ -d "$captures" ]; then
         python3 "$e2e_here/compare_check.py" "$captures/$name" "$endpoint" "$csv" "$csv.expected" ||
             { fail "cannot derive the CSV"; continue; }
         for named in "$endpoint" ""; do
-            wine "$exe" --compare "$captures/$name" "$csv" $named 2>/dev/null | tr -d '\r' >"$csv.out"
+            wine "$exe" --compare "$captures/$name" "$csv" $named --json "$csv.json" 2>/dev/null |
+                tr -d '\r' >"$csv.out"
             rc=${PIPESTATUS[0]}
             [ "$rc" -eq 0 ] || fail "exit code $rc (endpoint '${named:-chosen}')"
+            python3 "$e2e_here/json_check.py" "$csv.out" "$csv.json" || fail "--json differs from the text"
             # The report clock has no independent computation here: it is
             # held apart, and judged below where the capture's clock allows.
             diff <(head -n 4 "$csv.out" | sed -E 's/ clock_us=(none|[0-9.]+)$//') "$csv.expected" >/dev/null ||

@@ -1,0 +1,15 @@
+// The USB vendor and product ids in a Raw Input device path, such as
+// \\?\HID#VID_046D&PID_C08B&MI_00#...: what names a mouse's make and model
+// in a report that others read.
+#pragma once
+
+#include <wchar.h>
+
+struct DeviceIds {
+    int vid;  // 0..0xFFFF, -1 when the path has none
+    int pid;
+};
+
+// Each id is the four hex digits after the first "VID_" or "PID_" (either
+// case) that has four; -1 for an id the path lacks. path may be null.
+void parse_device_ids(const wchar_t* path, DeviceIds* out);

@@ -1,0 +1,86 @@
+// The JSON report: ids from device paths, and names of any kind (backslashes,
+// quotes, Chinese, broken UTF-16 or UTF-8) coming back from the written file
+// as the text they stand for; figures that are not finite come back null.
+#include <gtest/gtest.h>
+
+#include <math.h>
+#include <stdio.h>
+
+#define JSON_NOEXCEPTION 1  // as the program builds it
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "core/device_ids.h"
+#include "core/report_json.h"
+
+namespace {
+
+TEST(DeviceIdsTest, FourHexDigitsAfterEitherKeyInAnyCase) {
+    const struct {
+        const wchar_t* path;
+        int vid, pid;
+    } rows[] = {
+        {L"\\\\?\\HID#VID_046D&PID_C08B&MI_00#7&2b1d3c4&0&0000#{378de44c}", 0x046D, 0xC08B},
+        {L"\\\\?\\hid#vid_046d&pid_c08b#x", 0x046D, 0xC08B},
+        {L"\\\\?\\HID#VID_04G1&VID_1A2b&PID_12", 0x1A2B, -1},  // the first key with four digits
+        {L"\\\\?\\ACPI#PNP0F13#4&1b8b1b&0", -1, -1},
+        {L"PID_FFFF", -1, 0xFFFF},
+        {NULL, -1, -1},
+    };
+    for (const auto& row : rows) {
+        DeviceIds ids;
+        parse_device_ids(row.path, &ids);
+        EXPECT_EQ(ids.vid, row.vid) << (row.path ? row.path : L"(null)");
+        EXPECT_EQ(ids.pid, row.pid) << (row.path ? row.path : L"(null)");
+    }
+}
+
+nlohmann::json written(const JsonReport* j) {
+    FILE* f = tmpfile();
+    EXPECT_TRUE(f && json_report_write(j, f));
+    std::string text;
+    rewind(f);
+    for (int c; (c = fgetc(f)) != EOF;)
+        text += (char)c;
+    fclose(f);
+    return nlohmann::json::parse(text, nullptr, false);
+}
+
+TEST(ReportJsonTest, OddNamesRoundTripAndNonFiniteFiguresAreNull) {
+    const wchar_t lone[] = {L'a', (wchar_t)0xD800, L'b', 0};
+    const struct {
+        const wchar_t* name;
+        const char* utf8;
+    } names[] = {
+        {L"C:\\mice\\\"quoted\"", "C:\\mice\\\"quoted\""},
+        {L"全部鼠标 (2 只)", "全部鼠标 (2 只)"},
+        {L"\U0001F5B1 mouse", "\xF0\x9F\x96\xB1 mouse"},  // a pair in UTF-16
+        {lone, "a\xEF\xBF\xBD" "b"},
+    };
+    const JsonConditions unknown = {};
+    for (const auto& n : names) {
+        JsonReport* j = json_report_new("console", "1.2.3", &unknown);
+        json_report_device(j, n.name, L"\\\\?\\HID#VID_046D&PID_C08B");
+        StatsReadings r = {};
+        r.average_hz = INFINITY;
+        r.report_count = 7;
+        json_report_status(j, &r);
+        const nlohmann::json got = written(j);
+        json_report_free(j);
+        ASSERT_FALSE(got.is_discarded());
+        EXPECT_EQ(got["schema"], 1);
+        EXPECT_EQ(got["device"]["name"], n.utf8);
+        EXPECT_EQ(got["device"]["vid"], "046D");
+        EXPECT_TRUE(got["status"]["Avg"].is_null());
+        EXPECT_EQ(got["status"]["Count"], 7);
+        EXPECT_TRUE(got["conditions"]["windows_build"].is_null());
+    }
+    // A name that is not UTF-8 (a file name from a CSV, say) is replaced, not fatal.
+    JsonReport* j = json_report_new("ab", "1.2.3", &unknown);
+    AbComparison c = {};
+    json_report_ab(j, "a\xFF.csv", "b.csv", &c, "Verdict: none");
+    EXPECT_EQ(written(j)["A"]["file"], "a\xEF\xBF\xBD.csv");
+    json_report_free(j);
+}
+
+}  // namespace
