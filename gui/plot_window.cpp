@@ -1115,6 +1115,19 @@ static bool register_plot_class(HINSTANCE instance, HWND owner) {
     return RegisterClassExW(&wc) != 0;
 }
 
+// The width of the work area of owner's monitor (the primary's without one).
+static LONG work_width_of(HWND owner) {
+    HMONITOR monitor = owner ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
+                             : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info;
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info))
+        return info.rcWork.right - info.rcWork.left;
+    return GetSystemMetrics(SM_CXSCREEN);
+}
+
+// At its size, or as wide as the screen's work area where that is narrower
+// (the summary line then ends in an ellipsis sooner).
 HWND plot_window_make(HWND owner, const wchar_t* title, PlotWin* w) {
     HINSTANCE instance = GetModuleHandleW(NULL);
     register_plot_class(instance, owner);
@@ -1122,7 +1135,8 @@ HWND plot_window_make(HWND owner, const wchar_t* title, PlotWin* w) {
     RECT r = {0, 0, dpi_scale(PLOT_CLIENT_WIDTH, dpi), dpi_scale(PLOT_CLIENT_HEIGHT, dpi)};
     const DWORD style = WS_OVERLAPPEDWINDOW;
     AdjustWindowRectEx(&r, style, FALSE, 0);
-    HWND hwnd = CreateWindowExW(0, kPlotClass, title, style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
+    const LONG most = work_width_of(owner), width = r.right - r.left < most ? r.right - r.left : most;
+    HWND hwnd = CreateWindowExW(0, kPlotClass, title, style, CW_USEDEFAULT, CW_USEDEFAULT, width,
                                 r.bottom - r.top, owner, NULL, instance, w);
     if (hwnd) {
         ShowWindow(hwnd, SW_SHOW);
