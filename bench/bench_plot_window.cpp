@@ -125,7 +125,7 @@ int main(void) {
     SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);  // cancels
     drive(500, &exporting);
     print("2.5 s beside an export, then its cancel", &exporting);
-    const PlotBuildFigures f = plot_builder_figures();
+    const PlotBuildFigures f = plot_builder_figures(&g_plot_builder);
     printf("builder thread: %u models, the last %.1f ms, the longest %.1f ms\n", f.builds, f.last_ms,
            f.longest_ms);
     start = host_ms();

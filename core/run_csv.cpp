@@ -4,6 +4,7 @@
 // figure comes out as the run printed it.
 #include "core/run_csv.h"
 
+#include <math.h>
 #include <stdarg.h>
 #include <string.h>
 
@@ -29,17 +30,22 @@ struct Row {
     ReportMotion motion;
 };
 
-void run_csv_init(RunCsv* c, int slot) {
+void run_csv_init_keeping_freq(RunCsv* c, int slot) {
     // The record's one atomic (the measuring switch) is never used here; as
     // bytes its zero is 0.
     memset((void*)c, 0, sizeof *c);
     stats_lock_init(&c->rec.lock);
     report_clock_init(&c->clock);
-    g_qpc_freq = kRunCsvTicksPerSecond;
+    c->freq = g_qpc_freq;
     c->slot = slot;
     c->line = 1;
     for (int i = 0; i < RUN_COLUMNS; i++)
         c->column[i] = -1;
+}
+
+void run_csv_init(RunCsv* c, int slot) {
+    g_qpc_freq = kRunCsvTicksPerSecond;
+    run_csv_init_keeping_freq(c, slot);
 }
 
 void run_csv_free(RunCsv* c) {
@@ -234,8 +240,12 @@ static void replay(RunCsv* c, const Row* r) {
     c->pause_pending = false;
     // A counter value of 0 means "no report yet" to the record: the file's
     // times count from its first row, so they are moved on by one tick.
-    record_arrival(&c->rec, r->t + 1, r->background, c->batch_position,
-                   r->has_motion ? &r->motion : nullptr);
+    const int64_t t = (c->freq == kRunCsvTicksPerSecond ? r->t
+                       : llround((double)r->t * c->freq / kRunCsvTicksPerSecond)) + 1;
+    const ReportMotion* motion = r->has_motion ? &r->motion : nullptr;
+    const ArrivalClass cls = record_arrival(&c->rec, t, r->background, c->batch_position, motion);
+    if (c->log)
+        arrival_log_append(c->log, t, r->slot, r->background, cls, motion);
     report_clock_add(&c->clock, ticks_to_us(r->t, kRunCsvTicksPerSecond));
     if (c->ab)
         ab_run_add(c->ab, ticks_to_us(r->t, kRunCsvTicksPerSecond));

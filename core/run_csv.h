@@ -11,6 +11,7 @@
 #include <stdio.h>
 
 #include "core/ab_compare.h"
+#include "core/arrival_log.h"
 #include "core/report_clock.h"
 #include "core/stats.h"
 
@@ -35,6 +36,8 @@ struct RunCsv {
     DeviceStats rec;        // the record replayed
     ReportClock clock;      // its report clock
     AbRun* ab;              // set after run_csv_init: also given the record's times (--ab)
+    ArrivalLog* log;        // set after run_csv_init: also given the record's reports (a saved run's plot)
+    double freq;            // the record's counter ticks per second
     uint64_t rows, taken;   // data rows, and those of the record
     bool failed;
     uint64_t error_line;    // the line of the error; 0: the file as a whole
@@ -53,6 +56,10 @@ struct RunCsv {
 
 // Sets g_qpc_freq to kRunCsvTicksPerSecond: the record counts in those ticks.
 void run_csv_init(RunCsv* c, int slot);
+// The same in ticks of g_qpc_freq as it stands, left alone: the window reads
+// a saved run while its own reader thread counts with that frequency. On a 10
+// MHz counter (Windows 10 and later) the ticks are the same.
+void run_csv_init_keeping_freq(RunCsv* c, int slot);
 bool run_csv_feed(RunCsv* c, const char* bytes, size_t n);
 // The end of the file (a last line without its line end counts); false when failed.
 bool run_csv_finish(RunCsv* c);

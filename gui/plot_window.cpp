@@ -29,6 +29,8 @@
 #include "gui/plot_builder.h"
 #include "gui/plot_export.h"
 #include "gui/plot_hints.h"
+#include "gui/plot_image.h"
+#include "gui/plot_saved.h"
 #include "platform/counter.h"
 #include "platform/dpi.h"
 #include "platform/file_dialog.h"
@@ -55,18 +57,8 @@ enum { VIEW_BUTTON_LEFT = 12, VIEW_BUTTON_WIDTH = 44, VIEW_BUTTON_HEIGHT = 22, P
 static const wchar_t* const kViewNames[PLOT_KINDS] = {L"间隔", L"计数", L"速度"};
 static const double kNarrowestViewS = 0.002;
 
-static UINT g_plot_dpi = DPI_BASE;
-static PanelFont g_plot_font;  // the plot's own, at its DPI: painting and the button
-static int g_drag_x = -1;  // -1: no drag
-static PlotView g_drag_view;
-
-// What the last paint showed, for zooming and panning from it.
-static struct {
-    bool any;  // false before the first model
-    PlotAxis axis;
-    int kind;
-    double span_s;
-} s_shown;
+// The live run's window.
+static PlotWin s_live;  // its pointers set when it opens
 
 static int px(int v, UINT dpi) { return dpi_scale(v, dpi); }
 
@@ -90,9 +82,6 @@ static const double kBuilderRest = 3.0;
 // place; a longer build shows when it is finished, and the window answers.
 static const DWORD kPaintWaitMs = 30;
 static const uint64_t kQuickBuildReports = 4000000;
-static PlotRequest s_asked;  // the newest request
-static bool s_asked_any;
-static unsigned s_awaited;   // the generation of the newest new look, which a paint waits for
 
 // Where the time axis ends: now while measuring, else the stop (0 before one:
 // the last report).
@@ -483,7 +472,7 @@ static int clock_text(wchar_t* out, size_t cap, const ReportClockFigures* c) {
     return swprintf(out, cap, L"   时钟 无（%ls）", why);
 }
 
-static void draw_summary_line(HDC dc, int width, const Distribution* d, const PlotBuilt* b,
+static void draw_summary_line(HDC dc, int right, const Distribution* d, const PlotBuilt* b,
                               UINT dpi) {
     wchar_t line[240];
     int n = d->n == 0 ? swprintf(line, 240, L"n=0")
@@ -499,19 +488,19 @@ static void draw_summary_line(HDC dc, int width, const Distribution* d, const Pl
         swprintf(line + n, 240 - (size_t)n, L"   (图中只有最近 %.1f 秒)", b->model.span_s);
     if (n > 0 && b && b->failed)
         swprintf(line + n, 240 - (size_t)n, L"   (内存不足，图的记录已停止)");
-    // It ends before the export button (right - 100).
-    text_within(dc, px(PLOT_SUMMARY_LEFT, dpi), width - px(108, dpi), px(8, dpi), PANEL_READING_COLOR,
-                line, DT_LEFT);
+    // It ends before the buttons at the top right.
+    text_within(dc, px(PLOT_SUMMARY_LEFT, dpi), right, px(8, dpi), PANEL_READING_COLOR, line, DT_LEFT);
 }
 
 // Without anything to draw, the middle of the plot says why, or what to do:
 // a device that reports only positions (a tablet, a remote desktop, a
 // virtual machine) has intervals but no counts.
-static void draw_empty_note(HDC dc, const PlotArea* a, const PlotModel* m, const Distribution* d) {
+static void draw_empty_note(HDC dc, const PlotArea* a, const PlotModel* m, const Distribution* d,
+                            bool live) {
     const wchar_t* note = NULL;
     if (m->kind != PLOT_INTERVALS && m->shown == 0 && m->absolute > 0)
         note = L"只有绝对位置的报告（绘图板、远程桌面或虚拟机）：没有计数可画";
-    else if (m->shown == 0 && d->n == 0)
+    else if (m->shown == 0 && d->n == 0 && live)
         note = stats_measuring() ? L"尚无数据：移动鼠标" : L"尚无数据：开始测量并移动鼠标";
     if (note)  // just above the middle, clear of the counts' 0 line
         text_at(dc, (a->left + a->right) / 2, (a->top + a->bottom) / 2 - 3, PANEL_READING_COLOR, note,
@@ -519,7 +508,7 @@ static void draw_empty_note(HDC dc, const PlotArea* a, const PlotModel* m, const
 }
 
 static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
-                              const Distribution* d) {
+                              const Distribution* d, int64_t end_t) {
     PlotRequest r = {};
     r.slot = slot;
     r.kind = view->kind;
@@ -528,7 +517,7 @@ static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
     r.whole = view->whole;
     r.t0_s = view->t0_s;
     r.t1_s = view->t1_s;
-    r.end_t = run_end_t();
+    r.end_t = end_t;
     r.record_p001_us = d->pct_us[PCT_0_1];
     r.record_p999_us = d->pct_us[PCT_99_9];
     r.y_fixed = view->y_fixed;
@@ -539,38 +528,55 @@ static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
 
 // The motion hints that apply to the record, at the foot's right end: the
 // summary line at the top has no room left for sentences.
-static void draw_hints(HDC dc, int width, int height, UINT dpi, DeviceStats* rec) {
+static void draw_hints(HDC dc, int width, int height, UINT dpi, DeviceStats* rec,
+                       const wchar_t* status) {
     MotionFigures f;
     record_motion(rec, &f);
     MotionHints h;
     motion_hints_of(&f, &h);
     wchar_t text[400];
     if (plot_hints_text(text, 400, &h, &f) > 0)
-        text_within(dc, px(36, dpi) + text_width(dc, g_plot_status), width - px(12, dpi),
+        text_within(dc, px(36, dpi) + text_width(dc, status), width - px(12, dpi),
                     height - px(16, dpi), PANEL_READING_COLOR, text, DT_RIGHT);
 }
 
-// The plot of record slot from model b (null before the first: the figures,
-// the legend of view kind and the status only) and the record's distribution d now.
-static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font,
-                  DeviceStats* rec, const Distribution* d, const PlotBuilt* b, int kind) {
+// What a picture is made of: the record (null while a saved run is read: the
+// status only) and its distribution now, the newest model (null before the
+// first: the figures, the legend of view kind and the status only), and how
+// many buttons the top right holds.
+struct PaintInput {
+    DeviceStats* rec;
+    const Distribution* d;
+    const PlotBuilt* b;
+    int kind;
+    const wchar_t* status;
+    int buttons;
+    bool live;
+};
+
+static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font, const PaintInput* in) {
+    const Distribution* d = in->d;
+    const PlotBuilt* b = in->b;
     RECT all = {0, 0, width, height};
     FillRect(dc, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
     SelectObject(dc, GetStockObject(DC_BRUSH));
     SelectObject(dc, panel_font_of(font));
     SetBkMode(dc, TRANSPARENT);
     const PlotArea a = plot_area(width, height, dpi);
-    draw_summary_line(dc, width, d, b, dpi);
-    draw_legend(dc, width, b ? b->model.kind : kind, dpi);
-    if (b) {
+    if (in->rec) {
+        draw_summary_line(dc, plot_buttons_left(width, dpi, in->buttons) - px(8, dpi), d, b, dpi);
+        draw_legend(dc, width, b ? b->model.kind : in->kind, dpi);
+    }
+    if (in->rec && b) {
         draw_axes(dc, &a, &b->model, dpi);
         draw_columns(dc, &a, &b->model, dpi);
         if (b->model.kind == PLOT_INTERVALS)
             draw_percentile_lines(dc, &a, &b->model, d, &b->clock, dpi);
-        draw_empty_note(dc, &a, &b->model, d);
+        draw_empty_note(dc, &a, &b->model, d, in->live);
     }
-    text_at(dc, px(12, dpi), height - px(16, dpi), PANEL_READING_COLOR, g_plot_status, TA_LEFT | TA_TOP);
-    draw_hints(dc, width, height, dpi, rec);
+    text_at(dc, px(12, dpi), height - px(16, dpi), PANEL_READING_COLOR, in->status, TA_LEFT | TA_TOP);
+    if (in->rec)
+        draw_hints(dc, width, height, dpi, in->rec, in->status);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
 }
 
@@ -581,7 +587,7 @@ void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, i
     const PlotArea a = plot_area(width, height, dpi);
     Distribution d;
     record_distribution(&g_dev_stats[slot], &d);
-    const PlotRequest r = request_of(&a, slot, view, &d);
+    const PlotRequest r = request_of(&a, slot, view, &d, run_end_t());
     ArrivalView log;
     arrival_view_take(&log, &g_arrival_log, ARRIVAL_READER_TEST);
     plot_model_build(&built.model, &log, &r);
@@ -589,11 +595,20 @@ void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, i
     built.wrapped = arrival_view_wrapped(&log);
     built.failed = log.failed;
     arrival_view_release(&log);
-    paint(dc, width, height, dpi, font, &g_dev_stats[slot], &d, &built, view->kind);
+    const PaintInput in = {&g_dev_stats[slot], &d, &built, view->kind, g_plot_status, 3, true};
+    paint(dc, width, height, dpi, font, &in);
 }
 
 // --- Export -----------------------------------------------------------------------
 
+void plot_set_status(PlotWin* w, const wchar_t* text) {
+    wcsncpy(w->status, text, PLOT_STATUS_CHARS - 1);
+    w->status[PLOT_STATUS_CHARS - 1] = 0;
+    if (w->hwnd)
+        InvalidateRect(w->hwnd, NULL, FALSE);
+}
+
+// The live window's, which may not be open.
 static void set_status(const wchar_t* text) {
     wcsncpy(g_plot_status, text, PLOT_STATUS_CHARS - 1);
     g_plot_status[PLOT_STATUS_CHARS - 1] = 0;
@@ -679,156 +694,187 @@ static LRESULT on_export_end(HWND hwnd) {
 
 // --- The window ---------------------------------------------------------------------
 
-static int displayed_slot(void) { return (int)(display_stats() - g_dev_stats); }
+static PlotWin* win_of(HWND hwnd) { return (PlotWin*)GetWindowLongPtrW(hwnd, GWLP_USERDATA); }
 
-// The view buttons at the top left, the export button at the top right; the
-// export's bar at the foot's right, beside the status line.
-static void place_controls(HWND hwnd) {
+// The record a window shows: the live run's displayed one, or the saved run's
+// once it has been read (null before).
+static DeviceStats* win_record(const PlotWin* w) {
+    return w->saved ? plot_saved_record(w->saved) : display_stats();
+}
+static int win_slot(const PlotWin* w) { return w->saved ? 0 : (int)(display_stats() - g_dev_stats); }
+static bool win_measuring(const PlotWin* w) { return !w->saved && stats_measuring(); }
+static int win_buttons(const PlotWin* w) { return w->saved ? 2 : 3; }
+
+int plot_buttons_left(int width, UINT dpi, int n) { return width - px(100 + 90 * (n - 1), dpi); }
+
+// The view buttons at the top left; at the top right the export (the live
+// run's only), then 保存图片 and 打开 CSV to its left; the export's bar at the
+// foot's right, beside the status line.
+static void place_controls(PlotWin* w) {
+    static const int kTopRight[] = {ID_PLOT_EXPORT, ID_PLOT_IMAGE, ID_PLOT_OPEN};
     RECT r;
-    GetClientRect(hwnd, &r);
-    const UINT dpi = g_plot_dpi;
-    MoveWindow(GetDlgItem(hwnd, ID_PLOT_EXPORT), r.right - px(100, dpi), px(6, dpi), px(90, dpi),
-               px(24, dpi), TRUE);
-    MoveWindow(GetDlgItem(hwnd, ID_PLOT_PROGRESS), r.right - px(160, dpi), r.bottom - px(18, dpi),
+    GetClientRect(w->hwnd, &r);
+    const UINT dpi = w->dpi;
+    for (int k = w->saved ? 1 : 0, n = 1; k < 3; k++, n++)
+        MoveWindow(GetDlgItem(w->hwnd, kTopRight[k]), plot_buttons_left(r.right, dpi, n), px(6, dpi),
+                   px(k == 0 ? 90 : 86, dpi), px(24, dpi), TRUE);
+    MoveWindow(GetDlgItem(w->hwnd, ID_PLOT_PROGRESS), r.right - px(160, dpi), r.bottom - px(18, dpi),
                px(150, dpi), px(12, dpi), TRUE);
     for (int k = 0; k < PLOT_KINDS; k++) {
-        MoveWindow(GetDlgItem(hwnd, ID_PLOT_VIEW + k), px(VIEW_BUTTON_LEFT + k * (VIEW_BUTTON_WIDTH + 2), dpi),
+        MoveWindow(GetDlgItem(w->hwnd, ID_PLOT_VIEW + k), px(VIEW_BUTTON_LEFT + k * (VIEW_BUTTON_WIDTH + 2), dpi),
                    px(4, dpi), px(VIEW_BUTTON_WIDTH, dpi), px(VIEW_BUTTON_HEIGHT, dpi), TRUE);
     }
 }
 
-// The buttons take the plot's font (the export's and the views').
-static void set_button_fonts(HWND hwnd) {
-    SendMessageW(GetDlgItem(hwnd, ID_PLOT_EXPORT), WM_SETFONT, (WPARAM)panel_font_of(&g_plot_font), TRUE);
-    for (int k = 0; k < PLOT_KINDS; k++)
-        SendMessageW(GetDlgItem(hwnd, ID_PLOT_VIEW + k), WM_SETFONT, (WPARAM)panel_font_of(&g_plot_font), TRUE);
+// The buttons take the window's font.
+static void set_button_fonts(PlotWin* w) {
+    static const int kIds[] = {ID_PLOT_EXPORT, ID_PLOT_OPEN, ID_PLOT_IMAGE, ID_PLOT_VIEW, ID_PLOT_VIEW + 1,
+                               ID_PLOT_VIEW + 2};
+    for (int id : kIds)
+        SendMessageW(GetDlgItem(w->hwnd, id), WM_SETFONT, (WPARAM)panel_font_of(&w->font), TRUE);
+}
+
+static void make_button(HWND hwnd, int id, const wchar_t* text) {
+    CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd, (HMENU)(INT_PTR)id, NULL, NULL);
 }
 
 // Push-like radio buttons: the view shown stays pressed.
-static void make_view_buttons(HWND hwnd) {
+static void make_view_buttons(PlotWin* w) {
     for (int k = 0; k < PLOT_KINDS; k++) {
         const DWORD style = WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON | BS_PUSHLIKE | (k == 0 ? WS_GROUP : 0);
-        CreateWindowExW(0, L"BUTTON", kViewNames[k], style, 0, 0, 0, 0, hwnd,
+        CreateWindowExW(0, L"BUTTON", kViewNames[k], style, 0, 0, 0, 0, w->hwnd,
                         (HMENU)(INT_PTR)(ID_PLOT_VIEW + k), NULL, NULL);
     }
-    CheckRadioButton(hwnd, ID_PLOT_VIEW, ID_PLOT_VIEW + PLOT_KINDS - 1, ID_PLOT_VIEW + g_plot_view.kind);
+    CheckRadioButton(w->hwnd, ID_PLOT_VIEW, ID_PLOT_VIEW + PLOT_KINDS - 1, ID_PLOT_VIEW + w->view->kind);
 }
 
 // Another view of the same time range; its y axis is its own again. The
 // focus goes back to the plot, so the wheel keeps zooming it.
-static void show_view(HWND hwnd, int kind) {
-    if (kind != g_plot_view.kind) {
-        g_plot_view.kind = kind;
-        g_plot_view.y_fixed = false;
-        InvalidateRect(hwnd, NULL, FALSE);
+static void show_view(PlotWin* w, int kind) {
+    if (kind != w->view->kind) {
+        w->view->kind = kind;
+        w->view->y_fixed = false;
+        InvalidateRect(w->hwnd, NULL, FALSE);
     }
-    CheckRadioButton(hwnd, ID_PLOT_VIEW, ID_PLOT_VIEW + PLOT_KINDS - 1, ID_PLOT_VIEW + kind);
-    SetFocus(hwnd);
+    CheckRadioButton(w->hwnd, ID_PLOT_VIEW, ID_PLOT_VIEW + PLOT_KINDS - 1, ID_PLOT_VIEW + kind);
+    SetFocus(w->hwnd);
 }
 
-static LRESULT plot_on_command(HWND hwnd, WPARAM wparam) {
+static LRESULT plot_on_command(PlotWin* w, WPARAM wparam) {
     const int id = LOWORD(wparam);
     if (id == ID_PLOT_EXPORT)
-        plot_export_csv(hwnd);
+        plot_export_csv(w->hwnd);
+    else if (id == ID_PLOT_OPEN)
+        plot_saved_open(w);
+    else if (id == ID_PLOT_IMAGE)
+        plot_save_image(w);
     else if (id >= ID_PLOT_VIEW && id < ID_PLOT_VIEW + PLOT_KINDS)
-        show_view(hwnd, id - ID_PLOT_VIEW);
+        show_view(w, id - ID_PLOT_VIEW);
     return 0;
 }
 
 // Whether a and b ask for the same picture. While measuring the run's end and
 // the percentiles move with every report: the 100 ms tick asks for those.
-static bool same_look(const PlotRequest* a, const PlotRequest* b) {
+static bool same_look(const PlotRequest* a, const PlotRequest* b, bool measuring) {
     const bool same = a->slot == b->slot && a->kind == b->kind && a->freq == b->freq && a->columns == b->columns &&
                       a->whole == b->whole && a->t0_s == b->t0_s && a->t1_s == b->t1_s &&
                       a->y_fixed == b->y_fixed && a->y_lo_ms == b->y_lo_ms && a->y_hi_ms == b->y_hi_ms;
-    return same && (stats_measuring() ||
-                    (a->end_t == b->end_t && a->record_p001_us == b->record_p001_us &&
-                     a->record_p999_us == b->record_p999_us));
+    return same && (measuring || (a->end_t == b->end_t && a->record_p001_us == b->record_p001_us &&
+                                  a->record_p999_us == b->record_p999_us));
 }
 
-static PlotRequest request_now(HWND hwnd, const Distribution* d) {
+// A saved run's time axis ends at its last report.
+static PlotRequest request_now(PlotWin* w, const Distribution* d) {
     RECT r;
-    GetClientRect(hwnd, &r);
-    const PlotArea a = plot_area(r.right, r.bottom, g_plot_dpi);
-    return request_of(&a, displayed_slot(), &g_plot_view, d);
+    GetClientRect(w->hwnd, &r);
+    const PlotArea a = plot_area(r.right, r.bottom, w->dpi);
+    return request_of(&a, win_slot(w), w->view, d, w->saved ? 0 : run_end_t());
 }
 
 // Asks for a model when the picture wanted is not the one asked for last;
 // true when it did. A paint waits a little for one asked for here.
-static bool ask_if_changed(HWND hwnd, const Distribution* d) {
-    const PlotRequest r = request_now(hwnd, d);
-    if (s_asked_any && same_look(&r, &s_asked))
+static bool ask_if_changed(PlotWin* w, const Distribution* d) {
+    const PlotRequest r = request_now(w, d);
+    if (w->asked_any && same_look(&r, &w->asked, win_measuring(w)))
         return false;
-    s_asked = r;
-    s_asked_any = true;
-    s_awaited = plot_builder_ask(&r);
+    w->asked = r;
+    w->asked_any = true;
+    w->awaited = plot_builder_ask(w->builder, &r);
     return true;
 }
 
-static void remember_shown(const PlotBuilt* b) {
-    s_shown.any = b != NULL;
+static void remember_shown(PlotWin* w, const PlotBuilt* b) {
+    w->shown.any = b != NULL;
     if (b) {
-        s_shown.axis = b->model.axis;
-        s_shown.kind = b->model.kind;
-        s_shown.span_s = b->model.span_s;
+        w->shown.axis = b->model.axis;
+        w->shown.kind = b->model.kind;
+        w->shown.span_s = b->model.span_s;
     }
 }
 
 // Waiting is worth it only when models come quicker than the wait: the last
 // one did, or before the first, the log is short enough (a few million
 // reports are walked in about 15 ms).
-static DWORD paint_wait(void) {
-    const PlotBuildFigures f = plot_builder_figures();
+static DWORD paint_wait(PlotWin* w) {
+    const PlotBuildFigures f = plot_builder_figures(w->builder);
     if (f.builds > 0)
         return f.last_ms < kPaintWaitMs ? kPaintWaitMs : 0;
-    const uint64_t logged = g_arrival_log.next.load(std::memory_order_relaxed) -
-                            g_arrival_log.first.load(std::memory_order_relaxed);
+    const uint64_t logged = w->log->next.load(std::memory_order_relaxed) -
+                            w->log->first.load(std::memory_order_relaxed);
     return logged < kQuickBuildReports ? kPaintWaitMs : 0;
 }
 
-static LRESULT plot_on_paint(HWND hwnd) {
-    DeviceStats* rec = display_stats();
-    Distribution d;
-    record_distribution(rec, &d);
-    ask_if_changed(hwnd, &d);
-    const PlotBuilt* b = plot_builder_take(s_awaited, paint_wait());
-    remember_shown(b);
+void plot_paint_now(PlotWin* w, HDC dc, int width, int height) {
+    DeviceStats* rec = win_record(w);
+    Distribution d = {};
+    const PlotBuilt* b = NULL;
+    if (rec) {
+        record_distribution(rec, &d);
+        ask_if_changed(w, &d);
+        b = plot_builder_take(w->builder, w->awaited, paint_wait(w));
+    }
+    remember_shown(w, b);
+    const PaintInput in = {rec, &d, b, w->view->kind, w->status, win_buttons(w), !w->saved};
+    paint(dc, width, height, w->dpi, &w->font, &in);
+}
+
+static LRESULT plot_on_paint(PlotWin* w) {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    HDC dc = BeginPaint(w->hwnd, &ps);
     RECT r;
-    GetClientRect(hwnd, &r);
+    GetClientRect(w->hwnd, &r);
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, r.right, r.bottom);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    paint(memory, r.right, r.bottom, g_plot_dpi, &g_plot_font, rec, &d, b, g_plot_view.kind);
+    plot_paint_now(w, memory, r.right, r.bottom);
     BitBlt(dc, 0, 0, r.right, r.bottom, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    EndPaint(hwnd, &ps);
+    EndPaint(w->hwnd, &ps);
     return 0;
 }
 
 // The visible range as it stands, for zooming and panning; false before the
 // first model, when nothing is shown to zoom.
-static bool current_view(PlotView* v) {
-    *v = g_plot_view;
+static bool current_view(const PlotWin* w, PlotView* v) {
+    *v = *w->view;
     if (v->whole) {
         v->whole = false;
         v->t0_s = 0;
-        v->t1_s = s_shown.span_s > 0 ? s_shown.span_s : 1;
+        v->t1_s = w->shown.span_s > 0 ? w->shown.span_s : 1;
     }
-    return s_shown.any;
+    return w->shown.any;
 }
 
-static PlotArea client_area(HWND hwnd) {
+static PlotArea client_area(const PlotWin* w) {
     RECT r;
-    GetClientRect(hwnd, &r);
-    return plot_area(r.right, r.bottom, g_plot_dpi);
+    GetClientRect(w->hwnd, &r);
+    return plot_area(r.right, r.bottom, w->dpi);
 }
 
-static double time_at_x(HWND hwnd, int x, const PlotView* v) {
-    const PlotArea a = client_area(hwnd);
+static double time_at_x(const PlotWin* w, int x, const PlotView* v) {
+    const PlotArea a = client_area(w);
     double f = (double)(x - a.left) / (double)(a.right - a.left);
     f = f < 0 ? 0 : f > 1 ? 1 : f;
     return v->t0_s + f * (v->t1_s - v->t0_s);
@@ -836,23 +882,23 @@ static double time_at_x(HWND hwnd, int x, const PlotView* v) {
 
 // Shift+wheel: the y axis as last painted, scaled about the pointer's row;
 // nothing while the view just chosen is not shown yet (its axis is another's).
-static void zoom_intervals(HWND hwnd, int y, double scale) {
-    if (s_shown.kind != g_plot_view.kind)
+static void zoom_intervals(PlotWin* w, int y, double scale) {
+    if (w->shown.kind != w->view->kind)
         return;
-    const PlotArea a = client_area(hwnd);
+    const PlotArea a = client_area(w);
     const double share = (double)(a.bottom - y) / (double)(a.bottom - a.top);
-    const PlotAxis* shown = &s_shown.axis;
+    const PlotAxis* shown = &w->shown.axis;
     const double at = shown->lo_ms + share * (shown->hi_ms - shown->lo_ms);
-    const PlotAxis zoomed = plot_zoom_axis(shown, s_shown.kind, at, scale);
-    g_plot_view.y_fixed = true;
-    g_plot_view.y_lo_ms = zoomed.lo_ms;
-    g_plot_view.y_hi_ms = zoomed.hi_ms;
+    const PlotAxis zoomed = plot_zoom_axis(shown, w->shown.kind, at, scale);
+    w->view->y_fixed = true;
+    w->view->y_lo_ms = zoomed.lo_ms;
+    w->view->y_hi_ms = zoomed.hi_ms;
 }
 
-static void zoom_time(HWND hwnd, int x, double scale) {
+static void zoom_time(PlotWin* w, int x, double scale) {
     PlotView v;
-    current_view(&v);
-    const double at = time_at_x(hwnd, x, &v);
+    current_view(w, &v);
+    const double at = time_at_x(w, x, &v);
     double width = (v.t1_s - v.t0_s) * scale;
     if (width < kNarrowestViewS)
         width = kNarrowestViewS;
@@ -861,46 +907,46 @@ static void zoom_time(HWND hwnd, int x, double scale) {
     v.t1_s = at + width * (1 - left_share);
     // Zooming out stops at the bound the model draws, so the next notch in
     // zooms in from what is shown.
-    v.whole = !plot_bound_view(s_shown.span_s, &v.t0_s, &v.t1_s);
-    g_plot_view = v;
+    v.whole = !plot_bound_view(w->shown.span_s, &v.t0_s, &v.t1_s);
+    *w->view = v;
 }
 
-static LRESULT plot_on_wheel(HWND hwnd, WPARAM wparam, LPARAM lparam) {
+static LRESULT plot_on_wheel(PlotWin* w, WPARAM wparam, LPARAM lparam) {
     POINT p = {(short)LOWORD(lparam), (short)HIWORD(lparam)};
-    ScreenToClient(hwnd, &p);
+    ScreenToClient(w->hwnd, &p);
     const double scale = pow(kZoomPerNotch, (double)GET_WHEEL_DELTA_WPARAM(wparam) / WHEEL_DELTA);
-    if (!s_shown.any)
+    if (!w->shown.any)
         return 0;  // nothing shown yet to zoom
     if (GET_KEYSTATE_WPARAM(wparam) & MK_SHIFT)
-        zoom_intervals(hwnd, p.y, scale);
+        zoom_intervals(w, p.y, scale);
     else
-        zoom_time(hwnd, p.x, scale);
-    InvalidateRect(hwnd, NULL, FALSE);
+        zoom_time(w, p.x, scale);
+    InvalidateRect(w->hwnd, NULL, FALSE);
     return 0;
 }
 
-static LRESULT plot_on_drag(HWND hwnd, int x) {
-    if (g_drag_x < 0)
+static LRESULT plot_on_drag(PlotWin* w, int x) {
+    if (w->drag_x < 0)
         return 0;
-    double shift = time_at_x(hwnd, g_drag_x, &g_drag_view) - time_at_x(hwnd, x, &g_drag_view);
-    g_plot_view = g_drag_view;
-    g_plot_view.t0_s += shift;
-    g_plot_view.t1_s += shift;
-    InvalidateRect(hwnd, NULL, FALSE);
+    double shift = time_at_x(w, w->drag_x, &w->drag_view) - time_at_x(w, x, &w->drag_view);
+    *w->view = w->drag_view;
+    w->view->t0_s += shift;
+    w->view->t1_s += shift;
+    InvalidateRect(w->hwnd, NULL, FALSE);
     return 0;
 }
 
-static LRESULT plot_on_press(HWND hwnd, int x) {
-    if (!current_view(&g_drag_view))
+static LRESULT plot_on_press(PlotWin* w, int x) {
+    if (!current_view(w, &w->drag_view))
         return 0;
-    g_drag_x = x;
-    SetCapture(hwnd);
+    w->drag_x = x;
+    SetCapture(w->hwnd);
     return 0;
 }
 
-static LRESULT plot_show_whole(HWND hwnd) {
-    g_plot_view = PlotView{true, 0, 0, false, 0, 0, g_plot_view.kind};
-    InvalidateRect(hwnd, NULL, FALSE);
+static LRESULT plot_show_whole(PlotWin* w) {
+    *w->view = PlotView{true, 0, 0, false, 0, 0, w->view->kind};
+    InvalidateRect(w->hwnd, NULL, FALSE);
     return 0;
 }
 
@@ -913,99 +959,139 @@ static void make_progress_bar(HWND hwnd) {
     SendMessageW(bar, PBM_SETRANGE32, 0, PLOT_EXPORT_PERMILLE);
 }
 
-// A window without its builder could not show anything: its creation fails.
-static LRESULT plot_on_create(HWND hwnd) {
-    if (!plot_builder_start(hwnd))
+// A window without its builder (a saved run's: its reading thread, which
+// starts the builder when done) could not show anything: its creation fails,
+// and w is left to its maker. Once made, the window holds w until it is gone.
+static LRESULT plot_on_create(HWND hwnd, LPARAM lparam) {
+    PlotWin* w = (PlotWin*)((const CREATESTRUCTW*)lparam)->lpCreateParams;
+    w->hwnd = hwnd;
+    if (w->saved ? !plot_saved_start(w->saved) : !plot_builder_start(w->builder, hwnd, w->log, NULL))
         return -1;
-    s_asked_any = false;
-    s_shown.any = false;
-    g_plot_dpi = dpi_of_window(hwnd);
-    DeleteObject(panel_font_make(&g_plot_font, g_plot_dpi));  // an earlier window's, if any
-    CreateWindowExW(0, L"BUTTON", L"导出 CSV", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd,
-                    (HMENU)(INT_PTR)ID_PLOT_EXPORT, NULL, NULL);
-    make_view_buttons(hwnd);
-    set_button_fonts(hwnd);
-    make_progress_bar(hwnd);
-    place_controls(hwnd);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, (LONG_PTR)w);
+    w->asked_any = false;
+    w->shown.any = false;
+    w->drag_x = -1;
+    w->dpi = dpi_of_window(hwnd);
+    DeleteObject(panel_font_make(&w->font, w->dpi));  // an earlier window's, if any
+    if (!w->saved)
+        make_button(hwnd, ID_PLOT_EXPORT, L"导出 CSV");
+    make_button(hwnd, ID_PLOT_OPEN, L"打开 CSV");
+    make_button(hwnd, ID_PLOT_IMAGE, L"保存图片");
+    make_view_buttons(w);
+    set_button_fonts(w);
+    if (!w->saved)
+        make_progress_bar(hwnd);
+    place_controls(w);
     return 0;
 }
 
-// An export under way is cancelled and both threads have ended before the
-// window is gone, so neither posts to a window that is no more.
-static LRESULT plot_on_destroy(void) {
+// An export or a reading under way is cancelled and the window's threads
+// have ended before it is gone, so none posts to a window that is no more.
+static LRESULT plot_on_destroy(PlotWin* w) {
+    if (w->saved) {
+        plot_saved_stop(w->saved);
+        return 0;
+    }
     plot_export_cancel();
     plot_export_join();
-    plot_builder_stop();
+    plot_builder_stop(w->builder);
     g_hPlot = NULL;
     return 0;
 }
 
+// The buttons are gone: nothing uses the font any more, nor a saved run's memory.
+static void plot_on_gone(PlotWin* w) {
+    SetWindowLongPtrW(w->hwnd, GWLP_USERDATA, 0);
+    panel_font_free(&w->font);
+    w->hwnd = NULL;
+    if (w->saved)
+        plot_saved_free(w->saved);
+}
+
 // The buttons take the new font before the old one is deleted.
-static LRESULT plot_on_dpi_changed(HWND hwnd, WPARAM wparam, LPARAM lparam) {
-    g_plot_dpi = HIWORD(wparam);
-    gui_move_to_suggested(hwnd, lparam);
-    HFONT old = panel_font_make(&g_plot_font, g_plot_dpi);
-    set_button_fonts(hwnd);
+static LRESULT plot_on_dpi_changed(PlotWin* w, WPARAM wparam, LPARAM lparam) {
+    w->dpi = HIWORD(wparam);
+    gui_move_to_suggested(w->hwnd, lparam);
+    HFONT old = panel_font_make(&w->font, w->dpi);
+    set_button_fonts(w);
     DeleteObject(old);
-    place_controls(hwnd);
+    place_controls(w);
     return 0;
 }
 
-static LRESULT plot_on_size(HWND hwnd) {
-    place_controls(hwnd);
-    InvalidateRect(hwnd, NULL, FALSE);  // the next paint asks for as many columns as fit
+static LRESULT plot_on_size(PlotWin* w) {
+    place_controls(w);
+    InvalidateRect(w->hwnd, NULL, FALSE);  // the next paint asks for as many columns as fit
     return 0;
 }
 
-static LRESULT plot_on_release(void) {
-    g_drag_x = -1;
+static LRESULT plot_on_release(PlotWin* w) {
+    w->drag_x = -1;
     ReleaseCapture();
     return 0;
 }
 
-// What the builder and the export post.
-static LRESULT plot_on_thread_news(HWND hwnd, UINT msg, WPARAM wparam) {
+// What the builder, the export and a saved run's reading post.
+static LRESULT plot_on_thread_news(PlotWin* w, UINT msg, WPARAM wparam) {
     if (msg == WM_PLOT_EXPORT_END)
-        return on_export_end(hwnd);
-    if (msg == WM_PLOT_EXPORT_PROGRESS)
-        SendMessageW(GetDlgItem(hwnd, ID_PLOT_PROGRESS), PBM_SETPOS, wparam, 0);
+        return on_export_end(w->hwnd);
+    if (msg == WM_PLOT_LOADED && w->saved)
+        plot_saved_on_loaded(w);
+    else if (msg == WM_PLOT_EXPORT_PROGRESS)
+        SendMessageW(GetDlgItem(w->hwnd, ID_PLOT_PROGRESS), PBM_SETPOS, wparam, 0);
     else
-        InvalidateRect(hwnd, NULL, FALSE);  // a model is finished
+        InvalidateRect(w->hwnd, NULL, FALSE);  // a model is finished
     return 0;
 }
 
-LRESULT CALLBACK plot_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+static LRESULT plot_on_mouse(PlotWin* w, UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
-    case WM_CREATE:
-        return plot_on_create(hwnd);
+    case WM_MOUSEWHEEL:
+        return plot_on_wheel(w, wparam, lparam);
+    case WM_LBUTTONDOWN:
+        return plot_on_press(w, (short)LOWORD(lparam));
+    case WM_MOUSEMOVE:
+        return (wparam & MK_LBUTTON) ? plot_on_drag(w, (short)LOWORD(lparam)) : 0;
+    case WM_LBUTTONUP:
+        return plot_on_release(w);
+    default:  // WM_LBUTTONDBLCLK
+        return plot_show_whole(w);
+    }
+}
+
+// Until WM_CREATE has made the window w's, its messages are the default's.
+LRESULT CALLBACK plot_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (msg == WM_CREATE)
+        return plot_on_create(hwnd, lparam);
+    PlotWin* w = win_of(hwnd);
+    if (!w)
+        return DefWindowProcW(hwnd, msg, wparam, lparam);
+    switch (msg) {
     case WM_SIZE:
-        return plot_on_size(hwnd);
+        return plot_on_size(w);
     case WM_PAINT:
-        return plot_on_paint(hwnd);
+        return plot_on_paint(w);
     case WM_ERASEBKGND:
         return 1;
     case WM_MOUSEWHEEL:
-        return plot_on_wheel(hwnd, wparam, lparam);
     case WM_LBUTTONDOWN:
-        return plot_on_press(hwnd, (short)LOWORD(lparam));
     case WM_MOUSEMOVE:
-        return (wparam & MK_LBUTTON) ? plot_on_drag(hwnd, (short)LOWORD(lparam)) : 0;
     case WM_LBUTTONUP:
-        return plot_on_release();
     case WM_LBUTTONDBLCLK:
-        return plot_show_whole(hwnd);
+        return plot_on_mouse(w, msg, wparam, lparam);
     case WM_COMMAND:
-        return plot_on_command(hwnd, wparam);
+        return plot_on_command(w, wparam);
     case WM_PLOT_MODEL:
     case WM_PLOT_EXPORT_PROGRESS:
     case WM_PLOT_EXPORT_END:
-        return plot_on_thread_news(hwnd, msg, wparam);
+    case WM_PLOT_LOADED:
+        return plot_on_thread_news(w, msg, wparam);
     case 0x02E0:  // WM_DPICHANGED
-        return plot_on_dpi_changed(hwnd, wparam, lparam);
+        return plot_on_dpi_changed(w, wparam, lparam);
     case WM_DESTROY:
-        return plot_on_destroy();
-    case WM_NCDESTROY:  // the buttons are gone: nothing uses the font any more
-        panel_font_free(&g_plot_font);
+        return plot_on_destroy(w);
+    case WM_NCDESTROY:
+        plot_on_gone(w);
         break;
     }
     return DefWindowProcW(hwnd, msg, wparam, lparam);
@@ -1029,48 +1115,69 @@ static bool register_plot_class(HINSTANCE instance, HWND owner) {
     return RegisterClassExW(&wc) != 0;
 }
 
-void plot_open(HWND owner) {
-    if (g_hPlot) {
-        ShowWindow(g_hPlot, SW_RESTORE);
-        SetForegroundWindow(g_hPlot);
-        return;
-    }
+// The width of the work area of owner's monitor (the primary's without one).
+static LONG work_width_of(HWND owner) {
+    HMONITOR monitor = owner ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
+                             : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info;
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info))
+        return info.rcWork.right - info.rcWork.left;
+    return GetSystemMetrics(SM_CXSCREEN);
+}
+
+// At its size, or as wide as the screen's work area where that is narrower
+// (the summary line then ends in an ellipsis sooner).
+HWND plot_window_make(HWND owner, const wchar_t* title, PlotWin* w) {
     HINSTANCE instance = GetModuleHandleW(NULL);
     register_plot_class(instance, owner);
     const UINT dpi = owner ? dpi_of_window(owner) : dpi_of_system();
     RECT r = {0, 0, dpi_scale(PLOT_CLIENT_WIDTH, dpi), dpi_scale(PLOT_CLIENT_HEIGHT, dpi)};
     const DWORD style = WS_OVERLAPPEDWINDOW;
     AdjustWindowRectEx(&r, style, FALSE, 0);
-    g_plot_view = PlotView{true, 0, 0, false, 0, 0, PLOT_INTERVALS};
-    g_plot_status[0] = 0;
-    g_hPlot = CreateWindowExW(0, kPlotClass, L"间隔图 — " QUORVIN_SHORT_NAME, style, CW_USEDEFAULT,
-                              CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, NULL,
-                              instance, NULL);
-    if (!g_hPlot) {
-        message_box(owner, L"间隔图窗口创建失败。", L"错误", MB_OK);
+    const LONG most = work_width_of(owner), width = r.right - r.left < most ? r.right - r.left : most;
+    HWND hwnd = CreateWindowExW(0, kPlotClass, title, style, CW_USEDEFAULT, CW_USEDEFAULT, width,
+                                r.bottom - r.top, owner, NULL, instance, w);
+    if (hwnd) {
+        ShowWindow(hwnd, SW_SHOW);
+        UpdateWindow(hwnd);
+    }
+    return hwnd;
+}
+
+void plot_open(HWND owner) {
+    if (g_hPlot) {
+        ShowWindow(g_hPlot, SW_RESTORE);
+        SetForegroundWindow(g_hPlot);
         return;
     }
-    ShowWindow(g_hPlot, SW_SHOW);
-    UpdateWindow(g_hPlot);
+    g_plot_view = PlotView{true, 0, 0, false, 0, 0, PLOT_INTERVALS};
+    g_plot_status[0] = 0;
+    s_live.view = &g_plot_view;
+    s_live.status = g_plot_status;
+    s_live.builder = &g_plot_builder;
+    s_live.log = &g_arrival_log;
+    g_hPlot = plot_window_make(owner, L"间隔图 — " QUORVIN_SHORT_NAME, &s_live);
+    if (!g_hPlot)
+        message_box(owner, L"间隔图窗口创建失败。", L"错误", MB_OK);
 }
 
 // While measuring, a model of the run so far once the builder has rested;
 // otherwise one when the picture wanted has changed (the run stopped, or was
-// cleared). The finished model's message repaints.
+// cleared). The finished model's message repaints. Saved runs do not change.
 void plot_refresh(void) {
     if (!g_hPlot)
         return;
+    Distribution d;
     if (!stats_measuring()) {
-        Distribution d;
         record_distribution(display_stats(), &d);
-        ask_if_changed(g_hPlot, &d);
+        ask_if_changed(&s_live, &d);
         return;
     }
-    if (!plot_builder_rested(kBuilderRest))
+    if (!plot_builder_rested(&g_plot_builder, kBuilderRest))
         return;
-    Distribution d;
     record_distribution(display_stats(), &d);
-    s_asked = request_now(g_hPlot, &d);
-    s_asked_any = true;
-    plot_builder_ask(&s_asked);
+    s_live.asked = request_now(&s_live, &d);
+    s_live.asked_any = true;
+    plot_builder_ask(&g_plot_builder, &s_live.asked);
 }

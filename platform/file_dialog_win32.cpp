@@ -1,4 +1,5 @@
-// The common Save As dialog (comdlg32), asking before overwriting a file.
+// The common Save As dialog (comdlg32), asking before overwriting a file, and
+// its Open dialog, which takes only a file that exists.
 #include "platform/file_dialog.h"
 
 #include <commdlg.h>
@@ -18,4 +19,17 @@ bool file_dialog_save(HWND owner, const wchar_t* default_name, const wchar_t* fi
     ofn.lpstrDefExt = extension;
     ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     return GetSaveFileNameW(&ofn) != FALSE;
+}
+
+bool file_dialog_open(HWND owner, const wchar_t* filter, wchar_t* path, size_t path_units) {
+    path[0] = 0;
+    OPENFILENAMEW ofn;
+    ZeroMemory(&ofn, sizeof ofn);
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = (DWORD)path_units;
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    return GetOpenFileNameW(&ofn) != FALSE;
 }

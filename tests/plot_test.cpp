@@ -316,7 +316,7 @@ struct OpenPlot {
     }
     // The builder has finished the newest model and the window shows it.
     static void settle() {
-        pump_until([] { return plot_builder_rested(0); }, 10000);
+        pump_until([] { return plot_builder_rested(&g_plot_builder, 0); }, 10000);
         InvalidateRect(g_hPlot, NULL, FALSE);
         UpdateWindow(g_hPlot);
     }
@@ -617,7 +617,7 @@ struct HeldLog {
 TEST_F(PlotWindowTest, TheWindowAnswersWhileItsModelIsBeingBuilt) {
     steady(10000, 1000);
     OpenPlot p;
-    const unsigned built = plot_builder_figures().builds;
+    const unsigned built = plot_builder_figures(&g_plot_builder).builds;
     ASSERT_GE(built, 1u) << "the first paint had its model";
     ULONGLONG took;
     {
@@ -627,10 +627,10 @@ TEST_F(PlotWindowTest, TheWindowAnswersWhileItsModelIsBeingBuilt) {
         UpdateWindow(g_hPlot);  // asks for a new model, paints the last one
         SendMessageW(g_hPlot, WM_NULL, 0, 0);
         took = GetTickCount64() - start;
-        EXPECT_EQ(plot_builder_figures().builds, built) << "the build was held";
+        EXPECT_EQ(plot_builder_figures(&g_plot_builder).builds, built) << "the build was held";
     }
     EXPECT_LT(took, 2000u);
-    EXPECT_TRUE(pump_until([built] { return plot_builder_figures().builds > built; }, 10000));
+    EXPECT_TRUE(pump_until([built] { return plot_builder_figures(&g_plot_builder).builds > built; }, 10000));
 }
 
 TEST_F(PlotTest, ExportOfTooFewReportsSaysSoAndAsksForNoFile) {

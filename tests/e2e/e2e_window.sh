@@ -25,8 +25,9 @@ source "$(dirname "$0")/e2e_common.sh"
 tag=window
 [ "$dpi" -eq 96 ] || tag=window$dpi
 # The virtual desktop as large as the screen, so it lies at 0,0 and leaves
-# bare desktop below the windows at 144 DPI too (see park).
-screen=1600x1200
+# bare desktop below the windows at 144 DPI too (see park), and wide enough
+# for the plot's 1080 pixels at 144 DPI.
+screen=1800x1200
 e2e_start_xvfb "$tag" "$screen"
 # Set every time, 96 included: a run that was killed cannot leave its DPI behind.
 desktop_key='HKCU\Control Panel\Desktop'
@@ -136,7 +137,7 @@ orange="240,145,50"
 export_plot_csv() {
     local csv=$1
     rm -f "$csv"
-    xdotool mousemove $((plot_x + $(s 845))) $((plot_y + $(s 18))) click 1
+    xdotool mousemove $((plot_x + plot_w - $(s 55))) $((plot_y + $(s 18))) click 1
     locate dialog 'Save As' || { fail "no Save As dialog"; return 1; }
     win front 'Save As'
     sleep 0.3
@@ -195,7 +196,7 @@ check_bars() {
 # The axis starts at 0 here: the jig's intervals under Wine reach down below
 # half their 99.9th percentile.
 check_plot_dots() {
-    convert "$artifacts/$tag-plot.png" -crop "$(($(s 730) - $(s 60)))x$(($(s 444) - $(s 48)))+$((plot_x + $(s 60)))+$((plot_y + $(s 48)))" \
+    convert "$artifacts/$tag-plot.png" -crop "$((plot_w - $(s 170) - $(s 60)))x$(($(s 444) - $(s 48)))+$((plot_x + $(s 60)))+$((plot_y + $(s 48)))" \
         -depth 8 txt:- >"$artifacts/$tag-plot.txt"
     local verdict median_row densest near total
     verdict=$(awk -F'[,: ]+' -v height="$(($(s 444) - $(s 48)))" '
@@ -223,7 +224,7 @@ check_plot_dots() {
 
 close_plot() {
     # A click in its empty right margin gives it the keyboard, then Alt+F4.
-    xdotool mousemove $((plot_x + $(s 880))) $((plot_y + $(s 460))) click 1
+    xdotool mousemove $((plot_x + plot_w - $(s 20))) $((plot_y + $(s 460))) click 1
     sleep 0.3
     xdotool key alt+F4
     win gone 2000 "$plot_title" || fail "plot window did not close"
@@ -234,8 +235,8 @@ open_plot() {
     click 825 21  # 间隔图
     locate plot "$plot_title" || { fail "no plot window"; return 1; }
     sleep 0.5
-    [ "$plot_w" -eq "$(s 900)" ] && [ "$plot_h" -eq "$(s 480)" ] ||
-        fail "plot client ${plot_w}x$plot_h, not $(s 900)x$(s 480)"
+    [ "$plot_w" -eq "$(s 1080)" ] && [ "$plot_h" -eq "$(s 480)" ] ||
+        fail "plot client ${plot_w}x$plot_h, not $(s 1080)x$(s 480)"
 }
 
 # Under Wine a window's thread makes the input of pointer events over that
@@ -351,7 +352,7 @@ judge_hold() {
 # 0 between them). Rows from the area's top at this DPI; within a pixel.
 check_counts() {
     local top=$(s 48) bottom=$((plot_h - $(s 36))) left=$(s 60) verdict
-    convert "$artifacts/$tag-plot-counts.png" -crop "$(($(s 730) - left))x$((bottom - top + 1))+$((plot_x + left))+$((plot_y + top))" \
+    convert "$artifacts/$tag-plot-counts.png" -crop "$((plot_w - $(s 170) - left))x$((bottom - top + 1))+$((plot_x + left))+$((plot_y + top))" \
         -depth 8 txt:- >"$artifacts/$tag-plot-counts.txt"
     verdict=$(awk -F'[,: ]+' -v h=$((bottom - top)) -v dot="$(s 2)" '
         /#5AAAFF/ { dx[$2]++ } /#FF6E6E/ { dy[$2]++ }
@@ -447,6 +448,46 @@ sleep 0.3
 case_name=measure e2e_runs measure_case
 # The hold is the same at every DPI: with the plot, once.
 [ "$dpi" -eq 96 ] && case_name=zoom e2e_runs zoom_case
+
+# The measured run's export opened again ("打开 CSV" in the live plot) in a
+# window of its own, and that window's picture saved as PNG ("保存图片"): the
+# PNG is the client's size and its plot area the one on the screen.
+saved_case() {
+    local csv=$artifacts/$tag-plot.csv png=$artifacts/$tag-saved-saved.png
+    [ -s "$csv" ] || { fail "no CSV of the measured run to open"; return; }
+    open_plot || return
+    xdotool mousemove $((plot_x + plot_w - $(s 237))) $((plot_y + $(s 18))) click 1
+    locate dialog 'Open' || { fail "no Open dialog"; return; }
+    win front 'Open'
+    sleep 0.3
+    xdotool type --delay 5 "$(winepath -w "$csv")"
+    xdotool key Return
+    locate saved "间隔图 — $tag-plot.csv — Quorvin v9" || { fail "no window of the saved run"; return; }
+    [ "$saved_w" -eq "$(s 1080)" ] || fail "saved run's client width $saved_w, not $(s 1080)"
+    sleep 1.5
+    shot saved
+    rm -f "$png"
+    xdotool mousemove $((saved_x + saved_w - $(s 57))) $((saved_y + $(s 18))) click 1
+    locate dialog 'Save As' || { fail "no Save As dialog for the picture"; return; }
+    win front 'Save As'
+    sleep 0.3
+    xdotool type --delay 5 "$(winepath -w "$png")"
+    xdotool key Return
+    for _ in $(seq 100); do [ -s "$png" ] && break; sleep 0.1; done
+    [ "$(identify -format '%wx%h' "$png" 2>/dev/null)" = "${saved_w}x$saved_h" ] ||
+        fail "saved picture is $(identify -format '%wx%h' "$png" 2>/dev/null), not ${saved_w}x$saved_h"
+    local area="$((saved_w - $(s 230)))x$((saved_h - $(s 84)))" differ
+    differ=$(compare -metric AE "$png[$area+$(s 60)+$(s 48)]" \
+        "$artifacts/$tag-saved.png[$area+$((saved_x + $(s 60)))+$((saved_y + $(s 48)))]" null: 2>&1)
+    [ "$differ" = 0 ] || fail "saved picture's plot area differs from the screen's in $differ pixels"
+    convert "$png" -depth 8 -unique-colors txt:- | grep -q "(224,224,224)" || fail "no median line in the picture"
+    win front "间隔图 — $tag-plot.csv — Quorvin v9"
+    sleep 0.3
+    xdotool key alt+F4
+    win gone 2000 "间隔图 — $tag-plot.csv — Quorvin v9" || fail "saved run's window did not close"
+    close_plot
+}
+saved_case
 
 click 518 21  # 清除数据
 sleep 0.5

@@ -1,5 +1,6 @@
 // Scripted Save As dialog: answers with g_fake_save_path, or cancels when it
-// is empty; remembers what it was asked.
+// is empty; remembers what it was asked. The Open dialog the same with
+// g_fake_open_path.
 #pragma once
 
 #include <string>
@@ -7,3 +8,4 @@
 extern std::wstring g_fake_save_path;
 extern std::wstring g_fake_save_default;  // the default name it was given
 extern int g_fake_save_calls;
+extern std::wstring g_fake_open_path;

@@ -1,0 +1,9 @@
+// "保存图片": the plot window's picture as it shows it now, at its client
+// size, saved as PNG under a partial name and renamed when whole.
+#pragma once
+
+#include "gui/plot_window.h"
+
+// Asks where, paints into a DIB section and writes it; says so in w's status
+// line, or in an error box. False after an error box.
+bool plot_save_image(PlotWin* w);

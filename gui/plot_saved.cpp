@@ -1,0 +1,191 @@
+// A saved run's window. Its reading thread replays the CSV through
+// core/run_csv into the run's own record and report clock and appends each row
+// to the run's own arrival log (bounded as the live one: a longer file keeps
+// its last 14 million or so reports there, and the summary line says the dots
+// reach back only so far, while every figure covers the whole file). When it
+// is done the window starts its builder on that log with the clock of the
+// whole file, and paints the record as it paints the live one's.
+#include "gui/plot_saved.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+#include <wchar.h>
+
+#include <atomic>
+#include <new>
+
+#include "core/heap.h"
+#include "core/run_csv.h"
+#include "core/version.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+
+struct SavedRun {
+    PlotWin win;
+    PlotView view;
+    wchar_t status[PLOT_STATUS_CHARS];
+    PlotBuilder builder;
+    ArrivalLog log;
+    RunCsv run;
+    ReportClockFigures clock;  // of the whole file
+    wchar_t path[MAX_PATH];
+    HANDLE reader;
+    std::atomic<bool> cancel;
+    int open_error;  // errno's value when the file could not be opened
+    bool read;       // the whole file was read without fault: the window shows it
+    char chunk[1 << 16];
+};
+
+static int s_held;
+
+int plot_saved_count(void) { return s_held; }
+
+DeviceStats* plot_saved_record(SavedRun* s) { return s->read ? &s->run.rec : NULL; }
+
+static SavedRun* saved_new(const wchar_t* path) {
+    void* block = heap_alloc(sizeof(SavedRun));
+    if (!block)
+        return NULL;
+    SavedRun* s = new (block) SavedRun();
+    s->view = PlotView{true, 0, 0, false, 0, 0, PLOT_INTERVALS};
+    s->win.view = &s->view;
+    s->win.status = s->status;
+    s->win.builder = &s->builder;
+    s->win.log = &s->log;
+    s->win.saved = s;
+    wcsncpy(s->path, path, MAX_PATH - 1);
+    run_csv_init_keeping_freq(&s->run, 0);
+    s->run.log = &s->log;
+    s_held++;
+    return s;
+}
+
+void plot_saved_free(SavedRun* s) {
+    run_csv_free(&s->run);
+    arrival_log_free(&s->log);
+    s->~SavedRun();
+    heap_free(s);
+    s_held--;
+}
+
+// The file through the replay, a chunk at a time, until it ends, fails or
+// the window closes.
+static void read_file(SavedRun* s, FILE* f) {
+    size_t got;
+    bool fed = true;
+    while (fed && !s->cancel.load() && (got = fread(s->chunk, 1, sizeof s->chunk, f)) > 0)
+        fed = run_csv_feed(&s->run, s->chunk, got);
+    if (!fed || s->cancel.load())
+        return;
+    if (ferror(f)) {
+        s->run.failed = true;
+        snprintf(s->run.error, sizeof s->run.error, "it cannot be read");
+        return;
+    }
+    if (run_csv_finish(&s->run))
+        report_clock_finish(&s->run.clock, &s->clock);
+}
+
+static DWORD WINAPI reader_main(void* param) {
+    SavedRun* s = (SavedRun*)param;
+    FILE* f = _wfopen(s->path, L"rb");
+    if (f) {
+        read_file(s, f);
+        fclose(f);
+    } else {
+        s->open_error = errno;
+    }
+    PostMessageW(s->win.hwnd, WM_PLOT_LOADED, 0, 0);
+    return 0;
+}
+
+bool plot_saved_start(SavedRun* s) {
+    s->reader = CreateThread(NULL, 0, reader_main, s, 0, NULL);
+    return s->reader != NULL;
+}
+
+static void join_reader(SavedRun* s) {
+    if (!s->reader)
+        return;
+    WaitForSingleObject(s->reader, INFINITE);
+    CloseHandle(s->reader);
+    s->reader = NULL;
+}
+
+void plot_saved_stop(SavedRun* s) {
+    s->cancel.store(true);
+    join_reader(s);
+    plot_builder_stop(&s->builder);
+}
+
+// Why the file cannot be shown, as the error box says it; false when it can.
+static bool why_not(const SavedRun* s, wchar_t* text, size_t cap) {
+    const RunCsv* c = &s->run;
+    if (s->open_error)
+        swprintf(text, cap, L"无法打开 CSV 文件：\n%ls\n\n%hs", s->path, strerror(s->open_error));
+    else if (c->failed && c->error_line)
+        swprintf(text, cap, L"无法读取 CSV 文件：\n%ls:%llu: %hs", s->path, (unsigned long long)c->error_line,
+                 c->error);
+    else if (c->failed)
+        swprintf(text, cap, L"无法读取 CSV 文件：\n%ls: %hs", s->path, c->error);
+    else if (c->rows == 0)
+        swprintf(text, cap, L"CSV 文件中没有报告：\n%ls", s->path);
+    else
+        return false;
+    return true;
+}
+
+void plot_saved_on_loaded(PlotWin* w) {
+    SavedRun* s = w->saved;
+    join_reader(s);
+    wchar_t text[MAX_PATH + RUN_CSV_ERROR_BYTES + 80];
+    if (!why_not(s, text, sizeof text / sizeof text[0])) {
+        if (plot_builder_start(&s->builder, w->hwnd, &s->log, &s->clock)) {
+            s->read = true;
+            swprintf(text, sizeof text / sizeof text[0], L"已读取 %llu 行：%ls", (unsigned long long)s->run.rows,
+                     s->path);
+            plot_set_status(w, text);
+            return;
+        }
+        wcscpy(text, L"间隔图窗口创建失败。");
+    }
+    HWND owner = GetWindow(w->hwnd, GW_OWNER);
+    DestroyWindow(w->hwnd);  // frees s
+    message_box(owner, text, L"错误", MB_OK | MB_ICONERROR);
+}
+
+static const wchar_t* file_name_of(const wchar_t* path) {
+    const wchar_t* name = path;
+    for (const wchar_t* p = path; *p; p++) {
+        if (*p == L'\\' || *p == L'/')
+            name = p + 1;
+    }
+    return name;
+}
+
+// The new window's owner is the one that owns from (the main window), so
+// that closing the live plot leaves the saved ones open.
+void plot_saved_open(PlotWin* from) {
+    if (s_held >= PLOT_SAVED_MOST) {
+        wchar_t text[80];
+        swprintf(text, 80, L"已打开 %d 个保存的运行：请先关闭一个。", (int)PLOT_SAVED_MOST);
+        plot_set_status(from, text);
+        return;
+    }
+    wchar_t path[MAX_PATH], title[MAX_PATH + 40];
+    if (!file_dialog_open(from->hwnd, L"CSV (*.csv)\0*.csv\0所有文件\0*.*\0\0", path, MAX_PATH))
+        return;  // cancelled
+    SavedRun* s = saved_new(path);
+    HWND owner = GetWindow(from->hwnd, GW_OWNER);
+    if (!s) {
+        message_box(from->hwnd, L"内存不足，无法打开 CSV 文件。", L"错误", MB_OK | MB_ICONERROR);
+        return;
+    }
+    swprintf(s->status, PLOT_STATUS_CHARS, L"正在读取：%ls", path);
+    swprintf(title, MAX_PATH + 40, L"间隔图 — %ls — " QUORVIN_SHORT_NAME, file_name_of(path));
+    if (!plot_window_make(owner, title, &s->win)) {
+        plot_saved_free(s);
+        message_box(from->hwnd, L"间隔图窗口创建失败。", L"错误", MB_OK);
+    }
+}

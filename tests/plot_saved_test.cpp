@@ -1,0 +1,216 @@
+// A saved run in a window of its own: the live window's export read back
+// through "打开 CSV" draws the same plot and the same figures; a malformed file
+// gives one error box naming its line and leaves nothing behind; "保存图片"
+// hands the encoder the window's picture at its client size.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "core/arrival_log.h"
+#include "core/clock_map.h"
+#include "engine/reception.h"
+#include "gui/panel.h"
+#include "gui/plot_export.h"
+#include "gui/plot_saved.h"
+#include "gui/plot_window.h"
+#include "tests/fakes/fake_file_dialog.h"
+#include "tests/fakes/fake_heap.h"
+#include "tests/fakes/fake_message_box.h"
+#include "tests/fakes/fake_png_write.h"
+#include "tests/support/dib_canvas.h"
+#include "tests/support/seeded_random.h"
+
+namespace {
+
+template <class Done>
+bool pump_until(Done done, DWORD ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    while (!done() && GetTickCount64() < end) {
+        MSG m;
+        while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageW(&m);
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
+    }
+    return done();
+}
+
+std::wstring temp_path(const wchar_t* ext) {
+    wchar_t dir[MAX_PATH], path[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    GetTempFileNameW(dir, L"qps", 0, path);
+    DeleteFileW(path);
+    return std::wstring(path) + ext;
+}
+
+PlotWin* win(HWND hwnd) { return (PlotWin*)GetWindowLongPtrW(hwnd, GWLP_USERDATA); }
+
+// The window's picture as it paints it now.
+void picture(HWND hwnd, DibCanvas* canvas) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    ASSERT_TRUE(canvas->make(r.right, r.bottom));
+    plot_paint_now(win(hwnd), canvas->dc, r.right, r.bottom);
+    GdiFlush();
+}
+
+class PlotSavedTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        stats_init_locks();
+        gui_create_bar_brushes();
+    }
+    static void TearDownTestSuite() {
+        stats_free_all();
+        stats_delete_locks();
+    }
+    void SetUp() override {
+        g_qpc_freq = 1e7;
+        stats_reset_all();
+        g_fake_boxes.clear();
+        g_display_dev = 0;
+        g_fake_png = FakePng{};
+    }
+    void TearDown() override {
+        for (HWND h; (h = FindWindowW(L"QuorvinPlot", NULL)) != NULL;)
+            DestroyWindow(h);
+        g_fake_open_path.clear();
+        g_fake_save_path.clear();
+        arrival_log_free(&g_arrival_log);
+    }
+    // A saved run's window opened from the live one; null when none came.
+    HWND open_saved(const std::wstring& path) {
+        g_fake_open_path = path;
+        SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_OPEN, 0);
+        HWND saved = NULL;
+        pump_until([&] {
+            saved = FindWindowW(L"QuorvinPlot", (L"间隔图 — " + path.substr(path.rfind(L'\\') + 1) +
+                                                 L" — Quorvin v9").c_str());
+            return saved && win(saved) && plot_saved_record(win(saved)->saved);
+        }, 20000);
+        return saved;
+    }
+};
+
+// 20 s of a 1 kHz mouse with jitter, coalesced pairs and a pause, moving.
+void live_run(void) {
+    uint64_t seed = 7;
+    int64_t t = 1000;
+    for (int i = 0; i < 20000; i++) {
+        t += i == 9000 ? 800000 : i % 97 == 0 ? 300 : 9000 + (int64_t)(2000 * uniform(&seed));
+        const ReportMotion m = {i % 2 ? 4 : -3, i % 5 - 2, 0, 0, 0};
+        const ArrivalClass c = record_arrival(&g_dev_stats[0], t, false, 0, &m);
+        arrival_log_append(&g_arrival_log, t, 1 + i % 2, false, c, &m);
+    }
+}
+
+// Shows view kind in windows a and b, each once its model is built; the
+// pixels that differ from the legend's row to the time axis's labels (the
+// right margin's line labels too; the summary line ends before each
+// window's buttons, and the foot has each one's status).
+int differing_pixels(HWND a, HWND b, int kind) {
+    for (HWND h : {a, b}) {
+        SendMessageW(h, WM_COMMAND, ID_PLOT_VIEW + kind, 0);
+        pump_until([&] {
+            DibCanvas c;
+            picture(h, &c);  // asks for the model of the view
+            const PlotBuilt* built = plot_builder_take(win(h)->builder, win(h)->awaited, 0);
+            return built && built->model.kind == kind;
+        }, 10000);
+    }
+    DibCanvas pa, pb;
+    picture(a, &pa);
+    picture(b, &pb);
+    const PlotArea area = plot_area(pa.width, pa.height, 96);
+    int differ = 0;
+    for (int y = 28; y < area.bottom + 20; y++)
+        for (int x = 0; x < pa.width; x++)
+            differ += pa.pixel(x, y) != pb.pixel(x, y);
+    return differ;
+}
+
+TEST_F(PlotSavedTest, TheExportReadBackDrawsTheSamePlotAndFigures) {
+    live_run();
+    plot_open(NULL);
+    const std::wstring csv = temp_path(L".csv");
+    g_fake_save_path = csv;
+    clock_map_clear(&g_clock_map, g_qpc_freq);
+    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);
+    ASSERT_TRUE(pump_until([] { return !plot_export_running(); }, 30000));
+    pump_until([] { return plot_builder_rested(&g_plot_builder, 0); }, 10000);
+    const int blocks = g_fake_heap.live_blocks;
+
+    HWND saved = open_saved(csv);
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(std::wstring(win(saved)->status).rfind(L"已读取 20000 行：", 0), 0u);
+    Distribution live, read;
+    record_distribution(&g_dev_stats[0], &live);
+    record_distribution(plot_saved_record(win(saved)->saved), &read);
+    EXPECT_EQ(read.n, live.n);
+    EXPECT_EQ(read.pauses, live.pauses);
+    for (int k = 0; k < PCT_COUNT; k++)
+        EXPECT_EQ(read.pct_us[k], live.pct_us[k]);
+    EXPECT_EQ(read.sd_us, live.sd_us);
+    for (int kind = 0; kind < PLOT_KINDS; kind++) {
+        EXPECT_EQ(differing_pixels(g_hPlot, saved, kind), 0) << "view " << kind;
+        const PlotBuilt* lb = plot_builder_take(&g_plot_builder, 0, 0);
+        const PlotBuilt* sb = plot_builder_take(win(saved)->builder, 0, 0);
+        EXPECT_EQ(lb->clock.period_us, sb->clock.period_us);
+        EXPECT_EQ(lb->clock.filled_pct, sb->clock.filled_pct);
+        EXPECT_EQ(lb->model.shown, sb->model.shown);
+    }
+    DestroyWindow(saved);
+    EXPECT_EQ(plot_saved_count(), 0);
+    EXPECT_EQ(g_fake_heap.live_blocks, blocks) << "the saved run's log and record are given back";
+    DeleteFileW(csv.c_str());
+}
+
+// One box naming the file and the line of a bad row; the window goes, and
+// all it held with it.
+TEST_F(PlotSavedTest, AMalformedFileGivesOneErrorNamingItsLine) {
+    plot_open(NULL);
+    pump_until([] { return plot_builder_rested(&g_plot_builder, 0); }, 10000);
+    const int blocks = g_fake_heap.live_blocks;
+    const std::wstring csv = temp_path(L".csv");
+    FILE* out = _wfopen(csv.c_str(), L"wb");
+    ASSERT_NE(out, nullptr);
+    fputs("t_us,slot,class\n0.000,1,first\n1000.000,1,accepted\n2000.x,1,accepted\n", out);
+    fclose(out);
+    g_fake_open_path = csv;
+    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_OPEN, 0);
+    ASSERT_TRUE(pump_until([] { return !g_fake_boxes.empty() && plot_saved_count() == 0; }, 10000));
+    pump_until([] { return false; }, 100);  // nothing more comes
+    ASSERT_EQ(g_fake_boxes.size(), 1u);
+    EXPECT_EQ(g_fake_boxes[0].caption, L"错误");
+    EXPECT_EQ(g_fake_boxes[0].text, L"无法读取 CSV 文件：\n" + csv + L":4: t_us is \"2000.x\", not a time in microseconds");
+    EXPECT_EQ(g_fake_heap.live_blocks, blocks);
+    DeleteFileW(csv.c_str());
+}
+
+// The picture at the client's size, the median line where the live plot
+// draws it, written under the name chosen and said so.
+TEST_F(PlotSavedTest, SaveImageWritesTheWindowsPictureAtItsClientSize) {
+    live_run();
+    plot_open(NULL);
+    const std::wstring png = temp_path(L".png");
+    g_fake_save_path = png;
+    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_IMAGE, 0);
+    RECT r;
+    GetClientRect(g_hPlot, &r);
+    ASSERT_EQ(g_fake_png.calls, 1);
+    EXPECT_EQ(g_fake_png.width, r.right);
+    EXPECT_EQ(g_fake_png.height, r.bottom);
+    const PlotBuilt* b = plot_builder_take(&g_plot_builder, 0, 0);
+    ASSERT_NE(b, nullptr);
+    Distribution d;
+    record_distribution(&g_dev_stats[0], &d);
+    const PlotArea a = plot_area(r.right, r.bottom, 96);
+    const int y = plot_row_of(&b->model.axis, d.pct_us[PCT_50], a.top, a.bottom);
+    EXPECT_EQ(g_fake_png.pixels[(size_t)y * r.right + a.left + 3], 0xe0e0e0u) << "the median line";
+    EXPECT_EQ(std::wstring(g_plot_status), L"已保存图片：" + png);
+    EXPECT_EQ(GetFileAttributesW((png + L".partial").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(png.c_str()), INVALID_FILE_ATTRIBUTES);
+    DeleteFileW(png.c_str());
+}
+
+}  // namespace
