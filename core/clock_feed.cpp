@@ -1,5 +1,5 @@
-// The clock feed's worker: two chunks, one filled by the walk while the
-// worker feeds the other, handed over under one lock.
+// The clock feed's worker: a ring of chunks, filled by the walk in turn and
+// fed by the worker in the same turn, handed over under one lock.
 #include "core/clock_feed.h"
 
 #include <string.h>
@@ -15,16 +15,16 @@ static void* work(void* arg) {
     ClockFeed* f = (ClockFeed*)arg;
     pthread_mutex_lock(&f->lock);
     for (;;) {
-        while (!f->handed && !f->ending)
+        while (f->fed == f->handed && !f->ending)
             pthread_cond_wait(&f->changed, &f->lock);
-        if (!f->handed)
+        if (f->fed == f->handed)
             break;  // ending, and everything handed is fed
-        const ClockFeedEntry* e = f->chunk[1 - f->filling];
-        const uint32_t n = f->handed_n;
+        const uint32_t i = (uint32_t)(f->fed % CLOCK_FEED_CHUNKS);
+        const uint32_t n = f->count[i];
         pthread_mutex_unlock(&f->lock);
-        feed_chunk(e, n);
+        feed_chunk(f->chunk[i], n);
         pthread_mutex_lock(&f->lock);
-        f->handed = false;
+        f->fed++;
         pthread_cond_broadcast(&f->changed);
     }
     pthread_mutex_unlock(&f->lock);
@@ -32,8 +32,8 @@ static void* work(void* arg) {
 }
 
 static void release(ClockFeed* f) {
-    heap_free(f->chunk[0]);
-    heap_free(f->chunk[1]);
+    for (int i = 0; i < CLOCK_FEED_CHUNKS; i++)
+        heap_free(f->chunk[i]);
     heap_free(f);
 }
 
@@ -42,34 +42,36 @@ ClockFeed* clock_feed_start(void) {
     if (!f)
         return NULL;
     memset(f, 0, sizeof *f);
-    for (int i = 0; i < 2; i++)
+    bool all = true;
+    for (int i = 0; i < CLOCK_FEED_CHUNKS; i++) {
         f->chunk[i] = (ClockFeedEntry*)heap_alloc(CLOCK_FEED_CHUNK * sizeof(ClockFeedEntry));
-    if (!f->chunk[0] || !f->chunk[1]) {
+        all = all && f->chunk[i];
+    }
+    if (!all) {
         release(f);
         return NULL;
     }
+    f->filling = f->chunk[0];
     pthread_mutex_init(&f->lock, NULL);
     pthread_cond_init(&f->changed, NULL);
     f->threaded = pthread_create(&f->worker, NULL, work, f) == 0;
     return f;
 }
 
-// The walk changes `filling` only while the worker holds no chunk (or under
-// the lock), so the worker's reading of it under the lock is safe.
 void clock_feed_hand(ClockFeed* f) {
     if (!f->threaded) {
-        feed_chunk(f->chunk[f->filling], f->n);
+        feed_chunk(f->filling, f->n);
         f->n = 0;
         return;
     }
     pthread_mutex_lock(&f->lock);
-    while (f->handed)
-        pthread_cond_wait(&f->changed, &f->lock);
-    f->handed = true;
-    f->handed_n = f->n;
-    f->filling = 1 - f->filling;
+    f->count[f->handed % CLOCK_FEED_CHUNKS] = f->n;
+    f->handed++;
     pthread_cond_broadcast(&f->changed);
+    while (f->handed - f->fed == CLOCK_FEED_CHUNKS)  // the next chunk is still the worker's
+        pthread_cond_wait(&f->changed, &f->lock);
     pthread_mutex_unlock(&f->lock);
+    f->filling = f->chunk[f->handed % CLOCK_FEED_CHUNKS];
     f->n = 0;
 }
 

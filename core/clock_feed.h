@@ -11,7 +11,9 @@
 
 #include "core/report_clock.h"
 
-enum { CLOCK_FEED_CHUNK = 16384 };
+// A ring of chunks, so that the walk runs ahead while the worker catches up
+// (or the other way round) and neither sleeps at every hand-over: 2 MiB.
+enum { CLOCK_FEED_CHUNK = 32768, CLOCK_FEED_CHUNKS = 4 };
 
 struct ClockFeedEntry {
     ReportClock* clock;
@@ -19,13 +21,13 @@ struct ClockFeedEntry {
 };
 
 struct ClockFeed {
-    ClockFeedEntry* chunk[2];
-    int filling;           // the chunk the walk writes; the other is the worker's
-    uint32_t n;            // entries in the filling chunk
-    bool threaded;         // false: no thread could be made, chunks are fed in place
-    // Under lock:
-    bool handed;           // the worker's chunk holds handed_n entries to feed
-    uint32_t handed_n;
+    ClockFeedEntry* chunk[CLOCK_FEED_CHUNKS];
+    ClockFeedEntry* filling;  // chunk[handed % CLOCK_FEED_CHUNKS], the walk's
+    uint32_t n;               // entries in it
+    bool threaded;            // false: no thread could be made, chunks are fed in place
+    // Under lock (the walk alone writes handed, and reads it without):
+    uint32_t count[CLOCK_FEED_CHUNKS];  // entries of each handed chunk
+    uint64_t handed, fed;     // chunks handed to the worker, and fed by it
     bool ending;
     pthread_t worker;
     pthread_mutex_t lock;
@@ -38,12 +40,12 @@ ClockFeed* clock_feed_start(void);
 // Feeds everything handed so far, ends the worker and gives the feed back;
 // the clocks are the caller's again afterwards. Null is allowed.
 void clock_feed_end(ClockFeed* f);
-// Hands the filling chunk to the worker (waiting while it still feeds the
-// other one).
+// Hands the filling chunk to the worker (waiting while every other chunk is
+// still to be fed).
 void clock_feed_hand(ClockFeed* f);
 
 inline void clock_feed_add(ClockFeed* f, ReportClock* c, double t_us) {
-    f->chunk[f->filling][f->n] = ClockFeedEntry{c, t_us};
+    f->filling[f->n] = ClockFeedEntry{c, t_us};
     if (++f->n == CLOCK_FEED_CHUNK)
         clock_feed_hand(f);
 }
