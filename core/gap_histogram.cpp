@@ -85,8 +85,10 @@ static uint64_t* page_for(GapHistogram* h, uint32_t page) {
     return h->pages[page];
 }
 
-void gap_histogram_add_any(GapHistogram* h, int64_t units) {
-    if (units < h->shortest || h->bins == 0 || h->failed)
+void gap_histogram_add_any(GapHistogram* h, int64_t units) { gap_histogram_add_count(h, units, 1); }
+
+void gap_histogram_add_count(GapHistogram* h, int64_t units, uint64_t count) {
+    if (count == 0 || units < h->shortest || h->bins == 0 || h->failed)
         return;
     const int64_t offset = h->units_per_bin == 1 ? units - h->shortest
                                                  : (units - h->shortest) / h->units_per_bin;
@@ -98,13 +100,13 @@ void gap_histogram_add_any(GapHistogram* h, int64_t units) {
         h->failed = true;
         return;
     }
-    page[bin & (kPageBins - 1)]++;
-    h->page_n[bin >> GAP_HISTOGRAM_PAGE_SHIFT]++;
+    page[bin & (kPageBins - 1)] += count;
+    h->page_n[bin >> GAP_HISTOGRAM_PAGE_SHIFT] += count;
     if (h->n == 0 || bin < h->lowest_bin)
         h->lowest_bin = bin;
     if (h->n == 0 || bin > h->highest_bin)
         h->highest_bin = bin;
-    h->n++;
+    h->n += count;
 }
 
 bool gap_histogram_copy(GapHistogram* to, const GapHistogram* from) {

@@ -50,6 +50,8 @@ void gap_histogram_init_us_range(GapHistogram* h, int64_t shortest, int64_t long
 void gap_histogram_init_ticks(GapHistogram* h, double ticks_per_second);
 // Counts one gap; gaps outside the range are ignored (the caller classifies).
 void gap_histogram_add_any(GapHistogram* h, int64_t units);
+// Counts the same gap count times.
+void gap_histogram_add_count(GapHistogram* h, int64_t units, uint64_t count);
 // The same, inline for nearly every gap of a steady endpoint: one unit to a
 // bin, inside the span already counted, on a page already made.
 inline void gap_histogram_add(GapHistogram* h, int64_t units) {
