@@ -42,6 +42,12 @@ struct RunOutputs {
     ArrivalCsvCursor cursor;
     ArrivalClockFeed clock_feed;
     int csv_error;  // errno of the first failed CSV write, 0 while none failed
+    // The summary's figures, kept for --json until the CSV is in place.
+    StatsReadings r;
+    Distribution d;
+    ReportClockFigures clock;
+    MotionFigures m;
+    char name[128];
 };
 static RunOutputs* s_outputs;  // the measuring run's, for the status timer
 
@@ -352,43 +358,35 @@ static int finish_csv(RunOutputs* o) {
     return 0;
 }
 
-// The run's figures for --json, from what the text was formatted from.
-static void report_json(RunOutputs* o, int slot, const char* name, const StatsReadings* r,
-                        const Distribution* d, const ReportClockFigures* clock,
-                        const MotionFigures* m) {
-    const JsonConditions c = {&g_throttle_settings, &g_throttle, g_qpc_freq, r};
+// The run's figures for --json, from what the summary was formatted from.
+static void report_json(RunOutputs* o, int slot) {
+    const JsonConditions c = {&g_throttle_settings, &g_throttle, g_qpc_freq, &o->r};
     JsonReport* j = json_output_report(&o->json, "console", &c);
     if (!j)
         return;
     static wchar_t path[1024];
     const bool has_path = registry_device_path(slot, path, 1024);
     json_report_device(j, g_ri_devs[slot].name, has_path ? path : NULL);
-    json_report_status(j, r);
+    json_report_status(j, &o->r);
     ArrivalView* log = log_now();
     const JsonSummaryLog held = {arrival_view_held_s(log, g_qpc_freq), log->failed,
                                  arrival_view_count(log)};
-    json_report_summary(j, name, r, d, clock, m, &held);
+    json_report_summary(j, o->name, &o->r, &o->d, &o->clock, &o->m, &held);
 }
 
 static void print_summary(FILE* out, int slot, RunOutputs* o) {
-    StatsReadings r;
-    stats_read(&g_dev_stats[slot], &r);
-    Distribution d;
-    record_distribution(&g_dev_stats[slot], &d);
-    MotionFigures m;
-    record_motion(&g_dev_stats[slot], &m);
-    ReportClockFigures clock;
-    report_clock_finish(&s_clock, &clock);
-    char name[128];
-    device_name_utf8(slot, name, sizeof name);
+    stats_read(&g_dev_stats[slot], &o->r);
+    record_distribution(&g_dev_stats[slot], &o->d);
+    record_motion(&g_dev_stats[slot], &o->m);
+    report_clock_finish(&s_clock, &o->clock);
+    device_name_utf8(slot, o->name, sizeof o->name);
     static char text[2048];
-    format_summary(text, sizeof text, name, &r, &d, &clock, &m, log_now(), g_qpc_freq);
+    format_summary(text, sizeof text, o->name, &o->r, &o->d, &o->clock, &o->m, log_now(), g_qpc_freq);
     write_utf8(out, text);
     MotionHints h;
-    motion_hints_of(&m, &h);
-    format_motion_hints(text, sizeof text, &h, &m);
+    motion_hints_of(&o->m, &h);
+    format_motion_hints(text, sizeof text, &h, &o->m);
     write_utf8(out, text);
-    report_json(o, slot, name, &r, &d, &clock, &m);
 }
 
 int run_console(int device_index, double run_seconds, const wchar_t* csv_path) {
@@ -622,16 +620,19 @@ static void stop_measuring(FILE* out, int slot, RunOutputs* o) {
 static int finish_run(const ConsoleRun* run, RunOutputs* o, HWND hwnd, int slot, FILE* out) {
     int result = 0;
     // The CSV first: it is on disk already and needs only its rename, while
-    // writing a large capture may outlast what a close event waits for.
+    // writing a large capture may outlast what a close event waits for. The
+    // JSON is built after it, as memory running out there ends the program,
+    // and written before the capture for the same reason as the CSV.
     if (run->csv_path && finish_csv(o) != 0)
         result = 1;
+    report_json(o, slot);
     if (o->usb) {
         usb_session_close(o->usb);
         print_layers(out, o->usb, slot, o->json.report);
-        if (run->usb_save_path && finish_usb_save(o->usb, &o->usb_save) != 0)
-            result = 1;
     }
     if (json_output_finish(&o->json, 0) != 0)
+        result = 1;
+    if (o->usb && run->usb_save_path && finish_usb_save(o->usb, &o->usb_save) != 0)
         result = 1;
     s_run_window.store(NULL);
     arrival_view_release(&s_view);

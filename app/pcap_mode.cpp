@@ -52,16 +52,26 @@ static void write_completion(void* ctx, const InCompletion* c) {
     }
 }
 
-// Opens the CSV under its partial name and writes its header; false when it
-// cannot be created. Whether the target can be replaced is checked first.
+// Every output's place is checked before any file is created, so a run that
+// cannot start leaves no file behind, not even a partial one.
+static bool outputs_allowed(const wchar_t* csv_path, const wchar_t* json_path) {
+    const wchar_t* const paths[] = {csv_path, json_path};
+    const wchar_t* const options[] = {L"--csv", L"--json"};
+    for (int i = 0; i < 2; i++) {
+        const int error = paths[i] ? output_file_check(paths[i]) : 0;
+        if (error) {
+            print_open_failure(paths[i], error, options[i]);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Opens the CSV under its partial name and writes its header; false with
+// errno set when it cannot be created.
 static bool open_csv(CompletionCsv* csv, OutputFile* file, const wchar_t* csv_path) {
     if (!csv_path)
         return true;
-    int error = output_file_check(csv_path);
-    if (error) {
-        errno = error;
-        return false;
-    }
     if (!output_file_open(file, csv_path))
         return false;
     csv->f = file->f;
@@ -125,6 +135,10 @@ int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path, const wcha
     FILE* f = _wfopen(path, L"rb");
     if (!f)
         return print_open_failure(path, errno, NULL);
+    if (!outputs_allowed(csv_path, json_path)) {
+        fclose(f);
+        return 1;
+    }
     CompletionCsv csv = {NULL, -1, false, 0};
     OutputFile file = {};
     if (!open_csv(&csv, &file, csv_path)) {

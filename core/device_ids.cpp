@@ -23,6 +23,15 @@ static int four_hex(const wchar_t* s) {
     return v;
 }
 
+// Bluetooth's "VID&" value puts where the id was assigned (two or four
+// digits) before the id itself, so the id is its last four of 4..8 digits.
+static int last_four_hex(const wchar_t* s) {
+    int n = 0;
+    while (n < 9 && hex_value(s[n]) >= 0)
+        n++;
+    return n >= 4 && n <= 8 ? four_hex(s + n - 4) : -1;
+}
+
 static bool key_at(const wchar_t* s, const wchar_t* key) {
     for (int i = 0; key[i]; i++) {
         if (towupper((wint_t)s[i]) != (wint_t)key[i])
@@ -31,9 +40,13 @@ static bool key_at(const wchar_t* s, const wchar_t* key) {
     return true;
 }
 
+// key is "VID" or "PID"; USB and HID paths write "VID_046D", Bluetooth's
+// "VID&0002046D" (Classic) or "VID&02046D" (LE).
 static int id_after(const wchar_t* path, const wchar_t* key) {
     for (const wchar_t* s = path; *s; s++) {
-        const int v = key_at(s, key) ? four_hex(s + 4) : -1;
+        if (!key_at(s, key))
+            continue;
+        const int v = s[3] == L'_' ? four_hex(s + 4) : s[3] == L'&' ? last_four_hex(s + 4) : -1;
         if (v >= 0)
             return v;
     }
@@ -41,6 +54,6 @@ static int id_after(const wchar_t* path, const wchar_t* key) {
 }
 
 void parse_device_ids(const wchar_t* path, DeviceIds* out) {
-    out->vid = path ? id_after(path, L"VID_") : -1;
-    out->pid = path ? id_after(path, L"PID_") : -1;
+    out->vid = path ? id_after(path, L"VID") : -1;
+    out->pid = path ? id_after(path, L"PID") : -1;
 }

@@ -1,7 +1,10 @@
 // The JSON report: the same structs the text is formatted from, written under
-// the text lines' own keys. The program has no exceptions: the library aborts
-// instead of throwing, and nothing here can make it throw (objects are only
-// ever built as objects, and invalid UTF-8 is replaced when written).
+// the text lines' own keys. The program has no exceptions: JSON_NOEXCEPTION
+// makes the library abort where it would throw its own, and none is expected
+// (objects are only ever built as objects, and invalid UTF-8 is replaced when
+// written). The strings and maps inside it still throw std::bad_alloc when
+// memory runs out, which nothing catches: the program ends there. So a run
+// builds its report only once its other files are in place.
 #define JSON_NOEXCEPTION 1
 #include <nlohmann/json.hpp>
 

@@ -104,11 +104,14 @@ static bool take_header(RunCsv* c, const Field* f, int count) {
     return true;
 }
 
-// The field's text for a message, cut short.
-// A field as an error shows it: its first 40 bytes, control characters as
+// A field as an error shows it: its first 40 bytes, never half a UTF-8
+// character (the cut moves back to where one starts), control characters as
 // '?', so that the error stays one line.
 static const char* shown(Field f, char* buf, size_t cap) {
-    snprintf(buf, cap, "%.*s%s", (int)(f.n < 40 ? f.n : 40), f.s, f.n > 40 ? "..." : "");
+    size_t n = f.n < 40 ? f.n : 40;
+    for (int back = 0; n < f.n && back < 3 && ((unsigned char)f.s[n] & 0xC0) == 0x80; back++)
+        n--;
+    snprintf(buf, cap, "%.*s%s", (int)n, f.s, n < f.n ? "..." : "");
     for (char* p = buf; *p; p++)
         *p = (unsigned char)*p < 0x20 || *p == 0x7f ? '?' : *p;
     return buf;

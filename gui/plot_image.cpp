@@ -53,12 +53,17 @@ bool plot_save_image(PlotWin* w) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     wchar_t name[64], path[MAX_PATH], text[MAX_PATH + 160];
+    RECT r;
+    GetClientRect(w->hwnd, &r);
+    // Minimised, or shrunk to its frame: there are no pixels to make a DIB of.
+    if (r.right <= 0 || r.bottom <= 0) {
+        message_box(w->hwnd, L"窗口太小：没有可保存的图片。", L"保存图片", MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
     swprintf(name, 64, L"quorvin-%04u%02u%02u-%02u%02u%02u.png", now.wYear, now.wMonth, now.wDay, now.wHour,
              now.wMinute, now.wSecond);
     if (!file_dialog_save(w->hwnd, name, L"PNG (*.png)\0*.png\0\0", L"png", path, MAX_PATH))
         return true;  // cancelled: nothing to do
-    RECT r;
-    GetClientRect(w->hwnd, &r);
     const int error = write_picture(w, path, r.right, r.bottom);
     if (!error) {
         swprintf(text, MAX_PATH + 160, L"已保存图片：%ls", path);

@@ -5,5 +5,6 @@
 #include "gui/plot_window.h"
 
 // Asks where, paints into a DIB section and writes it; says so in w's status
-// line, or in an error box. False after an error box.
+// line, or in a box. False after a box: an error, or a window too small to
+// have a picture (then nothing is asked).
 bool plot_save_image(PlotWin* w);

@@ -122,13 +122,18 @@ void plot_saved_stop(SavedRun* s) {
 // Why the file cannot be shown, as the error box says it; false when it can.
 static bool why_not(const SavedRun* s, wchar_t* text, size_t cap) {
     const RunCsv* c = &s->run;
+    // The error quotes the file's own bytes: UTF-8 when the file is, and
+    // U+FFFD for whatever is not (no code point takes more units than bytes).
+    wchar_t error[RUN_CSV_ERROR_BYTES];
+    if (!MultiByteToWideChar(CP_UTF8, 0, c->error, -1, error, RUN_CSV_ERROR_BYTES))
+        error[0] = 0;
     if (s->open_error)
         swprintf(text, cap, L"无法打开 CSV 文件：\n%ls\n\n%hs", s->path, strerror(s->open_error));
     else if (c->failed && c->error_line)
-        swprintf(text, cap, L"无法读取 CSV 文件：\n%ls:%llu: %hs", s->path, (unsigned long long)c->error_line,
-                 c->error);
+        swprintf(text, cap, L"无法读取 CSV 文件：\n%ls:%llu: %ls", s->path, (unsigned long long)c->error_line,
+                 error);
     else if (c->failed)
-        swprintf(text, cap, L"无法读取 CSV 文件：\n%ls: %hs", s->path, c->error);
+        swprintf(text, cap, L"无法读取 CSV 文件：\n%ls: %ls", s->path, error);
     else if (c->rows == 0)
         swprintf(text, cap, L"CSV 文件中没有报告：\n%ls", s->path);
     else
@@ -164,18 +169,28 @@ static const wchar_t* file_name_of(const wchar_t* path) {
     return name;
 }
 
+// Whether another saved run may be opened; if not, from's status line says so.
+static bool room_for_one(PlotWin* from) {
+    if (s_held < PLOT_SAVED_MOST)
+        return true;
+    wchar_t text[80];
+    swprintf(text, 80, L"已打开 %d 个保存的运行：请先关闭一个。", (int)PLOT_SAVED_MOST);
+    plot_set_status(from, text);
+    return false;
+}
+
 // The new window's owner is the one that owns from (the main window), so
-// that closing the live plot leaves the saved ones open.
+// that closing the live plot leaves the saved ones open. The room is counted
+// again after the dialog: the other windows stay usable while it is up, and
+// their own Open dialogs may have filled it meanwhile.
 void plot_saved_open(PlotWin* from) {
-    if (s_held >= PLOT_SAVED_MOST) {
-        wchar_t text[80];
-        swprintf(text, 80, L"已打开 %d 个保存的运行：请先关闭一个。", (int)PLOT_SAVED_MOST);
-        plot_set_status(from, text);
+    if (!room_for_one(from))
         return;
-    }
     wchar_t path[MAX_PATH], title[MAX_PATH + 40];
     if (!file_dialog_open(from->hwnd, L"CSV (*.csv)\0*.csv\0所有文件\0*.*\0\0", path, MAX_PATH))
         return;  // cancelled
+    if (!room_for_one(from))
+        return;
     SavedRun* s = saved_new(path);
     HWND owner = GetWindow(from->hwnd, GW_OWNER);
     if (!s) {

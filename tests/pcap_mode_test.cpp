@@ -13,6 +13,20 @@
 
 namespace {
 
+// A folder's last-write time (it moves when a file in it is created or
+// deleted), set to t first when t is given.
+FILETIME folder_written(const std::wstring& folder, const FILETIME* t = NULL) {
+    HANDLE h = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    FILETIME written = {};
+    if (t)
+        SetFileTime(h, NULL, NULL, t);
+    GetFileTime(h, NULL, NULL, &written);
+    CloseHandle(h);
+    return written;
+}
+
 class PcapModeTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -125,6 +139,21 @@ TEST_F(PcapModeTest, FailuresPrintOneLineAndExitWithOne) {
     EXPECT_EQ(run_pcap(path.c_str(), out, dir), 1);
     EXPECT_NE(printed().find(" for --csv: it is a directory; give the name of a file.\n"),
               std::string::npos) << printed();
+
+    // A --json that cannot be written stops before the CSV is even created:
+    // its folder's last-write time, set back first, does not move.
+    const std::wstring folder = std::wstring(dir) + L"quorvin-pcap-outputs";
+    CreateDirectoryW(folder.c_str(), NULL);
+    const FILETIME old = {0, 30000000};
+    folder_written(folder, &old);
+    rewind(out);
+    EXPECT_EQ(run_pcap(path.c_str(), out, (folder + L"\\a.csv").c_str(), dir), 1);
+    EXPECT_NE(printed().find(" for --json: it is a directory"), std::string::npos) << printed();
+    const FILETIME after = folder_written(folder);
+    EXPECT_EQ(CompareFileTime(&after, &old), 0) << "a file came and went";
+    for (const wchar_t* name : {L"\\a.csv", L"\\a.csv.partial"})
+        EXPECT_EQ(GetFileAttributesW((folder + name).c_str()), INVALID_FILE_ATTRIBUTES);
+    RemoveDirectoryW(folder.c_str());
 }
 
 TEST(PcapLaunchTest, CsvOptionFollowsTheModesOwnArguments) {

@@ -1,7 +1,8 @@
 // A saved run in a window of its own: the live window's export read back
 // through "打开 CSV" draws the same plot and the same figures; a malformed file
-// gives one error box naming its line and leaves nothing behind; "保存图片"
-// hands the encoder the window's picture at its client size.
+// gives one error box naming its line and leaves nothing behind; no more
+// than PLOT_SAVED_MOST are open at once; "保存图片" hands the encoder the
+// window's picture at its client size.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -75,6 +76,7 @@ protected:
         for (HWND h; (h = FindWindowW(L"QuorvinPlot", NULL)) != NULL;)
             DestroyWindow(h);
         g_fake_open_path.clear();
+        g_fake_open_during = NULL;
         g_fake_save_path.clear();
         arrival_log_free(&g_arrival_log);
     }
@@ -165,8 +167,8 @@ TEST_F(PlotSavedTest, TheExportReadBackDrawsTheSamePlotAndFigures) {
     DeleteFileW(csv.c_str());
 }
 
-// One box naming the file and the line of a bad row; the window goes, and
-// all it held with it.
+// One box naming the file and the line of a bad row, quoting it as the text
+// it holds; the window goes, and all it held with it.
 TEST_F(PlotSavedTest, AMalformedFileGivesOneErrorNamingItsLine) {
     plot_open(NULL);
     pump_until([] { return plot_builder_rested(&g_plot_builder, 0); }, 10000);
@@ -174,7 +176,7 @@ TEST_F(PlotSavedTest, AMalformedFileGivesOneErrorNamingItsLine) {
     const std::wstring csv = temp_path(L".csv");
     FILE* out = _wfopen(csv.c_str(), L"wb");
     ASSERT_NE(out, nullptr);
-    fputs("t_us,slot,class\n0.000,1,first\n1000.000,1,accepted\n2000.x,1,accepted\n", out);
+    fputs("t_us,slot,class\n0.000,1,first\n1000.000,1,accepted\n2000.\xC3\xA9\xFF,1,accepted\n", out);
     fclose(out);
     g_fake_open_path = csv;
     SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_OPEN, 0);
@@ -182,8 +184,33 @@ TEST_F(PlotSavedTest, AMalformedFileGivesOneErrorNamingItsLine) {
     pump_until([] { return false; }, 100);  // nothing more comes
     ASSERT_EQ(g_fake_boxes.size(), 1u);
     EXPECT_EQ(g_fake_boxes[0].caption, L"错误");
-    EXPECT_EQ(g_fake_boxes[0].text, L"无法读取 CSV 文件：\n" + csv + L":4: t_us is \"2000.x\", not a time in microseconds");
+    EXPECT_EQ(g_fake_boxes[0].text, L"无法读取 CSV 文件：\n" + csv + L":4: t_us is \"2000.é\uFFFD\", not a time in microseconds")
+        << "the file's UTF-8 as text, a byte that is none as U+FFFD";
     EXPECT_EQ(g_fake_heap.live_blocks, blocks);
+    DeleteFileW(csv.c_str());
+}
+
+// The other windows stay usable while an Open dialog is up: runs opened
+// from them meanwhile count against the limit when it returns.
+TEST_F(PlotSavedTest, RunsOpenedWhileTheDialogIsUpCountAgainstTheLimit) {
+    plot_open(NULL);
+    const std::wstring csv = temp_path(L".csv");
+    FILE* out = _wfopen(csv.c_str(), L"wb");
+    ASSERT_NE(out, nullptr);
+    fputs("t_us,slot,class\n0.000,1,first\n1000.000,1,accepted\n", out);
+    fclose(out);
+    g_fake_open_path = csv;
+    g_fake_open_during = [] {
+        g_fake_open_during = NULL;  // the dialogs opened meanwhile answer at once
+        for (int i = 0; i < PLOT_SAVED_MOST; i++)
+            SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_OPEN, 0);
+    };
+    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_OPEN, 0);
+    EXPECT_EQ(plot_saved_count(), PLOT_SAVED_MOST);
+    EXPECT_EQ(std::wstring(g_plot_status), L"已打开 4 个保存的运行：请先关闭一个。");
+    for (HWND h; (h = FindWindowW(L"QuorvinPlot", NULL)) != NULL;)
+        DestroyWindow(h);
+    EXPECT_EQ(plot_saved_count(), 0);
     DeleteFileW(csv.c_str());
 }
 
@@ -211,6 +238,15 @@ TEST_F(PlotSavedTest, SaveImageWritesTheWindowsPictureAtItsClientSize) {
     EXPECT_EQ(GetFileAttributesW((png + L".partial").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(GetFileAttributesW(png.c_str()), INVALID_FILE_ATTRIBUTES);
     DeleteFileW(png.c_str());
+
+    // A window without a client area has no picture: it says so and asks nothing.
+    ShowWindow(g_hPlot, SW_MINIMIZE);
+    const int asked = g_fake_save_calls;
+    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_IMAGE, 0);
+    EXPECT_EQ(g_fake_save_calls, asked);
+    EXPECT_EQ(g_fake_png.calls, 1);
+    ASSERT_EQ(g_fake_boxes.size(), 1u);
+    EXPECT_EQ(g_fake_boxes[0].text, L"窗口太小：没有可保存的图片。");
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 
 namespace {
 
-TEST(DeviceIdsTest, FourHexDigitsAfterEitherKeyInAnyCase) {
+TEST(DeviceIdsTest, FourHexDigitsAfterEitherKeyInAnyCaseUsbOrBluetooth) {
     const struct {
         const wchar_t* path;
         int vid, pid;
@@ -25,6 +25,10 @@ TEST(DeviceIdsTest, FourHexDigitsAfterEitherKeyInAnyCase) {
         {L"\\\\?\\HID#VID_04G1&VID_1A2b&PID_12", 0x1A2B, -1},  // the first key with four digits
         {L"\\\\?\\ACPI#PNP0F13#4&1b8b1b&0", -1, -1},
         {L"PID_FFFF", -1, 0xFFFF},
+        // Bluetooth Classic and LE: the id is the last four digits of the value.
+        {L"\\\\?\\HID#{00001124-0000-1000-8000-00805f9b34fb}_VID&0002046d_PID&b023&Col01#8&2b96a104&0&0000",
+         0x046D, 0xB023},
+        {L"_VID&0002046d0_VID&02046D_PID&12_PID&0306\\9", 0x046D, 0x0306},  // 9 digits or 2: none
         {NULL, -1, -1},
     };
     for (const auto& row : rows) {

@@ -38,7 +38,7 @@ TEST(RunCsvTest, ABadFileFailsAtItsLineSayingWhy) {
         std::string text;
         int slot;
         uint64_t line;
-        const char* error;
+        std::string error;
     } cases[] = {
         {"", 0, 0, "it is empty"},
         {"slot,dx\n0,1\n", 0, 1, "it has no t_us column"},
@@ -49,6 +49,8 @@ TEST(RunCsvTest, ABadFileFailsAtItsLineSayingWhy) {
         {h + "0.000,64,first,0\n", 0, 2, "slot is \"64\", not a whole number from 0 to 63"},
         {h + "0.000,1,first\n", 0, 2, "the row ends before its dx field (field 4)"},
         {h + "0.000,1,firsts,0\n", 0, 2, "class is \"firsts\", not first, accepted"},
+        {h + "0.000,1," + std::string(39, 'a') + "\xC3\xA9,0\n", 0, 2,  // no half of the é
+         "class is \"" + std::string(39, 'a') + "...\", not first"},
         {h + "0.000,1,first,0\n0.100,1,first," + std::string(600, '1') + "\n", 0, 3,
          "the line is longer than 512 bytes"},
     };
