@@ -414,9 +414,9 @@ static void place_one(ReportClock* c, double t, int64_t slot, bool anchor, bool 
         c->unbatched++;
         const double longest = (double)kJitterLongestUs;
         const int64_t us = round_int(r < longest ? r : longest);
-        const uint64_t i = (uint64_t)(us - c->near_lo_us);
+        const uint64_t i = (uint64_t)(us - c->jitter_near_lo_us);
         if (i < REPORT_CLOCK_NEAR)
-            c->near[i]++;
+            c->jitter_near[i]++;
         else
             gap_histogram_add(&c->jitter, us);
     }
@@ -503,7 +503,7 @@ static void lock(ReportClock* c, int n) {
     c->line_per_us = 1 / c->base.period_us;
     c->tolerance_us = kStreamTolerance * c->base.period_us;
     gap_histogram_init_us_range(&c->jitter, -(int64_t)(2 * c->base.period_us) - 1, kJitterLongestUs);
-    c->near_lo_us = -(int64_t)c->tolerance_us - 1;  // reports further below are not in the jitter
+    c->jitter_near_lo_us = -(int64_t)c->tolerance_us - 1;  // reports further below are not in the jitter
     for (int k = 0; k < n; k++)
         push_pending(c, c->first[k]);
 }
@@ -570,8 +570,8 @@ bool report_clock_finish(ReportClock* c, ReportClockFigures* out) {
         fabs(period / c->base.period_us - 1) > kMaxDrift)
         return refuse(out, REPORT_CLOCK_NO_PERIOD);
     for (int i = 0; i < REPORT_CLOCK_NEAR; i++) {
-        gap_histogram_add_count(&c->jitter, c->near_lo_us + i, c->near[i]);
-        c->near[i] = 0;
+        gap_histogram_add_count(&c->jitter, c->jitter_near_lo_us + i, c->jitter_near[i]);
+        c->jitter_near[i] = 0;
     }
     Distribution d;
     distribution_of_histogram(&c->jitter, &d);

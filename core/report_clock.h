@@ -151,8 +151,8 @@ struct ReportClock {
     // stream's residuals lie within a few milliseconds above the line, and a
     // plain counter costs a capture's walk less than the histogram's pages.
     // Moved into jitter when the figures are read.
-    int64_t near_lo_us;
-    uint64_t near[REPORT_CLOCK_NEAR];
+    int64_t jitter_near_lo_us;
+    uint64_t jitter_near[REPORT_CLOCK_NEAR];
 };
 
 void report_clock_init(ReportClock* c);

@@ -62,8 +62,11 @@ bool plot_save_image(PlotWin* w) {
     }
     swprintf(name, 64, L"quorvin-%04u%02u%02u-%02u%02u%02u.png", now.wYear, now.wMonth, now.wDay, now.wHour,
              now.wMinute, now.wSecond);
-    if (!file_dialog_save(w->hwnd, name, L"PNG (*.png)\0*.png\0\0", L"png", path, MAX_PATH))
+    const HWND hwnd = w->hwnd;
+    if (!file_dialog_save(hwnd, name, L"PNG (*.png)\0*.png\0\0", L"png", path, MAX_PATH))
         return true;  // cancelled: nothing to do
+    if (!IsWindow(hwnd))
+        return true;  // closed with the main window while the dialog was up
     const int error = write_picture(w, path, r.right, r.bottom);
     if (!error) {
         swprintf(text, MAX_PATH + 160, L"已保存图片：%ls", path);

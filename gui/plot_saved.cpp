@@ -187,9 +187,12 @@ void plot_saved_open(PlotWin* from) {
     if (!room_for_one(from))
         return;
     wchar_t path[MAX_PATH], title[MAX_PATH + 40];
-    if (!file_dialog_open(from->hwnd, L"CSV (*.csv)\0*.csv\0所有文件\0*.*\0\0", path, MAX_PATH))
+    const HWND hwnd = from->hwnd;
+    if (!file_dialog_open(hwnd, L"CSV (*.csv)\0*.csv\0所有文件\0*.*\0\0", path, MAX_PATH))
         return;  // cancelled
-    if (!room_for_one(from))
+    // The dialog disables only this window: closing the main window meanwhile
+    // destroyed it, and its state with it.
+    if (!IsWindow(hwnd) || !room_for_one(from))
         return;
     SavedRun* s = saved_new(path);
     HWND owner = GetWindow(from->hwnd, GW_OWNER);

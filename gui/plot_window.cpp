@@ -655,6 +655,8 @@ bool plot_export_csv(HWND plot) {
              now.wHour, now.wMinute, now.wSecond);
     if (!file_dialog_save(plot, name, L"CSV (*.csv)\0*.csv\0\0", L"csv", path, MAX_PATH))
         return true;  // cancelled: nothing to do
+    if (!IsWindow(plot))
+        return true;  // closed with the main window while the dialog was up
     reception_sample_clock();  // the map reaches the last report; the export takes a copy
     int error = 0;
     if (!plot_export_start(plot, path, g_qpc_freq, &g_clock_map, &error)) {

@@ -211,6 +211,18 @@ TEST_F(PlotSavedTest, RunsOpenedWhileTheDialogIsUpCountAgainstTheLimit) {
     for (HWND h; (h = FindWindowW(L"QuorvinPlot", NULL)) != NULL;)
         DestroyWindow(h);
     EXPECT_EQ(plot_saved_count(), 0);
+
+    // The main window closed while the dialog was up takes the plot window
+    // (and its state) with it: nothing is opened for it afterwards.
+    plot_open(NULL);
+    const HWND plot = g_hPlot;
+    g_fake_open_during = [] {
+        g_fake_open_during = NULL;
+        DestroyWindow(g_hPlot);
+    };
+    SendMessageW(plot, WM_COMMAND, ID_PLOT_OPEN, 0);
+    EXPECT_FALSE(IsWindow(plot));
+    EXPECT_EQ(plot_saved_count(), 0);
     DeleteFileW(csv.c_str());
 }
 
