@@ -62,8 +62,10 @@ static PlotWin s_live;  // its pointers set when it opens
 
 static int px(int v, UINT dpi) { return dpi_scale(v, dpi); }
 
+// The right margin holds the lines' labels; the widest is the clock's with a
+// three-digit drift and fill ("时钟 1.000 ms  +100 ppm  填充 100%").
 PlotArea plot_area(int width, int height, UINT dpi) {
-    PlotArea a = {px(60, dpi), px(48, dpi), width - px(170, dpi), height - px(36, dpi)};
+    PlotArea a = {px(60, dpi), px(48, dpi), width - px(210, dpi), height - px(36, dpi)};
     if (a.right < a.left + 10)
         a.right = a.left + 10;
     if (a.bottom < a.top + 10)

@@ -1,5 +1,5 @@
 // The plot painted into a memory bitmap from synthetic logs (rows and
-// colours worked out by hand for a 900 x 480 client: plot area x 60..730,
+// colours worked out by hand for a 900 x 480 client: plot area x 60..690,
 // y 48..444), the window's zooms and views, and the CSV export through the
 // faked Save As dialog. With QUORVIN_PLOT_SHOTS set to a folder, the 8 kHz
 // plot and the three views of a moving mouse are saved there at 96 and 144
@@ -81,7 +81,7 @@ protected:
     int count_in_rows(int top, int bottom, COLORREF color) const {
         int n = 0;
         for (int y = top; y < bottom; y++)
-            for (int x = 60; x < 730; x++)
+            for (int x = 60; x < 690; x++)
                 n += pixel(x, y) == color;
         return n;
     }
@@ -241,10 +241,10 @@ TEST_F(PlotTest, EachViewDrawsItsOwnFiguresOverTheSameTime) {
 TEST_F(PlotTest, TimeAxisEndsAtTheStopOrNowWhileMeasuring) {
     steady(6000, 1000);  // 6 s from the first report
     const int64_t last = 1000 + 6000 * 10000LL;
-    // The rightmost column with a dot, on 670 columns from x = 60.
+    // The rightmost column with a dot, on 630 columns from x = 60.
     auto last_dot = [this]() {
         int found = 0;
-        for (int x = 60; x < 730; x++)
+        for (int x = 60; x < 690; x++)
             for (int y = 48; y < 444 && found < x; y++)
                 found = pixel(x, y) == kGold ? x : found;
         return found;
@@ -252,14 +252,14 @@ TEST_F(PlotTest, TimeAxisEndsAtTheStopOrNowWhileMeasuring) {
     stats_set_measuring(true);
     g_fake_counter_now = last + 14 * 10000000LL;  // measuring, 14 s after the last report
     paint();
-    EXPECT_NEAR(last_dot(), 60 + 670 * 6 / 20, 3);
+    EXPECT_NEAR(last_dot(), 60 + 630 * 6 / 20, 3);
     g_fake_counter_now = last + 5 * 10000000LL;
     reception_stop_run();
     EXPECT_FALSE(stats_measuring());
     EXPECT_EQ(g_run_stop_t, g_fake_counter_now);
     g_fake_counter_now += 60 * 10000000LL;  // a minute later: the axis stays at the stop
     paint();
-    EXPECT_NEAR(last_dot(), 60 + 670 * 6 / 11, 3);
+    EXPECT_NEAR(last_dot(), 60 + 630 * 6 / 11, 3);
     g_run_stop_t = 0;
 }
 
