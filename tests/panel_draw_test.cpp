@@ -8,19 +8,12 @@
 #include "gui/panel.h"
 #include "tests/fakes/fake_counter.h"
 #include "tests/support/dib_canvas.h"
+#include "tests/support/paint_suite.h"
 
 namespace {
 
-class PanelDrawTest : public ::testing::Test {
+class PanelDrawTest : public PaintSuite {
 protected:
-    static void SetUpTestSuite() {
-        stats_init_locks();
-        gui_create_bar_brushes();
-    }
-    static void TearDownTestSuite() {
-        stats_free_all();
-        stats_delete_locks();
-    }
     void SetUp() override {
         g_qpc_freq = 10000000.0;
         stats_reset_all();

@@ -20,6 +20,7 @@
 #include "tests/fakes/fake_message_box.h"
 #include "tests/fakes/fake_png_write.h"
 #include "tests/support/dib_canvas.h"
+#include "tests/support/paint_suite.h"
 #include "tests/support/seeded_random.h"
 
 namespace {
@@ -55,16 +56,8 @@ void picture(HWND hwnd, DibCanvas* canvas) {
     GdiFlush();
 }
 
-class PlotSavedTest : public ::testing::Test {
+class PlotSavedTest : public PaintSuite {
 protected:
-    static void SetUpTestSuite() {
-        stats_init_locks();
-        gui_create_bar_brushes();
-    }
-    static void TearDownTestSuite() {
-        stats_free_all();
-        stats_delete_locks();
-    }
     void SetUp() override {
         g_qpc_freq = 1e7;
         stats_reset_all();

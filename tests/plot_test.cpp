@@ -25,6 +25,7 @@
 #include "tests/fakes/fake_file_dialog.h"
 #include "tests/fakes/fake_message_box.h"
 #include "tests/support/dib_canvas.h"
+#include "tests/support/paint_suite.h"
 #include "tests/support/read_all.h"
 
 namespace {
@@ -34,16 +35,8 @@ const COLORREF kOrange = 0x3291f0;   // the 250-500 bucket: 2000 us
 const COLORREF kRed = 0x3737d7;      // the <=125 Hz bucket
 const COLORREF kLine = 0xe0e0e0;
 
-class PlotTest : public ::testing::Test {
+class PlotTest : public PaintSuite {
 protected:
-    static void SetUpTestSuite() {
-        stats_init_locks();
-        gui_create_bar_brushes();
-    }
-    static void TearDownTestSuite() {
-        stats_free_all();
-        stats_delete_locks();
-    }
     void SetUp() override {
         g_qpc_freq = 1e7;
         stats_reset_all();
