@@ -308,11 +308,13 @@ bool run_csv_finish(RunCsv* c) {
     return true;
 }
 
-bool run_csv_read(FILE* f, RunCsv* c) {
-    static char chunk[1 << 16];
+bool run_csv_read(FILE* f, RunCsv* c, const std::atomic<bool>* stop) {
+    char chunk[1 << 16];  // on the stack: a saved run's window reads on a thread of its own
     size_t got;
     while ((got = fread(chunk, 1, sizeof chunk, f)) > 0) {
         if (!run_csv_feed(c, chunk, got))
+            return false;
+        if (stop && stop->load())
             return false;
     }
     if (ferror(f))

@@ -10,6 +10,8 @@
 #include <stdint.h>
 #include <stdio.h>
 
+#include <atomic>
+
 #include "core/ab_compare.h"
 #include "core/arrival_log.h"
 #include "core/report_clock.h"
@@ -63,7 +65,9 @@ void run_csv_init_keeping_freq(RunCsv* c, int slot);
 bool run_csv_feed(RunCsv* c, const char* bytes, size_t n);
 // The end of the file (a last line without its line end counts); false when failed.
 bool run_csv_finish(RunCsv* c);
-// The whole file, in chunks, then finished; false when failed (a read error too).
-bool run_csv_read(FILE* f, RunCsv* c);
+// The whole file, in chunks, then finished; false when failed (a read error
+// too). When stop is given and becomes true, it ends at the next chunk,
+// unfinished, and gives false without failing.
+bool run_csv_read(FILE* f, RunCsv* c, const std::atomic<bool>* stop = nullptr);
 // Gives back the record's and the clock's pages.
 void run_csv_free(RunCsv* c);

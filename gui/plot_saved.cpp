@@ -34,7 +34,6 @@ struct SavedRun {
     std::atomic<bool> cancel;
     int open_error;  // errno's value when the file could not be opened
     bool read;       // the whole file was read without fault: the window shows it
-    char chunk[1 << 16];
 };
 
 static int s_held;
@@ -72,18 +71,7 @@ void plot_saved_free(SavedRun* s) {
 // The file through the replay, a chunk at a time, until it ends, fails or
 // the window closes.
 static void read_file(SavedRun* s, FILE* f) {
-    size_t got;
-    bool fed = true;
-    while (fed && !s->cancel.load() && (got = fread(s->chunk, 1, sizeof s->chunk, f)) > 0)
-        fed = run_csv_feed(&s->run, s->chunk, got);
-    if (!fed || s->cancel.load())
-        return;
-    if (ferror(f)) {
-        s->run.failed = true;
-        snprintf(s->run.error, sizeof s->run.error, "it cannot be read");
-        return;
-    }
-    if (run_csv_finish(&s->run))
+    if (run_csv_read(f, &s->run, &s->cancel))
         report_clock_finish(&s->run.clock, &s->clock);
 }
 

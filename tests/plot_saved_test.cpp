@@ -21,21 +21,10 @@
 #include "tests/fakes/fake_png_write.h"
 #include "tests/support/dib_canvas.h"
 #include "tests/support/paint_suite.h"
+#include "tests/support/pump.h"
 #include "tests/support/seeded_random.h"
 
 namespace {
-
-template <class Done>
-bool pump_until(Done done, DWORD ms) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    while (!done() && GetTickCount64() < end) {
-        MSG m;
-        while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE))
-            DispatchMessageW(&m);
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
-    }
-    return done();
-}
 
 std::wstring temp_path(const wchar_t* ext) {
     wchar_t dir[MAX_PATH], path[MAX_PATH];
@@ -43,6 +32,18 @@ std::wstring temp_path(const wchar_t* ext) {
     GetTempFileNameW(dir, L"qps", 0, path);
     DeleteFileW(path);
     return std::wstring(path) + ext;
+}
+
+// A temporary CSV file holding text.
+std::wstring csv_of(const char* text) {
+    const std::wstring path = temp_path(L".csv");
+    FILE* out = _wfopen(path.c_str(), L"wb");
+    EXPECT_NE(out, nullptr);
+    if (out) {
+        fputs(text, out);
+        fclose(out);
+    }
+    return path;
 }
 
 PlotWin* win(HWND hwnd) { return (PlotWin*)GetWindowLongPtrW(hwnd, GWLP_USERDATA); }
@@ -166,11 +167,7 @@ TEST_F(PlotSavedTest, AMalformedFileGivesOneErrorNamingItsLine) {
     plot_open(NULL);
     pump_until([] { return plot_builder_rested(&g_plot_builder, 0); }, 10000);
     const int blocks = g_fake_heap.live_blocks;
-    const std::wstring csv = temp_path(L".csv");
-    FILE* out = _wfopen(csv.c_str(), L"wb");
-    ASSERT_NE(out, nullptr);
-    fputs("t_us,slot,class\n0.000,1,first\n1000.000,1,accepted\n2000.\xC3\xA9\xFF,1,accepted\n", out);
-    fclose(out);
+    const std::wstring csv = csv_of("t_us,slot,class\n0.000,1,first\n1000.000,1,accepted\n2000.\xC3\xA9\xFF,1,accepted\n");
     g_fake_open_path = csv;
     SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_OPEN, 0);
     ASSERT_TRUE(pump_until([] { return !g_fake_boxes.empty() && plot_saved_count() == 0; }, 10000));
@@ -187,11 +184,7 @@ TEST_F(PlotSavedTest, AMalformedFileGivesOneErrorNamingItsLine) {
 // from them meanwhile count against the limit when it returns.
 TEST_F(PlotSavedTest, RunsOpenedWhileTheDialogIsUpCountAgainstTheLimit) {
     plot_open(NULL);
-    const std::wstring csv = temp_path(L".csv");
-    FILE* out = _wfopen(csv.c_str(), L"wb");
-    ASSERT_NE(out, nullptr);
-    fputs("t_us,slot,class\n0.000,1,first\n1000.000,1,accepted\n", out);
-    fclose(out);
+    const std::wstring csv = csv_of("t_us,slot,class\n0.000,1,first\n1000.000,1,accepted\n");
     g_fake_open_path = csv;
     g_fake_open_during = [] {
         g_fake_open_during = NULL;  // the dialogs opened meanwhile answer at once

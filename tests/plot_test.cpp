@@ -26,6 +26,7 @@
 #include "tests/fakes/fake_message_box.h"
 #include "tests/support/dib_canvas.h"
 #include "tests/support/paint_suite.h"
+#include "tests/support/pump.h"
 #include "tests/support/read_all.h"
 
 namespace {
@@ -276,19 +277,6 @@ TEST_F(PlotTest, WithoutDataTheMiddleSaysSo) {
     EXPECT_EQ(note_pixels(), 0) << "one interval is data";
     paint(PLOT_COUNTS);
     EXPECT_GT(note_pixels(), 50) << "but positions are no counts";
-}
-
-// Handles the test thread's messages until done() or ms have passed; done()'s last word.
-template <class Done>
-bool pump_until(Done done, DWORD ms) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    while (!done() && GetTickCount64() < end) {
-        MSG m;
-        while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE))
-            DispatchMessageW(&m);
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
-    }
-    return done();
 }
 
 // The plot window over 10 s of 1 ms reports of all mice; the pointer in the

@@ -459,27 +459,28 @@ case_name=measure e2e_runs measure_case
 # The measured run's export opened again ("打开 CSV" in the live plot) in a
 # window of its own, and that window's picture saved as PNG ("保存图片"): the
 # PNG is the client's size and its plot area the one on the screen.
+# The file dialog TITLE, once it shows, answered with PATH.
+answer_dialog() {
+    locate dialog "$1" || return 1
+    win front "$1"
+    sleep 0.3
+    xdotool type --delay 5 "$(winepath -w "$2")"
+    xdotool key Return
+}
+
 saved_case() {
     local csv=$artifacts/$tag-plot.csv png=$artifacts/$tag-saved-saved.png
     [ -s "$csv" ] || { fail "no CSV of the measured run to open"; return; }
     open_plot || return
     xdotool mousemove $((plot_x + plot_w - $(s 237))) $((plot_y + $(s 18))) click 1
-    locate dialog 'Open' || { fail "no Open dialog"; return; }
-    win front 'Open'
-    sleep 0.3
-    xdotool type --delay 5 "$(winepath -w "$csv")"
-    xdotool key Return
+    answer_dialog 'Open' "$csv" || { fail "no Open dialog"; return; }
     locate saved "间隔图 — $tag-plot.csv — Quorvin v9" || { fail "no window of the saved run"; return; }
     [ "$saved_w" -eq "$(s 1080)" ] || fail "saved run's client width $saved_w, not $(s 1080)"
     sleep 1.5
     shot saved
     rm -f "$png"
     xdotool mousemove $((saved_x + saved_w - $(s 57))) $((saved_y + $(s 18))) click 1
-    locate dialog 'Save As' || { fail "no Save As dialog for the picture"; return; }
-    win front 'Save As'
-    sleep 0.3
-    xdotool type --delay 5 "$(winepath -w "$png")"
-    xdotool key Return
+    answer_dialog 'Save As' "$png" || { fail "no Save As dialog for the picture"; return; }
     for _ in $(seq 100); do [ -s "$png" ] && break; sleep 0.1; done
     [ "$(identify -format '%wx%h' "$png" 2>/dev/null)" = "${saved_w}x$saved_h" ] ||
         fail "saved picture is $(identify -format '%wx%h' "$png" 2>/dev/null), not ${saved_w}x$saved_h"
