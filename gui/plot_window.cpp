@@ -954,10 +954,22 @@ static LRESULT plot_show_whole(PlotWin* w) {
     return 0;
 }
 
+// The progress bar's class, from comctl32, loaded here rather than with the
+// program: the console program shows no control of it, and under Wine the
+// DLL slowed its start.
+static void register_progress_class(void) {
+    typedef BOOL(WINAPI * InitFn)(const INITCOMMONCONTROLSEX*);
+    static const INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+    static const HMODULE comctl = LoadLibraryW(L"comctl32.dll");
+    const InitFn init =
+        comctl ? (InitFn)(void (*)(void))GetProcAddress(comctl, "InitCommonControlsEx") : NULL;
+    if (init)
+        init(&controls);
+}
+
 // The export's bar, hidden until an export runs, counting per mille.
 static void make_progress_bar(HWND hwnd) {
-    static const INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
+    register_progress_class();
     HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, NULL, WS_CHILD, 0, 0, 0, 0, hwnd,
                                (HMENU)(INT_PTR)ID_PLOT_PROGRESS, NULL, NULL);
     SendMessageW(bar, PBM_SETRANGE32, 0, PLOT_EXPORT_PERMILLE);
