@@ -44,6 +44,8 @@ struct CaptureFileAnalysis {
     // (or isochronous) transfers: the summary's rule, told apart here.
     uint64_t non_interrupt_in;
     UsbEndpointTable endpoints;  // every IN endpoint with data, and those described
+    UsbPcapShape last_in;        // the last interrupt or bulk IN completion decoded
+    UsbEndpoint* last_in_endpoint;  // its entry in the table; null when it found no slot
 };
 
 // Reads up to n bytes into buf; 0 at the end; (size_t)-1 on a read error.

@@ -1,8 +1,9 @@
 // One record of a saved capture counted: the summary's tally (the live
 // diagnostic's rules) and the per-endpoint table with its exact gap
-// histograms. Inline, since a capture holds tens of millions of records and
-// the reader calls this for each; the rare descriptor reply is counted out of
-// line (core/capture_file_tally.cpp).
+// histograms. A record shaped as the last interrupt or bulk IN completion
+// (nearly every record: a capture is mostly one mouse's reports in a row)
+// is counted inline, without decoding it again; any other is decoded and
+// counted out of line (core/capture_file_tally.cpp).
 #pragma once
 
 #include <stdint.h>
@@ -10,15 +11,15 @@
 #include "core/capture_file.h"
 #include "core/usbpcap_record.h"
 
-// The endpoint descriptors inside a configuration descriptor that a device
-// returned give their endpoints' bInterval. It takes the fields, not the
-// header, so that the header of the record being counted stays in registers.
-void capture_file_note_configuration(CaptureFileAnalysis* a, uint16_t bus, uint16_t device,
-                                     const uint8_t* payload, uint32_t payload_len);
+// Any record but the inline case below: decoded, tallied, counted in its
+// endpoint, and kept as the shape to match when it is such a completion.
+void capture_file_count_decoded(CaptureFileAnalysis* a, const CaptureSource* src, int64_t ts_us,
+                                const uint8_t* packet, uint32_t incl_len);
 
+// An IN completion with data of endpoint e (null: the table had no slot for it).
 inline void capture_file_count_in_completion(CaptureFileAnalysis* a, const CaptureSource* src,
-                                             int64_t ts_us, const UsbPcapHeader* h) {
-    UsbEndpoint* e = usb_endpoint_of(&a->endpoints, h->bus, h->device, h->endpoint);
+                                             int64_t ts_us, const UsbPcapHeader* h,
+                                             UsbEndpoint* e) {
     const int64_t gap = e ? usb_endpoint_report(&a->endpoints, e, ts_us, h->transfer) : -1;
     if (src->on_completion) {
         InCompletion c = {ts_us, h->bus, h->device, h->endpoint, h->transfer, gap};
@@ -26,19 +27,19 @@ inline void capture_file_count_in_completion(CaptureFileAnalysis* a, const Captu
     }
 }
 
-inline void capture_file_count_endpoints(CaptureFileAnalysis* a, const CaptureSource* src,
-                                         int64_t ts_us, const UsbPcapHeader* h) {
-    if (!h->has_address)
-        return;
-    if (h->function == URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER && h->from_device &&
-        h->transfer != USBPCAP_TRANSFER_INTERRUPT)
+// An IN completion shaped as a->last_in: what the decoded path does for it,
+// without testing the fields the shape fixes (function 9, from the device,
+// the direction byte already seen, the endpoint already looked up).
+inline void capture_file_count_same_in_completion(CaptureFileAnalysis* a, const CaptureSource* src,
+                                                  int64_t ts_us) {
+    CaptureTally* t = &a->tally;
+    t->total_packets++;
+    t->bulk_int_packets++;
+    tally_gap(&t->prev_in_ts_us, ts_us, &t->valid_in_intervals, &t->interval_sum_us,
+              &t->max_interval_us);
+    if (a->last_in.transfer != USBPCAP_TRANSFER_INTERRUPT)
         a->non_interrupt_in++;
-    if (is_in_completion(h))
-        capture_file_count_in_completion(a, src, ts_us, h);
-    else if ((h->function == URB_FUNCTION_CONTROL_TRANSFER ||
-              h->function == URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE) &&
-             h->from_device)
-        capture_file_note_configuration(a, h->bus, h->device, h->payload, h->payload_len);
+    capture_file_count_in_completion(a, src, ts_us, &a->last_in.header, a->last_in_endpoint);
 }
 
 // A USBPcap packet (header and payload, incl_len bytes) stamped at ts_us.
@@ -49,9 +50,8 @@ inline void capture_file_count_packet(CaptureFileAnalysis* a, const CaptureSourc
     if (a->usbpcap_records == 0 || ts_us > a->last_ts_us)
         a->last_ts_us = ts_us;
     a->usbpcap_records++;
-    UsbPcapHeader h;
-    const bool decoded = usbpcap_decode(packet, incl_len, &h) == USBPCAP_DECODED;
-    tally_decoded(&a->tally, ts_us, decoded ? &h : NULL);
-    if (decoded)
-        capture_file_count_endpoints(a, src, ts_us, &h);
+    if (usbpcap_same_shape(&a->last_in, packet, incl_len))
+        capture_file_count_same_in_completion(a, src, ts_us);
+    else
+        capture_file_count_decoded(a, src, ts_us, packet, incl_len);
 }

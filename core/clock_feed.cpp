@@ -6,9 +6,15 @@
 
 #include "core/heap.h"
 
-static void feed_chunk(const ClockFeedEntry* e, uint32_t n) {
-    for (uint32_t i = 0; i < n; i++)
-        report_clock_add(e[i].clock, e[i].t_us);
+// Each run of one clock's reports in one call.
+static void feed_chunk(const ClockFeedChunk* c, uint32_t n) {
+    for (uint32_t i = 0; i < n;) {
+        uint32_t end = i + 1;
+        while (end < n && c->clocks[end] == c->clocks[i])
+            end++;
+        report_clock_add_times(c->clocks[i], c->times + i, end - i);
+        i = end;
+    }
 }
 
 static void* work(void* arg) {
@@ -44,7 +50,7 @@ ClockFeed* clock_feed_start(void) {
     memset(f, 0, sizeof *f);
     bool all = true;
     for (int i = 0; i < CLOCK_FEED_CHUNKS; i++) {
-        f->chunk[i] = (ClockFeedEntry*)heap_alloc(CLOCK_FEED_CHUNK * sizeof(ClockFeedEntry));
+        f->chunk[i] = (ClockFeedChunk*)heap_alloc(sizeof(ClockFeedChunk));
         all = all && f->chunk[i];
     }
     if (!all) {

@@ -527,25 +527,35 @@ static void restart(ReportClock* c) {
     c->refusal = REPORT_CLOCK_NO_PERIOD;
 }
 
-void report_clock_add(ReportClock* c, double t_us) {
-    if (!isfinite(t_us))
-        return;  // a broken stamp says nothing about the lattice
-    if (c->n > 0 && !(t_us >= c->last_t))
-        t_us = c->last_t;
-    c->last_t = t_us;
-    c->n++;
-    if (c->locked) {
-        push_pending(c, t_us);
-        if (c->relock)
-            restart(c);
-        return;
-    }
+// One report before the lattice is found.
+static void add_first(ReportClock* c, double t_us) {
     c->first[c->first_n++] = t_us;
     if (c->first_n == REPORT_CLOCK_FIRST) {
         lock(c, REPORT_CLOCK_FIRST);
         c->first_n = 0;  // a bad start is tried again on the next reports, afresh
     }
 }
+
+void report_clock_add_times(ReportClock* c, const double* times, size_t count) {
+    for (size_t i = 0; i < count; i++) {
+        double t_us = times[i];
+        if (!isfinite(t_us))
+            continue;  // a broken stamp says nothing about the lattice
+        if (c->n > 0 && !(t_us >= c->last_t))
+            t_us = c->last_t;
+        c->last_t = t_us;
+        c->n++;
+        if (!c->locked) {
+            add_first(c, t_us);
+            continue;
+        }
+        push_pending(c, t_us);
+        if (c->relock)
+            restart(c);
+    }
+}
+
+void report_clock_add(ReportClock* c, double t_us) { report_clock_add_times(c, &t_us, 1); }
 
 static bool refuse(ReportClockFigures* out, ReportClockRefusal r) {
     out->refusal = r;

@@ -51,6 +51,7 @@
 //   period looks a little early on the next slot, and would set that minimum.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include "core/gap_histogram.h"
@@ -159,6 +160,9 @@ void report_clock_init(ReportClock* c);
 // The next report's time in microseconds; times never go back (an earlier
 // one is taken as the previous time). A NaN or infinite time is ignored.
 void report_clock_add(ReportClock* c, double t_us);
+// The same for count reports in turn: one call for a run of them keeps the
+// clock's state at hand between them (a capture's feed hands millions).
+void report_clock_add_times(ReportClock* c, const double* times, size_t count);
 // Ends the stream and gives the figures; false with out->refusal set when
 // there is no clock. No more reports may be added.
 bool report_clock_finish(ReportClock* c, ReportClockFigures* out);

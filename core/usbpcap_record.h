@@ -7,6 +7,7 @@
 #pragma once
 
 #include <stdint.h>
+#include <string.h>
 
 enum {
     PCAP_GLOBAL_HEADER_BYTES = 24,
@@ -140,6 +141,44 @@ inline bool is_in_completion(const UsbPcapHeader* h) {
     return h->has_address && (h->endpoint & USB_ENDPOINT_IN) && h->from_device &&
            h->data_length > 0 &&
            (h->transfer == USBPCAP_TRANSFER_INTERRUPT || h->transfer == USBPCAP_TRANSFER_BULK);
+}
+
+// The bytes of a decoded interrupt or bulk IN completion (function 9) that
+// decide every field its counting reads: headerLen, function, info, bus,
+// device, endpoint, transfer. A capture is mostly one mouse's reports in a
+// row, and a record with the same bytes (carrying data) decodes to the same
+// header, so a walk decodes it once. Zeroed, it matches nothing.
+struct UsbPcapShape {
+    bool set;
+    uint16_t header_len;
+    uint8_t transfer;
+    uint64_t function_to_endpoint;  // bytes 14..21, as they lie
+    UsbPcapHeader header;           // without its payload, which such a completion's counting never reads
+};
+inline uint64_t usbpcap_shape_word(const uint8_t* p) {
+    uint64_t w;
+    memcpy(&w, p + USBPCAP_AT_FUNCTION, sizeof w);
+    return w;
+}
+// Keeps h, decoded from p, as the shape to match, if it is such a
+// completion; false when it is not.
+inline bool usbpcap_keep_shape(UsbPcapShape* s, const uint8_t* p, const UsbPcapHeader* h) {
+    if (!is_in_completion(h) || h->function != URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER)
+        return false;
+    s->set = true;
+    s->header_len = h->header_len;
+    s->transfer = h->transfer;
+    s->function_to_endpoint = usbpcap_shape_word(p);
+    s->header = *h;
+    s->header.payload = NULL;
+    s->header.payload_len = 0;
+    return true;
+}
+// Whether the packet (incl_len bytes at p) decodes to s's header.
+inline bool usbpcap_same_shape(const UsbPcapShape* s, const uint8_t* p, uint32_t incl_len) {
+    return s->set && incl_len >= s->header_len && le16(p + USBPCAP_AT_LEN) == s->header_len &&
+           usbpcap_shape_word(p) == s->function_to_endpoint && p[USBPCAP_AT_TRANSFER] == s->transfer &&
+           le32(p + USBPCAP_AT_DATA_LENGTH) != 0;
 }
 
 struct EndpointDescriptor {

@@ -339,6 +339,43 @@ TEST(CaptureFileTest, EveryFigureOfAnEndpointLineComesFromItsAcceptedGaps) {
               std::wstring::npos);
 }
 
+TEST(CaptureFileTest, RecordsShapedAsTheLastCompletionCountAsDecodingThemWould) {
+    // A mouse's run, broken by a completion of its shape without data and by
+    // one cut inside its header; then a bulk endpoint's run, and the mouse
+    // again (its entry found anew).
+    Bytes f = pcap_global_header();
+    for (uint32_t us = 0; us <= 4000; us += 1000)
+        append(f, pcap_record(1, us, mouse_report()));
+    UsbPacket empty;
+    append(f, pcap_record(1, 4500, usb_packet(empty)));
+    Bytes cut = mouse_report();
+    cut.resize(20);
+    append(f, pcap_record(1, 4600, cut));
+    for (uint32_t us = 5000; us <= 7000; us += 1000)
+        append(f, pcap_record(1, us, mouse_report()));
+    UsbPacket bulk;
+    bulk.endpoint = 0x82;
+    bulk.transfer = 3;
+    bulk.payload = {1, 2};
+    for (uint32_t us = 7100; us <= 7300; us += 100)
+        append(f, pcap_record(1, us, usb_packet(bulk)));
+    append(f, pcap_record(1, 9000, mouse_report()));
+    auto a = analyse(f);
+    ASSERT_EQ(a->status, CAPTURE_FILE_OK);
+    EXPECT_EQ(a->tally.total_packets, 14u);
+    EXPECT_EQ(a->tally.bulk_int_packets, 13u);
+    EXPECT_EQ(a->tally.valid_in_intervals, 9u);  // not the three 100 us ones
+    EXPECT_EQ(a->tally.max_interval_us, 1700.0);
+    EXPECT_EQ(a->non_interrupt_in, 3u);
+    const UsbEndpoint* mouse = usb_endpoint_find(&a->endpoints, 1, 2, 0x81);
+    const UsbEndpoint* disk = usb_endpoint_find(&a->endpoints, 1, 2, 0x82);
+    ASSERT_TRUE(mouse && disk);
+    EXPECT_EQ(mouse->reports, 9u);
+    EXPECT_EQ(mouse->gaps.n, 8u);  // seven of 1000 us and one of 2000
+    EXPECT_EQ(disk->reports, 3u);
+    EXPECT_EQ(disk->transfer, USBPCAP_TRANSFER_BULK);
+}
+
 TEST(CaptureFileTest, AnInterruptEndpointShowsTheLatticeItsCompletionsSitOn) {
     // 2000 polls of 1 ms from a whole second on, every tenth without a report,
     // each completion up to 90 us late: the clock is the host's 1 ms, 90 % filled.
