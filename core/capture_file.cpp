@@ -129,18 +129,20 @@ struct PcapWalk {
 static void count_buffered_records(Input* in, CaptureFileAnalysis* a, const PcapWalk* w,
                                    bool* too_large) {
     const CaptureSource* src = in->src;
+    const bool big = w->big, nanoseconds = w->nanoseconds;  // in registers for the loop
+    const uint32_t limit = w->limit;
     const uint8_t* p = cursor(in);
     const uint8_t* const end = in->buf.data + in->buf.len;
     while (end - p >= PCAP_RECORD_HEADER_BYTES) {
-        const PcapRecordHeader r = pcap_record_header(p, w->big);
-        if (r.incl_len > w->limit) {
+        const PcapRecordHeader r = pcap_record_header(p, big);
+        if (r.incl_len > limit) {
             *too_large = true;
             break;
         }
         if ((uint64_t)(end - p) - PCAP_RECORD_HEADER_BYTES < r.incl_len)
             break;
         const int64_t ts_us = (int64_t)r.ts_sec * 1000000 +
-                              (int64_t)(w->nanoseconds ? r.ts_frac / 1000 : r.ts_frac);
+                              (int64_t)(nanoseconds ? r.ts_frac / 1000 : r.ts_frac);
         capture_file_count_packet(a, src, ts_us, p + PCAP_RECORD_HEADER_BYTES, r.incl_len);
         p += PCAP_RECORD_HEADER_BYTES + r.incl_len;
     }
@@ -349,6 +351,8 @@ static void walk_by_magic(Input* in, CaptureFileAnalysis* a) {
 
 void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a) {
     memset(a, 0, sizeof *a);
+    a->first_ts_us = INT64_MAX;  // each record's stamp takes the smaller, and the larger below
+    a->last_ts_us = INT64_MIN;
     capture_tally_init(&a->tally);
     usb_endpoints_init(&a->endpoints, src->keep_times);
     Input in;
@@ -370,6 +374,8 @@ void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a) {
         walk_by_magic(&in, a);
     gb_free(&in.buf);
     usb_endpoints_finish_clocks(&a->endpoints);
+    if (a->usbpcap_records == 0)
+        a->first_ts_us = a->last_ts_us = 0;
 }
 
 void capture_analysis_free(CaptureFileAnalysis* a) { usb_endpoints_free(&a->endpoints); }

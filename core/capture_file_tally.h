@@ -45,10 +45,9 @@ inline void capture_file_count_same_in_completion(CaptureFileAnalysis* a, const 
 // A USBPcap packet (header and payload, incl_len bytes) stamped at ts_us.
 inline void capture_file_count_packet(CaptureFileAnalysis* a, const CaptureSource* src,
                                       int64_t ts_us, const uint8_t* packet, uint32_t incl_len) {
-    if (a->usbpcap_records == 0 || ts_us < a->first_ts_us)
-        a->first_ts_us = ts_us;
-    if (a->usbpcap_records == 0 || ts_us > a->last_ts_us)
-        a->last_ts_us = ts_us;
+    // From INT64_MAX and INT64_MIN until the walk ends (analyse_capture).
+    a->first_ts_us = ts_us < a->first_ts_us ? ts_us : a->first_ts_us;
+    a->last_ts_us = ts_us > a->last_ts_us ? ts_us : a->last_ts_us;
     a->usbpcap_records++;
     if (usbpcap_same_shape(&a->last_in, packet, incl_len))
         capture_file_count_same_in_completion(a, src, ts_us);

@@ -481,16 +481,19 @@ static inline void lift_dip(ReportClock* c, uint32_t k) {
         c->pending_c[k] = b[-1] + 1;
 }
 
-static void push_pending(ReportClock* c, double t) {
+// True when the pending reports filled up: the caller places them (out of
+// line, so that this stays small enough to inline into the report loop).
+static inline bool push_pending(ReportClock* c, double t) {
     c->pending_t[c->pending_n] = t;
     // upper_slot, multiplying by the inverse: a slot's edge a rounding off is
     // well inside the tolerance.
     c->pending_c[c->pending_n] = floor_int((t - c->line.phase_us + c->tolerance_us) * c->line_per_us);
     if (c->pending_n >= 2)
         lift_dip(c, c->pending_n - 1);
-    if (++c->pending_n == REPORT_CLOCK_PENDING)
-        place_pending(c, settled(c));
+    return ++c->pending_n == REPORT_CLOCK_PENDING;
 }
+
+static void place_settled(ReportClock* c) { place_pending(c, settled(c)); }
 
 // Finds the lattice in the first n reports and streams them.
 static void lock(ReportClock* c, int n) {
@@ -505,7 +508,8 @@ static void lock(ReportClock* c, int n) {
     gap_histogram_init_us_range(&c->jitter, -(int64_t)(2 * c->base.period_us) - 1, kJitterLongestUs);
     c->jitter_near_lo_us = -(int64_t)c->tolerance_us - 1;  // reports further below are not in the jitter
     for (int k = 0; k < n; k++)
-        push_pending(c, c->first[k]);
+        if (push_pending(c, c->first[k]))
+            place_settled(c);
 }
 
 void report_clock_init(ReportClock* c) {
@@ -549,7 +553,8 @@ void report_clock_add_times(ReportClock* c, const double* times, size_t count) {
             add_first(c, t_us);
             continue;
         }
-        push_pending(c, t_us);
+        if (push_pending(c, t_us))
+            place_settled(c);
         if (c->relock)
             restart(c);
     }
