@@ -142,6 +142,10 @@ void prepare_console_output(void) {
     g_previous_output_cp = GetConsoleOutputCP();  // 0 without a console
     if (stdout_is_usable()) {
         SetConsoleOutputCP(CP_UTF8);  // harmless when no console is attached
+        // Every print flushes; without a buffer the C library writes a
+        // device such as NUL a byte at a time (a system call each).
+        if (!console_of(stdout))
+            setvbuf(stdout, NULL, _IOFBF, 1 << 16);
         return;
     }
     if (!AllocConsole())
