@@ -16,7 +16,8 @@ e2e_start_xvfb console
 
 # Runs the console for $4 s on record $3 into $5 (more arguments go to the
 # program) while the jig moves at rate $2, logging to $1; leaves the exit code
-# in rc. The jig starts once the program has named its device and stops at
+# in rc. The jig starts at the first status line (the program prints the
+# prompt to move before it measures) and stops at
 # its summary, so its log covers the program's run and not Wine's start-up.
 # With $case_step the jig moves +step, -step alternately (xmotion_jig -p).
 run_with_jig() {
@@ -26,7 +27,7 @@ run_with_jig() {
     timeout 90 wine explorer /desktop="qe2e$case_name,1024x768" "$exe" -c "$index" "$seconds" "$@" \
         >"$out" 2>/dev/null &
     local app_pid=$!
-    for _ in $(seq 600); do grep -q '^Device: ' "$out" 2>/dev/null && break; sleep 0.1; done
+    for _ in $(seq 600); do grep -q 'Avg=' "$out" 2>/dev/null && break; sleep 0.05; done
     "$jig" -l "$log" ${case_step:+-p "$case_step"} "$rate" $((seconds + 60)) >/dev/null &
     local jig_pid=$!
     e2e_pids+=("$jig_pid")
