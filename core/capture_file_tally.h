@@ -1,9 +1,10 @@
 // One record of a saved capture counted: the summary's tally (the live
 // diagnostic's rules) and the per-endpoint table with its exact gap
 // histograms. A record shaped as the last interrupt or bulk IN completion
-// (nearly every record: a capture is mostly one mouse's reports in a row)
-// is counted inline, without decoding it again; any other is decoded and
-// counted out of line (core/capture_file_tally.cpp).
+// (each report of the mouse a capture is mostly of; the submissions USBPcap
+// logs between them are decoded and leave that shape kept) is counted
+// inline, without decoding it again; any other is decoded and counted out of
+// line (core/capture_file_tally.cpp).
 #pragma once
 
 #include <stdint.h>

@@ -6,7 +6,8 @@
 
 #include "core/heap.h"
 
-// Each run of one clock's reports in one call.
+// A run of one clock's reports goes in one call, which keeps that clock's
+// state at hand between them: a capture of one mouse is one long run.
 static void feed_chunk(const ClockFeedChunk* c, uint32_t n) {
     for (uint32_t i = 0; i < n;) {
         uint32_t end = i + 1;

@@ -1,9 +1,9 @@
 // Feeds report clocks on a thread of their own. A capture walk spends some
 // 17 ns on a record and the clock about as much again on its report; handed
 // over in chunks, the clock's share runs beside the walk on the other core,
-// and the walk pays one store a report. Each clock still sees its reports in
-// order, from one thread at a time, so the figures are those of feeding it
-// in place.
+// and the walk pays two stores a report (the clock and the time). Each
+// clock still sees its reports in order, from one thread at a time, so the
+// figures are those of feeding it in place.
 #pragma once
 
 #include <pthread.h>

@@ -483,7 +483,7 @@ static inline void lift_dip(ReportClock* c, uint32_t k) {
 
 // True when the pending reports filled up: the caller places them (out of
 // line, so that this stays small enough to inline into the report loop).
-static inline bool push_pending(ReportClock* c, double t) {
+[[nodiscard]] static inline bool push_pending(ReportClock* c, double t) {
     c->pending_t[c->pending_n] = t;
     // upper_slot, multiplying by the inverse: a slot's edge a rounding off is
     // well inside the tolerance.
@@ -531,7 +531,8 @@ static void restart(ReportClock* c) {
     c->refusal = REPORT_CLOCK_NO_PERIOD;
 }
 
-// One report before the lattice is found.
+// Until a lattice is found the reports are kept, and the first
+// REPORT_CLOCK_FIRST of them are searched for one.
 static void add_first(ReportClock* c, double t_us) {
     c->first[c->first_n++] = t_us;
     if (c->first_n == REPORT_CLOCK_FIRST) {
