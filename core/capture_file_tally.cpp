@@ -22,20 +22,25 @@ static void note_configuration(CaptureFileAnalysis* a, uint16_t bus, uint16_t de
     }
 }
 
-static void count_endpoints(CaptureFileAnalysis* a, const CaptureSource* src, int64_t ts_us,
-                            const UsbPcapHeader* h) {
+// Returns the entry an IN completion with data was counted in (null for any
+// other record, or when the table had no slot for it).
+static UsbEndpoint* count_endpoints(CaptureFileAnalysis* a, const CaptureSource* src,
+                                    int64_t ts_us, const UsbPcapHeader* h) {
     if (!h->has_address)
-        return;
+        return NULL;
     if (h->function == URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER && h->from_device &&
         h->transfer != USBPCAP_TRANSFER_INTERRUPT)
         a->non_interrupt_in++;
-    if (is_in_completion(h))
-        capture_file_count_in_completion(a, src, ts_us, h,
-                                         usb_endpoint_of(&a->endpoints, h->bus, h->device, h->endpoint));
-    else if ((h->function == URB_FUNCTION_CONTROL_TRANSFER ||
-              h->function == URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE) &&
-             h->from_device)
+    if (is_in_completion(h)) {
+        UsbEndpoint* e = usb_endpoint_of(&a->endpoints, h->bus, h->device, h->endpoint);
+        capture_file_count_in_completion(a, src, ts_us, h, e);
+        return e;
+    }
+    if ((h->function == URB_FUNCTION_CONTROL_TRANSFER ||
+         h->function == URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE) &&
+        h->from_device)
         note_configuration(a, h->bus, h->device, h->payload, h->payload_len);
+    return NULL;
 }
 
 void capture_file_count_decoded(CaptureFileAnalysis* a, const CaptureSource* src, int64_t ts_us,
@@ -45,7 +50,7 @@ void capture_file_count_decoded(CaptureFileAnalysis* a, const CaptureSource* src
     tally_decoded(&a->tally, ts_us, decoded ? &h : NULL);
     if (!decoded)
         return;
-    count_endpoints(a, src, ts_us, &h);
+    UsbEndpoint* e = count_endpoints(a, src, ts_us, &h);
     if (usbpcap_keep_shape(&a->last_in, packet, &h))
-        a->last_in_endpoint = usb_endpoint_of(&a->endpoints, h.bus, h.device, h.endpoint);
+        a->last_in_endpoint = e;  // a shape is kept only of such a completion
 }
