@@ -47,11 +47,11 @@ static void report_json(JsonOutput* json, const char* name, const StatsReadings*
 
 static void print_block(const wchar_t* path, FILE* out, JsonOutput* json) {
     StatsReadings r;
-    stats_read(&s_run.rec, &r);
+    stats_read(s_run.rec, &r);
     Distribution d;
-    record_distribution(&s_run.rec, &d);
+    record_distribution(s_run.rec, &d);
     MotionFigures m;
-    record_motion(&s_run.rec, &m);
+    record_motion(s_run.rec, &m);
     ReportClockFigures clock;
     report_clock_finish(&s_run.clock, &clock);
     char name[MAX_PATH * 3];

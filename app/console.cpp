@@ -19,6 +19,7 @@
 #include "devices/mouse_registry.h"
 #include "engine/reader.h"
 #include "engine/reception.h"
+#include "platform/counter.h"
 #include "platform/output_file.h"
 
 std::atomic<int32_t> g_console_run{1};
@@ -196,7 +197,7 @@ void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,
              throttle_rate_hz(d->duration_ms), cause);
 }
 
-void format_background_line(char* buf, size_t cap, const StatsReadings* r) {
+void format_background_line(char* buf, size_t cap, const StatsReadings* r, double throttle_period_us) {
     int n = snprintf(buf, cap, "Background reports: %llu of %llu",
                      (unsigned long long)r->background_count, (unsigned long long)r->arrival_count);
     if (n < 0 || (size_t)n >= cap)
@@ -204,20 +205,24 @@ void format_background_line(char* buf, size_t cap, const StatsReadings* r) {
     if (r->throttle_signature)
         snprintf(buf + n, cap - (size_t)n,
                  " (throttled: Windows delivered them at whole multiples of %.0f ms)\n",
-                 g_throttle_period_us / 1000.0);
+                 throttle_period_us / 1000.0);
     else
         snprintf(buf + n, cap - (size_t)n, "\n");
 }
 
+// The console's run: the reader thread stamps into it while it measures, and
+// everything the console prints is read from it.
+static Run s_run;
+
 // What this thread sees of the arrival log now: a view refreshed at each use.
 static ArrivalView s_view;
-static ArrivalView* log_now(void) { return arrival_view_now(&s_view, &g_arrival_log, ARRIVAL_READER_FRONT); }
+static ArrivalView* log_now(void) { return arrival_view_now(&s_view, &s_run.log, ARRIVAL_READER_FRONT); }
 
 // The rows logged since the last call, on the clock just sampled.
 static void stream_csv_rows(RunOutputs* o) {
     if (!o || !o->csv.f || o->csv_error)
         return;
-    if (!write_arrival_csv_rows(o->csv.f, &o->cursor, log_now(), g_qpc_freq, &g_clock_map))
+    if (!write_arrival_csv_rows(o->csv.f, &o->cursor, log_now(), s_run.freq, &s_run.clock_map))
         o->csv_error = errno ? errno : EIO;
 }
 
@@ -228,17 +233,20 @@ static ReportClock s_clock;
 
 static void feed_clock(RunOutputs* o) {
     if (o)
-        arrival_clock_feed(&s_clock, &o->clock_feed, log_now(), g_qpc_freq);
+        arrival_clock_feed(&s_clock, &o->clock_feed, log_now(), s_run.freq);
 }
 
-// Rows are on disk before the line that counts them is shown.
+// Rows are on disk before the line that counts them is shown: the record is
+// read first, and every report it counts is in the log by then (the log
+// takes a report before its mouse's record, and within the all-mice
+// record's count), so the rows written after it hold at least those.
 static void print_status_line(void) {
-    reception_sample_clock();
+    StatsReadings r;
+    stats_read(display_stats(&s_run), &r);  // the lock is released before printing
+    reception_sample_clock(&s_run);
     stream_csv_rows(s_outputs);
     feed_clock(s_outputs);
     arrival_view_release(&s_view);
-    StatsReadings r;
-    stats_read(display_stats(), &r);  // the lock is released before printing
     char line[256];
     format_status_line(line, sizeof line, &r);
     FILE* out = console_stream();
@@ -360,7 +368,7 @@ static int finish_csv(RunOutputs* o) {
 
 // The run's figures for --json, from what the summary was formatted from.
 static void report_json(RunOutputs* o, int slot) {
-    const JsonConditions c = {&g_throttle_settings, &g_throttle, g_qpc_freq, &o->r};
+    const JsonConditions c = {&s_run.throttle_settings, &s_run.throttle, s_run.freq, &o->r};
     JsonReport* j = json_output_report(&o->json, "console", &c);
     if (!j)
         return;
@@ -369,19 +377,19 @@ static void report_json(RunOutputs* o, int slot) {
     json_report_device(j, g_ri_devs[slot].name, has_path ? path : NULL);
     json_report_status(j, &o->r);
     ArrivalView* log = log_now();
-    const JsonSummaryLog held = {arrival_view_held_s(log, g_qpc_freq), log->failed,
+    const JsonSummaryLog held = {arrival_view_held_s(log, s_run.freq), log->failed,
                                  arrival_view_count(log)};
     json_report_summary(j, o->name, &o->r, &o->d, &o->clock, &o->m, &held);
 }
 
 static void print_summary(FILE* out, int slot, RunOutputs* o) {
-    stats_read(&g_dev_stats[slot], &o->r);
-    record_distribution(&g_dev_stats[slot], &o->d);
-    record_motion(&g_dev_stats[slot], &o->m);
+    stats_read(&s_run.records[slot], &o->r);
+    record_distribution(&s_run.records[slot], &o->d);
+    record_motion(&s_run.records[slot], &o->m);
     report_clock_finish(&s_clock, &o->clock);
     device_name_utf8(slot, o->name, sizeof o->name);
     static char text[2048];
-    format_summary(text, sizeof text, o->name, &o->r, &o->d, &o->clock, &o->m, log_now(), g_qpc_freq);
+    format_summary(text, sizeof text, o->name, &o->r, &o->d, &o->clock, &o->m, log_now(), s_run.freq);
     write_utf8(out, text);
     MotionHints h;
     motion_hints_of(&o->m, &h);
@@ -403,7 +411,7 @@ static std::vector<int64_t> program_times(int slot) {
     for (uint64_t k = 0; k < n; k++) {
         Arrival a = arrival_view_at(log, k);
         if (slot == 0 || a.slot == slot)
-            times.push_back(clock_map_utc(&g_clock_map, a.t));
+            times.push_back(clock_map_utc(&s_run.clock_map, a.t));
     }
     return times;
 }
@@ -563,10 +571,10 @@ static void announce_device(FILE* out, int slot) {
     char line[192];
     format_device_line(line, sizeof line, slot);
     write_utf8(out, line);
-    reception_read_throttle();
-    if (g_throttle.applies) {
+    reception_read_throttle(&s_run);
+    if (s_run.throttle.applies) {
         static char warning[512];
-        format_throttle_warning(warning, sizeof warning, &g_throttle_settings, &g_throttle);
+        format_throttle_warning(warning, sizeof warning, &s_run.throttle_settings, &s_run.throttle);
         write_utf8(out, warning);
     }
 }
@@ -580,7 +588,7 @@ static HWND start_measuring(FILE* out, double run_seconds) {
         return NULL;
     }
     DWORD error = 0;
-    if (!reader_start(NULL, &error)) {
+    if (!reader_start(&s_run, NULL, &error)) {
         char line[96];
         snprintf(line, sizeof line, "RegisterRawInputDevices failed (err %lu).\n",
                  (unsigned long)error);
@@ -588,8 +596,8 @@ static HWND start_measuring(FILE* out, double run_seconds) {
         destroy_hidden_window(hwnd);
         return NULL;
     }
-    reception_start_run();  // the reader ignores reports until measuring is on
-    stats_set_measuring(true);
+    reception_start_run(&s_run);  // the reader ignores reports until measuring is on
+    run_set_measuring(&s_run, true);
     g_console_run.store(1, std::memory_order_relaxed);
     ResetEvent(run_ended_event());
     s_run_window.store(hwnd);
@@ -601,14 +609,14 @@ static HWND start_measuring(FILE* out, double run_seconds) {
 
 static void stop_measuring(FILE* out, int slot, RunOutputs* o) {
     reader_stop();
-    stats_set_measuring(false);
+    run_set_measuring(&s_run, false);
     print_status_line();  // the last, whatever ended the run: it counts every report
     write_utf8(out, "\n");
-    reception_sample_clock();
+    reception_sample_clock(&s_run);
     StatsReadings r;
-    stats_read(display_stats(), &r);
+    stats_read(display_stats(&s_run), &r);
     char line[192];
-    format_background_line(line, sizeof line, &r);
+    format_background_line(line, sizeof line, &r, s_run.records[0].throttle_period_us);
     write_utf8(out, line);
     print_summary(out, slot, o);
     // A summary of zeros reads like a measurement; this says there was none.
@@ -640,6 +648,7 @@ static int finish_run(const ConsoleRun* run, RunOutputs* o, HWND hwnd, int slot,
     s_outputs = NULL;
     report_clock_free(&s_clock);
     close_outputs(o);
+    run_free(&s_run);
     fflush(out);
     SetEvent(run_ended_event());
     SetConsoleCtrlHandler(console_ctrl, FALSE);
@@ -655,11 +664,14 @@ int run_console_with(const ConsoleRun* run) {
     }
     int slot = console_choose_slot(run->device_index);
     note_index(run->device_arg, slot);
-    g_display_dev = slot;
+    run_init(&s_run, (double)counter_frequency());
+    s_run.chosen_slot = slot;
     announce_device(out, slot);
     RunOutputs o;
-    if (!open_outputs(run, &o))
+    if (!open_outputs(run, &o)) {
+        run_free(&s_run);
         return 1;
+    }
     write_utf8(out, "Move the mouse to measure. Ctrl+C to quit.\n\n");
     report_clock_init(&s_clock);
     arrival_clock_feed_init(&o.clock_feed, slot);
@@ -669,6 +681,7 @@ int run_console_with(const ConsoleRun* run) {
         s_outputs = NULL;
         report_clock_free(&s_clock);
         close_outputs(&o);
+        run_free(&s_run);
         return 1;
     }
     message_loop(o.usb);

@@ -46,7 +46,7 @@ void format_device_line(char* buf, size_t cap, int slot);
 void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,
                              const ThrottleDecision* d);
 // "Background reports: N of M\n", naming the throttle when its signature shows.
-void format_background_line(char* buf, size_t cap, const StatsReadings* r);
+void format_background_line(char* buf, size_t cap, const StatsReadings* r, double throttle_period_us);
 // "Report clock: period_us=... rate_hz=... drift_ppm=... filled=...% jitter_p50_us=...
 // jitter_p99_us=...\n", or "Report clock: none (REASON)\n".
 void format_clock_line(char* buf, size_t cap, const ReportClockFigures* c);

@@ -1,5 +1,5 @@
-// Start-up and teardown: counter frequency, the 65 record locks, mode choice,
-// one front end run to its end, then locks deleted and the report buffer freed.
+// Start-up: the command line read, the mode chosen, and one front end run to
+// its end; each front end makes and frees the run it measures.
 #include "app/startup.h"
 
 #include <shellapi.h>
@@ -16,12 +16,9 @@
 #include "app/console.h"
 #include "app/pcap_mode.h"
 #include "app/text_out.h"
-#include "core/heap.h"
 #include "core/version.h"
-#include "engine/reception.h"
 #include "gui/main_window.h"
 #include "gui/text_window.h"
-#include "platform/counter.h"
 #include "platform/message_box.h"
 
 static const wchar_t kVersionLine[] = L"Quorvin " QUORVIN_VERSION_WIDE;
@@ -357,9 +354,6 @@ static int run_front_end(const LaunchRequest* req, LaunchProgram program) {
 }
 
 int quorvin_main(const wchar_t* command_line, LaunchProgram program) {
-    g_qpc_freq = (double)counter_frequency();
-    stats_init_locks();
-
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(command_line, &argc);
     LaunchRequest req;
@@ -378,11 +372,5 @@ int quorvin_main(const wchar_t* command_line, LaunchProgram program) {
         restore_console_output();
     if (argv)
         LocalFree(argv);
-
-    stats_free_all();
-    stats_delete_locks();
-    heap_free(g_ri_buf);
-    g_ri_buf = NULL;
-    g_ri_cap = 0;
     return result;
 }

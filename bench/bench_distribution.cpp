@@ -10,7 +10,7 @@
 
 #include "core/distribution.h"
 #include "core/gap_rule.h"
-#include "core/stats.h"
+#include "core/run.h"
 
 static double now_ms(void) {
     struct timespec t;
@@ -28,11 +28,11 @@ static int64_t interval_ticks(unsigned* seed, uint64_t i) {
 }
 
 int main(void) {
-    stats_init_locks();
-    g_qpc_freq = 1e7;
+    static Run run;
+    run_init(&run, 1e7);
     for (uint64_t n : {10ull, 10000000ull, 33500000ull}) {
-        stats_reset_all();
-        DeviceStats* rec = &g_dev_stats[1];
+        run_clear(&run);
+        DeviceStats* rec = &run.records[1];
         std::vector<double> v;
         v.reserve(n);
         unsigned seed = 7;
@@ -42,7 +42,7 @@ int main(void) {
             t += ticks;
             record_arrival(rec, t);
             if (i)
-                v.push_back(ticks_to_us(ticks, g_qpc_freq));
+                v.push_back(ticks_to_us(ticks, run.freq));
         }
         Distribution d, sorted;
         double start = now_ms();
@@ -56,7 +56,6 @@ int main(void) {
                (unsigned long long)n, record_ms, array_ms, d.pct_us[PCT_50], sorted.pct_us[PCT_50],
                d.pct_us[PCT_99_9], sorted.pct_us[PCT_99_9]);
     }
-    stats_free_all();
-    stats_delete_locks();
+    run_free(&run);
     return 0;
 }

@@ -6,7 +6,6 @@
 
 #include "core/heap.h"
 
-ArrivalLog g_arrival_log;
 
 static const uint64_t kTickMask = (1ull << 55) - 1;
 

@@ -29,12 +29,13 @@
 //   marked lost and its walks end there.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include <atomic>
 
+#include "core/gap_rule.h"
 #include "core/motion.h"
-#include "core/stats.h"
 
 enum {
     ARRIVAL_LOG_BLOCK_SHIFT = 18,  // 256 Ki entries and their motion words, 4 MiB per block
@@ -88,7 +89,6 @@ struct Arrival {
     ReportMotion motion;
 };
 
-extern ArrivalLog g_arrival_log;
 
 // Empties the log; its blocks are kept for the next run.
 void arrival_log_clear(ArrivalLog* log);

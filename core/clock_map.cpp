@@ -3,7 +3,6 @@
 
 #include <math.h>
 
-ClockMap g_clock_map;
 
 void clock_map_clear(ClockMap* m, double freq) {
     m->count = 0;

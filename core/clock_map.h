@@ -1,7 +1,7 @@
 // Maps performance-counter values to the system's precise UTC clock, the clock
 // USBPcap stamps its records with, from pairs sampled while measuring: linear
 // between two samples, the counter's own rate outside them.
-// Publication rule: the map is written by the front end's own thread only
+// Publication rule: a run's map (core/run.h) is written by the front end's own thread only
 // (the window's or the console's: it samples the clock there, never on the
 // reader thread); a worker of that front end that needs it takes a copy on
 // that thread before it starts.
@@ -22,7 +22,6 @@ struct ClockMap {
     double freq;  // counter ticks per second
 };
 
-extern ClockMap g_clock_map;
 
 void clock_map_clear(ClockMap* m, double freq);
 // Adds a sample; a full map keeps every other sample, so it always spans the run.

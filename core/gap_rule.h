@@ -28,6 +28,14 @@ inline GapKind gap_kind(double us) {
     return us >= kGapShortestUs ? GAP_ACCEPTED : GAP_COALESCED;
 }
 
+// What became of a report's interval in its record.
+enum ArrivalClass {
+    ARRIVAL_FIRST,      // no interval: the first report since reset
+    ARRIVAL_ACCEPTED,   // 100..50000 us: counted in the figures
+    ARRIVAL_COALESCED,  // under 100 us: a delivery the system merged
+    ARRIVAL_PAUSE,      // over 50 ms, or after the program stopped listening
+};
+
 // Whole microseconds, as captures stamp them; a negative gap (a clock that
 // went back) counts as coalesced, never as accepted.
 inline GapKind gap_kind_whole_us(int64_t us) {

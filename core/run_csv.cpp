@@ -30,29 +30,29 @@ struct Row {
     ReportMotion motion;
 };
 
-void run_csv_init_keeping_freq(RunCsv* c, int slot) {
-    // The record's one atomic (the measuring switch) is never used here; as
-    // bytes its zero is 0.
+static bool fail(RunCsv* c, uint64_t line, const char* fmt, ...);
+
+void run_csv_init(RunCsv* c, int slot, bool keep_log) {
     memset((void*)c, 0, sizeof *c);
-    stats_lock_init(&c->rec.lock);
     report_clock_init(&c->clock);
-    c->freq = g_qpc_freq;
     c->slot = slot;
     c->line = 1;
     for (int i = 0; i < RUN_COLUMNS; i++)
         c->column[i] = -1;
-}
-
-void run_csv_init(RunCsv* c, int slot) {
-    g_qpc_freq = kRunCsvTicksPerSecond;
-    run_csv_init_keeping_freq(c, slot);
+    c->run = run_new(kRunCsvTicksPerSecond);
+    if (!c->run) {
+        fail(c, 0, "there is no memory to read it into");
+        return;
+    }
+    c->run->keeps_log = keep_log;
+    c->rec = &c->run->records[slot];
 }
 
 void run_csv_free(RunCsv* c) {
-    gap_histogram_free(&c->rec.gaps);
-    motion_tally_free(&c->rec.motion);
+    run_delete(c->run);
+    c->run = nullptr;
+    c->rec = nullptr;
     report_clock_free(&c->clock);
-    stats_lock_delete(&c->rec.lock);
 }
 
 static bool fail(RunCsv* c, uint64_t line, const char* fmt, ...) {
@@ -225,34 +225,30 @@ static bool parse_row(RunCsv* c, const Field* f, int count, Row* r) {
     return motion_fields(c, f, r);
 }
 
-// The row into the record as the reader thread gave it. A row classed a pause
+// The row into the run as the reader thread gave it. A row classed a pause
 // although its interval was short tells that the run stopped listening
 // before it (a report was lost): every record's next interval was a pause.
 static void replay(RunCsv* c, const Row* r) {
     const double us = ticks_to_us(r->t - c->previous_row_t, kRunCsvTicksPerSecond);
     if (c->started && r->cls == ARRIVAL_PAUSE && gap_kind(us) != GAP_PAUSE)
-        c->pause_pending = true;
+        run_pause_all(c->run);
+    // The rows of one read share its stamp; each record counts its own
+    // reports' places in the read.
+    if (!c->started || r->t != c->previous_row_t)
+        memset(c->positions, 0, sizeof c->positions);
     c->started = true;
     c->previous_row_t = r->t;
     c->rows++;
+    // A counter value of 0 means "no report yet" to a record: the file's
+    // times count from its first row, so they are moved on by one tick.
+    const ReportMotion* motion = r->has_motion ? &r->motion : nullptr;
+    ArrivalClass own;
+    run_take_report(c->run, r->t + 1, r->slot, r->background, c->positions, motion, &own);
     if (c->slot > 0 && r->slot != c->slot)
         return;
-    c->batch_position = c->taken > 0 && r->t == c->previous_t ? c->batch_position + 1 : 0;
-    if (c->pause_pending)
-        c->rec.pause_before_next = 1;
-    c->pause_pending = false;
-    // A counter value of 0 means "no report yet" to the record: the file's
-    // times count from its first row, so they are moved on by one tick.
-    const int64_t t = (c->freq == kRunCsvTicksPerSecond ? r->t
-                       : llround((double)r->t * c->freq / kRunCsvTicksPerSecond)) + 1;
-    const ReportMotion* motion = r->has_motion ? &r->motion : nullptr;
-    const ArrivalClass cls = record_arrival(&c->rec, t, r->background, c->batch_position, motion);
-    if (c->log)
-        arrival_log_append(c->log, t, r->slot, r->background, cls, motion);
     report_clock_add(&c->clock, ticks_to_us(r->t, kRunCsvTicksPerSecond));
     if (c->ab)
         ab_run_add(c->ab, ticks_to_us(r->t, kRunCsvTicksPerSecond));
-    c->previous_t = r->t;
     c->taken++;
 }
 

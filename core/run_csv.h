@@ -1,6 +1,7 @@
-// A run's CSV read back (--analyze): each row replayed into one statistics
-// record and the report clock, exactly as the run counted it, so the
-// end-of-run block can be printed again from the file alone. The header's
+// A run's CSV read back (--analyze, each side of --ab, the window's saved
+// run): each row replayed into a run of its own through run_take_report, as
+// the reader thread counted it, and the chosen record's times into its report
+// clock, so the end-of-run block can be printed again from the file alone. The header's
 // columns are found by name; t_us is needed, slot to choose one mouse, and
 // class, background, dx, dy, buttons, wheel and flags are taken when present.
 // Streamed line by line: memory holds one line, whatever the file's length.
@@ -13,9 +14,8 @@
 #include <atomic>
 
 #include "core/ab_compare.h"
-#include "core/arrival_log.h"
 #include "core/report_clock.h"
-#include "core/stats.h"
+#include "core/run.h"
 
 enum {
     RUN_CSV_LINE_BYTES = 512,  // a row of the program's is under 160
@@ -34,12 +34,11 @@ enum RunCsvColumn {
 };
 
 struct RunCsv {
-    int slot;               // the record: 0 every row, n > 0 that mouse's
-    DeviceStats rec;        // the record replayed
-    ReportClock clock;      // its report clock
+    int slot;               // the chosen record: 0 all rows, n > 0 that mouse's
+    Run* run;               // the saved run, counting in kRunCsvTicksPerSecond ticks
+    DeviceStats* rec;       // its chosen record
+    ReportClock clock;      // the chosen record's report clock
     AbRun* ab;              // set after run_csv_init: also given the record's times (--ab)
-    ArrivalLog* log;        // set after run_csv_init: also given the record's reports (a saved run's plot)
-    double freq;            // the record's counter ticks per second
     uint64_t rows, taken;   // data rows, and those of the record
     bool failed;
     uint64_t error_line;    // the line of the error; 0: the file as a whole
@@ -51,17 +50,12 @@ struct RunCsv {
     bool too_long, header_done, started;
     int column[RUN_COLUMNS];  // field index of each, -1 when absent
     int64_t previous_row_t;   // ticks of the last row of any slot
-    int64_t previous_t;       // ticks of the record's last row
-    uint64_t batch_position;  // the record's reports with that time before this one
-    bool pause_pending;       // the run stopped listening: the record's next interval is a pause
+    uint64_t positions[STATS_RECORDS];  // per record, its reports of the current read so far
 };
 
-// Sets g_qpc_freq to kRunCsvTicksPerSecond: the record counts in those ticks.
-void run_csv_init(RunCsv* c, int slot);
-// The same in ticks of g_qpc_freq as it stands, left alone: the window reads
-// a saved run while its own reader thread counts with that frequency. On a 10
-// MHz counter (Windows 10 and later) the ticks are the same.
-void run_csv_init_keeping_freq(RunCsv* c, int slot);
+// A new saved run for the file; keep_log keeps its arrival log (a plot needs
+// it). Without memory for the run, the reading fails at once and says so.
+void run_csv_init(RunCsv* c, int slot, bool keep_log = false);
 bool run_csv_feed(RunCsv* c, const char* bytes, size_t n);
 // The end of the file (a last line without its line end counts); false when failed.
 bool run_csv_finish(RunCsv* c);
@@ -69,5 +63,5 @@ bool run_csv_finish(RunCsv* c);
 // too). When stop is given and becomes true, it ends at the next chunk,
 // unfinished, and gives false without failing.
 bool run_csv_read(FILE* f, RunCsv* c, const std::atomic<bool>* stop = nullptr);
-// Gives back the record's and the clock's pages.
+// Gives back the run and the clock's pages.
 void run_csv_free(RunCsv* c);

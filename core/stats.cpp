@@ -5,14 +5,9 @@
 #include "core/stats.h"
 
 #include <math.h>
+#include <string.h>
 
-#include "core/arrival_log.h"
-#include "core/gap_rule.h"
-
-DeviceStats g_dev_stats[STATS_RECORDS];
 const double g_bucket_us[STATS_BUCKETS] = {125, 250, 500, 1000, 2000, 4000, 8000, 1e9};
-double g_qpc_freq;
-double g_throttle_period_us = 8000.0;
 
 static const double kUsPerSecond = 1000000.0;
 static const double kMsPerSecond = 1000.0;
@@ -22,16 +17,6 @@ static const double kBucketTolerance = 1.15;
 static const double kWindowMs = 1000.0;
 static const double kPeriodToleranceUs = 500.0;
 static const uint32_t kSignatureMinIntervals = 10;
-
-void stats_init_locks(void) {
-    for (int i = 0; i < STATS_RECORDS; i++)
-        stats_lock_init(&g_dev_stats[i].lock);
-}
-
-void stats_delete_locks(void) {
-    for (int i = 0; i < STATS_RECORDS; i++)
-        stats_lock_delete(&g_dev_stats[i].lock);
-}
 
 int stats_bucket_of(double iv) {
     if (iv < g_bucket_us[0])
@@ -43,8 +28,8 @@ int stats_bucket_of(double iv) {
     return STATS_BUCKETS - 1;
 }
 
-static double ticks_to(int64_t ticks, double units_per_second) {
-    return (double)ticks / g_qpc_freq * units_per_second;
+static double ticks_to(const DeviceStats* rec, int64_t ticks, double units_per_second) {
+    return (double)ticks / rec->freq * units_per_second;
 }
 
 static void update_window(DeviceStats* rec, int64_t t, double iv) {
@@ -57,7 +42,7 @@ static void update_window(DeviceStats* rec, int64_t t, double iv) {
     rec->window_count++;
     if (iv > rec->window_max_us)
         rec->window_max_us = iv;
-    if (ticks_to(t - rec->window_start_ts, kMsPerSecond) >= kWindowMs) {
+    if (ticks_to(rec, t - rec->window_start_ts, kMsPerSecond) >= kWindowMs) {
         // The interval just added goes with the closed window.
         rec->window_count = 0;
         rec->window_max_us = 0;
@@ -77,9 +62,9 @@ static void update_signature(DeviceStats* rec, int64_t t, double iv) {
     if (rec->sig_start_ts == 0)
         rec->sig_start_ts = t;
     rec->sig_intervals++;
-    if (near_period_multiple(iv, g_throttle_period_us))
+    if (near_period_multiple(iv, rec->throttle_period_us))
         rec->sig_on_period++;
-    if (ticks_to(t - rec->sig_start_ts, kMsPerSecond) >= kWindowMs) {
+    if (ticks_to(rec, t - rec->sig_start_ts, kMsPerSecond) >= kWindowMs) {
         rec->sig_closed_intervals = rec->sig_intervals;
         rec->sig_closed_on_period = rec->sig_on_period;
         rec->sig_start_ts = 0;
@@ -89,8 +74,8 @@ static void update_signature(DeviceStats* rec, int64_t t, double iv) {
 }
 
 static void count_accepted(DeviceStats* rec, int64_t ticks) {
-    if (rec->gaps.units_per_second != g_qpc_freq || rec->gaps.whole_us)
-        gap_histogram_init_ticks(&rec->gaps, g_qpc_freq);
+    if (rec->gaps.units_per_second != rec->freq || rec->gaps.whole_us)
+        gap_histogram_init_ticks(&rec->gaps, rec->freq);
     gap_histogram_add(&rec->gaps, ticks);
 }
 
@@ -101,11 +86,11 @@ static ArrivalClass add_arrival(DeviceStats* rec, int64_t t) {
         return ARRIVAL_FIRST;
     }
     const int64_t ticks = t - rec->last_ts;
-    const double iv = ticks_to_us(ticks, g_qpc_freq);
+    const double iv = ticks_to_us(ticks, rec->freq);
     // Every report is the reference for the next interval and advances the
     // elapsed time, whatever becomes of its own interval.
     rec->last_ts = t;
-    rec->elapsed_ms = ticks_to(t - rec->first_ts, kMsPerSecond);
+    rec->elapsed_ms = ticks_to(rec, t - rec->first_ts, kMsPerSecond);
     const GapKind kind = rec->pause_before_next ? GAP_PAUSE : gap_kind(iv);
     rec->pause_before_next = 0;
     if (kind == GAP_PAUSE) {  // also NaN from a zero frequency
@@ -139,6 +124,13 @@ static void count_batch(DeviceStats* rec, uint64_t position) {
 ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background, uint64_t batch_position,
                             const ReportMotion* motion) {
     stats_lock_enter(&rec->lock);
+    const ArrivalClass c = record_arrival_locked(rec, t, background, batch_position, motion);
+    stats_lock_leave(&rec->lock);
+    return c;
+}
+
+ArrivalClass record_arrival_locked(DeviceStats* rec, int64_t t, bool background,
+                                   uint64_t batch_position, const ReportMotion* motion) {
     rec->arrival_count++;
     rec->background_count += background;
     rec->last_background = background;
@@ -150,8 +142,7 @@ ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background, uint64
                          c == ARRIVAL_ACCEPTED    ? MOTION_GAP_ACCEPTED
                          : c == ARRIVAL_COALESCED ? MOTION_GAP_COALESCED
                                                   : MOTION_GAP_OTHER,
-                         t - previous_t, g_qpc_freq);
-    stats_lock_leave(&rec->lock);
+                         t - previous_t, rec->freq);
     return c;
 }
 
@@ -187,30 +178,29 @@ static void clear_statistics(DeviceStats* rec) {
 }
 
 
-void stats_reset_all(void) {
-    arrival_log_clear(&g_arrival_log);
-    for (int i = 0; i < STATS_RECORDS; i++) {
-        stats_lock_enter(&g_dev_stats[i].lock);
-        clear_statistics(&g_dev_stats[i]);
-        stats_lock_leave(&g_dev_stats[i].lock);
-    }
+void stats_record_init(DeviceStats* rec, double freq) {
+    memset((void*)rec, 0, sizeof *rec);
+    stats_lock_init(&rec->lock);
+    rec->freq = freq;
+    rec->throttle_period_us = kDefaultThrottlePeriodUs;
 }
 
-void stats_free_all(void) {
-    for (int i = 0; i < STATS_RECORDS; i++) {
-        stats_lock_enter(&g_dev_stats[i].lock);
-        gap_histogram_free(&g_dev_stats[i].gaps);
-        motion_tally_free(&g_dev_stats[i].motion);
-        stats_lock_leave(&g_dev_stats[i].lock);
-    }
+void stats_record_free(DeviceStats* rec) {
+    gap_histogram_free(&rec->gaps);
+    motion_tally_free(&rec->motion);
+    stats_lock_delete(&rec->lock);
 }
 
-void stats_pause_all(void) {
-    for (int i = 0; i < STATS_RECORDS; i++) {
-        stats_lock_enter(&g_dev_stats[i].lock);
-        g_dev_stats[i].pause_before_next = 1;
-        stats_lock_leave(&g_dev_stats[i].lock);
-    }
+void stats_record_clear(DeviceStats* rec) {
+    stats_lock_enter(&rec->lock);
+    clear_statistics(rec);
+    stats_lock_leave(&rec->lock);
+}
+
+void stats_record_pause(DeviceStats* rec) {
+    stats_lock_enter(&rec->lock);
+    rec->pause_before_next = 1;
+    stats_lock_leave(&rec->lock);
 }
 
 void stats_take_snapshot(DeviceStats* rec, StatsSnapshot* out) {

@@ -5,10 +5,9 @@
 
 #include <stdint.h>
 
-#include <atomic>
-
 #include "core/distribution.h"
 #include "core/gap_histogram.h"
+#include "core/gap_rule.h"
 #include "core/motion.h"
 #include "core/stats_lock.h"
 
@@ -18,11 +17,11 @@ enum {
 };
 
 struct DeviceStats {
-    StatsLock lock;          // guards every field below except running
-    // The measuring switch; only slot 0's is used. Set after a run's records
-    // are cleared (release), so the reader thread, which writes only while it
-    // sees it on (acquire), never writes into a clearing.
-    std::atomic<int32_t> running;
+    StatsLock lock;          // guards every field below
+    // The run's counter ticks per second, and the background throttle's
+    // period the signature looks for: set with the run, read by every report.
+    double freq;
+    double throttle_period_us;
     uint64_t interval_count;
     double interval_sum_us;
     double max_interval_us;  // 0 while there is none
@@ -103,42 +102,32 @@ struct StatsReadings {
     uint64_t batched_reports;   // its reports that came in reads of 2 or more
 };
 
-extern DeviceStats g_dev_stats[STATS_RECORDS];
 extern const double g_bucket_us[STATS_BUCKETS];
-extern double g_qpc_freq;
-// The background throttle's period in microseconds that the signature looks
-// for (8 ms unless the system says otherwise).
-extern double g_throttle_period_us;
+// The period the throttle signature looks for unless the system says otherwise.
+constexpr double kDefaultThrottlePeriodUs = 8000.0;
 
-void stats_init_locks(void);
-void stats_delete_locks(void);
-// What became of a report's interval in its record.
-enum ArrivalClass {
-    ARRIVAL_FIRST,      // no interval: the first report since reset
-    ARRIVAL_ACCEPTED,   // 100..50000 us: counted in the figures
-    ARRIVAL_COALESCED,  // under 100 us: a delivery the system merged
-    ARRIVAL_PAUSE,      // over 50 ms, or after the program stopped listening
-};
+// A record ready to count at freq ticks a second (its lock made, every count
+// zero); stats_record_free gives back its pages and its lock.
+void stats_record_init(DeviceStats* rec, double freq);
+void stats_record_free(DeviceStats* rec);
+// Forgets every count (under the lock); histogram pages are kept.
+void stats_record_clear(DeviceStats* rec);
+// The record's next interval is a pause: the program was not listening for a
+// while, so that interval says nothing about the mouse.
+void stats_record_pause(DeviceStats* rec);
 
 // batch_position: how many of the record's reports the same read brought
 // before this one (0: it starts a batch), for the batch figures. motion: what
 // the report carried; null leaves the motion figures alone.
 ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background = false,
                             uint64_t batch_position = 0, const ReportMotion* motion = nullptr);
+// The same with the record's lock held by the caller, who may do more under
+// it (the run appends the report to its log before a reader can count it).
+ArrivalClass record_arrival_locked(DeviceStats* rec, int64_t t, bool background,
+                                   uint64_t batch_position, const ReportMotion* motion);
 // Whether an interval lies within 0.5 ms of a whole multiple (1 or more) of period_us.
 bool near_period_multiple(double interval_us, double period_us);
-// Clears every record and empties the arrival log; histogram pages are kept.
-void stats_reset_all(void);
-// Gives back every record's histogram (teardown: the program, and tests).
-void stats_free_all(void);
-// Every record treats its next interval as a pause: the program was not
-// listening for a while, so that interval says nothing about the mouse.
-void stats_pause_all(void);
 int stats_bucket_of(double interval_us);
-
-// The global measuring switch lives in slot 0.
-inline bool stats_measuring(void) { return g_dev_stats[0].running.load(std::memory_order_acquire) != 0; }
-inline void stats_set_measuring(bool on) { g_dev_stats[0].running.store(on ? 1 : 0, std::memory_order_release); }
 
 void stats_take_snapshot(DeviceStats* rec, StatsSnapshot* out);
 void stats_derive_readings(const StatsSnapshot* snap, StatsReadings* out);

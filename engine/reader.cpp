@@ -5,7 +5,6 @@
 #include <atomic>
 
 #include "core/heap.h"
-#include "core/stats.h"
 #include "devices/raw_registration.h"
 #include "engine/reception.h"
 #include "platform/counter.h"
@@ -23,8 +22,9 @@ struct Reader {
     HWND notify;
     bool registered;
     DWORD error;
-    RAWINPUT* buffer;  // the thread's own
+    RAWINPUT* buffer;  // the thread's own, for buffered reads
     UINT buffer_bytes;
+    Reception reception;  // the run it stamps into, and its buffer for a read by message
     std::atomic<bool> stopping;  // seen between reads, as input may never let up
 };
 static Reader s_reader;
@@ -79,7 +79,7 @@ static bool drain_buffer(void) {
         }
         if (n == 0)
             return any;
-        reception_take_batch(s_reader.buffer, n, s_reader.buffer_bytes, counter_read());
+        reception_take_batch(&s_reader.reception, s_reader.buffer, n, s_reader.buffer_bytes, counter_read());
         any = true;
     }
     return any;
@@ -94,7 +94,7 @@ static bool read_one_message(void) {
     if (!PeekMessageW(&m, NULL, 0, 0, PM_REMOVE))
         return false;
     if (m.message == WM_INPUT) {
-        on_wm_input((HRAWINPUT)m.lParam, m.wParam);
+        on_wm_input(&s_reader.reception, (HRAWINPUT)m.lParam, m.wParam);
         DefWindowProcW(m.hwnd, m.message, m.wParam, m.lParam);  // the system cleans up after it
     } else {
         DispatchMessageW(&m);
@@ -141,11 +141,14 @@ static void close_handles(void) {
     heap_free(s_reader.buffer);
     s_reader.buffer = NULL;
     s_reader.buffer_bytes = 0;
+    reception_free(&s_reader.reception);
+    s_reader.reception.run = NULL;
 }
 
-bool reader_start(HWND notify, DWORD* error) {
+bool reader_start(Run* run, HWND notify, DWORD* error) {
     reader_stop();
-    g_input_codes_follow_foreground = rawinput_codes_follow_foreground();
+    s_reader.reception.run = run;
+    s_reader.reception.input_codes_follow_foreground = rawinput_codes_follow_foreground();
     s_reader.notify = notify;
     s_reader.buffer = (RAWINPUT*)heap_alloc(kFirstBufferBytes);
     s_reader.buffer_bytes = s_reader.buffer ? kFirstBufferBytes : 0;

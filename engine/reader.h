@@ -8,11 +8,13 @@
 
 #include <windows.h>
 
-// Starts reading for the run just started (reception_start_run, measuring
-// on). notify, when given, receives the device-change notices as posted
+#include "core/run.h"
+
+// Starts reading into run, just started (reception_start_run, measuring
+// on); the reader writes into no other run until it stops. notify, when given, receives the device-change notices as posted
 // WM_INPUT_DEVICE_CHANGE messages. False when the registration failed, with
 // its error code in *error; then nothing is left behind.
-bool reader_start(HWND notify, DWORD* error);
+bool reader_start(Run* run, HWND notify, DWORD* error);
 // Ends the reader and waits for it: registrations removed on its thread, its
 // window and thread gone, every handle closed. Nothing when none runs.
 void reader_stop(void);

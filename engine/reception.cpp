@@ -3,39 +3,37 @@
 // the all-mice record, the arrival log and the sending mouse's record.
 #include "engine/reception.h"
 
-#include "core/arrival_log.h"
 #include "core/heap.h"
 #include "platform/counter.h"
 #include "platform/rawinput.h"
 #include "platform/throttle_settings.h"
 #include "platform/utc_clock.h"
 
-void* g_ri_buf;
-UINT g_ri_cap;
-int g_display_dev = -1;
-ThrottleSettings g_throttle_settings;
-ThrottleDecision g_throttle = {false, THROTTLE_DEFAULT_MS};
-int64_t g_run_stop_t;
 std::atomic<bool> g_app_foreground{false};
-bool g_input_codes_follow_foreground = true;
 
-void reception_read_throttle(void) {
-    read_throttle_settings(&g_throttle_settings);
-    g_throttle = throttle_decide(&g_throttle_settings);
-    g_throttle_period_us = 1000.0 * g_throttle.duration_ms;
+void reception_free(Reception* r) {
+    heap_free(r->buffer);
+    r->buffer = NULL;
+    r->capacity = 0;
+}
+
+void reception_read_throttle(Run* run) {
+    ThrottleSettings settings;
+    read_throttle_settings(&settings);
+    run_set_throttle(run, &settings, throttle_decide(&settings));
 }
 
 // Grows the report buffer to exactly size bytes; on failure the old block and
 // capacity stay, so only the current report is lost.
-static bool ensure_report_buffer(UINT size) {
-    if (g_ri_cap >= size)
+static bool ensure_report_buffer(Reception* r, UINT size) {
+    if (r->capacity >= size)
         return true;
     void* block = heap_alloc(size);
     if (!block)
         return false;
-    heap_free(g_ri_buf);
-    g_ri_buf = block;
-    g_ri_cap = size;
+    heap_free(r->buffer);
+    r->buffer = block;
+    r->capacity = size;
     return true;
 }
 
@@ -63,64 +61,60 @@ static const ReportMotion* block_motion(const RAWINPUT* r, UINT size, ReportMoti
 // Stamps one report into the records and the log. positions[r]: how many
 // reports of record r the same read brought before (counted on); null for a
 // read of one report. motion: null when the report did not hold it.
-static void take_report(HANDLE device, WPARAM input_code, int64_t t, uint64_t* positions,
-                        const ReportMotion* motion) {
-    const bool background = g_input_codes_follow_foreground
+static void take_report(Reception* r, HANDLE device, WPARAM input_code, int64_t t,
+                        uint64_t* positions, const ReportMotion* motion) {
+    const bool background = r->input_codes_follow_foreground
                                 ? GET_RAWINPUT_CODE_WPARAM(input_code) == RIM_INPUTSINK
                                 : !g_app_foreground.load(std::memory_order_relaxed);
     const int slot = registry_slot_of(device);
     if (slot > 0)
         g_dev_last_active[slot].store(t, std::memory_order_relaxed);
-    ArrivalClass cls =
-        record_arrival(&g_dev_stats[0], t, background, positions ? positions[0]++ : 0, motion);
-    arrival_log_append(&g_arrival_log, t, slot, background, cls, motion);
-    if (slot > 0)
-        record_arrival(&g_dev_stats[slot], t, background, positions ? positions[slot]++ : 0, motion);
+    run_take_report(r->run, t, slot, background, positions, motion);
 }
 
-// Reads a report into g_ri_buf: its size, 0 for a block shorter than its own
+// Reads a report into the reception's buffer: its size, 0 for a block shorter than its own
 // header (no report: reading its type would run past the buffer), or -1 when
 // it could not be read (the report is lost). One call reads any report that
 // fits the buffer, which a mouse's always does; only a larger one costs a
 // query of its size first.
-static UINT read_report(HRAWINPUT report) {
+static UINT read_report(Reception* r, HRAWINPUT report) {
     const UINT header_size = sizeof(RAWINPUTHEADER);
-    if (!ensure_report_buffer(sizeof(RAWINPUT)))
+    if (!ensure_report_buffer(r, sizeof(RAWINPUT)))
         return (UINT)-1;
-    UINT size = g_ri_cap;
-    const UINT got = rawinput_get_data(report, RID_INPUT, g_ri_buf, &size, header_size);
+    UINT size = r->capacity;
+    const UINT got = rawinput_get_data(report, RID_INPUT, r->buffer, &size, header_size);
     if (got != (UINT)-1 && got < header_size)
         return 0;
     if (got != (UINT)-1)
-        return got == ((const RAWINPUTHEADER*)g_ri_buf)->dwSize ? got : (UINT)-1;
+        return got == ((const RAWINPUTHEADER*)r->buffer)->dwSize ? got : (UINT)-1;
     size = 0;
     rawinput_get_data(report, RID_INPUT, NULL, &size, header_size);
     if (size < header_size)
         return 0;
-    if (!ensure_report_buffer(size) ||
-        rawinput_get_data(report, RID_INPUT, g_ri_buf, &size, header_size) != size)
+    if (!ensure_report_buffer(r, size) ||
+        rawinput_get_data(report, RID_INPUT, r->buffer, &size, header_size) != size)
         return (UINT)-1;
     return size;
 }
 
-void on_wm_input(HRAWINPUT report, WPARAM input_code) {
-    if (!stats_measuring())
+void on_wm_input(Reception* r, HRAWINPUT report, WPARAM input_code) {
+    if (!run_measuring(r->run))
         return;
-    const UINT size = read_report(report);
+    const UINT size = read_report(r, report);
     if (size == 0)
         return;
     // A report that could not be read is lost: the interval across it says
     // nothing of the mouse.
     if (size == (UINT)-1) {
-        stats_pause_all();
+        run_pause_all(r->run);
         return;
     }
-    const RAWINPUTHEADER* header = (const RAWINPUTHEADER*)g_ri_buf;
+    const RAWINPUTHEADER* header = (const RAWINPUTHEADER*)r->buffer;
     if (header->dwType != RIM_TYPEMOUSE)
         return;
     ReportMotion motion;
-    take_report(header->hDevice, input_code, counter_read(), NULL,
-                block_motion((const RAWINPUT*)g_ri_buf, size, &motion));
+    take_report(r, header->hDevice, input_code, counter_read(), NULL,
+                block_motion((const RAWINPUT*)r->buffer, size, &motion));
 }
 
 // Whether the block at r lies whole within [r, end).
@@ -137,8 +131,9 @@ static const RAWINPUT* next_block(const RAWINPUT* r) {
     return (const RAWINPUT*)(((ULONG_PTR)r + r->header.dwSize + 7) & ~(ULONG_PTR)7);
 }
 
-void reception_take_batch(const RAWINPUT* first, UINT count, UINT bytes, int64_t t) {
-    if (!stats_measuring())
+void reception_take_batch(Reception* reception, const RAWINPUT* first, UINT count, UINT bytes,
+                          int64_t t) {
+    if (!run_measuring(reception->run))
         return;
     uint64_t positions[REGISTRY_SLOTS] = {};
     const BYTE* end = (const BYTE*)first + bytes;
@@ -146,34 +141,32 @@ void reception_take_batch(const RAWINPUT* first, UINT count, UINT bytes, int64_t
     for (UINT i = 0; i < count && block_fits(r, end); i++, r = next_block(r)) {
         ReportMotion motion;
         if (r->header.dwType == RIM_TYPEMOUSE)
-            take_report(r->header.hDevice, r->header.wParam, t, positions,
+            take_report(reception, r->header.hDevice, r->header.wParam, t, positions,
                         block_motion(r, r->header.dwSize, &motion));
     }
 }
 
-void reception_sample_clock(void) {
+void reception_sample_clock(Run* run) {
     int64_t before = counter_read();
     int64_t utc = utc_now_us();
     int64_t after = counter_read();
-    clock_map_add(&g_clock_map, before + (after - before) / 2, utc);
+    clock_map_add(&run->clock_map, before + (after - before) / 2, utc);
 }
 
-void reception_start_run(void) {
-    stats_reset_all();
-    g_run_stop_t = 0;
-    clock_map_clear(&g_clock_map, g_qpc_freq);
-    reception_sample_clock();
+void reception_start_run(Run* run) {
+    run_clear(run);
+    reception_sample_clock(run);
 }
 
-void reception_stop_run(void) {
-    stats_set_measuring(false);
-    g_run_stop_t = counter_read();
+void reception_stop_run(Run* run) {
+    run_set_measuring(run, false);
+    run->stop_t = counter_read();
 }
 
-int most_recent_active_slot(int64_t now) {
+int most_recent_active_slot(int64_t now, double freq) {
     if (g_nri <= 1)
         return 0;
-    const int64_t window = (int64_t)(1.5 * g_qpc_freq);
+    const int64_t window = (int64_t)(1.5 * freq);
     int best = 0;
     int64_t best_time = 0;
     for (int i = 1; i < g_nri; i++) {
@@ -188,12 +181,11 @@ int most_recent_active_slot(int64_t now) {
     return best;
 }
 
-DeviceStats* display_stats(void) {
-    int d = g_display_dev;
+DeviceStats* display_stats(Run* run) {
+    const int d = run->chosen_slot;
     if (d > 0 && d < g_nri)
-        return &g_dev_stats[d];
+        return &run->records[d];
     if (d == 0)
-        return &g_dev_stats[0];
-    int64_t now = counter_read();
-    return &g_dev_stats[most_recent_active_slot(now)];
+        return &run->records[0];
+    return &run->records[most_recent_active_slot(counter_read(), run->freq)];
 }
