@@ -9,6 +9,7 @@
 #include "devices/mouse_registry.h"
 #include "engine/reader.h"
 #include "engine/reception.h"
+#include "platform/counter.h"
 #include "platform/dpi.h"
 #include "platform/message_box.h"
 #include "gui/panel.h"
@@ -20,6 +21,25 @@ HWND g_hCombo;
 HWND g_hStart;
 int g_rescan_pending;
 UINT g_window_dpi = DPI_BASE;
+
+// The window's run, made at first use and kept until the window's loop ends:
+// the reader stamps into it, the panel and the plot read it.
+static Run s_run;
+static bool s_run_made;
+
+Run* main_window_run(void) {
+    if (!s_run_made) {
+        run_init(&s_run, (double)counter_frequency());
+        s_run_made = true;
+    }
+    return &s_run;
+}
+
+void main_window_run_free(void) {
+    if (s_run_made)
+        run_free(&s_run);
+    s_run_made = false;
+}
 
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
@@ -166,8 +186,9 @@ static void refill_chooser(int sel) {
     fill_chooser();
     sel = sel < 0 || sel >= g_nri ? 0 : sel;
     SendMessageW(g_hCombo, CB_SETCURSEL, (WPARAM)sel, 0);
-    if (g_display_dev >= 0)
-        g_display_dev = sel;
+    Run* run = main_window_run();
+    if (run->chosen_slot >= 0)
+        run->chosen_slot = sel;
 }
 
 // Slots never move during a run, so the selection keeps naming its mouse.
@@ -201,10 +222,11 @@ static void drop_gone_mice(void) {
 // until measuring is switched on, after the records are cleared.
 static bool start_reading(HWND hwnd) {
     DWORD error = 0;
-    if (!reader_start(hwnd, &error))
+    Run* run = main_window_run();
+    if (!reader_start(run, hwnd, &error))
         return false;
-    reception_start_run();
-    stats_set_measuring(true);
+    reception_start_run(run);
+    run_set_measuring(run, true);
     return true;
 }
 
@@ -213,8 +235,8 @@ static LRESULT start_measuring(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam
     int sel = chooser_selection();
     if (sel >= g_nri)
         return DefWindowProcW(hwnd, msg, wparam, lparam);
-    g_display_dev = sel;
-    reception_read_throttle();
+    main_window_run()->chosen_slot = sel;
+    reception_read_throttle(main_window_run());
     if (!start_reading(hwnd)) {
         message_box(hwnd, L"注册 Raw Input 失败。", L"错误", MB_OK);
         return DefWindowProcW(hwnd, msg, wparam, lparam);
@@ -227,14 +249,15 @@ static LRESULT start_measuring(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam
 // Clearing during a run starts it afresh: the reader is stopped while the
 // log and the records are emptied, since only one thread may write them.
 static LRESULT clear_data(HWND hwnd) {
+    Run* run = main_window_run();
     const bool reading = reader_running();
     reader_stop();
-    stats_set_measuring(false);
+    run_set_measuring(run, false);
     drop_gone_mice();
     if (!reading || !start_reading(hwnd))
-        reception_start_run();
+        reception_start_run(run);
     if (reading && !reader_running()) {
-        reception_stop_run();
+        reception_stop_run(run);
         SetWindowTextW(g_hStart, L"开始测量");
         message_box(hwnd, L"注册 Raw Input 失败。", L"错误", MB_OK);
     }
@@ -244,7 +267,7 @@ static LRESULT clear_data(HWND hwnd) {
 
 static LRESULT stop_measuring(HWND hwnd) {
     reader_stop();
-    reception_stop_run();  // the figures stay on display
+    reception_stop_run(main_window_run());  // the figures stay on display
     SetWindowTextW(g_hStart, L"开始测量");
     invalidate(hwnd);
     return 0;
@@ -252,13 +275,14 @@ static LRESULT stop_measuring(HWND hwnd) {
 
 static LRESULT on_command(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     if ((wparam & 0xFFFFFFFF) == kChooserSelectionChanged) {
-        g_display_dev = chooser_selection();
+        main_window_run()->chosen_slot = chooser_selection();
         invalidate(hwnd);
         return 0;
     }
     switch (LOWORD(wparam)) {
     case ID_START_STOP:
-        return stats_measuring() ? stop_measuring(hwnd) : start_measuring(hwnd, msg, wparam, lparam);
+        return run_measuring(main_window_run()) ? stop_measuring(hwnd)
+                                                : start_measuring(hwnd, msg, wparam, lparam);
     case ID_CLEAR_DATA:
         return clear_data(hwnd);
     case ID_CAPTURE_DIAG:
@@ -268,7 +292,7 @@ static LRESULT on_command(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         text_window_run(hwnd, L"关于 — " QUORVIN_SHORT_NAME, g_help_text, false);
         return 0;
     case ID_PLOT:
-        plot_open(hwnd);
+        plot_open(hwnd, main_window_run());
         return 0;
     }
     return 0;
@@ -289,7 +313,7 @@ static LRESULT on_paint(HWND hwnd) {
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    gui_draw(memory, width, height, g_window_dpi, &g_panel_font);
+    gui_draw(memory, width, height, g_window_dpi, &g_panel_font, main_window_run());
     BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
@@ -358,8 +382,8 @@ LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
     case WM_TIMER:
         if (wparam == TIMER_RESCAN)
             return rescan(hwnd);
-        if (stats_measuring())
-            reception_sample_clock();
+        if (run_measuring(main_window_run()))
+            reception_sample_clock(main_window_run());
         invalidate(hwnd);
         plot_refresh();
         return 0;
@@ -407,5 +431,6 @@ int run_main_window(void) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    main_window_run_free();
     return 0;
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "core/run.h"
+
 enum {
     ID_DEVICE_CHOOSER = 1,
     ID_START_STOP = 2,
@@ -22,6 +24,11 @@ extern int g_rescan_pending;
 extern UINT g_window_dpi;  // the DPI the window is laid out for
 
 extern const wchar_t g_help_text[];
+
+// The run the window measures, made at first use (the panel, the plot and
+// the tests read it); freed when the window's loop ends.
+Run* main_window_run(void);
+void main_window_run_free(void);
 
 LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 // WM_DPICHANGED: takes the rectangle Windows suggests (lparam).

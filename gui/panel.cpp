@@ -65,17 +65,18 @@ void panel_font_free(PanelFont* f) {
 
 // Reports that arrive in the background may be throttled by Windows: the
 // status says so in the warning colour until foreground reports come again.
-static void draw_status(HDC dc, int x, const StatsSnapshot* snap, const StatsReadings* r) {
+static void draw_status(HDC dc, int x, const Run* run, const StatsSnapshot* snap,
+                        const StatsReadings* r) {
     wchar_t text[96];
     COLORREF color = PANEL_MEASURING_COLOR;
-    if (!stats_measuring()) {
+    if (!run_measuring(run)) {
         color = PANEL_STOPPED_COLOR;
         wcscpy(text, L"○ 已停止");
     } else if (r->last_background && r->arrival_count > 0) {
         color = PANEL_WARNING_COLOR;
-        if (g_throttle.applies || r->throttle_signature)
+        if (run->throttle.applies || r->throttle_signature)
             swprintf(text, 96, L"● 测量中（后台接收，Windows 限速约 %.0f Hz）",
-                     throttle_rate_hz(g_throttle.duration_ms));
+                     throttle_rate_hz(run->throttle.duration_ms));
         else
             wcscpy(text, L"● 测量中（后台接收）");
     } else if (snap->interval_count == 0) {
@@ -87,9 +88,9 @@ static void draw_status(HDC dc, int x, const StatsSnapshot* snap, const StatsRea
 }
 
 // Names the mouse last heard from within 1.5 s, whatever record is displayed.
-static void draw_active_device(HDC dc, int x) {
+static void draw_active_device(HDC dc, int x, const Run* run) {
     wchar_t text[256];
-    int slot = g_nri > 1 ? most_recent_active_slot(counter_read()) : 0;
+    int slot = g_nri > 1 ? most_recent_active_slot(counter_read(), run->freq) : 0;
     if (slot > 0)
         swprintf(text, 256, L"正在活动的设备: %ls  [统计锁定该设备]", g_ri_devs[slot].name);
     else
@@ -132,7 +133,7 @@ static void draw_histogram(HDC dc, int width, int shift, const uint64_t counts[S
     }
 }
 
-void gui_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font) {
+void gui_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, Run* run) {
     RECT all = {0, 0, width, height};
     FillRect(dc, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
     g_panel_dpi = dpi ? dpi : DPI_BASE;
@@ -143,12 +144,12 @@ void gui_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font) {
     const int logical_width = MulDiv(width, (int)DPI_BASE, (int)g_panel_dpi);
     const int x = px(panel_column_x(logical_width));
     StatsSnapshot snap;
-    stats_take_snapshot(display_stats(), &snap);
+    stats_take_snapshot(display_stats(run), &snap);
     StatsReadings r;
     stats_derive_readings(&snap, &r);
 
-    draw_status(dc, x, &snap, &r);
-    draw_active_device(dc, x);
+    draw_status(dc, x, run, &snap, &r);
+    draw_active_device(dc, x, run);
     draw_readings(dc, x, &r);
     int shift = 0;
     if (r.coalesced_count != 0) {

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "core/stats.h"
+#include "core/run.h"
 
 extern const wchar_t* const g_bucket_label[STATS_BUCKETS];
 extern const COLORREF g_bar_color[STATS_BUCKETS];
@@ -44,5 +44,6 @@ HGDIOBJ panel_font_of(const PanelFont* f);
 // Deletes f's font; call after the controls that use it are gone.
 void panel_font_free(PanelFont* f);
 
-// Paints the whole client area of width x height pixels for a window at dpi.
-void gui_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font);
+// Paints the whole client area of width x height pixels for a window at dpi,
+// with the figures of run's shown record.
+void gui_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, Run* run);

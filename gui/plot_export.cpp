@@ -22,6 +22,7 @@ struct ExportJob {
     HWND window;
     std::atomic<bool> cancel;
     wchar_t path[MAX_PATH];
+    ArrivalLog* log;  // the run's, read through the export's own view
     double freq;
     ClockMap clock;  // the export's own copy
     PlotExportResult result;
@@ -80,20 +81,21 @@ static PlotExportResult write_file(ArrivalView* v) {
 
 static DWORD WINAPI export_main(void*) {
     ArrivalView view;
-    arrival_view_take(&view, &g_arrival_log, ARRIVAL_READER_EXPORT);
+    arrival_view_take(&view, s_job.log, ARRIVAL_READER_EXPORT);
     s_job.result = write_file(&view);
     arrival_view_release(&view);
     PostMessageW(s_job.window, WM_PLOT_EXPORT_END, 0, 0);
     return 0;
 }
 
-bool plot_export_start(HWND window, const wchar_t* path, double freq, const ClockMap* clock,
-                       int* error) {
+bool plot_export_start(HWND window, ArrivalLog* log, const wchar_t* path, double freq,
+                       const ClockMap* clock, int* error) {
     plot_export_join();  // an earlier one, should its end not have been seen
     s_job.window = window;
     s_job.cancel.store(false);
     wcsncpy(s_job.path, path, MAX_PATH - 1);
     s_job.path[MAX_PATH - 1] = 0;
+    s_job.log = log;
     s_job.freq = freq;
     s_job.clock = *clock;
     s_job.thread = CreateThread(NULL, 0, export_main, NULL, 0, NULL);

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "core/arrival_log.h"
 #include "core/clock_map.h"
 
 enum {
@@ -28,11 +29,11 @@ struct PlotExportResult {
     const wchar_t* path;  // the target, valid until the next export starts
 };
 
-// Starts writing the log to path with the counter's rate freq and a copy of
-// clock, taken now; false when no thread could be made (errno's value in
-// *error). The thread posts to window.
-bool plot_export_start(HWND window, const wchar_t* path, double freq, const ClockMap* clock,
-                       int* error);
+// Starts writing log (a run's) to path with the counter's rate freq and a
+// copy of clock, taken now; false when no thread could be made (errno's value
+// in *error). The thread posts to window.
+bool plot_export_start(HWND window, ArrivalLog* log, const wchar_t* path, double freq,
+                       const ClockMap* clock, int* error);
 bool plot_export_running(void);
 // Asks the export to stop at its next slice: its end then says CANCELLED.
 void plot_export_cancel(void);

@@ -26,8 +26,7 @@ struct SavedRun {
     PlotView view;
     wchar_t status[PLOT_STATUS_CHARS];
     PlotBuilder builder;
-    ArrivalLog log;
-    RunCsv run;
+    RunCsv run;  // the saved run read back, with its log
     ReportClockFigures clock;  // of the whole file
     wchar_t path[MAX_PATH];
     HANDLE reader;
@@ -40,7 +39,7 @@ static int s_held;
 
 int plot_saved_count(void) { return s_held; }
 
-DeviceStats* plot_saved_record(SavedRun* s) { return s->read ? &s->run.rec : NULL; }
+DeviceStats* plot_saved_record(SavedRun* s) { return s->read ? s->run.rec : NULL; }
 
 static SavedRun* saved_new(const wchar_t* path) {
     void* block = heap_alloc(sizeof(SavedRun));
@@ -51,18 +50,21 @@ static SavedRun* saved_new(const wchar_t* path) {
     s->win.view = &s->view;
     s->win.status = s->status;
     s->win.builder = &s->builder;
-    s->win.log = &s->log;
     s->win.saved = s;
     wcsncpy(s->path, path, MAX_PATH - 1);
-    run_csv_init_keeping_freq(&s->run, 0);
-    s->run.log = &s->log;
+    run_csv_init(&s->run, 0, true);
     s_held++;
+    if (!s->run.run) {
+        plot_saved_free(s);
+        return NULL;
+    }
+    s->win.run = s->run.run;
+    s->win.log = &s->run.run->log;
     return s;
 }
 
 void plot_saved_free(SavedRun* s) {
     run_csv_free(&s->run);
-    arrival_log_free(&s->log);
     s->~SavedRun();
     heap_free(s);
     s_held--;
@@ -134,7 +136,7 @@ void plot_saved_on_loaded(PlotWin* w) {
     join_reader(s);
     wchar_t text[MAX_PATH + RUN_CSV_ERROR_BYTES + 80];
     if (!why_not(s, text, sizeof text / sizeof text[0])) {
-        if (plot_builder_start(&s->builder, w->hwnd, &s->log, &s->clock)) {
+        if (plot_builder_start(&s->builder, w->hwnd, w->log, &s->clock)) {
             s->read = true;
             swprintf(text, sizeof text / sizeof text[0], L"已读取 %llu 行：%ls", (unsigned long long)s->run.rows,
                      s->path);

@@ -87,7 +87,7 @@ static const uint64_t kQuickBuildReports = 4000000;
 
 // Where the time axis ends: now while measuring, else the stop (0 before one:
 // the last report).
-static int64_t run_end_t(void) { return stats_measuring() ? counter_read() : g_run_stop_t; }
+static int64_t run_end_t(const Run* run) { return run_measuring(run) ? counter_read() : run->stop_t; }
 
 // --- Painting ---------------------------------------------------------------------
 
@@ -498,23 +498,23 @@ static void draw_summary_line(HDC dc, int right, const Distribution* d, const Pl
 // a device that reports only positions (a tablet, a remote desktop, a
 // virtual machine) has intervals but no counts.
 static void draw_empty_note(HDC dc, const PlotArea* a, const PlotModel* m, const Distribution* d,
-                            bool live) {
+                            bool live, bool measuring) {
     const wchar_t* note = NULL;
     if (m->kind != PLOT_INTERVALS && m->shown == 0 && m->absolute > 0)
         note = L"只有绝对位置的报告（绘图板、远程桌面或虚拟机）：没有计数可画";
     else if (m->shown == 0 && d->n == 0 && live)
-        note = stats_measuring() ? L"尚无数据：移动鼠标" : L"尚无数据：开始测量并移动鼠标";
+        note = measuring ? L"尚无数据：移动鼠标" : L"尚无数据：开始测量并移动鼠标";
     if (note)  // just above the middle, clear of the counts' 0 line
         text_at(dc, (a->left + a->right) / 2, (a->top + a->bottom) / 2 - 3, PANEL_READING_COLOR, note,
                 TA_CENTER | TA_BOTTOM);
 }
 
 static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
-                              const Distribution* d, int64_t end_t) {
+                              const Distribution* d, int64_t end_t, double freq) {
     PlotRequest r = {};
     r.slot = slot;
     r.kind = view->kind;
-    r.freq = g_qpc_freq;
+    r.freq = freq;
     r.columns = a->right - a->left;
     r.whole = view->whole;
     r.t0_s = view->t0_s;
@@ -554,6 +554,7 @@ struct PaintInput {
     const wchar_t* status;
     int buttons;
     bool live;
+    bool measuring;
 };
 
 static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font, const PaintInput* in) {
@@ -574,7 +575,7 @@ static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font
         draw_columns(dc, &a, &b->model, dpi);
         if (b->model.kind == PLOT_INTERVALS)
             draw_percentile_lines(dc, &a, &b->model, d, &b->clock, dpi);
-        draw_empty_note(dc, &a, &b->model, d, in->live);
+        draw_empty_note(dc, &a, &b->model, d, in->live, in->measuring);
     }
     text_at(dc, px(12, dpi), height - px(16, dpi), PANEL_READING_COLOR, in->status, TA_LEFT | TA_TOP);
     if (in->rec)
@@ -582,22 +583,23 @@ static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font
     SetTextAlign(dc, TA_LEFT | TA_TOP);
 }
 
-void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, int slot,
+void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, Run* run, int slot,
                const PlotView* view) {
     static PlotBuilt built;
     static RecordClock clock;
     const PlotArea a = plot_area(width, height, dpi);
     Distribution d;
-    record_distribution(&g_dev_stats[slot], &d);
-    const PlotRequest r = request_of(&a, slot, view, &d, run_end_t());
+    record_distribution(&run->records[slot], &d);
+    const PlotRequest r = request_of(&a, slot, view, &d, run_end_t(run), run->freq);
     ArrivalView log;
-    arrival_view_take(&log, &g_arrival_log, ARRIVAL_READER_TEST);
+    arrival_view_take(&log, &run->log, ARRIVAL_READER_TEST);
     plot_model_build(&built.model, &log, &r);
     record_clock_look(&clock, &log, slot, r.freq, &built.clock);
     built.wrapped = arrival_view_wrapped(&log);
     built.failed = log.failed;
     arrival_view_release(&log);
-    const PaintInput in = {&g_dev_stats[slot], &d, &built, view->kind, g_plot_status, 3, true};
+    const PaintInput in = {&run->records[slot], &d, &built, view->kind, g_plot_status, 3, true,
+                           run_measuring(run)};
     paint(dc, width, height, dpi, font, &in);
 }
 
@@ -644,8 +646,9 @@ bool plot_export_csv(HWND plot) {
         plot_export_cancel();  // its end comes as a message
         return true;
     }
+    Run* run = s_live.run;
     StatsSnapshot all;
-    stats_take_snapshot(&g_dev_stats[0], &all);
+    stats_take_snapshot(&run->records[0], &all);
     if (all.interval_count < 2) {
         set_status(L"报告太少：至少要有 2 个有效间隔才能导出 CSV。");
         return true;
@@ -659,9 +662,9 @@ bool plot_export_csv(HWND plot) {
         return true;  // cancelled: nothing to do
     if (!IsWindow(plot))
         return true;  // closed with the main window while the dialog was up
-    reception_sample_clock();  // the map reaches the last report; the export takes a copy
+    reception_sample_clock(run);  // the map reaches the last report; the export takes a copy
     int error = 0;
-    if (!plot_export_start(plot, path, g_qpc_freq, &g_clock_map, &error)) {
+    if (!plot_export_start(plot, &run->log, path, run->freq, &run->clock_map, &error)) {
         say_write_failed(plot, path, error);
         return false;
     }
@@ -703,10 +706,12 @@ static PlotWin* win_of(HWND hwnd) { return (PlotWin*)GetWindowLongPtrW(hwnd, GWL
 // The record a window shows: the live run's displayed one, or the saved run's
 // once it has been read (null before).
 static DeviceStats* win_record(const PlotWin* w) {
-    return w->saved ? plot_saved_record(w->saved) : display_stats();
+    return w->saved ? plot_saved_record(w->saved) : display_stats(w->run);
 }
-static int win_slot(const PlotWin* w) { return w->saved ? 0 : (int)(display_stats() - g_dev_stats); }
-static bool win_measuring(const PlotWin* w) { return !w->saved && stats_measuring(); }
+static int win_slot(const PlotWin* w) {
+    return w->saved ? 0 : (int)(display_stats(w->run) - w->run->records);
+}
+static bool win_measuring(const PlotWin* w) { return !w->saved && run_measuring(w->run); }
 static int win_buttons(const PlotWin* w) { return w->saved ? 2 : 3; }
 
 int plot_buttons_left(int width, UINT dpi, int n) { return width - px(100 + 90 * (n - 1), dpi); }
@@ -792,7 +797,7 @@ static PlotRequest request_now(PlotWin* w, const Distribution* d) {
     RECT r;
     GetClientRect(w->hwnd, &r);
     const PlotArea a = plot_area(r.right, r.bottom, w->dpi);
-    return request_of(&a, win_slot(w), w->view, d, w->saved ? 0 : run_end_t());
+    return request_of(&a, win_slot(w), w->view, d, w->saved ? 0 : run_end_t(w->run), w->run->freq);
 }
 
 // Asks for a model when the picture wanted is not the one asked for last;
@@ -838,7 +843,8 @@ void plot_paint_now(PlotWin* w, HDC dc, int width, int height) {
         b = plot_builder_take(w->builder, w->awaited, paint_wait(w));
     }
     remember_shown(w, b);
-    const PaintInput in = {rec, &d, b, w->view->kind, w->status, win_buttons(w), !w->saved};
+    const PaintInput in = {rec, &d, b, w->view->kind, w->status, win_buttons(w), !w->saved,
+                           win_measuring(w)};
     paint(dc, width, height, w->dpi, &w->font, &in);
 }
 
@@ -1161,7 +1167,7 @@ HWND plot_window_make(HWND owner, const wchar_t* title, PlotWin* w) {
     return hwnd;
 }
 
-void plot_open(HWND owner) {
+void plot_open(HWND owner, Run* run) {
     if (g_hPlot) {
         ShowWindow(g_hPlot, SW_RESTORE);
         SetForegroundWindow(g_hPlot);
@@ -1172,7 +1178,8 @@ void plot_open(HWND owner) {
     s_live.view = &g_plot_view;
     s_live.status = g_plot_status;
     s_live.builder = &g_plot_builder;
-    s_live.log = &g_arrival_log;
+    s_live.run = run;
+    s_live.log = &run->log;
     g_hPlot = plot_window_make(owner, L"间隔图 — " QUORVIN_SHORT_NAME, &s_live);
     if (!g_hPlot)
         message_box(owner, L"间隔图窗口创建失败。", L"错误", MB_OK);
@@ -1185,14 +1192,14 @@ void plot_refresh(void) {
     if (!g_hPlot)
         return;
     Distribution d;
-    if (!stats_measuring()) {
-        record_distribution(display_stats(), &d);
+    if (!run_measuring(s_live.run)) {
+        record_distribution(display_stats(s_live.run), &d);
         ask_if_changed(&s_live, &d);
         return;
     }
     if (!plot_builder_rested(&g_plot_builder, kBuilderRest))
         return;
-    record_distribution(display_stats(), &d);
+    record_distribution(display_stats(s_live.run), &d);
     s_live.asked = request_now(&s_live, &d);
     s_live.asked_any = true;
     plot_builder_ask(&g_plot_builder, &s_live.asked);

@@ -12,9 +12,8 @@
 
 #include <windows.h>
 
-#include "core/arrival_log.h"
 #include "core/plot_model.h"
-#include "core/stats.h"
+#include "core/run.h"
 #include "gui/panel.h"
 #include "gui/plot_builder.h"
 
@@ -54,7 +53,8 @@ struct PlotWin {
     PlotView* view;
     wchar_t* status;  // PLOT_STATUS_CHARS
     PlotBuilder* builder;
-    ArrivalLog* log;
+    Run* run;         // what it shows: the main window's run, or the saved run read back
+    ArrivalLog* log;  // the run's
     SavedRun* saved;  // null: the live run's window
     UINT dpi;
     PanelFont font;   // the window's own, at its DPI: painting and the buttons
@@ -80,14 +80,15 @@ PlotArea plot_area(int width, int height, UINT dpi);
 // The left edge of the leftmost of n buttons at the top right of a client
 // width wide; the summary line ends before it.
 int plot_buttons_left(int width, UINT dpi, int n);
-// Builds the model on the calling thread and paints the plot of record slot
-// (0: all mice) for view, in font (made at dpi): one whole picture at once,
+// Builds the model on the calling thread and paints the plot of run's record
+// slot (0: all mice) for view, in font (made at dpi): one whole picture at once,
 // for the tests and the benchmark. The window paints its builder's models.
-void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, int slot,
+void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, Run* run, int slot,
                const PlotView* view);
 
-// Opens the plot window owned by owner, or brings it to the front.
-void plot_open(HWND owner);
+// Opens the plot window of run (the main window's) owned by owner, or brings
+// it to the front.
+void plot_open(HWND owner, Run* run);
 // Asks for a new picture while measuring, or when the run stopped or was
 // cleared (the main window's 100 ms timer).
 void plot_refresh(void);
