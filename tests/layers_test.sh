@@ -30,6 +30,7 @@ check_tree() {
             fi
         done < <(sed -n -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*([<"][^>"]+[>"]).*/\1/p' "$f")
     done < <(find core platform devices engine capture gui app -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)
+    check_circles || bad=1
     for f in platform/*_win32.cpp platform/*_std.cpp; do
         [ -e "$f" ] || continue
         inc=$(basename "$f" .cpp)
@@ -40,6 +41,42 @@ check_tree() {
         fi
     done
     return $bad
+}
+
+# Modules are files without their extension (x.h and x.cpp are module x); a
+# circle is a path of includes from a module back to itself.
+check_circles() {
+    local edges
+    edges=$(find core platform devices engine capture gui app -name '*.cpp' -o -name '*.h' 2>/dev/null |
+        sort | while IFS= read -r f; do
+            sed -n -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]+)".*/\1/p' "$f" |
+                while IFS= read -r inc; do echo "${f%.*} ${inc%.*}"; done
+        done)
+    python3 - "$edges" <<'PY'
+import sys
+graph = {}
+for line in sys.argv[1].splitlines():
+    a, b = line.split()
+    if a != b:
+        graph.setdefault(a, set()).add(b)
+state, stack, bad = {}, [], False
+def visit(n):
+    global bad
+    state[n] = 1
+    stack.append(n)
+    for m in sorted(graph.get(n, ())):
+        if state.get(m) == 1:
+            print("include circle: " + " -> ".join(stack[stack.index(m):] + [m]))
+            bad = True
+        elif m not in state:
+            visit(m)
+    stack.pop()
+    state[n] = 2
+for n in sorted(graph):
+    if n not in state:
+        visit(n)
+sys.exit(1 if bad else 0)
+PY
 }
 
 self_test() {
@@ -58,6 +95,10 @@ self_test() {
         (check_tree "$tmp" >/dev/null) && { echo "self-test: missed ${case}"; return 1; }
         rm "$tmp/${case%%:*}"
     done
+    echo '#include "core/b.h"' >"$tmp/core/a.cpp"
+    echo '#include "core/a.h"' >"$tmp/core/b.h"
+    (check_tree "$tmp" >/dev/null) && { echo "self-test: missed an include circle"; return 1; }
+    rm "$tmp/core/a.cpp" "$tmp/core/b.h"
     touch "$tmp/platform/heap_std.cpp"
     (check_tree "$tmp" >/dev/null) && { echo "self-test: missed a seam without a fake"; return 1; }
     echo "layers self-test passed"
