@@ -1,7 +1,7 @@
 // The JSON report written beside each analysis's text (--json FILE): one
 // object per run, its figures taken from the same structs the text is
 // formatted from, unrounded; a figure that is not finite is null. The schema
-// is versioned by its "schema" key (README.md, "JSON reports").
+// is versioned by its "schema" key (docs/files.md, "JSON reports").
 #pragma once
 
 #include <stdint.h>

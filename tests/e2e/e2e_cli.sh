@@ -36,6 +36,11 @@ for alias in -h /? "-c --help" "--pcap F --usb -h"; do
     [ "$(cli $alias)" = "$help" ] || fail "'$alias' differs from --help"
 done
 [ "$(cli)" = "$help" ] || fail "no argument does not print the usage"
+# docs/command-line.md quotes this help (written by scripts/readme-examples.sh);
+# held to it by shape, as its first line carries the version.
+printf '%s\n' "$help" >"$artifacts/cli-help.txt"
+python3 "$e2e_here/readme_examples.py" check "$e2e_here/../.." help "$artifacts/cli-help.txt" ||
+    fail "the documentation's --help example"
 
 case_name=version
 [ "$(cli --version)" = "Quorvin $version" ] || fail "version line"

@@ -146,13 +146,13 @@ ab_case() {
         fail "--ab's lines are not as expected ($out)"
 }
 case_name=ab ab_case
-# The README's status line and summary come from a real run (written by
-# scripts/readme-examples.sh); a live run's figures differ from run to run, so
-# they are held to this run's shape: the same lines, words and spacing, with
-# numbers of the same form in the same places.
+# The documentation's status line and summary (README.md, docs/) come from a
+# real run (written by scripts/readme-examples.sh); a live run's figures
+# differ from run to run, so they are held to this run's shape: the same
+# lines, words and spacing, with numbers of the same form in the same places.
 for example in console-status console-summary; do
-    python3 "$e2e_here/readme_examples.py" check "$e2e_here/../../README.md" "$example" \
-        "$artifacts/console-all-500.txt" || fail "README's $example example"
+    python3 "$e2e_here/readme_examples.py" check "$e2e_here/../.." "$example" \
+        "$artifacts/console-all-500.txt" || fail "the documentation's $example example"
 done
 # This one moves +3, -3 pixels alternately: the CSV's dx column must be that
 # pattern report for report (see motion_check.py for what Wine does to it).

@@ -21,7 +21,7 @@ usbpcap-tour-sample-2013-isoch.pcap 555"
 if [ -d "$captures" ]; then
     while read -r name packets; do
         out=$artifacts/pcap-$name.txt
-        # From the captures' folder, so that the report names the file alone, as the README shows it.
+        # From the captures' folder, so that the report names the file alone, as the documentation shows it.
         (cd "$captures" && wine "$exe" --pcap "$name" --json "$out.json") >"$out" 2>/dev/null
         rc=$?
         [ "$rc" -eq 0 ] || fail "$name: exit code $rc"
@@ -43,10 +43,10 @@ if [ -d "$captures" ]; then
         "$artifacts/pcap-nullcon2022-paranoia-lenovo-mouse-enum.pcapng.txt" || fail "nullcon: no bInterval note"
     grep -q "^Note: the summary counts 251 bulk or isochronous transfers" \
         "$artifacts/pcap-usbpcap-tour-sample-2013-isoch.pcap.txt" || fail "tour sample: no note on bulk traffic"
-    # The README's --pcap example is this run's output, line for line (it was
-    # written by scripts/readme-examples.sh from a real run of the same file).
-    python3 "$e2e_here/readme_examples.py" check "$e2e_here/../../README.md" pcap \
-        "$artifacts/pcap-nullcon2022-paranoia-lenovo-mouse-enum.pcapng.txt" || fail "README's --pcap example"
+    # The documentation's --pcap example is this run's output, line for line (it
+    # was written by scripts/readme-examples.sh from a real run of the same file).
+    python3 "$e2e_here/readme_examples.py" check "$e2e_here/../.." pcap \
+        "$artifacts/pcap-nullcon2022-paranoia-lenovo-mouse-enum.pcapng.txt" || fail "the documentation's --pcap example"
 else
     echo "no shared captures at $captures: skipping the real files"
 fi
@@ -87,10 +87,10 @@ if [ -d "$captures" ]; then
     done
     grep -q "^The capture's clock is too coarse for delays" \
         "$artifacts/compare-googlectf2016-for2-logitech-m90-mouse.pcapng.csv.out" || fail "no coarse-clock line"
-    # The README's --compare example is the output of this derived CSV, line for line.
+    # The documentation's --compare example is the output of this derived CSV, line for line.
     case_name=readme
-    python3 "$e2e_here/readme_examples.py" check "$e2e_here/../../README.md" compare \
-        "$artifacts/compare-uactf2022-hp-mouse-binterval1-125hz.pcapng.csv.out" || fail "README's --compare example"
+    python3 "$e2e_here/readme_examples.py" check "$e2e_here/../.." compare \
+        "$artifacts/compare-uactf2022-hp-mouse-binterval1-125hz.pcapng.csv.out" || fail "the documentation's --compare example"
     case_name=compare-errors
     capture=$captures/uactf2022-hp-mouse-binterval1-125hz.pcapng
     printf 'a,b\n1,2\n' >"$artifacts/compare-no-utc.csv"

@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
-"""Keeps the README's examples what the program really prints. Each example is
-a block of README.md between "<!-- example NAME: ... -->" and "<!-- /example -->"
-holding lines of one real run. "write" fills a block from a run's output
-(scripts/readme-examples.sh); "check" compares a block with a fresh run of an
-end-to-end test: line for line where the run is deterministic (a saved
-capture), and by shape where it is not (a live measurement): the same lines,
-words and spacing, with numbers of the same form in the same places.
-Usage: readme_examples.py write|check README NAME OUTPUT"""
+"""Keeps the documentation's examples what the program really prints. Each
+example is a block of README.md or of a page in docs/ between
+"<!-- example NAME: ... -->" and "<!-- /example -->" holding lines of one real
+run. "write" fills a block from a run's output (scripts/readme-examples.sh);
+"check" compares a block with a fresh run of an end-to-end test: line for line
+where the run is deterministic (a saved capture), and by shape where it is not
+(a live measurement): the same lines, words and spacing, with numbers of the
+same form in the same places. DOCS is one Markdown file, or the source tree,
+whose README.md and docs/*.md are searched for the block (one file holds it).
+Usage: readme_examples.py write|check DOCS NAME OUTPUT"""
+import glob
+import os
 import re
 import sys
 
@@ -42,6 +46,7 @@ def whole(lines):
 
 # name: (which lines of a run make the example, compared line for line)
 EXAMPLES = {
+    "help": (whole, False),  # by shape: the version line changes with each release
     "demo": (demo_jig, False),
     "console-status": (last_status, False),
     "console-summary": (summary, False),
@@ -65,13 +70,32 @@ def shape(line):
     return re.sub(r"\d+(\.\d+)?", lambda m: "9" + re.sub(r"\d", "9", m.group(1) or ""), line)
 
 
-def block_span(readme, name):
-    start = next((i for i, line in enumerate(readme) if line.startswith(f"<!-- example {name}:")), None)
+def opening(name):
+    return f"<!-- example {name}:"
+
+
+def page_of(docs, name):
+    """The one file that holds the example: DOCS itself, or in a source tree
+    the README or a docs/ page, so that a block can move between them."""
+    if not os.path.isdir(docs):
+        return docs
+    pages = [os.path.join(docs, "README.md")] + sorted(glob.glob(os.path.join(docs, "docs", "*.md")))
+    holding = [page for page in pages
+               if os.path.isfile(page) and any(line.startswith(opening(name))
+                                               for line in open(page, encoding="utf-8"))]
+    if len(holding) != 1:
+        sys.exit(f"{docs}: the example '{name}' is in {len(holding)} of README.md and docs/*.md, not 1"
+                 + (f" ({', '.join(holding)})" if holding else ""))
+    return holding[0]
+
+
+def block_span(page, path, name):
+    start = next((i for i, line in enumerate(page) if line.startswith(opening(name))), None)
     if start is None:
-        sys.exit(f"README has no example '{name}'")
-    end = next((i for i in range(start, len(readme)) if readme[i] == "<!-- /example -->"), None)
+        sys.exit(f"{path} has no example '{name}'")
+    end = next((i for i in range(start, len(page)) if page[i] == "<!-- /example -->"), None)
     if end is None:
-        sys.exit(f"README's example '{name}' has no end")
+        sys.exit(f"{path}: the example '{name}' has no end")
     return start, end
 
 
@@ -79,26 +103,27 @@ def block_lines(readme, start, end):
     return [line[4:] if line.startswith("    ") else line for line in whole(readme[start + 2:end])]
 
 
-def main(mode, readme_path, name, output_path):
+def main(mode, docs, name, output_path):
     select, exact = EXAMPLES[name]
     run = [line.rstrip() for line in select(lines_of(output_path))]
     if not run:
         sys.exit(f"{output_path}: no lines for the example '{name}'")
-    readme = open(readme_path, encoding="utf-8").read().split("\n")
-    start, end = block_span(readme, name)
+    path = page_of(docs, name)
+    page = open(path, encoding="utf-8").read().split("\n")
+    start, end = block_span(page, path, name)
     if mode == "write":
         body = ["    " + line if line else "" for line in run]
-        readme[start + 1:end] = [""] + body + [""]
-        open(readme_path, "w", encoding="utf-8").write("\n".join(readme))
+        page[start + 1:end] = [""] + body + [""]
+        open(path, "w", encoding="utf-8").write("\n".join(page))
         return 0
-    shown = block_lines(readme, start, end)
+    shown = block_lines(page, start, end)
     form = (lambda line: line) if exact else shape
     if [form(line) for line in shown] == [form(line) for line in run]:
         return 0
-    print(f"README example '{name}' is not what the program prints now ({output_path}):")
+    print(f"{path}: the example '{name}' is not what the program prints now ({output_path}):")
     for a, b in zip(shown + [""] * len(run), run + [""] * len(shown)):
         if form(a) != form(b):
-            print(f"  README: {a}\n  run:    {b}")
+            print(f"  shown: {a}\n  run:   {b}")
             break
     return 1
 
