@@ -56,23 +56,19 @@ TEST(MotionTest, SpeedIsCountsOverTheIntervalAndItsBinHoldsItWithinHalfAPercent)
 
 class MotionRecordTest : public StatsSuite {
 protected:
-    void SetUp() override {
-        g_qpc_freq = 1e7;
-        stats_reset_all();
-    }
-    void TearDown() override { arrival_log_clear(&g_arrival_log); }
-    // One report interval_us after the last, into the all-mice record and
-    // the log as the reader thread does.
+    void SetUp() override { run_clear(run()); }
+    void TearDown() override { arrival_log_clear(&run()->log); }
+    // One report of mouse 1 interval_us after the last, into the run as the
+    // reader thread gives it.
     void feed(int64_t interval_us, ReportMotion m, int times = 1) {
         for (int i = 0; i < times; i++) {
             now += interval_us * kTicksPerUs;
-            ArrivalClass c = record_arrival(&g_dev_stats[0], now, false, 0, &m);
-            arrival_log_append(&g_arrival_log, now, 1, false, c, &m);
+            run_take_report(run(), now, 1, false, nullptr, &m);
         }
     }
     MotionFigures figures() {
         MotionFigures f;
-        record_motion(&g_dev_stats[0], &f);
+        record_motion(&run()->records[0], &f);
         return f;
     }
     int64_t now = 1000000;
@@ -108,7 +104,7 @@ TEST_F(MotionRecordTest, RatesCountOnlyIntervalsBetweenConsecutiveMovingReports)
     feed(500, kRight, 4);       // 4 more of 4000/s: the median only if the batch was one of them
     EXPECT_NEAR(figures().median_speed, 4000, 4000 * 0.004);
 
-    stats_reset_all();
+    run_clear(run());
     EXPECT_EQ(figures().moving, 0u);
     EXPECT_EQ(figures().moving_n, 0u);
     EXPECT_EQ(figures().median_speed, 0);
@@ -124,7 +120,7 @@ TEST_F(MotionRecordTest, TheHandHintTellsAnEmptyPollFromJitter) {
     const auto jitter = [&seed]() { return (int64_t)((seed = seed * 1103515245u + 12345u) >> 16) % 61 - 30; };
     MotionHints h;
     for (int filled : {10, 6}) {
-        stats_reset_all();
+        run_clear(run());
         int64_t previous = 0;
         for (int poll = 1, carried = 0; poll < 20000; poll++) {
             if ((poll * filled) / 10 == carried)
@@ -218,7 +214,7 @@ TEST_F(MotionRecordTest, ARunsCsvReadBackGivesTheSummarysMotionFigures) {
         feed(gap, ReportMotion{d, rand() % 3 - 1, 0, (int16_t)(i % 50 == 0 ? 120 : 0), 0});
     }
     ArrivalView v = {};
-    arrival_view_take(&v, &g_arrival_log, ARRIVAL_READER_TEST);
+    arrival_view_take(&v, &run()->log, ARRIVAL_READER_TEST);
     ClockMap clock;
     clock_map_clear(&clock, 1e7);
     FILE* f = tmpfile();

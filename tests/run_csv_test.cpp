@@ -68,8 +68,7 @@ TEST(RunCsvTest, ABadFileFailsAtItsLineSayingWhy) {
 // record's next interval a pause) and a long stop, the records and the log
 // fed as reception feeds them.
 struct LiveRun {
-    DeviceStats rec[3];
-    ArrivalLog log;
+    Run run;
     ReportClock clock[3];
 };
 
@@ -80,19 +79,16 @@ void record_run(LiveRun* run) {
         report_clock_init(&run->clock[i]);
     for (int read = 0; read < 3000; read++) {
         if (read == 1500)
-            for (DeviceStats& r : run->rec)
-                r.pause_before_next = 1;
+            run_pause_all(&run->run);
         // Each report its own slot; the read stamps them all a little after the last.
         const int reports = 1 + (int)(rng() % 4);
         slot_t += 10000 * (reports + (rng() % 4 == 0) + (read == 2000 ? 700 : 0));
         const int64_t t = slot_t + 500 + rng() % 1500;
-        uint64_t positions[3] = {};
+        uint64_t positions[STATS_RECORDS] = {};
         for (int k = 0; k < reports; k++) {
             const int slot = 1 + (int)(rng() % 2);
             const ReportMotion m = {(int32_t)(rng() % 7) - 3, (int32_t)(rng() % 300) - 150, 0, 0, 0};
-            const ArrivalClass cls = record_arrival(&run->rec[0], t, true, positions[0]++, &m);
-            arrival_log_append(&run->log, t, slot, true, cls, &m);
-            record_arrival(&run->rec[slot], t, true, positions[slot]++, &m);
+            run_take_report(&run->run, t, slot, true, positions, &m);
         }
     }
 }
@@ -101,7 +97,7 @@ void expect_same_figures(DeviceStats* live, ReportClock* live_clock, const Repor
                          RunCsv* back) {
     Distribution a, b;
     record_distribution(live, &a);
-    record_distribution(&back->rec, &b);
+    record_distribution(back->rec, &b);
     EXPECT_EQ(a.n, b.n);
     EXPECT_EQ(a.mean_us, b.mean_us);
     EXPECT_EQ(a.sd_us, b.sd_us);
@@ -111,13 +107,13 @@ void expect_same_figures(DeviceStats* live, ReportClock* live_clock, const Repor
     EXPECT_EQ(a.pauses, b.pauses);
     StatsReadings ra, rb;
     stats_read(live, &ra);
-    stats_read(&back->rec, &rb);
+    stats_read(back->rec, &rb);
     EXPECT_EQ(ra.elapsed_s, rb.elapsed_s);
     EXPECT_EQ(ra.batch_count, rb.batch_count);
     EXPECT_EQ(ra.batched_reports, rb.batched_reports);
     MotionFigures ma, mb;
     record_motion(live, &ma);
-    record_motion(&back->rec, &mb);
+    record_motion(back->rec, &mb);
     EXPECT_EQ(ma.moving, mb.moving);
     EXPECT_EQ(ma.idle, mb.idle);
     EXPECT_EQ(ma.median_speed, mb.median_speed);
@@ -137,13 +133,11 @@ void expect_same_figures(DeviceStats* live, ReportClock* live_clock, const Repor
 }
 
 TEST(RunCsvTest, ARunsCsvReadBackGivesTheRunsFiguresForEachRecord) {
-    g_qpc_freq = 1e7;
     static LiveRun run;
-    for (DeviceStats& r : run.rec)
-        stats_lock_init(&r.lock);
+    run_init(&run.run, 1e7);
     record_run(&run);
     ArrivalView view;
-    arrival_view_take(&view, &run.log, ARRIVAL_READER_TEST);
+    arrival_view_take(&view, &run.run.log, ARRIVAL_READER_TEST);
     static RecordClock looked;
     ReportClockFigures peeked[3];
     for (int slot = 0; slot < 3; slot++) {
@@ -165,17 +159,12 @@ TEST(RunCsvTest, ARunsCsvReadBackGivesTheRunsFiguresForEachRecord) {
         run_csv_init(&back, slot);
         ASSERT_TRUE(run_csv_read(f, &back)) << back.error;
         SCOPED_TRACE(slot);
-        expect_same_figures(&run.rec[slot], &run.clock[slot], &peeked[slot], &back);
+        expect_same_figures(&run.run.records[slot], &run.clock[slot], &peeked[slot], &back);
         run_csv_free(&back);
         report_clock_free(&run.clock[slot]);
     }
     fclose(f);
-    arrival_log_free(&run.log);
-    for (DeviceStats& r : run.rec) {
-        gap_histogram_free(&r.gaps);
-        motion_tally_free(&r.motion);
-        stats_lock_delete(&r.lock);
-    }
+    run_free(&run.run);
 }
 
 }  // namespace

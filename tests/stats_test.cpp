@@ -18,10 +18,10 @@ const int64_t kTicksPerUs = 10;
 
 class StatsTest : public StatsSuite {
 protected:
+    // A fresh run on a 10 MHz counter for each test (some change a record's frequency).
     void SetUp() override {
-        g_qpc_freq = 10000000.0;
-        stats_reset_all();
-        rec = &g_dev_stats[1];
+        restart_run(10000000.0);
+        rec = &run()->records[1];
     }
     // One report every interval_us after the previous one.
     void feed(int64_t interval_us, int times = 1) {
@@ -159,11 +159,11 @@ TEST_F(StatsTest, OnlyCoalescedAndDiscardedIntervalsShowNoRates) {
 }
 
 TEST_F(StatsTest, ResetWhileMeasuringKeepsTheSwitchAndStartsAfresh) {
-    stats_set_measuring(true);
+    run_set_measuring(run(), true);
     record_arrival(rec, now);
     feed(1000, 5);
-    stats_reset_all();
-    EXPECT_TRUE(stats_measuring());
+    run_clear(run());
+    EXPECT_TRUE(run_measuring(run()));
     EXPECT_EQ(rec->first_ts, 0);
     EXPECT_EQ(rec->interval_count, 0u);
 
@@ -172,11 +172,11 @@ TEST_F(StatsTest, ResetWhileMeasuringKeepsTheSwitchAndStartsAfresh) {
     EXPECT_EQ(rec->interval_count, 0u);
     feed(1000);
     EXPECT_EQ(rec->interval_count, 1u);
-    stats_set_measuring(false);
+    run_set_measuring(run(), false);
 }
 
 TEST_F(StatsTest, ZeroFrequencyDiscardsInsteadOfCountingNaN) {
-    g_qpc_freq = 0;
+    rec->freq = 0;
     record_arrival(rec, now);
     feed(1000);
     EXPECT_EQ(rec->interval_count, 0u);
@@ -186,9 +186,9 @@ TEST_F(StatsTest, ZeroFrequencyDiscardsInsteadOfCountingNaN) {
 TEST_F(StatsTest, RecordDistributionIsTheDistributionOfItsIntervals) {
     // A jittery 1 kHz mouse on an odd counter, with merged deliveries, pauses,
     // a stop in listening and background reports.
-    stats_free_all();  // what earlier tests made is not counted
+    run_free(run());  // what earlier tests made is not counted
     fake_heap_reset();
-    g_qpc_freq = 3579545.0;
+    run_init(run(), 3579545.0);
     std::mt19937 rng(5);
     std::normal_distribution<double> jitter(1000, 60);
     std::vector<double> accepted;
@@ -196,16 +196,16 @@ TEST_F(StatsTest, RecordDistributionIsTheDistributionOfItsIntervals) {
     record_arrival(rec, now);
     for (int i = 1; i < 20000; i++) {
         double us = i % 501 == 0 ? 30 : i % 733 == 0 ? 80000 : i % 97 == 0 ? 49990 : jitter(rng);
-        int64_t ticks = (int64_t)(us * g_qpc_freq / 1e6);
+        int64_t ticks = (int64_t)(us * rec->freq / 1e6);
         bool paused = i % 4001 == 0;
         if (paused)
-            stats_pause_all();
+            run_pause_all(run());
         now += ticks;
         record_arrival(rec, now, i % 3 == 0);
         background += i % 3 == 0;
-        GapKind kind = paused ? GAP_PAUSE : gap_kind(ticks_to_us(ticks, g_qpc_freq));
+        GapKind kind = paused ? GAP_PAUSE : gap_kind(ticks_to_us(ticks, rec->freq));
         if (kind == GAP_ACCEPTED)
-            accepted.push_back(ticks_to_us(ticks, g_qpc_freq));
+            accepted.push_back(ticks_to_us(ticks, rec->freq));
         coalesced += kind == GAP_COALESCED;
         pauses += kind == GAP_PAUSE;
     }
@@ -228,18 +228,19 @@ TEST_F(StatsTest, RecordDistributionIsTheDistributionOfItsIntervals) {
     // Reset keeps the pages for the next run; a new frequency starts afresh;
     // freeing gives every block back.
     const int pages = g_fake_heap.live_blocks;
-    stats_reset_all();
+    run_clear(run());
     record_distribution(rec, &d);
     EXPECT_EQ(d.n, 0u);
     EXPECT_EQ(g_fake_heap.live_blocks, pages);
-    g_qpc_freq = 1e7;
+    rec->freq = 1e7;
     feed(1000);
     feed(1000);
     record_distribution(rec, &d);
     EXPECT_EQ(d.n, 1u);
     EXPECT_EQ(d.pct_us[PCT_50], 1000);
-    stats_free_all();
+    run_free(run());
     EXPECT_EQ(g_fake_heap.live_blocks, 0);
+    run_init(run(), 1e7);  // the suite gives it back at its end
 }
 
 }  // namespace

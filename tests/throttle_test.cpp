@@ -56,24 +56,29 @@ TEST(ThrottleDecisionTest, PeriodRateAndCause) {
 class ThrottleSignatureTest : public StatsSuite {
 protected:
     void SetUp() override {
-        g_qpc_freq = 1000000.0;  // one tick per microsecond
-        g_throttle_period_us = 8000;
-        stats_reset_all();
+        restart_run(1000000.0);  // one tick per microsecond
+        set_period_ms(8);
+    }
+    // The throttle as the run reads it when measuring starts.
+    void set_period_ms(uint32_t ms) {
+        const ThrottleSettings settings = {};
+        run_set_throttle(run(), &settings, ThrottleDecision{true, ms});
     }
     // Feeds intervals (us) in turn for just over a second and a half; true when
     // the readings then name the throttle.
     bool signature_after(std::initializer_list<int64_t> intervals, bool background = true) {
-        stats_reset_all();
+        run_clear(run());
+        DeviceStats* rec = &run()->records[1];
         int64_t t = 1000;
-        record_arrival(&g_dev_stats[1], t, background);
+        record_arrival(rec, t, background);
         while (t < 1600000) {
             for (int64_t iv : intervals) {
                 t += iv;
-                record_arrival(&g_dev_stats[1], t, background);
+                record_arrival(rec, t, background);
             }
         }
         StatsReadings r;
-        stats_read(&g_dev_stats[1], &r);
+        stats_read(rec, &r);
         return r.throttle_signature;
     }
 };
@@ -90,7 +95,7 @@ TEST_F(ThrottleSignatureTest, FoundOnThrottledStreamsOnly) {
     EXPECT_TRUE(signature_after({8000, 8000, 8000, 8000, 8000, 8000, 8000, 8000, 8000, 4000}));
     EXPECT_FALSE(signature_after({8000, 8000, 8000, 8000, 4000, 8000, 8000, 8000, 8000, 4000}));
 
-    g_throttle_period_us = 3000;
+    set_period_ms(3);
     EXPECT_TRUE(signature_after({3000, 6000}));
     EXPECT_FALSE(signature_after({8000, 8000, 4000}));
 }

@@ -1,16 +1,24 @@
-// A test suite whose tests use the statistics records: their locks made once
-// for the suite, their histograms given back at its end.
+// A test suite whose tests use a run's records and log: one run for the
+// suite, made on a 10 MHz counter at its start and given back at its end.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include "core/stats.h"
+#include "core/run.h"
 
 class StatsSuite : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { stats_init_locks(); }
-    static void TearDownTestSuite() {
-        stats_free_all();
-        stats_delete_locks();
+    // The suite's run; static storage, as a run is too large for a stack.
+    // (::Run: inside a test, Run names gtest's own member function.)
+    static ::Run* run() {
+        static ::Run r;
+        return &r;
+    }
+    static void SetUpTestSuite() { run_init(run(), 1e7); }
+    static void TearDownTestSuite() { run_free(run()); }
+    // Gives back everything the run holds and makes it anew at freq.
+    static void restart_run(double freq) {
+        run_free(run());
+        run_init(run(), freq);
     }
 };
