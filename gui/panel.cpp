@@ -63,6 +63,14 @@ void panel_font_free(PanelFont* f) {
     f->made = NULL;
 }
 
+// The window moved to a monitor of another DPI: the size Windows suggests
+// keeps it as large on screen as before.
+void gui_move_to_suggested(HWND hwnd, LPARAM lparam) {
+    const RECT* suggested = (const RECT*)lparam;
+    SetWindowPos(hwnd, NULL, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Reports that arrive in the background may be throttled by Windows: the
 // status says so in the warning colour until foreground reports come again.
 static void draw_status(HDC dc, int x, const StatsSnapshot* snap, const StatsReadings* r) {

@@ -24,7 +24,6 @@
 #include "core/plot_model.h"
 #include "core/version.h"
 #include "engine/reception.h"
-#include "gui/main_window.h"
 #include "gui/panel.h"
 #include "gui/plot_builder.h"
 #include "gui/plot_export.h"
