@@ -11,6 +11,7 @@
 #include "engine/reception.h"
 #include "platform/dpi.h"
 #include "platform/message_box.h"
+#include "gui/mouse_name.h"
 #include "gui/panel.h"
 #include "gui/plot_window.h"
 #include "gui/text_window.h"
@@ -95,8 +96,11 @@ const wchar_t g_help_text[] =
 static void invalidate(HWND hwnd) { InvalidateRect(hwnd, NULL, FALSE); }
 
 static void fill_chooser(void) {
-    for (int i = 0; i < g_nri; i++)
-        SendMessageW(s_main.chooser, CB_ADDSTRING, 0, (LPARAM)g_ri_devs[i].name);
+    for (int i = 0; i < g_nri; i++) {
+        wchar_t name[64];
+        gui_mouse_name(i, name, 64);
+        SendMessageW(s_main.chooser, CB_ADDSTRING, 0, (LPARAM)name);
+    }
 }
 
 static int chooser_selection(void) {

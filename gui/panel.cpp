@@ -8,6 +8,7 @@
 
 #include "core/panel_layout.h"
 #include "engine/reception.h"
+#include "gui/mouse_name.h"
 #include "platform/counter.h"
 #include "platform/dpi.h"
 
@@ -98,10 +99,13 @@ static void draw_status(HDC dc, int x, const StatsSnapshot* snap, const StatsRea
 static void draw_active_device(HDC dc, int x) {
     wchar_t text[256];
     int slot = g_nri > 1 ? most_recent_active_slot(counter_read()) : 0;
-    if (slot > 0)
-        swprintf(text, 256, L"正在活动的设备: %ls  [统计锁定该设备]", g_ri_devs[slot].name);
-    else
+    if (slot > 0) {
+        wchar_t name[64];
+        gui_mouse_name(slot, name, 64);
+        swprintf(text, 256, L"正在活动的设备: %ls  [统计锁定该设备]", name);
+    } else {
         wcscpy(text, L"正在活动的设备: (动一下鼠标即可识别)");
+    }
     draw_text(dc, x, 70, PANEL_DEVICE_COLOR, text);
 }
 
