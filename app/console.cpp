@@ -5,6 +5,7 @@
 #include <errno.h>
 #include <stdarg.h>
 #include <string.h>
+#include <wchar.h>
 #include <wctype.h>
 
 #include <vector>
@@ -61,9 +62,25 @@ int format_status_line(char* buf, size_t cap, const StatsReadings* r) {
                     r->elapsed_s);
 }
 
+// The console's and the JSON's name of a registry slot, in English: "All
+// mice (2)", "Mouse VID_845E PID_0001", or "HID mouse" without both ids.
+static void device_name(int slot, wchar_t* out, size_t units) {
+    const RiDevice* d = &g_ri_devs[slot];
+    if (slot == 0 && g_nri > 1)
+        swprintf(out, units, L"All mice (%d)", registry_mice_present());
+    else if (slot == 0)
+        swprintf(out, units, L"All mice");
+    else if (d->vid[0] && d->pid[0])
+        swprintf(out, units, L"Mouse VID_%ls PID_%ls", d->vid, d->pid);
+    else
+        swprintf(out, units, L"HID mouse");
+}
+
 static void device_name_utf8(int slot, char* name, size_t cap) {
+    wchar_t wide[64];
+    device_name(slot, wide, 64);
     memset(name, 0, cap);
-    if (!WideCharToMultiByte(CP_UTF8, 0, g_ri_devs[slot].name, -1, name, (int)cap, NULL, NULL))
+    if (!WideCharToMultiByte(CP_UTF8, 0, wide, -1, name, (int)cap, NULL, NULL))
         name[0] = 0;
     name[cap - 1] = 0;
 }
@@ -374,7 +391,9 @@ static void report_json(RunOutputs* o, int slot) {
         return;
     static wchar_t path[1024];
     const bool has_path = registry_device_path(slot, path, 1024);
-    json_report_device(j, g_ri_devs[slot].name, has_path ? path : NULL);
+    wchar_t name[64];
+    device_name(slot, name, 64);
+    json_report_device(j, name, has_path ? path : NULL);
     json_report_status(j, &o->r);
     ArrivalView* log = log_now();
     const JsonSummaryLog held = {arrival_view_held_s(log, s_run.freq), log->failed,

@@ -13,6 +13,7 @@
 #include "core/plot_model.h"
 #include "engine/reception.h"
 #include "gui/panel.h"
+#include "gui/plot_paint.h"
 #include "gui/plot_window.h"
 #include "tests/support/dib_canvas.h"
 
@@ -47,13 +48,13 @@ int main(void) {
         views[v].t1_s = 4010;
     }
     double start = host_ms();
-    plot_draw(canvas.dc, 900, 480, 96, &font, 0, &views[0]);
+    plot_draw(canvas.dc, 900, 480, 96, &font, 0, &views[0], plot_live_status());
     printf("%d reports: first repaint %.1f ms\n", REPORTS, host_ms() - start);
     for (int v = 0; v < VIEWS; v++) {
         double ms[RUNS];
         for (int run = 0; run < RUNS; run++) {
             start = host_ms();
-            plot_draw(canvas.dc, 900, 480, 96, &font, 0, &views[v]);
+            plot_draw(canvas.dc, 900, 480, 96, &font, 0, &views[v], plot_live_status());
             GdiFlush();
             ms[run] = host_ms() - start;
         }

@@ -44,29 +44,29 @@ static void note(Longest* l, double ms, UINT msg) {
 // The k-th of a round of user actions, posted as the mouse would send them.
 static void post_action(int k) {
     RECT r;
-    GetClientRect(g_hPlot, &r);
+    GetClientRect(plot_live_window(), &r);
     POINT at = {r.right / 2 + (k % 7) * 20 - 60, r.bottom / 2};
     POINT screen = at;
-    ClientToScreen(g_hPlot, &screen);
+    ClientToScreen(plot_live_window(), &screen);
     const LPARAM client = MAKELPARAM(at.x, at.y), pointer = MAKELPARAM(screen.x, screen.y);
     switch (k % 6) {
     case 0:
     case 1:
-        PostMessageW(g_hPlot, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), pointer);
+        PostMessageW(plot_live_window(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), pointer);
         break;
     case 2:
-        PostMessageW(g_hPlot, WM_LBUTTONDOWN, MK_LBUTTON, client);
-        PostMessageW(g_hPlot, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(at.x - 80, at.y));
-        PostMessageW(g_hPlot, WM_LBUTTONUP, 0, MAKELPARAM(at.x - 80, at.y));
+        PostMessageW(plot_live_window(), WM_LBUTTONDOWN, MK_LBUTTON, client);
+        PostMessageW(plot_live_window(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(at.x - 80, at.y));
+        PostMessageW(plot_live_window(), WM_LBUTTONUP, 0, MAKELPARAM(at.x - 80, at.y));
         break;
     case 3:
-        PostMessageW(g_hPlot, WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, WHEEL_DELTA), pointer);
+        PostMessageW(plot_live_window(), WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, WHEEL_DELTA), pointer);
         break;
     case 4:
-        PostMessageW(g_hPlot, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), pointer);
+        PostMessageW(plot_live_window(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), pointer);
         break;
     default:
-        PostMessageW(g_hPlot, WM_LBUTTONDBLCLK, MK_LBUTTON, client);
+        PostMessageW(plot_live_window(), WM_LBUTTONDBLCLK, MK_LBUTTON, client);
         break;
     }
 }
@@ -76,7 +76,7 @@ static void post_action(int k) {
 static void drive(int ms, Longest* l) {
     const double end = host_ms() + ms;
     double next_action = host_ms(), next_refresh = next_action;
-    for (int k = 0; host_ms() < end && g_hPlot;) {
+    for (int k = 0; host_ms() < end && plot_live_window();) {
         const double now = host_ms();
         if (now >= next_action) {
             post_action(k++);
@@ -120,16 +120,16 @@ int main(void) {
     GetTempPathW(MAX_PATH, dir);
     swprintf(path, MAX_PATH, L"%lsquorvin-bench-export.csv", dir);
     g_fake_save_path = path;
-    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);
+    SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_EXPORT, 0);
     drive(2000, &exporting);
-    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);  // cancels
+    SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_EXPORT, 0);  // cancels
     drive(500, &exporting);
     print("2.5 s beside an export, then its cancel", &exporting);
-    const PlotBuildFigures f = plot_builder_figures(&g_plot_builder);
+    const PlotBuildFigures f = plot_builder_figures(plot_live_builder());
     printf("builder thread: %u models, the last %.1f ms, the longest %.1f ms\n", f.builds, f.last_ms,
            f.longest_ms);
     start = host_ms();
-    DestroyWindow(g_hPlot);
+    DestroyWindow(plot_live_window());
     printf("closing the plot: %.1f ms; export left running: %s\n", host_ms() - start,
            plot_export_running() ? "yes" : "no");
     return 0;

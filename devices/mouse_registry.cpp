@@ -1,5 +1,5 @@
-// Rebuilds the mouse registry from the Raw Input device list and names each
-// mouse after the VID_/PID_ identifiers in its device path.
+// Rebuilds the mouse registry from the Raw Input device list and keeps each
+// mouse's VID_/PID_ identifiers from its device path.
 #include "devices/mouse_registry.h"
 
 #include <string.h>
@@ -46,25 +46,16 @@ int registry_slot_of(HANDLE device) {
 }
 
 // Copies at most four units following the first occurrence of key into out
-// (8 zero-filled units); out stays empty when key is absent.
-static void copy_identifier(const wchar_t* device_name, const wchar_t* key, wchar_t out[8]) {
-    wmemset(out, 0, 8);
+// (zero-filled); out stays empty when key is absent.
+static void copy_identifier(const wchar_t* device_name, const wchar_t* key,
+                            wchar_t out[REGISTRY_ID_UNITS]) {
+    wmemset(out, 0, REGISTRY_ID_UNITS);
     const wchar_t* at = wcsstr(device_name, key);
     if (!at)
         return;
     at += wcslen(key);
-    for (int i = 0; i < 4 && at[i]; i++)
+    for (int i = 0; i < REGISTRY_ID_UNITS - 1 && at[i]; i++)
         out[i] = at[i];
-}
-
-static void name_mouse(RiDevice* slot, const wchar_t* device_name) {
-    wchar_t vid[8], pid[8];
-    copy_identifier(device_name, L"VID_", vid);
-    copy_identifier(device_name, L"PID_", pid);
-    if (vid[0] && pid[0])
-        swprintf(slot->name, REGISTRY_NAME_UNITS, L"鼠标 VID_%ls PID_%ls", vid, pid);
-    else
-        wcscpy(slot->name, L"HID 鼠标");
 }
 
 // Reads the device name into a fresh heap block; null when it can't be had.
@@ -104,7 +95,8 @@ static void add_mouse(HANDLE device) {
     RiDevice* slot = &g_ri_devs[g_nri++];
     slot->handle = device;
     slot->gone = false;
-    name_mouse(slot, device_name);
+    copy_identifier(device_name, L"VID_", slot->vid);
+    copy_identifier(device_name, L"PID_", slot->pid);
     heap_free(device_name);
 }
 
@@ -130,16 +122,6 @@ static RAWINPUTDEVICELIST* read_device_list(UINT* listed) {
     return list;
 }
 
-static void name_all_mice(void) {
-    int present = 0;
-    for (int i = 1; i < g_nri; i++)
-        present += !g_ri_devs[i].gone;
-    if (g_nri > 1)
-        swprintf(g_ri_devs[0].name, REGISTRY_NAME_UNITS, L"全部鼠标 (%d 只)", present);
-    else
-        wcscpy(g_ri_devs[0].name, L"全部鼠标");
-}
-
 void enumerate_mice(void) {
     clear_activity();
     s_slot_count.store(0, std::memory_order_relaxed);
@@ -148,15 +130,13 @@ void enumerate_mice(void) {
     RAWINPUTDEVICELIST* list = read_device_list(&listed);
     if (!list)
         return;
-    g_ri_devs[0].handle = NULL;
-    g_ri_devs[0].gone = false;
+    g_ri_devs[0] = RiDevice{};
     g_nri = 1;
     for (UINT i = 0; i < listed && g_nri < REGISTRY_SLOTS; i++) {
         if (list[i].dwType == RIM_TYPEMOUSE)
             add_mouse(list[i].hDevice);
     }
     heap_free(list);
-    name_all_mice();
     registry_publish_slots(0);
 }
 
@@ -194,7 +174,6 @@ bool rescan_mice(void) {
             add_mouse(list[i].hDevice);
     }
     heap_free(list);
-    name_all_mice();
     registry_publish_slots(before);
     bool changed = g_nri != before;
     for (int i = 1; i < before; i++)
@@ -208,4 +187,11 @@ bool registry_has_gone_mice(void) {
             return true;
     }
     return false;
+}
+
+int registry_mice_present(void) {
+    int present = 0;
+    for (int i = 1; i < g_nri; i++)
+        present += !g_ri_devs[i].gone;
+    return present;
 }

@@ -1,8 +1,9 @@
 // The registry of mice known to Raw Input: slot 0 is all mice together, slots
-// 1..g_nri-1 the mice in the platform's list order, each with a display name.
-// A slot names one mouse for a whole run: hot-plugging adds slots and marks
-// unplugged mice gone, but never renumbers, so a record, the plot and the CSV
-// never mix two mice.
+// 1..g_nri-1 the mice in the platform's list order, each with the ids its
+// device path gives. A slot names one mouse for a whole run: hot-plugging adds
+// slots and marks unplugged mice gone, but never renumbers, so a record, the
+// plot and the CSV never mix two mice. The front ends name the mice, each in
+// its own language (gui/mouse_name, app/console).
 #pragma once
 
 #include <stdint.h>
@@ -12,13 +13,16 @@
 
 enum {
     REGISTRY_SLOTS = 64,
-    REGISTRY_NAME_UNITS = 256,
+    REGISTRY_ID_UNITS = 5,  // four units and the terminator
 };
 
 struct RiDevice {
-    wchar_t name[REGISTRY_NAME_UNITS];
     HANDLE handle;  // null in slot 0
     bool gone;      // no longer listed; the slot keeps its mouse until the registry is rebuilt
+    // The (up to) four units after the first "VID_" and "PID_" in the device
+    // path, as the path spells them; empty where the path has none (and in slot 0).
+    wchar_t vid[REGISTRY_ID_UNITS];
+    wchar_t pid[REGISTRY_ID_UNITS];
 };
 
 extern RiDevice g_ri_devs[REGISTRY_SLOTS];
@@ -40,6 +44,8 @@ bool rescan_mice(void);
 bool registry_device_path(int slot, wchar_t* out, size_t units);
 // Whether a slot names a mouse that is gone: a new run should rebuild.
 bool registry_has_gone_mice(void);
+// How many of the registry's mice are still listed (not gone).
+int registry_mice_present(void);
 
 // The slot of a mouse's device handle, 0 when none: what the reader thread
 // uses. A run's slots are only ever appended (rescan_mice publishes each new

@@ -12,34 +12,10 @@
 #include "platform/counter.h"
 #include "platform/dpi.h"
 #include "platform/message_box.h"
+#include "gui/mouse_name.h"
 #include "gui/panel.h"
 #include "gui/plot_window.h"
 #include "gui/text_window.h"
-
-HWND g_hWnd;
-HWND g_hCombo;
-HWND g_hStart;
-int g_rescan_pending;
-UINT g_window_dpi = DPI_BASE;
-
-// The window's run, made at first use and kept until the window's loop ends:
-// the reader stamps into it, the panel and the plot read it.
-static Run s_run;
-static bool s_run_made;
-
-Run* main_window_run(void) {
-    if (!s_run_made) {
-        run_init(&s_run, (double)counter_frequency());
-        s_run_made = true;
-    }
-    return &s_run;
-}
-
-void main_window_run_free(void) {
-    if (s_run_made)
-        run_free(&s_run);
-    s_run_made = false;
-}
 
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
@@ -63,8 +39,35 @@ static const int kWindowHeight = 520;
 // ends at 869) and the histogram with its labels (below 465 at the latest).
 static const int kMinClientWidth = 872;
 static const int kMinClientHeight = 472;
-static HFONT g_control_font;
-static PanelFont g_panel_font;
+
+// The one main window's own state.
+static struct {
+    HWND hwnd;
+    HWND chooser, start;
+    bool rescan_pending;  // a hot-plug notice came; the rescan waits for the quiet period
+    UINT dpi;             // the DPI the window is laid out for
+    HFONT control_font;
+    PanelFont panel_font;
+} s_main = {NULL, NULL, NULL, false, DPI_BASE, NULL, {NULL, 0}};
+
+// The window's run, made at first use and kept until the window's loop ends:
+// the reader stamps into it, the panel and the plot read it.
+static Run s_run;
+static bool s_run_made;
+
+Run* main_window_run(void) {
+    if (!s_run_made) {
+        run_init(&s_run, (double)counter_frequency());
+        s_run_made = true;
+    }
+    return &s_run;
+}
+
+void main_window_run_free(void) {
+    if (s_run_made)
+        run_free(&s_run);
+    s_run_made = false;
+}
 
 static const UINT kRepaintMs = 100;
 static const UINT kRescanQuietMs = 350;
@@ -113,12 +116,15 @@ const wchar_t g_help_text[] =
 static void invalidate(HWND hwnd) { InvalidateRect(hwnd, NULL, FALSE); }
 
 static void fill_chooser(void) {
-    for (int i = 0; i < g_nri; i++)
-        SendMessageW(g_hCombo, CB_ADDSTRING, 0, (LPARAM)g_ri_devs[i].name);
+    for (int i = 0; i < g_nri; i++) {
+        wchar_t name[64];
+        gui_mouse_name(i, name, 64);
+        SendMessageW(s_main.chooser, CB_ADDSTRING, 0, (LPARAM)name);
+    }
 }
 
 static int chooser_selection(void) {
-    LRESULT sel = SendMessageW(g_hCombo, CB_GETCURSEL, 0, 0);
+    LRESULT sel = SendMessageW(s_main.chooser, CB_GETCURSEL, 0, 0);
     return sel < 0 ? 0 : (int)sel;
 }
 
@@ -133,7 +139,7 @@ static const ControlPlace* place_of(int id) {
 static HWND create_control(HWND parent, const wchar_t* cls, const wchar_t* caption, DWORD style,
                            int id) {
     const ControlPlace* p = place_of(id);
-    const UINT dpi = g_window_dpi;
+    const UINT dpi = s_main.dpi;
     return CreateWindowExW(0, cls, caption, style, dpi_scale(p->x, dpi), dpi_scale(p->y, dpi),
                            dpi_scale(p->width, dpi), dpi_scale(p->height, dpi), parent,
                            (HMENU)(INT_PTR)id, NULL, NULL);
@@ -141,8 +147,8 @@ static HWND create_control(HWND parent, const wchar_t* cls, const wchar_t* capti
 
 // Places the controls and gives them a font for the window's current DPI.
 static void apply_dpi(HWND hwnd) {
-    HFONT font = create_message_font(g_window_dpi, false);
-    const UINT dpi = g_window_dpi;
+    HFONT font = create_message_font(s_main.dpi, false);
+    const UINT dpi = s_main.dpi;
     for (const ControlPlace& p : kControlPlaces) {
         HWND control = GetDlgItem(hwnd, p.id);
         if (!control)
@@ -153,24 +159,25 @@ static void apply_dpi(HWND hwnd) {
             SendMessageW(control, WM_SETFONT, (WPARAM)font, TRUE);
     }
     if (font) {
-        if (g_control_font)
-            DeleteObject(g_control_font);
-        g_control_font = font;
+        if (s_main.control_font)
+            DeleteObject(s_main.control_font);
+        s_main.control_font = font;
     }
 }
 
 static LRESULT on_create(HWND hwnd) {
-    g_window_dpi = dpi_of_window(hwnd);
-    g_hCombo = create_control(hwnd, L"COMBOBOX", NULL, kChooserStyle, ID_DEVICE_CHOOSER);
+    s_main.rescan_pending = false;  // an earlier window's wait ended with its timer
+    s_main.dpi = dpi_of_window(hwnd);
+    s_main.chooser = create_control(hwnd, L"COMBOBOX", NULL, kChooserStyle, ID_DEVICE_CHOOSER);
     fill_chooser();
     if (g_nri != 0)
-        SendMessageW(g_hCombo, CB_SETCURSEL, 0, 0);  // no notification: display stays automatic
-    g_hStart = create_control(hwnd, L"BUTTON", L"开始测量", kButtonStyle, ID_START_STOP);
+        SendMessageW(s_main.chooser, CB_SETCURSEL, 0, 0);  // no notification: display stays automatic
+    s_main.start = create_control(hwnd, L"BUTTON", L"开始测量", kButtonStyle, ID_START_STOP);
     create_control(hwnd, L"BUTTON", L"清除数据", kButtonStyle, ID_CLEAR_DATA);
     create_control(hwnd, L"BUTTON", L"USBPcap 诊断", kButtonStyle, ID_CAPTURE_DIAG);
     create_control(hwnd, L"BUTTON", L"关于", kButtonStyle, ID_ABOUT);
     create_control(hwnd, L"BUTTON", L"间隔图", kButtonStyle, ID_PLOT);
-    panel_font_make(&g_panel_font, g_window_dpi);
+    panel_font_make(&s_main.panel_font, s_main.dpi);
     apply_dpi(hwnd);
     gui_create_bar_brushes();
     if (g_nri == 0)
@@ -182,10 +189,10 @@ static LRESULT on_create(HWND hwnd) {
 // Refills the chooser with the registry's names and selects sel (0 when it
 // names no slot); an explicit display choice follows the selection.
 static void refill_chooser(int sel) {
-    SendMessageW(g_hCombo, CB_RESETCONTENT, 0, 0);
+    SendMessageW(s_main.chooser, CB_RESETCONTENT, 0, 0);
     fill_chooser();
     sel = sel < 0 || sel >= g_nri ? 0 : sel;
-    SendMessageW(g_hCombo, CB_SETCURSEL, (WPARAM)sel, 0);
+    SendMessageW(s_main.chooser, CB_SETCURSEL, (WPARAM)sel, 0);
     Run* run = main_window_run();
     if (run->chosen_slot >= 0)
         run->chosen_slot = sel;
@@ -194,10 +201,10 @@ static void refill_chooser(int sel) {
 // Slots never move during a run, so the selection keeps naming its mouse.
 static LRESULT rescan(HWND hwnd) {
     KillTimer(hwnd, TIMER_RESCAN);
-    if (!g_rescan_pending)
+    if (!s_main.rescan_pending)
         return 0;
-    g_rescan_pending = 0;
-    if (rescan_mice() && g_hCombo)
+    s_main.rescan_pending = false;
+    if (rescan_mice() && s_main.chooser)
         refill_chooser(chooser_selection());
     invalidate(hwnd);
     return 0;
@@ -206,7 +213,7 @@ static LRESULT rescan(HWND hwnd) {
 // A new run starts from the mice that are there: unplugged ones leave the
 // chooser, and the selection stays on its mouse wherever it now sits.
 static void drop_gone_mice(void) {
-    if (!registry_has_gone_mice() || !g_hCombo)
+    if (!registry_has_gone_mice() || !s_main.chooser)
         return;
     int sel = chooser_selection();
     HANDLE chosen = sel > 0 && sel < g_nri ? g_ri_devs[sel].handle : NULL;
@@ -241,7 +248,7 @@ static LRESULT start_measuring(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam
         message_box(hwnd, L"注册 Raw Input 失败。", L"错误", MB_OK);
         return DefWindowProcW(hwnd, msg, wparam, lparam);
     }
-    SetWindowTextW(g_hStart, L"停止测量");
+    SetWindowTextW(s_main.start, L"停止测量");
     invalidate(hwnd);
     return 0;
 }
@@ -258,7 +265,7 @@ static LRESULT clear_data(HWND hwnd) {
         reception_start_run(run);
     if (reading && !reader_running()) {
         reception_stop_run(run);
-        SetWindowTextW(g_hStart, L"开始测量");
+        SetWindowTextW(s_main.start, L"开始测量");
         message_box(hwnd, L"注册 Raw Input 失败。", L"错误", MB_OK);
     }
     invalidate(hwnd);
@@ -268,7 +275,7 @@ static LRESULT clear_data(HWND hwnd) {
 static LRESULT stop_measuring(HWND hwnd) {
     reader_stop();
     reception_stop_run(main_window_run());  // the figures stay on display
-    SetWindowTextW(g_hStart, L"开始测量");
+    SetWindowTextW(s_main.start, L"开始测量");
     invalidate(hwnd);
     return 0;
 }
@@ -299,7 +306,7 @@ static LRESULT on_command(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
 }
 
 static LRESULT on_device_change(HWND hwnd) {
-    g_rescan_pending = 1;
+    s_main.rescan_pending = true;
     SetTimer(hwnd, TIMER_RESCAN, kRescanQuietMs, NULL);  // re-arming restarts the wait
     return 0;
 }
@@ -313,7 +320,7 @@ static LRESULT on_paint(HWND hwnd) {
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    gui_draw(memory, width, height, g_window_dpi, &g_panel_font, main_window_run());
+    gui_draw(memory, width, height, s_main.dpi, &s_main.panel_font, main_window_run());
     BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
@@ -322,18 +329,12 @@ static LRESULT on_paint(HWND hwnd) {
     return 0;
 }
 
-// The window moved to a monitor of another DPI: take the size Windows suggests
-// and lay the controls and the panel out again.
-void gui_move_to_suggested(HWND hwnd, LPARAM lparam) {
-    const RECT* suggested = (const RECT*)lparam;
-    SetWindowPos(hwnd, NULL, suggested->left, suggested->top, suggested->right - suggested->left,
-                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
+// The window moved to a monitor of another DPI: lay the controls and the
+// panel out again.
 static LRESULT on_dpi_changed(HWND hwnd, WPARAM wparam, LPARAM lparam) {
-    g_window_dpi = HIWORD(wparam);
+    s_main.dpi = HIWORD(wparam);
     gui_move_to_suggested(hwnd, lparam);
-    DeleteObject(panel_font_make(&g_panel_font, g_window_dpi));  // only painting used it
+    DeleteObject(panel_font_make(&s_main.panel_font, s_main.dpi));  // only painting used it
     apply_dpi(hwnd);
     invalidate(hwnd);
     return 0;
@@ -341,7 +342,7 @@ static LRESULT on_dpi_changed(HWND hwnd, WPARAM wparam, LPARAM lparam) {
 
 static LRESULT on_min_max_info(HWND hwnd, LPARAM lparam) {
     MINMAXINFO* m = (MINMAXINFO*)lparam;
-    RECT r = {0, 0, dpi_scale(kMinClientWidth, g_window_dpi), dpi_scale(kMinClientHeight, g_window_dpi)};
+    RECT r = {0, 0, dpi_scale(kMinClientWidth, s_main.dpi), dpi_scale(kMinClientHeight, s_main.dpi)};
     AdjustWindowRectEx(&r, (DWORD)GetWindowLongW(hwnd, GWL_STYLE), FALSE,
                        (DWORD)GetWindowLongW(hwnd, GWL_EXSTYLE));
     m->ptMinTrackSize.x = r.right - r.left;
@@ -350,7 +351,7 @@ static LRESULT on_min_max_info(HWND hwnd, LPARAM lparam) {
 }
 
 static LRESULT on_destroy(void) {
-    panel_font_free(&g_panel_font);  // no control uses it: only painting does
+    panel_font_free(&s_main.panel_font);  // no control uses it: only painting does
     reader_stop();  // the measuring switch itself stays on
     PostQuitMessage(0);
     return 0;
@@ -410,21 +411,24 @@ HWND create_main_window(void) {
         return NULL;
     }
     const UINT dpi = dpi_of_system();
-    g_hWnd = CreateWindowExW(0, L"Quorvin", QUORVIN_SHORT_NAME L" (Raw Input)",
+    s_main.hwnd = CreateWindowExW(0, L"Quorvin", QUORVIN_SHORT_NAME L" (Raw Input)",
                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                              dpi_scale(kWindowWidth, dpi), dpi_scale(kWindowHeight, dpi), NULL,
                              NULL, instance, NULL);
-    if (!g_hWnd)
+    if (!s_main.hwnd)
         message_box(NULL, L"窗口创建失败。", L"错误", MB_OK);
-    return g_hWnd;
+    return s_main.hwnd;
 }
+
+UINT main_window_dpi(void) { return s_main.dpi; }
+bool main_window_rescan_pending(void) { return s_main.rescan_pending; }
 
 int run_main_window(void) {
     enumerate_mice();  // the chooser is filled while the window is being created
     if (!create_main_window())
         return 1;
-    ShowWindow(g_hWnd, SW_SHOW);
-    UpdateWindow(g_hWnd);
+    ShowWindow(s_main.hwnd, SW_SHOW);
+    UpdateWindow(s_main.hwnd);
     MSG msg;
     // A fetch error (-1) ends the loop too, rather than spinning on it.
     while (GetMessageW(&msg, NULL, 0, 0) > 0) {

@@ -17,12 +17,6 @@ enum {
     TIMER_RESCAN = 2,
 };
 
-extern HWND g_hWnd;
-extern HWND g_hCombo;
-extern HWND g_hStart;
-extern int g_rescan_pending;
-extern UINT g_window_dpi;  // the DPI the window is laid out for
-
 extern const wchar_t g_help_text[];
 
 // The run the window measures, made at first use (the panel, the plot and
@@ -31,11 +25,14 @@ Run* main_window_run(void);
 void main_window_run_free(void);
 
 LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
-// WM_DPICHANGED: takes the rectangle Windows suggests (lparam).
-void gui_move_to_suggested(HWND hwnd, LPARAM lparam);
 
-// Registers the class "Quorvin" and creates the main window (g_hWnd); null,
-// after telling the user, when either fails.
+// Registers the class "Quorvin" and creates the main window; null, after
+// telling the user, when either fails.
 HWND create_main_window(void);
 // Builds the registry, creates the window and runs its message loop; the exit code.
 int run_main_window(void);
+
+// For the tests: the DPI the window is laid out for, and whether a hot-plug
+// rescan waits for its quiet period.
+UINT main_window_dpi(void);
+bool main_window_rescan_pending(void);

@@ -8,6 +8,7 @@
 
 #include "core/panel_layout.h"
 #include "engine/reception.h"
+#include "gui/mouse_name.h"
 #include "platform/counter.h"
 #include "platform/dpi.h"
 
@@ -63,6 +64,14 @@ void panel_font_free(PanelFont* f) {
     f->made = NULL;
 }
 
+// The window moved to a monitor of another DPI: the size Windows suggests
+// keeps it as large on screen as before.
+void gui_move_to_suggested(HWND hwnd, LPARAM lparam) {
+    const RECT* suggested = (const RECT*)lparam;
+    SetWindowPos(hwnd, NULL, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Reports that arrive in the background may be throttled by Windows: the
 // status says so in the warning colour until foreground reports come again.
 static void draw_status(HDC dc, int x, const Run* run, const StatsSnapshot* snap,
@@ -91,10 +100,13 @@ static void draw_status(HDC dc, int x, const Run* run, const StatsSnapshot* snap
 static void draw_active_device(HDC dc, int x, const Run* run) {
     wchar_t text[256];
     int slot = g_nri > 1 ? most_recent_active_slot(counter_read(), run->freq) : 0;
-    if (slot > 0)
-        swprintf(text, 256, L"正在活动的设备: %ls  [统计锁定该设备]", g_ri_devs[slot].name);
-    else
+    if (slot > 0) {
+        wchar_t name[64];
+        gui_mouse_name(slot, name, 64);
+        swprintf(text, 256, L"正在活动的设备: %ls  [统计锁定该设备]", name);
+    } else {
         wcscpy(text, L"正在活动的设备: (动一下鼠标即可识别)");
+    }
     draw_text(dc, x, 70, PANEL_DEVICE_COLOR, text);
 }
 

@@ -43,6 +43,9 @@ HFONT panel_font_make(PanelFont* f, UINT dpi);
 HGDIOBJ panel_font_of(const PanelFont* f);
 // Deletes f's font; call after the controls that use it are gone.
 void panel_font_free(PanelFont* f);
+// WM_DPICHANGED in any of the program's windows: takes the rectangle Windows
+// suggests (lparam).
+void gui_move_to_suggested(HWND hwnd, LPARAM lparam);
 
 // Paints the whole client area of width x height pixels for a window at dpi,
 // with the figures of run's shown record.

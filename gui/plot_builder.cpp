@@ -11,8 +11,6 @@
 
 #include "core/arrival_log.h"
 
-PlotBuilder g_plot_builder;
-
 static double host_ms(void) {
     LARGE_INTEGER v, f;
     QueryPerformanceCounter(&v);

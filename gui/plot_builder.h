@@ -33,8 +33,8 @@ struct PlotBuildFigures {
 };
 
 // Three models change hands (see plot_builder.cpp); the rest is the thread's
-// and the hand-over's. About 1 MiB: the live window's is a global, a saved
-// run's lives on the heap with it.
+// and the hand-over's. About 1 MiB: the live window's is kept with its state
+// in gui/plot_window, a saved run's lives on the heap with it.
 struct PlotBuilder {
     HANDLE thread, wake, built;
     HWND window;
@@ -54,9 +54,6 @@ struct PlotBuilder {
     PlotBuilt models[3];
     RecordClock clock;  // the builder thread's, until it has ended
 };
-
-// The live plot window's.
-extern PlotBuilder g_plot_builder;
 
 // Starts the thread reading log, which posts to window; false when it could
 // not. clock: figures to show instead of feeding the log's reports to a clock

@@ -8,6 +8,7 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "gui/plot_paint.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/output_file.h"

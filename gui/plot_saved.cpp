@@ -18,6 +18,7 @@
 #include "core/heap.h"
 #include "core/run_csv.h"
 #include "core/version.h"
+#include "gui/plot_builder.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 
@@ -173,7 +174,7 @@ static bool room_for_one(PlotWin* from) {
 // that closing the live plot leaves the saved ones open. The room is counted
 // again after the dialog: the other windows stay usable while it is up, and
 // their own Open dialogs may have filled it meanwhile.
-void plot_saved_open(PlotWin* from) {
+void plot_saved_open(PlotWin* from, PlotWindowMaker make) {
     if (!room_for_one(from))
         return;
     wchar_t path[MAX_PATH], title[MAX_PATH + 40];
@@ -192,7 +193,7 @@ void plot_saved_open(PlotWin* from) {
     }
     swprintf(s->status, PLOT_STATUS_CHARS, L"正在读取：%ls", path);
     swprintf(title, MAX_PATH + 40, L"间隔图 — %ls — " QUORVIN_SHORT_NAME, file_name_of(path));
-    if (!plot_window_make(owner, title, &s->win)) {
+    if (!make(owner, title, &s->win)) {
         plot_saved_free(s);
         message_box(from->hwnd, L"间隔图窗口创建失败。", L"错误", MB_OK);
     }

@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "core/stats.h"
-#include "gui/plot_window.h"
+#include "gui/plot_state.h"
 
 enum {
     WM_PLOT_LOADED = WM_APP + 4,  // the reading thread has ended
@@ -16,10 +16,13 @@ enum {
     PLOT_SAVED_MOST = 4,
 };
 
+// How a saved run's window is made: gui/plot_window's plot_window_make.
+typedef HWND (*PlotWindowMaker)(HWND owner, const wchar_t* title, PlotWin* w);
+
 // The "打开 CSV" button of window from: asks which file, and opens a window
-// that reads it (its status line says so meanwhile), or says in from's
-// status line that PLOT_SAVED_MOST are open already.
-void plot_saved_open(PlotWin* from);
+// that reads it with make (its status line says so meanwhile), or says in
+// from's status line that PLOT_SAVED_MOST are open already.
+void plot_saved_open(PlotWin* from, PlotWindowMaker make);
 // The window's creation: starts reading; false when no thread could be made.
 bool plot_saved_start(SavedRun* s);
 // The record read, or null until the whole file has been read.

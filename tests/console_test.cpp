@@ -234,14 +234,14 @@ TEST_F(RunConsoleTest, IndexChoosesTheSlotAndNamesIt) {
     two_mice();
     EXPECT_EQ(run_console(1, 0.05), 0);
     EXPECT_EQ(g_display_dev, 1);
-    EXPECT_EQ(output().rfind("Device: 鼠标 VID_845E PID_0001\n"
+    EXPECT_EQ(output().rfind("Device: Mouse VID_845E PID_0001\n"
                              "Move the mouse to measure. Ctrl+C to quit.\n\n", 0),
               0u);
     for (int index : {-1, 0, -5, 3, 99}) {
         run_console(index, 0.05);
         EXPECT_EQ(g_display_dev, 0) << index;
     }
-    EXPECT_NE(output().find("Device: 全部鼠标 (2 只)\n"), std::string::npos);
+    EXPECT_NE(output().find("Device: All mice (2)\n"), std::string::npos);
 
     // One mouse: index 1 is that mouse, index 2 is beyond the registry.
     fake_rawinput_reset();
@@ -260,7 +260,7 @@ TEST_F(RunConsoleTest, AnIndexThatNamesNoMouseIsNotedAndAllMiceMeasured) {
         EXPECT_EQ(g_display_dev, 0);
         const std::string note = "Note: INDEX " + std::string(index, index + wcslen(index)) +
                                  " names no mouse (2 mice found: 1 to 2; 0 = all mice); measuring "
-                                 "all mice.\nDevice: 全部鼠标 (2 只)\n";
+                                 "all mice.\nDevice: All mice (2)\n";
         EXPECT_NE(output().find(note), std::string::npos) << output();
     }
     for (const wchar_t* index : {L"0", L"2"}) {
@@ -332,7 +332,7 @@ TEST_F(RunConsoleTest, ThrottleWarningBeforeMeasuringAndBackgroundReportsAfterTh
     EXPECT_EQ(run_console(0, 0.05), 0);
     std::string text = output();
     EXPECT_NE(text.find(
-                  "Device: 全部鼠标 (2 只)\n"
+                  "Device: All mice (2)\n"
                   "Warning: Windows limits background mouse input to about 125 Hz "
                   "(RawMouseThrottleEnabled=1, 8 ms), and console mode always listens in the "
                   "background. For true rates use the window, or set the DWORD "
@@ -385,7 +385,7 @@ TEST_F(RunConsoleTest, SummaryBlockAndCsvAfterTheRun) {
     EXPECT_EQ(run_console(1, 0.05, path), 0);
     const std::string end =
         "Background reports: 0 of 0\n"
-        "Summary: 鼠标 VID_845E PID_0001, 0.0 s\n"
+        "Summary: Mouse VID_845E PID_0001, 0.0 s\n"
         "Intervals (us): n=0 mean=0.0 sd=0.0 min=0.0 max=0.0\n"
         "Percentiles (us): p0.1=0.0 p1=0.0 p50=0.0 p99=0.0 p99.9=0.0\n"
         "Rates (Hz): median=0.00 p1=0.00 p99=0.00\n"
@@ -439,10 +439,10 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
     ArrivalView view;
     arrival_view_take(&view, &empty, ARRIVAL_READER_TEST);
     char text[1024];
-    format_summary(text, sizeof text, "全部鼠标 (2 只)", &r, &d, &clock, &m, &view, 1e7);
+    format_summary(text, sizeof text, "All mice (2)", &r, &d, &clock, &m, &view, 1e7);
     arrival_view_release(&view);
     EXPECT_STREQ(text,
-                 "Summary: 全部鼠标 (2 只), 10.0 s\n"
+                 "Summary: All mice (2), 10.0 s\n"
                  "Intervals (us): n=4998 mean=2000.4 sd=35.1 min=1712.3 max=2566.0\n"
                  "Percentiles (us): p0.1=1750.2 p1=1880.0 p50=2000.1 p99=2120.7 p99.9=2400.3\n"
                  "Rates (Hz): median=499.98 p1=471.54 p99=531.91\n"

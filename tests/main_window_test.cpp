@@ -58,14 +58,13 @@ protected:
         g_fake_boxes.clear();
         g_qpc_freq = 10000000.0;
         g_display_dev = -1;
-        g_rescan_pending = 0;
         stats_set_measuring(false);
         stats_reset_all();
         UnregisterClassW(L"Quorvin", GetModuleHandleW(NULL));
     }
     void TearDown() override {
-        if (IsWindow(g_hWnd))
-            DestroyWindow(g_hWnd);
+        if (IsWindow(hwnd))
+            DestroyWindow(hwnd);
         MSG m;
         while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
         }
@@ -74,29 +73,33 @@ protected:
     void open(int mice) {
         set_mice(mice);
         enumerate_mice();
-        ASSERT_NE(create_main_window(), nullptr);
+        hwnd = create_main_window();
+        ASSERT_NE(hwnd, nullptr);
     }
+    HWND chooser() const { return GetDlgItem(hwnd, ID_DEVICE_CHOOSER); }
+    HWND start_button() const { return GetDlgItem(hwnd, ID_START_STOP); }
     void command(int id, int code = BN_CLICKED) {
-        SendMessageW(g_hWnd, WM_COMMAND, MAKEWPARAM(id, code), 0);
+        SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, code), 0);
     }
     void select(int index) {
-        SendMessageW(g_hCombo, CB_SETCURSEL, (WPARAM)index, 0);
+        SendMessageW(chooser(), CB_SETCURSEL, (WPARAM)index, 0);
         command(ID_DEVICE_CHOOSER, CBN_SELCHANGE);
     }
-    int chooser_count() { return (int)SendMessageW(g_hCombo, CB_GETCOUNT, 0, 0); }
-    int chooser_selection() { return (int)SendMessageW(g_hCombo, CB_GETCURSEL, 0, 0); }
+    int chooser_count() { return (int)SendMessageW(chooser(), CB_GETCOUNT, 0, 0); }
+    int chooser_selection() { return (int)SendMessageW(chooser(), CB_GETCURSEL, 0, 0); }
+    HWND hwnd = NULL;  // the main window open
 };
 
 TEST_F(MainWindowTest, OpensStoppedWithAllMiceSelected) {
     open(2);
     EXPECT_EQ(chooser_count(), 3);
     EXPECT_EQ(chooser_selection(), 0);
-    EXPECT_EQ(caption_of(g_hStart), L"开始测量");
+    EXPECT_EQ(caption_of(start_button()), L"开始测量");
     EXPECT_EQ(g_display_dev, -1);
     EXPECT_FALSE(stats_measuring());
     EXPECT_EQ(g_fake_ri.register_calls, 0);
     EXPECT_TRUE(g_fake_boxes.empty());
-    EXPECT_EQ(caption_of(g_hWnd), L"Quorvin v9 (Raw Input)");
+    EXPECT_EQ(caption_of(hwnd), L"Quorvin v9 (Raw Input)");
 }
 
 TEST_F(MainWindowTest, StartResetsRegistersAndSwitchesTheCaption) {
@@ -104,7 +107,7 @@ TEST_F(MainWindowTest, StartResetsRegistersAndSwitchesTheCaption) {
     g_dev_stats[2].interval_count = 9;
     command(ID_START_STOP);
     EXPECT_TRUE(stats_measuring());
-    EXPECT_EQ(caption_of(g_hStart), L"停止测量");
+    EXPECT_EQ(caption_of(start_button()), L"停止测量");
     EXPECT_EQ(g_display_dev, 0);
     EXPECT_EQ(g_dev_stats[2].interval_count, 0u);
     ASSERT_EQ(g_fake_ri.register_calls, 1);
@@ -124,9 +127,9 @@ TEST_F(MainWindowTest, RefusedRegistrationChangesNoState) {
     ASSERT_EQ(g_fake_boxes.size(), 1u);
     EXPECT_EQ(g_fake_boxes[0].text, L"注册 Raw Input 失败。");
     EXPECT_EQ(g_fake_boxes[0].caption, L"错误");
-    EXPECT_EQ(g_fake_boxes[0].owner, g_hWnd);
+    EXPECT_EQ(g_fake_boxes[0].owner, hwnd);
     EXPECT_FALSE(stats_measuring());
-    EXPECT_EQ(caption_of(g_hStart), L"开始测量");
+    EXPECT_EQ(caption_of(start_button()), L"开始测量");
     EXPECT_EQ(g_dev_stats[0].interval_count, 5u);
     EXPECT_EQ(g_display_dev, 1);
 }
@@ -143,7 +146,7 @@ TEST_F(MainWindowTest, SelectionStopAndClear) {
 
     command(ID_START_STOP);  // stop keeps the figures
     EXPECT_FALSE(stats_measuring());
-    EXPECT_EQ(caption_of(g_hStart), L"开始测量");
+    EXPECT_EQ(caption_of(start_button()), L"开始测量");
     EXPECT_EQ(g_dev_stats[2].interval_count, 20u);
     ASSERT_EQ(g_fake_ri.register_calls, 2);
     EXPECT_EQ(g_fake_ri.registrations[1].entries[0].dwFlags, (DWORD)RIDEV_REMOVE);
@@ -160,15 +163,15 @@ TEST_F(MainWindowTest, BurstOfDeviceChangesGivesOneRescanAfterTheQuietPeriod) {
     open(2);
     const int builds = g_fake_ri.list_calls;
     for (int i = 0; i < 5; i++) {
-        SendMessageW(g_hWnd, WM_INPUT_DEVICE_CHANGE, GIDC_ARRIVAL, 0);
+        SendMessageW(hwnd, WM_INPUT_DEVICE_CHANGE, GIDC_ARRIVAL, 0);
         pump(100);
     }
     pump(150);  // 250 ms after the last notice
     EXPECT_EQ(g_fake_ri.list_calls, builds);
-    EXPECT_EQ(g_rescan_pending, 1);
+    EXPECT_TRUE(main_window_rescan_pending());
     pump(400);
     EXPECT_EQ(g_fake_ri.list_calls, builds + 1);
-    EXPECT_EQ(g_rescan_pending, 0);
+    EXPECT_FALSE(main_window_rescan_pending());
     pump(400);
     EXPECT_EQ(g_fake_ri.list_calls, builds + 1);
 }
@@ -180,7 +183,7 @@ TEST_F(MainWindowTest, RescansKeepEverySlotUntilTheNextRun) {
     select(2);
     command(ID_START_STOP);
     set_mice(3);  // a mouse arrives
-    SendMessageW(g_hWnd, WM_INPUT_DEVICE_CHANGE, GIDC_ARRIVAL, 0);
+    SendMessageW(hwnd, WM_INPUT_DEVICE_CHANGE, GIDC_ARRIVAL, 0);
     pump(500);
     EXPECT_EQ(chooser_count(), 4);
     EXPECT_EQ(chooser_selection(), 2);
@@ -190,7 +193,7 @@ TEST_F(MainWindowTest, RescansKeepEverySlotUntilTheNextRun) {
     g_fake_ri.device_count = 0;
     fake_rawinput_add_device(mouse(2), RIM_TYPEMOUSE, kNames[1]);
     fake_rawinput_add_device(mouse(3), RIM_TYPEMOUSE, kNames[2]);
-    SendMessageW(g_hWnd, WM_INPUT_DEVICE_CHANGE, GIDC_REMOVAL, 0);
+    SendMessageW(hwnd, WM_INPUT_DEVICE_CHANGE, GIDC_REMOVAL, 0);
     pump(500);
     EXPECT_EQ(chooser_count(), 4);
     EXPECT_EQ(chooser_selection(), 2);
@@ -217,7 +220,7 @@ TEST_F(MainWindowTest, EmptyRegistryShowsTheNoticeAndStartDoesNothing) {
     command(ID_START_STOP);
     EXPECT_EQ(g_fake_ri.register_calls, 0);
     EXPECT_FALSE(stats_measuring());
-    EXPECT_EQ(caption_of(g_hStart), L"开始测量");
+    EXPECT_EQ(caption_of(start_button()), L"开始测量");
     EXPECT_EQ(g_fake_boxes.size(), 1u);
 }
 
@@ -259,9 +262,9 @@ TEST_F(MainWindowTest, AboutWindowFitsTheWorkAreaAtAnyDpi) {
         command(ID_ABOUT);
         ASSERT_NE(g_about_seen.window, nullptr);
         EXPECT_FALSE(IsWindow(g_about_seen.window));
-        EXPECT_EQ(g_about_seen.owner, g_hWnd);
+        EXPECT_EQ(g_about_seen.owner, hwnd);
         EXPECT_TRUE(g_about_seen.owner_disabled);
-        EXPECT_TRUE(IsWindowEnabled(g_hWnd));
+        EXPECT_TRUE(IsWindowEnabled(hwnd));
         RECT area;
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
         EXPECT_GE(g_about_seen.rect.top, area.top) << dpi;
@@ -273,7 +276,7 @@ TEST_F(MainWindowTest, AboutWindowFitsTheWorkAreaAtAnyDpi) {
             shown += *p == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, *p);
         EXPECT_EQ(g_about_seen.text, L"关于 — Quorvin v9|" + shown);
         EXPECT_TRUE(g_fake_boxes.empty());
-        DestroyWindow(g_hWnd);  // its quit message must not end the next round's window
+        DestroyWindow(hwnd);  // its quit message must not end the next round's window
         MSG quit;
         while (PeekMessageW(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
         }
@@ -288,7 +291,7 @@ TEST_F(MainWindowTest, DiagnosticBoxIsOwnedByTheWindow) {
     command(ID_CAPTURE_DIAG);
     ASSERT_EQ(g_fake_boxes.size(), 1u);
     EXPECT_EQ(g_fake_boxes[0].caption, L"USBPcap 诊断 — 步骤1 失败");
-    EXPECT_EQ(g_fake_boxes[0].owner, g_hWnd);
+    EXPECT_EQ(g_fake_boxes[0].owner, hwnd);
     EXPECT_FALSE(stats_measuring());
 }
 
@@ -317,17 +320,17 @@ TEST_F(MainWindowTest, ReportsAreStampedWhileTheWindowsThreadIsHeld) {
 }
 
 // Where a control sits inside the main window's client area.
-RECT client_rect_of(HWND control) {
+RECT client_rect_of(HWND control, HWND parent) {
     RECT r;
     GetWindowRect(control, &r);
-    MapWindowPoints(HWND_DESKTOP, g_hWnd, (POINT*)&r, 2);
+    MapWindowPoints(HWND_DESKTOP, parent, (POINT*)&r, 2);
     return r;
 }
 
 TEST_F(MainWindowTest, ControlsFollowTheDpiAndADpiChangeTakesTheSuggestedRectangle) {
     open(1);
-    RECT start = client_rect_of(g_hStart);
-    RECT plot96 = client_rect_of(GetDlgItem(g_hWnd, ID_PLOT));
+    RECT start = client_rect_of(start_button(), hwnd);
+    RECT plot96 = client_rect_of(GetDlgItem(hwnd, ID_PLOT), hwnd);
     EXPECT_EQ(plot96.left, 781);  // the row's sixth button: client x 781 to 869
     EXPECT_EQ(plot96.right, 869);
     EXPECT_EQ(start.left, 350);
@@ -336,33 +339,33 @@ TEST_F(MainWindowTest, ControlsFollowTheDpiAndADpiChangeTakesTheSuggestedRectang
     EXPECT_EQ(start.bottom - start.top, 26);
 
     // Never smaller than what shows every control and the histogram.
-    SetWindowPos(g_hWnd, NULL, 0, 0, 600, 400, SWP_NOZORDER | SWP_NOMOVE);
+    SetWindowPos(hwnd, NULL, 0, 0, 600, 400, SWP_NOZORDER | SWP_NOMOVE);
     RECT client;
-    GetClientRect(g_hWnd, &client);
+    GetClientRect(hwnd, &client);
     EXPECT_GE(client.right, plot96.right);
     EXPECT_GE(client.bottom, 472);
 
     // The suggested place is taken; its size only as far as the minimum allows.
     RECT suggested = {40, 30, 40 + 900, 30 + 600};
-    SendMessageW(g_hWnd, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144), (LPARAM)&suggested);
+    SendMessageW(hwnd, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144), (LPARAM)&suggested);
     RECT now;
-    GetWindowRect(g_hWnd, &now);
+    GetWindowRect(hwnd, &now);
     EXPECT_EQ(now.left, 40);
     EXPECT_EQ(now.top, 30);
-    SetWindowPos(g_hWnd, NULL, 0, 0, 900, 600, SWP_NOZORDER | SWP_NOMOVE);
-    GetClientRect(g_hWnd, &client);
+    SetWindowPos(hwnd, NULL, 0, 0, 900, 600, SWP_NOZORDER | SWP_NOMOVE);
+    GetClientRect(hwnd, &client);
     EXPECT_GE(client.right, 869 * 3 / 2);
     EXPECT_GE(client.bottom, 472 * 3 / 2);
-    EXPECT_EQ(g_window_dpi, 144u);
-    start = client_rect_of(g_hStart);
+    EXPECT_EQ(main_window_dpi(), 144u);
+    start = client_rect_of(start_button(), hwnd);
     EXPECT_EQ(start.left, 525);
     EXPECT_EQ(start.top, 12);
     EXPECT_EQ(start.right - start.left, 165);
     EXPECT_EQ(start.bottom - start.top, 39);
-    RECT plot = client_rect_of(GetDlgItem(g_hWnd, ID_PLOT));
+    RECT plot = client_rect_of(GetDlgItem(hwnd, ID_PLOT), hwnd);
     EXPECT_EQ(plot.left, 1172);  // 781 * 1.5, rounded half away from zero
     EXPECT_EQ(plot.right - plot.left, 132);
-    RECT about = client_rect_of(GetDlgItem(g_hWnd, ID_ABOUT));
+    RECT about = client_rect_of(GetDlgItem(hwnd, ID_ABOUT), hwnd);
     EXPECT_EQ(about.left, 1019);  // 679 * 1.5, rounded half away from zero
     EXPECT_EQ(about.right - about.left, 135);
 }
@@ -370,7 +373,7 @@ TEST_F(MainWindowTest, ControlsFollowTheDpiAndADpiChangeTakesTheSuggestedRectang
 TEST_F(MainWindowTest, ClosingWhileMeasuringRemovesTheRegistrationsThenQuits) {
     open(1);
     command(ID_START_STOP);
-    DestroyWindow(g_hWnd);
+    DestroyWindow(hwnd);
     ASSERT_EQ(g_fake_ri.register_calls, 2);
     EXPECT_EQ(g_fake_ri.registrations[1].entries[0].dwFlags, (DWORD)RIDEV_REMOVE);
     EXPECT_EQ(g_fake_ri.registrations[1].entries[1].dwFlags, (DWORD)RIDEV_REMOVE);

@@ -12,7 +12,9 @@
 #include "core/clock_map.h"
 #include "engine/reception.h"
 #include "gui/panel.h"
+#include "gui/plot_builder.h"
 #include "gui/plot_export.h"
+#include "gui/plot_paint.h"
 #include "gui/plot_saved.h"
 #include "gui/plot_window.h"
 #include "tests/fakes/fake_file_dialog.h"
@@ -77,7 +79,7 @@ protected:
     // A saved run's window opened from the live one; null when none came.
     HWND open_saved(const std::wstring& path) {
         g_fake_open_path = path;
-        SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_OPEN, 0);
+        SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_OPEN, 0);
         HWND saved = NULL;
         pump_until([&] {
             saved = FindWindowW(L"QuorvinPlot", (L"间隔图 — " + path.substr(path.rfind(L'\\') + 1) +
@@ -131,9 +133,9 @@ TEST_F(PlotSavedTest, TheExportReadBackDrawsTheSamePlotAndFigures) {
     const std::wstring csv = temp_path(L".csv");
     g_fake_save_path = csv;
     clock_map_clear(&g_clock_map, g_qpc_freq);
-    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);
+    SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_EXPORT, 0);
     ASSERT_TRUE(pump_until([] { return !plot_export_running(); }, 30000));
-    pump_until([] { return plot_builder_rested(&g_plot_builder, 0); }, 10000);
+    pump_until([] { return plot_builder_rested(plot_live_builder(), 0); }, 10000);
     const int blocks = g_fake_heap.live_blocks;
 
     HWND saved = open_saved(csv);
@@ -148,8 +150,8 @@ TEST_F(PlotSavedTest, TheExportReadBackDrawsTheSamePlotAndFigures) {
         EXPECT_EQ(read.pct_us[k], live.pct_us[k]);
     EXPECT_EQ(read.sd_us, live.sd_us);
     for (int kind = 0; kind < PLOT_KINDS; kind++) {
-        EXPECT_EQ(differing_pixels(g_hPlot, saved, kind), 0) << "view " << kind;
-        const PlotBuilt* lb = plot_builder_take(&g_plot_builder, 0, 0);
+        EXPECT_EQ(differing_pixels(plot_live_window(), saved, kind), 0) << "view " << kind;
+        const PlotBuilt* lb = plot_builder_take(plot_live_builder(), 0, 0);
         const PlotBuilt* sb = plot_builder_take(win(saved)->builder, 0, 0);
         EXPECT_EQ(lb->clock.period_us, sb->clock.period_us);
         EXPECT_EQ(lb->clock.filled_pct, sb->clock.filled_pct);
@@ -165,11 +167,11 @@ TEST_F(PlotSavedTest, TheExportReadBackDrawsTheSamePlotAndFigures) {
 // it holds; the window goes, and all it held with it.
 TEST_F(PlotSavedTest, AMalformedFileGivesOneErrorNamingItsLine) {
     plot_open(NULL);
-    pump_until([] { return plot_builder_rested(&g_plot_builder, 0); }, 10000);
+    pump_until([] { return plot_builder_rested(plot_live_builder(), 0); }, 10000);
     const int blocks = g_fake_heap.live_blocks;
     const std::wstring csv = csv_of("t_us,slot,class\n0.000,1,first\n1000.000,1,accepted\n2000.\xC3\xA9\xFF,1,accepted\n");
     g_fake_open_path = csv;
-    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_OPEN, 0);
+    SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_OPEN, 0);
     ASSERT_TRUE(pump_until([] { return !g_fake_boxes.empty() && plot_saved_count() == 0; }, 10000));
     pump_until([] { return false; }, 100);  // nothing more comes
     ASSERT_EQ(g_fake_boxes.size(), 1u);
@@ -189,11 +191,11 @@ TEST_F(PlotSavedTest, RunsOpenedWhileTheDialogIsUpCountAgainstTheLimit) {
     g_fake_open_during = [] {
         g_fake_open_during = NULL;  // the dialogs opened meanwhile answer at once
         for (int i = 0; i < PLOT_SAVED_MOST; i++)
-            SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_OPEN, 0);
+            SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_OPEN, 0);
     };
-    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_OPEN, 0);
+    SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_OPEN, 0);
     EXPECT_EQ(plot_saved_count(), PLOT_SAVED_MOST);
-    EXPECT_EQ(std::wstring(g_plot_status), L"已打开 4 个保存的运行：请先关闭一个。");
+    EXPECT_EQ(std::wstring(plot_live_status()), L"已打开 4 个保存的运行：请先关闭一个。");
     for (HWND h; (h = FindWindowW(L"QuorvinPlot", NULL)) != NULL;)
         DestroyWindow(h);
     EXPECT_EQ(plot_saved_count(), 0);
@@ -201,10 +203,10 @@ TEST_F(PlotSavedTest, RunsOpenedWhileTheDialogIsUpCountAgainstTheLimit) {
     // The main window closed while the dialog was up takes the plot window
     // (and its state) with it: nothing is opened for it afterwards.
     plot_open(NULL);
-    const HWND plot = g_hPlot;
+    const HWND plot = plot_live_window();
     g_fake_open_during = [] {
         g_fake_open_during = NULL;
-        DestroyWindow(g_hPlot);
+        DestroyWindow(plot_live_window());
     };
     SendMessageW(plot, WM_COMMAND, ID_PLOT_OPEN, 0);
     EXPECT_FALSE(IsWindow(plot));
@@ -219,28 +221,28 @@ TEST_F(PlotSavedTest, SaveImageWritesTheWindowsPictureAtItsClientSize) {
     plot_open(NULL);
     const std::wstring png = temp_path(L".png");
     g_fake_save_path = png;
-    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_IMAGE, 0);
+    SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_IMAGE, 0);
     RECT r;
-    GetClientRect(g_hPlot, &r);
+    GetClientRect(plot_live_window(), &r);
     ASSERT_EQ(g_fake_png.calls, 1);
     EXPECT_EQ(g_fake_png.width, r.right);
     EXPECT_EQ(g_fake_png.height, r.bottom);
-    const PlotBuilt* b = plot_builder_take(&g_plot_builder, 0, 0);
+    const PlotBuilt* b = plot_builder_take(plot_live_builder(), 0, 0);
     ASSERT_NE(b, nullptr);
     Distribution d;
     record_distribution(&g_dev_stats[0], &d);
     const PlotArea a = plot_area(r.right, r.bottom, 96);
     const int y = plot_row_of(&b->model.axis, d.pct_us[PCT_50], a.top, a.bottom);
     EXPECT_EQ(g_fake_png.pixels[(size_t)y * r.right + a.left + 3], 0xe0e0e0u) << "the median line";
-    EXPECT_EQ(std::wstring(g_plot_status), L"已保存图片：" + png);
+    EXPECT_EQ(std::wstring(plot_live_status()), L"已保存图片：" + png);
     EXPECT_EQ(GetFileAttributesW((png + L".partial").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(GetFileAttributesW(png.c_str()), INVALID_FILE_ATTRIBUTES);
     DeleteFileW(png.c_str());
 
     // A window without a client area has no picture: it says so and asks nothing.
-    ShowWindow(g_hPlot, SW_MINIMIZE);
+    ShowWindow(plot_live_window(), SW_MINIMIZE);
     const int asked = g_fake_save_calls;
-    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_IMAGE, 0);
+    SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_IMAGE, 0);
     EXPECT_EQ(g_fake_save_calls, asked);
     EXPECT_EQ(g_fake_png.calls, 1);
     ASSERT_EQ(g_fake_boxes.size(), 1u);

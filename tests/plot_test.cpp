@@ -19,6 +19,7 @@
 #include "gui/panel.h"
 #include "gui/plot_builder.h"
 #include "gui/plot_export.h"
+#include "gui/plot_paint.h"
 #include "gui/plot_window.h"
 #include "tests/fakes/fake_counter.h"
 #include "tests/fakes/fake_dpi.h"
@@ -35,6 +36,9 @@ const COLORREF kGold = 0x3cc3eb;     // the 500-1K bucket: 1000 us
 const COLORREF kOrange = 0x3291f0;   // the 250-500 bucket: 2000 us
 const COLORREF kRed = 0x3737d7;      // the <=125 Hz bucket
 const COLORREF kLine = 0xe0e0e0;
+
+// What the live plot window shows (it outlives the window).
+const PlotView& live_view() { return *plot_live_view(); }
 
 class PlotTest : public PaintSuite {
 protected:
@@ -68,7 +72,7 @@ protected:
         ASSERT_TRUE(canvas.make(900, 480));
         PlotView whole = {true, 0, 0, false, 0, 0, kind};
         PanelFont font = {};
-        plot_draw(canvas.dc, 900, 480, 96, &font, 0, &whole);
+        plot_draw(canvas.dc, 900, 480, 96, &font, 0, &whole, plot_live_status());
         GdiFlush();
     }
     COLORREF pixel(int x, int y) const { return canvas.pixel(x, y); }
@@ -167,7 +171,7 @@ TEST_F(PlotTest, EightKilohertzFillsTheHeightWithItsLabelsApart) {
         PlotView whole = {true, 0, 0, false, 0, 0, PLOT_INTERVALS};
         PanelFont font = {};
         panel_font_make(&font, dpi);
-        plot_draw(canvas.dc, w, h, dpi, &font, 0, &whole);
+        plot_draw(canvas.dc, w, h, dpi, &font, 0, &whole, plot_live_status());
         GdiFlush();
         const PlotArea a = plot_area(w, h, dpi);
         int top = a.bottom, bottom = a.top;  // rows with dots of the >8K and 4K-8K buckets
@@ -207,7 +211,7 @@ TEST_F(PlotTest, EachViewDrawsItsOwnFiguresOverTheSameTime) {
         for (int kind = 0; kind < PLOT_KINDS; kind++) {
             ASSERT_TRUE(canvas.make(w, h));
             PlotView whole = {true, 0, 0, false, 0, 0, kind};
-            plot_draw(canvas.dc, w, h, dpi, &font, 0, &whole);
+            plot_draw(canvas.dc, w, h, dpi, &font, 0, &whole, plot_live_status());
             GdiFlush();
             if (shots)
                 canvas.save_bmp((std::string(shots) + "/plot-view" + std::to_string(kind) + "-" +
@@ -288,114 +292,116 @@ struct OpenPlot {
         g_display_dev = 0;  // the plot shows the record the panel shows: all mice
         plot_open(NULL);
         RECT r = {};
-        GetClientRect(g_hPlot, &r);
+        GetClientRect(plot_live_window(), &r);
         a = plot_area(r.right, r.bottom, 96);
         middle = {(a.left + a.right) / 2, (a.top + a.bottom) / 2};
         screen = middle;
-        ClientToScreen(g_hPlot, &screen);
+        ClientToScreen(plot_live_window(), &screen);
         settle();
     }
     // The builder has finished the newest model and the window shows it.
     static void settle() {
-        pump_until([] { return plot_builder_rested(&g_plot_builder, 0); }, 10000);
-        InvalidateRect(g_hPlot, NULL, FALSE);
-        UpdateWindow(g_hPlot);
+        pump_until([] { return plot_builder_rested(plot_live_builder(), 0); }, 10000);
+        InvalidateRect(plot_live_window(), NULL, FALSE);
+        UpdateWindow(plot_live_window());
     }
     void wheel(int notches, WORD keys = 0) const {
         for (int i = 0; i < abs(notches); i++) {
-            SendMessageW(g_hPlot, WM_MOUSEWHEEL, MAKEWPARAM(keys, notches > 0 ? WHEEL_DELTA : -WHEEL_DELTA),
+            SendMessageW(plot_live_window(), WM_MOUSEWHEEL, MAKEWPARAM(keys, notches > 0 ? WHEEL_DELTA : -WHEEL_DELTA),
                          MAKELPARAM(screen.x, screen.y));
-            UpdateWindow(g_hPlot);
+            UpdateWindow(plot_live_window());
             settle();  // the next notch starts from what is shown
         }
     }
     void double_click() const {
-        SendMessageW(g_hPlot, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(middle.x, middle.y));
+        SendMessageW(plot_live_window(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(middle.x, middle.y));
     }
     ~OpenPlot() {
-        if (g_hPlot)
-            DestroyWindow(g_hPlot);
+        if (plot_live_window())
+            DestroyWindow(plot_live_window());
     }
 };
 
 TEST_F(PlotTest, WheelZoomsAroundThePointerDragPansDoubleClickShowsTheWholeRun) {
     steady(10000, 1000);
     OpenPlot p;
-    ASSERT_NE(g_hPlot, nullptr);
+    ASSERT_NE(plot_live_window(), nullptr);
     p.wheel(1);
-    ASSERT_FALSE(g_plot_view.whole);
-    EXPECT_NEAR(g_plot_view.t1_s - g_plot_view.t0_s, 0.8 * 9.999, 0.01);
-    EXPECT_NEAR((g_plot_view.t0_s + g_plot_view.t1_s) / 2, 9.999 / 2, 0.05) << "around the pointer";
-    EXPECT_FALSE(g_plot_view.y_fixed) << "the wheel alone leaves the interval axis";
+    ASSERT_FALSE(live_view().whole);
+    EXPECT_NEAR(live_view().t1_s - live_view().t0_s, 0.8 * 9.999, 0.01);
+    EXPECT_NEAR((live_view().t0_s + live_view().t1_s) / 2, 9.999 / 2, 0.05) << "around the pointer";
+    EXPECT_FALSE(live_view().y_fixed) << "the wheel alone leaves the interval axis";
 
-    double width = g_plot_view.t1_s - g_plot_view.t0_s, before = g_plot_view.t0_s;
-    SendMessageW(g_hPlot, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.middle.x, p.middle.y));
-    SendMessageW(g_hPlot, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.middle.x - (p.a.right - p.a.left) / 4, p.middle.y));
-    SendMessageW(g_hPlot, WM_LBUTTONUP, 0, MAKELPARAM(p.middle.x, p.middle.y));
-    EXPECT_NEAR(g_plot_view.t0_s - before, width / 4, 0.02) << "dragged left: later times come in";
+    double width = live_view().t1_s - live_view().t0_s, before = live_view().t0_s;
+    SendMessageW(plot_live_window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.middle.x, p.middle.y));
+    SendMessageW(plot_live_window(), WM_MOUSEMOVE, MK_LBUTTON,
+                 MAKELPARAM(p.middle.x - (p.a.right - p.a.left) / 4, p.middle.y));
+    SendMessageW(plot_live_window(), WM_LBUTTONUP, 0, MAKELPARAM(p.middle.x, p.middle.y));
+    EXPECT_NEAR(live_view().t0_s - before, width / 4, 0.02) << "dragged left: later times come in";
 
     p.double_click();
-    EXPECT_TRUE(g_plot_view.whole);
+    EXPECT_TRUE(live_view().whole);
     // Zooming out without end stops at a bound that still shows the run.
     for (int notch = 0; notch < 4000; notch++)
-        SendMessageW(g_hPlot, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(p.screen.x, p.screen.y));
-    EXPECT_LE(g_plot_view.t1_s - g_plot_view.t0_s, 3 * 9.999 + 1e-9);
-    EXPECT_LE(g_plot_view.t0_s, 0);
-    EXPECT_GE(g_plot_view.t1_s, 9.999);
-    DestroyWindow(g_hPlot);
-    EXPECT_EQ(g_hPlot, nullptr);
+        SendMessageW(plot_live_window(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA),
+                     MAKELPARAM(p.screen.x, p.screen.y));
+    EXPECT_LE(live_view().t1_s - live_view().t0_s, 3 * 9.999 + 1e-9);
+    EXPECT_LE(live_view().t0_s, 0);
+    EXPECT_GE(live_view().t1_s, 9.999);
+    DestroyWindow(plot_live_window());
+    EXPECT_EQ(plot_live_window(), nullptr);
 }
 
 TEST_F(PlotTest, ShiftWheelZoomsTheIntervalAxisWithinBounds) {
     steady(10000, 1000);  // the interval axis 0.98..1.02 ms
     OpenPlot p;
-    ASSERT_NE(g_hPlot, nullptr);
+    ASSERT_NE(plot_live_window(), nullptr);
     p.wheel(1, MK_SHIFT);
-    EXPECT_TRUE(g_plot_view.whole) << "time left alone";
-    ASSERT_TRUE(g_plot_view.y_fixed);
-    EXPECT_NEAR(g_plot_view.y_hi_ms - g_plot_view.y_lo_ms, 0.8 * 0.04, 1e-3);
-    EXPECT_NEAR((g_plot_view.y_lo_ms + g_plot_view.y_hi_ms) / 2, 1.0, 2e-3) << "about the pointer";
+    EXPECT_TRUE(live_view().whole) << "time left alone";
+    ASSERT_TRUE(live_view().y_fixed);
+    EXPECT_NEAR(live_view().y_hi_ms - live_view().y_lo_ms, 0.8 * 0.04, 1e-3);
+    EXPECT_NEAR((live_view().y_lo_ms + live_view().y_hi_ms) / 2, 1.0, 2e-3) << "about the pointer";
     p.wheel(100, MK_SHIFT);
-    EXPECT_NEAR(g_plot_view.y_hi_ms - g_plot_view.y_lo_ms, 0.01, 1e-9) << "no narrower than 10 us";
+    EXPECT_NEAR(live_view().y_hi_ms - live_view().y_lo_ms, 0.01, 1e-9) << "no narrower than 10 us";
     p.wheel(-100, MK_SHIFT);
-    EXPECT_DOUBLE_EQ(g_plot_view.y_lo_ms, 0);
-    EXPECT_DOUBLE_EQ(g_plot_view.y_hi_ms, 60);
+    EXPECT_DOUBLE_EQ(live_view().y_lo_ms, 0);
+    EXPECT_DOUBLE_EQ(live_view().y_hi_ms, 60);
     p.wheel(2);
     p.double_click();
-    EXPECT_TRUE(g_plot_view.whole && !g_plot_view.y_fixed) << "a double-click restores both";
+    EXPECT_TRUE(live_view().whole && !live_view().y_fixed) << "a double-click restores both";
 }
 
 TEST_F(PlotTest, TheViewButtonsSwitchTheViewAndKeepTheTimeRange) {
     steady(10000, 1000);
     OpenPlot p;
-    ASSERT_NE(g_hPlot, nullptr);
+    ASSERT_NE(plot_live_window(), nullptr);
     p.wheel(2);
-    const PlotView zoomed = g_plot_view;
+    const PlotView zoomed = live_view();
     auto click = [](int kind) {
-        SendMessageW(GetDlgItem(g_hPlot, ID_PLOT_VIEW + kind), BM_CLICK, 0, 0);
+        SendMessageW(GetDlgItem(plot_live_window(), ID_PLOT_VIEW + kind), BM_CLICK, 0, 0);
         OpenPlot::settle();
     };
     auto pressed = [](int kind) {
-        return SendMessageW(GetDlgItem(g_hPlot, ID_PLOT_VIEW + kind), BM_GETCHECK, 0, 0) == BST_CHECKED;
+        return SendMessageW(GetDlgItem(plot_live_window(), ID_PLOT_VIEW + kind), BM_GETCHECK, 0, 0) == BST_CHECKED;
     };
     EXPECT_TRUE(pressed(PLOT_INTERVALS) && !pressed(PLOT_COUNTS) && !pressed(PLOT_SPEED));
     click(PLOT_COUNTS);
-    EXPECT_EQ(g_plot_view.kind, PLOT_COUNTS);
+    EXPECT_EQ(live_view().kind, PLOT_COUNTS);
     EXPECT_TRUE(!pressed(PLOT_INTERVALS) && pressed(PLOT_COUNTS));
-    EXPECT_EQ(g_plot_view.t0_s, zoomed.t0_s);
-    EXPECT_EQ(g_plot_view.t1_s, zoomed.t1_s);
+    EXPECT_EQ(live_view().t0_s, zoomed.t0_s);
+    EXPECT_EQ(live_view().t1_s, zoomed.t1_s);
     p.wheel(1, MK_SHIFT);
-    EXPECT_TRUE(g_plot_view.y_fixed) << "Shift+wheel zooms the counts";
-    EXPECT_LT(g_plot_view.y_lo_ms, 0);
+    EXPECT_TRUE(live_view().y_fixed) << "Shift+wheel zooms the counts";
+    EXPECT_LT(live_view().y_lo_ms, 0);
     click(PLOT_SPEED);
-    EXPECT_TRUE(g_plot_view.kind == PLOT_SPEED && pressed(PLOT_SPEED) && !pressed(PLOT_COUNTS));
-    EXPECT_FALSE(g_plot_view.y_fixed) << "each view's y axis is its own";
-    EXPECT_EQ(g_plot_view.t0_s, zoomed.t0_s);
+    EXPECT_TRUE(live_view().kind == PLOT_SPEED && pressed(PLOT_SPEED) && !pressed(PLOT_COUNTS));
+    EXPECT_FALSE(live_view().y_fixed) << "each view's y axis is its own";
+    EXPECT_EQ(live_view().t0_s, zoomed.t0_s);
     p.double_click();
-    EXPECT_TRUE(g_plot_view.whole);
-    EXPECT_EQ(g_plot_view.kind, PLOT_SPEED) << "the whole run in the same view";
+    EXPECT_TRUE(live_view().whole);
+    EXPECT_EQ(live_view().kind, PLOT_SPEED) << "the whole run in the same view";
     click(PLOT_INTERVALS);
-    EXPECT_EQ(g_plot_view.kind, PLOT_INTERVALS);
+    EXPECT_EQ(live_view().kind, PLOT_INTERVALS);
 }
 
 // The owner's icon, the plot's own fonts: what the window makes and what it gives back.
@@ -406,13 +412,13 @@ protected:
         UnregisterClassW(L"QuorvinPlot", GetModuleHandleW(NULL));
     }
     void TearDown() override {
-        if (g_hPlot)
-            DestroyWindow(g_hPlot);
+        if (plot_live_window())
+            DestroyWindow(plot_live_window());
         g_fake_dpi = 96;
         PlotTest::TearDown();
     }
     static HFONT button_font() {
-        return (HFONT)SendMessageW(GetDlgItem(g_hPlot, ID_PLOT_EXPORT), WM_GETFONT, 0, 0);
+        return (HFONT)SendMessageW(GetDlgItem(plot_live_window(), ID_PLOT_EXPORT), WM_GETFONT, 0, 0);
     }
     static LONG font_height(HGDIOBJ font) {
         LOGFONTW lf = {};
@@ -434,9 +440,9 @@ TEST_F(PlotWindowTest, ReopeningMakesNoIconOfItsOwn) {
                                  NULL, GetModuleHandleW(NULL), NULL);
     for (int open = 0; open < 3; open++) {
         plot_open(owner);
-        ASSERT_NE(g_hPlot, nullptr);
-        EXPECT_EQ((HICON)GetClassLongPtrW(g_hPlot, GCLP_HICON), icon) << "the owner's, shared";
-        DestroyWindow(g_hPlot);
+        ASSERT_NE(plot_live_window(), nullptr);
+        EXPECT_EQ((HICON)GetClassLongPtrW(plot_live_window(), GCLP_HICON), icon) << "the owner's, shared";
+        DestroyWindow(plot_live_window());
     }
     DestroyWindow(owner);
     UnregisterClassW(L"PlotTestOwner", GetModuleHandleW(NULL));
@@ -446,7 +452,7 @@ TEST_F(PlotWindowTest, ReopeningMakesNoIconOfItsOwn) {
 TEST_F(PlotWindowTest, TheButtonKeepsItsOwnFontAtItsDpiUntilItIsGone) {
     g_fake_dpi = 144;
     plot_open(NULL);
-    ASSERT_NE(g_hPlot, nullptr);
+    ASSERT_NE(plot_live_window(), nullptr);
     HFONT at144 = button_font();
     EXPECT_EQ(GetObjectType(at144), (DWORD)OBJ_FONT);
     EXPECT_EQ(font_height(at144), -17);  // 11 pixels at 96 DPI
@@ -464,11 +470,11 @@ TEST_F(PlotWindowTest, TheButtonKeepsItsOwnFontAtItsDpiUntilItIsGone) {
     EXPECT_EQ(GetObjectType(at144), (DWORD)OBJ_FONT) << "still alive";
 
     RECT suggested = {40, 30, 40 + 1200, 30 + 700};
-    SendMessageW(g_hPlot, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(192, 192), (LPARAM)&suggested);
+    SendMessageW(plot_live_window(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(192, 192), (LPARAM)&suggested);
     HFONT at192 = button_font();
     EXPECT_EQ(font_height(at192), -22);
     EXPECT_EQ(GetObjectType(at144), 0u) << "the replaced font is deleted";
-    DestroyWindow(g_hPlot);
+    DestroyWindow(plot_live_window());
     EXPECT_EQ(GetObjectType(at192), 0u) << "deleted with the window";
 }
 
@@ -483,7 +489,7 @@ bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 
 // The export button of the open plot, then its thread's end.
 void export_and_wait() {
-    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);
+    SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_EXPORT, 0);
     EXPECT_TRUE(pump_until([] { return !plot_export_running(); }, 60000));
 }
 
@@ -491,7 +497,7 @@ TEST_F(PlotWindowTest, ExportWritesTheConsolesCsvOnItsThreadOrSaysWhyNot) {
     steady(3, 1000);
     OpenPlot p;
     g_fake_save_path.clear();  // cancelled
-    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);
+    SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_EXPORT, 0);
     EXPECT_FALSE(plot_export_running());
     EXPECT_TRUE(g_fake_boxes.empty());
     EXPECT_EQ(g_fake_save_default.rfind(L"quorvin-", 0), 0u);
@@ -506,15 +512,15 @@ TEST_F(PlotWindowTest, ExportWritesTheConsolesCsvOnItsThreadOrSaysWhyNot) {
     EXPECT_EQ(csv.rfind("t_us,slot,interval_us,class,background,utc_us,dx,dy,buttons,wheel,flags\n0.000,1,,first,0,", 0), 0u);
     EXPECT_NE(csv.find("\n2000.000,1,1000.000,accepted,0,"), std::string::npos);
     EXPECT_FALSE(exists(path + L".partial"));
-    EXPECT_EQ(std::wstring(g_plot_status), L"已导出 3 行：" + path) << "the window says so";
-    EXPECT_EQ(GetWindowTextLengthW(GetDlgItem(g_hPlot, ID_PLOT_EXPORT)), 6) << "导出 CSV again";
+    EXPECT_EQ(std::wstring(plot_live_status()), L"已导出 3 行：" + path) << "the window says so";
+    EXPECT_EQ(GetWindowTextLengthW(GetDlgItem(plot_live_window(), ID_PLOT_EXPORT)), 6) << "导出 CSV again";
 
     g_fake_save_path = L"Z:\\no\\such\\folder\\x.csv";
     export_and_wait();
     ASSERT_EQ(g_fake_boxes.size(), 1u);
     EXPECT_EQ(g_fake_boxes[0].caption, L"错误");
     EXPECT_EQ(g_fake_boxes[0].text.rfind(L"无法写入 CSV 文件：\nZ:\\no\\such\\folder\\x.csv\n\n", 0), 0u);
-    EXPECT_EQ(std::wstring(g_plot_status), L"导出失败：" + g_fake_save_path);
+    EXPECT_EQ(std::wstring(plot_live_status()), L"导出失败：" + g_fake_save_path);
 }
 
 // A long export (a million reports and more) shows its progress while the
@@ -529,8 +535,8 @@ TEST_F(PlotWindowTest, ALongExportRunsBesideTheWindowAndACancelLeavesNoFile) {
     fputs("the user's own", f);
     fclose(f);
     g_fake_save_path = path;
-    HWND bar = GetDlgItem(g_hPlot, ID_PLOT_PROGRESS);
-    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);
+    HWND bar = GetDlgItem(plot_live_window(), ID_PLOT_PROGRESS);
+    SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_EXPORT, 0);
     ASSERT_TRUE(plot_export_running());
     ASSERT_TRUE(pump_until([bar] { return SendMessageW(bar, PBM_GETPOS, 0, 0) > 0; }, 20000));
     EXPECT_TRUE(IsWindowVisible(bar));
@@ -538,17 +544,17 @@ TEST_F(PlotWindowTest, ALongExportRunsBesideTheWindowAndACancelLeavesNoFile) {
     EXPECT_EQ(read_file(path), "the user's own");
     EXPECT_TRUE(exists(path + L".partial"));
 
-    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);  // the button now cancels
+    SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_EXPORT, 0);  // the button now cancels
     EXPECT_TRUE(pump_until([] { return !plot_export_running(); }, 20000));
-    EXPECT_EQ(std::wstring(g_plot_status), L"已取消导出");
+    EXPECT_EQ(std::wstring(plot_live_status()), L"已取消导出");
     EXPECT_EQ(read_file(path), "the user's own");
     EXPECT_FALSE(exists(path + L".partial"));
     EXPECT_FALSE(IsWindowVisible(bar));
     EXPECT_TRUE(g_fake_boxes.empty());
 
-    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);
+    SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_EXPORT, 0);
     ASSERT_TRUE(plot_export_running());
-    DestroyWindow(g_hPlot);
+    DestroyWindow(plot_live_window());
     EXPECT_FALSE(plot_export_running()) << "closing waited for the thread";
     EXPECT_EQ(read_file(path), "the user's own");
     EXPECT_FALSE(exists(path + L".partial"));
@@ -562,12 +568,12 @@ TEST_F(PlotWindowTest, AnExportWhoseRowsWereClearedFailsAndWritesNothing) {
     const std::wstring path = temp_path();
     DeleteFileW(path.c_str());
     g_fake_save_path = path;
-    HWND bar = GetDlgItem(g_hPlot, ID_PLOT_PROGRESS);
-    SendMessageW(g_hPlot, WM_COMMAND, ID_PLOT_EXPORT, 0);
+    HWND bar = GetDlgItem(plot_live_window(), ID_PLOT_PROGRESS);
+    SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_EXPORT, 0);
     ASSERT_TRUE(pump_until([bar] { return SendMessageW(bar, PBM_GETPOS, 0, 0) > 0; }, 20000));
     arrival_log_clear(&g_arrival_log);
     EXPECT_TRUE(pump_until([] { return !plot_export_running(); }, 20000));
-    EXPECT_EQ(std::wstring(g_plot_status), L"导出失败：" + path);
+    EXPECT_EQ(std::wstring(plot_live_status()), L"导出失败：" + path);
     ASSERT_EQ(g_fake_boxes.size(), 1u);
     EXPECT_FALSE(exists(path));
     EXPECT_FALSE(exists(path + L".partial"));
@@ -598,31 +604,31 @@ struct HeldLog {
 TEST_F(PlotWindowTest, TheWindowAnswersWhileItsModelIsBeingBuilt) {
     steady(10000, 1000);
     OpenPlot p;
-    const unsigned built = plot_builder_figures(&g_plot_builder).builds;
+    const unsigned built = plot_builder_figures(plot_live_builder()).builds;
     ASSERT_GE(built, 1u) << "the first paint had its model";
     ULONGLONG took;
     {
         HeldLog held;
         const ULONGLONG start = GetTickCount64();
-        SendMessageW(g_hPlot, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(p.screen.x, p.screen.y));
-        UpdateWindow(g_hPlot);  // asks for a new model, paints the last one
-        SendMessageW(g_hPlot, WM_NULL, 0, 0);
+        SendMessageW(plot_live_window(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(p.screen.x, p.screen.y));
+        UpdateWindow(plot_live_window());  // asks for a new model, paints the last one
+        SendMessageW(plot_live_window(), WM_NULL, 0, 0);
         took = GetTickCount64() - start;
-        EXPECT_EQ(plot_builder_figures(&g_plot_builder).builds, built) << "the build was held";
+        EXPECT_EQ(plot_builder_figures(plot_live_builder()).builds, built) << "the build was held";
     }
     EXPECT_LT(took, 2000u);
-    EXPECT_TRUE(pump_until([built] { return plot_builder_figures(&g_plot_builder).builds > built; }, 10000));
+    EXPECT_TRUE(pump_until([built] { return plot_builder_figures(plot_live_builder()).builds > built; }, 10000));
 }
 
 TEST_F(PlotTest, ExportOfTooFewReportsSaysSoAndAsksForNoFile) {
     for (int reports : {0, 2}) {  // none, and one interval
         stats_reset_all();
         steady(reports, 1000);
-        g_plot_status[0] = 0;
+        plot_live_status()[0] = 0;
         const int calls = g_fake_save_calls;
         EXPECT_TRUE(plot_export_csv(NULL));
         EXPECT_EQ(g_fake_save_calls, calls) << reports << " reports: no Save As";
-        EXPECT_EQ(std::wstring(g_plot_status).rfind(L"报告太少", 0), 0u);
+        EXPECT_EQ(std::wstring(plot_live_status()).rfind(L"报告太少", 0), 0u);
     }
 }
 

@@ -93,7 +93,7 @@ rc=$?
 # A run without intervals: its rates are no numbers, and the JSON says null.
 python3 "$e2e_here/json_check.py" "$artifacts/cli-timed.txt" "$artifacts/cli-timed.json" ||
     fail "--json differs from the text"
-grep -q '^Device: 全部鼠标' "$artifacts/cli-timed.txt" || fail "no device line"
+grep -q '^Device: All mice' "$artifacts/cli-timed.txt" || fail "no device line"
 tail -c 2 "$artifacts/cli-timed.txt" | od -An -c | grep -q '\\n' || fail "last line not closed"
 tr '\r' '\n' <"$artifacts/cli-timed.txt" | grep -q '^Avg=.*Time=[0-9.]*s$' || fail "no status line"
 # Nothing moves the pointer here: the run says so after its summary.
@@ -105,7 +105,7 @@ case_name=index
 timeout 60 wine "$exe" -c 9 1 >"$artifacts/cli-index.txt" 2>"$artifacts/cli-index.err"
 rc=$?
 [ "$rc" -eq 0 ] || fail "exit code $rc"
-grep -q '^Device: 全部鼠标' "$artifacts/cli-index.txt" || fail "not all mice"
+grep -q '^Device: All mice' "$artifacts/cli-index.txt" || fail "not all mice"
 grep -q '^Note: INDEX 9 names no mouse (.*); measuring all mice.' "$artifacts/cli-index.err" ||
     fail "no note"
 
@@ -144,6 +144,6 @@ took=$(($(date +%s) - start))
 # break; the background count and the summary follow it.
 last=$(grep -B1 '^Background reports: ' "$artifacts/cli-ctrl-c.txt" | head -n 1 | tr '\r' '\n' | tail -n 1)
 [[ $last == Avg=*Count=0\ \ Time=*s ]] || fail "last status line '$last'"
-grep -q '^Summary: 全部鼠标' "$artifacts/cli-ctrl-c.txt" || fail "no summary after Ctrl+C"
+grep -q '^Summary: All mice' "$artifacts/cli-ctrl-c.txt" || fail "no summary after Ctrl+C"
 
 e2e_finish cli

@@ -124,8 +124,8 @@ console_case() {
     esac
 }
 
-case_name=all-250 case_rate=250 e2e_runs console_case 0 4 "全部鼠标"
-case_name=all-500 case_rate=500 e2e_runs console_case 0 4 "全部鼠标"
+case_name=all-250 case_rate=250 e2e_runs console_case 0 4 "All mice"
+case_name=all-500 case_rate=500 e2e_runs console_case 0 4 "All mice"
 
 # The two runs' CSVs compared with --ab: each run's line, B - A with its
 # intervals (the faster jig's median rate higher), and, for runs of 4 s, no
@@ -156,7 +156,7 @@ for example in console-status console-summary; do
 done
 # This one moves +3, -3 pixels alternately: the CSV's dx column must be that
 # pattern report for report (see motion_check.py for what Wine does to it).
-case_name=mouse1-500 case_rate=500 case_step=3 e2e_runs console_case 1 3 "鼠标 VID_845E PID_0001"
+case_name=mouse1-500 case_rate=500 case_step=3 e2e_runs console_case 1 3 "Mouse VID_845E PID_0001"
 
 # A run killed with kill -9 while the jig moves: the user's file is as it
 # was, and the partial file beside it holds every report counted by the last
