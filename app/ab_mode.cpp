@@ -12,7 +12,7 @@
 #include "app/text_out.h"
 #include "core/ab_compare.h"
 #include "core/run_csv.h"
-#include "core/wide_text.h"
+#include "core/text_buf.h"
 
 // Each holds a block's worth of bins and the clock's first reports: off the stack.
 static RunCsv s_csv;
@@ -30,53 +30,44 @@ static double shown(double v, int decimals) {
     return r == 0 ? 0 : r;
 }
 
-// Appends a number (format takes its decimals, then it) at *at, never past cap.
-static void append(char* out, size_t cap, size_t* at, const char* format, double v, int decimals) {
-    if (*at >= cap)
-        return;
-    const int n = snprintf(out + *at, cap - *at, format, decimals, shown(v, decimals));
-    *at += n > 0 ? (size_t)n : 0;
-}
-
-static void append_text(char* out, size_t cap, size_t* at, const char* a, const char* b = "") {
-    if (*at >= cap)
-        return;
-    const int n = snprintf(out + *at, cap - *at, "%s%s", a, b);
-    *at += n > 0 ? (size_t)n : 0;
+// A figure: format takes its decimals, then it.
+static void append(TextBuf* t, const char* format, double v, int decimals) {
+    text_appendf(t, format, decimals, shown(v, decimals));
 }
 
 static void run_line(char* out, size_t cap, char name, const wchar_t* path, const AbFigures* f) {
     char file[MAX_PATH * 3];
-    if (!WideCharToMultiByte(CP_UTF8, 0, path, -1, file, (int)sizeof file, NULL, NULL))
-        file[0] = 0;
-    size_t at = (size_t)snprintf(out, cap, "%c: file=%s n=%llu", name, file, (unsigned long long)f->n);
+    path_utf8(path, file, sizeof file);
+    TextBuf t = text_buf(out, cap);
+    text_appendf(&t, "%c: file=%s n=%llu", name, file, (unsigned long long)f->n);
     for (int k = 0; k < AB_CLOCK_US; k++) {
-        append_text(out, cap, &at, " ", kKey[k]);
+        text_appendf(&t, " %s", kKey[k]);
         if (f->n == 0)
-            append_text(out, cap, &at, "=none");
+            text_appendf(&t, "=none");
         else
-            append(out, cap, &at, k == AB_STABILITY ? "=%.*f%%" : "=%.*f", f->v[k], kDecimals[k]);
+            append(&t, k == AB_STABILITY ? "=%.*f%%" : "=%.*f", f->v[k], kDecimals[k]);
     }
     if (f->has_clock)
-        append(out, cap, &at, " clock_us=%.*f", f->v[AB_CLOCK_US], 3);
+        append(&t, " clock_us=%.*f", f->v[AB_CLOCK_US], 3);
     else
-        append_text(out, cap, &at, " clock_us=none");
-    append_text(out, cap, &at, "\n");
+        text_appendf(&t, " clock_us=none");
+    text_appendf(&t, "\n");
 }
 
 // B - A of every figure both runs have, with its interval; stability in points.
 static void difference_line(char* out, size_t cap, const AbComparison* c) {
-    size_t at = (size_t)snprintf(out, cap, "B-A (95%% CI, 1 s blocks):");
+    TextBuf t = text_buf(out, cap);
+    text_appendf(&t, "B-A (95%% CI, 1 s blocks):");
     for (int k = 0; k < AB_FIGURES; k++) {
         if (!c->verdict.compared[k])
             continue;
         const AbInterval* d = &c->d[k];
-        append_text(out, cap, &at, " ", kKey[k]);
-        append(out, cap, &at, "=%+.*f", d->diff, kDecimals[k]);
-        append(out, cap, &at, " [%+.*f", d->lo, kDecimals[k]);
-        append(out, cap, &at, ",%+.*f]", d->hi, kDecimals[k]);
+        text_appendf(&t, " %s", kKey[k]);
+        append(&t, "=%+.*f", d->diff, kDecimals[k]);
+        append(&t, " [%+.*f", d->lo, kDecimals[k]);
+        append(&t, ",%+.*f]", d->hi, kDecimals[k]);
     }
-    append_text(out, cap, &at, "\n");
+    text_appendf(&t, "\n");
 }
 
 // One run read and streamed into run; false after its error line.
@@ -103,8 +94,8 @@ static void report_json(JsonOutput* json, const wchar_t* a_path, const wchar_t* 
     const JsonConditions unknown = {};
     JsonReport* j = json_output_report(json, "ab", &unknown);
     static char a[MAX_PATH * 3], b[MAX_PATH * 3];
-    wide_to_utf8(a_path, a, sizeof a);
-    wide_to_utf8(b_path, b, sizeof b);
+    path_utf8(a_path, a, sizeof a);
+    path_utf8(b_path, b, sizeof b);
     if (j)
         json_report_ab(j, a, b, &s_comparison, verdict);
 }
@@ -143,5 +134,5 @@ int run_ab(const wchar_t* a_path, const wchar_t* b_path, int slot, FILE* out,
     }
     ab_run_free(&s_runs[0]);
     ab_run_free(&s_runs[1]);
-    return json_output_finish(&json, ok ? 0 : 1);
+    return finish_output(out, json_output_finish(&json, ok ? 0 : 1));
 }

@@ -55,8 +55,7 @@ static void print_block(const wchar_t* path, FILE* out, JsonOutput* json) {
     ReportClockFigures clock;
     report_clock_finish(&s_run.clock, &clock);
     char name[MAX_PATH * 3];
-    if (!WideCharToMultiByte(CP_UTF8, 0, path, -1, name, (int)sizeof name, NULL, NULL))
-        name[0] = 0;
+    path_utf8(path, name, sizeof name);
     static char text[4096];
     format_summary(text, sizeof text, name, &r, &d, &clock, &m, NULL, 0);
     write_utf8(out, text);
@@ -78,5 +77,5 @@ int run_analyze(const wchar_t* csv_path, int slot, FILE* out, const wchar_t* jso
     if (read)
         print_block(csv_path, out, &json);
     run_csv_free(&s_run);
-    return json_output_finish(&json, read ? 0 : 1);
+    return finish_output(out, json_output_finish(&json, read ? 0 : 1));
 }

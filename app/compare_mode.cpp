@@ -18,6 +18,7 @@
 #include "core/capture_file_report.h"
 #include "core/layer_compare.h"
 #include "core/program_csv.h"
+#include "core/text_buf.h"
 #include "core/usbpcap_record.h"
 
 // As many completion times as the live --usb capture keeps.
@@ -55,11 +56,10 @@ static bool analyse_file(CompareRun* r, int* result) {
 
 // "slots 1, 2" for the rows the CSV has.
 static void slots_text(uint64_t seen, char* out, size_t cap) {
-    size_t used = 0;
-    out[0] = 0;
-    for (int s = 0; s < PROGRAM_CSV_SLOTS && used + 8 < cap; s++) {
+    TextBuf t = text_buf(out, cap);
+    for (int s = 0; s < PROGRAM_CSV_SLOTS; s++) {
         if (seen & ((uint64_t)1 << s))
-            used += (size_t)snprintf(out + used, cap - used, used ? ", %d" : "%d", s);
+            text_appendf(&t, t.len ? ", %d" : "%d", s);
     }
 }
 
@@ -122,18 +122,17 @@ static bool spans_overlap(const CompareRun* r) {
 
 // "1.2.0x81, 1.3.0x82": the endpoints a comparison can take.
 static void endpoint_list(const UsbEndpointTable* t, wchar_t* out, size_t cap) {
-    size_t used = 0;
-    out[0] = 0;
-    for (int k = 0; k < t->count && used + USB_ENDPOINT_NAME_BYTES + 2 < cap; k++) {
+    WideBuf list = text_buf(out, cap);
+    for (int k = 0; k < t->count; k++) {
         const UsbEndpoint* e = &t->slot[k];
         if (!e->time_count)
             continue;
         char name[USB_ENDPOINT_NAME_BYTES];
         format_endpoint_name(name, e->bus, e->device, e->endpoint);
-        used += (size_t)swprintf(out + used, cap - used, used ? L", %hs" : L"%hs", name);
+        text_appendf(&list, list.len ? L", %hs" : L"%hs", name);
     }
-    if (used == 0)
-        swprintf(out, cap, L"none");
+    if (list.len == 0)
+        text_appendf(&list, L"none");
 }
 
 // The named endpoint's entry, when it kept interrupt-IN times.
@@ -243,5 +242,5 @@ int run_compare(const wchar_t* capture_path, const wchar_t* csv_path, const wcha
     capture_analysis_free(r.analysis);
     free(r.analysis);
     program_csv_free(&r.csv);
-    return result;
+    return finish_output(out, result);
 }

@@ -3,7 +3,6 @@
 #include "app/console.h"
 
 #include <errno.h>
-#include <stdarg.h>
 #include <string.h>
 #include <wchar.h>
 #include <wctype.h>
@@ -17,6 +16,8 @@
 #include "core/arrival_csv.h"
 #include "core/distribution.h"
 #include "core/layer_compare.h"
+#include "core/text_buf.h"
+#include "core/wide_text.h"
 #include "devices/mouse_registry.h"
 #include "engine/reader.h"
 #include "engine/reception.h"
@@ -30,6 +31,8 @@ static const wchar_t kHiddenClass[] = L"QuorvinConsoleHidden";
 static const UINT_PTR kStatusTimer = 1;
 static const UINT kStatusPeriodMs = 500;
 static const UINT_PTR kTimeLimitTimer = 2;
+static const int kNameUnits = 64;  // room for any name device_name makes
+static const size_t kNameBytes = wide_utf8_bytes(kNameUnits);  // a mouse's name in UTF-8
 
 static FILE* console_stream(void) { return g_console_out ? g_console_out : stdout; }
 
@@ -49,7 +52,7 @@ struct RunOutputs {
     Distribution d;
     ReportClockFigures clock;
     MotionFigures m;
-    char name[128];
+    char name[kNameBytes];
 };
 static RunOutputs* s_outputs;  // the measuring run's, for the status timer
 
@@ -76,54 +79,37 @@ static void device_name(int slot, wchar_t* out, size_t units) {
         swprintf(out, units, L"HID mouse");
 }
 
+// Given room for any name device_name makes, so never cut.
 static void device_name_utf8(int slot, char* name, size_t cap) {
-    wchar_t wide[64];
-    device_name(slot, wide, 64);
-    memset(name, 0, cap);
-    if (!WideCharToMultiByte(CP_UTF8, 0, wide, -1, name, (int)cap, NULL, NULL))
-        name[0] = 0;
-    name[cap - 1] = 0;
+    wchar_t wide[kNameUnits];
+    device_name(slot, wide, kNameUnits);
+    wide_to_utf8(wide, name, cap);
 }
 
 void format_device_line(char* buf, size_t cap, int slot) {
-    char name[128];
+    char name[kNameBytes];
     device_name_utf8(slot, name, sizeof name);
     snprintf(buf, cap, "Device: %s\n", name);
 }
 
-// Appends to a text being built; what does not fit is cut.
-struct TextSink {
-    char* buf;
-    size_t cap, used;
-};
-
-static void add(TextSink* t, const char* fmt, ...) {
-    if (t->used >= t->cap)
-        return;
-    va_list args;
-    va_start(args, fmt);
-    int n = vsnprintf(t->buf + t->used, t->cap - t->used, fmt, args);
-    va_end(args);
-    t->used += n > 0 ? (size_t)n : 0;
-}
-
-static void add_interval_lines(TextSink* t, const char* name, const StatsReadings* r,
+static void add_interval_lines(TextBuf* t, const char* name, const StatsReadings* r,
                                const Distribution* d) {
     const double* p = d->pct_us;
-    add(t, "Summary: %s, %.1f s\n", name, r->elapsed_s);
-    add(t, "Intervals (us): n=%llu mean=%.1f sd=%.1f min=%.1f max=%.1f\n",
-        (unsigned long long)d->n, d->mean_us, d->sd_us, d->min_us, d->max_us);
-    add(t, "Percentiles (us): p0.1=%.1f p1=%.1f p50=%.1f p99=%.1f p99.9=%.1f\n", p[PCT_0_1],
-        p[PCT_1], p[PCT_50], p[PCT_99], p[PCT_99_9]);
+    text_appendf(t, "Summary: %s, %.1f s\n", name, r->elapsed_s);
+    text_appendf(t, "Intervals (us): n=%llu mean=%.1f sd=%.1f min=%.1f max=%.1f\n",
+                 (unsigned long long)d->n, d->mean_us, d->sd_us, d->min_us, d->max_us);
+    text_appendf(t, "Percentiles (us): p0.1=%.1f p1=%.1f p50=%.1f p99=%.1f p99.9=%.1f\n",
+                 p[PCT_0_1], p[PCT_1], p[PCT_50], p[PCT_99], p[PCT_99_9]);
     // p1 of the rates is the rate at the 99th-percentile interval: the slow end.
-    add(t, "Rates (Hz): median=%.2f p1=%.2f p99=%.2f\n", rate_at(p[PCT_50]), rate_at(p[PCT_99]),
-        rate_at(p[PCT_1]));
-    add(t, "Stability: %.1f%% of intervals within 10%% of the median\n", d->stability_pct);
-    add(t, "Coalesced: %llu  Pauses: %llu  Background: %llu\n", (unsigned long long)d->coalesced,
-        (unsigned long long)d->pauses, (unsigned long long)d->background);
-    add(t, "Reading: batches=%llu max_batch=%llu batched_reports=%llu\n",
-        (unsigned long long)r->batch_count, (unsigned long long)r->max_batch,
-        (unsigned long long)r->batched_reports);
+    text_appendf(t, "Rates (Hz): median=%.2f p1=%.2f p99=%.2f\n", rate_at(p[PCT_50]),
+                 rate_at(p[PCT_99]), rate_at(p[PCT_1]));
+    text_appendf(t, "Stability: %.1f%% of intervals within 10%% of the median\n", d->stability_pct);
+    text_appendf(t, "Coalesced: %llu  Pauses: %llu  Background: %llu\n",
+                 (unsigned long long)d->coalesced, (unsigned long long)d->pauses,
+                 (unsigned long long)d->background);
+    text_appendf(t, "Reading: batches=%llu max_batch=%llu batched_reports=%llu\n",
+                 (unsigned long long)r->batch_count, (unsigned long long)r->max_batch,
+                 (unsigned long long)r->batched_reports);
 }
 
 void format_clock_line(char* buf, size_t cap, const ReportClockFigures* c) {
@@ -137,66 +123,72 @@ void format_clock_line(char* buf, size_t cap, const ReportClockFigures* c) {
                  c->jitter_p99_us);
 }
 
-static void add_motion_lines(TextSink* t, const MotionFigures* m) {
-    add(t, "Motion: moving=%llu idle=%llu saturated=%llu median_speed=%.1f counts/s\n",
-        (unsigned long long)m->moving, (unsigned long long)m->idle,
-        (unsigned long long)m->saturated, m->median_speed);
-    add(t,
-        "While moving: n=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f (intervals between "
-        "consecutive moving reports)\n",
-        (unsigned long long)m->moving_n, m->moving_median_hz, m->moving_p1_hz, m->moving_p99_hz);
+static void add_motion_lines(TextBuf* t, const MotionFigures* m) {
+    text_appendf(t, "Motion: moving=%llu idle=%llu saturated=%llu median_speed=%.1f counts/s\n",
+                 (unsigned long long)m->moving, (unsigned long long)m->idle,
+                 (unsigned long long)m->saturated, m->median_speed);
+    text_appendf(t,
+                 "While moving: n=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f (intervals between "
+                 "consecutive moving reports)\n",
+                 (unsigned long long)m->moving_n, m->moving_median_hz, m->moving_p1_hz,
+                 m->moving_p99_hz);
 }
 
 // The figures above cover the whole run, and so does the CSV, written as the
 // run goes; the log in memory, which the USB comparison reads, may hold only
 // the latest part.
-static void add_log_notes(TextSink* t, const Distribution* d, ArrivalView* log, double freq) {
+static void add_log_notes(TextBuf* t, const Distribution* d, ArrivalView* log, double freq) {
     uint64_t count = log ? arrival_view_count(log) : 0;
     const double span = log ? arrival_view_held_s(log, freq) : -1;
     if (span >= 0) {
-        add(t, "Log: holds the last %.1f s (older reports were dropped to bound memory); the summary "
-               "and the CSV cover the whole run, a USB comparison only that span\n", span);
+        text_appendf(
+            t,
+            "Log: holds the last %.1f s (older reports were dropped to bound memory); the summary "
+            "and the CSV cover the whole run, a USB comparison only that span\n",
+            span);
     }
     if (log && log->failed)
-        add(t, "Log: out of memory after %llu reports; the CSV, the report clock and a USB comparison "
-               "cover those only\n",
+        text_appendf(
+            t,
+            "Log: out of memory after %llu reports; the CSV, the report clock and a USB comparison "
+            "cover those only\n",
             (unsigned long long)count);
     if (d->failed)
-        add(t, "%s", "Log: no memory to count the intervals; only the counts above hold\n");
+        text_appendf(t, "%s",
+                     "Log: no memory to count the intervals; only the counts above hold\n");
 }
 
 void format_summary(char* buf, size_t cap, const char* name, const StatsReadings* r,
-                    const Distribution* d, const ReportClockFigures* clock,
-                    const MotionFigures* m, ArrivalView* log, double freq) {
-    TextSink t = {buf, cap, 0};
-    if (cap)
-        buf[0] = 0;
+                    const Distribution* d, const ReportClockFigures* clock, const MotionFigures* m,
+                    ArrivalView* log, double freq) {
+    TextBuf t = text_buf(buf, cap);
     add_interval_lines(&t, name, r, d);
     char line[192];
     format_clock_line(line, sizeof line, clock);
-    add(&t, "%s", line);
+    text_appendf(&t, "%s", line);
     add_motion_lines(&t, m);
     add_log_notes(&t, d, log, freq);
 }
 
 void format_motion_hints(char* buf, size_t cap, const MotionHints* h, const MotionFigures* m) {
-    TextSink t = {buf, cap, 0};
-    if (cap)
-        buf[0] = 0;
+    TextBuf t = text_buf(buf, cap);
     if (h->hand_limited)
-        add(&t,
+        text_appendf(
+            &t,
             "Hint: the hand limited the rate: most moving reports carried a single count, and "
             "the median speed, %.0f counts/s, is well below the %.0f reports/s the mouse "
             "reached while moving; move about %.1f times faster (%.0f counts/s or more) so that "
             "every report has a count to carry.\n",
             m->median_speed, h->needed_speed, h->faster_by, h->needed_speed);
     if (h->saturation)
-        add(&t,
+        text_appendf(
+            &t,
             "Hint: %.1f%% of moving reports were saturated (a delta of 127 or 128): the mouse "
             "reports 8-bit deltas; move slower or lower the CPI.\n",
             h->saturated_pct);
     if (h->idle)
-        add(&t,
+        text_appendf(
+            &t,
             "Hint: %.1f%% of reports were idle (no motion, button or wheel change): the mouse "
             "sends reports without motion, as some firmware does to fake a rate.\n",
             h->idle_pct);
@@ -215,16 +207,14 @@ void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,
 }
 
 void format_background_line(char* buf, size_t cap, const StatsReadings* r, double throttle_period_us) {
-    int n = snprintf(buf, cap, "Background reports: %llu of %llu",
-                     (unsigned long long)r->background_count, (unsigned long long)r->arrival_count);
-    if (n < 0 || (size_t)n >= cap)
-        return;
+    TextBuf t = text_buf(buf, cap);
+    text_appendf(&t, "Background reports: %llu of %llu", (unsigned long long)r->background_count,
+                 (unsigned long long)r->arrival_count);
     if (r->throttle_signature)
-        snprintf(buf + n, cap - (size_t)n,
-                 " (throttled: Windows delivered them at whole multiples of %.0f ms)\n",
-                 throttle_period_us / 1000.0);
+        text_appendf(&t, " (throttled: Windows delivered them at whole multiples of %.0f ms)\n",
+                     throttle_period_us / 1000.0);
     else
-        snprintf(buf + n, cap - (size_t)n, "\n");
+        text_append(&t, "\n", 1);
 }
 
 // The console's run: the reader thread stamps into it while it measures, and
@@ -471,9 +461,8 @@ static void print_layers(FILE* out, const UsbSession* session, int slot, JsonRep
 
 // "; \\.\USBPcapN kept ..." for every hub whose later records were dropped.
 static size_t describe_dropped_hubs(char* buf, size_t cap, const UsbSession* s, int64_t first_us) {
-    size_t used = 0;
-    buf[0] = 0;
-    for (int i = 0; i < s->hub_count && used < cap; i++) {
+    TextBuf t = text_buf(buf, cap);
+    for (int i = 0; i < s->hub_count; i++) {
         const UsbSavedHub* h = &s->saved[i];
         if (!h->dropped)
             continue;
@@ -486,15 +475,13 @@ static size_t describe_dropped_hubs(char* buf, size_t cap, const UsbSession* s, 
             snprintf(why, sizeof why, "%llu MiB per hub", (unsigned long long)(s->max_saved >> 20));
         else
             snprintf(why, sizeof why, "%llu bytes per hub", (unsigned long long)s->max_saved);
-        int n = h->kept == 0
-                    ? snprintf(buf + used, cap - used, "; %ls kept none of its records (%s)",
-                               s->hubs[i].path, why)
-                    : snprintf(buf + used, cap - used,
-                               "; %ls kept its records up to %.3f s, later ones were dropped (%s)",
-                               s->hubs[i].path, (double)(h->last_kept_us - first_us) / 1e6, why);
-        used += n > 0 ? (size_t)n : 0;
+        if (h->kept == 0)
+            text_appendf(&t, "; %ls kept none of its records (%s)", s->hubs[i].path, why);
+        else
+            text_appendf(&t, "; %ls kept its records up to %.3f s, later ones were dropped (%s)",
+                         s->hubs[i].path, (double)(h->last_kept_us - first_us) / 1e6, why);
     }
-    return used;
+    return t.len;
 }
 
 // --usb-save: the file, then whatever it lacks. 0 when it holds every record.
@@ -668,7 +655,7 @@ static int finish_run(const ConsoleRun* run, RunOutputs* o, HWND hwnd, int slot,
     report_clock_free(&s_clock);
     close_outputs(o);
     run_free(&s_run);
-    fflush(out);
+    result = finish_output(out, result);
     SetEvent(run_ended_event());
     SetConsoleCtrlHandler(console_ctrl, FALSE);
     return result;

@@ -99,7 +99,7 @@ static void report_json(JsonOutput* json, const CaptureFileAnalysis* a, const wc
     const JsonConditions unknown = {};
     JsonReport* j = json_output_report(json, "pcap", &unknown);
     char file[OUTPUT_FILE_PATH_CHARS * 3];
-    wide_to_utf8(path, file, sizeof file);
+    path_utf8(path, file, sizeof file);
     if (j)
         json_report_capture(j, a, file);
 }
@@ -157,5 +157,5 @@ int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path, const wcha
     fclose(f);
     print_text(out, &text, result != 0);
     wide_text_free(&text);
-    return json_output_finish(&json, finish_csv(&csv, &file, result));
+    return finish_output(out, json_output_finish(&json, finish_csv(&csv, &file, result)));
 }

@@ -300,9 +300,11 @@ void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram pr
 // The help is aligned with spaces and taller than some screens: it gets a
 // window of its own with a fixed-pitch font; the version line fits a box.
 static int show_text(LaunchProgram program, const wchar_t* text, bool aligned) {
-    if (program == PROGRAM_CLI)
+    if (program == PROGRAM_CLI) {
         print_wide_utf8(stdout, text);
-    else if (aligned)
+        return finish_output(stdout, 0);
+    }
+    if (aligned)
         text_window_run(NULL, QUORVIN_SHORT_NAME, text, true);
     else
         message_box(NULL, text, QUORVIN_SHORT_NAME, MB_ICONINFORMATION);

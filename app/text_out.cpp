@@ -10,7 +10,9 @@
 #include <wchar.h>
 #include <windows.h>
 
+#include "core/text_buf.h"
 #include "core/version.h"
+#include "core/wide_text.h"
 
 // The console handle behind out, or null when out goes to a file or a pipe.
 static HANDLE console_of(FILE* out) {
@@ -33,6 +35,29 @@ static bool write_console_wide(HANDLE console, const wchar_t* text, size_t units
     return true;
 }
 
+// The first write to fail, until finish_output reads it. errno and the
+// Windows error are taken at once, before another call can change them.
+static FILE* s_failed_out;
+static int s_failed_errno;
+static bool s_reader_quit;
+
+// A pipe whose reader has quit, as `| head` does once it has its lines: the
+// user wanted no more, so no error. Wine gives a Unix pipe's as "not connected".
+static bool reader_quit(int err, unsigned long os_error) {
+    return err == EPIPE || os_error == ERROR_NO_DATA || os_error == ERROR_BROKEN_PIPE ||
+           os_error == ERROR_PIPE_NOT_CONNECTED;
+}
+
+static void put(FILE* out, const char* text) {
+    bool ok = fputs(text, out) >= 0;
+    ok = fflush(out) == 0 && ok;
+    if (ok || s_failed_out == out)
+        return;
+    s_failed_out = out;
+    s_failed_errno = errno;
+    s_reader_quit = reader_quit(errno, _doserrno);
+}
+
 void write_utf8(FILE* out, const char* text) {
     HANDLE console = console_of(out);
     if (console) {
@@ -47,8 +72,7 @@ void write_utf8(FILE* out, const char* text) {
                 return;
         }
     }
-    fputs(text, out);
-    fflush(out);
+    put(out, text);
 }
 
 void print_wide_utf8(FILE* out, const wchar_t* text) {
@@ -58,16 +82,30 @@ void print_wide_utf8(FILE* out, const wchar_t* text) {
         if (write_console_wide(console, text, wcslen(text)))
             return;
     }
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, text, -1, NULL, 0, NULL, NULL);
-    if (bytes <= 0)
-        return;
-    char* utf8 = (char*)malloc((size_t)bytes);
+    const size_t bytes = wide_utf8_bytes(wcslen(text));
+    char* utf8 = (char*)malloc(bytes);
     if (!utf8)
         return;
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, bytes, NULL, NULL);
-    fputs(utf8, out);
+    wide_to_utf8(text, utf8, bytes);  // made room: it fits
+    put(out, utf8);
     free(utf8);
-    fflush(out);
+}
+
+int finish_output(FILE* out, int result) {
+    put(out, "");
+    if (s_failed_out != out)
+        return result;
+    s_failed_out = NULL;
+    if (s_reader_quit)
+        return result;
+    return print_write_failure(L"", L"standard output", s_failed_errno);
+}
+
+void path_utf8(const wchar_t* path, char* out, size_t cap) {
+    if (cap > 3 && !wide_to_utf8(path, out, cap)) {
+        wide_to_utf8(path, out, cap - 3);
+        strcat(out, "...");
+    }
 }
 
 FILE* g_error_out;
@@ -77,11 +115,14 @@ FILE* error_stream(void) { return g_error_out ? g_error_out : stderr; }
 // A line never needs more: the longest is a path of MAX_PATH and its reason.
 static void print_line(const wchar_t* prefix, const wchar_t* format, va_list args) {
     wchar_t line[2048];
-    const size_t head = wcslen(prefix);
-    wcscpy(line, prefix);
-    if (vswprintf(line + head, 2046 - head, format, args) < 0)
-        wcscpy(line + head, L"(the message did not fit)");
-    wcscat(line, L"\n");
+    WideBuf t = text_buf(line, 2048);
+    text_appendf(&t, L"%ls", prefix);
+    text_vappendf(&t, format, args);
+    text_append(&t, L"\n", 1);
+    if (t.overflowed) {
+        t = text_buf(line, 2048, wcslen(prefix));
+        text_appendf(&t, L"(the message did not fit)\n");
+    }
     print_wide_utf8(error_stream(), line);
 }
 

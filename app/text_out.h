@@ -8,6 +8,12 @@
 // straight to the console when out is one.
 void print_wide_utf8(FILE* out, const wchar_t* text);
 void write_utf8(FILE* out, const char* text);
+// A mode's exit code once its text is out: result, or 1 after an "Error:"
+// line when some of its text could not be written to out (a full disk). A
+// pipe whose reader quit (as `| head` does) is no error: result stays.
+int finish_output(FILE* out, int result);
+// path as UTF-8 for a line or a JSON field, ending in "..." when it had to be cut.
+void path_utf8(const wchar_t* path, char* out, size_t cap);
 // Where error lines and notes go; null means standard error. quorvin.exe,
 // whose only text stream is standard output, points it there; tests at a file.
 extern FILE* g_error_out;

@@ -7,8 +7,8 @@
 #include <wchar.h>
 
 #include "core/heap.h"
+#include "core/text_buf.h"
 #include "core/usbpcap_record.h"
-#include "core/wide_text.h"
 
 static const uint64_t kFirstCapacity = 65536;
 
@@ -151,37 +151,37 @@ void format_capture_report_window(const CaptureTally* t, const wchar_t* window,
                                   wchar_t out[CAPTURE_REPORT_UNITS]) {
     CaptureFigures f;
     capture_figures(t, &f);
-    size_t used = 0;
-    out[0] = 0;
-    wide_appendf(out, CAPTURE_REPORT_UNITS, &used,
-                  L"USBPcap 诊断结果 (USB 主机控制器层, %ls)\n\n数据摘要:\n"
-                  L"  总包数      : %llu\n  批量/中断   : %llu\n  控制传输     : %llu\n"
-                  L"  中断IN有效  : %llu\n\n回报率统计 (仅中断IN, 100μs~50ms):\n"
-                  L"  平均交付率   : %7.1f Hz\n  最低瞬时     : %7.1f Hz\n",
-                  window, (unsigned long long)t->total_packets,
-                  (unsigned long long)t->bulk_int_packets, (unsigned long long)t->control_packets,
-                  (unsigned long long)t->valid_in_intervals, f.average_hz, f.lowest_hz);
+    WideBuf text = text_buf(out, CAPTURE_REPORT_UNITS);
+    text_appendf(&text,
+                 L"USBPcap 诊断结果 (USB 主机控制器层, %ls)\n\n数据摘要:\n"
+                 L"  总包数      : %llu\n  批量/中断   : %llu\n  控制传输     : %llu\n"
+                 L"  中断IN有效  : %llu\n\n回报率统计 (仅中断IN, 100μs~50ms):\n"
+                 L"  平均交付率   : %7.1f Hz\n  最低瞬时     : %7.1f Hz\n",
+                 window, (unsigned long long)t->total_packets,
+                 (unsigned long long)t->bulk_int_packets, (unsigned long long)t->control_packets,
+                 (unsigned long long)t->valid_in_intervals, f.average_hz, f.lowest_hz);
     if (t->min_binterval == -1) {
-        wide_appendf(out, CAPTURE_REPORT_UNITS, &used,
-                      L"\n\n未在控制传输中解析到中断端点 bInterval\n  (需设备重新枚举才能捕获描述符)\n");
+        text_appendf(
+            &text,
+            L"\n\n未在控制传输中解析到中断端点 bInterval\n  (需设备重新枚举才能捕获描述符)\n");
     } else {
-        wide_appendf(out, CAPTURE_REPORT_UNITS, &used, L"\n\n探测到中断端点 bInterval = %d\n  → 该端点理论上限约 %.0f Hz\n",
-                      (int)t->min_binterval, f.theoretical_hz);
+        text_appendf(&text, L"\n\n探测到中断端点 bInterval = %d\n  → 该端点理论上限约 %.0f Hz\n",
+                     (int)t->min_binterval, f.theoretical_hz);
         if (t->min_binterval >= 1) {
             double r = f.theoretical_hz;
             if (r > 100 && r < 2500)
-                wide_appendf(out, CAPTURE_REPORT_UNITS, &used,
-                              L"  ⚠ 若你设了 8K 但上限≤2000Hz，说明接收器 USB 端被限频到 2K。\n");
+                text_appendf(&text,
+                             L"  ⚠ 若你设了 8K 但上限≤2000Hz，说明接收器 USB 端被限频到 2K。\n");
             else if (r > 7000)
-                wide_appendf(out, CAPTURE_REPORT_UNITS, &used, L"  √ 端点上限支持 8K，如果实际仍然低，查配置/驱动。\n");
+                text_appendf(&text, L"  √ 端点上限支持 8K，如果实际仍然低，查配置/驱动。\n");
         }
     }
     if (!t->dir_byte_seen)
-        wide_appendf(out, CAPTURE_REPORT_UNITS, &used, L"\n提示: 未读到方向 info 字节，如果数值异常可能方向判断有误。\n");
+        text_appendf(&text, L"\n提示: 未读到方向 info 字节，如果数值异常可能方向判断有误。\n");
     if (t->valid_in_intervals == 0)
-        wide_appendf(out, CAPTURE_REPORT_UNITS, &used,
-                      L"\n⚠ 未捕获到有效的中断IN传输。\n"
-                      L"可能原因: 测量期间内没有移动鼠标，或 USBPcap 未捕获到鼠标数据。\n");
+        text_appendf(&text,
+                     L"\n⚠ 未捕获到有效的中断IN传输。\n"
+                     L"可能原因: 测量期间内没有移动鼠标，或 USBPcap 未捕获到鼠标数据。\n");
 }
 
 void format_capture_report(const CaptureTally* t, wchar_t out[CAPTURE_REPORT_UNITS]) {

@@ -1,16 +1,17 @@
 // The program's report times read back from a run's CSV for --compare: the
 // header's columns found by name (utc_us, and slot to choose one mouse's
 // rows), every field of those two columns checked, and the rest of each row
-// passed over. Read as a stream in chunks: a line may be of any length and
-// memory holds only the times taken.
+// passed over. Read as a stream in chunks (core/csv_tokenizer): memory holds
+// only the times taken.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
 
+#include "core/csv_tokenizer.h"
+
 enum {
-    PROGRAM_CSV_FIELD_BYTES = 40,     // longer fields of the two columns are errors
     PROGRAM_CSV_MAX_TIMES = 1 << 25,  // as many reports as a run's log keeps
     PROGRAM_CSV_SLOTS = 64,           // registry slots 0..63
     PROGRAM_CSV_ERROR_BYTES = 160,
@@ -28,17 +29,9 @@ struct ProgramCsv {
     uint64_t error_line;   // the line of a bad field; 0: the file as a whole
     char error[PROGRAM_CSV_ERROR_BYTES];
     // The walk's state.
-    uint64_t line;         // the current line, from 1
-    int bom_matched;       // bytes of a UTF-8 byte order mark seen at the start
+    CsvTokenizer csv;
     bool header_done;
     int utc_column, slot_column;  // -1 until the header names them
-    int field;             // index of the current field in its row
-    char text[PROGRAM_CSV_FIELD_BYTES + 1];
-    size_t text_len;
-    bool text_long, field_quoted, in_quotes, quote_pending;
-    bool after_quote;      // the field's closing quote was seen: only , or a line end may follow
-    bool cr_pending;       // a carriage return, which only a line feed may follow
-    uint64_t quote_line;   // where the open quoted field began
     int64_t row_utc;
     int row_slot;
     bool row_has_utc, row_has_slot;

@@ -12,6 +12,8 @@
 
 #include <errno.h>
 #include <math.h>
+#include <string.h>
+
 #include <new>
 #include <string>
 
@@ -80,9 +82,12 @@ JsonReport* json_report_new(const char* mode, const char* version, const JsonCon
 void json_report_free(JsonReport* j) { delete j; }
 
 static std::string utf8_of(const wchar_t* text) {
-    char buf[1024];
-    wide_to_utf8(text, buf, sizeof buf);
-    return buf;
+    if (!text)
+        return std::string();
+    std::string utf8(wide_utf8_bytes(wcslen(text)), '\0');
+    wide_to_utf8(text, &utf8[0], utf8.size());  // made room: it fits
+    utf8.resize(strlen(utf8.c_str()));
+    return utf8;
 }
 
 static json id_json(int id) {

@@ -1,7 +1,7 @@
-// Rows are collected into one line of bounded length and split at commas
-// outside quotes; each row is then counted into the record with the same
-// call the reader thread makes, on tick counts recovered from t_us, so every
-// figure comes out as the run printed it.
+// The one CSV tokenizer hands over each field; those of the columns read are
+// kept until the row ends. Each row is then counted into the record with the
+// same call the reader thread makes, on tick counts recovered from t_us, so
+// every figure comes out as the run printed it.
 #include "core/run_csv.h"
 
 #include <math.h>
@@ -10,8 +10,6 @@
 
 #include "core/arrival_csv.h"
 #include "core/gap_rule.h"
-
-enum { MAX_FIELDS = 32 };
 
 static const char* const kColumnName[RUN_COLUMNS] = {
     "t_us", "slot", "class", "background", "dx", "dy", "buttons", "wheel", "flags",
@@ -65,57 +63,25 @@ static bool fail(RunCsv* c, uint64_t line, const char* fmt, ...) {
     return false;
 }
 
-// Splits at commas outside quotes; a quoted field loses its outer quotes.
-// The number of fields, of which the first MAX_FIELDS are given.
-static int split(const char* s, size_t len, Field* out) {
-    int count = 0;
-    size_t start = 0;
-    bool quoted = false;
-    for (size_t i = 0; i <= len; i++) {
-        if (i < len && s[i] == '"')
-            quoted = !quoted;
-        if (i < len && (s[i] != ',' || quoted))
-            continue;
-        Field f = {s + start, i - start};
-        if (f.n >= 2 && f.s[0] == '"' && f.s[f.n - 1] == '"')
-            f = Field{f.s + 1, f.n - 2};
-        if (count < MAX_FIELDS)
-            out[count] = f;
-        count++;
-        start = i + 1;
-    }
-    return count;
-}
-
 static bool is(Field f, const char* text) { return f.n == strlen(text) && memcmp(f.s, text, f.n) == 0; }
 
-static bool take_header(RunCsv* c, const Field* f, int count) {
-    for (int i = 0; i < count && i < MAX_FIELDS; i++) {
-        for (int k = 0; k < RUN_COLUMNS; k++) {
-            if (c->column[k] < 0 && is(f[i], kColumnName[k]))
-                c->column[k] = i;
-        }
+static void header_field(RunCsv* c, const CsvField* f) {
+    for (int k = 0; k < RUN_COLUMNS; k++) {
+        if (c->column[k] < 0 && is(Field{f->text, f->len}, kColumnName[k]))
+            c->column[k] = f->index;
     }
+}
+
+static bool end_header(RunCsv* c, uint64_t line) {
     c->header_done = true;
     if (c->column[RUN_COL_T] < 0)
-        return fail(c, 1, "it has no t_us column (write one with -c ... --csv)");
+        return fail(c, line, "it has no t_us column (write one with -c ... --csv)");
     if (c->slot > 0 && c->column[RUN_COL_SLOT] < 0)
-        return fail(c, 1, "it has no slot column to choose slot %d by", c->slot);
+        return fail(c, line, "it has no slot column to choose slot %d by", c->slot);
     return true;
 }
 
-// A field as an error shows it: its first 40 bytes, never half a UTF-8
-// character (the cut moves back to where one starts), control characters as
-// '?', so that the error stays one line.
-static const char* shown(Field f, char* buf, size_t cap) {
-    size_t n = f.n < 40 ? f.n : 40;
-    for (int back = 0; n < f.n && back < 3 && ((unsigned char)f.s[n] & 0xC0) == 0x80; back++)
-        n--;
-    snprintf(buf, cap, "%.*s%s", (int)n, f.s, n < f.n ? "..." : "");
-    for (char* p = buf; *p; p++)
-        *p = (unsigned char)*p < 0x20 || *p == 0x7f ? '?' : *p;
-    return buf;
-}
+static const char* shown(Field f, char* buf) { return csv_shown(f.s, f.n, buf); }
 
 // A whole decimal number from lowest to highest, with a sign when lowest < 0.
 static bool whole_number(Field f, int64_t lowest, int64_t highest, int64_t* out) {
@@ -135,6 +101,8 @@ static bool whole_number(Field f, int64_t lowest, int64_t highest, int64_t* out)
 // A time in microseconds, rounded to tenths: digits, then a point and
 // decimals when it has them.
 static bool tenths_of(Field f, int64_t* out) {
+    if (f.n > CSV_FIELD_BYTES)
+        return false;  // only the field's first bytes are kept
     size_t i = 0;
     int64_t whole = 0, thousandths = 0;
     for (; i < f.n && f.s[i] >= '0' && f.s[i] <= '9' && i < 15; i++)
@@ -154,7 +122,7 @@ static bool tenths_of(Field f, int64_t* out) {
 static bool field_of(const RunCsv* c, const Field* f, int k, Field* out) {
     if (c->column[k] < 0)
         return false;
-    *out = f[c->column[k]];
+    *out = f[k];
     return true;
 }
 
@@ -164,9 +132,9 @@ static bool number_field(RunCsv* c, const Field* f, int k, int64_t lowest, int64
     *out = 0;
     if (!field_of(c, f, k, &v) || whole_number(v, lowest, highest, out))
         return true;
-    char text[48];
+    char text[CSV_SHOWN_BYTES];
     return fail(c, c->line, "%s is \"%s\", not a whole number from %lld to %lld", kColumnName[k],
-                shown(v, text, sizeof text), (long long)lowest, (long long)highest);
+                shown(v, text), (long long)lowest, (long long)highest);
 }
 
 static bool class_field(RunCsv* c, const Field* f, ArrivalClass* out) {
@@ -180,19 +148,19 @@ static bool class_field(RunCsv* c, const Field* f, ArrivalClass* out) {
             return true;
         }
     }
-    char text[48];
+    char text[CSV_SHOWN_BYTES];
     return fail(c, c->line, "class is \"%s\", not first, accepted, coalesced or pause",
-                shown(v, text, sizeof text));
+                shown(v, text));
 }
 
 static bool time_field(RunCsv* c, const Field* f, Row* r) {
-    const Field v = f[c->column[RUN_COL_T]];
-    char text[48];
+    const Field v = f[RUN_COL_T];
+    char text[CSV_SHOWN_BYTES];
     if (!tenths_of(v, &r->t))
         return fail(c, c->line, "t_us is \"%s\", not a time in microseconds",
-                    shown(v, text, sizeof text));
+                    shown(v, text));
     if (c->started && r->t < c->previous_row_t)
-        return fail(c, c->line, "t_us is %s, before the row above's", shown(v, text, sizeof text));
+        return fail(c, c->line, "t_us is %s, before the row above's", shown(v, text));
     return true;
 }
 
@@ -252,68 +220,49 @@ static void replay(RunCsv* c, const Row* r) {
     c->taken++;
 }
 
-static bool end_line(RunCsv* c) {
-    size_t len = c->len;
-    c->len = 0;
-    if (c->too_long)
-        return fail(c, c->line, "the line is longer than %d bytes", RUN_CSV_LINE_BYTES);
-    if (len > 0 && c->text[len - 1] == '\r')
-        len--;
-    const char* s = c->text;
-    if (c->line == 1 && len >= 3 && memcmp(s, "\xEF\xBB\xBF", 3) == 0) {
-        s += 3;
-        len -= 3;
+// The fields of the columns read, kept until their row ends.
+static bool on_field(void* reader, const CsvField* f) {
+    RunCsv* c = (RunCsv*)reader;
+    if (!c->header_done) {
+        header_field(c, f);
+        return true;
     }
-    if (len == 0 && c->header_done)
-        return true;  // a blank line
-    Field f[MAX_FIELDS];
-    const int count = split(s, len, f);
+    for (int k = 0; k < RUN_COLUMNS; k++) {
+        if (c->column[k] == f->index) {
+            memcpy(c->cell[k], f->text, strlen(f->text) + 1);
+            c->cell_len[k] = f->len;
+        }
+    }
+    return true;
+}
+
+static bool on_row(void* reader, int fields, uint64_t line) {
+    RunCsv* c = (RunCsv*)reader;
+    c->line = line;
     if (!c->header_done)
-        return take_header(c, f, count);
+        return end_header(c, line);
+    Field f[RUN_COLUMNS];
+    for (int k = 0; k < RUN_COLUMNS; k++)
+        f[k] = Field{c->cell[k], c->cell_len[k]};
     Row r;
-    if (!parse_row(c, f, count, &r))
+    if (!parse_row(c, f, fields, &r))
         return false;
     replay(c, &r);
     return true;
 }
 
-bool run_csv_feed(RunCsv* c, const char* bytes, size_t n) {
-    for (size_t i = 0; i < n && !c->failed; i++) {
-        if (bytes[i] != '\n') {
-            if (c->len < RUN_CSV_LINE_BYTES)
-                c->text[c->len++] = bytes[i];
-            else
-                c->too_long = true;
-            continue;
-        }
-        if (end_line(c))
-            c->line++;
-    }
-    return !c->failed;
+static void on_fail(void* reader, uint64_t line, const char* why) {
+    fail((RunCsv*)reader, line, "%s", why);
 }
 
-bool run_csv_finish(RunCsv* c) {
-    if (c->failed)
-        return false;
-    if (c->len > 0 || c->too_long) {
-        if (!end_line(c))
-            return false;
-    }
-    if (!c->header_done)
-        return fail(c, 0, "it is empty");
-    return true;
+static const CsvSink kSink = {on_field, on_row, on_fail};
+
+bool run_csv_feed(RunCsv* c, const char* bytes, size_t n) {
+    return csv_feed(&c->csv, &kSink, c, bytes, n);
 }
+
+bool run_csv_finish(RunCsv* c) { return csv_finish(&c->csv, &kSink, c); }
 
 bool run_csv_read(FILE* f, RunCsv* c, const std::atomic<bool>* stop) {
-    char chunk[1 << 16];  // on the stack: a saved run's window reads on a thread of its own
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, f)) > 0) {
-        if (!run_csv_feed(c, chunk, got))
-            return false;
-        if (stop && stop->load())
-            return false;
-    }
-    if (ferror(f))
-        return fail(c, 0, "it cannot be read");
-    return run_csv_finish(c);
+    return csv_read(f, &c->csv, &kSink, c, stop);
 }

@@ -1,10 +1,11 @@
 // A run's CSV read back (--analyze, each side of --ab, the window's saved
 // run): each row replayed into a run of its own through run_take_report, as
 // the reader thread counted it, and the chosen record's times into its report
-// clock, so the end-of-run block can be printed again from the file alone. The header's
-// columns are found by name; t_us is needed, slot to choose one mouse, and
+// clock, so the end-of-run block can be printed again from the file alone.
+// The header's columns are found by name; t_us is needed, slot to choose one mouse, and
 // class, background, dx, dy, buttons, wheel and flags are taken when present.
-// Streamed line by line: memory holds one line, whatever the file's length.
+// Streamed (core/csv_tokenizer): memory holds one row's fields of those
+// columns, whatever the file's length.
 #pragma once
 
 #include <stddef.h>
@@ -14,11 +15,11 @@
 #include <atomic>
 
 #include "core/ab_compare.h"
+#include "core/csv_tokenizer.h"
 #include "core/report_clock.h"
 #include "core/run.h"
 
 enum {
-    RUN_CSV_LINE_BYTES = 512,  // a row of the program's is under 160
     RUN_CSV_ERROR_BYTES = 160,
     RUN_CSV_SLOTS = 64,
 };
@@ -44,10 +45,11 @@ struct RunCsv {
     uint64_t error_line;    // the line of the error; 0: the file as a whole
     char error[RUN_CSV_ERROR_BYTES];
     // The walk's state.
-    uint64_t line;          // the current line, from 1
-    char text[RUN_CSV_LINE_BYTES + 1];
-    size_t len;
-    bool too_long, header_done, started;
+    CsvTokenizer csv;
+    uint64_t line;          // the line of the row being read, from 1
+    char cell[RUN_COLUMNS][CSV_FIELD_BYTES + 1];  // the row's field of each column
+    size_t cell_len[RUN_COLUMNS];
+    bool header_done, started;
     int column[RUN_COLUMNS];  // field index of each, -1 when absent
     int64_t previous_row_t;   // ticks of the last row of any slot
     uint64_t positions[STATS_RECORDS];  // per record, its reports of the current read so far

@@ -9,19 +9,6 @@
 static const size_t kFirstUnits = 1024;
 static const size_t kLargestUnits = (size_t)1 << 26;  // no report comes near this
 
-void wide_appendf(wchar_t* out, size_t cap, size_t* used, const wchar_t* fmt, ...) {
-    if (*used + 1 >= cap)
-        return;
-    va_list args;
-    va_start(args, fmt);
-    int n = vswprintf(out + *used, cap - *used, fmt, args);
-    va_end(args);
-    if (n > 0)
-        *used += (size_t)n;
-    else
-        out[*used] = 0;  // a piece that does not fit is left out whole
-}
-
 static bool grow(WideText* t) {
     size_t cap = t->cap ? t->cap * 2 : kFirstUnits;
     if (cap > kLargestUnits)
@@ -83,15 +70,17 @@ static unsigned long next_code_point(const wchar_t* text, size_t* i) {
     return u > 0x10FFFF ? 0xFFFD : u;
 }
 
-size_t wide_to_utf8(const wchar_t* text, char* out, size_t cap) {
+bool wide_to_utf8(const wchar_t* text, char* out, size_t cap) {
     size_t used = 0, i = 0;
     if (cap == 0)
-        return 0;
+        return !text || !text[0];
     while (text && text[i]) {
         const unsigned long c = next_code_point(text, &i);
         const size_t n = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-        if (used + n >= cap)
-            break;
+        if (used + n >= cap) {
+            out[used] = 0;
+            return false;
+        }
         static const unsigned char kLead[5] = {0, 0, 0xC0, 0xE0, 0xF0};
         out[used] = (char)(n == 1 ? c : kLead[n] | (c >> (6 * (n - 1))));
         for (size_t k = 1; k < n; k++)
@@ -99,5 +88,5 @@ size_t wide_to_utf8(const wchar_t* text, char* out, size_t cap) {
         used += n;
     }
     out[used] = 0;
-    return used;
+    return true;
 }

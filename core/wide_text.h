@@ -1,12 +1,9 @@
-// Formatting wide text: into a fixed buffer, where a piece that does not fit
-// is left out whole, or into a growing one, where nothing is ever left out.
+// Wide text: formatted into a growing buffer, where nothing is ever left out
+// (a fixed one is core/text_buf), and turned into UTF-8.
 #pragma once
 
 #include <stddef.h>
 #include <wchar.h>
-
-// Appends formatted wide text at out + *used, never past cap units.
-void wide_appendf(wchar_t* out, size_t cap, size_t* used, const wchar_t* fmt, ...);
 
 struct WideText {
     wchar_t* data;  // always terminated once anything was appended
@@ -19,9 +16,13 @@ struct WideText {
 void wide_text_appendf(WideText* t, const wchar_t* fmt, ...);
 void wide_text_free(WideText* t);
 
-// text as UTF-8 into out (cap bytes, always terminated when cap > 0), whether
-// wchar_t holds UTF-16 (Windows) or code points: a lone surrogate or a unit
-// beyond Unicode becomes U+FFFD, so names Windows hands over unchecked stay
-// valid text. A character that does not fit ends the text. Returns the bytes
-// written before the terminator.
-size_t wide_to_utf8(const wchar_t* text, char* out, size_t cap);
+// The program's one conversion to UTF-8: text into out (cap bytes, always
+// terminated when cap > 0), whether wchar_t holds UTF-16 (Windows) or code
+// points: a lone surrogate or a unit beyond Unicode becomes U+FFFD, so names
+// Windows hands over unchecked stay valid text. False when the text did not
+// fit: out then holds the whole characters that did, and the caller says so
+// or made room (wide_utf8_bytes is always enough).
+bool wide_to_utf8(const wchar_t* text, char* out, size_t cap);
+// The bytes that hold any text of `units` wide units as UTF-8, terminator
+// included: four a unit, as wchar_t holds a whole code point off Windows.
+constexpr size_t wide_utf8_bytes(size_t units) { return units * 4 + 1; }

@@ -73,9 +73,26 @@ bool output_file_open(OutputFile* o, const wchar_t* target) {
     return false;
 }
 
+// The data is on the disk before the name moves: after a crash or a power
+// loss the target is the old file or the whole new one, never an empty one.
+static bool flush_to_disk(FILE* f) {
+    if (fflush(f) != 0)
+        return false;
+    if (FlushFileBuffers((HANDLE)_get_osfhandle(_fileno(f))))
+        return true;
+    errno = errno_of(GetLastError());
+    return false;
+}
+
 bool output_file_commit(OutputFile* o) {
     FILE* f = o->f;
     o->f = NULL;
+    if (f && !flush_to_disk(f)) {
+        const int error = errno;
+        fclose(f);
+        errno = error;
+        return false;
+    }
     if (f && fclose(f) != 0)
         return false;
     if (MoveFileExW(o->partial, o->target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

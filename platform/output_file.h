@@ -21,8 +21,9 @@ int output_file_check(const wchar_t* target);
 // Creates the partial file: "<target>.partial", or "<target>.2.partial" up to
 // ".9.partial" when an earlier run left that name behind. False with errno set.
 bool output_file_open(OutputFile* o, const wchar_t* target);
-// Closes the partial file and renames it over the target. False with errno
-// set when closing or renaming failed; the partial file then stays.
+// Writes the partial file through to the disk, closes it and renames it over
+// the target. False with errno set when any of that failed; the partial file
+// then stays, closed, and the target is as it was.
 bool output_file_commit(OutputFile* o);
 // Closes the partial file and deletes it: nothing worth keeping was written.
 void output_file_discard(OutputFile* o);

@@ -1,6 +1,7 @@
 // Output files on real files under Wine: the checks change nothing, a partial
-// file left by an earlier run is never reused, and a commit that cannot rename
-// keeps the partial file and the user's file.
+// file left by an earlier run is never reused, and a commit that cannot write
+// its rows through to the disk or rename keeps the partial file and the
+// user's file.
 #include <gtest/gtest.h>
 #include <errno.h>
 #include <windows.h>
@@ -51,6 +52,20 @@ TEST(OutputFileTest, ReplacesTheTargetOnlyWhenCommitted) {
     EXPECT_EQ(read_file(stale), "rows\n");
     RemoveDirectoryW(target.c_str());
     DeleteFileW(stale.c_str());
+
+    // Rows that cannot be written through to the disk (here a handle that
+    // may only read) never take the target's place.
+    put(target, "old\n");
+    ASSERT_TRUE(output_file_open(&o, target.c_str()));
+    fputs("unsure\n", o.f);
+    fclose(o.f);
+    o.f = _wfopen(o.partial, L"rb");
+    ASSERT_NE(o.f, nullptr);
+    EXPECT_FALSE(output_file_commit(&o));
+    EXPECT_EQ(read_file(target), "old\n");
+    EXPECT_EQ(read_file(stale), "unsure\n");
+    DeleteFileW(stale.c_str());
+    DeleteFileW(target.c_str());
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // quorvin.exe --pcap: files on disk, the UTF-8 text printed and the exit code.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <io.h>
 #include <stdio.h>
 #include <windows.h>
 
@@ -107,6 +109,33 @@ TEST_F(PcapModeTest, BulkInIsListedApartAndTheCsvHasEveryInCompletion) {
               "2400,1,5,0x82,2000,bulk\n");
     fclose(csv);
     DeleteFileW(csv_path.c_str());
+}
+
+// Standard output that cannot take the report: a full disk is an error, a
+// pipe whose reader quit (as `| head` does) is not.
+TEST_F(PcapModeTest, AFullDiskIsAnErrorAndAReaderThatQuitIsNot) {
+    Bytes f = pcap_global_header();
+    UsbPacket p;
+    p.payload = {1, 2, 3};
+    append(f, pcap_record(1, 0, usb_packet(p)));
+    write(f);
+    FILE* full = _wfopen(L"Z:\\dev\\full", L"wb");  // Wine's view of the Unix device
+    if (!full)
+        GTEST_SKIP() << "no full device here";
+    EXPECT_EQ(run_pcap(path.c_str(), full), 1);
+    fclose(full);
+    const std::string said = printed();
+    EXPECT_EQ(said, "Error: writing standard output failed (No space left on device): check the "
+                    "free space of its drive.\n");
+
+    HANDLE reader, writer;
+    ASSERT_TRUE(CreatePipe(&reader, &writer, NULL, 0));
+    CloseHandle(reader);
+    FILE* pipe = _fdopen(_open_osfhandle((intptr_t)writer, _O_WRONLY | _O_BINARY), "wb");
+    ASSERT_NE(pipe, nullptr);
+    EXPECT_EQ(run_pcap(path.c_str(), pipe), 0);
+    fclose(pipe);
+    EXPECT_EQ(printed(), said) << "nothing more said";
 }
 
 TEST_F(PcapModeTest, FailuresPrintOneLineAndExitWithOne) {

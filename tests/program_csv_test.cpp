@@ -77,6 +77,8 @@ TEST(ProgramCsvTest, ABadFieldNamesItsLine) {
         {"slot,utc_us\n1,\"10\n2,3\n", 2, "a quoted field that starts here is not closed"},
         {"a,b\n1,2\n", 0, "it has no utc_us column (write one with -c ... --csv)"},
         {"", 0, "it is empty"},
+        // The tokenizer's rules are --analyze's: a line of 64 KiB and more is not a run's.
+        {"note,utc_us\n" + std::string(70000, 'n') + ",1\n", 2, "the line is longer than 65536 bytes"},
     };
     for (const auto& b : bad) {
         Read r = read(b.text);

@@ -51,8 +51,11 @@ TEST(RunCsvTest, ABadFileFailsAtItsLineSayingWhy) {
         {h + "0.000,1,firsts,0\n", 0, 2, "class is \"firsts\", not first, accepted"},
         {h + "0.000,1," + std::string(39, 'a') + "\xC3\xA9,0\n", 0, 2,  // no half of the é
          "class is \"" + std::string(39, 'a') + "...\", not first"},
-        {h + "0.000,1,first,0\n0.100,1,first," + std::string(600, '1') + "\n", 0, 3,
-         "the line is longer than 512 bytes"},
+        {h + "0.000,1,first,0\n0.100,1,first," + std::string(70000, '1') + "\n", 0, 3,
+         "the line is longer than 65536 bytes"},
+        // The tokenizer's rules are --compare's: a stray carriage return changes a number.
+        {h + "0.000,1,first,0\n0.1\r00,1,first,0\n", 0, 3, "a carriage return in the middle of a line"},
+        {h + "0.000,1,\"first\n", 0, 2, "a quoted field that starts here is not closed"},
     };
     for (const auto& c : cases) {
         Read r = read(c.text, c.slot);
@@ -61,6 +64,12 @@ TEST(RunCsvTest, ABadFileFailsAtItsLineSayingWhy) {
         EXPECT_NE(r.error.find(c.error), std::string::npos) << r.error;
     }
     EXPECT_TRUE(read("\xEF\xBB\xBF\"t_us\",x\n\"0.000\",\"a,b\"\n\n").ok);
+    // A spreadsheet's re-save: a note with a line break and doubled quotes, a
+    // column far to the right, CRLF, blank lines; the rows stay whole.
+    const std::string wide = "t_us," + std::string(200, ',') + "slot\r\n";
+    Read r = read(wide + "0.000,\"a \"\"b\"\"\r\nc\"" + std::string(200, ',') + "2\r\n\r\n1.000," +
+                  std::string(200, ',') + "2\r\n", 2);
+    EXPECT_TRUE(r.ok) << r.error;
 }
 
 // A run as the reader thread records it: two mice on one 1 ms lattice read

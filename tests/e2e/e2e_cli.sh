@@ -1,7 +1,8 @@
 #!/bin/bash
 # End-to-end test of quorvin-cli.exe as a terminal user meets it under Wine:
 # help, version, an unknown option, arguments refused, errors on standard
-# error, --pcap into a pipe, a timed console run, exit codes, and Ctrl+C typed
+# error, --pcap into a pipe, standard output on a full disk and into a pipe
+# whose reader quit, a timed console run, exit codes, and Ctrl+C typed
 # into a pseudo-terminal during a measurement.
 # Usage: e2e_cli.sh QUORVIN_CLI_EXE WINEPREFIX CAPTURES_DIR ARTIFACT_DIR VERSION
 set -u
@@ -85,6 +86,20 @@ if [ -f "$capture" ]; then
 else
     echo "no shared captures at $captures: skipping the pipe"
 fi
+
+# Standard output that cannot be written: a full disk is an error, a reader
+# that quit before the text came (as `| head` may) is not.
+case_name=stdout-full
+out=$(timeout 60 wine "$exe" --version 2>&1 >/dev/full | tr -d '\r' |
+      grep -v -e '^[0-9a-f]*:\(fixme\|err\|warn\):' -e '^X connection'; exit "${PIPESTATUS[0]}")
+rc=$?
+[ "$rc" -eq 1 ] || fail "exit code $rc"
+[[ $out == "Error: writing standard output failed (No space left on device)"* ]] || fail "'$out'"
+case_name=stdout-reader-quit
+timeout 60 wine "$exe" --help 2>"$artifacts/cli-quit.err" | true
+rc=${PIPESTATUS[0]}
+[ "$rc" -eq 0 ] || fail "exit code $rc"
+grep -q '^Error: ' "$artifacts/cli-quit.err" && fail "an error for a reader that quit"
 
 case_name=timed
 timeout 60 wine "$exe" -c 0 2 --json "$artifacts/cli-timed.json" >"$artifacts/cli-timed.txt" 2>/dev/null
