@@ -221,6 +221,8 @@ void format_background_line(char* buf, size_t cap, const StatsReadings* r, doubl
 // everything the console prints is read from it.
 static Run s_run;
 
+Run* console_run_for_tests(void) { return &s_run; }
+
 // What this thread sees of the arrival log now: a view refreshed at each use.
 static ArrivalView s_view;
 static ArrivalView* log_now(void) { return arrival_view_now(&s_view, &s_run.log, ARRIVAL_READER_FRONT); }

@@ -15,6 +15,10 @@
 #include "core/throttle.h"
 
 extern std::atomic<int32_t> g_console_run;
+struct Run;
+// The console's run, for tests: its measuring switch, and after a run ends
+// what it counted and chose (the pages are given back; the counts stay).
+Run* console_run_for_tests(void);
 // Where console mode prints; null means standard output. Tests point it at a file.
 extern FILE* g_console_out;
 

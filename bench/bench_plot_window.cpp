@@ -8,8 +8,6 @@
 #include <windows.h>
 
 #include "bench/bench_log.h"
-#include "core/arrival_log.h"
-#include "engine/reception.h"
 #include "gui/panel.h"
 #include "gui/plot_builder.h"
 #include "gui/plot_export.h"
@@ -102,16 +100,16 @@ static void print(const char* what, const Longest* l) {
 }
 
 int main(void) {
-    stats_init_locks();
+    static Run run;
+    run_init(&run, 1e7);
     gui_create_bar_brushes();
-    g_qpc_freq = 1e7;
     double start = host_ms();
-    g_fake_counter_now = bench_fill_log(REPORTS);  // measuring: the run ends now
+    g_fake_counter_now = bench_fill_log(&run, REPORTS);  // measuring: the run ends now
     printf("%d reports logged in %.1f s\n", REPORTS, (host_ms() - start) / 1000);
-    stats_set_measuring(true);
-    g_display_dev = 0;
+    run_set_measuring(&run, true);
+    run.chosen_slot = 0;
     start = host_ms();
-    plot_open(NULL);
+    plot_open(NULL, &run);
     printf("opening the plot (creation and first paint): %.1f ms\n", host_ms() - start);
     Longest zooms = {}, exporting = {};
     drive(5000, &zooms);

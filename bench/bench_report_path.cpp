@@ -16,6 +16,9 @@
 static const int kReports = 5000000;
 static const int64_t kTicksPer1000Hz = 10000;  // 1 ms at the fake 10 MHz counter
 
+static Run s_run;
+static Reception s_reception = {&s_run, NULL, 0, true};
+
 static double host_seconds(void) {
     LARGE_INTEGER v, f;
     QueryPerformanceCounter(&v);
@@ -24,13 +27,13 @@ static double host_seconds(void) {
 }
 
 static double bench_record_arrival(void) {
-    stats_reset_all();
+    run_clear(&s_run);
     int64_t t = 1;
     const ReportMotion one = {1, 0, 0, 0, 0};
     double start = host_seconds();
     for (int i = 0; i < kReports; i++) {
         t += kTicksPer1000Hz;
-        record_arrival(&g_dev_stats[1], t, false, 0, &one);
+        record_arrival(&s_run.records[1], t, false, 0, &one);
     }
     return (host_seconds() - start) * 1e9 / kReports;
 }
@@ -52,18 +55,18 @@ static double bench_on_wm_input(void) {
     r->mouse.lLastX = 1;
     HRAWINPUT report = fake_report_handle(0);
 
-    stats_reset_all();
-    stats_set_measuring(true);
+    run_clear(&s_run);
+    run_set_measuring(&s_run, true);
     double start = host_seconds();
     for (int i = 0; i < kReports; i++) {
         g_fake_counter_now += kTicksPer1000Hz;
-        on_wm_input(report, RIM_INPUTSINK);
+        on_wm_input(&s_reception, report, RIM_INPUTSINK);
     }
     double ns = (host_seconds() - start) * 1e9 / kReports;
-    stats_set_measuring(false);
-    if (g_dev_stats[30].interval_count != (uint64_t)kReports - 1)
+    run_set_measuring(&s_run, false);
+    if (s_run.records[30].interval_count != (uint64_t)kReports - 1)
         printf("warning: slot 30 counted %llu intervals\n",
-               (unsigned long long)g_dev_stats[30].interval_count);
+               (unsigned long long)s_run.records[30].interval_count);
     return ns;
 }
 
@@ -79,27 +82,26 @@ static double bench_take_batch(void) {
         r.header.wParam = RIM_INPUTSINK;
         r.data.mouse.lLastX = 1;
     }
-    stats_reset_all();
-    stats_set_measuring(true);
+    run_clear(&s_run);
+    run_set_measuring(&s_run, true);
     int64_t t = 1;
     const int drains = kReports / BATCH;
     double start = host_seconds();
     for (int i = 0; i < drains; i++) {
         t += 2 * kTicksPer1000Hz;
-        reception_take_batch(reads, BATCH, sizeof reads, t);
+        reception_take_batch(&s_reception, reads, BATCH, sizeof reads, t);
     }
     double ns = (host_seconds() - start) * 1e9 / (drains * BATCH);
-    stats_set_measuring(false);
-    if (g_dev_stats[30].arrival_count != (uint64_t)drains * BATCH)
-        printf("warning: slot 30 took %llu reports\n", (unsigned long long)g_dev_stats[30].arrival_count);
+    run_set_measuring(&s_run, false);
+    if (s_run.records[30].arrival_count != (uint64_t)drains * BATCH)
+        printf("warning: slot 30 took %llu reports\n", (unsigned long long)s_run.records[30].arrival_count);
     return ns;
 }
 
 int main(void) {
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
-    g_qpc_freq = (double)g_fake_counter_freq;
-    stats_init_locks();
+    run_init(&s_run, (double)g_fake_counter_freq);
     printf("host performance counter: %lld Hz\n", (long long)f.QuadPart);
     printf("reports per run: %d\n", kReports);
     for (int run = 0; run < 3; run++) {
@@ -110,7 +112,7 @@ int main(void) {
                "16-report read %.1f ns/report (%.2f us per read)\n",
                run + 1, arrival, path, batch, batch * 16 / 1000);
     }
-    stats_free_all();
-    stats_delete_locks();
+    reception_free(&s_reception);
+    run_free(&s_run);
     return 0;
 }

@@ -39,6 +39,8 @@ bool plot_export_button(PlotWin* live, HWND plot) {
         return true;
     }
     Run* run = live->run;
+    if (!run)
+        return true;  // the live plot never opened: no run to export
     StatsSnapshot all;
     stats_take_snapshot(&run->records[0], &all);
     if (all.interval_count < 2) {

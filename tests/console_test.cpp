@@ -10,6 +10,7 @@
 #include "capture/usb_session.h"
 #include "app/startup.h"
 #include "devices/mouse_registry.h"
+#include "core/run.h"
 #include "engine/reception.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/fakes/fake_rawinput.h"
@@ -17,7 +18,6 @@
 #include "tests/fakes/fake_usbpcap_driver.h"
 #include "tests/support/capture_builder.h"
 #include "tests/support/read_all.h"
-#include "tests/support/stats_suite.h"
 
 namespace {
 
@@ -198,14 +198,14 @@ TEST(StatusLineTest, ZerosAndTheLargestRate) {
     EXPECT_NE(status_line(r).find("Count=18446744073709551615  Time=12.3s"), std::string::npos);
 }
 
-class RunConsoleTest : public StatsSuite {
+class RunConsoleTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fake_rawinput_reset();
         fake_heap_reset();
         fake_throttle_reset();
         g_console_run = 1;
-        g_display_dev = -1;
+        console_run_for_tests()->chosen_slot = -1;
         out = tmpfile();
         ASSERT_NE(out, nullptr);
         g_console_out = out;
@@ -233,13 +233,13 @@ TEST_F(RunConsoleTest, EmptyRegistryEndsWithOne) {
 TEST_F(RunConsoleTest, IndexChoosesTheSlotAndNamesIt) {
     two_mice();
     EXPECT_EQ(run_console(1, 0.05), 0);
-    EXPECT_EQ(g_display_dev, 1);
+    EXPECT_EQ(console_run_for_tests()->chosen_slot, 1);
     EXPECT_EQ(output().rfind("Device: Mouse VID_845E PID_0001\n"
                              "Move the mouse to measure. Ctrl+C to quit.\n\n", 0),
               0u);
     for (int index : {-1, 0, -5, 3, 99}) {
         run_console(index, 0.05);
-        EXPECT_EQ(g_display_dev, 0) << index;
+        EXPECT_EQ(console_run_for_tests()->chosen_slot, 0) << index;
     }
     EXPECT_NE(output().find("Device: All mice (2)\n"), std::string::npos);
 
@@ -248,7 +248,7 @@ TEST_F(RunConsoleTest, IndexChoosesTheSlotAndNamesIt) {
     fake_rawinput_add_device(mouse_handle(1), RIM_TYPEMOUSE, L"\\\\?\\HID#VID_845E&PID_0001#1");
     for (int index : {1, 2}) {
         run_console(index, 0.05);
-        EXPECT_EQ(g_display_dev, index == 1 ? 1 : 0) << index;
+        EXPECT_EQ(console_run_for_tests()->chosen_slot, index == 1 ? 1 : 0) << index;
     }
 }
 
@@ -257,7 +257,7 @@ TEST_F(RunConsoleTest, AnIndexThatNamesNoMouseIsNotedAndAllMiceMeasured) {
     for (const wchar_t* index : {L"5", L"-1", L"abc"}) {
         ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index, NULL};
         EXPECT_EQ(run_console_with(&run), 0);
-        EXPECT_EQ(g_display_dev, 0);
+        EXPECT_EQ(console_run_for_tests()->chosen_slot, 0);
         const std::string note = "Note: INDEX " + std::string(index, index + wcslen(index)) +
                                  " names no mouse (2 mice found: 1 to 2; 0 = all mice); measuring "
                                  "all mice.\nDevice: All mice (2)\n";
@@ -273,10 +273,11 @@ TEST_F(RunConsoleTest, AnIndexThatNamesNoMouseIsNotedAndAllMiceMeasured) {
 
 TEST_F(RunConsoleTest, OneReportStillPrintsZeros) {
     StatsReadings r;
-    stats_reset_all();
-    g_qpc_freq = 10000000.0;
-    record_arrival(&g_dev_stats[0], 123456);
-    stats_read(&g_dev_stats[0], &r);
+    static DeviceStats rec;
+    stats_record_init(&rec, 10000000.0);
+    record_arrival(&rec, 123456);
+    stats_read(&rec, &r);
+    stats_record_free(&rec);
     EXPECT_EQ(status_line(r),
               "\rAvg=     0.0 Hz  MinInst=     0.0 Hz  MaxInst=     0.0 Hz  CurMin=     0.0 Hz  "
               "Count=0  Time=0.0s");
@@ -290,7 +291,7 @@ TEST_F(RunConsoleTest, TimedRunEndsLikeCtrlC) {
         "\rAvg=     0.0 Hz  MinInst=     0.0 Hz  MaxInst=     0.0 Hz  CurMin=     0.0 Hz  "
         "Count=0  Time=0.0s\nBackground reports: 0 of 0\nSummary: ";
     EXPECT_NE(text.find(last_line), std::string::npos);
-    EXPECT_FALSE(stats_measuring());
+    EXPECT_FALSE(run_measuring(console_run_for_tests()));
     EXPECT_EQ(g_console_run, 0);
 
     ASSERT_EQ(g_fake_ri.register_calls, 2);
@@ -367,11 +368,10 @@ TEST(ConsoleLinesTest, BackgroundLineNamesTheThrottleOnlyWhenItsSignatureShows) 
     r.background_count = 250;
     r.arrival_count = 250;
     char line[192];
-    format_background_line(line, sizeof line, &r);
+    format_background_line(line, sizeof line, &r, 8000);
     EXPECT_STREQ(line, "Background reports: 250 of 250\n");
     r.throttle_signature = true;
-    g_throttle_period_us = 8000;
-    format_background_line(line, sizeof line, &r);
+    format_background_line(line, sizeof line, &r, 8000);
     EXPECT_STREQ(line,
                  "Background reports: 250 of 250 (throttled: Windows delivered them at whole "
                  "multiples of 8 ms)\n");
@@ -567,7 +567,7 @@ TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
 // Reports of mouse 1 arrive while the run goes on, gap_ms apart, from the
 // moment it measures.
 void post_reports(int count, DWORD gap_ms) {
-    for (int i = 0; i < 400 && !stats_measuring(); i++)
+    for (int i = 0; i < 400 && !run_measuring(console_run_for_tests()); i++)
         Sleep(5);
     for (int i = 0; i < count; i++, Sleep(gap_ms))
         fake_queue_push(mouse_handle(1), RIM_INPUTSINK, sizeof(RAWINPUT));
@@ -592,8 +592,9 @@ TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {
     EXPECT_EQ(run_console_with(&run), 0);
     poster.join();
     EXPECT_LT(GetTickCount() - start, 3000u);
-    EXPECT_EQ(g_dev_stats[0].arrival_count, 20u) << "every report was taken while reads were pending";
-    EXPECT_EQ(g_dev_stats[0].background_count, 20u);
+    const DeviceStats* all = &console_run_for_tests()->records[0];
+    EXPECT_EQ(all->arrival_count, 20u) << "every report was taken while reads were pending";
+    EXPECT_EQ(all->background_count, 20u);
     std::string text = output();
     EXPECT_NE(text.find("\nUSB layer: endpoint="), std::string::npos) << text;
     // --json holds the layer lines too, beside the run's own figures.
@@ -692,7 +693,7 @@ TEST_F(RunConsoleTest, RefusedRegistrationReportsTheErrorCode) {
     EXPECT_EQ(run_console(0, 0), 1);
     std::string text = output();
     EXPECT_NE(text.find("\n\nRegisterRawInputDevices failed (err 5).\n"), std::string::npos);
-    EXPECT_FALSE(stats_measuring());
+    EXPECT_FALSE(run_measuring(console_run_for_tests()));
 }
 
 LRESULT CALLBACK refuse_creation(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {

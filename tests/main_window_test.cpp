@@ -14,7 +14,6 @@
 #include "tests/fakes/fake_message_box.h"
 #include "tests/fakes/fake_rawinput.h"
 #include "tests/fakes/fake_usbpcap_driver.h"
-#include "tests/support/stats_suite.h"
 
 namespace {
 
@@ -50,16 +49,14 @@ std::wstring caption_of(HWND h) {
     return text;
 }
 
-class MainWindowTest : public StatsSuite {
+class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fake_rawinput_reset();
         fake_usbpcap_reset();
         g_fake_boxes.clear();
-        g_qpc_freq = 10000000.0;
-        g_display_dev = -1;
-        stats_set_measuring(false);
-        stats_reset_all();
+        main_window_run_free();  // each test on a window's run made anew: not measuring, automatic
+        run = main_window_run();
         UnregisterClassW(L"Quorvin", GetModuleHandleW(NULL));
     }
     void TearDown() override {
@@ -68,7 +65,7 @@ protected:
         MSG m;
         while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
         }
-        stats_set_measuring(false);
+        run_set_measuring(run, false);
     }
     void open(int mice) {
         set_mice(mice);
@@ -88,6 +85,7 @@ protected:
     int chooser_count() { return (int)SendMessageW(chooser(), CB_GETCOUNT, 0, 0); }
     int chooser_selection() { return (int)SendMessageW(chooser(), CB_GETCURSEL, 0, 0); }
     HWND hwnd = NULL;  // the main window open
+    ::Run* run;        // the window's
 };
 
 TEST_F(MainWindowTest, OpensStoppedWithAllMiceSelected) {
@@ -95,8 +93,8 @@ TEST_F(MainWindowTest, OpensStoppedWithAllMiceSelected) {
     EXPECT_EQ(chooser_count(), 3);
     EXPECT_EQ(chooser_selection(), 0);
     EXPECT_EQ(caption_of(start_button()), L"开始测量");
-    EXPECT_EQ(g_display_dev, -1);
-    EXPECT_FALSE(stats_measuring());
+    EXPECT_EQ(run->chosen_slot, -1);
+    EXPECT_FALSE(run_measuring(run));
     EXPECT_EQ(g_fake_ri.register_calls, 0);
     EXPECT_TRUE(g_fake_boxes.empty());
     EXPECT_EQ(caption_of(hwnd), L"Quorvin v9 (Raw Input)");
@@ -104,12 +102,12 @@ TEST_F(MainWindowTest, OpensStoppedWithAllMiceSelected) {
 
 TEST_F(MainWindowTest, StartResetsRegistersAndSwitchesTheCaption) {
     open(2);
-    g_dev_stats[2].interval_count = 9;
+    run->records[2].interval_count = 9;
     command(ID_START_STOP);
-    EXPECT_TRUE(stats_measuring());
+    EXPECT_TRUE(run_measuring(run));
     EXPECT_EQ(caption_of(start_button()), L"停止测量");
-    EXPECT_EQ(g_display_dev, 0);
-    EXPECT_EQ(g_dev_stats[2].interval_count, 0u);
+    EXPECT_EQ(run->chosen_slot, 0);
+    EXPECT_EQ(run->records[2].interval_count, 0u);
     ASSERT_EQ(g_fake_ri.register_calls, 1);
     HWND target = g_fake_ri.registrations[0].entries[0].hwndTarget;
     EXPECT_EQ(target, FindWindowExW(HWND_MESSAGE, NULL, L"QuorvinReader", NULL))
@@ -121,42 +119,42 @@ TEST_F(MainWindowTest, StartResetsRegistersAndSwitchesTheCaption) {
 TEST_F(MainWindowTest, RefusedRegistrationChangesNoState) {
     open(2);
     select(1);
-    g_dev_stats[0].interval_count = 5;
+    run->records[0].interval_count = 5;
     g_fake_ri.register_result = FALSE;
     command(ID_START_STOP);
     ASSERT_EQ(g_fake_boxes.size(), 1u);
     EXPECT_EQ(g_fake_boxes[0].text, L"注册 Raw Input 失败。");
     EXPECT_EQ(g_fake_boxes[0].caption, L"错误");
     EXPECT_EQ(g_fake_boxes[0].owner, hwnd);
-    EXPECT_FALSE(stats_measuring());
+    EXPECT_FALSE(run_measuring(run));
     EXPECT_EQ(caption_of(start_button()), L"开始测量");
-    EXPECT_EQ(g_dev_stats[0].interval_count, 5u);
-    EXPECT_EQ(g_display_dev, 1);
+    EXPECT_EQ(run->records[0].interval_count, 5u);
+    EXPECT_EQ(run->chosen_slot, 1);
 }
 
 TEST_F(MainWindowTest, SelectionStopAndClear) {
     open(3);
     command(ID_START_STOP);
-    g_dev_stats[0].interval_count = 40;
-    g_dev_stats[2].interval_count = 20;
+    run->records[0].interval_count = 40;
+    run->records[2].interval_count = 20;
     select(2);  // while measuring: switches the record, resets nothing
-    EXPECT_EQ(g_display_dev, 2);
-    EXPECT_EQ(display_stats(), &g_dev_stats[2]);
-    EXPECT_EQ(g_dev_stats[2].interval_count, 20u);
+    EXPECT_EQ(run->chosen_slot, 2);
+    EXPECT_EQ(display_stats(run), &run->records[2]);
+    EXPECT_EQ(run->records[2].interval_count, 20u);
 
     command(ID_START_STOP);  // stop keeps the figures
-    EXPECT_FALSE(stats_measuring());
+    EXPECT_FALSE(run_measuring(run));
     EXPECT_EQ(caption_of(start_button()), L"开始测量");
-    EXPECT_EQ(g_dev_stats[2].interval_count, 20u);
+    EXPECT_EQ(run->records[2].interval_count, 20u);
     ASSERT_EQ(g_fake_ri.register_calls, 2);
     EXPECT_EQ(g_fake_ri.registrations[1].entries[0].dwFlags, (DWORD)RIDEV_REMOVE);
 
     g_dev_last_active[2] = 77;
     command(ID_CLEAR_DATA);
-    EXPECT_EQ(g_dev_stats[0].interval_count, 0u);
-    EXPECT_EQ(g_dev_stats[2].interval_count, 0u);
+    EXPECT_EQ(run->records[0].interval_count, 0u);
+    EXPECT_EQ(run->records[2].interval_count, 0u);
     EXPECT_EQ(g_dev_last_active[2], 77);
-    EXPECT_EQ(g_display_dev, 2);
+    EXPECT_EQ(run->chosen_slot, 2);
 }
 
 TEST_F(MainWindowTest, BurstOfDeviceChangesGivesOneRescanAfterTheQuietPeriod) {
@@ -187,7 +185,7 @@ TEST_F(MainWindowTest, RescansKeepEverySlotUntilTheNextRun) {
     pump(500);
     EXPECT_EQ(chooser_count(), 4);
     EXPECT_EQ(chooser_selection(), 2);
-    EXPECT_EQ(g_display_dev, 2);
+    EXPECT_EQ(run->chosen_slot, 2);
 
     // Mouse 1 leaves: mice 2 and 3 stay where they were.
     g_fake_ri.device_count = 0;
@@ -206,7 +204,7 @@ TEST_F(MainWindowTest, RescansKeepEverySlotUntilTheNextRun) {
     EXPECT_EQ(chooser_count(), 3);
     EXPECT_EQ(g_ri_devs[1].handle, mouse(2));
     EXPECT_EQ(chooser_selection(), 1);
-    EXPECT_EQ(g_display_dev, 1);
+    EXPECT_EQ(run->chosen_slot, 1);
     command(ID_START_STOP);
 }
 
@@ -219,7 +217,7 @@ TEST_F(MainWindowTest, EmptyRegistryShowsTheNoticeAndStartDoesNothing) {
     EXPECT_EQ(g_fake_boxes[0].type, (UINT)MB_OK);
     command(ID_START_STOP);
     EXPECT_EQ(g_fake_ri.register_calls, 0);
-    EXPECT_FALSE(stats_measuring());
+    EXPECT_FALSE(run_measuring(run));
     EXPECT_EQ(caption_of(start_button()), L"开始测量");
     EXPECT_EQ(g_fake_boxes.size(), 1u);
 }
@@ -292,7 +290,7 @@ TEST_F(MainWindowTest, DiagnosticBoxIsOwnedByTheWindow) {
     ASSERT_EQ(g_fake_boxes.size(), 1u);
     EXPECT_EQ(g_fake_boxes[0].caption, L"USBPcap 诊断 — 步骤1 失败");
     EXPECT_EQ(g_fake_boxes[0].owner, hwnd);
-    EXPECT_FALSE(stats_measuring());
+    EXPECT_FALSE(run_measuring(run));
 }
 
 // The window's thread runs the capture diagnostic and its box and pumps no
@@ -312,11 +310,11 @@ TEST_F(MainWindowTest, ReportsAreStampedWhileTheWindowsThreadIsHeld) {
     g_fake_usbpcap.installed_error = 2;
     command(ID_CAPTURE_DIAG);
     mouse_thread.join();
-    for (int i = 0; i < 400 && g_dev_stats[1].arrival_count < 5; i++)
+    for (int i = 0; i < 400 && run->records[1].arrival_count < 5; i++)
         Sleep(5);
-    EXPECT_EQ(g_dev_stats[1].interval_count, 4u);
-    EXPECT_DOUBLE_EQ(g_dev_stats[1].max_interval_us, 1000.0);
-    EXPECT_EQ(g_dev_stats[1].coalesced_count + g_dev_stats[1].pause_count, 0u);
+    EXPECT_EQ(run->records[1].interval_count, 4u);
+    EXPECT_DOUBLE_EQ(run->records[1].max_interval_us, 1000.0);
+    EXPECT_EQ(run->records[1].coalesced_count + run->records[1].pause_count, 0u);
 }
 
 // Where a control sits inside the main window's client area.
@@ -379,7 +377,7 @@ TEST_F(MainWindowTest, ClosingWhileMeasuringRemovesTheRegistrationsThenQuits) {
     EXPECT_EQ(g_fake_ri.registrations[1].entries[1].dwFlags, (DWORD)RIDEV_REMOVE);
     MSG m;
     EXPECT_TRUE(PeekMessageW(&m, NULL, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_TRUE(stats_measuring());  // the switch itself stays on
+    EXPECT_TRUE(run_measuring(run));  // the switch itself stays on
 }
 
 }  // namespace

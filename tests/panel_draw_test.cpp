@@ -15,20 +15,19 @@ namespace {
 class PanelDrawTest : public PaintSuite {
 protected:
     void SetUp() override {
-        g_qpc_freq = 10000000.0;
-        stats_reset_all();
-        stats_set_measuring(false);
+        run_clear(run());
+        run_set_measuring(run(), false);
         g_nri = 1;
-        g_display_dev = 0;
+        run()->chosen_slot = 0;
     }
-    void TearDown() override { stats_set_measuring(false); }
+    void TearDown() override { run_set_measuring(run(), false); }
     void render(int width, int height = 520, UINT dpi = 96) {
         w = width;
         h = height;
         ASSERT_TRUE(canvas.make(width, height));
         PanelFont font = {};
         panel_font_make(&font, dpi);
-        gui_draw(canvas.dc, width, height, dpi, &font);
+        gui_draw(canvas.dc, width, height, dpi, &font, run());
         GdiFlush();
         SelectObject(canvas.dc, GetStockObject(DEFAULT_GUI_FONT));
         panel_font_free(&font);
@@ -67,8 +66,8 @@ protected:
 TEST_F(PanelDrawTest, BarsStandAtTheirComputedPlacesWithTheirColours) {
     uint64_t counts[8] = {0, 13, 0, 100, 1000, 500, 260, 1};
     const int heights[8] = {0, 1, 0, 13, 130, 65, 33, 0};  // count / 1000 * 130, truncated
-    memcpy(g_dev_stats[0].bucket_count, counts, sizeof counts);
-    g_dev_stats[0].interval_count = 1874;
+    memcpy(run()->records[0].bucket_count, counts, sizeof counts);
+    run()->records[0].interval_count = 1874;
     // width: first bar's left edge, pitch and bar width
     const struct { int width, x0, pitch, bar; } cases[] = {
         {780, 13, 95, 89}, {465, 11, 56, 50}, {1000, 39, 116, 110}};
@@ -80,8 +79,8 @@ TEST_F(PanelDrawTest, BarsStandAtTheirComputedPlacesWithTheirColours) {
 
 TEST_F(PanelDrawTest, At144DpiEverythingIsOneAndAHalfTimesAsLarge) {
     uint64_t counts[8] = {0, 13, 0, 100, 1000, 500, 260, 1};
-    memcpy(g_dev_stats[0].bucket_count, counts, sizeof counts);
-    g_dev_stats[0].interval_count = 1874;
+    memcpy(run()->records[0].bucket_count, counts, sizeof counts);
+    run()->records[0].interval_count = 1874;
     render(1170, 780, 144);  // the 780-pixel layout, 1.5 times
     // 96-DPI edges 13, 108, ... 678 and heights 0, 1, 0, 13, 130, 65, 33, 0, each
     // times 1.5 rounded half away from zero; the baseline 417 becomes 626.
@@ -118,13 +117,13 @@ TEST_F(PanelDrawTest, EmptyHistogramFillsNoBar) {
 TEST_F(PanelDrawTest, CoalescedLineMovesTheHistogramDown) {
     uint64_t counts[8] = {0, 0, 0, 0, 0, 50, 0, 0};
     const int heights[8] = {0, 0, 0, 0, 0, 130, 0, 0};
-    memcpy(g_dev_stats[0].bucket_count, counts, sizeof counts);
-    g_dev_stats[0].coalesced_count = 7;
+    memcpy(run()->records[0].bucket_count, counts, sizeof counts);
+    run()->records[0].coalesced_count = 7;
     render(780);
     expect_bars(13, 95, 89, heights, 417 + 24);
     EXPECT_TRUE(band_has(230, 246, PANEL_COALESCED_COLOR));
 
-    g_dev_stats[0].coalesced_count = 0;
+    run()->records[0].coalesced_count = 0;
     render(780);
     expect_bars(13, 95, 89, heights, 417);
     EXPECT_FALSE(band_has(0, h, PANEL_COALESCED_COLOR));
@@ -140,23 +139,23 @@ TEST_F(PanelDrawTest, BackgroundReportsTurnTheStatusAmberUntilForegroundOnesRetu
                     right = x;
         return right;
     };
-    stats_set_measuring(true);
-    g_throttle = ThrottleDecision{false, 8};
-    record_arrival(&g_dev_stats[0], 1000000, true);
+    run_set_measuring(run(), true);
+    run()->throttle = ThrottleDecision{false, 8};
+    record_arrival(&run()->records[0], 1000000, true);
     render(780);
     const int plain = amber_right();
     EXPECT_GT(plain, 100) << "● 测量中（后台接收）";
     EXPECT_FALSE(band_has(46, 62, PANEL_MEASURING_COLOR));
 
-    g_throttle = ThrottleDecision{true, 8};
+    run()->throttle = ThrottleDecision{true, 8};
     render(780);
     EXPECT_GT(amber_right(), plain + 80) << "● 测量中（后台接收，Windows 限速约 125 Hz）";
 
-    record_arrival(&g_dev_stats[0], 1010000, false);
+    record_arrival(&run()->records[0], 1010000, false);
     render(780);
     EXPECT_EQ(amber_right(), -1);
     EXPECT_TRUE(band_has(46, 62, PANEL_MEASURING_COLOR));
-    g_throttle = ThrottleDecision{false, 8};
+    run()->throttle = ThrottleDecision{false, 8};
 }
 
 TEST_F(PanelDrawTest, StatusColourFollowsTheMeasuringSwitch) {
@@ -165,7 +164,7 @@ TEST_F(PanelDrawTest, StatusColourFollowsTheMeasuringSwitch) {
     EXPECT_FALSE(band_has(46, 62, PANEL_MEASURING_COLOR));
     EXPECT_TRUE(band_has(102, 222, PANEL_READING_COLOR));
 
-    stats_set_measuring(true);
+    run_set_measuring(run(), true);
     render(780);
     EXPECT_TRUE(band_has(46, 62, PANEL_MEASURING_COLOR));
     EXPECT_FALSE(band_has(46, 62, PANEL_STOPPED_COLOR));

@@ -62,10 +62,9 @@ void picture(HWND hwnd, DibCanvas* canvas) {
 class PlotSavedTest : public PaintSuite {
 protected:
     void SetUp() override {
-        g_qpc_freq = 1e7;
-        stats_reset_all();
+        run_clear(run());
         g_fake_boxes.clear();
-        g_display_dev = 0;
+        run()->chosen_slot = 0;
         g_fake_png = FakePng{};
     }
     void TearDown() override {
@@ -74,7 +73,7 @@ protected:
         g_fake_open_path.clear();
         g_fake_open_during = NULL;
         g_fake_save_path.clear();
-        arrival_log_free(&g_arrival_log);
+        arrival_log_free(&run()->log);
     }
     // A saved run's window opened from the live one; null when none came.
     HWND open_saved(const std::wstring& path) {
@@ -90,15 +89,14 @@ protected:
     }
 };
 
-// 20 s of a 1 kHz mouse with jitter, coalesced pairs and a pause, moving.
-void live_run(void) {
+// 20 s of a 1 kHz mouse with jitter, coalesced pairs and a pause, moving, into run.
+void live_run(Run* run) {
     uint64_t seed = 7;
     int64_t t = 1000;
     for (int i = 0; i < 20000; i++) {
         t += i == 9000 ? 800000 : i % 97 == 0 ? 300 : 9000 + (int64_t)(2000 * uniform(&seed));
         const ReportMotion m = {i % 2 ? 4 : -3, i % 5 - 2, 0, 0, 0};
-        const ArrivalClass c = record_arrival(&g_dev_stats[0], t, false, 0, &m);
-        arrival_log_append(&g_arrival_log, t, 1 + i % 2, false, c, &m);
+        run_take_report(run, t, 1 + i % 2, false, nullptr, &m);
     }
 }
 
@@ -128,11 +126,11 @@ int differing_pixels(HWND a, HWND b, int kind) {
 }
 
 TEST_F(PlotSavedTest, TheExportReadBackDrawsTheSamePlotAndFigures) {
-    live_run();
-    plot_open(NULL);
+    live_run(run());
+    plot_open(NULL, run());
     const std::wstring csv = temp_path(L".csv");
     g_fake_save_path = csv;
-    clock_map_clear(&g_clock_map, g_qpc_freq);
+    clock_map_clear(&run()->clock_map, run()->freq);
     SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_EXPORT, 0);
     ASSERT_TRUE(pump_until([] { return !plot_export_running(); }, 30000));
     pump_until([] { return plot_builder_rested(plot_live_builder(), 0); }, 10000);
@@ -142,7 +140,7 @@ TEST_F(PlotSavedTest, TheExportReadBackDrawsTheSamePlotAndFigures) {
     ASSERT_NE(saved, nullptr);
     EXPECT_EQ(std::wstring(win(saved)->status).rfind(L"已读取 20000 行：", 0), 0u);
     Distribution live, read;
-    record_distribution(&g_dev_stats[0], &live);
+    record_distribution(&run()->records[0], &live);
     record_distribution(plot_saved_record(win(saved)->saved), &read);
     EXPECT_EQ(read.n, live.n);
     EXPECT_EQ(read.pauses, live.pauses);
@@ -166,7 +164,7 @@ TEST_F(PlotSavedTest, TheExportReadBackDrawsTheSamePlotAndFigures) {
 // One box naming the file and the line of a bad row, quoting it as the text
 // it holds; the window goes, and all it held with it.
 TEST_F(PlotSavedTest, AMalformedFileGivesOneErrorNamingItsLine) {
-    plot_open(NULL);
+    plot_open(NULL, run());
     pump_until([] { return plot_builder_rested(plot_live_builder(), 0); }, 10000);
     const int blocks = g_fake_heap.live_blocks;
     const std::wstring csv = csv_of("t_us,slot,class\n0.000,1,first\n1000.000,1,accepted\n2000.\xC3\xA9\xFF,1,accepted\n");
@@ -185,7 +183,7 @@ TEST_F(PlotSavedTest, AMalformedFileGivesOneErrorNamingItsLine) {
 // The other windows stay usable while an Open dialog is up: runs opened
 // from them meanwhile count against the limit when it returns.
 TEST_F(PlotSavedTest, RunsOpenedWhileTheDialogIsUpCountAgainstTheLimit) {
-    plot_open(NULL);
+    plot_open(NULL, run());
     const std::wstring csv = csv_of("t_us,slot,class\n0.000,1,first\n1000.000,1,accepted\n");
     g_fake_open_path = csv;
     g_fake_open_during = [] {
@@ -202,7 +200,7 @@ TEST_F(PlotSavedTest, RunsOpenedWhileTheDialogIsUpCountAgainstTheLimit) {
 
     // The main window closed while the dialog was up takes the plot window
     // (and its state) with it: nothing is opened for it afterwards.
-    plot_open(NULL);
+    plot_open(NULL, run());
     const HWND plot = plot_live_window();
     g_fake_open_during = [] {
         g_fake_open_during = NULL;
@@ -217,8 +215,8 @@ TEST_F(PlotSavedTest, RunsOpenedWhileTheDialogIsUpCountAgainstTheLimit) {
 // The picture at the client's size, the median line where the live plot
 // draws it, written under the name chosen and said so.
 TEST_F(PlotSavedTest, SaveImageWritesTheWindowsPictureAtItsClientSize) {
-    live_run();
-    plot_open(NULL);
+    live_run(run());
+    plot_open(NULL, run());
     const std::wstring png = temp_path(L".png");
     g_fake_save_path = png;
     SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_IMAGE, 0);
@@ -230,7 +228,7 @@ TEST_F(PlotSavedTest, SaveImageWritesTheWindowsPictureAtItsClientSize) {
     const PlotBuilt* b = plot_builder_take(plot_live_builder(), 0, 0);
     ASSERT_NE(b, nullptr);
     Distribution d;
-    record_distribution(&g_dev_stats[0], &d);
+    record_distribution(&run()->records[0], &d);
     const PlotArea a = plot_area(r.right, r.bottom, 96);
     const int y = plot_row_of(&b->model.axis, d.pct_us[PCT_50], a.top, a.bottom);
     EXPECT_EQ(g_fake_png.pixels[(size_t)y * r.right + a.left + 3], 0xe0e0e0u) << "the median line";

@@ -43,14 +43,13 @@ const PlotView& live_view() { return *plot_live_view(); }
 class PlotTest : public PaintSuite {
 protected:
     void SetUp() override {
-        g_qpc_freq = 1e7;
-        stats_reset_all();
+        run_clear(run());
         g_fake_boxes.clear();
         g_fake_save_path.clear();
     }
     void TearDown() override {
-        stats_set_measuring(false);
-        arrival_log_free(&g_arrival_log);
+        run_set_measuring(run(), false);
+        arrival_log_free(&run()->log);
     }
     // Reports of slot 1 at the given interval (us); a gap of pause_us after report pause_at.
     void steady(int reports, int64_t interval_us, int pause_at = -1, int64_t pause_us = 0,
@@ -62,17 +61,15 @@ protected:
             report(t);
         }
     }
-    // As a report is received: the all-mice record, the log, the mouse's record.
+    // As a report of mouse 1 is received.
     static void report(int64_t t, const ReportMotion* motion = nullptr) {
-        ArrivalClass c = record_arrival(&g_dev_stats[0], t);
-        arrival_log_append(&g_arrival_log, t, 1, false, c, motion);
-        record_arrival(&g_dev_stats[1], t);
+        run_take_report(run(), t, 1, false, nullptr, motion);
     }
     void paint(int kind = PLOT_INTERVALS) {
         ASSERT_TRUE(canvas.make(900, 480));
         PlotView whole = {true, 0, 0, false, 0, 0, kind};
         PanelFont font = {};
-        plot_draw(canvas.dc, 900, 480, 96, &font, 0, &whole, plot_live_status());
+        plot_draw(canvas.dc, 900, 480, 96, &font, run(), 0, &whole, plot_live_status());
         GdiFlush();
     }
     COLORREF pixel(int x, int y) const { return canvas.pixel(x, y); }
@@ -121,7 +118,7 @@ TEST_F(PlotTest, TheReportClockIsALineAtItsPeriod) {
     for (int y = 48; y < 444 && !median_row; y++)
         median_row = count_in_rows(y, y + 1, kLine) > 600 ? y : 0;
     EXPECT_GT(row, median_row + 10) << "1 ms lies below 2 ms, 20 rows lower on an axis of 0..20 ms";
-    stats_reset_all();
+    run_clear(run());
     t = 1000;
     for (int i = 0; i < 3000; i++)
         report(t += 3000 + (int64_t)((seed = seed * 1103515245u + 12345u) >> 16) % 20000);
@@ -135,7 +132,7 @@ TEST_F(PlotTest, OneOutlierAmongAMillionIsAnArrowAboveTheAxis) {
     // The axis comes from the percentiles (0.98..1.02 ms): 1.45 ms lies above it.
     EXPECT_GT(count_in_rows(48, 51, kGold), 0);
     EXPECT_GT(count_in_rows(244, 248, kGold), 300) << "the millisecond dots in the middle";
-    stats_reset_all();
+    run_clear(run());
     steady(1000000, 1000);
     paint();
     EXPECT_EQ(count_in_rows(48, 51, kGold), 0);
@@ -171,7 +168,7 @@ TEST_F(PlotTest, EightKilohertzFillsTheHeightWithItsLabelsApart) {
         PlotView whole = {true, 0, 0, false, 0, 0, PLOT_INTERVALS};
         PanelFont font = {};
         panel_font_make(&font, dpi);
-        plot_draw(canvas.dc, w, h, dpi, &font, 0, &whole, plot_live_status());
+        plot_draw(canvas.dc, w, h, dpi, &font, run(), 0, &whole, plot_live_status());
         GdiFlush();
         const PlotArea a = plot_area(w, h, dpi);
         int top = a.bottom, bottom = a.top;  // rows with dots of the >8K and 4K-8K buckets
@@ -211,7 +208,7 @@ TEST_F(PlotTest, EachViewDrawsItsOwnFiguresOverTheSameTime) {
         for (int kind = 0; kind < PLOT_KINDS; kind++) {
             ASSERT_TRUE(canvas.make(w, h));
             PlotView whole = {true, 0, 0, false, 0, 0, kind};
-            plot_draw(canvas.dc, w, h, dpi, &font, 0, &whole, plot_live_status());
+            plot_draw(canvas.dc, w, h, dpi, &font, run(), 0, &whole, plot_live_status());
             GdiFlush();
             if (shots)
                 canvas.save_bmp((std::string(shots) + "/plot-view" + std::to_string(kind) + "-" +
@@ -247,18 +244,18 @@ TEST_F(PlotTest, TimeAxisEndsAtTheStopOrNowWhileMeasuring) {
                 found = pixel(x, y) == kGold ? x : found;
         return found;
     };
-    stats_set_measuring(true);
+    run_set_measuring(run(), true);
     g_fake_counter_now = last + 14 * 10000000LL;  // measuring, 14 s after the last report
     paint();
     EXPECT_NEAR(last_dot(), 60 + 630 * 6 / 20, 3);
     g_fake_counter_now = last + 5 * 10000000LL;
-    reception_stop_run();
-    EXPECT_FALSE(stats_measuring());
-    EXPECT_EQ(g_run_stop_t, g_fake_counter_now);
+    reception_stop_run(run());
+    EXPECT_FALSE(run_measuring(run()));
+    EXPECT_EQ(run()->stop_t, g_fake_counter_now);
     g_fake_counter_now += 60 * 10000000LL;  // a minute later: the axis stays at the stop
     paint();
     EXPECT_NEAR(last_dot(), 60 + 630 * 6 / 11, 3);
-    g_run_stop_t = 0;
+    run()->stop_t = 0;
 }
 
 TEST_F(PlotTest, WithoutDataTheMiddleSaysSo) {
@@ -283,14 +280,14 @@ TEST_F(PlotTest, WithoutDataTheMiddleSaysSo) {
     EXPECT_GT(note_pixels(), 50) << "but positions are no counts";
 }
 
-// The plot window over 10 s of 1 ms reports of all mice; the pointer in the
-// middle of its area (client and screen).
+// The plot window of run over 10 s of 1 ms reports of all mice; the pointer
+// in the middle of its area (client and screen).
 struct OpenPlot {
     PlotArea a;
     POINT middle, screen;
-    OpenPlot() {
-        g_display_dev = 0;  // the plot shows the record the panel shows: all mice
-        plot_open(NULL);
+    explicit OpenPlot(::Run* run) {
+        run->chosen_slot = 0;  // the plot shows the record the panel shows: all mice
+        plot_open(NULL, run);
         RECT r = {};
         GetClientRect(plot_live_window(), &r);
         a = plot_area(r.right, r.bottom, 96);
@@ -324,7 +321,7 @@ struct OpenPlot {
 
 TEST_F(PlotTest, WheelZoomsAroundThePointerDragPansDoubleClickShowsTheWholeRun) {
     steady(10000, 1000);
-    OpenPlot p;
+    OpenPlot p(run());
     ASSERT_NE(plot_live_window(), nullptr);
     p.wheel(1);
     ASSERT_FALSE(live_view().whole);
@@ -354,7 +351,7 @@ TEST_F(PlotTest, WheelZoomsAroundThePointerDragPansDoubleClickShowsTheWholeRun) 
 
 TEST_F(PlotTest, ShiftWheelZoomsTheIntervalAxisWithinBounds) {
     steady(10000, 1000);  // the interval axis 0.98..1.02 ms
-    OpenPlot p;
+    OpenPlot p(run());
     ASSERT_NE(plot_live_window(), nullptr);
     p.wheel(1, MK_SHIFT);
     EXPECT_TRUE(live_view().whole) << "time left alone";
@@ -373,7 +370,7 @@ TEST_F(PlotTest, ShiftWheelZoomsTheIntervalAxisWithinBounds) {
 
 TEST_F(PlotTest, TheViewButtonsSwitchTheViewAndKeepTheTimeRange) {
     steady(10000, 1000);
-    OpenPlot p;
+    OpenPlot p(run());
     ASSERT_NE(plot_live_window(), nullptr);
     p.wheel(2);
     const PlotView zoomed = live_view();
@@ -439,7 +436,7 @@ TEST_F(PlotWindowTest, ReopeningMakesNoIconOfItsOwn) {
     HWND owner = CreateWindowExW(0, L"PlotTestOwner", L"", WS_OVERLAPPED, 0, 0, 100, 100, NULL,
                                  NULL, GetModuleHandleW(NULL), NULL);
     for (int open = 0; open < 3; open++) {
-        plot_open(owner);
+        plot_open(owner, run());
         ASSERT_NE(plot_live_window(), nullptr);
         EXPECT_EQ((HICON)GetClassLongPtrW(plot_live_window(), GCLP_HICON), icon) << "the owner's, shared";
         DestroyWindow(plot_live_window());
@@ -451,7 +448,7 @@ TEST_F(PlotWindowTest, ReopeningMakesNoIconOfItsOwn) {
 
 TEST_F(PlotWindowTest, TheButtonKeepsItsOwnFontAtItsDpiUntilItIsGone) {
     g_fake_dpi = 144;
-    plot_open(NULL);
+    plot_open(NULL, run());
     ASSERT_NE(plot_live_window(), nullptr);
     HFONT at144 = button_font();
     EXPECT_EQ(GetObjectType(at144), (DWORD)OBJ_FONT);
@@ -462,7 +459,7 @@ TEST_F(PlotWindowTest, TheButtonKeepsItsOwnFontAtItsDpiUntilItIsGone) {
     for (UINT dpi : {96u, 192u, 120u}) {
         PanelFont font = {};
         panel_font_make(&font, dpi);
-        gui_draw(other.dc, 200, 100, dpi, &font);
+        gui_draw(other.dc, 200, 100, dpi, &font, run());
         SelectObject(other.dc, GetStockObject(DEFAULT_GUI_FONT));
         panel_font_free(&font);
     }
@@ -495,7 +492,7 @@ void export_and_wait() {
 
 TEST_F(PlotWindowTest, ExportWritesTheConsolesCsvOnItsThreadOrSaysWhyNot) {
     steady(3, 1000);
-    OpenPlot p;
+    OpenPlot p(run());
     g_fake_save_path.clear();  // cancelled
     SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_EXPORT, 0);
     EXPECT_FALSE(plot_export_running());
@@ -505,7 +502,7 @@ TEST_F(PlotWindowTest, ExportWritesTheConsolesCsvOnItsThreadOrSaysWhyNot) {
 
     const std::wstring path = temp_path();
     g_fake_save_path = path;
-    clock_map_clear(&g_clock_map, g_qpc_freq);
+    clock_map_clear(&run()->clock_map, run()->freq);
     export_and_wait();
     const std::string csv = read_file(path);
     DeleteFileW(path.c_str());
@@ -529,7 +526,7 @@ TEST_F(PlotWindowTest, ExportWritesTheConsolesCsvOnItsThreadOrSaysWhyNot) {
 // window cancels too.
 TEST_F(PlotWindowTest, ALongExportRunsBesideTheWindowAndACancelLeavesNoFile) {
     steady(3000000, 1000);
-    OpenPlot p;
+    OpenPlot p(run());
     const std::wstring path = temp_path();
     FILE* f = _wfopen(path.c_str(), L"wb");
     fputs("the user's own", f);
@@ -564,14 +561,14 @@ TEST_F(PlotWindowTest, ALongExportRunsBesideTheWindowAndACancelLeavesNoFile) {
 // Clearing the run while the export writes: no file with a hole in it.
 TEST_F(PlotWindowTest, AnExportWhoseRowsWereClearedFailsAndWritesNothing) {
     steady(3000000, 1000);
-    OpenPlot p;
+    OpenPlot p(run());
     const std::wstring path = temp_path();
     DeleteFileW(path.c_str());
     g_fake_save_path = path;
     HWND bar = GetDlgItem(plot_live_window(), ID_PLOT_PROGRESS);
     SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_EXPORT, 0);
     ASSERT_TRUE(pump_until([bar] { return SendMessageW(bar, PBM_GETPOS, 0, 0) > 0; }, 20000));
-    arrival_log_clear(&g_arrival_log);
+    arrival_log_clear(&run()->log);
     EXPECT_TRUE(pump_until([] { return !plot_export_running(); }, 20000));
     EXPECT_EQ(std::wstring(plot_live_status()), L"导出失败：" + path);
     ASSERT_EQ(g_fake_boxes.size(), 1u);
@@ -579,19 +576,21 @@ TEST_F(PlotWindowTest, AnExportWhoseRowsWereClearedFailsAndWritesNothing) {
     EXPECT_FALSE(exists(path + L".partial"));
 }
 
-// Stops the builder's next look at the log (as while a clearing runs) and
+// Stops the builder's next look at log (as while a clearing runs) and
 // lets it go on after ms at most, so that a window that waits for it fails
 // the test rather than hangs it.
 struct HeldLog {
+    ArrivalLog* log;
     HANDLE release = CreateEventW(NULL, TRUE, FALSE, NULL);
     HANDLE thread;
-    HeldLog() {
-        g_arrival_log.generation.fetch_add(1);
-        thread = CreateThread(NULL, 0, [](void* e) -> DWORD {
-            WaitForSingleObject((HANDLE)e, 5000);
-            g_arrival_log.generation.fetch_add(1);
+    explicit HeldLog(ArrivalLog* held) : log(held) {
+        log->generation.fetch_add(1);
+        thread = CreateThread(NULL, 0, [](void* self) -> DWORD {
+            HeldLog* h = (HeldLog*)self;
+            WaitForSingleObject(h->release, 5000);
+            h->log->generation.fetch_add(1);
             return 0;
-        }, release, 0, NULL);
+        }, this, 0, NULL);
     }
     ~HeldLog() {
         SetEvent(release);
@@ -603,12 +602,12 @@ struct HeldLog {
 
 TEST_F(PlotWindowTest, TheWindowAnswersWhileItsModelIsBeingBuilt) {
     steady(10000, 1000);
-    OpenPlot p;
+    OpenPlot p(run());
     const unsigned built = plot_builder_figures(plot_live_builder()).builds;
     ASSERT_GE(built, 1u) << "the first paint had its model";
     ULONGLONG took;
     {
-        HeldLog held;
+        HeldLog held(&run()->log);
         const ULONGLONG start = GetTickCount64();
         SendMessageW(plot_live_window(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(p.screen.x, p.screen.y));
         UpdateWindow(plot_live_window());  // asks for a new model, paints the last one
@@ -621,8 +620,9 @@ TEST_F(PlotWindowTest, TheWindowAnswersWhileItsModelIsBeingBuilt) {
 }
 
 TEST_F(PlotTest, ExportOfTooFewReportsSaysSoAndAsksForNoFile) {
+    plot_open(NULL, run());  // the plot's export, of the run it shows
     for (int reports : {0, 2}) {  // none, and one interval
-        stats_reset_all();
+        run_clear(run());
         steady(reports, 1000);
         plot_live_status()[0] = 0;
         const int calls = g_fake_save_calls;
@@ -630,6 +630,7 @@ TEST_F(PlotTest, ExportOfTooFewReportsSaysSoAndAsksForNoFile) {
         EXPECT_EQ(g_fake_save_calls, calls) << reports << " reports: no Save As";
         EXPECT_EQ(std::wstring(plot_live_status()).rfind(L"报告太少", 0), 0u);
     }
+    DestroyWindow(plot_live_window());
 }
 
 }  // namespace

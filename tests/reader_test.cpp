@@ -40,17 +40,16 @@ protected:
         for (int i = 0; i < 2; i++)
             fake_rawinput_add_device(mouse(i + 1), RIM_TYPEMOUSE, kNames[i]);
         enumerate_mice();
-        g_qpc_freq = 1e7;
         g_fake_counter_now = 5000000;
         fake_queue_reset(kTicksPerRead, 0);
         DWORD error = 0;
-        ASSERT_TRUE(reader_start(NULL, &error));
-        reception_start_run();
-        stats_set_measuring(true);
+        ASSERT_TRUE(reader_start(run(), NULL, &error));
+        reception_start_run(run());
+        run_set_measuring(run(), true);
     }
     void TearDown() override {
         reader_stop();
-        stats_set_measuring(false);
+        run_set_measuring(run(), false);
     }
     // Queues reports of mouse m and waits until the reader has read them all.
     static void deliver(int m, int count, UINT size = sizeof(RAWINPUT)) {
@@ -63,7 +62,7 @@ protected:
     static StatsReadings settled(int slot, uint64_t n) {
         StatsReadings r = {};
         for (int i = 0; i < 2000; i++, Sleep(1)) {
-            stats_read(&g_dev_stats[slot], &r);
+            stats_read(&run()->records[slot], &r);
             if (r.arrival_count >= n)
                 break;
         }
@@ -98,7 +97,7 @@ TEST_F(ReaderTest, DeviceChangeNoticesArePassedOnToTheWindow) {
     reader_stop();
     HWND notify = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
     DWORD error = 0;
-    ASSERT_TRUE(reader_start(notify, &error));
+    ASSERT_TRUE(reader_start(run(), notify, &error));
     PostMessageW(FindWindowExW(HWND_MESSAGE, NULL, L"QuorvinReader", NULL), WM_INPUT_DEVICE_CHANGE,
                  GIDC_ARRIVAL, (LPARAM)mouse(9));
     MSG m = {};
@@ -117,7 +116,7 @@ TEST_F(ReaderTest, BackgroundComesFromTheCodeOnlyWhereItFollowsTheForeground) {
     reader_stop();
     g_fake_ri.codes_follow_foreground = false;
     DWORD error = 0;
-    ASSERT_TRUE(reader_start(NULL, &error));
+    ASSERT_TRUE(reader_start(run(), NULL, &error));
     fake_queue_push(mouse(1), RIM_INPUT, sizeof(RAWINPUT));  // the console: never in front
     EXPECT_EQ(settled(0, 1).background_count, 1u);
     g_app_foreground = true;
@@ -135,7 +134,7 @@ TEST_F(ReaderTest, BufferGrowsAndALongQueueIsDrainedOverSeveralReads) {
     fake_queue_reset(kTicksPerRead, 5);
     fake_queue_push(mouse(1), RIM_INPUTSINK, sizeof(RAWINPUT), 12);
     DWORD error = 0;
-    ASSERT_TRUE(reader_start(NULL, &error));
+    ASSERT_TRUE(reader_start(run(), NULL, &error));
     StatsReadings r = settled(0, 13);
     EXPECT_EQ(r.arrival_count, 13u);
     EXPECT_EQ(fake_queue_reads(), 3) << "5 + 5 + 2";
@@ -153,7 +152,7 @@ TEST_F(ReaderTest, StopWhileReportsKeepComingEndsAtOnceAndLeavesNothing) {
             fake_queue_push(mouse(1), RIM_INPUTSINK, sizeof(RAWINPUT));
     });
     DWORD error = 0;
-    ASSERT_TRUE(reader_start(NULL, &error));
+    ASSERT_TRUE(reader_start(run(), NULL, &error));
     Sleep(50);
     DWORD start = GetTickCount();
     reader_stop();
@@ -181,7 +180,7 @@ TEST_F(ReaderTest, RescanDuringARunKeepsEverySlotOnItsMouse) {
     EXPECT_EQ(settled(0, 3).arrival_count, 3u);
     EXPECT_EQ(settled(1, 2).arrival_count, 2u);
     EXPECT_EQ(settled(3, 1).arrival_count, 1u);
-    EXPECT_EQ(g_dev_stats[2].arrival_count, 0u);
+    EXPECT_EQ(run()->records[2].arrival_count, 0u);
 }
 
 }  // namespace

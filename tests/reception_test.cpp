@@ -21,21 +21,19 @@ class ReceptionTest : public StatsSuite {
 protected:
     void SetUp() override {
         fake_rawinput_reset();
-        g_qpc_freq = 10000000.0;
         g_fake_counter_now = 1000000;
-        heap_free(g_ri_buf);
-        g_ri_buf = NULL;
-        g_ri_cap = 0;
-        stats_free_all();
+        restart_run(10000000.0);  // its choice automatic
         fake_heap_reset();
+        reception = Reception{run(), nullptr, 0, true};
         for (std::atomic<int64_t>& a : g_dev_last_active)
             a = 0;
-        g_display_dev = -1;
         set_registry(4);
-        stats_reset_all();
-        stats_set_measuring(true);
+        run_set_measuring(run(), true);
     }
-    void TearDown() override { stats_set_measuring(false); }
+    void TearDown() override {
+        run_set_measuring(run(), false);
+        reception_free(&reception);
+    }
     // Slot 0 plus mice 1..n-1, mouse i having handle mouse_handle(i).
     static void set_registry(int n) {
         g_nri = n;
@@ -49,27 +47,28 @@ protected:
         r->device = device;
         r->size = size;
     }
-    static void deliver(int index, int64_t at, WPARAM code = RIM_INPUT) {
+    void deliver(int index, int64_t at, WPARAM code = RIM_INPUT) {
         g_fake_counter_now = at;
-        on_wm_input(fake_report_handle(index), code);
+        on_wm_input(&reception, fake_report_handle(index), code);
     }
+    Reception reception;
 };
 
 TEST_F(ReceptionTest, MeasuringOffReadsNothing) {
-    stats_set_measuring(false);
+    run_set_measuring(run(), false);
     script_report(0, RIM_TYPEMOUSE, mouse_handle(3), kMouseReportSize);
     deliver(0, 5000);
     EXPECT_EQ(g_fake_ri.data_calls, 0);
-    EXPECT_EQ(g_ri_buf, nullptr);
+    EXPECT_EQ(reception.buffer, nullptr);
     EXPECT_EQ(g_dev_last_active[3], 0);
-    EXPECT_EQ(g_dev_stats[0].first_ts, 0);
+    EXPECT_EQ(run()->records[0].first_ts, 0);
 }
 
 TEST_F(ReceptionTest, KeyboardReportChangesNothing) {
     script_report(0, RIM_TYPEKEYBOARD, mouse_handle(3), kMouseReportSize);
     deliver(0, 5000);
-    EXPECT_EQ(g_dev_stats[0].first_ts, 0);
-    EXPECT_EQ(g_dev_stats[3].first_ts, 0);
+    EXPECT_EQ(run()->records[0].first_ts, 0);
+    EXPECT_EQ(run()->records[3].first_ts, 0);
     EXPECT_EQ(g_dev_last_active[3], 0);
 }
 
@@ -78,12 +77,12 @@ TEST_F(ReceptionTest, KnownMouseUpdatesAggregateThenItsSlotWithOneStamp) {
     deliver(0, 5000);
     deliver(0, 15000);
     EXPECT_EQ(g_dev_last_active[3], 15000);
-    EXPECT_EQ(g_dev_stats[0].last_ts, 15000);
-    EXPECT_EQ(g_dev_stats[3].last_ts, 15000);
-    EXPECT_EQ(g_dev_stats[0].interval_count, 1u);
-    EXPECT_EQ(g_dev_stats[3].interval_count, 1u);
-    EXPECT_EQ(g_dev_stats[1].first_ts, 0);
-    EXPECT_EQ(g_dev_stats[2].first_ts, 0);
+    EXPECT_EQ(run()->records[0].last_ts, 15000);
+    EXPECT_EQ(run()->records[3].last_ts, 15000);
+    EXPECT_EQ(run()->records[0].interval_count, 1u);
+    EXPECT_EQ(run()->records[3].interval_count, 1u);
+    EXPECT_EQ(run()->records[1].first_ts, 0);
+    EXPECT_EQ(run()->records[2].first_ts, 0);
 }
 
 // What RAWMOUSE carried reaches the log and both records, by message and by
@@ -107,10 +106,10 @@ TEST_F(ReceptionTest, ReportsCarryTheirMotionIntoTheLogAndTheRecords) {
     reads[1].data.mouse.usFlags = MOUSE_MOVE_ABSOLUTE;
     reads[1].data.mouse.lLastX = 65535;
     reads[2].header.dwSize = sizeof(RAWINPUTHEADER);
-    reception_take_batch(reads, 3, sizeof reads, 15000);
+    reception_take_batch(&reception, reads, 3, sizeof reads, 15000);
 
     ArrivalView v = {};
-    arrival_view_take(&v, &g_arrival_log, ARRIVAL_READER_TEST);
+    arrival_view_take(&v, &run()->log, ARRIVAL_READER_TEST);
     ASSERT_EQ(arrival_view_count(&v), 4u);
     const ReportMotion first = arrival_view_at(&v, 0).motion;
     EXPECT_TRUE(first.dx == -3 && first.dy == 127 && first.buttons == RI_MOUSE_WHEEL &&
@@ -121,11 +120,11 @@ TEST_F(ReceptionTest, ReportsCarryTheirMotionIntoTheLogAndTheRecords) {
     arrival_view_release(&v);
     for (int slot : {0, 2}) {
         MotionFigures f;
-        record_motion(&g_dev_stats[slot], &f);
+        record_motion(&run()->records[slot], &f);
         EXPECT_EQ(f.reports, 3u) << slot;
         EXPECT_EQ(f.moving, 2u) << slot;
         EXPECT_EQ(f.saturated, 1u) << slot;
-        EXPECT_EQ(g_dev_stats[slot].arrival_count, 4u) << slot;
+        EXPECT_EQ(run()->records[slot].arrival_count, 4u) << slot;
     }
 }
 
@@ -136,7 +135,7 @@ TEST_F(ReceptionTest, BackgroundReportsAreCountedInBothRecordsAndNothingElseChan
     deliver(0, 25000, RIM_INPUTSINK);
     for (int slot : {0, 3}) {
         StatsReadings r;
-        stats_read(&g_dev_stats[slot], &r);
+        stats_read(&run()->records[slot], &r);
         EXPECT_EQ(r.background_count, 2u) << slot;
         EXPECT_EQ(r.arrival_count, 3u) << slot;
         EXPECT_TRUE(r.last_background) << slot;
@@ -144,10 +143,10 @@ TEST_F(ReceptionTest, BackgroundReportsAreCountedInBothRecordsAndNothingElseChan
         EXPECT_DOUBLE_EQ(r.average_hz, 1000.0) << slot;
     }
     deliver(0, 35000, RIM_INPUT);
-    EXPECT_EQ(g_dev_stats[3].last_background, 0);
-    stats_reset_all();
-    EXPECT_EQ(g_dev_stats[3].background_count, 0u);
-    EXPECT_EQ(g_dev_stats[3].arrival_count, 0u);
+    EXPECT_EQ(run()->records[3].last_background, 0);
+    run_clear(run());
+    EXPECT_EQ(run()->records[3].background_count, 0u);
+    EXPECT_EQ(run()->records[3].arrival_count, 0u);
 }
 
 TEST_F(ReceptionTest, UnknownOrNullDeviceCountsInTheAggregateOnly) {
@@ -155,22 +154,22 @@ TEST_F(ReceptionTest, UnknownOrNullDeviceCountsInTheAggregateOnly) {
     script_report(1, RIM_TYPEMOUSE, NULL, kMouseReportSize);
     deliver(0, 5000);
     deliver(1, 15000);
-    EXPECT_EQ(g_dev_stats[0].interval_count, 1u);
+    EXPECT_EQ(run()->records[0].interval_count, 1u);
     for (int i = 1; i < REGISTRY_SLOTS; i++) {
         EXPECT_EQ(g_dev_last_active[i], 0) << i;
-        EXPECT_EQ(g_dev_stats[i].first_ts, 0) << i;
+        EXPECT_EQ(run()->records[i].first_ts, 0) << i;
     }
 }
 
 TEST_F(ReceptionTest, WithoutMiceInTheRegistryOnlyTheAggregateCounts) {
     for (int n : {0, 1}) {
-        stats_reset_all();
+        run_clear(run());
         set_registry(n);
         g_ri_devs[1].handle = mouse_handle(1);  // stale entry beyond g_nri
         script_report(0, RIM_TYPEMOUSE, mouse_handle(1), kMouseReportSize);
         deliver(0, 5000);
-        EXPECT_EQ(g_dev_stats[0].first_ts, 5000);
-        EXPECT_EQ(g_dev_stats[1].first_ts, 0);
+        EXPECT_EQ(run()->records[0].first_ts, 5000);
+        EXPECT_EQ(run()->records[1].first_ts, 0);
         EXPECT_EQ(g_dev_last_active[1], 0);
     }
 }
@@ -180,36 +179,38 @@ TEST_F(ReceptionTest, BufferGrowsToExactlyTheReportSizeAndNeverShrinks) {
     script_report(1, RIM_TYPEMOUSE, mouse_handle(1), 64);
     script_report(2, RIM_TYPEMOUSE, mouse_handle(1), 40);
     deliver(0, 5000);
-    EXPECT_EQ(g_ri_cap, 48u);
+    EXPECT_EQ(reception.capacity, 48u);
     deliver(1, 15000);
-    EXPECT_EQ(g_ri_cap, 64u);
-    void* block = g_ri_buf;
+    EXPECT_EQ(reception.capacity, 64u);
+    void* block = reception.buffer;
     const int allocations = g_fake_heap.allocations;
     deliver(2, 25000);
-    EXPECT_EQ(g_ri_cap, 64u);
-    EXPECT_EQ(g_ri_buf, block);
+    EXPECT_EQ(reception.capacity, 64u);
+    EXPECT_EQ(reception.buffer, block);
     EXPECT_EQ(g_fake_heap.allocations, allocations);
-    stats_free_all();  // the records' histogram pages: the buffer is what is left
+    EXPECT_EQ(run()->records[1].interval_count, 2u);
+    run_free(run());  // the run's pages: the buffer is what is left
     EXPECT_EQ(g_fake_heap.live_blocks, 1);
-    EXPECT_EQ(g_dev_stats[1].interval_count, 2u);
+    run_init(run(), 1e7);
 }
 
 TEST_F(ReceptionTest, FailedGrowthLosesOnlyThatReport) {
     script_report(0, RIM_TYPEMOUSE, mouse_handle(1), 48);
     script_report(1, RIM_TYPEMOUSE, mouse_handle(1), 96);
     deliver(0, 5000);
-    void* block = g_ri_buf;
+    void* block = reception.buffer;
     g_fake_heap.fail_all = true;
     deliver(1, 15000);
-    EXPECT_EQ(g_ri_buf, block);
-    EXPECT_EQ(g_ri_cap, 48u);
-    EXPECT_EQ(g_dev_stats[0].last_ts, 5000);
+    EXPECT_EQ(reception.buffer, block);
+    EXPECT_EQ(reception.capacity, 48u);
+    EXPECT_EQ(run()->records[0].last_ts, 5000);
     g_fake_heap.fail_all = false;
     deliver(1, 25000);
-    EXPECT_EQ(g_ri_cap, 96u);
-    EXPECT_EQ(g_dev_stats[0].last_ts, 25000);
-    stats_free_all();
+    EXPECT_EQ(reception.capacity, 96u);
+    EXPECT_EQ(run()->records[0].last_ts, 25000);
+    run_free(run());
     EXPECT_EQ(g_fake_heap.live_blocks, 1);  // the old block went when the new one came
+    run_init(run(), 1e7);
 }
 
 TEST_F(ReceptionTest, UnreadableReportsAreDropped) {
@@ -221,32 +222,32 @@ TEST_F(ReceptionTest, UnreadableReportsAreDropped) {
     deliver(1, 6000);
     deliver(2, 7000);
     deliver(7, 8000);  // a handle the layer does not know
-    EXPECT_EQ(g_dev_stats[0].first_ts, 0);
+    EXPECT_EQ(run()->records[0].first_ts, 0);
     EXPECT_EQ(g_dev_last_active[1], 0);
 }
 
 TEST_F(ReceptionTest, FixedSelectionsAndFallbackToAutomatic) {
     set_registry(3);
-    g_display_dev = 0;
+    run()->chosen_slot = 0;
     g_dev_last_active[1] = g_fake_counter_now;
-    EXPECT_EQ(display_stats(), &g_dev_stats[0]);
-    g_display_dev = 2;
-    EXPECT_EQ(display_stats(), &g_dev_stats[2]);
-    g_display_dev = 3;  // not below g_nri: automatic, which finds mouse 1
-    EXPECT_EQ(display_stats(), &g_dev_stats[1]);
-    g_display_dev = -1;
+    EXPECT_EQ(display_stats(run()), &run()->records[0]);
+    run()->chosen_slot = 2;
+    EXPECT_EQ(display_stats(run()), &run()->records[2]);
+    run()->chosen_slot = 3;  // not below g_nri: automatic, which finds mouse 1
+    EXPECT_EQ(display_stats(run()), &run()->records[1]);
+    run()->chosen_slot = -1;
     set_registry(1);
-    EXPECT_EQ(display_stats(), &g_dev_stats[0]);
+    EXPECT_EQ(display_stats(run()), &run()->records[0]);
 }
 
 TEST_F(ReceptionTest, AutomaticSelectionUsesAStrictTruncatedWindow) {
-    g_qpc_freq = 3579545.0;  // 1.5 s = 5369317.5 ticks, truncated to 5369317
+    run()->freq = 3579545.0;  // 1.5 s = 5369317.5 ticks, truncated to 5369317
     const int64_t window = 5369317;
     g_fake_counter_now = 100000000;
     g_dev_last_active[2] = g_fake_counter_now - window;
-    EXPECT_EQ(display_stats(), &g_dev_stats[0]);
+    EXPECT_EQ(display_stats(run()), &run()->records[0]);
     g_dev_last_active[2] = g_fake_counter_now - window + 1;
-    EXPECT_EQ(display_stats(), &g_dev_stats[2]);
+    EXPECT_EQ(display_stats(run()), &run()->records[2]);
 }
 
 TEST_F(ReceptionTest, AutomaticSelectionPrefersNewestThenLowerSlot) {
@@ -254,9 +255,9 @@ TEST_F(ReceptionTest, AutomaticSelectionPrefersNewestThenLowerSlot) {
     g_dev_last_active[1] = 99000000;
     g_dev_last_active[2] = 99500000;
     g_dev_last_active[3] = 99500000;
-    EXPECT_EQ(display_stats(), &g_dev_stats[2]);
+    EXPECT_EQ(display_stats(run()), &run()->records[2]);
     g_dev_last_active[3] = 99500001;
-    EXPECT_EQ(display_stats(), &g_dev_stats[3]);
+    EXPECT_EQ(display_stats(run()), &run()->records[3]);
 }
 
 }  // namespace

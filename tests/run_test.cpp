@@ -60,6 +60,7 @@ TEST(RunTakeReport, CountsInTheAllMiceRecordTheLogAndItsMouseAndPausesEveryRecor
     // A lost report: every record's next interval is a pause, once. Each read
     // brings one report of every mouse, 1 ms after the last read.
     run_clear(&run);
+    const ArrivalClass wanted[3] = {ARRIVAL_FIRST, ARRIVAL_PAUSE, ARRIVAL_ACCEPTED};
     for (int read = 0; read < 3; read++) {
         if (read == 1)
             run_pause_all(&run);
@@ -67,7 +68,7 @@ TEST(RunTakeReport, CountsInTheAllMiceRecordTheLogAndItsMouseAndPausesEveryRecor
         uint64_t positions[STATS_RECORDS] = {};
         for (int slot = 1; slot < RUN_SLOTS; slot++) {
             const ArrivalClass all = run_take_report(&run, t, slot, false, positions, nullptr, &own);
-            const ArrivalClass want = read == 0 ? ARRIVAL_FIRST : read == 1 ? ARRIVAL_PAUSE : ARRIVAL_ACCEPTED;
+            const ArrivalClass want = wanted[read];
             ASSERT_EQ(own, want) << "read " << read << ", slot " << slot;
             if (slot == 1) {
                 ASSERT_EQ(all, want) << "read " << read << ", all mice";

@@ -7,11 +7,9 @@
 
 #include "core/capture_stream.h"
 #include "capture/usbpcap_diag.h"
-#include "core/stats.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/fakes/fake_message_box.h"
 #include "tests/fakes/fake_usbpcap_driver.h"
-#include "tests/support/stats_suite.h"
 #include "tests/support/capture_builder.h"
 
 namespace {
@@ -45,7 +43,7 @@ void deliver_in_pieces(FakeHub& hub, const Bytes& bytes, std::vector<size_t> siz
     }
 }
 
-class UsbPcapDiagTest : public StatsSuite {
+class UsbPcapDiagTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fake_usbpcap_reset();

@@ -1,5 +1,5 @@
-// A test suite that paints the window's panels or plots: the statistics
-// records' locks and the bar brushes made once for the suite.
+// A test suite that paints the window's panels or plots: the suite's run
+// and the bar brushes made once for the suite.
 #pragma once
 
 #include "gui/panel.h"
