@@ -34,7 +34,9 @@ enum {
 };
 
 struct CaptureFileAnalysis {
-    UsbPcapCounter count;  // the summary tally, and the endpoints through their table below
+    // The summary tally, and the endpoints through their table below. First:
+    // at the analysis' own address it saves the walk an instruction a record.
+    UsbPcapCounter count;
     CaptureFileStatus status;
     uint8_t first_bytes[4];  // for the "not a capture file" message
     int first_count;
