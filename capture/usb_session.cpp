@@ -56,6 +56,7 @@ static bool allocate_hubs(UsbSession* s, const int numbers[], int count) {
         s->hubs[i].handle = INVALID_HANDLE_VALUE;
         hub_compose_path(&s->hubs[i], numbers[i]);  // "\\.\USBPcapN" always fits
         s->saved[i].last_kept_us = -1;
+        usbpcap_counter_init(&s->hubs[i].count);
     }
     return true;
 }
@@ -94,12 +95,6 @@ bool usb_session_open(UsbSession* s, bool keep_records, char* error, size_t cap)
     return false;
 }
 
-static void keep_completion(UsbSession* s, const InCompletion* c) {
-    UsbEndpoint* e = usb_endpoint_of(&s->endpoints, c->bus, c->device, c->endpoint);
-    if (e)
-        usb_endpoint_report(&s->endpoints, e, c->ts_us, c->transfer);
-}
-
 static int64_t record_time_us(const uint8_t* record) {
     PcapRecordHeader r = pcap_record_header(record, false);
     return (int64_t)r.ts_sec * 1000000 + r.ts_frac;
@@ -128,8 +123,6 @@ static void keep_record(void* ctx, const uint8_t* record, uint64_t bytes) {
     h->last_kept_us = record_time_us(record);
 }
 
-static void keep_both(void* ctx, const InCompletion* c) { keep_completion(((KeepRecord*)ctx)->session, c); }
-
 // A hub that stops during the run: what it saved ends there, and the run
 // says so (a capture that silently lost a hub would read as complete). One
 // that never delivered its header never worked, and is only let go.
@@ -146,32 +139,27 @@ static void lose_hub(UsbSession* s, int i, const char* why) {
 }
 
 // A chunk the stream could not take leaves a hole that no later record can
-// be found across: the hub goes.
+// be found across: the hub goes. So does a stream that holds more unwalked
+// bytes than any record USBPcap writes: it is corrupt, and would grow. A
+// refused header only lets the hub go.
 static void take_in(UsbSession* s, int i, DWORD bytes) {
-    Hub* h = &s->hubs[i];
-    const uint64_t before = h->stream.len;
-    gb_append(&h->stream, h->read.chunk, bytes);
-    if (h->stream.len == before) {
+    KeepRecord k = {s, &s->saved[i]};
+    HeaderCheck header;
+    switch (hub_take_in(&s->hubs[i], bytes, &s->endpoints, s->keep_records ? keep_record : NULL, &k,
+                        &header)) {
+    case HUB_TAKEN:
+        break;
+    case HUB_HEADER_REFUSED:
+        hub_release(&s->hubs[i]);
+        break;
+    case HUB_STREAM_NO_MEMORY:
         s->saved[i].out_of_memory = true;
         lose_hub(s, i, "out of memory");
-        return;
-    }
-    if (!h->header_done) {
-        HeaderCheck c = check_global_header(&h->stream);
-        if (c.result == HEADER_REJECTED) {
-            hub_release(h);
-            return;
-        }
-        if (c.result == HEADER_PENDING)
-            return;
-        h->header_done = true;
-    }
-    KeepRecord k = {s, &s->saved[i]};
-    walk_in_completions(&h->stream, s->keep_records ? keep_record : NULL, keep_both, &k);
-    // USBPcap never writes a record over its 64 KiB snap length: a stream
-    // that holds more unwalked bytes than that is corrupt, and would grow.
-    if (h->stream.len > USB_SESSION_LARGEST_TAIL)
+        break;
+    case HUB_STREAM_CORRUPT:
         lose_hub(s, i, "it sent a record larger than USBPcap writes");
+        break;
+    }
 }
 
 static void serve_hub(UsbSession* s, int i) {

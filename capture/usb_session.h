@@ -14,7 +14,6 @@
 enum {
     USB_SESSION_MAX_TIMES = 1 << 25,    // 256 MiB of times, like the arrival log
     USB_SESSION_MAX_SAVED = 256 << 20,  // bytes of raw records kept per hub for --usb-save
-    USB_SESSION_LARGEST_TAIL = 1 << 20,  // unwalked bytes of a hub's stream beyond which it is corrupt
     USB_SESSION_READ_FAILURES = 3,      // a hub whose reads fail this often in a row is dropped
 };
 

@@ -59,6 +59,11 @@ static const wchar_t kStep4Text[] =
     L"1) **未以管理员身份运行** (右键 exe → 以管理员身份运行) ← 最常见!\n2) USBPcap 服务未启动%ls";
 static const wchar_t kNoHeaderText[] =
     L"%ls无法读取 USBPcap 全局头。\n\n设备已打开但无数据返回 — 可能 USBPcap 服务正在启动中，等 2~3 秒再试。";
+static const wchar_t kBigEndianText[] =
+    L"%lsUSBPcap 全局头是大端字节序 (开头字节 %02X %02X %02X %02X)\n\n"
+    L"USBPcap 在 Windows 上按小端字节序写数据流，本程序不按小端去读大端的流。\n"
+    L"这通常意味着 USBPcap 版本不兼容。\n当前测试版本: USBPcap 1.5.x\n"
+    L"如果您使用的是更新/更旧版本，请到以下地址下载最新版%ls";
 static const wchar_t kMismatchText[] =
     L"%lsUSBPcap 全局头 magic 不匹配 (0x%08X)\n\n这通常意味着 USBPcap 版本不兼容。\n"
     L"当前测试版本: USBPcap 1.5.x\n如果您使用的是更新/更旧版本，请到以下地址下载最新版%ls";
@@ -98,6 +103,7 @@ enum HubFailure {
     HUB_NO_FAILURE,
     HUB_NO_HEADER,  // read failed, returned nothing, or no header in time
     HUB_MISMATCH,
+    HUB_BIG_ENDIAN,
 };
 
 struct Diag {
@@ -168,20 +174,25 @@ static void end_waited_hubs(Diag* d) {
     }
 }
 
+// A hub whose stream went wrong after its header stops reading, but what it
+// counted until then stays in the report; before its header it is dropped.
 static void data_arrived(Diag* d, Hub* h, DWORD bytes) {
-    gb_append(&h->stream, h->read.chunk, bytes);
-    if (!h->header_done) {
-        HeaderCheck c = check_global_header(&h->stream);
-        if (c.result == HEADER_REJECTED) {
-            drop_hub(d, h, HUB_MISMATCH, c.magic);
-            return;
-        }
-        if (c.result == HEADER_PENDING)
-            return;
-        h->header_done = true;
-        capture_tally_init(&h->tally);
+    HeaderCheck header;
+    switch (hub_take_in(h, bytes, NULL, NULL, NULL, &header)) {  // the report needs no endpoints
+    case HUB_TAKEN:
+        break;
+    case HUB_HEADER_REFUSED:
+        drop_hub(d, h, header.result == HEADER_BIG_ENDIAN ? HUB_BIG_ENDIAN : HUB_MISMATCH,
+                 header.magic);
+        break;
+    case HUB_STREAM_NO_MEMORY:
+    case HUB_STREAM_CORRUPT:
+        if (h->header_done)
+            hub_release(h);
+        else
+            drop_hub(d, h, HUB_NO_HEADER, 0);
+        break;
     }
-    tally_records(&h->stream, &h->tally);
 }
 
 // The one read loop: headers and records alike, until the shared deadline.
@@ -266,6 +277,7 @@ static int find_hubs(Diag* d, DiagOutcome* out) {
     for (int i = 0; i < count; i++) {
         Hub* h = &d->hubs[i];
         h->handle = INVALID_HANDLE_VALUE;
+        usbpcap_counter_init(&h->count);
         if (!hub_compose_path(h, numbers[i])) {
             release_all(d);
             return fail(out, kStep3Caption, kStep3Text, d->log,
@@ -282,6 +294,9 @@ static int header_failure(Diag* d, DiagOutcome* out) {
     release_all(d);
     if (why == HUB_MISMATCH)
         return fail(out, kMismatchCaption, kMismatchText, d->log, magic, DOWNLOAD_SUFFIX);
+    if (why == HUB_BIG_ENDIAN)
+        return fail(out, kMismatchCaption, kBigEndianText, d->log, magic & 0xFF,
+                    (magic >> 8) & 0xFF, (magic >> 16) & 0xFF, magic >> 24, DOWNLOAD_SUFFIX);
     return fail(out, kReadCaption, kNoHeaderText, d->log);
 }
 
@@ -295,15 +310,19 @@ void usbpcap_diag_run(DiagOutcome* out) {
     log_append(d.log, L"[√] 步骤4: 打开 USBPcap 设备\n\n");
 
     read_hubs(&d);
-    if (!any_hub(&d, false)) {
-        header_failure(&d, out);
-        return;
-    }
+    // Every hub that delivered its header counts, also one that stopped later.
+    bool started = false;
     CaptureTally total;
     capture_tally_init(&total);
     for (int i = 0; i < d.hub_count; i++) {
-        if (d.hubs[i].live)
-            merge_tally(&total, &d.hubs[i].tally);
+        if (d.hubs[i].header_done) {
+            started = true;
+            merge_tally(&total, &d.hubs[i].count.tally);
+        }
+    }
+    if (!started) {
+        header_failure(&d, out);
+        return;
     }
     release_all(&d);
     format_capture_report(&total, out->text);

@@ -76,3 +76,21 @@ DWORD hub_finish_read(Hub* h) {
         return 0;
     return bytes;
 }
+
+HubIntake hub_take_in(Hub* h, DWORD bytes, UsbEndpointTable* endpoints, CaptureRecordFn record_fn,
+                      void* ctx, HeaderCheck* header) {
+    const uint64_t before = h->stream.len;
+    gb_append(&h->stream, h->read.chunk, bytes);
+    if (h->stream.len == before)
+        return HUB_STREAM_NO_MEMORY;
+    if (!h->header_done) {
+        *header = check_global_header(&h->stream);
+        if (header->result == HEADER_PENDING)
+            return HUB_TAKEN;
+        if (header->result != HEADER_ACCEPTED)
+            return HUB_HEADER_REFUSED;
+        h->header_done = true;
+    }
+    usbpcap_count_stream(&h->stream, &h->count, endpoints, record_fn, ctx);
+    return h->stream.len > HUB_LARGEST_TAIL ? HUB_STREAM_CORRUPT : HUB_TAKEN;
+}

@@ -1,16 +1,21 @@
 // One USBPcap root hub as both the diagnostic and the live capture use it:
 // its control device opened and set up to capture every device, one
-// overlapped read, and the stream of bytes read so far.
+// overlapped read, the stream of bytes read so far and the count of its
+// records.
 #pragma once
 
 #include <windows.h>
 
 #include "core/capture_stream.h"
+#include "core/usbpcap_count.h"
 #include "platform/usbpcap_driver.h"
 
 enum {
     HUB_PATH_UNITS = 512,
     HUB_DRIVER_BUFFER_BYTES = 1 << 20,
+    // Unwalked bytes of a hub's stream beyond which it is corrupt: USBPcap
+    // never writes a record over its 64 KiB snap length.
+    HUB_LARGEST_TAIL = 1 << 20,
 };
 
 struct Hub {
@@ -20,7 +25,7 @@ struct Hub {
     bool header_done;
     bool read_ready;   // read initialised (its event exists)
     GrowBuf stream;
-    CaptureTally tally;
+    UsbPcapCounter count;  // set up by the hub's user (usbpcap_counter_init)
     UsbPcapRead read;
 };
 
@@ -46,3 +51,17 @@ void hub_release(Hub* h);
 bool hub_start_read(Hub* h);
 // The bytes a completed read brought; 0 for a failed or empty read.
 DWORD hub_finish_read(Hub* h);
+
+enum HubIntake {
+    HUB_TAKEN,             // the header is still pending, or the records are counted
+    HUB_HEADER_REFUSED,    // not a little-endian USBPcap header: see the check
+    HUB_STREAM_NO_MEMORY,  // the stream could not take the bytes: a hole no record can span
+    HUB_STREAM_CORRUPT,    // more unwalked bytes than HUB_LARGEST_TAIL: it would only grow
+};
+// Takes the bytes a read brought into the stream: the global header first,
+// then every complete record counted in h->count and, given a table, in its
+// endpoints (record_fn, when given, gets each whole record first). *header
+// holds the check that refused a header. The stream never holds more than
+// HUB_LARGEST_TAIL beyond one read.
+HubIntake hub_take_in(Hub* h, DWORD bytes, UsbEndpointTable* endpoints, CaptureRecordFn record_fn,
+                      void* ctx, HeaderCheck* header);

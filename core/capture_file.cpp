@@ -5,7 +5,6 @@
 
 #include <string.h>
 
-#include "core/capture_file_tally.h"
 #include "core/heap.h"
 #include "core/usbpcap_record.h"
 
@@ -115,6 +114,17 @@ static uint32_t record_limit(uint32_t snaplen) {
     return snaplen < largest ? snaplen : largest;
 }
 
+// One USBPcap packet (header and payload, incl_len bytes) stamped at ts_us.
+// Inline: it runs once a record, tens of millions of times a capture.
+static inline void count_packet(CaptureFileAnalysis* a, int64_t ts_us, const uint8_t* packet,
+                                uint32_t incl_len) {
+    // From INT64_MAX and INT64_MIN until the walk ends (analyse_capture).
+    a->first_ts_us = ts_us < a->first_ts_us ? ts_us : a->first_ts_us;
+    a->last_ts_us = ts_us > a->last_ts_us ? ts_us : a->last_ts_us;
+    a->usbpcap_records++;
+    usbpcap_count(&a->count, &a->endpoints, ts_us, packet, incl_len);
+}
+
 // --- Classic pcap ---------------------------------------------------------------
 
 struct PcapWalk {
@@ -128,7 +138,6 @@ struct PcapWalk {
 // that is larger than the limit (*too_large).
 static void count_buffered_records(Input* in, CaptureFileAnalysis* a, const PcapWalk* w,
                                    bool* too_large) {
-    const CaptureSource* src = in->src;
     const bool big = w->big, nanoseconds = w->nanoseconds;  // in registers for the loop
     const uint32_t limit = w->limit;
     const uint8_t* p = cursor(in);
@@ -143,7 +152,7 @@ static void count_buffered_records(Input* in, CaptureFileAnalysis* a, const Pcap
             break;
         const int64_t ts_us = (int64_t)r.ts_sec * 1000000 +
                               (int64_t)(nanoseconds ? r.ts_frac / 1000 : r.ts_frac);
-        capture_file_count_packet(a, src, ts_us, p + PCAP_RECORD_HEADER_BYTES, r.incl_len);
+        count_packet(a, ts_us, p + PCAP_RECORD_HEADER_BYTES, r.incl_len);
         p += PCAP_RECORD_HEADER_BYTES + r.incl_len;
     }
     in->off = (uint64_t)(p - in->buf.data);
@@ -261,8 +270,8 @@ static uint64_t block_limit(const PcapngSection* s, uint32_t type, const uint8_t
 }
 
 // False when the packet is larger than its interface allows: the walk ends.
-static bool pcapng_packet(PcapngSection* s, CaptureFileAnalysis* a, const CaptureSource* src,
-                          const uint8_t* block, uint32_t length) {
+static bool pcapng_packet(PcapngSection* s, CaptureFileAnalysis* a, const uint8_t* block,
+                          uint32_t length) {
     if (length < 32)
         return true;
     uint32_t interface_id = rd32(block + 8, s->big);
@@ -275,7 +284,7 @@ static bool pcapng_packet(PcapngSection* s, CaptureFileAnalysis* a, const Captur
         return true;
     const PcapngInterface* itf = &s->interfaces[interface_id];
     if (itf->link_type == kLinkTypeUsbPcap)
-        capture_file_count_packet(a, src, pcapng_to_us(ts, itf->tsresol), block + 28, captured);
+        count_packet(a, pcapng_to_us(ts, itf->tsresol), block + 28, captured);
     return true;
 }
 
@@ -310,7 +319,7 @@ static bool pcapng_block(Input* in, CaptureFileAnalysis* a, PcapngSection* s, bo
     b = cursor(in);
     if (type == PCAPNG_INTERFACE_DESCRIPTION && length >= 20) {
         pcapng_interface(s, b, length);
-    } else if (type == PCAPNG_ENHANCED_PACKET && !pcapng_packet(s, a, in->src, b, length)) {
+    } else if (type == PCAPNG_ENHANCED_PACKET && !pcapng_packet(s, a, b, length)) {
         stop_walk(in, a);
         return false;
     }
@@ -353,8 +362,10 @@ void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a) {
     memset(a, 0, sizeof *a);
     a->first_ts_us = INT64_MAX;  // each record's stamp takes the smaller, and the larger below
     a->last_ts_us = INT64_MIN;
-    capture_tally_init(&a->tally);
     usb_endpoints_init(&a->endpoints, src->keep_times);
+    usbpcap_counter_init(&a->count);
+    a->count.on_completion = src->on_completion;
+    a->count.completion_ctx = src->completion_ctx;
     Input in;
     memset(&in, 0, sizeof in);
     in.src = src;

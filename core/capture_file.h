@@ -1,8 +1,9 @@
 // Offline analysis of saved captures: classic pcap (either byte order,
 // microsecond or nanosecond stamps) and pcapng, read in chunks with bounded
-// memory. USBPcap records go through the same tally as the live stream, and
-// IN completions are also counted per bus.device.endpoint in the one endpoint
-// table (core/capture_file_tally.cpp); the text is core/capture_file_report.cpp.
+// memory. USBPcap records are counted by the rule every capture path shares
+// (core/usbpcap_count.h): the summary tally of the live diagnostic, and IN
+// completions per bus.device.endpoint in the one endpoint table; the text is
+// core/capture_file_report.cpp.
 #pragma once
 
 #include <stddef.h>
@@ -11,6 +12,7 @@
 
 #include "core/capture_stream.h"
 #include "core/usb_endpoints.h"
+#include "core/usbpcap_count.h"
 
 enum CaptureFileStatus {
     CAPTURE_FILE_OK,
@@ -32,20 +34,17 @@ enum {
 };
 
 struct CaptureFileAnalysis {
+    // The summary tally, and the endpoints through their table below. First:
+    // at the analysis' own address it saves the walk an instruction a record.
+    UsbPcapCounter count;
     CaptureFileStatus status;
     uint8_t first_bytes[4];  // for the "not a capture file" message
     int first_count;
-    CaptureTally tally;
     uint64_t usbpcap_records;
     int64_t first_ts_us;
     int64_t last_ts_us;
     uint64_t ignored_tail_bytes;  // an incomplete, impossible or oversized last record or block
-    // Completions the summary counts as interrupt-IN deliveries that are bulk
-    // (or isochronous) transfers: the summary's rule, told apart here.
-    uint64_t non_interrupt_in;
     UsbEndpointTable endpoints;  // every IN endpoint with data, and those described
-    UsbPcapShape last_in;        // the last interrupt or bulk IN completion decoded
-    UsbEndpoint* last_in_endpoint;  // its entry in the table; null when it found no slot
 };
 
 // Reads up to n bytes into buf; 0 at the end; (size_t)-1 on a read error.

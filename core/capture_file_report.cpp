@@ -134,7 +134,7 @@ static void append_readings(const BIntervalReading* r, WideText* out) {
 // says whose it is and reads the mouse's own.
 static void append_binterval_note(const CaptureFileAnalysis* a, WideText* out) {
     const UsbEndpoint* mouse = most_reports(&a->endpoints, -1);
-    const int b = a->tally.min_binterval;
+    const int b = a->count.tally.min_binterval;
     const UsbEndpoint* owner = b >= 0 ? most_reports(&a->endpoints, b) : NULL;
     if (!mouse || !owner || owner == mouse || mouse->binterval < 1 ||
         mouse->binterval == b || mouse->described_type != USB_ENDPOINT_TYPE_INTERRUPT)
@@ -186,15 +186,15 @@ void format_capture_file_report(const CaptureFileAnalysis* a, const wchar_t* fil
     wchar_t window[32];
     swprintf(window, 32, L"%.1f秒", (double)(a->last_ts_us - a->first_ts_us) / 1e6);
     wchar_t report[CAPTURE_REPORT_UNITS];
-    format_capture_report_window(&a->tally, window, report);
+    format_capture_report_window(&a->count.tally, window, report);
     wide_text_appendf(out, L"%ls", report);
     append_binterval_note(a, out);
-    if (a->non_interrupt_in)
+    if (a->count.non_interrupt_in)
         wide_text_appendf(out,
                           L"\nNote: the summary counts %llu bulk or isochronous transfers from "
                           L"devices as interrupt-IN deliveries. They are not mouse reports; bulk "
                           L"endpoints that carried data are marked bulk below.\n",
-                          (unsigned long long)a->non_interrupt_in);
+                          (unsigned long long)a->count.non_interrupt_in);
     append_endpoints(a, out);
     if (a->ignored_tail_bytes)
         wide_text_appendf(out,

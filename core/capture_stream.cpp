@@ -1,5 +1,5 @@
 // Capture stream analysis: the growable stream buffer, the pcap global header
-// check, the record walk with its tally, and the Chinese result report.
+// check, the tally's descriptor walk, and the Chinese result report.
 #include "core/capture_stream.h"
 
 #include <math.h>
@@ -8,6 +8,7 @@
 
 #include "core/heap.h"
 #include "core/text_buf.h"
+#include "core/usb_endpoints.h"
 #include "core/usbpcap_record.h"
 
 static const uint64_t kFirstCapacity = 65536;
@@ -40,8 +41,7 @@ void gb_free(GrowBuf* b) {
     b->cap = 0;
 }
 
-// Drops the first n bytes, moving the rest to the front.
-static void gb_consume(GrowBuf* b, uint64_t n) {
+void gb_consume(GrowBuf* b, uint64_t n) {
     if (n >= b->len) {
         b->len = 0;
         return;
@@ -55,10 +55,9 @@ HeaderCheck check_global_header(GrowBuf* b) {
     if (b->len < PCAP_GLOBAL_HEADER_BYTES)
         return c;
     uint32_t magic = le32(b->data);
-    // The swapped magic is accepted although tally_records reads every record
-    // little-endian: the driver writes in the host's order, which is little-endian.
-    if (magic != 0xA1B2C3D4u && magic != 0xD4C3B2A1u) {
-        c.result = HEADER_REJECTED;
+    if (magic != 0xA1B2C3D4u) {
+        const bool big = magic == 0xD4C3B2A1u || magic == 0x4D3CB2A1u;
+        c.result = big ? HEADER_BIG_ENDIAN : HEADER_REJECTED;
         c.magic = magic;
         return c;
     }
@@ -85,55 +84,6 @@ void tally_control(CaptureTally* t, const uint8_t* payload, uint32_t payload_len
     }
 }
 
-void tally_packet(CaptureTally* t, int64_t ts_us, const uint8_t* packet, uint32_t incl_len) {
-    UsbPcapHeader h;
-    const bool decoded = usbpcap_decode(packet, incl_len, &h) == USBPCAP_DECODED;
-    tally_decoded(t, ts_us, decoded ? &h : NULL);
-}
-
-// Hands every complete record in b to visit, then consumes them; the
-// unconsumed tail moves once, not once per record.
-template <typename Visit>
-static void for_each_record(GrowBuf* b, Visit visit) {
-    uint64_t off = 0;
-    while (b->len - off >= PCAP_RECORD_HEADER_BYTES) {
-        const uint8_t* rec = b->data + off;
-        PcapRecordHeader r = pcap_record_header(rec, false);
-        uint64_t size = PCAP_RECORD_HEADER_BYTES + (uint64_t)r.incl_len;
-        if (b->len - off < size)
-            break;
-        visit(rec, r, size);
-        off += size;
-    }
-    if (off)
-        gb_consume(b, off);
-}
-
-static int64_t stamp_us(const PcapRecordHeader& r) {
-    return (int64_t)r.ts_sec * 1000000 + (int64_t)r.ts_frac;
-}
-
-void tally_records(GrowBuf* b, CaptureTally* t) {
-    for_each_record(b, [t](const uint8_t* rec, const PcapRecordHeader& r, uint64_t) {
-        tally_packet(t, stamp_us(r), rec + PCAP_RECORD_HEADER_BYTES, r.incl_len);
-    });
-}
-
-void walk_in_completions(GrowBuf* b, CaptureRecordFn record_fn, InCompletionFn completion_fn,
-                         void* ctx) {
-    for_each_record(b, [&](const uint8_t* rec, const PcapRecordHeader& r, uint64_t size) {
-        if (record_fn)
-            record_fn(ctx, rec, size);
-        UsbPcapHeader h;
-        if (completion_fn &&
-            usbpcap_decode(rec + PCAP_RECORD_HEADER_BYTES, r.incl_len, &h) == USBPCAP_DECODED &&
-            is_in_completion(&h)) {
-            InCompletion c = {stamp_us(r), h.bus, h.device, h.endpoint, h.transfer, -1};
-            completion_fn(ctx, &c);
-        }
-    });
-}
-
 void capture_figures(const CaptureTally* t, CaptureFigures* out) {
     out->average_hz = t->valid_in_intervals == 0
                           ? 0
@@ -147,8 +97,26 @@ void capture_figures(const CaptureTally* t, CaptureFigures* out) {
         t->min_binterval >= 1 ? 1000000.0 / (125.0 * ldexp(1.0, t->min_binterval - 1)) : 0;
 }
 
-void format_capture_report_window(const CaptureTally* t, const wchar_t* window,
-                                  wchar_t out[CAPTURE_REPORT_UNITS]) {
+// The descriptor does not say whether the device runs at full or high speed,
+// and the upper bound above reads bInterval at high speed: the window's
+// report names the full-speed reading beside it, as --pcap's note does.
+static void append_readings(int binterval, WideBuf* text) {
+    BIntervalReading r;
+    binterval_reading(binterval, 0, &r);
+    if (!r.full_valid)
+        return;
+    // Hz as --pcap writes it: "125", "62.5".
+    const wchar_t* full = r.full_hz >= 100 ? L"  → 全速下为 %g ms (%.0f Hz)，"
+                                           : L"  → 全速下为 %g ms (%.3g Hz)，";
+    text_appendf(text, full, r.full_ms, r.full_hz);
+    if (r.high_valid)
+        text_appendf(text, L"高速下为 %g ms\n", r.high_ms);
+    else
+        text_appendf(text, L"高速下无效\n");
+}
+
+static void format_report(const CaptureTally* t, const wchar_t* window, bool readings,
+                          wchar_t out[CAPTURE_REPORT_UNITS]) {
     CaptureFigures f;
     capture_figures(t, &f);
     WideBuf text = text_buf(out, CAPTURE_REPORT_UNITS);
@@ -167,6 +135,8 @@ void format_capture_report_window(const CaptureTally* t, const wchar_t* window,
     } else {
         text_appendf(&text, L"\n\n探测到中断端点 bInterval = %d\n  → 该端点理论上限约 %.0f Hz\n",
                      (int)t->min_binterval, f.theoretical_hz);
+        if (readings)
+            append_readings(t->min_binterval, &text);
         if (t->min_binterval >= 1) {
             double r = f.theoretical_hz;
             if (r > 100 && r < 2500)
@@ -184,6 +154,11 @@ void format_capture_report_window(const CaptureTally* t, const wchar_t* window,
                      L"可能原因: 测量期间内没有移动鼠标，或 USBPcap 未捕获到鼠标数据。\n");
 }
 
+void format_capture_report_window(const CaptureTally* t, const wchar_t* window,
+                                  wchar_t out[CAPTURE_REPORT_UNITS]) {
+    format_report(t, window, false, out);
+}
+
 void format_capture_report(const CaptureTally* t, wchar_t out[CAPTURE_REPORT_UNITS]) {
-    format_capture_report_window(t, L"3秒", out);
+    format_report(t, L"3秒", true, out);
 }

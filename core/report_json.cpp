@@ -236,7 +236,7 @@ static json endpoint_json(const UsbEndpoint* u) {
 }
 
 void json_report_capture(JsonReport* j, const CaptureFileAnalysis* a, const char* file) {
-    const CaptureTally* t = &a->tally;
+    const CaptureTally* t = &a->count.tally;
     CaptureFigures f;
     capture_figures(t, &f);
     json c = {{"file", file},
@@ -249,7 +249,7 @@ void json_report_capture(JsonReport* j, const CaptureFileAnalysis* a, const char
               {"lowest_hz", number(f.lowest_hz)},
               {"min_binterval", t->min_binterval >= 0 ? json(t->min_binterval) : json(nullptr)},
               {"theoretical_hz", t->min_binterval >= 0 ? number(f.theoretical_hz) : json(nullptr)},
-              {"non_interrupt_in", a->non_interrupt_in},
+              {"non_interrupt_in", a->count.non_interrupt_in},
               {"ignored_tail_bytes", a->ignored_tail_bytes}};
     const UsbEndpoint* order[USB_ENDPOINT_SLOTS];
     const int n = capture_report_endpoints(a, order);

@@ -8,6 +8,7 @@
 #include "core/capture_file.h"
 #include "core/capture_file_report.h"
 #include "core/capture_stream.h"
+#include "core/usbpcap_count.h"
 
 struct FuzzFile {
     const uint8_t* data;
@@ -35,15 +36,21 @@ static void count_completion(void* ctx, const InCompletion* c) { *(uint64_t*)ctx
 static void fuzz_stream(const uint8_t* data, size_t size, size_t chunk) {
     uint64_t seen = 0;
     GrowBuf buf = {};
-    CaptureTally tally;
-    capture_tally_init(&tally);
+    static UsbEndpointTable endpoints;  // large: not on the stack
+    usb_endpoints_init(&endpoints, 4096);
+    endpoints.no_clocks = true;  // as the live capture's
+    UsbPcapCounter live, diagnostic;
+    usbpcap_counter_init(&live);
+    live.on_completion = count_completion;
+    live.completion_ctx = &seen;
+    usbpcap_counter_init(&diagnostic);
     bool accepted = false;
     for (size_t at = 0; at < size; at += chunk) {
         size_t n = size - at < chunk ? size - at : chunk;
         gb_append(&buf, data + at, n);
         if (!accepted) {
             HeaderCheck c = check_global_header(&buf);
-            if (c.result == HEADER_REJECTED)
+            if (c.result != HEADER_PENDING && c.result != HEADER_ACCEPTED)
                 break;
             accepted = c.result == HEADER_ACCEPTED;
         }
@@ -51,14 +58,15 @@ static void fuzz_stream(const uint8_t* data, size_t size, size_t chunk) {
             // The live capture's walk first, on a copy: both must survive any bytes.
             GrowBuf copy = {};
             gb_append(&copy, buf.data, buf.len);
-            walk_in_completions(&copy, count_record, count_completion, &seen);
+            usbpcap_count_stream(&copy, &live, &endpoints, count_record, &seen);
             gb_free(&copy);
-            tally_records(&buf, &tally);
+            usbpcap_count_stream(&buf, &diagnostic, NULL, NULL, NULL);
         }
     }
     wchar_t report[CAPTURE_REPORT_UNITS];
-    format_capture_report(&tally, report);
+    format_capture_report(&diagnostic.tally, report);
     gb_free(&buf);
+    usb_endpoints_free(&endpoints);
 }
 
 static void fuzz_file(const uint8_t* data, size_t size, size_t chunk, bool size_known) {

@@ -17,4 +17,7 @@ cmake -S "$root" -B "$native" -G Ninja -DQUORVIN_SANITIZE=ON >/dev/null &&
 echo "== Windows build, tests under Wine =="
 "$root/scripts/build.sh" || exit 1
 ctest --test-dir "$build" -j2 --output-on-failure || status=1
+# ctest's e2e_unjudged judged the count already; shown here whatever it found.
+echo "== end-to-end cases not judged =="
+bash "$root/tests/e2e/e2e_unjudged.sh" judge "$build/e2e-unjudged.txt" || status=1
 exit $status

@@ -110,14 +110,16 @@ TEST(CaptureFileTest, ClassicPcapInEveryByteOrderAndResolution) {
     for (const auto& v : variants) {
         auto a = analyse(classic_pcap(v.magic, v.big, v.ns), 333);
         ASSERT_EQ(a->status, CAPTURE_FILE_OK);
-        EXPECT_EQ(a->tally.total_packets, 51u);
-        EXPECT_EQ(a->tally.valid_in_intervals, 49u);
-        EXPECT_EQ(a->tally.min_binterval, 1);
+        EXPECT_EQ(a->count.tally.total_packets, 51u);
+        EXPECT_EQ(a->count.tally.valid_in_intervals, 49u);
+        EXPECT_EQ(a->count.tally.min_binterval, 1);
         EXPECT_EQ(a->last_ts_us - a->first_ts_us, 50000);
         std::wstring text = report_of(*a);
         EXPECT_EQ(text.rfind(L"File: x.pcap\nUSBPcap 诊断结果 (USB 主机控制器层, 0.1秒)\n", 0), 0u)
             << v.magic;
         EXPECT_NE(text.find(L"  平均交付率   :  1000.0 Hz\n"), std::wstring::npos);
+        // The summary keeps its form: the full-speed reading is the note's, with its endpoint.
+        EXPECT_EQ(text.find(L"全速下"), std::wstring::npos);
         EXPECT_NE(text.find(L"\nInterrupt-IN and bulk-IN endpoints (bus.device.endpoint):\n"
                             L"  1.2.0x81  reports=50  avg= 1000.0 Hz  lowest= 1000.0 Hz"
                             L"  p50=1000.0us p99=1000.0us sd=0.0us  clock none  bInterval=1 (FS 1000 Hz / HS "
@@ -146,14 +148,54 @@ TEST(CaptureFileTest, PcapngWithTwoInterfacesAndTimestampResolutions) {
         EXPECT_EQ(a->usbpcap_records, 12u);
         // Nine 250 us gaps; the second section starts earlier (5000976 us, not
         // counted) and steps 1/1024 s (977 us after truncation).
-        EXPECT_EQ(a->tally.valid_in_intervals, 10u);
-        EXPECT_EQ(a->tally.interval_sum_us, 9 * 250.0 + 977);
+        EXPECT_EQ(a->count.tally.valid_in_intervals, 10u);
+        EXPECT_EQ(a->count.tally.interval_sum_us, 9 * 250.0 + 977);
         EXPECT_EQ(a->first_ts_us, 5000000);
         EXPECT_EQ(a->last_ts_us, 5002250);
         EXPECT_EQ(a->endpoints.count, 2);
         EXPECT_EQ(a->endpoints.slot[1].reports, 2u);
         EXPECT_EQ(a->endpoints.slot[1].gaps.n, 1u);
     }
+}
+
+// A big-endian file is read as such, never as little-endian: it gives its
+// little-endian twin's report to the byte, with the snap length that ends
+// the walk and the link type read from its own header.
+TEST(CaptureFileTest, BigEndianFilesReadAsTheirLittleEndianTwins) {
+    Bytes snapped = classic_pcap(0xA1B2C3D4, false, false);
+    put32(snapped, 16, 100);  // a snap length of 100 ends the walk at a larger record
+    UsbPacket large;
+    large.payload = Bytes(100, 7);
+    append(snapped, pcap_record(101, 0, usb_packet(large)));
+    append(snapped, pcap_record(101, 5, mouse_report()));
+    for (const Bytes& little : {classic_pcap(0xA1B2C3D4, false, false),
+                                classic_pcap(0xA1B23C4D, false, true), snapped}) {
+        const Bytes big = pcap_big_endian_twin(little);
+        ASSERT_EQ(big[0], little[3]);
+        auto a = analyse(little, 333);
+        auto b = analyse(big, 333);
+        ASSERT_EQ(b->status, CAPTURE_FILE_OK);
+        EXPECT_EQ(report_of(*b), report_of(*a));
+    }
+    EXPECT_NE(report_of(*analyse(pcap_big_endian_twin(snapped))).find(L"\nIgnored 190 bytes"),
+              std::wstring::npos);
+    EXPECT_EQ(analyse(pcap_big_endian_twin(pcap_global_header(0xA1B2C3D4, 1)))->status,
+              CAPTURE_FILE_NO_USBPCAP);
+
+    std::wstring pcapng_reports[2];
+    for (bool big : {false, true}) {
+        Bytes f = pcapng_section(big);
+        append(f, pcapng_interface(249, 6, big));
+        append(f, pcapng_packet(0, 100000000, configuration_from(2, 0x81, 8), big));
+        for (uint64_t i = 1; i <= 30; i++)
+            append(f, pcapng_packet(0, 100000000 + 1000 * i, mouse_report(), big));
+        auto a = analyse(f, 61);
+        ASSERT_EQ(a->status, CAPTURE_FILE_OK) << big;
+        pcapng_reports[big] = report_of(*a);
+    }
+    EXPECT_EQ(pcapng_reports[true], pcapng_reports[false]);
+    EXPECT_NE(pcapng_reports[true].find(L"  1.2.0x81  reports=30  avg= 1000.0 Hz"),
+              std::wstring::npos);
 }
 
 TEST(CaptureFileTest, ExtremePcapngTimestampsStayComparable) {
@@ -168,7 +210,7 @@ TEST(CaptureFileTest, ExtremePcapngTimestampsStayComparable) {
     ASSERT_EQ(a->status, CAPTURE_FILE_OK);
     EXPECT_EQ(a->last_ts_us, (int64_t)1 << 62);
     EXPECT_EQ(a->first_ts_us, 1000000);
-    EXPECT_EQ(a->tally.valid_in_intervals, 0u);
+    EXPECT_EQ(a->count.tally.valid_in_intervals, 0u);
 }
 
 TEST(CaptureFileTest, EndpointsAreSortedByReportsAndCappedAtSixteen) {
@@ -239,7 +281,7 @@ TEST(CaptureFileTest, TruncatedOrImpossibleLastRecordIsReportedAsIgnored) {
     cut.resize(f.size() - 5);
     auto a = analyse(cut, 100);
     ASSERT_EQ(a->status, CAPTURE_FILE_OK);
-    EXPECT_EQ(a->tally.total_packets, 50u);
+    EXPECT_EQ(a->count.tally.total_packets, 50u);
     EXPECT_EQ(a->ignored_tail_bytes, 16 + mouse_report().size() - 5);
     EXPECT_NE(report_of(*a).find(L"\nIgnored 42 bytes at the end of the file (an incomplete, impossible or "
                                  L"oversized record and what follows it).\n"),
@@ -254,7 +296,7 @@ TEST(CaptureFileTest, TruncatedOrImpossibleLastRecordIsReportedAsIgnored) {
     for (bool size_known : {true, false}) {
         auto b = analyse(huge, 4096, size_known);
         ASSERT_EQ(b->status, CAPTURE_FILE_OK);
-        EXPECT_EQ(b->tally.total_packets, 52u);
+        EXPECT_EQ(b->count.tally.total_packets, 52u);
         EXPECT_EQ(b->ignored_tail_bytes, huge.size() - bogus_at);
     }
 
@@ -283,7 +325,7 @@ TEST(CaptureFileTest, ARecordOverTheSnapLengthEndsTheWalkWithoutBufferingIt) {
     append(f, pcap_record(1, 3000, usb_packet(big)));
     append(f, pcap_record(1, 4000, mouse_report()));
     auto a = analyse(f);
-    EXPECT_EQ(a->tally.total_packets, 3u);
+    EXPECT_EQ(a->count.tally.total_packets, 3u);
     EXPECT_EQ(a->ignored_tail_bytes, f.size() - big_at);
 
     // No snap length: 1 MiB. A record claiming 200 MiB of a file whose size
@@ -297,7 +339,7 @@ TEST(CaptureFileTest, ARecordOverTheSnapLengthEndsTheWalkWithoutBufferingIt) {
     g.resize(g.size() + (3 << 20), 0);
     fake_heap_reset();
     auto b = analyse(g, 4096, false);
-    EXPECT_EQ(b->tally.total_packets, 1u);
+    EXPECT_EQ(b->count.tally.total_packets, 1u);
     EXPECT_EQ(b->ignored_tail_bytes, g.size() - PCAP_GLOBAL_HEADER_BYTES - 16 - mouse_report().size());
     EXPECT_LT(g_fake_heap.largest_block, (size_t)1 << 20);
 }
@@ -329,7 +371,7 @@ TEST(CaptureFileTest, EveryFigureOfAnEndpointLineComesFromItsAcceptedGaps) {
     append(f, pcap_record(1, 6000, mouse_report(3)));
     auto a = analyse(f);
     ASSERT_EQ(a->status, CAPTURE_FILE_OK);
-    EXPECT_EQ(a->tally.valid_in_intervals, 2u);  // 4200 and 1000 us, none of the 100 us ones
+    EXPECT_EQ(a->count.tally.valid_in_intervals, 2u);  // 4200 and 1000 us, none of the 100 us ones
     std::wstring text = report_of(*a);
     EXPECT_NE(text.find(L"  1.2.0x81  reports=9  avg=10000.0 Hz  lowest=10000.0 Hz  p50=100.0us "
                         L"p99=100.0us sd=0.0us  clock none  bInterval not seen\n"),
@@ -362,11 +404,11 @@ TEST(CaptureFileTest, RecordsShapedAsTheLastCompletionCountAsDecodingThemWould) 
     append(f, pcap_record(1, 9000, mouse_report()));
     auto a = analyse(f);
     ASSERT_EQ(a->status, CAPTURE_FILE_OK);
-    EXPECT_EQ(a->tally.total_packets, 14u);
-    EXPECT_EQ(a->tally.bulk_int_packets, 13u);
-    EXPECT_EQ(a->tally.valid_in_intervals, 9u);  // not the three 100 us ones
-    EXPECT_EQ(a->tally.max_interval_us, 1700.0);
-    EXPECT_EQ(a->non_interrupt_in, 3u);
+    EXPECT_EQ(a->count.tally.total_packets, 14u);
+    EXPECT_EQ(a->count.tally.bulk_int_packets, 13u);
+    EXPECT_EQ(a->count.tally.valid_in_intervals, 9u);  // not the three 100 us ones
+    EXPECT_EQ(a->count.tally.max_interval_us, 1700.0);
+    EXPECT_EQ(a->count.non_interrupt_in, 3u);
     const UsbEndpoint* mouse = usb_endpoint_find(&a->endpoints, 1, 2, 0x81);
     const UsbEndpoint* disk = usb_endpoint_find(&a->endpoints, 1, 2, 0x82);
     ASSERT_TRUE(mouse && disk);
@@ -482,11 +524,11 @@ TEST(SharedCapturesTest, CountsMatchTheRecordedFacts) {
         Analysis a = analyse_source(src);
         fclose(f);
         ASSERT_EQ(a->status, CAPTURE_FILE_OK) << fact.name;
-        EXPECT_EQ(a->tally.total_packets, fact.packets) << fact.name;
-        EXPECT_EQ(a->tally.bulk_int_packets, fact.func9) << fact.name;
-        EXPECT_EQ(a->tally.min_binterval, fact.min_binterval) << fact.name;
+        EXPECT_EQ(a->count.tally.total_packets, fact.packets) << fact.name;
+        EXPECT_EQ(a->count.tally.bulk_int_packets, fact.func9) << fact.name;
+        EXPECT_EQ(a->count.tally.min_binterval, fact.min_binterval) << fact.name;
         EXPECT_EQ(a->ignored_tail_bytes, 0u) << fact.name;
-        EXPECT_TRUE(a->tally.dir_byte_seen) << fact.name;
+        EXPECT_TRUE(a->count.tally.dir_byte_seen) << fact.name;
     }
     if (found == 0)
         GTEST_SKIP() << "no shared captures at " << captures_dir();

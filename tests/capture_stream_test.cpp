@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/capture_stream.h"
+#include "core/usbpcap_count.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/support/capture_builder.h"
 
@@ -37,7 +38,7 @@ class CaptureStreamTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fake_heap_reset();
-        capture_tally_init(&tally);
+        usbpcap_counter_init(&count);
     }
     void TearDown() override {
         gb_free(&buf);
@@ -56,12 +57,12 @@ protected:
                 header_done = c.result == HEADER_ACCEPTED;
             }
             if (header_done)
-                tally_records(&buf, &tally);
+                usbpcap_count_stream(&buf, &count, NULL, NULL, NULL);
         }
     }
     void feed_records(const Bytes& records) {
         gb_append(&buf, records.data(), records.size());
-        tally_records(&buf, &tally);
+        usbpcap_count_stream(&buf, &count, NULL, NULL, NULL);
     }
     Bytes in_record(uint32_t sec, uint32_t usec, uint8_t info = 1) {
         UsbPacket p;
@@ -70,7 +71,8 @@ protected:
         return pcap_record(sec, usec, usb_packet(p));
     }
     GrowBuf buf = {};
-    CaptureTally tally;
+    UsbPcapCounter count;  // as the window's diagnostic counts: no endpoint table
+    CaptureTally& tally = count.tally;
 };
 
 TEST_F(CaptureStreamTest, HeaderOnlyStreamGivesTheEmptyReport) {
@@ -84,7 +86,7 @@ TEST_F(CaptureStreamTest, HeaderOnlyStreamGivesTheEmptyReport) {
     EXPECT_EQ(report(tally), expected);
 }
 
-TEST_F(CaptureStreamTest, HeaderPendsRejectsAndAcceptsTheSwappedMagic) {
+TEST_F(CaptureStreamTest, HeaderPendsRejectsAndRefusesTheBigEndianMagicByName) {
     Bytes header = pcap_global_header();
     gb_append(&buf, header.data(), 10);
     EXPECT_EQ(check_global_header(&buf).result, HEADER_PENDING);
@@ -102,16 +104,18 @@ TEST_F(CaptureStreamTest, HeaderPendsRejectsAndAcceptsTheSwappedMagic) {
     EXPECT_EQ(c.magic, 0x0A0D0D0Au);
     EXPECT_EQ(buf.len, 24u);
 
-    // The swapped magic passes, and records behind it are still read little-endian.
-    buf.len = 0;
-    Bytes stream = pcap_global_header(0xD4C3B2A1);
-    append(stream, in_record(1, 0));
-    append(stream, in_record(1, 125));
-    gb_append(&buf, stream.data(), stream.size());
-    EXPECT_EQ(check_global_header(&buf).result, HEADER_ACCEPTED);
-    tally_records(&buf, &tally);
-    EXPECT_EQ(tally.valid_in_intervals, 1u);
-    EXPECT_EQ(tally.interval_sum_us, 125);
+    // A big-endian header (microseconds or nanoseconds) is refused as such:
+    // its records would be read little-endian.
+    for (uint32_t magic : {0xA1B2C3D4u, 0xA1B23C4Du}) {
+        buf.len = 0;
+        Bytes stream = pcap_global_header(magic, 249, true);
+        append(stream, in_record(1, 0));
+        gb_append(&buf, stream.data(), stream.size());
+        c = check_global_header(&buf);
+        EXPECT_EQ(c.result, HEADER_BIG_ENDIAN) << magic;
+        EXPECT_EQ(c.magic, __builtin_bswap32(magic));
+        EXPECT_EQ(buf.len, stream.size());
+    }
 }
 
 TEST_F(CaptureStreamTest, RecordsSplitAnywhereAreCountedOnceAfterTheyComplete) {
@@ -119,7 +123,7 @@ TEST_F(CaptureStreamTest, RecordsSplitAnywhereAreCountedOnceAfterTheyComplete) {
     for (uint32_t i = 0; i < 20; i++)
         append(stream, in_record(10, 1000 * i));
     for (size_t chunk : {1u, 7u, 16u, 43u, 16384u}) {
-        capture_tally_init(&tally);
+        usbpcap_counter_init(&count);
         buf.len = 0;
         feed_stream(stream, chunk);
         EXPECT_EQ(tally.total_packets, 20u) << chunk;
@@ -127,11 +131,11 @@ TEST_F(CaptureStreamTest, RecordsSplitAnywhereAreCountedOnceAfterTheyComplete) {
         EXPECT_EQ(buf.len, 0u) << chunk;
     }
     // A record whose last byte is missing stays in the buffer uncounted.
-    capture_tally_init(&tally);
+    usbpcap_counter_init(&count);
     buf.len = 0;
     Bytes one = in_record(1, 1);
     gb_append(&buf, one.data(), one.size() - 1);
-    tally_records(&buf, &tally);
+    usbpcap_count_stream(&buf, &count, NULL, NULL, NULL);
     EXPECT_EQ(tally.total_packets, 0u);
     EXPECT_EQ(buf.len, one.size() - 1);
 }
@@ -162,7 +166,7 @@ TEST_F(CaptureStreamTest, DirectionFlagPresentClearOrMissing) {
     EXPECT_TRUE(tally.dir_byte_seen);
     EXPECT_EQ(tally.prev_in_ts_us, -1);
 
-    capture_tally_init(&tally);
+    usbpcap_counter_init(&count);
     UsbPacket no_info;
     no_info.header_len = 16;  // function code, but no info byte
     no_info.info = 0;
@@ -208,11 +212,12 @@ TEST_F(CaptureStreamTest, DescriptorWalkFindsTheSmallestInterruptInterval) {
     EXPECT_EQ(tally.control_packets, 1u);
     EXPECT_EQ(tally.min_binterval, 1);
     std::wstring text = report(tally);
-    EXPECT_TRUE(contains(text, L"\n\n探测到中断端点 bInterval = 1\n  → 该端点理论上限约 8000 Hz\n" +
+    EXPECT_TRUE(contains(text, L"\n\n探测到中断端点 bInterval = 1\n  → 该端点理论上限约 8000 Hz\n"
+                               L"  → 全速下为 1 ms (1000 Hz)，高速下为 0.125 ms\n" +
                                    kEightKRemark));
 
     // Bulk endpoints, truncated descriptors and descriptors behind bLength 0 don't count.
-    capture_tally_init(&tally);
+    usbpcap_counter_init(&count);
     feed_records(control_record(config_descriptor({{0x02, 2, 0}}), 11));
     Bytes cut = {7, 5, 0x81, 3, 8, 0};  // endpoint descriptor missing its bInterval byte
     feed_records(control_record(cut));
@@ -224,31 +229,46 @@ TEST_F(CaptureStreamTest, DescriptorWalkFindsTheSmallestInterruptInterval) {
     EXPECT_TRUE(contains(report(tally), kNoBinterval));
 }
 
-TEST_F(CaptureStreamTest, RemarkFollowsTheTheoreticalRate) {
+// The upper bound reads bInterval at high speed; the line under it names the
+// full-speed reading beside it (none for 0, which neither reading allows).
+TEST_F(CaptureStreamTest, RemarkFollowsTheTheoreticalRateAndBothReadingsAreNamed) {
     struct Row {
         int binterval;
         const wchar_t* rate;
         const std::wstring* remark;
+        const wchar_t* readings;
     };
     const Row rows[] = {
-        {0, L"0", nullptr},           {1, L"8000", &kEightKRemark}, {2, L"4000", nullptr},
-        {3, L"2000", &kLimitedRemark}, {4, L"1000", &kLimitedRemark}, {7, L"125", &kLimitedRemark},
-        {31, L"0", nullptr},          {32, L"0", nullptr},           {255, L"0", nullptr},
+        {0, L"0", nullptr, L""},
+        {1, L"8000", &kEightKRemark, L"1 ms (1000 Hz)，高速下为 0.125 ms"},
+        {2, L"4000", nullptr, L"2 ms (500 Hz)，高速下为 0.25 ms"},
+        {3, L"2000", &kLimitedRemark, L"2 ms (500 Hz)，高速下为 0.5 ms"},
+        {4, L"1000", &kLimitedRemark, L"4 ms (250 Hz)，高速下为 1 ms"},
+        {7, L"125", &kLimitedRemark, L"4 ms (250 Hz)，高速下为 8 ms"},
+        {10, L"16", nullptr, L"8 ms (125 Hz)，高速下为 64 ms"},
+        {31, L"0", nullptr, L"16 ms (62.5 Hz)，高速下无效"},
+        {32, L"0", nullptr, L"32 ms (31."},
+        {255, L"0", nullptr, L"32 ms (31."},
     };
     for (const Row& row : rows) {
-        capture_tally_init(&tally);
+        usbpcap_counter_init(&count);
         tally.min_binterval = row.binterval;
         std::wstring text = report(tally);
         std::wstring rate_line = L"\n\n探测到中断端点 bInterval = " + std::to_wstring(row.binterval) +
                                  L"\n  → 该端点理论上限约 " + row.rate + L" Hz\n";
         EXPECT_TRUE(contains(text, rate_line)) << row.binterval;
+        if (*row.readings)
+            EXPECT_TRUE(contains(text, rate_line + L"  → 全速下为 " + row.readings)) << row.binterval;
+        else
+            EXPECT_FALSE(contains(text, L"全速")) << row.binterval;
+        EXPECT_EQ(contains(text, L"高速下无效\n"), row.binterval > 16) << row.binterval;
         EXPECT_EQ(contains(text, kEightKRemark), row.remark == &kEightKRemark) << row.binterval;
         EXPECT_EQ(contains(text, kLimitedRemark), row.remark == &kLimitedRemark) << row.binterval;
         CaptureFigures f;
         capture_figures(&tally, &f);
         EXPECT_GE(f.theoretical_hz, 0) << row.binterval;
     }
-    capture_tally_init(&tally);
+    usbpcap_counter_init(&count);
     tally.min_binterval = 8;
     CaptureFigures f;
     capture_figures(&tally, &f);

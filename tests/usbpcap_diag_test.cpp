@@ -6,7 +6,9 @@
 #include <string>
 
 #include "core/capture_stream.h"
+#include "core/usbpcap_count.h"
 #include "capture/usbpcap_diag.h"
+#include "capture/usbpcap_hubs.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/fakes/fake_message_box.h"
 #include "tests/fakes/fake_usbpcap_driver.h"
@@ -65,12 +67,12 @@ protected:
     std::wstring expected_report(const Bytes& records) {
         GrowBuf b = {};
         gb_append(&b, records.data(), records.size());
-        CaptureTally t;
-        capture_tally_init(&t);
-        tally_records(&b, &t);
+        UsbPcapCounter c;
+        usbpcap_counter_init(&c);
+        usbpcap_count_stream(&b, &c, NULL, NULL, NULL);
         gb_free(&b);
         wchar_t out[CAPTURE_REPORT_UNITS];
-        format_capture_report(&t, out);
+        format_capture_report(&c.tally, out);
         return out;
     }
 };
@@ -198,15 +200,48 @@ TEST_F(UsbPcapDiagTest, EmptyOrFailedHeaderReadsShowTheReadFailure) {
     EXPECT_EQ(g_fake_usbpcap.hubs[0].cancels, 1);
 }
 
-TEST_F(UsbPcapDiagTest, WrongMagicIsShownInUpperCaseHex) {
+TEST_F(UsbPcapDiagTest, WrongMagicIsShownInUpperCaseHexAndABigEndianHeaderByName) {
+    const std::wstring advice = L"这通常意味着 USBPcap 版本不兼容。\n当前测试版本: USBPcap 1.5.x\n"
+                                L"如果您使用的是更新/更旧版本，请到以下地址下载最新版" + kSuffix;
     fake_usbpcap_add_hub(1).script.push_back(data_at(1, pcap_global_header(0x0A0D0D0A)));
     EXPECT_EQ(RunUsbPcapDiag(kOwner), 1);
     EXPECT_EQ(only_box().caption, L"USBPcap 诊断 — 版本不匹配");
     EXPECT_EQ(only_box().text, kLog1 + kLog2 + kLog3 + kLog4 +
-                                   L"USBPcap 全局头 magic 不匹配 (0x0A0D0D0A)\n\n"
-                                   L"这通常意味着 USBPcap 版本不兼容。\n当前测试版本: USBPcap 1.5.x\n"
-                                   L"如果您使用的是更新/更旧版本，请到以下地址下载最新版" +
-                                   kSuffix);
+                                   L"USBPcap 全局头 magic 不匹配 (0x0A0D0D0A)\n\n" + advice);
+
+    // Its records would be read little-endian: refused, and named.
+    fake_usbpcap_reset();
+    g_fake_boxes.clear();
+    Bytes big = pcap_global_header(0xA1B23C4D, 249, true);
+    append(big, mouse_record(1000));
+    fake_usbpcap_add_hub(1).script.push_back(data_at(1, big));
+    EXPECT_EQ(RunUsbPcapDiag(kOwner), 1);
+    EXPECT_EQ(only_box().caption, L"USBPcap 诊断 — 版本不匹配");
+    EXPECT_EQ(only_box().text, kLog1 + kLog2 + kLog3 + kLog4 +
+                                   L"USBPcap 全局头是大端字节序 (开头字节 A1 B2 3C 4D)\n\n"
+                                   L"USBPcap 在 Windows 上按小端字节序写数据流，本程序不按小端去读大端的流。\n" +
+                                   advice);
+}
+
+// A stream that claims a record larger than USBPcap writes ends its hub, as
+// --usb ends one, rather than growing with every read; what the hub counted
+// before stays in the report.
+TEST_F(UsbPcapDiagTest, ACorruptStreamStopsItsHubWithinTheTailBound) {
+    Bytes records;
+    for (uint32_t i = 0; i < 8; i++)
+        append(records, mouse_record(1000 + 125 * i));
+    FakeHub& hub = fake_usbpcap_add_hub(1);
+    Bytes stream = pcap_global_header();
+    append(stream, records);
+    hub.script.push_back(data_at(1, stream));
+    Bytes huge = {0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0};
+    hub.script.push_back(data_at(2, huge));
+    for (uint32_t k = 0; k < 200; k++)  // 3.2 MB that never completes the record
+        hub.script.push_back(data_at(3 + k, Bytes(16000, 0)));
+    EXPECT_EQ(RunUsbPcapDiag(kOwner), 0);
+    EXPECT_EQ(only_box().text, expected_report(records));
+    EXPECT_LE(g_fake_heap.largest_block, (size_t)HUB_LARGEST_TAIL * 2);
+    EXPECT_LT(g_fake_usbpcap.hubs[0].next, hub.script.size()) << "the hub was read to its end";
 }
 
 TEST_F(UsbPcapDiagTest, HeaderWaitAndCaptureShareOneThreeSecondDeadlineEvenAcrossTheTickWrap) {

@@ -4,6 +4,8 @@
 
 #include <stdio.h>
 
+#include <utility>
+
 void put16(Bytes& b, size_t at, uint16_t v, bool big) {
     if (b.size() < at + 2)
         b.resize(at + 2);
@@ -54,6 +56,26 @@ Bytes pcap_record(uint32_t sec, uint32_t frac, const Bytes& packet, bool big) {
     put32(b, 8, (uint32_t)packet.size(), big);
     put32(b, 12, (uint32_t)packet.size(), big);
     append(b, packet);
+    return b;
+}
+
+static void swap_at(Bytes& b, size_t at, size_t width) {
+    for (size_t i = 0; i < width / 2; i++)
+        std::swap(b[at + i], b[at + width - 1 - i]);
+}
+
+Bytes pcap_big_endian_twin(const Bytes& little) {
+    Bytes b = little;
+    const size_t fields[][2] = {{0, 4}, {4, 2}, {6, 2}, {8, 4}, {12, 4}, {16, 4}, {20, 4}};
+    for (const auto& f : fields)
+        swap_at(b, f[0], f[1]);
+    for (size_t at = 24; at + 16 <= b.size();) {
+        const size_t incl = little[at + 8] | little[at + 9] << 8 | little[at + 10] << 16 |
+                            (size_t)little[at + 11] << 24;
+        for (size_t k = 0; k < 16; k += 4)
+            swap_at(b, at + k, 4);
+        at += 16 + incl;
+    }
     return b;
 }
 

@@ -27,6 +27,10 @@ void append(Bytes& to, const Bytes& from);
 Bytes usb_packet(const UsbPacket& p);
 Bytes pcap_global_header(uint32_t magic = 0xA1B2C3D4, uint32_t link_type = 249, bool big = false);
 Bytes pcap_record(uint32_t sec, uint32_t frac, const Bytes& packet, bool big = false);
+// The same classic pcap file written big-endian: the global header's fields
+// and every record header byte-swapped, the packets (little-endian USBPcap
+// headers in either order) as they were. Stops at a record the file cuts off.
+Bytes pcap_big_endian_twin(const Bytes& little);
 // count pcap records of 4-byte interrupt-IN reports (47 bytes each) of
 // bus.2.0x81, step_us apart from first_us (whole us since 1970).
 std::vector<Bytes> mouse_report_records(uint32_t count, int64_t first_us, int64_t step_us,
