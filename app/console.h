@@ -13,6 +13,7 @@
 #include "core/report_clock.h"
 #include "core/stats.h"
 #include "core/throttle.h"
+#include "app/console_text.h"
 
 extern std::atomic<int32_t> g_console_run;
 struct Run;
@@ -42,24 +43,3 @@ int run_console_with(const ConsoleRun* run);
 LRESULT CALLBACK console_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 BOOL WINAPI console_ctrl(DWORD event_type);
 
-// "\rAvg=... Time=...s" without a line break; returns what snprintf returns.
-int format_status_line(char* buf, size_t cap, const StatsReadings* r);
-// "Device: <name>\n" with the slot's display name in UTF-8.
-void format_device_line(char* buf, size_t cap, int slot);
-// The line printed before measuring when Windows throttles background input.
-void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,
-                             const ThrottleDecision* d);
-// "Background reports: N of M\n", naming the throttle when its signature shows.
-void format_background_line(char* buf, size_t cap, const StatsReadings* r, double throttle_period_us);
-// "Report clock: period_us=... rate_hz=... drift_ppm=... filled=...% jitter_p50_us=...
-// jitter_p99_us=...\n", or "Report clock: none (REASON)\n".
-void format_clock_line(char* buf, size_t cap, const ReportClockFigures* c);
-// The end-of-run block: "Summary: ...", intervals, percentiles, rates,
-// stability and counts, how the reports were read, the report clock, the
-// motion lines, then what the log covers when not the whole run (log null:
-// no log, as for a CSV read back).
-void format_summary(char* buf, size_t cap, const char* name, const StatsReadings* r,
-                    const Distribution* d, const ReportClockFigures* clock,
-                    const MotionFigures* m, ArrivalView* log, double freq);
-// One "Hint: ..." line for each hint that applies; empty when none does.
-void format_motion_hints(char* buf, size_t cap, const MotionHints* h, const MotionFigures* m);

@@ -1,0 +1,172 @@
+// The console's text: the status line, the device and throttle lines, the
+// end-of-run summary and its hints, in English, formatted from figures that
+// core/ computed. The console run and --analyze print them alike.
+#include "app/console_text.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <wchar.h>
+
+#include "core/text_buf.h"
+#include "core/wide_text.h"
+#include "devices/mouse_registry.h"
+
+static const size_t kNameBytes = wide_utf8_bytes(CONSOLE_NAME_UNITS);  // a mouse's name in UTF-8
+
+int format_status_line(char* buf, size_t cap, const StatsReadings* r) {
+    return snprintf(buf, cap,
+                    "\rAvg=%8.1f Hz  MinInst=%8.1f Hz  MaxInst=%8.1f Hz  CurMin=%8.1f Hz  "
+                    "Count=%llu  Time=%.1fs",
+                    r->average_hz, r->lowest_instant_hz, r->highest_instant_hz,
+                    r->last_second_lowest_hz, (unsigned long long)r->report_count,
+                    r->elapsed_s);
+}
+
+void console_mouse_name(int slot, wchar_t* out, size_t units) {
+    const RiDevice* d = &g_ri_devs[slot];
+    if (slot == 0 && g_nri > 1)
+        swprintf(out, units, L"All mice (%d)", registry_mice_present());
+    else if (slot == 0)
+        swprintf(out, units, L"All mice");
+    else if (d->vid[0] && d->pid[0])
+        swprintf(out, units, L"Mouse VID_%ls PID_%ls", d->vid, d->pid);
+    else
+        swprintf(out, units, L"HID mouse");
+}
+
+void console_mouse_name_utf8(int slot, char* name, size_t cap) {
+    wchar_t wide[CONSOLE_NAME_UNITS];
+    console_mouse_name(slot, wide, CONSOLE_NAME_UNITS);
+    wide_to_utf8(wide, name, cap);
+}
+
+void format_device_line(char* buf, size_t cap, int slot) {
+    char name[kNameBytes];
+    console_mouse_name_utf8(slot, name, sizeof name);
+    snprintf(buf, cap, "Device: %s\n", name);
+}
+
+static void add_interval_lines(TextBuf* t, const char* name, const StatsReadings* r,
+                               const Distribution* d) {
+    const double* p = d->pct_us;
+    text_appendf(t, "Summary: %s, %.1f s\n", name, r->elapsed_s);
+    text_appendf(t, "Intervals (us): n=%llu mean=%.1f sd=%.1f min=%.1f max=%.1f\n",
+                 (unsigned long long)d->n, d->mean_us, d->sd_us, d->min_us, d->max_us);
+    text_appendf(t, "Percentiles (us): p0.1=%.1f p1=%.1f p50=%.1f p99=%.1f p99.9=%.1f\n",
+                 p[PCT_0_1], p[PCT_1], p[PCT_50], p[PCT_99], p[PCT_99_9]);
+    // p1 of the rates is the rate at the 99th-percentile interval: the slow end.
+    text_appendf(t, "Rates (Hz): median=%.2f p1=%.2f p99=%.2f\n", rate_at(p[PCT_50]),
+                 rate_at(p[PCT_99]), rate_at(p[PCT_1]));
+    text_appendf(t, "Stability: %.1f%% of intervals within 10%% of the median\n", d->stability_pct);
+    text_appendf(t, "Coalesced: %llu  Pauses: %llu  Background: %llu\n",
+                 (unsigned long long)d->coalesced, (unsigned long long)d->pauses,
+                 (unsigned long long)d->background);
+    text_appendf(t, "Reading: batches=%llu max_batch=%llu batched_reports=%llu\n",
+                 (unsigned long long)r->batch_count, (unsigned long long)r->max_batch,
+                 (unsigned long long)r->batched_reports);
+}
+
+void format_clock_line(char* buf, size_t cap, const ReportClockFigures* c) {
+    if (c->refusal != REPORT_CLOCK_OK)
+        snprintf(buf, cap, "Report clock: none (%s)\n", report_clock_reason(c->refusal));
+    else
+        snprintf(buf, cap,
+                 "Report clock: period_us=%.3f rate_hz=%.1f drift_ppm=%+.0f filled=%.1f%% "
+                 "jitter_p50_us=%.1f jitter_p99_us=%.1f\n",
+                 c->period_us, c->rate_hz, c->drift_ppm, c->filled_pct, c->jitter_p50_us,
+                 c->jitter_p99_us);
+}
+
+static void add_motion_lines(TextBuf* t, const MotionFigures* m) {
+    text_appendf(t, "Motion: moving=%llu idle=%llu saturated=%llu median_speed=%.1f counts/s\n",
+                 (unsigned long long)m->moving, (unsigned long long)m->idle,
+                 (unsigned long long)m->saturated, m->median_speed);
+    text_appendf(t,
+                 "While moving: n=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f (intervals between "
+                 "consecutive moving reports)\n",
+                 (unsigned long long)m->moving_n, m->moving_median_hz, m->moving_p1_hz,
+                 m->moving_p99_hz);
+}
+
+// The figures above cover the whole run, and so does the CSV, written as the
+// run goes; the log in memory, which the USB comparison reads, may hold only
+// the latest part.
+static void add_log_notes(TextBuf* t, const Distribution* d, ArrivalView* log, double freq) {
+    uint64_t count = log ? arrival_view_count(log) : 0;
+    const double span = log ? arrival_view_held_s(log, freq) : -1;
+    if (span >= 0) {
+        text_appendf(
+            t,
+            "Log: holds the last %.1f s (older reports were dropped to bound memory); the summary "
+            "and the CSV cover the whole run, a USB comparison only that span\n",
+            span);
+    }
+    if (log && log->failed)
+        text_appendf(
+            t,
+            "Log: out of memory after %llu reports; the CSV, the report clock and a USB comparison "
+            "cover those only\n",
+            (unsigned long long)count);
+    if (d->failed)
+        text_appendf(t, "%s",
+                     "Log: no memory to count the intervals; only the counts above hold\n");
+}
+
+void format_summary(char* buf, size_t cap, const char* name, const StatsReadings* r,
+                    const Distribution* d, const ReportClockFigures* clock, const MotionFigures* m,
+                    ArrivalView* log, double freq) {
+    TextBuf t = text_buf(buf, cap);
+    add_interval_lines(&t, name, r, d);
+    char line[192];
+    format_clock_line(line, sizeof line, clock);
+    text_appendf(&t, "%s", line);
+    add_motion_lines(&t, m);
+    add_log_notes(&t, d, log, freq);
+}
+
+void format_motion_hints(char* buf, size_t cap, const MotionHints* h, const MotionFigures* m) {
+    TextBuf t = text_buf(buf, cap);
+    if (h->hand_limited)
+        text_appendf(
+            &t,
+            "Hint: the hand limited the rate: most moving reports carried a single count, and "
+            "the median speed, %.0f counts/s, is well below the %.0f reports/s the mouse "
+            "reached while moving; move about %.1f times faster (%.0f counts/s or more) so that "
+            "every report has a count to carry.\n",
+            m->median_speed, h->needed_speed, h->faster_by, h->needed_speed);
+    if (h->saturation)
+        text_appendf(
+            &t,
+            "Hint: %.1f%% of moving reports were saturated (a delta of 127 or 128): the mouse "
+            "reports 8-bit deltas; move slower or lower the CPI.\n",
+            h->saturated_pct);
+    if (h->idle)
+        text_appendf(
+            &t,
+            "Hint: %.1f%% of reports were idle (no motion, button or wheel change): the mouse "
+            "sends reports without motion, as some firmware does to fake a rate.\n",
+            h->idle_pct);
+}
+
+void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,
+                             const ThrottleDecision* d) {
+    char cause[96];
+    format_throttle_cause(cause, sizeof cause, s, d);
+    snprintf(buf, cap,
+             "Warning: Windows limits background mouse input to about %.0f Hz (%s), and console "
+             "mode always listens in the background. For true rates use the window, or set the "
+             "DWORD RawMouseThrottleEnabled=0 under HKEY_CURRENT_USER\\Control Panel\\Mouse "
+             "and sign in again.\n",
+             throttle_rate_hz(d->duration_ms), cause);
+}
+
+void format_background_line(char* buf, size_t cap, const StatsReadings* r, double throttle_period_us) {
+    TextBuf t = text_buf(buf, cap);
+    text_appendf(&t, "Background reports: %llu of %llu", (unsigned long long)r->background_count,
+                 (unsigned long long)r->arrival_count);
+    if (r->throttle_signature)
+        text_appendf(&t, " (throttled: Windows delivered them at whole multiples of %.0f ms)\n",
+                     throttle_period_us / 1000.0);
+    else
+        text_append(&t, "\n", 1);
+}
