@@ -18,11 +18,17 @@ enum {
 };
 
 struct DeviceStats {
-    StatsLock lock;          // guards every field below except running
+    StatsLock lock;          // guards every field below except the atomics
+    // Set by record_arrival from before it asks for the lock until it has it:
+    // a reader copying the figures a page at a time lets it go first.
+    std::atomic<int32_t> report_wants_lock;
     // The measuring switch; only slot 0's is used. Set after a run's records
     // are cleared (release), so the reader thread, which writes only while it
     // sees it on (acquire), never writes into a clearing.
     std::atomic<int32_t> running;
+    // Readers of the figures take turns on the histogram's reader copy
+    // (1: one is reading); the reader thread never looks at it.
+    std::atomic<int32_t> figures_turn;
     uint64_t interval_count;
     double interval_sum_us;
     double max_interval_us;  // 0 while there is none
@@ -34,6 +40,7 @@ struct DeviceStats {
     int64_t window_start_ts;
     uint64_t window_count;   // 0: no one-second window open
     double window_max_us;
+    double window_closed_max_us;  // the last closed window's longest (0 before one closes)
     uint64_t coalesced_count;
     int32_t pause_before_next;  // the next interval is a pause, whatever its length
     uint64_t arrival_count;     // every report since reset
@@ -69,7 +76,8 @@ struct StatsSnapshot {
     double min_interval_us;
     uint64_t bucket_count[STATS_BUCKETS];
     double elapsed_ms;
-    double window_max_us;
+    double window_max_us;         // the open window's
+    double window_closed_max_us;  // the last closed one's
     uint64_t coalesced_count;
     uint64_t arrival_count;
     uint64_t background_count;
@@ -145,8 +153,11 @@ void stats_derive_readings(const StatsSnapshot* snap, StatsReadings* out);
 // Snapshot under the lock, then derive after releasing it.
 void stats_read(DeviceStats* rec, StatsReadings* out);
 // The distribution of the record's accepted intervals over the whole run
-// since reset, read from its histogram under its lock: the same cost at ten
-// reports as at millions. Coalesced, pauses and background are the record's.
+// since reset, read from a copy of its histogram that follows it a page at a
+// time (gap_histogram_follow): the reader thread waits at most for a few
+// pages to be copied, however widely the intervals spread. Coalesced, pauses
+// and background are the record's at the same moment.
 void record_distribution(DeviceStats* rec, Distribution* out);
-// The record's motion-gated figures over the whole run, under its lock.
+// The record's motion-gated figures over the whole run, under its lock: a
+// few ranks looked up through page and octave totals.
 void record_motion(DeviceStats* rec, MotionFigures* out);
