@@ -6,9 +6,6 @@
 #include <math.h>
 #include <string.h>
 
-#include <chrono>
-#include <thread>
-
 #include "core/gap_rule.h"
 #include "core/heap.h"
 
@@ -325,20 +322,8 @@ static bool adopt_range(GapHistogram* c, const GapHistogram* range) {
     return true;
 }
 
-// The lock is not fair: taken again at once, page after page, it would keep
-// the counting thread waiting until the last page, for it wakes later than
-// the copy asks again. So the copy waits while that thread wants the lock, a
-// while at most (it may not be running).
-static const int kGiveWayUs = 100;
-
-static void enter(const GapHistogramLock* l) {
-    if (l->wanted->load(std::memory_order_relaxed)) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(kGiveWayUs);
-        while (l->wanted->load(std::memory_order_relaxed) && std::chrono::steady_clock::now() < until)
-            std::this_thread::yield();
-    }
-    stats_lock_enter(l->lock);
-}
+static void enter(const GapHistogramLock* l) { l->enter(l->owner); }
+static void leave(const GapHistogramLock* l) { l->leave(l->owner); }
 
 // Copies every page marked stale, each under the lock on its own, each made
 // before the lock is taken.
@@ -351,7 +336,7 @@ static bool copy_stale_pages(GapHistogram* c, const GapHistogram* h, const GapHi
         enter(l);
         if (h->generation == c->generation)
             copy_page(c, h, p);
-        stats_lock_leave(l->lock);
+        leave(l);
     }
     return true;
 }
@@ -361,7 +346,7 @@ static GapHistogram* reader_copy_of(GapHistogram* h, const GapHistogramLock* l) 
     enter(l);
     if (h->reader_copy)
         return h->reader_copy;
-    stats_lock_leave(l->lock);
+    leave(l);
     GapHistogram* c = (GapHistogram*)heap_alloc(sizeof *c);
     enter(l);
     if (c) {
@@ -381,7 +366,7 @@ const GapHistogram* gap_histogram_follow(GapHistogram* h, const GapHistogramLock
         if (same && level_under_lock(c, h, round < kPatientRounds ? kPagesUnderLock : UINT32_MAX))
             return c;
         const GapHistogram range = *h;
-        stats_lock_leave(l->lock);
+        leave(l);
         if (same ? !copy_stale_pages(c, h, l) : !adopt_range(c, &range))
             break;
     }

@@ -22,10 +22,7 @@
 
 #include <stdint.h>
 
-#include <atomic>
-
 #include "core/distribution.h"
-#include "core/stats_lock.h"
 
 enum {
     GAP_HISTOGRAM_PAGE_SHIFT = 10,
@@ -87,21 +84,20 @@ void gap_histogram_clear(GapHistogram* h);
 // Gives back the pages and the reader's copy.
 void gap_histogram_free(GapHistogram* h);
 
-// The lock a histogram is counted under, and the counting thread's word that
-// it wants the lock (nonzero from before it asks until it has it).
+// How a reader takes and gives back the lock that a histogram is counted under.
 struct GapHistogramLock {
-    StatsLock* lock;
-    const std::atomic<int32_t>* wanted;
+    void (*enter)(void* owner);
+    void (*leave)(void* owner);
+    void* owner;
 };
 
 // Brings h's reader copy level with h, which another thread counts into
-// under l's lock, and returns it with the lock held: what the lock guards
-// beside h can be read at the same moment. The lock is taken for a page at a
-// time (8 KiB copied), and given way to the counting thread when it wants it:
-// only pages whose totals changed since the last call are copied, and the
-// copy is level once a check under the lock finds none but a few, which it
-// copies there. One caller at a time; null (lock held as well) when the copy
-// could not be made.
+// under l, and returns it with the lock held: what the lock guards beside h
+// can be read at the same moment. The lock is taken for a page at a time
+// (8 KiB copied): only pages whose totals changed since the last call are
+// copied, and the copy is level once a check under the lock finds none but a
+// few, which it copies there. One caller at a time; null (lock held as well)
+// when the copy could not be made.
 const GapHistogram* gap_histogram_follow(GapHistogram* h, const GapHistogramLock* l);
 // The value of a gap of this many units, in microseconds, as every path shows it.
 double gap_histogram_value_us(const GapHistogram* h, int64_t units);

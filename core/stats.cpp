@@ -7,6 +7,7 @@
 
 #include <math.h>
 
+#include <chrono>
 #include <thread>
 
 #include "core/arrival_log.h"
@@ -285,9 +286,28 @@ static void take_figures_turn(DeviceStats* rec) {
 
 static void end_figures_turn(DeviceStats* rec) { rec->figures_turn.store(0, std::memory_order_release); }
 
+// The lock is not fair: a copy taking it again at once, page after page,
+// would keep record_arrival waiting until the last page, for that thread
+// wakes later than the copy asks again. So the copy waits while it wants the
+// lock, a while at most (it may not be running).
+static const int kGiveWayUs = 100;
+
+static void enter_giving_way(void* record) {
+    DeviceStats* rec = (DeviceStats*)record;
+    if (rec->report_wants_lock.load(std::memory_order_relaxed)) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(kGiveWayUs);
+        while (rec->report_wants_lock.load(std::memory_order_relaxed) &&
+               std::chrono::steady_clock::now() < until)
+            std::this_thread::yield();
+    }
+    stats_lock_enter(&rec->lock);
+}
+
+static void leave_record(void* record) { stats_lock_leave(&((DeviceStats*)record)->lock); }
+
 void record_distribution(DeviceStats* rec, Distribution* out) {
     take_figures_turn(rec);
-    const GapHistogramLock lock = {&rec->lock, &rec->report_wants_lock};
+    const GapHistogramLock lock = {enter_giving_way, leave_record, rec};
     const GapHistogram* copy = gap_histogram_follow(&rec->gaps, &lock);  // returns holding the lock
     out->coalesced = rec->coalesced_count;
     out->pauses = rec->pause_count;

@@ -119,18 +119,18 @@ void expect_identical(const Distribution& a, const Distribution& b) {
 }
 
 // The reader's copy against the histogram itself, through counts that spread
-// over every page and counts on a few, a clear, a new range and a refused page.
+// over every page and counts on a few, a clear, a new range and a refused page;
+// the lock, a count of its holders, is taken and given back in turn.
 TEST(GapHistogramTest, AReadersCopyFollowsCountsClearsAndNewRanges) {
     fake_heap_reset();
-    StatsLock stats_lock;
-    stats_lock_init(&stats_lock);
-    const std::atomic<int32_t> never_wanted{0};
-    const GapHistogramLock lock = {&stats_lock, &never_wanted};
+    int held = 0;
+    const GapHistogramLock lock = {[](void* h) { EXPECT_EQ((*(int*)h)++, 0); },
+                                   [](void* h) { EXPECT_EQ((*(int*)h)--, 1); }, &held};
     GapHistogram h = {};
     Distribution of_h = {}, of_copy = {};
     const auto expect_level = [&] {
         const GapHistogram* copy = gap_histogram_follow(&h, &lock);
-        stats_lock_leave(&stats_lock);
+        lock.leave(&held);
         ASSERT_TRUE(copy);
         distribution_of_histogram(&h, &of_h);
         distribution_of_histogram(copy, &of_copy);
@@ -162,12 +162,11 @@ TEST(GapHistogramTest, AReadersCopyFollowsCountsClearsAndNewRanges) {
     gap_histogram_add(&h, 20000);
     g_fake_heap.fail_allocation = g_fake_heap.allocations + 3;  // the copy, its table, then its page
     EXPECT_FALSE(gap_histogram_follow(&h, &lock));
-    stats_lock_leave(&stats_lock);
+    lock.leave(&held);
     expect_level();
     EXPECT_EQ(of_copy.n, 1u);
     gap_histogram_free(&h);
     EXPECT_EQ(g_fake_heap.live_blocks, 0);
-    stats_lock_delete(&stats_lock);
 }
 
 TEST(UsbEndpointTableTest, KeptTimesStopAtTheBoundEvenWhenEveryGrowthMovesTheBlock) {
