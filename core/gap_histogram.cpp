@@ -1,5 +1,6 @@
-// Counting gaps by value: pages of counters made on first use, and the
-// distribution read back in two walks over the span that holds counts.
+// Counting gaps by value: pages of counters made on first use, the
+// distribution read back in two walks over the span that holds counts, and
+// the reader's copy that follows a histogram counted on another thread.
 #include "core/gap_histogram.h"
 
 #include <math.h>
@@ -32,15 +33,30 @@ GapTicks gap_ticks_for(double f) {
     return t;
 }
 
-void gap_histogram_free(GapHistogram* h) {
+static void free_pages(GapHistogram* h) {
     for (uint32_t p = 0; h->pages && p < h->page_count; p++)
         heap_free(h->pages[p]);
     heap_free(h->pages);
+}
+
+void gap_histogram_free(GapHistogram* h) {
+    free_pages(h);
+    if (h->reader_copy) {
+        gap_histogram_free(h->reader_copy);
+        heap_free(h->reader_copy);
+    }
     memset(h, 0, sizeof *h);
 }
 
 void gap_histogram_init(GapHistogram* h, int64_t shortest, int64_t longest, double units_per_second) {
-    gap_histogram_free(h);
+    // The reader's copy stays: its reader may be reading it now, and the new
+    // generation tells it to start over.
+    free_pages(h);
+    GapHistogram* const copy = h->reader_copy;
+    const uint64_t generation = h->generation + 1;
+    memset(h, 0, sizeof *h);
+    h->reader_copy = copy;
+    h->generation = generation;
     h->shortest = shortest;
     h->units_per_second = units_per_second;
     h->units_per_bin = 1;
@@ -67,16 +83,22 @@ void gap_histogram_init_ticks(GapHistogram* h, double ticks_per_second) {
     gap_histogram_init(h, t.shortest, t.longest, ticks_per_second);
 }
 
+// The pages' table and their totals, in one block.
+static bool make_table(GapHistogram* h) {
+    if (h->pages)
+        return true;
+    const size_t bytes = (sizeof(uint64_t*) + sizeof(uint64_t)) * h->page_count;
+    h->pages = (uint64_t**)heap_alloc(bytes);
+    if (!h->pages)
+        return false;
+    memset(h->pages, 0, bytes);
+    h->page_n = (uint64_t*)(h->pages + h->page_count);
+    return true;
+}
+
 static uint64_t* page_for(GapHistogram* h, uint32_t page) {
-    if (!h->pages) {
-        // The pages' table and their totals in one block.
-        const size_t bytes = (sizeof(uint64_t*) + sizeof(uint64_t)) * h->page_count;
-        h->pages = (uint64_t**)heap_alloc(bytes);
-        if (!h->pages)
-            return NULL;
-        memset(h->pages, 0, bytes);
-        h->page_n = (uint64_t*)(h->pages + h->page_count);
-    }
+    if (!make_table(h))
+        return NULL;
     if (!h->pages[page]) {
         h->pages[page] = (uint64_t*)heap_alloc(sizeof(uint64_t) * kPageBins);
         if (h->pages[page])
@@ -114,6 +136,7 @@ bool gap_histogram_copy(GapHistogram* to, const GapHistogram* from) {
     *to = *from;
     to->pages = NULL;
     to->page_n = NULL;
+    to->reader_copy = NULL;
     if (!from->pages)
         return true;
     for (uint32_t p = 0; p < from->page_count; p++) {
@@ -138,6 +161,7 @@ void gap_histogram_clear(GapHistogram* h) {
     }
     h->n = 0;
     h->failed = false;
+    h->generation++;
 }
 
 double gap_histogram_value_us(const GapHistogram* h, int64_t units) {
@@ -217,4 +241,136 @@ void distribution_of_histogram(const GapHistogram* h, Distribution* out) {
     out->mean_us = mean;
     out->sd_us = sqrt(squares / (double)h->n);
     out->stability_pct = 100.0 * (double)stable / (double)h->n;
+}
+
+// A copy's page total while the page is to be copied again: no page counts that many.
+static const uint64_t kStalePage = UINT64_MAX;
+// Pages that a check under the lock copies there, rather than leaving them to
+// be copied one at a time: a few, 8 KiB each.
+static const uint32_t kPagesUnderLock = 4;
+// Rounds after which a check copies every page that changed however many:
+// only a writer far faster than any mouse could keep changing more.
+static const int kPatientRounds = 8;
+
+static void copy_page(GapHistogram* c, const GapHistogram* h, uint32_t p) {
+    const uint64_t* from = h->pages ? h->pages[p] : NULL;
+    if (from)
+        memcpy(c->pages[p], from, sizeof(uint64_t) * kPageBins);
+    else
+        memset(c->pages[p], 0, sizeof(uint64_t) * kPageBins);
+    c->page_n[p] = from ? h->page_n[p] : 0;
+}
+
+// Under the lock, the copy of h's generation: when the pages whose totals
+// differ are at most `most` and all made, copies them and the span, and the
+// copy equals h; otherwise marks them to be copied one at a time. Within a
+// generation counts only grow, so a page of the same total is the same page.
+static bool level_under_lock(GapHistogram* c, const GapHistogram* h, uint32_t most) {
+    if (h->failed) {
+        c->failed = true;
+        return true;
+    }
+    if (h->n == c->n)
+        return true;
+    const uint32_t first = h->lowest_bin >> GAP_HISTOGRAM_PAGE_SHIFT;
+    const uint32_t last = h->highest_bin >> GAP_HISTOGRAM_PAGE_SHIFT;
+    uint32_t differ = 0;
+    bool made = true;
+    for (uint32_t p = first; p <= last; p++) {
+        if (c->page_n[p] != h->page_n[p]) {
+            differ++;
+            made = made && c->pages[p];
+        }
+    }
+    for (uint32_t p = first; p <= last; p++) {
+        if (c->page_n[p] == h->page_n[p])
+            continue;
+        if (differ <= most && made)
+            copy_page(c, h, p);
+        else
+            c->page_n[p] = kStalePage;
+    }
+    if (differ > most || !made)
+        return false;
+    c->n = h->n;
+    c->lowest_bin = h->lowest_bin;
+    c->highest_bin = h->highest_bin;
+    return true;
+}
+
+// Takes the range (and generation) of h, read under the lock into `range`,
+// with no counts.
+static bool adopt_range(GapHistogram* c, const GapHistogram* range) {
+    if (c->page_count != range->page_count) {
+        free_pages(c);
+        c->pages = NULL;
+        c->page_n = NULL;
+    } else {
+        gap_histogram_clear(c);
+    }
+    c->shortest = range->shortest;
+    c->units_per_bin = range->units_per_bin;
+    c->bins = range->bins;
+    c->page_count = range->page_count;
+    c->units_per_second = range->units_per_second;
+    c->whole_us = range->whole_us;
+    c->n = 0;
+    c->failed = false;
+    if (c->page_count > 0 && !make_table(c))
+        return false;
+    c->generation = range->generation;
+    return true;
+}
+
+static void enter(const GapHistogramLock* l) { l->enter(l->owner); }
+static void leave(const GapHistogramLock* l) { l->leave(l->owner); }
+
+// Copies every page marked stale, each under the lock on its own, each made
+// before the lock is taken.
+static bool copy_stale_pages(GapHistogram* c, const GapHistogram* h, const GapHistogramLock* l) {
+    for (uint32_t p = 0; p < c->page_count; p++) {
+        if (c->page_n[p] != kStalePage)
+            continue;
+        if (!page_for(c, p))
+            return false;
+        enter(l);
+        if (h->generation == c->generation)
+            copy_page(c, h, p);
+        leave(l);
+    }
+    return true;
+}
+
+// Returns with the lock held.
+static GapHistogram* reader_copy_of(GapHistogram* h, const GapHistogramLock* l) {
+    enter(l);
+    if (h->reader_copy)
+        return h->reader_copy;
+    leave(l);
+    GapHistogram* c = (GapHistogram*)heap_alloc(sizeof *c);
+    enter(l);
+    if (c) {
+        memset(c, 0, sizeof *c);
+        c->generation = h->generation - 1;  // one h has left behind: not level
+        h->reader_copy = c;
+    }
+    return c;
+}
+
+const GapHistogram* gap_histogram_follow(GapHistogram* h, const GapHistogramLock* l) {
+    GapHistogram* const c = reader_copy_of(h, l);
+    for (int round = 0; c; round++) {
+        if (round > 0)
+            enter(l);
+        const bool same = c->generation == h->generation;
+        if (same && level_under_lock(c, h, round < kPatientRounds ? kPagesUnderLock : UINT32_MAX))
+            return c;
+        const GapHistogram range = *h;
+        leave(l);
+        if (same ? !copy_stale_pages(c, h, l) : !adopt_range(c, &range))
+            break;
+    }
+    if (c)
+        enter(l);
+    return NULL;
 }

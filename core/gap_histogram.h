@@ -14,6 +14,10 @@
 // about 84 MHz; Windows 10 and later run it at 10 MHz) groups neighbouring
 // tick counts into one bin, shown at the bin's middle tick: within half a bin,
 // under 0.012 us, of the exact figure.
+//
+// A histogram that one thread counts into under a lock can be read by
+// another from a copy that follows it page by page (gap_histogram_follow),
+// so that the counting thread never waits for a walk over the whole span.
 #pragma once
 
 #include <stdint.h>
@@ -37,6 +41,10 @@ struct GapHistogram {
     uint64_t n;
     uint32_t lowest_bin, highest_bin;  // the span holding counts, while n > 0
     bool failed;           // a page could not be made: the figures are not shown
+    uint64_t generation;   // counts clears and new ranges: a copy's pages of an earlier one are stale
+    // The copy gap_histogram_follow reads from, made at its first call and
+    // given back with the histogram; nothing else touches it.
+    GapHistogram* reader_copy;
 };
 
 // Sets the range: accepted gaps are shortest..longest units, at units_per_second.
@@ -73,7 +81,24 @@ inline void gap_histogram_add(GapHistogram* h, int64_t units) {
 bool gap_histogram_copy(GapHistogram* to, const GapHistogram* from);
 // Forgets every count; keeps the pages for the next run.
 void gap_histogram_clear(GapHistogram* h);
+// Gives back the pages and the reader's copy.
 void gap_histogram_free(GapHistogram* h);
+
+// How a reader takes and gives back the lock that a histogram is counted under.
+struct GapHistogramLock {
+    void (*enter)(void* owner);
+    void (*leave)(void* owner);
+    void* owner;
+};
+
+// Brings h's reader copy level with h, which another thread counts into
+// under l, and returns it with the lock held: what the lock guards beside h
+// can be read at the same moment. The lock is taken for a page at a time
+// (8 KiB copied): only pages whose totals changed since the last call are
+// copied, and the copy is level once a check under the lock finds none but a
+// few, which it copies there. One caller at a time; null (lock held as well)
+// when the copy could not be made.
+const GapHistogram* gap_histogram_follow(GapHistogram* h, const GapHistogramLock* l);
 // The value of a gap of this many units, in microseconds, as every path shows it.
 double gap_histogram_value_us(const GapHistogram* h, int64_t units);
 

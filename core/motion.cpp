@@ -68,8 +68,10 @@ static int delivery_bin(const MotionTally* t) {
 // The open delivery's speed goes to its bin when it moved.
 static void close_delivery(MotionTally* t) {
     if (t->delivery_ticks > 0 && (t->delivery_dx != 0 || t->delivery_dy != 0)) {
+        const int bin = delivery_bin(t);
         t->speed_n++;
-        t->speed_bins[delivery_bin(t)]++;
+        t->speed_bins[bin]++;
+        t->speed_octave_n[bin / MOTION_SPEED_BINS_PER_OCTAVE]++;
     }
     t->delivery_ticks = 0;
 }
@@ -114,6 +116,7 @@ void motion_tally_add(MotionTally* t, const ReportMotion* m, int gap, int64_t ti
 void motion_tally_clear(MotionTally* t) {
     t->reports = t->moving = t->idle = t->saturated = t->single = t->speed_n = 0;
     memset(t->speed_bins, 0, sizeof t->speed_bins);
+    memset(t->speed_octave_n, 0, sizeof t->speed_octave_n);
     gap_histogram_clear(&t->moving_gaps);
     t->previous_moving = false;
     t->delivery_dx = t->delivery_dy = t->delivery_ticks = 0;
@@ -125,12 +128,20 @@ void motion_tally_free(MotionTally* t) { gap_histogram_free(&t->moving_gaps); }
 static double median_speed(const MotionTally* t) {
     const bool open = t->delivery_ticks > 0 && (t->delivery_dx != 0 || t->delivery_dy != 0);
     const int open_bin = open ? delivery_bin(t) : -1;
-    const uint64_t rank = nearest_rank(500, t->speed_n + open);
-    uint64_t seen = 0;
-    for (int b = 0; b < MOTION_SPEED_BINS && rank > 0; b++) {
-        seen += t->speed_bins[b] + (b == open_bin);
-        if (seen >= rank)
-            return motion_speed_of_bin(b);
+    const int open_octave = open ? open_bin / MOTION_SPEED_BINS_PER_OCTAVE : -1;
+    uint64_t rank = nearest_rank(500, t->speed_n + open);
+    for (int o = 0; o < MOTION_SPEED_OCTAVES && rank > 0; o++) {
+        const uint64_t in_octave = t->speed_octave_n[o] + (o == open_octave);
+        if (in_octave < rank) {
+            rank -= in_octave;
+            continue;
+        }
+        for (int b = o * MOTION_SPEED_BINS_PER_OCTAVE;; b++) {
+            const uint64_t in_bin = t->speed_bins[b] + (b == open_bin);
+            if (in_bin >= rank)
+                return motion_speed_of_bin(b);
+            rank -= in_bin;
+        }
     }
     return 0;
 }

@@ -72,6 +72,9 @@ struct MotionTally {
     uint64_t single;   // moving reports of one count at most on each axis
     uint64_t speed_n;  // deliveries that moved, with an accepted interval
     uint64_t speed_bins[MOTION_SPEED_BINS];
+    // Each octave's total, so that the median is found in a few steps under
+    // the record's lock rather than by a walk of every bin.
+    uint64_t speed_octave_n[MOTION_SPEED_OCTAVES];
     // Accepted intervals whose both ends are moving reports, in counter ticks.
     GapHistogram moving_gaps;
     bool previous_moving;

@@ -63,7 +63,7 @@ ArrivalClass run_take_report(Run* run, int64_t t, int slot, bool background, uin
     // figures sees, the log already holds those reports (rows on disk are
     // never fewer than the status line says).
     DeviceStats* all = &run->records[0];
-    stats_lock_enter(&all->lock);
+    stats_lock_for_report(all);
     const ArrivalClass cls =
         record_arrival_locked(all, t, background, positions ? positions[0]++ : 0, motion);
     if (run->keeps_log)

@@ -1,11 +1,15 @@
 // Interval statistics: classifies the gap before every report by the
 // accepted-gap rule (core/gap_rule.h), and keeps count, sum, extremes,
-// buckets, the exact histogram and the one-second window of accepted
-// intervals per record.
+// buckets, the exact histogram and the one-second windows of accepted
+// intervals per record; and reads the figures without holding up the
+// reader thread.
 #include "core/stats.h"
 
 #include <math.h>
 #include <string.h>
+
+#include <chrono>
+#include <thread>
 
 const double g_bucket_us[STATS_BUCKETS] = {125, 250, 500, 1000, 2000, 4000, 8000, 1e9};
 
@@ -33,17 +37,15 @@ static double ticks_to(const DeviceStats* rec, int64_t ticks, double units_per_s
 }
 
 static void update_window(DeviceStats* rec, int64_t t, double iv) {
-    if (rec->window_count == 0) {
+    if (rec->window_count == 0)
         rec->window_start_ts = t;
-        rec->window_count = 1;
-        rec->window_max_us = iv;
-        return;
-    }
     rec->window_count++;
     if (iv > rec->window_max_us)
         rec->window_max_us = iv;
     if (ticks_to(rec, t - rec->window_start_ts, kMsPerSecond) >= kWindowMs) {
-        // The interval just added goes with the closed window.
+        // The interval that reaches the window's age is its last, so a hitch
+        // there shows; the closed window's worst stands beside the next one's.
+        rec->window_closed_max_us = rec->window_max_us;
         rec->window_count = 0;
         rec->window_max_us = 0;
     }
@@ -123,10 +125,16 @@ static void count_batch(DeviceStats* rec, uint64_t position) {
 
 ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background, uint64_t batch_position,
                             const ReportMotion* motion) {
-    stats_lock_enter(&rec->lock);
+    stats_lock_for_report(rec);
     const ArrivalClass c = record_arrival_locked(rec, t, background, batch_position, motion);
     stats_lock_leave(&rec->lock);
     return c;
+}
+
+void stats_lock_for_report(DeviceStats* rec) {
+    rec->report_wants_lock.store(1, std::memory_order_relaxed);
+    stats_lock_enter(&rec->lock);
+    rec->report_wants_lock.store(0, std::memory_order_relaxed);
 }
 
 ArrivalClass record_arrival_locked(DeviceStats* rec, int64_t t, bool background,
@@ -159,6 +167,7 @@ static void clear_statistics(DeviceStats* rec) {
     rec->window_start_ts = 0;
     rec->window_count = 0;
     rec->window_max_us = 0;
+    rec->window_closed_max_us = 0;
     rec->coalesced_count = 0;
     rec->pause_before_next = 0;
     rec->arrival_count = 0;
@@ -213,6 +222,7 @@ void stats_take_snapshot(DeviceStats* rec, StatsSnapshot* out) {
         out->bucket_count[b] = rec->bucket_count[b];
     out->elapsed_ms = rec->elapsed_ms;
     out->window_max_us = rec->window_max_us;
+    out->window_closed_max_us = rec->window_closed_max_us;
     out->coalesced_count = rec->coalesced_count;
     out->arrival_count = rec->arrival_count;
     out->background_count = rec->background_count;
@@ -235,7 +245,10 @@ void stats_derive_readings(const StatsSnapshot* s, StatsReadings* out) {
                           : kUsPerSecond / (s->interval_sum_us / (double)s->interval_count);
     out->lowest_instant_hz = rate_of(s->max_interval_us);
     out->highest_instant_hz = rate_of(s->min_interval_us);
-    out->last_second_lowest_hz = rate_of(s->window_max_us);
+    // The worst of the last closed second and the one still open.
+    out->last_second_lowest_hz = rate_of(s->window_max_us > s->window_closed_max_us
+                                             ? s->window_max_us
+                                             : s->window_closed_max_us);
     out->report_count = s->interval_count;
     out->elapsed_s = s->elapsed_ms / kMsPerSecond;
     out->coalesced_count = s->coalesced_count;
@@ -258,13 +271,46 @@ void stats_read(DeviceStats* rec, StatsReadings* out) {
     stats_derive_readings(&snap, out);
 }
 
-void record_distribution(DeviceStats* rec, Distribution* out) {
+// In the program one thread reads a record's figures, so a turn is seldom
+// waited for; when it is, for one walk of the copy at most.
+static void take_figures_turn(DeviceStats* rec) {
+    while (rec->figures_turn.exchange(1, std::memory_order_acquire))
+        std::this_thread::yield();
+}
+
+static void end_figures_turn(DeviceStats* rec) { rec->figures_turn.store(0, std::memory_order_release); }
+
+// The lock is not fair: a copy taking it again at once, page after page,
+// would keep record_arrival waiting until the last page, for that thread
+// wakes later than the copy asks again. So the copy waits while it wants the
+// lock, a while at most (it may not be running).
+static const int kGiveWayUs = 100;
+
+static void enter_giving_way(void* record) {
+    DeviceStats* rec = (DeviceStats*)record;
+    if (rec->report_wants_lock.load(std::memory_order_relaxed)) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(kGiveWayUs);
+        while (rec->report_wants_lock.load(std::memory_order_relaxed) &&
+               std::chrono::steady_clock::now() < until)
+            std::this_thread::yield();
+    }
     stats_lock_enter(&rec->lock);
-    distribution_of_histogram(&rec->gaps, out);
+}
+
+static void leave_record(void* record) { stats_lock_leave(&((DeviceStats*)record)->lock); }
+
+void record_distribution(DeviceStats* rec, Distribution* out) {
+    take_figures_turn(rec);
+    const GapHistogramLock lock = {enter_giving_way, leave_record, rec};
+    const GapHistogram* copy = gap_histogram_follow(&rec->gaps, &lock);  // returns holding the lock
     out->coalesced = rec->coalesced_count;
     out->pauses = rec->pause_count;
     out->background = rec->background_count;
     stats_lock_leave(&rec->lock);
+    GapHistogram unmade = {};
+    unmade.failed = true;
+    distribution_of_histogram(copy ? copy : &unmade, out);
+    end_figures_turn(rec);
 }
 
 void record_motion(DeviceStats* rec, MotionFigures* out) {

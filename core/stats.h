@@ -17,7 +17,13 @@ enum {
 };
 
 struct DeviceStats {
-    StatsLock lock;          // guards every field below
+    StatsLock lock;          // guards every field below except the atomics
+    // Set by the report path from before it asks for the lock until it has
+    // it: a reader copying the figures a page at a time lets it go first.
+    std::atomic<int32_t> report_wants_lock;
+    // Readers of the figures take turns on the histogram's reader copy
+    // (1: one is reading); the reader thread never looks at it.
+    std::atomic<int32_t> figures_turn;
     // The run's counter ticks per second, and the background throttle's
     // period the signature looks for: set with the run, read by every report.
     double freq;
@@ -33,6 +39,7 @@ struct DeviceStats {
     int64_t window_start_ts;
     uint64_t window_count;   // 0: no one-second window open
     double window_max_us;
+    double window_closed_max_us;  // the last closed window's longest (0 before one closes)
     uint64_t coalesced_count;
     int32_t pause_before_next;  // the next interval is a pause, whatever its length
     uint64_t arrival_count;     // every report since reset
@@ -68,7 +75,8 @@ struct StatsSnapshot {
     double min_interval_us;
     uint64_t bucket_count[STATS_BUCKETS];
     double elapsed_ms;
-    double window_max_us;
+    double window_max_us;         // the open window's
+    double window_closed_max_us;  // the last closed one's
     uint64_t coalesced_count;
     uint64_t arrival_count;
     uint64_t background_count;
@@ -122,7 +130,10 @@ void stats_record_pause(DeviceStats* rec);
 ArrivalClass record_arrival(DeviceStats* rec, int64_t t, bool background = false,
                             uint64_t batch_position = 0, const ReportMotion* motion = nullptr);
 // The same with the record's lock held by the caller, who may do more under
-// it (the run appends the report to its log before a reader can count it).
+// it (the run appends the report to its log before a reader can count it);
+// the caller takes the lock with stats_lock_for_report, which a reader of
+// figures copying page by page gives way to.
+void stats_lock_for_report(DeviceStats* rec);
 ArrivalClass record_arrival_locked(DeviceStats* rec, int64_t t, bool background,
                                    uint64_t batch_position, const ReportMotion* motion);
 // Whether an interval lies within 0.5 ms of a whole multiple (1 or more) of period_us.
@@ -134,8 +145,11 @@ void stats_derive_readings(const StatsSnapshot* snap, StatsReadings* out);
 // Snapshot under the lock, then derive after releasing it.
 void stats_read(DeviceStats* rec, StatsReadings* out);
 // The distribution of the record's accepted intervals over the whole run
-// since reset, read from its histogram under its lock: the same cost at ten
-// reports as at millions. Coalesced, pauses and background are the record's.
+// since reset, read from a copy of its histogram that follows it a page at a
+// time (gap_histogram_follow): the reader thread waits at most for a few
+// pages to be copied, however widely the intervals spread. Coalesced, pauses
+// and background are the record's at the same moment.
 void record_distribution(DeviceStats* rec, Distribution* out);
-// The record's motion-gated figures over the whole run, under its lock.
+// The record's motion-gated figures over the whole run, under its lock: a
+// few ranks looked up through page and octave totals.
 void record_motion(DeviceStats* rec, MotionFigures* out);

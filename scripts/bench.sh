@@ -18,7 +18,8 @@ export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
 
 build() {
     cmake -S "$root" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$native" --target bench_ab bench_distribution bench_report_clock bench_capture_file make_capture >/dev/null
+    cmake --build "$native" --target bench_ab bench_distribution bench_lock_hold bench_report_clock bench_capture_file \
+        make_capture >/dev/null
     cmake --no-warn-unused-cli -S "$root" -B "$windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-posix.cmake" >/dev/null
     cmake --build "$windows" --target quorvin-cli bench_report_path bench_plot bench_plot_window >/dev/null
@@ -110,6 +111,7 @@ row "benchmark" "figures"
 row "------------------------" "-------"
 rows_of bench_ab "$native/bench_ab"
 rows_of bench_distribution "$native/bench_distribution"
+rows_of bench_lock_hold "$native/bench_lock_hold"
 rows_of bench_report_clock "$native/bench_report_clock"
 rows_of bench_capture_file "$native/bench_capture_file" 200 "$native/bench-capture.pcap"
 rows_of bench_report_path "$root/scripts/wine-run.sh" "$WINEPREFIX" "$windows/bench_report_path.exe"

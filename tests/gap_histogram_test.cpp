@@ -111,6 +111,64 @@ TEST(GapHistogramTest, APageThatCannotBeMadeFailsTheFigures) {
     EXPECT_EQ(g_fake_heap.live_blocks, 0);
 }
 
+void expect_identical(const Distribution& a, const Distribution& b) {
+    expect_same(a, b);
+    EXPECT_EQ(a.mean_us, b.mean_us);
+    EXPECT_EQ(a.sd_us, b.sd_us);
+    EXPECT_EQ(a.failed, b.failed);
+}
+
+// The reader's copy against the histogram itself, through counts that spread
+// over every page and counts on a few, a clear, a new range and a refused page;
+// the lock, a count of its holders, is taken and given back in turn.
+TEST(GapHistogramTest, AReadersCopyFollowsCountsClearsAndNewRanges) {
+    fake_heap_reset();
+    int held = 0;
+    const GapHistogramLock lock = {[](void* h) { EXPECT_EQ((*(int*)h)++, 0); },
+                                   [](void* h) { EXPECT_EQ((*(int*)h)--, 1); }, &held};
+    GapHistogram h = {};
+    Distribution of_h = {}, of_copy = {};
+    const auto expect_level = [&] {
+        const GapHistogram* copy = gap_histogram_follow(&h, &lock);
+        lock.leave(&held);
+        ASSERT_TRUE(copy);
+        distribution_of_histogram(&h, &of_h);
+        distribution_of_histogram(copy, &of_copy);
+        expect_identical(of_copy, of_h);
+    };
+    std::mt19937_64 rng(3);
+    for (double freq : {1e7, 3579545.0}) {
+        gap_histogram_init_ticks(&h, freq);
+        const GapTicks t = gap_ticks_for(freq);
+        expect_level();
+        for (int round = 0; round < 3; round++) {
+            for (int i = 0; i < 20000; i++)
+                gap_histogram_add(&h, t.shortest + (int64_t)(rng() % (uint64_t)(t.longest - t.shortest + 1)));
+            expect_level();
+            gap_histogram_add(&h, t.shortest + 5);  // one page changed: copied under the lock
+            expect_level();
+        }
+        EXPECT_EQ(of_copy.n, 60003u);
+        gap_histogram_clear(&h);
+        expect_level();
+        EXPECT_EQ(of_copy.n, 0u);
+        gap_histogram_add(&h, t.longest);
+        expect_level();
+        EXPECT_EQ(of_copy.n, 1u);
+    }
+    // A copy whose page cannot be made shows no figures; the next call makes it.
+    gap_histogram_free(&h);
+    gap_histogram_init_ticks(&h, 1e7);
+    gap_histogram_add(&h, 20000);
+    g_fake_heap.fail_allocation = g_fake_heap.allocations + 3;  // the copy, its table, then its page
+    EXPECT_FALSE(gap_histogram_follow(&h, &lock));
+    lock.leave(&held);
+    expect_level();
+    EXPECT_EQ(of_copy.n, 1u);
+    gap_histogram_free(&h);
+    EXPECT_EQ(g_fake_heap.live_blocks, 0);
+}
+
 TEST(UsbEndpointTableTest, KeptTimesStopAtTheBoundEvenWhenEveryGrowthMovesTheBlock) {
     fake_heap_reset();
     g_fake_heap.realloc_moves = true;

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <math.h>
 
+#include <atomic>
+#include <chrono>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "core/gap_rule.h"
@@ -123,14 +126,14 @@ TEST_F(StatsTest, OneSecondWindowClosesOnTheReportThatReachesItsAge) {
     feed(1000);  // age 1000 ms: closed, with this interval
     EXPECT_EQ(now - opened, 1000 * 1000 * kTicksPerUs);
     EXPECT_EQ(rec->window_count, 0u);
-    EXPECT_EQ(readings().last_second_lowest_hz, 0);
+    EXPECT_DOUBLE_EQ(readings().last_second_lowest_hz, 1000);  // the closed window's
     feed(2000);  // the next accepted interval opens a fresh window
     EXPECT_EQ(rec->window_count, 1u);
     EXPECT_EQ(rec->window_start_ts, now);
     EXPECT_DOUBLE_EQ(readings().last_second_lowest_hz, 500);
 }
 
-TEST_F(StatsTest, StaleWindowSurvivesAPauseUntilTheSecondReportAfterIt) {
+TEST_F(StatsTest, StaleWindowSurvivesAPauseAndStandsUntilTheNextCloses) {
     record_arrival(rec, now);
     feed(4000, 3);  // window open, max 4000 us
     EXPECT_DOUBLE_EQ(readings().last_second_lowest_hz, 250);
@@ -138,9 +141,27 @@ TEST_F(StatsTest, StaleWindowSurvivesAPauseUntilTheSecondReportAfterIt) {
     EXPECT_DOUBLE_EQ(readings().last_second_lowest_hz, 250);
     feed(1000);  // added to the stale window, which it closes
     EXPECT_EQ(rec->window_count, 0u);
-    EXPECT_EQ(readings().last_second_lowest_hz, 0);
+    EXPECT_DOUBLE_EQ(readings().last_second_lowest_hz, 250);
     feed(1000);  // opens a fresh one
+    EXPECT_DOUBLE_EQ(readings().last_second_lowest_hz, 250);
+    feed(1000, 1000);  // which closes
     EXPECT_DOUBLE_EQ(readings().last_second_lowest_hz, 1000);
+}
+
+TEST_F(StatsTest, AHitchThatClosesTheWindowShowsUntilTheNextClosesAndResetClearsIt) {
+    record_arrival(rec, now);
+    feed(1000, 999);
+    feed(20000);  // age 1018 ms: the hitch closes the window
+    EXPECT_EQ(rec->window_count, 0u);
+    EXPECT_DOUBLE_EQ(readings().last_second_lowest_hz, 50);
+    feed(1000, 1000);  // the next window, still open
+    EXPECT_EQ(rec->window_count, 1000u);
+    EXPECT_DOUBLE_EQ(readings().last_second_lowest_hz, 50);
+    feed(1000);  // closes without a hitch
+    EXPECT_EQ(rec->window_count, 0u);
+    EXPECT_DOUBLE_EQ(readings().last_second_lowest_hz, 1000);
+    run_clear(run());
+    EXPECT_EQ(readings().last_second_lowest_hz, 0);
 }
 
 TEST_F(StatsTest, OnlyCoalescedAndDiscardedIntervalsShowNoRates) {
@@ -241,6 +262,57 @@ TEST_F(StatsTest, RecordDistributionIsTheDistributionOfItsIntervals) {
     run_free(run());
     EXPECT_EQ(g_fake_heap.live_blocks, 0);
     run_init(run(), 1e7);  // the suite gives it back at its end
+}
+
+// A reader of the figures while the reader thread counts: every read is the
+// distribution of the first n intervals exactly, for its n, however the
+// page-at-a-time copy met the counting.
+TEST_F(StatsTest, FiguresReadWhileCountingAreThoseOfAWholePrefix) {
+    std::mt19937 rng(11);
+    std::vector<int64_t> ticks(100000);
+    for (int64_t& t : ticks)  // spread over 100 us..50 ms: every page of the histogram
+        t = 1000 + (int64_t)(rng() % 499001);
+    record_arrival(rec, now);
+    std::atomic<bool> reading{false}, done{false};
+    std::thread writer([&] {
+        while (!reading)
+            std::this_thread::yield();
+        int64_t t = now;
+        for (int64_t gap : ticks) {
+            record_arrival(rec, t += gap);
+            // A report every 2 us or so: far faster than a mouse, slow enough
+            // for many reads to meet the counting.
+            const auto due = std::chrono::steady_clock::now() + std::chrono::microseconds(2);
+            while (std::chrono::steady_clock::now() < due) {
+            }
+        }
+        done = true;
+    });
+    GapHistogram prefix = {};
+    gap_histogram_init_ticks(&prefix, rec->freq);
+    int reads_while_counting = 0;
+    for (bool last = false; !last && !HasFailure();) {
+        last = done;
+        Distribution d = {}, expected = {};
+        record_distribution(rec, &d);
+        reading = true;
+        if (d.n > ticks.size())
+            break;
+        while (prefix.n < d.n)
+            gap_histogram_add(&prefix, ticks[prefix.n]);
+        distribution_of_histogram(&prefix, &expected);
+        EXPECT_EQ(d.n, expected.n);
+        EXPECT_EQ(d.mean_us, expected.mean_us) << d.n;
+        EXPECT_EQ(d.sd_us, expected.sd_us) << d.n;
+        EXPECT_EQ(d.stability_pct, expected.stability_pct) << d.n;
+        for (int i = 0; i < PCT_COUNT; i++)
+            EXPECT_EQ(d.pct_us[i], expected.pct_us[i]) << d.n;
+        reads_while_counting += !last && d.n > 0 && d.n < ticks.size();
+    }
+    writer.join();
+    EXPECT_EQ(prefix.n, ticks.size());
+    EXPECT_GT(reads_while_counting, 0);
+    gap_histogram_free(&prefix);
 }
 
 }  // namespace
