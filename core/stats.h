@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include <atomic>
+
 #include "core/distribution.h"
 #include "core/gap_histogram.h"
 #include "core/gap_rule.h"
