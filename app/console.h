@@ -15,12 +15,16 @@
 #include "core/throttle.h"
 #include "app/console_text.h"
 
+// Whether the console's run goes on. A process-wide switch because Windows
+// calls the Ctrl+C handler (console_ctrl) on a thread of its own, with no
+// way to hand it the run; 0 ends the run's message loop.
 extern std::atomic<int32_t> g_console_run;
 struct Run;
 // The console's run, for tests: its measuring switch, and after a run ends
 // what it counted and chose (the pages are given back; the counts stay).
 Run* console_run_for_tests(void);
-// Where console mode prints; null means standard output. Tests point it at a file.
+// Where console mode prints; null means standard output (the process has
+// one). Tests point it at a file.
 extern FILE* g_console_out;
 
 // run_seconds > 0 ends the measurement by itself after that long, as Ctrl+C would.

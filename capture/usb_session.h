@@ -17,7 +17,8 @@ enum {
     USB_SESSION_READ_FAILURES = 3,      // a hub whose reads fail this often in a row is dropped
 };
 
-// The bounds a session opens with; tests lower them to reach them quickly.
+// The bounds a session opens with; a global so that tests can lower them to
+// reach them quickly without a parameter every caller would pass unchanged.
 struct UsbSessionBounds {
     uint64_t max_times;
     uint64_t max_saved;

@@ -25,11 +25,14 @@ struct RiDevice {
     wchar_t pid[REGISTRY_ID_UNITS];
 };
 
+// The system's mice, one list for the process: every run and window names
+// and chooses mice by these slots, and the reader thread finds a report's slot here.
 extern RiDevice g_ri_devs[REGISTRY_SLOTS];
 extern int g_nri;  // 0: empty registry; 1: no mouse; slot 0 included
 // Counter value of each slot's latest report; 0: none since the registry was
 // built. Indexed by registry slot, so every build clears it.
-// Written by the reader thread, read by the window's.
+// Written by the reader thread, read by the window's. It lives with the
+// registry, not a run, because a rebuild renumbers the slots it is indexed by.
 extern std::atomic<int64_t> g_dev_last_active[REGISTRY_SLOTS];
 
 // Rebuilds the registry from nothing, in the platform's list order.

@@ -8,6 +8,8 @@
 
 extern const wchar_t* const g_bucket_label[STATS_BUCKETS];
 extern const COLORREF g_bar_color[STATS_BUCKETS];
+// The bars' brushes, made once for the process (gui_create_bar_brushes) and
+// shared by every window that paints the histogram.
 extern HBRUSH g_barBrush[STATS_BUCKETS];
 
 enum : COLORREF {
