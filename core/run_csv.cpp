@@ -250,8 +250,8 @@ static void replay(RunCsv* c, const Row* r) {
     if (c->log)
         arrival_log_append(c->log, t, r->slot, r->background, cls, motion);
     report_clock_add(&c->clock, ticks_to_us(r->t, kRunCsvTicksPerSecond));
-    if (c->ab)
-        ab_run_add(c->ab, ticks_to_us(r->t, kRunCsvTicksPerSecond));
+    if (c->ab)  // the record's class, and its counter value for the record's interval
+        ab_run_add(c->ab, ticks_to_us(r->t, kRunCsvTicksPerSecond), cls, t, c->freq);
     c->previous_t = r->t;
     c->taken++;
 }

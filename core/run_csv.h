@@ -37,7 +37,7 @@ struct RunCsv {
     int slot;               // the record: 0 every row, n > 0 that mouse's
     DeviceStats rec;        // the record replayed
     ReportClock clock;      // its report clock
-    AbRun* ab;              // set after run_csv_init: also given the record's times (--ab)
+    AbRun* ab;              // set after run_csv_init: also given the record's reports as it classed them (--ab)
     ArrivalLog* log;        // set after run_csv_init: also given the record's reports (a saved run's plot)
     double freq;            // the record's counter ticks per second
     uint64_t rows, taken;   // data rows, and those of the record
