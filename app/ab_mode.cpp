@@ -1,6 +1,7 @@
-// --ab: each CSV replayed by --analyze's reader, which hands every time of
-// the chosen record to an A/B run as well; the figures, intervals and the
-// verdict all come from core/ab_compare, and are only formatted here.
+// --ab: each CSV replayed by --analyze's reader, which hands every report of
+// the chosen record, as the record classed it, to an A/B run as well; the
+// figures, intervals and verdict come from core/ab_compare (the verdict's
+// words from core/ab_text), and are only formatted here.
 #include "app/ab_mode.h"
 
 #include <math.h>
@@ -11,6 +12,7 @@
 #include "app/json_out.h"
 #include "app/text_out.h"
 #include "core/ab_compare.h"
+#include "core/ab_text.h"
 #include "core/run_csv.h"
 #include "core/text_buf.h"
 

@@ -9,6 +9,7 @@
 #include <time.h>
 
 #include "core/ab_compare.h"
+#include "core/gap_rule.h"
 
 static double now_s(void) {
     struct timespec t;
@@ -23,11 +24,20 @@ static uint64_t next_random(uint64_t* state) {  // splitmix64
     return z ^ (z >> 31);
 }
 
-// A lattice of period_us with one-sided delays, stamped to 0.1 us.
+// A lattice of period_us with one-sided delays, stamped to 0.1 us, each
+// interval classed as a record classes it.
 static void feed(AbRun* r, double period_us, double seconds, uint64_t seed) {
+    int64_t previous = 0;
     for (int64_t j = 0; j * period_us < seconds * 1e6; j++) {
         const double delay = (double)(next_random(&seed) >> 11) / 9007199254740992.0 * 60.0;
-        ab_run_add(r, round((j * period_us + delay) * 10) / 10);
+        const int64_t ticks = llround((j * period_us + delay) * 10);
+        const GapKind kind = gap_kind(ticks_to_us(ticks - previous, 1e7));
+        const ArrivalClass cls = j == 0                 ? ARRIVAL_FIRST
+                                 : kind == GAP_ACCEPTED  ? ARRIVAL_ACCEPTED
+                                 : kind == GAP_COALESCED ? ARRIVAL_COALESCED
+                                                         : ARRIVAL_PAUSE;
+        ab_run_add(r, ticks_to_us(ticks, 1e7), cls, ticks, 1e7);
+        previous = ticks;
     }
 }
 

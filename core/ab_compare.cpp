@@ -6,7 +6,6 @@
 #include "core/ab_compare.h"
 
 #include <math.h>
-#include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
@@ -20,23 +19,22 @@ const char* const kAbFigureKey[AB_FIGURES] = {"median_hz", "p1_hz", "p99_us", "s
                                               "clock_us"};
 
 enum {
-    GRID_OCTAVES = 10,  // 64 us up to 65536 us holds every accepted interval
-    GRID_BITS = 16,
-    GRID_BINS = GRID_OCTAVES << GRID_BITS,
-    GRID_PAGES = GRID_BINS / AB_BIN_PAGE,
+    GRID_PER_US = 16,
+    GRID_FIRST = kGapShortestWholeUs * GRID_PER_US,
+    GRID_BINS = (kGapLongestWholeUs - kGapShortestWholeUs) * GRID_PER_US + 1,
+    GRID_PAGES = (GRID_BINS + AB_BIN_PAGE - 1) / AB_BIN_PAGE,
     ENTRY_SLOT_BITS = 20,
     ENTRY_MAX_COUNT = (1 << (32 - ENTRY_SLOT_BITS)) - 1,
 };
 static_assert(GRID_BINS <= (1 << ENTRY_SLOT_BITS), "a slot fits an entry");
-// The grid's first bin: the bits of 64.0 (exponent 1023 + 6) above its top mantissa bits.
-static const uint64_t kGridFirst = (uint64_t)(1023 + 6) << GRID_BITS;
 // How many standard deviations of a resample's rank a window spans each side.
 static const double kWindowSds = 6.0;
 
+// An accepted interval's bin; GRID_BINS for a value the rule would not accept.
 static uint32_t grid_bin(double us) {
-    uint64_t bits;
-    memcpy(&bits, &us, sizeof bits);
-    return (uint32_t)((bits >> (52 - GRID_BITS)) - kGridFirst);
+    if (!(us >= kGapShortestUs && us <= kGapLongestUs))
+        return GRID_BINS;
+    return (uint32_t)(us * GRID_PER_US) - GRID_FIRST;
 }
 
 static uint32_t entry_slot(uint32_t e) { return e & ((1u << ENTRY_SLOT_BITS) - 1); }
@@ -56,19 +54,20 @@ static bool grow(void** p, size_t* cap, size_t need, size_t size) {
     return true;
 }
 
-static void sums_add_to(ReportClockSums* to, const ReportClockSums* s, double times) {
-    to->w += times * s->w;
-    to->x += times * s->x;
-    to->y += times * s->y;
-    to->xx += times * s->xx;
-    to->xy += times * s->xy;
+// Whether the corner b (after a) stops being one when c follows: it lies on
+// or above the chord from a to c. The clock's own hull asks the same.
+static bool not_below(AbCorner a, AbCorner b, AbCorner c) {
+    return (b.y - a.y) * (c.x - a.x) >= (c.y - a.y) * (b.x - a.x);
 }
 
 // --- Streaming -------------------------------------------------------------------
 
+static void clock_point(void* to, double x, double y);
+
 void ab_run_init(AbRun* r) {
     memset(r, 0, sizeof *r);
     report_clock_init(&r->clock);
+    r->clock.sink = ReportClockSink{clock_point, r};
     r->pages = (AbBin**)heap_alloc(GRID_PAGES * sizeof(AbBin*));
     if (r->pages)
         memset(r->pages, 0, GRID_PAGES * sizeof(AbBin*));
@@ -76,6 +75,8 @@ void ab_run_init(AbRun* r) {
 }
 
 static AbBin* bin_at(AbRun* r, uint32_t bin) {
+    if (bin >= GRID_BINS)
+        return nullptr;
     AbBin** page = &r->pages[bin / AB_BIN_PAGE];
     if (!*page) {
         *page = (AbBin*)heap_alloc(AB_BIN_PAGE * sizeof(AbBin));
@@ -87,12 +88,44 @@ static AbBin* bin_at(AbRun* r, uint32_t bin) {
     return &(*page)[bin % AB_BIN_PAGE];
 }
 
-// The clock's fit points made since the last call go to blk.
-static void take_clock_points(AbRun* r, AbBlock* blk) {
-    ReportClockSums now = r->clock.sums;
-    sums_add_to(&blk->clock, &now, 1);
-    sums_add_to(&blk->clock, &r->clock_mark, -1);
-    r->clock_mark = now;
+// A point of the clock's fit, to the block it was made in: the open one, or
+// after the run was cut short the last kept (a finishing clock places its
+// pending reports). The block's corners are the last in the list.
+static void clock_point(void* to, double x, double y) {
+    AbRun* r = (AbRun*)to;
+    AbBlock* b = r->open || r->block_n == 0 ? &r->current : &r->blocks[r->block_n - 1];
+    b->points++;
+    b->slot_sum += x;
+    const AbCorner p = {x, y};
+    uint32_t n = b->corners;
+    const AbCorner* c = r->corners + b->corner_first;
+    while (n >= 2 && not_below(c[n - 2], c[n - 1], p))
+        n--;
+    if (!grow((void**)&r->corners, &r->corner_cap, b->corner_first + n + 1, sizeof(AbCorner))) {
+        r->failed = true;
+        return;
+    }
+    r->corners[b->corner_first + n] = p;
+    b->corners = n + 1;
+    r->corner_n = b->corner_first + b->corners;
+}
+
+// A restarted clock made its points so far against a line it dropped.
+static void drop_clock_points(AbRun* r) {
+    for (uint32_t k = 0; k < r->block_n; k++) {
+        r->blocks[k].corner_first = r->blocks[k].corners = r->blocks[k].points = 0;
+        r->blocks[k].slot_sum = 0;
+    }
+    r->current.corner_first = r->current.corners = r->current.points = 0;
+    r->current.slot_sum = 0;
+    r->corner_n = 0;
+}
+
+static void clock_add(AbRun* r, double t_us) {
+    const bool locked = r->clock.locked;
+    report_clock_add(&r->clock, t_us);
+    if (locked && !r->clock.locked)
+        drop_clock_points(r);
 }
 
 // Stores the open block: its touched bins in rising order, each with its
@@ -114,7 +147,6 @@ static void close_block(AbRun* r) {
         }
     }
     blk->count = (uint32_t)(r->entry_n - blk->first);
-    take_clock_points(r, blk);
     size_t cap = r->block_cap;
     if (!r->failed && grow((void**)&r->blocks, &cap, r->block_n + 1, sizeof(AbBlock)))
         r->blocks[r->block_n++] = *blk;
@@ -122,10 +154,14 @@ static void close_block(AbRun* r) {
         r->failed = true;
     r->block_cap = (uint32_t)cap;
     memset(blk, 0, sizeof *blk);
+    blk->corner_first = (uint32_t)r->corner_n;
     r->touched_n = 0;
 }
 
-static void count_interval(AbRun* r, double us) {
+static void count_interval(AbRun* r, int64_t ticks, double us, double ticks_per_second) {
+    if (r->gaps.units_per_second != ticks_per_second)
+        gap_histogram_init_ticks(&r->gaps, ticks_per_second);
+    gap_histogram_add(&r->gaps, ticks);
     if (!r->shifted) {
         r->shift = us;
         r->shifted = true;
@@ -166,28 +202,33 @@ static bool enter_block(AbRun* r, double t) {
     return false;
 }
 
-void ab_run_add(AbRun* r, double t_us) {
+void ab_run_add(AbRun* r, double t_us, ArrivalClass cls, int64_t ticks, double ticks_per_second) {
     if (r->failed || r->truncated)
         return;
     if (!r->started) {
         r->started = r->open = true;
         r->first_t = r->last_t = t_us;
+        r->last_ticks = ticks;
         r->reports = 1;
-        report_clock_add(&r->clock, t_us);
+        clock_add(r, t_us);
         return;
     }
     if (!(t_us >= r->last_t))
-        t_us = r->last_t;  // times never go back: a gap of 0, coalesced
+        t_us = r->last_t;  // a block never goes back
     if (!enter_block(r, t_us))
         return;
     r->reports++;
-    report_clock_add(&r->clock, t_us);
-    const double us = t_us - r->last_t;
+    clock_add(r, t_us);
+    const int64_t units = ticks - r->last_ticks;
     r->last_t = t_us;
-    switch (gap_kind(us)) {
-    case GAP_ACCEPTED: count_interval(r, us); break;
-    case GAP_COALESCED: r->coalesced++; break;
-    case GAP_PAUSE: r->pauses++; break;
+    r->last_ticks = ticks;
+    switch (cls) {
+    case ARRIVAL_ACCEPTED:
+        count_interval(r, units, ticks_to_us(units, ticks_per_second), ticks_per_second);
+        break;
+    case ARRIVAL_COALESCED: r->coalesced++; break;
+    case ARRIVAL_PAUSE: r->pauses++; break;
+    case ARRIVAL_FIRST: break;  // a record's first report comes first
     }
 }
 
@@ -243,15 +284,33 @@ static void figures_of_counts(const AbRun* r, const uint64_t* counts, uint64_t n
     fill_figures(r, med, p99, stable, n, sum, squares, f);
 }
 
-// The period of the line through the clock's points, against its base line.
-static bool clock_period(const AbRun* r, const ReportClockSums* s, double* period) {
-    if (s->w < 2)
+// The clock's period from the blocks drawn (weight: how often each), as the
+// clock takes it from all its points: the edge of their lower hull over their
+// mean slot, against its base line. The hull is built in chain, the corners
+// of every block drawn in turn (the lower hull of the blocks' hulls).
+static bool clock_period(const AbRun* r, const uint32_t* weight, AbCorner* chain, double* period) {
+    double slots = 0, points = 0;
+    uint32_t n = 0;
+    for (uint32_t k = 0; k < r->block_n; k++) {
+        const AbBlock* b = &r->blocks[k];
+        if (!weight[k])
+            continue;
+        slots += weight[k] * b->slot_sum;
+        points += weight[k] * b->points;
+        for (uint32_t i = 0; i < b->corners; i++) {
+            const AbCorner p = r->corners[b->corner_first + i];
+            while (n >= 2 && not_below(chain[n - 2], chain[n - 1], p))
+                n--;
+            chain[n++] = p;
+        }
+    }
+    if (points < REPORT_CLOCK_FIT_POINTS || n < 2)
         return false;
-    const double xm = s->x / s->w, ym = s->y / s->w;
-    const double vxx = s->xx / s->w - xm * xm, vxy = s->xy / s->w - xm * ym;
-    if (!(vxx > 0))
-        return false;
-    *period = r->clock.base.period_us + vxy / vxx;
+    const double xm = slots / points;
+    uint32_t i = 0;
+    while (i + 2 < n && chain[i + 1].x < xm)
+        i++;
+    *period = r->clock.base.period_us + (chain[i + 1].y - chain[i].y) / (chain[i + 1].x - chain[i].x);
     return true;
 }
 
@@ -346,19 +405,24 @@ static void free_pages(AbRun* r) {
     r->pages = nullptr;
 }
 
-// The run's own figures, from the sums of every block and the whole run's counts.
+// The run's own figures: the record's distribution and report clock.
 static void run_figures(AbRun* r) {
-    double sum = 0, squares = 0;
-    for (uint32_t k = 0; k < r->block_n; k++) {
-        r->figures.n += r->blocks[k].n;
-        sum += r->blocks[k].sum;
-        squares += r->blocks[k].squares;
+    const Distribution* d = &r->distribution;
+    AbFigures* f = &r->figures;
+    f->n = d->n;
+    if (f->n) {
+        f->v[AB_MEDIAN_HZ] = rate_at(d->pct_us[PCT_50]);
+        f->v[AB_P1_HZ] = rate_at(d->pct_us[PCT_99]);
+        f->v[AB_P99_US] = d->pct_us[PCT_99];
+        f->v[AB_SD_US] = d->sd_us;
+        f->v[AB_STABILITY] = d->stability_pct;
     }
-    if (r->figures.n)
-        figures_of_counts(r, r->counts, r->figures.n, sum, squares, &r->figures);
-    r->figures.has_clock = r->clock_figures.refusal == REPORT_CLOCK_OK &&
-                           r->clock.sums.w >= REPORT_CLOCK_FIT_POINTS;
-    r->figures.v[AB_CLOCK_US] = r->figures.has_clock ? r->clock_figures.period_us : 0;
+    f->has_clock = r->clock_figures.refusal == REPORT_CLOCK_OK;
+    f->v[AB_CLOCK_US] = f->has_clock ? r->clock_figures.period_us : 0;
+    // Until it has the points, the clock's period is its first reports' line;
+    // a hull that dropped corners gives a chord.
+    f->clock_unsampled = f->has_clock && (r->clock.hull.points < REPORT_CLOCK_FIT_POINTS ||
+                                          r->clock.hull.dropped);
 }
 
 bool ab_run_finish(AbRun* r) {
@@ -366,11 +430,11 @@ bool ab_run_finish(AbRun* r) {
         report_clock_finish(&r->clock, &r->clock_figures);
         if (r->open)
             close_block(r);
-        else if (r->block_n > 0)
-            take_clock_points(r, &r->blocks[r->block_n - 1]);
         r->open = false;
     }
-    if (!r->failed && r->pages && !make_slots(r))
+    distribution_of_histogram(&r->gaps, &r->distribution);
+    gap_histogram_free(&r->gaps);
+    if ((!r->failed && r->pages && !make_slots(r)) || r->distribution.failed)
         r->failed = true;
     free_pages(r);
     if (r->failed)
@@ -384,12 +448,15 @@ bool ab_run_finish(AbRun* r) {
 void ab_run_free(AbRun* r) {
     free_pages(r);
     report_clock_free(&r->clock);
+    gap_histogram_free(&r->gaps);
     heap_free(r->blocks);
+    heap_free(r->corners);
     heap_free(r->entries);
     heap_free(r->bins);
     heap_free(r->values);
     heap_free(r->counts);
     r->blocks = nullptr;
+    r->corners = nullptr;
     r->entries = r->bins = nullptr;
     r->values = nullptr;
     r->counts = nullptr;
@@ -402,13 +469,13 @@ struct Resampler {
     uint32_t* weight;               // draws of each block
     uint64_t* window[AB_WINDOWS];   // counts per slot of each window
     uint64_t* full;                 // counts per slot, for a full merge
+    AbCorner* chain;                // the clock's hull of the drawn blocks
 };
 
 // A resample's blocks merged.
 struct Merged {
     uint64_t n;
     double sum, squares;
-    ReportClockSums clock;
     uint64_t below[AB_WINDOWS];
 };
 
@@ -423,7 +490,8 @@ static bool resampler_make(const AbRun* r, Resampler* s) {
     memset(s, 0, sizeof *s);
     s->weight = (uint32_t*)heap_alloc(r->block_n * sizeof(uint32_t) + 1);
     s->full = (uint64_t*)heap_alloc(r->slot_n * sizeof(uint64_t) + 1);
-    bool ok = s->weight && s->full;
+    s->chain = (AbCorner*)heap_alloc(r->corner_n * sizeof(AbCorner) + 1);
+    bool ok = s->weight && s->full && s->chain;
     for (int i = 0; i < AB_WINDOWS; i++) {
         s->window[i] = (uint64_t*)heap_alloc((r->window[i].hi - r->window[i].lo) * sizeof(uint64_t) + 1);
         ok = ok && s->window[i];
@@ -434,6 +502,7 @@ static bool resampler_make(const AbRun* r, Resampler* s) {
 static void resampler_free(Resampler* s) {
     heap_free(s->weight);
     heap_free(s->full);
+    heap_free(s->chain);
     for (int i = 0; i < AB_WINDOWS; i++)
         heap_free(s->window[i]);
 }
@@ -455,7 +524,6 @@ static void merge_draw(const AbRun* r, Resampler* s, uint64_t* rng, bool windows
         m->n += (uint64_t)w * b->n;
         m->sum += w * b->sum;
         m->squares += w * b->squares;
-        sums_add_to(&m->clock, &b->clock, w);
         for (int i = 0; windows && i < AB_WINDOWS; i++) {
             m->below[i] += (uint64_t)w * b->below[i];
             for (uint32_t e = b->from[i]; e < b->to[i]; e++) {
@@ -529,7 +597,7 @@ static void resample(const AbRun* r, Resampler* s, uint64_t* rng, bool full_merg
         *full_merges += !full_merge;
     }
     double period;
-    if (f->has_clock && clock_period(r, &m.clock, &period))
+    if (f->has_clock && !f->clock_unsampled && clock_period(r, s->weight, s->chain, &period))
         f->v[AB_CLOCK_US] = period;
 }
 
@@ -564,6 +632,11 @@ static bool bootstrap(const AbRun* a, const AbRun* b, const AbBootstrap* how, Ab
     return made && diffs;
 }
 
+// Both runs have a period that their resamples take.
+static bool clocks_compared(const AbFigures* a, const AbFigures* b) {
+    return a->has_clock && b->has_clock && !a->clock_unsampled && !b->clock_unsampled;
+}
+
 bool ab_compare(const AbRun* a, const AbRun* b, const AbBootstrap* how, AbComparison* out) {
     memset(out, 0, sizeof *out);
     out->a = a->figures;
@@ -576,7 +649,7 @@ bool ab_compare(const AbRun* a, const AbRun* b, const AbBootstrap* how, AbCompar
     out->failed = a->failed || b->failed;
     if (!out->failed && a->figures.n && b->figures.n)
         out->failed = !bootstrap(a, b, how, out);
-    if (!a->figures.has_clock || !b->figures.has_clock)
+    if (!clocks_compared(&a->figures, &b->figures))
         out->d[AB_CLOCK_US] = AbInterval{0, 0, 0};
     ab_verdict_of(out);
     return !out->failed;
@@ -609,7 +682,7 @@ void ab_verdict_of(AbComparison* c) {
     for (int f = 0; f < AB_FIGURES; f++) {
         const AbInterval* d = &c->d[f];
         const double a = c->a.v[f];
-        v->compared[f] = resampled && (f != AB_CLOCK_US || (c->a.has_clock && c->b.has_clock));
+        v->compared[f] = resampled && (f != AB_CLOCK_US || clocks_compared(&c->a, &c->b));
         v->change[f] = f == AB_STABILITY ? d->diff
                        : a != 0          ? 100 * d->diff / a
                        : d->diff == 0    ? 0
@@ -617,97 +690,4 @@ void ab_verdict_of(AbComparison* c) {
         v->differs[f] = v->why == AB_VERDICT_GIVEN && v->compared[f] && (d->lo > 0 || d->hi < 0) &&
                         fabs(v->change[f]) > kThreshold[f];
     }
-}
-
-// One figure as the sentence names it: its subject, verb, and the words for
-// a rise and a fall.
-struct Said {
-    const char *subject, *verb, *same, *up, *down, *unit;
-};
-enum { SAID_MEDIAN, SAID_SLOW_END, SAID_SPREAD, SAID_STABILITY, SAID_CLOCK, SAIDS };
-static const Said kSaid[SAIDS] = {
-    {"median rate", "is", "the median rate", "faster", "slower", "%"},
-    {"slow end", "is", "the slow end", "faster", "slower", "%"},
-    {"intervals", "are", "the spread", "more spread", "less spread", "%"},
-    {"stability", "is", "the stability", "higher", "lower", " points"},
-    {"report clock period", "is", "the report clock period", "longer", "shorter", "%"},
-};
-// The figure each phrase reads its change from.
-static const AbFigure kSaidFigure[SAIDS] = {AB_MEDIAN_HZ, AB_P1_HZ, AB_SD_US, AB_STABILITY, AB_CLOCK_US};
-
-static bool said_differs(const AbVerdict* v, int i) {
-    return v->differs[kSaidFigure[i]] || (i == SAID_SLOW_END && v->differs[AB_P99_US]);
-}
-
-// Appends to out at *at, never past cap (a text cut short stays terminated).
-static void put(char* out, size_t cap, size_t* at, const char* text) {
-    for (; *text && *at + 1 < cap; text++)
-        out[(*at)++] = *text;
-    if (cap)
-        out[*at < cap ? *at : cap - 1] = 0;
-}
-
-// "B's slow end is 2.6% slower" first, "its intervals 61% more spread" after.
-static void put_change(const AbVerdict* v, int i, bool first, char* out, size_t cap, size_t* at) {
-    const Said* s = &kSaid[i];
-    const double change = v->change[kSaidFigure[i]];
-    char amount[48] = "";
-    if (isfinite(change))
-        snprintf(amount, sizeof amount, fabs(change) < 10 || i == SAID_STABILITY ? "%.1f%s " : "%.0f%s ",
-                 fabs(change), s->unit);
-    char text[160];
-    snprintf(text, sizeof text, "%s%s%s%s %s%s", first ? "B's " : "its ", s->subject, first ? " " : "",
-             first ? s->verb : "", amount, change > 0 ? s->up : s->down);
-    put(out, cap, at, text);
-}
-
-// Joins n items: "a", "a and b", "a, b and c".
-static void put_joint(int k, int n, char* out, size_t cap, size_t* at) {
-    if (k > 0)
-        put(out, cap, at, k == n - 1 ? " and " : ", ");
-}
-
-static size_t no_verdict_text(const AbVerdict* v, char* out, size_t cap) {
-    char text[160];
-    if (v->why == AB_VERDICT_FEW_BLOCKS)
-        snprintf(text, sizeof text,
-                 "Verdict: none: run %c has %u blocks of 1 s; a verdict needs at least %d in each run.",
-                 v->short_run, v->short_blocks, (int)AB_MIN_BLOCKS);
-    else if (v->why == AB_VERDICT_NO_INTERVALS)
-        snprintf(text, sizeof text, "Verdict: none: run %c has no accepted intervals.", v->short_run);
-    else
-        snprintf(text, sizeof text, "Verdict: none: no memory for the comparison.");
-    size_t at = 0;
-    put(out, cap, &at, text);
-    return at;
-}
-
-size_t ab_verdict_text(const AbComparison* c, char* out, size_t cap) {
-    const AbVerdict* v = &c->verdict;
-    if (v->why != AB_VERDICT_GIVEN)
-        return no_verdict_text(v, out, cap);
-    int differ = 0, same = 0, k = 0;
-    for (int i = 0; i < SAIDS; i++) {
-        if (i == SAID_CLOCK && !v->compared[AB_CLOCK_US])
-            continue;
-        said_differs(v, i) ? differ++ : same++;
-    }
-    size_t at = 0;
-    put(out, cap, &at, "Verdict: ");
-    for (int i = 0; i < SAIDS; i++) {
-        if (said_differs(v, i)) {
-            put_joint(k, differ, out, cap, &at);
-            put_change(v, i, k++ == 0, out, cap, &at);
-        }
-    }
-    put(out, cap, &at, differ && same ? "; " : "");
-    k = 0;
-    for (int i = 0; i < SAIDS; i++) {
-        if (!said_differs(v, i) && (i != SAID_CLOCK || v->compared[AB_CLOCK_US])) {
-            put_joint(k++, same, out, cap, &at);
-            put(out, cap, &at, kSaid[i].same);
-        }
-    }
-    put(out, cap, &at, same == 0 ? "." : same == 1 ? " does not differ." : " do not differ.");
-    return at;
 }

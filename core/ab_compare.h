@@ -3,40 +3,54 @@
 // not independent (bursts, pauses, drift) and no test that assumes they are
 // would hold.
 //
-// A run is fed its report times in order, one at a time, and kept as one
-// summary per 1-second block (blocks counted by time from the run's first
-// report; a block is kept when a report fell in it). A summary holds the
-// block's accepted intervals (core/gap_rule.h) as counts on a fine grid, its
-// n, sum and sum of squares, and the report clock's fit points that entered
-// during it. A resample draws as many blocks as the run has, with
-// replacement, and merges their summaries; it never looks at an interval.
+// A run is fed the reports of one statistics record in order, each with what
+// the record made of its interval (core/stats.h) and its counter value, from
+// which the interval is taken as the record takes it: the run counts the
+// record's intervals, never classifies one itself. Its own figures come from
+// a histogram of those tick counts read by the record's function, so they are
+// the record's (--analyze's) to the last bit.
 //
-// The grid: a double's exponent and its top 16 mantissa bits, 2^16 bins an
-// octave, each at most 1/65536 of its values wide. A bin is shown as the
-// middle of the lowest and highest interval that fell in it, so a percentile
-// is within 1/131072 of its value of the exact nearest-rank figure (0.004 us
-// at 1000 us, 0.03 Hz at 8000 Hz), and exact when every bin holds one value,
-// as with times from a 10 MHz counter below 8 ms. Stability can differ from
-// the exact share only by the intervals that share a bin with its edges.
+// For the resamples it is kept as one summary per 1-second block (blocks
+// counted by time from the run's first report; a block is kept when a report
+// fell in it). A summary holds the block's accepted intervals as counts on a
+// fine grid, its n, sum and sum of squares, and the lower hull of the report
+// clock's fit points made during it. A resample draws as many blocks as the
+// run has, with replacement, and merges their summaries; it never looks at an
+// interval.
+//
+// The grid: 1/16 us bins from 100 us to 50 ms. A bin is shown as the middle
+// of the lowest and highest interval that fell in it, so it is exact when
+// every bin holds one value, as with any counter of 16 MHz or slower (a
+// CSV's tenths of a microsecond), and within 1/32 us otherwise.
+//
+// The clock: the period printed is the clock's own (core/report_clock.h), the
+// edge of the lower hull of its fit points over their mean slot, and each
+// resample takes the same edge of the drawn blocks' points (the lower hull of
+// their blocks' hulls; a block drawn twice counts twice in the mean slot).
+// A restart of the clock drops the points it made before, from every block.
+// A period that is no such edge (the first reports' line, before the clock
+// has REPORT_CLOCK_FIT_POINTS points; or a chord, once a wandering period
+// made its hull drop corners) is printed without an interval.
 //
 // Memory: per run the grid's pages (24 KB per 1024 bins, made on first use:
-// a few for a steady mouse, 15 MB if intervals spread over every octave), 4
-// bytes per bin a block touches (at most one per accepted interval; about
-// 1000 a second for a jittery 8 kHz mouse), and 120 bytes per block. A run
-// keeps at most AB_MAX_BLOCKS blocks (4 hours); later reports are left out
-// and the run says so.
+// a few for a steady mouse, 19 MB if intervals spread over the whole range),
+// the histogram's (8 KB per 1024 tick counts), 4 bytes per bin a block
+// touches (at most one per accepted interval; about 1000 a second for a
+// jittery 8 kHz mouse), 16 bytes per corner of a block's hull (a few), and
+// 104 bytes per block. A run keeps at most AB_MAX_BLOCKS blocks (4 hours);
+// later reports are left out and the run says so.
 //
 // Percentiles, as everywhere: nearest rank; median rate is the rate at the
 // median interval, P1 rate the rate at the 99th-percentile interval.
-// The report-clock period's interval comes from the same resamples: the
-// clock's least-squares points are counted in the block where they were made,
-// and each resample refits the line through its blocks' points.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
 
+#include "core/distribution.h"
+#include "core/gap_histogram.h"
 #include "core/report_clock.h"
+#include "core/stats.h"
 
 enum {
     AB_BLOCK_US = 1000000,
@@ -67,6 +81,7 @@ struct AbFigures {
     uint64_t n;  // accepted intervals
     double v[AB_FIGURES];
     bool has_clock;
+    bool clock_unsampled;  // its period is one no resample takes: printed, without an interval
 };
 
 // The windows of a run: about the median, the 99th percentile, and the two
@@ -79,12 +94,19 @@ enum {
     AB_WINDOWS,
 };
 
-// Fit points of the report clock (ReportClockSums) and the interval sums of one block.
+// A corner of the lower hull of report-clock points: a slot and a residual.
+struct AbCorner {
+    double x, y;
+};
+
+// The interval sums of one block and the clock's points made in it.
 struct AbBlock {
     uint32_t first, count;  // its entries
     uint32_t n;             // accepted intervals
     double sum, squares;    // of (interval - the run's shift)
-    ReportClockSums clock;
+    uint32_t corner_first, corners;  // the lower hull of its clock points
+    uint32_t points;                 // clock points
+    double slot_sum;                 // of their slots (whole numbers, so exact)
     uint32_t below[AB_WINDOWS];            // per window: intervals under its first slot
     uint32_t from[AB_WINDOWS], to[AB_WINDOWS];  // per window: its entries inside it
 };
@@ -107,6 +129,7 @@ struct AbRun {
     uint64_t reports, coalesced, pauses;
     bool started, open, shifted, truncated, failed;
     double first_t, last_t;
+    int64_t last_ticks;  // the record's counter value of the last report
     double shift;  // the run's first accepted interval: sums are of intervals less it
     int64_t block_index;  // of the block being filled
     AbBlock current;
@@ -114,10 +137,12 @@ struct AbRun {
     uint32_t touched_n;
     AbBin** pages;  // the grid, a page of AB_BIN_PAGE bins made on first use; null after finish
     ReportClock clock;
-    ReportClockSums clock_mark;
+    GapHistogram gaps;  // the accepted intervals in ticks, as the record counts them
     // Kept.
     AbBlock* blocks;
     uint32_t block_n, block_cap;
+    AbCorner* corners;  // per block, in block order
+    size_t corner_n, corner_cap;
     uint32_t* entries;  // per block, rising: slot in the low 20 bits, count (1..4095) above
     size_t entry_n, entry_cap;
     // After ab_run_finish.
@@ -127,7 +152,9 @@ struct AbRun {
     uint32_t slot_n;
     AbWindow window[AB_WINDOWS];
     ReportClockFigures clock_figures;
+    Distribution distribution;  // the record's, from gaps
     AbFigures figures;
+    bool clock_resampled;  // resamples take the period printed (no dropped corner)
 };
 
 // The difference B - A of one figure and its 95 % percentile interval.
@@ -147,7 +174,7 @@ struct AbVerdict {
     AbNoVerdict why;
     char short_run;  // 'A' or 'B', with AB_VERDICT_FEW_BLOCKS or _NO_INTERVALS
     uint32_t short_blocks;
-    bool compared[AB_FIGURES];  // the figure has an interval (the clock only when both have one)
+    bool compared[AB_FIGURES];  // the figure has an interval (the clock: both runs' clocks resampled)
     bool differs[AB_FIGURES];   // interval excludes 0 and the change passes its threshold
     double change[AB_FIGURES];  // percent of A's figure; points for stability
 };
@@ -174,8 +201,10 @@ extern const AbBootstrap kAbBootstrap;
 // The run is large (the clock's first reports, the block's bins): keep it
 // off the stack.
 void ab_run_init(AbRun* r);
-// The next report's time in microseconds.
-void ab_run_add(AbRun* r, double t_us);
+// The record's next report: its time in microseconds (for the blocks and the
+// clock), what the record made of its interval, and the counter value the
+// record was given, at ticks_per_second.
+void ab_run_add(AbRun* r, double t_us, ArrivalClass cls, int64_t ticks, double ticks_per_second);
 // Ends the stream: the run's figures in r->figures, and what resamples need.
 // False when memory ran out (r->failed).
 bool ab_run_finish(AbRun* r);
@@ -184,7 +213,5 @@ void ab_run_free(AbRun* r);
 // Resamples both finished runs and gives the differences and the verdict.
 // False when memory ran out.
 bool ab_compare(const AbRun* a, const AbRun* b, const AbBootstrap* how, AbComparison* out);
-// The verdict from the differences (ab_compare calls it).
+// The verdict from the differences (ab_compare calls it); core/ab_text.h says it.
 void ab_verdict_of(AbComparison* c);
-// "Verdict: ..." in English, one line without its line end; the length written.
-size_t ab_verdict_text(const AbComparison* c, char* out, size_t cap);

@@ -74,14 +74,6 @@ static double residual(double t, int64_t slot, ReportClockLine l) {
     return t - l.phase_us - (double)slot * l.period_us;
 }
 
-static void sums_add(ReportClockSums* s, double x, double y) {
-    s->w += 1;
-    s->x += x;
-    s->y += y;
-    s->xx += x * x;
-    s->xy += x * y;
-}
-
 static void hull_reset(ReportClockHull* h) {
     h->n = 0;
     h->x_sum = h->points = 0;
@@ -374,7 +366,8 @@ static double overall_period(const ReportClock* c) {
 
 static void bin_point(ReportClock* c) {
     const int k = REPORT_CLOCK_RANK - 1;
-    sums_add(&c->sums, (double)c->bin.slot[k], c->bin.y[k]);
+    if (c->sink.point)
+        c->sink.point(c->sink.to, (double)c->bin.slot[k], c->bin.y[k]);
     hull_add(&c->hull, (double)c->bin.slot[k], c->bin.y[k]);
     const uint32_t i = c->recent_n++ % REPORT_CLOCK_RECENT;
     c->recent_x[i] = (double)c->bin.slot[k];
@@ -524,10 +517,12 @@ void report_clock_free(ReportClock* c) { gap_histogram_free(&c->jitter); }
 static void restart(ReportClock* c) {
     const uint64_t n = c->n;
     const double last_t = c->last_t;
+    const ReportClockSink sink = c->sink;
     report_clock_free(c);
     report_clock_init(c);
     c->n = n;
     c->last_t = last_t;
+    c->sink = sink;
     c->refusal = REPORT_CLOCK_NO_PERIOD;
 }
 

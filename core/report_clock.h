@@ -30,8 +30,9 @@
 //   corners, so memory stays fixed however long the stream. The line is
 //   lowered by the residual 2 % of the first reports' anchors lie below it
 //   (the envelope itself, not the bins' second lowest); the first reports'
-//   line serves until REPORT_CLOCK_FIT_POINTS points replace it. Least
-//   squares sums of the same points are kept for the A/B comparison.
+//   line serves until REPORT_CLOCK_FIT_POINTS points replace it. Each
+//   point also goes to the clock's sink, when it has one (the A/B
+//   comparison keeps them by the second they were made in).
 // - A period that changes slowly walks the phase away from any one line (the
 //   points curve up from the edge over their mean slot, or the hull is one
 //   chord through the newest): slots, scores and jitter are taken against
@@ -100,10 +101,12 @@ struct LowRank {
     int64_t slot[REPORT_CLOCK_RANK];
 };
 
-// Least squares sums of the fit's points (x a slot, y a residual against the
-// first reports' line).
-struct ReportClockSums {
-    double w, x, y, xx, xy;
+// Where the fit's points go besides the hull (x a slot, y a residual against
+// the first reports' line), in the order made, x rising. A restart drops
+// every point made before it; the sink stays.
+struct ReportClockSink {
+    void (*point)(void* to, double x, double y);
+    void* to;
 };
 
 // The lower convex hull of the fit's points (x a slot, y a residual against
@@ -139,7 +142,7 @@ struct ReportClock {
     double previous_t;  // time of the last placed report
     uint32_t bin_n;  // anchors in the current run
     LowRank bin;
-    ReportClockSums sums;  // the same points, for the A/B comparison's resamples
+    ReportClockSink sink;  // set after report_clock_init; null: none
     ReportClockHull hull;
     double recent_x[REPORT_CLOCK_RECENT], recent_y[REPORT_CLOCK_RECENT];  // the newest points
     uint32_t recent_n;

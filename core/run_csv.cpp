@@ -210,13 +210,14 @@ static void replay(RunCsv* c, const Row* r) {
     // A counter value of 0 means "no report yet" to a record: the file's
     // times count from its first row, so they are moved on by one tick.
     const ReportMotion* motion = r->has_motion ? &r->motion : nullptr;
+    const int64_t t = r->t + 1;
     ArrivalClass own;
-    run_take_report(c->run, r->t + 1, r->slot, r->background, c->positions, motion, &own);
+    run_take_report(c->run, t, r->slot, r->background, c->positions, motion, &own);
     if (c->slot > 0 && r->slot != c->slot)
         return;
     report_clock_add(&c->clock, ticks_to_us(r->t, kRunCsvTicksPerSecond));
-    if (c->ab)
-        ab_run_add(c->ab, ticks_to_us(r->t, kRunCsvTicksPerSecond));
+    if (c->ab)  // the record's class, and its counter value for the record's interval
+        ab_run_add(c->ab, ticks_to_us(r->t, kRunCsvTicksPerSecond), own, t, c->run->freq);
     c->taken++;
 }
 

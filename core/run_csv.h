@@ -39,7 +39,7 @@ struct RunCsv {
     Run* run;               // the saved run, counting in kRunCsvTicksPerSecond ticks
     DeviceStats* rec;       // its chosen record
     ReportClock clock;      // the chosen record's report clock
-    AbRun* ab;              // set after run_csv_init: also given the record's times (--ab)
+    AbRun* ab;              // set after run_csv_init: also given the record's reports as it classed them (--ab)
     uint64_t rows, taken;   // data rows, and those of the record
     bool failed;
     uint64_t error_line;    // the line of the error; 0: the file as a whole
