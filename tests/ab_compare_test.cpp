@@ -48,16 +48,14 @@ int64_t ticks_of(double t_us) { return llround(t_us * 10) + 1; }
 
 // Each time through a statistics record, as --ab's reader feeds the run.
 RunPtr run_of(const std::vector<double>& t) {
-    g_qpc_freq = 1e7;
     std::unique_ptr<DeviceStats> rec(new DeviceStats());
-    stats_lock_init(&rec->lock);
+    stats_record_init(rec.get(), 1e7);
     RunPtr r(new AbRun);
     ab_run_init(r.get());
     for (double x : t)
         ab_run_add(r.get(), x, record_arrival(rec.get(), ticks_of(x)), ticks_of(x), 1e7);
     EXPECT_TRUE(ab_run_finish(r.get()));
-    gap_histogram_free(&rec->gaps);
-    stats_lock_delete(&rec->lock);
+    stats_record_free(rec.get());
     return r;
 }
 
@@ -237,7 +235,7 @@ void read_csv(const std::string& text, int slot, AbRun* run, Distribution* d, Re
     run_csv_init(&c, slot);
     c.ab = run;
     EXPECT_TRUE(run_csv_feed(&c, text.data(), text.size()) && run_csv_finish(&c)) << c.error;
-    record_distribution(&c.rec, d);
+    record_distribution(c.rec, d);
     report_clock_finish(&c.clock, clock);
     run_csv_free(&c);
     if (run) {
