@@ -410,7 +410,8 @@ static GapHistogramCopy* reader_copy_of(GapHistogram* h, const GapHistogramLock*
     }
     enter(l);
     if (c) {
-        memset(c, 0, sizeof *c);
+        memset(&c->h, 0, sizeof c->h);
+        c->exact = false;
         c->h.generation = h->generation - 1;  // one h has left behind: not level
         h->reader_copy = c;
         h->notes = notes;
