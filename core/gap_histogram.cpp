@@ -39,23 +39,33 @@ static void free_pages(GapHistogram* h) {
     heap_free(h->pages);
 }
 
+// What a reader reads from: the copy, and the notes taken under the lock.
+struct GapHistogramCopy {
+    GapHistogram h;
+    bool exact;  // h is the followed histogram as it was at h.n: its notes since bring it level
+    uint32_t taken[GAP_HISTOGRAM_NOTES];
+};
+
 void gap_histogram_free(GapHistogram* h) {
     free_pages(h);
     if (h->reader_copy) {
-        gap_histogram_free(h->reader_copy);
+        gap_histogram_free(&h->reader_copy->h);
         heap_free(h->reader_copy);
     }
+    heap_free(h->notes);
     memset(h, 0, sizeof *h);
 }
 
 void gap_histogram_init(GapHistogram* h, int64_t shortest, int64_t longest, double units_per_second) {
-    // The reader's copy stays: its reader may be reading it now, and the new
-    // generation tells it to start over.
+    // The reader's copy and the notes stay: the reader may be reading them
+    // now, and the new generation tells it to start over.
     free_pages(h);
-    GapHistogram* const copy = h->reader_copy;
+    GapHistogramCopy* const copy = h->reader_copy;
+    uint32_t* const notes = h->notes;
     const uint64_t generation = h->generation + 1;
     memset(h, 0, sizeof *h);
     h->reader_copy = copy;
+    h->notes = notes;
     h->generation = generation;
     h->shortest = shortest;
     h->units_per_second = units_per_second;
@@ -124,6 +134,9 @@ void gap_histogram_add_count(GapHistogram* h, int64_t units, uint64_t count) {
     }
     page[bin & (kPageBins - 1)] += count;
     h->page_n[bin >> GAP_HISTOGRAM_PAGE_SHIFT] += count;
+    // More than the notes keep sends a reader's copy to the pages.
+    for (uint64_t i = 0; h->notes && i < count && i < GAP_HISTOGRAM_NOTES; i++)
+        h->notes[(h->n + i) & (GAP_HISTOGRAM_NOTES - 1)] = bin;
     if (h->n == 0 || bin < h->lowest_bin)
         h->lowest_bin = bin;
     if (h->n == 0 || bin > h->highest_bin)
@@ -136,6 +149,7 @@ bool gap_histogram_copy(GapHistogram* to, const GapHistogram* from) {
     *to = *from;
     to->pages = NULL;
     to->page_n = NULL;
+    to->notes = NULL;
     to->reader_copy = NULL;
     if (!from->pages)
         return true;
@@ -245,12 +259,16 @@ void distribution_of_histogram(const GapHistogram* h, Distribution* out) {
 
 // A copy's page total while the page is to be copied again: no page counts that many.
 static const uint64_t kStalePage = UINT64_MAX;
-// Pages that a check under the lock copies there, rather than leaving them to
-// be copied one at a time: a few, 8 KiB each.
+// Pages, and counts from the notes, that a check under the lock takes there
+// rather than leaving them for after it: a few.
 static const uint32_t kPagesUnderLock = 4;
-// Rounds after which a check copies every page that changed however many:
-// only a writer far faster than any mouse could keep changing more.
+static const uint64_t kCountsUnderLock = 16;
+// Rounds after which a check takes whatever changed, however much: only a
+// writer far faster than any mouse could keep changing more.
 static const int kPatientRounds = 8;
+
+static void enter(const GapHistogramLock* l) { l->enter(l->owner); }
+static void leave(const GapHistogramLock* l) { l->leave(l->owner); }
 
 static void copy_page(GapHistogram* c, const GapHistogram* h, uint32_t p) {
     const uint64_t* from = h->pages ? h->pages[p] : NULL;
@@ -265,24 +283,18 @@ static void copy_page(GapHistogram* c, const GapHistogram* h, uint32_t p) {
 // differ are at most `most` and all made, copies them and the span, and the
 // copy equals h; otherwise marks them to be copied one at a time. Within a
 // generation counts only grow, so a page of the same total is the same page.
-static bool level_under_lock(GapHistogram* c, const GapHistogram* h, uint32_t most) {
-    if (h->failed) {
-        c->failed = true;
-        return true;
-    }
-    if (h->n == c->n)
-        return true;
+static bool pages_level_under_lock(GapHistogram* c, const GapHistogram* h, uint32_t most) {
     const uint32_t first = h->lowest_bin >> GAP_HISTOGRAM_PAGE_SHIFT;
     const uint32_t last = h->highest_bin >> GAP_HISTOGRAM_PAGE_SHIFT;
     uint32_t differ = 0;
     bool made = true;
-    for (uint32_t p = first; p <= last; p++) {
+    for (uint32_t p = first; h->n > 0 && p <= last; p++) {
         if (c->page_n[p] != h->page_n[p]) {
             differ++;
             made = made && c->pages[p];
         }
     }
-    for (uint32_t p = first; p <= last; p++) {
+    for (uint32_t p = first; h->n > 0 && p <= last; p++) {
         if (c->page_n[p] == h->page_n[p])
             continue;
         if (differ <= most && made)
@@ -298,9 +310,70 @@ static bool level_under_lock(GapHistogram* c, const GapHistogram* h, uint32_t mo
     return true;
 }
 
+// Copies every page marked stale, each under the lock on its own, each made
+// before the lock is taken.
+static bool copy_stale_pages(GapHistogram* c, const GapHistogram* h, const GapHistogramLock* l) {
+    for (uint32_t p = 0; p < c->page_count; p++) {
+        if (c->page_n[p] != kStalePage)
+            continue;
+        if (!page_for(c, p))
+            return false;
+        enter(l);
+        if (h->generation == c->generation)
+            copy_page(c, h, p);
+        leave(l);
+    }
+    return true;
+}
+
+// One count of a bin, as gap_histogram_add_count counts it, on a page the
+// copy has.
+static void count_bin(GapHistogram* c, uint32_t bin) {
+    c->pages[bin >> GAP_HISTOGRAM_PAGE_SHIFT][bin & (kPageBins - 1)]++;
+    c->page_n[bin >> GAP_HISTOGRAM_PAGE_SHIFT]++;
+    if (c->n == 0 || bin < c->lowest_bin)
+        c->lowest_bin = bin;
+    if (c->n == 0 || bin > c->highest_bin)
+        c->highest_bin = bin;
+    c->n++;
+}
+
+static uint32_t note_at(const GapHistogram* h, uint64_t n) { return h->notes[n & (GAP_HISTOGRAM_NOTES - 1)]; }
+
+// Under the lock, the copy exact and `behind` counts behind h, all noted:
+// when they are at most `most` and on pages the copy has, counts them, and
+// the copy equals h; otherwise takes their notes out to count after the lock.
+static bool notes_level_under_lock(GapHistogramCopy* c, const GapHistogram* h, uint64_t behind, uint64_t most) {
+    bool made = behind <= most;
+    for (uint64_t i = 0; made && i < behind; i++)
+        made = c->h.pages[note_at(h, c->h.n + i) >> GAP_HISTOGRAM_PAGE_SHIFT] != NULL;
+    if (made) {
+        const uint64_t from = c->h.n;
+        for (uint64_t i = 0; i < behind; i++)
+            count_bin(&c->h, note_at(h, from + i));
+        return true;
+    }
+    for (uint64_t i = 0; i < behind; i++)
+        c->taken[i] = note_at(h, c->h.n + i);
+    return false;
+}
+
+// Counts the notes taken, making their pages; the copy stays exact at every
+// count, so a page that cannot be made only stops it there.
+static bool count_taken(GapHistogramCopy* c, uint64_t count) {
+    for (uint64_t i = 0; i < count; i++) {
+        if (!page_for(&c->h, c->taken[i] >> GAP_HISTOGRAM_PAGE_SHIFT))
+            return false;
+        count_bin(&c->h, c->taken[i]);
+    }
+    return true;
+}
+
 // Takes the range (and generation) of h, read under the lock into `range`,
-// with no counts.
-static bool adopt_range(GapHistogram* c, const GapHistogram* range) {
+// with no counts: the pages that h counted in before are found by their totals.
+static bool adopt_range(GapHistogramCopy* copy, const GapHistogram* range) {
+    GapHistogram* c = &copy->h;
+    copy->exact = false;
     if (c->page_count != range->page_count) {
         free_pages(c);
         c->pages = NULL;
@@ -322,52 +395,61 @@ static bool adopt_range(GapHistogram* c, const GapHistogram* range) {
     return true;
 }
 
-static void enter(const GapHistogramLock* l) { l->enter(l->owner); }
-static void leave(const GapHistogramLock* l) { l->leave(l->owner); }
-
-// Copies every page marked stale, each under the lock on its own, each made
-// before the lock is taken.
-static bool copy_stale_pages(GapHistogram* c, const GapHistogram* h, const GapHistogramLock* l) {
-    for (uint32_t p = 0; p < c->page_count; p++) {
-        if (c->page_n[p] != kStalePage)
-            continue;
-        if (!page_for(c, p))
-            return false;
-        enter(l);
-        if (h->generation == c->generation)
-            copy_page(c, h, p);
-        leave(l);
-    }
-    return true;
-}
-
-// Returns with the lock held.
-static GapHistogram* reader_copy_of(GapHistogram* h, const GapHistogramLock* l) {
+// Returns with the lock held. The notes are kept from here on, so the copy
+// first catches up on pages.
+static GapHistogramCopy* reader_copy_of(GapHistogram* h, const GapHistogramLock* l) {
     enter(l);
     if (h->reader_copy)
         return h->reader_copy;
     leave(l);
-    GapHistogram* c = (GapHistogram*)heap_alloc(sizeof *c);
+    GapHistogramCopy* c = (GapHistogramCopy*)heap_alloc(sizeof *c);
+    uint32_t* notes = c ? (uint32_t*)heap_alloc(sizeof(uint32_t) * GAP_HISTOGRAM_NOTES) : NULL;
+    if (c && !notes) {
+        heap_free(c);
+        c = NULL;
+    }
     enter(l);
     if (c) {
-        memset(c, 0, sizeof *c);
-        c->generation = h->generation - 1;  // one h has left behind: not level
+        memset(&c->h, 0, sizeof c->h);
+        c->exact = false;
+        c->h.generation = h->generation - 1;  // one h has left behind: not level
         h->reader_copy = c;
+        h->notes = notes;
     }
     return c;
 }
 
 const GapHistogram* gap_histogram_follow(GapHistogram* h, const GapHistogramLock* l) {
-    GapHistogram* const c = reader_copy_of(h, l);
+    GapHistogramCopy* const c = reader_copy_of(h, l);
     for (int round = 0; c; round++) {
         if (round > 0)
             enter(l);
-        const bool same = c->generation == h->generation;
-        if (same && level_under_lock(c, h, round < kPatientRounds ? kPagesUnderLock : UINT32_MAX))
-            return c;
-        const GapHistogram range = *h;
+        const bool patient = round < kPatientRounds;
+        if (c->h.generation != h->generation) {
+            const GapHistogram range = *h;
+            leave(l);
+            if (!adopt_range(c, &range))
+                break;
+            continue;
+        }
+        if (h->failed) {
+            c->h.failed = true;
+            return &c->h;
+        }
+        const uint64_t behind = h->n - c->h.n;
+        if (c->exact && behind <= GAP_HISTOGRAM_NOTES) {
+            if (notes_level_under_lock(c, h, behind, patient ? kCountsUnderLock : (uint64_t)GAP_HISTOGRAM_NOTES))
+                return &c->h;
+            leave(l);
+            if (!count_taken(c, behind))
+                break;
+            continue;
+        }
+        c->exact = pages_level_under_lock(&c->h, h, patient ? kPagesUnderLock : UINT32_MAX);
+        if (c->exact)
+            return &c->h;
         leave(l);
-        if (same ? !copy_stale_pages(c, h, l) : !adopt_range(c, &range))
+        if (!copy_stale_pages(&c->h, h, l))
             break;
     }
     if (c)

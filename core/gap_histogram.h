@@ -16,8 +16,8 @@
 // under 0.012 us, of the exact figure.
 //
 // A histogram that one thread counts into under a lock can be read by
-// another from a copy that follows it page by page (gap_histogram_follow),
-// so that the counting thread never waits for a walk over the whole span.
+// another from a copy that follows it (gap_histogram_follow), so that the
+// counting thread never waits for a walk over the whole span.
 #pragma once
 
 #include <stdint.h>
@@ -27,7 +27,10 @@
 enum {
     GAP_HISTOGRAM_PAGE_SHIFT = 10,
     GAP_HISTOGRAM_MAX_BINS = 1 << 22,
+    GAP_HISTOGRAM_NOTES = 4096,  // counts a reader's copy catches up on one by one
 };
+
+struct GapHistogramCopy;
 
 struct GapHistogram {
     uint64_t** pages;      // null until the first gap
@@ -41,10 +44,14 @@ struct GapHistogram {
     uint64_t n;
     uint32_t lowest_bin, highest_bin;  // the span holding counts, while n > 0
     bool failed;           // a page could not be made: the figures are not shown
-    uint64_t generation;   // counts clears and new ranges: a copy's pages of an earlier one are stale
+    uint64_t generation;   // counts clears and new ranges: a copy of an earlier one starts over
+    // While a reader's copy follows: the bin of each of the latest
+    // GAP_HISTOGRAM_NOTES counts, at n modulo that, so that the copy catches
+    // up on the counts since it last looked rather than on whole pages.
+    uint32_t* notes;
     // The copy gap_histogram_follow reads from, made at its first call and
     // given back with the histogram; nothing else touches it.
-    GapHistogram* reader_copy;
+    GapHistogramCopy* reader_copy;
 };
 
 // Sets the range: accepted gaps are shortest..longest units, at units_per_second.
@@ -70,6 +77,8 @@ inline void gap_histogram_add(GapHistogram* h, int64_t units) {
         if (page) {
             page[bin & ((1u << GAP_HISTOGRAM_PAGE_SHIFT) - 1)]++;
             h->page_n[bin >> GAP_HISTOGRAM_PAGE_SHIFT]++;
+            if (h->notes)
+                h->notes[h->n & (GAP_HISTOGRAM_NOTES - 1)] = (uint32_t)bin;
             h->n++;
             return;
         }
@@ -81,7 +90,7 @@ inline void gap_histogram_add(GapHistogram* h, int64_t units) {
 bool gap_histogram_copy(GapHistogram* to, const GapHistogram* from);
 // Forgets every count; keeps the pages for the next run.
 void gap_histogram_clear(GapHistogram* h);
-// Gives back the pages and the reader's copy.
+// Gives back the pages, the notes and the reader's copy.
 void gap_histogram_free(GapHistogram* h);
 
 // How a reader takes and gives back the lock that a histogram is counted under.
@@ -93,11 +102,13 @@ struct GapHistogramLock {
 
 // Brings h's reader copy level with h, which another thread counts into
 // under l, and returns it with the lock held: what the lock guards beside h
-// can be read at the same moment. The lock is taken for a page at a time
-// (8 KiB copied): only pages whose totals changed since the last call are
-// copied, and the copy is level once a check under the lock finds none but a
-// few, which it copies there. One caller at a time; null (lock held as well)
-// when the copy could not be made.
+// can be read at the same moment. Under the lock it takes only the notes of
+// the counts since the last call, and counts them into the copy after; when
+// those are more than the notes keep (the first call, after a clear, or a
+// reader that fell far behind) it copies the pages whose totals changed, one
+// 8 KiB page per hold. The copy is level once a check under the lock finds a
+// few counts or pages still to take, which it takes there. One caller at a
+// time; null (lock held as well) when the copy could not be made.
 const GapHistogram* gap_histogram_follow(GapHistogram* h, const GapHistogramLock* l);
 // The value of a gap of this many units, in microseconds, as every path shows it.
 double gap_histogram_value_us(const GapHistogram* h, int64_t units);

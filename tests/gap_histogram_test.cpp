@@ -118,9 +118,10 @@ void expect_identical(const Distribution& a, const Distribution& b) {
     EXPECT_EQ(a.failed, b.failed);
 }
 
-// The reader's copy against the histogram itself, through counts that spread
-// over every page and counts on a few, a clear, a new range and a refused page;
-// the lock, a count of its holders, is taken and given back in turn.
+// The reader's copy against the histogram itself, through more counts than
+// the notes keep (pages copied), a few (counted under the lock) and some
+// (counted after it), a clear, a new range and a refused page; the lock, a
+// count of its holders, is taken and given back in turn.
 TEST(GapHistogramTest, AReadersCopyFollowsCountsClearsAndNewRanges) {
     fake_heap_reset();
     int held = 0;
@@ -141,14 +142,19 @@ TEST(GapHistogramTest, AReadersCopyFollowsCountsClearsAndNewRanges) {
         gap_histogram_init_ticks(&h, freq);
         const GapTicks t = gap_ticks_for(freq);
         expect_level();
-        for (int round = 0; round < 3; round++) {
-            for (int i = 0; i < 20000; i++)
+        const auto spread = [&](int n) {
+            for (int i = 0; i < n; i++)
                 gap_histogram_add(&h, t.shortest + (int64_t)(rng() % (uint64_t)(t.longest - t.shortest + 1)));
+        };
+        for (int round = 0; round < 3; round++) {
+            spread(20000);
             expect_level();
-            gap_histogram_add(&h, t.shortest + 5);  // one page changed: copied under the lock
+            gap_histogram_add(&h, t.shortest + 5);
+            expect_level();
+            spread(1000);
             expect_level();
         }
-        EXPECT_EQ(of_copy.n, 60003u);
+        EXPECT_EQ(of_copy.n, 63003u);
         gap_histogram_clear(&h);
         expect_level();
         EXPECT_EQ(of_copy.n, 0u);
@@ -160,7 +166,7 @@ TEST(GapHistogramTest, AReadersCopyFollowsCountsClearsAndNewRanges) {
     gap_histogram_free(&h);
     gap_histogram_init_ticks(&h, 1e7);
     gap_histogram_add(&h, 20000);
-    g_fake_heap.fail_allocation = g_fake_heap.allocations + 3;  // the copy, its table, then its page
+    g_fake_heap.fail_allocation = g_fake_heap.allocations + 4;  // the copy, the notes, its table, its page
     EXPECT_FALSE(gap_histogram_follow(&h, &lock));
     lock.leave(&held);
     expect_level();
