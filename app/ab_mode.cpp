@@ -1,7 +1,7 @@
 // --ab: each CSV replayed by --analyze's reader, which hands every report of
 // the chosen record, as the record classed it, to an A/B run as well; the
-// figures, intervals and verdict come from core/ab_compare (the verdict's
-// words from core/ab_text), and are only formatted here.
+// figures, intervals and verdict come from core/figures/ab_compare (the verdict's
+// words from core/views/ab_text), and are only formatted here.
 #include "app/ab_mode.h"
 
 #include <math.h>
@@ -11,10 +11,10 @@
 #include "app/analyze_mode.h"
 #include "app/json_out.h"
 #include "app/text_out.h"
-#include "core/ab_compare.h"
-#include "core/ab_text.h"
-#include "core/run_csv.h"
-#include "core/text_buf.h"
+#include "core/figures/ab_compare.h"
+#include "core/views/ab_text.h"
+#include "core/runs/run_csv.h"
+#include "core/views/text_buf.h"
 
 // Each holds a block's worth of bins and the clock's first reports: off the stack.
 static RunCsv s_csv;

@@ -1,5 +1,5 @@
 // --ab A.csv B.csv [--slot N]: two saved runs compared, each run's figures
-// and B - A with 95 % intervals from core/ab_compare, then the verdict.
+// and B - A with 95 % intervals from core/figures/ab_compare, then the verdict.
 #pragma once
 
 #include <stdio.h>

@@ -8,7 +8,7 @@
 #include "app/console.h"
 #include "app/json_out.h"
 #include "app/text_out.h"
-#include "core/run_csv.h"
+#include "core/runs/run_csv.h"
 
 // The record, its motion bins and the clock: too large for the stack.
 static RunCsv s_run;

@@ -4,7 +4,7 @@
 
 #include <stdio.h>
 
-#include "core/run_csv.h"
+#include "core/runs/run_csv.h"
 
 // slot: the record (0 or less: all mice). 0 when the block was printed, 1
 // (the reason on standard error) when the file cannot be read as a run.

@@ -14,12 +14,12 @@
 
 #include "app/json_out.h"
 #include "app/text_out.h"
-#include "core/capture_file.h"
-#include "core/capture_file_report.h"
-#include "core/layer_compare.h"
-#include "core/program_csv.h"
-#include "core/text_buf.h"
-#include "core/usbpcap_record.h"
+#include "core/captures/capture_file.h"
+#include "core/views/capture_file_report.h"
+#include "core/figures/layer_compare.h"
+#include "core/runs/program_csv.h"
+#include "core/views/text_buf.h"
+#include "core/captures/usbpcap_record.h"
 
 // As many completion times as the live --usb capture keeps.
 static const uint64_t kCompareMaxTimes = 1 << 25;

@@ -8,11 +8,11 @@
 #include <stdio.h>
 #include <windows.h>
 
-#include "core/arrival_log.h"
-#include "core/distribution.h"
-#include "core/report_clock.h"
-#include "core/stats.h"
-#include "core/throttle.h"
+#include "core/runs/arrival_log.h"
+#include "core/figures/distribution.h"
+#include "core/figures/report_clock.h"
+#include "core/figures/stats.h"
+#include "core/figures/throttle.h"
 #include "app/console_text.h"
 
 // Whether the console's run goes on. A process-wide switch because Windows

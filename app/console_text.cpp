@@ -7,8 +7,8 @@
 #include <string.h>
 #include <wchar.h>
 
-#include "core/text_buf.h"
-#include "core/wide_text.h"
+#include "core/views/text_buf.h"
+#include "core/views/wide_text.h"
 #include "devices/mouse_registry.h"
 
 static const size_t kNameBytes = wide_utf8_bytes(CONSOLE_NAME_UNITS);  // a mouse's name in UTF-8

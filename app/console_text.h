@@ -5,12 +5,12 @@
 
 #include <stddef.h>
 
-#include "core/arrival_log.h"
-#include "core/distribution.h"
-#include "core/motion.h"
-#include "core/report_clock.h"
-#include "core/stats.h"
-#include "core/throttle.h"
+#include "core/runs/arrival_log.h"
+#include "core/figures/distribution.h"
+#include "core/figures/motion.h"
+#include "core/figures/report_clock.h"
+#include "core/figures/stats.h"
+#include "core/figures/throttle.h"
 
 enum { CONSOLE_NAME_UNITS = 64 };  // room for any name console_mouse_name makes
 

@@ -5,7 +5,7 @@
 
 #include <wchar.h>
 
-#include "core/report_json.h"
+#include "core/views/report_json.h"
 #include "platform/output_file.h"
 
 struct JsonOutput {

@@ -9,10 +9,10 @@
 
 #include "app/json_out.h"
 #include "app/text_out.h"
-#include "core/capture_file.h"
-#include "core/capture_file_report.h"
-#include "core/usbpcap_record.h"
-#include "core/wide_text.h"
+#include "core/captures/capture_file.h"
+#include "core/views/capture_file_report.h"
+#include "core/captures/usbpcap_record.h"
+#include "core/views/wide_text.h"
 #include "platform/output_file.h"
 
 // Prints the report, or the error it holds, or says that it could not be

@@ -10,9 +10,9 @@
 #include <wchar.h>
 #include <windows.h>
 
-#include "core/text_buf.h"
+#include "core/views/text_buf.h"
 #include "core/version.h"
-#include "core/wide_text.h"
+#include "core/views/wide_text.h"
 
 // The console handle behind out, or null when out goes to a file or a pipe.
 static HANDLE console_of(FILE* out) {

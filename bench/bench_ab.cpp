@@ -8,8 +8,8 @@
 #include <stdlib.h>
 #include <time.h>
 
-#include "core/ab_compare.h"
-#include "core/gap_rule.h"
+#include "core/figures/ab_compare.h"
+#include "core/figures/gap_rule.h"
 
 static double now_s(void) {
     struct timespec t;

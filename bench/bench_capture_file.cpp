@@ -8,7 +8,7 @@
 #include <string.h>
 #include <time.h>
 
-#include "core/capture_file.h"
+#include "core/captures/capture_file.h"
 #include "tests/support/capture_builder.h"
 
 static double now_seconds(void) {

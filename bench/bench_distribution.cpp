@@ -8,9 +8,9 @@
 
 #include <vector>
 
-#include "core/distribution.h"
-#include "core/gap_rule.h"
-#include "core/run.h"
+#include "core/figures/distribution.h"
+#include "core/figures/gap_rule.h"
+#include "core/runs/run.h"
 
 static double now_ms(void) {
     struct timespec t;

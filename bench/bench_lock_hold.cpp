@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/run.h"
+#include "core/runs/run.h"
 
 typedef std::chrono::steady_clock Clock;
 

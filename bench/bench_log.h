@@ -4,7 +4,7 @@
 // -3 alternately, dy -3..3 in turn, every 50th report without motion.
 #pragma once
 
-#include "core/run.h"
+#include "core/runs/run.h"
 
 // Fills the run's log and records 0 and 1; the last report's counter value (10 MHz).
 inline int64_t bench_fill_log(Run* run, int reports) {

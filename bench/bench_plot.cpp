@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "bench/bench_log.h"
-#include "core/plot_model.h"
+#include "core/views/plot_model.h"
 #include "gui/panel.h"
 #include "gui/plot_paint.h"
 #include "gui/plot_window.h"

@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "core/report_clock.h"
+#include "core/figures/report_clock.h"
 
 static double now_ms(void) {
     struct timespec t;

@@ -9,7 +9,7 @@
 #include <tuple>
 
 #include "core/heap.h"
-#include "core/usbpcap_record.h"
+#include "core/captures/usbpcap_record.h"
 
 UsbSessionBounds g_usb_session_bounds = {USB_SESSION_MAX_TIMES, USB_SESSION_MAX_SAVED};
 

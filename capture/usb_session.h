@@ -9,7 +9,7 @@
 #include <stdio.h>
 
 #include "capture/usbpcap_hubs.h"
-#include "core/usb_endpoints.h"
+#include "core/captures/usb_endpoints.h"
 
 enum {
     USB_SESSION_MAX_TIMES = 1 << 25,    // 256 MiB of times, like the arrival log

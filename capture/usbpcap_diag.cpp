@@ -10,7 +10,7 @@
 #include <string.h>
 #include <wchar.h>
 
-#include "core/capture_stream.h"
+#include "core/captures/capture_stream.h"
 #include "core/heap.h"
 #include "engine/reception.h"
 #include "platform/diag_clock.h"

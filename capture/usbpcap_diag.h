@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "core/capture_stream.h"
+#include "core/captures/capture_stream.h"
 
 enum {
     DIAG_LOG_UNITS = 768,  // progress log, and the cut of every failure text

@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-#include "core/capture_stream.h"
-#include "core/usbpcap_count.h"
+#include "core/captures/capture_stream.h"
+#include "core/captures/usbpcap_count.h"
 #include "platform/usbpcap_driver.h"
 
 enum {

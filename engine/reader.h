@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "core/run.h"
+#include "core/runs/run.h"
 
 // Starts reading into run, just started (reception_start_run, measuring
 // on); the reader writes into no other run until it stops. notify, when given, receives the device-change notices as posted

@@ -7,7 +7,7 @@
 
 #include <atomic>
 
-#include "core/run.h"
+#include "core/runs/run.h"
 #include "devices/mouse_registry.h"
 
 // What the reader thread stamps into: the run it was started with, and its

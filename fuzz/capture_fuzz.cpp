@@ -5,10 +5,10 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "core/capture_file.h"
-#include "core/capture_file_report.h"
-#include "core/capture_stream.h"
-#include "core/usbpcap_count.h"
+#include "core/captures/capture_file.h"
+#include "core/views/capture_file_report.h"
+#include "core/captures/capture_stream.h"
+#include "core/captures/usbpcap_count.h"
 
 struct FuzzFile {
     const uint8_t* data;

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "core/run.h"
+#include "core/runs/run.h"
 
 enum {
     ID_DEVICE_CHOOSER = 1,

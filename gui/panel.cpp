@@ -6,7 +6,7 @@
 
 #include <wchar.h>
 
-#include "core/panel_layout.h"
+#include "core/views/panel_layout.h"
 #include "engine/reception.h"
 #include "gui/mouse_name.h"
 #include "platform/counter.h"

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "core/run.h"
+#include "core/runs/run.h"
 
 extern const wchar_t* const g_bucket_label[STATS_BUCKETS];
 extern const COLORREF g_bar_color[STATS_BUCKETS];

@@ -9,7 +9,7 @@
 // unless it was given a saved run's figures.
 #include "gui/plot_builder.h"
 
-#include "core/arrival_log.h"
+#include "core/runs/arrival_log.h"
 
 static double host_ms(void) {
     LARGE_INTEGER v, f;

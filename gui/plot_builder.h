@@ -10,9 +10,9 @@
 
 #include <atomic>
 
-#include "core/arrival_clock.h"
-#include "core/plot_model.h"
-#include "core/report_clock.h"
+#include "core/runs/arrival_clock.h"
+#include "core/views/plot_model.h"
+#include "core/figures/report_clock.h"
 
 enum { WM_PLOT_MODEL = WM_APP + 1 };
 

@@ -11,8 +11,8 @@
 
 #include <atomic>
 
-#include "core/arrival_csv.h"
-#include "core/arrival_log.h"
+#include "core/runs/arrival_csv.h"
+#include "core/runs/arrival_log.h"
 #include "platform/output_file.h"
 
 enum { SLICE_ROWS = 1 << 15 };

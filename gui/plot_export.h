@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-#include "core/arrival_log.h"
-#include "core/clock_map.h"
+#include "core/runs/arrival_log.h"
+#include "core/runs/clock_map.h"
 
 enum {
     WM_PLOT_EXPORT_PROGRESS = WM_APP + 2,  // wParam: per mille written

@@ -2,7 +2,7 @@
 // figures come from core (motion_hints_of), as for the console.
 #include "gui/plot_hints.h"
 
-#include "core/text_buf.h"
+#include "core/views/text_buf.h"
 
 int plot_hints_text(wchar_t* buf, size_t cap, const MotionHints* h, const MotionFigures* m) {
     WideBuf t = text_buf(buf, cap);

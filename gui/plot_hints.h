@@ -4,7 +4,7 @@
 #include <stddef.h>
 #include <wchar.h>
 
-#include "core/motion.h"
+#include "core/figures/motion.h"
 
 // The hints that apply, one after another with wide spaces between; empty
 // when none does. The number of characters written.

@@ -7,7 +7,7 @@
 
 #include <math.h>
 
-#include "core/plot_model.h"
+#include "core/views/plot_model.h"
 #include "gui/plot_paint.h"
 
 static const double kZoomPerNotch = 0.8;

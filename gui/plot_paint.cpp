@@ -14,8 +14,8 @@
 #include <string.h>
 #include <wchar.h>
 
-#include "core/arrival_clock.h"
-#include "core/plot_model.h"
+#include "core/runs/arrival_clock.h"
+#include "core/views/plot_model.h"
 #include "engine/reception.h"
 #include "gui/plot_builder.h"
 #include "gui/plot_hints.h"

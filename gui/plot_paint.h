@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-#include "core/distribution.h"
-#include "core/plot_model.h"
+#include "core/figures/distribution.h"
+#include "core/views/plot_model.h"
 #include "gui/panel.h"
 #include "gui/plot_state.h"
 

@@ -1,5 +1,5 @@
 // A saved run's window. Its reading thread replays the CSV through
-// core/run_csv into the run's own record and report clock and appends each row
+// core/runs/run_csv into the run's own record and report clock and appends each row
 // to the run's own arrival log (bounded as the live one: a longer file keeps
 // its last 14 million or so reports there, and the summary line says the dots
 // reach back only so far, while every figure covers the whole file). When it
@@ -16,7 +16,7 @@
 #include <new>
 
 #include "core/heap.h"
-#include "core/run_csv.h"
+#include "core/runs/run_csv.h"
 #include "core/version.h"
 #include "gui/plot_builder.h"
 #include "platform/file_dialog.h"

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "core/stats.h"
+#include "core/figures/stats.h"
 #include "gui/plot_state.h"
 
 enum {

@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-#include "core/plot_model.h"
-#include "core/run.h"
+#include "core/views/plot_model.h"
+#include "core/runs/run.h"
 #include "gui/panel.h"
 
 enum {

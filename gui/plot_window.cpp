@@ -8,7 +8,7 @@
 
 #include <commctrl.h>
 
-#include "core/distribution.h"
+#include "core/figures/distribution.h"
 #include "core/version.h"
 #include "engine/reception.h"
 #include "gui/plot_builder.h"

@@ -3,6 +3,6 @@
 // no machine of ours runs the builds that throttle.
 #pragma once
 
-#include "core/throttle.h"
+#include "core/figures/throttle.h"
 
 void read_throttle_settings(ThrottleSettings* out);

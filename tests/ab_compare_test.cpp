@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "core/ab_compare.h"
-#include "core/ab_text.h"
-#include "core/distribution.h"
-#include "core/gap_rule.h"
-#include "core/run_csv.h"
-#include "core/stats.h"
+#include "core/figures/ab_compare.h"
+#include "core/views/ab_text.h"
+#include "core/figures/distribution.h"
+#include "core/figures/gap_rule.h"
+#include "core/runs/run_csv.h"
+#include "core/figures/stats.h"
 #include "tests/support/seeded_random.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "core/capture_file.h"
-#include "core/capture_file_report.h"
+#include "core/captures/capture_file.h"
+#include "core/views/capture_file_report.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/support/capture_builder.h"
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "core/capture_stream.h"
-#include "core/usbpcap_count.h"
+#include "core/captures/capture_stream.h"
+#include "core/captures/usbpcap_count.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/support/capture_builder.h"
 

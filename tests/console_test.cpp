@@ -10,7 +10,7 @@
 #include "capture/usb_session.h"
 #include "app/startup.h"
 #include "devices/mouse_registry.h"
-#include "core/run.h"
+#include "core/runs/run.h"
 #include "engine/reception.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/fakes/fake_rawinput.h"

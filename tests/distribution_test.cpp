@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "core/arrival_csv.h"
-#include "core/arrival_log.h"
-#include "core/distribution.h"
+#include "core/runs/arrival_csv.h"
+#include "core/runs/arrival_log.h"
+#include "core/figures/distribution.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/support/read_all.h"
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "core/gap_histogram.h"
-#include "core/gap_rule.h"
-#include "core/usb_endpoints.h"
-#include "core/usbpcap_record.h"
+#include "core/figures/gap_histogram.h"
+#include "core/figures/gap_rule.h"
+#include "core/captures/usb_endpoints.h"
+#include "core/captures/usbpcap_record.h"
 #include "tests/fakes/fake_heap.h"
 
 namespace {

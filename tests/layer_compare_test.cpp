@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/layer_compare.h"
+#include "core/figures/layer_compare.h"
 
 namespace {
 

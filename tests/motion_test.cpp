@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/arrival_csv.h"
-#include "core/motion.h"
+#include "core/runs/arrival_csv.h"
+#include "core/figures/motion.h"
 #include "tests/support/read_all.h"
 #include "tests/support/stats_suite.h"
 

@@ -1,7 +1,7 @@
 // Panel geometry for the widths where its rules change.
 #include <gtest/gtest.h>
 
-#include "core/panel_layout.h"
+#include "core/views/panel_layout.h"
 
 namespace {
 

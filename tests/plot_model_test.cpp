@@ -8,8 +8,8 @@
 
 #include <algorithm>
 
-#include "core/arrival_log.h"
-#include "core/plot_model.h"
+#include "core/runs/arrival_log.h"
+#include "core/views/plot_model.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "core/arrival_log.h"
-#include "core/clock_map.h"
+#include "core/runs/arrival_log.h"
+#include "core/runs/clock_map.h"
 #include "engine/reception.h"
 #include "gui/panel.h"
 #include "gui/plot_builder.h"

@@ -13,8 +13,8 @@
 
 #include <string>
 
-#include "core/arrival_log.h"
-#include "core/plot_model.h"
+#include "core/runs/arrival_log.h"
+#include "core/views/plot_model.h"
 #include "engine/reception.h"
 #include "gui/panel.h"
 #include "gui/plot_builder.h"

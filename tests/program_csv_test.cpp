@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/program_csv.h"
+#include "core/runs/program_csv.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "core/arrival_log.h"
+#include "core/runs/arrival_log.h"
 #include "core/heap.h"
 #include "engine/reception.h"
 #include "tests/fakes/fake_counter.h"

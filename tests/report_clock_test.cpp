@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "core/report_clock.h"
+#include "core/figures/report_clock.h"
 #include "tests/support/seeded_random.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "core/device_ids.h"
-#include "core/report_json.h"
+#include "core/captures/device_ids.h"
+#include "core/views/report_json.h"
 
 namespace {
 

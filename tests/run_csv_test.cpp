@@ -8,9 +8,9 @@
 #include <random>
 #include <string>
 
-#include "core/arrival_clock.h"
-#include "core/arrival_csv.h"
-#include "core/run_csv.h"
+#include "core/runs/arrival_clock.h"
+#include "core/runs/arrival_csv.h"
+#include "core/runs/run_csv.h"
 
 namespace {
 

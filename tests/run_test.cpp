@@ -6,7 +6,7 @@
 #include <atomic>
 #include <thread>
 
-#include "core/run.h"
+#include "core/runs/run.h"
 
 namespace {
 

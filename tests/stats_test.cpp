@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/gap_rule.h"
-#include "core/stats.h"
+#include "core/figures/gap_rule.h"
+#include "core/figures/stats.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/support/stats_suite.h"
 

@@ -3,8 +3,8 @@
 // character.
 #include <gtest/gtest.h>
 
-#include "core/text_buf.h"
-#include "core/wide_text.h"
+#include "core/views/text_buf.h"
+#include "core/views/wide_text.h"
 
 namespace {
 

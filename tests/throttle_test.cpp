@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "core/stats.h"
-#include "core/throttle.h"
+#include "core/figures/stats.h"
+#include "core/figures/throttle.h"
 #include "tests/support/stats_suite.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // fields each length reaches, and the endpoint-descriptor walk's stopping rules.
 #include <gtest/gtest.h>
 
-#include "core/usbpcap_record.h"
+#include "core/captures/usbpcap_record.h"
 #include "tests/support/capture_builder.h"
 
 namespace {

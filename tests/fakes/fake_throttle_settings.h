@@ -1,7 +1,7 @@
 // Scripted throttle settings: whatever build and registry values a test sets.
 #pragma once
 
-#include "core/throttle.h"
+#include "core/figures/throttle.h"
 
 extern ThrottleSettings g_fake_throttle;
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/run.h"
+#include "core/runs/run.h"
 
 class StatsSuite : public ::testing::Test {
 protected:

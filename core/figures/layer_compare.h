@@ -1,0 +1,46 @@
+// The USB layer and the program layer laid side by side, report by report:
+// the completion times U of one USB endpoint and the program's report times P,
+// both whole microseconds on the same UTC clock, both sorted. Exact: counts
+// and ranks in integers, one pass over each list.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "core/figures/distribution.h"
+#include "core/figures/report_clock.h"
+
+enum {
+    COMPARE_MATCH_US = 50000,         // a report matches a USB report at most this much older
+    COMPARE_SCORE_WINDOW_US = 2000,   // endpoint choice: a USB report within 2 ms before
+    COMPARE_COARSE_PERCENT = 20,      // more zero gaps than this: the capture clock is too coarse
+};
+
+struct LayerComparison {
+    bool overlap;          // false: the two spans do not meet, nothing else holds
+    int64_t t0_us, t1_us;  // the compared span
+    uint64_t usb_reports;      // |U'|
+    uint64_t program_reports;  // |P'|
+    Distribution usb_gaps;     // gaps of U' (accepted range)
+    Distribution program_gaps; // gaps of P'
+    uint64_t matched;
+    double delay_p50_us, delay_p99_us, delay_max_us;
+    uint64_t k0, k1, k2plus, merged;
+    // The report clock of each list over the span: the USB one is the
+    // mouse's, the program's what survives Windows' delivery of it.
+    ReportClockFigures usb_clock, program_clock;
+    bool coarse;           // over 20 % of the endpoint's gaps are exactly 0
+    bool failed;           // no memory for the gap or delay histograms
+};
+
+// Compares; U and P sorted ascending. u_count may be 0 (no overlap then).
+void compare_layers(const int64_t* u, size_t u_count, const int64_t* p, size_t p_count,
+                    LayerComparison* out);
+
+// How many program reports have a USB report of this endpoint in the 2 ms
+// before them (inclusive): the endpoint whose reports the program received.
+uint64_t endpoint_score(const int64_t* u, size_t u_count, const int64_t* p, size_t p_count);
+
+// The four result lines, then one sentence that reads them; appended to out
+// (at most cap bytes, always terminated). endpoint like "1.3.0x81".
+void format_comparison(char* out, size_t cap, const char* endpoint, const LayerComparison* c);

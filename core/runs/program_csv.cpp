@@ -1,0 +1,145 @@
+// The two columns' fields, from the one CSV tokenizer, checked as whole
+// decimal integers; every other field is passed over by its index.
+#include "core/runs/program_csv.h"
+
+#include <stdarg.h>
+#include <string.h>
+
+#include "core/heap.h"
+
+void program_csv_init(ProgramCsv* c, int slot) {
+    memset(c, 0, sizeof *c);
+    c->slot = slot;
+    c->utc_column = c->slot_column = -1;
+}
+
+void program_csv_free(ProgramCsv* c) {
+    heap_free(c->times);
+    c->times = NULL;
+    c->count = c->capacity = 0;
+}
+
+static bool fail(ProgramCsv* c, uint64_t line, const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    vsnprintf(c->error, sizeof c->error, fmt, args);
+    va_end(args);
+    c->error_line = line;
+    c->failed = true;
+    return false;
+}
+
+// A whole decimal number of at most `largest`: digits only, nothing else.
+static bool whole_number(const CsvField* f, int64_t largest, int64_t* out) {
+    if (f->len == 0 || f->len > CSV_FIELD_BYTES)
+        return false;
+    int64_t v = 0;
+    for (size_t i = 0; i < f->len; i++) {
+        const char ch = f->text[i];
+        if (ch < '0' || ch > '9' || v > (largest - (ch - '0')) / 10)
+            return false;
+        v = v * 10 + (ch - '0');
+    }
+    *out = v;
+    return true;
+}
+
+static void header_field(ProgramCsv* c, const CsvField* f) {
+    const bool named = f->len <= CSV_FIELD_BYTES;
+    if (named && strcmp(f->text, "utc_us") == 0 && c->utc_column < 0)
+        c->utc_column = f->index;
+    else if (named && strcmp(f->text, "slot") == 0 && c->slot_column < 0)
+        c->slot_column = f->index;
+}
+
+static bool data_field(ProgramCsv* c, const CsvField* f) {
+    int64_t v;
+    char shown[CSV_SHOWN_BYTES];
+    if (f->index == c->utc_column) {
+        if (f->len == 0)
+            return fail(c, f->line, "utc_us is empty");
+        if (!whole_number(f, INT64_MAX, &v))
+            return fail(c, f->line, "utc_us is \"%s\", not a whole number of microseconds",
+                        csv_shown(f->text, f->len, shown));
+        c->row_utc = v;
+        c->row_has_utc = true;
+    } else if (f->index == c->slot_column) {
+        if (!whole_number(f, PROGRAM_CSV_SLOTS - 1, &v))
+            return fail(c, f->line, "slot is \"%s\", not a slot number from 0 to %d",
+                        csv_shown(f->text, f->len, shown), PROGRAM_CSV_SLOTS - 1);
+        c->row_slot = (int)v;
+        c->row_has_slot = true;
+    }
+    return true;
+}
+
+static bool end_header(ProgramCsv* c) {
+    c->header_done = true;
+    c->has_slot_column = c->slot_column >= 0;
+    if (c->utc_column < 0)
+        return fail(c, 0, "it has no utc_us column (write one with -c ... --csv)");
+    if (c->slot > 0 && c->slot_column < 0)
+        return fail(c, 0, "it has no slot column to choose slot %d by", c->slot);
+    return true;
+}
+
+// Past the bound the rows are still checked and counted, but not kept: the
+// comparison takes the first ones, as the capture side keeps its first times.
+static bool keep_time(ProgramCsv* c, int64_t t, uint64_t line) {
+    if (c->count == c->capacity) {
+        if (c->capacity >= PROGRAM_CSV_MAX_TIMES) {
+            c->full = true;
+            return true;
+        }
+        const size_t grown = c->capacity ? c->capacity * 2 : 4096;
+        int64_t* block = (int64_t*)heap_realloc(c->times, grown * sizeof(int64_t));
+        if (!block)
+            return fail(c, line, "out of memory");
+        c->times = block;
+        c->capacity = grown;
+    }
+    c->times[c->count++] = t;
+    return true;
+}
+
+static bool end_data_row(ProgramCsv* c, uint64_t line) {
+    if (!c->row_has_utc)
+        return fail(c, line, "the row ends before its utc_us field (field %d)", c->utc_column + 1);
+    if (c->slot_column >= 0 && !c->row_has_slot)
+        return fail(c, line, "the row ends before its slot field (field %d)", c->slot_column + 1);
+    c->rows++;
+    if (c->row_has_slot)
+        c->slots_seen |= (uint64_t)1 << c->row_slot;
+    if (c->slot > 0 && c->row_slot != c->slot)
+        return true;
+    return keep_time(c, c->row_utc, line);
+}
+
+static bool on_field(void* reader, const CsvField* f) {
+    ProgramCsv* c = (ProgramCsv*)reader;
+    if (c->header_done)
+        return data_field(c, f);
+    header_field(c, f);
+    return true;
+}
+
+static bool on_row(void* reader, int, uint64_t line) {
+    ProgramCsv* c = (ProgramCsv*)reader;
+    const bool ok = c->header_done ? end_data_row(c, line) : end_header(c);
+    c->row_has_utc = c->row_has_slot = false;
+    return ok;
+}
+
+static void on_fail(void* reader, uint64_t line, const char* why) {
+    fail((ProgramCsv*)reader, line, "%s", why);
+}
+
+static const CsvSink kSink = {on_field, on_row, on_fail};
+
+bool program_csv_feed(ProgramCsv* c, const char* bytes, size_t n) {
+    return csv_feed(&c->csv, &kSink, c, bytes, n);
+}
+
+bool program_csv_finish(ProgramCsv* c) { return csv_finish(&c->csv, &kSink, c); }
+
+bool program_csv_read(FILE* f, ProgramCsv* c) { return csv_read(f, &c->csv, &kSink, c); }
