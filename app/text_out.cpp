@@ -102,6 +102,8 @@ int finish_output(FILE* out, int result) {
 }
 
 void path_utf8(const wchar_t* path, char* out, size_t cap) {
+    if (cap > 0)
+        out[0] = 0;
     if (cap > 3 && !wide_to_utf8(path, out, cap)) {
         wide_to_utf8(path, out, cap - 3);
         strcat(out, "...");

@@ -435,6 +435,11 @@ int run_main_window(void) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    // A fetch error ends the loop with the window (and its reader, plot
+    // threads) alive: they go first, the run they write and read after.
+    if (IsWindow(s_main.hwnd))
+        DestroyWindow(s_main.hwnd);
+    reader_stop();
     main_window_run_free();
     return 0;
 }

@@ -13,6 +13,7 @@
 
 #include "app/ab_mode.h"
 #include "app/text_out.h"
+#include "tests/fakes/fake_heap.h"
 #include "tests/support/read_all.h"
 
 namespace {
@@ -119,6 +120,19 @@ TEST_F(AbModeTest, AMalformedFileIsOneLineNamingItsLine) {
     write(b, "t_us,slot\n0.000,1\n1000.000,1\n999.000,1\n");
     EXPECT_EQ(run(-1), "Error: " + name(b) + ":4: t_us is 999.000, before the row above's; give the "
                        "CSV of a -c run as it was written.\n");
+    EXPECT_EQ(result, 1);
+}
+
+// A saved run that finds no memory says so, and no row is replayed into it.
+TEST_F(AbModeTest, NoMemoryForARunIsAnErrorNotACrash) {
+    write(a, run_csv(2, 1000, 0, false));
+    write(b, run_csv(2, 1000, 0, false));
+    fake_heap_reset();
+    g_fake_heap.fail_all = true;
+    const std::string text = run(-1);
+    fake_heap_reset();
+    EXPECT_EQ(text, "Error: " + name(a) + " cannot be analysed: there is no memory to read it into; "
+                    "give the CSV of a -c run.\n");
     EXPECT_EQ(result, 1);
 }
 

@@ -70,7 +70,7 @@ ArrivalClass run_take_report(Run* run, int64_t t, int slot, bool background, uin
         arrival_log_append(&run->log, t, slot, background, cls, motion);
     stats_lock_leave(&all->lock);
     ArrivalClass own = cls;
-    if (slot > 0 && slot < STATS_RECORDS)
+    if (slot > 0 && slot < RUN_SLOTS)
         own = record_arrival(&run->records[slot], t, background, positions ? positions[slot]++ : 0, motion);
     if (own_class)
         *own_class = own;

@@ -40,6 +40,7 @@ void run_csv_init(RunCsv* c, int slot, bool keep_log) {
     c->run = run_new(kRunCsvTicksPerSecond);
     if (!c->run) {
         fail(c, 0, "there is no memory to read it into");
+        c->csv.stopped = true;  // no row may reach a run that is not there
         return;
     }
     c->run->keeps_log = keep_log;
