@@ -17,6 +17,7 @@
 #include "core/captures/capture_file.h"
 #include "core/views/capture_file_report.h"
 #include "core/figures/layer_compare.h"
+#include "core/views/layer_text.h"
 #include "core/runs/program_csv.h"
 #include "core/views/text_buf.h"
 #include "core/captures/usbpcap_record.h"

@@ -18,6 +18,7 @@
 #include "core/runs/arrival_csv.h"
 #include "core/figures/distribution.h"
 #include "core/figures/layer_compare.h"
+#include "core/views/layer_text.h"
 #include "core/views/text_buf.h"
 #include "core/views/wide_text.h"
 #include "devices/mouse_registry.h"

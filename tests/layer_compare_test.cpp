@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/figures/layer_compare.h"
+#include "core/views/layer_text.h"
 
 namespace {
 

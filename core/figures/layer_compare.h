@@ -40,7 +40,3 @@ void compare_layers(const int64_t* u, size_t u_count, const int64_t* p, size_t p
 // How many program reports have a USB report of this endpoint in the 2 ms
 // before them (inclusive): the endpoint whose reports the program received.
 uint64_t endpoint_score(const int64_t* u, size_t u_count, const int64_t* p, size_t p_count);
-
-// The four result lines, then one sentence that reads them; appended to out
-// (at most cap bytes, always terminated). endpoint like "1.3.0x81".
-void format_comparison(char* out, size_t cap, const char* endpoint, const LayerComparison* c);

@@ -1,0 +1,96 @@
+// The two layers' comparison in words: the layer lines, the deliveries and
+// the sentence that reads them, formatted from what compare_layers found.
+#include "core/views/layer_text.h"
+
+#include <string.h>
+
+#include "core/views/text_buf.h"
+
+// " clock_us=125.002" and the line's end; "clock_us=none" when refused.
+static void add_clock(TextBuf* o, const ReportClockFigures* clock) {
+    if (clock->refusal == REPORT_CLOCK_OK)
+        text_appendf(o, " clock_us=%.3f\n", clock->period_us);
+    else
+        text_appendf(o, "%s", " clock_us=none\n");
+}
+
+static void add_figures(TextBuf* o, const char* endpoint, const LayerComparison* c) {
+    const double* ug = c->usb_gaps.pct_us;
+    const double* pg = c->program_gaps.pct_us;
+    text_appendf(o, "USB layer: endpoint=%s reports=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f",
+                 endpoint, (unsigned long long)c->usb_reports, rate_at(ug[PCT_50]),
+                 rate_at(ug[PCT_99]), rate_at(ug[PCT_1]));
+    add_clock(o, &c->usb_clock);
+    text_appendf(o, "Program layer: reports=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f",
+                 (unsigned long long)c->program_reports, rate_at(pg[PCT_50]), rate_at(pg[PCT_99]),
+                 rate_at(pg[PCT_1]));
+    add_clock(o, &c->program_clock);
+    if (c->coarse)
+        text_appendf(o, "Delivery: matched=%llu\n", (unsigned long long)c->matched);
+    else
+        text_appendf(
+            o, "Delivery: matched=%llu delay_p50_us=%.1f delay_p99_us=%.1f delay_max_us=%.1f\n",
+            (unsigned long long)c->matched, c->delay_p50_us, c->delay_p99_us, c->delay_max_us);
+    text_appendf(o, "Per delivery: k0=%llu k1=%llu k2plus=%llu merged=%llu\n",
+                 (unsigned long long)c->k0, (unsigned long long)c->k1,
+                 (unsigned long long)c->k2plus, (unsigned long long)c->merged);
+    if (c->coarse)
+        text_appendf(
+            o,
+            "The capture's clock is too coarse for delays: over %d%% of its gaps are exactly 0 "
+            "(an old USBPcap driver stamps in steps of about 15.6 ms).\n",
+            (int)COMPARE_COARSE_PERCENT);
+}
+
+// Who set the rate: the mouse's clock where the USB times show one, else the
+// median of its gaps. "The mouse's clock is 125 us (8000 Hz)".
+static void add_mouse(TextBuf* o, const LayerComparison* c, const char* about) {
+    const ReportClockFigures* k = &c->usb_clock;
+    if (k->refusal == REPORT_CLOCK_OK)
+        text_appendf(o, "The mouse's clock is %.0f us (%.0f Hz)", k->period_us, k->rate_hz);
+    else
+        text_appendf(o, "The mouse sent %s%.0f Hz", about, rate_at(c->usb_gaps.pct_us[PCT_50]));
+}
+
+// The one sentence that reads the figures.
+static void add_reading(TextBuf* o, const LayerComparison* c) {
+    const uint64_t deliveries = c->k0 + c->k1 + c->k2plus;
+    if (c->usb_reports == 0 || deliveries == 0) {
+        text_appendf(o, "%s", "Too few reports in the common span to compare the two layers.\n");
+    } else if (c->merged * 2 > c->usb_reports) {
+        double per = (double)(c->usb_reports) / (double)(c->usb_reports - c->merged);
+        add_mouse(o, c, "");
+        text_appendf(
+            o,
+            ", but Windows delivered in bursts of %.0f: it merged %.0f of every %.0f reports "
+            "into one delivery, as its background throttle does.\n",
+            per, per - 1, per);
+    } else if (c->k0 * 100 > deliveries) {
+        text_appendf(
+            o,
+            "The program received %llu reports with no new USB report behind them: they did not "
+            "come from this endpoint, or the capture missed some.\n",
+            (unsigned long long)c->k0);
+    } else if (c->merged * 100 > c->usb_reports) {
+        add_mouse(o, c, "");
+        text_appendf(o,
+                     "; Windows delivered most reports one by one but merged %llu into other "
+                     "deliveries.\n",
+                     (unsigned long long)c->merged);
+    } else if (c->coarse) {
+        add_mouse(o, c, "about ");
+        text_appendf(o, "%s", " and Windows delivered every report one by one.\n");
+    } else {
+        add_mouse(o, c, "");
+        text_appendf(o, " and Windows delivered every report one by one, about %.1f ms later.\n",
+                     c->delay_p50_us / 1000.0);
+    }
+}
+
+void format_comparison(char* out, size_t cap, const char* endpoint, const LayerComparison* c) {
+    if (cap == 0)
+        return;
+    TextBuf o = text_buf(out, cap, strlen(out));
+    add_figures(&o, endpoint, c);
+    add_reading(&o, c);
+}
