@@ -14,7 +14,10 @@ native=$root/build-native-release
 windows=$root/build-release
 skip_4g=${1:-}
 runs=${BENCH_RUNS:-5}
-export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+# ccache speeds the Release builds up where it is installed; not needed.
+if [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ] && command -v ccache >/dev/null; then
+    export CMAKE_CXX_COMPILER_LAUNCHER=ccache
+fi
 
 build() {
     cmake -S "$root" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
