@@ -34,7 +34,6 @@ static const wchar_t kHiddenClass[] = L"QuorvinConsoleHidden";
 static const UINT_PTR kStatusTimer = 1;
 static const UINT kStatusPeriodMs = 500;
 static const UINT_PTR kTimeLimitTimer = 2;
-static const size_t kNameBytes = wide_utf8_bytes(CONSOLE_NAME_UNITS);  // a mouse's name in UTF-8
 
 static FILE* console_stream(void) { return g_console_out ? g_console_out : stdout; }
 
@@ -54,7 +53,7 @@ struct RunOutputs {
     Distribution d;
     ReportClockFigures clock;
     MotionFigures m;
-    char name[kNameBytes];
+    char name[kConsoleNameBytes];
 };
 static RunOutputs* s_outputs;  // the measuring run's, for the status timer
 
@@ -225,8 +224,8 @@ static void report_json(RunOutputs* o, int slot) {
         return;
     static wchar_t path[1024];
     const bool has_path = registry_device_path(slot, path, 1024);
-    wchar_t name[64];
-    console_mouse_name(slot, name, 64);
+    wchar_t name[CONSOLE_NAME_UNITS];
+    console_mouse_name(slot, name, CONSOLE_NAME_UNITS);
     json_report_device(j, name, has_path ? path : NULL);
     json_report_status(j, &o->r);
     ArrivalView* log = log_now();

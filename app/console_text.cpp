@@ -11,7 +11,6 @@
 #include "core/views/wide_text.h"
 #include "devices/mouse_registry.h"
 
-static const size_t kNameBytes = wide_utf8_bytes(CONSOLE_NAME_UNITS);  // a mouse's name in UTF-8
 
 int format_status_line(char* buf, size_t cap, const StatsReadings* r) {
     return snprintf(buf, cap,
@@ -41,7 +40,7 @@ void console_mouse_name_utf8(int slot, char* name, size_t cap) {
 }
 
 void format_device_line(char* buf, size_t cap, int slot) {
-    char name[kNameBytes];
+    char name[kConsoleNameBytes];
     console_mouse_name_utf8(slot, name, sizeof name);
     snprintf(buf, cap, "Device: %s\n", name);
 }

@@ -11,8 +11,10 @@
 #include "core/figures/report_clock.h"
 #include "core/figures/stats.h"
 #include "core/figures/throttle.h"
+#include "core/views/wide_text.h"
 
 enum { CONSOLE_NAME_UNITS = 64 };  // room for any name console_mouse_name makes
+constexpr size_t kConsoleNameBytes = wide_utf8_bytes(CONSOLE_NAME_UNITS);  // the same in UTF-8
 
 // A registry slot's name in English: "All mice (2)", "Mouse VID_845E
 // PID_0001", or "HID mouse" without both ids; and the same in UTF-8, given

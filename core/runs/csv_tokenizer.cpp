@@ -174,3 +174,19 @@ const char* csv_shown(const char* text, size_t len, char* buf) {
     strcpy(buf + n, n < len ? "..." : "");
     return buf;
 }
+
+bool csv_whole_number(const char* text, size_t len, int64_t lowest, int64_t highest, int64_t* out) {
+    const bool negative = len > 0 && text[0] == '-' && lowest < 0;
+    size_t i = negative ? 1 : 0;
+    if (i == len || len > CSV_FIELD_BYTES)
+        return false;
+    int64_t v = 0;  // the magnitude, never past INT64_MAX
+    for (; i < len; i++) {
+        const int digit = text[i] - '0';
+        if (digit < 0 || digit > 9 || v > (INT64_MAX - digit) / 10)
+            return false;
+        v = v * 10 + digit;
+    }
+    *out = negative ? -v : v;
+    return *out >= lowest && *out <= highest;
+}

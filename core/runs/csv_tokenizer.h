@@ -64,3 +64,7 @@ bool csv_read(FILE* f, CsvTokenizer* t, const CsvSink* s, void* reader,
 // CSV_SHOWN_BYTES: its first 40 bytes, never half a UTF-8 character, control
 // characters as '?' (the error stays one line), and "..." when it was longer.
 const char* csv_shown(const char* text, size_t len, char* buf);
+// A field (text, len as a CsvField gives them) as a whole decimal number from
+// lowest to highest, with a leading '-' only when lowest < 0; false for
+// anything else, a cut field or a number past the range included.
+bool csv_whole_number(const char* text, size_t len, int64_t lowest, int64_t highest, int64_t* out);

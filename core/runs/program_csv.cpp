@@ -29,21 +29,6 @@ static bool fail(ProgramCsv* c, uint64_t line, const char* fmt, ...) {
     return false;
 }
 
-// A whole decimal number of at most `largest`: digits only, nothing else.
-static bool whole_number(const CsvField* f, int64_t largest, int64_t* out) {
-    if (f->len == 0 || f->len > CSV_FIELD_BYTES)
-        return false;
-    int64_t v = 0;
-    for (size_t i = 0; i < f->len; i++) {
-        const char ch = f->text[i];
-        if (ch < '0' || ch > '9' || v > (largest - (ch - '0')) / 10)
-            return false;
-        v = v * 10 + (ch - '0');
-    }
-    *out = v;
-    return true;
-}
-
 static void header_field(ProgramCsv* c, const CsvField* f) {
     const bool named = f->len <= CSV_FIELD_BYTES;
     if (named && strcmp(f->text, "utc_us") == 0 && c->utc_column < 0)
@@ -58,13 +43,13 @@ static bool data_field(ProgramCsv* c, const CsvField* f) {
     if (f->index == c->utc_column) {
         if (f->len == 0)
             return fail(c, f->line, "utc_us is empty");
-        if (!whole_number(f, INT64_MAX, &v))
+        if (!csv_whole_number(f->text, f->len, 0, INT64_MAX, &v))
             return fail(c, f->line, "utc_us is \"%s\", not a whole number of microseconds",
                         csv_shown(f->text, f->len, shown));
         c->row_utc = v;
         c->row_has_utc = true;
     } else if (f->index == c->slot_column) {
-        if (!whole_number(f, PROGRAM_CSV_SLOTS - 1, &v))
+        if (!csv_whole_number(f->text, f->len, 0, PROGRAM_CSV_SLOTS - 1, &v))
             return fail(c, f->line, "slot is \"%s\", not a slot number from 0 to %d",
                         csv_shown(f->text, f->len, shown), PROGRAM_CSV_SLOTS - 1);
         c->row_slot = (int)v;

@@ -84,21 +84,6 @@ static bool end_header(RunCsv* c, uint64_t line) {
 
 static const char* shown(Field f, char* buf) { return csv_shown(f.s, f.n, buf); }
 
-// A whole decimal number from lowest to highest, with a sign when lowest < 0.
-static bool whole_number(Field f, int64_t lowest, int64_t highest, int64_t* out) {
-    size_t i = f.n > 0 && f.s[0] == '-' && lowest < 0 ? 1 : 0;
-    if (i == f.n || f.n > 12)
-        return false;
-    int64_t v = 0;
-    for (; i < f.n; i++) {
-        if (f.s[i] < '0' || f.s[i] > '9')
-            return false;
-        v = v * 10 + (f.s[i] - '0');
-    }
-    *out = f.s[0] == '-' ? -v : v;
-    return *out >= lowest && *out <= highest;
-}
-
 // A time in microseconds, rounded to tenths: digits, then a point and
 // decimals when it has them.
 static bool tenths_of(Field f, int64_t* out) {
@@ -131,7 +116,7 @@ static bool number_field(RunCsv* c, const Field* f, int k, int64_t lowest, int64
                          int64_t* out) {
     Field v;
     *out = 0;
-    if (!field_of(c, f, k, &v) || whole_number(v, lowest, highest, out))
+    if (!field_of(c, f, k, &v) || csv_whole_number(v.s, v.n, lowest, highest, out))
         return true;
     char text[CSV_SHOWN_BYTES];
     return fail(c, c->line, "%s is \"%s\", not a whole number from %lld to %lld", kColumnName[k],
