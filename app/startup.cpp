@@ -16,10 +16,13 @@
 #include "app/console.h"
 #include "app/pcap_mode.h"
 #include "app/text_out.h"
+#include "core/heap.h"
 #include "core/version.h"
+#include "core/views/texts.h"
 #include "gui/main_window.h"
 #include "gui/text_window.h"
 #include "platform/message_box.h"
+#include "platform/ui_language.h"
 
 static const wchar_t kVersionLine[] = L"Quorvin " QUORVIN_VERSION_WIDE;
 
@@ -288,11 +291,41 @@ static void choose_mode(int argc, wchar_t** argv, LaunchRequest* out, LaunchProg
         out->mode = LAUNCH_REFUSED;
 }
 
+// "--lang en|zh" may stand anywhere: it is taken out before the mode is read,
+// and the language set at once, so every later message is in it.
+static int take_language(int argc, wchar_t** argv, wchar_t** kept, LaunchRequest* out) {
+    int n = 0;
+    const wchar_t* bad = NULL;
+    for (int i = 0; i < argc; i++) {
+        if (i > 0 && wcscmp(argv[i], L"--lang") == 0) {
+            const wchar_t* name = i + 1 < argc ? argv[++i] : L"";
+            if (texts_lang_from_name(name, &out->lang))
+                out->lang_given = true;
+            else if (!bad)
+                bad = name;
+        } else {
+            kept[n++] = argv[i];
+        }
+    }
+    texts_set_lang(out->lang_given ? out->lang : ui_language_is_chinese() ? LANG_ZH : LANG_EN);
+    if (bad)
+        refuse(out, txw(TX_LANG_REFUSED), bad);
+    return n;
+}
+
 void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram program) {
     init_request(out, program);
-    if (!argv || argc < 2)
+    wchar_t** kept = argv && argc > 0 ? (wchar_t**)heap_alloc((size_t)argc * sizeof *kept) : NULL;
+    if (!kept) {
+        texts_set_lang(ui_language_is_chinese() ? LANG_ZH : LANG_EN);
         return;
-    choose_mode(argc, argv, out, program);
+    }
+    const int n = take_language(argc, argv, kept, out);
+    if (n >= 2)
+        choose_mode(n, kept, out, program);
+    if (out->error[0] && !out->unknown)
+        out->mode = LAUNCH_REFUSED;
+    heap_free(kept);
 }
 
 // Help and version: on standard output from quorvin-cli.exe, in a box from

@@ -3,6 +3,8 @@
 // subsystem they are built for and so in where their text goes.
 #pragma once
 
+#include "core/views/texts.h"
+
 #include <windows.h>
 
 enum LaunchProgram {
@@ -38,6 +40,8 @@ struct LaunchRequest {
     bool usb;                  // console: --usb
     const wchar_t* usb_save_path;  // console: --usb-save FILE
     const wchar_t* json_path;  // every mode that prints figures: --json FILE, null when absent
+    bool lang_given;           // --lang en|zh anywhere; otherwise the UI language decides
+    Lang lang;
     wchar_t error[400];        // LAUNCH_REFUSED: what is wrong and what to do, without "Error: "
 };
 

@@ -18,6 +18,7 @@
 #include "tests/fakes/fake_usbpcap_driver.h"
 #include "tests/support/capture_builder.h"
 #include "tests/support/read_all.h"
+#include "tests/fakes/fake_ui_language.h"
 
 namespace {
 
@@ -57,6 +58,24 @@ TEST(LaunchTest, HelpVersionAndWhatEachProgramDoesWithTheUnknown) {
     EXPECT_NE(cli.find(L"Usage: quorvin-cli.exe [OPTION]\n"), std::wstring::npos);
     EXPECT_NE(window.find(L"Usage: quorvin.exe [OPTION]\n"), std::wstring::npos);
     EXPECT_NE(window.find(L"  (no option)                      open the window\n"), std::wstring::npos);
+}
+
+TEST(LaunchTest, LangChoosesTheLanguageFromAnywhereElseTheUiLanguageDoes) {
+    LaunchRequest zh = launch({L"-c", L"0", L"--lang", L"zh", L"10"}, PROGRAM_CLI);
+    EXPECT_EQ(zh.mode, LAUNCH_CONSOLE);
+    EXPECT_EQ(zh.run_seconds, 10);
+    EXPECT_EQ(texts_lang(), LANG_ZH);
+    EXPECT_EQ(launch({L"--lang", L"en"}).mode, LAUNCH_WINDOW);
+    EXPECT_EQ(texts_lang(), LANG_EN);
+    g_fake_ui_chinese = true;
+    launch({L"--version"});
+    EXPECT_EQ(texts_lang(), LANG_ZH);
+    LaunchRequest bad = launch({L"--lang", L"fr"});
+    g_fake_ui_chinese = false;
+    EXPECT_EQ(bad.mode, LAUNCH_REFUSED);
+    EXPECT_STREQ(bad.error, L"--lang 只接受 en 或 zh，不是 'fr'。");
+    launch({});
+    EXPECT_EQ(texts_lang(), LANG_EN);
 }
 
 TEST(LaunchTest, SwitchesAreExactAndOnlyFirst) {

@@ -22,7 +22,7 @@ if [ -d "$captures" ]; then
     while read -r name packets; do
         out=$artifacts/pcap-$name.txt
         # From the captures' folder, so that the report names the file alone, as the documentation shows it.
-        (cd "$captures" && wine "$exe" --pcap "$name" --json "$out.json") >"$out" 2>/dev/null
+        (cd "$captures" && wine "$exe" --lang zh --pcap "$name" --json "$out.json") >"$out" 2>/dev/null
         rc=$?
         [ "$rc" -eq 0 ] || fail "$name: exit code $rc"
         python3 "$e2e_here/json_check.py" "$out" "$out.json" || fail "$name: --json differs from the text"

@@ -106,7 +106,7 @@ close_box() {
     fail "a box did not close ($1)"
 }
 
-wine "$exe" >"$artifacts/window-stdout.txt" 2>&1 &
+wine "$exe" --lang zh >"$artifacts/window-stdout.txt" 2>&1 &
 app_pid=$!
 e2e_pids+=("$app_pid")
 locate client "$main_title" || { echo "FAIL: no main window titled $main_title"; exit 1; }

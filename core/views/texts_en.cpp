@@ -1,0 +1,20 @@
+// The English texts. Keep each group where texts.h has it, and a format's
+// conversions (%d, %.1f, %ls ...) the same as in texts_zh.cpp.
+#include "core/views/texts.h"
+
+const TextRow kEnglishTexts[] = {
+    // --- start-up and the command line ---
+    {TX_LANG_REFUSED, "--lang takes en or zh, not '%ls'."},
+
+    // --- console and offline reports ---
+
+    // --- capture headline and diagnostic ---
+
+    // --- main window, about box, message boxes ---
+
+    // --- plot window and saved pictures ---
+
+    // --- mouse names and choosing a mouse ---
+
+};
+const size_t kEnglishTextCount = sizeof kEnglishTexts / sizeof kEnglishTexts[0];

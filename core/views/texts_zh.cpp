@@ -1,0 +1,20 @@
+// 中文文本 (the Chinese texts). Keep each group where texts.h has it, and a
+// format's conversions (%d, %.1f, %ls ...) the same as in texts_en.cpp.
+#include "core/views/texts.h"
+
+const TextRow kChineseTexts[] = {
+    // --- start-up and the command line ---
+    {TX_LANG_REFUSED, "--lang 只接受 en 或 zh，不是 '%ls'。"},
+
+    // --- console and offline reports ---
+
+    // --- capture headline and diagnostic ---
+
+    // --- main window, about box, message boxes ---
+
+    // --- plot window and saved pictures ---
+
+    // --- mouse names and choosing a mouse ---
+
+};
+const size_t kChineseTextCount = sizeof kChineseTexts / sizeof kChineseTexts[0];
