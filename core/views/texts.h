@@ -24,6 +24,8 @@ enum TextId {
 
     // --- mouse names and choosing a mouse ---
 
+    // --- the report clock ---
+
     TEXT_COUNT
 };
 

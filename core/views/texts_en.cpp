@@ -16,5 +16,7 @@ const TextRow kEnglishTexts[] = {
 
     // --- mouse names and choosing a mouse ---
 
+    // --- the report clock ---
+
 };
 const size_t kEnglishTextCount = sizeof kEnglishTexts / sizeof kEnglishTexts[0];

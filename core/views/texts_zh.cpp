@@ -16,5 +16,7 @@ const TextRow kChineseTexts[] = {
 
     // --- mouse names and choosing a mouse ---
 
+    // --- the report clock ---
+
 };
 const size_t kChineseTextCount = sizeof kChineseTexts / sizeof kChineseTexts[0];
