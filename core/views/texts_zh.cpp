@@ -5,7 +5,7 @@
 const TextRow kChineseTexts[] = {
     // --- start-up and the command line ---
     {TX_LANG_REFUSED, "--lang 只接受 en 或 zh，不是 '%ls'。"},
-    // 用法的列：选项占 35 列，说明在其后(一个汉字占两列)。
+    // The usage's columns as in English; a Chinese character takes two.
     {TX_USAGE_HEAD, "Quorvin %ls - 鼠标回报率测试工具\n\n用法：%ls [选项]\n"},
     {TX_USAGE_NO_OPTION, "  (无选项)                         打开窗口\n"},
     {TX_USAGE_OPTIONS,

@@ -53,7 +53,8 @@ rc=$?
 printf '%s\n' "$list" >"$artifacts/cli-list.txt"
 [ "$rc" -eq 0 ] || fail "exit code $rc"
 grep -qE '^0   All mice \([1-9][0-9]*\)$' <<<"$list" || fail "no line for all mice"
-grep -qE '^1   [^ ]' <<<"$list" || fail "no line for mouse 1"
+# Wine's mouse tells a product string: the name is it, with the ids after it.
+grep -qE '^1   [^ ].* \(VID_845E PID_0001\)$' <<<"$list" || fail "no line for mouse 1"
 grep -qvE '^[0-9]+ +[^ ]' <<<"$list" && fail "a line without its index"
 zh=$(cli --list --lang zh)
 grep -qE '^0   全部鼠标 \([1-9][0-9]* 只\)$' <<<"$zh" || fail "no Chinese line for all mice"
