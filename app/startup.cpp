@@ -41,16 +41,17 @@ static void append_text(wchar_t* out, size_t cap, size_t* len, const wchar_t* fo
 }
 
 const wchar_t* usage_text(LaunchProgram program) {
-    static wchar_t text[6144];
+    static wchar_t text[6144];  // the usage is about 2000 units in either language
+    const size_t cap = sizeof text / sizeof text[0];
     const bool cli = program == PROGRAM_CLI;
     size_t len = 0;
     text[0] = 0;
-    append_text(text, 6144, &len, txw(TX_USAGE_HEAD), QUORVIN_VERSION_WIDE,
+    append_text(text, cap, &len, txw(TX_USAGE_HEAD), QUORVIN_VERSION_WIDE,
                 cli ? L"quorvin-cli.exe" : L"quorvin.exe");
     if (!cli)
-        append_text(text, 6144, &len, txw(TX_USAGE_NO_OPTION));
-    append_text(text, 6144, &len, txw(TX_USAGE_OPTIONS));
-    append_text(text, 6144, &len, txw(cli ? TX_USAGE_CLI_EXAMPLE : TX_USAGE_WINDOW_EXAMPLE));
+        append_text(text, cap, &len, txw(TX_USAGE_NO_OPTION));
+    append_text(text, cap, &len, txw(TX_USAGE_OPTIONS));
+    append_text(text, cap, &len, txw(cli ? TX_USAGE_CLI_EXAMPLE : TX_USAGE_WINDOW_EXAMPLE));
     return text;
 }
 
