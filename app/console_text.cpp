@@ -9,7 +9,7 @@
 
 #include "core/views/text_buf.h"
 #include "core/views/wide_text.h"
-#include "devices/mouse_registry.h"
+#include "devices/mouse_label.h"
 
 
 int format_status_line(char* buf, size_t cap, const StatsReadings* r) {
@@ -21,17 +21,7 @@ int format_status_line(char* buf, size_t cap, const StatsReadings* r) {
                     r->elapsed_s);
 }
 
-void console_mouse_name(int slot, wchar_t* out, size_t units) {
-    const RiDevice* d = &g_ri_devs[slot];
-    if (slot == 0 && g_nri > 1)
-        swprintf(out, units, L"All mice (%d)", registry_mice_present());
-    else if (slot == 0)
-        swprintf(out, units, L"All mice");
-    else if (d->vid[0] && d->pid[0])
-        swprintf(out, units, L"Mouse VID_%ls PID_%ls", d->vid, d->pid);
-    else
-        swprintf(out, units, L"HID mouse");
-}
+void console_mouse_name(int slot, wchar_t* out, size_t units) { mouse_label(slot, out, units); }
 
 void console_mouse_name_utf8(int slot, char* name, size_t cap) {
     wchar_t wide[CONSOLE_NAME_UNITS];

@@ -16,9 +16,10 @@
 enum { CONSOLE_NAME_UNITS = 64 };  // room for any name console_mouse_name makes
 constexpr size_t kConsoleNameBytes = wide_utf8_bytes(CONSOLE_NAME_UNITS);  // the same in UTF-8
 
-// A registry slot's name in English: "All mice (2)", "Mouse VID_845E
-// PID_0001", or "HID mouse" without both ids; and the same in UTF-8, given
-// room for any name (never cut).
+// A registry slot's name in the chosen language, the window's too
+// (devices/mouse_label): "All mice (2)", a product string with its ids,
+// "Mouse VID_845E PID_0001" without one, or "HID mouse" without both ids; and
+// the same in UTF-8, given room for any name (never cut).
 void console_mouse_name(int slot, wchar_t* out, size_t units);
 void console_mouse_name_utf8(int slot, char* name, size_t cap);
 // "\rAvg=... Time=...s" without a line break; returns what snprintf returns.

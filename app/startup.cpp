@@ -3,6 +3,7 @@
 #include "app/startup.h"
 
 #include <shellapi.h>
+#include <limits.h>
 #include <math.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -14,11 +15,13 @@
 #include "app/analyze_mode.h"
 #include "app/compare_mode.h"
 #include "app/console.h"
+#include "app/console_text.h"
 #include "app/pcap_mode.h"
 #include "app/text_out.h"
 #include "core/heap.h"
 #include "core/version.h"
 #include "core/views/texts.h"
+#include "devices/mouse_registry.h"
 #include "gui/main_window.h"
 #include "gui/text_window.h"
 #include "platform/message_box.h"
@@ -26,41 +29,30 @@
 
 static const wchar_t kVersionLine[] = L"Quorvin " QUORVIN_VERSION_WIDE;
 
-#define USAGE_HEAD(EXE)                                                                   \
-    L"Quorvin " QUORVIN_VERSION_WIDE L" - mouse polling-rate tester\n\n"                      \
-    L"Usage: " EXE L" [OPTION]\n"
-#define USAGE_OPTIONS                                                                     \
-    L"  -c, --console [INDEX [SECONDS]]  measure mouse INDEX (0 = all mice) until Ctrl+C"      \
-    L" or for SECONDS\n"                                                                  \
-    L"  --pcap FILE                      analyse a saved USBPcap capture (pcap or pcapng)\n" \
-    L"  --csv FILE                       after -c or --pcap: also write every report to FILE\n"   \
-    L"  --json FILE                      after -c, --pcap, --compare, --analyze or --ab: also\n"  \
-    L"                                   write the figures to FILE as JSON\n"                    \
-    L"  --usb, --usb-save FILE           after -c: also capture USB (USBPcap, administrator) and\n" \
-    L"                                   compare it with what Windows delivered; FILE: the pcap\n"  \
-    L"  --compare CAPTURE CSV [ENDPOINT] compare a USBPcap capture with a -c run's CSV\n"        \
-    L"  --analyze CSV                    print a -c run's summary again from its CSV\n"            \
-    L"  --ab A.csv B.csv                 compare two -c runs: B - A with 95% intervals, a verdict\n" \
-    L"  --slot N                         after --compare, --analyze or --ab: only the rows of\n"  \
-    L"                                   mouse N in the CSV (0 = all mice, the default)\n"       \
-    L"  --help, -h, /?                   show this help\n"                                  \
-    L"  --version                        show the version\n"
-
-static const wchar_t kWindowUsage[] =
-    USAGE_HEAD(L"quorvin.exe")
-    L"  (no option)                      open the window\n"
-    USAGE_OPTIONS
-    L"\nExample: quorvin.exe -c 0 10   measures all mice for 10 seconds.\n"
-    L"In a terminal, use quorvin-cli.exe: it prints there and the shell waits for it.\n";
-static const wchar_t kCliUsage[] =
-    USAGE_HEAD(L"quorvin-cli.exe")
-    USAGE_OPTIONS
-    L"\nExample: quorvin-cli.exe -c 0 10 --csv run.csv   measures all mice for 10 seconds\n"
-    L"         and writes every report to run.csv.\n"
-    L"quorvin.exe (without options) opens the window.\n";
+// Appends the formatted text at *len, never past cap; a piece that does not fit is cut.
+static void append_text(wchar_t* out, size_t cap, size_t* len, const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const int n = vswprintf(out + *len, cap - *len, format, args);
+    va_end(args);
+    if (n > 0)
+        *len += (size_t)n;
+    out[cap - 1] = 0;
+}
 
 const wchar_t* usage_text(LaunchProgram program) {
-    return program == PROGRAM_CLI ? kCliUsage : kWindowUsage;
+    static wchar_t text[6144];  // the usage is about 2000 units in either language
+    const size_t cap = sizeof text / sizeof text[0];
+    const bool cli = program == PROGRAM_CLI;
+    size_t len = 0;
+    text[0] = 0;
+    append_text(text, cap, &len, txw(TX_USAGE_HEAD), QUORVIN_VERSION_WIDE,
+                cli ? L"quorvin-cli.exe" : L"quorvin.exe");
+    if (!cli)
+        append_text(text, cap, &len, txw(TX_USAGE_NO_OPTION));
+    append_text(text, cap, &len, txw(TX_USAGE_OPTIONS));
+    append_text(text, cap, &len, txw(cli ? TX_USAGE_CLI_EXAMPLE : TX_USAGE_WINDOW_EXAMPLE));
+    return text;
 }
 
 static bool is_console_switch(const wchar_t* arg) {
@@ -78,6 +70,17 @@ static double parse_run_seconds(const wchar_t* arg) {
     if (end == arg || *end != 0 || !(v > 0) || !isfinite(v))
         return -1;
     return v;
+}
+
+// INDEX: a whole number. One that names no mouse is taken: the console says
+// so and measures all mice.
+static bool parse_index(const wchar_t* arg, int* index) {
+    wchar_t* end = NULL;
+    const long v = wcstol(arg, &end, 10);
+    if (end == arg || *end != 0)
+        return false;
+    *index = v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : (int)v;
+    return true;
 }
 
 // A slot number from 0 to 63; -1 for anything else.
@@ -107,7 +110,7 @@ static void refuse(LaunchRequest* out, const wchar_t* format, ...) {
     va_list args;
     va_start(args, format);
     if (vswprintf(out->error, sizeof out->error / sizeof out->error[0], format, args) < 0)
-        wcscpy(out->error, L"the arguments cannot run together; see --help");
+        wcscpy(out->error, txw(TX_ARGS_CANNOT_RUN));
     va_end(args);
 }
 
@@ -122,7 +125,7 @@ struct OptionScan {
 static void take_file_option(LaunchRequest* out, const wchar_t* option, const wchar_t* file) {
     const wchar_t kind = option[2];
     if (!file || !file[0])
-        refuse(out, L"%ls needs the name of the file to write (like %ls %ls).", option, option,
+        refuse(out, txw(TX_FILE_OPTION_NEEDS_NAME), option, option,
                kind == L'c' ? L"run.csv" : kind == L'j' ? L"report.json" : L"usb.pcap");
     (kind == L'c' ? out->csv_path : kind == L'j' ? out->json_path : out->usb_save_path) = file;
 }
@@ -144,8 +147,7 @@ static void take_options(int argc, wchar_t** argv, LaunchRequest* out, OptionSca
             out->compare_slot = parse_slot(n);
             scan->slot_given = true;
             if (out->compare_slot < 0)
-                refuse(out, L"--slot needs a mouse number from 0 to 63 (0 = all mice), not "
-                            L"'%ls'.", n);
+                refuse(out, txw(TX_SLOT_REFUSED), n);
         } else if (wcscmp(a, L"--usb") == 0) {
             out->usb = true;
         } else if (looks_like_option(a)) {
@@ -170,36 +172,36 @@ static bool is_mode_switch(const wchar_t* arg) {
 static void take_mode_arguments(const wchar_t* first, const OptionScan* scan, LaunchRequest* out) {
     const wchar_t* const* rest = scan->rest;
     int takes = 2;
-    const wchar_t* what = L"INDEX and SECONDS";
+    TextId what = TX_TAKES_INDEX_AND_SECONDS;
     if (wcscmp(first, L"--pcap") == 0) {
         out->mode = LAUNCH_PCAP;
         out->pcap_path = rest[0];
         takes = 1;
-        what = L"one capture file";
+        what = TX_TAKES_CAPTURE;
     } else if (wcscmp(first, L"--compare") == 0) {
         out->mode = LAUNCH_COMPARE;
         out->pcap_path = rest[0];
         out->compare_csv = rest[1];
         out->compare_endpoint = rest[2];
         takes = 3;
-        what = L"CAPTURE, CSV and ENDPOINT";
+        what = TX_TAKES_COMPARE;
     } else if (wcscmp(first, L"--analyze") == 0 || wcscmp(first, L"--ab") == 0) {
         const bool ab = first[3] == L'b';
         out->mode = ab ? LAUNCH_AB : LAUNCH_ANALYZE;
         out->compare_csv = rest[0];
         out->ab_csv_b = ab ? rest[1] : NULL;
         takes = ab ? 2 : 1;
-        what = ab ? L"two CSV files" : L"one CSV file";
+        what = ab ? TX_TAKES_TWO_CSV : TX_TAKES_ONE_CSV;
     } else {
         out->mode = LAUNCH_CONSOLE;
         out->device_arg = rest[0];
-        if (rest[0])
-            out->device_index = _wtoi(rest[0]);
+        if (rest[0] && !parse_index(rest[0], &out->device_index))
+            refuse(out, txw(TX_INDEX_REFUSED), rest[0]);
         if (rest[1])
             out->run_seconds = parse_run_seconds(rest[1]);
     }
     if (scan->kept > takes)
-        refuse(out, L"unexpected argument '%ls': %ls takes %ls at most.", rest[takes], first, what);
+        refuse(out, txw(TX_UNEXPECTED_ARGUMENT), rest[takes], first, txw(what));
 }
 
 // Two names of one file (Windows ignores case): an output must not replace
@@ -215,46 +217,42 @@ static bool same_file(const wchar_t* a, const wchar_t* b) {
 
 static void check_outputs(LaunchRequest* out) {
     if (same_file(out->csv_path, out->usb_save_path))
-        refuse(out, L"--csv and --usb-save name the same file, %ls; give each its own.",
-               out->csv_path);
+        refuse(out, txw(TX_CSV_IS_USB_SAVE), out->csv_path);
     if (out->mode == LAUNCH_PCAP && same_file(out->csv_path, out->pcap_path))
-        refuse(out, L"--csv names the capture itself, %ls; give the CSV a name of its own.",
-               out->csv_path);
+        refuse(out, txw(TX_CSV_IS_CAPTURE), out->csv_path);
     const wchar_t* json = out->json_path;
     if (same_file(json, out->csv_path) || same_file(json, out->usb_save_path))
-        refuse(out, L"--json and %ls name the same file, %ls; give each its own.",
+        refuse(out, txw(TX_JSON_IS_OUTPUT),
                same_file(json, out->csv_path) ? L"--csv" : L"--usb-save", json);
     if (same_file(json, out->pcap_path))
-        refuse(out, L"--json names the capture itself, %ls; give the JSON a name of its own.", json);
+        refuse(out, txw(TX_JSON_IS_CAPTURE), json);
     if (same_file(json, out->compare_csv) || same_file(json, out->ab_csv_b))
-        refuse(out, L"--json names a CSV being read, %ls; give the JSON a name of its own.", json);
+        refuse(out, txw(TX_JSON_IS_CSV_READ), json);
 }
 
 // Each mode's missing arguments, and the options that mean nothing to it.
 static void check_mode(const wchar_t* first, const OptionScan* scan, LaunchRequest* out) {
     const bool console = out->mode == LAUNCH_CONSOLE;
     if (console && out->run_seconds < 0)
-        refuse(out, L"SECONDS must be a positive number (like 10 or 2.5), not '%ls'; leave it out "
-                    L"to measure until Ctrl+C.", scan->rest[1]);
+        refuse(out, txw(TX_SECONDS_REFUSED), scan->rest[1]);
     if (out->mode == LAUNCH_PCAP && !out->pcap_path)
-        refuse(out, L"--pcap needs the name of a capture file (like --pcap capture.pcapng).");
+        refuse(out, txw(TX_PCAP_NEEDS_FILE));
     if (out->mode == LAUNCH_COMPARE && !out->compare_csv)
-        refuse(out, L"--compare needs a capture file and a -c run's CSV file.");
+        refuse(out, txw(TX_COMPARE_NEEDS_FILES));
     if (!console && (out->usb || out->usb_save_path))
-        refuse(out, L"%ls does not combine with %ls: it captures USB during a live measurement, "
-                    L"so it works only after -c.", out->usb_save_path ? L"--usb-save" : L"--usb", first);
+        refuse(out, txw(TX_USB_ONLY_AFTER_CONSOLE), out->usb_save_path ? L"--usb-save" : L"--usb",
+               first);
     if (out->mode == LAUNCH_ANALYZE && !out->compare_csv)
-        refuse(out, L"--analyze needs the CSV of a -c run (like --analyze run.csv).");
+        refuse(out, txw(TX_ANALYZE_NEEDS_CSV));
     if (out->mode == LAUNCH_AB && !out->ab_csv_b)
-        refuse(out, L"--ab needs the CSVs of two -c runs (like --ab a.csv b.csv).");
+        refuse(out, txw(TX_AB_NEEDS_CSVS));
     const bool reads_runs = out->mode == LAUNCH_COMPARE || out->mode == LAUNCH_ANALYZE ||
                             out->mode == LAUNCH_AB;
     if (reads_runs && out->csv_path)
-        refuse(out, L"--csv does not combine with %ls: it reads a run's CSV and writes none.",
-               first);
+        refuse(out, txw(TX_CSV_WITH_READER), first);
     if (!reads_runs && scan->slot_given)
-        refuse(out, L"--slot works only with --compare, --analyze and --ab; with %ls %ls.", first,
-               console ? L"INDEX chooses the mouse" : L"every endpoint is listed");
+        refuse(out, txw(TX_SLOT_ONLY_READERS), first,
+               txw(console ? TX_SLOT_CONSOLE_WHY : TX_SLOT_PCAP_WHY));
     check_outputs(out);
 }
 
@@ -273,14 +271,15 @@ static void choose_mode(int argc, wchar_t** argv, LaunchRequest* out, LaunchProg
         out->mode = LAUNCH_HELP;
     } else if (wcscmp(first, L"--version") == 0) {
         out->mode = LAUNCH_VERSION;
+    } else if (wcscmp(first, L"--list") == 0) {
+        out->mode = LAUNCH_LIST;
     } else if (is_mode_switch(first)) {
         OptionScan scan = {};
         take_options(argc, argv, out, &scan);
         take_mode_arguments(first, &scan, out);
         check_mode(first, &scan, out);
     } else if (program == PROGRAM_CLI && is_mode_option(first)) {
-        refuse(out, L"%ls follows a mode: -c, --pcap, --compare, --analyze or --ab comes first (like "
-                    L"-c 0 10 --csv run.csv).", first);
+        refuse(out, txw(TX_OPTION_BEFORE_MODE), first);
     } else if (program == PROGRAM_CLI) {
         out->unknown = first;
     }
@@ -344,6 +343,22 @@ static int show_text(LaunchProgram program, const wchar_t* text, bool aligned) {
     return 0;
 }
 
+bool format_mouse_list(wchar_t* out, size_t units) {
+    enumerate_mice();
+    out[0] = 0;
+    if (g_nri < 2) {
+        swprintf(out, units, L"%ls\n", txw(TX_LIST_NONE));
+        return false;
+    }
+    size_t len = 0;
+    for (int slot = 0; slot < g_nri; slot++) {
+        wchar_t name[CONSOLE_NAME_UNITS];
+        console_mouse_name(slot, name, CONSOLE_NAME_UNITS);
+        append_text(out, units, &len, L"%-3d %ls\n", slot, name);
+    }
+    return true;
+}
+
 // The modes that read or write files: --compare, --analyze, --ab, --pcap and the console.
 static int run_file_mode(const LaunchRequest* req) {
     if (req->mode == LAUNCH_AB)
@@ -370,8 +385,14 @@ static int run_front_end(const LaunchRequest* req, LaunchProgram program) {
         swprintf(line, 64, program == PROGRAM_CLI ? L"%ls\n" : L"%ls", kVersionLine);
         return show_text(program, line, false);
     }
+    case LAUNCH_LIST: {
+        static wchar_t list[MOUSE_LIST_UNITS];
+        const bool found = format_mouse_list(list, MOUSE_LIST_UNITS);
+        const int shown = show_text(program, list, true);
+        return shown ? shown : found ? 0 : 1;
+    }
     case LAUNCH_UNKNOWN:
-        print_error(L"unknown option %.500ls; the options are:\n", req->unknown);
+        print_error(txw(TX_UNKNOWN_OPTION), req->unknown);
         print_wide_utf8(error_stream(), usage_text(program));
         return 1;
     case LAUNCH_REFUSED:
@@ -394,7 +415,8 @@ int quorvin_main(const wchar_t* command_line, LaunchProgram program) {
     LaunchRequest req;
     parse_launch(argc, argv, &req, program);
     bool prints = req.mode != LAUNCH_WINDOW &&
-                  !(program == PROGRAM_WINDOW && (req.mode == LAUNCH_HELP || req.mode == LAUNCH_VERSION));
+                  !(program == PROGRAM_WINDOW && (req.mode == LAUNCH_HELP || req.mode == LAUNCH_VERSION ||
+                                                   req.mode == LAUNCH_LIST));
     if (prints)
         prepare_console_output();
     // quorvin.exe has no standard error of its own: its errors stay with its text.

@@ -21,6 +21,7 @@ enum LaunchMode {
     LAUNCH_AB,       // --ab A.csv B.csv [--slot N]: two saved runs compared
     LAUNCH_HELP,     // --help, -h, /? (and quorvin-cli.exe without arguments)
     LAUNCH_VERSION,  // --version
+    LAUNCH_LIST,     // --list: the mice with the INDEX -c takes
     LAUNCH_UNKNOWN,  // an option no mode knows (quorvin-cli.exe: also a first argument)
     LAUNCH_REFUSED,  // arguments that cannot run: error says why
 };
@@ -52,8 +53,15 @@ struct LaunchRequest {
 void parse_launch(int argc, wchar_t** argv, LaunchRequest* out,
                   LaunchProgram program = PROGRAM_WINDOW);
 
-// The usage text of the given program, one line per mode and option.
+// The usage text of the given program in the chosen language, one line per
+// mode and option.
 const wchar_t* usage_text(LaunchProgram program);
+
+enum { MOUSE_LIST_UNITS = 64 * 72 };  // a line for each of the registry's slots
+// --list: the registry built anew, then one line per slot, "<INDEX> <name>",
+// as -c takes the INDEX, all mice (0) first. Without a mouse, one line saying
+// so, and false.
+bool format_mouse_list(wchar_t* out, size_t units);
 
 // The whole program for the given command line; returns the exit code.
 int quorvin_main(const wchar_t* command_line, LaunchProgram program);

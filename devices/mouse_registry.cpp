@@ -1,11 +1,13 @@
 // Rebuilds the mouse registry from the Raw Input device list and keeps each
-// mouse's VID_/PID_ identifiers from its device path.
+// mouse's VID_/PID_ identifiers from its device path and its product string.
 #include "devices/mouse_registry.h"
 
 #include <string.h>
 #include <wchar.h>
+#include <wctype.h>
 
 #include "core/heap.h"
+#include "platform/hid_product.h"
 #include "platform/rawinput.h"
 
 RiDevice g_ri_devs[REGISTRY_SLOTS];
@@ -88,6 +90,27 @@ bool registry_device_path(int slot, wchar_t* out, size_t units) {
     return true;
 }
 
+// The product string of the mouse at device_name, trimmed of blanks and cut
+// to fit the slot, never between the two halves of a surrogate pair.
+static void read_product(const wchar_t* device_name, wchar_t out[REGISTRY_PRODUCT_UNITS]) {
+    wmemset(out, 0, REGISTRY_PRODUCT_UNITS);
+    wchar_t product[HID_PRODUCT_UNITS];
+    if (!hid_product_string(device_name, product, HID_PRODUCT_UNITS))
+        return;
+    const wchar_t* start = product;
+    while (iswspace(*start))
+        start++;
+    size_t n = wcslen(start);
+    if (n > REGISTRY_PRODUCT_UNITS - 1) {
+        n = REGISTRY_PRODUCT_UNITS - 1;
+        if (IS_HIGH_SURROGATE(start[n - 1]))
+            n--;
+    }
+    while (n > 0 && iswspace(start[n - 1]))
+        n--;
+    wmemcpy(out, start, n);
+}
+
 static void add_mouse(HANDLE device) {
     wchar_t* device_name = read_device_name(device);
     if (!device_name)
@@ -97,6 +120,7 @@ static void add_mouse(HANDLE device) {
     slot->gone = false;
     copy_identifier(device_name, L"VID_", slot->vid);
     copy_identifier(device_name, L"PID_", slot->pid);
+    read_product(device_name, slot->product);
     heap_free(device_name);
 }
 

@@ -1,9 +1,9 @@
 // The registry of mice known to Raw Input: slot 0 is all mice together, slots
 // 1..g_nri-1 the mice in the platform's list order, each with the ids its
-// device path gives. A slot names one mouse for a whole run: hot-plugging adds
-// slots and marks unplugged mice gone, but never renumbers, so a record, the
-// plot and the CSV never mix two mice. The front ends name the mice, each in
-// its own language (gui/mouse_name, app/console).
+// device path gives and the product string the mouse tells. A slot names one
+// mouse for a whole run: hot-plugging adds slots and marks unplugged mice gone,
+// but never renumbers, so a record, the plot and the CSV never mix two mice.
+// devices/mouse_label makes a mouse's name from them.
 #pragma once
 
 #include <stdint.h>
@@ -14,6 +14,9 @@
 enum {
     REGISTRY_SLOTS = 64,
     REGISTRY_ID_UNITS = 5,  // four units and the terminator
+    // 40 units and the terminator: a name with the ids after it still fits
+    // the 64 units the front ends give a name.
+    REGISTRY_PRODUCT_UNITS = 41,
 };
 
 struct RiDevice {
@@ -23,6 +26,10 @@ struct RiDevice {
     // path, as the path spells them; empty where the path has none (and in slot 0).
     wchar_t vid[REGISTRY_ID_UNITS];
     wchar_t pid[REGISTRY_ID_UNITS];
+    // The product string, read once when the mouse is added (a HID read is a
+    // few system calls, too many for a report or a repaint), without the
+    // blanks some devices pad it with, cut to fit; empty when the mouse tells none.
+    wchar_t product[REGISTRY_PRODUCT_UNITS];
 };
 
 // The system's mice, one list for the process: every run and window names

@@ -40,6 +40,7 @@ TEST(LaunchTest, HelpVersionAndWhatEachProgramDoesWithTheUnknown) {
         for (const wchar_t* help : {L"--help", L"-h", L"/?"})
             EXPECT_EQ(launch({help}, p).mode, LAUNCH_HELP);
         EXPECT_EQ(launch({L"--version"}, p).mode, LAUNCH_VERSION);
+        EXPECT_EQ(launch({L"--list"}, p).mode, LAUNCH_LIST);
         EXPECT_EQ(launch({L"-c", L"1", L"5"}, p).mode, LAUNCH_CONSOLE);
         EXPECT_EQ(launch({L"--pcap", L"f"}, p).mode, LAUNCH_PCAP);
     }
@@ -93,11 +94,18 @@ TEST(LaunchTest, SwitchesAreExactAndOnlyFirst) {
     EXPECT_EQ(unsplit.mode, LAUNCH_WINDOW);
 }
 
-TEST(LaunchTest, DeviceIndexReadsLikeWtoi) {
+// INDEX is a whole number; one that names no mouse is the console's to note.
+TEST(LaunchTest, DeviceIndexIsAWholeNumber) {
     EXPECT_EQ(launch({L"-c", L"2"}).device_index, 2);
     EXPECT_EQ(launch({L"-c", L"  -3"}).device_index, -3);
-    EXPECT_EQ(launch({L"-c", L"mouse"}).device_index, 0);
-    EXPECT_EQ(launch({L"-c", L"7x"}).device_index, 7);
+    EXPECT_EQ(launch({L"-c", L"99"}).device_index, 99);
+    for (const wchar_t* index : {L"mouse", L"7x", L"1.5", L""}) {
+        LaunchRequest req = launch({L"-c", index, L"5"}, PROGRAM_CLI);
+        EXPECT_EQ(req.mode, LAUNCH_REFUSED) << index;
+        EXPECT_EQ(std::wstring(req.error), L"INDEX must be a whole number (0 = all mice, 1 and up one "
+                                            L"mouse; --list shows them), not '" +
+                                                std::wstring(index) + L"'.");
+    }
 }
 
 TEST(LaunchTest, RunSecondsAndModeArguments) {
@@ -119,6 +127,10 @@ const struct {
 } kArgumentCases[] = {
     {{L"-c", L"1", L"abc"}, LAUNCH_REFUSED,
      L"SECONDS must be a positive number (like 10 or 2.5), not 'abc'"},
+    {{L"-c", L"abc"}, LAUNCH_REFUSED, L"INDEX must be a whole number"},
+    {{L"-c", L"1", L"x"}, LAUNCH_REFUSED, L"SECONDS must be a positive number"},
+    {{L"-c", L"0"}, LAUNCH_CONSOLE, L""},
+    {{L"-c", L"2", L"5"}, LAUNCH_CONSOLE, L""},
     {{L"-c", L"0", L"-5"}, LAUNCH_REFUSED, L"not '-5'"},
     {{L"-c", L"0", L"0"}, LAUNCH_REFUSED, L"not '0'"},
     {{L"-c", L"0", L"10s"}, LAUNCH_REFUSED, L"not '10s'"},

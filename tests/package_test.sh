@@ -29,7 +29,7 @@ cmp -s "$zip" "$work/dist-again/$name.zip" || fail "two packaging runs gave diff
 grep -q "^Quorvin $version - mouse polling-rate tester" "$work/unpacked/$name/README.txt" || fail "README.txt version"
 grep -q "The Quorvin authors" "$work/unpacked/$name/LICENSE" || fail "LICENSE"
 
-system_dlls='^(KERNEL32|USER32|GDI32|SHELL32|ADVAPI32|COMDLG32|msvcrt|VERSION|COMCTL32|ole32)\.dll$'
+system_dlls='^(KERNEL32|USER32|GDI32|SHELL32|ADVAPI32|COMDLG32|msvcrt|VERSION|COMCTL32|ole32|HID)\.dll$'
 for exe in quorvin:2 quorvin-cli:3; do
     file=$work/unpacked/$name/${exe%%:*}.exe
     dump=$(x86_64-w64-mingw32-objdump -p "$file") || { fail "$file unreadable"; continue; }

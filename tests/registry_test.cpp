@@ -6,6 +6,7 @@
 #include "devices/mouse_registry.h"
 #include "engine/reception.h"
 #include "tests/fakes/fake_heap.h"
+#include "tests/fakes/fake_hid_product.h"
 #include "tests/fakes/fake_rawinput.h"
 
 namespace {
@@ -19,10 +20,14 @@ protected:
     void SetUp() override {
         fake_rawinput_reset();
         fake_heap_reset();
+        fake_hid_product_reset();
         for (int i = 0; i < REGISTRY_SLOTS; i++)
             g_dev_last_active[i] = 77;
     }
-    void TearDown() override { EXPECT_EQ(g_fake_heap.live_blocks, 0); }
+    void TearDown() override {
+        EXPECT_EQ(g_fake_heap.live_blocks, 0);
+        fake_hid_product_reset();
+    }
 };
 
 TEST_F(RegistryTest, OnlyKeyboardsGiveSlotZeroWithoutCount) {
@@ -125,6 +130,27 @@ TEST_F(RegistryTest, ListFailuresLeaveTheRegistryEmpty) {
     fake_rawinput_reset();  // no device at all
     enumerate_mice();
     EXPECT_EQ(g_nri, 0);
+}
+
+// The product string is read once, when a mouse is added, through the path
+// Raw Input gives: blanks some devices pad it with go, a long one is cut to
+// fit a name, and a mouse that tells none (as under Wine) keeps an empty one.
+TEST_F(RegistryTest, ProductStringsAreReadWhenAMouseIsAdded) {
+    const wchar_t* const paths[] = {L"\\\\?\\HID#VID_046D&PID_C08B#1",
+                                    L"\\\\?\\HID#VID_1532&PID_0099#2", kWineMouse};
+    fake_hid_product_set(paths[0], L"  G502 HERO Gaming Mouse \t ");
+    fake_hid_product_set(paths[1], L"A Very Long Product String That Goes On And On Past Forty");
+    for (int i = 0; i < 3; i++)
+        fake_rawinput_add_device(handle_of(i + 1), RIM_TYPEMOUSE, paths[i]);
+    enumerate_mice();
+    ASSERT_EQ(g_nri, 4);
+    EXPECT_STREQ(g_ri_devs[1].product, L"G502 HERO Gaming Mouse");
+    EXPECT_STREQ(g_ri_devs[2].product, L"A Very Long Product String That Goes On");  // 40 units, then blanks go
+    EXPECT_STREQ(g_ri_devs[3].product, L"");
+    EXPECT_STREQ(g_ri_devs[0].product, L"");
+    EXPECT_EQ(g_fake_hid_product_reads, 3);
+    EXPECT_FALSE(rescan_mice());
+    EXPECT_EQ(g_fake_hid_product_reads, 3) << "a mouse already listed is not asked again";
 }
 
 // A rescan keeps every slot: the mouse that stays keeps its number, the one

@@ -13,6 +13,40 @@ enum Lang { LANG_EN, LANG_ZH };
 enum TextId {
     // --- start-up and the command line ---
     TX_LANG_REFUSED,  // --lang given something other than en or zh
+    // The usage: a head (version, program), the window's no-option line, the
+    // options (a format without arguments: "%%" is one "%"), and each program's example.
+    TX_USAGE_HEAD,
+    TX_USAGE_NO_OPTION,
+    TX_USAGE_OPTIONS,
+    TX_USAGE_WINDOW_EXAMPLE,
+    TX_USAGE_CLI_EXAMPLE,
+    TX_UNKNOWN_OPTION,
+    // Arguments refused before anything is opened: what is wrong and what to do.
+    TX_ARGS_CANNOT_RUN,
+    TX_FILE_OPTION_NEEDS_NAME,
+    TX_SLOT_REFUSED,
+    TX_UNEXPECTED_ARGUMENT,
+    TX_TAKES_INDEX_AND_SECONDS,  // what a mode takes, in TX_UNEXPECTED_ARGUMENT
+    TX_TAKES_CAPTURE,
+    TX_TAKES_COMPARE,
+    TX_TAKES_TWO_CSV,
+    TX_TAKES_ONE_CSV,
+    TX_CSV_IS_USB_SAVE,
+    TX_CSV_IS_CAPTURE,
+    TX_JSON_IS_OUTPUT,
+    TX_JSON_IS_CAPTURE,
+    TX_JSON_IS_CSV_READ,
+    TX_SECONDS_REFUSED,
+    TX_PCAP_NEEDS_FILE,
+    TX_COMPARE_NEEDS_FILES,
+    TX_USB_ONLY_AFTER_CONSOLE,
+    TX_ANALYZE_NEEDS_CSV,
+    TX_AB_NEEDS_CSVS,
+    TX_CSV_WITH_READER,
+    TX_SLOT_ONLY_READERS,
+    TX_SLOT_CONSOLE_WHY,  // in TX_SLOT_ONLY_READERS after -c
+    TX_SLOT_PCAP_WHY,     // and after --pcap
+    TX_OPTION_BEFORE_MODE,
 
     // --- console and offline reports ---
 
@@ -23,6 +57,12 @@ enum TextId {
     // --- plot window and saved pictures ---
 
     // --- mouse names and choosing a mouse ---
+    TX_MOUSE_ALL_COUNT,  // slot 0 with how many mice are listed
+    TX_MOUSE_ALL,        // slot 0 while none is
+    TX_MOUSE_IDS,        // a mouse without a product string: its VID and PID
+    TX_MOUSE_HID,        // a mouse that tells neither
+    TX_INDEX_REFUSED,    // -c INDEX that is no whole number
+    TX_LIST_NONE,        // --list without a mouse
 
     // --- the report clock ---
 

@@ -1,6 +1,6 @@
 #!/bin/bash
 # End-to-end test of quorvin-cli.exe as a terminal user meets it under Wine:
-# help, version, an unknown option, arguments refused, errors on standard
+# help, version, the list of mice, an unknown option, arguments refused, errors on standard
 # error, --pcap into a pipe, standard output on a full disk and into a pipe
 # whose reader quit, a timed console run, exit codes, and Ctrl+C typed
 # into a pseudo-terminal during a measurement.
@@ -28,7 +28,7 @@ rc=$?
 [ "$(head -n 1 <<<"$help")" = "Quorvin $version - mouse polling-rate tester" ] || fail "first line"
 for line in "Usage: quorvin-cli.exe [OPTION]" "  -c, --console [INDEX [SECONDS]]" "  --pcap FILE" \
             "  --help, -h, /?" "  --version" "  --usb, --usb-save FILE" "  --compare CAPTURE CSV [ENDPOINT]" \
-            "  --ab A.csv B.csv" "  --json FILE" \
+            "  --ab A.csv B.csv" "  --json FILE" "  --list" "  --lang en|zh" \
             "Example: quorvin-cli.exe -c 0 10"; do
     grep -qF -- "$line" <<<"$help" || fail "no line '$line'"
 done
@@ -45,6 +45,20 @@ python3 "$e2e_here/readme_examples.py" check "$e2e_here/../.." help "$artifacts/
 
 case_name=version
 [ "$(cli --version)" = "Quorvin $version" ] || fail "version line"
+
+case_name=list
+# Every mouse with the INDEX that -c takes, all mice first; the same in Chinese.
+list=$(cli --list)
+rc=$?
+printf '%s\n' "$list" >"$artifacts/cli-list.txt"
+[ "$rc" -eq 0 ] || fail "exit code $rc"
+grep -qE '^0   All mice \([1-9][0-9]*\)$' <<<"$list" || fail "no line for all mice"
+# Wine's mouse tells a product string: the name is it, with the ids after it.
+grep -qE '^1   [^ ].* \(VID_845E PID_0001\)$' <<<"$list" || fail "no line for mouse 1"
+grep -qvE '^[0-9]+ +[^ ]' <<<"$list" && fail "a line without its index"
+zh=$(cli --list --lang zh)
+grep -qE '^0   全部鼠标 \([1-9][0-9]* 只\)$' <<<"$zh" || fail "no Chinese line for all mice"
+[ "$(wc -l <<<"$zh")" -eq "$(wc -l <<<"$list")" ] || fail "the Chinese list has other lines"
 
 case_name=unknown
 out=$(cli_err --xyz)
@@ -65,6 +79,9 @@ while IFS='|' read -r args line; do
     [[ $out == "Error: $line"* ]] && [ "$(wc -l <<<"$out")" -eq 1 ] || fail "'$args': '$out'"
 done <<EOF_CASES
 -c 1 abc|SECONDS must be a positive number (like 10 or 2.5), not 'abc'
+-c abc|INDEX must be a whole number (0 = all mice, 1 and up one mouse; --list shows them), not 'abc'
+-c 1 x|SECONDS must be a positive number (like 10 or 2.5), not 'x'
+--lang zh -c abc|INDEX 必须是整数(0 = 全部鼠标，1 起为单只鼠标；--list 可列出)，不是 'abc'。
 -c 0 -5|SECONDS must be a positive number (like 10 or 2.5), not '-5'
 --pcap F --usb|--usb does not combine with --pcap
 --compare c.pcap r.csv --csv F|--csv does not combine with --compare

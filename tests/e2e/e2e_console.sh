@@ -156,7 +156,7 @@ for example in console-status console-summary; do
 done
 # This one moves +3, -3 pixels alternately: the CSV's dx column must be that
 # pattern report for report (see motion_check.py for what Wine does to it).
-case_name=mouse1-500 case_rate=500 case_step=3 e2e_runs console_case 1 3 "Mouse VID_845E PID_0001"
+case_name=mouse1-500 case_rate=500 case_step=3 e2e_runs console_case 1 3 "Wine HID mouse (VID_845E PID_0001)"
 
 # A run killed with kill -9 while the jig moves: the user's file is as it
 # was, and the partial file beside it holds every report counted by the last
