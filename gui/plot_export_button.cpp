@@ -7,6 +7,7 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "core/views/texts.h"
 #include "engine/reception.h"
 #include "gui/plot_export.h"
 #include "platform/file_dialog.h"
@@ -14,7 +15,7 @@
 
 // While an export runs its button cancels it and the bar shows how far it got.
 static void show_exporting(HWND plot, bool on) {
-    SetDlgItemTextW(plot, ID_PLOT_EXPORT, on ? L"取消导出" : L"导出 CSV");
+    SetDlgItemTextW(plot, ID_PLOT_EXPORT, txw(on ? TX_PLOT_CANCEL_EXPORT : TX_PLOT_EXPORT_BUTTON));
     HWND bar = GetDlgItem(plot, ID_PLOT_PROGRESS);
     SendMessageW(bar, PBM_SETPOS, 0, 0);
     ShowWindow(bar, on ? SW_SHOW : SW_HIDE);
@@ -22,14 +23,14 @@ static void show_exporting(HWND plot, bool on) {
 
 static void say_failed(PlotWin* live, HWND owner, const wchar_t* path, const wchar_t* reason) {
     wchar_t text[MAX_PATH + 160];
-    swprintf(text, MAX_PATH + 160, L"导出失败：%ls", path);
+    swprintf(text, MAX_PATH + 160, txw(TX_PLOT_EXPORT_FAILED), path);
     plot_set_status(live, text);
-    message_box(owner, reason, L"错误", MB_OK | MB_ICONERROR);
+    message_box(owner, reason, txw(TX_PLOT_ERROR), MB_OK | MB_ICONERROR);
 }
 
 static void say_write_failed(PlotWin* live, HWND owner, const wchar_t* path, int error) {
     wchar_t text[MAX_PATH + 160];
-    swprintf(text, MAX_PATH + 160, L"无法写入 CSV 文件：\n%ls\n\n%hs", path, strerror(error));
+    swprintf(text, MAX_PATH + 160, txw(TX_PLOT_CSV_WRITE_FAILED), path, strerror(error));
     say_failed(live, owner, path, text);
 }
 
@@ -44,7 +45,7 @@ bool plot_export_button(PlotWin* live, HWND plot) {
     StatsSnapshot all;
     stats_take_snapshot(&run->records[0], &all);
     if (all.interval_count < 2) {
-        plot_set_status(live, L"报告太少：至少要有 2 个有效间隔才能导出 CSV。");
+        plot_set_status(live, txw(TX_PLOT_TOO_FEW));
         return true;
     }
     SYSTEMTIME now;
@@ -63,7 +64,7 @@ bool plot_export_button(PlotWin* live, HWND plot) {
         return false;
     }
     show_exporting(plot, true);
-    swprintf(text, MAX_PATH + 160, L"正在导出：%ls", path);
+    swprintf(text, MAX_PATH + 160, txw(TX_PLOT_EXPORTING), path);
     plot_set_status(live, text);
     return true;
 }
@@ -74,16 +75,14 @@ LRESULT plot_export_on_end(PlotWin* live, HWND hwnd) {
     wchar_t text[MAX_PATH + 160];
     switch (r.end) {
     case PLOT_EXPORT_WRITTEN:
-        swprintf(text, MAX_PATH + 160, L"已导出 %lld 行：%ls", r.rows, r.path);
+        swprintf(text, MAX_PATH + 160, txw(TX_PLOT_EXPORTED), r.rows, r.path);
         plot_set_status(live, text);
         break;
     case PLOT_EXPORT_CANCELLED:
-        plot_set_status(live, L"已取消导出");
+        plot_set_status(live, txw(TX_PLOT_EXPORT_CANCELLED));
         break;
     case PLOT_EXPORT_LOST:
-        swprintf(text, MAX_PATH + 160,
-                 L"无法导出 CSV 文件：\n%ls\n\n导出时数据被清除，或日志已覆盖尚未写出的报告；没有写出文件。",
-                 r.path);
+        swprintf(text, MAX_PATH + 160, txw(TX_PLOT_EXPORT_LOST), r.path);
         say_failed(live, hwnd, r.path, text);
         break;
     case PLOT_EXPORT_FAILED:

@@ -37,7 +37,11 @@ static bool current_view(const PlotWin* w, PlotView* v) {
     return w->shown.any;
 }
 
+// Where the last paint put the plot: its header and foot take as many lines
+// as their words need.
 static PlotArea client_area(const PlotWin* w) {
+    if (w->area_known)
+        return w->area;
     RECT r;
     GetClientRect(w->hwnd, &r);
     return plot_area(r.right, r.bottom, w->dpi);

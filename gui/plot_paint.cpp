@@ -3,10 +3,11 @@
 // reports, which at tens of millions takes longer than the window may stop
 // answering, so the window's builder thread (gui/plot_builder) builds it and a
 // paint draws the newest finished one. The distribution lines and the summary
-// line come from the record's histogram of the whole run, whose cost does not
+// come from the record's histogram of the whole run, whose cost does not
 // grow with it, at each paint. The model decides the axes and where the labels
-// go; this file draws them, and asks the builder for the model a window's look
-// needs.
+// go, and how the header's and the foot's words break into lines; this file
+// measures and draws them, gives the plot what room they leave, and asks the
+// builder for the model a window's look needs.
 #include "gui/plot_paint.h"
 
 #include <math.h>
@@ -16,6 +17,8 @@
 
 #include "core/runs/arrival_clock.h"
 #include "core/views/plot_model.h"
+#include "core/views/text_buf.h"
+#include "core/views/texts.h"
 #include "engine/reception.h"
 #include "gui/plot_builder.h"
 #include "gui/plot_hints.h"
@@ -32,21 +35,37 @@ static const COLORREF kStillColor = 0xb4b4b4;  // counts: a report without motio
 static const COLORREF kZeroColor = 0x505050;   // counts: the 0 line
 static const COLORREF kSpeedColor = 0x40c8ff;  // speed: amber
 static const COLORREF kClockColor = 0x82d26e;  // intervals: the report clock's period, green
-// The summary line starts after the view buttons at the top left (96-DPI pixels).
-enum { PLOT_SUMMARY_LEFT = 160 };
+// Where the words around the plot go (96-DPI pixels): the header's first
+// line between the buttons, each further line a pitch lower across the
+// width; the foot's status on the bottom line, the hints beside it or on
+// lines of their own above it.
+enum {
+    TEXT_MARGIN = 12,
+    HEADER_TOP = 8,
+    HEADER_PITCH = 20,
+    FOOT_PITCH = 16,
+    FOOT_LAST = 16,  // the bottom line's top, up from the client's foot
+    FOOT_GAP = 24,   // between the status and hints beside it
+    BAR_ROOM = 170,  // the export's bar at the foot's right, while it shows
+    BUTTON_TOP = 4,
+    BUTTON_HEIGHT = 22,
+};
 
 static int px(int v, UINT dpi) { return dpi_scale(v, dpi); }
 
 // The right margin holds the lines' labels; the widest is the clock's with a
 // three-digit drift and fill ("时钟 1.000 ms  +100 ppm  填充 100%").
-PlotArea plot_area(int width, int height, UINT dpi) {
-    PlotArea a = {px(60, dpi), px(48, dpi), width - px(210, dpi), height - px(36, dpi)};
+PlotArea plot_area_rows(int width, int height, UINT dpi, int header_rows, int foot_rows) {
+    PlotArea a = {px(60, dpi), px(HEADER_TOP, dpi) + header_rows * px(HEADER_PITCH, dpi), width - px(210, dpi),
+                  height - px(36, dpi) - (foot_rows - 1) * px(FOOT_PITCH, dpi)};
     if (a.right < a.left + 10)
         a.right = a.left + 10;
     if (a.bottom < a.top + 10)
         a.bottom = a.top + 10;
     return a;
 }
+
+PlotArea plot_area(int width, int height, UINT dpi) { return plot_area_rows(width, height, dpi, 2, 1); }
 
 // A paint after a new look (zoom, pan, size, record) waits this long for its
 // model, so that a short run's shows in that paint, as when it was built in
@@ -103,24 +122,20 @@ static void text_at(HDC dc, int x, int y, COLORREF color, const wchar_t* text, U
     TextOutW(dc, x, y, text, (int)wcslen(text));
 }
 
-// A line of text kept between left and right (DT_LEFT or DT_RIGHT), cut with
-// an ellipsis where it does not fit, so it never runs under a control.
-static void text_within(HDC dc, int left, int right, int y, COLORREF color, const wchar_t* text,
-                        UINT side) {
-    SIZE size;
-    GetTextExtentPoint32W(dc, L"Ag", 2, &size);
-    RECT r = {left, y, right, y + size.cy};
-    if (r.right <= r.left)
-        return;
-    SetTextColor(dc, color);
-    SetTextAlign(dc, TA_LEFT | TA_TOP);
-    DrawTextW(dc, text, -1, &r, side | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+static int gdi_width(void* dc, const wchar_t* text, int n) {
+    SIZE size = {};
+    GetTextExtentPoint32W((HDC)dc, text, n, &size);
+    return size.cx;
 }
 
-static int text_width(HDC dc, const wchar_t* text) {
-    SIZE size = {};
-    GetTextExtentPoint32W(dc, text, (int)wcslen(text), &size);
-    return size.cx;
+// Lines of text, each a pitch below the one before, from x (TA_LEFT,
+// TA_RIGHT or TA_CENTER).
+static void draw_lines(HDC dc, const wchar_t* text, const PlotTextLine* lines, int n, int x, int y, int pitch,
+                       COLORREF color, UINT align) {
+    SetTextColor(dc, color);
+    SetTextAlign(dc, align | TA_TOP);
+    for (int k = 0; k < n; k++)
+        TextOutW(dc, x, y + k * pitch, text + lines[k].start, lines[k].len);
 }
 
 // A tick's label: ms for intervals, counts as they are, speeds in thousands
@@ -166,9 +181,9 @@ static void draw_axes(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
 // The distribution lines from the top of the plot down: longer intervals lie higher.
 static const struct {
     int pct;
-    const wchar_t* name;
+    TextId name;
     bool dotted;
-} kLines[] = {{PCT_99, L"慢端 P99", true}, {PCT_50, L"中位", false}, {PCT_1, L"快端 P1", true}};
+} kLines[] = {{PCT_99, TX_PLOT_LINE_SLOW, true}, {PCT_50, TX_PLOT_LINE_MEDIAN, false}, {PCT_1, TX_PLOT_LINE_FAST, true}};
 enum { LINES = sizeof kLines / sizeof kLines[0] };
 
 static void draw_line(HDC dc, const PlotArea* a, int y, int dash, COLORREF color) {
@@ -192,10 +207,10 @@ static int plot_lines(const PlotArea* a, const PlotModel* m, const Distribution*
     int n = 0;
     for (int i = 0; i < LINES && d->n > 0; i++) {
         const double us = d->pct_us[kLines[i].pct];
-        out[n++] = {row_of(us, &m->axis, a), us, kLines[i].name, kLines[i].dotted ? px(2, dpi) : 0, kLineColor};
+        out[n++] = {row_of(us, &m->axis, a), us, txw(kLines[i].name), kLines[i].dotted ? px(2, dpi) : 0, kLineColor};
     }
     if (clock && clock->refusal == REPORT_CLOCK_OK && clock->period_us > 0)
-        out[n++] = {row_of(clock->period_us, &m->axis, a), clock->period_us, L"时钟", px(6, dpi), kClockColor};
+        out[n++] = {row_of(clock->period_us, &m->axis, a), clock->period_us, L"", px(6, dpi), kClockColor};
     for (int i = 1; i < n; i++) {  // down the plot: at most four, in place
         for (int j = i; j > 0 && out[j].y < out[j - 1].y; j--) {
             const PlotLine moved = out[j];
@@ -237,7 +252,7 @@ static void draw_percentile_lines(HDC dc, const PlotArea* a, const PlotModel* m,
         if (mid != y)
             fill(dc, x, mid < y ? mid : y, 1, abs(mid - y) + 1, lines[k].color);
         if (lines[k].color == kClockColor)
-            swprintf(label, 64, L"时钟 %.3f ms  %+.0f ppm  填充 %.0f%%", lines[k].us / 1000.0,
+            swprintf(label, 64, txw(TX_PLOT_CLOCK_LABEL), lines[k].us / 1000.0,
                      fabs(clock->drift_ppm) < 0.5 ? 0.0 : clock->drift_ppm, clock->filled_pct);
         else
             swprintf(label, 64, L"%ls %.3f ms  %.1f Hz", lines[k].name, lines[k].us / 1000.0, rate_at(lines[k].us));
@@ -382,83 +397,114 @@ static void draw_legend_key(HDC dc, int kind, int i, int x, int y, int w, UINT d
 
 // The names of a view's legend items; how many.
 static int legend_names(int kind, const wchar_t** names) {
-    static const wchar_t* const counts[] = {L"Δx", L"Δy", L"无移动的报告", L"超出纵轴"};
-    static const wchar_t* const speed[] = {L"速度：√(Δx²+Δy²) ÷ 有效间隔，计数/秒", L"无移动的报告",
-                                           L"超出纵轴"};
     if (kind == PLOT_COUNTS) {
+        const wchar_t* counts[] = {L"Δx", L"Δy", txw(TX_PLOT_LEGEND_STILL), txw(TX_PLOT_LEGEND_BEYOND)};
         memcpy(names, counts, sizeof counts);
         return 4;
     }
     if (kind == PLOT_SPEED) {
+        const wchar_t* speed[] = {txw(TX_PLOT_LEGEND_SPEED), txw(TX_PLOT_LEGEND_STILL), txw(TX_PLOT_LEGEND_BEYOND)};
         memcpy(names, speed, sizeof speed);
         return 3;
     }
     for (int i = 0; i < STATS_BUCKETS + 2; i++)
-        names[i] = i < STATS_BUCKETS ? g_bucket_label[i] : i == STATS_BUCKETS ? L"系统合并投递 (轴下)" : L"超出纵轴";
+        names[i] = i < STATS_BUCKETS    ? g_bucket_label[i]
+                   : i == STATS_BUCKETS ? txw(TX_PLOT_LEGEND_MERGED)
+                                        : txw(TX_PLOT_LEGEND_BEYOND);
     return STATS_BUCKETS + 2;
 }
 
-// The view's colours (for intervals by the histogram's buckets, then the grey
-// marks and the arrows), one row under the summary line, as many items as the
-// width takes. One line of text with a wide space where each key goes: one
-// call to measure, one to draw.
-static void draw_legend(HDC dc, int width, int kind, UINT dpi) {
-    enum { MOST = STATS_BUCKETS + 2, CHARS = 200 };
-    wchar_t text[CHARS];
-    const wchar_t* names[MOST];
+enum { HEADER_CHARS = 512, FOOT_CHARS = PLOT_STATUS_CHARS + 400 };
+
+// The words around the plot, laid into lines at the window's width: the
+// summary from the header's first line, the legend from the line after it;
+// the status on the foot's bottom lines, the hints beside its last line
+// when they fit there, else on lines of their own above it.
+struct PlotWords {
+    PlotControls controls;
+    wchar_t summary[HEADER_CHARS];
+    wchar_t legend[HEADER_CHARS];
+    PlotTextLine summary_lines[PLOT_TEXT_LINES], legend_lines[PLOT_TEXT_LINES];
+    int summary_n, legend_n;
+    const wchar_t* status;
+    wchar_t hints[FOOT_CHARS];
+    PlotFoot foot;
+    int foot_right;  // where the bottom line ends (the export's bar beside it)
+    PlotArea area;
+};
+
+// The legend's text: each item its key's placeholder (a wide space) and its name.
+static void legend_text(wchar_t* out, int kind) {
+    const wchar_t* names[STATS_BUCKETS + 2];
     const int n = legend_names(kind, names);
-    int start[MOST + 1], len = 0;
-    for (int i = 0; i < n; i++) {
-        start[i] = len;
-        len += swprintf(text + len, CHARS - (size_t)len, L"\u3000%ls   ", names[i]);
-    }
-    start[n] = len;
-    int dx[CHARS], fit = 0, items = 0;
-    SIZE size;
-    const int x = px(12, dpi), y = px(28, dpi);
-    GetTextExtentExPointW(dc, text, len, width - 2 * x, &fit, dx, &size);
-    while (items < n && start[items + 1] <= fit)
-        items++;
-    SetTextColor(dc, kAxisColor);
-    SetTextAlign(dc, TA_LEFT | TA_TOP);
-    TextOutW(dc, x, y, text, start[items]);
-    for (int i = 0; i < items; i++) {
-        const int left = start[i] ? dx[start[i] - 1] : 0;
-        draw_legend_key(dc, kind, i, x + left, y, dx[start[i]] - left, dpi);
+    WideBuf t = text_buf(out, HEADER_CHARS);
+    for (int i = 0; i < n; i++)
+        text_appendf(&t, i ? PLOT_GAP L"\u3000%ls" : L"\u3000%ls", names[i]);
+}
+
+static void lay_header(HDC dc, int width, UINT dpi, PlotWords* w) {
+    PlotMeasure m = {gdi_width, dc};
+    const int full = width - 2 * px(TEXT_MARGIN, dpi);
+    const int summary_widths[] = {w->controls.header_right - w->controls.header_left, full};
+    w->summary_n = plot_wrap(w->summary, summary_widths, 2, &m, w->summary_lines, PLOT_TEXT_LINES / 2);
+    w->summary_n = w->summary_n > 0 ? w->summary_n : 1;
+    w->legend_n = plot_wrap(w->legend, &full, 1, &m, w->legend_lines, PLOT_TEXT_LINES / 2);
+}
+
+static void lay_foot(HDC dc, int width, UINT dpi, bool bar, PlotWords* w) {
+    PlotMeasure m = {gdi_width, dc};
+    w->foot_right = width - px(bar ? BAR_ROOM : TEXT_MARGIN, dpi);
+    plot_foot_layout(w->status, w->hints, width - 2 * px(TEXT_MARGIN, dpi), w->foot_right - px(TEXT_MARGIN, dpi),
+                     px(FOOT_GAP, dpi), &m, &w->foot);
+}
+
+static int header_y(int row, UINT dpi) { return px(HEADER_TOP, dpi) + row * px(HEADER_PITCH, dpi); }
+static int foot_y(int row_up, int height, UINT dpi) { return height - px(FOOT_LAST, dpi) - row_up * px(FOOT_PITCH, dpi); }
+
+// The summary's lines: the first between the buttons, the rest across the width.
+static void draw_summary(HDC dc, const PlotWords* w, UINT dpi) {
+    draw_lines(dc, w->summary, w->summary_lines, 1, w->controls.header_left, header_y(0, dpi), 0,
+               PANEL_READING_COLOR, TA_LEFT);
+    draw_lines(dc, w->summary, w->summary_lines + 1, w->summary_n - 1, px(TEXT_MARGIN, dpi), header_y(1, dpi),
+               px(HEADER_PITCH, dpi), PANEL_READING_COLOR, TA_LEFT);
+}
+
+// The view's colours (for intervals by the histogram's buckets, then the grey
+// marks and the arrows) under the summary, on as many lines as the width
+// needs. Each line is one text with a wide space where each key goes: one
+// call to measure, one to draw.
+static void draw_legend(HDC dc, const PlotWords* w, int kind, UINT dpi) {
+    const int x = px(TEXT_MARGIN, dpi);
+    int dx[HEADER_CHARS], item = 0;
+    for (int k = 0; k < w->legend_n; k++) {
+        const wchar_t* text = w->legend + w->legend_lines[k].start;
+        const int n = w->legend_lines[k].len, y = header_y(w->summary_n + k, dpi);
+        SIZE size;
+        GetTextExtentExPointW(dc, text, n, 0, NULL, dx, &size);
+        draw_lines(dc, w->legend, w->legend_lines + k, 1, x, y, 0, kAxisColor, TA_LEFT);
+        for (int i = 0; i < n; i++) {
+            if (text[i] != L'\u3000')
+                continue;
+            const int left = i ? dx[i - 1] : 0;
+            draw_legend_key(dc, kind, item++, x + left, y, dx[i] - left, dpi);
+        }
     }
 }
 
-// The figures cover the whole run; the log behind the dots keeps the newest
-// hour or so: when older reports went, the line says how far back the dots reach.
-// The record's report clock for the summary line, or why there is none; its
-// drift and fill are on its line's label (the summary has no room left).
-static int clock_text(wchar_t* out, size_t cap, const ReportClockFigures* c) {
-    if (c->refusal == REPORT_CLOCK_OK)
-        return swprintf(out, cap, L"   时钟 %.3f µs", c->period_us);
-    const wchar_t* why = c->refusal == REPORT_CLOCK_TOO_FEW    ? L"不足 1000 个报告"
-                         : c->refusal == REPORT_CLOCK_NO_PERIOD ? L"报告时间无固定周期"
-                                                                : L"内存不足";
-    return swprintf(out, cap, L"   时钟 无（%ls）", why);
-}
-
-static void draw_summary_line(HDC dc, int right, const Distribution* d, const PlotBuilt* b,
-                              UINT dpi) {
-    wchar_t line[240];
-    int n = d->n == 0 ? swprintf(line, 240, L"n=0")
-                      : swprintf(line, 240,
-                                 L"n=%llu   慢端 P99 %.2f Hz   中位 %.2f Hz   快端 P1 %.2f Hz   "
-                                 L"标准差 %.1f µs   稳定度 %.1f%%",
-                                 (unsigned long long)d->n, rate_at(d->pct_us[PCT_99]),
-                                 rate_at(d->pct_us[PCT_50]), rate_at(d->pct_us[PCT_1]), d->sd_us,
-                                 d->stability_pct);
-    if (d->n > 0 && b)
-        n += clock_text(line + n, 240 - (size_t)n, &b->clock);
-    if (n > 0 && b && b->wrapped)
-        swprintf(line + n, 240 - (size_t)n, L"   (图中只有最近 %.1f 秒)", b->model.span_s);
-    if (n > 0 && b && b->failed)
-        swprintf(line + n, 240 - (size_t)n, L"   (内存不足，图的记录已停止)");
-    // It ends before the buttons at the top right.
-    text_within(dc, px(PLOT_SUMMARY_LEFT, dpi), right, px(8, dpi), PANEL_READING_COLOR, line, DT_LEFT);
+// The status on the bottom lines; the hints right-aligned beside its last
+// line, or on their own lines above it.
+static void draw_foot(HDC dc, int width, int height, const PlotWords* w, UINT dpi) {
+    const PlotFoot* f = &w->foot;
+    const int x = px(TEXT_MARGIN, dpi);
+    draw_lines(dc, w->status, f->status, f->status_n, x, foot_y(f->status_n - 1, height, dpi), px(FOOT_PITCH, dpi),
+               PANEL_READING_COLOR, TA_LEFT);
+    if (f->beside) {
+        const PlotTextLine all = {0, (int)wcslen(w->hints)};
+        draw_lines(dc, w->hints, &all, 1, w->foot_right, foot_y(0, height, dpi), 0, PANEL_READING_COLOR, TA_RIGHT);
+        return;
+    }
+    draw_lines(dc, w->hints, f->hints, f->hint_n, width - x, foot_y(f->status_n + f->hint_n - 1, height, dpi),
+               px(FOOT_PITCH, dpi), PANEL_READING_COLOR, TA_RIGHT);
 }
 
 // Without anything to draw, the middle of the plot says why, or what to do:
@@ -468,14 +514,21 @@ static void draw_empty_note(HDC dc, const PlotArea* a, const PlotModel* m, const
                             bool live, bool measuring) {
     const wchar_t* note = NULL;
     if (m->kind != PLOT_INTERVALS && m->shown == 0 && m->absolute > 0)
-        note = L"只有绝对位置的报告（绘图板、远程桌面或虚拟机）：没有计数可画";
+        note = txw(TX_PLOT_NOTE_POSITIONS);
     else if (m->shown == 0 && d->n == 0 && live)
-        note = measuring ? L"尚无数据：移动鼠标" : L"尚无数据：开始测量并移动鼠标";
-    if (note)  // just above the middle, clear of the counts' 0 line
-        text_at(dc, (a->left + a->right) / 2, (a->top + a->bottom) / 2 - 3, PANEL_READING_COLOR, note,
-                TA_CENTER | TA_BOTTOM);
+        note = txw(measuring ? TX_PLOT_NOTE_MOVE : TX_PLOT_NOTE_START);
+    if (!note)
+        return;
+    PlotMeasure measure = {gdi_width, dc};
+    PlotTextLine lines[4];
+    const int width = a->right - a->left;
+    const int n = plot_wrap(note, &width, 1, &measure, lines, 4);
+    TEXTMETRICW tm;
+    const int height = GetTextMetricsW(dc, &tm) ? tm.tmHeight : 13;
+    // Just above the middle, clear of the counts' 0 line.
+    draw_lines(dc, note, lines, n, (a->left + a->right) / 2, (a->top + a->bottom) / 2 - 3 - n * height, height,
+               PANEL_READING_COLOR, TA_CENTER);
 }
-
 static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
                               const Distribution* d, int64_t end_t, double freq) {
     PlotRequest r = {};
@@ -495,36 +548,54 @@ static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
     return r;
 }
 
-// The motion hints that apply to the record, at the foot's right end: the
-// summary line at the top has no room left for sentences.
-static void draw_hints(HDC dc, int width, int height, UINT dpi, DeviceStats* rec,
-                       const wchar_t* status) {
+// The motion hints that apply to the record, for the foot: the header has
+// figures only.
+static void hints_text(DeviceStats* rec, wchar_t* out) {
     MotionFigures f;
     record_motion(rec, &f);
     MotionHints h;
     motion_hints_of(&f, &h);
-    wchar_t text[400];
-    if (plot_hints_text(text, 400, &h, &f) > 0)
-        text_within(dc, px(36, dpi) + text_width(dc, status), width - px(12, dpi),
-                    height - px(16, dpi), PANEL_READING_COLOR, text, DT_RIGHT);
+    if (plot_hints_text(out, FOOT_CHARS, &h, &f) <= 0)
+        out[0] = 0;
 }
 
 // What a picture is made of: the record (null while a saved run is read: the
 // status only) and its distribution now, the newest model (null before the
-// first: the figures, the legend of view kind and the status only), and how
-// many buttons the top right holds.
+// first: the figures, the legend of view kind and the status only), whether
+// it is a saved run's window (two buttons at the top right, not three), and
+// whether the export's bar shows at the foot.
 struct PaintInput {
     DeviceStats* rec;
     const Distribution* d;
     const PlotBuilt* b;
     int kind;
     const wchar_t* status;
-    int buttons;
+    bool saved;
     bool live;
     bool measuring;
+    bool bar;
 };
 
-static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font, const PaintInput* in) {
+// The words' lines, and the plot's area in the room they leave.
+static void lay_words(HDC dc, int width, int height, UINT dpi, const PaintInput* in, PlotWords* w) {
+    const PlotBuilt* b = in->b;
+    w->controls = plot_controls(dc, width, dpi, in->saved);
+    w->summary[0] = w->legend[0] = w->hints[0] = 0;
+    if (in->rec) {
+        plot_summary_text(w->summary, HEADER_CHARS, in->d, b ? &b->clock : NULL, b && b->wrapped,
+                          b ? b->model.span_s : 0, b && b->failed);
+        legend_text(w->legend, b ? b->model.kind : in->kind);
+        hints_text(in->rec, w->hints);
+    }
+    w->status = in->status;
+    lay_header(dc, width, dpi, w);
+    lay_foot(dc, width, dpi, in->bar, w);
+    const int header_rows = in->rec ? w->summary_n + w->legend_n : 2;
+    w->area = plot_area_rows(width, height, dpi, header_rows, w->foot.status_n + w->foot.hint_n);
+}
+
+static PlotArea paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font, const PaintInput* in) {
+    PlotWords words;
     const Distribution* d = in->d;
     const PlotBuilt* b = in->b;
     RECT all = {0, 0, width, height};
@@ -532,10 +603,11 @@ static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font
     SelectObject(dc, GetStockObject(DC_BRUSH));
     SelectObject(dc, panel_font_of(font));
     SetBkMode(dc, TRANSPARENT);
-    const PlotArea a = plot_area(width, height, dpi);
+    lay_words(dc, width, height, dpi, in, &words);
+    const PlotArea a = words.area;
     if (in->rec) {
-        draw_summary_line(dc, plot_buttons_left(width, dpi, in->buttons) - px(8, dpi), d, b, dpi);
-        draw_legend(dc, width, b ? b->model.kind : in->kind, dpi);
+        draw_summary(dc, &words, dpi);
+        draw_legend(dc, &words, b ? b->model.kind : in->kind, dpi);
     }
     if (in->rec && b) {
         draw_axes(dc, &a, &b->model, dpi);
@@ -544,14 +616,13 @@ static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font
             draw_percentile_lines(dc, &a, &b->model, d, &b->clock, dpi);
         draw_empty_note(dc, &a, &b->model, d, in->live, in->measuring);
     }
-    text_at(dc, px(12, dpi), height - px(16, dpi), PANEL_READING_COLOR, in->status, TA_LEFT | TA_TOP);
-    if (in->rec)
-        draw_hints(dc, width, height, dpi, in->rec, in->status);
+    draw_foot(dc, width, height, &words, dpi);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
+    return a;
 }
 
-void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, Run* run, int slot,
-               const PlotView* view, const wchar_t* status) {
+PlotArea plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, Run* run, int slot,
+                   const PlotView* view, const wchar_t* status) {
     static PlotBuilt built;
     static RecordClock clock;
     const PlotArea a = plot_area(width, height, dpi);
@@ -565,9 +636,9 @@ void plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, R
     built.wrapped = arrival_view_wrapped(&log);
     built.failed = log.failed;
     arrival_view_release(&log);
-    const PaintInput in = {&run->records[slot], &d, &built, view->kind, status, 3, true,
-                           run_measuring(run)};
-    paint(dc, width, height, dpi, font, &in);
+    const PaintInput in = {&run->records[slot], &d, &built, view->kind, status, false, true, run_measuring(run),
+                           false};
+    return paint(dc, width, height, dpi, font, &in);
 }
 
 // The record a window shows: the live run's displayed one, or the saved run's
@@ -579,9 +650,42 @@ static int win_slot(const PlotWin* w) {
     return w->saved ? 0 : (int)(display_stats(w->run) - w->run->records);
 }
 static bool win_measuring(const PlotWin* w) { return !w->saved && run_measuring(w->run); }
-static int win_buttons(const PlotWin* w) { return w->saved ? 2 : 3; }
 
-int plot_buttons_left(int width, UINT dpi, int n) { return width - px(100 + 90 * (n - 1), dpi); }
+// A button as wide as its widest words need, and never narrower than at first.
+static int button_width(HDC dc, UINT dpi, int least, int padding, TextId a, TextId b) {
+    const int words = gdi_width(dc, txw(a), (int)wcslen(txw(a)));
+    const int other = gdi_width(dc, txw(b), (int)wcslen(txw(b)));
+    const int need = (words > other ? words : other) + px(padding, dpi);
+    return need > px(least, dpi) ? need : px(least, dpi);
+}
+
+// The top right's buttons stand in 90-pixel steps from the right (the export
+// keeps its whole step, the others leave a gap of 4), wider where their words need.
+PlotControls plot_controls(HDC dc, int width, UINT dpi, bool saved) {
+    static const TextId kViews[PLOT_KINDS] = {TX_PLOT_VIEW_INTERVALS, TX_PLOT_VIEW_COUNTS, TX_PLOT_VIEW_SPEED};
+    PlotControls c = {};
+    const int top = px(BUTTON_TOP, dpi), bottom = top + px(BUTTON_HEIGHT, dpi);
+    int x = px(12, dpi);
+    for (int k = 0; k < PLOT_KINDS; k++) {
+        const int w = button_width(dc, dpi, 44, 12, kViews[k], kViews[k]);
+        c.view[k] = RECT{x, top, x + w, bottom};
+        x += w + px(2, dpi);
+    }
+    c.header_left = c.view[PLOT_KINDS - 1].right + px(12, dpi);
+    RECT* right[] = {&c.export_button, &c.image_button, &c.open_button};
+    const TextId words[][2] = {{TX_PLOT_EXPORT_BUTTON, TX_PLOT_CANCEL_EXPORT},
+                               {TX_PLOT_IMAGE_BUTTON, TX_PLOT_IMAGE_BUTTON},
+                               {TX_PLOT_OPEN_BUTTON, TX_PLOT_OPEN_BUTTON}};
+    x = width - px(10, dpi);
+    for (int k = saved ? 1 : 0; k < 3; k++) {
+        const int w = button_width(dc, dpi, k == 0 ? 90 : 86, 16, words[k][0], words[k][1]);
+        const int gap = k == 0 ? 0 : px(4, dpi);
+        x -= w + gap > px(90, dpi) ? w + gap : px(90, dpi);
+        *right[k] = RECT{x, top, x + w, bottom};
+    }
+    c.header_right = x - px(8, dpi);
+    return c;
+}
 
 // Whether a and b ask for the same picture. While measuring the run's end and
 // the percentiles move with every report: the 100 ms tick asks for those.
@@ -634,7 +738,7 @@ static DWORD paint_wait(PlotWin* w) {
     return logged < kQuickBuildReports ? kPaintWaitMs : 0;
 }
 
-void plot_paint_now(PlotWin* w, HDC dc, int width, int height) {
+PlotArea plot_paint_now(PlotWin* w, HDC dc, int width, int height, const wchar_t* info) {
     DeviceStats* rec = win_record(w);
     Distribution d = {};
     const PlotBuilt* b = NULL;
@@ -644,8 +748,14 @@ void plot_paint_now(PlotWin* w, HDC dc, int width, int height) {
         b = plot_builder_take(w->builder, w->awaited, paint_wait(w));
     }
     remember_shown(w, b);
-    const PaintInput in = {rec, &d, b, w->view->kind, w->status, win_buttons(w), !w->saved,
-                           win_measuring(w)};
-    paint(dc, width, height, w->dpi, &w->font, &in);
+    const HWND bar = GetDlgItem(w->hwnd, ID_PLOT_PROGRESS);
+    const PaintInput in = {rec, &d, b, w->view->kind, info ? info : w->status, w->saved != NULL, !w->saved,
+                           win_measuring(w), !info && bar && IsWindowVisible(bar)};
+    const PlotArea a = paint(dc, width, height, w->dpi, &w->font, &in);
+    if (!info) {
+        w->area = a;
+        w->area_known = true;
+    }
+    return a;
 }
 

@@ -4,6 +4,7 @@
 // same builder and painter show it as they show the live run.
 #pragma once
 
+#include <stdint.h>
 #include <windows.h>
 
 #include "core/figures/stats.h"
@@ -27,6 +28,10 @@ void plot_saved_open(PlotWin* from, PlotWindowMaker make);
 bool plot_saved_start(SavedRun* s);
 // The record read, or null until the whole file has been read.
 DeviceStats* plot_saved_record(SavedRun* s);
+// The file's name without its folders (the window's title and its pictures
+// name the run by it), and the UTC time of its first row when it has one.
+const wchar_t* plot_saved_name(const SavedRun* s);
+bool plot_saved_first_utc(const SavedRun* s, int64_t* utc_us);
 // The reading's end: the plot is shown, or the window is closed and one
 // error box names the file and the line.
 void plot_saved_on_loaded(PlotWin* w);

@@ -32,6 +32,11 @@ struct PlotView {
     int kind;
 };
 
+// The plot's drawing area inside a window's client.
+struct PlotArea {
+    int left, top, right, bottom;
+};
+
 struct PlotBuilder;
 struct SavedRun;
 
@@ -55,6 +60,10 @@ struct PlotWin {
         int kind;
         double span_s;
     } shown;
+    // Where the last paint of the window put the plot: the header and the
+    // foot take as many lines as their words need at its width.
+    PlotArea area;
+    bool area_known;
     PlotRequest asked;  // the newest request
     bool asked_any;
     unsigned awaited;   // the generation of the newest new look, which a paint waits for

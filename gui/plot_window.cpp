@@ -10,6 +10,7 @@
 
 #include "core/figures/distribution.h"
 #include "core/version.h"
+#include "core/views/texts.h"
 #include "engine/reception.h"
 #include "gui/plot_builder.h"
 #include "gui/plot_export.h"
@@ -22,9 +23,7 @@
 #include "platform/message_box.h"
 
 static const wchar_t kPlotClass[] = L"QuorvinPlot";
-// The view buttons at the top left (96-DPI pixels).
-enum { VIEW_BUTTON_LEFT = 12, VIEW_BUTTON_WIDTH = 44, VIEW_BUTTON_HEIGHT = 22 };
-static const wchar_t* const kViewNames[PLOT_KINDS] = {L"间隔", L"计数", L"速度"};
+static const TextId kViewNames[PLOT_KINDS] = {TX_PLOT_VIEW_INTERVALS, TX_PLOT_VIEW_COUNTS, TX_PLOT_VIEW_SPEED};
 
 // The live run's window. Its view, status line and builder outlive it: an
 // export's end and the tests find them whether it is open or not.
@@ -61,23 +60,30 @@ static const double kBuilderRest = 3.0;
 
 static PlotWin* win_of(HWND hwnd) { return (PlotWin*)GetWindowLongPtrW(hwnd, GWLP_USERDATA); }
 
+static void move_to(HWND control, const RECT* r) {
+    MoveWindow(control, r->left, r->top, r->right - r->left, r->bottom - r->top, TRUE);
+}
+
 // The view buttons at the top left; at the top right the export (the live
-// run's only), then 保存图片 and 打开 CSV to its left; the export's bar at the
-// foot's right, beside the status line.
+// run's only), then 保存图片 and 打开 CSV to its left, each as wide as its
+// words in the window's font need (plot_controls, which the painter asks
+// too); the export's bar at the foot's right, beside the status line.
 static void place_controls(PlotWin* w) {
-    static const int kTopRight[] = {ID_PLOT_EXPORT, ID_PLOT_IMAGE, ID_PLOT_OPEN};
     RECT r;
     GetClientRect(w->hwnd, &r);
     const UINT dpi = w->dpi;
-    for (int k = w->saved ? 1 : 0, n = 1; k < 3; k++, n++)
-        MoveWindow(GetDlgItem(w->hwnd, kTopRight[k]), plot_buttons_left(r.right, dpi, n), px(6, dpi),
-                   px(k == 0 ? 90 : 86, dpi), px(24, dpi), TRUE);
+    HDC dc = GetDC(w->hwnd);
+    HGDIOBJ previous = SelectObject(dc, panel_font_of(&w->font));
+    const PlotControls c = plot_controls(dc, r.right, dpi, w->saved != NULL);
+    SelectObject(dc, previous);
+    ReleaseDC(w->hwnd, dc);
+    move_to(GetDlgItem(w->hwnd, ID_PLOT_EXPORT), &c.export_button);
+    move_to(GetDlgItem(w->hwnd, ID_PLOT_IMAGE), &c.image_button);
+    move_to(GetDlgItem(w->hwnd, ID_PLOT_OPEN), &c.open_button);
     MoveWindow(GetDlgItem(w->hwnd, ID_PLOT_PROGRESS), r.right - px(160, dpi), r.bottom - px(18, dpi),
                px(150, dpi), px(12, dpi), TRUE);
-    for (int k = 0; k < PLOT_KINDS; k++) {
-        MoveWindow(GetDlgItem(w->hwnd, ID_PLOT_VIEW + k), px(VIEW_BUTTON_LEFT + k * (VIEW_BUTTON_WIDTH + 2), dpi),
-                   px(4, dpi), px(VIEW_BUTTON_WIDTH, dpi), px(VIEW_BUTTON_HEIGHT, dpi), TRUE);
-    }
+    for (int k = 0; k < PLOT_KINDS; k++)
+        move_to(GetDlgItem(w->hwnd, ID_PLOT_VIEW + k), &c.view[k]);
 }
 
 // The buttons take the window's font.
@@ -96,7 +102,7 @@ static void make_button(HWND hwnd, int id, const wchar_t* text) {
 static void make_view_buttons(PlotWin* w) {
     for (int k = 0; k < PLOT_KINDS; k++) {
         const DWORD style = WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON | BS_PUSHLIKE | (k == 0 ? WS_GROUP : 0);
-        CreateWindowExW(0, L"BUTTON", kViewNames[k], style, 0, 0, 0, 0, w->hwnd,
+        CreateWindowExW(0, L"BUTTON", txw(kViewNames[k]), style, 0, 0, 0, 0, w->hwnd,
                         (HMENU)(INT_PTR)(ID_PLOT_VIEW + k), NULL, NULL);
     }
     CheckRadioButton(w->hwnd, ID_PLOT_VIEW, ID_PLOT_VIEW + PLOT_KINDS - 1, ID_PLOT_VIEW + w->view->kind);
@@ -164,13 +170,14 @@ static LRESULT plot_on_create(HWND hwnd, LPARAM lparam) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, (LONG_PTR)w);
     w->asked_any = false;
     w->shown.any = false;
+    w->area_known = false;
     w->drag_x = -1;
     w->dpi = dpi_of_window(hwnd);
     DeleteObject(panel_font_make(&w->font, w->dpi));  // an earlier window's, if any
     if (!w->saved)
-        make_button(hwnd, ID_PLOT_EXPORT, L"导出 CSV");
-    make_button(hwnd, ID_PLOT_OPEN, L"打开 CSV");
-    make_button(hwnd, ID_PLOT_IMAGE, L"保存图片");
+        make_button(hwnd, ID_PLOT_EXPORT, txw(TX_PLOT_EXPORT_BUTTON));
+    make_button(hwnd, ID_PLOT_OPEN, txw(TX_PLOT_OPEN_BUTTON));
+    make_button(hwnd, ID_PLOT_IMAGE, txw(TX_PLOT_IMAGE_BUTTON));
     make_view_buttons(w);
     set_button_fonts(w);
     if (!w->saved)
@@ -300,7 +307,7 @@ static LONG work_width_of(HWND owner) {
 }
 
 // At its size, or as wide as the screen's work area where that is narrower
-// (the summary line then ends in an ellipsis sooner).
+// (the header and the foot then take more lines, and the plot fewer rows).
 HWND plot_window_make(HWND owner, const wchar_t* title, PlotWin* w) {
     HINSTANCE instance = GetModuleHandleW(NULL);
     register_plot_class(instance, owner);
@@ -327,9 +334,11 @@ void plot_open(HWND owner, Run* run) {
     s_live.win.run = run;
     s_live.view = PlotView{true, 0, 0, false, 0, 0, PLOT_INTERVALS};
     s_live.status[0] = 0;
-    s_live.window = plot_window_make(owner, L"间隔图 — " QUORVIN_SHORT_NAME, live());
+    wchar_t title[80];
+    swprintf(title, 80, txw(TX_PLOT_TITLE), QUORVIN_SHORT_NAME);
+    s_live.window = plot_window_make(owner, title, live());
     if (!s_live.window)
-        message_box(owner, L"间隔图窗口创建失败。", L"错误", MB_OK);
+        message_box(owner, txw(TX_PLOT_WINDOW_FAILED), txw(TX_PLOT_ERROR), MB_OK);
 }
 
 // While measuring, a model of the run so far once the builder has rested;

@@ -1,15 +1,21 @@
 // The plot's model, natively: which intervals the columns hold, the y axis
 // from the shown intervals' percentiles and its Shift+wheel zoom, where the
 // distribution lines' labels go, the time axis from the first report to the
-// run's end, and the counts' and speeds' columns and axes.
+// run's end, the counts' and speeds' columns and axes; and the words around
+// the plot in both languages: the header's figures broken into lines, never
+// inside one, the foot's hints never over its status, a picture's info line.
 #include <gtest/gtest.h>
 #include <math.h>
 #include <string.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "core/runs/arrival_log.h"
+#include "core/version.h"
 #include "core/views/plot_model.h"
+#include "core/views/texts.h"
 
 namespace {
 
@@ -371,6 +377,179 @@ TEST(PlotModelTest, TimeAxisRunsFromTheFirstReportToTheRunsEnd) {
     EXPECT_DOUBLE_EQ(plot_record_span_s(view(&log), 2, kFreq, r.end_t), 1) << "a record without reports";
     arrival_view_release(view(&log));
     arrival_log_free(&log);
+}
+
+// A font in which a Chinese character is 12 pixels wide and anything else 6.
+int fake_width(void*, const wchar_t* text, int n) {
+    int w = 0;
+    for (int i = 0; i < n; i++)
+        w += text[i] >= 0x2E80 ? 12 : 6;
+    return w;
+}
+const PlotMeasure kFakeFont = {fake_width, nullptr};
+
+int width_of(const std::wstring& s) { return fake_width(nullptr, s.c_str(), (int)s.size()); }
+
+// The pieces of a text (split at PLOT_GAP), in order.
+std::vector<std::wstring> pieces_of(const std::wstring& text) {
+    std::vector<std::wstring> out;
+    for (size_t from = 0; from <= text.size();) {
+        size_t gap = text.find(PLOT_GAP, from);
+        gap = gap == std::wstring::npos ? text.size() : gap;
+        if (gap > from)
+            out.push_back(text.substr(from, gap - from));
+        from = gap + PLOT_GAP_LEN;
+    }
+    return out;
+}
+
+std::wstring line_of(const wchar_t* text, const PlotTextLine& l) { return std::wstring(text + l.start, l.len); }
+
+// A restore of the language a test changed, whatever way it ends.
+struct InLanguage {
+    explicit InLanguage(Lang lang) { texts_set_lang(lang); }
+    ~InLanguage() { texts_set_lang(LANG_EN); }
+};
+
+// A 4 kHz run's summary with its clock and the note that the dots reach back
+// only an hour, in both languages: from a width where all of it is one line
+// down to what a narrow window leaves, each line holds whole figures only,
+// in their order, within its width (the first, between the buttons, the
+// narrowest, and left empty where not even the count fits).
+TEST(PlotModelTest, TheSummaryBreaksBetweenItsFiguresNeverInsideOne) {
+    Distribution d = {};
+    d.n = 14400000;
+    d.pct_us[PCT_99] = 262.5;
+    d.pct_us[PCT_50] = 250.0;
+    d.pct_us[PCT_1] = 238.1;
+    d.sd_us = 6.3;
+    d.stability_pct = 97.4;
+    ReportClockFigures clock = {};
+    clock.period_us = 250.0021;
+    for (Lang lang : {LANG_EN, LANG_ZH}) {
+        InLanguage in(lang);
+        wchar_t text[400];
+        plot_summary_text(text, 400, &d, &clock, true, 3598.7, false);
+        const std::vector<std::wstring> pieces = pieces_of(text);
+        ASSERT_EQ(pieces.size(), 8u) << "count, three rates, deviation, stability, clock, note";
+        EXPECT_NE(pieces[6].find(L"250.002 µs"), std::wstring::npos);
+        int widest = 0;
+        for (const std::wstring& p : pieces)
+            widest = std::max(widest, width_of(p));
+        for (int width : {widest, widest + 40, 500, 700, 2000}) {
+            const int widths[] = {width / 3, width};
+            PlotTextLine lines[PLOT_TEXT_LINES];
+            const int n = plot_wrap(text, widths, 2, &kFakeFont, lines, PLOT_TEXT_LINES);
+            std::vector<std::wstring> laid;
+            for (int k = 0; k < n; k++) {
+                const std::wstring line = line_of(text, lines[k]);
+                EXPECT_LE(width_of(line), widths[k ? 1 : 0]) << width << ": line " << k;
+                for (const std::wstring& p : pieces_of(line))
+                    laid.push_back(p);
+            }
+            EXPECT_EQ(laid, pieces) << "width " << width << ", language " << lang;
+            if (width == 2000) {
+                EXPECT_EQ(n, 2) << "the first line between the buttons, the rest below";
+            }
+        }
+        const int too_narrow[] = {width_of(pieces[0]) - 1, 2000};
+        PlotTextLine lines[PLOT_TEXT_LINES];
+        ASSERT_EQ(plot_wrap(text, too_narrow, 2, &kFakeFont, lines, PLOT_TEXT_LINES), 2);
+        EXPECT_EQ(lines[0].len, 0) << "the count does not fit between the buttons";
+        EXPECT_EQ(line_of(text, lines[1]), std::wstring(text));
+    }
+}
+
+// A sentence wider than the line (a hint in a narrow window) breaks after a
+// space or between Chinese characters, never before a comma or inside a
+// number, and loses nothing but the spaces at the breaks.
+TEST(PlotModelTest, ASentenceTooLongForALineBreaksAtWordsOrCharacters) {
+    const wchar_t* zh = L"手速限制了回报率：中位速度 1234 计数/秒，请移动快约 2.5 倍";
+    const wchar_t* en = L"Your hand limits the rate: median speed 1234 counts/s, move about 2.5 times faster";
+    for (const wchar_t* text : {zh, en}) {
+        for (int width : {60, 100, 160}) {
+            PlotTextLine lines[PLOT_TEXT_LINES];
+            const int n = plot_wrap(text, &width, 1, &kFakeFont, lines, PLOT_TEXT_LINES);
+            ASSERT_GT(n, 1);
+            std::wstring joined, spaceless;
+            for (int k = 0; k < n; k++) {
+                const std::wstring line = line_of(text, lines[k]);
+                EXPECT_LE(width_of(line), width) << line.c_str();
+                EXPECT_TRUE(line[0] != L'，' && line[0] != L'：' && line[0] != L' ');
+                EXPECT_TRUE(line.find(L"1234") != std::wstring::npos || line.find(L"123") == std::wstring::npos);
+                EXPECT_TRUE(line.find(L"2.5") != std::wstring::npos || line.find(L"2.") == std::wstring::npos);
+                joined += line;
+            }
+            for (const wchar_t* c = text; *c; c++)
+                spaceless += *c == L' ' ? L"" : std::wstring(1, *c);
+            joined.erase(std::remove(joined.begin(), joined.end(), L' '), joined.end());
+            EXPECT_EQ(joined, spaceless);
+        }
+    }
+}
+
+// The foot at widths from a 1024-pixel window's down to a narrow one's: the
+// hints end the status's line only when both fit there with the gap between;
+// else they take lines of their own, and no line runs past its room (the
+// bottom one's less, as while the export's bar shows).
+TEST(PlotModelTest, TheFootsHintsNeverRunOverItsStatus) {
+    const wchar_t* statuses[] = {L"", L"已导出 123456 行：C:\\Users\\someone\\Documents\\quorvin-20261209-165312.csv",
+                                 L"Exported 123456 rows: C:\\Users\\someone\\Documents\\quorvin-20261209-165312.csv"};
+    const wchar_t* hints[] = {
+        L"", L"手速限制了回报率：中位速度 812 计数/秒，请移动快约 2.5 倍" PLOT_GAP
+             L"12.5% 的回报无移动：鼠标在不动时也发送回报（有的固件借此虚报回报率）",
+        L"Your hand limits the rate: median speed 812 counts/s, move about 2.5 times faster" PLOT_GAP
+        L"12.5% of reports without motion: the mouse reports while still"};
+    for (const wchar_t* status : statuses) {
+        for (const wchar_t* hint : hints) {
+            for (int width : {400, 660, 1000, 1600}) {
+                for (int last : {width, width - 160}) {
+                    PlotFoot f;
+                    plot_foot_layout(status, hint, width, last, 24, &kFakeFont, &f);
+                    ASSERT_GE(f.status_n, 1);
+                    for (int k = 0; k < f.status_n; k++)
+                        EXPECT_LE(width_of(line_of(status, f.status[k])), last);
+                    const int bottom = width_of(line_of(status, f.status[f.status_n - 1]));
+                    if (f.beside) {
+                        EXPECT_EQ(f.hint_n, 0);
+                        EXPECT_LE((bottom ? bottom + 24 : 0) + width_of(hint), last) << width;
+                        continue;
+                    }
+                    EXPECT_EQ(f.hint_n == 0, *hint == 0);
+                    for (int k = 0; k < f.hint_n; k++)
+                        EXPECT_LE(width_of(line_of(hint, f.hints[k])), width);
+                }
+            }
+            PlotFoot wide;
+            plot_foot_layout(status, hint, 4000, 4000, 24, &kFakeFont, &wide);
+            EXPECT_EQ(wide.status_n + wide.hint_n, 1) << "one line where all fits";
+        }
+    }
+}
+
+// A saved picture's line names the program's version, the device and when,
+// in either language, and nothing else: no status, no path.
+TEST(PlotModelTest, APicturesInfoNamesTheVersionTheDeviceAndTheDate) {
+    const PlotStamp when = {true, 2026, 12, 9, 16, 53, 2, 480};
+    const PlotStamp unknown = {};
+    for (Lang lang : {LANG_EN, LANG_ZH}) {
+        InLanguage in(lang);
+        wchar_t info[200];
+        plot_picture_info(info, 200, L"鼠标 VID_046D PID_C08B", true, &when);
+        const std::vector<std::wstring> pieces = pieces_of(info);
+        ASSERT_EQ(pieces.size(), 3u);
+        EXPECT_EQ(pieces[0], L"Quorvin " QUORVIN_VERSION_WIDE);
+        EXPECT_EQ(pieces[1], L"鼠标 VID_046D PID_C08B");
+        EXPECT_NE(pieces[2].find(L"2026-12-09 16:53:02 UTC+08:00"), std::wstring::npos) << pieces[2].c_str();
+        const PlotStamp west = {true, 2026, 1, 2, 3, 4, 5, -330};
+        plot_picture_info(info, 200, L"All mice", false, &west);
+        EXPECT_NE(std::wstring(info).find(L"2026-01-02 03:04:05 UTC-05:30"), std::wstring::npos);
+        const std::wstring taken = txw(TX_PLOT_INFO_SAVED);
+        EXPECT_NE(std::wstring(info).find(taken.substr(0, taken.find(L"%ls"))), std::wstring::npos)
+            << "the live run's picture says when it was taken";
+        plot_picture_info(info, 200, L"All mice", true, &unknown);
+        EXPECT_EQ(pieces_of(info).back(), txw(TX_PLOT_INFO_NO_DATE));
+    }
 }
 
 }  // namespace

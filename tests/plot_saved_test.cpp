@@ -2,18 +2,25 @@
 // through "打开 CSV" draws the same plot and the same figures; a malformed file
 // gives one error box naming its line and leaves nothing behind; no more
 // than PLOT_SAVED_MOST are open at once; "保存图片" hands the encoder the
-// window's picture at its client size.
+// window's picture at its client size, with the device, the date and the
+// version at its foot in place of a status that names local files. In
+// Chinese, as the window was written.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "core/runs/arrival_log.h"
 #include "core/runs/clock_map.h"
+#include "core/version.h"
+#include "core/views/texts.h"
 #include "engine/reception.h"
 #include "gui/panel.h"
+#include "gui/mouse_name.h"
 #include "gui/plot_builder.h"
 #include "gui/plot_export.h"
+#include "gui/plot_image.h"
 #include "gui/plot_paint.h"
 #include "gui/plot_saved.h"
 #include "gui/plot_window.h"
@@ -21,6 +28,7 @@
 #include "tests/fakes/fake_heap.h"
 #include "tests/fakes/fake_message_box.h"
 #include "tests/fakes/fake_png_write.h"
+#include "tests/fakes/fake_utc_clock.h"
 #include "tests/support/dib_canvas.h"
 #include "tests/support/paint_suite.h"
 #include "tests/support/pump.h"
@@ -50,18 +58,22 @@ std::wstring csv_of(const char* text) {
 
 PlotWin* win(HWND hwnd) { return (PlotWin*)GetWindowLongPtrW(hwnd, GWLP_USERDATA); }
 
-// The window's picture as it paints it now.
-void picture(HWND hwnd, DibCanvas* canvas) {
+// The window's picture as it paints it now (with info: as it saves it);
+// where it put the plot.
+PlotArea picture(HWND hwnd, DibCanvas* canvas, const wchar_t* info = NULL) {
     RECT r;
     GetClientRect(hwnd, &r);
-    ASSERT_TRUE(canvas->make(r.right, r.bottom));
-    plot_paint_now(win(hwnd), canvas->dc, r.right, r.bottom);
+    if (!canvas->make(r.right, r.bottom))
+        return PlotArea{};
+    const PlotArea a = plot_paint_now(win(hwnd), canvas->dc, r.right, r.bottom, info);
     GdiFlush();
+    return a;
 }
 
 class PlotSavedTest : public PaintSuite {
 protected:
     void SetUp() override {
+        texts_set_lang(LANG_ZH);
         run_clear(run());
         g_fake_boxes.clear();
         run()->chosen_slot = 0;
@@ -74,6 +86,7 @@ protected:
         g_fake_open_during = NULL;
         g_fake_save_path.clear();
         arrival_log_free(&run()->log);
+        texts_set_lang(LANG_EN);
     }
     // A saved run's window opened from the live one; null when none came.
     HWND open_saved(const std::wstring& path) {
@@ -115,9 +128,9 @@ int differing_pixels(HWND a, HWND b, int kind) {
         }, 10000);
     }
     DibCanvas pa, pb;
-    picture(a, &pa);
-    picture(b, &pb);
-    const PlotArea area = plot_area(pa.width, pa.height, 96);
+    const PlotArea area = picture(a, &pa);
+    const PlotArea other = picture(b, &pb);
+    EXPECT_TRUE(area.top == other.top && area.bottom == other.bottom) << "the same lines around the plots";
     int differ = 0;
     for (int y = 28; y < area.bottom + 20; y++)
         for (int x = 0; x < pa.width; x++)
@@ -139,6 +152,12 @@ TEST_F(PlotSavedTest, TheExportReadBackDrawsTheSamePlotAndFigures) {
     HWND saved = open_saved(csv);
     ASSERT_NE(saved, nullptr);
     EXPECT_EQ(std::wstring(win(saved)->status).rfind(L"已读取 20000 行：", 0), 0u);
+    wchar_t info[PLOT_STATUS_CHARS];
+    plot_image_info(win(saved), info, PLOT_STATUS_CHARS);
+    const std::wstring name = csv.substr(csv.rfind(L'\\') + 1);
+    EXPECT_NE(std::wstring(info).find(L"保存的运行 " + name), std::wstring::npos) << "the run by its file's name";
+    EXPECT_NE(std::wstring(info).find(L"测量于 2025-12-0"), std::wstring::npos) << "its first row's UTC time";
+    EXPECT_EQ(std::wstring(info).find(L'\\'), std::wstring::npos) << "no path";
     Distribution live, read;
     record_distribution(&run()->records[0], &live);
     record_distribution(plot_saved_record(win(saved)->saved), &read);
@@ -213,10 +232,14 @@ TEST_F(PlotSavedTest, RunsOpenedWhileTheDialogIsUpCountAgainstTheLimit) {
 }
 
 // The picture at the client's size, the median line where the live plot
-// draws it, written under the name chosen and said so.
+// draws it, written under the name chosen and said so. The status, which
+// names the previous export's file, is not in it: the device, the time the
+// picture was taken and the version are, as the painter draws its info.
 TEST_F(PlotSavedTest, SaveImageWritesTheWindowsPictureAtItsClientSize) {
     live_run(run());
     plot_open(NULL, run());
+    const wchar_t* exported = L"已导出 20000 行：C:\\Users\\someone\\Documents\\quorvin-20261209-165312.csv";
+    plot_set_status(win(plot_live_window()), exported);
     const std::wstring png = temp_path(L".png");
     g_fake_save_path = png;
     SendMessageW(plot_live_window(), WM_COMMAND, ID_PLOT_IMAGE, 0);
@@ -229,9 +252,23 @@ TEST_F(PlotSavedTest, SaveImageWritesTheWindowsPictureAtItsClientSize) {
     ASSERT_NE(b, nullptr);
     Distribution d;
     record_distribution(&run()->records[0], &d);
-    const PlotArea a = plot_area(r.right, r.bottom, 96);
+    wchar_t info[PLOT_STATUS_CHARS], device[80];
+    plot_image_info(win(plot_live_window()), info, PLOT_STATUS_CHARS);
+    gui_mouse_name(0, device, 80);
+    EXPECT_NE(std::wstring(info).find(device), std::wstring::npos) << "the record's device, as the window names it";
+    EXPECT_NE(std::wstring(info).find(L"Quorvin " QUORVIN_VERSION_WIDE), std::wstring::npos);
+    EXPECT_NE(std::wstring(info).find(L"2025-12-0"), std::wstring::npos) << "taken at the (fake) clock's time";
+    EXPECT_EQ(std::wstring(info).find(L'\\'), std::wstring::npos) << "no path";
+    DibCanvas saved, shown;
+    const PlotArea a = picture(plot_live_window(), &saved, info);
+    picture(plot_live_window(), &shown);
     const int y = plot_row_of(&b->model.axis, d.pct_us[PCT_50], a.top, a.bottom);
     EXPECT_EQ(g_fake_png.pixels[(size_t)y * r.right + a.left + 3], 0xe0e0e0u) << "the median line";
+    EXPECT_TRUE(std::equal(g_fake_png.pixels.begin(), g_fake_png.pixels.end(), saved.pixels))
+        << "the picture with its info";
+    const size_t foot = (size_t)(r.bottom - 16) * r.right;
+    EXPECT_FALSE(std::equal(g_fake_png.pixels.begin() + foot, g_fake_png.pixels.end(), shown.pixels + foot))
+        << "not the status with its path";
     EXPECT_EQ(std::wstring(plot_live_status()), L"已保存图片：" + png);
     EXPECT_EQ(GetFileAttributesW((png + L".partial").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(GetFileAttributesW(png.c_str()), INVALID_FILE_ATTRIBUTES);

@@ -1,9 +1,12 @@
 // The plot painted into a memory bitmap from synthetic logs (rows and
 // colours worked out by hand for a 900 x 480 client: plot area x 60..690,
-// y 48..444), the window's zooms and views, and the CSV export through the
-// faked Save As dialog. With QUORVIN_PLOT_SHOTS set to a folder, the 8 kHz
-// plot and the three views of a moving mouse are saved there at 96 and 144
-// DPI to be looked at.
+// its rows from below the header to 36 above the foot, as many as the
+// header's lines leave), the window's zooms and views, its header and foot
+// at the narrowest width a 1024-pixel screen gives it, and the CSV export
+// through the faked Save As dialog. In Chinese, as the window was written
+// (one English check beside). With QUORVIN_PLOT_SHOTS set to a folder, the
+// 8 kHz plot, the three views of a moving mouse and the narrow window's
+// header are saved there at 96 and 144 DPI to be looked at.
 #include <gtest/gtest.h>
 #include <math.h>
 #include <stdio.h>
@@ -15,6 +18,7 @@
 
 #include "core/runs/arrival_log.h"
 #include "core/views/plot_model.h"
+#include "core/views/texts.h"
 #include "engine/reception.h"
 #include "gui/panel.h"
 #include "gui/plot_builder.h"
@@ -43,6 +47,7 @@ const PlotView& live_view() { return *plot_live_view(); }
 class PlotTest : public PaintSuite {
 protected:
     void SetUp() override {
+        texts_set_lang(LANG_ZH);
         run_clear(run());
         g_fake_boxes.clear();
         g_fake_save_path.clear();
@@ -50,6 +55,7 @@ protected:
     void TearDown() override {
         run_set_measuring(run(), false);
         arrival_log_free(&run()->log);
+        texts_set_lang(LANG_EN);
     }
     // Reports of slot 1 at the given interval (us); a gap of pause_us after report pause_at.
     void steady(int reports, int64_t interval_us, int pause_at = -1, int64_t pause_us = 0,
@@ -69,28 +75,40 @@ protected:
         ASSERT_TRUE(canvas.make(900, 480));
         PlotView whole = {true, 0, 0, false, 0, 0, kind};
         PanelFont font = {};
-        plot_draw(canvas.dc, 900, 480, 96, &font, run(), 0, &whole, plot_live_status());
+        a = plot_draw(canvas.dc, 900, 480, 96, &font, run(), 0, &whole, plot_live_status());
         GdiFlush();
+        ASSERT_EQ(a.left, 60);
+        ASSERT_EQ(a.right, 690);
+        ASSERT_EQ(a.bottom, 444);
     }
     COLORREF pixel(int x, int y) const { return canvas.pixel(x, y); }
     int count_in_rows(int top, int bottom, COLORREF color) const {
         int n = 0;
         for (int y = top; y < bottom; y++)
-            for (int x = 60; x < 690; x++)
+            for (int x = a.left; x < a.right; x++)
                 n += pixel(x, y) == color;
         return n;
     }
+    // The row of value v on an axis from lo to hi, as the model rounds it.
+    int row_at(double v, double lo, double hi) const { return plot_row_of_value(&axis(lo, hi), v, a.top, a.bottom); }
+    static const PlotAxis& axis(double lo, double hi) {
+        static PlotAxis x;
+        x = plot_axis_of_range(lo, hi);
+        return x;
+    }
     DibCanvas canvas;
+    PlotArea a = {};
 };
 
 TEST_F(PlotTest, TwoMillisecondsAreOrangeInTheMiddleAndAPauseIsAnArrowAtTheTop) {
     steady(1500, 2000, 700, 60000);
     paint();
-    // Every interval 2.0 ms: the axis 1.96..2.04, 2.0 ms at row 444 - 396 / 2 = 246.
-    EXPECT_EQ(pixel(400, 246), kLine) << "the median line";
-    EXPECT_GT(count_in_rows(244, 248, kOrange), 200);
-    EXPECT_EQ(count_in_rows(48, 240, kOrange) + count_in_rows(252, 444, kOrange), 0);
-    EXPECT_GT(count_in_rows(48, 51, kRed), 0) << "the 60 ms pause's up-arrow";
+    // Every interval 2.0 ms: the axis 1.96..2.04, 2.0 ms halfway down.
+    const int mid = row_at(2.0, 1.96, 2.04);
+    EXPECT_EQ(pixel(400, mid), kLine) << "the median line";
+    EXPECT_GT(count_in_rows(mid - 2, mid + 2, kOrange), 200);
+    EXPECT_EQ(count_in_rows(a.top, mid - 6, kOrange) + count_in_rows(mid + 6, a.bottom, kOrange), 0);
+    EXPECT_GT(count_in_rows(a.top, a.top + 3, kRed), 0) << "the 60 ms pause's up-arrow";
 }
 
 // A 1000 Hz mouse that sends at a third of its polls, at random: intervals of
@@ -99,7 +117,7 @@ TEST_F(PlotTest, TwoMillisecondsAreOrangeInTheMiddleAndAPauseIsAnArrowAtTheTop) 
 TEST_F(PlotTest, TheReportClockIsALineAtItsPeriod) {
     const COLORREF clock = 0x82d26e;
     auto clock_row = [this, clock]() {
-        for (int y = 48; y < 444; y++) {
+        for (int y = a.top; y < a.bottom; y++) {
             if (count_in_rows(y, y + 1, clock) > 100)  // dashes, partly under the fast end's dotted line
                 return y;
         }
@@ -115,9 +133,9 @@ TEST_F(PlotTest, TheReportClockIsALineAtItsPeriod) {
     const int row = clock_row();
     ASSERT_GT(row, 0);
     int median_row = 0;
-    for (int y = 48; y < 444 && !median_row; y++)
+    for (int y = a.top; y < a.bottom && !median_row; y++)
         median_row = count_in_rows(y, y + 1, kLine) > 600 ? y : 0;
-    EXPECT_GT(row, median_row + 10) << "1 ms lies below 2 ms, 20 rows lower on an axis of 0..20 ms";
+    EXPECT_GT(row, median_row + 10) << "1 ms lies below 2 ms, a 20th of the height lower on an axis of 0..20 ms";
     run_clear(run());
     t = 1000;
     for (int i = 0; i < 3000; i++)
@@ -130,19 +148,22 @@ TEST_F(PlotTest, OneOutlierAmongAMillionIsAnArrowAboveTheAxis) {
     steady(1000000, 1000, -1, 0, 654321, 1450);
     paint();
     // The axis comes from the percentiles (0.98..1.02 ms): 1.45 ms lies above it.
-    EXPECT_GT(count_in_rows(48, 51, kGold), 0);
-    EXPECT_GT(count_in_rows(244, 248, kGold), 300) << "the millisecond dots in the middle";
+    const int mid = row_at(1.0, 0.98, 1.02);
+    EXPECT_GT(count_in_rows(a.top, a.top + 3, kGold), 0);
+    EXPECT_GT(count_in_rows(mid - 2, mid + 2, kGold), 300) << "the millisecond dots in the middle";
     run_clear(run());
     steady(1000000, 1000);
     paint();
-    EXPECT_EQ(count_in_rows(48, 51, kGold), 0);
+    EXPECT_EQ(count_in_rows(a.top, a.top + 3, kGold), 0);
 }
 
-// Rows beside the plot area with label text in them, counted as separate runs.
+// Rows beside the plot area with label text in them, counted as separate runs
+// (from half a label above the area, where the first may go, below the
+// header's last line).
 int label_runs(const DibCanvas& c, const PlotArea& a, int dpi) {
     int runs = 0;
     bool inside = false;
-    for (int y = a.top - MulDiv(16, dpi, 96); y < a.bottom + MulDiv(5, dpi, 96); y++) {
+    for (int y = a.top - MulDiv(7, dpi, 96); y < a.bottom + MulDiv(5, dpi, 96); y++) {
         bool text = false;
         for (int x = a.right + MulDiv(5, dpi, 96); x < c.width && !text; x++)  // past the strokes
             text = c.pixel(x, y) != 0;
@@ -168,9 +189,8 @@ TEST_F(PlotTest, EightKilohertzFillsTheHeightWithItsLabelsApart) {
         PlotView whole = {true, 0, 0, false, 0, 0, PLOT_INTERVALS};
         PanelFont font = {};
         panel_font_make(&font, dpi);
-        plot_draw(canvas.dc, w, h, dpi, &font, run(), 0, &whole, plot_live_status());
+        const PlotArea a = plot_draw(canvas.dc, w, h, dpi, &font, run(), 0, &whole, plot_live_status());
         GdiFlush();
-        const PlotArea a = plot_area(w, h, dpi);
         int top = a.bottom, bottom = a.top;  // rows with dots of the >8K and 4K-8K buckets
         for (int y = a.top + 4; y < a.bottom; y++) {
             for (int x = a.left; x < a.right; x++) {
@@ -190,8 +210,8 @@ TEST_F(PlotTest, EightKilohertzFillsTheHeightWithItsLabelsApart) {
 }
 
 // 1 kHz for 10 s, dx +3 / -3 and dy -1 / +1 alternately, every 100th report
-// without motion: the counts view's axis is -4..4, so +3 lies at row
-// 444 - 7 / 8 * 396 = 97.5 (98), -3 at 395, +-1 at 197 and 296, 0 at 246.
+// without motion: the counts view's axis is -4..4, so +3 lies 7/8 of the
+// area up, -3 1/8 up, +-1 at 5/8 and 3/8, 0 halfway.
 TEST_F(PlotTest, EachViewDrawsItsOwnFiguresOverTheSameTime) {
     int64_t t = 1000;
     for (int i = 0; i < 10000; i++) {
@@ -208,7 +228,7 @@ TEST_F(PlotTest, EachViewDrawsItsOwnFiguresOverTheSameTime) {
         for (int kind = 0; kind < PLOT_KINDS; kind++) {
             ASSERT_TRUE(canvas.make(w, h));
             PlotView whole = {true, 0, 0, false, 0, 0, kind};
-            plot_draw(canvas.dc, w, h, dpi, &font, run(), 0, &whole, plot_live_status());
+            a = plot_draw(canvas.dc, w, h, dpi, &font, run(), 0, &whole, plot_live_status());
             GdiFlush();
             if (shots)
                 canvas.save_bmp((std::string(shots) + "/plot-view" + std::to_string(kind) + "-" +
@@ -216,20 +236,70 @@ TEST_F(PlotTest, EachViewDrawsItsOwnFiguresOverTheSameTime) {
             if (dpi != 96 || kind == PLOT_INTERVALS)
                 continue;
             if (kind == PLOT_COUNTS) {
-                EXPECT_GT(count_in_rows(97, 100, dx), 600) << "+3 along the whole run";
-                EXPECT_GT(count_in_rows(394, 397, dx), 600) << "-3";
-                EXPECT_EQ(count_in_rows(110, 380, dx), 0) << "two levels, nothing between";
-                EXPECT_GT(count_in_rows(196, 199, dy), 600);
-                EXPECT_GT(count_in_rows(295, 298, dy), 600);
-                EXPECT_GT(count_in_rows(243, 250, still), 50) << "the reports without motion";
+                const int up3 = row_at(3, -4, 4), down3 = row_at(-3, -4, 4), zero = row_at(0, -4, 4);
+                EXPECT_GT(count_in_rows(up3 - 1, up3 + 2, dx), 600) << "+3 along the whole run";
+                EXPECT_GT(count_in_rows(down3 - 1, down3 + 2, dx), 600) << "-3";
+                EXPECT_EQ(count_in_rows(up3 + 12, down3 - 15, dx), 0) << "two levels, nothing between";
+                EXPECT_GT(count_in_rows(row_at(1, -4, 4) - 1, row_at(1, -4, 4) + 2, dy), 600);
+                EXPECT_GT(count_in_rows(row_at(-1, -4, 4) - 1, row_at(-1, -4, 4) + 2, dy), 600);
+                EXPECT_GT(count_in_rows(zero - 3, zero + 4, still), 50) << "the reports without motion";
             } else {  // 3.16 counts a millisecond: 3162 counts/s on an axis of 0..4000
-                EXPECT_GT(count_in_rows(130, 136, speed), 600);
-                EXPECT_EQ(count_in_rows(140, 440, speed), 0) << "no stroke down to the reports without motion";
-                EXPECT_GT(count_in_rows(441, 444, still), 50) << "but a mark of their own";
+                const int at = row_at(3162.3, 0, 4000);
+                EXPECT_GT(count_in_rows(at - 1, at + 5, speed), 600);
+                EXPECT_EQ(count_in_rows(at + 9, a.bottom - 4, speed), 0)
+                    << "no stroke down to the reports without motion";
+                EXPECT_GT(count_in_rows(a.bottom - 3, a.bottom, still), 50) << "but a mark of their own";
             }
         }
         SelectObject(canvas.dc, GetStockObject(DEFAULT_GUI_FONT));
         panel_font_free(&font);
+    }
+}
+
+// A 4 kHz mouse with its report clock, idle in a third of its reports and
+// saturated in some (so two hints apply), in the narrowest window a
+// 1024-pixel screen gives the plot, at 96 and 144 DPI, in both languages,
+// with a long status: the header takes more lines and the plot fewer rows,
+// and no word is drawn under a button or past the client's right edge.
+TEST_F(PlotTest, ANarrowWindowsHeaderWrapsClearOfTheButtonsAndTheEdge) {
+    for (int i = 0; i < 40000; i++) {
+        const int16_t dx = i % 3 == 0 ? 0 : i % 50 == 1 ? 127 : i % 2 ? 1 : -1;
+        const ReportMotion mo = {dx, 0, 0, 0, 0};
+        report(1000 + i * 2500LL + (i % 7) * 3, &mo);
+    }
+    const char* shots = getenv("QUORVIN_PLOT_SHOTS");
+    for (Lang lang : {LANG_ZH, LANG_EN}) {
+        texts_set_lang(lang);
+        for (UINT dpi : {96u, 144u}) {
+            const int w = 1008, h = dpi == 96 ? 480 : 700;
+            PanelFont font = {};
+            panel_font_make(&font, dpi);
+            ASSERT_TRUE(canvas.make(w, h));
+            PlotView whole = {true, 0, 0, false, 0, 0, PLOT_INTERVALS};
+            const wchar_t* status = lang == LANG_ZH ? L"已保存图片：C:\\Users\\someone\\Pictures\\quorvin-20261209-165312.png"
+                                                    : L"Picture saved: C:\\Users\\someone\\Pictures\\quorvin-20261209-165312.png";
+            a = plot_draw(canvas.dc, w, h, dpi, &font, run(), 0, &whole, status);
+            GdiFlush();
+            const PlotControls c = plot_controls(canvas.dc, w, dpi, false);
+            EXPECT_GE(a.top, MulDiv(68, dpi, 96)) << dpi << " DPI: the summary takes two lines at least";
+            for (const RECT& r : {c.view[0], c.view[1], c.view[2], c.export_button, c.image_button, c.open_button}) {
+                for (int y = r.top; y < r.bottom; y++)
+                    for (int x = r.left; x < r.right; x++)
+                        ASSERT_EQ(pixel(x, y), 0u) << dpi << " DPI, language " << lang << ": words under a button at "
+                                                   << x << "," << y;
+            }
+            for (int y = 0; y < h; y++) {  // the header's lines and the foot's, not the lines' labels beside the plot
+                if (y >= a.top - MulDiv(8, dpi, 96) && y < a.bottom + MulDiv(20, dpi, 96))
+                    continue;
+                for (int x = w - MulDiv(10, dpi, 96); x < w; x++)
+                    ASSERT_EQ(pixel(x, y), 0u) << dpi << " DPI, language " << lang << ": words past the edge at " << y;
+            }
+            if (shots)
+                canvas.save_bmp((std::string(shots) + "/plot-narrow-" + (lang == LANG_ZH ? "zh-" : "en-") +
+                                 std::to_string(dpi) + ".bmp").c_str());
+            SelectObject(canvas.dc, GetStockObject(DEFAULT_GUI_FONT));
+            panel_font_free(&font);
+        }
     }
 }
 
@@ -240,7 +310,7 @@ TEST_F(PlotTest, TimeAxisEndsAtTheStopOrNowWhileMeasuring) {
     auto last_dot = [this]() {
         int found = 0;
         for (int x = 60; x < 690; x++)
-            for (int y = 48; y < 444 && found < x; y++)
+            for (int y = a.top; y < a.bottom && found < x; y++)
                 found = pixel(x, y) == kGold ? x : found;
         return found;
     };
@@ -261,7 +331,8 @@ TEST_F(PlotTest, TimeAxisEndsAtTheStopOrNowWhileMeasuring) {
 TEST_F(PlotTest, WithoutDataTheMiddleSaysSo) {
     auto note_pixels = [this]() {  // the text's, smoothed: greys, not a line's or a dot's colour
         int n = 0;
-        for (int y = 200; y < 290; y++) {
+        const int mid = (a.top + a.bottom) / 2;
+        for (int y = mid - 60; y < mid + 30; y++) {
             for (int x = 200; x < 600; x++) {
                 const COLORREF v = pixel(x, y);
                 n += v != 0 && v != kLine && v != kGold;
@@ -288,13 +359,11 @@ struct OpenPlot {
     explicit OpenPlot(::Run* run) {
         run->chosen_slot = 0;  // the plot shows the record the panel shows: all mice
         plot_open(NULL, run);
-        RECT r = {};
-        GetClientRect(plot_live_window(), &r);
-        a = plot_area(r.right, r.bottom, 96);
+        settle();
+        a = ((PlotWin*)GetWindowLongPtrW(plot_live_window(), GWLP_USERDATA))->area;  // as painted
         middle = {(a.left + a.right) / 2, (a.top + a.bottom) / 2};
         screen = middle;
         ClientToScreen(plot_live_window(), &screen);
-        settle();
     }
     // The builder has finished the newest model and the window shows it.
     static void settle() {
@@ -630,6 +699,9 @@ TEST_F(PlotTest, ExportOfTooFewReportsSaysSoAndAsksForNoFile) {
         EXPECT_EQ(g_fake_save_calls, calls) << reports << " reports: no Save As";
         EXPECT_EQ(std::wstring(plot_live_status()).rfind(L"报告太少", 0), 0u);
     }
+    texts_set_lang(LANG_EN);
+    EXPECT_TRUE(plot_export_csv(NULL));
+    EXPECT_EQ(std::wstring(plot_live_status()).rfind(L"Too few reports", 0), 0u);
     DestroyWindow(plot_live_window());
 }
 

@@ -16,6 +16,9 @@
 
 #include "core/figures/distribution.h"
 #include "core/figures/gap_rule.h"
+#include "core/version.h"
+#include "core/views/text_buf.h"
+#include "core/views/texts.h"
 
 enum { HISTOGRAM_BINS = 50001 };  // 1 us each up to 50 ms, then one for the rest
 
@@ -617,4 +620,157 @@ void plot_model_build(PlotModel* m, ArrivalView* log, const PlotRequest* r) {
     for (int c = 0; c < columns; c++)
         m->shown += m->col[c].count;
     m->axis = any ? axis_of(r, &w) : plot_axis_of_range(0, 1);
+}
+
+// --- The words around the plot ---------------------------------------------
+
+// Chinese characters, their punctuation and the full-width forms: a line may
+// break between two of them.
+static bool wide_script(wchar_t c) {
+    return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFF00 && c <= 0xFFEF);
+}
+
+// Punctuation that closes or separates: no line starts with it.
+static bool closing(wchar_t c) { return wcschr(L"，。、：；！？）」』》〉％", c) != NULL && c != 0; }
+
+// Punctuation that opens, and the legend's key: no line ends with it.
+static bool opening(wchar_t c) { return wcschr(L"（「『《〈\u3000", c) != NULL && c != 0; }
+
+// Whether a line may break between text[i - 1] and text[i].
+static bool break_before(const wchar_t* text, int i) {
+    const wchar_t a = text[i - 1], b = text[i];
+    if (b == L' ' || closing(b) || opening(a))
+        return false;
+    return a == L' ' || a == L'\\' || a == L'/' || closing(a) || (wide_script(a) && wide_script(b));
+}
+
+static bool gap_at(const wchar_t* text, int i) { return wcsncmp(text + i, PLOT_GAP, PLOT_GAP_LEN) == 0; }
+
+// Where the piece that holds position i ends: the next gap, or the text's end.
+static int piece_end(const wchar_t* text, int i, int len) {
+    while (i < len && !gap_at(text, i))
+        i++;
+    return i;
+}
+
+static int skip_spaces(const wchar_t* text, int i, int len) {
+    while (i < len && text[i] == L' ')
+        i++;
+    return i;
+}
+
+static int measure(const PlotMeasure* m, const wchar_t* text, int from, int to) {
+    return to > from ? m->width(m->ctx, text + from, to - from) : 0;
+}
+
+// The end of a line from `from` broken inside its piece (which ends at end):
+// the last break that fits in width, or the first break when none does.
+static int break_inside(const wchar_t* text, int from, int end, int width, const PlotMeasure* m) {
+    int fits = 0, first = 0;
+    for (int i = from + 1; i < end; i++) {
+        if (!break_before(text, i))
+            continue;
+        first = first ? first : i;
+        if (measure(m, text, from, i) > width)
+            break;
+        fits = i;
+    }
+    return fits ? fits : first ? first : end;
+}
+
+int plot_wrap(const wchar_t* text, const int* widths, int n, const PlotMeasure* m, PlotTextLine* out,
+              int most) {
+    const int len = (int)wcslen(text);
+    int widest = 0;
+    for (int k = 0; k < n; k++)
+        widest = widths[k] > widest ? widths[k] : widest;
+    int lines = 0;
+    for (int pos = skip_spaces(text, 0, len); pos < len && lines < most; lines++) {
+        const int width = widths[lines < n ? lines : n - 1];
+        int end = pos;
+        for (int next = piece_end(text, pos, len); measure(m, text, pos, next) <= width;) {
+            end = next;
+            if (next == len)
+                break;
+            next = piece_end(text, skip_spaces(text, next, len), len);
+        }
+        if (end == pos && width < widest) {
+            out[lines] = PlotTextLine{pos, 0};  // too narrow for the next piece: left empty
+            continue;
+        }
+        if (end == pos)
+            end = break_inside(text, pos, piece_end(text, pos, len), width, m);
+        int last = end;
+        while (last > pos && text[last - 1] == L' ')
+            last--;
+        out[lines] = PlotTextLine{pos, last - pos};
+        pos = skip_spaces(text, end, len);
+    }
+    return lines;
+}
+
+void plot_foot_layout(const wchar_t* status, const wchar_t* hints, int width, int last, int gap,
+                      const PlotMeasure* m, PlotFoot* out) {
+    enum { MOST = PLOT_TEXT_LINES / 2 };
+    out->status_n = plot_wrap(status, &last, 1, m, out->status, MOST);
+    if (out->status_n == 0)
+        out->status[out->status_n++] = PlotTextLine{0, 0};
+    const PlotTextLine* bottom = &out->status[out->status_n - 1];
+    const int used = bottom->len ? m->width(m->ctx, status + bottom->start, bottom->len) + gap : 0;
+    const int whole = (int)wcslen(hints);
+    out->beside = whole > 0 && m->width(m->ctx, hints, whole) <= last - used;
+    out->hint_n = out->beside ? 0 : plot_wrap(hints, &width, 1, m, out->hints, MOST);
+}
+
+// One piece after those before it, with the gap between.
+static void piece(WideBuf* t, const wchar_t* fmt, ...) {
+    if (t->len > 0)
+        text_append(t, PLOT_GAP, PLOT_GAP_LEN);
+    va_list args;
+    va_start(args, fmt);
+    text_vappendf(t, fmt, args);
+    va_end(args);
+}
+
+int plot_summary_text(wchar_t* out, size_t cap, const Distribution* d, const ReportClockFigures* clock,
+                      bool wrapped, double span_s, bool failed) {
+    WideBuf t = text_buf(out, cap);
+    piece(&t, txw(TX_PLOT_SUM_N), (unsigned long long)d->n);
+    if (d->n > 0) {
+        piece(&t, txw(TX_PLOT_SUM_SLOW), rate_at(d->pct_us[PCT_99]));
+        piece(&t, txw(TX_PLOT_SUM_MEDIAN), rate_at(d->pct_us[PCT_50]));
+        piece(&t, txw(TX_PLOT_SUM_FAST), rate_at(d->pct_us[PCT_1]));
+        piece(&t, txw(TX_PLOT_SUM_SD), d->sd_us);
+        piece(&t, txw(TX_PLOT_SUM_STABILITY), d->stability_pct);
+    }
+    if (d->n > 0 && clock && clock->refusal == REPORT_CLOCK_OK) {
+        piece(&t, txw(TX_PLOT_SUM_CLOCK), clock->period_us);
+    } else if (d->n > 0 && clock) {
+        const TextId why = clock->refusal == REPORT_CLOCK_TOO_FEW      ? TX_PLOT_CLOCK_TOO_FEW
+                           : clock->refusal == REPORT_CLOCK_NO_PERIOD ? TX_PLOT_CLOCK_NO_PERIOD
+                                                                      : TX_PLOT_CLOCK_NO_MEMORY;
+        piece(&t, txw(TX_PLOT_SUM_NO_CLOCK), txw(why));
+    }
+    if (wrapped)
+        piece(&t, txw(TX_PLOT_SUM_WRAPPED), span_s);
+    if (failed)
+        piece(&t, txw(TX_PLOT_SUM_FAILED));
+    return (int)t.len;
+}
+
+int plot_picture_info(wchar_t* out, size_t cap, const wchar_t* device, bool saved_run, const PlotStamp* when) {
+    WideBuf t = text_buf(out, cap);
+    piece(&t, L"Quorvin %ls", QUORVIN_VERSION_WIDE);
+    piece(&t, L"%ls", device);
+    if (!when->known) {
+        piece(&t, L"%ls", txw(TX_PLOT_INFO_NO_DATE));
+        return (int)t.len;
+    }
+    const int offset = when->utc_offset_min < 0 ? -when->utc_offset_min : when->utc_offset_min;
+    wchar_t date[64];
+    swprintf(date, 64, L"%04d-%02d-%02d %02d:%02d:%02d UTC%ls%02d:%02d", when->year, when->month, when->day,
+             when->hour, when->minute, when->second, when->utc_offset_min < 0 ? L"-" : L"+", offset / 60,
+             offset % 60);
+    piece(&t, txw(saved_run ? TX_PLOT_INFO_MEASURED : TX_PLOT_INFO_SAVED), date);
+    return (int)t.len;
 }

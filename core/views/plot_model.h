@@ -8,13 +8,19 @@
 // counts, from 0 for speeds (or the range the user zoomed to). Building it is
 // one pass over the visible reports, so a repaint stays cheap however long
 // the run. Where the axis rows and the labels of the distribution lines go is
-// worked out here too.
+// worked out here too, and the words around the plot: the summary's figures,
+// a saved picture's line of device, date and version, and how such texts
+// break into lines at the width the window gives them.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
+#include <wchar.h>
 
 #include <atomic>
 
+#include "core/figures/distribution.h"
+#include "core/figures/report_clock.h"
 #include "core/runs/arrival_log.h"
 
 enum {
@@ -138,3 +144,67 @@ bool plot_bound_view(double span_s, double* t0_s, double* t1_s);
 // Safe on any thread, each with its own view; builds on different threads do
 // not share scratch memory.
 void plot_model_build(PlotModel* m, ArrivalView* log, const PlotRequest* r);
+
+// --- The words around the plot ---------------------------------------------
+
+// The gap between two pieces of a line: a piece (a figure with its name, a
+// legend item, a hint) is kept whole on one line wherever it fits.
+#define PLOT_GAP L"   "
+enum { PLOT_GAP_LEN = 3, PLOT_TEXT_LINES = 16 };
+
+// How wide n characters of text are drawn, in pixels: the window's font, or a test's.
+struct PlotMeasure {
+    int (*width)(void* ctx, const wchar_t* text, int n);
+    void* ctx;
+};
+
+// A line of a text: text[start, start + len), without the gaps at its ends.
+struct PlotTextLine {
+    int start, len;
+};
+
+// Lays text into at most `most` lines, line k at most widths[k] wide (the
+// last of the n widths for every later line): as many whole pieces on a line
+// as fit. A line where not even the next piece fits, narrower than the
+// widest, is left empty (the text goes on below); on the widest a piece too
+// long for it is broken where text may break (after a space, a path's
+// separator or Chinese punctuation, between Chinese characters), never
+// inside a word or a number. How many lines; none for an empty text.
+int plot_wrap(const wchar_t* text, const int* widths, int n, const PlotMeasure* m, PlotTextLine* out,
+              int most);
+
+// The foot's lines: the status on the bottom lines from the left, each at
+// most last wide (the bottom line's room, less where the export's bar
+// stands); the hints right-aligned on the bottom line when they fit there
+// whole at least gap right of the status, else on lines of their own above
+// it, each at most width wide. Neither is ever drawn over the other.
+struct PlotFoot {
+    PlotTextLine status[PLOT_TEXT_LINES / 2];  // top to bottom: the last on the bottom line
+    PlotTextLine hints[PLOT_TEXT_LINES / 2];   // top to bottom, above the status
+    int status_n;  // at least 1 (an empty line for no status)
+    int hint_n;    // 0 when none, or all beside the status
+    bool beside;   // the hints (not empty) end the bottom line
+};
+void plot_foot_layout(const wchar_t* status, const wchar_t* hints, int width, int last, int gap,
+                      const PlotMeasure* m, PlotFoot* out);
+
+// The summary's figures, pieces joined by PLOT_GAP: the count, the three
+// rates, the deviation and the stability (only the count without an
+// interval), the report clock (null: not known yet) or why there is none,
+// then the plot's notes: its log reaches back only span_s seconds (wrapped),
+// or has stopped for want of memory (failed). The characters written.
+int plot_summary_text(wchar_t* out, size_t cap, const Distribution* d, const ReportClockFigures* clock,
+                      bool wrapped, double span_s, bool failed);
+
+// When a picture's run was measured (a saved run: its first report) or the
+// picture was taken (the live run), as local time with its offset from UTC.
+struct PlotStamp {
+    bool known;
+    int year, month, day, hour, minute, second;
+    int utc_offset_min;
+};
+
+// A saved picture's line in place of the status (which may name local
+// files): the program and its version, the device as the window names it,
+// and the stamp, as pieces joined by PLOT_GAP. The characters written.
+int plot_picture_info(wchar_t* out, size_t cap, const wchar_t* device, bool saved_run, const PlotStamp* when);

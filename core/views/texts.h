@@ -55,6 +55,77 @@ enum TextId {
     // --- main window, about box, message boxes ---
 
     // --- plot window and saved pictures ---
+    // view buttons
+    TX_PLOT_VIEW_INTERVALS,
+    TX_PLOT_VIEW_COUNTS,
+    TX_PLOT_VIEW_SPEED,
+    // the buttons at the top right
+    TX_PLOT_EXPORT_BUTTON,
+    TX_PLOT_CANCEL_EXPORT,
+    TX_PLOT_OPEN_BUTTON,
+    TX_PLOT_IMAGE_BUTTON,
+    // titles: the program's short name; a saved run's file name first
+    TX_PLOT_TITLE,
+    TX_PLOT_SAVED_TITLE,
+    TX_PLOT_WINDOW_FAILED,
+    TX_PLOT_ERROR,
+    // the lines across the plot and their labels
+    TX_PLOT_LINE_SLOW,
+    TX_PLOT_LINE_MEDIAN,
+    TX_PLOT_LINE_FAST,
+    TX_PLOT_CLOCK_LABEL,
+    // the legend
+    TX_PLOT_LEGEND_MERGED,
+    TX_PLOT_LEGEND_BEYOND,
+    TX_PLOT_LEGEND_STILL,
+    TX_PLOT_LEGEND_SPEED,
+    // the summary's figures, each a piece the header never cuts
+    TX_PLOT_SUM_N,
+    TX_PLOT_SUM_SLOW,
+    TX_PLOT_SUM_MEDIAN,
+    TX_PLOT_SUM_FAST,
+    TX_PLOT_SUM_SD,
+    TX_PLOT_SUM_STABILITY,
+    TX_PLOT_SUM_CLOCK,
+    TX_PLOT_SUM_NO_CLOCK,
+    TX_PLOT_CLOCK_TOO_FEW,
+    TX_PLOT_CLOCK_NO_PERIOD,
+    TX_PLOT_CLOCK_NO_MEMORY,
+    TX_PLOT_SUM_WRAPPED,
+    TX_PLOT_SUM_FAILED,
+    // the middle of an empty plot
+    TX_PLOT_NOTE_POSITIONS,
+    TX_PLOT_NOTE_MOVE,
+    TX_PLOT_NOTE_START,
+    // the export (status line and boxes)
+    TX_PLOT_TOO_FEW,
+    TX_PLOT_EXPORTING,
+    TX_PLOT_EXPORTED,
+    TX_PLOT_EXPORT_CANCELLED,
+    TX_PLOT_EXPORT_FAILED,
+    TX_PLOT_CSV_WRITE_FAILED,
+    TX_PLOT_EXPORT_LOST,
+    // a saved run
+    TX_PLOT_READING,
+    TX_PLOT_CSV_READ,
+    TX_PLOT_CSV_OPEN_FAILED,
+    TX_PLOT_CSV_READ_FAILED_AT,
+    TX_PLOT_CSV_READ_FAILED,
+    TX_PLOT_CSV_EMPTY,
+    TX_PLOT_SAVED_FULL,
+    TX_PLOT_SAVED_NO_MEMORY,
+    TX_PLOT_ALL_FILES,
+    // the picture
+    TX_PLOT_IMAGE_TOO_SMALL,
+    TX_PLOT_IMAGE_SAVED,
+    TX_PLOT_IMAGE_FAILED,
+    TX_PLOT_IMAGE_ENCODE_FAILED,
+    TX_PLOT_IMAGE_WRITE_FAILED,
+    // the picture's line of who, when and which program
+    TX_PLOT_INFO_SAVED_RUN,
+    TX_PLOT_INFO_MEASURED,
+    TX_PLOT_INFO_SAVED,
+    TX_PLOT_INFO_NO_DATE,
 
     // --- mouse names and choosing a mouse ---
     TX_MOUSE_ALL_COUNT,  // slot 0 with how many mice are listed

@@ -7,6 +7,9 @@
  *                              area in screen coordinates: "X Y W H"
  *   e2e_win gone MS TITLE...   waits up to MS until no such window is left
  *   e2e_win front TITLE...     makes it the foreground window
+ *   e2e_win size W H TITLE...  gives it an outer size of W x H pixels (H 0:
+ *                              its height as it is), as a drag of its frame
+ *                              would; prints its client area as wait does
  *   e2e_win hold MS TITLE...   on a line from standard input (so that the
  *                              start of this process, which keeps Wine busy
  *                              for a while, is over by then), suspends the
@@ -125,10 +128,23 @@ static int hold_thread(HWND hwnd, DWORD ms) {
     return ok || !after ? 1 : 0;
 }
 
+static int resize(HWND hwnd, int width, int height) {
+    RECT r;
+    if (!GetWindowRect(hwnd, &r))
+        return 1;
+    SetWindowPos(hwnd, NULL, 0, 0, width, height > 0 ? height : r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return print_client(hwnd);
+}
+
 static int run(int argc, wchar_t** argv) {
     if (argc < 3)
         return 2;
     const wchar_t* command = argv[1];
+    if (wcscmp(command, L"size") == 0) {
+        HWND hwnd = argc < 5 ? NULL : find_window(argv + 4, argc - 4);
+        return argc < 5 ? 2 : hwnd ? resize(hwnd, _wtoi(argv[2]), _wtoi(argv[3])) : 1;
+    }
     int timed = wcscmp(command, L"front") != 0;
     if (argc < 3 + timed)
         return 2;
@@ -158,7 +174,7 @@ int main(void) {
         return 2;
     int status = run(argc, argv);
     if (status == 2)
-        fprintf(stderr, "usage: e2e_win wait|gone|hold MS TITLE... | front TITLE...\n");
+        fprintf(stderr, "usage: e2e_win wait|gone|hold MS TITLE... | front TITLE... | size W H TITLE...\n");
     LocalFree(argv);
     fflush(stdout);
     return status;

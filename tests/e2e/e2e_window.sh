@@ -7,7 +7,8 @@
 # exports and the moves the jig sent (repeated when the jig fell behind or
 # the moves did not reach the program), the jig's +3/-3 pattern at its rows
 # in the counts view (and a screenshot of the speed view), clearing, the about box, the capture
-# diagnostic's failure box (no driver under Wine), and exit code 0 on close.
+# diagnostic's failure box (no driver under Wine), the plot in a window as
+# narrow as a 1024-pixel screen and its saved picture, and exit code 0 on close.
 # While the jig moves, the window's thread is stopped for a second from
 # outside, with the plot window open and zoomed too: no interval of the
 # record around that second may exceed 10 ms, and none may be a pause.
@@ -188,6 +189,20 @@ check_bars() {
     done
 }
 
+# The plot area's rows in a picture ($1; the client's origin in it $2 $3, its
+# height $4): the y axis is the longest run of its grey down the column left
+# of the area (client x 59 at 96 DPI), passing over the few rows an arrow at
+# either end may cover; the area's top and bottom (the time axis) end it.
+# The header and the foot take as many lines as their words need, so the
+# rows follow the width. Sets area_top and area_bottom.
+find_area() {
+    read -r area_top area_bottom < <(convert "$1" -crop "1x$4+$(($2 + $(s 60) - 1))+$3" -depth 8 txt:- |
+        awk -F'[,: ]+' -v gap="$(s 4)" '/#C8C8C8/ { if (n && $2 - last <= gap) n = $2 - from + 1; else { from = $2; n = 1 }
+                                                   last = $2; if (n > best) { best = n; top = from } }
+                                        END { printf "%d %d\n", top, top + best - 1 }')
+    [ "${area_bottom:-0}" -gt "${area_top:-0}" ] || { fail "no plot area in ${1##*/}"; return 1; }
+}
+
 # The 2000 us reports as orange dots on the 2.0 ms row, where the median line
 # runs (the row most covered by its light grey): of all bands a fifth of a
 # millisecond high, the one with the most orange pixels lies within 0.2 ms of
@@ -196,10 +211,11 @@ check_bars() {
 # The axis starts at 0 here: the jig's intervals under Wine reach down below
 # half their 99.9th percentile.
 check_plot_dots() {
-    convert "$artifacts/$tag-plot.png" -crop "$((plot_w - $(s 210) - $(s 60)))x$(($(s 444) - $(s 48)))+$((plot_x + $(s 60)))+$((plot_y + $(s 48)))" \
+    find_area "$artifacts/$tag-plot.png" "$plot_x" "$plot_y" "$plot_h" || return
+    convert "$artifacts/$tag-plot.png" -crop "$((plot_w - $(s 210) - $(s 60)))x$((area_bottom - area_top))+$((plot_x + $(s 60)))+$((plot_y + area_top))" \
         -depth 8 txt:- >"$artifacts/$tag-plot.txt"
     local verdict median_row densest near total
-    verdict=$(awk -F'[,: ]+' -v height="$(($(s 444) - $(s 48)))" '
+    verdict=$(awk -F'[,: ]+' -v height="$((area_bottom - area_top))" '
         /#E0E0E0/ { line[$2]++ }
         /#F09132/ { orange[$2]++; total++ }
         END {
@@ -218,7 +234,7 @@ check_plot_dots() {
         "$near of $total orange pixels within 0.2 ms of the line"
     [ "$total" -gt 100 ] || fail "too few orange dots ($total)"
     local off=$((densest - median_row))
-    [ "${off#-}" -le "$((($(s 444) - $(s 48) - median_row) / 10))" ] ||
+    [ "${off#-}" -le "$(((area_bottom - area_top - median_row) / 10))" ] ||
         fail "orange dots not on the median's row (densest at row $densest, line at $median_row)"
 }
 
@@ -377,7 +393,8 @@ judge_hold() {
 # dy dots (all 0) lie. Each band is a row of dots (or a merged report's
 # 0 between them). Rows from the area's top at this DPI; within a pixel.
 check_counts() {
-    local top=$(s 48) bottom=$((plot_h - $(s 36))) left=$(s 60) verdict
+    find_area "$artifacts/$tag-plot-counts.png" "$plot_x" "$plot_y" "$plot_h" || return
+    local top=$area_top bottom=$area_bottom left=$(s 60) verdict
     convert "$artifacts/$tag-plot-counts.png" -crop "$((plot_w - $(s 210) - left))x$((bottom - top + 1))+$((plot_x + left))+$((plot_y + top))" \
         -depth 8 txt:- >"$artifacts/$tag-plot-counts.txt"
     verdict=$(awk -F'[,: ]+' -v h=$((bottom - top)) -v dot="$(s 2)" '
@@ -503,9 +520,16 @@ saved_case() {
     for _ in $(seq 100); do [ -s "$png" ] && break; sleep 0.1; done
     [ "$(identify -format '%wx%h' "$png" 2>/dev/null)" = "${saved_w}x$saved_h" ] ||
         fail "saved picture is $(identify -format '%wx%h' "$png" 2>/dev/null), not ${saved_w}x$saved_h"
-    local area="$((saved_w - $(s 230)))x$((saved_h - $(s 84)))" differ
-    differ=$(compare -metric AE "$png[$area+$(s 60)+$(s 48)]" \
-        "$artifacts/$tag-saved.png[$area+$((saved_x + $(s 60)))+$((saved_y + $(s 48)))]" null: 2>&1)
+    # The picture's foot has its info where the screen has the status: the
+    # plot lies where the screen has it when both take as many lines.
+    find_area "$png" 0 0 "$saved_h" || return
+    local png_top=$area_top png_bottom=$area_bottom differ
+    find_area "$artifacts/$tag-saved.png" "$saved_x" "$saved_y" "$saved_h" || return
+    [ "$png_top $png_bottom" = "$area_top $area_bottom" ] ||
+        fail "saved picture's plot area at rows $png_top..$png_bottom, the screen's at $area_top..$area_bottom"
+    local area="$((saved_w - $(s 230)))x$((area_bottom - area_top))"
+    differ=$(compare -metric AE "$png[$area+$(s 60)+$area_top]" \
+        "$artifacts/$tag-saved.png[$area+$((saved_x + $(s 60)))+$((saved_y + area_top))]" null: 2>&1)
     [ "$differ" = 0 ] || fail "saved picture's plot area differs from the screen's in $differ pixels"
     convert "$png" -depth 8 -unique-colors txt:- | grep -q "(224,224,224)" || fail "no median line in the picture"
     win front "间隔图 — $tag-plot.csv — Quorvin v9"
@@ -515,6 +539,42 @@ saved_case() {
     close_plot
 }
 saved_case
+
+# The live plot in a window as wide as a 1024x768 screen (its frame
+# included): the summary and the legend take more lines, whole, and the plot
+# fewer rows. Its picture ("保存图片") lays its header out the same (the run
+# goes on meanwhile: its figures may differ by a report or two), and has at
+# its foot the device, date and version instead of the status. Both kept to
+# be looked at.
+narrow_case() {
+    local png=$artifacts/$tag-narrow-saved.png geometry
+    open_plot || return
+    geometry=$(win size 1024 0 "$plot_title")
+    read -r plot_x plot_y plot_w plot_h <<<"$geometry"
+    plot_x=$((desk_x + plot_x)) plot_y=$((desk_y + plot_y))
+    [ "${plot_w:-0}" -le 1024 ] && [ "$plot_w" -ge 1000 ] || { fail "the plot is $plot_w wide, not about 1010"; return; }
+    sleep 1
+    shot plot-narrow
+    find_area "$artifacts/$tag-plot-narrow.png" "$plot_x" "$plot_y" "$plot_h" || return
+    echo "[narrow] client ${plot_w}x$plot_h: the plot's rows $area_top..$area_bottom (at full width $(s 48)..$((plot_h - $(s 36))))"
+    local top=$area_top bottom=$area_bottom
+    rm -f "$png"
+    xdotool mousemove $((plot_x + plot_w - $(s 147))) $((plot_y + $(s 15))) click 1  # 保存图片
+    answer_dialog 'Save As' "$png" || { fail "no Save As dialog for the narrow picture"; return; }
+    for _ in $(seq 100); do [ -s "$png" ] && break; sleep 0.1; done
+    [ "$(identify -format '%wx%h' "$png" 2>/dev/null)" = "${plot_w}x$plot_h" ] ||
+        fail "narrow picture is $(identify -format '%wx%h' "$png" 2>/dev/null), not ${plot_w}x$plot_h"
+    # Its foot holds the info line where the screen's status is empty: the
+    # hints may need a line of their own there.
+    find_area "$png" 0 0 "$plot_h" || return
+    echo "[narrow] the picture's plot at rows $area_top..$area_bottom"
+    [ "$area_top" = "$top" ] && [ "$area_bottom" -le "$bottom" ] ||
+        fail "the narrow picture's plot at rows $area_top..$area_bottom, the screen's at $top..$bottom"
+    sleep 0.5
+    shot plot-narrow-saved  # the status names the picture
+    close_plot
+}
+narrow_case
 
 click 518 21  # 清除数据
 sleep 0.5
