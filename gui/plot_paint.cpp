@@ -496,13 +496,14 @@ static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
 }
 
 // The motion hints that apply to the record, at the foot's right end: the
-// summary line at the top has no room left for sentences.
+// summary line at the top has no room left for sentences. clock: the
+// record's report clock (null before the first model), as the console's.
 static void draw_hints(HDC dc, int width, int height, UINT dpi, DeviceStats* rec,
-                       const wchar_t* status) {
+                       const ReportClockFigures* clock, const wchar_t* status) {
     MotionFigures f;
     record_motion(rec, &f);
     MotionHints h;
-    motion_hints_of(&f, &h);
+    motion_hints_of(&f, clock, &h);
     wchar_t text[400];
     if (plot_hints_text(text, 400, &h, &f) > 0)
         text_within(dc, px(36, dpi) + text_width(dc, status), width - px(12, dpi),
@@ -546,7 +547,7 @@ static void paint(HDC dc, int width, int height, UINT dpi, const PanelFont* font
     }
     text_at(dc, px(12, dpi), height - px(16, dpi), PANEL_READING_COLOR, in->status, TA_LEFT | TA_TOP);
     if (in->rec)
-        draw_hints(dc, width, height, dpi, in->rec, in->status);
+        draw_hints(dc, width, height, dpi, in->rec, b ? &b->clock : NULL, in->status);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
 }
 
