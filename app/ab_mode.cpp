@@ -15,6 +15,7 @@
 #include "core/views/ab_text.h"
 #include "core/runs/run_csv.h"
 #include "core/views/text_buf.h"
+#include "core/views/texts.h"
 
 // Each holds a block's worth of bins and the clock's first reports: off the stack.
 static RunCsv s_csv;
@@ -81,12 +82,11 @@ static bool read_run(const wchar_t* path, int slot, AbRun* run) {
     if (!read)
         return false;
     if (!ab_run_finish(run)) {
-        print_error(L"no memory to compare %ls; close other programs and try again.", path);
+        print_error(txw(TX_AB_NO_MEMORY), path);
         return false;
     }
     if (run->truncated)
-        print_note(L"%ls is longer than %d s: the comparison takes its first %d s.", path,
-                   (int)AB_MAX_BLOCKS, (int)AB_MAX_BLOCKS);
+        print_note(txw(TX_AB_TRUNCATED), path, (int)AB_MAX_BLOCKS, (int)AB_MAX_BLOCKS);
     return true;
 }
 

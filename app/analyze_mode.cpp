@@ -9,6 +9,7 @@
 #include "app/json_out.h"
 #include "app/text_out.h"
 #include "core/runs/run_csv.h"
+#include "core/views/texts.h"
 
 // The record, its motion bins and the clock: too large for the stack.
 static RunCsv s_run;
@@ -22,14 +23,13 @@ bool read_run_csv(const wchar_t* path, int slot, RunCsv* run) {
     const bool read = run_csv_read(f, run);
     fclose(f);
     if (!read && run->error_line)
-        print_error(L"%ls:%llu: %hs; give the CSV of a -c run as it was written.", path,
-                    (unsigned long long)run->error_line, run->error);
+        print_error(txw(TX_CSV_ERROR_AT), path, (unsigned long long)run->error_line, run->error);
     else if (!read)
-        print_error(L"%ls cannot be analysed: %hs; give the CSV of a -c run.", path, run->error);
+        print_error(txw(TX_CSV_UNREADABLE), path, run->error);
     else if (run->rows == 0)
-        print_error(L"%ls holds no reports; give the CSV of a -c run that measured.", path);
+        print_error(txw(TX_CSV_NO_REPORTS), path);
     else if (run->taken == 0)
-        print_error(L"%ls has no rows of slot %d; give another slot to --slot.", path, slot);
+        print_error(txw(TX_CSV_NO_SLOT), path, slot);
     return read && run->taken > 0;
 }
 
@@ -60,11 +60,11 @@ static void print_block(const wchar_t* path, FILE* out, JsonOutput* json) {
     format_summary(text, sizeof text, name, &r, &d, &clock, &m, NULL, 0);
     write_utf8(out, text);
     MotionHints h;
-    motion_hints_of(&m, &h);
+    motion_hints_of(&m, &clock, &h);
     format_motion_hints(text, sizeof text, &h, &m);
     write_utf8(out, text);
     if (r.report_count == 0)  // as the run ended
-        write_utf8(out, "No reports received: move the mouse during the measurement.\n");
+        write_line(out, TX_NO_REPORTS);
     report_json(json, name, &r, &d, &clock, &m);
 }
 

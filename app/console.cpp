@@ -1,5 +1,5 @@
 // Console front end, the run's lifecycle: lists the mice, measures the chosen
-// record on a hidden window and rewrites one English status line until Ctrl+C
+// record on a hidden window and rewrites one status line until Ctrl+C
 // or the time limit, then prints the summary and finishes the files (the
 // text itself is app/console_text's).
 #include "app/console.h"
@@ -20,6 +20,7 @@
 #include "core/figures/layer_compare.h"
 #include "core/views/layer_text.h"
 #include "core/views/text_buf.h"
+#include "core/views/texts.h"
 #include "core/views/wide_text.h"
 #include "devices/mouse_registry.h"
 #include "engine/reader.h"
@@ -155,11 +156,9 @@ static void note_index(const wchar_t* device_arg, int slot) {
         return;
     const int mice = g_nri - 1;
     if (mice == 1)
-        print_note(L"INDEX %.100ls names no mouse (one mouse found: 1; 0 = all mice); measuring "
-                   L"all mice.", device_arg);
+        print_note(txw(TX_INDEX_ONE_MOUSE), device_arg);
     else
-        print_note(L"INDEX %.100ls names no mouse (%d mice found: 1 to %d; 0 = all mice); "
-                   L"measuring all mice.", device_arg, mice, mice);
+        print_note(txw(TX_INDEX_MICE), device_arg, mice, mice);
 }
 
 static HWND create_hidden_window(void) {
@@ -202,7 +201,7 @@ static int fail_output(const wchar_t* what, OutputFile* o, int error) {
         fclose(o->f);
         o->f = NULL;
     }
-    print_error(L"what was written is kept in %.500ls.", o->partial);
+    print_error(txw(TX_KEPT_IN), o->partial);
     return 1;
 }
 
@@ -244,7 +243,7 @@ static void print_summary(FILE* out, int slot, RunOutputs* o) {
     format_summary(text, sizeof text, o->name, &o->r, &o->d, &o->clock, &o->m, log_now(), s_run.freq);
     write_utf8(out, text);
     MotionHints h;
-    motion_hints_of(&o->m, &h);
+    motion_hints_of(&o->m, &o->clock, &h);
     format_motion_hints(text, sizeof text, &h, &o->m);
     write_utf8(out, text);
 }
@@ -268,28 +267,39 @@ static std::vector<int64_t> program_times(int slot) {
     return times;
 }
 
+// "USB layer: " and the words: the key stays English in every language.
+static void write_usb_line(FILE* out, TextId words) {
+    write_utf8(out, "USB layer: ");
+    write_line(out, words);
+}
+
+// A hub that stopped: its path, then why in the capture's own words.
+static void note_hub_stopped(const wchar_t* path, const char* why) {
+    wchar_t format[256];
+    swprintf(format, 256, L"USB layer: %ls", txw(TX_USB_HUB_STOPPED));
+    print_note(format, path, why);
+}
+
 // The capture keeps its first reports when it reaches its bound, the log its
 // latest: the note comes first, so that a comparison that then finds no
 // overlap is understood.
 static void print_layers(FILE* out, const UsbSession* session, int slot, JsonReport* json) {
     for (int i = 0; i < session->hub_count; i++) {
         if (session->saved[i].lost)
-            print_note(L"USB layer: %ls stopped during the run (%hs); the capture lacks its later "
-                       L"reports.", session->hubs[i].path, session->saved[i].lost);
+            note_hub_stopped(session->hubs[i].path, session->saved[i].lost);
     }
     if (session->endpoints.times_full)
-        write_utf8(out, "USB layer: the capture filled its memory bound; later USB reports were not kept.\n");
+        write_usb_line(out, TX_USB_FULL);
     std::vector<int64_t> p = program_times(slot);
     const UsbEndpoint* e = usb_endpoints_best(&session->endpoints, p.data(), p.size());
     if (!e) {
-        write_utf8(out, "USB layer: no endpoint's reports match the program's (none came within 2 ms "
-                        "before them).\n");
+        write_usb_line(out, TX_USB_NO_MATCH);
         return;
     }
     LayerComparison c;
     compare_layers(e->times, e->time_count, p.data(), p.size(), &c);
     if (!c.overlap) {
-        write_utf8(out, "USB layer: the capture and the measurement do not overlap in time.\n");
+        write_usb_line(out, TX_USB_NO_OVERLAP);
         return;
     }
     char name[USB_ENDPOINT_NAME_BYTES];
@@ -309,20 +319,20 @@ static size_t describe_dropped_hubs(char* buf, size_t cap, const UsbSession* s, 
         const UsbSavedHub* h = &s->saved[i];
         if (!h->dropped)
             continue;
-        char why[64];
+        char why[96];
         if (h->lost)
             snprintf(why, sizeof why, "%s", h->lost);
         else if (h->out_of_memory)
-            snprintf(why, sizeof why, "out of memory");
+            snprintf(why, sizeof why, "%s", tx(TX_HUB_OUT_OF_MEMORY));
         else if (s->max_saved % (1u << 20) == 0)
-            snprintf(why, sizeof why, "%llu MiB per hub", (unsigned long long)(s->max_saved >> 20));
+            snprintf(why, sizeof why, tx(TX_HUB_MIB), (unsigned long long)(s->max_saved >> 20));
         else
-            snprintf(why, sizeof why, "%llu bytes per hub", (unsigned long long)s->max_saved);
+            snprintf(why, sizeof why, tx(TX_HUB_BYTES), (unsigned long long)s->max_saved);
         if (h->kept == 0)
-            text_appendf(&t, "; %ls kept none of its records (%s)", s->hubs[i].path, why);
+            text_appendf(&t, tx(TX_HUB_KEPT_NONE), s->hubs[i].path, why);
         else
-            text_appendf(&t, "; %ls kept its records up to %.3f s, later ones were dropped (%s)",
-                         s->hubs[i].path, (double)(h->last_kept_us - first_us) / 1e6, why);
+            text_appendf(&t, tx(TX_HUB_KEPT_UNTIL), s->hubs[i].path,
+                         (double)(h->last_kept_us - first_us) / 1e6, why);
     }
     return t.len;
 }
@@ -330,15 +340,14 @@ static size_t describe_dropped_hubs(char* buf, size_t cap, const UsbSession* s, 
 // --usb-save: the file, then whatever it lacks. 0 when it holds every record.
 static int finish_usb_save(const UsbSession* s, OutputFile* o) {
     if (!usb_session_save(s, o->f) || !output_file_commit(o))
-        return fail_output(L"the USB capture ", o, errno);
+        return fail_output(txw(TX_WHAT_USB_CAPTURE), o, errno);
     const wchar_t* path = o->target;
     UsbSavedTotals t;
     usb_session_saved_totals(s, &t);
     char hubs[1200];
     if (describe_dropped_hubs(hubs, sizeof hubs, s, t.first_us) == 0)
         return 0;
-    return print_error(L"the USB capture %.500ls is incomplete: it holds %llu records (%llu "
-                       L"bytes)%hs.", path, (unsigned long long)t.records,
+    return print_error(txw(TX_USB_SAVE_INCOMPLETE), path, (unsigned long long)t.records,
                        (unsigned long long)t.bytes, hubs);
 }
 
@@ -433,15 +442,15 @@ static void announce_device(FILE* out, int slot) {
 static HWND start_measuring(FILE* out, double run_seconds) {
     HWND hwnd = create_hidden_window();
     if (!hwnd) {
-        write_utf8(out, "Failed to create hidden window.\n");
+        write_line(out, TX_NO_HIDDEN_WINDOW);
         return NULL;
     }
     DWORD error = 0;
     if (!reader_start(&s_run, NULL, &error)) {
-        char line[96];
-        snprintf(line, sizeof line, "RegisterRawInputDevices failed (err %lu).\n",
-                 (unsigned long)error);
+        char line[128];
+        snprintf(line, sizeof line, tx(TX_REGISTER_FAILED), (unsigned long)error);
         write_utf8(out, line);
+        write_utf8(out, "\n");
         destroy_hidden_window(hwnd);
         return NULL;
     }
@@ -470,7 +479,7 @@ static void stop_measuring(FILE* out, int slot, RunOutputs* o) {
     print_summary(out, slot, o);
     // A summary of zeros reads like a measurement; this says there was none.
     if (r.report_count == 0)
-        write_utf8(out, "No reports received: move the mouse during the measurement.\n");
+        write_line(out, TX_NO_REPORTS);
 }
 
 // Everything after the summary; a close event's handler waits for its end.
@@ -508,7 +517,7 @@ int run_console_with(const ConsoleRun* run) {
     FILE* out = console_stream();
     enumerate_mice();
     if (g_nri == 0) {
-        write_utf8(out, "No mouse found via Raw Input.\n");
+        write_line(out, TX_NO_MOUSE);
         return 1;
     }
     int slot = console_choose_slot(run->device_index);
@@ -521,7 +530,8 @@ int run_console_with(const ConsoleRun* run) {
         run_free(&s_run);
         return 1;
     }
-    write_utf8(out, "Move the mouse to measure. Ctrl+C to quit.\n\n");
+    write_line(out, TX_MOVE_TO_MEASURE);
+    write_utf8(out, "\n");
     report_clock_init(&s_clock);
     arrival_clock_feed_init(&o.clock_feed, slot);
     s_outputs = &o;

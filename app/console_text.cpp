@@ -1,13 +1,17 @@
 // The console's text: the status line, the device and throttle lines, the
-// end-of-run summary and its hints, in English, formatted from figures that
-// core/ computed. The console run and --analyze print them alike.
+// end-of-run summary and its hints, formatted from figures that core/
+// computed. Each line's key stays English for the scripts that read it; the
+// words after it come from the language's table. The console run and
+// --analyze print them alike.
 #include "app/console_text.h"
 
+#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 #include <wchar.h>
 
 #include "core/views/text_buf.h"
+#include "core/views/texts.h"
 #include "core/views/wide_text.h"
 #include "devices/mouse_label.h"
 
@@ -35,6 +39,18 @@ void format_device_line(char* buf, size_t cap, int slot) {
     snprintf(buf, cap, "Device: %s\n", name);
 }
 
+// One line: its key, English in every language for the scripts that read
+// it, then the words of the chosen language (words formats the arguments).
+// Appended whole or, when it does not fit, not at all.
+static void add_line(TextBuf* t, const char* key, TextId words, ...) {
+    char line[1024];
+    va_list args;
+    va_start(args, words);
+    vsnprintf(line, sizeof line, tx(words), args);
+    va_end(args);
+    text_appendf(t, "%s%s\n", key, line);
+}
+
 static void add_interval_lines(TextBuf* t, const char* name, const StatsReadings* r,
                                const Distribution* d) {
     const double* p = d->pct_us;
@@ -46,7 +62,7 @@ static void add_interval_lines(TextBuf* t, const char* name, const StatsReadings
     // p1 of the rates is the rate at the 99th-percentile interval: the slow end.
     text_appendf(t, "Rates (Hz): median=%.2f p1=%.2f p99=%.2f\n", rate_at(p[PCT_50]),
                  rate_at(p[PCT_99]), rate_at(p[PCT_1]));
-    text_appendf(t, "Stability: %.1f%% of intervals within 10%% of the median\n", d->stability_pct);
+    add_line(t, "Stability: ", TX_STABILITY_WITHIN, d->stability_pct);
     text_appendf(t, "Coalesced: %llu  Pauses: %llu  Background: %llu\n",
                  (unsigned long long)d->coalesced, (unsigned long long)d->pauses,
                  (unsigned long long)d->background);
@@ -70,11 +86,9 @@ static void add_motion_lines(TextBuf* t, const MotionFigures* m) {
     text_appendf(t, "Motion: moving=%llu idle=%llu saturated=%llu median_speed=%.1f counts/s\n",
                  (unsigned long long)m->moving, (unsigned long long)m->idle,
                  (unsigned long long)m->saturated, m->median_speed);
-    text_appendf(t,
-                 "While moving: n=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f (intervals between "
-                 "consecutive moving reports)\n",
+    text_appendf(t, "While moving: n=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f %s\n",
                  (unsigned long long)m->moving_n, m->moving_median_hz, m->moving_p1_hz,
-                 m->moving_p99_hz);
+                 m->moving_p99_hz, tx(TX_WHILE_MOVING_NOTE));
 }
 
 // The figures above cover the whole run, and so does the CSV, written as the
@@ -83,22 +97,12 @@ static void add_motion_lines(TextBuf* t, const MotionFigures* m) {
 static void add_log_notes(TextBuf* t, const Distribution* d, ArrivalView* log, double freq) {
     uint64_t count = log ? arrival_view_count(log) : 0;
     const double span = log ? arrival_view_held_s(log, freq) : -1;
-    if (span >= 0) {
-        text_appendf(
-            t,
-            "Log: holds the last %.1f s (older reports were dropped to bound memory); the summary "
-            "and the CSV cover the whole run, a USB comparison only that span\n",
-            span);
-    }
+    if (span >= 0)
+        add_line(t, "Log: ", TX_LOG_HELD, span);
     if (log && log->failed)
-        text_appendf(
-            t,
-            "Log: out of memory after %llu reports; the CSV, the report clock and a USB comparison "
-            "cover those only\n",
-            (unsigned long long)count);
+        add_line(t, "Log: ", TX_LOG_OUT_OF_MEMORY, (unsigned long long)count);
     if (d->failed)
-        text_appendf(t, "%s",
-                     "Log: no memory to count the intervals; only the counts above hold\n");
+        add_line(t, "Log: ", TX_LOG_NO_INTERVALS);
 }
 
 void format_summary(char* buf, size_t cap, const char* name, const StatsReadings* r,
@@ -116,37 +120,20 @@ void format_summary(char* buf, size_t cap, const char* name, const StatsReadings
 void format_motion_hints(char* buf, size_t cap, const MotionHints* h, const MotionFigures* m) {
     TextBuf t = text_buf(buf, cap);
     if (h->hand_limited)
-        text_appendf(
-            &t,
-            "Hint: the hand limited the rate: most moving reports carried a single count, and "
-            "the median speed, %.0f counts/s, is well below the %.0f reports/s the mouse "
-            "reached while moving; move about %.1f times faster (%.0f counts/s or more) so that "
-            "every report has a count to carry.\n",
-            m->median_speed, h->needed_speed, h->faster_by, h->needed_speed);
+        add_line(&t, "Hint: ", TX_HINT_HAND, m->median_speed, h->needed_speed, h->faster_by,
+                 h->needed_speed);
     if (h->saturation)
-        text_appendf(
-            &t,
-            "Hint: %.1f%% of moving reports were saturated (a delta of 127 or 128): the mouse "
-            "reports 8-bit deltas; move slower or lower the CPI.\n",
-            h->saturated_pct);
+        add_line(&t, "Hint: ", TX_HINT_SATURATED, h->saturated_pct);
     if (h->idle)
-        text_appendf(
-            &t,
-            "Hint: %.1f%% of reports were idle (no motion, button or wheel change): the mouse "
-            "sends reports without motion, as some firmware does to fake a rate.\n",
-            h->idle_pct);
+        add_line(&t, "Hint: ", TX_HINT_IDLE, h->idle_pct);
 }
 
 void format_throttle_warning(char* buf, size_t cap, const ThrottleSettings* s,
                              const ThrottleDecision* d) {
     char cause[96];
     format_throttle_cause(cause, sizeof cause, s, d);
-    snprintf(buf, cap,
-             "Warning: Windows limits background mouse input to about %.0f Hz (%s), and console "
-             "mode always listens in the background. For true rates use the window, or set the "
-             "DWORD RawMouseThrottleEnabled=0 under HKEY_CURRENT_USER\\Control Panel\\Mouse "
-             "and sign in again.\n",
-             throttle_rate_hz(d->duration_ms), cause);
+    TextBuf t = text_buf(buf, cap);
+    add_line(&t, "Warning: ", TX_THROTTLE_WARNING, throttle_rate_hz(d->duration_ms), cause);
 }
 
 void format_background_line(char* buf, size_t cap, const StatsReadings* r, double throttle_period_us) {
@@ -154,8 +141,6 @@ void format_background_line(char* buf, size_t cap, const StatsReadings* r, doubl
     text_appendf(&t, "Background reports: %llu of %llu", (unsigned long long)r->background_count,
                  (unsigned long long)r->arrival_count);
     if (r->throttle_signature)
-        text_appendf(&t, " (throttled: Windows delivered them at whole multiples of %.0f ms)\n",
-                     throttle_period_us / 1000.0);
-    else
-        text_append(&t, "\n", 1);
+        text_appendf(&t, tx(TX_BACKGROUND_THROTTLED), throttle_period_us / 1000.0);
+    text_append(&t, "\n", 1);
 }

@@ -1,6 +1,7 @@
 // The console's text, formatted from figures core/ computed: the status
 // line, the device and throttle lines, the end-of-run summary and its hints.
-// English, as the console and the JSON name the mice.
+// Keys and mouse names in English (scripts read them, and the JSON names the
+// mice so); the sentences after the keys in the chosen language.
 #pragma once
 
 #include <stddef.h>

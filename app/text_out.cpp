@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include "core/views/text_buf.h"
+#include "core/views/texts.h"
 #include "core/version.h"
 #include "core/views/wide_text.h"
 
@@ -75,6 +76,11 @@ void write_utf8(FILE* out, const char* text) {
     put(out, text);
 }
 
+void write_line(FILE* out, TextId words) {
+    write_utf8(out, tx(words));
+    write_utf8(out, "\n");
+}
+
 void print_wide_utf8(FILE* out, const wchar_t* text) {
     HANDLE console = console_of(out);
     if (console) {
@@ -98,7 +104,7 @@ int finish_output(FILE* out, int result) {
     s_failed_out = NULL;
     if (s_reader_quit)
         return result;
-    return print_write_failure(L"", L"standard output", s_failed_errno);
+    return print_write_failure(L"", txw(TX_STANDARD_OUTPUT), s_failed_errno);
 }
 
 void path_utf8(const wchar_t* path, char* out, size_t cap) {
@@ -123,7 +129,7 @@ static void print_line(const wchar_t* prefix, const wchar_t* format, va_list arg
     text_append(&t, L"\n", 1);
     if (t.overflowed) {
         t = text_buf(line, 2048, wcslen(prefix));
-        text_appendf(&t, L"(the message did not fit)\n");
+        text_appendf(&t, L"%ls\n", txw(TX_MESSAGE_TOO_LONG));
     }
     print_wide_utf8(error_stream(), line);
 }
@@ -147,14 +153,13 @@ static void describe_open_failure(const wchar_t* path, int err, bool writing, wc
                                   size_t cap) {
     const DWORD attributes = GetFileAttributesW(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        swprintf(out, cap, L"it is a directory; give the name of a file");
+        swprintf(out, cap, L"%ls", txw(TX_OPEN_IS_DIRECTORY));
     else if (err == ENOENT)
-        swprintf(out, cap, L"no such file or folder; check the name");
+        swprintf(out, cap, L"%ls", txw(TX_OPEN_NO_SUCH));
     else if (err == EACCES && writing)
-        swprintf(out, cap, L"permission denied; choose a folder you may write to, or close the "
-                           L"program that holds the file");
+        swprintf(out, cap, L"%ls", txw(TX_OPEN_DENIED_WRITE));
     else if (err == EACCES)
-        swprintf(out, cap, L"permission denied; check that you may read it");
+        swprintf(out, cap, L"%ls", txw(TX_OPEN_DENIED_READ));
     else
         swprintf(out, cap, L"%hs", strerror(err));
 }
@@ -163,13 +168,12 @@ int print_open_failure(const wchar_t* path, int err, const wchar_t* option) {
     wchar_t why[200];
     describe_open_failure(path, err, option != NULL, why, 200);
     if (option)
-        return print_error(L"cannot create %.500ls for %ls: %ls.", path, option, why);
-    return print_error(L"cannot open %.500ls: %ls.", path, why);
+        return print_error(txw(TX_CANNOT_CREATE), path, option, why);
+    return print_error(txw(TX_CANNOT_OPEN), path, why);
 }
 
 int print_write_failure(const wchar_t* what, const wchar_t* path, int err) {
-    return print_error(L"writing %ls%.500ls failed (%hs): check the free space of its drive.", what,
-                       path, strerror(err));
+    return print_error(txw(TX_WRITE_FAILED), what, path, strerror(err));
 }
 
 static bool stdout_is_usable(void) {
@@ -196,7 +200,9 @@ void prepare_console_output(void) {
     freopen("CONOUT$", "w", stdout);
     freopen("CONIN$", "r", stdin);
     SetConsoleOutputCP(CP_UTF8);
-    SetConsoleTitleW(QUORVIN_SHORT_NAME L" - 控制台");
+    wchar_t title[128];
+    swprintf(title, 128, L"%ls%ls", QUORVIN_SHORT_NAME, txw(TX_CONSOLE_TITLE));
+    SetConsoleTitleW(title);
 }
 
 void restore_console_output(void) {

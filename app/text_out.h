@@ -1,13 +1,18 @@
-// Writing wide text to standard output as UTF-8, for the console modes.
+// Writing text to standard output, UTF-8 to files and pipes and UTF-16 to a
+// console, for the console modes; and their error and note lines.
 #pragma once
 
 #include <stddef.h>
 #include <stdio.h>
 
+#include "core/views/texts.h"
+
 // Both print to out and flush it: UTF-8 bytes to a file or a pipe, UTF-16
 // straight to the console when out is one.
 void print_wide_utf8(FILE* out, const wchar_t* text);
 void write_utf8(FILE* out, const char* text);
+// The text of the chosen language, then a line break.
+void write_line(FILE* out, TextId words);
 // A mode's exit code once its text is out: result, or 1 after an "Error:"
 // line when some of its text could not be written to out (a full disk). A
 // pipe whose reader quit (as `| head` does) is no error: result stays.

@@ -549,12 +549,13 @@ static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
 }
 
 // The motion hints that apply to the record, for the foot: the header has
-// figures only.
-static void hints_text(DeviceStats* rec, wchar_t* out) {
+// figures only. clock: the record's report clock (null before the first
+// model), as the console's.
+static void hints_text(DeviceStats* rec, const ReportClockFigures* clock, wchar_t* out) {
     MotionFigures f;
     record_motion(rec, &f);
     MotionHints h;
-    motion_hints_of(&f, &h);
+    motion_hints_of(&f, clock, &h);
     if (plot_hints_text(out, FOOT_CHARS, &h, &f) <= 0)
         out[0] = 0;
 }
@@ -585,7 +586,7 @@ static void lay_words(HDC dc, int width, int height, UINT dpi, const PaintInput*
         plot_summary_text(w->summary, HEADER_CHARS, in->d, b ? &b->clock : NULL, b && b->wrapped,
                           b ? b->model.span_s : 0, b && b->failed);
         legend_text(w->legend, b ? b->model.kind : in->kind);
-        hints_text(in->rec, w->hints);
+        hints_text(in->rec, b ? &b->clock : NULL, w->hints);
     }
     w->status = in->status;
     lay_header(dc, width, dpi, w);

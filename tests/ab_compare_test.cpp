@@ -14,6 +14,7 @@
 
 #include "core/figures/ab_compare.h"
 #include "core/views/ab_text.h"
+#include "core/views/texts.h"
 #include "core/figures/distribution.h"
 #include "core/figures/gap_rule.h"
 #include "core/runs/run_csv.h"
@@ -172,6 +173,9 @@ TEST(AbCompareTest, RunsUnderTenBlocksGetFiguresAndIntervalsButNoVerdict) {
     EXPECT_GT(c.b.n, 8000u);
     EXPECT_LT(c.d[AB_MEDIAN_HZ].lo, c.d[AB_MEDIAN_HZ].hi);
     EXPECT_EQ(verdict_of(c), "Verdict: none: run B has 9 blocks of 1 s; a verdict needs at least 10 in each run.");
+    texts_set_lang(LANG_ZH);
+    EXPECT_EQ(verdict_of(c), "Verdict: none: 运行 B 只有 9 个 1 秒块；每个运行至少需要 10 个才能给出结论。");
+    texts_set_lang(LANG_EN);
     RunPtr none = run_of({});
     EXPECT_EQ(verdict_of(compare(none.get(), a.get())), "Verdict: none: run A has no accepted intervals.");
 }
@@ -310,22 +314,25 @@ TEST(AbCompareTest, VerdictNamesOnlyDifferencesOutsideZeroAndPastTheirThreshold)
     struct Case {
         AbInterval d[AB_FIGURES];
         bool clocks;
-        const char* text;
+        const char *text, *zh;
     } cases[] = {
         {{{0.1, -0.2, 0.4}, {-25.4, -31.0, -19.9}, {27.1, 21.5, 33.0}, {7.5, 6.1, 8.8}, {-2.1, -2.6, -1.6}, {}},
          false,
          "Verdict: B's slow end is 2.6% slower, its intervals 61% more spread and its stability 2.1 points "
-         "lower; the median rate does not differ."},
+         "lower; the median rate does not differ.",
+         "Verdict: B 的慢端回报率慢 2.6%，间隔离散度高 61%，稳定度低 2.1 个百分点；中位回报率没有差异。"},
         // Outside 0 but under the threshold (0.4 %, 8 %, 0.9 points, 0.4 %), or past it but about 0.
         {{{4.0, 3.0, 5.0}, {-10.0, -20.0, 1.0}, {10.0, -1.0, 21.0}, {1.0, 0.5, 1.5}, {-0.9, -1.2, -0.6},
           {4.0, 3.0, 5.0}},
          true,
          "Verdict: the median rate, the slow end, the spread, the stability and the report clock period "
-         "do not differ."},
+         "do not differ.",
+         "Verdict: 中位回报率、慢端回报率、间隔离散度、稳定度和报告时钟周期都没有差异。"},
         {{{-20.0, -21.0, -19.0}, {}, {}, {}, {}, {-6.0, -7.0, -5.0}},
          true,
          "Verdict: B's median rate is 2.0% slower and its report clock period 0.6% shorter; the slow end, "
-         "the spread and the stability do not differ."},
+         "the spread and the stability do not differ.",
+         "Verdict: B 的中位回报率慢 2.0%，报告时钟周期短 0.6%；慢端回报率、间隔离散度和稳定度都没有差异。"},
     };
     for (const Case& k : cases) {
         AbComparison c = {};
@@ -337,6 +344,9 @@ TEST(AbCompareTest, VerdictNamesOnlyDifferencesOutsideZeroAndPastTheirThreshold)
             c.d[f] = k.d[f];
         ab_verdict_of(&c);
         EXPECT_EQ(verdict_of(c), k.text);
+        texts_set_lang(LANG_ZH);
+        EXPECT_EQ(verdict_of(c), k.zh);
+        texts_set_lang(LANG_EN);
     }
 }
 

@@ -2,6 +2,8 @@
 // whole runs of run_console on a real hidden window with the fake Raw Input.
 #include <gtest/gtest.h>
 #include <algorithm>
+#define JSON_NOEXCEPTION 1  // as the program builds it
+#include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
 
@@ -11,7 +13,10 @@
 #include "app/startup.h"
 #include "devices/mouse_registry.h"
 #include "core/runs/run.h"
+#include "core/views/report_json.h"
+#include "core/views/texts.h"
 #include "engine/reception.h"
+#include "gui/plot_hints.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/fakes/fake_rawinput.h"
 #include "tests/fakes/fake_throttle_settings.h"
@@ -463,7 +468,7 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
     r.max_batch = 3;
     r.batched_reports = 17;
     // reports, moving, idle, saturated, single, speed; n and the rates while moving
-    const MotionFigures m = {4200, 4100, 12, 3, 900, 6012.34, 4080, 500.04, 471.5, 531.96, false};
+    const MotionFigures m = {4200, 4100, 12, 3, 900, 6012.34, 4080, 500.04, 471.5, 531.96, false, 0};
     ReportClockFigures clock = {};
     clock.refusal = REPORT_CLOCK_NO_PERIOD;
     static ArrivalLog empty;
@@ -507,9 +512,11 @@ TEST(ConsoleLinesTest, HintsOneLineEachOnlyWhenTheyApply) {
     m.saturated = 18;
     m.median_speed = 2000;
     m.single = 500;
-    m.moving_p99_hz = 8000;
+    ReportClockFigures clock = {};
+    clock.rate_hz = 8000;
+    clock.filled_pct = 25;
     MotionHints h;
-    motion_hints_of(&m, &h);
+    motion_hints_of(&m, &clock, &h);
     char text[1024];
     format_motion_hints(text, sizeof text, &h, &m);
     EXPECT_STREQ(text,
@@ -521,12 +528,120 @@ TEST(ConsoleLinesTest, HintsOneLineEachOnlyWhenTheyApply) {
                  "reports 8-bit deltas; move slower or lower the CPI.\n"
                  "Hint: 6.0% of reports were idle (no motion, button or wheel change): the mouse "
                  "sends reports without motion, as some firmware does to fake a rate.\n");
+    texts_set_lang(LANG_ZH);
+    format_motion_hints(text, sizeof text, &h, &m);
+    texts_set_lang(LANG_EN);
+    EXPECT_STREQ(text,
+                 "Hint: 手速限制了回报率：大多数移动回报只带 1 个计数，中位速度 2000 计数/秒，"
+                 "远低于鼠标移动时达到的 8000 回报/秒；请移动快约 4.0 倍（8000 计数/秒或更快），"
+                 "让每个回报都有计数可带。\n"
+                 "Hint: 2.0% 的移动回报饱和（位移为 127 或 128）：鼠标以 8 位报告位移；请慢些移动"
+                 "或降低 CPI。\n"
+                 "Hint: 6.0% 的回报无移动（没有位移、按键或滚轮变化）：鼠标在不动时也发送回报，"
+                 "有的固件借此虚报回报率。\n");
     m.saturated = 9;
     m.idle = 50;
-    m.moving_p99_hz = 2000;
-    motion_hints_of(&m, &h);
+    clock.rate_hz = 2000;
+    motion_hints_of(&m, &clock, &h);
     format_motion_hints(text, sizeof text, &h, &m);
     EXPECT_STREQ(text, "");
+}
+
+// The report as the file holds it.
+nlohmann::json json_of(const JsonReport* j) {
+    FILE* f = tmpfile();
+    EXPECT_TRUE(f && json_report_write(j, f));
+    const std::string text = f ? read_all(f) : "";
+    if (f)
+        fclose(f);
+    return nlohmann::json::parse(text, nullptr, false);
+}
+
+// The hints every front end shows come from one verdict: the console's
+// lines, the JSON's summary and the plot's hint line say the same. The jig's
+// stream first: a count at nearly every slot of a 1000 Hz clock, with a fast
+// end of 4000 Hz from the delivery's jitter; then a hand that fills two
+// slots in five.
+TEST(ConsoleLinesTest, TheHintsOfEveryFrontEndAgree) {
+    MotionFigures m = {};
+    m.reports = 4000;
+    m.moving = 3990;
+    m.single = 3950;
+    m.median_speed = 1000;
+    m.moving_n = 3900;
+    m.moving_median_hz = 1000;
+    m.moving_p99_hz = 4000;
+    ReportClockFigures clock = {};
+    clock.rate_hz = 1000;
+    clock.filled_pct = 98.7;
+    const Distribution d = {};
+    const StatsReadings r = {};
+    const JsonSummaryLog whole = {-1, false, 0};
+    const JsonConditions unknown = {};
+    for (bool hand : {false, true}) {
+        if (hand) {
+            m.median_speed = 400;
+            clock.filled_pct = 40;
+        }
+        MotionHints h;
+        motion_hints_of(&m, &clock, &h);
+        char console[1024];
+        format_motion_hints(console, sizeof console, &h, &m);
+        wchar_t plot[256];
+        plot_hints_text(plot, 256, &h, &m);
+        JsonReport* j = json_report_new("analyze", "1.2.3", &unknown);
+        json_report_summary(j, "run.csv", &r, &d, &clock, &m, &whole);
+        const nlohmann::json hints = json_of(j)["summary"]["hints"];
+        json_report_free(j);
+        EXPECT_EQ(hints["hand_limited"], hand);
+        EXPECT_EQ(std::string(console).find("Hint: the hand limited") == 0, hand) << console;
+        EXPECT_EQ(std::wstring(plot).find(L"The hand limited") == 0, hand);
+        if (hand) {
+            EXPECT_EQ(hints["faster_by"], 2.5);
+            EXPECT_NE(std::string(console).find("move about 2.5 times faster"), std::string::npos);
+            EXPECT_NE(std::wstring(plot).find(L"move about 2.5 times faster"), std::wstring::npos);
+        }
+    }
+}
+
+// In Chinese only the sentences change: every key, name and figure of the
+// block stays as scripts read it.
+TEST(ConsoleLinesTest, ChineseSentencesAfterEnglishKeys) {
+    Distribution d = {};
+    d.n = 4998;
+    d.stability_pct = 97.26;
+    d.failed = true;
+    StatsReadings r = {};
+    r.elapsed_s = 10.04;
+    MotionFigures m = {};
+    ReportClockFigures clock = {};
+    clock.refusal = REPORT_CLOCK_NO_PERIOD;
+    char text[2048];
+    texts_set_lang(LANG_ZH);
+    format_summary(text, sizeof text, "All mice (2)", &r, &d, &clock, &m, NULL, 0);
+    texts_set_lang(LANG_EN);
+    const std::string zh = text;
+    for (const char* line : {"Summary: All mice (2), 10.0 s\n",
+                             "\nStability: 97.3% 的间隔与中位数相差不超过 10%\n",
+                             "\nReport clock: none (报告时间无固定周期)\n",
+                             "\nMotion: moving=0 idle=0 saturated=0 median_speed=0.0 counts/s\n",
+                             " p99_hz=0.0 （连续两个移动回报之间的间隔）\n",
+                             "\nLog: 内存不足，无法统计间隔；只有上面的计数有效\n"})
+        EXPECT_NE(zh.find(line), std::string::npos) << line << " in\n" << zh;
+}
+
+TEST_F(RunConsoleTest, ARunInChineseSaysItsSentencesInChinese) {
+    two_mice();
+    texts_set_lang(LANG_ZH);
+    run_console(1, 0.05);
+    EXPECT_EQ(run_console(0, 0.05, L"Z:\\no\\such\\folder\\run.csv"), 1);
+    texts_set_lang(LANG_EN);
+    const std::string text = output();
+    for (const char* line : {"Device: Mouse VID_845E PID_0001\n请移动鼠标进行测量。按 Ctrl+C 退出。\n\n",
+                             "\nReport clock: none (不足 1000 个报告)\n",
+                             "\n没有收到回报：请在测量期间移动鼠标。\n",
+                             "\nError: 无法创建 Z:\\no\\such\\folder\\run.csv（用于 --csv）："})
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
 }
 
 std::wstring temp_file(const wchar_t* prefix) {

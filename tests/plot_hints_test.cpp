@@ -1,13 +1,16 @@
-// The plot window's hint texts: each hint's words only when it applies.
+// The plot window's hint texts: each hint's words only when it applies, in
+// the chosen language.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "core/views/texts.h"
 #include "gui/plot_hints.h"
 
 namespace {
 
 TEST(PlotHintsTest, OneTextPerHintThatApplies) {
+    texts_set_lang(LANG_ZH);
     MotionFigures m = {};
     m.median_speed = 2000;
     MotionHints h = {};
@@ -31,6 +34,14 @@ TEST(PlotHintsTest, OneTextPerHintThatApplies) {
     const int cut = plot_hints_text(text, 20, &h, &m);
     EXPECT_EQ(cut, (int)wcslen(text)) << "cut short, still ended";
     EXPECT_LT(cut, 20);
+
+    texts_set_lang(LANG_EN);
+    h.saturation = false;
+    plot_hints_text(text, 256, &h, &m);
+    EXPECT_STREQ(text,
+                 L"The hand limited the rate: median speed 2000 counts/s; move about 4.0 times "
+                 L"faster   6.0% of reports idle: sent without motion (some firmware fakes a rate "
+                 L"so)");
 }
 
 }  // namespace

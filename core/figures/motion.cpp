@@ -32,6 +32,10 @@ bool motion_is_saturated(const ReportMotion* m) {
     return motion_is_moving(m) && (at_8bit_limit(m->dx) || at_8bit_limit(m->dy));
 }
 
+bool motion_is_beyond_8bit(const ReportMotion* m) {
+    return motion_is_moving(m) && (m->dx > 128 || m->dx < -128 || m->dy > 128 || m->dy < -128);
+}
+
 double motion_speed(const ReportMotion* m, double interval_us) {
     if (!motion_is_moving(m) || !(interval_us > 0))
         return 0;
@@ -83,6 +87,7 @@ void motion_tally_add(MotionTally* t, const ReportMotion* m, int gap, int64_t ti
     if (moving) {
         t->moving++;
         t->saturated += motion_is_saturated(m);
+        t->beyond += motion_is_beyond_8bit(m);
         t->single += (uint32_t)m->dx + 1u <= 2u && (uint32_t)m->dy + 1u <= 2u;  // -1, 0 or 1
     } else {
         t->idle += motion_is_idle(m);
@@ -114,7 +119,7 @@ void motion_tally_add(MotionTally* t, const ReportMotion* m, int gap, int64_t ti
 }
 
 void motion_tally_clear(MotionTally* t) {
-    t->reports = t->moving = t->idle = t->saturated = t->single = t->speed_n = 0;
+    t->reports = t->moving = t->idle = t->saturated = t->single = t->beyond = t->speed_n = 0;
     memset(t->speed_bins, 0, sizeof t->speed_bins);
     memset(t->speed_octave_n, 0, sizeof t->speed_octave_n);
     gap_histogram_clear(&t->moving_gaps);
@@ -152,6 +157,7 @@ void motion_figures_of(const MotionTally* t, MotionFigures* out) {
     out->idle = t->idle;
     out->saturated = t->saturated;
     out->single = t->single;
+    out->beyond = t->beyond;
     out->median_speed = median_speed(t);
     // Only three ranks, each a walk of the pages' totals: front ends read
     // these under the record's lock, and a slow hand spreads the intervals
@@ -167,26 +173,34 @@ void motion_figures_of(const MotionTally* t, MotionFigures* out) {
     out->moving_p99_hz = rate_of(PCT_1);
 }
 
-// How far below the fast end the median speed must lie: an 8000 Hz mouse
-// whose accepted intervals reach down to 100 us (10000 Hz) under the
-// system's jitter still fills its reports at 0.8 of that.
+// A hand that gives every poll a count moves at least a count a period, so
+// the median speed of its deliveries is near the mouse's rate; one that
+// leaves most polls empty sends single counts at half of it or less. Three
+// quarters lies between.
 static const double kHandLimitedShare = 0.75;
+// A clock whose slots are this full carried a report at nearly every poll:
+// whatever the speeds say, the hand did not hold the rate back.
+static const double kFilledPct = 90;
 
-void motion_hints_of(const MotionFigures* f, MotionHints* out) {
+void motion_hints_of(const MotionFigures* f, const ReportClockFigures* clock, MotionHints* out) {
     memset(out, 0, sizeof *out);
-    // A moving report carries at least one count, so a report's speed is at
-    // least its own rate, and jitter puts the fast end above the mouse's
-    // steady rate: a hand that fills every report still has a median speed
-    // near the fast end. One that leaves reports empty sends single counts
-    // at a fraction of it.
-    const double fast_end = f->moving_p99_hz;
-    out->hand_limited = f->median_speed > 0 && f->single * 2 > f->moving &&
-                        f->median_speed < kHandLimitedShare * fast_end;
+    // The mouse's rate is its clock's: the fast end of the intervals is the
+    // delivery's jitter, well above the rate on a steady stream (a 1000 Hz
+    // mouse whose reports Windows reads late and then at once shows several
+    // thousand). Without a clock the median rate while moving stands in:
+    // against it only a hand far slower than the reports it sent shows.
+    const bool clocked = clock && clock->refusal == REPORT_CLOCK_OK && clock->rate_hz > 0;
+    const double rate = clocked ? clock->rate_hz : f->moving_median_hz;
+    const bool filled = clocked && clock->filled_pct >= kFilledPct;
+    out->hand_limited = !filled && f->median_speed > 0 && f->single * 2 > f->moving &&
+                        f->median_speed < kHandLimitedShare * rate;
     if (out->hand_limited) {
-        out->faster_by = fast_end / f->median_speed;
-        out->needed_speed = fast_end;
+        out->faster_by = rate / f->median_speed;
+        out->needed_speed = rate;
     }
-    out->saturation = f->saturated * 100 > f->moving;
+    // A mouse that sends wider deltas reaches 127 and 128 on its way past
+    // them: the limit says something only where the deltas pile up at it.
+    out->saturation = f->saturated * 100 > f->moving && f->beyond * 10 <= f->saturated;
     out->saturated_pct = f->moving ? 100.0 * (double)f->saturated / (double)f->moving : 0;
     out->idle = f->idle * 20 > f->reports;
     out->idle_pct = f->reports ? 100.0 * (double)f->idle / (double)f->reports : 0;

@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #include "core/figures/gap_histogram.h"
+#include "core/figures/report_clock.h"
 
 // RAWMOUSE's usFlags bits the program reads (values as Windows defines them).
 enum {
@@ -35,6 +36,8 @@ bool motion_is_moving(const ReportMotion* m);
 bool motion_is_idle(const ReportMotion* m);
 // A moving report with |dx| or |dy| equal to 127 or 128.
 bool motion_is_saturated(const ReportMotion* m);
+// A moving report with |dx| or |dy| above 128: more than 8-bit deltas carry.
+bool motion_is_beyond_8bit(const ReportMotion* m);
 // Counts per second over an interval: sqrt(dx^2 + dy^2) / interval; 0 for a
 // report that is not moving or an interval that is not positive.
 double motion_speed(const ReportMotion* m, double interval_us);
@@ -70,6 +73,7 @@ struct MotionTally {
     uint64_t reports;  // reports given with their motion
     uint64_t moving, idle, saturated;
     uint64_t single;   // moving reports of one count at most on each axis
+    uint64_t beyond;   // moving reports with a delta past the 8-bit limit
     uint64_t speed_n;  // deliveries that moved, with an accepted interval
     uint64_t speed_bins[MOTION_SPEED_BINS];
     // Each octave's total, so that the median is found in a few steps under
@@ -103,21 +107,25 @@ struct MotionFigures {
     uint64_t moving_n;    // intervals between consecutive moving reports
     double moving_median_hz, moving_p1_hz, moving_p99_hz;  // p1: at the 99th-percentile interval
     bool failed;          // no memory for the intervals' histogram
+    uint64_t beyond;      // moving reports with a delta past the 8-bit limit
 };
 void motion_figures_of(const MotionTally* t, MotionFigures* out);
 
-// The plain-language hints and their figures.
+// The plain-language hints and their figures; every front end words these,
+// so that they all say the same.
 struct MotionHints {
     // Most moving reports carried a single count, and the hand's speed is
-    // well below the rate the mouse showed it can send (the fast end of the
-    // rate while moving): the hand, not the mouse, set the rate; moving
-    // faster_by times faster (needed_speed counts/s) would give every report
-    // a count to carry.
+    // well below the rate the mouse sends at (its report clock's, or the
+    // median rate while moving without one), while the clock's slots are
+    // not nearly all filled: the hand, not the mouse, set the rate; moving
+    // faster_by times faster (needed_speed counts/s) would give every
+    // report a count to carry.
     bool hand_limited;
     double faster_by, needed_speed;
-    bool saturation;  // over 1 % of moving reports at the 8-bit limit
+    bool saturation;  // over 1 % of moving reports at the 8-bit limit, and few past it
     double saturated_pct;
     bool idle;        // over 5 % of reports carried nothing
     double idle_pct;
 };
-void motion_hints_of(const MotionFigures* f, MotionHints* out);
+// clock: the record's report clock; null, or refused, when there is none.
+void motion_hints_of(const MotionFigures* f, const ReportClockFigures* clock, MotionHints* out);

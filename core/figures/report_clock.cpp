@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "core/views/texts.h"
+
 static const double kNominalUs[] = {125, 250, 500, 1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000};
 static const int kNominals = (int)(sizeof kNominalUs / sizeof kNominalUs[0]);
 
@@ -31,15 +33,18 @@ enum {
 // Residuals kept for the jitter: up to a second late.
 static const int64_t kJitterLongestUs = 1000000;
 
-const char* report_clock_reason(ReportClockRefusal r) {
+static TextId reason_id(ReportClockRefusal r) {
     switch (r) {
-    case REPORT_CLOCK_OK: return "";
-    case REPORT_CLOCK_TOO_FEW: return "fewer than 1000 reports";
-    case REPORT_CLOCK_NO_PERIOD: return "the times follow no fixed period";
-    case REPORT_CLOCK_NO_MEMORY: return "no memory for the jitter figures";
+    case REPORT_CLOCK_OK: break;
+    case REPORT_CLOCK_TOO_FEW: return TX_CLOCK_TOO_FEW;
+    case REPORT_CLOCK_NO_PERIOD: return TX_CLOCK_NO_PERIOD;
+    case REPORT_CLOCK_NO_MEMORY: return TX_CLOCK_NO_MEMORY;
     }
-    return "";
+    return TEXT_COUNT;  // no text: ""
 }
+
+const char* report_clock_reason(ReportClockRefusal r) { return tx(reason_id(r)); }
+const wchar_t* report_clock_reason_w(ReportClockRefusal r) { return txw(reason_id(r)); }
 
 double report_clock_nominal_us(double period_us) {
     double best = kNominalUs[0];

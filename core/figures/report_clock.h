@@ -54,6 +54,7 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <wchar.h>
 
 #include "core/figures/gap_histogram.h"
 
@@ -171,7 +172,9 @@ void report_clock_add_times(ReportClock* c, const double* times, size_t count);
 bool report_clock_finish(ReportClock* c, ReportClockFigures* out);
 // Gives back the jitter histogram's pages.
 void report_clock_free(ReportClock* c);
-// The refusal in plain words.
+// The refusal in plain words, in the chosen language ("" for none); UTF-8
+// and wide.
 const char* report_clock_reason(ReportClockRefusal r);
+const wchar_t* report_clock_reason_w(ReportClockRefusal r);
 // The nearest nominal period to period_us.
 double report_clock_nominal_us(double period_us);

@@ -1,22 +1,29 @@
 // The A/B verdict said in words: the figures that differ first, with their
-// change, then those that do not, joined as a sentence.
+// change, then those that do not, joined as a sentence of the chosen
+// language from its table's pieces.
 #include "core/views/ab_text.h"
 
 #include <math.h>
 #include <stdio.h>
 
-// One figure as the sentence names it: its subject, verb, and the words for
-// a rise and a fall.
+#include "core/views/texts.h"
+
+// One figure as the sentence names it: as the first change says it (with its
+// verb), as a later one does, its words for a rise and a fall around the
+// amount, and its name among those that do not differ; its change in points
+// rather than per cent.
 struct Said {
-    const char *subject, *verb, *same, *up, *down, *unit;
+    TextId first, subject, up, down, same;
+    bool points;
 };
 enum { SAID_MEDIAN, SAID_SLOW_END, SAID_SPREAD, SAID_STABILITY, SAID_CLOCK, SAIDS };
 static const Said kSaid[SAIDS] = {
-    {"median rate", "is", "the median rate", "faster", "slower", "%"},
-    {"slow end", "is", "the slow end", "faster", "slower", "%"},
-    {"intervals", "are", "the spread", "more spread", "less spread", "%"},
-    {"stability", "is", "the stability", "higher", "lower", " points"},
-    {"report clock period", "is", "the report clock period", "longer", "shorter", "%"},
+    {TX_AB_MEDIAN_FIRST, TX_AB_MEDIAN, TX_AB_MEDIAN_UP, TX_AB_MEDIAN_DOWN, TX_AB_MEDIAN_SAME, false},
+    {TX_AB_SLOW_FIRST, TX_AB_SLOW, TX_AB_SLOW_UP, TX_AB_SLOW_DOWN, TX_AB_SLOW_SAME, false},
+    {TX_AB_SPREAD_FIRST, TX_AB_SPREAD, TX_AB_SPREAD_UP, TX_AB_SPREAD_DOWN, TX_AB_SPREAD_SAME, false},
+    {TX_AB_STABILITY_FIRST, TX_AB_STABILITY, TX_AB_STABILITY_UP, TX_AB_STABILITY_DOWN,
+     TX_AB_STABILITY_SAME, true},
+    {TX_AB_CLOCK_FIRST, TX_AB_CLOCK, TX_AB_CLOCK_UP, TX_AB_CLOCK_DOWN, TX_AB_CLOCK_SAME, false},
 };
 // The figure each phrase reads its change from.
 static const AbFigure kSaidFigure[SAIDS] = {AB_MEDIAN_HZ, AB_P1_HZ, AB_SD_US, AB_STABILITY, AB_CLOCK_US};
@@ -39,31 +46,33 @@ static void put_change(const AbVerdict* v, int i, bool first, char* out, size_t 
     const double change = v->change[kSaidFigure[i]];
     char amount[48] = "";
     if (isfinite(change))
-        snprintf(amount, sizeof amount, fabs(change) < 10 || i == SAID_STABILITY ? "%.1f%s " : "%.0f%s ",
-                 fabs(change), s->unit);
-    char text[160];
-    snprintf(text, sizeof text, "%s%s%s%s %s%s", first ? "B's " : "its ", s->subject, first ? " " : "",
-             first ? s->verb : "", amount, change > 0 ? s->up : s->down);
+        snprintf(amount, sizeof amount, tx(s->points ? TX_AB_AMOUNT_POINTS : TX_AB_AMOUNT_PCT),
+                 fabs(change) < 10 || i == SAID_STABILITY ? 1 : 0, fabs(change));
+    char word[96];
+    snprintf(word, sizeof word, tx(change > 0 ? s->up : s->down), amount);
+    char text[192];
+    snprintf(text, sizeof text, tx(first ? TX_AB_FIRST_CHANGE : TX_AB_NEXT_CHANGE),
+             tx(first ? s->first : s->subject), word);
     put(out, cap, at, text);
 }
 
-// Joins n items: "a", "a and b", "a, b and c".
-static void put_joint(int k, int n, char* out, size_t cap, size_t* at) {
+// Joins n items: "a", "a and b", "a, b and c" (join, last: the words between).
+static void put_joint(int k, int n, TextId join, TextId last, char* out, size_t cap, size_t* at) {
     if (k > 0)
-        put(out, cap, at, k == n - 1 ? " and " : ", ");
+        put(out, cap, at, tx(k == n - 1 ? last : join));
 }
 
 static size_t no_verdict_text(const AbVerdict* v, char* out, size_t cap) {
-    char text[160];
+    char text[192];
     if (v->why == AB_VERDICT_FEW_BLOCKS)
-        snprintf(text, sizeof text,
-                 "Verdict: none: run %c has %u blocks of 1 s; a verdict needs at least %d in each run.",
-                 v->short_run, v->short_blocks, (int)AB_MIN_BLOCKS);
+        snprintf(text, sizeof text, tx(TX_AB_FEW_BLOCKS), v->short_run, v->short_blocks,
+                 (int)AB_MIN_BLOCKS);
     else if (v->why == AB_VERDICT_NO_INTERVALS)
-        snprintf(text, sizeof text, "Verdict: none: run %c has no accepted intervals.", v->short_run);
+        snprintf(text, sizeof text, tx(TX_AB_NO_INTERVALS), v->short_run);
     else
-        snprintf(text, sizeof text, "Verdict: none: no memory for the comparison.");
+        snprintf(text, sizeof text, "%s", tx(TX_AB_NO_MEMORY_VERDICT));
     size_t at = 0;
+    put(out, cap, &at, "Verdict: none: ");
     put(out, cap, &at, text);
     return at;
 }
@@ -82,18 +91,19 @@ size_t ab_verdict_text(const AbComparison* c, char* out, size_t cap) {
     put(out, cap, &at, "Verdict: ");
     for (int i = 0; i < SAIDS; i++) {
         if (said_differs(v, i)) {
-            put_joint(k, differ, out, cap, &at);
+            put_joint(k, differ, TX_AB_CHANGE_JOIN, TX_AB_CHANGE_JOIN_LAST, out, cap, &at);
             put_change(v, i, k++ == 0, out, cap, &at);
         }
     }
-    put(out, cap, &at, differ && same ? "; " : "");
+    put(out, cap, &at, differ && same ? tx(TX_AB_BOTH) : "");
     k = 0;
     for (int i = 0; i < SAIDS; i++) {
         if (!said_differs(v, i) && (i != SAID_CLOCK || v->compared[AB_CLOCK_US])) {
-            put_joint(k++, same, out, cap, &at);
-            put(out, cap, &at, kSaid[i].same);
+            put_joint(k++, same, TX_AB_SAME_JOIN, TX_AB_SAME_JOIN_LAST, out, cap, &at);
+            put(out, cap, &at, tx(kSaid[i].same));
         }
     }
-    put(out, cap, &at, same == 0 ? "." : same == 1 ? " does not differ." : " do not differ.");
+    put(out, cap, &at,
+        tx(same == 0 ? TX_AB_END_ALL_DIFFER : same == 1 ? TX_AB_END_ONE_SAME : TX_AB_END_SAME));
     return at;
 }

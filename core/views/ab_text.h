@@ -1,4 +1,4 @@
-// The A/B comparison's verdict in English: which figures of B differ from
+// The A/B comparison's verdict in words: which figures of B differ from
 // A's and by how much, from the verdict core/figures/ab_compare.cpp reaches.
 #pragma once
 
@@ -6,5 +6,6 @@
 
 #include "core/figures/ab_compare.h"
 
-// "Verdict: ..." in English, one line without its line end; the length written.
+// "Verdict: ..." (the key in English, the sentence in the chosen language),
+// one line without its line end; the length written.
 size_t ab_verdict_text(const AbComparison* c, char* out, size_t cap);

@@ -140,10 +140,11 @@ static json interval_json(const Distribution* d) {
     return s;
 }
 
-// Each hint's figures, null when the hint does not apply.
-static json hints_json(const MotionFigures* m) {
+// Each hint's figures, null when the hint does not apply: the very hints the
+// text shows, from the same figures and clock.
+static json hints_json(const MotionFigures* m, const ReportClockFigures* clock) {
     MotionHints h;
-    motion_hints_of(m, &h);
+    motion_hints_of(m, clock, &h);
     const json none = nullptr;
     return {{"hand_limited", h.hand_limited},
             {"needed_speed", h.hand_limited ? number(h.needed_speed) : none},
@@ -165,7 +166,7 @@ void json_report_summary(JsonReport* j, const char* name, const StatsReadings* r
                    {"median_speed", number(m->median_speed)}};
     s["while_moving"] = {{"n", m->moving_n}, {"median_hz", number(m->moving_median_hz)},
                          {"p1_hz", number(m->moving_p1_hz)}, {"p99_hz", number(m->moving_p99_hz)}};
-    s["hints"] = hints_json(m);
+    s["hints"] = hints_json(m, clock);
     s["log"] = {{"held_s", log->held_s >= 0 ? number(log->held_s) : json(nullptr)},
                 {"out_of_memory_after", log->log_failed ? json(log->log_count) : json(nullptr)},
                 {"intervals_failed", d->failed}};
