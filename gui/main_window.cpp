@@ -1,11 +1,14 @@
 // The main window procedure: each message is handed to a small function.
 // Measuring is started and stopped by adding and removing the Raw Input
 // registrations; hot-plug notices trigger one rescan 350 ms after the last.
-// Every size is written for 96 DPI and scaled to the monitor the window is on.
+// Every size is written for 96 DPI and scaled to the monitor the window is on;
+// the window never starts larger than the monitor's work area.
 #include "gui/main_window.h"
 
 #include "capture/usbpcap_diag.h"
 #include "core/version.h"
+#include "core/views/panel_layout.h"
+#include "core/views/texts.h"
 #include "devices/mouse_registry.h"
 #include "engine/reader.h"
 #include "engine/reception.h"
@@ -21,34 +24,26 @@
 #define WM_DPICHANGED 0x02E0
 #endif
 
-// The row of controls at 96 DPI: x, y, width, height (the chooser's height
-// includes its drop-down list).
-struct ControlPlace {
-    int id;
-    int x, y, width, height;
-};
-static const ControlPlace kControlPlaces[] = {
-    {ID_DEVICE_CHOOSER, 12, 10, 330, 200}, {ID_START_STOP, 350, 8, 110, 26},
-    {ID_CLEAR_DATA, 468, 8, 100, 26},      {ID_CAPTURE_DIAG, 576, 8, 95, 26},
-    {ID_ABOUT, 679, 8, 90, 26},            {ID_PLOT, 781, 8, 88, 26},
-};
-// Wide enough for the row of controls with the same right margin as ever.
+// The controls in their order in the rows and for Tab, which is the order
+// they are made in (core/views/panel_layout places them).
+static const int kControlIds[PANEL_CONTROLS] = {ID_DEVICE_CHOOSER, ID_START_STOP, ID_CLEAR_DATA,
+                                                ID_CAPTURE_DIAG,   ID_ABOUT,      ID_PLOT};
+static const int kChooserListHeight = 200;  // the chooser's height includes its drop-down list
+// The first size at 96 DPI, as far as the monitor's work area allows.
 static const int kWindowWidth = 880;
 static const int kWindowHeight = 520;
-// The smallest client area that still shows every control (the plot button
-// ends at 869) and the histogram with its labels (below 465 at the latest).
-static const int kMinClientWidth = 872;
-static const int kMinClientHeight = 472;
 
 // The one main window's own state.
 static struct {
     HWND hwnd;
     HWND chooser, start;
+    HWND focus;           // the control that had the keyboard when the window lost it
     bool rescan_pending;  // a hot-plug notice came; the rescan waits for the quiet period
     UINT dpi;             // the DPI the window is laid out for
-    HFONT control_font;
-    PanelFont panel_font;
-} s_main = {NULL, NULL, NULL, false, DPI_BASE, NULL, {NULL, 0}};
+    PanelFont panel_font; // painting and the controls
+    HFONT rate_font;
+    PanelRate rate;
+} s_main;
 
 // The window's run, made at first use and kept until the window's loop ends:
 // the reader stamps into it, the panel and the plot read it.
@@ -71,47 +66,15 @@ void main_window_run_free(void) {
 
 static const UINT kRepaintMs = 100;
 static const UINT kRescanQuietMs = 350;
-static const DWORD kButtonStyle = WS_CHILD | WS_VISIBLE;                       // 0x50000000
-static const DWORD kChooserStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST;  // 0x50200003
+static const DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;                       // 0x50010000
+static const DWORD kChooserStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;  // 0x50210003
 static const WPARAM kChooserSelectionChanged = MAKEWPARAM(ID_DEVICE_CHOOSER, CBN_SELCHANGE);
 
-const wchar_t g_help_text[] =
-    QUORVIN_SHORT_NAME L"  —  使用说明\n"
-    L"\n"
-    L"1. 测量原理\n"
-    L"   通过 Windows Raw Input 接收每个鼠标 HID 报告，收到瞬间用高精度计时器(QPC)打时间戳。\n"
-    L"   相邻两次时间戳之差 = 一次报告间隔；瞬时 Hz = 1,000,000 ÷ 间隔(微秒)。\n"
-    L"   报告由独立的高优先级读取线程接收，界面、绘图、导出都不会推迟时间戳；同一次读取的报告共用一个时间戳。\n"
-    L"   适配所有 HID 鼠标(USB / 蓝牙 / 2.4G / 星闪等无线方案均可)。\n"
-    L"\n"
-    L"2. 读数含义\n"
-    L"   • 平均回报率：纸面表现，大致等于你设置的值。\n"
-    L"   • 最低瞬时：最长间隔决定是否卡顿(最重要)。\n"
-    L"   • 最高瞬时：设备上限能力(已过滤系统合并投递的虚假极值，封顶 10000Hz)。\n"
-    L"   • 近1秒最低：最近 1 秒内的最差情况。\n"
-    L"   • 报告数 / 时长：均为 64 位计数，正常使用不会溢出。\n"
-    L"\n"
-    L"3. 直方图与分档\n"
-    L"   柱色：青/绿(>8K / 8K / 4K / 2K)=精英/电竞级；金(1K)=竞技标准(大众主流水平)。\n"
-    L"   橙(500)=尚可；红(≤125)=明显卡顿。注：1K 和 2K 均为“好”，不必追求最左边。\n"
-    L"   分档容差：每档上限在频率上向上放宽 15%(如 1000Hz 档实际上延到 1150Hz)，\n"
-    L"   使仅略超名义值的样本(如 1001/1002Hz)归入更低一档，避免点亮整柱、更符合直觉。\n"
-    L"   说明：鼠标回报率的响应时间受电磁干扰、USB 调度、CPU 抢占等多种环境因素影响，\n"
-    L"   实测数值并不一定完全准确；加入这 15% 向上浮动，正是为了让直方图更贴近人的直觉。\n"
-    L"\n"
-    L"4. 关于 8K 卡 2K\n"
-    L"   高速 USB：bInterval=1 → 125µs → 8000Hz；bInterval=3 → 500µs → 2000Hz。\n"
-    L"   设 8K 却只到 2K，说明接收器到电脑的 USB 端点被限频。\n"
-    L"   解决：用厂商软件(如Logitech G HUB/Razer Synapse)把 8K 配置推给接收器 + 换后置主板 USB 口。\n"
-    L"\n"
-    L"5. 使用要点\n"
-    L"   • 测量时请移动鼠标(电竞鼠会持续发心跳包)。\n"
-    L"   • Windows 11 把后台窗口的鼠标输入限速到约 125Hz(每 8ms 一次)：测量时请让本窗口留在前台。\n"
-    L"   • 后台测量需在 HKEY_CURRENT_USER\\Control Panel\\Mouse 设 DWORD RawMouseThrottleEnabled=0，注销后重新登录。\n"
-    L"   • 拔插鼠标后程序会自动重新识别。\n"
-    L"   • 间隔图：按时间画出每个报告的间隔(滚轮缩放时间、Shift+滚轮缩放纵轴、拖动平移、双击复原)，可导出 CSV。\n"
-    L"   • 支持所有 HID 鼠标，无需装驱动/管理员。\n"
-    L"   • USBPcap 诊断(可选，需驱动+管理员)：https://github.com/desowin/usbpcap/releases\n";
+const wchar_t* main_window_help_text(void) {
+    static wchar_t text[8192];
+    swprintf(text, sizeof text / sizeof text[0], txw(TX_HELP), QUORVIN_SHORT_NAME);
+    return text;
+}
 
 static void invalidate(HWND hwnd) { InvalidateRect(hwnd, NULL, FALSE); }
 
@@ -128,60 +91,59 @@ static int chooser_selection(void) {
     return sel < 0 ? 0 : (int)sel;
 }
 
-static const ControlPlace* place_of(int id) {
-    for (const ControlPlace& p : kControlPlaces) {
-        if (p.id == id)
-            return &p;
+// Lays the controls out in rows for the client's width at the window's DPI.
+static void place_controls(HWND hwnd) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const UINT dpi = s_main.dpi;
+    ControlBox boxes[PANEL_CONTROLS];
+    control_flow(MulDiv(client.right, (int)DPI_BASE, (int)dpi), boxes);
+    for (int i = 0; i < PANEL_CONTROLS; i++) {
+        HWND control = GetDlgItem(hwnd, kControlIds[i]);
+        const int height = kControlIds[i] == ID_DEVICE_CHOOSER ? kChooserListHeight : boxes[i].height;
+        if (control)
+            MoveWindow(control, dpi_scale(boxes[i].x, dpi), dpi_scale(boxes[i].y, dpi),
+                       dpi_scale(boxes[i].width, dpi), dpi_scale(height, dpi), TRUE);
     }
-    return &kControlPlaces[0];
+}
+
+// Fonts for the window's current DPI: the panel's (the controls use it too)
+// and the rate line's; the ones they replace go once no control uses them.
+static void apply_dpi(HWND hwnd) {
+    HFONT old = panel_font_make(&s_main.panel_font, s_main.dpi);
+    for (int id : kControlIds)
+        SendMessageW(GetDlgItem(hwnd, id), WM_SETFONT, (WPARAM)panel_font_of(&s_main.panel_font), TRUE);
+    if (old)
+        DeleteObject(old);
+    if (s_main.rate_font)
+        DeleteObject(s_main.rate_font);
+    s_main.rate_font = panel_rate_font_make(s_main.dpi);
+    place_controls(hwnd);
 }
 
 static HWND create_control(HWND parent, const wchar_t* cls, const wchar_t* caption, DWORD style,
                            int id) {
-    const ControlPlace* p = place_of(id);
-    const UINT dpi = s_main.dpi;
-    return CreateWindowExW(0, cls, caption, style, dpi_scale(p->x, dpi), dpi_scale(p->y, dpi),
-                           dpi_scale(p->width, dpi), dpi_scale(p->height, dpi), parent,
-                           (HMENU)(INT_PTR)id, NULL, NULL);
-}
-
-// Places the controls and gives them a font for the window's current DPI.
-static void apply_dpi(HWND hwnd) {
-    HFONT font = create_message_font(s_main.dpi, false);
-    const UINT dpi = s_main.dpi;
-    for (const ControlPlace& p : kControlPlaces) {
-        HWND control = GetDlgItem(hwnd, p.id);
-        if (!control)
-            continue;
-        MoveWindow(control, dpi_scale(p.x, dpi), dpi_scale(p.y, dpi), dpi_scale(p.width, dpi),
-                   dpi_scale(p.height, dpi), TRUE);
-        if (font)
-            SendMessageW(control, WM_SETFONT, (WPARAM)font, TRUE);
-    }
-    if (font) {
-        if (s_main.control_font)
-            DeleteObject(s_main.control_font);
-        s_main.control_font = font;
-    }
+    return CreateWindowExW(0, cls, caption, style, 0, 0, 0, 0, parent, (HMENU)(INT_PTR)id, NULL, NULL);
 }
 
 static LRESULT on_create(HWND hwnd) {
     s_main.rescan_pending = false;  // an earlier window's wait ended with its timer
     s_main.dpi = dpi_of_window(hwnd);
+    s_main.focus = NULL;
+    panel_rate_free(&s_main.rate);  // an earlier window's run is gone
     s_main.chooser = create_control(hwnd, L"COMBOBOX", NULL, kChooserStyle, ID_DEVICE_CHOOSER);
     fill_chooser();
     if (g_nri != 0)
         SendMessageW(s_main.chooser, CB_SETCURSEL, 0, 0);  // no notification: display stays automatic
-    s_main.start = create_control(hwnd, L"BUTTON", L"开始测量", kButtonStyle, ID_START_STOP);
-    create_control(hwnd, L"BUTTON", L"清除数据", kButtonStyle, ID_CLEAR_DATA);
-    create_control(hwnd, L"BUTTON", L"USBPcap 诊断", kButtonStyle, ID_CAPTURE_DIAG);
-    create_control(hwnd, L"BUTTON", L"关于", kButtonStyle, ID_ABOUT);
-    create_control(hwnd, L"BUTTON", L"间隔图", kButtonStyle, ID_PLOT);
-    panel_font_make(&s_main.panel_font, s_main.dpi);
+    s_main.start = create_control(hwnd, L"BUTTON", txw(TX_WIN_START), kButtonStyle, ID_START_STOP);
+    create_control(hwnd, L"BUTTON", txw(TX_WIN_CLEAR), kButtonStyle, ID_CLEAR_DATA);
+    create_control(hwnd, L"BUTTON", txw(TX_WIN_DIAG), kButtonStyle, ID_CAPTURE_DIAG);
+    create_control(hwnd, L"BUTTON", txw(TX_WIN_ABOUT), kButtonStyle, ID_ABOUT);
+    create_control(hwnd, L"BUTTON", txw(TX_WIN_PLOT), kButtonStyle, ID_PLOT);
     apply_dpi(hwnd);
     gui_create_bar_brushes();
     if (g_nri == 0)
-        message_box(hwnd, L"未找到鼠标设备(Raw Input)。", L"提示", MB_OK);
+        message_box(hwnd, txw(TX_BOX_NO_MICE), txw(TX_BOX_NOTICE), MB_OK);
     SetTimer(hwnd, TIMER_REPAINT, kRepaintMs, NULL);
     return 0;
 }
@@ -245,10 +207,10 @@ static LRESULT start_measuring(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam
     main_window_run()->chosen_slot = sel;
     reception_read_throttle(main_window_run());
     if (!start_reading(hwnd)) {
-        message_box(hwnd, L"注册 Raw Input 失败。", L"错误", MB_OK);
+        message_box(hwnd, txw(TX_BOX_REGISTER_FAILED), txw(TX_BOX_ERROR), MB_OK);
         return DefWindowProcW(hwnd, msg, wparam, lparam);
     }
-    SetWindowTextW(s_main.start, L"停止测量");
+    SetWindowTextW(s_main.start, txw(TX_WIN_STOP));
     invalidate(hwnd);
     return 0;
 }
@@ -265,8 +227,8 @@ static LRESULT clear_data(HWND hwnd) {
         reception_start_run(run);
     if (reading && !reader_running()) {
         reception_stop_run(run);
-        SetWindowTextW(s_main.start, L"开始测量");
-        message_box(hwnd, L"注册 Raw Input 失败。", L"错误", MB_OK);
+        SetWindowTextW(s_main.start, txw(TX_WIN_START));
+        message_box(hwnd, txw(TX_BOX_REGISTER_FAILED), txw(TX_BOX_ERROR), MB_OK);
     }
     invalidate(hwnd);
     return 0;
@@ -275,7 +237,7 @@ static LRESULT clear_data(HWND hwnd) {
 static LRESULT stop_measuring(HWND hwnd) {
     reader_stop();
     reception_stop_run(main_window_run());  // the figures stay on display
-    SetWindowTextW(s_main.start, L"开始测量");
+    SetWindowTextW(s_main.start, txw(TX_WIN_START));
     invalidate(hwnd);
     return 0;
 }
@@ -295,9 +257,12 @@ static LRESULT on_command(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     case ID_CAPTURE_DIAG:
         RunUsbPcapDiag(hwnd);
         return 0;
-    case ID_ABOUT:
-        text_window_run(hwnd, L"关于 — " QUORVIN_SHORT_NAME, g_help_text, false);
+    case ID_ABOUT: {
+        wchar_t caption[64];
+        swprintf(caption, 64, txw(TX_ABOUT_CAPTION), QUORVIN_SHORT_NAME);
+        text_window_run(hwnd, caption, main_window_help_text(), false);
         return 0;
+    }
     case ID_PLOT:
         plot_open(hwnd, main_window_run());
         return 0;
@@ -320,7 +285,8 @@ static LRESULT on_paint(HWND hwnd) {
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    gui_draw(memory, width, height, s_main.dpi, &s_main.panel_font, main_window_run());
+    gui_draw(memory, width, height, s_main.dpi, &s_main.panel_font, main_window_run(), &s_main.rate,
+             s_main.rate_font);
     BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
@@ -333,16 +299,16 @@ static LRESULT on_paint(HWND hwnd) {
 // panel out again.
 static LRESULT on_dpi_changed(HWND hwnd, WPARAM wparam, LPARAM lparam) {
     s_main.dpi = HIWORD(wparam);
-    gui_move_to_suggested(hwnd, lparam);
-    DeleteObject(panel_font_make(&s_main.panel_font, s_main.dpi));  // only painting used it
     apply_dpi(hwnd);
+    gui_move_to_suggested(hwnd, lparam);
     invalidate(hwnd);
     return 0;
 }
 
 static LRESULT on_min_max_info(HWND hwnd, LPARAM lparam) {
     MINMAXINFO* m = (MINMAXINFO*)lparam;
-    RECT r = {0, 0, dpi_scale(kMinClientWidth, s_main.dpi), dpi_scale(kMinClientHeight, s_main.dpi)};
+    const UINT dpi = s_main.dpi ? s_main.dpi : dpi_of_system();  // asked before WM_CREATE too
+    RECT r = {0, 0, dpi_scale(PANEL_MIN_WIDTH, dpi), dpi_scale(PANEL_MIN_HEIGHT, dpi)};
     AdjustWindowRectEx(&r, (DWORD)GetWindowLongW(hwnd, GWL_STYLE), FALSE,
                        (DWORD)GetWindowLongW(hwnd, GWL_EXSTYLE));
     m->ptMinTrackSize.x = r.right - r.left;
@@ -350,8 +316,14 @@ static LRESULT on_min_max_info(HWND hwnd, LPARAM lparam) {
     return 0;
 }
 
-static LRESULT on_destroy(void) {
-    panel_font_free(&s_main.panel_font);  // no control uses it: only painting does
+static LRESULT on_destroy(HWND hwnd) {
+    for (int id : kControlIds)
+        DestroyWindow(GetDlgItem(hwnd, id));  // before their font goes
+    panel_font_free(&s_main.panel_font);
+    if (s_main.rate_font)
+        DeleteObject(s_main.rate_font);
+    s_main.rate_font = NULL;
+    panel_rate_free(&s_main.rate);
     reader_stop();  // the measuring switch itself stays on
     PostQuitMessage(0);
     return 0;
@@ -362,11 +334,19 @@ LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
     case WM_CREATE:
         return on_create(hwnd);
     case WM_DESTROY:
-        return on_destroy();
+        return on_destroy(hwnd);
     case WM_GETMINMAXINFO:
         return on_min_max_info(hwnd, lparam);
     case WM_SIZE:
-        return 0;  // the next repaint tick lays the panel out for the new size
+        place_controls(hwnd);  // the next repaint tick lays the panel out for the new size
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wparam) == WA_INACTIVE && IsChild(hwnd, GetFocus()))
+            s_main.focus = GetFocus();
+        break;  // activation gives the window the focus, which hands it on
+    case WM_SETFOCUS:
+        SetFocus(s_main.focus && IsWindow(s_main.focus) ? s_main.focus : s_main.start);
+        return 0;
     case WM_DPICHANGED:
         return on_dpi_changed(hwnd, wparam, lparam);
     case WM_PAINT:
@@ -385,11 +365,33 @@ LRESULT CALLBACK gui_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
             return rescan(hwnd);
         if (run_measuring(main_window_run()))
             reception_sample_clock(main_window_run());
+        panel_rate_refresh(&s_main.rate, main_window_run(), panel_slot(main_window_run()),
+                           counter_read());
         invalidate(hwnd);
         plot_refresh();
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+// A window larger than the work area of its monitor (a 1024 x 768 screen at
+// 144 DPI) is made to fit it, and moved wholly onto it.
+static void fit_work_area(HWND hwnd) {
+    MONITORINFO info;
+    info.cbSize = sizeof info;
+    RECT r;
+    if (!GetWindowRect(hwnd, &r) ||
+        !GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &info))
+        return;
+    const RECT a = info.rcWork;
+    const LONG w = r.right - r.left < a.right - a.left ? r.right - r.left : a.right - a.left;
+    const LONG h = r.bottom - r.top < a.bottom - a.top ? r.bottom - r.top : a.bottom - a.top;
+    LONG x = r.left + w > a.right ? a.right - w : r.left;
+    LONG y = r.top + h > a.bottom ? a.bottom - h : r.top;
+    x = x < a.left ? a.left : x;
+    y = y < a.top ? a.top : y;
+    if (x != r.left || y != r.top || w != r.right - r.left || h != r.bottom - r.top)
+        SetWindowPos(hwnd, NULL, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND create_main_window(void) {
@@ -407,7 +409,7 @@ HWND create_main_window(void) {
                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0);
     wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
     if (!RegisterClassExW(&wc)) {
-        message_box(NULL, L"窗口类注册失败。", L"错误", MB_OK);
+        message_box(NULL, txw(TX_BOX_CLASS_FAILED), txw(TX_BOX_ERROR), MB_OK);
         return NULL;
     }
     const UINT dpi = dpi_of_system();
@@ -416,12 +418,40 @@ HWND create_main_window(void) {
                              dpi_scale(kWindowWidth, dpi), dpi_scale(kWindowHeight, dpi), NULL,
                              NULL, instance, NULL);
     if (!s_main.hwnd)
-        message_box(NULL, L"窗口创建失败。", L"错误", MB_OK);
+        message_box(NULL, txw(TX_BOX_WINDOW_FAILED), txw(TX_BOX_ERROR), MB_OK);
+    else
+        fit_work_area(s_main.hwnd);
     return s_main.hwnd;
 }
 
 UINT main_window_dpi(void) { return s_main.dpi; }
 bool main_window_rescan_pending(void) { return s_main.rescan_pending; }
+const PanelRate* main_window_rate(void) { return &s_main.rate; }
+
+// Whether the chooser's list is open: its keys are its own then.
+static bool chooser_dropped(void) {
+    return s_main.chooser && SendMessageW(s_main.chooser, CB_GETDROPPEDSTATE, 0, 0);
+}
+
+bool main_window_key(MSG* m) {
+    HWND w = s_main.hwnd;
+    if (!w || !IsWindow(w) || (m->hwnd != w && !IsChild(w, m->hwnd)))
+        return false;
+    if (m->message == WM_KEYDOWN && !chooser_dropped()) {
+        HWND focus = GetFocus();
+        const bool on_button = focus && focus != s_main.chooser && IsChild(w, focus);
+        // Enter presses the focused button, or starts and stops; Space does
+        // that from the chooser or the window (a button takes its own Space).
+        if (m->wParam == VK_RETURN || (m->wParam == VK_SPACE && !on_button)) {
+            HWND button = m->wParam == VK_RETURN && on_button ? focus : s_main.start;
+            SendMessageW(w, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), (LPARAM)button);
+            return true;
+        }
+        if (m->wParam == VK_ESCAPE)
+            return true;  // nothing to cancel in the main window
+    }
+    return IsDialogMessageW(w, m) != 0;
+}
 
 int run_main_window(void) {
     enumerate_mice();  // the chooser is filled while the window is being created
@@ -432,6 +462,8 @@ int run_main_window(void) {
     MSG msg;
     // A fetch error (-1) ends the loop too, rather than spinning on it.
     while (GetMessageW(&msg, NULL, 0, 0) > 0) {
+        if (main_window_key(&msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

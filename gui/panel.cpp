@@ -1,19 +1,21 @@
 // Paints the statistics panel for the record the display selection picks.
 // The record is copied under its lock; everything is drawn after releasing it.
-// Positions are written for 96 DPI and scaled to the window's DPI as drawn; at
-// 96 DPI the panel is exactly what it has always been.
+// Positions are written for 96 DPI (core/views/panel_layout) and scaled to the
+// window's DPI as drawn.
 #include "gui/panel.h"
 
 #include <wchar.h>
 
 #include "core/views/panel_layout.h"
+#include "core/views/texts.h"
 #include "engine/reception.h"
 #include "gui/mouse_name.h"
+#include "gui/plot_hints.h"
 #include "platform/counter.h"
 #include "platform/dpi.h"
 
 const wchar_t* const g_bucket_label[STATS_BUCKETS] = {
-    L"∞(>8K)", L"4K-8K", L"2K-4K", L"1K-2K", L"500-1K", L"250-500", L"125-250", L"≤125Hz",
+    L">8K", L"8K", L"4K", L"2K", L"1K", L"500", L"250", L"≤125",
 };
 const COLORREF g_bar_color[STATS_BUCKETS] = {
     0xdcdc50, 0x78e63c, 0x64c846, 0x8cc832, 0x3cc3eb, 0x3291f0, 0x465feb, 0x3737d7,
@@ -54,6 +56,15 @@ HFONT panel_font_make(PanelFont* f, UINT dpi) {
     return previous;
 }
 
+HFONT panel_rate_font_make(UINT dpi) {
+    LOGFONTW lf;
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    lf.lfHeight = -dpi_scale(PANEL_RATE_FONT_PIXELS, dpi);
+    lf.lfWidth = 0;
+    lf.lfWeight = FW_BOLD;
+    return CreateFontIndirectW(&lf);
+}
+
 HGDIOBJ panel_font_of(const PanelFont* f) {
     return f->made ? (HGDIOBJ)f->made : GetStockObject(DEFAULT_GUI_FONT);
 }
@@ -72,106 +83,175 @@ void gui_move_to_suggested(HWND hwnd, LPARAM lparam) {
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// Reports that arrive in the background may be throttled by Windows: the
-// status says so in the warning colour until foreground reports come again.
-static void draw_status(HDC dc, int x, const Run* run, const StatsSnapshot* snap,
-                        const StatsReadings* r) {
-    wchar_t text[96];
-    COLORREF color = PANEL_MEASURING_COLOR;
-    if (!run_measuring(run)) {
-        color = PANEL_STOPPED_COLOR;
-        wcscpy(text, L"○ 已停止");
-    } else if (r->last_background && r->arrival_count > 0) {
-        color = PANEL_WARNING_COLOR;
-        if (run->throttle.applies || r->throttle_signature)
-            swprintf(text, 96, L"● 测量中（后台接收，Windows 限速约 %.0f Hz）",
-                     throttle_rate_hz(run->throttle.duration_ms));
-        else
-            wcscpy(text, L"● 测量中（后台接收）");
-    } else if (snap->interval_count == 0) {
-        wcscpy(text, L"● 测量中 — 请移动鼠标");
-    } else {
-        wcscpy(text, L"● 测量中");
-    }
-    draw_text(dc, x, 46, color, text);
+int panel_slot(Run* run) {
+    if (run_measuring(run) || run->chosen_slot >= 0)
+        return (int)(display_stats(run) - run->records);
+    return run->stop_t ? most_recent_active_slot(run->stop_t, run->freq) : 0;
 }
 
-// Names the mouse last heard from within 1.5 s, whatever record is displayed.
-static void draw_active_device(HDC dc, int x, const Run* run) {
-    wchar_t text[256];
-    int slot = g_nri > 1 ? most_recent_active_slot(counter_read(), run->freq) : 0;
+// Reports that arrive in the background may be throttled by Windows: the
+// status says so in the warning colour until foreground reports come again.
+static void status_line(const Run* run, const StatsSnapshot* snap, const StatsReadings* r,
+                        PanelLines* out) {
+    const size_t cap = sizeof out->status / sizeof out->status[0];
+    out->status_color = PANEL_MEASURING_COLOR;
+    if (!run_measuring(run)) {
+        out->status_color = PANEL_STOPPED_COLOR;
+        swprintf(out->status, cap, L"%ls", txw(TX_PANEL_STOPPED));
+    } else if (r->last_background && r->arrival_count > 0) {
+        out->status_color = PANEL_WARNING_COLOR;
+        if (run->throttle.applies || r->throttle_signature)
+            swprintf(out->status, cap, txw(TX_PANEL_BACKGROUND_THROTTLED),
+                     throttle_rate_hz(run->throttle.duration_ms));
+        else
+            swprintf(out->status, cap, L"%ls", txw(TX_PANEL_BACKGROUND));
+    } else if (snap->interval_count == 0) {
+        swprintf(out->status, cap, L"%ls", txw(TX_PANEL_MOVE_MOUSE));
+    } else {
+        swprintf(out->status, cap, L"%ls", txw(TX_PANEL_MEASURING));
+    }
+}
+
+// Names the mouse last heard from within 1.5 s of now, or of the stop once
+// stopped, whatever record is displayed.
+static void device_line(const Run* run, PanelLines* out) {
+    const size_t cap = sizeof out->device / sizeof out->device[0];
+    const int64_t at = run_measuring(run) ? counter_read() : run->stop_t;
+    const int slot = g_nri > 1 && at != 0 ? most_recent_active_slot(at, run->freq) : 0;
     if (slot > 0) {
         wchar_t name[64];
         gui_mouse_name(slot, name, 64);
-        swprintf(text, 256, L"正在活动的设备: %ls  [统计锁定该设备]", name);
+        swprintf(out->device, cap, txw(TX_PANEL_ACTIVE), name);
     } else {
-        wcscpy(text, L"正在活动的设备: (动一下鼠标即可识别)");
+        swprintf(out->device, cap, L"%ls", txw(TX_PANEL_ACTIVE_NONE));
     }
-    draw_text(dc, x, 70, PANEL_DEVICE_COLOR, text);
 }
 
-static void draw_readings(HDC dc, int x, const StatsReadings* r) {
-    wchar_t line[160];
-    wchar_t highest[80];
-    swprintf(line, 160, L"平均回报率 : %8.1f Hz", r->average_hz);
-    draw_text(dc, x, 102, PANEL_READING_COLOR, line);
-    swprintf(line, 160, L"最低瞬时   : %8.1f Hz   (最长间隔决定卡顿)", r->lowest_instant_hz);
-    draw_text(dc, x, 128, PANEL_READING_COLOR, line);
-    swprintf(highest, 80, L"%8.1f Hz", r->highest_instant_hz);
-    swprintf(line, 160, L"最高瞬时   : %ls", highest);
-    draw_text(dc, x, 154, PANEL_READING_COLOR, line);
-    swprintf(line, 160, L"近1秒最低  : %8.1f Hz", r->last_second_lowest_hz);
-    draw_text(dc, x, 180, PANEL_READING_COLOR, line);
-    swprintf(line, 160, L"报告数     : %llu    时长: %.1f s", (unsigned long long)r->report_count,
+static void reading_lines(const StatsReadings* r, PanelLines* out) {
+    const size_t cap = sizeof out->readings[0] / sizeof out->readings[0][0];
+    swprintf(out->readings[0], cap, txw(TX_PANEL_AVERAGE), r->average_hz);
+    swprintf(out->readings[1], cap, txw(TX_PANEL_LOWEST), r->lowest_instant_hz);
+    swprintf(out->readings[2], cap, txw(TX_PANEL_HIGHEST), r->highest_instant_hz);
+    swprintf(out->readings[3], cap, txw(TX_PANEL_LAST_SECOND), r->last_second_lowest_hz);
+    swprintf(out->readings[4], cap, txw(TX_PANEL_REPORTS), (unsigned long long)r->report_count,
              r->elapsed_s);
-    draw_text(dc, x, 206, PANEL_READING_COLOR, line);
+}
+
+void panel_lines(Run* run, const PanelRate* rate, PanelLines* out) {
+    DeviceStats* rec = &run->records[panel_slot(run)];
+    StatsSnapshot snap;
+    stats_take_snapshot(rec, &snap);
+    StatsReadings r;
+    stats_derive_readings(&snap, &r);
+    status_line(run, &snap, &r, out);
+    panel_rate_text(rate, out->rate, sizeof out->rate / sizeof out->rate[0], out->rate_reason,
+                    sizeof out->rate_reason / sizeof out->rate_reason[0]);
+    device_line(run, out);
+    reading_lines(&r, out);
+    out->coalesced[0] = 0;
+    if (r.coalesced_count != 0)
+        swprintf(out->coalesced, sizeof out->coalesced / sizeof out->coalesced[0],
+                 txw(TX_PANEL_COALESCED), (unsigned long long)r.coalesced_count);
+    MotionFigures f;
+    record_motion(rec, &f);
+    MotionHints h;
+    motion_hints_of(&f, &h);
+    if (plot_hints_text(out->hints, sizeof out->hints / sizeof out->hints[0], &h, &f) <= 0)
+        out->hints[0] = 0;
+    uint64_t total = 0;
+    for (int i = 0; i < STATS_BUCKETS; i++)
+        total += r.bucket_count[i];
+    for (int i = 0; i < STATS_BUCKETS; i++) {
+        out->bucket_count[i] = r.bucket_count[i];
+        out->shares[i][0] = 0;
+        if (total > 0)
+            swprintf(out->shares[i], 16, L"%.1f%%", 100.0 * (double)r.bucket_count[i] / (double)total);
+    }
 }
 
 // width at 96 DPI; the geometry is laid out there and scaled as drawn.
-static void draw_histogram(HDC dc, int width, int shift, const uint64_t counts[STATS_BUCKETS]) {
+static void draw_histogram(HDC dc, int width, const PanelRows* rows, const PanelLines* l) {
     uint64_t most = 1;
     for (int i = 0; i < STATS_BUCKETS; i++) {
-        if (counts[i] > most)
-            most = counts[i];
+        if (l->bucket_count[i] > most)
+            most = l->bucket_count[i];
     }
     HistogramGeometry g = histogram_geometry(width);
-    const int baseline = PANEL_BAR_BASELINE + shift;
     int left = g.x0;
     for (int i = 0; i < STATS_BUCKETS; i++, left += g.pitch) {
-        RECT bar = {px(left), px(baseline) - px(histogram_bar_length(counts[i], most)),
-                    px(left) + px(g.bar_width), px(baseline)};
+        const int length = histogram_bar_length_within(l->bucket_count[i], most, rows->bar_max);
+        RECT bar = {px(left), px(rows->baseline) - px(length), px(left) + px(g.bar_width),
+                    px(rows->baseline)};
         FillRect(dc, &bar, g_barBrush[i]);
-        draw_text(dc, px(left), baseline + 4, PANEL_TITLE_COLOR, g_bucket_label[i]);
+        draw_text(dc, px(left), rows->labels, PANEL_TITLE_COLOR, g_bucket_label[i]);
+        draw_text(dc, px(left), rows->shares, PANEL_LEGEND_COLOR, l->shares[i]);
     }
 }
 
-void gui_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, Run* run) {
+// The rate line: the large part, then the reason in the panel's font on the
+// same baseline.
+static void draw_rate(HDC dc, int x, int y, HFONT rate_font, HGDIOBJ font, const PanelLines* l) {
+    TEXTMETRICW small, large;
+    GetTextMetricsW(dc, &small);
+    if (rate_font)
+        SelectObject(dc, rate_font);
+    GetTextMetricsW(dc, &large);
+    SetTextColor(dc, PANEL_RATE_COLOR);
+    const int n = (int)wcslen(l->rate);
+    TextOutW(dc, x, px(y), l->rate, n);
+    SIZE extent = {0, 0};
+    GetTextExtentPoint32W(dc, l->rate, n, &extent);
+    SelectObject(dc, font);
+    if (l->rate_reason[0])
+        TextOutW(dc, x + extent.cx, px(y) + large.tmAscent - small.tmAscent, l->rate_reason,
+                 (int)wcslen(l->rate_reason));
+}
+
+// The hints wrap within the column; how many lines they take at most.
+static int hint_lines(HDC dc, const wchar_t* hints, int column_px) {
+    if (!hints[0])
+        return 0;
+    RECT r = {0, 0, column_px, 0};
+    DrawTextW(dc, hints, -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    TEXTMETRICW tm;
+    GetTextMetricsW(dc, &tm);
+    return tm.tmHeight > 0 ? (r.bottom + tm.tmHeight - 1) / tm.tmHeight : 1;
+}
+
+void gui_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, Run* run,
+              const PanelRate* rate, HFONT rate_font) {
     RECT all = {0, 0, width, height};
     FillRect(dc, &all, (HBRUSH)GetStockObject(BLACK_BRUSH));
     g_panel_dpi = dpi ? dpi : DPI_BASE;
-    SelectObject(dc, panel_font_of(font));
+    HGDIOBJ panel_font = panel_font_of(font);
+    SelectObject(dc, panel_font);
     SetBkColor(dc, 0);
     SetBkMode(dc, OPAQUE);
 
     const int logical_width = MulDiv(width, (int)DPI_BASE, (int)g_panel_dpi);
+    const int logical_height = MulDiv(height, (int)DPI_BASE, (int)g_panel_dpi);
     const int x = px(panel_column_x(logical_width));
-    StatsSnapshot snap;
-    stats_take_snapshot(display_stats(run), &snap);
-    StatsReadings r;
-    stats_derive_readings(&snap, &r);
+    const int column = px(panel_column_width(logical_width));
+    PanelLines l;
+    panel_lines(run, rate, &l);
+    const PanelRows rows =
+        panel_rows(logical_width, logical_height, l.coalesced[0] != 0, hint_lines(dc, l.hints, column));
 
-    draw_status(dc, x, run, &snap, &r);
-    draw_active_device(dc, x, run);
-    draw_readings(dc, x, &r);
-    int shift = 0;
-    if (r.coalesced_count != 0) {
-        wchar_t line[160];
-        swprintf(line, 160, L"系统合并投递(已剔除): %llu", (unsigned long long)r.coalesced_count);
-        draw_text(dc, x, 230, PANEL_COALESCED_COLOR, line);
-        shift = PANEL_COALESCED_SHIFT;
+    draw_text(dc, x, rows.status, l.status_color, l.status);
+    draw_rate(dc, x, rows.rate, rate_font, panel_font, &l);
+    draw_text(dc, x, rows.device, PANEL_DEVICE_COLOR, l.device);
+    for (int i = 0; i < 5; i++)
+        draw_text(dc, x, rows.reading + i * rows.reading_pitch, PANEL_READING_COLOR, l.readings[i]);
+    if (l.coalesced[0])
+        draw_text(dc, x, rows.coalesced, PANEL_COALESCED_COLOR, l.coalesced);
+    if (rows.hint_lines > 0) {
+        TEXTMETRICW tm;
+        GetTextMetricsW(dc, &tm);
+        RECT r = {x, px(rows.hints), x + column, px(rows.hints) + rows.hint_lines * tm.tmHeight};
+        SetTextColor(dc, PANEL_HINT_COLOR);
+        DrawTextW(dc, l.hints, -1, &r, DT_WORDBREAK | DT_NOPREFIX);
     }
-    draw_text(dc, x, 236 + shift, PANEL_TITLE_COLOR, L"间隔分布直方图");
-    draw_text(dc, x, 258 + shift, PANEL_LEGEND_COLOR,
-              L"绿/金=流畅  橙=尚可  红=明显卡顿  |  1K=竞技标准  2K=职业选手  >4K=精英");
-    draw_histogram(dc, logical_width, shift, r.bucket_count);
+    draw_text(dc, x, rows.title, PANEL_TITLE_COLOR, txw(TX_PANEL_HISTOGRAM));
+    draw_text(dc, x, rows.legend, PANEL_LEGEND_COLOR, txw(TX_PANEL_LEGEND));
+    draw_histogram(dc, logical_width, &rows, &l);
 }

@@ -1,11 +1,15 @@
-// The statistics panel: status, active device, five readings, coalesced
-// deliveries and the eight-bucket histogram, painted whole on every call.
+// The statistics panel: status, the rate line, active device, five readings,
+// coalesced deliveries, the motion hints and the eight-bucket histogram,
+// painted whole on every call.
 #pragma once
 
 #include <windows.h>
 
 #include "core/runs/run.h"
+#include "gui/panel_rate.h"
 
+// Each bucket by the nominal rate it holds: "1K" holds 575-1150 Hz (the
+// bucket tolerance widens each upward by 15 %).
 extern const wchar_t* const g_bucket_label[STATS_BUCKETS];
 extern const COLORREF g_bar_color[STATS_BUCKETS];
 // The bars' brushes, made once for the process (gui_create_bar_brushes) and
@@ -21,12 +25,13 @@ enum : COLORREF {
     PANEL_TITLE_COLOR = 0xc8c8c8,
     PANEL_LEGEND_COLOR = 0x8caa8c,
     PANEL_WARNING_COLOR = 0x00a5ff,  // amber: figures that Windows may be limiting
+    PANEL_RATE_COLOR = 0x96e6ff,     // the rate line, light gold
+    PANEL_HINT_COLOR = 0xb4d2f0,
 };
 
 enum {
-    PANEL_BAR_BASELINE = 417,  // 24 pixels lower with the coalesced line
-    PANEL_COALESCED_SHIFT = 24,
     PANEL_FONT_PIXELS = 11,  // the stock GUI font's height at 96 DPI
+    PANEL_RATE_FONT_PIXELS = 18,
 };
 
 void gui_create_bar_brushes(void);
@@ -45,10 +50,35 @@ HFONT panel_font_make(PanelFont* f, UINT dpi);
 HGDIOBJ panel_font_of(const PanelFont* f);
 // Deletes f's font; call after the controls that use it are gone.
 void panel_font_free(PanelFont* f);
+// The rate line's font at dpi (the panel's face, larger and bold); null when
+// it cannot be made. The caller deletes it.
+HFONT panel_rate_font_make(UINT dpi);
 // WM_DPICHANGED in any of the program's windows: takes the rectangle Windows
 // suggests (lparam).
 void gui_move_to_suggested(HWND hwnd, LPARAM lparam);
 
+// The slot of the record the panel shows: the display choice while measuring;
+// once stopped, the mouse it showed at the stop (never one chosen later by time).
+int panel_slot(Run* run);
+
+// The panel's words for the run as it stands, each line whole.
+struct PanelLines {
+    wchar_t status[128];
+    COLORREF status_color;
+    wchar_t rate[96], rate_reason[96];  // the rate line: large, then small after it
+    wchar_t device[160];
+    wchar_t readings[5][160];
+    wchar_t coalesced[96];  // empty when there is none
+    wchar_t hints[400];     // empty when none applies
+    wchar_t shares[STATS_BUCKETS][16];  // each bar's share of the intervals; empty with none
+    uint64_t bucket_count[STATS_BUCKETS];
+};
+// After Stop every line is the run's: nothing in it is taken against a time
+// after the stop. rate: the rate line's figures (null: not known yet).
+void panel_lines(Run* run, const PanelRate* rate, PanelLines* out);
+
 // Paints the whole client area of width x height pixels for a window at dpi,
-// with the figures of run's shown record.
-void gui_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, Run* run);
+// with the figures of run's shown record; the rate line from rate in
+// rate_font (the panel's font when null).
+void gui_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, Run* run,
+              const PanelRate* rate = nullptr, HFONT rate_font = NULL);

@@ -1,11 +1,18 @@
 // gui_draw rendered into a memory bitmap: bar heights and colours at their
 // places (worked out by hand for each width class), the coalesced line's
-// shift, and the status colour.
+// shift, and the status colour; the bars' labels and shares, the rate line's
+// words, and every line within the smallest window in either language.
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <string>
+#include <vector>
+
+#include "core/views/panel_layout.h"
+#include "core/views/texts.h"
 #include "engine/reception.h"
 #include "gui/panel.h"
+#include "platform/dpi.h"
 #include "tests/fakes/fake_counter.h"
 #include "tests/support/dib_canvas.h"
 #include "tests/support/paint_suite.h"
@@ -20,7 +27,14 @@ protected:
         g_nri = 1;
         run()->chosen_slot = 0;
     }
-    void TearDown() override { run_set_measuring(run(), false); }
+    void TearDown() override {
+        run_set_measuring(run(), false);
+        texts_set_lang(LANG_EN);
+    }
+    // The panel's rows at a 96-DPI client size, with nothing optional shown.
+    static PanelRows rows(int width, int height = 520, bool coalesced = false) {
+        return panel_rows(width, height, coalesced, 0);
+    }
     void render(int width, int height = 520, UINT dpi = 96) {
         w = width;
         h = height;
@@ -73,7 +87,7 @@ TEST_F(PanelDrawTest, BarsStandAtTheirComputedPlacesWithTheirColours) {
         {780, 13, 95, 89}, {465, 11, 56, 50}, {1000, 39, 116, 110}};
     for (const auto& c : cases) {
         render(c.width);
-        expect_bars(c.x0, c.pitch, c.bar, heights, 417);
+        expect_bars(c.x0, c.pitch, c.bar, heights, rows(c.width).baseline);
     }
 }
 
@@ -83,21 +97,25 @@ TEST_F(PanelDrawTest, At144DpiEverythingIsOneAndAHalfTimesAsLarge) {
     run()->records[0].interval_count = 1874;
     render(1170, 780, 144);  // the 780-pixel layout, 1.5 times
     // 96-DPI edges 13, 108, ... 678 and heights 0, 1, 0, 13, 130, 65, 33, 0, each
-    // times 1.5 rounded half away from zero; the baseline 417 becomes 626.
+    // times 1.5 rounded half away from zero; so is the baseline.
     const int lefts[8] = {20, 162, 305, 447, 590, 732, 875, 1017};
     const int heights[8] = {0, 2, 0, 20, 195, 98, 50, 0};
-    expect_bars_at(lefts, 134, heights, 626);
-    // The status line (y 46 at 96 DPI) moves to y 69 and its text grows with it.
-    EXPECT_TRUE(band_has(69, 93, PANEL_STOPPED_COLOR));
-    EXPECT_FALSE(band_has(0, 69, PANEL_STOPPED_COLOR));
-    int rows = 0;
-    for (int y = 60; y < 100; y++)
+    const PanelRows r = rows(780);
+    expect_bars_at(lefts, 134, heights, dpi_scale(r.baseline, 144));
+    // The status line (y 78 at 96 DPI, below two rows of controls) moves to
+    // y 117 and its text grows with it.
+    const int status = dpi_scale(r.status, 144);
+    EXPECT_EQ(status, 117);
+    EXPECT_TRUE(band_has(status, status + 24, PANEL_STOPPED_COLOR));
+    EXPECT_FALSE(band_has(0, status, PANEL_STOPPED_COLOR));
+    int lines = 0;
+    for (int y = status - 9; y < status + 31; y++)
         for (int x = 0; x < w; x++)
             if (pixel(x, y) == PANEL_STOPPED_COLOR) {
-                rows++;
+                lines++;
                 break;
             }
-    EXPECT_GE(rows, 12) << "the status text is no taller than at 96 DPI";
+    EXPECT_GE(lines, 12) << "the status text is no taller than at 96 DPI";
 }
 
 TEST_F(PanelDrawTest, BarBrushesAreMadeOncePerProcess) {
@@ -110,8 +128,9 @@ TEST_F(PanelDrawTest, BarBrushesAreMadeOncePerProcess) {
 TEST_F(PanelDrawTest, EmptyHistogramFillsNoBar) {
     const int none[8] = {};
     render(780);
-    expect_bars(13, 95, 89, none, 417);
-    EXPECT_FALSE(band_has(PANEL_BAR_BASELINE - 130, PANEL_BAR_BASELINE, g_bar_color[0]));
+    const int baseline = rows(780).baseline;
+    expect_bars(13, 95, 89, none, baseline);
+    EXPECT_FALSE(band_has(baseline - 130, baseline, g_bar_color[0]));
 }
 
 TEST_F(PanelDrawTest, CoalescedLineMovesTheHistogramDown) {
@@ -120,20 +139,23 @@ TEST_F(PanelDrawTest, CoalescedLineMovesTheHistogramDown) {
     memcpy(run()->records[0].bucket_count, counts, sizeof counts);
     run()->records[0].coalesced_count = 7;
     render(780);
-    expect_bars(13, 95, 89, heights, 417 + 24);
-    EXPECT_TRUE(band_has(230, 246, PANEL_COALESCED_COLOR));
+    const PanelRows with = rows(780, 520, true), without = rows(780);
+    EXPECT_EQ(with.baseline, without.baseline + 22);
+    expect_bars(13, 95, 89, heights, with.baseline);
+    EXPECT_TRUE(band_has(with.coalesced, with.coalesced + 16, PANEL_COALESCED_COLOR));
 
     run()->records[0].coalesced_count = 0;
     render(780);
-    expect_bars(13, 95, 89, heights, 417);
+    expect_bars(13, 95, 89, heights, without.baseline);
     EXPECT_FALSE(band_has(0, h, PANEL_COALESCED_COLOR));
 }
 
 TEST_F(PanelDrawTest, BackgroundReportsTurnTheStatusAmberUntilForegroundOnesReturn) {
     // Rightmost column of the status line in the warning colour; -1 when none.
-    auto amber_right = [this]() {
+    const int top = rows(780).status;
+    auto amber_right = [this, top]() {
         int right = -1;
-        for (int y = 46; y < 62; y++)
+        for (int y = top; y < top + 16; y++)
             for (int x = 0; x < w; x++)
                 if (pixel(x, y) == PANEL_WARNING_COLOR && x > right)
                     right = x;
@@ -142,10 +164,11 @@ TEST_F(PanelDrawTest, BackgroundReportsTurnTheStatusAmberUntilForegroundOnesRetu
     run_set_measuring(run(), true);
     run()->throttle = ThrottleDecision{false, 8};
     record_arrival(&run()->records[0], 1000000, true);
+    texts_set_lang(LANG_ZH);
     render(780);
     const int plain = amber_right();
     EXPECT_GT(plain, 100) << "● 测量中（后台接收）";
-    EXPECT_FALSE(band_has(46, 62, PANEL_MEASURING_COLOR));
+    EXPECT_FALSE(band_has(top, top + 16, PANEL_MEASURING_COLOR));
 
     run()->throttle = ThrottleDecision{true, 8};
     render(780);
@@ -154,20 +177,134 @@ TEST_F(PanelDrawTest, BackgroundReportsTurnTheStatusAmberUntilForegroundOnesRetu
     record_arrival(&run()->records[0], 1010000, false);
     render(780);
     EXPECT_EQ(amber_right(), -1);
-    EXPECT_TRUE(band_has(46, 62, PANEL_MEASURING_COLOR));
+    EXPECT_TRUE(band_has(top, top + 16, PANEL_MEASURING_COLOR));
     run()->throttle = ThrottleDecision{false, 8};
 }
 
 TEST_F(PanelDrawTest, StatusColourFollowsTheMeasuringSwitch) {
+    const PanelRows r = rows(780);
     render(780);
-    EXPECT_TRUE(band_has(46, 62, PANEL_STOPPED_COLOR));
-    EXPECT_FALSE(band_has(46, 62, PANEL_MEASURING_COLOR));
-    EXPECT_TRUE(band_has(102, 222, PANEL_READING_COLOR));
+    EXPECT_TRUE(band_has(r.status, r.status + 16, PANEL_STOPPED_COLOR));
+    EXPECT_FALSE(band_has(r.status, r.status + 16, PANEL_MEASURING_COLOR));
+    EXPECT_TRUE(band_has(r.reading, r.reading + 5 * r.reading_pitch, PANEL_READING_COLOR));
+    EXPECT_TRUE(band_has(r.rate, r.status + 16 + 30, PANEL_RATE_COLOR)) << "the rate line";
 
     run_set_measuring(run(), true);
     render(780);
-    EXPECT_TRUE(band_has(46, 62, PANEL_MEASURING_COLOR));
-    EXPECT_FALSE(band_has(46, 62, PANEL_STOPPED_COLOR));
+    EXPECT_TRUE(band_has(r.status, r.status + 16, PANEL_MEASURING_COLOR));
+    EXPECT_FALSE(band_has(r.status, r.status + 16, PANEL_STOPPED_COLOR));
+}
+
+// Each bar is labelled by the nominal rate of the intervals it holds: a
+// 1000 Hz mouse's in "1K", up to 15 % faster too (but for the fastest named
+// bar: faster than 8000 Hz is ">8K"); a 500 Hz one's in "500".
+// Under each label, the bar's share of the intervals.
+TEST_F(PanelDrawTest, BarsAreLabelledByTheNominalRateTheyHoldWithTheirShares) {
+    const struct { const wchar_t* label; double nominal_hz; } nominal[] = {
+        {L"8K", 8000}, {L"4K", 4000}, {L"2K", 2000}, {L"1K", 1000}, {L"500", 500}, {L"250", 250}, {L"≤125", 125}};
+    for (const auto& n : nominal) {
+        for (double hz : {n.nominal_hz, n.nominal_hz == 8000 ? 8000 : n.nominal_hz * 1.149, n.nominal_hz * 0.58})
+            EXPECT_STREQ(g_bucket_label[stats_bucket_of(1e6 / hz)], n.label) << hz << " Hz";
+    }
+    EXPECT_STREQ(g_bucket_label[stats_bucket_of(1e6 / 9000)], L">8K");
+    EXPECT_STREQ(g_bucket_label[stats_bucket_of(1e6 / 1160)], L"2K") << "past the 15 % tolerance";
+
+    PanelLines l;
+    panel_lines(run(), nullptr, &l);
+    for (int i = 0; i < STATS_BUCKETS; i++)
+        EXPECT_STREQ(l.shares[i], L"") << "no share without intervals";
+    const uint64_t counts[8] = {0, 0, 0, 1, 6, 1, 0, 0};
+    memcpy(run()->records[0].bucket_count, counts, sizeof counts);
+    panel_lines(run(), nullptr, &l);
+    EXPECT_STREQ(l.shares[4], L"75.0%");
+    EXPECT_STREQ(l.shares[3], L"12.5%");
+    EXPECT_STREQ(l.shares[0], L"0.0%");
+}
+
+PanelRate rate_with(ReportClockRefusal refusal, double median_hz) {
+    PanelRate p = {};
+    p.have = true;
+    p.figures.refusal = refusal;
+    p.figures.rate_hz = 1000.04;
+    p.figures.filled_pct = 98.66;
+    p.median_hz = median_hz;
+    return p;
+}
+
+// The rate a user can quote: the clock's rate and filled share, or the median
+// rate and why there is no clock, in either language.
+TEST_F(PanelDrawTest, RateLineWithAndWithoutAClock) {
+    wchar_t large[96], small[96];
+    auto text = [&](const PanelRate* p) {
+        panel_rate_text(p, large, 96, small, 96);
+        return std::wstring(large) + L"|" + small;
+    };
+    const PanelRate clock = rate_with(REPORT_CLOCK_OK, 0);
+    const PanelRate few = rate_with(REPORT_CLOCK_TOO_FEW, 0);
+    const PanelRate aperiodic = rate_with(REPORT_CLOCK_NO_PERIOD, 997.06);
+    texts_set_lang(LANG_ZH);
+    EXPECT_EQ(text(&clock), L"回报时钟 1000.0 Hz · 填充 98.7 %|");
+    EXPECT_EQ(text(&few), L"中位回报率 —|（无回报时钟：不足 1000 个报告）");
+    EXPECT_EQ(text(&aperiodic), L"中位回报率 997.1 Hz|（无回报时钟：报告时间无固定周期）");
+    EXPECT_EQ(text(nullptr), L"回报时钟 …|");
+    texts_set_lang(LANG_EN);
+    EXPECT_EQ(text(&clock), L"Report clock 1000.0 Hz · filled 98.7 %|");
+    EXPECT_EQ(text(&aperiodic), L"Median rate 997.1 Hz| (no report clock: the times follow no fixed period)");
+}
+
+// At the smallest client, in either language and at 96 and 144 DPI, every
+// line of the panel (with wide figures) ends inside its column.
+TEST_F(PanelDrawTest, EveryLineFitsTheSmallestWindowInEitherLanguage) {
+    run_set_measuring(run(), true);
+    run()->throttle = ThrottleDecision{true, 8};
+    DeviceStats* rec = &run()->records[0];
+    rec->interval_count = 123456789012ull;
+    rec->interval_sum_us = 1e15;
+    rec->max_interval_us = 49999.9;
+    rec->min_interval_us = 100.1;
+    rec->window_max_us = 49999.9;
+    rec->elapsed_ms = 99999999.0;
+    rec->coalesced_count = 123456789012ull;
+    rec->arrival_count = 1;
+    rec->last_background = 1;
+    const PanelRate aperiodic = rate_with(REPORT_CLOCK_NO_PERIOD, 9999.99);
+    for (Lang lang : {LANG_ZH, LANG_EN}) {
+        texts_set_lang(lang);
+        PanelLines l;
+        panel_lines(run(), &aperiodic, &l);
+        for (UINT dpi : {96u, 144u}) {
+            ASSERT_TRUE(canvas.make(10, 10));
+            PanelFont font = {};
+            panel_font_make(&font, dpi);
+            HFONT large = panel_rate_font_make(dpi);
+            const int column = dpi_scale(panel_column_width(PANEL_MIN_WIDTH), dpi);
+            auto width = [&](const wchar_t* t, HGDIOBJ f) {
+                SelectObject(canvas.dc, f);
+                SIZE size = {0, 0};
+                GetTextExtentPoint32W(canvas.dc, t, (int)wcslen(t), &size);
+                return (int)size.cx;
+            };
+            const HGDIOBJ small = panel_font_of(&font);
+            std::vector<const wchar_t*> lines = {l.status, l.device, l.coalesced, txw(TX_PANEL_HISTOGRAM),
+                                                 txw(TX_PANEL_LEGEND)};
+            for (const wchar_t* reading : l.readings)
+                lines.push_back(reading);
+            for (const wchar_t* t : lines)
+                EXPECT_LE(width(t, small), column) << lang << " " << dpi << " " << std::wstring(t).c_str();
+            EXPECT_LE(width(l.rate, large) + width(l.rate_reason, small), column) << lang << " " << dpi;
+            wchar_t device[160];
+            swprintf(device, 160, txw(TX_PANEL_ACTIVE), L"Mouse VID_045E PID_07A5");
+            EXPECT_LE(width(device, small), column) << lang << " " << dpi;
+            // The widest label and share stay within their bar.
+            const int bar = dpi_scale(histogram_geometry(PANEL_MIN_WIDTH).bar_width, dpi);
+            EXPECT_LE(width(L"100.0%", small), bar);
+            EXPECT_LE(width(g_bucket_label[7], small), bar);
+            SelectObject(canvas.dc, GetStockObject(DEFAULT_GUI_FONT));
+            DeleteObject(large);
+            panel_font_free(&font);
+        }
+    }
+    run()->throttle = ThrottleDecision{false, 8};
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Panel geometry for the widths where its rules change.
+// Main window geometry for the widths where its rules change, and the rows
+// that must fit the smallest client.
 #include <gtest/gtest.h>
 
 #include "core/views/panel_layout.h"
@@ -39,6 +40,51 @@ TEST(PanelLayoutTest, BarLengthsScaleToTheFullestBucket) {
     EXPECT_EQ(histogram_bar_length(131, 16900), 1);
     EXPECT_EQ(histogram_bar_length(1, 2), 65);
     EXPECT_EQ(histogram_bar_length(18446744073709551615ull, 18446744073709551615ull), 130);
+    EXPECT_EQ(histogram_bar_length_within(1, 2, 40), 20);
+}
+
+// One row of controls from a client 838 wide, at its old place (the status
+// at 46); narrower, they wrap and the chooser narrows, never past the edge.
+TEST(PanelLayoutTest, ControlsWrapIntoRowsThatStayInside) {
+    ControlBox b[PANEL_CONTROLS];
+    EXPECT_EQ(control_flow(838, b), 34);
+    EXPECT_EQ(b[5].x + b[5].width, 826);
+    EXPECT_EQ(panel_rows(838, 500, false, 0).status, 46);
+    EXPECT_EQ(control_flow(837, b), 66);
+    EXPECT_EQ(b[5].x, 12);
+    EXPECT_EQ(b[5].y, 40);
+    for (int width : {200, 320, (int)PANEL_MIN_WIDTH, 700, 837, 838, 2000}) {
+        const int bottom = control_flow(width, b);
+        for (int i = 0; i < PANEL_CONTROLS; i++) {
+            EXPECT_GE(b[i].x, 12) << width << " " << i;
+            EXPECT_LE(b[i].x + b[i].width, width - 12) << width << " " << i;
+            EXPECT_LE(b[i].y + b[i].height, bottom) << width << " " << i;
+            for (int j = 0; j < i; j++)  // none overlaps one before it
+                EXPECT_TRUE(b[j].y != b[i].y || b[j].x + b[j].width <= b[i].x) << width << " " << i;
+        }
+    }
+    EXPECT_EQ(control_flow(PANEL_MIN_WIDTH, b), 66) << "two rows at the smallest width";
+}
+
+// The smallest client holds every line and the histogram's labels in the
+// worst case; a tall one gives the bars their whole 130 pixels.
+TEST(PanelLayoutTest, RowsFitTheSmallestClientAndGrowWithRoom) {
+    const PanelRows worst = panel_rows(PANEL_MIN_WIDTH, PANEL_MIN_HEIGHT, true, 2);
+    EXPECT_EQ(worst.hint_lines, 2);
+    EXPECT_LE(worst.bottom, PANEL_MIN_HEIGHT);
+    EXPECT_GE(worst.bar_max, PANEL_BAR_MIN_HEIGHT);
+    EXPECT_GT(worst.coalesced, worst.reading + 4 * worst.reading_pitch);
+    EXPECT_GE(worst.hints, worst.coalesced + 20);
+    EXPECT_GE(worst.title, worst.hints + 2 * PANEL_HINT_LINE);
+    EXPECT_EQ(worst.baseline, worst.legend + 20 + worst.bar_max);
+
+    const PanelRows roomy = panel_rows(880, 700, false, 1);
+    EXPECT_EQ(roomy.bar_max, 130);
+    EXPECT_EQ(roomy.hints, roomy.coalesced) << "no coalesced line: the hints take its place";
+    // Hints beyond the room give way to the histogram's least height.
+    const PanelRows crowded = panel_rows(PANEL_MIN_WIDTH, PANEL_MIN_HEIGHT, true, 9);
+    EXPECT_EQ(crowded.hint_lines, 2);
+    EXPECT_LE(crowded.bottom, PANEL_MIN_HEIGHT);
 }
 
 }  // namespace

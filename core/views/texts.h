@@ -137,6 +137,42 @@ enum TextId {
     // --- capture headline and diagnostic ---
 
     // --- main window, about box, message boxes ---
+    TX_WIN_START,             // the start button, its accelerator marked
+    TX_WIN_STOP,
+    TX_WIN_CLEAR,
+    TX_WIN_DIAG,
+    TX_WIN_ABOUT,
+    TX_WIN_PLOT,
+    TX_ABOUT_CAPTION,         // %ls: the program's name
+    TX_HELP,                  // the about box's text; %ls: the program's name
+    TX_BOX_NO_MICE,
+    TX_BOX_NOTICE,            // a message box's caption
+    TX_BOX_REGISTER_FAILED,
+    TX_BOX_ERROR,             // a message box's caption
+    TX_BOX_CLASS_FAILED,
+    TX_BOX_WINDOW_FAILED,
+    TX_PANEL_STOPPED,
+    TX_PANEL_BACKGROUND_THROTTLED,
+    TX_PANEL_BACKGROUND,
+    TX_PANEL_MOVE_MOUSE,
+    TX_PANEL_MEASURING,
+    TX_PANEL_ACTIVE,
+    TX_PANEL_ACTIVE_NONE,
+    TX_PANEL_AVERAGE,
+    TX_PANEL_LOWEST,
+    TX_PANEL_HIGHEST,
+    TX_PANEL_LAST_SECOND,
+    TX_PANEL_REPORTS,
+    TX_PANEL_COALESCED,
+    TX_PANEL_HISTOGRAM,
+    TX_PANEL_LEGEND,
+    TX_PANEL_CLOCK,           // the rate line, large: the report clock's rate and filled share
+    TX_PANEL_CLOCK_PENDING,   // the rate line while the clock is still being fed
+    TX_PANEL_MEDIAN,          // the rate line without a clock, large: %ls the rate or a dash
+    TX_PANEL_NO_CLOCK,        // after it, small: %ls why there is no clock
+    TX_PANEL_NO_CLOCK_FEW,
+    TX_PANEL_NO_CLOCK_PERIOD,
+    TX_PANEL_NO_CLOCK_MEMORY,
 
     // --- plot window and saved pictures ---
     // view buttons

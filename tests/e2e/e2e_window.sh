@@ -2,8 +2,8 @@
 # End-to-end test of the window: the real quorvin.exe in Wine's virtual desktop
 # (under Wine only there does its reader's hidden window receive input) on a private
 # Xvfb, driven with xdotool and the native motion jig, checked from screenshots
-# (kept in the artifact folder): measuring status, the 2000 us bucket as the
-# tallest bar at its computed place, the plot's dots against the log it
+# (kept in the artifact folder): measuring status, the rate line, the 2000 us
+# bucket as the tallest bar at its computed place, the plot's dots against the log it
 # exports and the moves the jig sent (repeated when the jig fell behind or
 # the moves did not reach the program), the jig's +3/-3 pattern at its rows
 # in the counts view (and a screenshot of the speed view), clearing, the about box, the capture
@@ -13,7 +13,9 @@
 # outside, with the plot window open and zoomed too: no interval of the
 # record around that second may exceed 10 ms, and none may be a pause.
 # With DPI (LogPixels in the prefix while the test runs) every position and
-# size is checked at DPI/96 times its 96-DPI value.
+# size is checked at DPI/96 times its 96-DPI value. Last, on a 1024 x 768
+# desktop in either language, the window opens whole on it with its rate
+# line, and Enter starts and stops measuring.
 # Usage: e2e_window.sh QUORVIN_EXE JIG E2E_WIN_EXE WINEPREFIX ARTIFACT_DIR [DPI]
 set -u
 exe=$1
@@ -118,11 +120,14 @@ client_x=$((client_x + desk_x)) client_y=$((client_y + desk_y))
 sleep 0.5
 shot opened
 band_has opened 46 62 "150,150,150" || fail "stopped status not grey"
-# The controls' row: buttons 26 high from y 8, the last one ending at x 769.
-[ "$(pixel opened "$(s 405)" "$(s 32)")" != "0,0,0" ] || fail "start button shorter than $(s 26) px"
-[ "$(pixel opened "$(s 405)" "$(s 37)")" = "0,0,0" ] || fail "start button taller than $(s 26) px"
-[ "$(pixel opened "$(s 766)" "$(s 21)")" != "0,0,0" ] || fail "about button narrower"
-[ "$client_w" -gt "$(s 769)" ] || fail "client width $client_w clips the about button"
+# The controls in one row: buttons 26 high from y 8, the last one ending at x 826.
+[ "$(pixel opened "$(s 348)" "$(s 32)")" != "0,0,0" ] || fail "start button shorter than $(s 26) px"
+[ "$(pixel opened "$(s 348)" "$(s 37)")" = "0,0,0" ] || fail "start button taller than $(s 26) px"
+[ "$(pixel opened "$(s 823)" "$(s 21)")" != "0,0,0" ] || fail "plot button narrower"
+[ "$client_w" -gt "$(s 826)" ] || fail "client width $client_w clips the plot button"
+# The rate line (light gold, large) under the status.
+rate_gold="255,230,150"
+band_has opened 64 92 "$rate_gold" || fail "no rate line under the status"
 
 # Histogram geometry of the panel, laid out for the client width at 96 DPI.
 w=$(((client_w * 96 + dpi / 2) / dpi))
@@ -133,6 +138,16 @@ pitch=$((bar + 6))
 x0=$(((w - total) / 2))
 bar_x() { echo $(($(s $((x0 + $1 * pitch))) + $(s $bar) / 2)); }
 orange="240,145,50"
+# The bars' baseline and their full height at 96 DPI for one row of controls,
+# with the coalesced line ($1: 0 or 1) and $2 lines of motion hints
+# (core/views/panel_layout's panel_rows).
+panel_bars() {
+    local h=$(((client_h * 96 + dpi / 2) / dpi)) y=$((46 + 70 + 105 + 22 * $1 + 18 * $2)) bars
+    bars=$((h - y - 40 - 31))
+    [ "$bars" -gt 130 ] && bars=130
+    [ "$bars" -lt 24 ] && bars=24
+    echo $((y + 40 + bars)) "$bars"
+}
 
 # The plot window's export: the log as the program holds it, one row a report.
 export_plot_csv() {
@@ -172,15 +187,27 @@ judge_delivery() {
     [ "$rows" -le $((jig_sent + ${extra_reports:-12})) ] || fail "$rows reports, more than the $jig_sent moves sent"
 }
 
-# Bucket 5 (2000 us, where 500 Hz falls) is the tallest bar, at its place.
+# Bucket 5 (2000 us, where 500 Hz falls: the "500" bar) is the tallest bar,
+# at its place; the rate line is shown.
 check_bars() {
     band_has measuring 46 62 "80,220,120" || fail "measuring status not green"
     # In the virtual desktop every report comes as RIM_INPUTSINK; the window
     # in front counts none as background.
     band_has measuring 46 62 "255,165,0" && fail "background status while in the foreground"
-    local baseline=417
-    band_has measuring 230 246 "190,165,120" && baseline=441  # the coalesced line is shown
-    local base=$(s $baseline) tallest=$(s 130)
+    band_has measuring 64 92 "$rate_gold" || fail "no rate line while measuring"
+    # The bars stand lower with the coalesced line and each line of hints:
+    # the baseline is where the bar meets the black above its label.
+    local coalesced=0 lines baseline= full
+    band_has measuring 221 237 "190,165,120" && coalesced=1
+    for lines in 0 1 2 3; do
+        read -r baseline full < <(panel_bars $coalesced $lines)
+        [ "$(pixel measuring "$(bar_x 5)" $(($(s $baseline) - 1)))" = "$orange" ] &&
+            [ "$(pixel measuring "$(bar_x 5)" "$(s $baseline)")" = "0,0,0" ] && break
+        baseline=
+    done
+    [ -n "$baseline" ] || { fail "bucket 5 bar missing"; return; }
+    echo "[measure] bars stand at $baseline, $full px tall at most ($coalesced coalesced line, $lines hint lines)"
+    local base=$(s $baseline) tallest=$(s $full)
     [ "$(pixel measuring "$(bar_x 5)" $((base - 1)))" = "$orange" ] || fail "bucket 5 bar missing"
     [ "$(pixel measuring "$(bar_x 5)" $((base - tallest)))" = "$orange" ] || fail "bucket 5 is not the tallest ($tallest px)"
     [ "$(pixel measuring "$(bar_x 5)" $((base - tallest - 1)))" = "0,0,0" ] || fail "bucket 5 taller than $tallest px"
@@ -255,7 +282,7 @@ close_plot() {
 
 # Opens the plot window and checks its client size.
 open_plot() {
-    click 825 21  # 间隔图
+    click 776 21  # 间隔图
     locate plot "$plot_title" || { fail "no plot window"; return 1; }
     sleep 0.5
     [ "$plot_w" -eq "$(s 1080)" ] && [ "$plot_h" -eq "$(s 480)" ] ||
@@ -444,7 +471,7 @@ show_views() {
 # and the record around the hold against what the jig sent and what reached
 # the program, and shows the motion views.
 measure_case() {
-    click 518 21  # 清除数据: a repeated run starts afresh
+    click 452 21  # 清除数据: a repeated run starts afresh
     sleep 0.3
     jig_step=3 jig_with_hold
     [ -n "$retry_reason" ] && return
@@ -471,7 +498,7 @@ measure_case() {
 # three notches in before the hold, three out after it, each a quick visit
 # of the pointer to the plot (the wheel goes to the window under it).
 zoom_case() {
-    click 518 21  # 清除数据
+    click 452 21  # 清除数据
     sleep 0.3
     open_plot || return
     zoom=1 jig_with_hold
@@ -486,7 +513,7 @@ zoom_case() {
     close_plot
 }
 
-click 405 21  # 开始测量
+click 348 21  # 开始测量
 sleep 0.3
 case_name=measure e2e_runs measure_case
 # The hold is the same at every DPI: with the plot, once.
@@ -576,21 +603,22 @@ narrow_case() {
 }
 narrow_case
 
-click 518 21  # 清除数据
+click 452 21  # 清除数据
 sleep 0.5
 shot cleared
+read -r baseline _ < <(panel_bars 0 0)
 for i in 0 1 2 3 4 5 6 7; do
-    [ "$(pixel cleared "$(bar_x $i)" $(($(s 417) - 1)))" = "0,0,0" ] || fail "bar $i still shown after clearing"
+    [ "$(pixel cleared "$(bar_x $i)" $(($(s $baseline) - 1)))" = "0,0,0" ] || fail "bar $i still shown after clearing"
 done
 
-click 724 21  # 关于
+click 682 21  # 关于
 about_title='关于 — Quorvin v9'
 locate about "$about_title" || fail "no about box"
 sleep 0.3
 shot about
 close_box "$about_title"
 
-click 623 21  # USBPcap 诊断
+click 573 21  # USBPcap 诊断
 diag_titles=('USBPcap 诊断 — 步骤1 失败' 'USBPcap 诊断 — 步骤2 失败')
 locate diag "${diag_titles[@]}" || fail "no diagnostic failure box"
 sleep 0.3
@@ -604,5 +632,60 @@ for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 wait "$app_pid"
 rc=$?
 [ "$rc" -eq 0 ] || fail "exit code $rc after closing"
+
+# A 1024 x 768 desktop of its own, in Chinese and in English: the main window
+# opens whole on it (title bar and every edge) with the rate line under the
+# status; Enter starts measuring (the status turns green), the jig moves the
+# pointer for 3 s, and Enter stops it: from then on the panel stays as it was.
+small_case() {
+    local lang=$1 small=qe2e${tag}small name=small-$1
+    wineserver -k 2>/dev/null  # the large desktop goes with its processes
+    for program in "${exe##*/}" "${helper##*/}"; do
+        wine reg add "$apps\\$program\\Explorer" /v Desktop /d "$small" /f >/dev/null 2>&1
+    done
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$small" /d 1024x768 /f >/dev/null 2>&1
+    wine "$exe" --lang "$lang" >"$artifacts/$tag-$name-stdout.txt" 2>&1 &
+    local pid=$!
+    e2e_pids+=("$pid")
+    locate client "$main_title" || { fail "no main window on the 1024 x 768 desktop ($lang)"; return; }
+    eval "$(xdotool search --name "^$small - Wine desktop\$" getwindowgeometry --shell 2>/dev/null)"
+    desk_x=${X:-0} desk_y=${Y:-0}
+    client_x=$((client_x + desk_x)) client_y=$((client_y + desk_y))
+    local x=$((client_x - desk_x)) y=$((client_y - desk_y))
+    echo "[$name] client ${client_w}x$client_h at $x,$y of the 1024 x 768 desktop"
+    # The title bar lies above the client: at least a caption's height of room.
+    [ "$x" -ge 0 ] && [ "$y" -ge "$(s 18)" ] && [ $((x + client_w)) -le 1024 ] && [ $((y + client_h)) -le 768 ] ||
+        fail "[$name] the window is not whole on the screen"
+    local status=46
+    [ "$client_w" -le "$(s 837)" ] && status=78  # two rows of controls
+    win front "$main_title"
+    sleep 0.5
+    shot "$name-opened"
+    band_has "$name-opened" $((status + 18)) $((status + 46)) "$rate_gold" || fail "[$name] no rate line"
+    band_has "$name-opened" "$status" $((status + 16)) "150,150,150" || fail "[$name] stopped status not grey"
+    xdotool mousemove $((client_x + client_w / 2)) $((client_y + client_h - $(s 60)))
+    xdotool key Return
+    sleep 0.3
+    "$jig" -l "$artifacts/$tag-$name.jig" -p 3 500 3 >/dev/null
+    sleep 0.5
+    shot "$name-measuring"
+    band_has "$name-measuring" "$status" $((status + 16)) "80,220,120" || fail "[$name] Enter did not start measuring"
+    band_has "$name-measuring" $((status + 18)) $((status + 46)) "$rate_gold" || fail "[$name] no rate line while measuring"
+    xdotool key Return
+    sleep 0.5
+    shot "$name"
+    band_has "$name" "$status" $((status + 16)) "150,150,150" || fail "[$name] Enter did not stop measuring"
+    sleep 2
+    shot "$name-later"
+    local client="${client_w}x$client_h+$client_x+$client_y" differ
+    differ=$(compare -metric AE "$artifacts/$tag-$name.png[$client]" "$artifacts/$tag-$name-later.png[$client]" null: 2>&1)
+    [ "$differ" = 0 ] || fail "[$name] the panel changed after Stop ($differ pixels)"
+    convert "$artifacts/$tag-$name.png" -crop "1024x768+$desk_x+$desk_y" +repage "$artifacts/$tag-$name-desktop.png"
+    xdotool key alt+F4
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    wait "$pid" || fail "[$name] exit code $? after closing"
+}
+small_case zh
+small_case en
 
 e2e_finish "$tag"
