@@ -32,7 +32,7 @@ const TextRow kChineseTexts[] = {
     {TX_CAP_OTHERS, "  未计入以上数字 (端点与报告数): "},
     {TX_CAP_OTHER_BULK, "%ls (批量 %llu)"},
     {TX_CAP_SEPARATOR, "、"},
-    {TX_CAP_MORE, " 等，共另有 %d 个"},
+    {TX_CAP_MORE, "，另有 %d 个"},
     {TX_CAP_NO_BINTERVAL,
      "\n"
      "\n"
