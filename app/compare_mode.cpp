@@ -20,6 +20,7 @@
 #include "core/views/layer_text.h"
 #include "core/runs/program_csv.h"
 #include "core/views/text_buf.h"
+#include "core/views/texts.h"
 #include "core/captures/usbpcap_record.h"
 
 // As many completion times as the live --usb capture keeps.
@@ -50,7 +51,7 @@ static bool analyse_file(CompareRun* r, int* result) {
         return true;
     WideText text = {};
     format_capture_file_error(r->analysis, r->capture_path, &text);
-    *result = print_error(L"%ls", text.data ? text.data : L"out of memory");
+    *result = print_error(L"%ls", text.data ? text.data : txw(TX_CMP_NO_MEMORY_CAPTURE));
     wide_text_free(&text);
     return false;
 }
@@ -74,18 +75,16 @@ static bool read_csv(CompareRun* r, int* result) {
     fclose(f);
     *result = 1;
     if (!read && r->csv.error_line)
-        print_error(L"%ls:%llu: %hs; give the CSV of a -c run as it was written.", r->csv_path,
-                    (unsigned long long)r->csv.error_line, r->csv.error);
-    else if (!read)
-        print_error(L"%ls cannot be compared: %hs; give the CSV of a -c run.", r->csv_path,
+        print_error(txw(TX_CMP_CSV_LINE), r->csv_path, (unsigned long long)r->csv.error_line,
                     r->csv.error);
+    else if (!read)
+        print_error(txw(TX_CMP_CSV_UNUSABLE), r->csv_path, r->csv.error);
     else if (r->csv.rows == 0)
-        print_error(L"%ls holds no reports; give the CSV of a -c run that measured.", r->csv_path);
+        print_error(txw(TX_CMP_CSV_EMPTY), r->csv_path);
     else if (r->csv.count == 0) {
         char slots[400];
         slots_text(r->csv.slots_seen, slots, sizeof slots);
-        print_error(L"%ls has no rows of slot %d (its rows are of slot %hs); give one of those "
-                    L"to --slot.", r->csv_path, r->slot, slots);
+        print_error(txw(TX_CMP_NO_SLOT_ROWS), r->csv_path, r->slot, slots);
     } else
         return true;
     return false;
@@ -111,9 +110,8 @@ static int fail_no_overlap(const CompareRun* r, const wchar_t* what, int64_t fro
     format_utc(r->csv.times[r->csv.count - 1], csv_to, 40);
     format_utc(from, usb_from, 40);
     format_utc(to, usb_to, 40);
-    return print_error(L"%ls and %ls do not overlap in time: the CSV runs from %ls to %ls, %ls "
-                       L"from %ls to %ls. Compare a run and a capture taken at the same time.",
-                       r->csv_path, what, csv_from, csv_to, what, usb_from, usb_to);
+    return print_error(txw(TX_CMP_NO_OVERLAP), r->csv_path, what, csv_from, csv_to, what, usb_from,
+                       usb_to);
 }
 
 static bool spans_overlap(const CompareRun* r) {
@@ -133,7 +131,7 @@ static void endpoint_list(const UsbEndpointTable* t, wchar_t* out, size_t cap) {
         text_appendf(&list, list.len ? L", %hs" : L"%hs", name);
     }
     if (list.len == 0)
-        text_appendf(&list, L"none");
+        text_appendf(&list, L"%ls", txw(TX_CMP_NONE));
 }
 
 // The named endpoint's entry, when it kept interrupt-IN times.
@@ -159,12 +157,10 @@ static const UsbEndpoint* chosen_endpoint(CompareRun* r, int* result) {
     if (!r->endpoint) {
         const UsbEndpoint* e = usb_endpoints_best(t, r->csv.times, r->csv.count);
         if (!e && !spans_overlap(r))
-            *result = fail_no_overlap(r, L"the capture", r->analysis->first_ts_us,
+            *result = fail_no_overlap(r, txw(TX_CMP_THE_CAPTURE), r->analysis->first_ts_us,
                                       r->analysis->last_ts_us);
         else if (!e)
-            *result = print_error(L"no endpoint of the capture matches the program's reports (none "
-                                  L"has a report in the 2 ms before any of them); name one, or "
-                                  L"check --slot.");
+            *result = print_error(L"%ls", txw(TX_CMP_NO_MATCH));
         return e;
     }
     bool bad;
@@ -172,10 +168,7 @@ static const UsbEndpoint* chosen_endpoint(CompareRun* r, int* result) {
     if (!e) {
         wchar_t list[600];
         endpoint_list(t, list, 600);
-        *result = print_error(bad ? L"%.100ls is not an endpoint like 1.3.0x81; the capture's "
-                                    L"interrupt-IN endpoints: %ls."
-                                  : L"endpoint %.100ls has no interrupt-IN reports in the capture; "
-                                    L"its interrupt-IN endpoints: %ls.",
+        *result = print_error(bad ? txw(TX_CMP_BAD_ENDPOINT) : txw(TX_CMP_EMPTY_ENDPOINT),
                               r->endpoint, list);
     }
     return e;
@@ -187,12 +180,12 @@ static int compare_endpoint(CompareRun* r, const UsbEndpoint* e) {
     char name[USB_ENDPOINT_NAME_BYTES];
     format_endpoint_name(name, e->bus, e->device, e->endpoint);
     if (!c.overlap) {
-        wchar_t what[USB_ENDPOINT_NAME_BYTES + 16];
-        swprintf(what, USB_ENDPOINT_NAME_BYTES + 16, L"endpoint %hs", name);
+        wchar_t what[USB_ENDPOINT_NAME_BYTES + 32];
+        swprintf(what, USB_ENDPOINT_NAME_BYTES + 32, txw(TX_CMP_ENDPOINT), name);
         return fail_no_overlap(r, what, e->times[0], e->times[e->time_count - 1]);
     }
     if (c.failed)
-        return print_error(L"out of memory for the comparison; close other programs and try again.");
+        return print_error(L"%ls", txw(TX_CMP_NO_MEMORY));
     static char text[2048];
     text[0] = 0;
     format_comparison(text, sizeof text, name, &c);
@@ -208,11 +201,9 @@ static int compare_endpoint(CompareRun* r, const UsbEndpoint* e) {
 // comparison covers the start of both; said before anything else.
 static void note_bounds(const CompareRun* r) {
     if (r->analysis->endpoints.times_full)
-        write_utf8(r->out, "USB layer: the capture holds more interrupt-IN reports than the comparison "
-                           "keeps; later ones were not compared.\n");
+        write_utf8(r->out, tx(TX_CMP_USB_BOUND));
     if (r->csv.full)
-        write_utf8(r->out, "Program layer: the CSV holds more reports than the comparison keeps; "
-                           "later ones were not compared.\n");
+        write_utf8(r->out, tx(TX_CMP_CSV_BOUND));
 }
 
 static int compare_files(CompareRun* r) {
@@ -229,14 +220,14 @@ static int compare_files(CompareRun* r) {
 int run_compare(const wchar_t* capture_path, const wchar_t* csv_path, const wchar_t* endpoint,
                 int slot, FILE* out, const wchar_t* json_path) {
     if (!capture_path || !csv_path)
-        return print_error(L"--compare needs a capture file and a -c run's CSV file.");
+        return print_error(L"%ls", txw(TX_CMP_NEEDS_FILES));
     CompareRun r = {capture_path, csv_path, endpoint, slot, out, NULL, {}, {}};
     if (!json_output_open(&r.json, json_path))
         return 1;
     r.analysis = (CaptureFileAnalysis*)calloc(1, sizeof *r.analysis);
     if (!r.analysis) {
         json_output_finish(&r.json, 1);
-        return print_error(L"out of memory for the capture; close other programs and try again.");
+        return print_error(L"%ls", txw(TX_CMP_NO_MEMORY_CAPTURE));
     }
     program_csv_init(&r.csv, slot);
     const int result = json_output_finish(&r.json, compare_files(&r));

@@ -11,6 +11,7 @@
 #include "app/text_out.h"
 #include "core/captures/capture_file.h"
 #include "core/views/capture_file_report.h"
+#include "core/views/texts.h"
 #include "core/captures/usbpcap_record.h"
 #include "core/views/wide_text.h"
 #include "platform/output_file.h"
@@ -19,7 +20,7 @@
 // composed whole.
 static void print_text(FILE* out, const WideText* text, bool is_error) {
     if (text->failed)
-        print_error(L"out of memory for the report; close other programs and try again.");
+        print_error(L"%ls", txw(TX_PCAP_NO_MEMORY));
     else if (is_error && text->data)
         print_error(L"%ls", text->data);
     else if (text->data)

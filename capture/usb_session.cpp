@@ -10,6 +10,7 @@
 
 #include "core/heap.h"
 #include "core/captures/usbpcap_record.h"
+#include "core/views/texts.h"
 
 UsbSessionBounds g_usb_session_bounds = {USB_SESSION_MAX_TIMES, USB_SESSION_MAX_SAVED};
 
@@ -20,25 +21,18 @@ static const char* option_of(bool keep_records) { return keep_records ? "--usb-s
 static int find_hubs(int numbers[USBPCAP_MAX_HUBS], const char* option, char* error, size_t cap) {
     DWORD code = usbpcap_driver_installed();
     if (code != 0) {
-        snprintf(error, cap,
-                 "%s needs the USBPcap capture driver, which is not installed (error %lu). "
-                 "Install it from https://github.com/desowin/usbpcap/releases and restart Windows.",
-                 option, (unsigned long)code);
+        snprintf(error, cap, tx(TX_USB_NO_DRIVER), option, (unsigned long)code);
         return 0;
     }
     if (!usbpcap_process_elevated()) {
-        snprintf(error, cap,
-                 "%s needs administrator rights to open the USBPcap devices. Run the "
-                 "terminal as administrator and try again.", option);
+        snprintf(error, cap, tx(TX_USB_NOT_ELEVATED), option);
         return 0;
     }
     int count = usbpcap_list_hubs(numbers, USBPCAP_MAX_HUBS, &code);
     if (count < 0)
-        snprintf(error, cap, "%s could not list the USBPcap devices (error %lu); restart Windows "
-                 "and try again.", option, (unsigned long)code);
+        snprintf(error, cap, tx(TX_USB_LIST_FAILED), option, (unsigned long)code);
     else if (count == 0)
-        snprintf(error, cap,
-                 "%s found no USBPcap device: restart Windows after installing the driver.", option);
+        snprintf(error, cap, tx(TX_USB_NO_HUBS), option);
     return count < 0 ? 0 : count;
 }
 
@@ -72,8 +66,7 @@ bool usb_session_open(UsbSession* s, bool keep_records, char* error, size_t cap)
     if (count == 0)
         return false;
     if (!allocate_hubs(s, numbers, count)) {
-        snprintf(error, cap, "out of memory for %s; close other programs and try again.",
-                 option_of(keep_records));
+        snprintf(error, cap, tx(TX_USB_NO_MEMORY), option_of(keep_records));
         usb_session_free(s);
         return false;
     }
@@ -87,9 +80,7 @@ bool usb_session_open(UsbSession* s, bool keep_records, char* error, size_t cap)
     }
     if (opened > 0)
         return true;
-    snprintf(error, cap,
-             "%s could not open any USBPcap device (%ls error %lu). Run the terminal "
-             "as administrator.", option_of(keep_records),
+    snprintf(error, cap, tx(TX_USB_OPEN_FAILED), option_of(keep_records),
              first.call ? first.call : L"ReadFile", (unsigned long)first.error);
     usb_session_free(s);
     return false;
@@ -154,10 +145,10 @@ static void take_in(UsbSession* s, int i, DWORD bytes) {
         break;
     case HUB_STREAM_NO_MEMORY:
         s->saved[i].out_of_memory = true;
-        lose_hub(s, i, "out of memory");
+        lose_hub(s, i, tx(TX_USB_LOST_NO_MEMORY));
         break;
     case HUB_STREAM_CORRUPT:
-        lose_hub(s, i, "it sent a record larger than USBPcap writes");
+        lose_hub(s, i, tx(TX_USB_LOST_CORRUPT));
         break;
     }
 }
@@ -169,10 +160,10 @@ static void serve_hub(UsbSession* s, int i) {
         s->failures[i] = 0;
         take_in(s, i, bytes);
     } else if (++s->failures[i] >= USB_SESSION_READ_FAILURES) {
-        lose_hub(s, i, "its reads kept failing");
+        lose_hub(s, i, tx(TX_USB_LOST_READS));
     }
     if (h->live && !hub_start_read(h))
-        lose_hub(s, i, "its next read could not be started");
+        lose_hub(s, i, tx(TX_USB_LOST_NEXT_READ));
 }
 
 // A wait names the first ready read of its list, so the list starts at a
@@ -204,7 +195,7 @@ bool usb_session_wait(UsbSession* s, DWORD timeout_ms) {
             // with messages alone.
             for (int i = 0; i < s->hub_count; i++) {
                 if (s->hubs[i].live)
-                    lose_hub(s, i, "the wait for its reads failed");
+                    lose_hub(s, i, tx(TX_USB_LOST_WAIT));
             }
             return false;
         }

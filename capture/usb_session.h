@@ -48,8 +48,9 @@ struct UsbSession {
 };
 
 // Checks the driver and the rights and opens every hub; false with one
-// English sentence in error (what failed, naming --usb or, when keeping the
-// records, --usb-save, and what to do), without "Error: " or a line break.
+// sentence in error, in the chosen language (what failed, naming --usb or,
+// when keeping the records, --usb-save, and what to do), without "Error: "
+// or a line break.
 bool usb_session_open(UsbSession* s, bool keep_records, char* error, size_t cap);
 // Waits until a window message is waiting (true) or timeout_ms pass (false);
 // completed reads meanwhile are taken in and the next ones started. Between

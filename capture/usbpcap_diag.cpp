@@ -1,7 +1,8 @@
 // The capture diagnostic. Each step that succeeds adds a line to a progress
 // log that prefixes every later failure message. The driver keeps one capture
 // stream per root hub, so every hub is opened, set up and read with one
-// overlapped read outstanding; the per-hub tallies are merged into one report.
+// overlapped read outstanding; the per-hub tallies are merged into one report,
+// whose headline judges one endpoint from the table all hubs count into.
 // The outcome is composed first and shown last, so that nothing but the final
 // box depends on the window.
 #include "capture/usbpcap_diag.h"
@@ -10,9 +11,14 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "core/captures/capture_headline.h"
 #include "core/captures/capture_stream.h"
 #include "core/heap.h"
+#include "core/views/capture_file_report.h"
+#include "core/views/texts.h"
+#include "devices/mouse_registry.h"
 #include "engine/reception.h"
+#include "platform/counter.h"
 #include "platform/diag_clock.h"
 #include "platform/message_box.h"
 #include "capture/usbpcap_hubs.h"
@@ -24,49 +30,6 @@ enum {
     CAPTURE_WINDOW_MS = 3000,
     EMPTY_READ_PAUSE_MS = 5,
 };
-
-#define DOWNLOAD_SUFFIX                                                 \
-    L"\n\n下载地址: https://github.com/desowin/usbpcap/releases\n" \
-    L"(选择 USBPcapSetup-1.5.4.0.exe 安装，安装完重启电脑)"
-
-static const wchar_t kCaption[] = L"USBPcap 诊断";
-static const wchar_t kStep1Caption[] = L"USBPcap 诊断 — 步骤1 失败";
-static const wchar_t kStep2Caption[] = L"USBPcap 诊断 — 步骤2 失败";
-static const wchar_t kStep3Caption[] = L"USBPcap 诊断 — 步骤3 失败";
-static const wchar_t kStep4Caption[] = L"USBPcap 诊断 — 步骤4 失败";
-static const wchar_t kReadCaption[] = L"USBPcap 诊断 — 读取失败";
-static const wchar_t kMismatchCaption[] = L"USBPcap 诊断 — 版本不匹配";
-static const wchar_t kResultCaption[] = L"USBPcap 诊断 — 结果";
-
-static const wchar_t kStep1Text[] =
-    L"[步骤1/4] RegOpenKeyEx 失败 (err=%lu)\n\n可能原因:\n"
-    L"1) USBPcap 驱动未安装 — 请到以下地址下载并安装%ls\n2) 安装后未重启电脑\n"
-    L"3) 驱动被杀毒软件阻挡(检查 Windows 安全软件)\n4) 系统不兼容(USBPcap 暂不支持 ARM64 版本)";
-static const wchar_t kStep2NoneText[] =
-    L"%ls[步骤2/4] 枚举 USBPcap 实例失败 (err=259 ERROR_NO_MORE_ITEMS)\n\n"
-    L"这表示 USBPcap 驱动已安装，但没有附加到任何 USB 主机控制器。\n\n解决方案(按顺序尝试):\n"
-    L"1) 重启电脑 (最常解决)\n2) 以管理员身份运行本程序 (右键 → 以管理员身份运行)\n"
-    L"3) 打开设备管理器 → 系统设备 → 双击 USBPcap → 禁用后启用\n4) 卸载后重新安装最新版%ls\n"
-    L"5) 检查是否 ARM64 系统(USBPcap 可能不支持)";
-static const wchar_t kStep2Text[] =
-    L"%ls[步骤2/4] QueryDosDevice 失败 (err=%lu)\n\n可能原因:\n"
-    L"1) USBPcap 服务未启动 (检查 服务列表里的 USBPcap Filter Driver)\n2) 需要管理员权限运行\n"
-    L"3) 建议: 重启电脑后再试%ls";
-static const wchar_t kStep3Text[] =
-    L"%ls[步骤3/4] 获取设备路径失败 (err=%lu)\n\n这通常不应该发生，如果持续出现请重新安装 USBPcap。%ls";
-static const wchar_t kStep4Text[] =
-    L"%ls[步骤4/4] %ls 打开 USBPcap 设备失败 (err=%lu)\n\n路径: %ls\n\n可能原因:\n"
-    L"1) **未以管理员身份运行** (右键 exe → 以管理员身份运行) ← 最常见!\n2) USBPcap 服务未启动%ls";
-static const wchar_t kNoHeaderText[] =
-    L"%ls无法读取 USBPcap 全局头。\n\n设备已打开但无数据返回 — 可能 USBPcap 服务正在启动中，等 2~3 秒再试。";
-static const wchar_t kBigEndianText[] =
-    L"%lsUSBPcap 全局头是大端字节序 (开头字节 %02X %02X %02X %02X)\n\n"
-    L"USBPcap 在 Windows 上按小端字节序写数据流，本程序不按小端去读大端的流。\n"
-    L"这通常意味着 USBPcap 版本不兼容。\n当前测试版本: USBPcap 1.5.x\n"
-    L"如果您使用的是更新/更旧版本，请到以下地址下载最新版%ls";
-static const wchar_t kMismatchText[] =
-    L"%lsUSBPcap 全局头 magic 不匹配 (0x%08X)\n\n这通常意味着 USBPcap 版本不兼容。\n"
-    L"当前测试版本: USBPcap 1.5.x\n如果您使用的是更新/更旧版本，请到以下地址下载最新版%ls";
 
 // --- Progress log and outcomes -----------------------------------------------
 
@@ -112,6 +75,7 @@ struct Diag {
     int hub_count;
     HubFailure first_failure;
     uint32_t first_magic;
+    UsbEndpointTable endpoints;  // every hub's, for the headline's endpoint
 };
 
 static void release_all(Diag* d) {
@@ -138,8 +102,8 @@ static int open_hubs(Diag* d, DiagOutcome* out) {
     wchar_t path[HUB_PATH_UNITS];
     wcscpy(path, d->hubs[first.hub].path);
     release_all(d);
-    return fail(out, kStep4Caption, kStep4Text, d->log, first.call, first.error, path,
-                DOWNLOAD_SUFFIX);
+    return fail(out, txw(TX_DIAG_STEP4_CAPTION), txw(TX_DIAG_STEP4), d->log, first.call, first.error,
+                path, txw(TX_DIAG_DOWNLOAD));
 }
 
 // --- Reading ----------------------------------------------------------------------
@@ -178,7 +142,7 @@ static void end_waited_hubs(Diag* d) {
 // counted until then stays in the report; before its header it is dropped.
 static void data_arrived(Diag* d, Hub* h, DWORD bytes) {
     HeaderCheck header;
-    switch (hub_take_in(h, bytes, NULL, NULL, NULL, &header)) {  // the report needs no endpoints
+    switch (hub_take_in(h, bytes, &d->endpoints, NULL, NULL, &header)) {
     case HUB_TAKEN:
         break;
     case HUB_HEADER_REFUSED:
@@ -253,21 +217,23 @@ static void merge_tally(CaptureTally* into, const CaptureTally* t) {
 static int find_hubs(Diag* d, DiagOutcome* out) {
     DWORD error = usbpcap_driver_installed();
     if (error != 0)
-        return fail(out, kStep1Caption, kStep1Text, error, DOWNLOAD_SUFFIX);
-    log_append(d->log, L"[√] 步骤1: 找到 USBPcap 设备类\n");
+        return fail(out, txw(TX_DIAG_STEP1_CAPTION), txw(TX_DIAG_STEP1), error, txw(TX_DIAG_DOWNLOAD));
+    log_append(d->log, txw(TX_DIAG_STEP1_DONE));
 
     int numbers[USBPCAP_MAX_HUBS];
     int count = usbpcap_list_hubs(numbers, USBPCAP_MAX_HUBS, &error);
     if (count < 0)
-        return fail(out, kStep2Caption, kStep2Text, d->log, error, DOWNLOAD_SUFFIX);
+        return fail(out, txw(TX_DIAG_STEP2_CAPTION), txw(TX_DIAG_STEP2), d->log, error,
+                    txw(TX_DIAG_DOWNLOAD));
     if (count == 0)
-        return fail(out, kStep2Caption, kStep2NoneText, d->log, DOWNLOAD_SUFFIX);
-    log_append(d->log, L"[√] 步骤2: 枚举到 USBPcap 实例\n");
+        return fail(out, txw(TX_DIAG_STEP2_CAPTION), txw(TX_DIAG_STEP2_NONE), d->log,
+                    txw(TX_DIAG_DOWNLOAD));
+    log_append(d->log, txw(TX_DIAG_STEP2_DONE));
 
     d->hubs = (Hub*)heap_alloc(sizeof(Hub) * (size_t)count);
     if (!d->hubs) {
-        wcscpy(out->text, L"内存分配失败。");
-        out->caption = kCaption;
+        wcscpy(out->text, txw(TX_DIAG_NO_MEMORY));
+        out->caption = txw(TX_DIAG_CAPTION);
         out->type = MB_OK;
         out->result = 1;
         return 1;
@@ -280,11 +246,11 @@ static int find_hubs(Diag* d, DiagOutcome* out) {
         usbpcap_counter_init(&h->count);
         if (!hub_compose_path(h, numbers[i])) {
             release_all(d);
-            return fail(out, kStep3Caption, kStep3Text, d->log,
-                        (unsigned long)ERROR_BUFFER_OVERFLOW, DOWNLOAD_SUFFIX);
+            return fail(out, txw(TX_DIAG_STEP3_CAPTION), txw(TX_DIAG_STEP3), d->log,
+                        (unsigned long)ERROR_BUFFER_OVERFLOW, txw(TX_DIAG_DOWNLOAD));
         }
     }
-    log_append(d->log, L"[√] 步骤3: 获取设备路径\n");
+    log_append(d->log, txw(TX_DIAG_STEP3_DONE));
     return 0;
 }
 
@@ -293,48 +259,74 @@ static int header_failure(Diag* d, DiagOutcome* out) {
     uint32_t magic = d->first_magic;
     release_all(d);
     if (why == HUB_MISMATCH)
-        return fail(out, kMismatchCaption, kMismatchText, d->log, magic, DOWNLOAD_SUFFIX);
+        return fail(out, txw(TX_DIAG_MISMATCH_CAPTION), txw(TX_DIAG_MISMATCH), d->log, magic,
+                    txw(TX_DIAG_DOWNLOAD));
     if (why == HUB_BIG_ENDIAN)
-        return fail(out, kMismatchCaption, kBigEndianText, d->log, magic & 0xFF,
-                    (magic >> 8) & 0xFF, (magic >> 16) & 0xFF, magic >> 24, DOWNLOAD_SUFFIX);
-    return fail(out, kReadCaption, kNoHeaderText, d->log);
+        return fail(out, txw(TX_DIAG_MISMATCH_CAPTION), txw(TX_DIAG_BIG_ENDIAN), d->log,
+                    magic & 0xFF, (magic >> 8) & 0xFF, (magic >> 16) & 0xFF, magic >> 24,
+                    txw(TX_DIAG_DOWNLOAD));
+    return fail(out, txw(TX_DIAG_READ_CAPTION), txw(TX_DIAG_NO_HEADER), d->log);
 }
 
-void usbpcap_diag_run(DiagOutcome* out) {
-    static Diag d;
-    memset(&d, 0, sizeof d);
-    memset(out, 0, sizeof *out);
+// The ids of a slot's mouse, as its device path spells them (hex).
+static bool slot_ids(int slot, DeviceIds* out) {
+    if (slot <= 0 || slot >= g_nri || wcslen(g_ri_devs[slot].vid) != 4 ||
+        wcslen(g_ri_devs[slot].pid) != 4)
+        return false;
+    out->vid = (int)wcstol(g_ri_devs[slot].vid, NULL, 16);
+    out->pid = (int)wcstol(g_ri_devs[slot].pid, NULL, 16);
+    return true;
+}
 
-    if (find_hubs(&d, out) != 0 || open_hubs(&d, out) != 0)
+// The steps, the capture and the report; the table is the caller's to free.
+static void diagnose(Diag* d, int mouse_slot, DiagOutcome* out) {
+    if (find_hubs(d, out) != 0 || open_hubs(d, out) != 0)
         return;
-    log_append(d.log, L"[√] 步骤4: 打开 USBPcap 设备\n\n");
+    log_append(d->log, txw(TX_DIAG_STEP4_DONE));
 
-    read_hubs(&d);
+    read_hubs(d);
     // Every hub that delivered its header counts, also one that stopped later.
     bool started = false;
     CaptureTally total;
     capture_tally_init(&total);
-    for (int i = 0; i < d.hub_count; i++) {
-        if (d.hubs[i].header_done) {
+    for (int i = 0; i < d->hub_count; i++) {
+        if (d->hubs[i].header_done) {
             started = true;
-            merge_tally(&total, &d.hubs[i].count.tally);
+            merge_tally(&total, &d->hubs[i].count.tally);
         }
     }
     if (!started) {
-        header_failure(&d, out);
+        header_failure(d, out);
         return;
     }
-    release_all(&d);
-    format_capture_report(&total, out->text);
-    out->caption = kResultCaption;
+    release_all(d);
+    // Asked after the capture: the mouse moved during it is the one heard from last.
+    const int slot = mouse_slot >= 0
+                         ? mouse_slot
+                         : most_recent_active_slot(counter_read(), (double)counter_frequency());
+    DeviceIds ids;
+    CaptureHeadline headline;
+    capture_headline_of(&d->endpoints, slot_ids(slot, &ids) ? &ids : NULL, &headline);
+    format_capture_headline(&total, &headline, txw(TX_CAP_THREE_SECONDS), out->text);
+    out->caption = txw(TX_DIAG_RESULT_CAPTION);
     out->type = MB_ICONINFORMATION;
     out->result = 0;
 }
 
-int RunUsbPcapDiag(HWND parent) {
+void usbpcap_diag_run(DiagOutcome* out, int mouse_slot) {
+    static Diag d;
+    memset(&d, 0, sizeof d);
+    memset(out, 0, sizeof *out);
+    usb_endpoints_init(&d.endpoints, 0);
+    d.endpoints.no_clocks = true;  // three seconds hold no lattice worth reading
+    diagnose(&d, mouse_slot, out);
+    usb_endpoints_free(&d.endpoints);
+}
+
+int RunUsbPcapDiag(HWND parent, int mouse_slot) {
     static DiagOutcome outcome;
     // The reader thread stamps reports meanwhile: nothing waits for this one.
-    usbpcap_diag_run(&outcome);
+    usbpcap_diag_run(&outcome, mouse_slot);
     message_box(parent, outcome.text, outcome.caption, outcome.type);
     return outcome.result;
 }

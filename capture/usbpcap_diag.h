@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "core/captures/capture_stream.h"
+#include "core/views/capture_file_report.h"
 
 enum {
     DIAG_LOG_UNITS = 768,  // progress log, and the cut of every failure text
@@ -22,8 +22,12 @@ struct DiagOutcome {
 
 // Runs the four steps and the capture; everything acquired is released
 // before it returns. Holds the calling thread for at most about three seconds.
-void usbpcap_diag_run(DiagOutcome* out);
+// The headline judges the endpoint of the mouse in registry slot mouse_slot
+// when the capture shows which device that is (its device descriptor, seen
+// when it enumerates); -1: the mouse heard from last, the one moved during
+// the capture; 0: none, the busiest interrupt-IN endpoint.
+void usbpcap_diag_run(DiagOutcome* out, int mouse_slot);
 
 // Runs the diagnostic and shows its outcome owned by parent; 0 when the
 // report was shown, 1 after a failure message.
-int RunUsbPcapDiag(HWND parent);
+int RunUsbPcapDiag(HWND parent, int mouse_slot = -1);

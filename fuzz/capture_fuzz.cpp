@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "core/captures/capture_file.h"
+#include "core/captures/capture_headline.h"
 #include "core/views/capture_file_report.h"
 #include "core/captures/capture_stream.h"
 #include "core/captures/usbpcap_count.h"
@@ -63,8 +64,10 @@ static void fuzz_stream(const uint8_t* data, size_t size, size_t chunk) {
             usbpcap_count_stream(&buf, &diagnostic, NULL, NULL, NULL);
         }
     }
-    wchar_t report[CAPTURE_REPORT_UNITS];
-    format_capture_report(&diagnostic.tally, report);
+    CaptureHeadline headline;
+    capture_headline_of(&endpoints, NULL, &headline);
+    static wchar_t report[CAPTURE_REPORT_UNITS];
+    format_capture_headline(&diagnostic.tally, &headline, L"3 s", report);
     gb_free(&buf);
     usb_endpoints_free(&endpoints);
 }

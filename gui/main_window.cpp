@@ -255,7 +255,8 @@ static LRESULT on_command(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     case ID_CLEAR_DATA:
         return clear_data(hwnd);
     case ID_CAPTURE_DIAG:
-        RunUsbPcapDiag(hwnd);
+        // The mouse chosen in the list is the one judged, when the capture shows it.
+        RunUsbPcapDiag(hwnd, main_window_run()->chosen_slot);
         return 0;
     case ID_ABOUT: {
         wchar_t caption[64];

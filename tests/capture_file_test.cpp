@@ -5,12 +5,16 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/captures/capture_file.h"
 #include "core/views/capture_file_report.h"
+#include "core/views/texts.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/support/capture_builder.h"
 
@@ -107,6 +111,7 @@ TEST(CaptureFileTest, ClassicPcapInEveryByteOrderAndResolution) {
                     {0xA1B2C3D4, true, false},
                     {0xA1B23C4D, false, true},
                     {0xA1B23C4D, true, true}};
+    texts_set_lang(LANG_ZH);
     for (const auto& v : variants) {
         auto a = analyse(classic_pcap(v.magic, v.big, v.ns), 333);
         ASSERT_EQ(a->status, CAPTURE_FILE_OK);
@@ -118,15 +123,16 @@ TEST(CaptureFileTest, ClassicPcapInEveryByteOrderAndResolution) {
         EXPECT_EQ(text.rfind(L"File: x.pcap\nUSBPcap 诊断结果 (USB 主机控制器层, 0.1秒)\n", 0), 0u)
             << v.magic;
         EXPECT_NE(text.find(L"  平均交付率   :  1000.0 Hz\n"), std::wstring::npos);
-        // The summary keeps its form: the full-speed reading is the note's, with its endpoint.
-        EXPECT_EQ(text.find(L"全速下"), std::wstring::npos);
-        EXPECT_NE(text.find(L"\nInterrupt-IN and bulk-IN endpoints (bus.device.endpoint):\n"
+        // No descriptor tells the device's speed: both readings.
+        EXPECT_NE(text.find(L"全速下约 1000 Hz，高速下约 8000 Hz\n"), std::wstring::npos);
+        EXPECT_NE(text.find(L"\n中断IN和批量IN端点 (总线.设备.端点):\n"
                             L"  1.2.0x81  reports=50  avg= 1000.0 Hz  lowest= 1000.0 Hz"
                             L"  p50=1000.0us p99=1000.0us sd=0.0us  clock none  bInterval=1 (FS 1000 Hz / HS "
                             L"8000 Hz)\n"),
                   std::wstring::npos)
             << text.c_str();
     }
+    texts_set_lang(LANG_EN);
 }
 
 TEST(CaptureFileTest, PcapngWithTwoInterfacesAndTimestampResolutions) {
@@ -565,36 +571,141 @@ TEST(BIntervalReadingTest, BothReadingsAndWhichTheMedianGapFits) {
     EXPECT_FALSE(zero.full_valid || zero.high_valid);
 }
 
-std::wstring report_of_shared(const char* name) {
-    FILE* f = fopen((captures_dir() + "/" + name).c_str(), "rb");
-    if (!f)
-        return L"";
-    Analysis a = analyse_source(capture_source_of_file(f));
-    fclose(f);
-    return report_of(*a);
+// Reports of 1.<device>.<endpoint> from t0_us on, gap_us apart but for 5 us
+// of jitter either way, as a fine clock stamps them.
+void add_reports(std::vector<std::pair<int64_t, Bytes>>* records, uint16_t device, uint8_t endpoint,
+                 int count, int64_t t0_us, int64_t gap_us, uint8_t transfer = 1) {
+    UsbPacket p;
+    p.device = device;
+    p.endpoint = endpoint;
+    p.transfer = transfer;
+    p.payload = {0, 1, 0xFF, 0};
+    for (int i = 0; i < count; i++)
+        records->push_back({t0_us + i * gap_us + (i % 2 ? 5 : 0), usb_packet(p)});
 }
 
-// The summary names the smallest bInterval of any endpoint; when that is
-// not the mouse's, a note says whose it is and reads the mouse's own.
-TEST(SharedCapturesTest, TheBIntervalNoteNamesItsEndpointAndReadsTheMouses) {
-    std::wstring lenovo = report_of_shared("nullcon2022-paranoia-lenovo-mouse-enum.pcapng");
-    std::wstring hp = report_of_shared("uactf2022-hp-mouse-binterval1-125hz.pcapng");
-    if (lenovo.empty() || hp.empty())
-        GTEST_SKIP() << "no shared captures at " << captures_dir();
-    const std::wstring block = L"  √ 端点上限支持 8K，如果实际仍然低，查配置/驱动。\n\n";
-    EXPECT_NE(lenovo.find(block +
-                          L"Note: bInterval 1 belongs to 1.1.0x81 (1 report); the mouse endpoint "
-                          L"1.9.0x82 has bInterval 10: 8 ms (125 Hz) at full speed, 64 ms at high "
-                          L"speed; its measured gaps (p50 8046 us) say full speed.\n"),
+// A classic pcap of the records in time order.
+Bytes capture_of(std::vector<std::pair<int64_t, Bytes>> records) {
+    std::stable_sort(records.begin(), records.end(),
+                     [](const auto& x, const auto& y) { return x.first < y.first; });
+    Bytes f = pcap_global_header();
+    for (const auto& r : records)
+        append(f, pcap_record((uint32_t)(r.first / 1000000), (uint32_t)(r.first % 1000000), r.second));
+    return f;
+}
+
+// The mouse is the interrupt-IN endpoint with the most reports, or the chosen
+// mouse's when the capture names its device; the rates are its own, and
+// every other endpoint is listed apart, busiest first.
+TEST(CaptureHeadlineTest, TheMouseEndpointAloneMakesTheRates) {
+    std::vector<std::pair<int64_t, Bytes>> r;
+    r.push_back({0, descriptor_reply(3, device_descriptor(0x0110, 8, 0x1234, 0x5678))});
+    add_reports(&r, 2, 0x81, 61, 1000000, 1000);   // the mouse: 995 and 1005 us
+    add_reports(&r, 3, 0x81, 5, 1000300, 40000);   // a keyboard's few keys
+    add_reports(&r, 4, 0x82, 200, 1000700, 125, 3);  // bulk traffic, busier than both
+    auto a = analyse(capture_of(r));
+    ASSERT_EQ(a->status, CAPTURE_FILE_OK);
+    const CaptureHeadline& h = a->headline;
+    ASSERT_TRUE(h.mouse);
+    EXPECT_EQ(h.mouse->device, 2);
+    EXPECT_FALSE(h.chosen);
+    EXPECT_EQ(h.gaps, 60u);
+    EXPECT_DOUBLE_EQ(h.average_hz, 1000.0);
+    EXPECT_NEAR(h.lowest_hz, 1e6 / 1005, 1e-9);
+    EXPECT_EQ(h.clock_step_us, 0);
+    ASSERT_EQ(h.other_count, 2);
+    EXPECT_EQ(h.others[0]->device, 4);
+    EXPECT_EQ(h.others[1]->device, 3);
+
+    CaptureHeadline chosen;
+    const DeviceIds keyboard = {0x1234, 0x5678}, absent = {0x1234, 0x0001};
+    capture_headline_of(&a->endpoints, &keyboard, &chosen);
+    ASSERT_TRUE(chosen.chosen);
+    EXPECT_EQ(chosen.mouse->device, 3);
+    EXPECT_EQ(chosen.speed.speed, USB_SPEED_NOT_HIGH);
+    capture_headline_of(&a->endpoints, &absent, &chosen);
+    EXPECT_FALSE(chosen.chosen);
+    EXPECT_EQ(chosen.mouse->device, 2);
+
+    // Bulk traffic alone is no mouse.
+    r.clear();
+    add_reports(&r, 4, 0x82, 20, 1000000, 125, 3);
+    auto bulk = analyse(capture_of(r));
+    EXPECT_FALSE(bulk->headline.mouse);
+    EXPECT_EQ(bulk->headline.other_count, 1);
+}
+
+// What rules high speed out (bcdUSB below 2.0, bMaxPacketSize0 below 64) and
+// what shows it (an interrupt endpoint packing more than 64 bytes, a
+// device-qualifier answer); nothing, or both at once, leaves it open.
+TEST(CaptureHeadlineTest, TheSpeedIsReadFromTheDescriptorsOrLeftOpen) {
+    const struct {
+        std::vector<Bytes> descriptors;
+        UsbSpeedSeen speed;
+        UsbSpeedEvidence evidence;
+        int value;
+        double theoretical_hz;
+    } cases[] = {
+        {{device_descriptor(0x0110, 64), config_descriptor({{0x81, 3, 1}})},
+         USB_SPEED_NOT_HIGH, SPEED_EVIDENCE_BCD_USB, 0x0110, 1000},
+        {{device_descriptor(0x0200, 8), config_descriptor({{0x81, 3, 10}})},
+         USB_SPEED_NOT_HIGH, SPEED_EVIDENCE_MAX_PACKET0, 8, 125},
+        {{config_descriptor({{0x81, 3, 1, 1024}})}, USB_SPEED_HIGH, SPEED_EVIDENCE_ENDPOINT_SIZE, 1024, 8000},
+        {{config_descriptor({{0x81, 3, 4, 0x0800 | 64}})}, USB_SPEED_HIGH, SPEED_EVIDENCE_ENDPOINT_SIZE, 64, 1000},
+        {{device_descriptor(0x0200, 64), qualifier_descriptor(), config_descriptor({{0x81, 3, 4}})},
+         USB_SPEED_HIGH, SPEED_EVIDENCE_QUALIFIER, 0, 1000},
+        {{config_descriptor({{0x81, 3, 10}, {0x02, 2, 0, 512}})}, USB_SPEED_NOT_SHOWN, SPEED_EVIDENCE_NONE, 0, 0},
+        {{device_descriptor(0x0200, 8), config_descriptor({{0x81, 3, 1, 512}})},
+         USB_SPEED_NOT_SHOWN, SPEED_EVIDENCE_NONE, 0, 0},
+    };
+    int row = 0;
+    for (const auto& c : cases) {
+        std::vector<std::pair<int64_t, Bytes>> r;
+        for (const Bytes& d : c.descriptors)
+            r.push_back({0, descriptor_reply(2, d)});
+        // Another device's wide endpoint says nothing of this one.
+        r.push_back({0, descriptor_reply(5, config_descriptor({{0x81, 3, 1, 1024}}))});
+        add_reports(&r, 2, 0x81, 20, 1000000, 8000);
+        auto a = analyse(capture_of(r));
+        const CaptureHeadline& h = a->headline;
+        ASSERT_TRUE(h.mouse) << row;
+        EXPECT_EQ(h.speed.speed, c.speed) << row;
+        EXPECT_EQ(h.speed.evidence, c.evidence) << row;
+        EXPECT_EQ(h.speed.value, c.value) << row;
+        EXPECT_EQ(h.theoretical_hz, c.theoretical_hz) << row;
+        row++;
+    }
+}
+
+// Stamps cut to a coarse tick put nearly every gap on whole multiples of it;
+// a fine clock's jitter keeps its gaps off any lattice that narrow.
+TEST(CaptureHeadlineTest, ACoarseClockIsFoundAndAFineOneIsNot) {
+    // An old Windows tick of 15.6001 ms, several reports to a tick at times;
+    // then a 1 ms clock under a 125 Hz mouse (7, 8, 9 and 8 ms), and a fine
+    // clock under one.
+    const int ticks[] = {1, 0, 1, 2, 1, 0, 0, 1, 3, 1};
+    std::vector<std::pair<int64_t, Bytes>> coarse, millisecond, fine;
+    int64_t k = 0;
+    for (int i = 0; i < 60; i++) {
+        k += ticks[i % 10];
+        add_reports(&coarse, 2, 0x81, 1, 1000000 + (k * 156001 + 5) / 10, 0);
+        add_reports(&millisecond, 2, 0x81, 1, 1000000 + i * 8000 - (i % 4 == 1 || i % 4 == 2) * 1000, 0);
+    }
+    add_reports(&fine, 2, 0x81, 60, 1000000, 8000);
+    auto a = analyse(capture_of(coarse));
+    EXPECT_NEAR(a->headline.clock_step_us, 15600, 1);
+    EXPECT_EQ(analyse(capture_of(millisecond))->headline.clock_step_us, 1000);
+    EXPECT_EQ(analyse(capture_of(fine))->headline.clock_step_us, 0);
+    // Too few gaps to judge.
+    coarse.resize(15);
+    EXPECT_EQ(analyse(capture_of(coarse))->headline.clock_step_us, 0);
+
+    texts_set_lang(LANG_ZH);
+    std::wstring text = report_of(*a);
+    texts_set_lang(LANG_EN);
+    EXPECT_NE(text.find(L"  ⚠ 抓包时间戳按约 15.6 ms 的步长取整，以上数字受抓包时钟限制。\n"),
               std::wstring::npos)
-        << lenovo.c_str();
-    EXPECT_NE(lenovo.find(L"sd=6751.9us  clock_us=8000.003 filled=39.6%  bInterval=10 (FS 125 Hz / HS 15.6 Hz)\n"), std::wstring::npos);
-    EXPECT_NE(lenovo.find(L"  1.1.0x81  reports=1  too few reports  clock none  bInterval=1 (FS 1000 Hz / HS "
-                          L"8000 Hz)\n"),
-              std::wstring::npos);
-    // The HP mouse owns the bInterval 1 of the summary itself: no note.
-    EXPECT_EQ(hp.find(L"Note: bInterval"), std::wstring::npos);
-    EXPECT_NE(hp.find(L"  bInterval=1 (FS 1000 Hz / HS 8000 Hz)\n"), std::wstring::npos);
+        << text.c_str();
 }
 
 }  // namespace

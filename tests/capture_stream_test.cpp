@@ -5,8 +5,11 @@
 
 #include <string>
 
+#include "core/captures/capture_headline.h"
 #include "core/captures/capture_stream.h"
 #include "core/captures/usbpcap_count.h"
+#include "core/views/capture_file_report.h"
+#include "core/views/texts.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/support/capture_builder.h"
 
@@ -24,12 +27,6 @@ const std::wstring kNoValidIn =
 const std::wstring kLimitedRemark = L"  ⚠ 若你设了 8K 但上限≤2000Hz，说明接收器 USB 端被限频到 2K。\n";
 const std::wstring kEightKRemark = L"  √ 端点上限支持 8K，如果实际仍然低，查配置/驱动。\n";
 
-std::wstring report(const CaptureTally& t) {
-    wchar_t out[CAPTURE_REPORT_UNITS];
-    format_capture_report(&t, out);
-    return out;
-}
-
 bool contains(const std::wstring& text, const std::wstring& piece) {
     return text.find(piece) != std::wstring::npos;
 }
@@ -38,11 +35,32 @@ class CaptureStreamTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fake_heap_reset();
-        usbpcap_counter_init(&count);
+        texts_set_lang(LANG_ZH);
+        table = new UsbEndpointTable;
+        reset();
     }
     void TearDown() override {
+        texts_set_lang(LANG_EN);
         gb_free(&buf);
+        usb_endpoints_free(table);
+        delete table;
         EXPECT_EQ(g_fake_heap.live_blocks, 0);
+    }
+    // An empty count and endpoint table, as the window's diagnostic starts.
+    void reset() {
+        usbpcap_counter_init(&count);
+        usb_endpoints_free(table);
+        usb_endpoints_init(table, 0);
+        table->no_clocks = true;
+        buf.len = 0;
+    }
+    // The window's report of what was counted, in the language chosen.
+    std::wstring report() {
+        CaptureHeadline h;
+        capture_headline_of(table, NULL, &h);
+        wchar_t out[CAPTURE_REPORT_UNITS];
+        format_capture_headline(&tally, &h, txw(TX_CAP_THREE_SECONDS), out);
+        return out;
     }
     // Feeds bytes in chunks of the given size, walking after every chunk as the
     // live diagnostic does once the header has been accepted.
@@ -57,12 +75,12 @@ protected:
                 header_done = c.result == HEADER_ACCEPTED;
             }
             if (header_done)
-                usbpcap_count_stream(&buf, &count, NULL, NULL, NULL);
+                usbpcap_count_stream(&buf, &count, table, NULL, NULL);
         }
     }
     void feed_records(const Bytes& records) {
         gb_append(&buf, records.data(), records.size());
-        usbpcap_count_stream(&buf, &count, NULL, NULL, NULL);
+        usbpcap_count_stream(&buf, &count, table, NULL, NULL);
     }
     Bytes in_record(uint32_t sec, uint32_t usec, uint8_t info = 1) {
         UsbPacket p;
@@ -70,8 +88,18 @@ protected:
         p.payload = {0, 1, 0, 0};
         return pcap_record(sec, usec, usb_packet(p));
     }
+    // count reports of 1.2.0x81 from second 2 on, gap_us apart but for a few
+    // microseconds of jitter, as a fine clock stamps them.
+    void feed_reports(int count, int gap_us) {
+        Bytes records;
+        int64_t t = 2000000;
+        for (int i = 0; i < count; i++, t += gap_us + (i % 2 ? 3 : -3))
+            append(records, in_record((uint32_t)(t / 1000000), (uint32_t)(t % 1000000)));
+        feed_records(records);
+    }
     GrowBuf buf = {};
-    UsbPcapCounter count;  // as the window's diagnostic counts: no endpoint table
+    UsbPcapCounter count;
+    UsbEndpointTable* table = nullptr;  // the diagnostic's, large: on the heap
     CaptureTally& tally = count.tally;
 };
 
@@ -81,9 +109,10 @@ TEST_F(CaptureStreamTest, HeaderOnlyStreamGivesTheEmptyReport) {
     std::wstring expected = kReportHead;
     for (const wchar_t* key : {L"%TOTAL%", L"%BULK%", L"%CTRL%", L"%VALID%"})
         expected.replace(expected.find(key), wcslen(key), L"0");
+    expected += L"  鼠标端点     : 无 (没有带数据的中断IN端点)\n";
     expected += L"  平均交付率   :     0.0 Hz\n  最低瞬时     :     0.0 Hz\n";
-    expected += kNoBinterval + kDirectionHint + kNoValidIn;
-    EXPECT_EQ(report(tally), expected);
+    expected += kDirectionHint + kNoValidIn;
+    EXPECT_EQ(report(), expected);
 }
 
 TEST_F(CaptureStreamTest, HeaderPendsRejectsAndRefusesTheBigEndianMagicByName) {
@@ -123,19 +152,17 @@ TEST_F(CaptureStreamTest, RecordsSplitAnywhereAreCountedOnceAfterTheyComplete) {
     for (uint32_t i = 0; i < 20; i++)
         append(stream, in_record(10, 1000 * i));
     for (size_t chunk : {1u, 7u, 16u, 43u, 16384u}) {
-        usbpcap_counter_init(&count);
-        buf.len = 0;
+        reset();
         feed_stream(stream, chunk);
         EXPECT_EQ(tally.total_packets, 20u) << chunk;
         EXPECT_EQ(tally.valid_in_intervals, 19u) << chunk;
         EXPECT_EQ(buf.len, 0u) << chunk;
     }
     // A record whose last byte is missing stays in the buffer uncounted.
-    usbpcap_counter_init(&count);
-    buf.len = 0;
+    reset();
     Bytes one = in_record(1, 1);
     gb_append(&buf, one.data(), one.size() - 1);
-    usbpcap_count_stream(&buf, &count, NULL, NULL, NULL);
+    usbpcap_count_stream(&buf, &count, table, NULL, NULL);
     EXPECT_EQ(tally.total_packets, 0u);
     EXPECT_EQ(buf.len, one.size() - 1);
 }
@@ -155,8 +182,12 @@ TEST_F(CaptureStreamTest, GapWindowIsExclusiveAndEveryInRecordBecomesThePrevious
     EXPECT_EQ(tally.prev_in_ts_us, 5050600);
     CaptureFigures f;
     capture_figures(&tally, &f);
-    std::wstring text = report(tally);
-    EXPECT_TRUE(contains(text, L"  平均交付率   :  4000.0 Hz\n  最低瞬时     :  2666.7 Hz\n")) << text;
+    EXPECT_DOUBLE_EQ(f.average_hz, 4000.0);
+    EXPECT_NEAR(f.lowest_hz, 2666.7, 0.05);
+    // The report's rates are the endpoint's, whose window takes both ends:
+    // 125, 100, 50000, 375 and 100 us.
+    std::wstring text = report();
+    EXPECT_TRUE(contains(text, L"  平均交付率   :    98.6 Hz\n  最低瞬时     :    20.0 Hz\n")) << text;
     EXPECT_FALSE(contains(text, kNoValidIn));
 }
 
@@ -166,7 +197,7 @@ TEST_F(CaptureStreamTest, DirectionFlagPresentClearOrMissing) {
     EXPECT_TRUE(tally.dir_byte_seen);
     EXPECT_EQ(tally.prev_in_ts_us, -1);
 
-    usbpcap_counter_init(&count);
+    reset();
     UsbPacket no_info;
     no_info.header_len = 16;  // function code, but no info byte
     no_info.info = 0;
@@ -174,7 +205,7 @@ TEST_F(CaptureStreamTest, DirectionFlagPresentClearOrMissing) {
     EXPECT_EQ(tally.bulk_int_packets, 1u);
     EXPECT_FALSE(tally.dir_byte_seen);
     EXPECT_EQ(tally.prev_in_ts_us, 2000000);
-    EXPECT_TRUE(contains(report(tally), kDirectionHint));
+    EXPECT_TRUE(contains(report(), kDirectionHint));
 }
 
 TEST_F(CaptureStreamTest, UnusableHeadersCountOnlyInTheTotal) {
@@ -207,17 +238,21 @@ Bytes control_record(const Bytes& payload, uint16_t function = 8) {
     return pcap_record(1, 0, usb_packet(p));
 }
 
+// The tally keeps the smallest interrupt bInterval of any descriptor; the
+// headline reads the mouse endpoint's own.
 TEST_F(CaptureStreamTest, DescriptorWalkFindsTheSmallestInterruptInterval) {
     feed_records(control_record(config_descriptor({{0x81, 3, 4}, {0x82, 3, 1}, {0x02, 2, 0}})));
     EXPECT_EQ(tally.control_packets, 1u);
     EXPECT_EQ(tally.min_binterval, 1);
-    std::wstring text = report(tally);
-    EXPECT_TRUE(contains(text, L"\n\n探测到中断端点 bInterval = 1\n  → 该端点理论上限约 8000 Hz\n"
-                               L"  → 全速下为 1 ms (1000 Hz)，高速下为 0.125 ms\n" +
-                                   kEightKRemark));
+    feed_reports(20, 4000);
+    std::wstring text = report();
+    EXPECT_TRUE(contains(text, L"  鼠标端点     : 1.2.0x81 (20 个报告)\n")) << text;
+    EXPECT_TRUE(contains(text, L"\n\n探测到中断端点 bInterval = 4\n"
+                               L"  → 该端点理论上限取决于设备速度: 全速下约 250 Hz，高速下约 1000 Hz\n"))
+        << text;
 
     // Bulk endpoints, truncated descriptors and descriptors behind bLength 0 don't count.
-    usbpcap_counter_init(&count);
+    reset();
     feed_records(control_record(config_descriptor({{0x02, 2, 0}}), 11));
     Bytes cut = {7, 5, 0x81, 3, 8, 0};  // endpoint descriptor missing its bInterval byte
     feed_records(control_record(cut));
@@ -226,54 +261,73 @@ TEST_F(CaptureStreamTest, DescriptorWalkFindsTheSmallestInterruptInterval) {
     feed_records(control_record(stop));
     EXPECT_EQ(tally.control_packets, 3u);
     EXPECT_EQ(tally.min_binterval, -1);
-    EXPECT_TRUE(contains(report(tally), kNoBinterval));
+    feed_reports(20, 4000);
+    EXPECT_TRUE(contains(report(), kNoBinterval));
 }
 
-// The upper bound reads bInterval at high speed; the line under it names the
-// full-speed reading beside it (none for 0, which neither reading allows).
-TEST_F(CaptureStreamTest, RemarkFollowsTheTheoreticalRateAndBothReadingsAreNamed) {
-    struct Row {
+// bInterval is read at the speed the descriptors show; without one, both
+// readings are given. 8K is promised only to a device shown to be high speed.
+TEST_F(CaptureStreamTest, TheLimitFollowsTheSpeedShownAndOnlyHighSpeedIsPromised8K) {
+    const Bytes full = device_descriptor(0x0200, 8), high = qualifier_descriptor();
+    const struct {
         int binterval;
-        const wchar_t* rate;
+        const Bytes* speed;  // null: nothing tells
+        const wchar_t* limit;
         const std::wstring* remark;
-        const wchar_t* readings;
+    } rows[] = {
+        {1, &high, L"  → 该端点理论上限约 8000 Hz\n"
+                   L"  (设备 1.2 应答了 device qualifier 请求: 高速设备，bInterval 按 125 μs 微帧计)\n",
+         &kEightKRemark},
+        {4, &high, L"  → 该端点理论上限约 1000 Hz\n", &kLimitedRemark},
+        {1, &full, L"  → 该端点理论上限约 1000 Hz\n"
+                   L"  (设备 1.2 的 bMaxPacketSize0 为 8，低于 64: 不是高速设备，bInterval 按 1 ms 帧计)\n"
+                   L"  ⚠ 不是高速设备: 端点上限 1000 Hz，达不到 8K。\n",
+         nullptr},
+        {10, &full, L"  → 该端点理论上限约 125 Hz\n", nullptr},
+        {1, nullptr, L"  → 该端点理论上限取决于设备速度: 全速下约 1000 Hz，高速下约 8000 Hz\n"
+                     L"  ? 端点能否支持 8K 取决于设备速度，抓包未显示设备速度: 高速下 8000 Hz，全速下 1000 Hz。\n",
+         nullptr},
+        {10, nullptr, L"全速下约 125 Hz，高速下约 15.6 Hz\n", nullptr},
+        {32, nullptr, L"  → 该端点理论上限在全速下约 31.2 Hz (此 bInterval 在高速下无效)\n", nullptr},
+        {0, nullptr, L"  → bInterval = 0 在此速度下对中断端点无效\n", nullptr},
     };
-    const Row rows[] = {
-        {0, L"0", nullptr, L""},
-        {1, L"8000", &kEightKRemark, L"1 ms (1000 Hz)，高速下为 0.125 ms"},
-        {2, L"4000", nullptr, L"2 ms (500 Hz)，高速下为 0.25 ms"},
-        {3, L"2000", &kLimitedRemark, L"2 ms (500 Hz)，高速下为 0.5 ms"},
-        {4, L"1000", &kLimitedRemark, L"4 ms (250 Hz)，高速下为 1 ms"},
-        {7, L"125", &kLimitedRemark, L"4 ms (250 Hz)，高速下为 8 ms"},
-        {10, L"16", nullptr, L"8 ms (125 Hz)，高速下为 64 ms"},
-        {31, L"0", nullptr, L"16 ms (62.5 Hz)，高速下无效"},
-        {32, L"0", nullptr, L"32 ms (31."},
-        {255, L"0", nullptr, L"32 ms (31."},
-    };
-    for (const Row& row : rows) {
-        usbpcap_counter_init(&count);
-        tally.min_binterval = row.binterval;
-        std::wstring text = report(tally);
-        std::wstring rate_line = L"\n\n探测到中断端点 bInterval = " + std::to_wstring(row.binterval) +
-                                 L"\n  → 该端点理论上限约 " + row.rate + L" Hz\n";
-        EXPECT_TRUE(contains(text, rate_line)) << row.binterval;
-        if (*row.readings)
-            EXPECT_TRUE(contains(text, rate_line + L"  → 全速下为 " + row.readings)) << row.binterval;
-        else
-            EXPECT_FALSE(contains(text, L"全速")) << row.binterval;
-        EXPECT_EQ(contains(text, L"高速下无效\n"), row.binterval > 16) << row.binterval;
+    for (const auto& row : rows) {
+        reset();
+        if (row.speed)
+            feed_records(control_record(*row.speed));
+        feed_records(control_record(config_descriptor({{0x81, 3, (uint8_t)row.binterval}})));
+        feed_reports(30, 8000);
+        std::wstring text = report();
+        EXPECT_TRUE(contains(text, row.limit)) << row.binterval << text;
         EXPECT_EQ(contains(text, kEightKRemark), row.remark == &kEightKRemark) << row.binterval;
         EXPECT_EQ(contains(text, kLimitedRemark), row.remark == &kLimitedRemark) << row.binterval;
-        CaptureFigures f;
-        capture_figures(&tally, &f);
-        EXPECT_GE(f.theoretical_hz, 0) << row.binterval;
     }
-    usbpcap_counter_init(&count);
-    tally.min_binterval = 8;
-    CaptureFigures f;
-    capture_figures(&tally, &f);
-    EXPECT_EQ(f.theoretical_hz, 62.5);
-    EXPECT_FALSE(contains(report(tally), kLimitedRemark));
+}
+
+// Every word of the headline in English; the figures as in Chinese.
+TEST_F(CaptureStreamTest, TheHeadlineInEnglish) {
+    texts_set_lang(LANG_EN);
+    feed_records(control_record(device_descriptor(0x0110, 8)));
+    feed_records(control_record(config_descriptor({{0x81, 3, 10}})));
+    Bytes other;
+    UsbPacket bulk;
+    bulk.transfer = 3;
+    bulk.endpoint = 0x84;
+    bulk.payload = {1, 2};
+    append(other, pcap_record(1, 0, usb_packet(bulk)));
+    feed_records(other);
+    feed_reports(3, 8000);
+    EXPECT_EQ(report(),
+              L"USBPcap diagnostic result (USB host controller layer, 3 s)\n\nData summary:\n"
+              L"  Total packets     : 6\n  Bulk/interrupt    : 4\n  Control transfers : 2\n"
+              L"  Valid IN gaps     : 2\n\nReport rate (interrupt-IN only, 100 us to 50 ms):\n"
+              L"  Mouse endpoint    : 1.2.0x81 (3 reports)\n"
+              L"  Average delivery  :   125.0 Hz\n  Lowest instant    :   125.0 Hz\n"
+              L"  Not in these figures (endpoint and reports): 1.2.0x84 (bulk 1)\n"
+              L"\n\nInterrupt endpoint bInterval = 10\n"
+              L"  → this endpoint's theoretical limit is about 125 Hz\n"
+              L"  (device 1.2 has bcdUSB 1.10, below 2.0: not high speed, so bInterval counts 1 ms "
+              L"frames)\n");
 }
 
 TEST_F(CaptureStreamTest, GrowthDoublesFromSixtyFourKibAndAFailedGrowthDropsTheChunk) {

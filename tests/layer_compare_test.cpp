@@ -6,6 +6,7 @@
 
 #include "core/figures/layer_compare.h"
 #include "core/views/layer_text.h"
+#include "core/views/texts.h"
 
 namespace {
 
@@ -101,6 +102,15 @@ TEST(LayerCompareTest, TheSentenceReadsTheFigures) {
                  "Per delivery: k0=0 k1=2 k2plus=0 merged=0\n"
                  "The mouse sent 1000 Hz and Windows delivered every report one by one, about "
                  "0.3 ms later.\n");
+    // In Chinese the sentence reads the same figures; the key lines stay.
+    texts_set_lang(LANG_ZH);
+    text[0] = 0;
+    format_comparison(text, sizeof text, "1.3.0x81", &c);
+    texts_set_lang(LANG_EN);
+    EXPECT_NE(std::string(text).find("Per delivery: k0=0 k1=2 k2plus=0 merged=0\n"
+                                     "鼠标以 1000 Hz 发送报告，Windows 逐个交付了每个报告，约晚 0.3 ms。\n"),
+              std::string::npos)
+        << text;
 }
 
 }  // namespace

@@ -296,7 +296,9 @@ TEST_F(MainWindowTest, AboutWindowFitsTheWorkAreaAtAnyDpi) {
 TEST_F(MainWindowTest, DiagnosticBoxIsOwnedByTheWindow) {
     open(1);
     g_fake_usbpcap.installed_error = 2;
+    texts_set_lang(LANG_ZH);
     command(ID_CAPTURE_DIAG);
+    texts_set_lang(LANG_EN);
     ASSERT_EQ(g_fake_boxes.size(), 1u);
     EXPECT_EQ(g_fake_boxes[0].caption, L"USBPcap 诊断 — 步骤1 失败");
     EXPECT_EQ(g_fake_boxes[0].owner, hwnd);

@@ -10,6 +10,7 @@
 #include "app/pcap_mode.h"
 #include "app/startup.h"
 #include "app/text_out.h"
+#include "core/views/texts.h"
 #include "tests/support/capture_builder.h"
 #include "tests/support/read_all.h"
 
@@ -63,7 +64,9 @@ TEST_F(PcapModeTest, ReportIsPrintedAsUtf8WithExitCodeZero) {
     for (uint32_t i = 0; i < 5; i++)
         append(f, pcap_record(1, 125 * i, usb_packet(p)));
     write(f);
+    texts_set_lang(LANG_ZH);
     EXPECT_EQ(run_pcap(path.c_str(), out), 0);
+    texts_set_lang(LANG_EN);
     std::string text = printed();
     EXPECT_NE(text.find("USBPcap 诊断结果 (USB 主机控制器层, 0.0秒)\n"), std::string::npos) << text;
     EXPECT_NE(text.find("  平均交付率   :  8000.0 Hz\n"), std::string::npos);

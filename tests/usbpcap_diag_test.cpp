@@ -5,10 +5,13 @@
 
 #include <string>
 
+#include "core/captures/capture_headline.h"
 #include "core/captures/capture_stream.h"
 #include "core/captures/usbpcap_count.h"
+#include "core/views/texts.h"
 #include "capture/usbpcap_diag.h"
 #include "capture/usbpcap_hubs.h"
+#include "devices/mouse_registry.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/fakes/fake_message_box.h"
 #include "tests/fakes/fake_usbpcap_driver.h"
@@ -25,8 +28,9 @@ const std::wstring kLog2 = L"[√] 步骤2: 枚举到 USBPcap 实例\n";
 const std::wstring kLog3 = L"[√] 步骤3: 获取设备路径\n";
 const std::wstring kLog4 = L"[√] 步骤4: 打开 USBPcap 设备\n\n";
 
-Bytes mouse_record(uint32_t us) {
+Bytes mouse_record(uint32_t us, uint16_t bus = 1) {
     UsbPacket p;
+    p.bus = bus;
     p.payload = {0, 2, 0, 0};
     return pcap_record(7, us, usb_packet(p));
 }
@@ -51,8 +55,10 @@ protected:
         fake_usbpcap_reset();
         fake_heap_reset();
         g_fake_boxes.clear();
+        texts_set_lang(LANG_ZH);
     }
     void TearDown() override {
+        texts_set_lang(LANG_EN);
         EXPECT_EQ(g_fake_usbpcap.live_handles, 0);
         EXPECT_EQ(g_fake_usbpcap.live_events, 0);
         EXPECT_EQ(g_fake_heap.live_blocks, 0);
@@ -69,10 +75,16 @@ protected:
         gb_append(&b, records.data(), records.size());
         UsbPcapCounter c;
         usbpcap_counter_init(&c);
-        usbpcap_count_stream(&b, &c, NULL, NULL, NULL);
+        static UsbEndpointTable t;
+        usb_endpoints_init(&t, 0);
+        t.no_clocks = true;
+        usbpcap_count_stream(&b, &c, &t, NULL, NULL);
         gb_free(&b);
+        CaptureHeadline h;
+        capture_headline_of(&t, NULL, &h);
         wchar_t out[CAPTURE_REPORT_UNITS];
-        format_capture_report(&c.tally, out);
+        format_capture_headline(&c.tally, &h, L"3秒", out);
+        usb_endpoints_free(&t);
         return out;
     }
 };
@@ -276,15 +288,21 @@ TEST_F(UsbPcapDiagTest, AFailedWaitEndsTheHubsInsteadOfSpinning) {
     EXPECT_EQ(g_fake_clock.elapsed_ms, 0u) << "the failed wait was retried";
 }
 
+// Every hub counts into the tally and into one endpoint table; the headline's
+// rates are the busiest interrupt-IN endpoint's alone, the other listed apart.
 TEST_F(UsbPcapDiagTest, TwoHubsInArbitrarySplitsAreMergedAndABadHubIsSkipped) {
     Bytes first, second;
-    for (uint32_t i = 0; i < 30; i++) {
-        append(first, mouse_record(100000 + 1000 * i));
-        append(second, mouse_record(200000 + 250 * i));
+    for (uint32_t i = 0; i < 40; i++) {
+        if (i < 30)
+            append(first, mouse_record(100000 + 1000 * i));
+        append(second, mouse_record(200000 + 250 * i, 2));
     }
     UsbPacket config;
     config.header_len = 28;
     config.function = 8;
+    config.transfer = 2;
+    config.endpoint = 0x80;
+    config.bus = 2;
     config.payload = config_descriptor({{0x81, 3, 3}});
     append(second, pcap_record(8, 0, usb_packet(config)));
 
@@ -297,16 +315,58 @@ TEST_F(UsbPcapDiagTest, TwoHubsInArbitrarySplitsAreMergedAndABadHubIsSkipped) {
     deliver_in_pieces(fake_usbpcap_add_hub(4), s2, {24, 50, 50, 13}, 8);
     fake_usbpcap_add_hub(5).script.push_back(data_at(2, pcap_global_header(0x12345678)));
 
-    EXPECT_EQ(RunUsbPcapDiag(kOwner), 0);
+    EXPECT_EQ(RunUsbPcapDiag(kOwner, 0), 0);
     const std::wstring text = only_box().text;
-    EXPECT_NE(text.find(L"  总包数      : 61\n  批量/中断   : 60\n  控制传输     : 1\n"
-                        L"  中断IN有效  : 58\n"),
+    EXPECT_NE(text.find(L"  总包数      : 71\n  批量/中断   : 70\n  控制传输     : 1\n"
+                        L"  中断IN有效  : 68\n"),
               std::wstring::npos)
         << text.c_str();
-    EXPECT_NE(text.find(L"探测到中断端点 bInterval = 3\n"), std::wstring::npos);
-    // 29 gaps of 1000 us and 29 of 250 us.
-    EXPECT_NE(text.find(L"  平均交付率   :  1600.0 Hz\n  最低瞬时     :  1000.0 Hz\n"),
+    EXPECT_NE(text.find(L"  鼠标端点     : 2.2.0x81 (40 个报告)\n"
+                        L"  平均交付率   :  4000.0 Hz\n  最低瞬时     :  4000.0 Hz\n"
+                        L"  未计入以上数字 (端点与报告数): 1.2.0x81 (30)\n"),
               std::wstring::npos);
+    EXPECT_NE(text.find(L"探测到中断端点 bInterval = 3\n"
+                        L"  → 该端点理论上限取决于设备速度: 全速下约 500 Hz，高速下约 2000 Hz\n"),
+              std::wstring::npos);
+}
+
+// The chosen mouse's endpoint is judged when the capture shows which device
+// it is, however busy another one is.
+TEST_F(UsbPcapDiagTest, TheChosenMouseIsJudgedWhenItsDeviceIsSeen) {
+    Bytes stream = pcap_global_header();
+    UsbPacket device;
+    device.header_len = 28;
+    device.function = 8;
+    device.transfer = 2;
+    device.endpoint = 0x80;
+    device.device = 3;
+    device.payload = device_descriptor(0x0200, 8, 0x046D, 0xC05A);
+    append(stream, pcap_record(7, 0, usb_packet(device)));
+    for (uint32_t i = 0; i < 20; i++) {
+        append(stream, mouse_record(1000 + 1000 * i));
+        if (i < 10) {
+            UsbPacket p;
+            p.device = 3;
+            p.payload = {0, 1, 0, 0};
+            append(stream, pcap_record(7, 1500 + 2000 * i, usb_packet(p)));
+        }
+    }
+    const int was = g_nri;
+    g_nri = 3;
+    wcscpy(g_ri_devs[2].vid, L"046D");
+    wcscpy(g_ri_devs[2].pid, L"C05A");
+    fake_usbpcap_add_hub(1).script.push_back(data_at(3, stream));
+    DiagOutcome out;
+    usbpcap_diag_run(&out, 2);
+    g_nri = was;
+    g_ri_devs[2].vid[0] = g_ri_devs[2].pid[0] = 0;
+    EXPECT_EQ(out.result, 0);
+    const std::wstring text = out.text;
+    EXPECT_NE(text.find(L"  鼠标端点     : 1.3.0x81 (10 个报告, 所选鼠标 046D:C05A)\n"
+                        L"  平均交付率   :   500.0 Hz\n"),
+              std::wstring::npos)
+        << text.c_str();
+    EXPECT_NE(text.find(L"  未计入以上数字 (端点与报告数): 1.2.0x81 (20)\n"), std::wstring::npos);
 }
 
 }  // namespace

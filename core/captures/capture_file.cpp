@@ -385,6 +385,7 @@ void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a) {
         walk_by_magic(&in, a);
     gb_free(&in.buf);
     usb_endpoints_finish_clocks(&a->endpoints);
+    capture_headline_of(&a->endpoints, NULL, &a->headline);
     if (a->usbpcap_records == 0)
         a->first_ts_us = a->last_ts_us = 0;
 }

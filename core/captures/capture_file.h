@@ -3,13 +3,14 @@
 // memory. USBPcap records are counted by the rule every capture path shares
 // (core/captures/usbpcap_count.h): the summary tally of the live diagnostic, and IN
 // completions per bus.device.endpoint in the one endpoint table; the text is
-// core/capture_file_report.cpp.
+// core/views/capture_file_report.cpp.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
 
+#include "core/captures/capture_headline.h"
 #include "core/captures/capture_stream.h"
 #include "core/captures/usb_endpoints.h"
 #include "core/captures/usbpcap_count.h"
@@ -45,6 +46,7 @@ struct CaptureFileAnalysis {
     int64_t last_ts_us;
     uint64_t ignored_tail_bytes;  // an incomplete, impossible or oversized last record or block
     UsbEndpointTable endpoints;  // every IN endpoint with data, and those described
+    CaptureHeadline headline;    // read from the endpoints once the walk is done
 };
 
 // Reads up to n bytes into buf; 0 at the end; (size_t)-1 on a read error.

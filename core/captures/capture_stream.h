@@ -1,8 +1,8 @@
 // Capture stream analysis: accumulates the bytes read from the USBPcap driver,
-// checks the pcap global header, keeps the tally of transfers, interrupt-IN
-// spacing and the smallest interrupt bInterval (core/captures/usbpcap_count decides
-// what each record counts as), and composes the result report. Needs no
-// Windows API.
+// checks the pcap global header and keeps the tally of transfers, interrupt-IN
+// spacing and the smallest interrupt bInterval (core/captures/usbpcap_count
+// decides what each record counts as). The report's text is
+// core/views/capture_file_report's. Needs no Windows API.
 #pragma once
 
 #include <stddef.h>
@@ -77,21 +77,13 @@ inline void tally_gap(int64_t* prev_ts_us, int64_t ts_us, uint64_t* gaps, double
 // header, so that the inline callers' header can stay in registers.
 void tally_control(CaptureTally* t, const uint8_t* payload, uint32_t payload_len);
 
+// The tally's average and lowest rate: every device's interrupt-IN (and, by
+// the tally's rule, bulk) completions taken as one stream. The report's rates
+// are the mouse endpoint's alone (core/captures/capture_headline); these are
+// kept for what reads the tally itself.
 struct CaptureFigures {
     double average_hz;
     double lowest_hz;
-    double theoretical_hz;  // meaningful when min_binterval >= 0
 };
 
 void capture_figures(const CaptureTally* t, CaptureFigures* out);
-
-enum { CAPTURE_REPORT_UNITS = 900 };
-
-// The window's live report, for a three-second window; it reads bInterval at
-// full speed as well as at high speed.
-void format_capture_report(const CaptureTally* t, wchar_t out[CAPTURE_REPORT_UNITS]);
-// The summary of --pcap: the same report with another window text in its
-// first line (e.g. L"12.5秒"), and without the full-speed reading, which
-// --pcap's own note gives with the endpoint it belongs to.
-void format_capture_report_window(const CaptureTally* t, const wchar_t* window,
-                                  wchar_t out[CAPTURE_REPORT_UNITS]);

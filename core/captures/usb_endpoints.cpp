@@ -71,6 +71,24 @@ UsbEndpoint* usb_endpoint_find(UsbEndpointTable* t, uint16_t bus, uint16_t devic
     return e;
 }
 
+const UsbDevice* usb_device_find(const UsbEndpointTable* t, uint16_t bus, uint16_t device) {
+    for (int i = 0; i < t->device_count; i++) {
+        if (t->devices[i].bus == bus && t->devices[i].device == device)
+            return &t->devices[i];
+    }
+    return NULL;
+}
+
+// Descriptor replies are rare (a few per enumeration), so a linear search does.
+UsbDevice* usb_device_of(UsbEndpointTable* t, uint16_t bus, uint16_t device) {
+    UsbDevice* d = (UsbDevice*)usb_device_find(t, bus, device);
+    if (d || t->device_count == USB_DEVICE_SLOTS)
+        return d;
+    d = &t->devices[t->device_count++];
+    *d = UsbDevice{bus, device, -1, -1, -1, -1, false};
+    return d;
+}
+
 // A clock is some 58 KB: only interrupt endpoints, which can carry mouse
 // reports, get one. Without memory the endpoint says so in its figures.
 void usb_endpoint_start_clock(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us) {

@@ -20,6 +20,7 @@
 enum {
     USB_ENDPOINT_SLOTS = 256,
     USB_ENDPOINT_NAME_BYTES = 24,  // "65535.65535.0xFF" and its terminator
+    USB_DEVICE_SLOTS = 128,
 };
 
 struct UsbEndpoint {
@@ -31,6 +32,7 @@ struct UsbEndpoint {
     int64_t prev_ts_us;    // -1: none yet
     int binterval;         // -1: no endpoint descriptor seen
     uint8_t described_type;  // bmAttributes & 3 of that descriptor (3: interrupt)
+    uint16_t max_packet;   // that descriptor's wMaxPacketSize
     GapHistogram gaps;     // accepted gaps (the accepted-gap rule), whole us
     int64_t* times;        // completion times, when the table keeps them
     size_t time_count;
@@ -42,9 +44,23 @@ struct UsbEndpoint {
     ReportClockFigures clock_figures;  // set by usb_endpoints_finish_clocks
 };
 
+// What the descriptor replies in a capture say of one device (bus.device):
+// what tells its speed, and its make and model.
+struct UsbDevice {
+    uint16_t bus;
+    uint16_t device;
+    int32_t bcd_usb;      // the device descriptor's bcdUSB; -1: none seen
+    int32_t max_packet0;  // its bMaxPacketSize0; -1: none seen
+    int32_t vid;          // idVendor and idProduct; -1: not seen
+    int32_t pid;
+    bool qualifier;       // answered with a device-qualifier descriptor
+};
+
 struct UsbEndpointTable {
     UsbEndpoint slot[USB_ENDPOINT_SLOTS];
     int count;
+    UsbDevice devices[USB_DEVICE_SLOTS];
+    int device_count;
     int last;              // where the previous lookup ended: reports come in runs
     uint64_t last_key;     // usb_endpoint_key of slot[last]; 0 while empty
     uint64_t max_times;    // 0: times are not kept; else the bound over all endpoints
@@ -74,6 +90,10 @@ inline UsbEndpoint* usb_endpoint_of(UsbEndpointTable* t, uint16_t bus, uint16_t 
         return &t->slot[t->last];
     return usb_endpoint_find(t, bus, device, endpoint);
 }
+// The device's entry, made on first sight; null when every slot is taken.
+UsbDevice* usb_device_of(UsbEndpointTable* t, uint16_t bus, uint16_t device);
+// The device's entry; null when the capture said nothing of it.
+const UsbDevice* usb_device_find(const UsbEndpointTable* t, uint16_t bus, uint16_t device);
 // Keeps one completion time within the table's bound (usb_endpoint_report).
 void usb_endpoint_keep_time(UsbEndpointTable* t, UsbEndpoint* e, int64_t ts_us);
 // The endpoint's first report: its clock is made when it is an interrupt one

@@ -11,19 +11,41 @@ void usbpcap_counter_init(UsbPcapCounter* c) {
     capture_tally_init(&c->tally);
 }
 
-// The endpoint descriptors inside a configuration descriptor that a device
-// returned give their endpoints' bInterval.
-static void note_configuration(UsbEndpointTable* t, const UsbPcapHeader* h) {
-    if (h->payload_len < 9 || h->payload[1] != USB_DESCRIPTOR_CONFIGURATION)
+// A descriptor reply from a device: a configuration descriptor's endpoint
+// descriptors give their endpoints' bInterval and wMaxPacketSize; a device
+// descriptor and a device-qualifier answer tell how fast the device can run.
+static void note_descriptor(UsbEndpointTable* t, const UsbPcapHeader* h) {
+    const uint8_t* p = h->payload;
+    const uint32_t n = h->payload_len;
+    if (n < 2)
         return;
-    uint64_t off = 0;
-    EndpointDescriptor d;
-    while (next_endpoint_descriptor(h->payload, h->payload_len, &off, &d)) {
-        UsbEndpoint* e = usb_endpoint_of(t, h->bus, h->device, d.address);
-        if (e) {
-            e->binterval = d.binterval;
-            e->described_type = d.attributes & USB_ENDPOINT_TYPE_MASK;
+    if (p[1] == USB_DESCRIPTOR_CONFIGURATION && n >= 9) {
+        uint64_t off = 0;
+        EndpointDescriptor d;
+        while (next_endpoint_descriptor(p, n, &off, &d)) {
+            UsbEndpoint* e = usb_endpoint_of(t, h->bus, h->device, d.address);
+            if (e) {
+                e->binterval = d.binterval;
+                e->described_type = d.attributes & USB_ENDPOINT_TYPE_MASK;
+                e->max_packet = d.max_packet;
+            }
         }
+    } else if (p[1] == USB_DESCRIPTOR_DEVICE && p[0] == 18 && n >= 8) {
+        // The host's first request may stop after eight bytes: bcdUSB and
+        // bMaxPacketSize0 are in them, the ids are not.
+        UsbDevice* d = usb_device_of(t, h->bus, h->device);
+        if (d) {
+            d->bcd_usb = le16(p + 2);
+            d->max_packet0 = p[7];
+            if (n >= 12) {
+                d->vid = le16(p + 8);
+                d->pid = le16(p + 10);
+            }
+        }
+    } else if (p[1] == USB_DESCRIPTOR_DEVICE_QUALIFIER && p[0] == 10 && n >= 10) {
+        UsbDevice* d = usb_device_of(t, h->bus, h->device);
+        if (d)
+            d->qualifier = true;
     }
 }
 
@@ -61,8 +83,12 @@ static UsbEndpoint* count_header(UsbPcapCounter* c, UsbEndpointTable* endpoints,
         usbpcap_count_in_completion(c, endpoints, ts_us, h, e);
         return e;
     }
-    if (control && h->has_address && h->from_device && endpoints)
-        note_configuration(endpoints, h);
+    // Older drivers stamp some control transfers CONTROL_TRANSFER_EX: the
+    // summary has never counted those, but their descriptors describe the
+    // endpoints all the same.
+    const bool described = control || h->function == URB_FUNCTION_CONTROL_TRANSFER_EX;
+    if (described && h->has_address && h->from_device && endpoints)
+        note_descriptor(endpoints, h);
     return NULL;
 }
 

@@ -20,14 +20,17 @@ enum {
     URB_FUNCTION_CONTROL_TRANSFER = 8,
     URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER = 9,
     URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE = 11,
+    URB_FUNCTION_CONTROL_TRANSFER_EX = 0x32,
 
     USBPCAP_TRANSFER_ISOCHRONOUS = 0,
     USBPCAP_TRANSFER_INTERRUPT = 1,
     USBPCAP_TRANSFER_CONTROL = 2,
     USBPCAP_TRANSFER_BULK = 3,
 
+    USB_DESCRIPTOR_DEVICE = 1,
     USB_DESCRIPTOR_CONFIGURATION = 2,
     USB_DESCRIPTOR_ENDPOINT = 5,
+    USB_DESCRIPTOR_DEVICE_QUALIFIER = 6,
     USB_ENDPOINT_TYPE_MASK = 3,  // bmAttributes bits 0..1
     USB_ENDPOINT_TYPE_INTERRUPT = 3,
     USB_ENDPOINT_IN = 0x80,      // bit 7 of bEndpointAddress
@@ -184,6 +187,7 @@ inline bool usbpcap_same_shape(const UsbPcapShape* s, const uint8_t* p, uint32_t
 struct EndpointDescriptor {
     uint8_t address;
     uint8_t attributes;
+    uint16_t max_packet;  // wMaxPacketSize as it lies: size in bits 0..10, extra transactions in 11..12
     uint8_t binterval;
 };
 

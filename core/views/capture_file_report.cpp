@@ -1,6 +1,7 @@
-// The --pcap text: the summary report with the file's span, the endpoint
-// lines (every figure of one line from that endpoint's one histogram of
-// accepted gaps) and the errors.
+// The capture's texts: the headline formatted from the figures
+// core/captures/capture_headline found, the endpoint lines (every figure of
+// one line from that endpoint's one histogram of accepted gaps), the notes
+// and the errors.
 #include "core/views/capture_file_report.h"
 
 #include <stdlib.h>
@@ -8,6 +9,8 @@
 
 #include "core/figures/distribution.h"
 #include "core/captures/usbpcap_record.h"
+#include "core/views/text_buf.h"
+#include "core/views/texts.h"
 
 static int by_reports_descending(const void* x, const void* y) {
     const UsbEndpoint* a = *(const UsbEndpoint* const*)x;
@@ -93,71 +96,146 @@ static void append_endpoint_line(const UsbEndpoint* e, WideText* out) {
     wide_text_appendf(out, e->transfer == USBPCAP_TRANSFER_BULK ? L"  bulk\n" : L"\n");
 }
 
-// The interrupt endpoint with the most reports (the first seen among equals),
-// or the described interrupt endpoint of bInterval b with the most reports.
-static const UsbEndpoint* most_reports(const UsbEndpointTable* t, int b) {
-    const UsbEndpoint* best = NULL;
-    for (int i = 0; i < t->count; i++) {
-        const UsbEndpoint* e = &t->slot[i];
-        bool wanted = b < 0 ? e->transfer == USBPCAP_TRANSFER_INTERRUPT
-                            : e->binterval == b && e->described_type == USB_ENDPOINT_TYPE_INTERRUPT;
-        if (wanted && (!best || e->reports > best->reports))
-            best = e;
-    }
-    return best;
-}
+// --- The headline -----------------------------------------------------------------
 
-static const wchar_t* fit_words(BIntervalFit fit) {
-    switch (fit) {
-    case BINTERVAL_FITS_FULL: return L"say full speed";
-    case BINTERVAL_FITS_HIGH: return L"say high speed";
-    case BINTERVAL_FITS_BOTH: return L"fit both readings";
-    case BINTERVAL_FITS_NEITHER: return L"fit neither reading";
-    case BINTERVAL_NOT_MEASURED: break;
-    }
-    return L"are too few to tell";
-}
-
-// "8 ms (125 Hz) at full speed, 64 ms at high speed".
-static void append_readings(const BIntervalReading* r, WideText* out) {
-    wchar_t hz[16];
-    format_hz(hz, 16, r->full_hz);
-    wide_text_appendf(out, L"%g ms (%ls Hz) at full speed, ", r->full_ms, hz);
-    if (r->high_valid)
-        wide_text_appendf(out, L"%g ms at high speed", r->high_ms);
-    else
-        wide_text_appendf(out, L"not valid at high speed");
-}
-
-// The summary names the smallest bInterval of any interrupt endpoint; when
-// that is not the mouse's (the endpoint with the most reports), this line
-// says whose it is and reads the mouse's own.
-static void append_binterval_note(const CaptureFileAnalysis* a, WideText* out) {
-    const UsbEndpoint* mouse = most_reports(&a->endpoints, -1);
-    const int b = a->count.tally.min_binterval;
-    const UsbEndpoint* owner = b >= 0 ? most_reports(&a->endpoints, b) : NULL;
-    if (!mouse || !owner || owner == mouse || mouse->binterval < 1 ||
-        mouse->binterval == b || mouse->described_type != USB_ENDPOINT_TYPE_INTERRUPT)
+static void append_mouse(WideBuf* o, const CaptureHeadline* h) {
+    if (!h->mouse) {
+        text_appendf(o, L"%ls", txw(TX_CAP_NO_MOUSE));
         return;
-    Distribution d;
-    distribution_of_histogram(&mouse->gaps, &d);
-    const double p50 = !d.failed && d.n >= 2 ? d.pct_us[PCT_50] : 0;
-    BIntervalReading r;
-    binterval_reading(mouse->binterval, p50, &r);
-    wchar_t owner_name[USB_ENDPOINT_NAME_BYTES], mouse_name[USB_ENDPOINT_NAME_BYTES];
-    endpoint_name_wide(owner, owner_name);
-    endpoint_name_wide(mouse, mouse_name);
-    wide_text_appendf(out,
-                      L"\nNote: bInterval %d belongs to %ls (%llu report%ls); the mouse endpoint "
-                      L"%ls has bInterval %d: ",
-                      b, owner_name, (unsigned long long)owner->reports,
-                      owner->reports == 1 ? L"" : L"s", mouse_name, mouse->binterval);
-    append_readings(&r, out);
-    if (r.fit == BINTERVAL_NOT_MEASURED)
-        wide_text_appendf(out, L"; its measured gaps %ls.\n", fit_words(r.fit));
+    }
+    wchar_t name[USB_ENDPOINT_NAME_BYTES];
+    endpoint_name_wide(h->mouse, name);
+    const unsigned long long reports = (unsigned long long)h->mouse->reports;
+    if (h->chosen)
+        text_appendf(o, txw(TX_CAP_MOUSE_CHOSEN), name, reports, (unsigned)h->ids.vid,
+                     (unsigned)h->ids.pid);
     else
-        wide_text_appendf(out, L"; its measured gaps (p50 %.0f us) %ls.\n", p50, fit_words(r.fit));
+        text_appendf(o, txw(TX_CAP_MOUSE), name, reports);
 }
+
+// "  Not in these figures (endpoint and reports): 2.2.0x81 (3), 2.3.0x84 (bulk 251)".
+static void append_others(WideBuf* o, const CaptureHeadline* h) {
+    if (h->other_count == 0)
+        return;
+    text_appendf(o, L"%ls", txw(TX_CAP_OTHERS));
+    const int listed = h->other_count < HEADLINE_OTHERS ? h->other_count : HEADLINE_OTHERS;
+    for (int i = 0; i < listed; i++) {
+        const UsbEndpoint* e = h->others[i];
+        wchar_t name[USB_ENDPOINT_NAME_BYTES];
+        endpoint_name_wide(e, name);
+        if (i)
+            text_appendf(o, L"%ls", txw(TX_CAP_SEPARATOR));
+        text_appendf(o, e->transfer == USBPCAP_TRANSFER_BULK ? txw(TX_CAP_OTHER_BULK) : L"%ls (%llu)",
+                     name, (unsigned long long)e->reports);
+    }
+    if (h->other_count > listed)
+        text_appendf(o, txw(TX_CAP_MORE), h->other_count - listed);
+    text_appendf(o, L"\n");
+}
+
+// "1.9": the device, as the reasons name it.
+static void device_name(const UsbEndpoint* e, wchar_t out[16]) {
+    swprintf(out, 16, L"%u.%u", (unsigned)e->bus, (unsigned)e->device);
+}
+
+// Why the speed reads as it does, in one line.
+static void append_speed_reason(WideBuf* o, const CaptureHeadline* h) {
+    wchar_t device[16];
+    device_name(h->mouse, device);
+    const int v = h->speed.value;
+    switch (h->speed.evidence) {
+    case SPEED_EVIDENCE_BCD_USB:
+        text_appendf(o, txw(TX_CAP_WHY_BCD_USB), device, (unsigned)(v >> 8), (unsigned)(v & 0xFF));
+        break;
+    case SPEED_EVIDENCE_MAX_PACKET0:
+        text_appendf(o, txw(TX_CAP_WHY_MAX_PACKET0), device, v);
+        break;
+    case SPEED_EVIDENCE_ENDPOINT_SIZE:
+        text_appendf(o, txw(TX_CAP_WHY_ENDPOINT_SIZE), device, v);
+        break;
+    case SPEED_EVIDENCE_QUALIFIER:
+        text_appendf(o, txw(TX_CAP_WHY_QUALIFIER), device);
+        break;
+    case SPEED_EVIDENCE_NONE:
+        break;
+    }
+}
+
+// The limit bInterval sets at the speed the capture shows, or both readings
+// when it shows none; 8K is promised only to a device shown to be high speed.
+static void append_limit(WideBuf* o, const CaptureHeadline* h) {
+    const BIntervalReading* r = &h->reading;
+    const bool eight_k_reading = r->high_valid && r->high_hz > 7000;
+    if (h->speed.speed == USB_SPEED_NOT_SHOWN) {
+        wchar_t full[16], high[16];
+        format_hz(full, 16, r->full_hz);
+        format_hz(high, 16, r->high_hz);
+        if (r->full_valid && r->high_valid)
+            text_appendf(o, txw(TX_CAP_LIMIT_BOTH), full, high);
+        else if (r->full_valid)
+            text_appendf(o, txw(TX_CAP_LIMIT_FULL_ONLY), full);
+        else
+            text_appendf(o, txw(TX_CAP_NOT_VALID), h->binterval);
+        if (eight_k_reading)
+            text_appendf(o, L"%ls", txw(TX_CAP_EIGHT_K_DEPENDS));
+        return;
+    }
+    if (h->theoretical_hz > 0)
+        text_appendf(o, txw(TX_CAP_LIMIT), h->theoretical_hz);
+    else
+        text_appendf(o, txw(TX_CAP_NOT_VALID), h->binterval);
+    append_speed_reason(o, h);
+    const double limit = h->theoretical_hz;
+    if (h->speed.speed == USB_SPEED_NOT_HIGH && eight_k_reading)
+        text_appendf(o, L"%ls", txw(TX_CAP_NO_EIGHT_K));
+    else if (h->speed.speed == USB_SPEED_HIGH && limit > 7000)
+        text_appendf(o, L"%ls", txw(TX_CAP_EIGHT_K));
+    else if (h->speed.speed == USB_SPEED_HIGH && limit > 100 && limit < 2500)
+        text_appendf(o, L"%ls", txw(TX_CAP_TWO_K));
+}
+
+static void append_interval(WideBuf* o, const CaptureTally* t, const CaptureHeadline* h) {
+    if (!h->mouse)
+        return;
+    if (h->binterval < 0) {
+        if (t->min_binterval == -1) {
+            text_appendf(o, L"%ls", txw(TX_CAP_NO_BINTERVAL));
+        } else {
+            wchar_t name[USB_ENDPOINT_NAME_BYTES];
+            endpoint_name_wide(h->mouse, name);
+            text_appendf(o, txw(TX_CAP_NO_MOUSE_BINTERVAL), name);
+        }
+        return;
+    }
+    text_appendf(o, txw(TX_CAP_BINTERVAL), h->binterval);
+    append_limit(o, h);
+}
+
+void format_capture_headline(const CaptureTally* t, const CaptureHeadline* h, const wchar_t* window,
+                             wchar_t out[CAPTURE_REPORT_UNITS]) {
+    WideBuf o = text_buf(out, CAPTURE_REPORT_UNITS);
+    text_appendf(&o, txw(TX_CAP_HEAD), window, (unsigned long long)t->total_packets,
+                 (unsigned long long)t->bulk_int_packets, (unsigned long long)t->control_packets,
+                 (unsigned long long)t->valid_in_intervals);
+    append_mouse(&o, h);
+    if (h->failed)
+        text_appendf(&o, L"%ls", txw(TX_CAP_NO_FIGURES));
+    else
+        text_appendf(&o, txw(TX_CAP_RATES), h->average_hz, h->lowest_hz);
+    if (h->clock_step_us > 0) {
+        wchar_t step[16];
+        swprintf(step, 16, L"%.3g", h->clock_step_us / 1000.0);
+        text_appendf(&o, txw(TX_CAP_COARSE_CLOCK), step);
+    }
+    append_others(&o, h);
+    append_interval(&o, t, h);
+    if (!t->dir_byte_seen)
+        text_appendf(&o, L"%ls", txw(TX_CAP_NO_DIRECTION));
+    if (h->gaps == 0 && !h->failed)
+        text_appendf(&o, L"%ls", txw(TX_CAP_NO_VALID_IN));
+}
+
+// --- --pcap ---------------------------------------------------------------------------
 
 int capture_report_endpoints(const CaptureFileAnalysis* a,
                              const UsbEndpoint* order[USB_ENDPOINT_SLOTS]) {
@@ -173,9 +251,9 @@ int capture_report_endpoints(const CaptureFileAnalysis* a,
 static void append_endpoints(const CaptureFileAnalysis* a, WideText* out) {
     const UsbEndpoint* order[USB_ENDPOINT_SLOTS];
     const int n = capture_report_endpoints(a, order);
-    wide_text_appendf(out, L"\nInterrupt-IN and bulk-IN endpoints (bus.device.endpoint):\n");
+    wide_text_appendf(out, L"%ls", txw(TX_PCAP_ENDPOINTS));
     if (n == 0)
-        wide_text_appendf(out, L"  (none)\n");
+        wide_text_appendf(out, L"%ls", txw(TX_PCAP_NO_ENDPOINTS));
     for (int i = 0; i < n; i++)
         append_endpoint_line(order[i], out);
 }
@@ -184,34 +262,25 @@ void format_capture_file_report(const CaptureFileAnalysis* a, const wchar_t* fil
                                 WideText* out) {
     wide_text_appendf(out, L"File: %ls\n", file_name);
     wchar_t window[32];
-    swprintf(window, 32, L"%.1f秒", (double)(a->last_ts_us - a->first_ts_us) / 1e6);
+    swprintf(window, 32, txw(TX_CAP_SECONDS), (double)(a->last_ts_us - a->first_ts_us) / 1e6);
     wchar_t report[CAPTURE_REPORT_UNITS];
-    format_capture_report_window(&a->count.tally, window, report);
+    format_capture_headline(&a->count.tally, &a->headline, window, report);
     wide_text_appendf(out, L"%ls", report);
-    append_binterval_note(a, out);
     if (a->count.non_interrupt_in)
-        wide_text_appendf(out,
-                          L"\nNote: the summary counts %llu bulk or isochronous transfers from "
-                          L"devices as interrupt-IN deliveries. They are not mouse reports; bulk "
-                          L"endpoints that carried data are marked bulk below.\n",
-                          (unsigned long long)a->count.non_interrupt_in);
+        wide_text_appendf(out, txw(TX_PCAP_BULK_NOTE), (unsigned long long)a->count.non_interrupt_in);
     append_endpoints(a, out);
     if (a->ignored_tail_bytes)
-        wide_text_appendf(out,
-                    L"\nIgnored %llu bytes at the end of the file (an incomplete, impossible or "
-                    L"oversized record and what follows it).\n",
-                    (unsigned long long)a->ignored_tail_bytes);
+        wide_text_appendf(out, txw(TX_PCAP_IGNORED_TAIL), (unsigned long long)a->ignored_tail_bytes);
 }
 
 void format_capture_file_error(const CaptureFileAnalysis* a, const wchar_t* file_name,
                                WideText* out) {
     switch (a->status) {
     case CAPTURE_FILE_READ_ERROR:
-        wide_text_appendf(out, L"cannot read %ls; check the drive and try again.", file_name);
+        wide_text_appendf(out, txw(TX_PCAP_READ_ERROR), file_name);
         break;
     case CAPTURE_FILE_EMPTY_FILE:
-        wide_text_appendf(out, L"%ls is empty; give a capture saved by USBPcapCMD or Wireshark.",
-                          file_name);
+        wide_text_appendf(out, txw(TX_PCAP_EMPTY), file_name);
         break;
     case CAPTURE_FILE_NOT_PCAP: {
         wchar_t hex[16] = L"";
@@ -219,21 +288,18 @@ void format_capture_file_error(const CaptureFileAnalysis* a, const wchar_t* file
         for (int i = 0; i < a->first_count; i++)
             used += (size_t)swprintf(hex + used, 16 - used, i ? L" %02X" : L"%02X",
                                      (unsigned)a->first_bytes[i]);
-        wide_text_appendf(out, L"%ls is not a pcap or pcapng file (it starts with %ls); give a "
-                          L"capture saved by USBPcapCMD or Wireshark.", file_name, hex);
+        wide_text_appendf(out, txw(TX_PCAP_NOT_PCAP), file_name, hex);
         break;
     }
     case CAPTURE_FILE_NO_USBPCAP:
-        wide_text_appendf(out, L"%ls has no USBPcap interface (link type 249); capture with "
-                          L"USBPcap.", file_name);
+        wide_text_appendf(out, txw(TX_PCAP_NO_USBPCAP), file_name);
         break;
     case CAPTURE_FILE_NO_PACKETS:
         if (a->ignored_tail_bytes)
-            wide_text_appendf(out, L"%ls holds no complete USBPcap packet (%llu bytes ignored); "
-                              L"capture for longer.", file_name,
+            wide_text_appendf(out, txw(TX_PCAP_NO_COMPLETE_PACKET), file_name,
                               (unsigned long long)a->ignored_tail_bytes);
         else
-            wide_text_appendf(out, L"%ls holds no USBPcap packets; capture for longer.", file_name);
+            wide_text_appendf(out, txw(TX_PCAP_NO_PACKETS), file_name);
         break;
     case CAPTURE_FILE_OK:
         break;

@@ -1,10 +1,12 @@
 // The two layers' comparison in words: the layer lines, the deliveries and
-// the sentence that reads them, formatted from what compare_layers found.
+// the sentence that reads them, formatted from what compare_layers found; the
+// lines are key=value lines in both languages, the sentences the language's.
 #include "core/views/layer_text.h"
 
 #include <string.h>
 
 #include "core/views/text_buf.h"
+#include "core/views/texts.h"
 
 // " clock_us=125.002" and the line's end; "clock_us=none" when refused.
 static void add_clock(TextBuf* o, const ReportClockFigures* clock) {
@@ -35,11 +37,7 @@ static void add_figures(TextBuf* o, const char* endpoint, const LayerComparison*
                  (unsigned long long)c->k0, (unsigned long long)c->k1,
                  (unsigned long long)c->k2plus, (unsigned long long)c->merged);
     if (c->coarse)
-        text_appendf(
-            o,
-            "The capture's clock is too coarse for delays: over %d%% of its gaps are exactly 0 "
-            "(an old USBPcap driver stamps in steps of about 15.6 ms).\n",
-            (int)COMPARE_COARSE_PERCENT);
+        text_appendf(o, tx(TX_LAYER_COARSE), (int)COMPARE_COARSE_PERCENT);
 }
 
 // Who set the rate: the mouse's clock where the USB times show one, else the
@@ -47,43 +45,31 @@ static void add_figures(TextBuf* o, const char* endpoint, const LayerComparison*
 static void add_mouse(TextBuf* o, const LayerComparison* c, const char* about) {
     const ReportClockFigures* k = &c->usb_clock;
     if (k->refusal == REPORT_CLOCK_OK)
-        text_appendf(o, "The mouse's clock is %.0f us (%.0f Hz)", k->period_us, k->rate_hz);
+        text_appendf(o, tx(TX_LAYER_MOUSE_CLOCK), k->period_us, k->rate_hz);
     else
-        text_appendf(o, "The mouse sent %s%.0f Hz", about, rate_at(c->usb_gaps.pct_us[PCT_50]));
+        text_appendf(o, tx(TX_LAYER_MOUSE_SENT), about, rate_at(c->usb_gaps.pct_us[PCT_50]));
 }
 
 // The one sentence that reads the figures.
 static void add_reading(TextBuf* o, const LayerComparison* c) {
     const uint64_t deliveries = c->k0 + c->k1 + c->k2plus;
     if (c->usb_reports == 0 || deliveries == 0) {
-        text_appendf(o, "%s", "Too few reports in the common span to compare the two layers.\n");
+        text_appendf(o, "%s", tx(TX_LAYER_TOO_FEW));
     } else if (c->merged * 2 > c->usb_reports) {
         double per = (double)(c->usb_reports) / (double)(c->usb_reports - c->merged);
         add_mouse(o, c, "");
-        text_appendf(
-            o,
-            ", but Windows delivered in bursts of %.0f: it merged %.0f of every %.0f reports "
-            "into one delivery, as its background throttle does.\n",
-            per, per - 1, per);
+        text_appendf(o, tx(TX_LAYER_BURSTS), per, per - 1, per);
     } else if (c->k0 * 100 > deliveries) {
-        text_appendf(
-            o,
-            "The program received %llu reports with no new USB report behind them: they did not "
-            "come from this endpoint, or the capture missed some.\n",
-            (unsigned long long)c->k0);
+        text_appendf(o, tx(TX_LAYER_NOT_BEHIND), (unsigned long long)c->k0);
     } else if (c->merged * 100 > c->usb_reports) {
         add_mouse(o, c, "");
-        text_appendf(o,
-                     "; Windows delivered most reports one by one but merged %llu into other "
-                     "deliveries.\n",
-                     (unsigned long long)c->merged);
+        text_appendf(o, tx(TX_LAYER_SOME_MERGED), (unsigned long long)c->merged);
     } else if (c->coarse) {
-        add_mouse(o, c, "about ");
-        text_appendf(o, "%s", " and Windows delivered every report one by one.\n");
+        add_mouse(o, c, tx(TX_LAYER_ABOUT));
+        text_appendf(o, "%s", tx(TX_LAYER_ONE_BY_ONE));
     } else {
         add_mouse(o, c, "");
-        text_appendf(o, " and Windows delivered every report one by one, about %.1f ms later.\n",
-                     c->delay_p50_us / 1000.0);
+        text_appendf(o, tx(TX_LAYER_ONE_BY_ONE_LATER), c->delay_p50_us / 1000.0);
     }
 }
 

@@ -236,20 +236,28 @@ static json endpoint_json(const UsbEndpoint* u) {
     return e;
 }
 
+// The rates are the headline's: the mouse endpoint's alone.
 void json_report_capture(JsonReport* j, const CaptureFileAnalysis* a, const char* file) {
     const CaptureTally* t = &a->count.tally;
-    CaptureFigures f;
-    capture_figures(t, &f);
+    const CaptureHeadline* h = &a->headline;
+    char mouse[USB_ENDPOINT_NAME_BYTES] = "";
+    if (h->mouse)
+        format_endpoint_name(mouse, h->mouse->bus, h->mouse->device, h->mouse->endpoint);
+    const char* const speeds[] = {NULL, "not_high", "high"};
+    const char* speed = speeds[h->speed.speed];
     json c = {{"file", file},
               {"span_s", (double)(a->last_ts_us - a->first_ts_us) / 1e6},
               {"total_packets", t->total_packets},
               {"bulk_interrupt_packets", t->bulk_int_packets},
               {"control_packets", t->control_packets},
               {"valid_in_intervals", t->valid_in_intervals},
-              {"average_hz", number(f.average_hz)},
-              {"lowest_hz", number(f.lowest_hz)},
+              {"mouse_endpoint", h->mouse ? json(mouse) : json(nullptr)},
+              {"average_hz", h->failed ? json(nullptr) : number(h->average_hz)},
+              {"lowest_hz", h->failed ? json(nullptr) : number(h->lowest_hz)},
+              {"clock_step_us", h->clock_step_us > 0 ? number(h->clock_step_us) : json(nullptr)},
+              {"speed", speed ? json(speed) : json(nullptr)},
               {"min_binterval", t->min_binterval >= 0 ? json(t->min_binterval) : json(nullptr)},
-              {"theoretical_hz", t->min_binterval >= 0 ? number(f.theoretical_hz) : json(nullptr)},
+              {"theoretical_hz", h->theoretical_hz > 0 ? number(h->theoretical_hz) : json(nullptr)},
               {"non_interrupt_in", a->count.non_interrupt_in},
               {"ignored_tail_bytes", a->ignored_tail_bytes}};
     const UsbEndpoint* order[USB_ENDPOINT_SLOTS];

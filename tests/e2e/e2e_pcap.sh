@@ -1,7 +1,8 @@
 #!/bin/bash
 # End-to-end test of quorvin.exe --pcap under Wine: every real capture in the
-# shared folder (when present) gives a report and exit code 0 with its packet
-# count; bad input gives one error line and exit code 1.
+# shared folder (when present) gives a report in each language and exit code
+# 0 with its packet count, and the HP, Lenovo and M90 headlines judge their
+# mouse; bad input gives one error line and exit code 1.
 # Usage: e2e_pcap.sh QUORVIN_EXE WINEPREFIX CAPTURES_DIR ARTIFACT_DIR
 set -u
 exe=$1
@@ -20,33 +21,81 @@ uactf2022-hp-mouse-binterval1-125hz.pcapng 1716
 usbpcap-tour-sample-2013-isoch.pcap 555"
 if [ -d "$captures" ]; then
     while read -r name packets; do
-        out=$artifacts/pcap-$name.txt
-        # From the captures' folder, so that the report names the file alone, as the documentation shows it.
-        (cd "$captures" && wine "$exe" --lang zh --pcap "$name" --json "$out.json") >"$out" 2>/dev/null
-        rc=$?
-        [ "$rc" -eq 0 ] || fail "$name: exit code $rc"
-        python3 "$e2e_here/json_check.py" "$out" "$out.json" || fail "$name: --json differs from the text"
-        grep -q "总包数      : $packets" "$out" || fail "$name: total packets not $packets"
-        grep -q "^Interrupt-IN and bulk-IN endpoints" "$out" || fail "$name: no endpoint section"
+        for lang in zh en; do
+            out=$artifacts/pcap-$name.$lang.txt
+            # From the captures' folder, so that the report names the file alone, as the documentation shows it.
+            (cd "$captures" && wine "$exe" --lang $lang --pcap "$name" --json "$out.json") >"$out" 2>/dev/null
+            rc=$?
+            [ "$rc" -eq 0 ] || fail "$name ($lang): exit code $rc"
+            python3 "$e2e_here/json_check.py" "$out" "$out.json" || fail "$name ($lang): --json differs from the text"
+        done
+        grep -q "总包数      : $packets" "$artifacts/pcap-$name.zh.txt" || fail "$name: total packets not $packets"
+        grep -q "Total packets     : $packets" "$artifacts/pcap-$name.en.txt" || fail "$name (en): total packets not $packets"
+        grep -q "^中断IN和批量IN端点" "$artifacts/pcap-$name.zh.txt" || fail "$name: no endpoint section"
+        grep -q "^Interrupt-IN and bulk-IN endpoints" "$artifacts/pcap-$name.en.txt" || fail "$name (en): no endpoint section"
+        # Every word of the English report is English.
+        ! grep -qP "[\x{4e00}-\x{9fff}]" "$artifacts/pcap-$name.en.txt" || fail "$name (en): Chinese in the English report"
     done <<<"$facts"
-    # Endpoint distributions, checked against an independent reading of the files.
-    grep -qF "1.2.0x81  reports=572  avg=  115.0 Hz  lowest=   25.0 Hz  p50=8001.0us p99=24313.0us sd=3473.8us  clock none  bInterval=1" \
-        "$artifacts/pcap-uactf2022-hp-mouse-binterval1-125hz.pcapng.txt" || fail "uactf endpoint 1.2.0x81 line"
-    grep -qF "1.3.0x81  reports=8407  avg=   54.0 Hz  lowest=   21.4 Hz  p50=15600.0us p99=46800.0us sd=7411.9us  clock none  bInterval=10" \
-        "$artifacts/pcap-googlectf2016-for2-logitech-m90-mouse.pcapng.txt" || fail "googlectf endpoint 1.3.0x81 line"
-    # The report clock of the one mouse the captures hold enough of on a fine clock.
-    grep -qF "sd=6751.9us  clock_us=8000.003 filled=39.6%  bInterval=10" \
-        "$artifacts/pcap-nullcon2022-paranoia-lenovo-mouse-enum.pcapng.txt" || fail "lenovo endpoint 1.9.0x82 clock"
-    tr -d "\r" <"$artifacts/pcap-usbpcap-tour-sample-2013-isoch.pcap.txt" | grep -q "^  2.3.0x84  reports=251 .*  bulk$" ||
-        fail "tour sample: bulk endpoint not marked"
-    grep -qF "Note: bInterval 1 belongs to 1.1.0x81 (1 report); the mouse endpoint 1.9.0x82 has bInterval 10: 8 ms (125 Hz) at full speed, 64 ms at high speed; its measured gaps (p50 8046 us) say full speed." \
-        "$artifacts/pcap-nullcon2022-paranoia-lenovo-mouse-enum.pcapng.txt" || fail "nullcon: no bInterval note"
-    grep -q "^Note: the summary counts 251 bulk or isochronous transfers" \
-        "$artifacts/pcap-usbpcap-tour-sample-2013-isoch.pcap.txt" || fail "tour sample: no note on bulk traffic"
+    hp=$artifacts/pcap-uactf2022-hp-mouse-binterval1-125hz.pcapng
+    m90=$artifacts/pcap-googlectf2016-for2-logitech-m90-mouse.pcapng
+    lenovo=$artifacts/pcap-nullcon2022-paranoia-lenovo-mouse-enum.pcapng
+    tour=$artifacts/pcap-usbpcap-tour-sample-2013-isoch.pcap
+    # Endpoint distributions, checked against an independent reading of the files (the same in both languages).
+    for lang in zh en; do
+        grep -qF "1.2.0x81  reports=572  avg=  115.0 Hz  lowest=   25.0 Hz  p50=8001.0us p99=24313.0us sd=3473.8us  clock none  bInterval=1" \
+            "$hp.$lang.txt" || fail "uactf endpoint 1.2.0x81 line ($lang)"
+        grep -qF "1.3.0x81  reports=8407  avg=   54.0 Hz  lowest=   21.4 Hz  p50=15600.0us p99=46800.0us sd=7411.9us  clock none  bInterval=10" \
+            "$m90.$lang.txt" || fail "googlectf endpoint 1.3.0x81 line ($lang)"
+        # The report clock of the one mouse the captures hold enough of on a fine clock.
+        grep -qF "sd=6751.9us  clock_us=8000.003 filled=39.6%  bInterval=10" "$lenovo.$lang.txt" ||
+            fail "lenovo endpoint 1.9.0x82 clock ($lang)"
+        tr -d "\r" <"$tour.$lang.txt" | grep -q "^  2.3.0x84  reports=251 .*  bulk$" ||
+            fail "tour sample: bulk endpoint not marked ($lang)"
+    done
+    # The headlines: the mouse endpoint named, its own rates, bInterval read at
+    # the speed the descriptors show, 8K promised to no full-speed device, the
+    # M90 capture's 15.6 ms clock said.
+    headline() {  # FILE LINE...: the lines follow each other in FILE
+        local file=$1
+        shift
+        python3 - "$file" "$@" <<'PY' || fail "$(basename "$file"): headline lines missing: ${*:2}"
+import sys
+text = open(sys.argv[1], encoding="utf-8").read().replace("\r", "")
+sys.exit(0 if "\n".join(sys.argv[2:]) + "\n" in text else 1)
+PY
+    }
+    headline "$hp.zh.txt" "  鼠标端点     : 1.2.0x81 (572 个报告)" "  平均交付率   :   115.0 Hz" \
+        "  最低瞬时     :    25.0 Hz" "  未计入以上数字 (端点与报告数): 1.3.0x81 (280)"
+    headline "$hp.zh.txt" "探测到中断端点 bInterval = 1" "  → 该端点理论上限约 1000 Hz" \
+        "  (设备 1.2 的 bMaxPacketSize0 为 8，低于 64: 不是高速设备，bInterval 按 1 ms 帧计)" \
+        "  ⚠ 不是高速设备: 端点上限 1000 Hz，达不到 8K。"
+    headline "$hp.en.txt" "  Mouse endpoint    : 1.2.0x81 (572 reports)" "  Average delivery  :   115.0 Hz" \
+        "  Lowest instant    :    25.0 Hz" "  Not in these figures (endpoint and reports): 1.3.0x81 (280)"
+    headline "$hp.en.txt" "Interrupt endpoint bInterval = 1" "  → this endpoint's theoretical limit is about 1000 Hz" \
+        "  (device 1.2 has bMaxPacketSize0 8, below 64: not high speed, so bInterval counts 1 ms frames)" \
+        "  ⚠ Not a high-speed device: the endpoint's limit is 1000 Hz, so 8K is out of reach."
+    headline "$lenovo.zh.txt" "  鼠标端点     : 1.9.0x82 (1728 个报告)" "  平均交付率   :    86.7 Hz" \
+        "  最低瞬时     :    20.8 Hz" "  未计入以上数字 (端点与报告数): 1.1.0x81 (1)" "" "" \
+        "探测到中断端点 bInterval = 10" "  → 该端点理论上限约 125 Hz"
+    headline "$lenovo.en.txt" "  Mouse endpoint    : 1.9.0x82 (1728 reports)" "  Average delivery  :    86.7 Hz" \
+        "  Lowest instant    :    20.8 Hz" "  Not in these figures (endpoint and reports): 1.1.0x81 (1)" "" "" \
+        "Interrupt endpoint bInterval = 10" "  → this endpoint's theoretical limit is about 125 Hz"
+    headline "$m90.zh.txt" "  鼠标端点     : 1.3.0x81 (8407 个报告)" "  平均交付率   :    54.0 Hz" \
+        "  最低瞬时     :    21.4 Hz" "  ⚠ 抓包时间戳按约 15.6 ms 的步长取整，以上数字受抓包时钟限制。"
+    headline "$m90.zh.txt" "探测到中断端点 bInterval = 10" "  → 该端点理论上限约 125 Hz"
+    headline "$m90.en.txt" "  Lowest instant    :    21.4 Hz" \
+        "  ⚠ The capture stamps in steps of about 15.6 ms: these figures are limited by its clock."
+    headline "$m90.en.txt" "Interrupt endpoint bInterval = 10" "  → this endpoint's theoretical limit is about 125 Hz"
+    for f in "$hp" "$lenovo" "$m90"; do
+        ! grep -q "端点上限支持 8K\|allows 8K" "$f.zh.txt" "$f.en.txt" || fail "$(basename "$f"): 8K promised to a full-speed mouse"
+    done
+    grep -q "^Note: the summary counts 251 bulk or isochronous transfers" "$tour.en.txt" ||
+        fail "tour sample: no note on bulk traffic"
+    headline "$tour.en.txt" "  Not in these figures (endpoint and reports): 2.3.0x84 (bulk 251), 2.2.0x81 (3)"
     # The documentation's --pcap example is this run's output, line for line (it
     # was written by scripts/readme-examples.sh from a real run of the same file).
-    python3 "$e2e_here/readme_examples.py" check "$e2e_here/../.." pcap \
-        "$artifacts/pcap-nullcon2022-paranoia-lenovo-mouse-enum.pcapng.txt" || fail "the documentation's --pcap example"
+    python3 "$e2e_here/readme_examples.py" check "$e2e_here/../.." pcap "$lenovo.en.txt" ||
+        fail "the documentation's --pcap example"
 else
     echo "no shared captures at $captures: skipping the real files"
 fi

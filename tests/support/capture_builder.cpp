@@ -97,9 +97,32 @@ Bytes config_descriptor(const std::vector<EndpointDesc>& endpoints) {
     Bytes b = {9, 2, 0, 0, 1, 1, 0, 0xA0, 50};        // configuration
     append(b, Bytes{9, 4, 0, 0, (uint8_t)endpoints.size(), 3, 1, 2, 0});  // interface
     for (const EndpointDesc& e : endpoints)
-        append(b, Bytes{7, 5, e.address, e.attributes, 8, 0, e.binterval});
+        append(b, Bytes{7, 5, e.address, e.attributes, (uint8_t)e.max_packet,
+                        (uint8_t)(e.max_packet >> 8), e.binterval});
     put16(b, 2, (uint16_t)b.size());
     return b;
+}
+
+Bytes device_descriptor(uint16_t bcd_usb, uint8_t max_packet0, uint16_t vid, uint16_t pid) {
+    Bytes b = {18, 1, 0, 0, 0, 0, 0, max_packet0};
+    put16(b, 2, bcd_usb);
+    put16(b, 8, vid);
+    put16(b, 10, pid);
+    b.resize(18, 0);
+    return b;
+}
+
+Bytes qualifier_descriptor() { return Bytes{10, 6, 0, 2, 0, 0, 0, 64, 1, 0}; }
+
+Bytes descriptor_reply(uint16_t device, const Bytes& descriptor) {
+    UsbPacket p;
+    p.header_len = 28;
+    p.function = 8;
+    p.transfer = 2;
+    p.device = device;
+    p.endpoint = 0x80;
+    p.payload = descriptor;
+    return usb_packet(p);
 }
 
 static Bytes pcapng_block(uint32_t type, const Bytes& body, bool big) {

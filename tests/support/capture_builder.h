@@ -36,13 +36,21 @@ Bytes pcap_big_endian_twin(const Bytes& little);
 std::vector<Bytes> mouse_report_records(uint32_t count, int64_t first_us, int64_t step_us,
                                         uint16_t bus = 1);
 
-// A configuration descriptor holding one endpoint descriptor per (address, attributes, bInterval).
+// A configuration descriptor holding one endpoint descriptor per (address,
+// attributes, bInterval, wMaxPacketSize).
 struct EndpointDesc {
     uint8_t address;
     uint8_t attributes;
     uint8_t binterval;
+    uint16_t max_packet = 8;
 };
 Bytes config_descriptor(const std::vector<EndpointDesc>& endpoints);
+// A device descriptor (18 bytes) and a device-qualifier descriptor (10 bytes).
+Bytes device_descriptor(uint16_t bcd_usb, uint8_t max_packet0, uint16_t vid = 0x046D,
+                        uint16_t pid = 0xC05A);
+Bytes qualifier_descriptor();
+// A control transfer's completion from bus 1's device carrying a descriptor.
+Bytes descriptor_reply(uint16_t device, const Bytes& descriptor);
 
 // pcapng pieces, in the section's byte order.
 Bytes pcapng_section(bool big = false);
