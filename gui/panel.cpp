@@ -155,7 +155,8 @@ void panel_lines(Run* run, const PanelRate* rate, PanelLines* out) {
     MotionFigures f;
     record_motion(rec, &f);
     MotionHints h;
-    motion_hints_of(&f, &h);
+    // The hand is judged against the same clock the rate line shows.
+    motion_hints_of(&f, rate && rate->have ? &rate->figures : NULL, &h);
     if (plot_hints_text(out->hints, sizeof out->hints / sizeof out->hints[0], &h, &f) <= 0)
         out->hints[0] = 0;
     uint64_t total = 0;
