@@ -637,7 +637,7 @@ TEST_F(RunConsoleTest, ARunInChineseSaysItsSentencesInChinese) {
     EXPECT_EQ(run_console(0, 0.05, L"Z:\\no\\such\\folder\\run.csv"), 1);
     texts_set_lang(LANG_EN);
     const std::string text = output();
-    for (const char* line : {"Device: Mouse VID_845E PID_0001\n请移动鼠标进行测量。按 Ctrl+C 退出。\n\n",
+    for (const char* line : {"Device: 鼠标 VID_845E PID_0001\n请移动鼠标进行测量。按 Ctrl+C 退出。\n\n",
                              "\nReport clock: none (不足 1000 个报告)\n",
                              "\n没有收到回报：请在测量期间移动鼠标。\n",
                              "\nError: 无法创建 Z:\\no\\such\\folder\\run.csv（用于 --csv）："})
