@@ -54,7 +54,6 @@ struct RunOutputs {
     Distribution d;
     ReportClockFigures clock;
     MotionFigures m;
-    char name[kConsoleNameBytes];
 };
 static RunOutputs* s_outputs;  // the measuring run's, for the status timer
 
@@ -223,14 +222,16 @@ static void report_json(RunOutputs* o, int slot) {
         return;
     static wchar_t path[1024];
     const bool has_path = registry_device_path(slot, path, 1024);
-    wchar_t name[CONSOLE_NAME_UNITS];
-    console_mouse_name(slot, name, CONSOLE_NAME_UNITS);
+    wchar_t name[CONSOLE_NAME_UNITS];  // in English: scripts read the report in any language
+    console_mouse_name_in(LANG_EN, slot, name, CONSOLE_NAME_UNITS);
+    char name_utf8[kConsoleNameBytes];
+    wide_to_utf8(name, name_utf8, sizeof name_utf8);
     json_report_device(j, name, has_path ? path : NULL);
     json_report_status(j, &o->r);
     ArrivalView* log = log_now();
     const JsonSummaryLog held = {arrival_view_held_s(log, s_run.freq), log->failed,
                                  arrival_view_count(log)};
-    json_report_summary(j, o->name, &o->r, &o->d, &o->clock, &o->m, &held);
+    json_report_summary(j, name_utf8, &o->r, &o->d, &o->clock, &o->m, &held);
 }
 
 static void print_summary(FILE* out, int slot, RunOutputs* o) {
@@ -238,9 +239,10 @@ static void print_summary(FILE* out, int slot, RunOutputs* o) {
     record_distribution(&s_run.records[slot], &o->d);
     record_motion(&s_run.records[slot], &o->m);
     report_clock_finish(&s_clock, &o->clock);
-    console_mouse_name_utf8(slot, o->name, sizeof o->name);
+    char name[kConsoleNameBytes];
+    console_mouse_name_utf8(slot, name, sizeof name);
     static char text[2048];
-    format_summary(text, sizeof text, o->name, &o->r, &o->d, &o->clock, &o->m, log_now(), s_run.freq);
+    format_summary(text, sizeof text, name, &o->r, &o->d, &o->clock, &o->m, log_now(), s_run.freq);
     write_utf8(out, text);
     MotionHints h;
     motion_hints_of(&o->m, &o->clock, &h);

@@ -27,6 +27,10 @@ int format_status_line(char* buf, size_t cap, const StatsReadings* r) {
 
 void console_mouse_name(int slot, wchar_t* out, size_t units) { mouse_label(slot, out, units); }
 
+void console_mouse_name_in(Lang lang, int slot, wchar_t* out, size_t units) {
+    mouse_label_in(lang, slot, out, units);
+}
+
 void console_mouse_name_utf8(int slot, char* name, size_t cap) {
     wchar_t wide[CONSOLE_NAME_UNITS];
     console_mouse_name(slot, wide, CONSOLE_NAME_UNITS);

@@ -630,20 +630,6 @@ TEST(ConsoleLinesTest, ChineseSentencesAfterEnglishKeys) {
         EXPECT_NE(zh.find(line), std::string::npos) << line << " in\n" << zh;
 }
 
-TEST_F(RunConsoleTest, ARunInChineseSaysItsSentencesInChinese) {
-    two_mice();
-    texts_set_lang(LANG_ZH);
-    run_console(1, 0.05);
-    EXPECT_EQ(run_console(0, 0.05, L"Z:\\no\\such\\folder\\run.csv"), 1);
-    texts_set_lang(LANG_EN);
-    const std::string text = output();
-    for (const char* line : {"Device: 鼠标 VID_845E PID_0001\n请移动鼠标进行测量。按 Ctrl+C 退出。\n\n",
-                             "\nReport clock: none (不足 1000 个报告)\n",
-                             "\n没有收到回报：请在测量期间移动鼠标。\n",
-                             "\nError: 无法创建 Z:\\no\\such\\folder\\run.csv（用于 --csv）："})
-        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
-}
-
 std::wstring temp_file(const wchar_t* prefix) {
     wchar_t dir[MAX_PATH], path[MAX_PATH];
     GetTempPathW(MAX_PATH, dir);
@@ -665,6 +651,28 @@ std::string utf8(const std::wstring& text) {
 }
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The mouse's name and the sentences in Chinese; --json in English, as scripts read it.
+TEST_F(RunConsoleTest, ARunInChineseSaysItsSentencesInChinese) {
+    two_mice();
+    const std::wstring json = temp_file(L"qjz");
+    ConsoleRun with_json = {1, 0.05, NULL, false, NULL, NULL, json.c_str()};
+    texts_set_lang(LANG_ZH);
+    run_console_with(&with_json);
+    EXPECT_EQ(run_console(0, 0.05, L"Z:\\no\\such\\folder\\run.csv"), 1);
+    texts_set_lang(LANG_EN);
+    const std::string report = take_file(json);
+    for (const char* value : {"\"device\": {\n    \"name\": \"Mouse VID_845E PID_0001\",",
+                              "\"name\": \"Mouse VID_845E PID_0001\",\n    \"seconds\"",
+                              "\"none\": \"fewer than 1000 reports\""})
+        EXPECT_NE(report.find(value), std::string::npos) << value << " in\n" << report;
+    const std::string text = output();
+    for (const char* line : {"Device: 鼠标 VID_845E PID_0001\n请移动鼠标进行测量。按 Ctrl+C 退出。\n\n",
+                             "\nReport clock: none (不足 1000 个报告)\n",
+                             "\n没有收到回报：请在测量期间移动鼠标。\n",
+                             "\nError: 无法创建 Z:\\no\\such\\folder\\run.csv（用于 --csv）："})
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+}
 
 // A run that cannot start leaves the user's files as they were and makes none.
 TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {

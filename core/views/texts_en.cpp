@@ -549,9 +549,6 @@ const TextRow kEnglishTexts[] = {
     {TX_PLOT_SUM_STABILITY, "Stability %.1f%%"},
     {TX_PLOT_SUM_CLOCK, "Clock %.3f µs"},
     {TX_PLOT_SUM_NO_CLOCK, "Clock: none (%ls)"},
-    {TX_PLOT_CLOCK_TOO_FEW, "under 1000 reports"},
-    {TX_PLOT_CLOCK_NO_PERIOD, "no fixed period in the report times"},
-    {TX_PLOT_CLOCK_NO_MEMORY, "out of memory"},
     {TX_PLOT_SUM_WRAPPED, "(the plot holds only the last %.1f s)"},
     {TX_PLOT_SUM_FAILED, "(out of memory: the plot's log has stopped)"},
     {TX_PLOT_NOTE_POSITIONS, "Only absolute positions (a tablet, a remote desktop or a virtual machine): no counts to draw"},
@@ -595,5 +592,26 @@ const TextRow kEnglishTexts[] = {
 
     // --- the report clock ---
 
+    // --- leftovers found later ---
+    {TX_CSV_CR_INSIDE, "a carriage return in the middle of a line"},
+    {TX_CSV_AFTER_QUOTE, "text after a quoted field's closing quote"},
+    {TX_CSV_LINE_TOO_LONG, "the line is longer than %d bytes"},
+    {TX_CSV_QUOTE_OPEN, "a quoted field that starts here is not closed"},
+    {TX_CSV_EMPTY, "it is empty"},
+    {TX_CSV_READ_FAILED, "it cannot be read"},
+    {TX_CSV_NO_MEMORY, "there is no memory to read it into"},
+    {TX_CSV_OUT_OF_MEMORY, "out of memory"},
+    {TX_CSV_NO_T_US, "it has no t_us column (write one with -c ... --csv)"},
+    {TX_CSV_NO_UTC_US, "it has no utc_us column (write one with -c ... --csv)"},
+    {TX_CSV_NO_SLOT_COLUMN, "it has no slot column to choose slot %d by"},
+    {TX_CSV_ROW_SHORT, "the row ends before its %s field (field %d)"},
+    {TX_CSV_NOT_WHOLE, "%s is \"%s\", not a whole number from %lld to %lld"},
+    {TX_CSV_BAD_CLASS, "class is \"%s\", not first, accepted, coalesced or pause"},
+    {TX_CSV_BAD_TIME, "t_us is \"%s\", not a time in microseconds"},
+    {TX_CSV_TIME_BACKWARDS, "t_us is %s, before the row above's"},
+    {TX_CSV_UTC_EMPTY, "utc_us is empty"},
+    {TX_CSV_UTC_NOT_WHOLE, "utc_us is \"%s\", not a whole number of microseconds"},
+    {TX_CSV_SLOT_RANGE, "slot is \"%s\", not a slot number from 0 to %d"},
+    {TX_THROTTLE_ABSENT, "absent"},
 };
 const size_t kEnglishTextCount = sizeof kEnglishTexts / sizeof kEnglishTexts[0];

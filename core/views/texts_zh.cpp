@@ -487,9 +487,6 @@ const TextRow kChineseTexts[] = {
     {TX_PLOT_SUM_STABILITY, "稳定度 %.1f%%"},
     {TX_PLOT_SUM_CLOCK, "时钟 %.3f µs"},
     {TX_PLOT_SUM_NO_CLOCK, "时钟 无（%ls）"},
-    {TX_PLOT_CLOCK_TOO_FEW, "不足 1000 个报告"},
-    {TX_PLOT_CLOCK_NO_PERIOD, "报告时间无固定周期"},
-    {TX_PLOT_CLOCK_NO_MEMORY, "内存不足"},
     {TX_PLOT_SUM_WRAPPED, "(图中只有最近 %.1f 秒)"},
     {TX_PLOT_SUM_FAILED, "(内存不足，图的记录已停止)"},
     {TX_PLOT_NOTE_POSITIONS, "只有绝对位置的报告（绘图板、远程桌面或虚拟机）：没有计数可画"},
@@ -531,5 +528,26 @@ const TextRow kChineseTexts[] = {
 
     // --- the report clock ---
 
+    // --- leftovers found later ---
+    {TX_CSV_CR_INSIDE, "行的中间有一个回车符"},
+    {TX_CSV_AFTER_QUOTE, "带引号字段的右引号之后还有文字"},
+    {TX_CSV_LINE_TOO_LONG, "该行超过 %d 字节"},
+    {TX_CSV_QUOTE_OPEN, "从这里开始的带引号字段没有闭合"},
+    {TX_CSV_EMPTY, "文件是空的"},
+    {TX_CSV_READ_FAILED, "无法读取文件"},
+    {TX_CSV_NO_MEMORY, "内存不足，无法读入"},
+    {TX_CSV_OUT_OF_MEMORY, "内存不足"},
+    {TX_CSV_NO_T_US, "没有 t_us 列（用 -c ... --csv 写出的 CSV 才有）"},
+    {TX_CSV_NO_UTC_US, "没有 utc_us 列（用 -c ... --csv 写出的 CSV 才有）"},
+    {TX_CSV_NO_SLOT_COLUMN, "没有 slot 列，无法选出槽位 %d"},
+    {TX_CSV_ROW_SHORT, "该行在 %s 字段（第 %d 个字段）之前就结束了"},
+    {TX_CSV_NOT_WHOLE, "%s 为 \"%s\"，不是 %lld 到 %lld 之间的整数"},
+    {TX_CSV_BAD_CLASS, "class 为 \"%s\"，不是 first、accepted、coalesced 或 pause"},
+    {TX_CSV_BAD_TIME, "t_us 为 \"%s\"，不是以微秒计的时间"},
+    {TX_CSV_TIME_BACKWARDS, "t_us 为 %s，早于上一行"},
+    {TX_CSV_UTC_EMPTY, "utc_us 为空"},
+    {TX_CSV_UTC_NOT_WHOLE, "utc_us 为 \"%s\"，不是整数微秒"},
+    {TX_CSV_SLOT_RANGE, "slot 为 \"%s\"，不是 0 到 %d 之间的槽位号"},
+    {TX_THROTTLE_ABSENT, "未设置"},
 };
 const size_t kChineseTextCount = sizeof kChineseTexts / sizeof kChineseTexts[0];
