@@ -277,9 +277,10 @@ static void write_usb_line(FILE* out, TextId words) {
 
 // A hub that stopped: its path, then why in the capture's own words.
 static void note_hub_stopped(const wchar_t* path, const char* why) {
-    wchar_t format[256];
+    wchar_t format[256], why_wide[256];
     swprintf(format, 256, L"USB layer: %ls", txw(TX_USB_HUB_STOPPED));
-    print_note(format, path, why);
+    utf8_to_wide(why, why_wide, 256);
+    print_note(format, path, why_wide);
 }
 
 // The capture keeps its first reports when it reaches its bound, the log its
@@ -349,8 +350,10 @@ static int finish_usb_save(const UsbSession* s, OutputFile* o) {
     char hubs[1200];
     if (describe_dropped_hubs(hubs, sizeof hubs, s, t.first_us) == 0)
         return 0;
+    wchar_t hubs_wide[sizeof hubs];
+    utf8_to_wide(hubs, hubs_wide, sizeof hubs);
     return print_error(txw(TX_USB_SAVE_INCOMPLETE), path, (unsigned long long)t.records,
-                       (unsigned long long)t.bytes, hubs);
+                       (unsigned long long)t.bytes, hubs_wide);
 }
 
 // Serves window messages and, with --usb, the hubs' reads in one loop.
@@ -411,7 +414,9 @@ static bool open_outputs(const ConsoleRun* run, RunOutputs* o) {
         static UsbSession session;
         static char error[512];
         if (!usb_session_open(&session, run->usb_save_path != NULL, error, sizeof error)) {
-            print_error(L"%hs", error);
+            wchar_t wide[sizeof error];
+            utf8_to_wide(error, wide, sizeof error);
+            print_error(L"%ls", wide);
             return false;
         }
         o->usb = &session;
