@@ -68,6 +68,7 @@ enum {
     REPORT_CLOCK_FIT_POINTS = 32,  // points before they replace the first reports' line
     REPORT_CLOCK_RECENT = 4,       // newest points the line that places slots follows
     REPORT_CLOCK_NEAR = 2048,      // jitter values counted in place, from just below the line up
+    REPORT_CLOCK_READ_SIZES = 64,  // reads counted by how many reports they brought, up to this
 };
 
 // Why there is no clock.
@@ -76,6 +77,7 @@ enum ReportClockRefusal {
     REPORT_CLOCK_TOO_FEW,     // "fewer than 1000 reports"
     REPORT_CLOCK_NO_PERIOD,   // "the times follow no fixed period"
     REPORT_CLOCK_NO_MEMORY,   // "no memory for the jitter figures"
+    REPORT_CLOCK_LATE_READS,  // "reads came up to %d periods late, too late to place reports on one lattice"
 };
 
 struct ReportClockFigures {
@@ -87,6 +89,7 @@ struct ReportClockFigures {
     double jitter_p50_us, jitter_p99_us;  // over reports alone at their time
     uint64_t reports, unbatched;
     ReportClockRefusal refusal;
+    int late_periods;  // how late the reads came, in periods (see late reads above)
 };
 
 // A lattice: slot s at phase_us + s * period_us.
@@ -123,6 +126,7 @@ struct ReportClock {
     double last_t;
     ReportClockRefusal refusal;  // REPORT_CLOCK_NO_PERIOD once the first reports fit nothing
     bool locked;                 // the first reports gave a lattice
+    bool late;                   // ... by the test of late reads: no dips
     double first[REPORT_CLOCK_FIRST];
     uint32_t first_n;  // reports in first; a batch that fits nothing makes way for the next
     ReportClockLine base;  // from the first reports; the sums are against it
@@ -148,8 +152,12 @@ struct ReportClock {
     uint32_t recent_n;
     double floor_us;       // from the hull's edge down to the envelope
     double score_sum;  // capped residuals of anchors, in periods
+    double excess_sum;  // capped residuals of anchors past one period, in periods
     bool relock;           // the first REPORT_CLOCK_FIRST anchors scored as no lattice
     uint64_t anchors, unbatched;
+    uint64_t read_sizes[REPORT_CLOCK_READ_SIZES];  // placed reads of i + 1 reports; the last, of that or more
+    uint32_t read_n;                                // reports placed of the read under way
+    int window_late;  // how late the reads of the last reports searched for a lattice came
     GapHistogram jitter;  // unbatched residuals, whole us
     // The jitter of nearly every report, counted here first: a steady
     // stream's residuals lie within a few milliseconds above the line, and a
@@ -173,5 +181,8 @@ bool report_clock_finish(ReportClock* c, ReportClockFigures* out);
 void report_clock_free(ReportClock* c);
 // The refusal in plain words.
 const char* report_clock_reason(ReportClockRefusal r);
+// The refusal of f in plain words, with its figures where it has some (late
+// reads), in the language chosen; as snprintf.
+int report_clock_refusal_text(const ReportClockFigures* f, char* out, size_t cap);
 // The nearest nominal period to period_us.
 double report_clock_nominal_us(double period_us);

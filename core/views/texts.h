@@ -25,6 +25,8 @@ enum TextId {
     // --- mouse names and choosing a mouse ---
 
     // --- the report clock ---
+    TX_CLOCK_LATE_READS,     // why there is no report clock: reads came %d periods late
+    TX_CLOCK_LATE_READ_ONE,  // ... one period late
 
     TEXT_COUNT
 };

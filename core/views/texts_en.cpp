@@ -17,6 +17,8 @@ const TextRow kEnglishTexts[] = {
     // --- mouse names and choosing a mouse ---
 
     // --- the report clock ---
+    {TX_CLOCK_LATE_READS, "reads came up to %d periods late, too late to place reports on one lattice"},
+    {TX_CLOCK_LATE_READ_ONE, "reads came up to 1 period late, too late to place reports on one lattice"},
 
 };
 const size_t kEnglishTextCount = sizeof kEnglishTexts / sizeof kEnglishTexts[0];

@@ -17,6 +17,8 @@ const TextRow kChineseTexts[] = {
     // --- mouse names and choosing a mouse ---
 
     // --- the report clock ---
+    {TX_CLOCK_LATE_READS, "读取最多延迟 %d 个周期，报告无法对齐到同一时钟网格"},
+    {TX_CLOCK_LATE_READ_ONE, "读取最多延迟 1 个周期，报告无法对齐到同一时钟网格"},
 
 };
 const size_t kChineseTextCount = sizeof kChineseTexts / sizeof kChineseTexts[0];
