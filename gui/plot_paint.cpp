@@ -16,6 +16,7 @@
 
 #include "core/runs/arrival_clock.h"
 #include "core/views/plot_model.h"
+#include "core/views/texts.h"
 #include "engine/reception.h"
 #include "gui/plot_builder.h"
 #include "gui/plot_hints.h"
@@ -435,6 +436,12 @@ static void draw_legend(HDC dc, int width, int kind, UINT dpi) {
 static int clock_text(wchar_t* out, size_t cap, const ReportClockFigures* c) {
     if (c->refusal == REPORT_CLOCK_OK)
         return swprintf(out, cap, L"   时钟 %.3f µs", c->period_us);
+    if (c->refusal == REPORT_CLOCK_LATE_READS) {
+        wchar_t late[120];
+        swprintf(late, 120, txw(c->late_periods == 1 ? TX_CLOCK_LATE_READ_ONE : TX_CLOCK_LATE_READS),
+                 c->late_periods);
+        return swprintf(out, cap, L"   时钟 无（%ls）", late);
+    }
     const wchar_t* why = c->refusal == REPORT_CLOCK_TOO_FEW    ? L"不足 1000 个报告"
                          : c->refusal == REPORT_CLOCK_NO_PERIOD ? L"报告时间无固定周期"
                                                                 : L"内存不足";

@@ -115,8 +115,11 @@ void json_report_status(JsonReport* j, const StatsReadings* r) {
 }
 
 static json clock_json(const ReportClockFigures* c) {
-    if (c->refusal != REPORT_CLOCK_OK)
-        return {{"none", report_clock_reason(c->refusal)}};
+    if (c->refusal != REPORT_CLOCK_OK) {
+        char why[160];
+        report_clock_refusal_text(c, why, sizeof why);
+        return {{"none", why}};
+    }
     return {{"period_us", number(c->period_us)},   {"rate_hz", number(c->rate_hz)},
             {"drift_ppm", number(c->drift_ppm)},   {"filled", number(c->filled_pct)},
             {"jitter_p50_us", number(c->jitter_p50_us)},
