@@ -548,23 +548,20 @@ static void place_one(ReportClock* c, double t, int64_t slot, bool anchor, bool 
     }
     c->last_slot = slot;
     c->previous_t = t;
+    if (!anchor)
+        return;  // read with later reports: neither scored, fitted nor in the jitter
     const double r = residual(t, slot, c->line);
     const bool below = r < -c->tolerance_us;
-    c->read_n++;
-    if (anchor) {
-        count_read(c->read_sizes, c->read_n);
-        c->read_n = 0;
-        c->score_sum += below ? 1.0 : clamp01(r * c->line_per_us);
-        c->excess_sum += below ? 1.0 : clamp01(r * c->line_per_us - 1);
-        c->anchors++;
-        if (c->anchors == REPORT_CLOCK_FIRST)  // a start that fitted by chance
-            c->relock = c->late ? !(c->excess_sum / REPORT_CLOCK_FIRST < kMaxExcess)
-                                : !(c->score_sum / REPORT_CLOCK_FIRST < kMaxScore - kScoreMargin);
-        if (!below)
-            bin_add(c, slot, t);
-    }
-    batched = batched || below;
-    if (!batched) {
+    const double periods = r * c->line_per_us;
+    c->score_sum += below ? 1.0 : clamp01(periods);
+    c->excess_sum += below ? 1.0 : clamp01(periods - 1);
+    c->anchors++;
+    if (c->anchors == REPORT_CLOCK_FIRST)  // a start that fitted by chance
+        c->relock = c->late ? !(c->excess_sum / REPORT_CLOCK_FIRST < kMaxExcess)
+                            : !(c->score_sum / REPORT_CLOCK_FIRST < kMaxScore - kScoreMargin);
+    if (!below)
+        bin_add(c, slot, t);
+    if (!batched && !below) {
         c->unbatched++;
         const double longest = (double)kJitterLongestUs;
         const int64_t us = round_int(r < longest ? r : longest);
@@ -583,7 +580,8 @@ static void place_one(ReportClock* c, double t, int64_t slot, bool anchor, bool 
 // that held more reports than its time leaves slots for) tells nothing of
 // the envelope: it is neither fitted nor counted in the jitter, and scores
 // as far off as a report can (so a lattice the times do not follow cannot
-// pass by forcing them below it).
+// pass by forcing them below it). Reports from tail on take the slots right
+// after the one before them.
 static void place_pending(ReportClock* c, uint32_t count, uint32_t tail) {
     int64_t run = INT64_MAX;
     for (uint32_t k = c->pending_n; k-- > 0;) {
@@ -593,16 +591,32 @@ static void place_pending(ReportClock* c, uint32_t count, uint32_t tail) {
         if (k < count)
             c->pending_c[k] = index + run;
     }
+    for (uint32_t k = tail; k < count; k++) {
+        if (k > 0 || c->placed_any)
+            c->pending_c[k] = INT64_MIN;  // below any slot: the next one
+    }
+    // Reads counted here first: a count in the clock, of the same width as
+    // the slots, might be any of them to the compiler, which would then load
+    // them afresh after each count.
+    uint32_t read_n = c->read_n, sizes[REPORT_CLOCK_READ_SIZES] = {0};
     for (uint32_t k = 0; k < count; k++) {
         int64_t slot = c->pending_c[k];
-        if (c->placed_any && (slot <= c->last_slot || k >= tail))
+        if (c->placed_any && slot <= c->last_slot)
             slot = c->last_slot + 1;
         const double t = c->pending_t[k];
         const bool has_next = k + 1 < c->pending_n;
         const bool anchor = !has_next || c->pending_t[k + 1] != t;
         const bool batched = !anchor || (c->placed_any && c->previous_t == t);
         place_one(c, t, slot, anchor, batched);
+        read_n++;
+        if (anchor) {
+            sizes[read_n < REPORT_CLOCK_READ_SIZES ? read_n - 1 : REPORT_CLOCK_READ_SIZES - 1]++;
+            read_n = 0;
+        }
     }
+    c->read_n = read_n;
+    for (int i = 0; i < REPORT_CLOCK_READ_SIZES; i++)
+        c->read_sizes[i] += sizes[i];
     c->pending_n -= count;
     memmove(c->pending_t, c->pending_t + count, c->pending_n * sizeof c->pending_t[0]);
     memmove(c->pending_c, c->pending_c + count, c->pending_n * sizeof c->pending_c[0]);
@@ -642,7 +656,7 @@ static inline void lift_dip(ReportClock* c, uint32_t k) {
     // upper_slot, multiplying by the inverse: a slot's edge a rounding off is
     // well inside the tolerance.
     c->pending_c[c->pending_n] = floor_int((t - c->line.phase_us + c->tolerance_us) * c->line_per_us);
-    if (c->pending_n >= 2 && !c->late)
+    if (c->pending_n >= c->dips_from)
         lift_dip(c, c->pending_n - 1);
     return ++c->pending_n == REPORT_CLOCK_PENDING;
 }
@@ -670,6 +684,7 @@ static void lock(ReportClock* c, int n) {
         return;
     }
     c->locked = true;
+    c->dips_from = c->late ? UINT32_MAX : 2;  // late, a report alone is the one read soonest
     c->line = c->overall = c->start = c->base;
     c->line_per_us = 1 / c->base.period_us;
     c->tolerance_us = kStreamTolerance * c->base.period_us;

@@ -157,7 +157,8 @@ struct ReportClock {
     double last_t;
     ReportClockRefusal refusal;  // REPORT_CLOCK_NO_PERIOD once the first reports fit nothing
     bool locked;                 // the first reports gave a lattice
-    bool late;                   // ... by the test of late reads: no dips
+    bool late;                   // ... by the test of late reads
+    uint32_t dips_from;          // pending reports before dips are looked for (never when late)
     double first[REPORT_CLOCK_FIRST];
     uint32_t first_n;  // reports in first; a batch that fits nothing makes way for the next
     ReportClockLine base;  // from the first reports; the sums are against it
