@@ -595,10 +595,7 @@ static void place_pending(ReportClock* c, uint32_t count, uint32_t tail) {
         if (k > 0 || c->placed_any)
             c->pending_c[k] = INT64_MIN;  // below any slot: the next one
     }
-    // Reads counted here first: a count in the clock, of the same width as
-    // the slots, might be any of them to the compiler, which would then load
-    // them afresh after each count.
-    uint32_t read_n = c->read_n, sizes[REPORT_CLOCK_READ_SIZES] = {0};
+    uint32_t read_n = c->read_n;
     for (uint32_t k = 0; k < count; k++) {
         int64_t slot = c->pending_c[k];
         if (c->placed_any && slot <= c->last_slot)
@@ -610,13 +607,11 @@ static void place_pending(ReportClock* c, uint32_t count, uint32_t tail) {
         place_one(c, t, slot, anchor, batched);
         read_n++;
         if (anchor) {
-            sizes[read_n < REPORT_CLOCK_READ_SIZES ? read_n - 1 : REPORT_CLOCK_READ_SIZES - 1]++;
+            count_read(c->read_sizes, read_n);
             read_n = 0;
         }
     }
     c->read_n = read_n;
-    for (int i = 0; i < REPORT_CLOCK_READ_SIZES; i++)
-        c->read_sizes[i] += sizes[i];
     c->pending_n -= count;
     memmove(c->pending_t, c->pending_t + count, c->pending_n * sizeof c->pending_t[0]);
     memmove(c->pending_c, c->pending_c + count, c->pending_n * sizeof c->pending_c[0]);
