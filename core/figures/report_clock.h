@@ -11,11 +11,12 @@
 //   a lattice is fitted to them (below) and scored by the mean distance of
 //   its reports above it (each capped at one period): delays of a quarter
 //   period score about 0.25, times that follow no lattice about 0.5. The
-//   largest nominal period that scores under the limit wins. A divisor of the
-//   true period fits too, but leaves nearly all reports on one slot in m:
-//   when m times the period is nominal and at least 9 in 10 of the first
-//   reports share a slot modulo m, the lattice m times as coarse through
-//   that class is fitted instead (and so slots, fill and jitter are its own).
+//   largest nominal period that scores under the limit (or passes the test
+//   of late reads, below) wins. A divisor of the true period fits too, but
+//   leaves nearly all reports on one slot in m: when m times the period is
+//   nominal and at least 9 in 10 of the first reports share a slot modulo m,
+//   the lattice m times as coarse through that class is fitted instead (and
+//   so slots, fill and jitter are its own).
 // - Slots: a report can be no later than the slot its time falls in, so
 //   t gives an upper bound c_j; the latest slots that keep them rising are
 //   s_j = j + min over k >= j of (c_k - k). Streamed, that minimum looks
@@ -45,7 +46,7 @@
 //   REPORT_CLOCK_FIRST anchors streamed score as none (a start that fitted
 //   by chance), everything so far is dropped and the next reports are tried
 //   afresh; fill and jitter are then over the reports from that start on.
-//   A start that passed stays: a clock that later fails is refused.
+//   A start that passed stays: a clock that later fails both tests is refused.
 // - Jitter: residuals of reports alone at their time above the fitted line,
 //   the envelope itself, counted in whole microseconds. Not above the single
 //   lowest residual: where slots are skipped, a report delayed by nearly a
@@ -67,17 +68,18 @@
 //   residuals scatter over a whole period. It passes when its anchors lie
 //   less than a period above the line (the last report of a read was read
 //   before the next came; a longer period leaves them further up: the mean
-//   excess over a period stays under 0.1) and at most 4 slots and 1 in 1000
-//   are empty. The placing line never follows the newest points (a step in
+//   excess over a period stays under 0.1) and at most 4 slots plus 1 in
+//   1000 are empty. The placing line never follows the newest points (a step in
 //   them is an empty slot, not a walk), and the last read of the stream takes
 //   the slots right after the one before it (nothing after it pins them).
 // - Where late reads stop working: a slot left empty among reads a period
 //   late cannot be placed, and a shorter period fits as well by leaving one
-//   empty every so often. So more empty slots than that, reads over 8
-//   periods late (a timer's ticks rather than a reader woken by the mouse, or
-//   a coarse clock's stamps) or the test failing are refused as late reads,
-//   not as times without a period; near the limit of empty slots a few
-//   placed wrong cost tens of ppm on a short run at 1 kHz. Nor is a
+//   empty every so often. So where reads came a period or more late, times
+//   that pass neither test (more empty slots than that, reads over 8 periods
+//   late: a timer's ticks rather than a reader woken by the mouse, or a
+//   coarse clock's stamps) are refused as read too late, not as following no
+//   period. Near the limit of empty slots a few placed wrong cost tens of
+//   ppm on a short run at 1 kHz. Nor is a
 //   changing period followed: its mean is given while the phase stays near
 //   one line (20 to 21 ppm over 10 min at 8 kHz, 20 to 25 at 1 kHz); further
 //   off it is refused, or misread by tens of ppm.
