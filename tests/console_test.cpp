@@ -494,7 +494,7 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
 TEST(ConsoleLinesTest, TheClockLineGivesItsFiguresOrWhyThereAreNone) {
     // period, rate, drift, nominal, filled, jitter p50 and p99
     ReportClockFigures clock = {2000.0244, 499.9939, -12.2, 2000, 99.96, 40.04, 210, 0, 0,
-                                REPORT_CLOCK_OK};
+                                REPORT_CLOCK_OK, 0};
     char text[256];
     format_clock_line(text, sizeof text, &clock);
     EXPECT_STREQ(text, "Report clock: period_us=2000.024 rate_hz=500.0 drift_ppm=-12 filled=100.0% "
@@ -502,6 +502,11 @@ TEST(ConsoleLinesTest, TheClockLineGivesItsFiguresOrWhyThereAreNone) {
     clock.refusal = REPORT_CLOCK_TOO_FEW;
     format_clock_line(text, sizeof text, &clock);
     EXPECT_STREQ(text, "Report clock: none (fewer than 1000 reports)\n");
+    clock.refusal = REPORT_CLOCK_LATE_READS;
+    clock.late_periods = 6;
+    format_clock_line(text, sizeof text, &clock);
+    EXPECT_STREQ(text, "Report clock: none (reads came up to 6 periods late, too late to place reports on "
+                       "one lattice)\n");
 }
 
 TEST(ConsoleLinesTest, HintsOneLineEachOnlyWhenTheyApply) {

@@ -116,21 +116,14 @@ void json_report_status(JsonReport* j, const StatsReadings* r) {
                          {"Time", number(r->elapsed_s)}};
 }
 
-// Why there is no clock, in English whatever language was chosen: scripts
-// read the report. The words are the clock's own (report_clock_reason).
-static const char* refusal_in_english(ReportClockRefusal r) {
-    switch (r) {
-    case REPORT_CLOCK_OK: break;
-    case REPORT_CLOCK_TOO_FEW: return tx_in(LANG_EN, TX_CLOCK_TOO_FEW);
-    case REPORT_CLOCK_NO_PERIOD: return tx_in(LANG_EN, TX_CLOCK_NO_PERIOD);
-    case REPORT_CLOCK_NO_MEMORY: return tx_in(LANG_EN, TX_CLOCK_NO_MEMORY);
-    }
-    return "";
-}
-
+// Why there is no clock is given in English whatever language was chosen:
+// scripts read the report.
 static json clock_json(const ReportClockFigures* c) {
-    if (c->refusal != REPORT_CLOCK_OK)
-        return {{"none", refusal_in_english(c->refusal)}};
+    if (c->refusal != REPORT_CLOCK_OK) {
+        char why[160];
+        report_clock_refusal_text_in(LANG_EN, c, why, sizeof why);
+        return {{"none", why}};
+    }
     return {{"period_us", number(c->period_us)},   {"rate_hz", number(c->rate_hz)},
             {"drift_ppm", number(c->drift_ppm)},   {"filled", number(c->filled_pct)},
             {"jitter_p50_us", number(c->jitter_p50_us)},

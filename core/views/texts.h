@@ -353,6 +353,8 @@ enum TextId {
     TX_LIST_NONE,        // --list without a mouse
 
     // --- the report clock ---
+    TX_CLOCK_LATE_READS,     // why there is no report clock: reads came %d periods late
+    TX_CLOCK_LATE_READ_ONE,  // ... one period late
 
     // --- leftovers found later ---
     // Why a CSV read back cannot be used: after "FILE:LINE: " or "FILE cannot

@@ -591,6 +591,8 @@ const TextRow kEnglishTexts[] = {
     {TX_LIST_NONE, "No mouse found via Raw Input."},
 
     // --- the report clock ---
+    {TX_CLOCK_LATE_READS, "reads came up to %d periods late, too late to place reports on one lattice"},
+    {TX_CLOCK_LATE_READ_ONE, "reads came up to 1 period late, too late to place reports on one lattice"},
 
     // --- leftovers found later ---
     {TX_CSV_CR_INSIDE, "a carriage return in the middle of a line"},

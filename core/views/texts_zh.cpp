@@ -527,6 +527,8 @@ const TextRow kChineseTexts[] = {
     {TX_LIST_NONE, "通过 Raw Input 未找到鼠标。"},
 
     // --- the report clock ---
+    {TX_CLOCK_LATE_READS, "读取最多延迟 %d 个周期，报告无法对齐到同一时钟网格"},
+    {TX_CLOCK_LATE_READ_ONE, "读取最多延迟 1 个周期，报告无法对齐到同一时钟网格"},
 
     // --- leftovers found later ---
     {TX_CSV_CR_INSIDE, "行的中间有一个回车符"},
