@@ -627,6 +627,26 @@ TEST(CaptureHeadlineTest, TheMouseEndpointAloneMakesTheRates) {
     EXPECT_FALSE(chosen.chosen);
     EXPECT_EQ(chosen.mouse->device, 2);
 
+    // The summary counts every device's gaps; the rates sit beside their own.
+    const std::wstring text = report_of(*a);
+    EXPECT_NE(text.find(L"  Valid IN gaps     : 215\n"), std::wstring::npos) << text.c_str();
+    EXPECT_NE(text.find(L" reports)\n  Valid gaps        : 60\n  Average delivery  :  1000.0 Hz\n"),
+              std::wstring::npos)
+        << text.c_str();
+
+    // Replugged, the mouse is a second device with the same ids; the first
+    // carried a report or two before it left.
+    std::vector<std::pair<int64_t, Bytes>> replug;
+    replug.push_back({0, descriptor_reply(3, device_descriptor(0x0110, 8, 0x1234, 0x5678))});
+    replug.push_back({0, descriptor_reply(7, device_descriptor(0x0110, 8, 0x1234, 0x5678))});
+    add_reports(&replug, 3, 0x81, 2, 1000000, 1000);
+    add_reports(&replug, 7, 0x81, 20, 2000000, 1000);
+    add_reports(&replug, 2, 0x81, 30, 1000000, 1000);
+    auto replugged = analyse(capture_of(replug));
+    capture_headline_of(&replugged->endpoints, &keyboard, &chosen);
+    ASSERT_TRUE(chosen.chosen);
+    EXPECT_EQ(chosen.mouse->device, 7);
+
     // Bulk traffic alone is no mouse.
     r.clear();
     add_reports(&r, 4, 0x82, 20, 1000000, 125, 3);
@@ -635,9 +655,9 @@ TEST(CaptureHeadlineTest, TheMouseEndpointAloneMakesTheRates) {
     EXPECT_EQ(bulk->headline.other_count, 1);
 }
 
-// What rules high speed out (bcdUSB below 2.0, bMaxPacketSize0 below 64) and
-// what shows it (an interrupt endpoint packing more than 64 bytes, a
-// device-qualifier answer); nothing, or both at once, leaves it open.
+// What rules high speed out (bcdUSB below 2.0, bMaxPacketSize0 below 64 under
+// bcdUSB 3.0) and what shows it (an interrupt endpoint packing more than 64
+// bytes); nothing, or both at once, leaves it open.
 TEST(CaptureHeadlineTest, TheSpeedIsReadFromTheDescriptorsOrLeftOpen) {
     const struct {
         std::vector<Bytes> descriptors;
@@ -652,8 +672,14 @@ TEST(CaptureHeadlineTest, TheSpeedIsReadFromTheDescriptorsOrLeftOpen) {
          USB_SPEED_NOT_HIGH, SPEED_EVIDENCE_MAX_PACKET0, 8, 125},
         {{config_descriptor({{0x81, 3, 1, 1024}})}, USB_SPEED_HIGH, SPEED_EVIDENCE_ENDPOINT_SIZE, 1024, 8000},
         {{config_descriptor({{0x81, 3, 4, 0x0800 | 64}})}, USB_SPEED_HIGH, SPEED_EVIDENCE_ENDPOINT_SIZE, 64, 1000},
+        // Such an answer says the device could run at high speed, not that it does.
         {{device_descriptor(0x0200, 64), qualifier_descriptor(), config_descriptor({{0x81, 3, 4}})},
-         USB_SPEED_HIGH, SPEED_EVIDENCE_QUALIFIER, 0, 1000},
+         USB_SPEED_NOT_SHOWN, SPEED_EVIDENCE_NONE, 0, 0},
+        {{device_descriptor(0x0200, 8), qualifier_descriptor(), config_descriptor({{0x81, 3, 4}})},
+         USB_SPEED_NOT_HIGH, SPEED_EVIDENCE_MAX_PACKET0, 8, 250},
+        // SuperSpeed gives bMaxPacketSize0 as a power of two: 9 is 512 bytes.
+        {{device_descriptor(0x0300, 9), config_descriptor({{0x81, 3, 4}})},
+         USB_SPEED_NOT_SHOWN, SPEED_EVIDENCE_NONE, 0, 0},
         {{config_descriptor({{0x81, 3, 10}, {0x02, 2, 0, 512}})}, USB_SPEED_NOT_SHOWN, SPEED_EVIDENCE_NONE, 0, 0},
         {{device_descriptor(0x0200, 8), config_descriptor({{0x81, 3, 1, 512}})},
          USB_SPEED_NOT_SHOWN, SPEED_EVIDENCE_NONE, 0, 0},
@@ -699,6 +725,20 @@ TEST(CaptureHeadlineTest, ACoarseClockIsFoundAndAFineOneIsNot) {
     // Too few gaps to judge.
     coarse.resize(15);
     EXPECT_EQ(analyse(capture_of(coarse))->headline.clock_step_us, 0);
+
+    // A steady stream on a fine clock sits on one multiple of its polling
+    // period, a whole number of microframes, however close to it: no tick
+    // clock. One tick between all reports still is one when the tick is no
+    // whole number of microframes.
+    std::vector<std::pair<int64_t, Bytes>> steady_1k, steady_125, one_tick;
+    for (int i = 0; i < 60; i++) {
+        add_reports(&steady_1k, 2, 0x81, 1, 1000000 + i * 1000 + (i % 3 - 1), 0);
+        add_reports(&steady_125, 2, 0x81, 1, 1000000 + i * 8000 + (i % 3 - 1), 0);
+        add_reports(&one_tick, 2, 0x81, 1, 1000000 + (i * 156001 + 5) / 10, 0);
+    }
+    EXPECT_EQ(analyse(capture_of(steady_1k))->headline.clock_step_us, 0);
+    EXPECT_EQ(analyse(capture_of(steady_125))->headline.clock_step_us, 0);
+    EXPECT_NEAR(analyse(capture_of(one_tick))->headline.clock_step_us, 15600, 1);
 
     texts_set_lang(LANG_ZH);
     std::wstring text = report_of(*a);

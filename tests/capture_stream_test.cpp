@@ -36,7 +36,7 @@ protected:
     void SetUp() override {
         fake_heap_reset();
         texts_set_lang(LANG_ZH);
-        table = new UsbEndpointTable;
+        table = new UsbEndpointTable();  // zeroed: reset() frees it first
         reset();
     }
     void TearDown() override {
@@ -268,7 +268,10 @@ TEST_F(CaptureStreamTest, DescriptorWalkFindsTheSmallestInterruptInterval) {
 // bInterval is read at the speed the descriptors show; without one, both
 // readings are given. 8K is promised only to a device shown to be high speed.
 TEST_F(CaptureStreamTest, TheLimitFollowsTheSpeedShownAndOnlyHighSpeedIsPromised8K) {
-    const Bytes full = device_descriptor(0x0200, 8), high = qualifier_descriptor();
+    // A wide interrupt endpoint shows high speed; a device-qualifier answer
+    // shows only that the device could run at it.
+    const Bytes full = device_descriptor(0x0200, 8), high = config_descriptor({{0x82, 3, 4, 512}}),
+                qualifier = qualifier_descriptor();
     const struct {
         int binterval;
         const Bytes* speed;  // null: nothing tells
@@ -276,7 +279,8 @@ TEST_F(CaptureStreamTest, TheLimitFollowsTheSpeedShownAndOnlyHighSpeedIsPromised
         const std::wstring* remark;
     } rows[] = {
         {1, &high, L"  → 该端点理论上限约 8000 Hz\n"
-                   L"  (设备 1.2 应答了 device qualifier 请求: 高速设备，bInterval 按 125 μs 微帧计)\n",
+                   L"  (设备 1.2 有 wMaxPacketSize 为 512 的中断端点，超过全速的 64: 高速设备，bInterval 按 125 "
+                   L"μs 微帧计)\n",
          &kEightKRemark},
         {4, &high, L"  → 该端点理论上限约 1000 Hz\n", &kLimitedRemark},
         {1, &full, L"  → 该端点理论上限约 1000 Hz\n"
@@ -284,6 +288,7 @@ TEST_F(CaptureStreamTest, TheLimitFollowsTheSpeedShownAndOnlyHighSpeedIsPromised
                    L"  ⚠ 不是高速设备: 端点上限 1000 Hz，达不到 8K。\n",
          nullptr},
         {10, &full, L"  → 该端点理论上限约 125 Hz\n", nullptr},
+        {1, &qualifier, L"  → 该端点理论上限取决于设备速度: 全速下约 1000 Hz，高速下约 8000 Hz\n", nullptr},
         {1, nullptr, L"  → 该端点理论上限取决于设备速度: 全速下约 1000 Hz，高速下约 8000 Hz\n"
                      L"  ? 端点能否支持 8K 取决于设备速度，抓包未显示设备速度: 高速下 8000 Hz，全速下 1000 Hz。\n",
          nullptr},
@@ -322,6 +327,7 @@ TEST_F(CaptureStreamTest, TheHeadlineInEnglish) {
               L"  Total packets     : 6\n  Bulk/interrupt    : 4\n  Control transfers : 2\n"
               L"  Valid IN gaps     : 2\n\nReport rate (interrupt-IN only, 100 us to 50 ms):\n"
               L"  Mouse endpoint    : 1.2.0x81 (3 reports)\n"
+              L"  Valid gaps        : 2\n"
               L"  Average delivery  :   125.0 Hz\n  Lowest instant    :   125.0 Hz\n"
               L"  Not in these figures (endpoint and reports): 1.2.0x84 (bulk 1)\n"
               L"\n\nInterrupt endpoint bInterval = 10\n"

@@ -72,7 +72,7 @@ TEST(ReportJsonTest, OddNamesRoundTripAndNonFiniteFiguresAreNull) {
         const nlohmann::json got = written(j);
         json_report_free(j);
         ASSERT_FALSE(got.is_discarded());
-        EXPECT_EQ(got["schema"], 1);
+        EXPECT_EQ(got["schema"], 2);
         EXPECT_EQ(got["device"]["name"], n.utf8);
         EXPECT_EQ(got["device"]["vid"], "046D");
         EXPECT_TRUE(got["status"]["Avg"].is_null());

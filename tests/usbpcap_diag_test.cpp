@@ -322,6 +322,7 @@ TEST_F(UsbPcapDiagTest, TwoHubsInArbitrarySplitsAreMergedAndABadHubIsSkipped) {
               std::wstring::npos)
         << text.c_str();
     EXPECT_NE(text.find(L"  鼠标端点     : 2.2.0x81 (40 个报告)\n"
+                        L"  有效间隔     : 39\n"
                         L"  平均交付率   :  4000.0 Hz\n  最低瞬时     :  4000.0 Hz\n"
                         L"  未计入以上数字 (端点与报告数): 1.2.0x81 (30)\n"),
               std::wstring::npos);
@@ -363,6 +364,7 @@ TEST_F(UsbPcapDiagTest, TheChosenMouseIsJudgedWhenItsDeviceIsSeen) {
     EXPECT_EQ(out.result, 0);
     const std::wstring text = out.text;
     EXPECT_NE(text.find(L"  鼠标端点     : 1.3.0x81 (10 个报告, 所选鼠标 046D:C05A)\n"
+                        L"  有效间隔     : 9\n"
                         L"  平均交付率   :   500.0 Hz\n"),
               std::wstring::npos)
         << text.c_str();

@@ -6,6 +6,8 @@
 #include <math.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "core/figures/distribution.h"
 #include "core/figures/gap_histogram.h"
 #include "core/captures/usbpcap_record.h"
@@ -17,6 +19,8 @@ enum {
 static const double kTickShortestUs = 950.0;
 static const double kTickSlackUs = 2.0;  // a stamp cut to whole us, twice
 static const double kTickShare = 0.9;
+static const double kTickOtherShare = 0.1;
+static const double kMicroframeUs = 125.0;
 
 // An interrupt endpoint of the device packing more than full speed allows.
 static bool high_speed_endpoint(const UsbEndpointTable* t, uint16_t bus, uint16_t device,
@@ -36,6 +40,10 @@ static bool high_speed_endpoint(const UsbEndpointTable* t, uint16_t bus, uint16_
 }
 
 // Two descriptors that disagree show nothing: both readings are given then.
+// A SuperSpeed device's bMaxPacketSize0 is an exponent (9: 512 bytes), so it
+// rules high speed out only below bcdUSB 3.0. A device-qualifier answer is no
+// evidence: it says the device can run at high speed, and Windows asks for it
+// when such a device enumerated at full speed.
 void usb_device_speed(const UsbEndpointTable* t, uint16_t bus, uint16_t device,
                       UsbDeviceSpeed* out) {
     *out = UsbDeviceSpeed{USB_SPEED_NOT_SHOWN, SPEED_EVIDENCE_NONE, 0};
@@ -43,13 +51,12 @@ void usb_device_speed(const UsbEndpointTable* t, uint16_t bus, uint16_t device,
     UsbDeviceSpeed slow = *out, fast = *out;
     if (d && d->bcd_usb >= 0 && d->bcd_usb < 0x0200)
         slow = UsbDeviceSpeed{USB_SPEED_NOT_HIGH, SPEED_EVIDENCE_BCD_USB, d->bcd_usb};
-    else if (d && d->max_packet0 >= 0 && d->max_packet0 < FULL_SPEED_LARGEST_PACKET)
+    else if (d && d->bcd_usb >= 0 && d->bcd_usb < 0x0300 && d->max_packet0 >= 0 &&
+             d->max_packet0 < FULL_SPEED_LARGEST_PACKET)
         slow = UsbDeviceSpeed{USB_SPEED_NOT_HIGH, SPEED_EVIDENCE_MAX_PACKET0, d->max_packet0};
     int size = 0;
     if (high_speed_endpoint(t, bus, device, &size))
         fast = UsbDeviceSpeed{USB_SPEED_HIGH, SPEED_EVIDENCE_ENDPOINT_SIZE, size};
-    else if (d && d->qualifier)
-        fast = UsbDeviceSpeed{USB_SPEED_HIGH, SPEED_EVIDENCE_QUALIFIER, 0};
     if ((slow.speed == USB_SPEED_NOT_SHOWN) != (fast.speed == USB_SPEED_NOT_SHOWN))
         *out = slow.speed != USB_SPEED_NOT_SHOWN ? slow : fast;
 }
@@ -74,15 +81,29 @@ static void for_each_count(const GapHistogram* h, Visit visit) {
     }
 }
 
-// Whether most gaps sit on whole multiples of step.
-static bool on_step(const GapHistogram* h, double step) {
-    uint64_t on = 0;
+// Whether most gaps sit on whole multiples of step, and whether they show
+// what only a clock's ticks make: a share of them on other multiples than the
+// commonest, or a step that is no whole number of 125 us microframes. A
+// steady stream on a fine clock sits on one multiple of its polling period,
+// which always is whole microframes.
+static bool clock_ticks(const GapHistogram* h, double step) {
+    // Accepted gaps end at 50 ms: 53 multiples of 0.95 ms at most (kept in range regardless).
+    enum { MULTIPLES = 64 };
+    uint64_t on = 0, of_multiple[MULTIPLES] = {};
     for_each_count(h, [&](double us, uint64_t count) {
         const double k = floor(us / step + 0.5);
-        if (k >= 1 && fabs(us - k * step) <= kTickSlackUs)
+        if (k >= 1 && fabs(us - k * step) <= kTickSlackUs) {
             on += count;
+            of_multiple[k < MULTIPLES ? (int)k - 1 : MULTIPLES - 1] += count;
+        }
     });
-    return (double)on >= kTickShare * (double)h->n;
+    if ((double)on < kTickShare * (double)h->n)
+        return false;
+    const double frames = floor(step / kMicroframeUs + 0.5);
+    if (fabs(step - frames * kMicroframeUs) > kTickSlackUs)
+        return true;
+    const uint64_t commonest = *std::max_element(of_multiple, of_multiple + MULTIPLES);
+    return (double)(on - commonest) >= kTickOtherShare * (double)on;
 }
 
 // The steps tried are the commonest gap and its whole fractions, largest
@@ -105,7 +126,7 @@ double capture_clock_step_us(const UsbEndpointTable* t) {
         }
     });
     for (int k = 1; commonest / k >= kTickShortestUs; k++) {
-        if (on_step(most, commonest / k))
+        if (clock_ticks(most, commonest / k))
             return commonest / k;
     }
     return 0;
@@ -125,15 +146,21 @@ static const UsbEndpoint* busiest_interrupt_in(const UsbEndpointTable* t, const 
     return best;
 }
 
-// The device a mouse's ids name, when the capture holds its device descriptor.
-static const UsbDevice* device_of_ids(const UsbEndpointTable* t, const DeviceIds* ids) {
+// The chosen mouse's endpoint, when the capture holds its device descriptor.
+// A replugged mouse comes back as another device with the same ids, and the
+// one it left may have carried nothing: the busiest of them is the mouse.
+static const UsbEndpoint* chosen_mouse(const UsbEndpointTable* t, const DeviceIds* ids) {
     if (!ids || ids->vid < 0 || ids->pid < 0)
         return NULL;
+    const UsbEndpoint* best = NULL;
     for (int i = 0; i < t->device_count; i++) {
-        if (t->devices[i].vid == ids->vid && t->devices[i].pid == ids->pid)
-            return &t->devices[i];
+        if (t->devices[i].vid != ids->vid || t->devices[i].pid != ids->pid)
+            continue;
+        const UsbEndpoint* e = busiest_interrupt_in(t, &t->devices[i]);
+        if (e && (!best || e->reports > best->reports))
+            best = e;
     }
-    return NULL;
+    return best;
 }
 
 // The others, most reports first (the first seen among equals), by
@@ -171,8 +198,7 @@ void capture_headline_of(const UsbEndpointTable* t, const DeviceIds* mouse, Capt
     memset(out, 0, sizeof *out);
     out->binterval = -1;
     out->ids = DeviceIds{-1, -1};
-    const UsbDevice* chosen = device_of_ids(t, mouse);
-    out->mouse = chosen ? busiest_interrupt_in(t, chosen) : NULL;
+    out->mouse = chosen_mouse(t, mouse);
     out->chosen = out->mouse != NULL;
     if (out->chosen)
         out->ids = *mouse;

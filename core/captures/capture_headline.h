@@ -21,9 +21,8 @@ enum UsbSpeedSeen {
 enum UsbSpeedEvidence {
     SPEED_EVIDENCE_NONE,
     SPEED_EVIDENCE_BCD_USB,        // the device descriptor's bcdUSB is below 2.0
-    SPEED_EVIDENCE_MAX_PACKET0,    // its bMaxPacketSize0 is below 64
+    SPEED_EVIDENCE_MAX_PACKET0,    // its bMaxPacketSize0 is below 64, bcdUSB below 3.0
     SPEED_EVIDENCE_ENDPOINT_SIZE,  // an interrupt endpoint's wMaxPacketSize is above 64
-    SPEED_EVIDENCE_QUALIFIER,      // the device answered for a device qualifier
 };
 
 struct UsbDeviceSpeed {
@@ -38,9 +37,12 @@ void usb_device_speed(const UsbEndpointTable* t, uint16_t bus, uint16_t device,
 // The step a coarse clock stamps in: most of the accepted gaps of the
 // endpoint with the most of them (at least 16) sit within 2 us of whole
 // multiples of one step of about a millisecond or more (0.95 ms: a 1024 Hz
-// system timer's 0.977 ms is such a clock). The largest such step in us; 0
-// when the stamps are finer. A precise clock puts a few microseconds of
-// jitter on every gap, so its gaps miss any lattice that narrow.
+// system timer's 0.977 ms is such a clock), and they show a clock's ticks
+// rather than a steady stream: one in ten of them or more sit on another
+// multiple than the commonest, or the step is no whole number of 125 us
+// microframes (a host polls in those). The largest such step in us; 0 when
+// the stamps are finer. A precise clock puts a few microseconds of jitter on
+// every gap, so its gaps miss any lattice that narrow.
 double capture_clock_step_us(const UsbEndpointTable* t);
 
 enum { HEADLINE_OTHERS = 4 };
@@ -48,7 +50,8 @@ enum { HEADLINE_OTHERS = 4 };
 struct CaptureHeadline {
     // The interrupt-IN endpoint with the most reports carrying data (the
     // first seen among equals), or the chosen mouse's when the capture shows
-    // which device that is; null when no interrupt-IN endpoint carried data.
+    // which device that is (the busiest of the devices with its ids, as a
+    // replugged mouse is two); null when no interrupt-IN endpoint carried data.
     const UsbEndpoint* mouse;
     bool chosen;          // found by the chosen mouse's ids
     DeviceIds ids;        // those ids, when chosen

@@ -153,9 +153,6 @@ static void append_speed_reason(WideBuf* o, const CaptureHeadline* h) {
     case SPEED_EVIDENCE_ENDPOINT_SIZE:
         text_appendf(o, txw(TX_CAP_WHY_ENDPOINT_SIZE), device, v);
         break;
-    case SPEED_EVIDENCE_QUALIFIER:
-        text_appendf(o, txw(TX_CAP_WHY_QUALIFIER), device);
-        break;
     case SPEED_EVIDENCE_NONE:
         break;
     }
@@ -218,10 +215,14 @@ void format_capture_headline(const CaptureTally* t, const CaptureHeadline* h, co
                  (unsigned long long)t->bulk_int_packets, (unsigned long long)t->control_packets,
                  (unsigned long long)t->valid_in_intervals);
     append_mouse(&o, h);
-    if (h->failed)
+    // The summary's gap count is the whole capture's; the rates have their own.
+    if (h->failed) {
         text_appendf(&o, L"%ls", txw(TX_CAP_NO_FIGURES));
-    else
+    } else {
+        if (h->mouse)
+            text_appendf(&o, txw(TX_CAP_MOUSE_GAPS), (unsigned long long)h->gaps);
         text_appendf(&o, txw(TX_CAP_RATES), h->average_hz, h->lowest_hz);
+    }
     if (h->clock_step_us > 0) {
         wchar_t step[16];
         swprintf(step, 16, L"%.3g", h->clock_step_us / 1000.0);

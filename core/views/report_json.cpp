@@ -259,6 +259,7 @@ void json_report_capture(JsonReport* j, const CaptureFileAnalysis* a, const char
               {"control_packets", t->control_packets},
               {"valid_in_intervals", t->valid_in_intervals},
               {"mouse_endpoint", h->mouse ? json(mouse) : json(nullptr)},
+              {"mouse_gaps", h->mouse && !h->failed ? json(h->gaps) : json(nullptr)},
               {"average_hz", h->failed ? json(nullptr) : number(h->average_hz)},
               {"lowest_hz", h->failed ? json(nullptr) : number(h->lowest_hz)},
               {"clock_step_us", h->clock_step_us > 0 ? number(h->clock_step_us) : json(nullptr)},

@@ -19,7 +19,7 @@
 #include "core/figures/stats.h"
 #include "core/figures/throttle.h"
 
-enum { JSON_SCHEMA = 1 };
+enum { JSON_SCHEMA = 2 };
 
 struct JsonReport;  // the object being built; its contents stay in report_json.cpp
 

@@ -158,7 +158,6 @@ enum TextId {
     TX_CAP_WHY_BCD_USB,
     TX_CAP_WHY_MAX_PACKET0,
     TX_CAP_WHY_ENDPOINT_SIZE,
-    TX_CAP_WHY_QUALIFIER,
     TX_CAP_EIGHT_K,
     TX_CAP_TWO_K,
     TX_CAP_EIGHT_K_DEPENDS,
@@ -235,6 +234,7 @@ enum TextId {
     TX_LAYER_SOME_MERGED,
     TX_LAYER_ONE_BY_ONE,
     TX_LAYER_ONE_BY_ONE_LATER,
+    TX_CAP_MOUSE_GAPS,
 
     // --- main window, about box, message boxes ---
     TX_WIN_START,             // the start button, its accelerator marked

@@ -241,9 +241,6 @@ const TextRow kEnglishTexts[] = {
     {TX_CAP_WHY_ENDPOINT_SIZE,
      "  (device %ls has an interrupt endpoint of wMaxPacketSize %d, above full speed's 64: high "
      "speed, so bInterval counts 125 us microframes)\n"},
-    {TX_CAP_WHY_QUALIFIER,
-     "  (device %ls answered a device-qualifier request: high speed, so bInterval counts 125 us "
-     "microframes)\n"},
     {TX_CAP_EIGHT_K,
      "  √ The endpoint allows 8K; if the real rate is still low, check the settings and the "
      "driver.\n"},
@@ -431,6 +428,7 @@ const TextRow kEnglishTexts[] = {
     {TX_LAYER_ONE_BY_ONE, " and Windows delivered every report one by one.\n"},
     {TX_LAYER_ONE_BY_ONE_LATER,
      " and Windows delivered every report one by one, about %.1f ms later.\n"},
+    {TX_CAP_MOUSE_GAPS, "  Valid gaps        : %llu\n"},
 
     // --- main window, about box, message boxes ---
     {TX_WIN_START, "&Start"},

@@ -220,8 +220,6 @@ const TextRow kChineseTexts[] = {
     {TX_CAP_WHY_ENDPOINT_SIZE,
      "  (设备 %ls 有 wMaxPacketSize 为 %d 的中断端点，超过全速的 64: 高速设备，bInterval 按 125 "
      "μs 微帧计)\n"},
-    {TX_CAP_WHY_QUALIFIER,
-     "  (设备 %ls 应答了 device qualifier 请求: 高速设备，bInterval 按 125 μs 微帧计)\n"},
     {TX_CAP_EIGHT_K, "  √ 端点上限支持 8K，如果实际仍然低，查配置/驱动。\n"},
     {TX_CAP_TWO_K, "  ⚠ 若你设了 8K 但上限≤2000Hz，说明接收器 USB 端被限频到 2K。\n"},
     {TX_CAP_EIGHT_K_DEPENDS,
@@ -378,6 +376,7 @@ const TextRow kChineseTexts[] = {
     {TX_LAYER_SOME_MERGED, "；Windows 大多逐个交付报告，但把 %llu 个并入了其他交付。\n"},
     {TX_LAYER_ONE_BY_ONE, "，Windows 逐个交付了每个报告。\n"},
     {TX_LAYER_ONE_BY_ONE_LATER, "，Windows 逐个交付了每个报告，约晚 %.1f ms。\n"},
+    {TX_CAP_MOUSE_GAPS, "  有效间隔     : %llu\n"},
 
     // --- main window, about box, message boxes ---
     {TX_WIN_START, "开始测量(&S)"},

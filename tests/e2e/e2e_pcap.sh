@@ -52,9 +52,9 @@ if [ -d "$captures" ]; then
         tr -d "\r" <"$tour.$lang.txt" | grep -q "^  2.3.0x84  reports=251 .*  bulk$" ||
             fail "tour sample: bulk endpoint not marked ($lang)"
     done
-    # The headlines: the mouse endpoint named, its own rates, bInterval read at
+    # The headlines: the mouse endpoint named, its own gap count and rates, bInterval read at
     # the speed the descriptors show, 8K promised to no full-speed device, the
-    # M90 capture's 15.6 ms clock said.
+    # M90 capture's and the tour sample's 15.6 ms clock said.
     headline() {  # FILE LINE...: the lines follow each other in FILE
         local file=$1
         shift
@@ -64,23 +64,28 @@ text = open(sys.argv[1], encoding="utf-8").read().replace("\r", "")
 sys.exit(0 if "\n".join(sys.argv[2:]) + "\n" in text else 1)
 PY
     }
-    headline "$hp.zh.txt" "  鼠标端点     : 1.2.0x81 (572 个报告)" "  平均交付率   :   115.0 Hz" \
+    headline "$hp.zh.txt" "  鼠标端点     : 1.2.0x81 (572 个报告)" "  有效间隔     : 550" \
+        "  平均交付率   :   115.0 Hz" \
         "  最低瞬时     :    25.0 Hz" "  未计入以上数字 (端点与报告数): 1.3.0x81 (280)"
     headline "$hp.zh.txt" "探测到中断端点 bInterval = 1" "  → 该端点理论上限约 1000 Hz" \
         "  (设备 1.2 的 bMaxPacketSize0 为 8，低于 64: 不是高速设备，bInterval 按 1 ms 帧计)" \
         "  ⚠ 不是高速设备: 端点上限 1000 Hz，达不到 8K。"
-    headline "$hp.en.txt" "  Mouse endpoint    : 1.2.0x81 (572 reports)" "  Average delivery  :   115.0 Hz" \
+    headline "$hp.en.txt" "  Mouse endpoint    : 1.2.0x81 (572 reports)" "  Valid gaps        : 550" \
+        "  Average delivery  :   115.0 Hz" \
         "  Lowest instant    :    25.0 Hz" "  Not in these figures (endpoint and reports): 1.3.0x81 (280)"
     headline "$hp.en.txt" "Interrupt endpoint bInterval = 1" "  → this endpoint's theoretical limit is about 1000 Hz" \
         "  (device 1.2 has bMaxPacketSize0 8, below 64: not high speed, so bInterval counts 1 ms frames)" \
         "  ⚠ Not a high-speed device: the endpoint's limit is 1000 Hz, so 8K is out of reach."
-    headline "$lenovo.zh.txt" "  鼠标端点     : 1.9.0x82 (1728 个报告)" "  平均交付率   :    86.7 Hz" \
+    headline "$lenovo.zh.txt" "  鼠标端点     : 1.9.0x82 (1728 个报告)" "  有效间隔     : 1627" \
+        "  平均交付率   :    86.7 Hz" \
         "  最低瞬时     :    20.8 Hz" "  未计入以上数字 (端点与报告数): 1.1.0x81 (1)" "" "" \
         "探测到中断端点 bInterval = 10" "  → 该端点理论上限约 125 Hz"
-    headline "$lenovo.en.txt" "  Mouse endpoint    : 1.9.0x82 (1728 reports)" "  Average delivery  :    86.7 Hz" \
+    headline "$lenovo.en.txt" "  Mouse endpoint    : 1.9.0x82 (1728 reports)" "  Valid gaps        : 1627" \
+        "  Average delivery  :    86.7 Hz" \
         "  Lowest instant    :    20.8 Hz" "  Not in these figures (endpoint and reports): 1.1.0x81 (1)" "" "" \
         "Interrupt endpoint bInterval = 10" "  → this endpoint's theoretical limit is about 125 Hz"
-    headline "$m90.zh.txt" "  鼠标端点     : 1.3.0x81 (8407 个报告)" "  平均交付率   :    54.0 Hz" \
+    headline "$m90.zh.txt" "  鼠标端点     : 1.3.0x81 (8407 个报告)" "  有效间隔     : 4946" \
+        "  平均交付率   :    54.0 Hz" \
         "  最低瞬时     :    21.4 Hz" "  ⚠ 抓包时间戳按约 15.6 ms 的步长取整，以上数字受抓包时钟限制。"
     headline "$m90.zh.txt" "探测到中断端点 bInterval = 10" "  → 该端点理论上限约 125 Hz"
     headline "$m90.en.txt" "  Lowest instant    :    21.4 Hz" \
@@ -91,7 +96,11 @@ PY
     done
     grep -q "^Note: the summary counts 251 bulk or isochronous transfers" "$tour.en.txt" ||
         fail "tour sample: no note on bulk traffic"
-    headline "$tour.en.txt" "  Not in these figures (endpoint and reports): 2.3.0x84 (bulk 251), 2.2.0x81 (3)"
+    headline "$tour.en.txt" "  ⚠ The capture stamps in steps of about 15.6 ms: these figures are limited by its clock." \
+        "  Not in these figures (endpoint and reports): 2.3.0x84 (bulk 251), 2.2.0x81 (3)"
+    # A steady stream on a fine clock is no coarse clock.
+    ! grep -q "The capture stamps in steps" "$hp.en.txt" "$lenovo.en.txt" ||
+        fail "a fine clock said to be coarse"
     # The documentation's --pcap example is this run's output, line for line (it
     # was written by scripts/readme-examples.sh from a real run of the same file).
     python3 "$e2e_here/readme_examples.py" check "$e2e_here/../.." pcap "$lenovo.en.txt" ||

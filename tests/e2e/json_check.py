@@ -26,7 +26,7 @@ LINES = [
 ]
 PCAP_LABELS = {"总包数": "total_packets", "批量/中断": "bulk_interrupt_packets",
                "控制传输": "control_packets", "中断IN有效": "valid_in_intervals",
-               "平均交付率": "average_hz", "最低瞬时": "lowest_hz"}
+               "有效间隔": "mouse_gaps", "平均交付率": "average_hz", "最低瞬时": "lowest_hz"}
 FIGURE = r"([-+]?[0-9]+(?:\.[0-9]+)?(?![0-9.x])|none)"
 errors = []
 
@@ -103,8 +103,8 @@ def main():
     text_path, json_path = sys.argv[1:3]
     with open(json_path, encoding="utf-8") as f:
         doc = json.load(f)
-    if doc.get("schema") != 1 or not doc.get("program", {}).get("version"):
-        errors.append("no schema 1 or no program version")
+    if doc.get("schema") != 2 or not doc.get("program", {}).get("version"):
+        errors.append("no schema 2 or no program version")
     with open(text_path, encoding="utf-8", errors="replace", newline="") as f:
         # A status line is rewritten after a carriage return: the last one counts.
         lines = [l.rstrip("\r").split("\r")[-1] for l in f.read().split("\n")]
