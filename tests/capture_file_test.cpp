@@ -84,14 +84,7 @@ Bytes mouse_report(uint16_t device = 2, uint8_t endpoint = 0x81) {
 }
 
 Bytes configuration_from(uint16_t device, uint8_t endpoint, uint8_t binterval) {
-    UsbPacket p;
-    p.header_len = 28;
-    p.function = 8;
-    p.transfer = 2;
-    p.device = device;
-    p.endpoint = 0x80;
-    p.payload = config_descriptor({{endpoint, 3, binterval}});
-    return usb_packet(p);
+    return descriptor_reply(device, config_descriptor({{endpoint, 3, binterval}}));
 }
 
 // Classic pcap: a configuration, then 1 kHz mouse reports on 1.2.0x81.
