@@ -190,7 +190,22 @@ const struct {
      L"unexpected argument 'c.csv': --ab takes two CSV files"},
     {{L"--ab", L"a.csv", L"b.csv", L"--slot", L"x"}, LAUNCH_REFUSED, L"--slot needs a mouse number"},
     {{L"--ab", L"a.csv", L"--slot", L"3", L"b.csv"}, LAUNCH_AB, L""},
+    {{L"-c", L"0", L"--chatter-ms", L"0.4"}, LAUNCH_REFUSED,
+     L"--chatter-ms takes milliseconds from 0.5 to 100 (like --chatter-ms 10), not '0.4'"},
+    {{L"--analyze", L"r.csv", L"--chatter-ms", L"100.5"}, LAUNCH_REFUSED, L"not '100.5'"},
+    {{L"--analyze", L"r.csv", L"--chatter-ms"}, LAUNCH_REFUSED, L"not ''"},
+    {{L"--pcap", L"F", L"--chatter-ms", L"5"}, LAUNCH_REFUSED,
+     L"--chatter-ms works only with -c and --analyze, not with --pcap"},
+    {{L"--chatter-ms", L"5", L"-c"}, LAUNCH_REFUSED, L"--chatter-ms follows a mode"},
 };
+
+TEST(LaunchTest, ChatterMsSetsTheThresholdOfARunOrAnAnalysis) {
+    EXPECT_EQ(launch({L"-c", L"0", L"5"}).chatter_ms, 10.0);
+    EXPECT_EQ(launch({L"-c", L"0", L"--chatter-ms", L"0.5", L"5"}).chatter_ms, 0.5);
+    const LaunchRequest analyze = launch({L"--analyze", L"r.csv", L"--chatter-ms", L"100"});
+    EXPECT_EQ(analyze.mode, LAUNCH_ANALYZE);
+    EXPECT_EQ(analyze.chatter_ms, 100.0);
+}
 
 TEST(LaunchTest, ArgumentsThatCannotRunAreRefusedWithTheirReason) {
     for (const auto& c : kArgumentCases) {
@@ -291,7 +306,7 @@ TEST_F(RunConsoleTest, IndexChoosesTheSlotAndNamesIt) {
 TEST_F(RunConsoleTest, AnIndexThatNamesNoMouseIsNotedAndAllMiceMeasured) {
     two_mice();
     for (const wchar_t* index : {L"5", L"-1", L"abc"}) {
-        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index, NULL};
+        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index, NULL, 0};
         EXPECT_EQ(run_console_with(&run), 0);
         EXPECT_EQ(console_run_for_tests()->chosen_slot, 0);
         const std::string note = "Note: INDEX " + std::string(index, index + wcslen(index)) +
@@ -301,7 +316,7 @@ TEST_F(RunConsoleTest, AnIndexThatNamesNoMouseIsNotedAndAllMiceMeasured) {
     }
     for (const wchar_t* index : {L"0", L"2"}) {
         rewind(out);
-        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index, NULL};
+        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index, NULL, 0};
         run_console_with(&run);
         EXPECT_EQ(output().rfind("Device: ", 0), 0u) << "no note for " << index[0];
     }
@@ -557,6 +572,71 @@ nlohmann::json json_of(const JsonReport* j) {
     return nlohmann::json::parse(text, nullptr, false);
 }
 
+// The Button, Wheel and HWheel lines after the motion lines, their hints in
+// either language, and the JSON under the same names.
+TEST(ConsoleLinesTest, ButtonAndWheelLinesTheirHintsAndTheirJson) {
+    ButtonsSnapshot b = {};
+    b.chatter_ms = 10;
+    // presses, holds, held p50 and min, gaps, shortest gap, chatter
+    b.button[BUTTON_LEFT] = {34, 34, 61.04, 16.2, 33, 3.8, 4, false};
+    b.button[BUTTON_BACK] = {1, 0, 0, 0, 0, 0, 0, false};  // pressed as the run ended
+    b.wheel = {100, 10, 90, 3};
+    b.hwheel = {4, 1, 3, 0};
+    const Distribution d = {};
+    const StatsReadings r = {};
+    const MotionFigures m = {};
+    ReportClockFigures clock = {};
+    clock.refusal = REPORT_CLOCK_TOO_FEW;
+    char text[4096];
+    format_summary(text, sizeof text, "All mice (2)", &r, &d, &clock, &m, NULL, 0, &b);
+    const std::string summary = text;
+    EXPECT_NE(summary.find(" (intervals between consecutive moving reports)\n"
+                           "Button left: presses=34 held_p50_ms=61.0 held_min_ms=16.2 "
+                           "release_to_press_min_ms=3.8 chatter=4\n"
+                           "Button back: presses=1 held_p50_ms=none held_min_ms=none "
+                           "release_to_press_min_ms=none chatter=0\n"
+                           "Wheel: notches=100 down=90 up=10 reversals=3\n"
+                           "HWheel: notches=4 left=3 right=1 reversals=0\n"),
+              std::string::npos)
+        << summary;
+    format_button_hints(text, sizeof text, &b);
+    EXPECT_STREQ(text,
+                 "Hint: the left button chattered: 4 of its 34 presses came less than 10.0 ms "
+                 "after its release (the shortest gap 3.8 ms). A switch that bounces like this "
+                 "double-clicks by itself.\n"
+                 "Hint: 3.0% of the wheel's notches (3 of 100) went against the scroll, each a "
+                 "lone notch between notches the other way: a worn or dirty wheel jumps back "
+                 "like this.\n");
+    texts_set_lang(LANG_ZH);
+    format_button_hints(text, sizeof text, &b);
+    texts_set_lang(LANG_EN);
+    EXPECT_STREQ(text,
+                 "Hint: 左键抖动：4 次按下（共 34 次）距该键松开不到 10.0 ms（最短间隔 3.8 ms）。"
+                 "这样回弹的微动开关会自己双击。\n"
+                 "Hint: 3.0% 的滚轮刻度（3 / 100）与滚动方向相反，每次都是夹在反方向刻度之间的"
+                 "单独一格：磨损或脏污的滚轮会这样回跳。\n");
+    const JsonSummaryLog whole = {-1, false, 0};
+    const JsonConditions unknown = {};
+    JsonReport* j = json_report_new("analyze", "1.2.3", &unknown);
+    json_report_summary(j, "run.csv", &r, &d, &clock, &m, &whole, &b);
+    const nlohmann::json s = json_of(j)["summary"];
+    json_report_free(j);
+    EXPECT_EQ(s["buttons"]["left"], nlohmann::json::parse(
+        R"({"presses":34,"held_p50_ms":61.04,"held_min_ms":16.2,"release_to_press_min_ms":3.8,"chatter":4})"));
+    EXPECT_TRUE(s["buttons"]["back"]["held_p50_ms"].is_null());
+    EXPECT_EQ(s["buttons"]["forward"]["presses"], 0);
+    EXPECT_EQ(s["chatter_ms"], 10.0);
+    EXPECT_EQ(s["wheel"]["down"], 90);
+    EXPECT_EQ(s["hwheel"]["left"], 3);
+    EXPECT_EQ(s["hints"]["chatter"], true);
+    EXPECT_EQ(s["hints"]["wheel_reversals"], true);
+    EXPECT_EQ(s["hints"]["hwheel_reversals"], false);
+    b.button[BUTTON_LEFT].chatter = 0;
+    b.wheel.reversals = 2;  // 2 %: not over it
+    format_button_hints(text, sizeof text, &b);
+    EXPECT_STREQ(text, "");
+}
+
 // The hints every front end shows come from one verdict: the console's
 // lines, the JSON's summary and the plot's hint line say the same. The jig's
 // stream first: a count at nearly every slot of a 1000 Hz clock, with a fast
@@ -673,7 +753,7 @@ TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
     FILE* f = _wfopen(kept.c_str(), L"wb");
     fputs("t_us,slot\n1,2\n", f);
     fclose(f);
-    ConsoleRun run = {0, 0.05, kept.c_str(), true, NULL, NULL, NULL};
+    ConsoleRun run = {0, 0.05, kept.c_str(), true, NULL, NULL, NULL, 0};
     const struct {
         void (*set)();
         const char* line;
@@ -701,7 +781,7 @@ TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
     // --usb-save names itself, and creates nothing.
     fake_usbpcap_reset();
     g_fake_usbpcap.installed_error = 2;
-    ConsoleRun saving = {0, 0.05, NULL, false, saved.c_str(), NULL, NULL};
+    ConsoleRun saving = {0, 0.05, NULL, false, saved.c_str(), NULL, NULL, 0};
     EXPECT_EQ(run_console_with(&saving), 1);
     EXPECT_NE(output().find("\nError: --usb-save needs the USBPcap capture driver"), std::string::npos);
     for (const std::wstring& p : {saved, saved + L".partial"})
@@ -733,7 +813,7 @@ TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {
     std::wstring path = temp_file(L"qus"), json = temp_file(L"qjs");
     std::thread poster(post_reports, 20, 5);
     // The time limit's timer ends the run although hub 1's last read never completes.
-    ConsoleRun run = {0, 0.4, NULL, true, path.c_str(), NULL, json.c_str()};
+    ConsoleRun run = {0, 0.4, NULL, true, path.c_str(), NULL, json.c_str(), 0};
     DWORD start = GetTickCount();
     EXPECT_EQ(run_console_with(&run), 0);
     poster.join();
@@ -780,7 +860,7 @@ TEST_F(RunConsoleTest, UsbSaveThatDropsRecordsSaysWhatItSavedAndEndsWithOne) {
             mouse_report_records(c.records, 1765000000000000, 1000), 10);
         c.set();
         std::wstring path = temp_file(L"qus");
-        ConsoleRun run = {0, 0.3, NULL, false, path.c_str(), NULL, NULL};
+        ConsoleRun run = {0, 0.3, NULL, false, path.c_str(), NULL, NULL, 0};
         EXPECT_EQ(run_console_with(&run), 1);
         g_usb_session_bounds = UsbSessionBounds{USB_SESSION_MAX_TIMES, USB_SESSION_MAX_SAVED};
         g_fake_heap.refuse_grow_to = 0;
@@ -817,7 +897,7 @@ TEST_F(RunConsoleTest, CloseEventReturnsOnlyOnceTheSummaryAndCsvAreWritten) {
         text = output();
         csv = take_file(path);
     });
-    ConsoleRun run = {0, 0, path.c_str(), false, NULL, NULL, NULL};  // no time limit: only the close ends it
+    ConsoleRun run = {0, 0, path.c_str(), false, NULL, NULL, NULL, 0};  // no time limit: only the close ends it
     EXPECT_EQ(run_console_with(&run), 0);
     closer.join();
     EXPECT_LT(waited, 4500u);

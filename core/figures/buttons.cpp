@@ -217,3 +217,11 @@ void button_snapshot_of(const ButtonTally* t, ButtonsSnapshot* out) {
     wheel_of(&t->wheel, &out->wheel);
     wheel_of(&t->hwheel, &out->hwheel);
 }
+
+bool buttons_used(const ButtonsSnapshot* s) {
+    for (const ButtonFigures& b : s->button) {
+        if (b.presses)
+            return true;
+    }
+    return s->wheel.notches || s->hwheel.notches;
+}

@@ -153,6 +153,10 @@ struct ButtonsSnapshot {
 };
 void button_snapshot_of(const ButtonTally* t, ButtonsSnapshot* out);
 
+// Whether any button was pressed or any wheel turned: a run of clicks alone
+// has reports, though perhaps no interval short enough to count.
+bool buttons_used(const ButtonsSnapshot* s);
+
 // The hints: a button that chattered at all (a bouncing switch), and a wheel
 // of which over 2 % of the notches were reversals.
 inline bool button_chattered(const ButtonFigures* b) { return b->chatter > 0; }
