@@ -91,7 +91,7 @@ static void count_hold(ButtonTally* t, ButtonTimes* b, int64_t ticks) {
     }
     if (!b->held || !(t->freq > 0))
         return;
-    const double tenths = (double)ticks * kTenthsPerSecond / t->freq;
+    const double tenths = ticks > 0 ? (double)ticks * kTenthsPerSecond / t->freq : 0;
     const int bin = held_bin(tenths < (double)kTenthsLast ? llround(tenths) : kTenthsLast);
     b->held->bins[bin]++;
     if (bin < BUTTON_HELD_FINE_BINS)
@@ -107,7 +107,7 @@ static void press(ButtonTally* t, ButtonTimes* b, int64_t at) {
         b->gaps_n++;
         b->chatter += (double)gap < t->chatter_ticks;
     }
-    b->up_t = 0;  // a second press without a release between times no gap
+    b->up_t = 0;  // a press after a press (its release lost) times no gap
     b->down_t = at;
 }
 
@@ -150,7 +150,10 @@ static void turn(const ButtonTally* t, WheelTally* w, int64_t at, int delta) {
 }
 
 void button_tally_report(ButtonTally* t, int64_t at, uint16_t flags, int16_t data) {
-    for (int i = 0; i < BUTTONS; i++) {
+    // Only the buttons the report names: most name one, or none.
+    for (int i = 0; i < BUTTONS && (flags >> (2 * i)) & BUTTON_FLAG_ALL_BUTTONS; i++) {
+        if (!((flags >> (2 * i)) & 3))
+            continue;
         const bool down = flags & button_down_flag(i), up = flags & button_up_flag(i);
         ButtonTimes* b = &t->button[i];
         // Both in one report: whichever ends the state the button was in comes first.
