@@ -221,8 +221,13 @@ buttons_case() {
     analyze_matches 0 "$out" "$csv"
     timeout 60 wine "$exe" --analyze "$csv" --chatter-ms 2 >"$again" 2>&1 ||
         { fail "--analyze --chatter-ms 2: exit code $?"; return; }
-    python3 "$e2e_here/button_check.py" "$again" "$log" --no-chatter ||
-        fail "--analyze --chatter-ms 2 does not find the script without chatter ($again)"
+    python3 "$e2e_here/button_check.py" "$again" "$log" --chatter-ms 2
+    case $? in
+    0) ;;
+    3) retry_reason="a bounce reached Wine about 2 ms after its release"; return ;;
+    *) fail "--analyze --chatter-ms 2 does not count the script's chatter by 2 ms ($again)"; return ;;
+    esac
+    grep -q 'chatter=[1-9]' "$again" && retry_reason="the jig sent a bounce under 2 ms after its release"
 }
 case_name=buttons e2e_runs buttons_case
 

@@ -13,7 +13,8 @@
  * clicks, a few bouncing 4 ms after their release, and a fast scroll with
  * lone notches against it), then logs the lines the program's summary should
  * show for what was really sent, as it words them (Button NAME: ..., Wheel:
- * ..., chatter below 10 ms), before the line above (its moves: the events). */
+ * ..., chatter below 10 ms; each button's release-to-press times after its
+ * line), before the line above (its moves: the events). */
 #define _GNU_SOURCE
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -122,11 +123,13 @@ static int by_value(const void* a, const void* b) {
 }
 
 /* The summary's line of X button `button` from the times (ms) its events
- * were really sent; nothing when it was not pressed. */
+ * were really sent, then "Gaps NAME: ..." with every release-to-press time,
+ * so that a check can count chatter by another threshold; nothing when it was
+ * not pressed. */
 static void write_button_line(FILE* f, const char* name, int button, const struct button_event* e,
                               const double* sent, int n) {
-    double held[SCRIPT_EVENTS], down_at = -1, up_at = -1, gap_min = -1;
-    int presses = 0, holds = 0, chatter = 0;
+    double held[SCRIPT_EVENTS], gaps[SCRIPT_EVENTS], down_at = -1, up_at = -1, gap_min = -1;
+    int presses = 0, holds = 0, chatter = 0, gap_n = 0;
     for (int i = 0; i < n; i++) {
         if (e[i].button != button)
             continue;
@@ -134,6 +137,7 @@ static void write_button_line(FILE* f, const char* name, int button, const struc
             presses++;
             if (up_at >= 0) {
                 double gap = sent[i] - up_at;
+                gaps[gap_n++] = gap;
                 gap_min = gap_min < 0 || gap < gap_min ? gap : gap_min;
                 chatter += gap < 10.0;
             }
@@ -148,6 +152,10 @@ static void write_button_line(FILE* f, const char* name, int button, const struc
     qsort(held, holds, sizeof held[0], by_value);
     fprintf(f, "Button %s: presses=%d held_p50_ms=%.1f held_min_ms=%.1f release_to_press_min_ms=%.1f "
             "chatter=%d\n", name, presses, held[(holds + 1) / 2 - 1], held[0], gap_min, chatter);
+    fprintf(f, "Gaps %s:", name);
+    for (int k = 0; k < gap_n; k++)
+        fprintf(f, " %.3f", gaps[k]);
+    fprintf(f, "\n");
 }
 
 /* A notch against both its neighbours, each within 100 ms, is a reversal. */
