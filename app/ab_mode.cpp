@@ -91,15 +91,14 @@ static bool read_run(const wchar_t* path, int slot, AbRun* run) {
 }
 
 // The lines' figures for --json; the CSVs say nothing of the machines.
-static void report_json(JsonOutput* json, const wchar_t* a_path, const wchar_t* b_path,
-                        const char* verdict) {
+static void report_json(JsonOutput* json, const wchar_t* a_path, const wchar_t* b_path) {
     const JsonConditions unknown = {};
     JsonReport* j = json_output_report(json, "ab", &unknown);
     static char a[MAX_PATH * 3], b[MAX_PATH * 3];
     path_utf8(a_path, a, sizeof a);
     path_utf8(b_path, b, sizeof b);
     if (j)
-        json_report_ab(j, a, b, &s_comparison, verdict);
+        json_report_ab(j, a, b, &s_comparison);
 }
 
 static void print_comparison(const wchar_t* a_path, const wchar_t* b_path, FILE* out,
@@ -115,7 +114,7 @@ static void print_comparison(const wchar_t* a_path, const wchar_t* b_path, FILE*
         write_utf8(out, text);
     }
     const size_t n = ab_verdict_text(c, text, sizeof text - 1);
-    report_json(json, a_path, b_path, text);
+    report_json(json, a_path, b_path);
     text[n] = '\n';
     text[n + 1] = 0;
     write_utf8(out, text);

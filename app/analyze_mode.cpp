@@ -10,6 +10,7 @@
 #include "app/text_out.h"
 #include "core/runs/run_csv.h"
 #include "core/views/texts.h"
+#include "core/views/wide_text.h"
 
 // The record, its motion bins and the clock: too large for the stack.
 static RunCsv s_run;
@@ -22,10 +23,13 @@ bool read_run_csv(const wchar_t* path, int slot, RunCsv* run) {
     }
     const bool read = run_csv_read(f, run);
     fclose(f);
+    // The reason is UTF-8 in the chosen language: widened for the wide format.
+    wchar_t why[sizeof run->error];
+    utf8_to_wide(run->error, why, sizeof why / sizeof why[0]);
     if (!read && run->error_line)
-        print_error(txw(TX_CSV_ERROR_AT), path, (unsigned long long)run->error_line, run->error);
+        print_error(txw(TX_CSV_ERROR_AT), path, (unsigned long long)run->error_line, why);
     else if (!read)
-        print_error(txw(TX_CSV_UNREADABLE), path, run->error);
+        print_error(txw(TX_CSV_UNREADABLE), path, why);
     else if (run->rows == 0)
         print_error(txw(TX_CSV_NO_REPORTS), path);
     else if (run->taken == 0)

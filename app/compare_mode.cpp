@@ -21,6 +21,7 @@
 #include "core/runs/program_csv.h"
 #include "core/views/text_buf.h"
 #include "core/views/texts.h"
+#include "core/views/wide_text.h"
 #include "core/captures/usbpcap_record.h"
 
 // As many completion times as the live --usb capture keeps.
@@ -74,11 +75,13 @@ static bool read_csv(CompareRun* r, int* result) {
     const bool read = program_csv_read(f, &r->csv);
     fclose(f);
     *result = 1;
+    // The reason is UTF-8 in the chosen language: widened for the wide format.
+    wchar_t why[sizeof r->csv.error];
+    utf8_to_wide(r->csv.error, why, sizeof why / sizeof why[0]);
     if (!read && r->csv.error_line)
-        print_error(txw(TX_CMP_CSV_LINE), r->csv_path, (unsigned long long)r->csv.error_line,
-                    r->csv.error);
+        print_error(txw(TX_CMP_CSV_LINE), r->csv_path, (unsigned long long)r->csv.error_line, why);
     else if (!read)
-        print_error(txw(TX_CMP_CSV_UNUSABLE), r->csv_path, r->csv.error);
+        print_error(txw(TX_CMP_CSV_UNUSABLE), r->csv_path, why);
     else if (r->csv.rows == 0)
         print_error(txw(TX_CMP_CSV_EMPTY), r->csv_path);
     else if (r->csv.count == 0) {

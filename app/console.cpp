@@ -55,7 +55,6 @@ struct RunOutputs {
     ReportClockFigures clock;
     MotionFigures m;
     ButtonsSnapshot b;
-    char name[kConsoleNameBytes];
 };
 static RunOutputs* s_outputs;  // the measuring run's, for the status timer
 
@@ -224,14 +223,16 @@ static void report_json(RunOutputs* o, int slot) {
         return;
     static wchar_t path[1024];
     const bool has_path = registry_device_path(slot, path, 1024);
-    wchar_t name[CONSOLE_NAME_UNITS];
-    console_mouse_name(slot, name, CONSOLE_NAME_UNITS);
+    wchar_t name[CONSOLE_NAME_UNITS];  // in English: scripts read the report in any language
+    console_mouse_name_in(LANG_EN, slot, name, CONSOLE_NAME_UNITS);
+    char name_utf8[kConsoleNameBytes];
+    wide_to_utf8(name, name_utf8, sizeof name_utf8);
     json_report_device(j, name, has_path ? path : NULL);
     json_report_status(j, &o->r);
     ArrivalView* log = log_now();
     const JsonSummaryLog held = {arrival_view_held_s(log, s_run.freq), log->failed,
                                  arrival_view_count(log)};
-    json_report_summary(j, o->name, &o->r, &o->d, &o->clock, &o->m, &held, &o->b);
+    json_report_summary(j, name_utf8, &o->r, &o->d, &o->clock, &o->m, &held, &o->b);
 }
 
 static void print_summary(FILE* out, int slot, RunOutputs* o) {
@@ -240,9 +241,10 @@ static void print_summary(FILE* out, int slot, RunOutputs* o) {
     record_motion(&s_run.records[slot], &o->m);
     record_buttons(&s_run.records[slot], &o->b);
     report_clock_finish(&s_clock, &o->clock);
-    console_mouse_name_utf8(slot, o->name, sizeof o->name);
+    char name[kConsoleNameBytes];
+    console_mouse_name_utf8(slot, name, sizeof name);
     static char text[4096];
-    format_summary(text, sizeof text, o->name, &o->r, &o->d, &o->clock, &o->m, log_now(), s_run.freq,
+    format_summary(text, sizeof text, name, &o->r, &o->d, &o->clock, &o->m, log_now(), s_run.freq,
                    &o->b);
     write_utf8(out, text);
     MotionHints h;
@@ -254,7 +256,7 @@ static void print_summary(FILE* out, int slot, RunOutputs* o) {
 }
 
 int run_console(int device_index, double run_seconds, const wchar_t* csv_path) {
-    ConsoleRun run = {device_index, run_seconds, csv_path, false, NULL, NULL, NULL, 0};
+    ConsoleRun run = {device_index, run_seconds, csv_path, false, NULL, NULL, NULL};
     return run_console_with(&run);
 }
 
@@ -280,9 +282,10 @@ static void write_usb_line(FILE* out, TextId words) {
 
 // A hub that stopped: its path, then why in the capture's own words.
 static void note_hub_stopped(const wchar_t* path, const char* why) {
-    wchar_t format[256];
+    wchar_t format[256], why_wide[256];
     swprintf(format, 256, L"USB layer: %ls", txw(TX_USB_HUB_STOPPED));
-    print_note(format, path, why);
+    utf8_to_wide(why, why_wide, 256);
+    print_note(format, path, why_wide);
 }
 
 // The capture keeps its first reports when it reaches its bound, the log its
@@ -352,8 +355,10 @@ static int finish_usb_save(const UsbSession* s, OutputFile* o) {
     char hubs[1200];
     if (describe_dropped_hubs(hubs, sizeof hubs, s, t.first_us) == 0)
         return 0;
+    wchar_t hubs_wide[sizeof hubs];
+    utf8_to_wide(hubs, hubs_wide, sizeof hubs);
     return print_error(txw(TX_USB_SAVE_INCOMPLETE), path, (unsigned long long)t.records,
-                       (unsigned long long)t.bytes, hubs);
+                       (unsigned long long)t.bytes, hubs_wide);
 }
 
 // Serves window messages and, with --usb, the hubs' reads in one loop.
@@ -414,7 +419,9 @@ static bool open_outputs(const ConsoleRun* run, RunOutputs* o) {
         static UsbSession session;
         static char error[512];
         if (!usb_session_open(&session, run->usb_save_path != NULL, error, sizeof error)) {
-            print_error(L"%hs", error);
+            wchar_t wide[sizeof error];
+            utf8_to_wide(error, wide, sizeof error);
+            print_error(L"%ls", wide);
             return false;
         }
         o->usb = &session;
@@ -529,7 +536,7 @@ int run_console_with(const ConsoleRun* run) {
     int slot = console_choose_slot(run->device_index);
     note_index(run->device_arg, slot);
     run_init(&s_run, (double)counter_frequency());
-    run_set_chatter_ms(&s_run, run->chatter_ms > 0 ? run->chatter_ms : kChatterDefaultMs);
+    run_set_chatter_ms(&s_run, run->chatter_ms);
     s_run.chosen_slot = slot;
     announce_device(out, slot);
     RunOutputs o;

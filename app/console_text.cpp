@@ -27,6 +27,10 @@ int format_status_line(char* buf, size_t cap, const StatsReadings* r) {
 
 void console_mouse_name(int slot, wchar_t* out, size_t units) { mouse_label(slot, out, units); }
 
+void console_mouse_name_in(Lang lang, int slot, wchar_t* out, size_t units) {
+    mouse_label_in(lang, slot, out, units);
+}
+
 void console_mouse_name_utf8(int slot, char* name, size_t cap) {
     wchar_t wide[CONSOLE_NAME_UNITS];
     console_mouse_name(slot, wide, CONSOLE_NAME_UNITS);
@@ -72,9 +76,11 @@ static void add_interval_lines(TextBuf* t, const char* name, const StatsReadings
 }
 
 void format_clock_line(char* buf, size_t cap, const ReportClockFigures* c) {
-    if (c->refusal != REPORT_CLOCK_OK)
-        snprintf(buf, cap, "Report clock: none (%s)\n", report_clock_reason(c->refusal));
-    else
+    if (c->refusal != REPORT_CLOCK_OK) {
+        char why[160];
+        report_clock_refusal_text(c, why, sizeof why);
+        snprintf(buf, cap, "Report clock: none (%s)\n", why);
+    } else
         snprintf(buf, cap,
                  "Report clock: period_us=%.3f rate_hz=%.1f drift_ppm=%+.0f filled=%.1f%% "
                  "jitter_p50_us=%.1f jitter_p99_us=%.1f\n",

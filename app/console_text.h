@@ -1,7 +1,7 @@
 // The console's text, formatted from figures core/ computed: the status
 // line, the device and throttle lines, the end-of-run summary and its hints.
-// Keys and mouse names in English (scripts read them, and the JSON names the
-// mice so); the sentences after the keys in the chosen language.
+// Keys in English (scripts read them); the mice's names and the sentences
+// after the keys in the chosen language.
 #pragma once
 
 #include <stddef.h>
@@ -12,6 +12,7 @@
 #include "core/figures/report_clock.h"
 #include "core/figures/stats.h"
 #include "core/figures/throttle.h"
+#include "core/views/texts.h"
 #include "core/views/wide_text.h"
 
 enum { CONSOLE_NAME_UNITS = 64 };  // room for any name console_mouse_name makes
@@ -22,6 +23,8 @@ constexpr size_t kConsoleNameBytes = wide_utf8_bytes(CONSOLE_NAME_UNITS);  // th
 // "Mouse VID_845E PID_0001" without one, or "HID mouse" without both ids; and
 // the same in UTF-8, given room for any name (never cut).
 void console_mouse_name(int slot, wchar_t* out, size_t units);
+// The name in a given language: --json names the mouse in English whatever was chosen.
+void console_mouse_name_in(Lang lang, int slot, wchar_t* out, size_t units);
 void console_mouse_name_utf8(int slot, char* name, size_t cap);
 // "\rAvg=... Time=...s" without a line break; returns what snprintf returns.
 int format_status_line(char* buf, size_t cap, const StatsReadings* r);

@@ -444,6 +444,9 @@ bool main_window_key(MSG* m) {
         // Enter presses the focused button, or starts and stops; Space does
         // that from the chooser or the window (a button takes its own Space).
         if (m->wParam == VK_RETURN || (m->wParam == VK_SPACE && !on_button)) {
+            // A key held down repeats: only its first press starts or stops.
+            if (m->lParam & (1L << 30))
+                return true;
             HWND button = m->wParam == VK_RETURN && on_button ? focus : s_main.start;
             SendMessageW(w, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), (LPARAM)button);
             return true;

@@ -77,6 +77,12 @@ void panel_rate_text(const PanelRate* p, wchar_t* large, size_t large_cap, wchar
     else
         wcscpy(rate, L"—");
     swprintf(large, large_cap, txw(TX_PANEL_MEDIAN), rate);
+    if (f->refusal == REPORT_CLOCK_LATE_READS) {  // its words carry its figures
+        wchar_t why[REPORT_CLOCK_REFUSAL_BYTES];
+        report_clock_refusal_text_w(f, why, REPORT_CLOCK_REFUSAL_BYTES);
+        swprintf(small, small_cap, txw(TX_PANEL_NO_CLOCK), why);
+        return;
+    }
     const TextId why = f->refusal == REPORT_CLOCK_TOO_FEW     ? TX_PANEL_NO_CLOCK_FEW
                        : f->refusal == REPORT_CLOCK_NO_PERIOD ? TX_PANEL_NO_CLOCK_PERIOD
                                                               : TX_PANEL_NO_CLOCK_MEMORY;

@@ -1,5 +1,5 @@
-// The motion hints as the plot window's summary line shows them, in the
-// chosen language.
+// The motion hints as the plot window's foot shows them, in the chosen
+// language.
 #pragma once
 
 #include <stddef.h>

@@ -1,4 +1,4 @@
-// "保存图片": the window's own painter draws into a 32-bit DIB section of the
+// "Save picture": the window's own painter draws into a 32-bit DIB section of the
 // client's size, whose pixels go to the PNG encoder (platform/png_write)
 // through platform/output_file, so a file is written whole or not at all.
 // A picture is made to be shared: at its foot, in place of the status

@@ -1,6 +1,7 @@
-// "保存图片": the plot window's picture as it shows it now, at its client
-// size, saved as PNG under a partial name and renamed when whole; its foot
-// says what, when and by which version instead of the window's status.
+// "Save picture" ("保存图片"): the plot window's picture as it shows it now,
+// at its client size, saved as PNG under a partial name and renamed when
+// whole; its foot says what, when and by which version instead of the
+// window's status.
 #pragma once
 
 #include <stddef.h>

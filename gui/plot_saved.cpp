@@ -37,7 +37,10 @@ struct SavedRun {
     std::atomic<bool> cancel;
     int open_error;  // errno's value when the file could not be opened
     bool read;       // the whole file was read without fault: the window shows it
-    bool dated;      // the first row has a UTC time: first_utc_us
+    // The first row's UTC time, written by the reader before the replay and
+    // read by "save picture" on the window's thread at any time: dated is
+    // set after first_utc_us, so a reader that sees it sees the time too.
+    std::atomic<bool> dated;
     int64_t first_utc_us;
 };
 
@@ -59,8 +62,10 @@ DeviceStats* plot_saved_record(SavedRun* s) { return s->read ? s->run.rec : NULL
 const wchar_t* plot_saved_name(const SavedRun* s) { return file_name_of(s->path); }
 
 bool plot_saved_first_utc(const SavedRun* s, int64_t* utc_us) {
+    if (!s->dated.load(std::memory_order_acquire))
+        return false;
     *utc_us = s->first_utc_us;
-    return s->dated;
+    return true;
 }
 
 static SavedRun* saved_new(const wchar_t* path) {
@@ -130,8 +135,8 @@ static void read_first_utc(SavedRun* s, FILE* f) {
         if (!csv_feed(&t, &sink, &u, chunk, got))
             break;
     }
-    s->dated = u.found;
     s->first_utc_us = u.utc_us;
+    s->dated.store(u.found, std::memory_order_release);
     rewind(f);
 }
 

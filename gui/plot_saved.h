@@ -1,4 +1,4 @@
-// A saved run in a plot window of its own: the CSV that "导出 CSV" and
+// A saved run in a plot window of its own: the CSV that "Export CSV" and
 // `--csv` write, read on a thread of the window's own into a statistics
 // record, its report clock and an arrival log of the window's, so that the
 // same builder and painter show it as they show the live run.
@@ -20,7 +20,7 @@ enum {
 // How a saved run's window is made: gui/plot_window's plot_window_make.
 typedef HWND (*PlotWindowMaker)(HWND owner, const wchar_t* title, PlotWin* w);
 
-// The "打开 CSV" button of window from: asks which file, and opens a window
+// The "Open CSV" button of window from: asks which file, and opens a window
 // that reads it with make (its status line says so meanwhile), or says in
 // from's status line that PLOT_SAVED_MOST are open already.
 void plot_saved_open(PlotWin* from, PlotWindowMaker make);

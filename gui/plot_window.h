@@ -6,8 +6,9 @@
 // the interval axis), pan (drag), the whole run again (double-click) and a CSV
 // export on a thread of its own, with a progress bar, that can be cancelled
 // and ends with a status line. The window's thread never walks the log: the
-// plot's builder thread makes the models it paints. "打开 CSV" shows a saved
-// run in a window of its own (gui/plot_saved), "保存图片" the picture as PNG.
+// plot's builder thread makes the models it paints. "Open CSV" ("打开 CSV")
+// shows a saved run in a window of its own (gui/plot_saved), "Save picture"
+// ("保存图片") the picture as PNG.
 // The main window opens it with itself as the owner and refreshes it on its
 // tick; the plot needs nothing else of it.
 #pragma once

@@ -1,6 +1,6 @@
 // --ab on two runs' CSVs written here: the line shapes of a comparison with a
 // verdict and of one without, the slot applied to both, the same text twice,
-// and a malformed file named by its line.
+// a malformed file named by its line, and --json alike in either language.
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <windows.h>
@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "app/ab_mode.h"
+#include "app/analyze_mode.h"
 #include "app/text_out.h"
+#include "core/views/texts.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/support/read_all.h"
 
@@ -134,6 +136,31 @@ TEST_F(AbModeTest, NoMemoryForARunIsAnErrorNotACrash) {
     EXPECT_EQ(text, "Error: " + name(a) + " cannot be analysed: there is no memory to read it into; "
                     "give the CSV of a -c run.\n");
     EXPECT_EQ(result, 1);
+}
+
+// --json is read by scripts: the verdict, and why a run has no report clock,
+// are English whatever language the text is in.
+TEST_F(AbModeTest, TheJsonIsTheSameInEitherLanguage) {
+    const std::wstring json = a + L".json", short_run = b + L".short.csv";
+    write(a, run_csv(12, 1000, 20, false));
+    write(b, run_csv(12, 1000, 40, true));
+    write(short_run, run_csv(0.5, 1000, 0, false));  // too few reports for a clock
+    std::string ab[2], analyzed[2];
+    for (Lang lang : {LANG_EN, LANG_ZH}) {
+        texts_set_lang(lang);
+        EXPECT_EQ(run_ab(a.c_str(), b.c_str(), 1, out, json.c_str()), 0);
+        ab[lang] = read_file(json);
+        EXPECT_EQ(run_analyze(short_run.c_str(), 1, out, json.c_str()), 0);
+        analyzed[lang] = read_file(json);
+        DeleteFileW(json.c_str());
+    }
+    texts_set_lang(LANG_EN);
+    DeleteFileW(short_run.c_str());
+    EXPECT_EQ(ab[LANG_ZH], ab[LANG_EN]);
+    EXPECT_NE(ab[LANG_EN].find("\"verdict\": \"Verdict: B's slow end is"), std::string::npos) << ab[LANG_EN];
+    EXPECT_EQ(analyzed[LANG_ZH], analyzed[LANG_EN]);
+    EXPECT_NE(analyzed[LANG_EN].find("\"none\": \"fewer than 1000 reports\""), std::string::npos)
+        << analyzed[LANG_EN];
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "app/compare_mode.h"
 #include "app/startup.h"
 #include "app/text_out.h"
+#include "core/views/texts.h"
 #include "tests/support/capture_builder.h"
 #include "tests/support/read_all.h"
 
@@ -86,6 +87,13 @@ TEST_F(CompareModeTest, ASpreadsheetsRoundedTimeIsOneLineWithItsPlace) {
     std::string file(csv.begin(), csv.end());
     EXPECT_EQ(text, "Error: " + file + ":3: utc_us is \"1.7E+15\", not a whole number of "
                     "microseconds; give the CSV of a -c run as it was written.\n");
+    // The reader's reason is UTF-8 in the chosen language; it reaches the
+    // wide message whole, not a byte a character.
+    texts_set_lang(LANG_ZH);
+    text = run(-1);
+    texts_set_lang(LANG_EN);
+    EXPECT_EQ(text.rfind("Error: " + file + ":3: utc_us 为 \"1.7E+15\"，不是整数微秒；请提供 -c 运行写出的原样 CSV。\n", 0),
+              0u) << text;
 }
 
 TEST_F(CompareModeTest, ACsvOfAnotherTimeAndAnUnknownEndpointSayWhatThereIs) {

@@ -306,7 +306,7 @@ TEST_F(RunConsoleTest, IndexChoosesTheSlotAndNamesIt) {
 TEST_F(RunConsoleTest, AnIndexThatNamesNoMouseIsNotedAndAllMiceMeasured) {
     two_mice();
     for (const wchar_t* index : {L"5", L"-1", L"abc"}) {
-        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index, NULL, 0};
+        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index, NULL};
         EXPECT_EQ(run_console_with(&run), 0);
         EXPECT_EQ(console_run_for_tests()->chosen_slot, 0);
         const std::string note = "Note: INDEX " + std::string(index, index + wcslen(index)) +
@@ -316,7 +316,7 @@ TEST_F(RunConsoleTest, AnIndexThatNamesNoMouseIsNotedAndAllMiceMeasured) {
     }
     for (const wchar_t* index : {L"0", L"2"}) {
         rewind(out);
-        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index, NULL, 0};
+        ConsoleRun run = {_wtoi(index), 0.05, NULL, false, NULL, index, NULL};
         run_console_with(&run);
         EXPECT_EQ(output().rfind("Device: ", 0), 0u) << "no note for " << index[0];
     }
@@ -509,7 +509,7 @@ TEST(ConsoleLinesTest, SummaryRatesComeFromTheOppositePercentiles) {
 TEST(ConsoleLinesTest, TheClockLineGivesItsFiguresOrWhyThereAreNone) {
     // period, rate, drift, nominal, filled, jitter p50 and p99
     ReportClockFigures clock = {2000.0244, 499.9939, -12.2, 2000, 99.96, 40.04, 210, 0, 0,
-                                REPORT_CLOCK_OK};
+                                REPORT_CLOCK_OK, 0};
     char text[256];
     format_clock_line(text, sizeof text, &clock);
     EXPECT_STREQ(text, "Report clock: period_us=2000.024 rate_hz=500.0 drift_ppm=-12 filled=100.0% "
@@ -517,6 +517,11 @@ TEST(ConsoleLinesTest, TheClockLineGivesItsFiguresOrWhyThereAreNone) {
     clock.refusal = REPORT_CLOCK_TOO_FEW;
     format_clock_line(text, sizeof text, &clock);
     EXPECT_STREQ(text, "Report clock: none (fewer than 1000 reports)\n");
+    clock.refusal = REPORT_CLOCK_LATE_READS;
+    clock.late_periods = 6;
+    format_clock_line(text, sizeof text, &clock);
+    EXPECT_STREQ(text, "Report clock: none (reads came up to 6 periods late, too late to place reports on "
+                       "one lattice)\n");
 }
 
 TEST(ConsoleLinesTest, HintsOneLineEachOnlyWhenTheyApply) {
@@ -710,20 +715,6 @@ TEST(ConsoleLinesTest, ChineseSentencesAfterEnglishKeys) {
         EXPECT_NE(zh.find(line), std::string::npos) << line << " in\n" << zh;
 }
 
-TEST_F(RunConsoleTest, ARunInChineseSaysItsSentencesInChinese) {
-    two_mice();
-    texts_set_lang(LANG_ZH);
-    run_console(1, 0.05);
-    EXPECT_EQ(run_console(0, 0.05, L"Z:\\no\\such\\folder\\run.csv"), 1);
-    texts_set_lang(LANG_EN);
-    const std::string text = output();
-    for (const char* line : {"Device: 鼠标 VID_845E PID_0001\n请移动鼠标进行测量。按 Ctrl+C 退出。\n\n",
-                             "\nReport clock: none (不足 1000 个报告)\n",
-                             "\n没有收到回报：请在测量期间移动鼠标。\n",
-                             "\nError: 无法创建 Z:\\no\\such\\folder\\run.csv（用于 --csv）："})
-        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
-}
-
 std::wstring temp_file(const wchar_t* prefix) {
     wchar_t dir[MAX_PATH], path[MAX_PATH];
     GetTempPathW(MAX_PATH, dir);
@@ -746,6 +737,28 @@ std::string utf8(const std::wstring& text) {
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// The mouse's name and the sentences in Chinese; --json in English, as scripts read it.
+TEST_F(RunConsoleTest, ARunInChineseSaysItsSentencesInChinese) {
+    two_mice();
+    const std::wstring json = temp_file(L"qjz");
+    ConsoleRun with_json = {1, 0.05, NULL, false, NULL, NULL, json.c_str()};
+    texts_set_lang(LANG_ZH);
+    run_console_with(&with_json);
+    EXPECT_EQ(run_console(0, 0.05, L"Z:\\no\\such\\folder\\run.csv"), 1);
+    texts_set_lang(LANG_EN);
+    const std::string report = take_file(json);
+    for (const char* value : {"\"device\": {\n    \"name\": \"Mouse VID_845E PID_0001\",",
+                              "\"name\": \"Mouse VID_845E PID_0001\",\n    \"seconds\"",
+                              "\"none\": \"fewer than 1000 reports\""})
+        EXPECT_NE(report.find(value), std::string::npos) << value << " in\n" << report;
+    const std::string text = output();
+    for (const char* line : {"Device: 鼠标 VID_845E PID_0001\n请移动鼠标进行测量。按 Ctrl+C 退出。\n\n",
+                             "\nReport clock: none (不足 1000 个报告)\n",
+                             "\n没有收到回报：请在测量期间移动鼠标。\n",
+                             "\nError: 无法创建 Z:\\no\\such\\folder\\run.csv（用于 --csv）："})
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+}
+
 // A run that cannot start leaves the user's files as they were and makes none.
 TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
     two_mice();
@@ -753,7 +766,7 @@ TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
     FILE* f = _wfopen(kept.c_str(), L"wb");
     fputs("t_us,slot\n1,2\n", f);
     fclose(f);
-    ConsoleRun run = {0, 0.05, kept.c_str(), true, NULL, NULL, NULL, 0};
+    ConsoleRun run = {0, 0.05, kept.c_str(), true, NULL, NULL, NULL};
     const struct {
         void (*set)();
         const char* line;
@@ -781,7 +794,7 @@ TEST_F(RunConsoleTest, UsbStopsBeforeMeasuringWithOneLineSayingWhatIsMissing) {
     // --usb-save names itself, and creates nothing.
     fake_usbpcap_reset();
     g_fake_usbpcap.installed_error = 2;
-    ConsoleRun saving = {0, 0.05, NULL, false, saved.c_str(), NULL, NULL, 0};
+    ConsoleRun saving = {0, 0.05, NULL, false, saved.c_str(), NULL, NULL};
     EXPECT_EQ(run_console_with(&saving), 1);
     EXPECT_NE(output().find("\nError: --usb-save needs the USBPcap capture driver"), std::string::npos);
     for (const std::wstring& p : {saved, saved + L".partial"})
@@ -813,7 +826,7 @@ TEST_F(RunConsoleTest, UsbCaptureRunsBesideTheMessagesAndIsSaved) {
     std::wstring path = temp_file(L"qus"), json = temp_file(L"qjs");
     std::thread poster(post_reports, 20, 5);
     // The time limit's timer ends the run although hub 1's last read never completes.
-    ConsoleRun run = {0, 0.4, NULL, true, path.c_str(), NULL, json.c_str(), 0};
+    ConsoleRun run = {0, 0.4, NULL, true, path.c_str(), NULL, json.c_str()};
     DWORD start = GetTickCount();
     EXPECT_EQ(run_console_with(&run), 0);
     poster.join();
@@ -860,7 +873,7 @@ TEST_F(RunConsoleTest, UsbSaveThatDropsRecordsSaysWhatItSavedAndEndsWithOne) {
             mouse_report_records(c.records, 1765000000000000, 1000), 10);
         c.set();
         std::wstring path = temp_file(L"qus");
-        ConsoleRun run = {0, 0.3, NULL, false, path.c_str(), NULL, NULL, 0};
+        ConsoleRun run = {0, 0.3, NULL, false, path.c_str(), NULL, NULL};
         EXPECT_EQ(run_console_with(&run), 1);
         g_usb_session_bounds = UsbSessionBounds{USB_SESSION_MAX_TIMES, USB_SESSION_MAX_SAVED};
         g_fake_heap.refuse_grow_to = 0;
@@ -897,7 +910,7 @@ TEST_F(RunConsoleTest, CloseEventReturnsOnlyOnceTheSummaryAndCsvAreWritten) {
         text = output();
         csv = take_file(path);
     });
-    ConsoleRun run = {0, 0, path.c_str(), false, NULL, NULL, NULL, 0};  // no time limit: only the close ends it
+    ConsoleRun run = {0, 0, path.c_str(), false, NULL, NULL, NULL};  // no time limit: only the close ends it
     EXPECT_EQ(run_console_with(&run), 0);
     closer.join();
     EXPECT_LT(waited, 4500u);

@@ -451,8 +451,8 @@ TEST_F(MainWindowTest, FitsASmallScreenAt144DpiInEitherLanguage) {
 }
 
 // Keys as the message loop hands them over.
-bool key(HWND target, UINT message, WPARAM code) {
-    MSG m = {target, message, code, 0, 0, {0, 0}};
+bool key(HWND target, UINT message, WPARAM code, LPARAM flags = 0) {
+    MSG m = {target, message, code, flags, 0, {0, 0}};
     return main_window_key(&m);
 }
 
@@ -476,6 +476,8 @@ TEST_F(MainWindowTest, TheKeyboardReachesEveryControl) {
     EXPECT_TRUE(key(chooser(), WM_KEYDOWN, VK_RETURN));
     EXPECT_TRUE(run_measuring(run));
     EXPECT_EQ(caption_of(start_button()), L"停止测量(&S)");
+    EXPECT_TRUE(key(chooser(), WM_KEYDOWN, VK_RETURN, 1L << 30));
+    EXPECT_TRUE(run_measuring(run)) << "a held Enter's repeats do not stop it again";
     EXPECT_TRUE(key(chooser(), WM_KEYDOWN, VK_SPACE));
     EXPECT_FALSE(run_measuring(run));
     EXPECT_TRUE(key(hwnd, WM_KEYDOWN, VK_ESCAPE));

@@ -115,7 +115,7 @@ void live_run(Run* run) {
 
 // Shows view kind in windows a and b, each once its model is built; the
 // pixels that differ from the legend's row to the time axis's labels (the
-// right margin's line labels too; the summary line ends before each
+// right margin's line labels too; the header's first line ends before each
 // window's buttons, and the foot has each one's status).
 int differing_pixels(HWND a, HWND b, int kind) {
     for (HWND h : {a, b}) {
@@ -193,7 +193,7 @@ TEST_F(PlotSavedTest, AMalformedFileGivesOneErrorNamingItsLine) {
     pump_until([] { return false; }, 100);  // nothing more comes
     ASSERT_EQ(g_fake_boxes.size(), 1u);
     EXPECT_EQ(g_fake_boxes[0].caption, L"错误");
-    EXPECT_EQ(g_fake_boxes[0].text, L"无法读取 CSV 文件：\n" + csv + L":4: t_us is \"2000.é\uFFFD\", not a time in microseconds")
+    EXPECT_EQ(g_fake_boxes[0].text, L"无法读取 CSV 文件：\n" + csv + L":4: t_us 为 \"2000.é\uFFFD\"，不是以微秒计的时间")
         << "the file's UTF-8 as text, a byte that is none as U+FFFD";
     EXPECT_EQ(g_fake_heap.live_blocks, blocks);
     DeleteFileW(csv.c_str());

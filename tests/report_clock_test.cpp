@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/figures/report_clock.h"
+#include "core/views/texts.h"
 #include "tests/support/seeded_random.h"
 
 namespace {
@@ -304,6 +305,161 @@ TEST(ReportClockTest, IgnoresBrokenTimesAndRetriesAfterABadStart) {
     // The start that fits holds the last few hundred Poisson reports too.
     EXPECT_NEAR(f.period_us, 1000, 1e-2);
     EXPECT_NEAR(f.filled_pct, 100, 0.1);
+}
+
+// Reports read late, as a reader thread reads a fast mouse: every slot but
+// a share `skip` filled, each report delayed by base_us plus an exponential
+// jitter of mean period / 10, and read by a reader that wakes a uniform 0 to
+// late periods after a report arrives and takes up to 16 queued reports, all
+// stamped with its wake time. A stall holds deliveries and the reader for
+// stall_us from stall_at_s on; end_read reports (when not 0) end the run in
+// one read 40 periods after the last of them arrived.
+struct LateReads {
+    double period_us, drift_ppm, base_us, skip, late;
+    uint64_t seed;
+    double stall_at_s, stall_us;
+    int end_read;
+};
+
+Generated read_late(const LateReads& s) {
+    uint64_t rng = s.seed;
+    const double period = s.period_us * (1 + s.drift_ppm * 1e-6), end = 10e6;
+    const double phase = uniform(&rng) * s.period_us, stall = s.stall_at_s * 1e6;
+    auto held = [&](double t) { return t >= stall && t < stall + s.stall_us ? stall + s.stall_us : t; };
+    std::vector<double> arrival;
+    int64_t first = -1, last = 0;
+    double t = 0;
+    for (int64_t slot = 0; phase + slot * period < end; slot++) {
+        if (uniform(&rng) < s.skip)
+            continue;
+        t = fmax(t, held(phase + slot * period + s.base_us + exponential(&rng, s.period_us / 10)));
+        arrival.push_back(t);
+        first = first < 0 ? slot : first;
+        last = slot;
+    }
+    Generated g;
+    g.t.resize(arrival.size());
+    const size_t tail = arrival.size() - (size_t)s.end_read;
+    double wake = 0;
+    for (size_t i = 0; i < arrival.size();) {
+        size_t k = i;
+        if (s.end_read && i >= tail) {
+            wake = arrival.back() + 40 * s.period_us;
+            k = arrival.size();
+        } else {
+            wake = held(fmax(wake, arrival[i] + uniform(&rng) * s.late * s.period_us));
+            while (k < arrival.size() && k < i + 16 && arrival[k] <= wake && !(s.end_read && k >= tail))
+                k++;
+        }
+        for (size_t j = i; j < k; j++)
+            g.t[j] = round(wake * 10) / 10;
+        i = k;
+    }
+    g.filled_pct = 100.0 * (double)g.t.size() / (double)(last - first + 1);
+    return g;
+}
+
+// Each case's errors are printed; as last run:
+//   period drift base late seed | period err ppm | filled err pp
+//      125  +120  200  0.5   41 |   0.12         |  0.000
+//      125  -200   50  1     42 |  -0.16         |  0.000
+//      125  +200  400  2     43 |  -0.27         |  0.000
+//      125  -150  120  4     44 |  -0.22         |  0.000
+//      250  +200  300  1     45 |  -0.29         |  0.000
+//      250   -80   60  2     46 |  -0.45         |  0.000
+//      250   +60  350  4     47 |   0.63         |  0.000
+//      500  -200  100  1     48 |   1.00         |  0.000
+//      500  +150  250  2     49 |  -0.26         |  0.000
+//      500  +200   80  4     50 |  -0.27         | -0.005
+//     1000   +30  200  1     51 |  -0.16         |  0.000
+//     1000  -200  400  2     52 |   0.16         |  0.000
+//     1000  +200  150  4     53 |  -0.29         |  0.000
+//      125   +80  150  2     54 |   0.13         |  0.000   (stall)
+//      125   -60  150  2     55 |   0.00         |  0.000   (read of 16 at the end)
+//     1000   +60  150  4     56 |   1.16         |  0.000   (read of 16 at the end)
+// Before, every case but the first was refused as following no fixed period.
+const LateReads kLateReads[] = {
+    {125, 120, 200, 0, 0.5, 41, 0, 0, 0}, {125, -200, 50, 0, 1, 42, 0, 0, 0},
+    {125, 200, 400, 0, 2, 43, 0, 0, 0},   {125, -150, 120, 0, 4, 44, 0, 0, 0},
+    {250, 200, 300, 0, 1, 45, 0, 0, 0},   {250, -80, 60, 0, 2, 46, 0, 0, 0},
+    {250, 60, 350, 0, 4, 47, 0, 0, 0},    {500, -200, 100, 0, 1, 48, 0, 0, 0},
+    {500, 150, 250, 0, 2, 49, 0, 0, 0},   {500, 200, 80, 0, 4, 50, 0, 0, 0},
+    {1000, 30, 200, 0, 1, 51, 0, 0, 0},   {1000, -200, 400, 0, 2, 52, 0, 0, 0},
+    {1000, 200, 150, 0, 4, 53, 0, 0, 0},
+    // A batch that straddles a 20 ms stall, whose reports come in reads of 16.
+    {125, 80, 150, 0, 2, 54, 4, 20000, 0},
+    // A read of 16 that ends the run, 40 periods after its last report.
+    {125, -60, 150, 0, 2, 55, 0, 0, 16},
+    {1000, 60, 150, 0, 4, 56, 0, 0, 16},
+};
+
+TEST(ReportClockTest, ReadsLateInBatchesStillGiveTheClock) {
+    printf("   period   drift  base  late seed | reports  period err ppm  filled err pp\n");
+    for (const LateReads& s : kLateReads) {
+        SCOPED_TRACE(testing::Message() << s.period_us << " us, seed " << s.seed);
+        const Generated g = read_late(s);
+        ReportClockFigures f;
+        char why[160] = "";
+        if (!clock_of(g.t, &f)) {
+            report_clock_refusal_text(&f, why, sizeof why);
+            ADD_FAILURE() << why;
+            continue;
+        }
+        const double period_err = (f.period_us / (s.period_us * (1 + s.drift_ppm * 1e-6)) - 1) * 1e6;
+        const double filled_err = f.filled_pct - g.filled_pct;
+        printf("%9.0f %7.0f %5.0f %5.1f %4d | %7zu %14.2f %14.3f\n", s.period_us, s.drift_ppm, s.base_us,
+               s.late, (int)s.seed, g.t.size(), period_err, filled_err);
+        EXPECT_LE(fabs(period_err), 20);
+        EXPECT_LE(fabs(filled_err), 1);
+        EXPECT_EQ(f.nominal_us, s.period_us);
+    }
+}
+
+// Empty slots among reads a period or more late cannot be placed: a refusal
+// that says so, or a period within 50 ppm. And what else a late reader is
+// refused for, in words that say why.
+TEST(ReportClockTest, RefusesLateReadsItCannotPlaceAndSaysSo) {
+    ReportClockFigures f;
+    char why[160];
+    for (uint64_t seed : {61, 62, 63}) {
+        const LateReads s = {1000, 50, 200, 0.1, 2, seed, 0, 0, 0};
+        if (clock_of(read_late(s).t, &f)) {
+            EXPECT_NEAR(f.period_us, 1000.05, 0.05) << seed;
+        } else {
+            report_clock_refusal_text(&f, why, sizeof why);
+            EXPECT_STREQ(why, "reads came up to 2 periods late, too late to place reports on one lattice");
+        }
+    }
+    // Poisson times of mean gap 125 us read late in the same way (seed 64):
+    // no lattice, but nothing the late reads would have let show either.
+    uint64_t rng = 64;
+    std::vector<double> poisson;
+    double t = 0, wake = 0;
+    for (int k = 0; k < 80000; k++) {
+        t += exponential(&rng, 125);
+        wake = wake >= t ? wake : t + uniform(&rng) * 250;
+        poisson.push_back(round(wake * 10) / 10);
+    }
+    EXPECT_FALSE(clock_of(poisson, &f)) << f.period_us;
+    EXPECT_EQ(f.refusal, REPORT_CLOCK_LATE_READS);
+    // A 1 kHz stream stamped by a 15.625 ms tick: reads of 15 and 16.
+    std::vector<double> coarse;
+    for (int k = 0; k < 20000; k++)
+        coarse.push_back(floor((137 + 1000.0 * k) / 15625) * 15625);
+    EXPECT_FALSE(clock_of(coarse, &f));
+    report_clock_refusal_text(&f, why, sizeof why);
+    EXPECT_STREQ(why, "reads came up to 15 periods late, too late to place reports on one lattice");
+    f.late_periods = 1;
+    report_clock_refusal_text(&f, why, sizeof why);
+    EXPECT_STREQ(why, "reads came up to 1 period late, too late to place reports on one lattice");
+    texts_set_lang(LANG_ZH);
+    f.late_periods = 6;
+    report_clock_refusal_text(&f, why, sizeof why);
+    EXPECT_STREQ(why, "读取最多延迟 6 个周期，报告无法对齐到同一时钟网格");
+    texts_set_lang(LANG_EN);
+    f.refusal = REPORT_CLOCK_NO_PERIOD;
+    report_clock_refusal_text(&f, why, sizeof why);
+    EXPECT_STREQ(why, "the times follow no fixed period");
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ TEST(ReportJsonTest, OddNamesRoundTripAndNonFiniteFiguresAreNull) {
     // A name that is not UTF-8 (a file name from a CSV, say) is replaced, not fatal.
     JsonReport* j = json_report_new("ab", "1.2.3", &unknown);
     AbComparison c = {};
-    json_report_ab(j, "a\xFF.csv", "b.csv", &c, "Verdict: none");
+    json_report_ab(j, "a\xFF.csv", "b.csv", &c);
     EXPECT_EQ(written(j)["A"]["file"], "a\xEF\xBF\xBD.csv");
     json_report_free(j);
 }

@@ -11,6 +11,7 @@
 #include "core/runs/arrival_clock.h"
 #include "core/runs/arrival_csv.h"
 #include "core/runs/run_csv.h"
+#include "core/views/texts.h"
 
 namespace {
 
@@ -63,6 +64,11 @@ TEST(RunCsvTest, ABadFileFailsAtItsLineSayingWhy) {
         EXPECT_EQ(r.line, c.line) << c.text;
         EXPECT_NE(r.error.find(c.error), std::string::npos) << r.error;
     }
+    // The reason in the chosen language; the column's name and the field as written.
+    texts_set_lang(LANG_ZH);
+    const Read zh = read(h + "0.000,64,first,0\n");
+    texts_set_lang(LANG_EN);
+    EXPECT_EQ(zh.error, "slot 为 \"64\"，不是 0 到 63 之间的整数");
     EXPECT_TRUE(read("\xEF\xBB\xBF\"t_us\",x\n\"0.000\",\"a,b\"\n\n").ok);
     // A spreadsheet's re-save: a note with a line break and doubled quotes, a
     // column far to the right, CRLF, blank lines; the rows stay whole.

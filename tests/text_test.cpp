@@ -50,3 +50,21 @@ TEST(TextTest, Utf8SaysWhenItCutAndCutsWholeCharacters) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TextTest, Utf8BecomesWideWholeOrCutAtACharacter) {
+    wchar_t out[8];
+    EXPECT_TRUE(utf8_to_wide("a\xE4\xB8\xAD\xF0\x9F\x98\x80", out, 8));  // a, 中, an emoji
+    EXPECT_EQ(out[0], L'a');
+    EXPECT_EQ(out[1], (wchar_t)0x4E2D);
+    char back[16];
+    ASSERT_TRUE(wide_to_utf8(out, back, sizeof back));
+    EXPECT_STREQ(back, "a\xE4\xB8\xAD\xF0\x9F\x98\x80");
+    EXPECT_TRUE(utf8_to_wide("\xE4\xB8x", out, 8));  // a sequence broken off
+    EXPECT_EQ(out[0], (wchar_t)0xFFFD);
+    EXPECT_FALSE(utf8_to_wide("abcdefghij", out, 4));
+    EXPECT_STREQ(out, L"abc");
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 
 #include "core/figures/stats.h"
 #include "core/figures/throttle.h"
+#include "core/views/texts.h"
 #include "tests/support/stats_suite.h"
 
 namespace {
@@ -44,6 +45,10 @@ TEST(ThrottleDecisionTest, PeriodRateAndCause) {
     char cause[96];
     format_throttle_cause(cause, sizeof cause, &s, &d);
     EXPECT_STREQ(cause, "RawMouseThrottleEnabled=absent, 3 ms");
+    texts_set_lang(LANG_ZH);  // the value's word in the warning's language, the name as the registry's
+    format_throttle_cause(cause, sizeof cause, &s, &d);
+    texts_set_lang(LANG_EN);
+    EXPECT_STREQ(cause, "RawMouseThrottleEnabled=未设置, 3 ms");
 
     s = ThrottleSettings{1, set(1), set(1), set(0), kAbsent};  // a zero period means the default
     d = throttle_decide(&s);

@@ -11,11 +11,12 @@
 //   a lattice is fitted to them (below) and scored by the mean distance of
 //   its reports above it (each capped at one period): delays of a quarter
 //   period score about 0.25, times that follow no lattice about 0.5. The
-//   largest nominal period that scores under the limit wins. A divisor of the
-//   true period fits too, but leaves nearly all reports on one slot in m:
-//   when m times the period is nominal and at least 9 in 10 of the first
-//   reports share a slot modulo m, the lattice m times as coarse through
-//   that class is fitted instead (and so slots, fill and jitter are its own).
+//   largest nominal period that scores under the limit (or passes the test
+//   of late reads, below) wins. A divisor of the true period fits too, but
+//   leaves nearly all reports on one slot in m: when m times the period is
+//   nominal and at least 9 in 10 of the first reports share a slot modulo m,
+//   the lattice m times as coarse through that class is fitted instead (and
+//   so slots, fill and jitter are its own).
 // - Slots: a report can be no later than the slot its time falls in, so
 //   t gives an upper bound c_j; the latest slots that keep them rising are
 //   s_j = j + min over k >= j of (c_k - k). Streamed, that minimum looks
@@ -45,11 +46,43 @@
 //   REPORT_CLOCK_FIRST anchors streamed score as none (a start that fitted
 //   by chance), everything so far is dropped and the next reports are tried
 //   afresh; fill and jitter are then over the reports from that start on.
-//   A start that passed stays: a clock that later fails is refused.
+//   A start that passed stays: a clock that later fails both tests is refused.
 // - Jitter: residuals of reports alone at their time above the fitted line,
 //   the envelope itself, counted in whole microseconds. Not above the single
 //   lowest residual: where slots are skipped, a report delayed by nearly a
 //   period looks a little early on the next slot, and would set that minimum.
+// - Late reads: a reader that wakes a period or more after a report came
+//   (4-8 kHz mice read 1 to 16 reports at a time) stamps its reads anywhere
+//   in the period, and every lattice scores as none above. How late reads
+//   came is counted from how many reports they brought: a read of m came at
+//   least m - 1 periods after its first was sent; the 99th percentile read
+//   sets it, so a stall's few reads do not. Where that is 1 to 8 periods and
+//   a nominal period fails the score, a second test is tried on it: a stamp
+//   bounds the sends of its read's reports from above, and with every slot
+//   filled report k is on slot k, so the start is the lower envelope of the
+//   times over their count (points of REPORT_CLOCK_BIN anchors; an empty
+//   slot lifts the points after it by a period, a step told from their
+//   median slope and taken out). Reports are then placed as above but with
+//   no dips (a report alone at its time is the one read soonest, not one
+//   stamped early) and points of 4 x REPORT_CLOCK_BIN anchors, whose low
+//   residuals scatter over a whole period. It passes when its anchors lie
+//   less than a period above the line (the last report of a read was read
+//   before the next came; a longer period leaves them further up: the mean
+//   excess over a period stays under 0.1) and at most 4 slots plus 1 in
+//   1000 are empty. The placing line never follows the newest points (a step in
+//   them is an empty slot, not a walk), and the last read of the stream takes
+//   the slots right after the one before it (nothing after it pins them).
+// - Where late reads stop working: a slot left empty among reads a period
+//   late cannot be placed, and a shorter period fits as well by leaving one
+//   empty every so often. So where reads came a period or more late, times
+//   that pass neither test (more empty slots than that, reads over 8 periods
+//   late: a timer's ticks rather than a reader woken by the mouse, or a
+//   coarse clock's stamps) are refused as read too late, not as following no
+//   period. Near the limit of empty slots a few placed wrong cost tens of
+//   ppm on a short run at 1 kHz. Nor is a
+//   changing period followed: its mean is given while the phase stays near
+//   one line (20 to 21 ppm over 10 min at 8 kHz, 20 to 25 at 1 kHz); further
+//   off it is refused, or misread by tens of ppm.
 #pragma once
 
 #include <stddef.h>
@@ -57,6 +90,7 @@
 #include <wchar.h>
 
 #include "core/figures/gap_histogram.h"
+#include "core/views/texts.h"
 
 enum {
     REPORT_CLOCK_MIN_REPORTS = 1000,
@@ -69,6 +103,7 @@ enum {
     REPORT_CLOCK_FIT_POINTS = 32,  // points before they replace the first reports' line
     REPORT_CLOCK_RECENT = 4,       // newest points the line that places slots follows
     REPORT_CLOCK_NEAR = 2048,      // jitter values counted in place, from just below the line up
+    REPORT_CLOCK_READ_SIZES = 64,  // reads counted by how many reports they brought, up to this
 };
 
 // Why there is no clock.
@@ -77,6 +112,7 @@ enum ReportClockRefusal {
     REPORT_CLOCK_TOO_FEW,     // "fewer than 1000 reports"
     REPORT_CLOCK_NO_PERIOD,   // "the times follow no fixed period"
     REPORT_CLOCK_NO_MEMORY,   // "no memory for the jitter figures"
+    REPORT_CLOCK_LATE_READS,  // "reads came up to N periods late, too late to place reports on one lattice"
 };
 
 struct ReportClockFigures {
@@ -88,6 +124,7 @@ struct ReportClockFigures {
     double jitter_p50_us, jitter_p99_us;  // over reports alone at their time
     uint64_t reports, unbatched;
     ReportClockRefusal refusal;
+    int late_periods;  // how late the reads came, in periods (late reads, above); also with a clock
 };
 
 // A lattice: slot s at phase_us + s * period_us.
@@ -124,6 +161,8 @@ struct ReportClock {
     double last_t;
     ReportClockRefusal refusal;  // REPORT_CLOCK_NO_PERIOD once the first reports fit nothing
     bool locked;                 // the first reports gave a lattice
+    bool late;                   // ... by the test of late reads
+    uint32_t dips_from;          // pending reports before dips are looked for (never when late)
     double first[REPORT_CLOCK_FIRST];
     uint32_t first_n;  // reports in first; a batch that fits nothing makes way for the next
     ReportClockLine base;  // from the first reports; the sums are against it
@@ -149,8 +188,12 @@ struct ReportClock {
     uint32_t recent_n;
     double floor_us;       // from the hull's edge down to the envelope
     double score_sum;  // capped residuals of anchors, in periods
+    double excess_sum;  // capped residuals of anchors past one period, in periods
     bool relock;           // the first REPORT_CLOCK_FIRST anchors scored as no lattice
     uint64_t anchors, unbatched;
+    uint64_t read_sizes[REPORT_CLOCK_READ_SIZES];  // placed reads of i + 1 reports; the last, of that or more
+    uint32_t read_n;                                // reports placed of the read under way
+    int window_late;  // how late the reads of the last reports searched for a lattice came
     GapHistogram jitter;  // unbatched residuals, whole us
     // The jitter of nearly every report, counted here first: a steady
     // stream's residuals lie within a few milliseconds above the line, and a
@@ -176,5 +219,13 @@ void report_clock_free(ReportClock* c);
 // and wide.
 const char* report_clock_reason(ReportClockRefusal r);
 const wchar_t* report_clock_reason_w(ReportClockRefusal r);
+// The refusal of f in plain words, with its figures where it has some (late
+// reads), in the language chosen (or the one given: --json's are English);
+// as snprintf.
+int report_clock_refusal_text(const ReportClockFigures* f, char* out, size_t cap);
+int report_clock_refusal_text_in(Lang lang, const ReportClockFigures* f, char* out, size_t cap);
+// The same, wide (cut to cap units) for the window's and the plot's wide formats.
+void report_clock_refusal_text_w(const ReportClockFigures* f, wchar_t* out, size_t cap);
+enum { REPORT_CLOCK_REFUSAL_BYTES = 256 };  // room for any refusal in either language
 // The nearest nominal period to period_us.
 double report_clock_nominal_us(double period_us);

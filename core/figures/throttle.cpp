@@ -3,6 +3,8 @@
 
 #include <stdio.h>
 
+#include "core/views/texts.h"
+
 ThrottleDecision throttle_decide(const ThrottleSettings* s) {
     ThrottleDecision d;
     d.duration_ms = s->duration.present && s->duration.value > 0 ? s->duration.value
@@ -26,7 +28,7 @@ void format_throttle_cause(char* out, size_t cap, const ThrottleSettings* s,
     if (s->enabled.present)
         snprintf(enabled, sizeof enabled, "%lu", (unsigned long)s->enabled.value);
     else
-        snprintf(enabled, sizeof enabled, "absent");
+        snprintf(enabled, sizeof enabled, "%s", tx(TX_THROTTLE_ABSENT));
     if (s->forced.present && s->forced.value == 1)
         snprintf(out, cap, "RawMouseThrottleEnabled=%s, RawMouseThrottleForced=1, %lu ms", enabled,
                  (unsigned long)d->duration_ms);

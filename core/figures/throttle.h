@@ -40,6 +40,7 @@ ThrottleDecision throttle_decide(const ThrottleSettings* s);
 double throttle_rate_hz(uint32_t duration_ms);
 
 // "RawMouseThrottleEnabled=1, 8 ms" (values as the registry holds them,
-// "absent" when absent; RawMouseThrottleForced named when it is 1).
+// "absent" in the chosen language when absent; RawMouseThrottleForced named
+// when it is 1).
 void format_throttle_cause(char* out, size_t cap, const ThrottleSettings* s,
                            const ThrottleDecision* d);

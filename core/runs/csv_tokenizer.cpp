@@ -6,6 +6,8 @@
 
 #include <string.h>
 
+#include "core/views/texts.h"
+
 static const unsigned char kBom[3] = {0xEF, 0xBB, 0xBF};
 
 static uint64_t line_of(const CsvTokenizer* t) { return t->lines_done + 1; }
@@ -49,7 +51,7 @@ static bool end_row(CsvTokenizer* t, const CsvSink* s, void* reader) {
 
 static bool plain_char(CsvTokenizer* t, const CsvSink* s, void* reader, char ch) {
     if (t->cr_pending && ch != '\n')
-        return stop(t, s, reader, line_of(t), "a carriage return in the middle of a line");
+        return stop(t, s, reader, line_of(t), tx(TX_CSV_CR_INSIDE));
     t->cr_pending = false;
     if (ch == ',')
         return end_field(t, s, reader);
@@ -60,7 +62,7 @@ static bool plain_char(CsvTokenizer* t, const CsvSink* s, void* reader, char ch)
         return true;
     }
     if (t->after_quote)
-        return stop(t, s, reader, line_of(t), "text after a quoted field's closing quote");
+        return stop(t, s, reader, line_of(t), tx(TX_CSV_AFTER_QUOTE));
     if (ch == '"' && t->text_len == 0 && !t->field_quoted) {
         t->in_quotes = t->field_quoted = true;
         t->quote_line = line_of(t);
@@ -111,7 +113,7 @@ bool csv_feed(CsvTokenizer* t, const CsvSink* s, void* reader, const char* bytes
             continue;
         if (ch != '\n' && ++t->line_bytes > CSV_LINE_BYTES) {
             char why[64];
-            snprintf(why, sizeof why, "the line is longer than %d bytes", CSV_LINE_BYTES);
+            snprintf(why, sizeof why, tx(TX_CSV_LINE_TOO_LONG), CSV_LINE_BYTES);
             return stop(t, s, reader, line_of(t), why);
         }
         if (take_char(t, s, reader, ch) && ch == '\n') {
@@ -128,12 +130,12 @@ bool csv_finish(CsvTokenizer* t, const CsvSink* s, void* reader) {
     if (t->bom_matched < 3)
         take_bom(t, -1);
     if (t->in_quotes && !t->quote_pending)
-        return stop(t, s, reader, t->quote_line, "a quoted field that starts here is not closed");
+        return stop(t, s, reader, t->quote_line, tx(TX_CSV_QUOTE_OPEN));
     t->in_quotes = t->quote_pending = t->cr_pending = false;
     if (!end_row(t, s, reader))
         return false;
     if (t->rows == 0)
-        return stop(t, s, reader, 0, "it is empty");
+        return stop(t, s, reader, 0, tx(TX_CSV_EMPTY));
     return true;
 }
 
@@ -148,7 +150,7 @@ bool csv_read(FILE* f, CsvTokenizer* t, const CsvSink* s, void* reader,
             return false;
     }
     if (ferror(f))
-        return stop(t, s, reader, 0, "it cannot be read");
+        return stop(t, s, reader, 0, tx(TX_CSV_READ_FAILED));
     return csv_finish(t, s, reader);
 }
 

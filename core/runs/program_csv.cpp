@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "core/heap.h"
+#include "core/views/texts.h"
 
 void program_csv_init(ProgramCsv* c, int slot) {
     memset(c, 0, sizeof *c);
@@ -42,16 +43,15 @@ static bool data_field(ProgramCsv* c, const CsvField* f) {
     char shown[CSV_SHOWN_BYTES];
     if (f->index == c->utc_column) {
         if (f->len == 0)
-            return fail(c, f->line, "utc_us is empty");
+            return fail(c, f->line, "%s", tx(TX_CSV_UTC_EMPTY));
         if (!csv_whole_number(f->text, f->len, 0, INT64_MAX, &v))
-            return fail(c, f->line, "utc_us is \"%s\", not a whole number of microseconds",
-                        csv_shown(f->text, f->len, shown));
+            return fail(c, f->line, tx(TX_CSV_UTC_NOT_WHOLE), csv_shown(f->text, f->len, shown));
         c->row_utc = v;
         c->row_has_utc = true;
     } else if (f->index == c->slot_column) {
         if (!csv_whole_number(f->text, f->len, 0, PROGRAM_CSV_SLOTS - 1, &v))
-            return fail(c, f->line, "slot is \"%s\", not a slot number from 0 to %d",
-                        csv_shown(f->text, f->len, shown), PROGRAM_CSV_SLOTS - 1);
+            return fail(c, f->line, tx(TX_CSV_SLOT_RANGE), csv_shown(f->text, f->len, shown),
+                        PROGRAM_CSV_SLOTS - 1);
         c->row_slot = (int)v;
         c->row_has_slot = true;
     }
@@ -62,9 +62,9 @@ static bool end_header(ProgramCsv* c) {
     c->header_done = true;
     c->has_slot_column = c->slot_column >= 0;
     if (c->utc_column < 0)
-        return fail(c, 0, "it has no utc_us column (write one with -c ... --csv)");
+        return fail(c, 0, "%s", tx(TX_CSV_NO_UTC_US));
     if (c->slot > 0 && c->slot_column < 0)
-        return fail(c, 0, "it has no slot column to choose slot %d by", c->slot);
+        return fail(c, 0, tx(TX_CSV_NO_SLOT_COLUMN), c->slot);
     return true;
 }
 
@@ -79,7 +79,7 @@ static bool keep_time(ProgramCsv* c, int64_t t, uint64_t line) {
         const size_t grown = c->capacity ? c->capacity * 2 : 4096;
         int64_t* block = (int64_t*)heap_realloc(c->times, grown * sizeof(int64_t));
         if (!block)
-            return fail(c, line, "out of memory");
+            return fail(c, line, "%s", tx(TX_CSV_OUT_OF_MEMORY));
         c->times = block;
         c->capacity = grown;
     }
@@ -89,9 +89,9 @@ static bool keep_time(ProgramCsv* c, int64_t t, uint64_t line) {
 
 static bool end_data_row(ProgramCsv* c, uint64_t line) {
     if (!c->row_has_utc)
-        return fail(c, line, "the row ends before its utc_us field (field %d)", c->utc_column + 1);
+        return fail(c, line, tx(TX_CSV_ROW_SHORT), "utc_us", c->utc_column + 1);
     if (c->slot_column >= 0 && !c->row_has_slot)
-        return fail(c, line, "the row ends before its slot field (field %d)", c->slot_column + 1);
+        return fail(c, line, tx(TX_CSV_ROW_SHORT), "slot", c->slot_column + 1);
     c->rows++;
     if (c->row_has_slot)
         c->slots_seen |= (uint64_t)1 << c->row_slot;

@@ -10,6 +10,7 @@
 
 #include "core/runs/arrival_csv.h"
 #include "core/figures/gap_rule.h"
+#include "core/views/texts.h"
 
 static const char* const kColumnName[RUN_COLUMNS] = {
     "t_us", "slot", "class", "background", "dx", "dy", "buttons", "wheel", "flags",
@@ -39,7 +40,7 @@ void run_csv_init(RunCsv* c, int slot, bool keep_log) {
         c->column[i] = -1;
     c->run = run_new(kRunCsvTicksPerSecond);
     if (!c->run) {
-        fail(c, 0, "there is no memory to read it into");
+        fail(c, 0, "%s", tx(TX_CSV_NO_MEMORY));
         c->csv.stopped = true;  // no row may reach a run that is not there
         return;
     }
@@ -76,9 +77,9 @@ static void header_field(RunCsv* c, const CsvField* f) {
 static bool end_header(RunCsv* c, uint64_t line) {
     c->header_done = true;
     if (c->column[RUN_COL_T] < 0)
-        return fail(c, line, "it has no t_us column (write one with -c ... --csv)");
+        return fail(c, line, "%s", tx(TX_CSV_NO_T_US));
     if (c->slot > 0 && c->column[RUN_COL_SLOT] < 0)
-        return fail(c, line, "it has no slot column to choose slot %d by", c->slot);
+        return fail(c, line, tx(TX_CSV_NO_SLOT_COLUMN), c->slot);
     return true;
 }
 
@@ -119,8 +120,8 @@ static bool number_field(RunCsv* c, const Field* f, int k, int64_t lowest, int64
     if (!field_of(c, f, k, &v) || csv_whole_number(v.s, v.n, lowest, highest, out))
         return true;
     char text[CSV_SHOWN_BYTES];
-    return fail(c, c->line, "%s is \"%s\", not a whole number from %lld to %lld", kColumnName[k],
-                shown(v, text), (long long)lowest, (long long)highest);
+    return fail(c, c->line, tx(TX_CSV_NOT_WHOLE), kColumnName[k], shown(v, text), (long long)lowest,
+                (long long)highest);
 }
 
 static bool class_field(RunCsv* c, const Field* f, ArrivalClass* out) {
@@ -135,18 +136,16 @@ static bool class_field(RunCsv* c, const Field* f, ArrivalClass* out) {
         }
     }
     char text[CSV_SHOWN_BYTES];
-    return fail(c, c->line, "class is \"%s\", not first, accepted, coalesced or pause",
-                shown(v, text));
+    return fail(c, c->line, tx(TX_CSV_BAD_CLASS), shown(v, text));
 }
 
 static bool time_field(RunCsv* c, const Field* f, Row* r) {
     const Field v = f[RUN_COL_T];
     char text[CSV_SHOWN_BYTES];
     if (!tenths_of(v, &r->t))
-        return fail(c, c->line, "t_us is \"%s\", not a time in microseconds",
-                    shown(v, text));
+        return fail(c, c->line, tx(TX_CSV_BAD_TIME), shown(v, text));
     if (c->started && r->t < c->previous_row_t)
-        return fail(c, c->line, "t_us is %s, before the row above's", shown(v, text));
+        return fail(c, c->line, tx(TX_CSV_TIME_BACKWARDS), shown(v, text));
     return true;
 }
 
@@ -167,8 +166,7 @@ static bool motion_fields(RunCsv* c, const Field* f, Row* r) {
 static bool parse_row(RunCsv* c, const Field* f, int count, Row* r) {
     for (int k = 0; k < RUN_COLUMNS; k++) {
         if (c->column[k] >= count)
-            return fail(c, c->line, "the row ends before its %s field (field %d)", kColumnName[k],
-                        c->column[k] + 1);
+            return fail(c, c->line, tx(TX_CSV_ROW_SHORT), kColumnName[k], c->column[k] + 1);
     }
     int64_t slot, background;
     if (!time_field(c, f, r) || !number_field(c, f, RUN_COL_SLOT, 0, RUN_CSV_SLOTS - 1, &slot) ||

@@ -41,36 +41,38 @@ static void put(char* out, size_t cap, size_t* at, const char* text) {
 }
 
 // "B's slow end is 2.6% slower" first, "its intervals 61% more spread" after.
-static void put_change(const AbVerdict* v, int i, bool first, char* out, size_t cap, size_t* at) {
+static void put_change(Lang lang, const AbVerdict* v, int i, bool first, char* out, size_t cap,
+                       size_t* at) {
     const Said* s = &kSaid[i];
     const double change = v->change[kSaidFigure[i]];
     char amount[48] = "";
     if (isfinite(change))
-        snprintf(amount, sizeof amount, tx(s->points ? TX_AB_AMOUNT_POINTS : TX_AB_AMOUNT_PCT),
+        snprintf(amount, sizeof amount, tx_in(lang, s->points ? TX_AB_AMOUNT_POINTS : TX_AB_AMOUNT_PCT),
                  fabs(change) < 10 || i == SAID_STABILITY ? 1 : 0, fabs(change));
     char word[96];
-    snprintf(word, sizeof word, tx(change > 0 ? s->up : s->down), amount);
+    snprintf(word, sizeof word, tx_in(lang, change > 0 ? s->up : s->down), amount);
     char text[192];
-    snprintf(text, sizeof text, tx(first ? TX_AB_FIRST_CHANGE : TX_AB_NEXT_CHANGE),
-             tx(first ? s->first : s->subject), word);
+    snprintf(text, sizeof text, tx_in(lang, first ? TX_AB_FIRST_CHANGE : TX_AB_NEXT_CHANGE),
+             tx_in(lang, first ? s->first : s->subject), word);
     put(out, cap, at, text);
 }
 
 // Joins n items: "a", "a and b", "a, b and c" (join, last: the words between).
-static void put_joint(int k, int n, TextId join, TextId last, char* out, size_t cap, size_t* at) {
+static void put_joint(Lang lang, int k, int n, TextId join, TextId last, char* out, size_t cap,
+                      size_t* at) {
     if (k > 0)
-        put(out, cap, at, tx(k == n - 1 ? last : join));
+        put(out, cap, at, tx_in(lang, k == n - 1 ? last : join));
 }
 
-static size_t no_verdict_text(const AbVerdict* v, char* out, size_t cap) {
+static size_t no_verdict_text(Lang lang, const AbVerdict* v, char* out, size_t cap) {
     char text[192];
     if (v->why == AB_VERDICT_FEW_BLOCKS)
-        snprintf(text, sizeof text, tx(TX_AB_FEW_BLOCKS), v->short_run, v->short_blocks,
+        snprintf(text, sizeof text, tx_in(lang, TX_AB_FEW_BLOCKS), v->short_run, v->short_blocks,
                  (int)AB_MIN_BLOCKS);
     else if (v->why == AB_VERDICT_NO_INTERVALS)
-        snprintf(text, sizeof text, tx(TX_AB_NO_INTERVALS), v->short_run);
+        snprintf(text, sizeof text, tx_in(lang, TX_AB_NO_INTERVALS), v->short_run);
     else
-        snprintf(text, sizeof text, "%s", tx(TX_AB_NO_MEMORY_VERDICT));
+        snprintf(text, sizeof text, "%s", tx_in(lang, TX_AB_NO_MEMORY_VERDICT));
     size_t at = 0;
     put(out, cap, &at, "Verdict: none: ");
     put(out, cap, &at, text);
@@ -78,9 +80,13 @@ static size_t no_verdict_text(const AbVerdict* v, char* out, size_t cap) {
 }
 
 size_t ab_verdict_text(const AbComparison* c, char* out, size_t cap) {
+    return ab_verdict_text_in(texts_lang(), c, out, cap);
+}
+
+size_t ab_verdict_text_in(Lang lang, const AbComparison* c, char* out, size_t cap) {
     const AbVerdict* v = &c->verdict;
     if (v->why != AB_VERDICT_GIVEN)
-        return no_verdict_text(v, out, cap);
+        return no_verdict_text(lang, v, out, cap);
     int differ = 0, same = 0, k = 0;
     for (int i = 0; i < SAIDS; i++) {
         if (i == SAID_CLOCK && !v->compared[AB_CLOCK_US])
@@ -91,19 +97,19 @@ size_t ab_verdict_text(const AbComparison* c, char* out, size_t cap) {
     put(out, cap, &at, "Verdict: ");
     for (int i = 0; i < SAIDS; i++) {
         if (said_differs(v, i)) {
-            put_joint(k, differ, TX_AB_CHANGE_JOIN, TX_AB_CHANGE_JOIN_LAST, out, cap, &at);
-            put_change(v, i, k++ == 0, out, cap, &at);
+            put_joint(lang, k, differ, TX_AB_CHANGE_JOIN, TX_AB_CHANGE_JOIN_LAST, out, cap, &at);
+            put_change(lang, v, i, k++ == 0, out, cap, &at);
         }
     }
-    put(out, cap, &at, differ && same ? tx(TX_AB_BOTH) : "");
+    put(out, cap, &at, differ && same ? tx_in(lang, TX_AB_BOTH) : "");
     k = 0;
     for (int i = 0; i < SAIDS; i++) {
         if (!said_differs(v, i) && (i != SAID_CLOCK || v->compared[AB_CLOCK_US])) {
-            put_joint(k++, same, TX_AB_SAME_JOIN, TX_AB_SAME_JOIN_LAST, out, cap, &at);
-            put(out, cap, &at, tx(kSaid[i].same));
+            put_joint(lang, k++, same, TX_AB_SAME_JOIN, TX_AB_SAME_JOIN_LAST, out, cap, &at);
+            put(out, cap, &at, tx_in(lang, kSaid[i].same));
         }
     }
     put(out, cap, &at,
-        tx(same == 0 ? TX_AB_END_ALL_DIFFER : same == 1 ? TX_AB_END_ONE_SAME : TX_AB_END_SAME));
+        tx_in(lang, same == 0 ? TX_AB_END_ALL_DIFFER : same == 1 ? TX_AB_END_ONE_SAME : TX_AB_END_SAME));
     return at;
 }

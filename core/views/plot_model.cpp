@@ -746,10 +746,9 @@ int plot_summary_text(wchar_t* out, size_t cap, const Distribution* d, const Rep
     if (d->n > 0 && clock && clock->refusal == REPORT_CLOCK_OK) {
         piece(&t, txw(TX_PLOT_SUM_CLOCK), clock->period_us);
     } else if (d->n > 0 && clock) {
-        const TextId why = clock->refusal == REPORT_CLOCK_TOO_FEW      ? TX_PLOT_CLOCK_TOO_FEW
-                           : clock->refusal == REPORT_CLOCK_NO_PERIOD ? TX_PLOT_CLOCK_NO_PERIOD
-                                                                      : TX_PLOT_CLOCK_NO_MEMORY;
-        piece(&t, txw(TX_PLOT_SUM_NO_CLOCK), txw(why));
+        wchar_t why[REPORT_CLOCK_REFUSAL_BYTES];
+        report_clock_refusal_text_w(clock, why, REPORT_CLOCK_REFUSAL_BYTES);
+        piece(&t, txw(TX_PLOT_SUM_NO_CLOCK), why);
     }
     if (wrapped)
         piece(&t, txw(TX_PLOT_SUM_WRAPPED), span_s);

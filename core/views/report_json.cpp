@@ -17,10 +17,12 @@
 #include <new>
 #include <string>
 
+#include "core/views/ab_text.h"
 #include "core/views/capture_file_report.h"
 #include "core/captures/capture_stream.h"
 #include "core/captures/device_ids.h"
 #include "core/captures/usbpcap_record.h"
+#include "core/views/texts.h"
 #include "core/views/wide_text.h"
 
 // Keys in the order the text prints them.
@@ -114,9 +116,14 @@ void json_report_status(JsonReport* j, const StatsReadings* r) {
                          {"Time", number(r->elapsed_s)}};
 }
 
+// Why there is no clock is given in English whatever language was chosen:
+// scripts read the report.
 static json clock_json(const ReportClockFigures* c) {
-    if (c->refusal != REPORT_CLOCK_OK)
-        return {{"none", report_clock_reason(c->refusal)}};
+    if (c->refusal != REPORT_CLOCK_OK) {
+        char why[160];
+        report_clock_refusal_text_in(LANG_EN, c, why, sizeof why);
+        return {{"none", why}};
+    }
     return {{"period_us", number(c->period_us)},   {"rate_hz", number(c->rate_hz)},
             {"drift_ppm", number(c->drift_ppm)},   {"filled", number(c->filled_pct)},
             {"jitter_p50_us", number(c->jitter_p50_us)},
@@ -317,8 +324,7 @@ static json ab_run_json(const char* file, const AbFigures* f) {
     return r;
 }
 
-void json_report_ab(JsonReport* j, const char* a_file, const char* b_file,
-                    const AbComparison* c, const char* verdict) {
+void json_report_ab(JsonReport* j, const char* a_file, const char* b_file, const AbComparison* c) {
     j->root["A"] = ab_run_json(a_file, &c->a);
     j->root["B"] = ab_run_json(b_file, &c->b);
     json d = json::object();
@@ -328,6 +334,8 @@ void json_report_ab(JsonReport* j, const char* a_file, const char* b_file,
                                   {"hi", number(c->d[k].hi)}, {"differs", c->verdict.differs[k]}};
     }
     j->root["B-A"] = d;
+    char verdict[1024];
+    ab_verdict_text_in(LANG_EN, c, verdict, sizeof verdict);
     j->root["verdict"] = verdict;
 }
 

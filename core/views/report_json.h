@@ -1,7 +1,9 @@
 // The JSON report written beside each analysis's text (--json FILE): one
 // object per run, its figures taken from the same structs the text is
 // formatted from, unrounded; a figure that is not finite is null. The schema
-// is versioned by its "schema" key (docs/files.md, "JSON reports").
+// is versioned by its "schema" key (docs/files.md, "JSON reports"). Its words
+// (a mouse's name, why there is no clock, the A/B verdict) are English
+// whatever language was chosen: scripts read it.
 #pragma once
 
 #include <stdint.h>
@@ -35,7 +37,7 @@ struct JsonConditions {
 JsonReport* json_report_new(const char* mode, const char* version, const JsonConditions* c);
 void json_report_free(JsonReport* j);
 
-// "device": the name shown and the ids in its Raw Input path (null: none).
+// "device": the mouse's name (in English) and the ids in its Raw Input path (null: none).
 void json_report_device(JsonReport* j, const wchar_t* name, const wchar_t* path);
 // "status": the last status line's figures under its keys (Avg, MinInst, ...).
 void json_report_status(JsonReport* j, const StatsReadings* r);
@@ -58,8 +60,7 @@ void json_report_layers(JsonReport* j, const char* endpoint, const LayerComparis
 // "capture": --pcap's summary and endpoint lines; file in UTF-8.
 void json_report_capture(JsonReport* j, const CaptureFileAnalysis* a, const char* file);
 // "A", "B", "B-A" and "verdict" of --ab; files in UTF-8.
-void json_report_ab(JsonReport* j, const char* a_file, const char* b_file,
-                    const AbComparison* c, const char* verdict);
+void json_report_ab(JsonReport* j, const char* a_file, const char* b_file, const AbComparison* c);
 
 // The object, indented, then a line break; false with errno set when the
 // file could not take it. Invalid UTF-8 in a name is replaced, never fatal.

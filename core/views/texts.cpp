@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "core/views/wide_text.h"
+
 static Lang s_lang = LANG_EN;  // set once at start-up, before threads
 
 struct TextIndex {
@@ -12,44 +14,16 @@ struct TextIndex {
     const wchar_t* wide[TEXT_COUNT];
 };
 
-// One UTF-8 character decoded from s at *i; U+FFFD for a broken sequence.
-static unsigned long next_utf8(const unsigned char* s, size_t* i) {
-    const unsigned char lead = s[(*i)++];
-    int more = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2
-               : (lead & 0xF8) == 0xF0 ? 3 : -1;
-    if (more < 0)
-        return 0xFFFD;
-    unsigned long c = more == 0 ? lead : lead & (0x3F >> more);
-    for (int k = 0; k < more; k++) {
-        if ((s[*i] & 0xC0) != 0x80)
-            return 0xFFFD;
-        c = (c << 6) | (s[(*i)++] & 0x3F);
-    }
-    return c;
-}
-
-// The wide copy of a table's text: UTF-16 where wchar_t is 16 bits, code points
-// elsewhere. Plain malloc, not the heap seam: the words are the program's own,
-// kept to its end, and no test that makes the run's allocations fail should
-// take them away or count them as a leak.
+// The wide copy of a table's text. Plain malloc, not the heap seam: the words
+// are the program's own, kept to its end, and no test that makes the run's
+// allocations fail should take them away or count them as a leak. A UTF-8
+// text never needs more wide units than it has bytes.
 static const wchar_t* widen(const char* text) {
-    const size_t bytes = strlen(text);
-    wchar_t* out = (wchar_t*)malloc((bytes + 1) * sizeof(wchar_t));
+    const size_t cap = strlen(text) + 1;
+    wchar_t* out = (wchar_t*)malloc(cap * sizeof(wchar_t));
     if (!out)
         return L"";
-    size_t n = 0, i = 0;
-    const unsigned char* s = (const unsigned char*)text;
-    while (s[i]) {
-        unsigned long c = next_utf8(s, &i);
-        if (sizeof(wchar_t) == 2 && c >= 0x10000) {
-            c -= 0x10000;
-            out[n++] = (wchar_t)(0xD800 + (c >> 10));
-            out[n++] = (wchar_t)(0xDC00 + (c & 0x3FF));
-        } else {
-            out[n++] = (wchar_t)c;
-        }
-    }
-    out[n] = 0;
+    utf8_to_wide(text, out, cap);
     return out;
 }
 

@@ -308,9 +308,6 @@ enum TextId {
     TX_PLOT_SUM_STABILITY,
     TX_PLOT_SUM_CLOCK,
     TX_PLOT_SUM_NO_CLOCK,
-    TX_PLOT_CLOCK_TOO_FEW,
-    TX_PLOT_CLOCK_NO_PERIOD,
-    TX_PLOT_CLOCK_NO_MEMORY,
     TX_PLOT_SUM_WRAPPED,
     TX_PLOT_SUM_FAILED,
     // the middle of an empty plot
@@ -356,6 +353,32 @@ enum TextId {
     TX_LIST_NONE,        // --list without a mouse
 
     // --- the report clock ---
+    TX_CLOCK_LATE_READS,     // why there is no report clock: reads came %d periods late
+    TX_CLOCK_LATE_READ_ONE,  // ... one period late
+
+    // --- leftovers found later ---
+    // Why a CSV read back cannot be used: after "FILE:LINE: " or "FILE cannot
+    // be ...: " (the readers in core/runs; column names stay English).
+    TX_CSV_CR_INSIDE,
+    TX_CSV_AFTER_QUOTE,
+    TX_CSV_LINE_TOO_LONG,
+    TX_CSV_QUOTE_OPEN,
+    TX_CSV_EMPTY,
+    TX_CSV_READ_FAILED,
+    TX_CSV_NO_MEMORY,
+    TX_CSV_OUT_OF_MEMORY,
+    TX_CSV_NO_T_US,
+    TX_CSV_NO_UTC_US,
+    TX_CSV_NO_SLOT_COLUMN,
+    TX_CSV_ROW_SHORT,     // the column's name, its field number
+    TX_CSV_NOT_WHOLE,     // the column's name, the field, the range
+    TX_CSV_BAD_CLASS,
+    TX_CSV_BAD_TIME,
+    TX_CSV_TIME_BACKWARDS,
+    TX_CSV_UTC_EMPTY,
+    TX_CSV_UTC_NOT_WHOLE,
+    TX_CSV_SLOT_RANGE,
+    TX_THROTTLE_ABSENT,   // a throttle value not in the registry, in the console's warning
 
     // --- buttons and wheel ---
     // the buttons and wheels in a hint's sentence (the console's keys stay English)

@@ -90,3 +90,43 @@ bool wide_to_utf8(const wchar_t* text, char* out, size_t cap) {
     out[used] = 0;
     return true;
 }
+
+// One UTF-8 character decoded from s at *i; U+FFFD for a broken sequence.
+static unsigned long next_utf8(const unsigned char* s, size_t* i) {
+    const unsigned char lead = s[(*i)++];
+    const int more = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2
+                     : (lead & 0xF8) == 0xF0 ? 3 : -1;
+    if (more < 0)
+        return 0xFFFD;
+    unsigned long c = more == 0 ? lead : lead & (0x3Fu >> more);
+    for (int k = 0; k < more; k++) {
+        if ((s[*i] & 0xC0) != 0x80)
+            return 0xFFFD;
+        c = (c << 6) | (s[(*i)++] & 0x3Fu);
+    }
+    return c > 0x10FFFF ? 0xFFFD : c;
+}
+
+bool utf8_to_wide(const char* text, wchar_t* out, size_t cap) {
+    if (cap == 0)
+        return !text || !text[0];
+    const unsigned char* s = (const unsigned char*)(text ? text : "");
+    size_t n = 0, i = 0;
+    while (s[i]) {
+        unsigned long c = next_utf8(s, &i);
+        const size_t units = sizeof(wchar_t) == 2 && c >= 0x10000 ? 2 : 1;
+        if (n + units >= cap) {
+            out[n] = 0;
+            return false;
+        }
+        if (units == 2) {
+            c -= 0x10000;
+            out[n++] = (wchar_t)(0xD800 + (c >> 10));
+            out[n++] = (wchar_t)(0xDC00 + (c & 0x3FF));
+        } else {
+            out[n++] = (wchar_t)c;
+        }
+    }
+    out[n] = 0;
+    return true;
+}

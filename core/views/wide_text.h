@@ -23,6 +23,13 @@ void wide_text_free(WideText* t);
 // fit: out then holds the whole characters that did, and the caller says so
 // or made room (wide_utf8_bytes is always enough).
 bool wide_to_utf8(const wchar_t* text, char* out, size_t cap);
+// The other way: UTF-8 (the tables' texts, the CSV readers' reasons) into
+// wide text for a wide format's %ls, UTF-16 where wchar_t is 16 bits and code
+// points elsewhere; a broken sequence becomes U+FFFD. False when it did not
+// fit: out then holds the whole characters that did (always terminated when
+// cap > 0). A wide format's %hs would read the bytes one a character.
+bool utf8_to_wide(const char* text, wchar_t* out, size_t cap);
+
 // The bytes that hold any text of `units` wide units as UTF-8, terminator
 // included: four a unit, as wchar_t holds a whole code point off Windows.
 constexpr size_t wide_utf8_bytes(size_t units) { return units * 4 + 1; }

@@ -58,7 +58,7 @@ EXAMPLES = {
 # A live run under Wine may find the report clock or be refused one (the jig's
 # timing decides): either line, whole and with its keys, has the one shape.
 CLOCK = re.compile(r"Report clock: (period_us=\d+\.\d{3} rate_hz=\d+\.\d drift_ppm=[+-]\d+ "
-                   r"filled=\d+\.\d% jitter_p50_us=\d+\.\d jitter_p99_us=\d+\.\d|none \([a-z0-9 ]+\))$")
+                   r"filled=\d+\.\d% jitter_p50_us=\d+\.\d jitter_p99_us=\d+\.\d|none \([a-z0-9 ,]+\))$")
 
 
 def shape(line):
