@@ -41,12 +41,12 @@ bool read_run_csv(const wchar_t* path, int slot, RunCsv* run) {
 // what machine (its counter is read in tenths of a microsecond).
 static void report_json(JsonOutput* json, const char* name, const StatsReadings* r,
                         const Distribution* d, const ReportClockFigures* clock,
-                        const MotionFigures* m) {
+                        const MotionFigures* m, const ButtonsSnapshot* b) {
     const JsonConditions c = {NULL, NULL, 0, r};
     JsonReport* j = json_output_report(json, "analyze", &c);
     const JsonSummaryLog whole = {-1, false, 0};
     if (j)
-        json_report_summary(j, name, r, d, clock, m, &whole);
+        json_report_summary(j, name, r, d, clock, m, &whole, b);
 }
 
 static void print_block(const wchar_t* path, FILE* out, JsonOutput* json) {
@@ -56,27 +56,34 @@ static void print_block(const wchar_t* path, FILE* out, JsonOutput* json) {
     record_distribution(s_run.rec, &d);
     MotionFigures m;
     record_motion(s_run.rec, &m);
+    ButtonsSnapshot b;
+    record_buttons(s_run.rec, &b);
     ReportClockFigures clock;
     report_clock_finish(&s_run.clock, &clock);
     char name[MAX_PATH * 3];
     path_utf8(path, name, sizeof name);
     static char text[4096];
-    format_summary(text, sizeof text, name, &r, &d, &clock, &m, NULL, 0);
+    format_summary(text, sizeof text, name, &r, &d, &clock, &m, NULL, 0, &b);
     write_utf8(out, text);
     MotionHints h;
     motion_hints_of(&m, &clock, &h);
     format_motion_hints(text, sizeof text, &h, &m);
     write_utf8(out, text);
-    if (r.report_count == 0)  // as the run ended
+    format_button_hints(text, sizeof text, &b);
+    write_utf8(out, text);
+    if (r.report_count == 0 && !buttons_used(&b))  // as the run ended
         write_line(out, TX_NO_REPORTS);
-    report_json(json, name, &r, &d, &clock, &m);
+    report_json(json, name, &r, &d, &clock, &m, &b);
 }
 
-int run_analyze(const wchar_t* csv_path, int slot, FILE* out, const wchar_t* json_path) {
+int run_analyze(const wchar_t* csv_path, int slot, FILE* out, const wchar_t* json_path,
+                double chatter_ms) {
     JsonOutput json;
     if (!json_output_open(&json, json_path))
         return 1;
     run_csv_init(&s_run, slot > 0 ? slot : 0);
+    if (s_run.run)
+        run_set_chatter_ms(s_run.run, chatter_ms);
     const bool read = read_run_csv(csv_path, slot, &s_run);
     if (read)
         print_block(csv_path, out, &json);

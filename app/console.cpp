@@ -54,6 +54,7 @@ struct RunOutputs {
     Distribution d;
     ReportClockFigures clock;
     MotionFigures m;
+    ButtonsSnapshot b;
 };
 static RunOutputs* s_outputs;  // the measuring run's, for the status timer
 
@@ -231,22 +232,26 @@ static void report_json(RunOutputs* o, int slot) {
     ArrivalView* log = log_now();
     const JsonSummaryLog held = {arrival_view_held_s(log, s_run.freq), log->failed,
                                  arrival_view_count(log)};
-    json_report_summary(j, name_utf8, &o->r, &o->d, &o->clock, &o->m, &held);
+    json_report_summary(j, name_utf8, &o->r, &o->d, &o->clock, &o->m, &held, &o->b);
 }
 
 static void print_summary(FILE* out, int slot, RunOutputs* o) {
     stats_read(&s_run.records[slot], &o->r);
     record_distribution(&s_run.records[slot], &o->d);
     record_motion(&s_run.records[slot], &o->m);
+    record_buttons(&s_run.records[slot], &o->b);
     report_clock_finish(&s_clock, &o->clock);
     char name[kConsoleNameBytes];
     console_mouse_name_utf8(slot, name, sizeof name);
-    static char text[2048];
-    format_summary(text, sizeof text, name, &o->r, &o->d, &o->clock, &o->m, log_now(), s_run.freq);
+    static char text[4096];
+    format_summary(text, sizeof text, name, &o->r, &o->d, &o->clock, &o->m, log_now(), s_run.freq,
+                   &o->b);
     write_utf8(out, text);
     MotionHints h;
     motion_hints_of(&o->m, &o->clock, &h);
     format_motion_hints(text, sizeof text, &h, &o->m);
+    write_utf8(out, text);
+    format_button_hints(text, sizeof text, &o->b);
     write_utf8(out, text);
 }
 
@@ -484,8 +489,9 @@ static void stop_measuring(FILE* out, int slot, RunOutputs* o) {
     format_background_line(line, sizeof line, &r, s_run.records[0].throttle_period_us);
     write_utf8(out, line);
     print_summary(out, slot, o);
-    // A summary of zeros reads like a measurement; this says there was none.
-    if (r.report_count == 0)
+    // A summary of zeros reads like a measurement; this says there was none
+    // (clicks alone, the hand still, may have no interval short enough).
+    if (r.report_count == 0 && !buttons_used(&o->b))
         write_line(out, TX_NO_REPORTS);
 }
 
@@ -530,6 +536,7 @@ int run_console_with(const ConsoleRun* run) {
     int slot = console_choose_slot(run->device_index);
     note_index(run->device_arg, slot);
     run_init(&s_run, (double)counter_frequency());
+    run_set_chatter_ms(&s_run, run->chatter_ms);
     s_run.chosen_slot = slot;
     announce_device(out, slot);
     RunOutputs o;

@@ -42,6 +42,7 @@ struct ConsoleRun {
     const wchar_t* usb_save_path;  // --usb-save FILE, or null
     const wchar_t* device_arg;     // INDEX as given, or null: one that names no mouse is noted
     const wchar_t* json_path;      // --json FILE, or null
+    double chatter_ms = kChatterDefaultMs;  // --chatter-ms N
 };
 int run_console_with(const ConsoleRun* run);
 LRESULT CALLBACK console_wndproc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);

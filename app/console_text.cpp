@@ -97,6 +97,42 @@ static void add_motion_lines(TextBuf* t, const MotionFigures* m) {
                  m->moving_p99_hz, tx(TX_WHILE_MOVING_NOTE));
 }
 
+// A figure that was never timed reads "none", as a refused clock does.
+static void add_ms(TextBuf* t, const char* key, bool known, double ms) {
+    if (known)
+        text_appendf(t, " %s=%.1f", key, ms);
+    else
+        text_appendf(t, " %s=none", key);
+}
+
+static void add_wheel_line(TextBuf* t, const char* key, const char* negative, const char* positive,
+                           const WheelFigures* w) {
+    if (w->notches)
+        text_appendf(t, "%s: notches=%llu %s=%llu %s=%llu reversals=%llu\n", key,
+                     (unsigned long long)w->notches, negative, (unsigned long long)w->negative,
+                     positive, (unsigned long long)w->positive, (unsigned long long)w->reversals);
+}
+
+// Each line is built whole in a piece of its own, so that it is appended
+// whole or not at all.
+static void add_button_lines(TextBuf* t, const ButtonsSnapshot* s) {
+    for (int i = 0; i < BUTTONS; i++) {
+        const ButtonFigures* b = &s->button[i];
+        if (!b->presses)
+            continue;
+        char line[256];
+        TextBuf l = text_buf(line, sizeof line);
+        text_appendf(&l, "Button %s: presses=%llu", kButtonName[i], (unsigned long long)b->presses);
+        add_ms(&l, "held_p50_ms", b->held_n && !b->failed, b->held_p50_ms);
+        add_ms(&l, "held_min_ms", b->held_n != 0, b->held_min_ms);
+        add_ms(&l, "release_to_press_min_ms", b->gaps_n != 0, b->release_to_press_min_ms);
+        text_appendf(&l, " chatter=%llu\n", (unsigned long long)b->chatter);
+        text_appendf(t, "%s", line);
+    }
+    add_wheel_line(t, "Wheel", "down", "up", &s->wheel);
+    add_wheel_line(t, "HWheel", "left", "right", &s->hwheel);
+}
+
 // The figures above cover the whole run, and so does the CSV, written as the
 // run goes; the log in memory, which the USB comparison reads, may hold only
 // the latest part.
@@ -113,14 +149,38 @@ static void add_log_notes(TextBuf* t, const Distribution* d, ArrivalView* log, d
 
 void format_summary(char* buf, size_t cap, const char* name, const StatsReadings* r,
                     const Distribution* d, const ReportClockFigures* clock, const MotionFigures* m,
-                    ArrivalView* log, double freq) {
+                    ArrivalView* log, double freq, const ButtonsSnapshot* b) {
     TextBuf t = text_buf(buf, cap);
     add_interval_lines(&t, name, r, d);
     char line[192];
     format_clock_line(line, sizeof line, clock);
     text_appendf(&t, "%s", line);
     add_motion_lines(&t, m);
+    if (b)
+        add_button_lines(&t, b);
     add_log_notes(&t, d, log, freq);
+}
+
+static const TextId kButtonWords[BUTTONS] = {TX_BUTTON_LEFT, TX_BUTTON_RIGHT, TX_BUTTON_MIDDLE,
+                                             TX_BUTTON_BACK, TX_BUTTON_FORWARD};
+
+void format_button_hints(char* buf, size_t cap, const ButtonsSnapshot* s) {
+    TextBuf t = text_buf(buf, cap);
+    for (int i = 0; i < BUTTONS; i++) {
+        const ButtonFigures* b = &s->button[i];
+        if (button_chattered(b))
+            add_line(&t, "Hint: ", TX_HINT_CHATTER, tx(kButtonWords[i]),
+                     (unsigned long long)b->chatter, (unsigned long long)b->presses, s->chatter_ms,
+                     b->release_to_press_min_ms);
+    }
+    const WheelFigures* wheels[2] = {&s->wheel, &s->hwheel};
+    const TextId names[2] = {TX_WHEEL_VERTICAL, TX_WHEEL_HORIZONTAL};
+    for (int k = 0; k < 2; k++) {
+        const WheelFigures* w = wheels[k];
+        if (wheel_reverses(w))
+            add_line(&t, "Hint: ", TX_HINT_WHEEL_REVERSALS, wheel_reversal_pct(w), tx(names[k]),
+                     (unsigned long long)w->reversals, (unsigned long long)w->notches);
+    }
 }
 
 void format_motion_hints(char* buf, size_t cap, const MotionHints* h, const MotionFigures* m) {

@@ -40,10 +40,16 @@ void format_background_line(char* buf, size_t cap, const StatsReadings* r, doubl
 void format_clock_line(char* buf, size_t cap, const ReportClockFigures* c);
 // The end-of-run block: "Summary: ...", intervals, percentiles, rates,
 // stability and counts, how the reports were read, the report clock, the
-// motion lines, then what the log covers when not the whole run (log null:
-// no log, as for a CSV read back).
+// motion lines, a "Button NAME: ..." line for each button pressed and a
+// "Wheel: ..." ("HWheel: ...") line for a wheel that turned (b null: none),
+// then what the log covers when not the whole run (log null: no log, as for
+// a CSV read back).
 void format_summary(char* buf, size_t cap, const char* name, const StatsReadings* r,
                     const Distribution* d, const ReportClockFigures* clock,
-                    const MotionFigures* m, ArrivalView* log, double freq);
+                    const MotionFigures* m, ArrivalView* log, double freq,
+                    const ButtonsSnapshot* b = nullptr);
 // One "Hint: ..." line for each hint that applies; empty when none does.
 void format_motion_hints(char* buf, size_t cap, const MotionHints* h, const MotionFigures* m);
+// One "Hint: ..." line for each button that chattered and each wheel of
+// which over 2 % of the notches were reversals; empty when none.
+void format_button_hints(char* buf, size_t cap, const ButtonsSnapshot* b);

@@ -51,6 +51,7 @@ const wchar_t* usage_text(LaunchProgram program) {
     if (!cli)
         append_text(text, cap, &len, txw(TX_USAGE_NO_OPTION));
     append_text(text, cap, &len, txw(TX_USAGE_OPTIONS));
+    append_text(text, cap, &len, txw(TX_USAGE_CHATTER));
     append_text(text, cap, &len, txw(cli ? TX_USAGE_CLI_EXAMPLE : TX_USAGE_WINDOW_EXAMPLE));
     return text;
 }
@@ -83,6 +84,13 @@ static bool parse_index(const wchar_t* arg, int* index) {
     return true;
 }
 
+// --chatter-ms N: milliseconds from 0.5 to 100 (both taken); -1 for anything else.
+static double parse_chatter_ms(const wchar_t* arg) {
+    wchar_t* end = NULL;
+    const double v = wcstod(arg, &end);
+    return end != arg && *end == 0 && v >= kChatterLowestMs && v <= kChatterHighestMs ? v : -1;
+}
+
 // A slot number from 0 to 63; -1 for anything else.
 static int parse_slot(const wchar_t* arg) {
     wchar_t* end = NULL;
@@ -97,6 +105,7 @@ static bool looks_like_option(const wchar_t* arg) {
 
 static void init_request(LaunchRequest* out, LaunchProgram program) {
     memset(out, 0, sizeof *out);
+    out->chatter_ms = kChatterDefaultMs;
     // A console program that opened the window would leave its console behind.
     out->mode = program == PROGRAM_CLI ? LAUNCH_HELP : LAUNCH_WINDOW;
     out->device_index = -1;
@@ -148,6 +157,12 @@ static void take_options(int argc, wchar_t** argv, LaunchRequest* out, OptionSca
             scan->slot_given = true;
             if (out->compare_slot < 0)
                 refuse(out, txw(TX_SLOT_REFUSED), n);
+        } else if (wcscmp(a, L"--chatter-ms") == 0) {
+            const wchar_t* n = i + 1 < argc ? argv[++i] : L"";
+            out->chatter_given = true;
+            out->chatter_ms = parse_chatter_ms(n);
+            if (out->chatter_ms < 0)
+                refuse(out, txw(TX_CHATTER_MS_REFUSED), n);
         } else if (wcscmp(a, L"--usb") == 0) {
             out->usb = true;
         } else if (looks_like_option(a)) {
@@ -160,7 +175,8 @@ static void take_options(int argc, wchar_t** argv, LaunchRequest* out, OptionSca
 }
 
 static bool is_mode_option(const wchar_t* arg) {
-    return is_file_option(arg) || wcscmp(arg, L"--usb") == 0 || wcscmp(arg, L"--slot") == 0;
+    return is_file_option(arg) || wcscmp(arg, L"--usb") == 0 || wcscmp(arg, L"--slot") == 0 ||
+           wcscmp(arg, L"--chatter-ms") == 0;
 }
 
 static bool is_mode_switch(const wchar_t* arg) {
@@ -250,6 +266,8 @@ static void check_mode(const wchar_t* first, const OptionScan* scan, LaunchReque
                             out->mode == LAUNCH_AB;
     if (reads_runs && out->csv_path)
         refuse(out, txw(TX_CSV_WITH_READER), first);
+    if (out->chatter_given && !console && out->mode != LAUNCH_ANALYZE)
+        refuse(out, txw(TX_CHATTER_MS_ONLY), first);
     if (!reads_runs && scan->slot_given)
         refuse(out, txw(TX_SLOT_ONLY_READERS), first,
                txw(console ? TX_SLOT_CONSOLE_WHY : TX_SLOT_PCAP_WHY));
@@ -364,13 +382,14 @@ static int run_file_mode(const LaunchRequest* req) {
     if (req->mode == LAUNCH_AB)
         return run_ab(req->compare_csv, req->ab_csv_b, req->compare_slot, stdout, req->json_path);
     if (req->mode == LAUNCH_ANALYZE)
-        return run_analyze(req->compare_csv, req->compare_slot, stdout, req->json_path);
+        return run_analyze(req->compare_csv, req->compare_slot, stdout, req->json_path,
+                           req->chatter_ms);
     if (req->mode == LAUNCH_COMPARE)
         return run_compare(req->pcap_path, req->compare_csv, req->compare_endpoint,
                            req->compare_slot, stdout, req->json_path);
     if (req->mode == LAUNCH_CONSOLE) {
         ConsoleRun run = {req->device_index, req->run_seconds, req->csv_path, req->usb,
-                          req->usb_save_path, req->device_arg, req->json_path};
+                          req->usb_save_path, req->device_arg, req->json_path, req->chatter_ms};
         return run_console_with(&run);
     }
     return run_pcap(req->pcap_path, stdout, req->csv_path, req->json_path);

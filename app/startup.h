@@ -41,6 +41,8 @@ struct LaunchRequest {
     bool usb;                  // console: --usb
     const wchar_t* usb_save_path;  // console: --usb-save FILE
     const wchar_t* json_path;  // every mode that prints figures: --json FILE, null when absent
+    double chatter_ms;         // console and --analyze: --chatter-ms N, 10 when not given
+    bool chatter_given;
     bool lang_given;           // --lang en|zh anywhere; otherwise the UI language decides
     Lang lang;
     wchar_t error[400];        // LAUNCH_REFUSED: what is wrong and what to do, without "Error: "

@@ -190,7 +190,22 @@ const struct {
      L"unexpected argument 'c.csv': --ab takes two CSV files"},
     {{L"--ab", L"a.csv", L"b.csv", L"--slot", L"x"}, LAUNCH_REFUSED, L"--slot needs a mouse number"},
     {{L"--ab", L"a.csv", L"--slot", L"3", L"b.csv"}, LAUNCH_AB, L""},
+    {{L"-c", L"0", L"--chatter-ms", L"0.4"}, LAUNCH_REFUSED,
+     L"--chatter-ms takes milliseconds from 0.5 to 100 (like --chatter-ms 10), not '0.4'"},
+    {{L"--analyze", L"r.csv", L"--chatter-ms", L"100.5"}, LAUNCH_REFUSED, L"not '100.5'"},
+    {{L"--analyze", L"r.csv", L"--chatter-ms"}, LAUNCH_REFUSED, L"not ''"},
+    {{L"--pcap", L"F", L"--chatter-ms", L"5"}, LAUNCH_REFUSED,
+     L"--chatter-ms works only with -c and --analyze, not with --pcap"},
+    {{L"--chatter-ms", L"5", L"-c"}, LAUNCH_REFUSED, L"--chatter-ms follows a mode"},
 };
+
+TEST(LaunchTest, ChatterMsSetsTheThresholdOfARunOrAnAnalysis) {
+    EXPECT_EQ(launch({L"-c", L"0", L"5"}).chatter_ms, 10.0);
+    EXPECT_EQ(launch({L"-c", L"0", L"--chatter-ms", L"0.5", L"5"}).chatter_ms, 0.5);
+    const LaunchRequest analyze = launch({L"--analyze", L"r.csv", L"--chatter-ms", L"100"});
+    EXPECT_EQ(analyze.mode, LAUNCH_ANALYZE);
+    EXPECT_EQ(analyze.chatter_ms, 100.0);
+}
 
 TEST(LaunchTest, ArgumentsThatCannotRunAreRefusedWithTheirReason) {
     for (const auto& c : kArgumentCases) {
@@ -560,6 +575,71 @@ nlohmann::json json_of(const JsonReport* j) {
     if (f)
         fclose(f);
     return nlohmann::json::parse(text, nullptr, false);
+}
+
+// The Button, Wheel and HWheel lines after the motion lines, their hints in
+// either language, and the JSON under the same names.
+TEST(ConsoleLinesTest, ButtonAndWheelLinesTheirHintsAndTheirJson) {
+    ButtonsSnapshot b = {};
+    b.chatter_ms = 10;
+    // presses, holds, held p50 and min, gaps, shortest gap, chatter
+    b.button[BUTTON_LEFT] = {34, 34, 61.04, 16.2, 33, 3.8, 4, false};
+    b.button[BUTTON_BACK] = {1, 0, 0, 0, 0, 0, 0, false};  // pressed as the run ended
+    b.wheel = {100, 10, 90, 3};
+    b.hwheel = {4, 1, 3, 0};
+    const Distribution d = {};
+    const StatsReadings r = {};
+    const MotionFigures m = {};
+    ReportClockFigures clock = {};
+    clock.refusal = REPORT_CLOCK_TOO_FEW;
+    char text[4096];
+    format_summary(text, sizeof text, "All mice (2)", &r, &d, &clock, &m, NULL, 0, &b);
+    const std::string summary = text;
+    EXPECT_NE(summary.find(" (intervals between consecutive moving reports)\n"
+                           "Button left: presses=34 held_p50_ms=61.0 held_min_ms=16.2 "
+                           "release_to_press_min_ms=3.8 chatter=4\n"
+                           "Button back: presses=1 held_p50_ms=none held_min_ms=none "
+                           "release_to_press_min_ms=none chatter=0\n"
+                           "Wheel: notches=100 down=90 up=10 reversals=3\n"
+                           "HWheel: notches=4 left=3 right=1 reversals=0\n"),
+              std::string::npos)
+        << summary;
+    format_button_hints(text, sizeof text, &b);
+    EXPECT_STREQ(text,
+                 "Hint: the left button chattered: 4 of its 34 presses came less than 10.0 ms "
+                 "after its release (the shortest gap 3.8 ms). A switch that bounces like this "
+                 "double-clicks by itself.\n"
+                 "Hint: 3.0% of the wheel's notches (3 of 100) went against the scroll, each a "
+                 "lone notch between notches the other way: a worn or dirty wheel jumps back "
+                 "like this.\n");
+    texts_set_lang(LANG_ZH);
+    format_button_hints(text, sizeof text, &b);
+    texts_set_lang(LANG_EN);
+    EXPECT_STREQ(text,
+                 "Hint: 左键抖动：4 次按下（共 34 次）距该键松开不到 10.0 ms（最短间隔 3.8 ms）。"
+                 "这样回弹的微动开关会自己双击。\n"
+                 "Hint: 3.0% 的滚轮刻度（3 / 100）与滚动方向相反，每次都是夹在反方向刻度之间的"
+                 "单独一格：磨损或脏污的滚轮会这样回跳。\n");
+    const JsonSummaryLog whole = {-1, false, 0};
+    const JsonConditions unknown = {};
+    JsonReport* j = json_report_new("analyze", "1.2.3", &unknown);
+    json_report_summary(j, "run.csv", &r, &d, &clock, &m, &whole, &b);
+    const nlohmann::json s = json_of(j)["summary"];
+    json_report_free(j);
+    EXPECT_EQ(s["buttons"]["left"], nlohmann::json::parse(
+        R"({"presses":34,"held_p50_ms":61.04,"held_min_ms":16.2,"release_to_press_min_ms":3.8,"chatter":4})"));
+    EXPECT_TRUE(s["buttons"]["back"]["held_p50_ms"].is_null());
+    EXPECT_EQ(s["buttons"]["forward"]["presses"], 0);
+    EXPECT_EQ(s["chatter_ms"], 10.0);
+    EXPECT_EQ(s["wheel"]["down"], 90);
+    EXPECT_EQ(s["hwheel"]["left"], 3);
+    EXPECT_EQ(s["hints"]["chatter"], true);
+    EXPECT_EQ(s["hints"]["wheel_reversals"], true);
+    EXPECT_EQ(s["hints"]["hwheel_reversals"], false);
+    b.button[BUTTON_LEFT].chatter = 0;
+    b.wheel.reversals = 2;  // 2 %: not over it
+    format_button_hints(text, sizeof text, &b);
+    EXPECT_STREQ(text, "");
 }
 
 // The hints every front end shows come from one verdict: the console's

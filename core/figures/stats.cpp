@@ -184,6 +184,7 @@ static void clear_statistics(DeviceStats* rec) {
     rec->batched_reports = 0;
     gap_histogram_clear(&rec->gaps);
     motion_tally_clear(&rec->motion);
+    button_tally_clear(&rec->buttons);
 }
 
 
@@ -192,11 +193,13 @@ void stats_record_init(DeviceStats* rec, double freq) {
     stats_lock_init(&rec->lock);
     rec->freq = freq;
     rec->throttle_period_us = kDefaultThrottlePeriodUs;
+    button_tally_init(&rec->buttons, freq);
 }
 
 void stats_record_free(DeviceStats* rec) {
     gap_histogram_free(&rec->gaps);
     motion_tally_free(&rec->motion);
+    button_tally_free(&rec->buttons);
     stats_lock_delete(&rec->lock);
 }
 
@@ -209,6 +212,7 @@ void stats_record_clear(DeviceStats* rec) {
 void stats_record_pause(DeviceStats* rec) {
     stats_lock_enter(&rec->lock);
     rec->pause_before_next = 1;
+    button_tally_pause(&rec->buttons);
     stats_lock_leave(&rec->lock);
 }
 
@@ -316,5 +320,17 @@ void record_distribution(DeviceStats* rec, Distribution* out) {
 void record_motion(DeviceStats* rec, MotionFigures* out) {
     stats_lock_enter(&rec->lock);
     motion_figures_of(&rec->motion, out);
+    stats_lock_leave(&rec->lock);
+}
+
+void record_buttons(DeviceStats* rec, ButtonsSnapshot* out) {
+    stats_lock_enter(&rec->lock);
+    button_snapshot_of(&rec->buttons, out);
+    stats_lock_leave(&rec->lock);
+}
+
+void record_set_chatter_ms(DeviceStats* rec, double ms) {
+    stats_lock_enter(&rec->lock);
+    button_tally_set_chatter_ms(&rec->buttons, ms);
     stats_lock_leave(&rec->lock);
 }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 
+#include "core/figures/buttons.h"
 #include "core/figures/distribution.h"
 #include "core/figures/gap_histogram.h"
 #include "core/figures/gap_rule.h"
@@ -67,6 +68,9 @@ struct DeviceStats {
     // Moving, idle and saturated reports, their speeds and the intervals
     // between consecutive moving reports, over the whole run.
     MotionTally motion;
+    // Every press timed and the wheel's notches (core/figures/buttons.h),
+    // fed by run_take_report; a pause of the record forgets what was held.
+    ButtonTally buttons;
 };
 
 // What a reader copies out of a record under its lock.
@@ -155,3 +159,8 @@ void record_distribution(DeviceStats* rec, Distribution* out);
 // The record's motion-gated figures over the whole run, under its lock: a
 // few ranks looked up through page and octave totals.
 void record_motion(DeviceStats* rec, MotionFigures* out);
+// The record's buttons and wheel over the whole run, under its lock (a
+// median walks at most a few hundred counts per button).
+void record_buttons(DeviceStats* rec, ButtonsSnapshot* out);
+// Chatter is a press less than ms after the same button's release (10 by default).
+void record_set_chatter_ms(DeviceStats* rec, double ms);

@@ -66,15 +66,26 @@ ArrivalClass run_take_report(Run* run, int64_t t, int slot, bool background, uin
     stats_lock_for_report(all);
     const ArrivalClass cls =
         record_arrival_locked(all, t, background, positions ? positions[0]++ : 0, motion);
+    button_tally_add(&all->buttons, t, motion);
     if (run->keeps_log)
         arrival_log_append(&run->log, t, slot, background, cls, motion);
     stats_lock_leave(&all->lock);
     ArrivalClass own = cls;
-    if (slot > 0 && slot < RUN_SLOTS)
-        own = record_arrival(&run->records[slot], t, background, positions ? positions[slot]++ : 0, motion);
+    if (slot > 0 && slot < RUN_SLOTS) {
+        DeviceStats* mine = &run->records[slot];
+        stats_lock_for_report(mine);
+        own = record_arrival_locked(mine, t, background, positions ? positions[slot]++ : 0, motion);
+        button_tally_add(&mine->buttons, t, motion);
+        stats_lock_leave(&mine->lock);
+    }
     if (own_class)
         *own_class = own;
     return cls;
+}
+
+void run_set_chatter_ms(Run* run, double ms) {
+    for (int i = 0; i < STATS_RECORDS; i++)
+        record_set_chatter_ms(&run->records[i], ms);
 }
 
 void run_pause_all(Run* run) {

@@ -62,9 +62,13 @@ inline void run_set_measuring(Run* run, bool on) {
     run->measuring.store(on ? 1 : 0, std::memory_order_release);
 }
 
+// Every record counts as chatter a press less than ms after the same
+// button's release (10 by default; a clearing keeps it).
+void run_set_chatter_ms(Run* run, double ms);
+
 // The one way in. A report of mouse `slot` (0: a source that names none)
 // stamped t: counted in the all-mice record, appended to the log, and counted
-// in its mouse's record. positions[r] counts record r's reports that the same
+// in its mouse's record, its buttons and wheel in each (record_buttons). positions[r] counts record r's reports that the same
 // read brought before this one (advanced here); null for a read of one
 // report. motion: what the report carried, null for nothing. Returns the
 // class in the all-mice record (what the log keeps); own_class, when given,

@@ -162,9 +162,46 @@ static json hints_json(const MotionFigures* m, const ReportClockFigures* clock) 
             {"idle_pct", h.idle ? number(h.idle_pct) : none}};
 }
 
+// A button's figures; those never timed are null, as the text's "none".
+static json button_json(const ButtonFigures* b) {
+    const json none = nullptr;
+    return {{"presses", b->presses},
+            {"held_p50_ms", b->held_n && !b->failed ? number(b->held_p50_ms) : none},
+            {"held_min_ms", b->held_n ? number(b->held_min_ms) : none},
+            {"release_to_press_min_ms", b->gaps_n ? number(b->release_to_press_min_ms) : none},
+            {"chatter", b->chatter}};
+}
+
+static json wheel_json(const WheelFigures* w, const char* negative, const char* positive) {
+    return {{"notches", w->notches}, {negative, w->negative}, {positive, w->positive},
+            {"reversals", w->reversals}};
+}
+
+// Every button, pressed or not, so that a script finds each key; the text
+// shows a line only for those pressed.
+static void add_buttons(json* s, const ButtonsSnapshot* b) {
+    json buttons = json::object();
+    for (int i = 0; i < BUTTONS; i++)
+        buttons[kButtonName[i]] = button_json(&b->button[i]);
+    (*s)["buttons"] = buttons;
+    (*s)["chatter_ms"] = number(b->chatter_ms);
+    (*s)["wheel"] = wheel_json(&b->wheel, "down", "up");
+    (*s)["hwheel"] = wheel_json(&b->hwheel, "left", "right");
+}
+
+static void add_button_hints(json* hints, const ButtonsSnapshot* b) {
+    bool chatter = false;
+    for (const ButtonFigures& f : b->button)
+        chatter = chatter || button_chattered(&f);
+    (*hints)["chatter"] = chatter;
+    (*hints)["wheel_reversals"] = wheel_reverses(&b->wheel);
+    (*hints)["hwheel_reversals"] = wheel_reverses(&b->hwheel);
+}
+
 void json_report_summary(JsonReport* j, const char* name, const StatsReadings* r,
                          const Distribution* d, const ReportClockFigures* clock,
-                         const MotionFigures* m, const JsonSummaryLog* log) {
+                         const MotionFigures* m, const JsonSummaryLog* log,
+                         const ButtonsSnapshot* b) {
     json s = interval_json(d);
     s["name"] = name;
     s["seconds"] = number(r->elapsed_s);
@@ -173,7 +210,11 @@ void json_report_summary(JsonReport* j, const char* name, const StatsReadings* r
                    {"median_speed", number(m->median_speed)}};
     s["while_moving"] = {{"n", m->moving_n}, {"median_hz", number(m->moving_median_hz)},
                          {"p1_hz", number(m->moving_p1_hz)}, {"p99_hz", number(m->moving_p99_hz)}};
+    if (b)
+        add_buttons(&s, b);
     s["hints"] = hints_json(m, clock);
+    if (b)
+        add_button_hints(&s["hints"], b);
     s["log"] = {{"held_s", log->held_s >= 0 ? number(log->held_s) : json(nullptr)},
                 {"out_of_memory_after", log->log_failed ? json(log->log_count) : json(nullptr)},
                 {"intervals_failed", d->failed}};

@@ -43,7 +43,9 @@ void json_report_device(JsonReport* j, const wchar_t* name, const wchar_t* path)
 void json_report_status(JsonReport* j, const StatsReadings* r);
 // "summary": the run's block as format_summary prints it, with the hints'
 // figures; held_s: what the log holds when not the whole run (-1), log_count
-// and log_failed: the log ran out of memory after that many reports.
+// and log_failed: the log ran out of memory after that many reports. b: the
+// buttons and wheels ("buttons", each of the five under its name, "wheel",
+// "hwheel", "chatter_ms"), null for none.
 struct JsonSummaryLog {
     double held_s;
     bool log_failed;
@@ -51,7 +53,8 @@ struct JsonSummaryLog {
 };
 void json_report_summary(JsonReport* j, const char* name, const StatsReadings* r,
                          const Distribution* d, const ReportClockFigures* clock,
-                         const MotionFigures* m, const JsonSummaryLog* log);
+                         const MotionFigures* m, const JsonSummaryLog* log,
+                         const ButtonsSnapshot* b = nullptr);
 // "layers": the comparison's four lines (endpoint like "1.3.0x81").
 void json_report_layers(JsonReport* j, const char* endpoint, const LayerComparison* c);
 // "capture": --pcap's summary and endpoint lines; file in UTF-8.

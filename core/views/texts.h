@@ -380,6 +380,21 @@ enum TextId {
     TX_CSV_SLOT_RANGE,
     TX_THROTTLE_ABSENT,   // a throttle value not in the registry, in the console's warning
 
+    // --- buttons and wheel ---
+    // the buttons and wheels in a hint's sentence (the console's keys stay English)
+    TX_BUTTON_LEFT,
+    TX_BUTTON_RIGHT,
+    TX_BUTTON_MIDDLE,
+    TX_BUTTON_BACK,
+    TX_BUTTON_FORWARD,
+    TX_WHEEL_VERTICAL,
+    TX_WHEEL_HORIZONTAL,
+    TX_HINT_CHATTER,          // after "Hint: ": a button that chattered
+    TX_HINT_WHEEL_REVERSALS,  // after "Hint: ": over 2 % of a wheel's notches reversals
+    TX_CHATTER_MS_REFUSED,    // --chatter-ms N out of range
+    TX_CHATTER_MS_ONLY,       // --chatter-ms after another mode
+    TX_USAGE_CHATTER,         // the usage's line of --chatter-ms
+
     TEXT_COUNT
 };
 

@@ -613,5 +613,26 @@ const TextRow kEnglishTexts[] = {
     {TX_CSV_UTC_NOT_WHOLE, "utc_us is \"%s\", not a whole number of microseconds"},
     {TX_CSV_SLOT_RANGE, "slot is \"%s\", not a slot number from 0 to %d"},
     {TX_THROTTLE_ABSENT, "absent"},
+
+    // --- buttons and wheel ---
+    {TX_BUTTON_LEFT, "left button"},
+    {TX_BUTTON_RIGHT, "right button"},
+    {TX_BUTTON_MIDDLE, "middle button"},
+    {TX_BUTTON_BACK, "back button"},
+    {TX_BUTTON_FORWARD, "forward button"},
+    {TX_WHEEL_VERTICAL, "wheel"},
+    {TX_WHEEL_HORIZONTAL, "horizontal wheel"},
+    {TX_HINT_CHATTER,
+     "the %s chattered: %llu of its %llu presses came less than %.1f ms after its release "
+     "(the shortest gap %.1f ms). A switch that bounces like this double-clicks by itself."},
+    {TX_HINT_WHEEL_REVERSALS,
+     "%.1f%% of the %s's notches (%llu of %llu) went against the scroll, each a lone notch "
+     "between notches the other way: a worn or dirty wheel jumps back like this."},
+    {TX_CHATTER_MS_REFUSED,
+     "--chatter-ms takes milliseconds from 0.5 to 100 (like --chatter-ms 10), not '%ls'."},
+    {TX_CHATTER_MS_ONLY, "--chatter-ms works only with -c and --analyze, not with %ls."},
+    {TX_USAGE_CHATTER,
+     "  --chatter-ms N                   after -c or --analyze: count a press less than N ms\n"
+     "                                   after its button's release as chatter (default 10)\n"},
 };
 const size_t kEnglishTextCount = sizeof kEnglishTexts / sizeof kEnglishTexts[0];

@@ -550,5 +550,25 @@ const TextRow kChineseTexts[] = {
     {TX_CSV_UTC_NOT_WHOLE, "utc_us 为 \"%s\"，不是整数微秒"},
     {TX_CSV_SLOT_RANGE, "slot 为 \"%s\"，不是 0 到 %d 之间的槽位号"},
     {TX_THROTTLE_ABSENT, "未设置"},
+
+    // --- buttons and wheel ---
+    {TX_BUTTON_LEFT, "左键"},
+    {TX_BUTTON_RIGHT, "右键"},
+    {TX_BUTTON_MIDDLE, "中键"},
+    {TX_BUTTON_BACK, "后退键"},
+    {TX_BUTTON_FORWARD, "前进键"},
+    {TX_WHEEL_VERTICAL, "滚轮"},
+    {TX_WHEEL_HORIZONTAL, "水平滚轮"},
+    {TX_HINT_CHATTER,
+     "%s抖动：%llu 次按下（共 %llu 次）距该键松开不到 %.1f ms（最短间隔 %.1f ms）。这样回弹的"
+     "微动开关会自己双击。"},
+    {TX_HINT_WHEEL_REVERSALS,
+     "%.1f%% 的%s刻度（%llu / %llu）与滚动方向相反，每次都是夹在反方向刻度之间的单独一格：磨损或"
+     "脏污的滚轮会这样回跳。"},
+    {TX_CHATTER_MS_REFUSED, "--chatter-ms 需要 0.5 到 100 之间的毫秒数（如 --chatter-ms 10），不是 '%ls'。"},
+    {TX_CHATTER_MS_ONLY, "--chatter-ms 只能与 -c 和 --analyze 一起使用，不能与 %ls 一起使用。"},
+    {TX_USAGE_CHATTER,
+     "  --chatter-ms N                   用于 -c 或 --analyze 之后：按键松开后不到 N 毫秒又按下\n"
+     "                                   即计为抖动(默认 10)\n"},
 };
 const size_t kChineseTextCount = sizeof kChineseTexts / sizeof kChineseTexts[0];

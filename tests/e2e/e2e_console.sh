@@ -6,6 +6,7 @@
 # pattern, the CSV's dx column that pattern. A killed run keeps its rows
 # in the partial file; Ctrl+C in a terminal ends every run with its summary.
 # At 1000 Hz no hint blames the hand, and --analyze --lang zh speaks Chinese.
+# The jig's clicks and scroll give the Button and Wheel lines it sent.
 # Usage: e2e_console.sh QUORVIN_EXE JIG WINEPREFIX ARTIFACT_DIR
 set -u
 exe=$1
@@ -194,6 +195,44 @@ done
 # This one moves +3, -3 pixels alternately: the CSV's dx column must be that
 # pattern report for report (see motion_check.py for what Wine does to it).
 case_name=mouse1-500 case_rate=500 case_step=3 e2e_runs console_case 1 3 "Wine HID mouse (VID_845E PID_0001)"
+
+# The jig's button script (xmotion_jig -b): clicks, three of them bouncing 4
+# ms after their release, right and back clicks, a fast scroll down with two
+# lone notches up. The summary's Button and Wheel lines must be what the jig
+# really sent (button_check.py), --analyze of the CSV must print the same
+# block, and --chatter-ms 2 must find no chatter in it.
+buttons_case() {
+    local out=$artifacts/console-buttons.txt csv=$artifacts/console-buttons.csv
+    local log=$artifacts/console-buttons.jig again=$artifacts/console-buttons.analyze-2ms
+    rm -f "$csv" "$log"
+    timeout 90 wine explorer /desktop=qe2ebuttons,1024x768 "$exe" -c 0 6 --csv "$csv" --json "$out.json" \
+        >"$out" 2>/dev/null &
+    local app_pid=$!
+    for _ in $(seq 600); do grep -q 'Avg=' "$out" 2>/dev/null && break; sleep 0.05; done
+    "$jig" -l "$log" -b
+    wait "$app_pid"
+    rc=$?
+    [ "$rc" -eq 0 ] || { fail "exit code $rc"; return; }
+    tr -d '\r' <"$out" | grep -E '^(Button|Wheel|Hint)'
+    python3 "$e2e_here/button_check.py" "$out" "$log"
+    case $? in
+    0) ;;
+    3) retry_reason="Wine delivered the buttons later than $log says they were sent"; return ;;
+    *) fail "the Button and Wheel lines are not the jig's script ($log)"; return ;;
+    esac
+    python3 "$e2e_here/json_check.py" "$out" "$out.json" || fail "--json differs from the text"
+    analyze_matches 0 "$out" "$csv"
+    timeout 60 wine "$exe" --analyze "$csv" --chatter-ms 2 >"$again" 2>&1 ||
+        { fail "--analyze --chatter-ms 2: exit code $?"; return; }
+    python3 "$e2e_here/button_check.py" "$again" "$log" --chatter-ms 2
+    case $? in
+    0) ;;
+    3) retry_reason="a bounce reached Wine about 2 ms after its release"; return ;;
+    *) fail "--analyze --chatter-ms 2 does not count the script's chatter by 2 ms ($again)"; return ;;
+    esac
+    grep -q 'chatter=[1-9]' "$again" && retry_reason="the jig sent a bounce under 2 ms after its release"
+}
+case_name=buttons e2e_runs buttons_case
 
 # A run killed with kill -9 while the jig moves: the user's file is as it
 # was, and the partial file beside it holds every report counted by the last

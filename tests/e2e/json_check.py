@@ -17,6 +17,8 @@ LINES = [
     ("Report clock: ", ["summary", "report_clock"]),
     ("Motion: ", ["summary", "motion"]),
     ("While moving: ", ["summary", "while_moving"]),
+    ("Wheel: ", ["summary", "wheel"]),
+    ("HWheel: ", ["summary", "hwheel"]),
     ("USB layer: ", ["layers", "usb_layer"]),
     ("Program layer: ", ["layers", "program_layer"]),
     ("Delivery: ", ["layers", "delivery"]),
@@ -112,6 +114,9 @@ def main():
         if line.startswith("B-A "):
             difference_line(line, doc)
             continue
+        m = re.match(r"Button (\w+): ", line)
+        if m:
+            figures(m.group(0).strip(), line, at(doc, ["summary", "buttons", m.group(1)]) or {})
         for start, path in LINES:
             if line.startswith(start) and not line.startswith("Report clock: none"):
                 figures(start.strip(), line, at(doc, path) or {})
@@ -119,9 +124,11 @@ def main():
         other_line(line, doc)
     hints = (doc.get("summary") or {}).get("hints")
     for key, words in (("hand_limited", "the hand limited"), ("saturation", "were saturated"),
-                       ("idle", "were idle")):
+                       ("idle", "were idle"), ("chatter", " button chattered: "),
+                       ("wheel_reversals", " of the wheel's notches "),
+                       ("hwheel_reversals", " of the horizontal wheel's notches ")):
         shown = any(l.startswith("Hint: ") and words in l for l in lines)
-        if hints is not None and hints[key] != shown:
+        if hints is not None and key in hints and hints[key] != shown:
             errors.append(f"hint {key}: JSON {hints[key]}, text {shown}")
     for e in errors:
         print("json_check:", e)
