@@ -395,6 +395,16 @@ enum TextId {
     TX_CHATTER_MS_ONLY,       // --chatter-ms after another mode
     TX_USAGE_CHATTER,         // the usage's line of --chatter-ms
 
+    // --- buttons in the window and the plot ---
+
+    // --- usbmon captures ---
+
+    // --- the native offline program ---
+
+    // --- layers: reads of several reports ---
+
+    // --- clock map, JSON and package ---
+
     TEXT_COUNT
 };
 

@@ -634,5 +634,15 @@ const TextRow kEnglishTexts[] = {
     {TX_USAGE_CHATTER,
      "  --chatter-ms N                   after -c or --analyze: count a press less than N ms\n"
      "                                   after its button's release as chatter (default 10)\n"},
+
+    // --- buttons in the window and the plot ---
+
+    // --- usbmon captures ---
+
+    // --- the native offline program ---
+
+    // --- layers: reads of several reports ---
+
+    // --- clock map, JSON and package ---
 };
 const size_t kEnglishTextCount = sizeof kEnglishTexts / sizeof kEnglishTexts[0];

@@ -570,5 +570,15 @@ const TextRow kChineseTexts[] = {
     {TX_USAGE_CHATTER,
      "  --chatter-ms N                   用于 -c 或 --analyze 之后：按键松开后不到 N 毫秒又按下\n"
      "                                   即计为抖动(默认 10)\n"},
+
+    // --- buttons in the window and the plot ---
+
+    // --- usbmon captures ---
+
+    // --- the native offline program ---
+
+    // --- layers: reads of several reports ---
+
+    // --- clock map, JSON and package ---
 };
 const size_t kChineseTextCount = sizeof kChineseTexts / sizeof kChineseTexts[0];
