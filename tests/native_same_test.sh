@@ -75,6 +75,17 @@ same unknown --frobnicate
 same refused --pcap
 same missing --pcap "$artifacts/no-such.pcap"
 same json-folder --pcap "$artifacts/no-such.pcap" --json "$artifacts"
+same json-no-folder --analyze "$artifacts/no-such.csv" --json "$artifacts/no-folder/r.json"
+# Two spellings of one name, judged before anything is opened.
+same json-is-capture --pcap "$artifacts/a.pcap" --json "$artifacts/x/./../a.pcap"
+same json-is-csv --pcap "$artifacts/a.pcap" --csv r.csv --json "$PWD/x/../r.csv"
+
+# Without --lang the locale chooses: the first of LC_ALL, LC_MESSAGES and LANG
+# that is set, Chinese for zh*.
+cases=$((cases + 1))
+LC_ALL=zh_CN.UTF-8 "$native" --help 2>&1 | cmp -s - "$artifacts/help-zh.native.out" &&
+    LANG=zh_TW.UTF-8 LC_MESSAGES=en_US.UTF-8 "$native" --help 2>&1 | cmp -s - "$artifacts/help.native.out" ||
+    { echo "FAIL [locale]: the help is not in the locale's language"; failures=$((failures + 1)); }
 
 # The live modes: one line on standard error saying they need Windows, exit 1.
 for live in "-c 0 1" "--list" "-c --usb" "--lang zh -c"; do
