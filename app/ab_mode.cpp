@@ -6,7 +6,6 @@
 
 #include <math.h>
 #include <string.h>
-#include <windows.h>
 
 #include "app/analyze_mode.h"
 #include "app/json_out.h"
@@ -39,7 +38,7 @@ static void append(TextBuf* t, const char* format, double v, int decimals) {
 }
 
 static void run_line(char* out, size_t cap, char name, const wchar_t* path, const AbFigures* f) {
-    char file[MAX_PATH * 3];
+    char file[PATH_UTF8_BYTES];
     path_utf8(path, file, sizeof file);
     TextBuf t = text_buf(out, cap);
     text_appendf(&t, "%c: file=%s n=%llu", name, file, (unsigned long long)f->n);
@@ -94,7 +93,7 @@ static bool read_run(const wchar_t* path, int slot, AbRun* run) {
 static void report_json(JsonOutput* json, const wchar_t* a_path, const wchar_t* b_path) {
     const JsonConditions unknown = {};
     JsonReport* j = json_output_report(json, "ab", &unknown);
-    static char a[MAX_PATH * 3], b[MAX_PATH * 3];
+    static char a[PATH_UTF8_BYTES], b[PATH_UTF8_BYTES];
     path_utf8(a_path, a, sizeof a);
     path_utf8(b_path, b, sizeof b);
     if (j)

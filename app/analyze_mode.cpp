@@ -3,20 +3,20 @@
 #include "app/analyze_mode.h"
 
 #include <errno.h>
-#include <windows.h>
 
-#include "app/console.h"
+#include "app/console_text.h"
 #include "app/json_out.h"
 #include "app/text_out.h"
 #include "core/runs/run_csv.h"
 #include "core/views/texts.h"
 #include "core/views/wide_text.h"
+#include "platform/c_library.h"
 
 // The record, its motion bins and the clock: too large for the stack.
 static RunCsv s_run;
 
 bool read_run_csv(const wchar_t* path, int slot, RunCsv* run) {
-    FILE* f = _wfopen(path, L"rb");
+    FILE* f = file_open_read(path);
     if (!f) {
         print_open_failure(path, errno, NULL);
         return false;
@@ -60,7 +60,7 @@ static void print_block(const wchar_t* path, FILE* out, JsonOutput* json) {
     record_buttons(s_run.rec, &b);
     ReportClockFigures clock;
     report_clock_finish(&s_run.clock, &clock);
-    char name[MAX_PATH * 3];
+    char name[PATH_UTF8_BYTES];
     path_utf8(path, name, sizeof name);
     static char text[4096];
     format_summary(text, sizeof text, name, &r, &d, &clock, &m, NULL, 0, &b);

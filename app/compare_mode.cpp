@@ -23,6 +23,7 @@
 #include "core/views/texts.h"
 #include "core/views/wide_text.h"
 #include "core/captures/usbpcap_record.h"
+#include "platform/c_library.h"
 
 // As many completion times as the live --usb capture keeps.
 static const uint64_t kCompareMaxTimes = 1 << 25;
@@ -39,7 +40,7 @@ struct CompareRun {
 };
 
 static bool analyse_file(CompareRun* r, int* result) {
-    FILE* f = _wfopen(r->capture_path, L"rb");
+    FILE* f = file_open_read(r->capture_path);
     if (!f) {
         *result = print_open_failure(r->capture_path, errno, NULL);
         return false;
@@ -67,7 +68,7 @@ static void slots_text(uint64_t seen, char* out, size_t cap) {
 }
 
 static bool read_csv(CompareRun* r, int* result) {
-    FILE* f = _wfopen(r->csv_path, L"rb");
+    FILE* f = file_open_read(r->csv_path);
     if (!f) {
         *result = print_open_failure(r->csv_path, errno, NULL);
         return false;
@@ -95,9 +96,9 @@ static bool read_csv(CompareRun* r, int* result) {
 
 // "2023-11-14 22:13:20.000 UTC" for microseconds on the UTC clock.
 static void format_utc(int64_t us, wchar_t* out, size_t cap) {
-    __time64_t seconds = (__time64_t)(us >= 0 ? us / 1000000 : (us - 999999) / 1000000);
+    const int64_t seconds = us >= 0 ? us / 1000000 : (us - 999999) / 1000000;
     struct tm t;
-    if (_gmtime64_s(&t, &seconds) != 0) {
+    if (!utc_calendar(seconds, &t)) {
         swprintf(out, cap, L"%lld us", (long long)us);
         return;
     }

@@ -13,7 +13,6 @@
 #include "core/views/text_buf.h"
 #include "core/views/texts.h"
 #include "core/views/wide_text.h"
-#include "devices/mouse_label.h"
 
 
 int format_status_line(char* buf, size_t cap, const StatsReadings* r) {
@@ -23,24 +22,6 @@ int format_status_line(char* buf, size_t cap, const StatsReadings* r) {
                     r->average_hz, r->lowest_instant_hz, r->highest_instant_hz,
                     r->last_second_lowest_hz, (unsigned long long)r->report_count,
                     r->elapsed_s);
-}
-
-void console_mouse_name(int slot, wchar_t* out, size_t units) { mouse_label(slot, out, units); }
-
-void console_mouse_name_in(Lang lang, int slot, wchar_t* out, size_t units) {
-    mouse_label_in(lang, slot, out, units);
-}
-
-void console_mouse_name_utf8(int slot, char* name, size_t cap) {
-    wchar_t wide[CONSOLE_NAME_UNITS];
-    console_mouse_name(slot, wide, CONSOLE_NAME_UNITS);
-    wide_to_utf8(wide, name, cap);
-}
-
-void format_device_line(char* buf, size_t cap, int slot) {
-    char name[kConsoleNameBytes];
-    console_mouse_name_utf8(slot, name, sizeof name);
-    snprintf(buf, cap, "Device: %s\n", name);
 }
 
 // One line: its key, English in every language for the scripts that read

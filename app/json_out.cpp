@@ -6,6 +6,7 @@
 
 #include "app/text_out.h"
 #include "core/version.h"
+#include "platform/c_library.h"
 
 bool json_output_open(JsonOutput* o, const wchar_t* path) {
     *o = JsonOutput{};
@@ -39,7 +40,7 @@ int json_output_finish(JsonOutput* o, int result) {
     o->report = NULL;
     if (result != 0 || error) {
         output_file_discard(&o->file);  // after a failed commit the partial file is closed already
-        _wremove(o->file.partial);
+        file_remove(o->file.partial);
     }
     if (error)
         return print_write_failure(L"", o->file.target, error);

@@ -14,6 +14,7 @@
 #include "core/views/texts.h"
 #include "core/captures/usbpcap_record.h"
 #include "core/views/wide_text.h"
+#include "platform/c_library.h"
 #include "platform/output_file.h"
 
 // Prints the report, or the error it holds, or says that it could not be
@@ -91,7 +92,7 @@ static int finish_csv(CompletionCsv* csv, OutputFile* file, int result) {
     if (output_file_commit(file))
         return result;
     int error = errno;
-    _wremove(file->partial);
+    file_remove(file->partial);
     return print_write_failure(L"", file->target, error);
 }
 
@@ -133,7 +134,7 @@ static int analyse_to_text(FILE* f, CompletionCsv* csv, JsonOutput* json, const 
 }
 
 int run_pcap(const wchar_t* path, FILE* out, const wchar_t* csv_path, const wchar_t* json_path) {
-    FILE* f = _wfopen(path, L"rb");
+    FILE* f = file_open_read(path);
     if (!f)
         return print_open_failure(path, errno, NULL);
     if (!outputs_allowed(csv_path, json_path)) {

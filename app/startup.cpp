@@ -1,8 +1,9 @@
 // Start-up: the command line read, the mode chosen, and one front end run to
-// its end; each front end makes and frees the run it measures.
+// its end; each front end makes and frees the run it measures. The modes that
+// read files run here on every system; the live ones (the window, the console,
+// the list of mice) are in startup_win32.cpp, or refused by startup_posix.cpp.
 #include "app/startup.h"
 
-#include <shellapi.h>
 #include <limits.h>
 #include <math.h>
 #include <stdarg.h>
@@ -14,23 +15,18 @@
 #include "app/ab_mode.h"
 #include "app/analyze_mode.h"
 #include "app/compare_mode.h"
-#include "app/console.h"
-#include "app/console_text.h"
 #include "app/pcap_mode.h"
 #include "app/text_out.h"
+#include "core/figures/buttons.h"
 #include "core/heap.h"
 #include "core/version.h"
 #include "core/views/texts.h"
-#include "devices/mouse_registry.h"
-#include "gui/main_window.h"
-#include "gui/text_window.h"
-#include "platform/message_box.h"
+#include "platform/c_library.h"
 #include "platform/ui_language.h"
 
 static const wchar_t kVersionLine[] = L"Quorvin " QUORVIN_VERSION_WIDE;
 
-// Appends the formatted text at *len, never past cap; a piece that does not fit is cut.
-static void append_text(wchar_t* out, size_t cap, size_t* len, const wchar_t* format, ...) {
+void append_text(wchar_t* out, size_t cap, size_t* len, const wchar_t* format, ...) {
     va_list args;
     va_start(args, format);
     const int n = vswprintf(out + *len, cap - *len, format, args);
@@ -223,12 +219,7 @@ static void take_mode_arguments(const wchar_t* first, const OptionScan* scan, La
 // Two names of one file (Windows ignores case): an output must not replace
 // another output or the capture being read.
 static bool same_file(const wchar_t* a, const wchar_t* b) {
-    if (!a || !b)
-        return false;
-    wchar_t full_a[MAX_PATH], full_b[MAX_PATH];
-    if (!_wfullpath(full_a, a, MAX_PATH) || !_wfullpath(full_b, b, MAX_PATH))
-        return _wcsicmp(a, b) == 0;
-    return _wcsicmp(full_a, full_b) == 0;
+    return a && b && file_names_same(a, b);
 }
 
 static void check_outputs(LaunchRequest* out) {
@@ -347,37 +338,15 @@ void parse_launch(int argc, wchar_t** argv, LaunchRequest* out, LaunchProgram pr
 
 // Help and version: on standard output from quorvin-cli.exe, in a box from
 // quorvin.exe, which has no terminal to print to.
-// The help is aligned with spaces and taller than some screens: it gets a
-// window of its own with a fixed-pitch font; the version line fits a box.
-static int show_text(LaunchProgram program, const wchar_t* text, bool aligned) {
+int show_program_text(LaunchProgram program, const wchar_t* text, bool aligned) {
     if (program == PROGRAM_CLI) {
         print_wide_utf8(stdout, text);
         return finish_output(stdout, 0);
     }
-    if (aligned)
-        text_window_run(NULL, QUORVIN_SHORT_NAME, text, true);
-    else
-        message_box(NULL, text, QUORVIN_SHORT_NAME, MB_ICONINFORMATION);
-    return 0;
+    return show_text_in_window(text, aligned);
 }
 
-bool format_mouse_list(wchar_t* out, size_t units) {
-    enumerate_mice();
-    out[0] = 0;
-    if (g_nri < 2) {
-        swprintf(out, units, L"%ls\n", txw(TX_LIST_NONE));
-        return false;
-    }
-    size_t len = 0;
-    for (int slot = 0; slot < g_nri; slot++) {
-        wchar_t name[CONSOLE_NAME_UNITS];
-        console_mouse_name(slot, name, CONSOLE_NAME_UNITS);
-        append_text(out, units, &len, L"%-3d %ls\n", slot, name);
-    }
-    return true;
-}
-
-// The modes that read or write files: --compare, --analyze, --ab, --pcap and the console.
+// The modes that read files: --compare, --analyze, --ab and --pcap.
 static int run_file_mode(const LaunchRequest* req) {
     if (req->mode == LAUNCH_AB)
         return run_ab(req->compare_csv, req->ab_csv_b, req->compare_slot, stdout, req->json_path);
@@ -387,28 +356,17 @@ static int run_file_mode(const LaunchRequest* req) {
     if (req->mode == LAUNCH_COMPARE)
         return run_compare(req->pcap_path, req->compare_csv, req->compare_endpoint,
                            req->compare_slot, stdout, req->json_path);
-    if (req->mode == LAUNCH_CONSOLE) {
-        ConsoleRun run = {req->device_index, req->run_seconds, req->csv_path, req->usb,
-                          req->usb_save_path, req->device_arg, req->json_path, req->chatter_ms};
-        return run_console_with(&run);
-    }
     return run_pcap(req->pcap_path, stdout, req->csv_path, req->json_path);
 }
 
 static int run_front_end(const LaunchRequest* req, LaunchProgram program) {
     switch (req->mode) {
     case LAUNCH_HELP:
-        return show_text(program, usage_text(program), true);
+        return show_program_text(program, usage_text(program), true);
     case LAUNCH_VERSION: {
         wchar_t line[64];
         swprintf(line, 64, program == PROGRAM_CLI ? L"%ls\n" : L"%ls", kVersionLine);
-        return show_text(program, line, false);
-    }
-    case LAUNCH_LIST: {
-        static wchar_t list[MOUSE_LIST_UNITS];
-        const bool found = format_mouse_list(list, MOUSE_LIST_UNITS);
-        const int shown = show_text(program, list, true);
-        return shown ? shown : found ? 0 : 1;
+        return show_program_text(program, line, false);
     }
     case LAUNCH_UNKNOWN:
         print_error(txw(TX_UNKNOWN_OPTION), req->unknown);
@@ -420,17 +378,16 @@ static int run_front_end(const LaunchRequest* req, LaunchProgram program) {
     case LAUNCH_ANALYZE:
     case LAUNCH_AB:
     case LAUNCH_PCAP:
-    case LAUNCH_CONSOLE:
         return run_file_mode(req);
+    case LAUNCH_LIST:
+    case LAUNCH_CONSOLE:
     case LAUNCH_WINDOW:
         break;
     }
-    return run_main_window();
+    return run_live_mode(req, program);
 }
 
-int quorvin_main(const wchar_t* command_line, LaunchProgram program) {
-    int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(command_line, &argc);
+int quorvin_run(int argc, wchar_t** argv, LaunchProgram program) {
     LaunchRequest req;
     parse_launch(argc, argv, &req, program);
     bool prints = req.mode != LAUNCH_WINDOW &&
@@ -446,7 +403,5 @@ int quorvin_main(const wchar_t* command_line, LaunchProgram program) {
     g_error_out = error_out;
     if (prints)
         restore_console_output();
-    if (argv)
-        LocalFree(argv);
     return result;
 }

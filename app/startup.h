@@ -1,11 +1,14 @@
 // Program start: engine set-up, the choice of front end from the command line,
 // and teardown around it. Both executables start here; they differ only in the
-// subsystem they are built for and so in where their text goes.
+// subsystem they are built for and so in where their text goes. The native
+// program (quorvin-cli off Windows) starts here too and runs the modes that
+// read files.
 #pragma once
 
-#include "core/views/texts.h"
+#include <stddef.h>
+#include <wchar.h>
 
-#include <windows.h>
+#include "core/views/texts.h"
 
 enum LaunchProgram {
     PROGRAM_WINDOW,  // quorvin.exe: GUI subsystem, the window by default
@@ -66,4 +69,22 @@ enum { MOUSE_LIST_UNITS = 64 * 72 };  // a line for each of the registry's slots
 bool format_mouse_list(wchar_t* out, size_t units);
 
 // The whole program for the given command line; returns the exit code.
+// Windows only: the command line is split as Windows splits it.
 int quorvin_main(const wchar_t* command_line, LaunchProgram program);
+// The whole program for arguments already split (argv[0] the program);
+// argv null as for parse_launch. Returns the exit code.
+int quorvin_run(int argc, wchar_t** argv, LaunchProgram program);
+
+// Appends the formatted text at *len, never past cap; a piece that does not fit is cut.
+void append_text(wchar_t* out, size_t cap, size_t* len, const wchar_t* format, ...);
+// The help, the version or the list of mice: on standard output from
+// quorvin-cli, shown by show_text_in_window from quorvin.exe. The exit code.
+int show_program_text(LaunchProgram program, const wchar_t* text, bool aligned);
+
+// Each system's own file (startup_win32.cpp, startup_posix.cpp):
+// the modes that measure mice (the window, the console, --list); the native
+// program refuses them in one line. The exit code.
+int run_live_mode(const LaunchRequest* req, LaunchProgram program);
+// quorvin.exe's text, which has no terminal to print to: aligned text in a
+// window of its own, a line in a box.
+int show_text_in_window(const wchar_t* text, bool aligned);

@@ -18,6 +18,8 @@ void write_line(FILE* out, TextId words);
 // pipe whose reader quit (as `| head` does) is no error: result stays.
 int finish_output(FILE* out, int result);
 // path as UTF-8 for a line or a JSON field, ending in "..." when it had to be cut.
+// Lines name a path in this many bytes: Windows' MAX_PATH of 260 units, as UTF-8.
+enum { PATH_UTF8_BYTES = 260 * 3 };
 void path_utf8(const wchar_t* path, char* out, size_t cap);
 // Where error lines and notes go; null means standard error. quorvin.exe,
 // whose only text stream is standard output, points it there; tests at a file.

@@ -1,6 +1,7 @@
 #!/bin/bash
-# Installs the Debian 12 packages that building, running and testing need;
-# does nothing when they are all present.
+# Installs the Debian 12 packages that building, running and testing need
+# (with --native: only what the native quorvin-cli needs to build); does
+# nothing when they are all present.
 set -e
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
@@ -9,6 +10,7 @@ packages=(
     wine wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei
     libx11-dev libxtst-dev util-linux python3 nlohmann-json3-dev
 )
+[ "${1:-}" = --native ] && packages=(cmake ninja-build g++ googletest nlohmann-json3-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

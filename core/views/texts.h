@@ -400,6 +400,7 @@ enum TextId {
     // --- usbmon captures ---
 
     // --- the native offline program ---
+    TX_NEEDS_WINDOWS,         // a live mode asked of the native program, which reads files only
 
     // --- layers: reads of several reports ---
 

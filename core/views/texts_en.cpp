@@ -640,6 +640,9 @@ const TextRow kEnglishTexts[] = {
     // --- usbmon captures ---
 
     // --- the native offline program ---
+    {TX_NEEDS_WINDOWS,
+     "%ls measures mice through Windows and needs it; this build runs only --pcap, --compare,"
+     " --analyze and --ab."},
 
     // --- layers: reads of several reports ---
 

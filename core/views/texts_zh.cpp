@@ -576,6 +576,8 @@ const TextRow kChineseTexts[] = {
     // --- usbmon captures ---
 
     // --- the native offline program ---
+    {TX_NEEDS_WINDOWS, "%ls 要通过 Windows 测量鼠标，需在 Windows 上运行；此版本只能运行 --pcap、--compare、"
+                       "--analyze 和 --ab。"},
 
     // --- layers: reads of several reports ---
 
