@@ -402,6 +402,9 @@ enum TextId {
     // --- the native offline program ---
 
     // --- layers: reads of several reports ---
+    TX_LAYER_READS_LATER,     // the program read several at a time, nothing merged; the delay
+    TX_LAYER_READS,           // the same on a capture clock too coarse for delays
+    TX_LAYER_READS_MERGED,    // the program read several at a time, and some were merged
 
     // --- clock map, JSON and package ---
 
