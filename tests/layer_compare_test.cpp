@@ -144,16 +144,16 @@ TEST(LayerCompareTest, AReadOfSeveralReportsIsOneDelivery) {
     format_comparison(text, sizeof text, "1.3.0x81", &c);
     EXPECT_NE(std::string(text).find(
                   "\nPer delivery: k0=0 k1=1 k2plus=3 merged=0 unsourced=0 reads_of_several=3\n"
-                  "The mouse sent 1000 Hz and the program read 1\xE2\x80\x93"
-                  "4 reports at a time, about 1.3 ms later; none was lost or merged.\n"),
+                  "The mouse sent 1000 Hz and the program read 1–4 reports at a time, about 1.3 ms "
+                  "later; none was lost or merged.\n"),
               std::string::npos)
         << text;
     texts_set_lang(LANG_ZH);
     text[0] = 0;
     format_comparison(text, sizeof text, "1.3.0x81", &c);
     texts_set_lang(LANG_EN);
-    EXPECT_NE(std::string(text).find("鼠标以 1000 Hz 发送报告，程序每次读取 1\xE2\x80\x93"
-                                     "4 个报告，约晚 1.3 ms；没有报告丢失或被合并。\n"),
+    EXPECT_NE(std::string(text).find(
+                  "鼠标以 1000 Hz 发送报告，程序每次读取 1–4 个报告，约晚 1.3 ms；没有报告丢失或被合并。\n"),
               std::string::npos)
         << text;
 

@@ -64,7 +64,7 @@ static void add_reads(TextBuf* o, const LayerComparison* c) {
     if (c->read_min == c->read_max)
         snprintf(range, sizeof range, "%llu", (unsigned long long)c->read_max);
     else
-        snprintf(range, sizeof range, "%llu\xE2\x80\x93%llu", (unsigned long long)c->read_min,
+        snprintf(range, sizeof range, "%llu–%llu", (unsigned long long)c->read_min,
                  (unsigned long long)c->read_max);
     add_mouse(o, c, c->coarse && !c->merged ? tx(TX_LAYER_ABOUT) : "");
     if (c->merged)
