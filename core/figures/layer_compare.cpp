@@ -92,8 +92,8 @@ static void count_read(LayerComparison* out, uint64_t k, uint64_t s) {
         out->read_max = s;
 }
 
-// The USB report that report r of a read stands for: of the k new ones
-// before the read (u[j - k, j)), the i-th for the i-th, and when k > s the
+// The USB report that report r of a read of s stands for: of the k new ones
+// before the read (u[j - k, j)), the r-th, and when k > s the r-th of the
 // latest s, since a merged report carries its latest USB report. A report
 // with none of its own is held against the latest USB report at or before
 // the read, as a read of one report always was. SIZE_MAX: none at all.

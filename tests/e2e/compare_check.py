@@ -3,7 +3,8 @@
 must print for it, computed here from the definitions, independently of the
 program. Each report of ENDPOINT is delivered 300 to 360 us after it; every
 10th is merged into the next delivery and every 25th delivery is doubled.
-Usage: compare_check.py CAPTURE ENDPOINT CSV_OUT EXPECTED_OUT"""
+Usage: compare_check.py CAPTURE ENDPOINT CSV_OUT EXPECTED_OUT
+Its capture walk and nearest rank serve compare_reads.py too."""
 import math
 import struct
 import sys
