@@ -113,4 +113,84 @@ TEST(LayerCompareTest, TheSentenceReadsTheFigures) {
         << text;
 }
 
+// The reader stamps every report of one read with one time: equal program
+// times are one read, one delivery, held against the USB reports since the
+// read before.
+TEST(LayerCompareTest, AReadOfSeveralReportsIsOneDelivery) {
+    // USB every 1000 us; reads of 1, 1, 2, 3 and 4 reports, each stamped 300 us
+    // after its last report. The report at 11000 never reached the program.
+    std::vector<int64_t> u, p;
+    for (int64_t i = 0; i <= 11; i++)
+        u.push_back(1000 * i);
+    int64_t first = 0;
+    for (int64_t last : {0, 1, 3, 6, 10}) {
+        p.insert(p.end(), (size_t)(last - first + 1), 1000 * last + 300);
+        first = last + 1;
+    }
+    LayerComparison c = compare(u, p);
+    EXPECT_EQ(c.program_reports, 11u);
+    EXPECT_EQ(c.k0, 0u);
+    EXPECT_EQ(c.k1, 1u);
+    EXPECT_EQ(c.k2plus, 3u);
+    EXPECT_EQ(c.merged, 0u);
+    EXPECT_EQ(c.unsourced, 0u);
+    EXPECT_EQ(c.reads_of_several, 3u);
+    // Per report, the i-th of a read against the i-th of its USB reports:
+    // 300 (x5), 1300 (x3), 2300 (x2), 3300.
+    EXPECT_EQ(c.matched, 11u);
+    EXPECT_EQ(c.delay_p50_us, 1300);
+    EXPECT_EQ(c.delay_max_us, 3300);
+    char text[1024] = "";
+    format_comparison(text, sizeof text, "1.3.0x81", &c);
+    EXPECT_NE(std::string(text).find(
+                  "\nPer delivery: k0=0 k1=1 k2plus=3 merged=0 unsourced=0 reads_of_several=3\n"
+                  "The mouse sent 1000 Hz and the program read 1–4 reports at a time, about 1.3 ms "
+                  "later; none was lost or merged.\n"),
+              std::string::npos)
+        << text;
+    texts_set_lang(LANG_ZH);
+    text[0] = 0;
+    format_comparison(text, sizeof text, "1.3.0x81", &c);
+    texts_set_lang(LANG_EN);
+    EXPECT_NE(std::string(text).find(
+                  "鼠标以 1000 Hz 发送报告，程序每次读取 1–4 个报告，约晚 1.3 ms；没有报告丢失或被合并。\n"),
+              std::string::npos)
+        << text;
+
+    // A read of 2 with 3 USB reports behind it: one merged, the read's two
+    // against the latest two. Then a read of 3 with 2 behind it: one report
+    // has no USB report of its own and is held against the latest.
+    c = compare({0, 1000, 2000, 3000, 4000, 5000, 6000, 20000},
+                {300, 3300, 3300, 5300, 5300, 5300, 6300});
+    EXPECT_EQ(c.k1, 1u);
+    EXPECT_EQ(c.k2plus, 2u);
+    EXPECT_EQ(c.merged, 1u);
+    EXPECT_EQ(c.unsourced, 1u);
+    EXPECT_EQ(c.reads_of_several, 2u);
+    EXPECT_EQ(c.matched, 7u);
+    EXPECT_EQ(c.delay_max_us, 1300);  // 300, 1300, 300, 1300, 300, 300, 300
+    EXPECT_EQ(c.delay_p50_us, 300);
+
+    // Reads of 2 at 8000 Hz, one of which has a third USB report behind it:
+    // merging is named, and only for that report.
+    u.clear();
+    p.clear();
+    for (int64_t i = 0; i < 400; i++) {
+        u.push_back(125 * i);
+        if (i == 200)
+            u.push_back(125 * i + 60);
+        if (i % 2 == 1)
+            p.insert(p.end(), 2, 125 * i + 40);
+    }
+    c = compare(u, p);
+    EXPECT_EQ(c.merged, 1u);
+    EXPECT_EQ(c.unsourced, 0u);
+    text[0] = 0;
+    format_comparison(text, sizeof text, "1.3.0x81", &c);
+    EXPECT_NE(std::string(text).find(" and the program read 2 reports at a time, but Windows "
+                                     "merged 1 into other reports.\n"),
+              std::string::npos)
+        << text;
+}
+
 }  // namespace

@@ -1,9 +1,10 @@
-// Both lists are walked together: for each program report the latest USB
-// report at or before it (its match and delay) and the USB reports since the
-// previous program report (how many one delivery carried). Gaps and delays
-// are counted in histograms of whole us, never kept one by one.
+// Both lists are walked together, read by read: the USB reports since the
+// previous read (how many one delivery carried, and each report's match and
+// delay). Gaps and delays are counted in histograms of whole us, never kept
+// one by one.
 #include "core/figures/layer_compare.h"
 
+#include <stdint.h>
 #include <string.h>
 
 #include "core/figures/gap_histogram.h"
@@ -72,39 +73,66 @@ static bool too_coarse(const int64_t* u, size_t from, size_t to) {
     return to - from > 1 && zero * 100 > (uint64_t)(to - from - 1) * COMPARE_COARSE_PERCENT;
 }
 
-// How many USB reports one delivery carried: k USB reports since the previous one.
-static void count_delivery(LayerComparison* out, uint64_t k) {
-    if (k == 0) {
+// One read of s reports with k new USB reports behind it: k beyond s were
+// merged into its reports, s beyond k have no USB report of their own.
+static void count_read(LayerComparison* out, uint64_t k, uint64_t s) {
+    if (k == 0)
         out->k0++;
-    } else if (k == 1) {
+    else if (k == 1)
         out->k1++;
-    } else {
+    else
         out->k2plus++;
-        out->merged += k - 1;
-    }
+    out->merged += k > s ? k - s : 0;
+    out->unsourced += s > k ? s - k : 0;
+    out->reads_of_several += s > 1;
+    out->read_reports += s;
+    if (out->read_min == 0 || s < out->read_min)
+        out->read_min = s;
+    if (s > out->read_max)
+        out->read_max = s;
 }
 
-// Each program report of p[from, to) against the latest USB report at or
-// before it: matches, delays (in a histogram of whole us) and deliveries.
-// False when out of memory.
+// The USB report that report r of a read of s stands for: of the k new ones
+// before the read (u[j - k, j)), the r-th, and when k > s the r-th of the
+// latest s, since a merged report carries its latest USB report. A report
+// with none of its own is held against the latest USB report at or before
+// the read, as a read of one report always was. SIZE_MAX: none at all.
+static size_t source_of(size_t r, size_t s, size_t k, size_t j) {
+    if (k >= s)
+        return j - s + r;
+    if (r < k)
+        return j - k + r;
+    return j > 0 ? j - 1 : SIZE_MAX;
+}
+
+// Each read of p[from, to) (a run of equal times) against the USB reports
+// since the read before: matches, delays (in a histogram of whole us) and
+// deliveries. The first read is matched but not counted as a delivery: what
+// came before the span is unknown. False when out of memory.
 static bool walk_deliveries(const int64_t* u, size_t u_count, const int64_t* p, size_t from,
                             size_t to, LayerComparison* out) {
     GapHistogram delays = {};
     gap_histogram_init_us_range(&delays, 0, COMPARE_MATCH_US);
     size_t j = 0;  // first u > p
-    for (size_t i = from; i < to; i++) {
+    for (size_t i = from, end; i < to; i = end) {
+        for (end = i + 1; end < to && p[end] == p[i];)
+            end++;
         const size_t before = j;
         while (j < u_count && u[j] <= p[i])
             j++;
-        if (j > 0 && p[i] - u[j - 1] <= COMPARE_MATCH_US) {
-            const int64_t delay = p[i] - u[j - 1];
+        const size_t s = end - i, k = j - before;
+        for (size_t r = 0; r < s; r++) {
+            const size_t m = source_of(r, s, k, j);
+            if (m == SIZE_MAX || p[i] - u[m] > COMPARE_MATCH_US)
+                continue;
+            const int64_t delay = p[i] - u[m];
             gap_histogram_add(&delays, delay);
             if ((double)delay > out->delay_max_us)
                 out->delay_max_us = (double)delay;
             out->matched++;
         }
-        if (i > from)  // USB reports in (p[i-1], p[i]]: those the walk passed for this report
-            count_delivery(out, j - before);
+        if (i > from)  // USB reports in (previous read, this read]
+            count_read(out, k, s);
     }
     Distribution d;
     distribution_of_histogram(&delays, &d);

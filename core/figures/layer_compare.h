@@ -1,7 +1,10 @@
 // The USB layer and the program layer laid side by side, report by report:
 // the completion times U of one USB endpoint and the program's report times P,
 // both whole microseconds on the same UTC clock, both sorted. Exact: counts
-// and ranks in integers, one pass over each list.
+// and ranks in integers, one pass over each list. The reader stamps every
+// report of one read with one time, so a run of equal times in P is one read,
+// and one delivery: its reports are held against the USB reports since the
+// read before, the i-th against the i-th.
 #pragma once
 
 #include <stddef.h>
@@ -25,7 +28,13 @@ struct LayerComparison {
     Distribution program_gaps; // gaps of P'
     uint64_t matched;
     double delay_p50_us, delay_p99_us, delay_max_us;
+    // Reads after the first by the new USB reports behind them (0, 1, 2 or
+    // more); merged: USB reports beyond a read's own reports, unsourced: a
+    // read's reports beyond its USB reports, reads_of_several: reads of 2 or
+    // more reports. read_reports, read_min, read_max: their reports in all,
+    // the fewest and the most in one.
     uint64_t k0, k1, k2plus, merged;
+    uint64_t unsourced, reads_of_several, read_reports, read_min, read_max;
     // The report clock of each list over the span: the USB one is the
     // mouse's, the program's what survives Windows' delivery of it.
     ReportClockFigures usb_clock, program_clock;

@@ -3,6 +3,7 @@
 // lines are key=value lines in both languages, the sentences the language's.
 #include "core/views/layer_text.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "core/views/text_buf.h"
@@ -33,9 +34,14 @@ static void add_figures(TextBuf* o, const char* endpoint, const LayerComparison*
         text_appendf(
             o, "Delivery: matched=%llu delay_p50_us=%.1f delay_p99_us=%.1f delay_max_us=%.1f\n",
             (unsigned long long)c->matched, c->delay_p50_us, c->delay_p99_us, c->delay_max_us);
-    text_appendf(o, "Per delivery: k0=%llu k1=%llu k2plus=%llu merged=%llu\n",
+    text_appendf(o, "Per delivery: k0=%llu k1=%llu k2plus=%llu merged=%llu",
                  (unsigned long long)c->k0, (unsigned long long)c->k1,
                  (unsigned long long)c->k2plus, (unsigned long long)c->merged);
+    // A run whose every read held one report reads as before: no key of reads.
+    if (c->reads_of_several)
+        text_appendf(o, " unsourced=%llu reads_of_several=%llu",
+                     (unsigned long long)c->unsourced, (unsigned long long)c->reads_of_several);
+    text_appendf(o, "%s", "\n");
     if (c->coarse)
         text_appendf(o, tx(TX_LAYER_COARSE), (int)COMPARE_COARSE_PERCENT);
 }
@@ -50,6 +56,25 @@ static void add_mouse(TextBuf* o, const LayerComparison* c, const char* about) {
         text_appendf(o, tx(TX_LAYER_MOUSE_SENT), about, rate_at(c->usb_gaps.pct_us[PCT_50]));
 }
 
+// The program read several reports at a time: said as such, and merging
+// blamed only for reports that were merged. "2–4", or "2" when every read
+// held as many.
+static void add_reads(TextBuf* o, const LayerComparison* c) {
+    char range[48];
+    if (c->read_min == c->read_max)
+        snprintf(range, sizeof range, "%llu", (unsigned long long)c->read_max);
+    else
+        snprintf(range, sizeof range, "%llu–%llu", (unsigned long long)c->read_min,
+                 (unsigned long long)c->read_max);
+    add_mouse(o, c, c->coarse && !c->merged ? tx(TX_LAYER_ABOUT) : "");
+    if (c->merged)
+        text_appendf(o, tx(TX_LAYER_READS_MERGED), range, (unsigned long long)c->merged);
+    else if (c->coarse)
+        text_appendf(o, tx(TX_LAYER_READS), range);
+    else
+        text_appendf(o, tx(TX_LAYER_READS_LATER), range, c->delay_p50_us / 1000.0);
+}
+
 // The one sentence that reads the figures.
 static void add_reading(TextBuf* o, const LayerComparison* c) {
     const uint64_t deliveries = c->k0 + c->k1 + c->k2plus;
@@ -59,8 +84,10 @@ static void add_reading(TextBuf* o, const LayerComparison* c) {
         double per = (double)(c->usb_reports) / (double)(c->usb_reports - c->merged);
         add_mouse(o, c, "");
         text_appendf(o, tx(TX_LAYER_BURSTS), per, per - 1, per);
-    } else if (c->k0 * 100 > deliveries) {
-        text_appendf(o, tx(TX_LAYER_NOT_BEHIND), (unsigned long long)c->k0);
+    } else if (c->unsourced * 100 > c->read_reports) {
+        text_appendf(o, tx(TX_LAYER_NOT_BEHIND), (unsigned long long)c->unsourced);
+    } else if (c->reads_of_several) {
+        add_reads(o, c);
     } else if (c->merged * 100 > c->usb_reports) {
         add_mouse(o, c, "");
         text_appendf(o, tx(TX_LAYER_SOME_MERGED), (unsigned long long)c->merged);

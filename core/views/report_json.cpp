@@ -246,7 +246,8 @@ void json_report_layers(JsonReport* j, const char* endpoint, const LayerComparis
                      {"delay_p50_us", c->coarse ? none : number(c->delay_p50_us)},
                      {"delay_p99_us", c->coarse ? none : number(c->delay_p99_us)},
                      {"delay_max_us", c->coarse ? none : number(c->delay_max_us)}};
-    l["per_delivery"] = {{"k0", c->k0}, {"k1", c->k1}, {"k2plus", c->k2plus}, {"merged", c->merged}};
+    l["per_delivery"] = {{"k0", c->k0}, {"k1", c->k1}, {"k2plus", c->k2plus}, {"merged", c->merged},
+                         {"unsourced", c->unsourced}, {"reads_of_several", c->reads_of_several}};
     l["coarse"] = c->coarse;
     j->root["layers"] = l;
 }

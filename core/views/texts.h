@@ -403,6 +403,9 @@ enum TextId {
     TX_NEEDS_WINDOWS,         // a live mode asked of the native program, which reads files only
 
     // --- layers: reads of several reports ---
+    TX_LAYER_READS_LATER,     // the program read several at a time, nothing merged; the delay
+    TX_LAYER_READS,           // the same on a capture clock too coarse for delays
+    TX_LAYER_READS_MERGED,    // the program read several at a time, and some were merged
 
     // --- clock map, JSON and package ---
 

@@ -645,6 +645,12 @@ const TextRow kEnglishTexts[] = {
      " --analyze and --ab."},
 
     // --- layers: reads of several reports ---
+    {TX_LAYER_READS_LATER,
+     " and the program read %s reports at a time, about %.1f ms later; none was lost or "
+     "merged.\n"},
+    {TX_LAYER_READS, " and the program read %s reports at a time; none was lost or merged.\n"},
+    {TX_LAYER_READS_MERGED,
+     " and the program read %s reports at a time, but Windows merged %llu into other reports.\n"},
 
     // --- clock map, JSON and package ---
 };

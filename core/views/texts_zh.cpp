@@ -580,6 +580,9 @@ const TextRow kChineseTexts[] = {
                        "--analyze 和 --ab。"},
 
     // --- layers: reads of several reports ---
+    {TX_LAYER_READS_LATER, "，程序每次读取 %s 个报告，约晚 %.1f ms；没有报告丢失或被合并。\n"},
+    {TX_LAYER_READS, "，程序每次读取 %s 个报告；没有报告丢失或被合并。\n"},
+    {TX_LAYER_READS_MERGED, "，程序每次读取 %s 个报告，但 Windows 把 %llu 个并入了其他报告。\n"},
 
     // --- clock map, JSON and package ---
 };

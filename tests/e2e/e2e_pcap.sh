@@ -149,6 +149,28 @@ if [ -d "$captures" ]; then
     case_name=readme
     python3 "$e2e_here/readme_examples.py" check "$e2e_here/../.." compare \
         "$artifacts/compare-uactf2022-hp-mouse-binterval1-125hz.pcapng.csv.out" || fail "the documentation's --compare example"
+    # Reads of several reports are the reader's batching, not Windows merging:
+    # every report of the Lenovo mouse reaches the program in reads of 1 to 4
+    # (tests/e2e/compare_reads.py, seed 7919), each 300 us after its last report.
+    case_name=compare-reads
+    name=nullcon2022-paranoia-lenovo-mouse-enum.pcapng
+    csv=$artifacts/compare-reads.csv
+    if python3 "$e2e_here/compare_reads.py" "$captures/$name" 1.9.0x82 "$csv" "$csv.expected" 7919; then
+        wine "$exe" --compare "$captures/$name" "$csv" --json "$csv.json" 2>/dev/null | tr -d '\r' >"$csv.out"
+        rc=${PIPESTATUS[0]}
+        [ "$rc" -eq 0 ] || fail "exit code $rc"
+        python3 "$e2e_here/json_check.py" "$csv.out" "$csv.json" || fail "--json differs from the text"
+        diff <(sed -n '3,4p' "$csv.out") "$csv.expected" >/dev/null ||
+            fail "figures differ: $(sed -n '3,4p' "$csv.out" | tr '\n' '|')"
+        grep -q " merged=0 unsourced=0 reads_of_several=[1-9]" "$csv.out" || fail "reads counted as merged"
+        grep -q "reports at a time, .*none was lost or merged\.$" "$csv.out" || fail "no sentence naming the reads"
+        ! grep -qE "throttle|bursts|Windows .*merged [0-9]" "$csv.out" || fail "the reads blamed on Windows"
+        wine "$exe" --lang zh --compare "$captures/$name" "$csv" 2>/dev/null | tr -d '\r' >"$csv.zh.out"
+        grep -q "^鼠标.*，程序每次读取 1–4 个报告，约晚 [0-9.]* ms；没有报告丢失或被合并。$" "$csv.zh.out" ||
+            fail "no sentence naming the reads in Chinese"
+    else
+        fail "cannot derive the CSV"
+    fi
     case_name=compare-errors
     capture=$captures/uactf2022-hp-mouse-binterval1-125hz.pcapng
     printf 'a,b\n1,2\n' >"$artifacts/compare-no-utc.csv"
