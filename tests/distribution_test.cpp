@@ -262,4 +262,29 @@ TEST(ClockMapTest, InterpolatesBetweenSamplesAndFollowsTheCounterOutside) {
               5000000 + 1000 * (int64_t)(3 * CLOCK_MAP_SAMPLES - 1));
 }
 
+// The system clock set back between two samples: no line back across the
+// step; the map holds at what it reached until the new clock passes it.
+TEST(ClockMapTest, AClockSetBackStartsANewSegmentAndTimesNeverGoBack) {
+    ClockMap m;
+    clock_map_clear(&m, 1e6);  // one tick per microsecond
+    clock_map_add(&m, 1000, 5000000);
+    clock_map_add(&m, 2000, 5001000);
+    clock_map_add(&m, 3000, 4990000);  // set back by 12 ms
+    clock_map_add(&m, 4000, 4991000);
+    EXPECT_EQ(clock_map_utc(&m, 1500), 5000500);
+    EXPECT_EQ(clock_map_utc(&m, 2500), 5001500);  // the counter's rate, not a falling line
+    EXPECT_EQ(clock_map_utc(&m, 3500), 5002000);  // held at what the first segment reached
+    EXPECT_EQ(clock_map_utc(&m, 16000), 5003000);  // the new segment, once past it
+    // A full map thins out across many steps; its times still never go back.
+    clock_map_clear(&m, 1e6);
+    for (int i = 0; i < 3 * CLOCK_MAP_SAMPLES; i++)
+        clock_map_add(&m, 1000 * (int64_t)i, 5000000 + 1000 * (int64_t)i - (i % 7 == 6 ? 3000 : 0));
+    int64_t previous = INT64_MIN;
+    for (int64_t c = -5000; c < 3000 * (int64_t)CLOCK_MAP_SAMPLES + 5000; c += 250) {
+        const int64_t utc = clock_map_utc(&m, c);
+        ASSERT_GE(utc, previous) << c;
+        previous = utc;
+    }
+}
+
 }  // namespace
