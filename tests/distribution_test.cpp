@@ -244,6 +244,27 @@ TEST_F(ArrivalLogTest, CsvRowsWrittenAsTheLogGrowsAndWraps) {
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 21);
 }
 
+// A row past the map's last sample is placed at the counter's rate; a
+// sample before the next write may place the next rows a hair earlier: the
+// file's utc_us holds rather than go back.
+TEST_F(ArrivalLogTest, CsvUtcNeverGoesBackAcrossWrites) {
+    ClockMap clock;
+    clock_map_clear(&clock, 1e6);  // one tick per microsecond
+    clock_map_add(&clock, 0, 1700000000000000LL);
+    FILE* f = tmpfile();
+    ArrivalCsvCursor c = {};
+    arrival_log_append(&log, 1000, 1, true, ARRIVAL_ACCEPTED);
+    ASSERT_TRUE(write_arrival_csv_rows(f, &c, look(), 1e6, &clock));
+    clock_map_add(&clock, 2000, 1700000000001980LL);  // the system clock ran 1 % slow
+    arrival_log_append(&log, 1010, 1, true, ARRIVAL_ACCEPTED);
+    arrival_log_append(&log, 1500, 1, true, ARRIVAL_ACCEPTED);
+    ASSERT_TRUE(write_arrival_csv_rows(f, &c, look(), 1e6, &clock));
+    EXPECT_EQ(read_all(f), "0.000,1,,accepted,1,1700000000001000,0,0,0,0,0\n"
+                           "10.000,1,10.000,accepted,1,1700000000001000,0,0,0,0,0\n"
+                           "500.000,1,490.000,accepted,1,1700000000001485,0,0,0,0,0\n");
+    fclose(f);
+}
+
 TEST(ClockMapTest, InterpolatesBetweenSamplesAndFollowsTheCounterOutside) {
     ClockMap m;
     clock_map_clear(&m, 1e6);  // one tick per microsecond
