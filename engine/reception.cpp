@@ -146,11 +146,24 @@ void reception_take_batch(Reception* reception, const RAWINPUT* first, UINT coun
     }
 }
 
+// A thread held between its reads (the system ran something else) leaves the
+// UTC anywhere between them: such a read is taken again, a bounded number of
+// times, and the tightest one kept.
 void reception_sample_clock(Run* run) {
-    int64_t before = counter_read();
-    int64_t utc = utc_now_us();
-    int64_t after = counter_read();
-    clock_map_add(&run->clock_map, before + (after - before) / 2, utc);
+    int64_t best_before = 0, best_after = 0, best_utc = 0;
+    for (int i = 0; i < CLOCK_SAMPLE_TRIES; i++) {
+        const int64_t before = counter_read();
+        const int64_t utc = utc_now_us();
+        const int64_t after = counter_read();
+        if (i == 0 || after - before < best_after - best_before) {
+            best_before = before;
+            best_after = after;
+            best_utc = utc;
+        }
+        if (clock_sample_tight(before, after, run->freq))
+            break;
+    }
+    clock_map_add(&run->clock_map, best_before + (best_after - best_before) / 2, best_utc);
 }
 
 void reception_start_run(Run* run) {

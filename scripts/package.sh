@@ -2,9 +2,11 @@
 # Builds quorvin.exe and quorvin-cli.exe in Release and writes the download:
 # dist/quorvin-<version>-win64.zip (both executables, README.txt, LICENSE)
 # and dist/SHA256SUMS. QUORVIN_DIST and QUORVIN_RELEASE_BUILD move the output
-# and the build tree. Two runs of one commit write the same zip byte for byte:
-# the executables carry no link time, and the zip's entries are sorted and
-# stamped with the commit's time (SOURCE_DATE_EPOCH, when set, wins).
+# and the build tree. Every run of one commit, on any machine, writes the same
+# zip byte for byte: the executables carry no link time, the text files get
+# CRLF whatever the checkout's line ends, and the zip's entries are stored
+# (no compressor's version in them), sorted, and stamped with the commit's
+# time (SOURCE_DATE_EPOCH, when set, wins).
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORVIN_RELEASE_BUILD:-$root/build-release}
@@ -15,7 +17,7 @@ cmake --no-warn-unused-cli -S "$root" -B "$build" -G Ninja \
     -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s >/dev/null
 cmake --build "$build" --target quorvin quorvin-cli
 
-version=$(sed -n -E 's/^#define QUORVIN_VERSION_TEXT "(.*)"$/\1/p' "$build/generated/core/version.h")
+version=$(sed -n -E 's/^#define QUORVIN_VERSION_TEXT "([^"]*)".*$/\1/p' "$build/generated/core/version.h")
 name=quorvin-$version-win64
 stage=$build/package/$name
 rm -rf "$build/package"
@@ -24,9 +26,9 @@ mkdir -p "$stage" "$dist"
 for exe in quorvin quorvin-cli; do
     cp "$build/$exe.exe" "$stage/$exe.exe"
 done
-# Windows users open these in Notepad: CRLF line ends.
-sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$root/package/README.txt" >"$stage/README.txt"
-sed -e 's/$/\r/' "$root/LICENSE" >"$stage/LICENSE"
+# Windows users open these in Notepad: CRLF line ends, from LF or CRLF.
+sed -e 's/\r$//' -e "s/@VERSION@/$version/" -e 's/$/\r/' "$root/package/README.txt" >"$stage/README.txt"
+sed -e 's/\r$//' -e 's/$/\r/' "$root/LICENSE" >"$stage/LICENSE"
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
     SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)
 fi

@@ -244,6 +244,27 @@ TEST_F(ArrivalLogTest, CsvRowsWrittenAsTheLogGrowsAndWraps) {
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 21);
 }
 
+// A row past the map's last sample is placed at the counter's rate; a
+// sample before the next write may place the next rows a hair earlier: the
+// file's utc_us holds rather than go back.
+TEST_F(ArrivalLogTest, CsvUtcNeverGoesBackAcrossWrites) {
+    ClockMap clock;
+    clock_map_clear(&clock, 1e6);  // one tick per microsecond
+    clock_map_add(&clock, 0, 1700000000000000LL);
+    FILE* f = tmpfile();
+    ArrivalCsvCursor c = {};
+    arrival_log_append(&log, 1000, 1, true, ARRIVAL_ACCEPTED);
+    ASSERT_TRUE(write_arrival_csv_rows(f, &c, look(), 1e6, &clock));
+    clock_map_add(&clock, 2000, 1700000000001980LL);  // the system clock ran 1 % slow
+    arrival_log_append(&log, 1010, 1, true, ARRIVAL_ACCEPTED);
+    arrival_log_append(&log, 1500, 1, true, ARRIVAL_ACCEPTED);
+    ASSERT_TRUE(write_arrival_csv_rows(f, &c, look(), 1e6, &clock));
+    EXPECT_EQ(read_all(f), "0.000,1,,accepted,1,1700000000001000,0,0,0,0,0\n"
+                           "10.000,1,10.000,accepted,1,1700000000001000,0,0,0,0,0\n"
+                           "500.000,1,490.000,accepted,1,1700000000001485,0,0,0,0,0\n");
+    fclose(f);
+}
+
 TEST(ClockMapTest, InterpolatesBetweenSamplesAndFollowsTheCounterOutside) {
     ClockMap m;
     clock_map_clear(&m, 1e6);  // one tick per microsecond
@@ -260,6 +281,31 @@ TEST(ClockMapTest, InterpolatesBetweenSamplesAndFollowsTheCounterOutside) {
     EXPECT_EQ(m.samples[0].counter, 1000);
     EXPECT_EQ(clock_map_utc(&m, 1000 * 3 * CLOCK_MAP_SAMPLES - 1000),
               5000000 + 1000 * (int64_t)(3 * CLOCK_MAP_SAMPLES - 1));
+}
+
+// The system clock set back between two samples: no line back across the
+// step; the map holds at what it reached until the new clock passes it.
+TEST(ClockMapTest, AClockSetBackStartsANewSegmentAndTimesNeverGoBack) {
+    ClockMap m;
+    clock_map_clear(&m, 1e6);  // one tick per microsecond
+    clock_map_add(&m, 1000, 5000000);
+    clock_map_add(&m, 2000, 5001000);
+    clock_map_add(&m, 3000, 4990000);  // set back by 12 ms
+    clock_map_add(&m, 4000, 4991000);
+    EXPECT_EQ(clock_map_utc(&m, 1500), 5000500);
+    EXPECT_EQ(clock_map_utc(&m, 2500), 5001500);  // the counter's rate, not a falling line
+    EXPECT_EQ(clock_map_utc(&m, 3500), 5002000);  // held at what the first segment reached
+    EXPECT_EQ(clock_map_utc(&m, 16000), 5003000);  // the new segment, once past it
+    // A full map thins out across many steps; its times still never go back.
+    clock_map_clear(&m, 1e6);
+    for (int i = 0; i < 3 * CLOCK_MAP_SAMPLES; i++)
+        clock_map_add(&m, 1000 * (int64_t)i, 5000000 + 1000 * (int64_t)i - (i % 7 == 6 ? 3000 : 0));
+    int64_t previous = INT64_MIN;
+    for (int64_t c = -5000; c < 3000 * (int64_t)CLOCK_MAP_SAMPLES + 5000; c += 250) {
+        const int64_t utc = clock_map_utc(&m, c);
+        ASSERT_GE(utc, previous) << c;
+        previous = utc;
+    }
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // The --compare CSV reader: columns by name, quotes, BOM, CRLF, long lines,
-// empty fields, strict numbers with the line of a bad one, and slots.
+// empty fields, strict numbers with the line of a bad one, slots, and the
+// tokenizer's bound on a row's fields.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "core/runs/csv_tokenizer.h"
 #include "core/runs/program_csv.h"
 
 namespace {
@@ -99,6 +101,40 @@ TEST(ProgramCsvTest, ASlotTakesOnlyItsRowsAndZeroTakesAll) {
     EXPECT_TRUE(none.times.empty());
     EXPECT_EQ(none.rows, 4u);
     EXPECT_EQ(none.slots_seen, 6u);
+}
+
+// Quoted line ends keep every line short but let a row run on without end:
+// its field count stops at the bound, so no row can carry it past an int.
+TEST(ProgramCsvTest, ARowOfEndlessFieldsIsCountedOnlyToTheBound) {
+    struct Seen {
+        int highest_index = -1, fields = 0, rows = 0;
+    } seen;
+    const CsvSink sink = {
+        [](void* r, const CsvField* f) {
+            Seen* s = (Seen*)r;
+            s->highest_index = std::max(s->highest_index, f->index);
+            return true;
+        },
+        [](void* r, int fields, uint64_t) {
+            ((Seen*)r)->fields = fields;
+            ((Seen*)r)->rows++;
+            return true;
+        },
+        [](void*, uint64_t, const char*) {}};
+    std::string text = "7,";
+    for (int i = 0; i < CSV_ROW_FIELDS + 100; i++)
+        text += "\"\n\",";
+    text += "x\n";
+    CsvTokenizer t = {};
+    ASSERT_TRUE(csv_feed(&t, &sink, &seen, text.data(), text.size()));
+    ASSERT_TRUE(csv_finish(&t, &sink, &seen));
+    EXPECT_EQ(seen.highest_index, CSV_ROW_FIELDS - 1);
+    EXPECT_EQ(seen.fields, CSV_ROW_FIELDS);
+    EXPECT_EQ(seen.rows, 1);
+    // The columns read lie before the bound: such a row is read as any other.
+    Read r = read("utc_us,note\n" + text + "8,y\n", -1, 4096);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.times, (std::vector<int64_t>{7, 8}));
 }
 
 }  // namespace

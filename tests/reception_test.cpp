@@ -9,6 +9,7 @@
 #include "tests/fakes/fake_counter.h"
 #include "tests/fakes/fake_heap.h"
 #include "tests/fakes/fake_rawinput.h"
+#include "tests/fakes/fake_utc_clock.h"
 #include "tests/support/stats_suite.h"
 
 namespace {
@@ -258,6 +259,40 @@ TEST_F(ReceptionTest, AutomaticSelectionPrefersNewestThenLowerSlot) {
     EXPECT_EQ(display_stats(run()), &run()->records[2]);
     g_dev_last_active[3] = 99500001;
     EXPECT_EQ(display_stats(run()), &run()->records[3]);
+}
+
+// The UTC read's place between its two counter reads is known only when they
+// lie close: a read the thread was held in is taken again, a bounded number
+// of times, and the tightest kept.
+TEST_F(ReceptionTest, AClockSampleHeldBetweenItsReadsIsTakenAgain) {
+    ClockMap* map = &run()->clock_map;
+    clock_map_clear(map, run()->freq);  // 10 ticks a microsecond
+    const int64_t held_then_steady[] = {1000, 1400, 2000, 2020};  // 40 us, then 2 us
+    const int64_t utc[] = {5000000, 5000100};
+    fake_counter_script(held_then_steady, 4);
+    fake_utc_script(utc, 2);
+    reception_sample_clock(run());
+    EXPECT_EQ(fake_counter_script_left(), 0);
+    ASSERT_EQ(map->count, 1);
+    EXPECT_EQ(map->samples[0].counter, 2010);
+    EXPECT_EQ(map->samples[0].utc_us, 5000100);
+
+    int64_t always_held[2 * CLOCK_SAMPLE_TRIES + 2], utcs[CLOCK_SAMPLE_TRIES + 1];
+    for (int i = 0; i <= CLOCK_SAMPLE_TRIES; i++) {
+        always_held[2 * i] = 10000 + 1000 * i;
+        always_held[2 * i + 1] = always_held[2 * i] + (i == 3 ? 60 : 100 + i);
+        utcs[i] = 6000000 + i;
+    }
+    fake_counter_script(always_held, 2 * CLOCK_SAMPLE_TRIES + 2);
+    fake_utc_script(utcs, CLOCK_SAMPLE_TRIES + 1);
+    reception_sample_clock(run());
+    EXPECT_EQ(fake_counter_script_left(), 2);  // the tries stop at their bound
+    EXPECT_EQ(fake_utc_script_left(), 1);
+    ASSERT_EQ(map->count, 2);
+    EXPECT_EQ(map->samples[1].counter, 13030);
+    EXPECT_EQ(map->samples[1].utc_us, 6000003);
+    fake_counter_script(NULL, 0);
+    fake_utc_script(NULL, 0);
 }
 
 }  // namespace

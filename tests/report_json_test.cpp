@@ -1,6 +1,7 @@
 // The JSON report: ids from device paths, and names of any kind (backslashes,
 // quotes, Chinese, broken UTF-16 or UTF-8) coming back from the written file
-// as the text they stand for; figures that are not finite come back null.
+// as the text they stand for; figures that are not finite, or of nothing,
+// come back null.
 #include <gtest/gtest.h>
 
 #include <math.h>
@@ -85,6 +86,63 @@ TEST(ReportJsonTest, OddNamesRoundTripAndNonFiniteFiguresAreNull) {
     json_report_ab(j, "a\xFF.csv", "b.csv", &c);
     EXPECT_EQ(written(j)["A"]["file"], "a\xEF\xBF\xBD.csv");
     json_report_free(j);
+}
+
+// Where the text prints 0 for want of anything to take a figure of, the JSON
+// says null: an empty run's rates, intervals, span and speed, a median of no
+// delay. One interval is something: its figures are numbers.
+TEST(ReportJsonTest, FiguresOfNothingAreNull) {
+    const JsonConditions unknown = {};
+    JsonReport* j = json_report_new("analyze", "1.2.3", &unknown);
+    StatsReadings r = {};
+    Distribution d = {};
+    ReportClockFigures clock = {};
+    clock.refusal = REPORT_CLOCK_TOO_FEW;
+    MotionFigures m = {};
+    const JsonSummaryLog log = {-1, false, 0};
+    json_report_status(j, &r);
+    json_report_summary(j, "Mouse", &r, &d, &clock, &m, &log, NULL);
+    LayerComparison c = {};
+    c.overlap = true;
+    c.usb_reports = c.program_reports = 1;
+    json_report_layers(j, "1.2.0x81", &c);
+    nlohmann::json got = written(j);
+    json_report_free(j);
+    const char* const nulls[] = {
+        "/status/Avg", "/status/MinInst", "/status/MaxInst", "/status/CurMin", "/status/Time",
+        "/summary/seconds", "/summary/intervals_us/mean", "/summary/intervals_us/sd",
+        "/summary/intervals_us/min", "/summary/intervals_us/max", "/summary/percentiles_us/p0.1",
+        "/summary/percentiles_us/p50", "/summary/percentiles_us/p99.9", "/summary/rates_hz/median",
+        "/summary/rates_hz/p1", "/summary/rates_hz/p99", "/summary/stability_pct",
+        "/summary/motion/median_speed", "/summary/while_moving/median_hz",
+        "/summary/while_moving/p1_hz", "/summary/while_moving/p99_hz",
+        "/layers/usb_layer/median_hz", "/layers/program_layer/p99_hz",
+        "/layers/delivery/delay_p50_us", "/layers/delivery/delay_p99_us",
+        "/layers/delivery/delay_max_us"};
+    for (const char* path : nulls) {
+        const nlohmann::json::json_pointer at(path);
+        EXPECT_TRUE(got.contains(at) && got[at].is_null()) << path;
+    }
+    EXPECT_EQ(got["summary"]["intervals_us"]["n"], 0);
+    EXPECT_EQ(got["layers"]["delivery"]["matched"], 0);
+
+    j = json_report_new("analyze", "1.2.3", &unknown);
+    r.arrival_count = 2;
+    d.n = 1;
+    d.mean_us = d.min_us = d.max_us = 1000;
+    for (double& p : d.pct_us)
+        p = 1000;
+    d.stability_pct = 100;
+    json_report_summary(j, "Mouse", &r, &d, &clock, &m, &log, NULL);
+    c.matched = 1;
+    json_report_layers(j, "1.2.0x81", &c);
+    got = written(j);
+    json_report_free(j);
+    EXPECT_EQ(got["summary"]["seconds"], 0.0);
+    EXPECT_EQ(got["summary"]["intervals_us"]["sd"], 0.0);
+    EXPECT_EQ(got["summary"]["rates_hz"]["median"], 1000.0);
+    EXPECT_EQ(got["summary"]["stability_pct"], 100.0);
+    EXPECT_EQ(got["layers"]["delivery"]["delay_p50_us"], 0.0);
 }
 
 }  // namespace

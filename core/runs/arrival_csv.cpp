@@ -22,14 +22,14 @@ bool write_arrival_csv_header(FILE* f) { return fputs(kHeader, f) >= 0; }
 static double us_of(int64_t ticks, double freq) { return freq > 0 ? ticks_to_us(ticks, freq) : 0; }
 
 static size_t format_row(char* buf, const ArrivalCsvCursor* c, Arrival a, bool has_interval,
-                         double freq, const ClockMap* clock) {
+                         double freq, int64_t utc) {
     char interval[32] = "";
     if (has_interval)
         snprintf(interval, sizeof interval, "%.3f", us_of(a.t - c->previous_t, freq));
     const ReportMotion* m = &a.motion;
     int n = snprintf(buf, CSV_LINE_BYTES, "%.3f,%d,%s,%s,%d,%" PRId64 ",%d,%d,%u,%d,%u\n",
                      us_of(a.t - c->first_t, freq), a.slot, interval,
-                     g_arrival_class_name[a.cls], a.background ? 1 : 0, clock_map_utc(clock, a.t),
+                     g_arrival_class_name[a.cls], a.background ? 1 : 0, utc,
                      (int)m->dx, (int)m->dy, (unsigned)m->buttons, (int)m->wheel,
                      (unsigned)m->flags);
     return n > 0 ? (size_t)n : 0;
@@ -56,7 +56,9 @@ bool write_arrival_csv_slice(FILE* f, ArrivalCsvCursor* c, ArrivalView* v, doubl
             break;  // given up since the view was taken: the next call starts after the gap
         if (c->rows == 0)
             c->first_t = a.t;
-        used += format_row(buffer + used, c, a, c->rows > 0 && !gap, freq, clock);
+        const int64_t utc = clock_map_utc(clock, a.t);
+        c->written_utc = utc > c->written_utc ? utc : c->written_utc;
+        used += format_row(buffer + used, c, a, c->rows > 0 && !gap, freq, c->written_utc);
         gap = false;
         c->previous_t = a.t;
         c->rows++;

@@ -17,6 +17,10 @@ struct ArrivalCsvCursor {
     uint64_t rows;       // rows written so far
     int64_t first_t;     // counter value of the file's first row: t_us counts from it
     int64_t previous_t;  // counter value of the last row written
+    // utc_us of the last row written. A row past the clock map's last sample
+    // is placed at the counter's own rate; a sample taken before the next
+    // write may place the next row a hair before it: it is held at this.
+    int64_t written_utc = 0;
 };
 
 bool write_arrival_csv_header(FILE* f);

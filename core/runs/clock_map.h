@@ -9,11 +9,20 @@
 
 #include <stdint.h>
 
-enum { CLOCK_MAP_SAMPLES = 4096 };
+enum {
+    CLOCK_MAP_SAMPLES = 4096,
+    // A sample's two counter reads around its UTC read lie at most this far
+    // apart, or the thread was held between them and the UTC's place among
+    // them is unknown: it is read again, up to CLOCK_SAMPLE_TRIES times in
+    // all, and the tightest read is kept.
+    CLOCK_SAMPLE_SPREAD_US = 5,
+    CLOCK_SAMPLE_TRIES = 8,
+};
 
 struct ClockSample {
     int64_t counter;
-    int64_t utc_us;  // microseconds since 1970-01-01 UTC
+    int64_t utc_us;    // microseconds since 1970-01-01 UTC
+    int64_t floor_us;  // the least the map gives from here on: what it gave before a step back
 };
 
 struct ClockMap {
@@ -24,8 +33,14 @@ struct ClockMap {
 
 
 void clock_map_clear(ClockMap* m, double freq);
-// Adds a sample; a full map keeps every other sample, so it always spans the run.
+// Whether two counter reads taken around a UTC read place it closely enough.
+bool clock_sample_tight(int64_t before, int64_t after, double freq);
+// Adds a sample; a full map keeps every other sample, so it always spans the
+// run. A UTC earlier than the last sample's (the system clock was set back)
+// starts a new segment: no line is drawn back across the step, and the map
+// holds at what it reached until the new segment passes it, so its times
+// never go back within a run.
 void clock_map_add(ClockMap* m, int64_t counter, int64_t utc_us);
 // Whole microseconds since 1970 UTC at a counter value (rounded down); 0
-// when the map has no sample.
+// when the map has no sample. Never less at a later counter value.
 int64_t clock_map_utc(const ClockMap* m, int64_t counter);

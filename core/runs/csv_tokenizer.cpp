@@ -28,13 +28,17 @@ static void add_char(CsvTokenizer* t, char ch) {
     t->text_len++;
 }
 
+// The count stops at CSV_ROW_FIELDS, so no row, however long, can carry it
+// past what an int holds.
 static bool end_field(CsvTokenizer* t, const CsvSink* s, void* reader) {
     t->text[t->text_len < kKept ? t->text_len : kKept] = 0;
     const CsvField f = {t->text, t->text_len, t->field, line_of(t)};
-    t->field++;
+    const bool handed = t->field < CSV_ROW_FIELDS;
+    if (handed)
+        t->field++;
     t->text_len = 0;
     t->field_quoted = t->after_quote = false;
-    return s->field(reader, &f) || stop(t, s, reader, 0, NULL);
+    return !handed || s->field(reader, &f) || stop(t, s, reader, 0, NULL);
 }
 
 // A line end outside quotes; a line with nothing on it is passed over.

@@ -16,12 +16,15 @@ enum {
     CSV_LINE_BYTES = 1 << 16,  // a longer line is an error: the program's rows are under 160
     CSV_FIELD_BYTES = 40,      // the bytes of a field kept; enough for any name or number read
     CSV_SHOWN_BYTES = 48,      // room for csv_shown's text
+    // Fields of a row handed over; those after them are passed over. A row
+    // within one line has fewer, but quoted line ends let a row run on.
+    CSV_ROW_FIELDS = CSV_LINE_BYTES + 1,
 };
 
 struct CsvField {
     const char* text;  // its first CSV_FIELD_BYTES bytes at most, terminated, quotes taken off
     size_t len;        // its whole length: more than CSV_FIELD_BYTES when text is cut
-    int index;         // its place in the row, from 0
+    int index;         // its place in the row, from 0, below CSV_ROW_FIELDS
     uint64_t line;     // the line it ends on, from 1
 };
 
@@ -29,7 +32,8 @@ struct CsvField {
 // the reader failed (it keeps its own error); fail is told the walk's errors.
 struct CsvSink {
     bool (*field)(void* reader, const CsvField* f);
-    bool (*row)(void* reader, int fields, uint64_t line);  // a row's end, with its field count
+    // A row's end, with its count of fields handed over.
+    bool (*row)(void* reader, int fields, uint64_t line);
     void (*fail)(void* reader, uint64_t line, const char* why);  // line 0: the file as a whole
 };
 
@@ -39,7 +43,7 @@ struct CsvTokenizer {
     uint64_t rows;        // rows given, the header among them
     size_t line_bytes;    // bytes of the current line so far
     int bom_matched;      // bytes of a byte order mark seen at the start
-    int field;            // index of the current field in its row
+    int field;            // index of the current field in its row, held at CSV_ROW_FIELDS
     char text[CSV_FIELD_BYTES + 1];
     size_t text_len;      // the current field's length, counted past what text keeps
     bool field_quoted, in_quotes, quote_pending;

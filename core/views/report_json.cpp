@@ -32,8 +32,15 @@ struct JsonReport {
     json root;
 };
 
-// A figure that is not finite (a rate of no interval) has no JSON number.
+// A figure that is not finite has no JSON number.
 static json number(double v) { return isfinite(v) ? json(v) : json(nullptr); }
+
+// Where the text prints 0 for want of anything to take a figure of (a mean
+// of no interval, a median of no delay), the JSON says null.
+static json known(bool some, double v) { return some ? number(v) : json(nullptr); }
+
+// No rate is 0 Hz: 0 is what a rate of no interval reads.
+static json rate(double hz) { return known(hz > 0, hz); }
 
 static json throttle_value(const ThrottleValue& v) {
     return v.present ? json(v.value) : json(nullptr);
@@ -108,12 +115,12 @@ void json_report_device(JsonReport* j, const wchar_t* name, const wchar_t* path)
 }
 
 void json_report_status(JsonReport* j, const StatsReadings* r) {
-    j->root["status"] = {{"Avg", number(r->average_hz)},
-                         {"MinInst", number(r->lowest_instant_hz)},
-                         {"MaxInst", number(r->highest_instant_hz)},
-                         {"CurMin", number(r->last_second_lowest_hz)},
+    j->root["status"] = {{"Avg", rate(r->average_hz)},
+                         {"MinInst", rate(r->lowest_instant_hz)},
+                         {"MaxInst", rate(r->highest_instant_hz)},
+                         {"CurMin", rate(r->last_second_lowest_hz)},
                          {"Count", r->report_count},
-                         {"Time", number(r->elapsed_s)}};
+                         {"Time", known(r->arrival_count > 0, r->elapsed_s)}};
 }
 
 // Why there is no clock is given in English whatever language was chosen:
@@ -132,15 +139,17 @@ static json clock_json(const ReportClockFigures* c) {
 
 static json interval_json(const Distribution* d) {
     const double* p = d->pct_us;
+    const bool some = d->n > 0 && !d->failed;
     json s = json::object();
-    s["intervals_us"] = {{"n", d->n}, {"mean", number(d->mean_us)}, {"sd", number(d->sd_us)},
-                         {"min", number(d->min_us)}, {"max", number(d->max_us)}};
-    s["percentiles_us"] = {{"p0.1", number(p[PCT_0_1])}, {"p1", number(p[PCT_1])},
-                           {"p50", number(p[PCT_50])}, {"p99", number(p[PCT_99])},
-                           {"p99.9", number(p[PCT_99_9])}};
-    s["rates_hz"] = {{"median", number(rate_at(p[PCT_50]))}, {"p1", number(rate_at(p[PCT_99]))},
-                     {"p99", number(rate_at(p[PCT_1]))}};
-    s["stability_pct"] = number(d->stability_pct);
+    s["intervals_us"] = {{"n", d->n}, {"mean", known(some, d->mean_us)},
+                         {"sd", known(some, d->sd_us)}, {"min", known(some, d->min_us)},
+                         {"max", known(some, d->max_us)}};
+    s["percentiles_us"] = {{"p0.1", known(some, p[PCT_0_1])}, {"p1", known(some, p[PCT_1])},
+                           {"p50", known(some, p[PCT_50])}, {"p99", known(some, p[PCT_99])},
+                           {"p99.9", known(some, p[PCT_99_9])}};
+    s["rates_hz"] = {{"median", rate(rate_at(p[PCT_50]))}, {"p1", rate(rate_at(p[PCT_99]))},
+                     {"p99", rate(rate_at(p[PCT_1]))}};
+    s["stability_pct"] = known(some, d->stability_pct);
     s["Coalesced"] = d->coalesced;
     s["Pauses"] = d->pauses;
     s["Background"] = d->background;
@@ -204,12 +213,12 @@ void json_report_summary(JsonReport* j, const char* name, const StatsReadings* r
                          const ButtonsSnapshot* b) {
     json s = interval_json(d);
     s["name"] = name;
-    s["seconds"] = number(r->elapsed_s);
+    s["seconds"] = known(r->arrival_count > 0, r->elapsed_s);
     s["report_clock"] = clock_json(clock);
     s["motion"] = {{"moving", m->moving}, {"idle", m->idle}, {"saturated", m->saturated},
-                   {"median_speed", number(m->median_speed)}};
-    s["while_moving"] = {{"n", m->moving_n}, {"median_hz", number(m->moving_median_hz)},
-                         {"p1_hz", number(m->moving_p1_hz)}, {"p99_hz", number(m->moving_p99_hz)}};
+                   {"median_speed", known(m->moving > 0, m->median_speed)}};
+    s["while_moving"] = {{"n", m->moving_n}, {"median_hz", rate(m->moving_median_hz)},
+                         {"p1_hz", rate(m->moving_p1_hz)}, {"p99_hz", rate(m->moving_p99_hz)}};
     if (b)
         add_buttons(&s, b);
     s["hints"] = hints_json(m, clock);
@@ -230,9 +239,9 @@ static json layer_json(const char* endpoint, uint64_t reports, const Distributio
     if (endpoint)
         l["endpoint"] = endpoint;
     l["reports"] = reports;
-    l["median_hz"] = number(rate_at(p[PCT_50]));
-    l["p1_hz"] = number(rate_at(p[PCT_99]));
-    l["p99_hz"] = number(rate_at(p[PCT_1]));
+    l["median_hz"] = rate(rate_at(p[PCT_50]));
+    l["p1_hz"] = rate(rate_at(p[PCT_99]));
+    l["p99_hz"] = rate(rate_at(p[PCT_1]));
     l["clock_us"] = clock->refusal == REPORT_CLOCK_OK ? number(clock->period_us) : json(nullptr);
     return l;
 }
@@ -249,6 +258,9 @@ void json_report_layers(JsonReport* j, const char* endpoint, const LayerComparis
     l["per_delivery"] = {{"k0", c->k0}, {"k1", c->k1}, {"k2plus", c->k2plus}, {"merged", c->merged},
                          {"unsourced", c->unsourced}, {"reads_of_several", c->reads_of_several}};
     l["coarse"] = c->coarse;
+    if (!c->matched)  // no delay to take a figure of
+        for (const char* key : {"delay_p50_us", "delay_p99_us", "delay_max_us"})
+            l["delivery"][key] = nullptr;
     j->root["layers"] = l;
 }
 
@@ -294,16 +306,17 @@ void json_report_capture(JsonReport* j, const CaptureFileAnalysis* a, const char
         format_endpoint_name(mouse, h->mouse->bus, h->mouse->device, h->mouse->endpoint);
     const char* const speeds[] = {NULL, "not_high", "high"};
     const char* speed = speeds[h->speed.speed];
+    const double span_s = (double)(a->last_ts_us - a->first_ts_us) / 1e6;
     json c = {{"file", file},
-              {"span_s", (double)(a->last_ts_us - a->first_ts_us) / 1e6},
+              {"span_s", known(a->usbpcap_records > 0, span_s)},
               {"total_packets", t->total_packets},
               {"bulk_interrupt_packets", t->bulk_int_packets},
               {"control_packets", t->control_packets},
               {"valid_in_intervals", t->valid_in_intervals},
               {"mouse_endpoint", h->mouse ? json(mouse) : json(nullptr)},
               {"mouse_gaps", h->mouse && !h->failed ? json(h->gaps) : json(nullptr)},
-              {"average_hz", h->failed ? json(nullptr) : number(h->average_hz)},
-              {"lowest_hz", h->failed ? json(nullptr) : number(h->lowest_hz)},
+              {"average_hz", h->failed ? json(nullptr) : rate(h->average_hz)},
+              {"lowest_hz", h->failed ? json(nullptr) : rate(h->lowest_hz)},
               {"clock_step_us", h->clock_step_us > 0 ? number(h->clock_step_us) : json(nullptr)},
               {"speed", speed ? json(speed) : json(nullptr)},
               {"min_binterval", t->min_binterval >= 0 ? json(t->min_binterval) : json(nullptr)},

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Holds a --json file to the text the same run printed: every key=value
 figure of a text line equals the JSON's under the same key, to the text's
-decimals ("none" is null), and the JSON parses with Python's json module.
+decimals ("none" is null, and so is a 0 the text prints for want of anything
+to take a figure of), and the JSON parses with Python's json module.
 Usage: json_check.py TEXT JSON. Exit 1 with the differences."""
 import json
 import re
@@ -36,6 +37,8 @@ errors = []
 def same(where, text, value):
     if text == "none":
         ok = value is None
+    elif value is None:
+        ok = float(text) == 0
     elif isinstance(value, int) and not isinstance(value, bool):
         ok = value == int(text)
     else:
