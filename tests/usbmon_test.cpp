@@ -11,6 +11,8 @@
 
 #include "core/captures/capture_file.h"
 #include "core/figures/distribution.h"
+#include "core/figures/layer_compare.h"
+#include "core/views/layer_text.h"
 #include "core/views/capture_file_report.h"
 #include "core/views/texts.h"
 #include "tests/support/capture_builder.h"
@@ -266,6 +268,29 @@ TEST(UsbmonTest, AReplyDescribesOnlyWhenItsRequestWasSeen) {
     EXPECT_EQ(endpoint(*analyse(as_pcap(paired, 220, false)), 1, 2, 0x81)->binterval, -1);
     paired.list[0].second = usbmon_get_descriptor(2, 0x1111, 64, false);
     EXPECT_EQ(endpoint(*analyse(as_pcap(paired, 220, false)), 1, 2, 0x81)->binterval, 4);
+}
+
+// A Linux host's 125 Hz capture and a Windows run of another day: each
+// list's figures over its own span, nothing matched.
+TEST(UsbmonTest, LayersOnClocksThatAreNotTheSameStandSideBySide) {
+    std::vector<int64_t> u, p;
+    for (int64_t i = 0; i < 2000; i++)
+        u.push_back(1424660858000000 + i * 8000);
+    for (int64_t i = 0; i < 1500; i++)
+        p.push_back(1797000000000000 + i * 16000 + (i % 2) * 3);
+    LayerComparison c;
+    compare_layers_apart(u.data(), u.size(), p.data(), p.size(), &c);
+    EXPECT_FALSE(c.overlap);
+    EXPECT_EQ(c.matched, 0u);
+    char text[1024] = "";
+    format_layers_apart(text, sizeof text, "2.12.0x81", &c);
+    EXPECT_STREQ(text,
+                 "The capture is a Linux host's (usbmon) and does not overlap the run in time: the "
+                 "two clocks are not the same, so the figures stand side by side, not matched report "
+                 "by report.\n"
+                 "USB layer: endpoint=2.12.0x81 reports=2000 median_hz=125.0 p1_hz=125.0 p99_hz=125.0 "
+                 "clock_us=8000.000\n"
+                 "Program layer: reports=1500 median_hz=62.5 p1_hz=62.5 p99_hz=62.5 clock_us=16000.000\n");
 }
 
 std::string captures_dir() {
