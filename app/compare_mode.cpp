@@ -210,6 +210,41 @@ static void note_bounds(const CompareRun* r) {
         write_utf8(r->out, tx(TX_CMP_CSV_BOUND));
 }
 
+// A Linux host's capture beside a run whose times it does not overlap: its
+// clock is not the run's, so nothing pairs; each layer's figures over its own
+// span, side by side. The endpoint is the one named, or the capture's mouse.
+static int compare_apart(CompareRun* r) {
+    const UsbEndpointTable* t = &r->analysis->endpoints;
+    const UsbEndpoint* e = r->analysis->headline.mouse;
+    if (r->endpoint) {
+        bool bad;
+        e = named_endpoint(t, r->endpoint, &bad);
+        if (!e) {
+            wchar_t list[600];
+            endpoint_list(t, list, 600);
+            return print_error(bad ? txw(TX_CMP_BAD_ENDPOINT) : txw(TX_CMP_EMPTY_ENDPOINT),
+                               r->endpoint, list);
+        }
+    }
+    if (!e || !e->time_count)
+        return print_error(L"%ls", txw(TX_CMP_NO_MATCH));
+    LayerComparison c;
+    compare_layers_apart(e->times, e->time_count, r->csv.times, r->csv.count, &c);
+    if (c.failed)
+        return print_error(L"%ls", txw(TX_CMP_NO_MEMORY));
+    char name[USB_ENDPOINT_NAME_BYTES];
+    format_endpoint_name(name, e->bus, e->device, e->endpoint);
+    static char text[2048];
+    text[0] = 0;
+    format_layers_apart(text, sizeof text, name, &c);
+    write_utf8(r->out, text);
+    const JsonConditions unknown = {};
+    JsonReport* j = json_output_report(&r->json, "compare", &unknown);
+    if (j)
+        json_report_layers(j, name, &c);  // nothing matched: delivery's counts are 0
+    return 0;
+}
+
 static int compare_files(CompareRun* r) {
     int result = 1;
     if (!analyse_file(r, &result) || !read_csv(r, &result))
@@ -217,6 +252,8 @@ static int compare_files(CompareRun* r) {
     std::sort(r->csv.times, r->csv.times + r->csv.count);
     usb_endpoints_sort_times(&r->analysis->endpoints);
     note_bounds(r);
+    if (capture_is_usbmon(r->analysis) && !spans_overlap(r))
+        return compare_apart(r);
     const UsbEndpoint* e = chosen_endpoint(r, &result);
     return e ? compare_endpoint(r, e) : result;
 }

@@ -1,8 +1,9 @@
 // Benchmark, run by hand: throughput of the offline capture analysis on a
-// large synthetic file of small interrupt records, next to a loop that only
-// reads the same file. Both are timed in the process' CPU time (user and
-// system), which other work on a shared machine disturbs far less than the
-// clock on the wall. Usage: bench_capture_file [MEGABYTES] [FILE]
+// large synthetic file of small interrupt records, USBPcap's and then
+// usbmon's, next to a loop that only reads the same file. Both are timed in
+// the process' CPU time (user and system), which other work on a shared
+// machine disturbs far less than the clock on the wall.
+// Usage: bench_capture_file [MEGABYTES] [FILE]
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -48,24 +49,35 @@ static double analysis_seconds(const char* path, CaptureFileAnalysis* a) {
     return s;
 }
 
+static void bench(const char* kind, const char* path, CaptureFileAnalysis* a) {
+    for (int run = 1; run <= 3; run++) {
+        uint64_t bytes = 0;
+        double plain = plain_read_seconds(path, &bytes);
+        double analysis = analysis_seconds(path, a);
+        double mb = (double)bytes / 1e6;
+        const uint64_t records = a->usbpcap_records + a->usbmon_records;
+        printf("%s run %d: %.0f MB, %llu records: plain read %.0f MB/s, --pcap analysis %.0f MB/s "
+               "(%.1f ns a record, %.0f ms a GB; CPU time)\n",
+               kind, run, mb, (unsigned long long)records, mb / plain, mb / analysis,
+               analysis * 1e9 / (double)records, analysis * 1e3 * 1000 / mb);
+    }
+}
+
 int main(int argc, char** argv) {
     uint64_t megabytes = argc > 1 ? strtoull(argv[1], NULL, 10) : 200;
     const char* path = argc > 2 ? argv[2] : "bench-capture.pcap";
+    static CaptureFileAnalysis a;
     if (!write_bench_capture(path, megabytes)) {
         fprintf(stderr, "cannot write %s\n", path);
         return 1;
     }
-    static CaptureFileAnalysis a;
-    for (int run = 1; run <= 3; run++) {
-        uint64_t bytes = 0;
-        double plain = plain_read_seconds(path, &bytes);
-        double analysis = analysis_seconds(path, &a);
-        double mb = (double)bytes / 1e6;
-        printf("run %d: %.0f MB, %llu records: plain read %.0f MB/s, --pcap analysis %.0f MB/s "
-               "(%.1f ns a record, %.0f ms a GB; CPU time)\n",
-               run, mb, (unsigned long long)a.usbpcap_records, mb / plain, mb / analysis,
-               analysis * 1e9 / (double)a.usbpcap_records, analysis * 1e3 * 1000 / mb);
+    bench("USBPcap", path, &a);
+    if (!write_bench_usbmon_capture(path, megabytes)) {
+        fprintf(stderr, "cannot write %s\n", path);
+        remove(path);
+        return 1;
     }
+    bench("usbmon", path, &a);
     remove(path);
     return 0;
 }

@@ -1,17 +1,19 @@
 // Reading saved captures: a chunked reader for pcap and pcapng that keeps at
 // most one record plus one chunk in memory, whatever the file claims, and
-// hands every USBPcap packet to the tally.
+// hands every USBPcap or usbmon packet to its counting rule, by the link type
+// of its file or interface.
 #include "core/captures/capture_file.h"
 
 #include <string.h>
 
 #include "core/heap.h"
+#include "core/captures/usbmon_record.h"
 #include "core/captures/usbpcap_record.h"
 
 static const size_t kDefaultChunkBytes = 1 << 20;
 // Room for a pcapng packet block's header and options beside its packet.
 static const uint64_t kBlockRoom = 64 << 10;
-static const uint32_t kLinkTypeUsbPcap = 249;
+static const uint32_t kLinkTypeUsbPcap = LINKTYPE_USBPCAP;
 
 enum {
     PCAPNG_SECTION_HEADER = 0x0A0D0D0A,
@@ -125,12 +127,33 @@ static inline void count_packet(CaptureFileAnalysis* a, int64_t ts_us, const uin
     usbpcap_count(&a->count, &a->endpoints, ts_us, packet, incl_len);
 }
 
+// One usbmon packet, its header header_bytes long in the file's byte order.
+static inline void count_usbmon_packet(CaptureFileAnalysis* a, int64_t ts_us, const uint8_t* packet,
+                                       uint32_t incl_len, uint32_t header_bytes, bool big) {
+    a->first_ts_us = ts_us < a->first_ts_us ? ts_us : a->first_ts_us;
+    a->last_ts_us = ts_us > a->last_ts_us ? ts_us : a->last_ts_us;
+    a->usbmon_records++;
+    usbmon_count(&a->count, &a->usbmon, &a->endpoints, ts_us, packet, incl_len, header_bytes, big);
+}
+
+// Notes a USB link type the file holds; false for one that is none.
+static bool note_link(CaptureFileAnalysis* a, uint32_t link_type) {
+    if (link_type == kLinkTypeUsbPcap)
+        a->usbpcap_link = true;
+    else if (usbmon_header_bytes(link_type))
+        a->usbmon_link = true;
+    else
+        return false;
+    return true;
+}
+
 // --- Classic pcap ---------------------------------------------------------------
 
 struct PcapWalk {
     bool big;
     bool nanoseconds;
-    uint32_t limit;  // the largest packet a record may hold
+    uint32_t limit;         // the largest packet a record may hold
+    uint32_t usbmon_header; // a usbmon file's header bytes; 0 for USBPcap
 };
 
 // Counts the whole records in the buffer from the parse position on, with the
@@ -139,7 +162,7 @@ struct PcapWalk {
 static void count_buffered_records(Input* in, CaptureFileAnalysis* a, const PcapWalk* w,
                                    bool* too_large) {
     const bool big = w->big, nanoseconds = w->nanoseconds;  // in registers for the loop
-    const uint32_t limit = w->limit;
+    const uint32_t limit = w->limit, usbmon_header = w->usbmon_header;
     const uint8_t* p = cursor(in);
     const uint8_t* const end = in->buf.data + in->buf.len;
     while (end - p >= PCAP_RECORD_HEADER_BYTES) {
@@ -152,7 +175,10 @@ static void count_buffered_records(Input* in, CaptureFileAnalysis* a, const Pcap
             break;
         const int64_t ts_us = (int64_t)r.ts_sec * 1000000 +
                               (int64_t)(nanoseconds ? r.ts_frac / 1000 : r.ts_frac);
-        count_packet(a, ts_us, p + PCAP_RECORD_HEADER_BYTES, r.incl_len);
+        if (usbmon_header)
+            count_usbmon_packet(a, ts_us, p + PCAP_RECORD_HEADER_BYTES, r.incl_len, usbmon_header, big);
+        else
+            count_packet(a, ts_us, p + PCAP_RECORD_HEADER_BYTES, r.incl_len);
         p += PCAP_RECORD_HEADER_BYTES + r.incl_len;
     }
     in->off = (uint64_t)(p - in->buf.data);
@@ -189,11 +215,11 @@ static void walk_pcap(Input* in, CaptureFileAnalysis* a, bool big, bool nanoseco
     const uint32_t snaplen = rd32(cursor(in) + 16, big);
     const uint32_t link_type = rd32(cursor(in) + 20, big) & 0xFFFF;
     in->off += PCAP_GLOBAL_HEADER_BYTES;
-    if (link_type != kLinkTypeUsbPcap) {
+    if (!note_link(a, link_type)) {
         a->status = CAPTURE_FILE_NO_USBPCAP;
         return;
     }
-    const PcapWalk w = {big, nanoseconds, record_limit(snaplen)};
+    const PcapWalk w = {big, nanoseconds, record_limit(snaplen), usbmon_header_bytes(link_type)};
     walk_pcap_records(in, a, &w);
 }
 
@@ -209,7 +235,6 @@ struct PcapngSection {
     bool big;
     PcapngInterface interfaces[PCAPNG_INTERFACES];
     uint32_t interface_count;  // may exceed the table; extra interfaces are skipped
-    bool usbpcap_seen;
 };
 
 // Microseconds, kept below 2^62 (146,000 years) so that differences between
@@ -236,7 +261,8 @@ static int64_t pcapng_to_us(uint64_t ts, uint8_t tsresol) {
     return (int64_t)(us < limit ? us : limit);
 }
 
-static void pcapng_interface(PcapngSection* s, const uint8_t* block, uint32_t length) {
+static void pcapng_interface(PcapngSection* s, CaptureFileAnalysis* a, const uint8_t* block,
+                             uint32_t length) {
     PcapngInterface itf = {rd16(block + 8, s->big), 6, record_limit(rd32(block + 12, s->big))};
     uint32_t off = 16;
     while (off + 4 <= length - 4) {
@@ -248,8 +274,7 @@ static void pcapng_interface(PcapngSection* s, const uint8_t* block, uint32_t le
             itf.tsresol = block[off + 4];
         off += 4 + ((option_len + 3u) & ~3u);
     }
-    if (itf.link_type == kLinkTypeUsbPcap)
-        s->usbpcap_seen = true;
+    note_link(a, itf.link_type);
     if (s->interface_count < PCAPNG_INTERFACES)
         s->interfaces[s->interface_count] = itf;
     s->interface_count++;
@@ -283,28 +308,33 @@ static bool pcapng_packet(PcapngSection* s, CaptureFileAnalysis* a, const uint8_
         (uint64_t)captured > length - 32)
         return true;
     const PcapngInterface* itf = &s->interfaces[interface_id];
-    if (itf->link_type == kLinkTypeUsbPcap)
+    if (itf->link_type == kLinkTypeUsbPcap) {
         count_packet(a, pcapng_to_us(ts, itf->tsresol), block + 28, captured);
+    } else {
+        const uint32_t usbmon_header = usbmon_header_bytes(itf->link_type);
+        if (usbmon_header)
+            count_usbmon_packet(a, pcapng_to_us(ts, itf->tsresol), block + 28, captured,
+                                usbmon_header, s->big);
+    }
     return true;
 }
 
 // A section header block starts a new section: its byte order, no interfaces.
-static bool pcapng_section_start(PcapngSection* s, const uint8_t* b, bool* usbpcap_seen) {
+static bool pcapng_section_start(PcapngSection* s, const uint8_t* b) {
     uint32_t bom = le32(b + 8);
     if (bom != 0x1A2B3C4D && bom != 0x4D3C2B1A)
         return false;
-    *usbpcap_seen = *usbpcap_seen || s->usbpcap_seen;
     memset(s, 0, sizeof *s);
     s->big = bom == 0x4D3C2B1A;
     return true;
 }
 
 // One block at the parse position: false when the walk ends there.
-static bool pcapng_block(Input* in, CaptureFileAnalysis* a, PcapngSection* s, bool* usbpcap_seen) {
+static bool pcapng_block(Input* in, CaptureFileAnalysis* a, PcapngSection* s) {
     if (!need(in, 12))
         return false;
     const uint8_t* b = cursor(in);
-    if (le32(b) == PCAPNG_SECTION_HEADER && !pcapng_section_start(s, b, usbpcap_seen)) {
+    if (le32(b) == PCAPNG_SECTION_HEADER && !pcapng_section_start(s, b)) {
         stop_walk(in, a);
         return false;
     }
@@ -318,7 +348,7 @@ static bool pcapng_block(Input* in, CaptureFileAnalysis* a, PcapngSection* s, bo
         return false;
     b = cursor(in);
     if (type == PCAPNG_INTERFACE_DESCRIPTION && length >= 20) {
-        pcapng_interface(s, b, length);
+        pcapng_interface(s, a, b, length);
     } else if (type == PCAPNG_ENHANCED_PACKET && !pcapng_packet(s, a, b, length)) {
         stop_walk(in, a);
         return false;
@@ -329,13 +359,12 @@ static bool pcapng_block(Input* in, CaptureFileAnalysis* a, PcapngSection* s, bo
 
 static void walk_pcapng(Input* in, CaptureFileAnalysis* a) {
     PcapngSection section;
-    bool usbpcap_seen = false;
     memset(&section, 0, sizeof section);
-    while (pcapng_block(in, a, &section, &usbpcap_seen)) {
+    while (pcapng_block(in, a, &section)) {
     }
     if (a->ignored_tail_bytes == 0)
         a->ignored_tail_bytes = available(in);
-    if (!(usbpcap_seen || section.usbpcap_seen))
+    if (!a->usbpcap_link && !a->usbmon_link)
         a->status = CAPTURE_FILE_NO_USBPCAP;
 }
 
@@ -354,7 +383,7 @@ static void walk_by_magic(Input* in, CaptureFileAnalysis* a) {
         a->status = CAPTURE_FILE_NOT_PCAP;
     if (a->status == CAPTURE_FILE_OK && in->error)
         a->status = CAPTURE_FILE_READ_ERROR;
-    if (a->status == CAPTURE_FILE_OK && a->usbpcap_records == 0)
+    if (a->status == CAPTURE_FILE_OK && a->usbpcap_records + a->usbmon_records == 0)
         a->status = CAPTURE_FILE_NO_PACKETS;
 }
 
@@ -364,6 +393,7 @@ void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a) {
     a->last_ts_us = INT64_MIN;
     usb_endpoints_init(&a->endpoints, src->keep_times);
     usbpcap_counter_init(&a->count);
+    usbmon_counter_init(&a->usbmon);
     a->count.on_completion = src->on_completion;
     a->count.completion_ctx = src->completion_ctx;
     Input in;
@@ -386,7 +416,7 @@ void analyse_capture(const CaptureSource* src, CaptureFileAnalysis* a) {
     gb_free(&in.buf);
     usb_endpoints_finish_clocks(&a->endpoints);
     capture_headline_of(&a->endpoints, NULL, &a->headline);
-    if (a->usbpcap_records == 0)
+    if (a->usbpcap_records + a->usbmon_records == 0)
         a->first_ts_us = a->last_ts_us = 0;
 }
 

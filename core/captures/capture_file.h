@@ -1,7 +1,8 @@
 // Offline analysis of saved captures: classic pcap (either byte order,
 // microsecond or nanosecond stamps) and pcapng, read in chunks with bounded
-// memory. USBPcap records are counted by the rule every capture path shares
-// (core/captures/usbpcap_count.h): the summary tally of the live diagnostic, and IN
+// memory. USBPcap records (Windows) are counted by the rule every capture path
+// shares (core/captures/usbpcap_count.h), usbmon records (Linux) by theirs
+// (core/captures/usbmon_count.h), both into the same summary tally and IN
 // completions per bus.device.endpoint in the one endpoint table; the text is
 // core/views/capture_file_report.cpp.
 #pragma once
@@ -13,6 +14,7 @@
 #include "core/captures/capture_headline.h"
 #include "core/captures/capture_stream.h"
 #include "core/captures/usb_endpoints.h"
+#include "core/captures/usbmon_count.h"
 #include "core/captures/usbpcap_count.h"
 
 enum CaptureFileStatus {
@@ -20,7 +22,7 @@ enum CaptureFileStatus {
     CAPTURE_FILE_READ_ERROR,
     CAPTURE_FILE_EMPTY_FILE,
     CAPTURE_FILE_NOT_PCAP,
-    CAPTURE_FILE_NO_USBPCAP,
+    CAPTURE_FILE_NO_USBPCAP,  // no USBPcap or usbmon link type
     CAPTURE_FILE_NO_PACKETS,
 };
 
@@ -42,12 +44,23 @@ struct CaptureFileAnalysis {
     uint8_t first_bytes[4];  // for the "not a capture file" message
     int first_count;
     uint64_t usbpcap_records;
+    uint64_t usbmon_records;
+    // The file's USB link types: a usbmon one (189 or 220) and no USBPcap one
+    // make it a Linux capture, which its report names.
+    bool usbpcap_link;
+    bool usbmon_link;
     int64_t first_ts_us;
     int64_t last_ts_us;
     uint64_t ignored_tail_bytes;  // an incomplete, impossible or oversized last record or block
     UsbEndpointTable endpoints;  // every IN endpoint with data, and those described
     CaptureHeadline headline;    // read from the endpoints once the walk is done
+    UsbmonCounter usbmon;        // the usbmon rule's own state (unusable records among it)
 };
+
+// A capture recorded on Linux with usbmon, rather than with USBPcap.
+inline bool capture_is_usbmon(const CaptureFileAnalysis* a) {
+    return a->usbmon_link && !a->usbpcap_link;
+}
 
 // Reads up to n bytes into buf; 0 at the end; (size_t)-1 on a read error.
 typedef size_t (*CaptureReadFn)(void* ctx, uint8_t* buf, size_t n);

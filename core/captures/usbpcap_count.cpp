@@ -11,19 +11,15 @@ void usbpcap_counter_init(UsbPcapCounter* c) {
     capture_tally_init(&c->tally);
 }
 
-// A descriptor reply from a device: a configuration descriptor's endpoint
-// descriptors give their endpoints' bInterval and wMaxPacketSize; a device
-// descriptor and a device-qualifier answer tell how fast the device can run.
-static void note_descriptor(UsbEndpointTable* t, const UsbPcapHeader* h) {
-    const uint8_t* p = h->payload;
-    const uint32_t n = h->payload_len;
+void usb_note_descriptor(UsbEndpointTable* t, uint16_t bus, uint16_t device, const uint8_t* p,
+                         uint32_t n) {
     if (n < 2)
         return;
     if (p[1] == USB_DESCRIPTOR_CONFIGURATION && n >= 9) {
         uint64_t off = 0;
         EndpointDescriptor d;
         while (next_endpoint_descriptor(p, n, &off, &d)) {
-            UsbEndpoint* e = usb_endpoint_of(t, h->bus, h->device, d.address);
+            UsbEndpoint* e = usb_endpoint_of(t, bus, device, d.address);
             if (e) {
                 e->binterval = d.binterval;
                 e->described_type = d.attributes & USB_ENDPOINT_TYPE_MASK;
@@ -33,7 +29,7 @@ static void note_descriptor(UsbEndpointTable* t, const UsbPcapHeader* h) {
     } else if (p[1] == USB_DESCRIPTOR_DEVICE && p[0] == 18 && n >= 8) {
         // The host's first request may stop after eight bytes: bcdUSB and
         // bMaxPacketSize0 are in them, the ids are not.
-        UsbDevice* d = usb_device_of(t, h->bus, h->device);
+        UsbDevice* d = usb_device_of(t, bus, device);
         if (d) {
             d->bcd_usb = le16(p + 2);
             d->max_packet0 = p[7];
@@ -43,7 +39,7 @@ static void note_descriptor(UsbEndpointTable* t, const UsbPcapHeader* h) {
             }
         }
     } else if (p[1] == USB_DESCRIPTOR_DEVICE_QUALIFIER && p[0] == 10 && n >= 10) {
-        UsbDevice* d = usb_device_of(t, h->bus, h->device);
+        UsbDevice* d = usb_device_of(t, bus, device);
         if (d)
             d->qualifier = true;
     }
@@ -88,7 +84,7 @@ static UsbEndpoint* count_header(UsbPcapCounter* c, UsbEndpointTable* endpoints,
     // endpoints all the same.
     const bool described = control || h->function == URB_FUNCTION_CONTROL_TRANSFER_EX;
     if (described && h->has_address && h->from_device && endpoints)
-        note_descriptor(endpoints, h);
+        usb_note_descriptor(endpoints, h->bus, h->device, h->payload, h->payload_len);
     return NULL;
 }
 

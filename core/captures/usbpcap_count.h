@@ -74,6 +74,13 @@ inline void usbpcap_count(UsbPcapCounter* c, UsbEndpointTable* t, int64_t ts_us,
         usbpcap_count_decoded(c, t, ts_us, packet, incl_len);
 }
 
+// A descriptor reply (n bytes at p) from bus.device, whichever capture it
+// came in: a configuration descriptor's endpoint descriptors give their
+// endpoints' bInterval and wMaxPacketSize; a device descriptor and a
+// device-qualifier answer tell how fast the device can run.
+void usb_note_descriptor(UsbEndpointTable* t, uint16_t bus, uint16_t device, const uint8_t* p,
+                         uint32_t n);
+
 // Counts every complete record of a live stream (16-byte little-endian
 // record headers, as the driver writes them) and consumes it; an incomplete
 // tail stays. record_fn, when given, gets each whole record first.

@@ -181,3 +181,16 @@ void compare_layers(const int64_t* u, size_t u_count, const int64_t* p, size_t p
     clock_of(u + u_from, u_to - u_from, out->t0_us, &out->usb_clock);
     clock_of(p + p_from, p_to - p_from, out->t0_us, &out->program_clock);
 }
+
+void compare_layers_apart(const int64_t* u, size_t u_count, const int64_t* p, size_t p_count,
+                          LayerComparison* out) {
+    memset(out, 0, sizeof *out);
+    out->usb_reports = u_count;
+    out->program_reports = p_count;
+    bool ok = gap_distribution(u, 0, u_count, &out->usb_gaps);
+    ok = gap_distribution(p, 0, p_count, &out->program_gaps) && ok;
+    out->coarse = too_coarse(u, 0, u_count);
+    out->failed = !ok;
+    clock_of(u, u_count, u_count ? u[0] : 0, &out->usb_clock);
+    clock_of(p, p_count, p_count ? p[0] : 0, &out->program_clock);
+}

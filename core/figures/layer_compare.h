@@ -49,3 +49,10 @@ void compare_layers(const int64_t* u, size_t u_count, const int64_t* p, size_t p
 // How many program reports have a USB report of this endpoint in the 2 ms
 // before them (inclusive): the endpoint whose reports the program received.
 uint64_t endpoint_score(const int64_t* u, size_t u_count, const int64_t* p, size_t p_count);
+
+// Each list's own figures over its own span, without matching one to the
+// other: for times on two clocks that are not the same (a Linux host's
+// capture beside a Windows run). Only the counts, gaps, clocks and coarse
+// are set; overlap stays false.
+void compare_layers_apart(const int64_t* u, size_t u_count, const int64_t* p, size_t p_count,
+                          LayerComparison* out);

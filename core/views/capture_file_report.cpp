@@ -210,8 +210,14 @@ static void append_interval(WideBuf* o, const CaptureTally* t, const CaptureHead
 
 void format_capture_headline(const CaptureTally* t, const CaptureHeadline* h, const wchar_t* window,
                              wchar_t out[CAPTURE_REPORT_UNITS]) {
+    format_capture_headline_of(t, h, window, false, out);
+}
+
+void format_capture_headline_of(const CaptureTally* t, const CaptureHeadline* h,
+                                const wchar_t* window, bool usbmon,
+                                wchar_t out[CAPTURE_REPORT_UNITS]) {
     WideBuf o = text_buf(out, CAPTURE_REPORT_UNITS);
-    text_appendf(&o, txw(TX_CAP_HEAD), window, (unsigned long long)t->total_packets,
+    text_appendf(&o, txw(usbmon ? TX_USBMON_HEAD : TX_CAP_HEAD), window, (unsigned long long)t->total_packets,
                  (unsigned long long)t->bulk_int_packets, (unsigned long long)t->control_packets,
                  (unsigned long long)t->valid_in_intervals);
     append_mouse(&o, h);
@@ -233,7 +239,7 @@ void format_capture_headline(const CaptureTally* t, const CaptureHeadline* h, co
     if (!t->dir_byte_seen)
         text_appendf(&o, L"%ls", txw(TX_CAP_NO_DIRECTION));
     if (h->gaps == 0 && !h->failed)
-        text_appendf(&o, L"%ls", txw(TX_CAP_NO_VALID_IN));
+        text_appendf(&o, L"%ls", txw(usbmon ? TX_USBMON_NO_VALID_IN : TX_CAP_NO_VALID_IN));
 }
 
 // --- --pcap ---------------------------------------------------------------------------
@@ -265,7 +271,7 @@ void format_capture_file_report(const CaptureFileAnalysis* a, const wchar_t* fil
     wchar_t window[32];
     swprintf(window, 32, txw(TX_CAP_SECONDS), (double)(a->last_ts_us - a->first_ts_us) / 1e6);
     wchar_t report[CAPTURE_REPORT_UNITS];
-    format_capture_headline(&a->count.tally, &a->headline, window, report);
+    format_capture_headline_of(&a->count.tally, &a->headline, window, capture_is_usbmon(a), report);
     wide_text_appendf(out, L"%ls", report);
     if (a->count.non_interrupt_in)
         wide_text_appendf(out, txw(TX_PCAP_BULK_NOTE), (unsigned long long)a->count.non_interrupt_in);
@@ -297,10 +303,13 @@ void format_capture_file_error(const CaptureFileAnalysis* a, const wchar_t* file
         break;
     case CAPTURE_FILE_NO_PACKETS:
         if (a->ignored_tail_bytes)
-            wide_text_appendf(out, txw(TX_PCAP_NO_COMPLETE_PACKET), file_name,
-                              (unsigned long long)a->ignored_tail_bytes);
+            wide_text_appendf(out,
+                              txw(capture_is_usbmon(a) ? TX_USBMON_NO_COMPLETE_PACKET
+                                                       : TX_PCAP_NO_COMPLETE_PACKET),
+                              file_name, (unsigned long long)a->ignored_tail_bytes);
         else
-            wide_text_appendf(out, txw(TX_PCAP_NO_PACKETS), file_name);
+            wide_text_appendf(out, txw(capture_is_usbmon(a) ? TX_USBMON_NO_PACKETS : TX_PCAP_NO_PACKETS),
+                              file_name);
         break;
     case CAPTURE_FILE_OK:
         break;

@@ -21,6 +21,11 @@ enum {
 // that allows, and the hints.
 void format_capture_headline(const CaptureTally* t, const CaptureHeadline* h, const wchar_t* window,
                              wchar_t out[CAPTURE_REPORT_UNITS]);
+// The same for a capture of either kind: usbmon names Linux's capture where
+// USBPcap's names its own.
+void format_capture_headline_of(const CaptureTally* t, const CaptureHeadline* h,
+                                const wchar_t* window, bool usbmon,
+                                wchar_t out[CAPTURE_REPORT_UNITS]);
 
 // The whole text printed by --pcap for a successful analysis: file line,
 // report, endpoint section and truncation note, appended to out whole.

@@ -107,3 +107,20 @@ void format_comparison(char* out, size_t cap, const char* endpoint, const LayerC
     add_figures(&o, endpoint, c);
     add_reading(&o, c);
 }
+
+void format_layers_apart(char* out, size_t cap, const char* endpoint, const LayerComparison* c) {
+    if (cap == 0)
+        return;
+    TextBuf o = text_buf(out, cap, strlen(out));
+    text_appendf(&o, "%s", tx(TX_USBMON_CLOCKS_APART));
+    const double* ug = c->usb_gaps.pct_us;
+    const double* pg = c->program_gaps.pct_us;
+    text_appendf(&o, "USB layer: endpoint=%s reports=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f",
+                 endpoint, (unsigned long long)c->usb_reports, rate_at(ug[PCT_50]),
+                 rate_at(ug[PCT_99]), rate_at(ug[PCT_1]));
+    add_clock(&o, &c->usb_clock);
+    text_appendf(&o, "Program layer: reports=%llu median_hz=%.1f p1_hz=%.1f p99_hz=%.1f",
+                 (unsigned long long)c->program_reports, rate_at(pg[PCT_50]), rate_at(pg[PCT_99]),
+                 rate_at(pg[PCT_1]));
+    add_clock(&o, &c->program_clock);
+}

@@ -398,6 +398,11 @@ enum TextId {
     // --- buttons in the window and the plot ---
 
     // --- usbmon captures ---
+    TX_USBMON_HEAD,              // the headline's first lines for a Linux capture
+    TX_USBMON_NO_VALID_IN,
+    TX_USBMON_NO_COMPLETE_PACKET,
+    TX_USBMON_NO_PACKETS,
+    TX_USBMON_CLOCKS_APART,      // --compare: a Linux capture beside a Windows run
 
     // --- the native offline program ---
     TX_NEEDS_WINDOWS,         // a live mode asked of the native program, which reads files only

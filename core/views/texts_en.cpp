@@ -638,6 +638,27 @@ const TextRow kEnglishTexts[] = {
     // --- buttons in the window and the plot ---
 
     // --- usbmon captures ---
+    {TX_USBMON_HEAD,
+     "usbmon (Linux) diagnostic result (USB host controller layer, %ls)\n"
+     "\n"
+     "Data summary:\n"
+     "  Total packets     : %llu\n"
+     "  Bulk/interrupt    : %llu\n"
+     "  Control transfers : %llu\n"
+     "  Valid IN gaps     : %llu\n"
+     "\n"
+     "Report rate (interrupt-IN only, 100 us to 50 ms):\n"},
+    {TX_USBMON_NO_VALID_IN,
+     "\n"
+     "⚠ No valid interrupt-IN transfers were captured.\n"
+     "Possible causes: the mouse was not moved during the measurement, or usbmon did not capture "
+     "its data.\n"},
+    {TX_USBMON_NO_COMPLETE_PACKET,
+     "%ls holds no complete usbmon packet (%llu bytes ignored); capture for longer."},
+    {TX_USBMON_NO_PACKETS, "%ls holds no usbmon packets; capture for longer."},
+    {TX_USBMON_CLOCKS_APART,
+     "The capture is a Linux host's (usbmon) and does not overlap the run in time: the two clocks "
+     "are not the same, so the figures stand side by side, not matched report by report.\n"},
 
     // --- the native offline program ---
     {TX_NEEDS_WINDOWS,

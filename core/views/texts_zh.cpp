@@ -574,6 +574,26 @@ const TextRow kChineseTexts[] = {
     // --- buttons in the window and the plot ---
 
     // --- usbmon captures ---
+    {TX_USBMON_HEAD,
+     "usbmon (Linux) 诊断结果 (USB 主机控制器层, %ls)\n"
+     "\n"
+     "数据摘要:\n"
+     "  总包数      : %llu\n"
+     "  批量/中断   : %llu\n"
+     "  控制传输     : %llu\n"
+     "  中断IN有效  : %llu\n"
+     "\n"
+     "回报率统计 (仅中断IN, 100μs~50ms):\n"},
+    {TX_USBMON_NO_VALID_IN,
+     "\n"
+     "⚠ 未捕获到有效的中断IN传输。\n"
+     "可能原因: 测量期间内没有移动鼠标，或 usbmon 未捕获到鼠标数据。\n"},
+    {TX_USBMON_NO_COMPLETE_PACKET,
+     "%ls 中没有完整的 usbmon 数据包 (忽略了 %llu 字节)；请抓得更久一些。"},
+    {TX_USBMON_NO_PACKETS, "%ls 中没有 usbmon 数据包；请抓得更久一些。"},
+    {TX_USBMON_CLOCKS_APART,
+     "抓包来自 Linux 主机 (usbmon)，与本次运行在时间上不重叠: 两者的时钟不同，因此只把数字并列比较，"
+     "不逐个报告配对。\n"},
 
     // --- the native offline program ---
     {TX_NEEDS_WINDOWS, "%ls 要通过 Windows 测量鼠标，需在 Windows 上运行；此版本只能运行 --pcap、--compare、"

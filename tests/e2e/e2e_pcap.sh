@@ -2,7 +2,9 @@
 # End-to-end test of quorvin.exe --pcap under Wine: every real capture in the
 # shared folder (when present) gives a report in each language and exit code
 # 0 with its packet count, and the HP, Lenovo and M90 headlines judge their
-# mouse; bad input gives one error line and exit code 1.
+# mouse; the Linux (usbmon) capture gives tshark's counts under a headline
+# that names usbmon, and --compare sets it beside a run of another time
+# without pairing; bad input gives one error line and exit code 1.
 # Usage: e2e_pcap.sh QUORVIN_EXE WINEPREFIX CAPTURES_DIR ARTIFACT_DIR
 set -u
 exe=$1
@@ -18,7 +20,8 @@ googlectf2016-for2-logitech-m90-mouse.pcapng 8504
 hackit2017-usbducker-apple-kbd-binterval255.pcap 835
 nullcon2022-paranoia-lenovo-mouse-enum.pcapng 3496
 uactf2022-hp-mouse-binterval1-125hz.pcapng 1716
-usbpcap-tour-sample-2013-isoch.pcap 555"
+usbpcap-tour-sample-2013-isoch.pcap 555
+bkp2015-riverside-mouse-usbmon.pcapng 15316"
 if [ -d "$captures" ]; then
     while read -r name packets; do
         for lang in zh en; do
@@ -101,6 +104,18 @@ PY
     # A steady stream on a fine clock is no coarse clock.
     ! grep -q "The capture stamps in steps" "$hp.en.txt" "$lenovo.en.txt" ||
         fail "a fine clock said to be coarse"
+    # The Linux capture: tshark's counts per endpoint (captures/SOURCES.md), the
+    # mouse polled every 8 ms, and a headline that names usbmon, not USBPcap.
+    linux=$artifacts/pcap-bkp2015-riverside-mouse-usbmon.pcapng
+    for lang in zh en; do
+        tr -d "\r" <"$linux.$lang.txt" | grep -qE "^  2\.12\.0x81  reports=7608 .* p50=8000\.0us .* clock_us=(7999\.9[0-9]{2}|8000\.0[0-9]{2}) " ||
+            fail "usbmon: endpoint 2.12.0x81 line ($lang)"
+        tr -d "\r" <"$linux.$lang.txt" | grep -q "^  2\.1\.0x81  reports=1  too few reports" ||
+            fail "usbmon: endpoint 2.1.0x81 line ($lang)"
+    done
+    headline "$linux.zh.txt" "File: bkp2015-riverside-mouse-usbmon.pcapng" "usbmon (Linux) 诊断结果 (USB 主机控制器层, 154.7秒)"
+    headline "$linux.en.txt" "  Mouse endpoint    : 2.12.0x81 (7608 reports)"
+    ! grep -q "USBPcap" "$linux.en.txt" "$linux.zh.txt" || fail "usbmon: the report names USBPcap"
     # The documentation's --pcap example is this run's output, line for line (it
     # was written by scripts/readme-examples.sh from a real run of the same file).
     python3 "$e2e_here/readme_examples.py" check "$e2e_here/../.." pcap "$lenovo.en.txt" ||
@@ -171,6 +186,30 @@ if [ -d "$captures" ]; then
     else
         fail "cannot derive the CSV"
     fi
+
+    # A Linux capture of 2015 beside a run of another day: no pairing, one line
+    # saying so, each layer's figures over its own span.
+    case_name=compare-usbmon
+    python3 - "$artifacts/compare-usbmon.csv" <<'PY'
+import sys
+with open(sys.argv[1], "w") as f:
+    f.write("t_us,slot,interval_us,class,background,utc_us\n")
+    for i in range(1500):
+        f.write(f"{i * 1000},1,{'' if i == 0 else 1000},{'first' if i == 0 else 'normal'},0,{1797000000000000 + i * 1000}\n")
+PY
+    wine "$exe" --compare "$captures/bkp2015-riverside-mouse-usbmon.pcapng" "$artifacts/compare-usbmon.csv" \
+        --json "$artifacts/compare-usbmon.json" 2>/dev/null | tr -d '\r' >"$artifacts/compare-usbmon.out"
+    rc=${PIPESTATUS[0]}
+    [ "$rc" -eq 0 ] || fail "exit code $rc"
+    head -n 1 "$artifacts/compare-usbmon.out" | grep -q "^The capture is a Linux host's (usbmon) .* not the same" ||
+        fail "no line saying the clocks are not the same"
+    sed -n 2p "$artifacts/compare-usbmon.out" | grep -qE "^USB layer: endpoint=2\.12\.0x81 reports=7608 median_hz=125\.0 " ||
+        fail "usbmon USB layer: $(sed -n 2p "$artifacts/compare-usbmon.out")"
+    sed -n 3p "$artifacts/compare-usbmon.out" | grep -qE "^Program layer: reports=1500 median_hz=1000\.0 " ||
+        fail "usbmon program layer: $(sed -n 3p "$artifacts/compare-usbmon.out")"
+    ! grep -q "^Delivery: " "$artifacts/compare-usbmon.out" || fail "usbmon: reports paired across two clocks"
+    python3 "$e2e_here/json_check.py" "$artifacts/compare-usbmon.out" "$artifacts/compare-usbmon.json" ||
+        fail "usbmon: --json differs from the text"
     case_name=compare-errors
     capture=$captures/uactf2022-hp-mouse-binterval1-125hz.pcapng
     printf 'a,b\n1,2\n' >"$artifacts/compare-no-utc.csv"

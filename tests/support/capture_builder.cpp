@@ -1,5 +1,5 @@
-// Builders of synthetic captures; layouts follow the published pcap, pcapng
-// and USBPcap packet header formats.
+// Builders of synthetic captures; layouts follow the published pcap, pcapng,
+// USBPcap packet header and usbmon header formats.
 #include "tests/support/capture_builder.h"
 
 #include <stdio.h>
@@ -188,6 +188,80 @@ bool write_bench_capture(const char* path, uint64_t megabytes) {
         us += 125;
         append(batch, pcap_record((uint32_t)(us / 1000000), (uint32_t)(us % 1000000), packet));
         if (batch.size() >= (1 << 20) || done + 1 == records) {
+            ok = fwrite(batch.data(), 1, batch.size(), f) == batch.size();
+            batch.clear();
+        }
+    }
+    return fclose(f) == 0 && ok;
+}
+
+Bytes usbmon_packet(const UsbmonPacket& p, uint32_t header_bytes, bool big) {
+    Bytes b(64, 0);
+    put32(b, 0, big ? (uint32_t)(p.id >> 32) : (uint32_t)p.id, big);
+    put32(b, 4, big ? (uint32_t)p.id : (uint32_t)(p.id >> 32), big);
+    b[8] = (uint8_t)p.type;
+    b[9] = p.transfer;
+    b[10] = p.endpoint;
+    b[11] = p.device;
+    put16(b, 12, p.bus, big);
+    b[14] = p.setup.empty() ? '-' : 0;
+    b[15] = p.payload.empty() ? '<' : 0;
+    put32(b, 16, 1424660858u, big);  // ts_sec, low half (the records' own stamps count)
+    put32(b, 28, (uint32_t)p.status, big);
+    put32(b, 32, (uint32_t)(p.length < 0 ? (int64_t)p.payload.size() : p.length), big);
+    put32(b, 36, (uint32_t)(p.len_cap < 0 ? (int64_t)p.payload.size() : p.len_cap), big);
+    for (size_t i = 0; i < p.setup.size() && i < 8; i++)
+        b[40 + i] = p.setup[i];
+    b.resize(header_bytes);
+    append(b, p.payload);
+    return b;
+}
+
+Bytes usbmon_get_descriptor(uint16_t device, uint64_t id, uint32_t header_bytes, bool big) {
+    UsbmonPacket s;
+    s.id = id;
+    s.type = 'S';
+    s.transfer = 2;
+    s.endpoint = 0x80;
+    s.device = (uint8_t)device;
+    s.setup = {0x80, 6, 0, 2, 0, 0, 0xFF, 0};  // GET_DESCRIPTOR, configuration
+    s.status = -115;                           // -EINPROGRESS, as submissions carry
+    s.length = 255;
+    return usbmon_packet(s, header_bytes, big);
+}
+
+Bytes usbmon_descriptor_reply(uint16_t device, uint64_t id, const Bytes& descriptor,
+                              uint32_t header_bytes, bool big) {
+    UsbmonPacket c;
+    c.id = id;
+    c.transfer = 2;
+    c.endpoint = 0x80;
+    c.device = (uint8_t)device;
+    c.payload = descriptor;
+    return usbmon_packet(c, header_bytes, big);
+}
+
+bool write_bench_usbmon_capture(const char* path, uint64_t megabytes) {
+    FILE* f = fopen(path, "wb");
+    if (!f)
+        return false;
+    UsbmonPacket report;
+    report.payload = Bytes(8, 0);
+    UsbmonPacket submission = report;
+    submission.type = 'S';
+    submission.status = -115;
+    submission.length = 8;
+    submission.payload.clear();
+    const Bytes s = usbmon_packet(submission), c = usbmon_packet(report);
+    Bytes batch = pcap_global_header(0xA1B2C3D4, 220);
+    const uint64_t reports = megabytes * 1000000 / (32 + s.size() + c.size());
+    uint64_t us = 0;
+    bool ok = true;
+    for (uint64_t done = 0; done < reports && ok; done++) {
+        append(batch, pcap_record((uint32_t)(us / 1000000), (uint32_t)(us % 1000000), s));
+        us += 125;
+        append(batch, pcap_record((uint32_t)(us / 1000000), (uint32_t)(us % 1000000), c));
+        if (batch.size() >= (1 << 20) || done + 1 == reports) {
             ok = fwrite(batch.data(), 1, batch.size(), f) == batch.size();
             batch.clear();
         }

@@ -1,5 +1,5 @@
-// Builders of synthetic USBPcap packets, pcap streams and capture files for
-// the capture tests, the fuzzer's seed corpus and the benchmark.
+// Builders of synthetic USBPcap and usbmon packets, pcap streams and capture
+// files for the capture tests, the fuzzer's seed corpus and the benchmark.
 #pragma once
 
 #include <stdint.h>
@@ -52,6 +52,29 @@ Bytes qualifier_descriptor();
 // A control transfer's completion from bus 1's device carrying a descriptor.
 Bytes descriptor_reply(uint16_t device, const Bytes& descriptor);
 
+// A usbmon record's packet data, as Linux's binary interface lays it out:
+// the 64-byte header (or its first 48, for link type 189) in the given byte
+// order, then the payload.
+struct UsbmonPacket {
+    uint64_t id = 0xFFFF880052529DC0ull;  // the URB's address
+    char type = 'C';                      // 'S', 'C' or 'E'
+    uint8_t transfer = 1;                 // 0 iso, 1 interrupt, 2 control, 3 bulk
+    uint8_t endpoint = 0x81;
+    uint8_t device = 2;
+    uint16_t bus = 1;
+    Bytes setup;                          // 8 bytes: a control submission's setup
+    int32_t status = 0;
+    int64_t length = -1;                  // -1: the payload's size
+    int64_t len_cap = -1;                 // -1: the payload's size
+    Bytes payload;
+};
+Bytes usbmon_packet(const UsbmonPacket& p, uint32_t header_bytes = 64, bool big = false);
+// A GET_DESCRIPTOR submission and its completion (id shared) carrying the
+// descriptor, for bus 1's device.
+Bytes usbmon_get_descriptor(uint16_t device, uint64_t id, uint32_t header_bytes, bool big);
+Bytes usbmon_descriptor_reply(uint16_t device, uint64_t id, const Bytes& descriptor,
+                              uint32_t header_bytes, bool big);
+
 // pcapng pieces, in the section's byte order.
 Bytes pcapng_section(bool big = false);
 Bytes pcapng_interface(uint16_t link_type, int tsresol = -1, bool big = false);
@@ -61,3 +84,6 @@ Bytes pcapng_packet(uint32_t interface_id, uint64_t ts, const Bytes& packet, boo
 // records of 16 + 35 bytes, about `megabytes` MB in all; false when the file
 // cannot be written.
 bool write_bench_capture(const char* path, uint64_t megabytes);
+// The same for usbmon (link type 220): each report a submission and its
+// completion, 16 + 64 and 16 + 64 + 8 bytes.
+bool write_bench_usbmon_capture(const char* path, uint64_t megabytes);
