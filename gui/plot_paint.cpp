@@ -390,19 +390,19 @@ static void draw_speed_columns(HDC dc, const PlotArea* a, const PlotModel* m, UI
 
 // A button's row: its released level, and a bar wherever a press held it,
 // in the warning colour where the press chattered (so a bounce stays in
-// sight however far out the view is zoomed), with a light stroke where each
-// press began.
-static void draw_button_row(HDC dc, const PlotArea* a, const PlotModel* m, int b, const PlotBand* band) {
-    const int height = band->bar_bottom - band->bar_top;
+// sight however far out the view is zoomed), with a light tick above the bar
+// where each press began (beside the bar, never over it: a press one column
+// long keeps its colour).
+static void draw_button_row(HDC dc, const PlotArea* a, const PlotModel* m, int b, const PlotBand* band,
+                            UINT dpi) {
+    const int height = band->bar_bottom - band->bar_top, tick = px(3, dpi);
     fill(dc, a->left, band->bar_bottom - 1, a->right - a->left, 1, kRowLineColor);
     for (int c = 0; c < m->columns; c++) {
         const uint8_t held = m->buttons[c].button[b];
         if (held & (PLOT_HELD | PLOT_HELD_CHATTER))
             fill(dc, a->left + c, band->bar_top, 1, height, held & PLOT_HELD_CHATTER ? PANEL_WARNING_COLOR : kHeldColor);
-    }
-    for (int c = 0; c < m->columns; c++) {
-        if (m->buttons[c].button[b] & PLOT_PRESSED)
-            fill(dc, a->left + c, band->bar_top, 1, height, kPressColor);
+        if (held & PLOT_PRESSED)
+            fill(dc, a->left + c, band->bar_top - tick - 1, 1, tick, kPressColor);
     }
 }
 
@@ -428,7 +428,7 @@ static void draw_button_columns(HDC dc, const PlotArea* a, const PlotModel* m, U
     for (int i = 0; i < n; i++) {
         const PlotBand band = band_of(a, i, n, dpi);
         if (rows[i] < BUTTONS)
-            draw_button_row(dc, a, m, rows[i], &band);
+            draw_button_row(dc, a, m, rows[i], &band, dpi);
         else
             draw_wheel_row(dc, a, m, rows[i] - PLOT_ROW_WHEEL, &band);
     }
@@ -459,12 +459,12 @@ static void draw_motion_key(HDC dc, int kind, int i, int x, int y, int w, UINT d
 }
 
 // The buttons' keys: a piece of bar held, one chattering (each with its
-// press's stroke), a notch each way, a reversal.
+// press's tick), a notch each way, a reversal.
 static void draw_button_key(HDC dc, int i, int x, int y, int w, UINT dpi) {
     const int box = px(10, dpi), left = x + (w - box) / 2;
     if (i < 2) {
-        fill(dc, left, y + px(3, dpi), box, px(8, dpi), i == 0 ? kHeldColor : PANEL_WARNING_COLOR);
-        return fill(dc, left, y + px(3, dpi), 1, px(8, dpi), kPressColor);
+        fill(dc, left, y + px(5, dpi), box, px(7, dpi), i == 0 ? kHeldColor : PANEL_WARNING_COLOR);
+        return fill(dc, left, y + px(1, dpi), 1, px(3, dpi), kPressColor);
     }
     const COLORREF color = i == 2 ? kNotchColor : PANEL_WARNING_COLOR;
     fill(dc, left, y + px(7, dpi), box, 1, kRowLineColor);
