@@ -716,10 +716,10 @@ static void button_report(ButtonWalk* bw, int64_t t, unsigned flags, int16_t dat
 
 // A press is drawn in the colour of its chatter, which its button's release
 // before it decides, however long ago; and a press held into the range may
-// have begun long before it. So the walk reads the log's words from its first
-// report, testing each for a button or the wheel (the view's cost is that
-// read: about the counts view's over the whole log), and follows the record's
-// buttons into the range and 100 ms past it, where the last notch is judged.
+// have begun long before it. So the walk follows the record's buttons from
+// the log's first report to 100 ms past the range (where the range's last
+// notch is judged), testing each report's word for a button or the wheel:
+// the view costs about what the counts view does over that span.
 static void walk_buttons(Walk* w, const PlotRequest* r) {
     ButtonWalk bw = {};
     bw.w = w;
@@ -732,7 +732,9 @@ static void walk_buttons(Walk* w, const PlotRequest* r) {
     for (uint64_t k = 0; k < n && !done;) {
         const ArrivalEntry* run;
         const uint64_t length = arrival_view_run(w->log, k, &run);
-        if (length == 0 || (w->stop && w->stop->load(std::memory_order_relaxed)))
+        // A run of the log that begins past the last notch's judgement has nothing for the view.
+        if (length == 0 || (w->stop && w->stop->load(std::memory_order_relaxed)) ||
+            arrival_view_entry_t(w->log, run[0]) > until)
             break;
         const ArrivalEntry* words = run + ((size_t)1 << w->log->log->block_shift);
         for (uint64_t j = 0; j < length; j++) {
