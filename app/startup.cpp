@@ -46,8 +46,19 @@ const wchar_t* usage_text(LaunchProgram program) {
                 cli ? L"quorvin-cli.exe" : L"quorvin.exe");
     if (!cli)
         append_text(text, cap, &len, txw(TX_USAGE_NO_OPTION));
-    append_text(text, cap, &len, txw(TX_USAGE_OPTIONS));
+    // --chatter-ms goes with the other options that follow a mode, before
+    // --lang; the options' text is one block in each language, so it is
+    // split there (a line start, never inside a "%%").
+    const wchar_t* options = txw(TX_USAGE_OPTIONS);
+    const wchar_t* lang = wcsstr(options, L"\n  --lang ");
+    const size_t head = lang ? (size_t)(lang + 1 - options) : wcslen(options);
+    wchar_t first[2048];
+    const size_t kept = head < 2047 ? head : 2047;
+    wmemcpy(first, options, kept);
+    first[kept] = 0;
+    append_text(text, cap, &len, first);
     append_text(text, cap, &len, txw(TX_USAGE_CHATTER));
+    append_text(text, cap, &len, options + kept);
     append_text(text, cap, &len, txw(cli ? TX_USAGE_CLI_EXAMPLE : TX_USAGE_WINDOW_EXAMPLE));
     return text;
 }

@@ -37,7 +37,7 @@ int main(void) {
     DibCanvas canvas;
     canvas.make(900, 480);
     enum { VIEWS = 2 * PLOT_KINDS };
-    static const char* const names[PLOT_KINDS] = {"intervals", "counts", "speed"};
+    static const char* const names[PLOT_KINDS] = {"intervals", "counts", "speed", "buttons"};
     PlotView views[VIEWS] = {};
     for (int v = 0; v < VIEWS; v++) {
         views[v].kind = v / 2;

@@ -7,6 +7,8 @@
 #include <wchar.h>
 
 #include "core/views/panel_layout.h"
+#include "core/views/plot_model.h"
+#include "core/views/text_buf.h"
 #include "core/views/texts.h"
 #include "engine/reception.h"
 #include "gui/mouse_name.h"
@@ -137,6 +139,45 @@ static void reading_lines(const StatsReadings* r, PanelLines* out) {
              r->elapsed_s);
 }
 
+// The record's buttons and wheels as the console counts them (record_buttons),
+// each a piece: "Left 34 presses · chatter 4", "Wheel 20 notches · reversals 2".
+static void buttons_line(DeviceStats* rec, PanelLines* out) {
+    static const TextId kNames[] = {TX_BUTTON_SHORT_LEFT, TX_BUTTON_SHORT_RIGHT, TX_BUTTON_SHORT_MIDDLE,
+                                    TX_BUTTON_SHORT_BACK, TX_BUTTON_SHORT_FORWARD};
+    ButtonsSnapshot s;
+    record_buttons(rec, &s);
+    WideBuf t = text_buf(out->buttons, sizeof out->buttons / sizeof out->buttons[0]);
+    out->buttons_warn = false;
+    for (int b = 0; b < BUTTONS; b++) {
+        const ButtonFigures* f = &s.button[b];
+        if (!f->presses)
+            continue;
+        text_appendf(&t, L"%ls", t.len ? PLOT_GAP : L"");
+        if (f->presses == 1)
+            text_appendf(&t, txw(TX_PANEL_BUTTON_ONE_PRESS), txw(kNames[b]));
+        else
+            text_appendf(&t, txw(TX_PANEL_BUTTON_PRESSES), txw(kNames[b]), (unsigned long long)f->presses);
+        if (button_chattered(f))
+            text_appendf(&t, txw(TX_PANEL_BUTTON_CHATTER), (unsigned long long)f->chatter);
+        out->buttons_warn |= button_chattered(f);
+    }
+    const WheelFigures* wheels[] = {&s.wheel, &s.hwheel};
+    const TextId wheel_names[] = {TX_WHEEL_SHORT, TX_HWHEEL_SHORT};
+    for (int k = 0; k < 2; k++) {
+        const WheelFigures* w = wheels[k];
+        if (!w->notches)
+            continue;
+        text_appendf(&t, L"%ls", t.len ? PLOT_GAP : L"");
+        if (w->notches == 1)
+            text_appendf(&t, txw(TX_PANEL_WHEEL_ONE_NOTCH), txw(wheel_names[k]));
+        else
+            text_appendf(&t, txw(TX_PANEL_WHEEL_NOTCHES), txw(wheel_names[k]), (unsigned long long)w->notches);
+        if (w->reversals)
+            text_appendf(&t, txw(TX_PANEL_WHEEL_REVERSALS), (unsigned long long)w->reversals);
+        out->buttons_warn |= wheel_reverses(w);
+    }
+}
+
 void panel_lines(Run* run, const PanelRate* rate, PanelLines* out) {
     DeviceStats* rec = &run->records[panel_slot(run)];
     StatsSnapshot snap;
@@ -152,6 +193,7 @@ void panel_lines(Run* run, const PanelRate* rate, PanelLines* out) {
     if (r.coalesced_count != 0)
         swprintf(out->coalesced, sizeof out->coalesced / sizeof out->coalesced[0],
                  txw(TX_PANEL_COALESCED), (unsigned long long)r.coalesced_count);
+    buttons_line(rec, out);
     MotionFigures f;
     record_motion(rec, &f);
     MotionHints h;
@@ -219,6 +261,19 @@ static int hint_lines(HDC dc, const wchar_t* hints, int column_px) {
     return tm.tmHeight > 0 ? (r.bottom + tm.tmHeight - 1) / tm.tmHeight : 1;
 }
 
+static int gdi_width(void* dc, const wchar_t* text, int n) {
+    SIZE size = {};
+    GetTextExtentPoint32W((HDC)dc, text, n, &size);
+    return size.cx;
+}
+
+// The buttons' pieces in the column, each whole on a line where it fits;
+// how many lines (at most PANEL_BUTTON_LINES: what does not fit is left out).
+static int button_lines(HDC dc, const wchar_t* text, int column_px, PlotTextLine* lines) {
+    const PlotMeasure m = {gdi_width, dc};
+    return text[0] ? plot_wrap(text, &column_px, 1, &m, lines, PANEL_BUTTON_LINES) : 0;
+}
+
 void gui_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, Run* run,
               const PanelRate* rate, HFONT rate_font) {
     RECT all = {0, 0, width, height};
@@ -235,8 +290,10 @@ void gui_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, Ru
     const int column = px(panel_column_width(logical_width));
     PanelLines l;
     panel_lines(run, rate, &l);
-    const PanelRows rows =
-        panel_rows(logical_width, logical_height, l.coalesced[0] != 0, hint_lines(dc, l.hints, column));
+    PlotTextLine buttons[PANEL_BUTTON_LINES];
+    const int buttons_n = button_lines(dc, l.buttons, column, buttons);
+    const PanelRows rows = panel_rows(logical_width, logical_height, l.coalesced[0] != 0,
+                                      hint_lines(dc, l.hints, column), buttons_n);
 
     draw_text(dc, x, rows.status, l.status_color, l.status);
     draw_rate(dc, x, rows.rate, rate_font, panel_font, &l);
@@ -245,6 +302,9 @@ void gui_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* font, Ru
         draw_text(dc, x, rows.reading + i * rows.reading_pitch, PANEL_READING_COLOR, l.readings[i]);
     if (l.coalesced[0])
         draw_text(dc, x, rows.coalesced, PANEL_COALESCED_COLOR, l.coalesced);
+    SetTextColor(dc, l.buttons_warn ? PANEL_WARNING_COLOR : PANEL_READING_COLOR);
+    for (int k = 0; k < buttons_n; k++)
+        TextOutW(dc, x, px(rows.buttons + k * PANEL_HINT_LINE), l.buttons + buttons[k].start, buttons[k].len);
     if (rows.hint_lines > 0) {
         TEXTMETRICW tm;
         GetTextMetricsW(dc, &tm);

@@ -1,6 +1,6 @@
 // The statistics panel: status, the rate line, active device, five readings,
-// coalesced deliveries, the motion hints and the eight-bucket histogram,
-// painted whole on every call.
+// coalesced deliveries, the buttons' presses, the motion hints and the
+// eight-bucket histogram, painted whole on every call.
 #pragma once
 
 #include <windows.h>
@@ -69,6 +69,10 @@ struct PanelLines {
     wchar_t device[160];
     wchar_t readings[5][160];
     wchar_t coalesced[96];  // empty when there is none
+    // Each button pressed: its presses and chatter; each wheel turned: its
+    // notches and reversals; pieces joined by PLOT_GAP, empty when none.
+    wchar_t buttons[400];
+    bool buttons_warn;      // a button chattered, or a wheel reverses: in the warning colour
     wchar_t hints[400];     // empty when none applies
     wchar_t shares[STATS_BUCKETS][16];  // each bar's share of the intervals; empty with none
     uint64_t bucket_count[STATS_BUCKETS];

@@ -1,7 +1,7 @@
 // How the user changes what a plot window shows: the wheel zooms time about
 // the pointer (Shift+wheel the y axis about its row), a drag pans, a
 // double-click shows the whole run again, and the view buttons switch between
-// intervals, counts and speeds over the same time range. Each change is a new
+// intervals, counts, speeds and buttons over the same time range. Each change is a new
 // PlotView; the next paint asks the builder for its model.
 #include "gui/plot_interaction.h"
 
@@ -55,9 +55,10 @@ static double time_at_x(const PlotWin* w, int x, const PlotView* v) {
 }
 
 // Shift+wheel: the y axis as last painted, scaled about the pointer's row;
-// nothing while the view just chosen is not shown yet (its axis is another's).
+// nothing while the view just chosen is not shown yet (its axis is another's),
+// nor in the buttons' rows, which have no scale.
 static void zoom_intervals(PlotWin* w, int y, double scale) {
-    if (w->shown.kind != w->view->kind)
+    if (w->shown.kind != w->view->kind || w->view->kind == PLOT_BUTTONS)
         return;
     const PlotArea a = client_area(w);
     const double share = (double)(a.bottom - y) / (double)(a.bottom - a.top);

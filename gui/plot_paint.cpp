@@ -1,4 +1,4 @@
-// The plot's painter: intervals, counts or speeds against time. The plot
+// The plot's painter: intervals, counts, speeds or buttons against time. The plot
 // model has one column per pixel; building it is one walk over the visible
 // reports, which at tens of millions takes longer than the window may stop
 // answering, so the window's builder thread (gui/plot_builder) builds it and a
@@ -35,6 +35,10 @@ static const COLORREF kStillColor = 0xb4b4b4;  // counts: a report without motio
 static const COLORREF kZeroColor = 0x505050;   // counts: the 0 line
 static const COLORREF kSpeedColor = 0x40c8ff;  // speed: amber
 static const COLORREF kClockColor = 0x82d26e;  // intervals: the report clock's period, green
+static const COLORREF kHeldColor = 0xd2a064;   // buttons: a press held, steel blue
+static const COLORREF kPressColor = 0xffffff;  // buttons: where a press begins
+static const COLORREF kNotchColor = 0xd2d2d2;  // buttons: a wheel's notch
+static const COLORREF kRowLineColor = 0x383838;  // buttons: a row's released level, the wheel's 0 line
 // Where the words around the plot go (96-DPI pixels): the header's first
 // line between the buttons, each further line a pitch lower across the
 // width; the foot's status on the bottom line, the hints beside it or on
@@ -164,10 +168,36 @@ static void draw_y_ticks(HDC dc, const PlotArea* a, const PlotAxis* axis, int ki
     }
 }
 
+// The buttons view's rows: the buttons by name, then the wheels.
+static const TextId kRowNames[PLOT_BUTTON_ROWS] = {TX_BUTTON_SHORT_LEFT, TX_BUTTON_SHORT_RIGHT,
+                                                   TX_BUTTON_SHORT_MIDDLE, TX_BUTTON_SHORT_BACK,
+                                                   TX_BUTTON_SHORT_FORWARD, TX_WHEEL_SHORT, TX_HWHEEL_SHORT};
+enum { BAR_MOST = 18 };  // a bar's and a tick's most rows at 96 DPI
+
+static PlotBand band_of(const PlotArea* a, int i, int n, UINT dpi) {
+    return plot_button_band(i, n, a->top + px(2, dpi), a->bottom - px(2, dpi), px(BAR_MOST, dpi));
+}
+
+static void draw_row_labels(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
+    int rows[PLOT_BUTTON_ROWS];
+    const int n = plot_button_row_list(m->button_rows, rows);
+    TEXTMETRICW tm;
+    const int height = GetTextMetricsW(dc, &tm) ? tm.tmHeight : px(13, dpi);
+    for (int i = 0; i < n; i++) {
+        const PlotBand band = band_of(a, i, n, dpi);
+        fill(dc, a->left - px(5, dpi), band.mid, px(4, dpi), 1, kAxisColor);
+        text_at(dc, a->left - px(7, dpi), band.mid - height / 2, kAxisColor, txw(kRowNames[rows[i]]),
+                TA_RIGHT | TA_TOP);
+    }
+}
+
 static void draw_axes(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
     fill(dc, a->left - 1, a->top, 1, a->bottom - a->top + 1, kAxisColor);
     fill(dc, a->left - 1, a->bottom, a->right - a->left + 1, 1, kAxisColor);
-    draw_y_ticks(dc, a, &m->axis, m->kind, dpi);
+    if (m->kind == PLOT_BUTTONS)
+        draw_row_labels(dc, a, m, dpi);
+    else
+        draw_y_ticks(dc, a, &m->axis, m->kind, dpi);
     wchar_t label[48];
     for (int i = 0; i <= 5; i++) {
         double s = m->t0_s + (m->t1_s - m->t0_s) * i / 5;
@@ -358,8 +388,56 @@ static void draw_speed_columns(HDC dc, const PlotArea* a, const PlotModel* m, UI
     }
 }
 
+// A button's row: its released level, and a bar wherever a press held it,
+// in the warning colour where the press chattered (so a bounce stays in
+// sight however far out the view is zoomed), with a light tick above the bar
+// where each press began (beside the bar, never over it: a press one column
+// long keeps its colour).
+static void draw_button_row(HDC dc, const PlotArea* a, const PlotModel* m, int b, const PlotBand* band,
+                            UINT dpi) {
+    const int height = band->bar_bottom - band->bar_top, tick = px(3, dpi);
+    fill(dc, a->left, band->bar_bottom - 1, a->right - a->left, 1, kRowLineColor);
+    for (int c = 0; c < m->columns; c++) {
+        const uint8_t held = m->buttons[c].button[b];
+        if (held & (PLOT_HELD | PLOT_HELD_CHATTER))
+            fill(dc, a->left + c, band->bar_top, 1, height, held & PLOT_HELD_CHATTER ? PANEL_WARNING_COLOR : kHeldColor);
+        if (held & PLOT_PRESSED)
+            fill(dc, a->left + c, band->bar_top - tick - 1, 1, tick, kPressColor);
+    }
+}
+
+// A wheel's row: its 0 line, and from it a tick up for notches up (right for
+// the horizontal wheel), down for notches down, longer for more; a reversal's
+// in the warning colour.
+static void draw_wheel_row(HDC dc, const PlotArea* a, const PlotModel* m, int k, const PlotBand* band) {
+    fill(dc, a->left, band->mid, a->right - a->left, 1, kRowLineColor);
+    for (int c = 0; c < m->columns; c++) {
+        const PlotButtonColumn* col = &m->buttons[c];
+        const COLORREF color = col->reversed & (1 << k) ? PANEL_WARNING_COLOR : kNotchColor;
+        const int up = plot_notch_reach(col->up[k], band->reach), down = plot_notch_reach(col->down[k], band->reach);
+        if (up)
+            fill(dc, a->left + c, band->mid - up, 1, up, color);
+        if (down)
+            fill(dc, a->left + c, band->mid + 1, 1, down, color);
+    }
+}
+
+static void draw_button_columns(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
+    int rows[PLOT_BUTTON_ROWS];
+    const int n = plot_button_row_list(m->button_rows, rows);
+    for (int i = 0; i < n; i++) {
+        const PlotBand band = band_of(a, i, n, dpi);
+        if (rows[i] < BUTTONS)
+            draw_button_row(dc, a, m, rows[i], &band, dpi);
+        else
+            draw_wheel_row(dc, a, m, rows[i] - PLOT_ROW_WHEEL, &band);
+    }
+}
+
 static void draw_columns(HDC dc, const PlotArea* a, const PlotModel* m, UINT dpi) {
-    if (m->kind == PLOT_COUNTS)
+    if (m->kind == PLOT_BUTTONS)
+        draw_button_columns(dc, a, m, dpi);
+    else if (m->kind == PLOT_COUNTS)
         draw_count_columns(dc, a, m, dpi);
     else if (m->kind == PLOT_SPEED)
         draw_speed_columns(dc, a, m, dpi);
@@ -380,10 +458,26 @@ static void draw_motion_key(HDC dc, int kind, int i, int x, int y, int w, UINT d
     fill(dc, left + box / 2, y + px(4, dpi), 1, px(7, dpi), kStillColor);
 }
 
+// The buttons' keys: a piece of bar held, one chattering (each with its
+// press's tick), a notch each way, a reversal.
+static void draw_button_key(HDC dc, int i, int x, int y, int w, UINT dpi) {
+    const int box = px(10, dpi), left = x + (w - box) / 2;
+    if (i < 2) {
+        fill(dc, left, y + px(5, dpi), box, px(7, dpi), i == 0 ? kHeldColor : PANEL_WARNING_COLOR);
+        return fill(dc, left, y + px(1, dpi), 1, px(3, dpi), kPressColor);
+    }
+    const COLORREF color = i == 2 ? kNotchColor : PANEL_WARNING_COLOR;
+    fill(dc, left, y + px(7, dpi), box, 1, kRowLineColor);
+    fill(dc, left + px(2, dpi), y + px(2, dpi), 1, px(5, dpi), color);
+    fill(dc, left + px(7, dpi), y + px(8, dpi), 1, px(5, dpi), color);
+}
+
 // The key of legend item i (the buckets, then the merged deliveries and the
 // arrows; or a motion view's) in the w pixels from x that its placeholder takes.
 static void draw_legend_key(HDC dc, int kind, int i, int x, int y, int w, UINT dpi) {
     const int box = px(8, dpi), left = x + (w - box) / 2;
+    if (kind == PLOT_BUTTONS)
+        return draw_button_key(dc, i, x, y, w, dpi);
     if (kind != PLOT_INTERVALS)
         return draw_motion_key(dc, kind, i, x, y, w, dpi);
     if (i < STATS_BUCKETS)
@@ -395,8 +489,17 @@ static void draw_legend_key(HDC dc, int kind, int i, int x, int y, int w, UINT d
     fill(dc, left + px(5, dpi), y + px(8, dpi), px(2, dpi), px(2, dpi), kMergedColor);
 }
 
-// The names of a view's legend items; how many.
-static int legend_names(int kind, const wchar_t** names) {
+// The names of a view's legend items; how many. chatter_ms: the buttons'
+// threshold, which its item names.
+static int legend_names(int kind, double chatter_ms, const wchar_t** names) {
+    if (kind == PLOT_BUTTONS) {
+        static wchar_t chatter[96];  // the window's thread's, or a test's
+        swprintf(chatter, 96, txw(TX_PLOT_LEGEND_CHATTER), chatter_ms);
+        const wchar_t* buttons[] = {txw(TX_PLOT_LEGEND_HELD), chatter, txw(TX_PLOT_LEGEND_NOTCHES),
+                                    txw(TX_PLOT_LEGEND_REVERSAL)};
+        memcpy(names, buttons, sizeof buttons);
+        return 4;
+    }
     if (kind == PLOT_COUNTS) {
         const wchar_t* counts[] = {L"Δx", L"Δy", txw(TX_PLOT_LEGEND_STILL), txw(TX_PLOT_LEGEND_BEYOND)};
         memcpy(names, counts, sizeof counts);
@@ -434,9 +537,9 @@ struct PlotWords {
 };
 
 // The legend's text: each item its key's placeholder (a wide space) and its name.
-static void legend_text(wchar_t* out, int kind) {
+static void legend_text(wchar_t* out, int kind, double chatter_ms) {
     const wchar_t* names[STATS_BUCKETS + 2];
-    const int n = legend_names(kind, names);
+    const int n = legend_names(kind, chatter_ms, names);
     WideBuf t = text_buf(out, HEADER_CHARS);
     for (int i = 0; i < n; i++)
         text_appendf(&t, i ? PLOT_GAP L"\u3000%ls" : L"\u3000%ls", names[i]);
@@ -509,11 +612,14 @@ static void draw_foot(HDC dc, int width, int height, const PlotWords* w, UINT dp
 
 // Without anything to draw, the middle of the plot says why, or what to do:
 // a device that reports only positions (a tablet, a remote desktop, a
-// virtual machine) has intervals but no counts.
+// virtual machine) has intervals but no counts; a run without a press or a
+// notch has no row of buttons.
 static void draw_empty_note(HDC dc, const PlotArea* a, const PlotModel* m, const Distribution* d,
                             bool live, bool measuring) {
     const wchar_t* note = NULL;
-    if (m->kind != PLOT_INTERVALS && m->shown == 0 && m->absolute > 0)
+    if (m->kind == PLOT_BUTTONS)
+        note = m->button_rows ? NULL : txw(live && measuring ? TX_PLOT_NOTE_PRESS : TX_PLOT_NOTE_NO_PRESSES);
+    else if (m->kind != PLOT_INTERVALS && m->shown == 0 && m->absolute > 0)
         note = txw(TX_PLOT_NOTE_POSITIONS);
     else if (m->shown == 0 && d->n == 0 && live)
         note = txw(measuring ? TX_PLOT_NOTE_MOVE : TX_PLOT_NOTE_START);
@@ -529,8 +635,8 @@ static void draw_empty_note(HDC dc, const PlotArea* a, const PlotModel* m, const
     draw_lines(dc, note, lines, n, (a->left + a->right) / 2, (a->top + a->bottom) / 2 - 3 - n * height, height,
                PANEL_READING_COLOR, TA_CENTER);
 }
-static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
-                              const Distribution* d, int64_t end_t, double freq) {
+static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view, const Distribution* d,
+                              const ButtonsSnapshot* buttons, int64_t end_t, double freq) {
     PlotRequest r = {};
     r.slot = slot;
     r.kind = view->kind;
@@ -545,6 +651,8 @@ static PlotRequest request_of(const PlotArea* a, int slot, const PlotView* view,
     r.y_fixed = view->y_fixed;
     r.y_lo_ms = view->y_lo_ms;
     r.y_hi_ms = view->y_hi_ms;
+    r.chatter_ms = buttons->chatter_ms;
+    r.button_rows = plot_button_rows_of(buttons);
     return r;
 }
 
@@ -568,6 +676,7 @@ static void hints_text(DeviceStats* rec, const ReportClockFigures* clock, wchar_
 struct PaintInput {
     DeviceStats* rec;
     const Distribution* d;
+    double chatter_ms;
     const PlotBuilt* b;
     int kind;
     const wchar_t* status;
@@ -585,7 +694,7 @@ static void lay_words(HDC dc, int width, int height, UINT dpi, const PaintInput*
     if (in->rec) {
         plot_summary_text(w->summary, HEADER_CHARS, in->d, b ? &b->clock : NULL, b && b->wrapped,
                           b ? b->model.span_s : 0, b && b->failed);
-        legend_text(w->legend, b ? b->model.kind : in->kind);
+        legend_text(w->legend, b ? b->model.kind : in->kind, in->chatter_ms);
         hints_text(in->rec, b ? &b->clock : NULL, w->hints);
     }
     w->status = in->status;
@@ -629,7 +738,9 @@ PlotArea plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* fon
     const PlotArea a = plot_area(width, height, dpi);
     Distribution d;
     record_distribution(&run->records[slot], &d);
-    const PlotRequest r = request_of(&a, slot, view, &d, run_end_t(run), run->freq);
+    ButtonsSnapshot buttons;
+    record_buttons(&run->records[slot], &buttons);
+    const PlotRequest r = request_of(&a, slot, view, &d, &buttons, run_end_t(run), run->freq);
     ArrivalView log;
     arrival_view_take(&log, &run->log, ARRIVAL_READER_TEST);
     plot_model_build(&built.model, &log, &r);
@@ -637,8 +748,8 @@ PlotArea plot_draw(HDC dc, int width, int height, UINT dpi, const PanelFont* fon
     built.wrapped = arrival_view_wrapped(&log);
     built.failed = log.failed;
     arrival_view_release(&log);
-    const PaintInput in = {&run->records[slot], &d, &built, view->kind, status, false, true, run_measuring(run),
-                           false};
+    const PaintInput in = {&run->records[slot], &d, r.chatter_ms, &built, view->kind, status, false, true,
+                           run_measuring(run), false};
     return paint(dc, width, height, dpi, font, &in);
 }
 
@@ -663,7 +774,8 @@ static int button_width(HDC dc, UINT dpi, int least, int padding, TextId a, Text
 // The top right's buttons stand in 90-pixel steps from the right (the export
 // keeps its whole step, the others leave a gap of 4), wider where their words need.
 PlotControls plot_controls(HDC dc, int width, UINT dpi, bool saved) {
-    static const TextId kViews[PLOT_KINDS] = {TX_PLOT_VIEW_INTERVALS, TX_PLOT_VIEW_COUNTS, TX_PLOT_VIEW_SPEED};
+    static const TextId kViews[PLOT_KINDS] = {TX_PLOT_VIEW_INTERVALS, TX_PLOT_VIEW_COUNTS, TX_PLOT_VIEW_SPEED,
+                                              TX_PLOT_VIEW_BUTTONS};
     PlotControls c = {};
     const int top = px(BUTTON_TOP, dpi), bottom = top + px(BUTTON_HEIGHT, dpi);
     int x = px(12, dpi);
@@ -693,7 +805,8 @@ PlotControls plot_controls(HDC dc, int width, UINT dpi, bool saved) {
 static bool same_look(const PlotRequest* a, const PlotRequest* b, bool measuring) {
     const bool same = a->slot == b->slot && a->kind == b->kind && a->freq == b->freq && a->columns == b->columns &&
                       a->whole == b->whole && a->t0_s == b->t0_s && a->t1_s == b->t1_s &&
-                      a->y_fixed == b->y_fixed && a->y_lo_ms == b->y_lo_ms && a->y_hi_ms == b->y_hi_ms;
+                      a->y_fixed == b->y_fixed && a->y_lo_ms == b->y_lo_ms && a->y_hi_ms == b->y_hi_ms &&
+                      a->chatter_ms == b->chatter_ms && a->button_rows == b->button_rows;
     return same && (measuring || (a->end_t == b->end_t && a->record_p001_us == b->record_p001_us &&
                                   a->record_p999_us == b->record_p999_us));
 }
@@ -703,7 +816,11 @@ PlotRequest plot_request_now(PlotWin* w, const Distribution* d) {
     RECT r;
     GetClientRect(w->hwnd, &r);
     const PlotArea a = plot_area(r.right, r.bottom, w->dpi);
-    return request_of(&a, win_slot(w), w->view, d, w->saved ? 0 : run_end_t(w->run), w->run->freq);
+    ButtonsSnapshot buttons = {};
+    buttons.chatter_ms = kChatterDefaultMs;
+    if (DeviceStats* rec = win_record(w))
+        record_buttons(rec, &buttons);
+    return request_of(&a, win_slot(w), w->view, d, &buttons, w->saved ? 0 : run_end_t(w->run), w->run->freq);
 }
 
 // Asks for a model when the picture wanted is not the one asked for last;
@@ -750,8 +867,9 @@ PlotArea plot_paint_now(PlotWin* w, HDC dc, int width, int height, const wchar_t
     }
     remember_shown(w, b);
     const HWND bar = GetDlgItem(w->hwnd, ID_PLOT_PROGRESS);
-    const PaintInput in = {rec, &d, b, w->view->kind, info ? info : w->status, w->saved != NULL, !w->saved,
-                           win_measuring(w), !info && bar && IsWindowVisible(bar)};
+    const double chatter_ms = b ? b->request.chatter_ms : w->asked.chatter_ms;
+    const PaintInput in = {rec, &d, chatter_ms, b, w->view->kind, info ? info : w->status, w->saved != NULL,
+                           !w->saved, win_measuring(w), !info && bar && IsWindowVisible(bar)};
     const PlotArea a = paint(dc, width, height, w->dpi, &w->font, &in);
     if (!info) {
         w->area = a;

@@ -13,7 +13,7 @@
 enum {
     ID_PLOT_EXPORT = 101,    // 导出 CSV; 取消导出 while an export runs
     ID_PLOT_PROGRESS = 102,
-    ID_PLOT_VIEW = 103,      // 间隔, then 计数 and 速度: ID_PLOT_VIEW + a PlotKind
+    ID_PLOT_VIEW = 103,      // 间隔, then 计数, 速度 and 按键: ID_PLOT_VIEW + a PlotKind
     ID_PLOT_OPEN = 110,      // 打开 CSV
     ID_PLOT_IMAGE = 111,     // 保存图片
     PLOT_CLIENT_WIDTH = 1080,  // at 96 DPI

@@ -23,7 +23,8 @@
 #include "platform/message_box.h"
 
 static const wchar_t kPlotClass[] = L"QuorvinPlot";
-static const TextId kViewNames[PLOT_KINDS] = {TX_PLOT_VIEW_INTERVALS, TX_PLOT_VIEW_COUNTS, TX_PLOT_VIEW_SPEED};
+static const TextId kViewNames[PLOT_KINDS] = {TX_PLOT_VIEW_INTERVALS, TX_PLOT_VIEW_COUNTS, TX_PLOT_VIEW_SPEED,
+                                              TX_PLOT_VIEW_BUTTONS};
 
 // The live run's window. Its view, status line and builder outlive it: an
 // export's end and the tests find them whether it is open or not.
@@ -88,10 +89,11 @@ static void place_controls(PlotWin* w) {
 
 // The buttons take the window's font.
 static void set_button_fonts(PlotWin* w) {
-    static const int kIds[] = {ID_PLOT_EXPORT, ID_PLOT_OPEN, ID_PLOT_IMAGE, ID_PLOT_VIEW, ID_PLOT_VIEW + 1,
-                               ID_PLOT_VIEW + 2};
+    static const int kIds[] = {ID_PLOT_EXPORT, ID_PLOT_OPEN, ID_PLOT_IMAGE};
     for (int id : kIds)
         SendMessageW(GetDlgItem(w->hwnd, id), WM_SETFONT, (WPARAM)panel_font_of(&w->font), TRUE);
+    for (int k = 0; k < PLOT_KINDS; k++)
+        SendMessageW(GetDlgItem(w->hwnd, ID_PLOT_VIEW + k), WM_SETFONT, (WPARAM)panel_font_of(&w->font), TRUE);
 }
 
 static void make_button(HWND hwnd, int id, const wchar_t* text) {

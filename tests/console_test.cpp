@@ -64,6 +64,9 @@ TEST(LaunchTest, HelpVersionAndWhatEachProgramDoesWithTheUnknown) {
     EXPECT_NE(cli.find(L"Usage: quorvin-cli.exe [OPTION]\n"), std::wstring::npos);
     EXPECT_NE(window.find(L"Usage: quorvin.exe [OPTION]\n"), std::wstring::npos);
     EXPECT_NE(window.find(L"  (no option)                      open the window\n"), std::wstring::npos);
+    // --chatter-ms among the options that follow a mode, not after --version.
+    EXPECT_LT(cli.find(L"  --slot N "), cli.find(L"  --chatter-ms N "));
+    EXPECT_LT(cli.find(L"  --chatter-ms N "), cli.find(L"  --lang en|zh "));
 }
 
 TEST(LaunchTest, LangChoosesTheLanguageFromAnywhereElseTheUiLanguageDoes) {

@@ -1,7 +1,8 @@
 // gui_draw rendered into a memory bitmap: bar heights and colours at their
 // places (worked out by hand for each width class), the coalesced line's
 // shift, and the status colour; the bars' labels and shares, the rate line's
-// words, and every line within the smallest window in either language.
+// words, the line of presses, and every line within the smallest window in
+// either language.
 #include <gtest/gtest.h>
 #include <string.h>
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "core/views/panel_layout.h"
+#include "core/views/plot_model.h"
 #include "core/views/texts.h"
 #include "engine/reception.h"
 #include "gui/panel.h"
@@ -305,6 +307,74 @@ TEST_F(PanelDrawTest, EveryLineFitsTheSmallestWindowInEitherLanguage) {
         }
     }
     run()->throttle = ThrottleDecision{false, 8};
+}
+
+// The line of presses: each button pressed with its presses and its chatter,
+// each wheel turned, as the console counts them; amber once a button
+// chattered, below the readings and above the histogram, which it moves down
+// a line. All five buttons and both wheels, at hundreds of presses each,
+// fit its two lines in the smallest window in either language.
+TEST_F(PanelDrawTest, TheLineOfPressesNamesEachButtonAndItsChatter) {
+    ButtonTally* t = &run()->records[0].buttons;
+    const double tick_ms = run()->freq / 1000;
+    auto at = [&](double ms) { return (int64_t)((1000 + ms) * tick_ms); };
+    const uint16_t down = button_down_flag(BUTTON_LEFT), up = button_up_flag(BUTTON_LEFT);
+    for (double ms : {0.0, 54.0, 300.0}) {  // the second 4 ms after a release: chatter
+        button_tally_report(t, at(ms), down, 0);
+        button_tally_report(t, at(ms + 50), up, 0);
+    }
+    button_tally_report(t, at(400), button_down_flag(BUTTON_RIGHT), 0);
+    button_tally_report(t, at(450), button_up_flag(BUTTON_RIGHT), 0);
+    button_tally_report(t, at(500), BUTTON_FLAG_WHEEL, -120);
+    button_tally_report(t, at(525), BUTTON_FLAG_WHEEL, -120);
+    PanelLines l;
+    panel_lines(run(), nullptr, &l);
+    EXPECT_STREQ(l.buttons, L"Left 3 presses · chatter 1   Right 1 press   Wheel 2 notches");
+    EXPECT_TRUE(l.buttons_warn);
+    texts_set_lang(LANG_ZH);
+    panel_lines(run(), nullptr, &l);
+    EXPECT_STREQ(l.buttons, L"左键 3 次 · 抖动 1   右键 1 次   滚轮 2 格");
+    texts_set_lang(LANG_EN);
+    uint64_t counts[8] = {0, 0, 0, 0, 0, 50, 0, 0};
+    const int heights[8] = {0, 0, 0, 0, 0, 130, 0, 0};
+    memcpy(run()->records[0].bucket_count, counts, sizeof counts);
+    render(780);
+    const PanelRows r = panel_rows(780, 520, false, 0, 1);
+    EXPECT_TRUE(band_has(r.buttons, r.buttons + PANEL_HINT_LINE, PANEL_WARNING_COLOR));
+    EXPECT_FALSE(band_has(r.reading, r.buttons, PANEL_WARNING_COLOR));
+    expect_bars(13, 95, 89, heights, r.baseline);
+
+    for (int b = 0; b < BUTTONS; b++) {  // hundreds each, and chatter
+        for (int i = 0; i < 345; i++) {
+            button_tally_report(t, at(1000 + i * 100), button_down_flag(b), 0);
+            button_tally_report(t, at(1000 + i * 100 + (i % 20 ? 50 : 95)), button_up_flag(b), 0);
+        }
+    }
+    for (int i = 0; i < 400; i++)
+        button_tally_report(t, at(40000 + i * 30), i % 2 ? BUTTON_FLAG_WHEEL : BUTTON_FLAG_HWHEEL, 120);
+    for (Lang lang : {LANG_ZH, LANG_EN}) {
+        texts_set_lang(lang);
+        panel_lines(run(), nullptr, &l);
+        for (UINT dpi : {96u, 144u}) {
+            ASSERT_TRUE(canvas.make(10, 10));
+            PanelFont font = {};
+            panel_font_make(&font, dpi);
+            SelectObject(canvas.dc, panel_font_of(&font));
+            const int column = dpi_scale(panel_column_width(PANEL_MIN_WIDTH), dpi);
+            const PlotMeasure m = {[](void* dc, const wchar_t* text, int n) {
+                                       SIZE size = {0, 0};
+                                       GetTextExtentPoint32W((HDC)dc, text, n, &size);
+                                       return (int)size.cx;
+                                   },
+                                   canvas.dc};
+            PlotTextLine lines[8];
+            const int n = plot_wrap(l.buttons, &column, 1, &m, lines, 8);
+            EXPECT_LE(n, (int)PANEL_BUTTON_LINES) << lang << " " << dpi << " " << std::wstring(l.buttons).c_str();
+            SelectObject(canvas.dc, GetStockObject(DEFAULT_GUI_FONT));
+            panel_font_free(&font);
+        }
+    }
+    texts_set_lang(LANG_EN);
 }
 
 }  // namespace

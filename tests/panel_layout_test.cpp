@@ -67,14 +67,16 @@ TEST(PanelLayoutTest, ControlsWrapIntoRowsThatStayInside) {
 }
 
 // The smallest client holds every line and the histogram's labels in the
-// worst case; a tall one gives the bars their whole 130 pixels.
+// worst case (with a line of presses); a tall one gives the bars their whole
+// 130 pixels.
 TEST(PanelLayoutTest, RowsFitTheSmallestClientAndGrowWithRoom) {
-    const PanelRows worst = panel_rows(PANEL_MIN_WIDTH, PANEL_MIN_HEIGHT, true, 2);
+    const PanelRows worst = panel_rows(PANEL_MIN_WIDTH, PANEL_MIN_HEIGHT, true, 2, 1);
     EXPECT_EQ(worst.hint_lines, 2);
     EXPECT_LE(worst.bottom, PANEL_MIN_HEIGHT);
     EXPECT_GE(worst.bar_max, PANEL_BAR_MIN_HEIGHT);
     EXPECT_GT(worst.coalesced, worst.reading + 4 * worst.reading_pitch);
-    EXPECT_GE(worst.hints, worst.coalesced + 20);
+    EXPECT_GE(worst.buttons, worst.coalesced + 20);
+    EXPECT_GE(worst.hints, worst.buttons + PANEL_HINT_LINE);
     EXPECT_GE(worst.title, worst.hints + 2 * PANEL_HINT_LINE);
     EXPECT_EQ(worst.baseline, worst.legend + 20 + worst.bar_max);
 
@@ -82,9 +84,14 @@ TEST(PanelLayoutTest, RowsFitTheSmallestClientAndGrowWithRoom) {
     EXPECT_EQ(roomy.bar_max, 130);
     EXPECT_EQ(roomy.hints, roomy.coalesced) << "no coalesced line: the hints take its place";
     // Hints beyond the room give way to the histogram's least height.
-    const PanelRows crowded = panel_rows(PANEL_MIN_WIDTH, PANEL_MIN_HEIGHT, true, 9);
+    const PanelRows crowded = panel_rows(PANEL_MIN_WIDTH, PANEL_MIN_HEIGHT, true, 9, 1);
     EXPECT_EQ(crowded.hint_lines, 2);
     EXPECT_LE(crowded.bottom, PANEL_MIN_HEIGHT);
+    // Two lines of presses: the hints give up a line, never the histogram.
+    const PanelRows presses = panel_rows(PANEL_MIN_WIDTH, PANEL_MIN_HEIGHT, true, 9, 5);
+    EXPECT_EQ(presses.hints, crowded.hints + PANEL_HINT_LINE);
+    EXPECT_EQ(presses.hint_lines, 1);
+    EXPECT_LE(presses.bottom, PANEL_MIN_HEIGHT);
 }
 
 }  // namespace

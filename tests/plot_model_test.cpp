@@ -1,7 +1,8 @@
 // The plot's model, natively: which intervals the columns hold, the y axis
 // from the shown intervals' percentiles and its Shift+wheel zoom, where the
 // distribution lines' labels go, the time axis from the first report to the
-// run's end, the counts' and speeds' columns and axes; and the words around
+// run's end, the counts' and speeds' columns and axes, the buttons' rows of
+// presses (chatter as the record counts it) and notches; and the words around
 // the plot in both languages: the header's figures broken into lines, never
 // inside one, the foot's hints never over its status, a picture's info line.
 #include <gtest/gtest.h>
@@ -550,6 +551,145 @@ TEST(PlotModelTest, APicturesInfoNamesTheVersionTheDeviceAndTheDate) {
         plot_picture_info(info, 200, L"All mice", true, &unknown);
         EXPECT_EQ(pieces_of(info).back(), txw(TX_PLOT_INFO_NO_DATE));
     }
+}
+
+// One report a millisecond of slot 1 for a second, 1000 columns (one per
+// report); buttons and notches at given milliseconds, and a second mouse's
+// clicks beside them.
+struct Click {
+    int ms;
+    uint16_t flags;
+    int16_t data;
+};
+static void fill_clicks(ArrivalLog* log, const std::vector<Click>& clicks) {
+    arrival_log_set_bound(log, 16, 8);
+    for (int i = 0; i <= 1000; i++) {
+        ReportMotion mo = {1, 0, 0, 0, 0};
+        for (const Click& c : clicks) {
+            if (c.ms == i) {
+                mo.buttons = c.flags;
+                mo.wheel = c.data;
+            }
+        }
+        arrival_log_append(log, 1000 + (int64_t)i * 10000, 1, false, i ? ARRIVAL_ACCEPTED : ARRIVAL_FIRST, &mo);
+        if (i == 450 || i == 460) {  // another mouse's click: not slot 1's
+            const ReportMotion other = {0, 0, (uint16_t)(i == 450 ? 1 : 2), 0, 0};
+            arrival_log_append(log, 1000 + (int64_t)i * 10000 + 5000, 2, false, ARRIVAL_ACCEPTED, &other);
+        }
+    }
+}
+
+// Each press from its press to its release, in the chatter's mark when it
+// came less than the threshold after its button's release (at exactly it,
+// not), whether the walk begins before it or inside it; a release without
+// its press from the start, a press never released to the end; notches each
+// way with a lone one against the scroll marked, a deliberate turn back not.
+// (A stamp on a column's edge may fall in the column before: the checks look
+// a column either side of it.)
+TEST(PlotModelTest, ButtonsRowsDrawEachPressAndTheChatterTheRecordCounts) {
+    static ArrivalLog log;
+    static PlotModel m;
+    const uint16_t L_DOWN = button_down_flag(BUTTON_LEFT), L_UP = button_up_flag(BUTTON_LEFT);
+    fill_clicks(&log, {{100, L_DOWN, 0}, {200, L_UP, 0}, {204, L_DOWN, 0}, {300, L_UP, 0}, {310, L_DOWN, 0},
+                       {400, L_UP, 0}, {50, button_up_flag(BUTTON_RIGHT), 0}, {900, button_down_flag(BUTTON_BACK), 0},
+                       {500, BUTTON_FLAG_WHEEL, 120}, {510, BUTTON_FLAG_WHEEL, 120}, {520, BUTTON_FLAG_WHEEL, 120},
+                       {530, BUTTON_FLAG_WHEEL, -120}, {540, BUTTON_FLAG_WHEEL, 120}, {660, BUTTON_FLAG_WHEEL, -120},
+                       {670, BUTTON_FLAG_WHEEL, -120}, {800, BUTTON_FLAG_WHEEL, 360}});
+    auto build = [&](int slot, int columns, double t0, double t1, bool whole, double chatter_ms = 0) {
+        PlotRequest r = request(slot, columns, t0, t1, whole);
+        r.kind = PLOT_BUTTONS;
+        r.chatter_ms = chatter_ms;
+        plot_model_build(&m, view(&log), &r);
+    };
+    auto held = [&](int c, int b = BUTTON_LEFT) { return m.buttons[c].button[b] & (PLOT_HELD | PLOT_HELD_CHATTER); };
+    auto pressed_near = [&](int c, int b = BUTTON_LEFT) {
+        return (m.buttons[c - 1].button[b] | m.buttons[c].button[b]) & (PLOT_PRESSED | PLOT_HELD | PLOT_HELD_CHATTER);
+    };
+    auto columns_where = [&](int columns, bool (*f)(const PlotButtonColumn&)) {
+        std::vector<int> out;
+        for (int c = 0; c < columns; c++) {
+            if (f(m.buttons[c]))
+                out.push_back(c);
+        }
+        return out;
+    };
+    build(1, 1000, 0, 1, true);
+    EXPECT_EQ(held(97), 0);
+    EXPECT_EQ(pressed_near(100), PLOT_PRESSED | PLOT_HELD);
+    EXPECT_EQ(held(150), PLOT_HELD);
+    EXPECT_EQ(held(202), 0);
+    EXPECT_EQ(pressed_near(204), PLOT_PRESSED | PLOT_HELD_CHATTER) << "4 ms after its release";
+    EXPECT_EQ(held(250), PLOT_HELD_CHATTER);
+    EXPECT_EQ(held(305), 0);
+    EXPECT_EQ(pressed_near(310), PLOT_PRESSED | PLOT_HELD) << "exactly 10 ms: not chatter";
+    EXPECT_EQ(held(350), PLOT_HELD);
+    EXPECT_EQ(held(405), 0);
+    EXPECT_EQ(held(0, BUTTON_RIGHT), PLOT_HELD) << "held since before the first report";
+    EXPECT_EQ(held(45, BUTTON_RIGHT), PLOT_HELD);
+    EXPECT_EQ(held(55, BUTTON_RIGHT), 0);
+    EXPECT_EQ(held(950, BUTTON_BACK), PLOT_HELD) << "still held: to the end";
+    EXPECT_EQ(held(999, BUTTON_BACK), PLOT_HELD);
+    EXPECT_EQ(held(455), 0) << "the other mouse's click";
+    EXPECT_EQ(columns_where(1000, [](const PlotButtonColumn& c) { return c.up[0] == 3; }).size(), 1u)
+        << "a report of three notches";
+    const std::vector<int> reversed = columns_where(1000, [](const PlotButtonColumn& c) { return c.reversed != 0; });
+    ASSERT_EQ(reversed.size(), 1u) << "a lone notch against the scroll; a deliberate turn back is two notches";
+    EXPECT_TRUE(reversed[0] == 529 || reversed[0] == 530) << reversed[0];
+    EXPECT_EQ(m.buttons[reversed[0]].down[0], 1);
+    EXPECT_EQ(m.shown, 4u + 10u) << "presses begun and notches turned";
+    int rows[PLOT_BUTTON_ROWS];
+    ASSERT_EQ(plot_button_row_list(m.button_rows, rows), 4);
+    EXPECT_EQ(rows[0], BUTTON_LEFT);
+    EXPECT_EQ(rows[1], BUTTON_RIGHT);
+    EXPECT_EQ(rows[2], BUTTON_BACK);
+    EXPECT_EQ(rows[3], PLOT_ROW_WHEEL);
+
+    // A zoom inside the chattering press keeps its colour, begun before the
+    // range; a zoom on the notches finds the same reversal. All mice: both clicks.
+    build(1, 100, 0.25, 0.35, false);
+    EXPECT_EQ(held(0), PLOT_HELD_CHATTER);
+    EXPECT_EQ(held(40), PLOT_HELD_CHATTER);
+    EXPECT_EQ(held(55), 0);
+    EXPECT_EQ(held(70), PLOT_HELD);
+    EXPECT_EQ(m.shown, 1u);
+    build(1, 10, 0.525, 0.535, false);
+    EXPECT_EQ(columns_where(10, [](const PlotButtonColumn& c) { return c.reversed != 0; }).size(), 1u);
+    build(0, 1000, 0, 1, true);
+    EXPECT_EQ(m.buttons[450].button[BUTTON_LEFT], PLOT_HELD | PLOT_PRESSED);
+    EXPECT_EQ(held(455), PLOT_HELD);
+
+    // A threshold of 2 ms: nothing chatters.
+    build(1, 1000, 0, 1, true, 2);
+    EXPECT_TRUE(columns_where(1000, [](const PlotButtonColumn& c) {
+                    return (c.button[BUTTON_LEFT] & PLOT_HELD_CHATTER) != 0;
+                }).empty());
+    arrival_log_free(&log);
+}
+
+// Rows come from the record's figures too (a press the log no longer holds),
+// in bands that never overlap, bars at most as tall as asked.
+TEST(PlotModelTest, ButtonsRowsLieInBandsOfTheirOwn) {
+    ButtonsSnapshot s = {};
+    s.button[BUTTON_MIDDLE].presses = 2;
+    s.hwheel.notches = 1;
+    EXPECT_EQ(plot_button_rows_of(&s), (1u << BUTTON_MIDDLE) | (1u << PLOT_ROW_HWHEEL));
+    for (int n : {1, 3, 7}) {
+        int previous_bottom = 40;
+        for (int i = 0; i < n; i++) {
+            const PlotBand b = plot_button_band(i, n, 40, 340, 18);
+            EXPECT_GE(b.top, previous_bottom);
+            EXPECT_LE(b.bar_bottom - b.bar_top, 18);
+            EXPECT_GE(b.bar_top, b.top);
+            EXPECT_LE(b.bar_bottom, b.bottom);
+            EXPECT_LE(b.mid + b.reach + 1, b.bottom);
+            EXPECT_GE(b.mid - b.reach, b.top);
+            previous_bottom = b.bottom;
+        }
+        EXPECT_EQ(previous_bottom, 340);
+    }
+    EXPECT_EQ(plot_notch_reach(0, 12), 0);
+    EXPECT_LT(plot_notch_reach(1, 12), plot_notch_reach(2, 12));
+    EXPECT_EQ(plot_notch_reach(200, 12), 12);
 }
 
 }  // namespace

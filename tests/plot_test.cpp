@@ -5,8 +5,9 @@
 // at the narrowest width a 1024-pixel screen gives it, and the CSV export
 // through the faked Save As dialog. In Chinese, as the window was written
 // (one English check beside). With QUORVIN_PLOT_SHOTS set to a folder, the
-// 8 kHz plot, the three views of a moving mouse and the narrow window's
-// header are saved there at 96 and 144 DPI to be looked at.
+// 8 kHz plot, the four views of a moving mouse, the buttons view of clicks
+// and the narrow window's header are saved there at 96 and 144 DPI to be
+// looked at.
 #include <gtest/gtest.h>
 #include <math.h>
 #include <stdio.h>
@@ -25,6 +26,7 @@
 #include "gui/plot_export.h"
 #include "gui/plot_paint.h"
 #include "gui/plot_window.h"
+#include "platform/dpi.h"
 #include "tests/fakes/fake_counter.h"
 #include "tests/fakes/fake_dpi.h"
 #include "tests/fakes/fake_file_dialog.h"
@@ -243,7 +245,7 @@ TEST_F(PlotTest, EachViewDrawsItsOwnFiguresOverTheSameTime) {
                 EXPECT_GT(count_in_rows(row_at(1, -4, 4) - 1, row_at(1, -4, 4) + 2, dy), 600);
                 EXPECT_GT(count_in_rows(row_at(-1, -4, 4) - 1, row_at(-1, -4, 4) + 2, dy), 600);
                 EXPECT_GT(count_in_rows(zero - 3, zero + 4, still), 50) << "the reports without motion";
-            } else {  // 3.16 counts a millisecond: 3162 counts/s on an axis of 0..4000
+            } else if (kind == PLOT_SPEED) {  // 3.16 counts a millisecond: 3162 counts/s on an axis of 0..4000
                 const int at = row_at(3162.3, 0, 4000);
                 EXPECT_GT(count_in_rows(at - 1, at + 5, speed), 600);
                 EXPECT_EQ(count_in_rows(at + 9, a.bottom - 4, speed), 0)
@@ -703,6 +705,63 @@ TEST_F(PlotTest, ExportOfTooFewReportsSaysSoAndAsksForNoFile) {
     EXPECT_TRUE(plot_export_csv(NULL));
     EXPECT_EQ(std::wstring(plot_live_status()).rfind(L"Too few reports", 0), 0u);
     DestroyWindow(plot_live_window());
+}
+
+// The buttons view: a row per button pressed and one for the wheel, each
+// named in the margin beside it; presses in their colour, the one that
+// bounced 4 ms after its release in the warning colour, in the left
+// button's row only; notches from the wheel's 0 line, the lone one against
+// the scroll in the warning colour too. At 96 and 144 DPI.
+TEST_F(PlotTest, TheButtonsViewDrawsARowPerButtonAndOneForTheWheel) {
+    const COLORREF held = 0xd2a064, notch = 0xd2d2d2, warning = PANEL_WARNING_COLOR;
+    int64_t t = 1000;
+    for (int ms = 0; ms < 3000; ms++) {
+        t += 10000;
+        ReportMotion mo = {1, 0, 0, 0, 0};
+        if (ms % 500 == 100 || ms == 1164)
+            mo.buttons = button_down_flag(BUTTON_LEFT);
+        if (ms % 500 == 160 || ms == 1180)
+            mo.buttons = button_up_flag(BUTTON_LEFT);
+        if (ms == 2000 || ms == 2080)
+            mo.buttons = ms == 2000 ? button_down_flag(BUTTON_RIGHT) : button_up_flag(BUTTON_RIGHT);
+        if (ms >= 2300 && ms < 2500 && ms % 20 == 0) {
+            mo.buttons = BUTTON_FLAG_WHEEL;
+            mo.wheel = ms == 2400 ? 120 : -120;
+        }
+        report(t, &mo);
+    }
+    const char* shots = getenv("QUORVIN_PLOT_SHOTS");
+    for (UINT dpi : {96u, 144u}) {
+        const int w = MulDiv(900, dpi, 96), h = MulDiv(480, dpi, 96);
+        PanelFont font = {};
+        panel_font_make(&font, dpi);
+        ASSERT_TRUE(canvas.make(w, h));
+        PlotView whole = {true, 0, 0, false, 0, 0, PLOT_BUTTONS};
+        a = plot_draw(canvas.dc, w, h, dpi, &font, run(), 0, &whole, plot_live_status());
+        GdiFlush();
+        if (shots)
+            canvas.save_bmp((std::string(shots) + "/plot-buttons-" + std::to_string(dpi) + ".bmp").c_str());
+        // Pixels of the colour in row's band from from_x to to_x (any but black: 0).
+        auto in_band = [&](int row, COLORREF color, int from_x, int to_x) {
+            const PlotBand b = plot_button_band(row, 3, a.top + dpi_scale(2, dpi), a.bottom - dpi_scale(2, dpi),
+                                                dpi_scale(18, dpi));
+            int n = 0;
+            for (int y = b.top; y < b.bottom; y++)
+                for (int x = from_x; x < to_x; x++)
+                    n += color ? pixel(x, y) == color : pixel(x, y) != 0;
+            return n;
+        };
+        EXPECT_GT(in_band(0, held, a.left, a.right), 0) << dpi << " the left button's presses";
+        EXPECT_GT(in_band(0, warning, a.left, a.right), 0) << dpi << " its bounce";
+        EXPECT_GT(in_band(1, held, a.left, a.right), 0) << dpi << " the right button's press";
+        EXPECT_EQ(in_band(1, warning, a.left, a.right), 0) << dpi;
+        EXPECT_GT(in_band(2, notch, a.left, a.right), 0) << dpi << " the wheel's notches";
+        EXPECT_GT(in_band(2, warning, a.left, a.right), 0) << dpi << " the lone notch up";
+        for (int row = 0; row < 3; row++)
+            EXPECT_GT(in_band(row, 0, 0, a.left - dpi_scale(5, dpi)), 10) << dpi << " row " << row << "'s name";
+        SelectObject(canvas.dc, GetStockObject(DEFAULT_GUI_FONT));
+        panel_font_free(&font);
+    }
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ int control_flow(int width, ControlBox out[PANEL_CONTROLS]) {
     return y + PANEL_CONTROL_HEIGHT;
 }
 
-PanelRows panel_rows(int width, int height, bool coalesced, int hint_lines) {
+PanelRows panel_rows(int width, int height, bool coalesced, int hint_lines, int button_lines) {
     ControlBox boxes[PANEL_CONTROLS];
     PanelRows r;
     // One row of controls puts the status where it always was, at 46.
@@ -71,6 +71,9 @@ PanelRows panel_rows(int width, int height, bool coalesced, int hint_lines) {
     int y = r.reading + 5 * r.reading_pitch;
     r.coalesced = y;
     y += coalesced ? 22 : 0;
+    r.buttons = y;
+    button_lines = button_lines < PANEL_BUTTON_LINES ? button_lines : PANEL_BUTTON_LINES;
+    y += button_lines > 0 ? button_lines * PANEL_HINT_LINE + 4 : 0;
     r.hints = y;
     // Title, legend, the least bars, labels and shares below the hints.
     const int below = 40 + PANEL_BAR_MIN_HEIGHT + 31;

@@ -10,12 +10,15 @@ enum {
     PANEL_BAR_MIN_HEIGHT = 24,
     PANEL_CONTROLS = 6,      // the chooser, then the five buttons
     PANEL_CONTROL_HEIGHT = 26,
-    PANEL_HINT_LINE = 18,    // the motion hints' line pitch
+    PANEL_HINT_LINE = 18,    // the motion hints' and the buttons' line pitch
+    PANEL_BUTTON_LINES = 2,  // the buttons' line wraps onto a second at most
     // The smallest client area: the worst case (two rows of controls, the
-    // coalesced line and two lines of hints) still shows the histogram with
-    // its labels; at 144 DPI with its frame it fits a 1024 x 768 screen.
+    // coalesced line, a line of presses and two lines of hints) still shows
+    // the histogram with its labels; at 144 DPI with its frame it fits a
+    // 1024 x 768 screen. A second line of presses (four or five buttons
+    // pressed) takes a line of hints' room there.
     PANEL_MIN_WIDTH = 600,
-    PANEL_MIN_HEIGHT = 420,
+    PANEL_MIN_HEIGHT = 428,
 };
 
 struct HistogramGeometry {
@@ -50,6 +53,7 @@ struct PanelRows {
     int reading;        // the first of the five readings
     int reading_pitch;
     int coalesced;      // when shown
+    int buttons;        // the buttons' first line, when shown
     int hints;          // the first hint line, when there are any
     int hint_lines;     // of those wanted, how many fit above the histogram's least height
     int title, legend;
@@ -58,4 +62,5 @@ struct PanelRows {
     int labels, shares; // under each bar: its nominal rate, then its share
     int bottom;         // below the shares
 };
-PanelRows panel_rows(int width, int height, bool coalesced, int hint_lines);
+// button_lines: how many lines the buttons' presses take (0: none pressed).
+PanelRows panel_rows(int width, int height, bool coalesced, int hint_lines, int button_lines = 0);

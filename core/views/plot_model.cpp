@@ -85,7 +85,7 @@ PlotAxis plot_axis_of_speeds(double fastest) { return plot_axis_of_range(0, plot
 
 PlotAxis plot_zoom_axis(const PlotAxis* axis, int kind, double at, double scale) {
     // Per kind: the narrowest range, and the lowest and highest value shown.
-    static const double kBounds[PLOT_KINDS][3] = {{0.01, 0, 60}, {2, -32768, 32768}, {10, 0, 1e10}};
+    static const double kBounds[PLOT_KINDS][3] = {{0.01, 0, 60}, {2, -32768, 32768}, {10, 0, 1e10}, {1, 0, 1}};
     const double* b = kBounds[kind >= 0 && kind < PLOT_KINDS ? kind : 0];
     const double widest = b[2] - b[1];
     const double width = axis->hi_ms - axis->lo_ms;
@@ -190,6 +190,7 @@ struct Walk {
     double freq;
     double us_per_tick;         // a multiplication per report instead of a division
     int64_t from, to;           // the visible range in counter ticks
+    int64_t first_t, end_t;     // the record's first report and the run's end
     double columns_per_tick;
     double ticks_per_column;
     GapTicks accepted;          // the accepted-gap rule in ticks, for one mouse's own gaps
@@ -545,6 +546,8 @@ static bool set_range(PlotModel* m, Walk* w, const PlotRequest* r) {
     }
     m->t0_s = t0_s;
     m->t1_s = t1_s;
+    w->first_t = first;
+    w->end_t = last;
     w->from = first + (int64_t)floor(t0_s * w->freq);
     w->to = first + (int64_t)ceil(t1_s * w->freq);
     w->columns_per_tick = (double)m->columns / ((t1_s - t0_s) * w->freq);
@@ -572,7 +575,191 @@ static double columns_p99(const PlotModel* m) {
     return largest[k];
 }
 
+// --- The buttons view: presses and notches ----------------------------------
+
+// The flags' bits of a motion word: a report with none of them (nearly every
+// one) costs the walk one test.
+static const uint64_t kButtonWordBits = (uint64_t)(BUTTON_FLAG_ALL_BUTTONS | BUTTON_FLAG_WHEEL | BUTTON_FLAG_HWHEEL)
+                                        << 48;
+
+namespace {
+
+// Each button's and wheel's state as the walk goes, as core/figures/buttons
+// keeps it, so a press chatters here when the record counted it so.
+struct ButtonWalk {
+    Walk* w;
+    double chatter_ticks, reversal_ticks;
+    bool held[BUTTONS];
+    int64_t down_t[BUTTONS];  // the held press; INT64_MIN: pressed before the log shows
+    bool down_chatter[BUTTONS];
+    int64_t up_t[BUTTONS];    // the latest release; 0: none known
+    struct {
+        int32_t residual;
+        int8_t before_dir, last_dir;
+        int64_t before_t, last_t;
+    } wheel[2];
+    unsigned seen;            // rows with anything in the log
+};
+
+}  // namespace
+
+// The column that holds stamp t (from <= t <= to), by the walks' edges.
+static int column_at(const Walk* w, int64_t t) {
+    const int last = w->m->columns - 1;
+    int c = (int)((double)(t - w->from) * w->columns_per_tick);
+    c = c < 0 ? 0 : c > last ? last : c;
+    while (c > 0 && t < column_edge(w, c - 1))
+        c--;
+    while (c < last && t >= column_edge(w, c))
+        c++;
+    return c;
+}
+
+// A press from down to up (INT64_MIN: from before the log's first report;
+// INT64_MAX: still held) over the columns it covers, within the record's
+// reports and the run's end.
+static void draw_hold(ButtonWalk* bw, int b, int64_t down, int64_t up, bool chatter) {
+    const Walk* w = bw->w;
+    int64_t lo = down > w->from ? down : w->from;
+    lo = lo > w->first_t ? lo : w->first_t;
+    int64_t hi = up < w->to ? up : w->to;
+    hi = hi < w->end_t ? hi : w->end_t;
+    if (hi < lo)
+        return;
+    const uint8_t mark = chatter ? PLOT_HELD_CHATTER : PLOT_HELD;
+    const int c1 = column_at(w, hi);
+    for (int c = column_at(w, lo); c <= c1; c++)
+        w->m->buttons[c].button[b] |= mark;
+}
+
+static bool visible(const Walk* w, int64_t t) { return t >= w->from && t <= w->to; }
+
+static void press_at(ButtonWalk* bw, int b, int64_t t) {
+    if (bw->held[b])  // its release was lost: the press before ends here
+        draw_hold(bw, b, bw->down_t[b], t, bw->down_chatter[b]);
+    bw->down_chatter[b] = bw->up_t[b] && (double)(t - bw->up_t[b]) < bw->chatter_ticks;
+    bw->up_t[b] = 0;
+    bw->held[b] = true;
+    bw->down_t[b] = t;
+    if (visible(bw->w, t)) {
+        bw->w->m->buttons[column_at(bw->w, t)].button[b] |= PLOT_PRESSED;
+        bw->w->m->shown++;
+    }
+}
+
+// A release without its press (held since before the log's first report) is
+// drawn from there.
+static void release_at(ButtonWalk* bw, int b, int64_t t) {
+    draw_hold(bw, b, bw->held[b] ? bw->down_t[b] : INT64_MIN, t, bw->held[b] && bw->down_chatter[b]);
+    bw->held[b] = false;
+    bw->up_t[b] = t;
+}
+
+// A notch of wheel k at t, judged as core/figures/buttons judges it: the notch
+// before is a reversal when it went against both its neighbours, each within
+// 100 ms.
+static void push_notch(ButtonWalk* bw, int k, int dir, int64_t t) {
+    auto* s = &bw->wheel[k];
+    if (s->before_dir && s->last_dir && s->last_dir != s->before_dir && s->last_dir != dir &&
+        (double)(s->last_t - s->before_t) <= bw->reversal_ticks && (double)(t - s->last_t) <= bw->reversal_ticks &&
+        visible(bw->w, s->last_t))
+        bw->w->m->buttons[column_at(bw->w, s->last_t)].reversed |= (uint8_t)(1 << k);
+    s->before_dir = s->last_dir;
+    s->before_t = s->last_t;
+    s->last_dir = (int8_t)dir;
+    s->last_t = t;
+}
+
+static void turn_at(ButtonWalk* bw, int k, int64_t t, int delta) {
+    auto* s = &bw->wheel[k];
+    if (delta == 0)
+        return;
+    if ((s->residual > 0 && delta < 0) || (s->residual < 0 && delta > 0))
+        s->residual = 0;
+    s->residual += delta;
+    const int notches = s->residual / WHEEL_DELTA_PER_NOTCH;
+    s->residual -= notches * WHEEL_DELTA_PER_NOTCH;
+    if (notches == 0)
+        return;
+    bw->seen |= 1u << (PLOT_ROW_WHEEL + k);
+    const int dir = notches > 0 ? 1 : -1, count = notches * dir;
+    if (visible(bw->w, t)) {
+        PlotButtonColumn* col = &bw->w->m->buttons[column_at(bw->w, t)];
+        uint8_t* n = dir > 0 ? &col->up[k] : &col->down[k];
+        *n = (uint8_t)(*n + count < 255 ? *n + count : 255);
+        bw->w->m->shown += (uint64_t)count;
+    }
+    for (int i = 0; i < count && i < 2; i++)
+        push_notch(bw, k, dir, t);
+}
+
+static void button_report(ButtonWalk* bw, int64_t t, unsigned flags, int16_t data) {
+    for (int b = 0; b < BUTTONS; b++) {
+        const bool down = flags & button_down_flag(b), up = flags & button_up_flag(b);
+        if (!down && !up)
+            continue;
+        bw->seen |= 1u << b;
+        // Both in one report: whichever ends the state the button was in comes first.
+        const bool release_first = up && bw->held[b];
+        if (release_first)
+            release_at(bw, b, t);
+        if (down)
+            press_at(bw, b, t);
+        if (up && !release_first)
+            release_at(bw, b, t);
+    }
+    if (flags & BUTTON_FLAG_WHEEL)
+        turn_at(bw, 0, t, data);
+    if (flags & BUTTON_FLAG_HWHEEL)
+        turn_at(bw, 1, t, data);
+}
+
+// A press is drawn in the colour of its chatter, which its button's release
+// before it decides, however long ago; and a press held into the range may
+// have begun long before it. So the walk follows the record's buttons from
+// the log's first report to 100 ms past the range (where the range's last
+// notch is judged), testing each report's word for a button or the wheel:
+// the view costs about what the counts view does over that span.
+static void walk_buttons(Walk* w, const PlotRequest* r) {
+    ButtonWalk bw = {};
+    bw.w = w;
+    const double chatter_ms = r->chatter_ms > 0 ? r->chatter_ms : kChatterDefaultMs;
+    bw.chatter_ticks = chatter_ms * w->freq / 1000.0;
+    bw.reversal_ticks = kWheelReversalWindowMs * w->freq / 1000.0;
+    const int64_t until = w->to + (int64_t)ceil(bw.reversal_ticks);
+    const uint64_t n = arrival_view_count(w->log);
+    bool done = false;
+    for (uint64_t k = 0; k < n && !done;) {
+        const ArrivalEntry* run;
+        const uint64_t length = arrival_view_run(w->log, k, &run);
+        // A run of the log that begins past the last notch's judgement has nothing for the view.
+        if (length == 0 || (w->stop && w->stop->load(std::memory_order_relaxed)) ||
+            arrival_view_entry_t(w->log, run[0]) > until)
+            break;
+        const ArrivalEntry* words = run + ((size_t)1 << w->log->log->block_shift);
+        for (uint64_t j = 0; j < length; j++) {
+            const uint64_t bits = words[j].packed;
+            if (!(bits & kButtonWordBits) || (w->slot != 0 && arrival_entry_slot(run[j]) != w->slot))
+                continue;
+            const int64_t t = arrival_view_entry_t(w->log, run[j]);
+            if (t > until) {
+                done = true;
+                break;
+            }
+            button_report(&bw, t, (unsigned)(bits >> 48) & 0xFFF, (int16_t)(uint16_t)(bits >> 32));
+        }
+        k += length;
+    }
+    for (int b = 0; b < BUTTONS; b++) {
+        if (bw.held[b])  // held at the end of what was read: to the end
+            draw_hold(&bw, b, bw.down_t[b], INT64_MAX, bw.down_chatter[b]);
+    }
+    w->m->button_rows |= bw.seen;
+}
+
 static PlotAxis axis_of(const PlotRequest* r, const Walk* w) {
+    if (w->kind == PLOT_BUTTONS)
+        return plot_axis_of_range(0, 1);
     if (r->y_fixed)
         return plot_axis_of_range(r->y_lo_ms, r->y_hi_ms);
     if (w->kind == PLOT_COUNTS)
@@ -594,6 +781,9 @@ void plot_model_build(PlotModel* m, ArrivalView* log, const PlotRequest* r) {
     m->shown = 0;
     m->absolute = 0;
     m->span_s = 0;
+    m->button_rows = r->button_rows & ((1u << PLOT_BUTTON_ROWS) - 1);
+    if (m->kind == PLOT_BUTTONS)
+        memset(m->buttons, 0, sizeof(PlotButtonColumn) * (size_t)columns);
     Walk w = {};
     w.m = m;
     w.log = log;
@@ -610,7 +800,9 @@ void plot_model_build(PlotModel* m, ArrivalView* log, const PlotRequest* r) {
         memset(histogram, 0, sizeof histogram);
     if (any) {
         w.accepted = gap_ticks_for(r->freq);
-        if (w.kind == PLOT_COUNTS)
+        if (w.kind == PLOT_BUTTONS)
+            walk_buttons(&w, r);
+        else if (w.kind == PLOT_COUNTS)
             walk_counts(&w);
         else
             walk_reports(&w);
@@ -620,6 +812,51 @@ void plot_model_build(PlotModel* m, ArrivalView* log, const PlotRequest* r) {
     for (int c = 0; c < columns; c++)
         m->shown += m->col[c].count;
     m->axis = any ? axis_of(r, &w) : plot_axis_of_range(0, 1);
+}
+
+unsigned plot_button_rows_of(const ButtonsSnapshot* s) {
+    unsigned rows = 0;
+    for (int b = 0; b < BUTTONS; b++)
+        rows |= s->button[b].presses ? 1u << b : 0;
+    rows |= s->wheel.notches ? 1u << PLOT_ROW_WHEEL : 0;
+    rows |= s->hwheel.notches ? 1u << PLOT_ROW_HWHEEL : 0;
+    return rows;
+}
+
+int plot_button_row_list(unsigned rows, int out[PLOT_BUTTON_ROWS]) {
+    int n = 0;
+    for (int row = 0; row < PLOT_BUTTON_ROWS; row++) {
+        if (rows & (1u << row))
+            out[n++] = row;
+    }
+    return n;
+}
+
+// Equal bands down the area; a bar takes three fifths of its band, and the
+// wheel's ticks two fifths of it each way, each at most `most`.
+PlotBand plot_button_band(int i, int n, int top, int bottom, int most) {
+    n = n > 0 ? n : 1;
+    PlotBand band;
+    const int height = bottom - top;
+    band.top = top + (int)((int64_t)height * i / n);
+    band.bottom = top + (int)((int64_t)height * (i + 1) / n);
+    band.mid = (band.top + band.bottom) / 2;
+    int bar = (band.bottom - band.top) * 3 / 5;
+    bar = bar < most ? bar : most;
+    bar = bar > 2 ? bar : 2;
+    band.bar_top = band.mid - bar / 2;
+    band.bar_bottom = band.bar_top + bar;
+    const int reach = (band.bottom - band.top) * 2 / 5;
+    band.reach = reach < most ? (reach > 1 ? reach : 1) : most;
+    return band;
+}
+
+int plot_notch_reach(int notches, int reach) {
+    if (notches <= 0)
+        return 0;
+    const int half = (reach + 1) / 2;
+    const int more = half + (notches - 1) * ((reach + 3) / 4);
+    return more < reach ? more : reach;
 }
 
 // --- The words around the plot ---------------------------------------------

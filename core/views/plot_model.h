@@ -3,7 +3,9 @@
 // its intervals (and the first few, to draw as dots) and its merged
 // deliveries; in the counts view the span of its dx and of its dy (and their
 // first few distinct values) and its reports without motion; in the speed
-// view the span of its reports' speeds. And the y axis: round values around
+// view the span of its reports' speeds; in the buttons view which buttons
+// were held there (by a press that chattered or not), where presses began,
+// and the wheels' notches each way. And the y axis: round values around
 // the shown intervals' 0.1st and 99.9th percentiles, symmetric about 0 for
 // counts, from 0 for speeds (or the range the user zoomed to). Building it is
 // one pass over the visible reports, so a repaint stays cheap however long
@@ -19,6 +21,7 @@
 
 #include <atomic>
 
+#include "core/figures/buttons.h"
 #include "core/figures/distribution.h"
 #include "core/figures/report_clock.h"
 #include "core/runs/arrival_log.h"
@@ -33,7 +36,28 @@ enum PlotKind {
     PLOT_INTERVALS,  // each report's interval ("间隔")
     PLOT_COUNTS,     // each report's dx and dy ("计数")
     PLOT_SPEED,      // each report's counts per second over its accepted interval ("速度")
+    PLOT_BUTTONS,    // each press from press to release, the wheels' notches ("按键")
     PLOT_KINDS,
+};
+
+// The buttons view's rows: the five buttons (ButtonId), then the wheel and
+// the horizontal wheel. A model's rows are bits (1 << row).
+enum PlotButtonRow {
+    PLOT_ROW_WHEEL = BUTTONS,
+    PLOT_ROW_HWHEEL,
+    PLOT_BUTTON_ROWS,
+};
+
+// What a column of the buttons view holds for each button.
+enum {
+    PLOT_HELD = 1,          // a press that did not chatter holds the button in the column
+    PLOT_HELD_CHATTER = 2,  // a press that chattered does (drawn in the warning colour)
+    PLOT_PRESSED = 4,       // a press begins in it
+};
+struct PlotButtonColumn {
+    uint8_t button[BUTTONS];  // PLOT_HELD, PLOT_HELD_CHATTER, PLOT_PRESSED
+    uint8_t up[2], down[2];   // notches of the wheel [0] and the horizontal wheel [1] (right: up), at most 255
+    uint8_t reversed;         // bit w: a notch of wheel w in the column was a reversal
 };
 
 // One motion axis (dx or dy) of a column: the span of its values and its
@@ -85,6 +109,11 @@ struct PlotRequest {
     double record_p001_us, record_p999_us;
     bool y_fixed;    // the user's y range (Shift+wheel) instead of the percentiles'
     double y_lo_ms, y_hi_ms;  // in the axis's unit (ms only for intervals)
+    // Buttons: a press less than chatter_ms after its button's release
+    // chattered (the record's threshold; 0: the default); the rows shown
+    // whatever the range holds (plot_button_rows_of the record's figures).
+    double chatter_ms;
+    unsigned button_rows;
     // When set and true, the walk ends at the next block of the log: the
     // model is being thrown away (its window is closing).
     const std::atomic<bool>* stop;
@@ -99,6 +128,10 @@ struct PlotModel {
     uint64_t absolute;    // counts and speed: visible absolute-position reports, not drawn
     PlotAxis axis;
     PlotColumn col[PLOT_MAX_COLUMNS];
+    // Buttons: the rows (the request's and any the log shows), and per column
+    // what they hold. shown counts the presses begun and notches turned in range.
+    unsigned button_rows;
+    PlotButtonColumn buttons[PLOT_MAX_COLUMNS];
 };
 
 // The axis top for a 99.9th percentile: the first of 1, 1.5, 2, 2.5, 3, 4,
@@ -144,6 +177,26 @@ bool plot_bound_view(double span_s, double* t0_s, double* t1_s);
 // Safe on any thread, each with its own view; builds on different threads do
 // not share scratch memory.
 void plot_model_build(PlotModel* m, ArrivalView* log, const PlotRequest* r);
+
+// --- The buttons view ------------------------------------------------------
+
+// The rows a record's figures call for: each button pressed, each wheel turned.
+unsigned plot_button_rows_of(const ButtonsSnapshot* s);
+// The rows of a model top to bottom (PlotButtonRow values); how many.
+int plot_button_row_list(unsigned rows, int out[PLOT_BUTTON_ROWS]);
+// Row i of n in a plot area from row top to row bottom: its band, and within
+// it the bar of a button (at most `most` rows tall, centred on mid) or a
+// wheel's zero line at mid with its ticks reaching reach rows up and down.
+struct PlotBand {
+    int top, bottom;          // the band
+    int mid;
+    int bar_top, bar_bottom;  // bar_bottom excluded
+    int reach;
+};
+PlotBand plot_button_band(int i, int n, int top, int bottom, int most);
+// How far a column's ticks reach for n notches, of reach at most: a single
+// notch half of it, more notches further.
+int plot_notch_reach(int notches, int reach);
 
 // --- The words around the plot ---------------------------------------------
 

@@ -396,6 +396,26 @@ enum TextId {
     TX_USAGE_CHATTER,         // the usage's line of --chatter-ms
 
     // --- buttons in the window and the plot ---
+    TX_PLOT_VIEW_BUTTONS,  // the plot's fourth view
+    TX_BUTTON_SHORT_LEFT,  // the buttons and wheels by short names: the panel's line, the plot's rows
+    TX_BUTTON_SHORT_RIGHT,
+    TX_BUTTON_SHORT_MIDDLE,
+    TX_BUTTON_SHORT_BACK,
+    TX_BUTTON_SHORT_FORWARD,
+    TX_WHEEL_SHORT,
+    TX_HWHEEL_SHORT,
+    TX_PANEL_BUTTON_PRESSES,  // the panel's line: a button's presses
+    TX_PANEL_BUTTON_ONE_PRESS,
+    TX_PANEL_BUTTON_CHATTER,  // after a button's presses, when it chattered
+    TX_PANEL_WHEEL_NOTCHES,  // a wheel's notches
+    TX_PANEL_WHEEL_ONE_NOTCH,
+    TX_PANEL_WHEEL_REVERSALS,  // after a wheel's notches, when some were reversals
+    TX_PLOT_LEGEND_HELD,  // the buttons view's legend
+    TX_PLOT_LEGEND_CHATTER,
+    TX_PLOT_LEGEND_NOTCHES,
+    TX_PLOT_LEGEND_REVERSAL,
+    TX_PLOT_NOTE_PRESS,  // the buttons view without a press, live
+    TX_PLOT_NOTE_NO_PRESSES,  // the same, of a saved run
 
     // --- usbmon captures ---
     TX_USBMON_HEAD,              // the headline's first lines for a Linux capture

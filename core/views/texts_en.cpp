@@ -636,6 +636,26 @@ const TextRow kEnglishTexts[] = {
      "                                   after its button's release as chatter (default 10)\n"},
 
     // --- buttons in the window and the plot ---
+    {TX_PLOT_VIEW_BUTTONS, "Buttons"},
+    {TX_BUTTON_SHORT_LEFT, "Left"},
+    {TX_BUTTON_SHORT_RIGHT, "Right"},
+    {TX_BUTTON_SHORT_MIDDLE, "Middle"},
+    {TX_BUTTON_SHORT_BACK, "Back"},
+    {TX_BUTTON_SHORT_FORWARD, "Forward"},
+    {TX_WHEEL_SHORT, "Wheel"},
+    {TX_HWHEEL_SHORT, "H-wheel"},
+    {TX_PANEL_BUTTON_PRESSES, "%ls %llu presses"},
+    {TX_PANEL_BUTTON_ONE_PRESS, "%ls 1 press"},
+    {TX_PANEL_BUTTON_CHATTER, " · chatter %llu"},
+    {TX_PANEL_WHEEL_NOTCHES, "%ls %llu notches"},
+    {TX_PANEL_WHEEL_ONE_NOTCH, "%ls 1 notch"},
+    {TX_PANEL_WHEEL_REVERSALS, " · reversals %llu"},
+    {TX_PLOT_LEGEND_HELD, "Held, press to release"},
+    {TX_PLOT_LEGEND_CHATTER, "Chatter: pressed again under %g ms after release"},
+    {TX_PLOT_LEGEND_NOTCHES, "Wheel notches, up and down"},
+    {TX_PLOT_LEGEND_REVERSAL, "Reversal: a lone notch against the scroll"},
+    {TX_PLOT_NOTE_PRESS, "No presses yet: click the mouse's buttons or turn its wheel"},
+    {TX_PLOT_NOTE_NO_PRESSES, "No button was pressed and no wheel turned"},
 
     // --- usbmon captures ---
     {TX_USBMON_HEAD,

@@ -572,6 +572,26 @@ const TextRow kChineseTexts[] = {
      "                                   即计为抖动(默认 10)\n"},
 
     // --- buttons in the window and the plot ---
+    {TX_PLOT_VIEW_BUTTONS, "按键"},
+    {TX_BUTTON_SHORT_LEFT, "左键"},
+    {TX_BUTTON_SHORT_RIGHT, "右键"},
+    {TX_BUTTON_SHORT_MIDDLE, "中键"},
+    {TX_BUTTON_SHORT_BACK, "后退键"},
+    {TX_BUTTON_SHORT_FORWARD, "前进键"},
+    {TX_WHEEL_SHORT, "滚轮"},
+    {TX_HWHEEL_SHORT, "水平滚轮"},
+    {TX_PANEL_BUTTON_PRESSES, "%ls %llu 次"},
+    {TX_PANEL_BUTTON_ONE_PRESS, "%ls 1 次"},
+    {TX_PANEL_BUTTON_CHATTER, " · 抖动 %llu"},
+    {TX_PANEL_WHEEL_NOTCHES, "%ls %llu 格"},
+    {TX_PANEL_WHEEL_ONE_NOTCH, "%ls 1 格"},
+    {TX_PANEL_WHEEL_REVERSALS, " · 反转 %llu"},
+    {TX_PLOT_LEGEND_HELD, "按住（按下到松开）"},
+    {TX_PLOT_LEGEND_CHATTER, "抖动：松开后不到 %g ms 又按下"},
+    {TX_PLOT_LEGEND_NOTCHES, "滚轮刻度（向上、向下）"},
+    {TX_PLOT_LEGEND_REVERSAL, "反转：逆着滚动方向的单独一格"},
+    {TX_PLOT_NOTE_PRESS, "尚无按键：按下鼠标按键或转动滚轮"},
+    {TX_PLOT_NOTE_NO_PRESSES, "没有按下按键，滚轮也没有转动"},
 
     // --- usbmon captures ---
     {TX_USBMON_HEAD,

@@ -8,7 +8,9 @@
 # the moves did not reach the program), the jig's +3/-3 pattern at its rows
 # in the counts view (and a screenshot of the speed view), clearing, the about box, the capture
 # diagnostic's failure box (no driver under Wine), the plot in a window as
-# narrow as a 1024-pixel screen and its saved picture, and exit code 0 on close.
+# narrow as a 1024-pixel screen and its saved picture, the jig's button
+# script on the panel's line of presses and in the plot's "按键" view, and
+# exit code 0 on close.
 # While the jig moves, the window's thread is stopped for a second from
 # outside, with the plot window open and zoomed too: no interval of the
 # record around that second may exceed 10 ms, and none may be a pause.
@@ -602,6 +604,43 @@ narrow_case() {
     close_plot
 }
 narrow_case
+
+# True when the plot area of a screenshot ($1) holds the colour "R,G,B".
+area_has() {
+    convert "$artifacts/$tag-$1.png" -crop "$((plot_w - $(s 210) - $(s 60)))x$((area_bottom - area_top))+$((plot_x + $(s 60)))+$((plot_y + area_top))" \
+        -depth 8 -unique-colors txt:- | grep -q "($2)"
+}
+
+# The jig's button script (xmotion_jig -b: left clicks, three of them
+# bouncing 4 ms after their release, right and back clicks, a scroll down
+# with two lone notches up), played over the bare desktop while the window
+# measures afresh. The panel shows the presses on a line under the readings,
+# in the warning colour (the left button chattered); the plot's "按键" view a
+# row per button and one for the wheel, the bounced presses in the warning
+# colour. Both screenshots are kept to be looked at.
+buttons_case() {
+    click 452 21  # 清除数据
+    sleep 0.3
+    park
+    "$jig" -l "$artifacts/$tag-buttons.jig" -b >/dev/null
+    sleep 0.5
+    shot buttons
+    band_has buttons 221 265 "255,165,0" ||
+        retry_reason="no line of presses in the warning colour under the readings (did a bounce reach Wine late?)"
+    open_plot || return
+    xdotool mousemove $((plot_x + $(s 172))) $((plot_y + $(s 15))) click 1  # 按键
+    sleep 0.8
+    shot plot-buttons
+    if find_area "$artifacts/$tag-plot-buttons.png" "$plot_x" "$plot_y" "$plot_h"; then
+        area_has plot-buttons "100,160,210" || fail "no press drawn in the buttons view"
+        area_has plot-buttons "210,210,210" || fail "no wheel notch drawn in the buttons view"
+        area_has plot-buttons "255,165,0" || retry_reason=${retry_reason:-"no chattering press in the buttons view"}
+    fi
+    xdotool mousemove $((plot_x + $(s 34))) $((plot_y + $(s 15))) click 1  # 间隔
+    sleep 0.3
+    close_plot
+}
+case_name=buttons e2e_runs buttons_case
 
 click 452 21  # 清除数据
 sleep 0.5
