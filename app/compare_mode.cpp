@@ -241,7 +241,7 @@ static int compare_apart(CompareRun* r) {
     const JsonConditions unknown = {};
     JsonReport* j = json_output_report(&r->json, "compare", &unknown);
     if (j)
-        json_report_layers(j, name, &c);  // nothing matched: delivery's counts are 0
+        json_report_layers_apart(j, name, &c);
     return 0;
 }
 

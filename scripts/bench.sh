@@ -2,7 +2,7 @@
 # Builds the Release programs (build-native-release/, build-release/) and
 # prints one table: every benchmark program's figures, then --pcap's time and
 # peak memory on a generated 1 GB capture beside capinfos -c on the same file,
-# and the peak on a 4 GB capture. Run by hand; not part of scripts/test.sh.
+# the same for a 1 GB usbmon (Linux) capture, and the peak on a 4 GB capture. Run by hand; not part of scripts/test.sh.
 # Usage: bench.sh [--skip-4g]; BENCH_RUNS (default 5) runs of each timed
 # command, whose minimum and median are shown: the median is the figure to quote.
 # Peak memory is the largest resident set of the Wine process that runs
@@ -65,7 +65,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 # --pcap against capinfos -c on the same 1 GB file, RUNS runs each, in turn,
 # so that a change in the machine's load falls on both.
 compare_with_capinfos() {
-    local file=$1 ours=$native/runs-pcap.txt theirs=$native/runs-capinfos.txt
+    local file=$1 kind=$2 ours=$native/runs-pcap.txt theirs=$native/runs-capinfos.txt
     local have_capinfos=
     command -v capinfos >/dev/null && have_capinfos=1
     : >"$ours"
@@ -74,26 +74,32 @@ compare_with_capinfos() {
         measure wine "$windows/quorvin-cli.exe" --pcap "$file" >>"$ours"
         [ -z "$have_capinfos" ] || measure capinfos -c "$file" >>"$theirs"
     done
-    row "--pcap 1 GB wall s" "$(min_median "$ours" 1) (Wine process, $runs runs)"
-    row "--pcap 1 GB CPU s" "$(min_median "$ours" 2) (user + system)"
+    row "--pcap 1 GB$kind wall s" "$(min_median "$ours" 1) (Wine process, $runs runs)"
+    row "--pcap 1 GB$kind CPU s" "$(min_median "$ours" 2) (user + system)"
     if [ -z "$have_capinfos" ]; then
         row "capinfos -c" "not installed (package wireshark-common)"
         return
     fi
-    row "capinfos -c 1 GB wall s" "$(min_median "$theirs" 1)"
-    row "capinfos -c 1 GB CPU s" "$(min_median "$theirs" 2)"
-    row "--pcap / capinfos" "wall $(ratio "$(median_of "$ours" 1)" "$(median_of "$theirs" 1)"), CPU $(ratio "$(median_of "$ours" 2)" "$(median_of "$theirs" 2)") (medians; target 0.2 or less)"
+    row "capinfos -c 1 GB$kind wall s" "$(min_median "$theirs" 1)"
+    row "capinfos -c 1 GB$kind CPU s" "$(min_median "$theirs" 2)"
+    row "--pcap / capinfos$kind" "wall $(ratio "$(median_of "$ours" 1)" "$(median_of "$theirs" 1)"), CPU $(ratio "$(median_of "$ours" 2)" "$(median_of "$theirs" 2)") (medians; target 0.2 or less)"
 }
 
+# SIZE in GB; a second argument "usbmon" makes the capture a Linux one.
 pcap_rows() {
-    local size=$1 file=$native/bench-$1.pcap
-    "$native/make_capture" "$((size * 1000))" "$file"
+    local size=$1 file=$native/bench-$1.pcap kind=
+    if [ "${2:-}" = usbmon ]; then
+        kind=" usbmon"
+        "$native/make_capture" --usbmon "$((size * 1000))" "$file"
+    else
+        "$native/make_capture" "$((size * 1000))" "$file"
+    fi
     if [ "$size" = 1 ]; then
-        compare_with_capinfos "$file"
+        compare_with_capinfos "$file" "$kind"
     else
         runs_into "$native/runs-pcap.txt" wine "$windows/quorvin-cli.exe" --pcap "$file"
     fi
-    row "--pcap $size GB peak" "$(($(largest_of "$native/runs-pcap.txt" 3) / 1024)) MB resident (Wine process)"
+    row "--pcap $size GB$kind peak" "$(($(largest_of "$native/runs-pcap.txt" 3) / 1024)) MB resident (Wine process)"
     rm -f "$file"
 }
 
@@ -122,6 +128,7 @@ rows_of bench_plot "$root/scripts/wine-run.sh" "$WINEPREFIX" "$windows/bench_plo
 rows_of bench_plot_window "$root/scripts/wine-run.sh" "$WINEPREFIX" "$windows/bench_plot_window.exe"
 warm_wine
 pcap_rows 1
+pcap_rows 1 usbmon
 free_gb=$(df -BG --output=avail "$native" | tail -1 | tr -dc 0-9)
 if [ "$skip_4g" = --skip-4g ] || [ "$free_gb" -lt 6 ]; then
     row "--pcap 4 GB peak" "skipped (--skip-4g, or under 6 GB free: $free_gb GB)"

@@ -261,7 +261,7 @@ TEST(CaptureFileTest, ErrorsNameTheProblem) {
     append(ng, pcapng_interface(1));
     append(ng, pcapng_packet(0, 1, mouse_report()));
     EXPECT_EQ(error_of(*analyse(ng)),
-              L"x.pcap has no USBPcap interface (link type 249); capture with USBPcap.");
+              L"x.pcap has no USB interface (USBPcap: link type 249; usbmon: 220 or 189); capture with USBPcap on Windows or usbmon on Linux.");
 
     EXPECT_EQ(error_of(*analyse(pcap_global_header())),
               L"x.pcap holds no USBPcap packets; capture for longer.");

@@ -264,6 +264,12 @@ void json_report_layers(JsonReport* j, const char* endpoint, const LayerComparis
     j->root["layers"] = l;
 }
 
+void json_report_layers_apart(JsonReport* j, const char* endpoint, const LayerComparison* c) {
+    json_report_layers(j, endpoint, c);
+    j->root["layers"]["delivery"] = nullptr;
+    j->root["layers"]["per_delivery"] = nullptr;
+}
+
 // An endpoint line's figures: those of its gaps only with two or more.
 static void add_gap_figures(json* e, const UsbEndpoint* u) {
     Distribution d;

@@ -57,6 +57,9 @@ void json_report_summary(JsonReport* j, const char* name, const StatsReadings* r
                          const ButtonsSnapshot* b = nullptr);
 // "layers": the comparison's four lines (endpoint like "1.3.0x81").
 void json_report_layers(JsonReport* j, const char* endpoint, const LayerComparison* c);
+// The same for layers on two clocks, never paired (compare_layers_apart): its
+// text has no delivery lines, so "delivery" and "per_delivery" are null.
+void json_report_layers_apart(JsonReport* j, const char* endpoint, const LayerComparison* c);
 // "capture": --pcap's summary and endpoint lines; file in UTF-8.
 void json_report_capture(JsonReport* j, const CaptureFileAnalysis* a, const char* file);
 // "A", "B", "B-A" and "verdict" of --ab; files in UTF-8.

@@ -12,13 +12,13 @@ const TextRow kEnglishTexts[] = {
      "  -c, --console [INDEX [SECONDS]]  measure mouse INDEX (0 = all mice) until Ctrl+C"
      " or for SECONDS\n"
      "  --list                           list the mice, each with the INDEX that -c takes\n"
-     "  --pcap FILE                      analyse a saved USBPcap capture (pcap or pcapng)\n"
+     "  --pcap FILE                      analyse a saved USBPcap or usbmon capture (pcap, pcapng)\n"
      "  --csv FILE                       after -c or --pcap: also write every report to FILE\n"
      "  --json FILE                      after -c, --pcap, --compare, --analyze or --ab: also\n"
      "                                   write the figures to FILE as JSON\n"
      "  --usb, --usb-save FILE           after -c: also capture USB (USBPcap, administrator) and\n"
      "                                   compare it with what Windows delivered; FILE: the pcap\n"
-     "  --compare CAPTURE CSV [ENDPOINT] compare a USBPcap capture with a -c run's CSV\n"
+     "  --compare CAPTURE CSV [ENDPOINT] compare a USBPcap or usbmon capture with a -c run's CSV\n"
      "  --analyze CSV                    print a -c run's summary again from its CSV\n"
      "  --ab A.csv B.csv                 compare two -c runs: B - A with 95%% intervals, a verdict\n"
      "  --slot N                         after --compare, --analyze or --ab: only the rows of\n"
@@ -279,7 +279,7 @@ const TextRow kEnglishTexts[] = {
     {TX_PCAP_NOT_PCAP,
      "%ls is not a pcap or pcapng file (it starts with %ls); give a capture saved by USBPcapCMD "
      "or Wireshark."},
-    {TX_PCAP_NO_USBPCAP, "%ls has no USBPcap interface (link type 249); capture with USBPcap."},
+    {TX_PCAP_NO_USBPCAP, "%ls has no USB interface (USBPcap: link type 249; usbmon: 220 or 189); capture with USBPcap on Windows or usbmon on Linux."},
     {TX_PCAP_NO_COMPLETE_PACKET,
      "%ls holds no complete USBPcap packet (%llu bytes ignored); capture for longer."},
     {TX_PCAP_NO_PACKETS, "%ls holds no USBPcap packets; capture for longer."},

@@ -12,13 +12,13 @@ const TextRow kChineseTexts[] = {
      "  -c, --console [INDEX [SECONDS]]  测量第 INDEX 只鼠标(0 = 全部鼠标)，直到 Ctrl+C"
      " 或测满 SECONDS 秒\n"
      "  --list                           列出鼠标及 -c 所用的 INDEX\n"
-     "  --pcap FILE                      分析保存的 USBPcap 抓包文件(pcap 或 pcapng)\n"
+     "  --pcap FILE                      分析保存的 USBPcap 或 usbmon 抓包文件(pcap 或 pcapng)\n"
      "  --csv FILE                       用于 -c 或 --pcap 之后：同时把每个报告写入 FILE\n"
      "  --json FILE                      用于 -c、--pcap、--compare、--analyze 或 --ab 之后：\n"
      "                                   同时把各项数据以 JSON 写入 FILE\n"
      "  --usb, --usb-save FILE           用于 -c 之后：同时抓取 USB(USBPcap，需管理员)，\n"
      "                                   并与 Windows 投递的报告对比；FILE：保存的 pcap\n"
-     "  --compare CAPTURE CSV [ENDPOINT] 对比 USBPcap 抓包与一次 -c 测量的 CSV\n"
+     "  --compare CAPTURE CSV [ENDPOINT] 对比 USBPcap 或 usbmon 抓包与一次 -c 测量的 CSV\n"
      "  --analyze CSV                    从一次 -c 测量的 CSV 重新输出其汇总\n"
      "  --ab A.csv B.csv                 对比两次 -c 测量：B - A 及其 95%% 区间，并给出结论\n"
      "  --slot N                         用于 --compare、--analyze 或 --ab 之后：只取 CSV 中\n"
@@ -247,7 +247,7 @@ const TextRow kChineseTexts[] = {
     {TX_PCAP_EMPTY, "%ls 是空文件；请提供由 USBPcapCMD 或 Wireshark 保存的抓包文件。"},
     {TX_PCAP_NOT_PCAP,
      "%ls 不是 pcap 或 pcapng 文件 (开头为 %ls)；请提供由 USBPcapCMD 或 Wireshark 保存的抓包文件。"},
-    {TX_PCAP_NO_USBPCAP, "%ls 中没有 USBPcap 接口 (链路类型 249)；请用 USBPcap 抓包。"},
+    {TX_PCAP_NO_USBPCAP, "%ls 中没有 USB 接口 (USBPcap: 链路类型 249；usbmon: 220 或 189)；请在 Windows 上用 USBPcap、在 Linux 上用 usbmon 抓包。"},
     {TX_PCAP_NO_COMPLETE_PACKET,
      "%ls 中没有完整的 USBPcap 数据包 (忽略了 %llu 字节)；请抓得更久一些。"},
     {TX_PCAP_NO_PACKETS, "%ls 中没有 USBPcap 数据包；请抓得更久一些。"},

@@ -210,6 +210,9 @@ PY
     ! grep -q "^Delivery: " "$artifacts/compare-usbmon.out" || fail "usbmon: reports paired across two clocks"
     python3 "$e2e_here/json_check.py" "$artifacts/compare-usbmon.out" "$artifacts/compare-usbmon.json" ||
         fail "usbmon: --json differs from the text"
+    python3 -c 'import json, sys; l = json.load(open(sys.argv[1]))["layers"]
+sys.exit(l["delivery"] is not None or l["per_delivery"] is not None)' "$artifacts/compare-usbmon.json" ||
+        fail "usbmon: --json pairs what the text does not"
     case_name=compare-errors
     capture=$captures/uactf2022-hp-mouse-binterval1-125hz.pcapng
     printf 'a,b\n1,2\n' >"$artifacts/compare-no-utc.csv"
