@@ -245,6 +245,10 @@ TEST(UsbmonTest, UnusableRecordsAreCountedAndNeverReadPast) {
             Analysis b = analyse(as_pcap(alone, 189, false));
             EXPECT_EQ(b->usbmon.unusable, 1u) << k;
             EXPECT_EQ(b->endpoints.count, 0) << k;
+            // Said, and not taken for a Windows capture without its direction byte.
+            const std::wstring text = report_of(*b);
+            EXPECT_NE(text.find(L"1 of the 1 usbmon records could not be read"), std::wstring::npos) << k;
+            EXPECT_EQ(text.find(L"direction info byte"), std::wstring::npos) << k;
         }
     }
     // A 64-byte header in a 48-byte record of a 220 file is short too.

@@ -217,7 +217,8 @@ void format_capture_headline_of(const CaptureTally* t, const CaptureHeadline* h,
                                 const wchar_t* window, bool usbmon,
                                 wchar_t out[CAPTURE_REPORT_UNITS]) {
     WideBuf o = text_buf(out, CAPTURE_REPORT_UNITS);
-    text_appendf(&o, txw(usbmon ? TX_USBMON_HEAD : TX_CAP_HEAD), window, (unsigned long long)t->total_packets,
+    text_appendf(&o, txw(usbmon ? TX_USBMON_TITLE : TX_CAP_TITLE), window);
+    text_appendf(&o, txw(TX_CAP_SUMMARY), (unsigned long long)t->total_packets,
                  (unsigned long long)t->bulk_int_packets, (unsigned long long)t->control_packets,
                  (unsigned long long)t->valid_in_intervals);
     append_mouse(&o, h);
@@ -236,7 +237,7 @@ void format_capture_headline_of(const CaptureTally* t, const CaptureHeadline* h,
     }
     append_others(&o, h);
     append_interval(&o, t, h);
-    if (!t->dir_byte_seen)
+    if (!usbmon && !t->dir_byte_seen)  // every usbmon record says its direction
         text_appendf(&o, L"%ls", txw(TX_CAP_NO_DIRECTION));
     if (h->gaps == 0 && !h->failed)
         text_appendf(&o, L"%ls", txw(usbmon ? TX_USBMON_NO_VALID_IN : TX_CAP_NO_VALID_IN));
@@ -276,6 +277,9 @@ void format_capture_file_report(const CaptureFileAnalysis* a, const wchar_t* fil
     if (a->count.non_interrupt_in)
         wide_text_appendf(out, txw(TX_PCAP_BULK_NOTE), (unsigned long long)a->count.non_interrupt_in);
     append_endpoints(a, out);
+    if (a->usbmon.unusable)
+        wide_text_appendf(out, txw(TX_USBMON_UNUSABLE), (unsigned long long)a->usbmon.unusable,
+                          (unsigned long long)a->usbmon_records);
     if (a->ignored_tail_bytes)
         wide_text_appendf(out, txw(TX_PCAP_IGNORED_TAIL), (unsigned long long)a->ignored_tail_bytes);
 }

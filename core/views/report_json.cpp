@@ -314,7 +314,7 @@ void json_report_capture(JsonReport* j, const CaptureFileAnalysis* a, const char
     const char* speed = speeds[h->speed.speed];
     const double span_s = (double)(a->last_ts_us - a->first_ts_us) / 1e6;
     json c = {{"file", file},
-              {"span_s", known(a->usbpcap_records > 0, span_s)},
+              {"span_s", known(a->usbpcap_records + a->usbmon_records > 0, span_s)},
               {"total_packets", t->total_packets},
               {"bulk_interrupt_packets", t->bulk_int_packets},
               {"control_packets", t->control_packets},

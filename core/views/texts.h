@@ -137,7 +137,8 @@ enum TextId {
     // --- capture headline and diagnostic ---
     TX_CAP_SECONDS,
     TX_CAP_THREE_SECONDS,
-    TX_CAP_HEAD,
+    TX_CAP_TITLE,
+    TX_CAP_SUMMARY,     // the tally's lines under either kind's title
     TX_CAP_MOUSE,
     TX_CAP_MOUSE_CHOSEN,
     TX_CAP_NO_MOUSE,
@@ -418,11 +419,12 @@ enum TextId {
     TX_PLOT_NOTE_NO_PRESSES,  // the same, of a saved run
 
     // --- usbmon captures ---
-    TX_USBMON_HEAD,              // the headline's first lines for a Linux capture
+    TX_USBMON_TITLE,             // the headline's first line for a Linux capture
     TX_USBMON_NO_VALID_IN,
     TX_USBMON_NO_COMPLETE_PACKET,
     TX_USBMON_NO_PACKETS,
     TX_USBMON_CLOCKS_APART,      // --compare: a Linux capture beside a Windows run
+    TX_USBMON_UNUSABLE,          // --pcap: records that could not be read, of how many
 
     // --- the native offline program ---
     TX_NEEDS_WINDOWS,         // a live mode asked of the native program, which reads files only

@@ -186,8 +186,8 @@ const TextRow kEnglishTexts[] = {
     // --- capture headline and diagnostic ---
     {TX_CAP_SECONDS, "%.1f s"},
     {TX_CAP_THREE_SECONDS, "3 s"},
-    {TX_CAP_HEAD,
-     "USBPcap diagnostic result (USB host controller layer, %ls)\n"
+    {TX_CAP_TITLE, "USBPcap diagnostic result (USB host controller layer, %ls)\n"},
+    {TX_CAP_SUMMARY,
      "\n"
      "Data summary:\n"
      "  Total packets     : %llu\n"
@@ -658,16 +658,7 @@ const TextRow kEnglishTexts[] = {
     {TX_PLOT_NOTE_NO_PRESSES, "No button was pressed and no wheel turned"},
 
     // --- usbmon captures ---
-    {TX_USBMON_HEAD,
-     "usbmon (Linux) diagnostic result (USB host controller layer, %ls)\n"
-     "\n"
-     "Data summary:\n"
-     "  Total packets     : %llu\n"
-     "  Bulk/interrupt    : %llu\n"
-     "  Control transfers : %llu\n"
-     "  Valid IN gaps     : %llu\n"
-     "\n"
-     "Report rate (interrupt-IN only, 100 us to 50 ms):\n"},
+    {TX_USBMON_TITLE, "usbmon (Linux) diagnostic result (USB host controller layer, %ls)\n"},
     {TX_USBMON_NO_VALID_IN,
      "\n"
      "⚠ No valid interrupt-IN transfers were captured.\n"
@@ -679,6 +670,12 @@ const TextRow kEnglishTexts[] = {
     {TX_USBMON_CLOCKS_APART,
      "The capture is a Linux host's (usbmon) and does not overlap the run in time: the two clocks "
      "are not the same, so the figures stand side by side, not matched report by report.\n"},
+
+    {TX_USBMON_UNUSABLE,
+     "\n"
+     "%llu of the %llu usbmon records could not be read (shorter than their header, cut short, "
+     "or of an unknown type) and are in no figure; a capture cut to a small snap length keeps "
+     "too little of each record.\n"},
 
     // --- the native offline program ---
     {TX_NEEDS_WINDOWS,

@@ -173,8 +173,8 @@ const TextRow kChineseTexts[] = {
     // --- capture headline and diagnostic ---
     {TX_CAP_SECONDS, "%.1f秒"},
     {TX_CAP_THREE_SECONDS, "3秒"},
-    {TX_CAP_HEAD,
-     "USBPcap 诊断结果 (USB 主机控制器层, %ls)\n"
+    {TX_CAP_TITLE, "USBPcap 诊断结果 (USB 主机控制器层, %ls)\n"},
+    {TX_CAP_SUMMARY,
      "\n"
      "数据摘要:\n"
      "  总包数      : %llu\n"
@@ -594,16 +594,7 @@ const TextRow kChineseTexts[] = {
     {TX_PLOT_NOTE_NO_PRESSES, "没有按下按键，滚轮也没有转动"},
 
     // --- usbmon captures ---
-    {TX_USBMON_HEAD,
-     "usbmon (Linux) 诊断结果 (USB 主机控制器层, %ls)\n"
-     "\n"
-     "数据摘要:\n"
-     "  总包数      : %llu\n"
-     "  批量/中断   : %llu\n"
-     "  控制传输     : %llu\n"
-     "  中断IN有效  : %llu\n"
-     "\n"
-     "回报率统计 (仅中断IN, 100μs~50ms):\n"},
+    {TX_USBMON_TITLE, "usbmon (Linux) 诊断结果 (USB 主机控制器层, %ls)\n"},
     {TX_USBMON_NO_VALID_IN,
      "\n"
      "⚠ 未捕获到有效的中断IN传输。\n"
@@ -614,6 +605,11 @@ const TextRow kChineseTexts[] = {
     {TX_USBMON_CLOCKS_APART,
      "抓包来自 Linux 主机 (usbmon)，与本次运行在时间上不重叠: 两者的时钟不同，因此只把数字并列比较，"
      "不逐个报告配对。\n"},
+
+    {TX_USBMON_UNUSABLE,
+     "\n"
+     "%llu / %llu 条 usbmon 记录无法读取 (短于记录头、被截断或类型未知)，未计入任何数字；"
+     "抓包长度上限 (snap length) 过小时，每条记录保留的内容不够。\n"},
 
     // --- the native offline program ---
     {TX_NEEDS_WINDOWS, "%ls 要通过 Windows 测量鼠标，需在 Windows 上运行；此版本只能运行 --pcap、--compare、"

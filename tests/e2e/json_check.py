@@ -89,6 +89,10 @@ def other_line(line, doc):
     m = re.match(r"\s+(\S+?)\s+: +" + FIGURE, line)
     if m and m.group(1) in PCAP_LABELS:
         same(m.group(1), m.group(2), doc["capture"][PCAP_LABELS[m.group(1)]])
+    # The headline's span, English or Chinese: "(USB host controller layer, 154.7 s)".
+    m = re.search(r"(?:layer|层), ([0-9]+\.[0-9]) ?(?:s|秒)\)$", line)
+    if m and "capture" in doc:
+        same("span_s", m.group(1), doc["capture"]["span_s"])
     m = re.match(r"  ([0-9]+\.[0-9]+\.0x[0-9A-F]{2})  reports=", line)
     if m:
         ends = [e for e in doc["capture"]["endpoints"] if e["endpoint"] == m.group(1)]
