@@ -1,12 +1,12 @@
-// Entry point of the native quorvin-cli: the arguments, UTF-8 as the system
-// hands them over, are made wide once, as Windows hands them to
+// Entry point of the native quorvin-cli: the arguments, the system's bytes
+// (UTF-8, or a name that is not), are made wide once, as Windows hands them to
 // quorvin-cli.exe, and the modes that read files run as they run there.
 #include <signal.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "app/startup.h"
-#include "core/views/wide_text.h"
+#include "platform/posix_names.h"
 
 int main(int argc, char** argv) {
     // A write to a pipe whose reader quit then fails with EPIPE, which the
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     for (int i = 0; made && i < argc; i++) {
         const size_t units = strlen(argv[i]) + 1;  // never more units than bytes
         wide[i] = (wchar_t*)malloc(units * sizeof(wchar_t));
-        made = wide[i] && utf8_to_wide(argv[i], wide[i], units);
+        made = wide[i] && posix_name_to_wide(argv[i], wide[i], units);
     }
     // Without memory for them, the program's default, as when Windows cannot split them.
     const int result = quorvin_run(made ? argc : 0, made ? wide : NULL, PROGRAM_CLI);

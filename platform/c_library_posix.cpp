@@ -1,5 +1,5 @@
-// The shared C library calls on POSIX systems: a wide name is made UTF-8, the
-// encoding of the file names there, by the program's one conversion.
+// The shared C library calls on POSIX systems: a wide name is made the
+// system's bytes again (platform/posix_names), whatever they were.
 #include "platform/c_library.h"
 
 #include <errno.h>
@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "core/views/wide_text.h"
+#include "platform/posix_names.h"
 
 // The name as UTF-8 in a block the caller frees; null with errno set.
 static char* utf8_name(const wchar_t* path) {
@@ -18,7 +19,7 @@ static char* utf8_name(const wchar_t* path) {
         errno = ENOMEM;
         return NULL;
     }
-    wide_to_utf8(path, name, bytes);  // made room: it fits
+    posix_name_of_wide(path, name, bytes);  // made room: it fits
     return name;
 }
 

@@ -11,10 +11,11 @@
 #include <unistd.h>
 
 #include "core/views/wide_text.h"
+#include "platform/posix_names.h"
 
-// The wide name as UTF-8, the encoding of the file names here.
+// The wide name as the system's bytes.
 static bool utf8_name(const wchar_t* path, char* out, size_t cap) {
-    if (wide_to_utf8(path, out, cap))
+    if (posix_name_of_wide(path, out, cap))
         return true;
     errno = ENAMETOOLONG;
     return false;

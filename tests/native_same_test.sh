@@ -87,6 +87,21 @@ LC_ALL=zh_CN.UTF-8 "$native" --help 2>&1 | cmp -s - "$artifacts/help-zh.native.o
     LANG=zh_TW.UTF-8 LC_MESSAGES=en_US.UTF-8 "$native" --help 2>&1 | cmp -s - "$artifacts/help.native.out" ||
     { echo "FAIL [locale]: the help is not in the locale's language"; failures=$((failures + 1)); }
 
+# A file name that is not UTF-8 opens as the bytes it is, and an output file
+# beside it keeps its name's bytes too.
+odd=$(printf 'odd\377name')
+if [ -f "$captures/uactf2022-hp-mouse-binterval1-125hz.pcapng" ]; then
+    cases=$((cases + 1))
+    cp "$captures/uactf2022-hp-mouse-binterval1-125hz.pcapng" "$artifacts/$odd.pcapng"
+    rm -f "$artifacts/$odd.json"
+    if ! "$native" --pcap "$artifacts/$odd.pcapng" --json "$artifacts/$odd.json" >/dev/null 2>&1 ||
+        [ ! -f "$artifacts/$odd.json" ]; then
+        echo "FAIL [odd name]: a name that is not UTF-8 was not opened or written"
+        failures=$((failures + 1))
+    fi
+    rm -f "$artifacts/$odd.pcapng"
+fi
+
 # The live modes: one line on standard error saying they need Windows, exit 1.
 for live in "-c 0 1" "--list" "-c --usb" "--lang zh -c"; do
     # shellcheck disable=SC2086 # the words are the arguments
