@@ -7,6 +7,9 @@
  *                              area in screen coordinates: "X Y W H"
  *   e2e_win gone MS TITLE...   waits up to MS until no such window is left
  *   e2e_win front TITLE...     makes it the foreground window
+ *   e2e_win name PATH TITLE... gives a Save As or Open dialog its file name and
+ *                              presses its OK button: typed keys would go to
+ *                              whichever window Wine gives the focus to first
  *   e2e_win size W H TITLE...  gives it an outer size of W x H pixels (H 0:
  *                              its height as it is), as a drag of its frame
  *                              would; prints its client area as wait does
@@ -84,6 +87,21 @@ static int bring_to_front(HWND hwnd) {
     return GetForegroundWindow() == hwnd ? 0 : 1;
 }
 
+/* The file name box of the system's file dialog: a combo box with an edit
+ * (cmb13) in the Explorer-style dialog, an edit (edt1) in older ones. */
+static int name_the_file(HWND dialog, const wchar_t* path) {
+    HWND box = GetDlgItem(dialog, 0x47C);
+    if (!box)
+        box = GetDlgItem(dialog, 0x480);
+    if (!box || !SendMessageW(box, WM_SETTEXT, 0, (LPARAM)path)) {
+        fprintf(stderr, "the dialog has no file name box\n");
+        return 1;
+    }
+    HWND ok = GetDlgItem(dialog, IDOK);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)ok);
+    return 0;
+}
+
 static long long utc_us(void) {
     FILETIME ft;
     GetSystemTimePreciseAsFileTime(&ft);
@@ -144,6 +162,10 @@ static int run(int argc, wchar_t** argv) {
     if (wcscmp(command, L"size") == 0) {
         HWND hwnd = argc < 5 ? NULL : find_window(argv + 4, argc - 4);
         return argc < 5 ? 2 : hwnd ? resize(hwnd, _wtoi(argv[2]), _wtoi(argv[3])) : 1;
+    }
+    if (wcscmp(command, L"name") == 0) {
+        HWND hwnd = argc < 4 ? NULL : find_window(argv + 3, argc - 3);
+        return argc < 4 ? 2 : hwnd ? name_the_file(hwnd, argv[2]) : 1;
     }
     int timed = wcscmp(command, L"front") != 0;
     if (argc < 3 + timed)

@@ -157,10 +157,7 @@ export_plot_csv() {
     rm -f "$csv"
     xdotool mousemove $((plot_x + plot_w - $(s 55))) $((plot_y + $(s 18))) click 1
     locate dialog 'Save As' || { fail "no Save As dialog"; return 1; }
-    win front 'Save As'
-    sleep 0.3
-    xdotool type --delay 5 "$(winepath -w "$csv")"
-    xdotool key Return
+    win name "$(winepath -w "$csv")" 'Save As' || { fail "the Save As dialog took no name"; return 1; }
     # The file appears whole (written beside and renamed), maybe a while
     # after the dialog has gone.
     for _ in $(seq 300); do [ -s "$csv" ] && break; sleep 0.1; done
@@ -527,10 +524,7 @@ case_name=measure e2e_runs measure_case
 # The file dialog TITLE, once it shows, answered with PATH.
 answer_dialog() {
     locate dialog "$1" || return 1
-    win front "$1"
-    sleep 0.3
-    xdotool type --delay 5 "$(winepath -w "$2")"
-    xdotool key Return
+    win name "$(winepath -w "$2")" "$1"
 }
 
 saved_case() {
