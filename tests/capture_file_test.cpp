@@ -16,44 +16,13 @@
 #include "core/views/capture_file_report.h"
 #include "core/views/texts.h"
 #include "tests/fakes/fake_heap.h"
+#include "tests/support/capture_analysis.h"
 #include "tests/support/capture_builder.h"
 
 namespace {
 
-// A file in memory, handed out at most `chunk` bytes per read.
-struct MemoryFile {
-    const Bytes* bytes;
-    size_t at;
-    size_t chunk;
-    size_t largest_read;
-};
-
-size_t read_memory(void* ctx, uint8_t* buf, size_t n) {
-    MemoryFile* f = (MemoryFile*)ctx;
-    size_t left = f->bytes->size() - f->at;
-    size_t k = std::min(std::min(n, left), f->chunk);
-    if (k)
-        memcpy(buf, f->bytes->data() + f->at, k);
-    f->at += k;
-    return k;
-}
-
-struct FreeAnalysis {
-    void operator()(CaptureFileAnalysis* a) const {
-        capture_analysis_free(a);
-        delete a;
-    }
-};
-typedef std::unique_ptr<CaptureFileAnalysis, FreeAnalysis> Analysis;
-
-Analysis analyse_source(const CaptureSource& src) {
-    Analysis a(new CaptureFileAnalysis);
-    analyse_capture(&src, a.get());
-    return a;
-}
-
 Analysis analyse(const Bytes& file, size_t chunk = 1 << 20, bool size_known = true) {
-    MemoryFile f = {&file, 0, chunk, 0};
+    MemoryFile f = {&file, 0, chunk};
     // Small reads exercise the buffer's compaction and growth.
     CaptureSource src = {read_memory, &f, size_known ? file.size() : UINT64_MAX, 256, NULL, NULL, 0};
     return analyse_source(src);
@@ -478,7 +447,7 @@ TEST(CaptureFileTest, ReadErrorIsNotAResult) {
             return read_memory(ctx, buf, n);
         }
     };
-    MemoryFile m = {&f, 0, 64, 0};
+    MemoryFile m = {&f, 0, 64};
     CaptureSource src = {Failing::read, &m, f.size(), 0, NULL, NULL, 0};
     Analysis a = analyse_source(src);
     EXPECT_EQ(a->status, CAPTURE_FILE_READ_ERROR);

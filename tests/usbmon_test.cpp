@@ -15,42 +15,14 @@
 #include "core/views/layer_text.h"
 #include "core/views/capture_file_report.h"
 #include "core/views/texts.h"
+#include "tests/support/capture_analysis.h"
 #include "tests/support/capture_builder.h"
 
 namespace {
 
-struct MemoryFile {
-    const Bytes* bytes;
-    size_t at;
-};
-
-size_t read_memory(void* ctx, uint8_t* buf, size_t n) {
-    MemoryFile* f = (MemoryFile*)ctx;
-    size_t k = f->bytes->size() - f->at;
-    k = k < n ? k : n;
-    if (k)
-        memcpy(buf, f->bytes->data() + f->at, k);
-    f->at += k;
-    return k;
-}
-
-struct FreeAnalysis {
-    void operator()(CaptureFileAnalysis* a) const {
-        capture_analysis_free(a);
-        delete a;
-    }
-};
-typedef std::unique_ptr<CaptureFileAnalysis, FreeAnalysis> Analysis;
-
-Analysis analyse_source(const CaptureSource& src) {
-    Analysis a(new CaptureFileAnalysis);
-    analyse_capture(&src, a.get());
-    return a;
-}
-
 // Small reads: records split across them.
 Analysis analyse(const Bytes& file) {
-    MemoryFile f = {&file, 0};
+    MemoryFile f = {&file, 0, file.size()};
     CaptureSource src = {read_memory, &f, file.size(), 100, NULL, NULL, 0};
     return analyse_source(src);
 }

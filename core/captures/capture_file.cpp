@@ -116,13 +116,18 @@ static uint32_t record_limit(uint32_t snaplen) {
     return snaplen < largest ? snaplen : largest;
 }
 
+// The capture's span, from INT64_MAX and INT64_MIN until the walk ends
+// (analyse_capture).
+static inline void note_time(CaptureFileAnalysis* a, int64_t ts_us) {
+    a->first_ts_us = ts_us < a->first_ts_us ? ts_us : a->first_ts_us;
+    a->last_ts_us = ts_us > a->last_ts_us ? ts_us : a->last_ts_us;
+}
+
 // One USBPcap packet (header and payload, incl_len bytes) stamped at ts_us.
 // Inline: it runs once a record, tens of millions of times a capture.
 static inline void count_packet(CaptureFileAnalysis* a, int64_t ts_us, const uint8_t* packet,
                                 uint32_t incl_len) {
-    // From INT64_MAX and INT64_MIN until the walk ends (analyse_capture).
-    a->first_ts_us = ts_us < a->first_ts_us ? ts_us : a->first_ts_us;
-    a->last_ts_us = ts_us > a->last_ts_us ? ts_us : a->last_ts_us;
+    note_time(a, ts_us);
     a->usbpcap_records++;
     usbpcap_count(&a->count, &a->endpoints, ts_us, packet, incl_len);
 }
@@ -130,8 +135,7 @@ static inline void count_packet(CaptureFileAnalysis* a, int64_t ts_us, const uin
 // One usbmon packet, its header header_bytes long in the file's byte order.
 static inline void count_usbmon_packet(CaptureFileAnalysis* a, int64_t ts_us, const uint8_t* packet,
                                        uint32_t incl_len, uint32_t header_bytes, bool big) {
-    a->first_ts_us = ts_us < a->first_ts_us ? ts_us : a->first_ts_us;
-    a->last_ts_us = ts_us > a->last_ts_us ? ts_us : a->last_ts_us;
+    note_time(a, ts_us);
     a->usbmon_records++;
     usbmon_count(&a->count, &a->usbmon, &a->endpoints, ts_us, packet, incl_len, header_bytes, big);
 }
